@@ -1,0 +1,40 @@
+#pragma once
+// Small text helpers shared by the whole program: name parts, counters, the
+// not-renamed marker. Texts are UTF-8; counts and positions are in characters.
+#include <string>
+#include <string_view>
+
+namespace varlime {
+
+// A new name starting with this marker is listed but never renamed.
+inline constexpr std::string_view kMarqueurNonVarlime = "NON VARLIMÉ";
+// What the EXIF composer writes for a file without EXIF data; painted red in the grid.
+inline constexpr std::string_view kNonVarlimeSansExif = "NON VARLIMÉ (Pas d'en-tête Exif)";
+
+// Number of characters (code points) of a UTF-8 text; a stray byte counts as one.
+std::size_t utf8Length(std::string_view s);
+// Byte offset of character number `index` (0-based), or s.size() past the end.
+std::size_t utf8Offset(std::string_view s, std::size_t index);
+
+std::string Prefixe(std::string_view s);
+std::string Extension(std::string_view s);
+std::string Copie_droite(std::string_view s, long long n);
+std::string Copie_gauche(std::string_view s, long long n);
+bool Est_numerique(char c);
+bool Chaine_fini_numerique(std::string_view s);
+std::string Extrait_debut_numerique(std::string_view s);
+std::string Nettoyer_chaine(std::string_view s);
+std::string Retourne_repertoire_slash(std::string_view s);
+bool Remplacement_indique_pas_varlime(std::string_view s);
+
+// Counter text for the number valeur + 1: zero-padded decimal, or letters in
+// bijective base 26 (A..Z, AA, ...) padded on the left with '_' to largeur.
+std::string Maj_compteur(bool alphabetique, int largeur, long long valeur);
+// The letters alone (1 -> A, 27 -> AA); n <= 0 gives A.
+std::string lettresCompteur(long long n);
+
+// Strict decimal integer as a user types it (optional sign, digits, surrounding
+// blanks allowed); false for anything else or out of range of int.
+bool toInteger(std::string_view s, int& out);
+
+} // namespace varlime

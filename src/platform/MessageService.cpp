@@ -1,0 +1,55 @@
+#include "platform/MessageService.h"
+
+#include <QMessageBox>
+#include <cstdio>
+
+namespace varlime {
+
+bool DialogMessageService::show(MessageKind kind, const QString& text, MessageButtons buttons,
+                                QWidget* parent) {
+    QMessageBox box(parent);
+    box.setWindowTitle(QStringLiteral("Varlime"));
+    box.setText(text);
+    switch (kind) {
+    case MessageKind::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MessageKind::Error: box.setIcon(QMessageBox::Critical); break;
+    case MessageKind::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageKind::Confirmation: box.setIcon(QMessageBox::Question); break;
+    }
+    if (buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int result = box.exec();
+    return buttons == MessageButtons::Ok || result == QMessageBox::Yes;
+}
+
+bool ConsoleMessageService::show(MessageKind, const QString& text, MessageButtons, QWidget*) {
+    shown << text;
+    if (!quiet)
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    return true;
+}
+
+bool ScriptedMessageService::show(MessageKind kind, const QString& text, MessageButtons buttons,
+                                  QWidget*) {
+    shown.push_back({kind, buttons, text});
+    if (buttons == MessageButtons::Ok)
+        return true;
+    if (answers.empty())
+        return true;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+}
+
+QStringList ScriptedMessageService::texts() const {
+    QStringList out;
+    for (const auto& e : shown)
+        out << e.text;
+    return out;
+}
+
+} // namespace varlime
