@@ -20,6 +20,7 @@ class TDLG_selection_repertoire;
 class TDLG_rep_xp;
 class TDLG_essai;
 class TDLG_information;
+class TDLG_langue;
 
 class Application {
 public:
@@ -46,6 +47,7 @@ public:
     TDLG_rep_xp& DLG_rep_xp() { return *repXp_; }
     TDLG_essai& DLG_essai() { return *essai_; }
     TDLG_information& DLG_information() { return *information_; }
+    TDLG_langue& DLG_langue() { return *langue_; }
 
 private:
     std::string programFolder_;
@@ -61,6 +63,7 @@ private:
     std::unique_ptr<TDLG_rep_xp> repXp_;
     std::unique_ptr<TDLG_essai> essai_;
     std::unique_ptr<TDLG_information> information_;
+    std::unique_ptr<TDLG_langue> langue_;
 };
 
 } // namespace varlime

@@ -166,9 +166,12 @@ void setToolTip(QObject* o, const QString& text) {
 }
 
 // Every named object under `root`, depth first, each parent's children in creation
-// order. Qt's own helper objects ("qt_...") are not the window's controls.
+// order. Qt's own helper objects ("qt_...") are not the window's controls, and a
+// dialog owned by the window is a window of its own, translated from its own section.
 void visitNamed(QObject* root, const std::function<void(QObject*)>& visit) {
     for (QObject* child : root->children()) {
+        if (auto* w = qobject_cast<QWidget*>(child); w && w->isWindow() && !qobject_cast<QMenu*>(w))
+            continue;
         const QString name = child->objectName();
         if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
             visit(child);
