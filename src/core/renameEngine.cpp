@@ -4,6 +4,7 @@
 #include "platform/fileSystem.h"
 
 #include <QCollator>
+#include <QLocale>
 #include <QString>
 #include <algorithm>
 #include <numeric>
@@ -27,18 +28,30 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
             rows[i].brut = std::move(noms[i]);
         rows[i].ancien = std::move(affiche);
     }
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    // One sort key a name: comparing keys is far cheaper than collating every pair.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(rows.size());
-    for (const auto& r : rows)
-        keys.push_back(collator.sortKey(QString::fromUtf8(r.ancien.data(), qsizetype(r.ancien.size()))));
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
+    const QLocale locale;
+    if (locale.language() == QLocale::C) {
+        // The C locale's collation ignores the case setting: fold the names ourselves.
+        std::vector<QString> folded;
+        folded.reserve(rows.size());
+        for (const auto& r : rows)
+            folded.push_back(QString::fromUtf8(r.ancien.data(), qsizetype(r.ancien.size())).toCaseFolded());
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return folded[a] < folded[b]; });
+    } else {
+        QCollator collator(locale);
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(false);
+        // One sort key a name: comparing keys is far cheaper than collating every pair.
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(rows.size());
+        for (const auto& r : rows)
+            keys.push_back(
+                collator.sortKey(QString::fromUtf8(r.ancien.data(), qsizetype(r.ancien.size()))));
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
+    }
     std::vector<FileRow> sorted;
     sorted.reserve(rows.size());
     for (std::size_t i : order)
