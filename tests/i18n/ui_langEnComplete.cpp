@@ -18,7 +18,9 @@ using namespace varlime::test;
 
 namespace {
 
-std::string langEnPath() { return std::string(VARLIME_SOURCE_DIR) + "/lang/lang_en.ini"; }
+std::string langEnPath() {
+    return std::string(VARLIME_SOURCE_DIR) + "/lang/lang_en.ini";
+}
 
 // Every window of the application: the main window and the dialogs it owns.
 std::vector<QWidget*> windows(Application& app) {
