@@ -19,7 +19,9 @@ bool TDB_utilitaire::Fichier_a_traiter(const std::string&) const {
 }
 
 namespace {
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 } // namespace
 
 std::string TDB_utilitaire::Fichier_parametres() const {
@@ -32,7 +34,8 @@ bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::str
     if (writeIniValue(path, section, key, value).ok)
         return true;
     app_.messages().error(
-        formater(app_.texte("RSC_msg_impossible_ecrire", "Impossible d'écrire dans %s"), {qs(path)}),
+        formater(app_.texte("RSC_msg_impossible_ecrire", "Impossible d'écrire dans %s"),
+                 {qs(path)}),
         &app_.MainForm());
     return false;
 }
@@ -82,7 +85,8 @@ QString TDB_utilitaire::messageConversion(const QString& text) const {
     return formatMessage(QStringLiteral("'%s' is not a valid integer value"), {text});
 }
 
-QString TDB_utilitaire::formater(const QString& format, std::initializer_list<QVariant> args) const {
+QString TDB_utilitaire::formater(const QString& format,
+                                 std::initializer_list<QVariant> args) const {
     return formatMessage(format, args);
 }
 

@@ -32,14 +32,15 @@ bool isRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Regular files of a folder (links followed), sorted by name so that every run and
-// every file system sees them in the same order.
+// The language files of a folder (regular files, links followed), sorted by name so
+// that every run and every file system sees them in the same order. Only names of
+// language files are looked at closer: the program folder may be /usr/bin.
 std::vector<std::string> filesOf(const std::string& folder) {
     std::vector<std::string> out;
     if (DIR* d = ::opendir(folder.c_str())) {
         while (const dirent* e = ::readdir(d)) {
             const std::string name = e->d_name;
-            if (name != "." && name != ".." && isRegularFile(folder + name))
+            if (isLanguageFileName(name) && isRegularFile(folder + name))
                 out.push_back(name);
         }
         ::closedir(d);
@@ -170,6 +171,8 @@ std::string Localization::ResolveLanguageFile(std::string_view nameOrPath) const
     if (name.find('/') != std::string::npos)
         return isRegularFile(name) ? name : std::string();
     for (const auto& folder : languageFolders()) {
+        if (isRegularFile(folder + name))
+            return folder + name;
         const std::string found = findNoCase(filesOf(folder), name);
         if (!found.empty())
             return folder + found;
@@ -263,10 +266,6 @@ bool Localization::SaveActiveLanguage(std::string_view code, std::string* failed
 std::optional<IniDocument> Localization::activeDocumentLocked() {
     ensureLoaded();
     struct stat st;
-    // French without lang_fr.ini, or a language whose file was not found: the French
-    // file may appear later (a translator working on it), so look again.
-    if (activePath_.empty() && activeCode_ == "fr")
-        activePath_ = ResolveLanguageFile(activeFile_);
     if (activePath_.empty() || ::stat(activePath_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         cache_.reset();
         return std::nullopt;

@@ -256,10 +256,15 @@ TEST(GetLangText, Table) {
 
 TEST(GetLangText, FrenchFileOverridesBuiltInTexts) {
     TempDir dir;
-    Localization loc(dir.path());
-    EXPECT_EQ(loc.GetLangText("MESSAGES", "RSC_a", "Avant"), "Avant");
+    {
+        Localization loc(dir.path());
+        EXPECT_EQ(loc.GetLangText("MESSAGES", "RSC_a", "Avant"), "Avant");
+        EXPECT_EQ(loc.ActiveLanguagePath(), "");
+    }
     dir.write("lang_fr.ini", "[MESSAGES]\nRSC_a=Auparavant\n");
+    Localization loc(dir.path());
     EXPECT_EQ(loc.GetLangText("MESSAGES", "RSC_a", "Avant"), "Auparavant");
+    EXPECT_EQ(loc.GetLangText("MESSAGES", "RSC_b", "Après"), "Après");
 }
 
 TEST(GetLangText, HugeLineAndFileChangedOnDisk) {
