@@ -85,8 +85,7 @@ QString TDB_utilitaire::messageConversion(const QString& text) const {
     return formatMessage(QStringLiteral("'%s' is not a valid integer value"), {text});
 }
 
-QString TDB_utilitaire::formater(const QString& format,
-                                 std::initializer_list<QVariant> args) const {
+QString TDB_utilitaire::formater(const QString& format, std::initializer_list<QVariant> args) const {
     return formatMessage(format, args);
 }
 

@@ -2,8 +2,8 @@
 // The utility module: settings access, the listing filter of the companion modes,
 // the status line and the program-wide message helpers.
 #include <QString>
-#include <QVariant>
 #include <initializer_list>
+#include <QVariant>
 #include <string>
 
 namespace varlime {
