@@ -83,7 +83,9 @@ bool writeAll(int fd, const std::string& data) {
 // Reads a whole regular file; false when it cannot be read or is too large.
 bool readWholeFile(const std::string& path, std::string& out, std::string* error = nullptr) {
     out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking so that a pipe or device standing in the file's place cannot hang the
+    // program; it is refused below as no regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (error)
             *error = std::strerror(errno);

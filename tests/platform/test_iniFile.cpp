@@ -187,6 +187,17 @@ TEST(IniWrite, RefusedWhenTheFolderCannotExist) {
     EXPECT_EQ(dir.read("blocker"), "keep");
 }
 
+TEST(IniRead, PipeInPlaceOfTheFileDoesNotHang) {
+    TempDir dir;
+    const std::string path = dir.path() + "varlime.ini";
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    bool exists = true;
+    const IniDocument doc = IniDocument::load(path, &exists);
+    EXPECT_FALSE(exists);
+    EXPECT_FALSE(doc.hasKey("MAIN", "MASQUE_RECHERCHE"));
+    EXPECT_FALSE(writeIniValue(path, "MAIN", "MASQUE_RECHERCHE", "*.*").ok);
+}
+
 TEST(IniWrite, RefusedWhenThePathIsAFolder) {
     TempDir dir;
     dir.write("varlime.ini/inside", "x");
