@@ -75,6 +75,11 @@ bool TDLG_langue::Confirmer() {
         return false;
     }
     loc.SetActiveLanguage(code);
+    // Messages switch at once, the answer buttons of the questions with them.
+    if (auto* boxes = dynamic_cast<DialogMessageService*>(&app_.messages())) {
+        boxes->oui = app_.texte("RSC_bouton_oui", "Oui");
+        boxes->non = app_.texte("RSC_bouton_non", "Non");
+    }
     if (!message.empty())
         app_.messages().information(qs(message), this);
     return true;
