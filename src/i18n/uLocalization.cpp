@@ -263,12 +263,12 @@ bool Localization::SaveActiveLanguage(std::string_view code, std::string* failed
     return r.ok;
 }
 
-std::optional<IniDocument> Localization::activeDocumentLocked() {
+const IniDocument* Localization::activeDocumentLocked() {
     ensureLoaded();
     struct stat st;
     if (activePath_.empty() || ::stat(activePath_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         cache_.reset();
-        return std::nullopt;
+        return nullptr;
     }
     const long long stamp =
         static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
@@ -278,18 +278,19 @@ std::optional<IniDocument> Localization::activeDocumentLocked() {
         IniDocument doc = IniDocument::load(activePath_, &exists);
         if (!exists) {
             cache_.reset();
-            return std::nullopt;
+            return nullptr;
         }
         cache_ = std::move(doc);
         cacheStamp_ = stamp;
         cacheSize_ = size;
     }
-    return cache_;
+    return &*cache_;
 }
 
 std::optional<IniDocument> Localization::ActiveDocument() {
     std::lock_guard lock(mutex_);
-    return activeDocumentLocked();
+    const IniDocument* doc = activeDocumentLocked();
+    return doc ? std::optional<IniDocument>(*doc) : std::nullopt;
 }
 
 std::optional<IniDocument> Localization::LoadLanguageFile(std::string_view nameOrPath) {
@@ -306,7 +307,7 @@ std::optional<IniDocument> Localization::LoadLanguageFile(std::string_view nameO
 std::string Localization::GetLangText(std::string_view section, std::string_view key,
                                       std::string_view defaultText) {
     std::lock_guard lock(mutex_);
-    const auto doc = activeDocumentLocked();
+    const IniDocument* doc = activeDocumentLocked();
     if (!doc)
         return std::string(defaultText);
     std::string result(defaultText);

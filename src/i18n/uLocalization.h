@@ -97,9 +97,9 @@ public:
     std::string langIniPath() const;
 
 private:
-    void ensureLoaded();                   // caller holds mutex_
-    void setActive(std::string_view code); // caller holds mutex_
-    std::optional<IniDocument> activeDocumentLocked();
+    void ensureLoaded();                       // caller holds mutex_
+    void setActive(std::string_view code);     // caller holds mutex_
+    const IniDocument* activeDocumentLocked(); // caller holds mutex_
 
     std::string programFolder_;
     std::mutex mutex_;

@@ -217,6 +217,23 @@ std::string textFromFileBytes(std::string_view s) {
     return isValidUtf8(s) ? std::string(s) : windows1252ToUtf8(s);
 }
 
+std::string iniNameFold(std::string_view name) {
+    std::string out(name);
+    bool ascii = true;
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            ascii = false;
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (ascii)
+        return out;
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))
+        .toCaseFolded()
+        .toUtf8()
+        .toStdString();
+}
+
 bool iniNameEquals(std::string_view a, std::string_view b) {
     bool ascii = true;
     for (const char c : a)
@@ -305,13 +322,26 @@ IniDocument IniDocument::parse(std::string_view bytes) {
         }
         doc.lines_.push_back(std::move(line));
     }
-    int current = -1;
-    for (std::size_t i = 0; i < doc.lines_.size(); ++i) {
-        analyse(doc.lines_[i], current);
-        if (doc.lines_[i].kind == Kind::Section)
-            current = static_cast<int>(i);
-    }
+    doc.reindex();
     return doc;
+}
+
+void IniDocument::reindex() {
+    firstEntry_.clear();
+    sectionsWithEntries_.clear();
+    int current = -1;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        Line& l = lines_[i];
+        analyse(l, current);
+        if (l.kind == Kind::Section) {
+            current = static_cast<int>(i);
+        } else if (l.kind == Kind::Entry) {
+            const std::string section =
+                iniNameFold(lines_[static_cast<std::size_t>(l.section)].name);
+            firstEntry_.emplace(section + '\n' + iniNameFold(l.name), static_cast<int>(i));
+            sectionsWithEntries_.insert(section);
+        }
+    }
 }
 
 IniDocument IniDocument::load(const std::string& path, bool* exists) {
@@ -323,13 +353,8 @@ IniDocument IniDocument::load(const std::string& path, bool* exists) {
 }
 
 int IniDocument::findEntry(std::string_view section, std::string_view key) const {
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const Line& l = lines_[i];
-        if (l.kind == Kind::Entry && iniNameEquals(l.name, key) &&
-            iniNameEquals(lines_[static_cast<std::size_t>(l.section)].name, section))
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto it = firstEntry_.find(iniNameFold(section) + '\n' + iniNameFold(key));
+    return it == firstEntry_.end() ? -1 : it->second;
 }
 
 std::optional<std::string> IniDocument::value(std::string_view section,
@@ -351,11 +376,7 @@ bool IniDocument::hasKey(std::string_view section, std::string_view key) const {
 }
 
 bool IniDocument::hasSection(std::string_view section) const {
-    for (const Line& l : lines_)
-        if (l.kind == Kind::Entry &&
-            iniNameEquals(lines_[static_cast<std::size_t>(l.section)].name, section))
-            return true;
-    return false;
+    return sectionsWithEntries_.count(iniNameFold(section)) > 0;
 }
 
 std::vector<std::string> IniDocument::keys(std::string_view section) const {
@@ -427,12 +448,7 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), added.begin(),
                       added.end());
     }
-    int current = -1;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        analyse(lines_[i], current);
-        if (lines_[i].kind == Kind::Section)
-            current = static_cast<int>(i);
-    }
+    reindex();
 }
 
 std::string IniDocument::serialize() const {

@@ -18,6 +18,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace varlime {
@@ -35,6 +37,8 @@ std::string textFromFileBytes(std::string_view s);
 
 // Case-insensitive comparison of section and key names.
 bool iniNameEquals(std::string_view a, std::string_view b);
+// The form of a name that iniNameEquals compares (case folded).
+std::string iniNameFold(std::string_view name);
 
 class IniDocument {
 public:
@@ -80,9 +84,15 @@ private:
         int section = -1;  // index of the section line above (Entry, Other)
     };
     static void analyse(Line& line, int& currentSection);
+    // Works out every line's meaning again and indexes the first entry of each key.
+    void reindex();
     int findEntry(std::string_view section, std::string_view key) const;
 
     std::vector<Line> lines_;
+    // Folded "section\nkey" -> line of its first entry; folded names of the sections
+    // that hold an entry.
+    std::unordered_map<std::string, int> firstEntry_;
+    std::unordered_set<std::string> sectionsWithEntries_;
     bool bom_ = false;
     std::string newline_ = "\n";
 };
