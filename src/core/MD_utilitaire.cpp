@@ -40,13 +40,10 @@ bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::str
     return false;
 }
 
-bool TDB_utilitaire::Entier_parametre(const QString& text, int& value) {
-    if (toInteger(text.toStdString(), value))
-        return true;
-    if (!lectureEnCours_ || text != dernierEchecConversion_)
+bool TDB_utilitaire::Refuser_valeur(const QString& text) {
+    if (dernierRefus_ != text)
         app_.messages().error(messageConversion(text), &app_.MainForm());
-    if (lectureEnCours_)
-        dernierEchecConversion_ = text;
+    dernierRefus_ = text;
     return false;
 }
 
@@ -57,7 +54,6 @@ void TDB_utilitaire::Lecture_parametres() {
     auto lire = [&ini](const char* section, const char* key, const char* defaut) {
         return qs(ini.read(section, key, defaut));
     };
-    lectureEnCours_ = true;
     const bool complet = [&] {
         TMainForm& main = app_.MainForm();
         main.Repertoire_courant = ini.read("CHEMINS", "DEFAUT", "Erreur");
@@ -68,13 +64,12 @@ void TDB_utilitaire::Lecture_parametres() {
         // Receivers of the dialogs still to come take their place here, in this order:
         // FORMATS (HEURE, DATE, OUVERTURE, EXPOSITION), the eight EXIF keys, the six
         // CHEMINS_SOURCE and CHEMINS_CIBLE lines, OPTIONS/RAW_CANON, then
-        // ASSOCIATION_FICHIER (SOURCE_EXIF, CIBLE). Each returns false when its value
-        // is no number (Entier_parametre), and the pass stops there.
+        // ASSOCIATION_FICHIER (SOURCE_EXIF, CIBLE). A receiver that cannot convert its
+        // text returns false, and the pass ends with Refuser_valeur(text).
         return true;
     }();
-    lectureEnCours_ = false;
     if (complet)
-        dernierEchecConversion_.clear();
+        dernierRefus_.reset();
 }
 
 void TDB_utilitaire::Afficher_statut() {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <initializer_list>
 #include <QVariant>
+#include <optional>
 #include <string>
 
 namespace varlime {
@@ -25,10 +26,11 @@ public:
                           const std::string& value);
     // Reads the whole settings file and hands every value to its owner.
     void Lecture_parametres();
-    // For the receivers of the read pass: the integer value of a stored text. False,
-    // after the conversion error message, when it is none; the receiver then returns
-    // false and the rest of the pass is skipped.
-    bool Entier_parametre(const QString& text, int& value);
+    // A receiver of the read pass refused a stored text (no number): shows the
+    // conversion error and returns false, which ends the pass. The same text is not
+    // reported again until a pass completes: the main window reads the settings each
+    // time it becomes active, also when this very message box closes.
+    bool Refuser_valeur(const QString& text);
 
     // Writes the current mode into the main window's status line.
     void Afficher_statut();
@@ -39,11 +41,8 @@ public:
 
 private:
     Application& app_;
-    // The main window re-reads the settings each time it becomes active, also when the
-    // conversion error's own message box closes: a value already reported is not
-    // reported again until a read pass completes, or the program would loop on it.
-    bool lectureEnCours_ = false;
-    QString dernierEchecConversion_;
+    // The last refused text, until a read pass completes.
+    std::optional<QString> dernierRefus_;
 };
 
 } // namespace varlime

@@ -168,15 +168,22 @@ TEST(Settings, DamagedFilesAreReadAndKeepTheirOtherKeysWhenWritten) {
     }
 }
 
-TEST(Settings, ConversionErrorMessage) {
+TEST(Settings, RefusedValueIsReportedOnceUntilAReadPassCompletes) {
     AppFixture f;
-    int v = 0;
-    EXPECT_TRUE(f.app->DB_utilitaire().Entier_parametre("12", v));
-    EXPECT_EQ(v, 12);
-    EXPECT_FALSE(f.app->DB_utilitaire().Entier_parametre("douze", v));
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "'douze' is not a valid integer value");
-    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Error);
+    TDB_utilitaire& util = f.app->DB_utilitaire();
+    // The pass re-runs at every activation, also after the message box closes.
+    EXPECT_FALSE(util.Refuser_valeur("douze"));
+    EXPECT_FALSE(util.Refuser_valeur("douze"));
+    EXPECT_FALSE(util.Refuser_valeur("treize"));
+    EXPECT_FALSE(util.Refuser_valeur("treize"));
+    util.Lecture_parametres(); // a complete pass
+    EXPECT_FALSE(util.Refuser_valeur("treize"));
+    QStringList expected{"'douze' is not a valid integer value",
+                         "'treize' is not a valid integer value",
+                         "'treize' is not a valid integer value"};
+    EXPECT_EQ(f.messages.texts(), expected);
+    for (const auto& shown : f.messages.shown)
+        EXPECT_EQ(shown.kind, MessageKind::Error);
 }
 
 TEST(Settings, LocationFallsBackToTheUserFolderWhenTheProgramFolderIsReadOnly) {
