@@ -20,8 +20,10 @@ const std::string kSource = VARLIME_SOURCE_DIR;
 
 // key -> built-in default (empty when the sources never give one next to the key).
 std::map<std::string, std::string> keysUsedBySources() {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"re("(RSC_[A-Za-z0-9_]+)"(?:\s*,\s*"((?:[^"\\]|\\.)*)")?)re"));
+    // The key, then its default: one string literal or several written side by side.
+    static const QRegularExpression pattern(QStringLiteral(
+        R"re("(RSC_[A-Za-z0-9_]+)"(?:\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))?)re"));
+    static const QRegularExpression literal(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
     std::map<std::string, std::string> keys;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(kSource + "/src")) {
         const auto ext = entry.path().extension();
@@ -31,8 +33,10 @@ std::map<std::string, std::string> keysUsedBySources() {
         for (auto it = pattern.globalMatch(text); it.hasNext();) {
             const auto m = it.next();
             std::string& def = keys[m.captured(1).toStdString()];
-            if (def.empty())
-                def = m.captured(2).toStdString();
+            if (!def.empty())
+                continue;
+            for (auto piece = literal.globalMatch(m.captured(2)); piece.hasNext();)
+                def += piece.next().captured(1).toStdString();
         }
     }
     return keys;
