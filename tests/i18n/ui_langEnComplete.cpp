@@ -2,13 +2,16 @@
 // window, control caption, tool tip, text box and list item of every window the
 // application creates has an entry. A window or control added without its English
 // text makes this test fail and prints the lines to add (with the French text).
+#include "core/IHM_type_fichier.h"
 #include "core/Main.h"
 #include "i18n/TranslateForm.h"
 #include "i18n/uLocalization.h"
+#include "platform/RadioGroup.h"
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDialog>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -123,6 +126,13 @@ TEST(LangEn, TranslatesTheMainWindowAndItsMenus) {
     EXPECT_EQ(m.BT_valider_rename->text().toStdString(), "Rename");
     EXPECT_EQ(m.cellule(0, 0).toStdString(), "Before");
     EXPECT_EQ(m.cellule(1, 0).toStdString(), "After");
+    // A dialog with a radio group: its title, caption and items.
+    TDLG_type_fichier& types = f.app->DLG_type_fichier();
+    EXPECT_EQ(types.windowTitle().toStdString(), "File types");
+    EXPECT_EQ(types.GRA_fichier->title().toStdString(), "Files");
+    EXPECT_EQ(types.GRA_fichier->itemText(1).toStdString(), "All but folders");
+    EXPECT_EQ(types.GRA_fichier->count(), 3);
+    EXPECT_EQ(types.CKB_cache->text().toStdString(), "Hidden");
 }
 
 } // namespace
