@@ -529,6 +529,9 @@ bool TimgData::segmentWalk(Source& in) {
         case 0xE1:
             if (SegmentCount > 5 || ExifSegment) {
                 --SegmentCount;
+            } else if (std::string_view(slot.Bytes).substr(2, 5) != std::string_view("Exif\0", 5)) {
+                // Another application's block (XMP often comes first) stays in its slot
+                // like any other segment, so that the EXIF block after it is still found.
             } else {
                 ExifSegment = SegmentCount;
                 ExifInfo = std::make_unique<TImageInfo>(this);
@@ -602,7 +605,15 @@ bool TimgData::readTiff(Source& in) {
             ExifInfo->Buffer = slot.Bytes;
             Buffer = slot.Bytes;
             ExifInfo->BigEndian = header.compare(0, 2, "MM") == 0;
-            ExifInfo->WalkDirectory(0, -8, static_cast<std::int64_t>(kTiffBufferSize),
+            // The reader shows the file's real byte order, as for a JPEG.
+            BigEndian = ExifInfo->BigEndian;
+            // The first directory lies where the header says: many TIFF writers put
+            // it after the pixel data, and reading pixels as a directory would list
+            // noise. An offset pointing into the header itself falls back to offset 8.
+            const std::int64_t first = static_cast<std::uint32_t>(
+                varlime::BytesToInt(BigEndian, std::string_view(header).substr(4, 4)));
+            const std::int64_t start = first >= 8 ? first - 8 : 0;
+            ExifInfo->WalkDirectory(start, -8, static_cast<std::int64_t>(kTiffBufferSize),
                                     TDirGroup::Main);
             ExifInfo->DeriveFocal35();
             ok = true;
