@@ -424,6 +424,8 @@ void TimgData::Reset() {
     LoadedFileTime = 0;
     LoadedFileSize = 0;
     ErrorText.clear();
+    if (ExifInfo && ExifInfo->IsTiff)
+        tiffBuffer_.swap(ExifInfo->Buffer);
     ExifInfo.reset();
     BigEndian = false;
     Buffer.clear();
@@ -589,20 +591,23 @@ bool TimgData::readTiff(Source& in) {
         std::string header;
         if (in.read(header, 2) == 2 && (header == "II" || header == "MM") &&
             in.read(header, 6) == 6) {
+            ExifInfo = std::make_unique<TImageInfo>(this);
+            ExifInfo->IsTiff = IsTiffSource;
+            ExifInfo->ExifText.clear();
+            // The walk's buffer always has its full size, and what the file lacks reads
+            // as zeros. Its memory is kept from one TIFF to the next (see Reset).
+            std::string& buf = ExifInfo->Buffer;
+            buf.swap(tiffBuffer_);
+            buf.clear();
+            const std::size_t got = in.read(buf, kTiffBufferSize);
+            buf.resize(kTiffBufferSize, '\0');
+            // Slot 1 and the reader hold the bytes read from the file.
             tSection& slot = Segments[1];
-            slot.Bytes.clear();
-            slot.Bytes.reserve(kTiffBufferSize);
-            const std::size_t got = in.read(slot.Bytes, kTiffBufferSize);
-            // The buffer always has its full size; what the file lacks reads as zeros.
-            slot.Bytes.resize(kTiffBufferSize, '\0');
+            slot.Bytes.assign(buf, 0, got);
             slot.Marker = 0;
             slot.Size = static_cast<std::int32_t>(got);
             SegmentCount = 1;
             ExifSegment = 1;
-            ExifInfo = std::make_unique<TImageInfo>(this);
-            ExifInfo->IsTiff = IsTiffSource;
-            ExifInfo->ExifText.clear();
-            ExifInfo->Buffer = slot.Bytes;
             Buffer = slot.Bytes;
             ExifInfo->BigEndian = header.compare(0, 2, "MM") == 0;
             // The reader shows the file's real byte order, as for a JPEG.
