@@ -6,6 +6,7 @@
 #include "core/Main.h"
 #include "core/fileGridModel.h"
 #include "core/nameUtils.h"
+#include "exif/exifDump.h"
 #include "platform/MessageService.h"
 #include "platform/RadioGroup.h"
 #include "platform/fileSystem.h"
@@ -126,6 +127,9 @@ const std::vector<Command>& commands() {
              imprimerGrille(c);
              return 0;
          }},
+        // Handled before any window exists (see executerDump); listed here so that
+        // it is recognised as a command without a window.
+        {"--dump", [](Context&) { return 2; }},
         {"--rename", [](Context& c) {
              TMainForm& m = c.app.MainForm();
              const auto before = c.messages.shown.size();
@@ -153,6 +157,26 @@ const Option* trouverOption(const QString& name) {
     return nullptr;
 }
 
+// `--dump FILE...`: for each file in turn, the lines the EXIF dump window shows for
+// it. A file that is missing or cannot be read still gets its dump (with the
+// reader's outcome); the status is then 1.
+int executerDump(const QStringList& args, QTextStream& out, QTextStream& err) {
+    if (args.size() < 3) {
+        err << "varlime: --dump needs at least one FILE\n";
+        return 2;
+    }
+    TimgData reader;
+    int status = 0;
+    for (qsizetype i = 2; i < args.size(); ++i) {
+        const std::string path = args[i].toLocal8Bit().toStdString();
+        for (const std::string& line : DumpExifFile(reader, path))
+            out << QString::fromStdString(line) << '\n';
+        if (reader.ErrorText.empty() || reader.ErrorText == "Illegal Exif construction")
+            status = 1;
+    }
+    return status;
+}
+
 } // namespace
 
 bool estCommandeSansFenetre(const QStringList& args) {
@@ -166,6 +190,8 @@ int executerSansFenetre(const QStringList& args, const std::string& programFolde
         err << "varlime: unknown command\n";
         return 2;
     }
+    if (args[1] == QLatin1String("--dump"))
+        return executerDump(args, out, err);
     if (args.size() < 3 || args[2].startsWith(QStringLiteral("--"))) {
         err << "varlime: " << args[1] << " needs a FOLDER\n";
         return 2;
