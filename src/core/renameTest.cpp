@@ -1,0 +1,154 @@
+#include "core/renameTest.h"
+
+#include "core/nameUtils.h"
+
+#include <sys/stat.h>
+
+namespace varlime {
+
+namespace {
+// Longest file name, in bytes, that Linux file systems accept.
+constexpr std::size_t kNomMax = 255;
+} // namespace
+
+EntreeExiste existeDansDossier(std::string dossier) {
+    dossier = Retourne_repertoire_slash(dossier);
+    return [dossier](const std::string& nom) {
+        struct stat st;
+        return ::lstat((dossier + nom).c_str(), &st) == 0;
+    };
+}
+
+bool Trouve_dans_sources(const std::vector<LigneRenommage>& lignes, std::size_t ligne,
+                         std::string_view nom, std::size_t& index) {
+    for (std::size_t i = 0; i < ligne && i < lignes.size(); ++i) {
+        if (lignes[i].ancien == nom) {
+            index = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Trouve_dans_cibles(const std::vector<LigneRenommage>& lignes, std::size_t ligne,
+                        std::string_view nom) {
+    for (std::size_t i = 0; i < ligne && i < lignes.size(); ++i)
+        if (lignes[i].nouveau == nom)
+            return true;
+    return false;
+}
+
+bool Nom_cible_invalide(std::string_view nom) {
+    return nom.empty() || nom == "." || nom == ".." || nom.size() > kNomMax ||
+           nom.find('/') != std::string_view::npos || nom.find('\0') != std::string_view::npos;
+}
+
+RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const EntreeExiste& existe,
+                          const TextLookup& texte) {
+    RapportTest rapport;
+    auto ajouter = [&rapport](const std::string& message) {
+        for (auto& l : messageLines(message))
+            rapport.lignes.push_back(std::move(l));
+    };
+    for (std::size_t r = 0; r < lignes.size(); ++r) {
+        const std::string& ancien = lignes[r].ancien;
+        const std::string& nouveau = lignes[r].nouveau;
+        if (ancien.empty())
+            continue;
+        bool verifier = !Remplacement_indique_pas_varlime(nouveau);
+
+        if (ancien == nouveau) {
+            ajouter(formatMessage(
+                texte("RSC_msg_test_varlime_meme_nom", "Vous varlimez %s avec son propre nom\r\n"),
+                {ancien}));
+            rapport.erreur = true;
+            verifier = false;
+        }
+
+        // The rename run refuses such a name whatever the folder holds; asking the
+        // file system about it would look into another folder or at this one.
+        if (verifier && Nom_cible_invalide(nouveau)) {
+            ajouter(formatMessage(
+                texte("RSC_msg_test_nom_invalide",
+                      "Le fichier %s ne peut pas être varlimé en \"%s\" : nom de fichier "
+                      "invalide\r\n"),
+                {ancien, nouveau}));
+            rapport.erreur = true;
+            verifier = false;
+        }
+
+        if (verifier && existe && existe(nouveau)) {
+            rapport.erreur = true;
+            ajouter(formatMessage(
+                texte("RSC_msg_test_doit_etre_varlime", "Le fichier %s doit tre varlim en %s"),
+                {ancien, nouveau}));
+            ajouter(texte("RSC_msg_test_fichier_existe_deja", "ce fichier existe dj,"));
+            std::size_t i = 0;
+            if (Trouve_dans_sources(lignes, r, nouveau, i) &&
+                !Trouve_dans_cibles(lignes, r, nouveau)) {
+                ajouter(formatMessage(texte("RSC_msg_test_devant_etre_varlime",
+                                            "mais le fichier %s devant tre lui mme varlim en %s"),
+                                      {nouveau, lignes[i].nouveau}));
+                ajouter(formatMessage(
+                    texte("RSC_msg_test_peut_etre_varlime", "le fichier %s peut donc tre varlim"),
+                    {ancien}));
+            } else {
+                ajouter(formatMessage(
+                    texte("RSC_msg_test_modifiez_cible", "modifiez la cible (%s) pour %s"),
+                    {nouveau, ancien}));
+            }
+            rapport.lignes.emplace_back();
+            verifier = false;
+        }
+
+        if (verifier && Trouve_dans_cibles(lignes, r, nouveau)) {
+            ajouter(formatMessage(texte("RSC_msg_test_apparait_plusieurs_fois",
+                                        "Le fichier %s apparat plusieurs fois dans la liste des "
+                                        "fichiers cibles"),
+                                  {nouveau}));
+            ajouter(formatMessage(texte("RSC_msg_test_cible_differente",
+                                        "Le fichier %s doit avoir un fichier cible diffrent\r\n"),
+                                  {ancien}));
+            rapport.erreur = true;
+        }
+    }
+    if (!rapport.erreur)
+        ajouter(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
+    return rapport;
+}
+
+namespace {
+// Name with the letters slipped in before its extension; a name without a dot
+// takes them at its end rather than repeating itself as an extension.
+std::string avecLettres(const std::string& nom, long long numero) {
+    const std::string lettres = lettresCompteur(numero);
+    if (nom.find('.') == std::string::npos)
+        return nom + lettres;
+    return Prefixe(nom) + lettres + "." + Extension(nom);
+}
+
+bool distinguable(const std::string& nom) {
+    return !nom.empty() && !Remplacement_indique_pas_varlime(nom);
+}
+} // namespace
+
+void Supprimer_doublons(std::vector<std::string>& nouveaux) {
+    std::size_t r = 0;
+    while (r + 1 < nouveaux.size()) {
+        long long k = 1;
+        while (r + 1 < nouveaux.size() && distinguable(nouveaux[r]) &&
+               nouveaux[r] == nouveaux[r + 1]) {
+            nouveaux[r] = avecLettres(nouveaux[r], k);
+            ++r;
+            ++k;
+        }
+        // The last name of a run gets its letter too; it is then compared again with
+        // the name below it, which may now be equal to it.
+        if (k > 1)
+            nouveaux[r] = avecLettres(nouveaux[r], k);
+        else
+            ++r;
+    }
+}
+
+} // namespace varlime
