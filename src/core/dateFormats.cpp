@@ -3,6 +3,7 @@
 #include "core/nameUtils.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <sys/stat.h>
 
@@ -118,4 +119,15 @@ QDate dateDepuisTexte(std::string_view texte) {
     return QDate(y, m, d);
 }
 
+} // namespace varlime
+
+namespace varlime {
+QDate dateDuJour() {
+    if (const char* fixe = std::getenv("VARLIME_TODAY")) {
+        const QDate d = dateDepuisTexte(fixe);
+        if (d.isValid())
+            return d;
+    }
+    return QDate::currentDate();
+}
 } // namespace varlime

@@ -60,3 +60,9 @@ std::string Retourne_date_creation_fichier(const std::string& dossier, const std
 QDate dateDepuisTexte(std::string_view texte);
 
 } // namespace varlime
+
+namespace varlime {
+// Today's date for the date dialog's start value. VARLIME_TODAY=YYYY-MM-DD in the
+// environment fixes it, so that tests and headless runs get the same names any day.
+QDate dateDuJour();
+} // namespace varlime
