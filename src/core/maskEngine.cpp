@@ -169,14 +169,4 @@ ResultatMasque Exploiter_masque(std::string_view ancien, std::string_view champ,
     return r;
 }
 
-bool Exploite_compteur(std::string_view ancien, const RegleCompteur& regle) {
-    if (regle.exifActif && regle.exifSansCompteur)
-        return false;
-    if (finitPar(regle.champPrefixe, "&N]") && Chaine_fini_numerique(Prefixe(ancien)))
-        return false;
-    if (regle.compteurInactifCoche && regle.compteurInactifVisible)
-        return false;
-    return true;
-}
-
 } // namespace varlime

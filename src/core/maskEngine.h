@@ -56,18 +56,4 @@ struct ResultatMasque {
 ResultatMasque Exploiter_masque(std::string_view ancien, std::string_view champ,
                                 bool modeExif = false);
 
-// Inputs of the counter rule for one row.
-struct RegleCompteur {
-    bool exifActif = false;        // EXIF naming on
-    bool exifSansCompteur = false; // its option to drop the counter checked
-    std::string_view champPrefixe; // text of the prefix field
-    bool compteurInactifCoche = false;
-    bool compteurInactifVisible = false;
-};
-
-// Whether the row whose old name is `ancien` gets a counter: not when EXIF naming
-// drops it, not when a keep-digits mask keeps the name's own digits as counter, not
-// when the visible "inactive counter" box is checked.
-bool Exploite_compteur(std::string_view ancien, const RegleCompteur& regle);
-
 } // namespace varlime

@@ -2,7 +2,60 @@
 
 #include "i18n/uLocalization.h"
 
+#include <vector>
+
 namespace varlime {
+
+QString formatMessage(const QString& format, std::initializer_list<QVariant> args) {
+    const std::vector<QVariant> values(args);
+    std::size_t next = 0;
+    QString out;
+    out.reserve(format.size() + 32);
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c != u'%' || i + 1 >= format.size()) {
+            out += c;
+            continue;
+        }
+        const QChar k = format[i + 1];
+        if (k == u'%') {
+            out += u'%';
+            ++i;
+        } else if ((k == u's' || k == u'd') && next < values.size()) {
+            out += values[next++].toString();
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string formatMessage(std::string_view format, std::initializer_list<std::string_view> args) {
+    // Same rules as the QString version; the placeholders are ASCII, so the UTF-8
+    // bytes of the other characters pass through unchanged.
+    auto next = args.begin();
+    std::string out;
+    out.reserve(format.size() + 32);
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c != '%' || i + 1 >= format.size()) {
+            out += c;
+            continue;
+        }
+        const char k = format[i + 1];
+        if (k == '%') {
+            out += '%';
+            ++i;
+        } else if ((k == 's' || k == 'd') && next != args.end()) {
+            out += *next++;
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 TextLookup lookupMessages(Localization& localization) {
     return [&localization](std::string_view key, std::string_view defaut) {
@@ -12,44 +65,6 @@ TextLookup lookupMessages(Localization& localization) {
 
 TextLookup defaultMessages() {
     return [](std::string_view, std::string_view defaut) { return std::string(defaut); };
-}
-
-std::string formatMessage(std::string_view fmt, std::initializer_list<std::string_view> values) {
-    std::string out;
-    out.reserve(fmt.size() + 32);
-    auto next = values.begin();
-    std::size_t i = 0;
-    while (i < fmt.size()) {
-        const char c = fmt[i];
-        if (c != '%' || i + 1 >= fmt.size()) {
-            out += c;
-            ++i;
-            continue;
-        }
-        if (fmt[i + 1] == '%') {
-            out += '%';
-            i += 2;
-            continue;
-        }
-        // Skip flags, width, precision and length, up to the conversion letter.
-        std::size_t j = i + 1;
-        while (j < fmt.size() &&
-               std::string_view("-+ #0123456789.*hlLqjzt").find(fmt[j]) != std::string_view::npos)
-            ++j;
-        if (j >= fmt.size() ||
-            !((fmt[j] >= 'a' && fmt[j] <= 'z') || (fmt[j] >= 'A' && fmt[j] <= 'Z'))) {
-            // Not a field: keep the text as written.
-            out += c;
-            ++i;
-            continue;
-        }
-        if (next != values.end()) {
-            out += *next;
-            ++next;
-        }
-        i = j + 1;
-    }
-    return out;
 }
 
 std::vector<std::string> messageLines(std::string_view text) {

@@ -1,4 +1,5 @@
 #include "core/maskEngine.h"
+#include "core/renameEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -116,27 +117,36 @@ TEST(MaskEngine, SmallPieces) {
 struct CounterRuleCase {
     const char* nom;
     const char* ancien;
-    RegleCompteur regle;
+    const char* prefixe;
+    bool nommageExif;
+    bool exifSansCompteur;
+    bool compteurInactif; // checked and shown
     bool compteur;
 };
 
+// The counter rule as masks use it: the keep-digits mask lets the old name's own
+// digits serve as counter, and the inactive-counter box drops it.
 TEST(MaskEngine, CounterRule) {
     const CounterRuleCase cases[] = {
-        {"plain_prefix", "IMG_0042.jpg", {false, false, "IMG", false, false}, true},
-        {"keep_digits_with_digits", "IMG_0042.jpg", {false, false, "[X&N]", false, false}, false},
-        {"keep_digits_without_digits", "IMG.jpg", {false, false, "[X&N]", false, false}, true},
-        {"keep_digits_no_extension", "0042", {false, false, "[X&N]", false, false}, false},
-        {"keep_digits_digit_in_extension", "IMG.mp3", {false, false, "[X&N]", false, false}, true},
-        {"ending_alone_counts", "a1.jpg", {false, false, "abc&N]", false, false}, false},
-        {"exif_drops_counter", "IMG.jpg", {true, true, "", false, false}, false},
-        {"exif_keeps_counter", "IMG.jpg", {true, false, "", false, false}, true},
-        {"drop_option_without_exif", "IMG.jpg", {false, true, "", false, false}, true},
-        {"inactive_checked_visible", "IMG.jpg", {false, false, "[x*]", true, true}, false},
-        {"inactive_checked_hidden", "IMG.jpg", {false, false, "IMG", true, false}, true},
-        {"inactive_visible_unchecked", "IMG.jpg", {false, false, "[x*]", false, true}, true},
+        {"plain_prefix", "IMG_0042.jpg", "IMG", false, false, false, true},
+        {"keep_digits_with_digits", "IMG_0042.jpg", "[X&N]", false, false, false, false},
+        {"keep_digits_without_digits", "IMG.jpg", "[X&N]", false, false, false, true},
+        {"keep_digits_no_extension", "0042", "[X&N]", false, false, false, false},
+        {"keep_digits_digit_in_extension", "IMG.mp3", "[X&N]", false, false, false, true},
+        {"ending_alone_counts", "a1.jpg", "abc&N]", false, false, false, false},
+        {"exif_drops_counter", "IMG.jpg", "", true, true, false, false},
+        {"exif_keeps_counter", "IMG.jpg", "", true, false, false, true},
+        {"drop_option_without_exif", "IMG.jpg", "", false, true, false, true},
+        {"inactive_box", "IMG.jpg", "[x*]", false, false, true, false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Exploite_compteur(c.ancien, c.regle), c.compteur) << c.nom;
+    for (const auto& c : cases) {
+        PreviewOptions o;
+        o.prefixe = c.prefixe;
+        o.nommageExif = c.nommageExif;
+        o.exifSansCompteur = c.exifSansCompteur;
+        o.compteurInactif = c.compteurInactif;
+        EXPECT_EQ(Exploite_compteur(o, c.ancien), c.compteur) << c.nom;
+    }
 }
 
 } // namespace

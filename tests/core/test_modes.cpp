@@ -75,7 +75,7 @@ TEST(Modes, WhenToOfferLeaving) {
             << static_cast<int>(c.dernier) << " " << static_cast<int>(c.propre);
 }
 
-TEST(MessageFormat, FieldsFilledSafely) {
+TEST(MessageFormat, Utf8TextsFilledSafely) {
     const struct {
         const char* fmt;
         std::vector<std::string> valeurs;
@@ -85,22 +85,23 @@ TEST(MessageFormat, FieldsFilledSafely) {
          {"a.jpg"},
          "Vous varlimez a.jpg avec son propre nom"},
         {"%d fichiers varlimés, %d erreurs", {"3", "0"}, "3 fichiers varlimés, 0 erreurs"},
-        {"%s et %s", {"x"}, "x et "},
+        {"%s et %s", {"x"}, "x et %s"},
         {"%s", {"x", "y"}, "x"},
         {"100%%", {}, "100%"},
         {"fin %", {}, "fin %"},
-        {"%5.2s|%-3d", {"a", "b"}, "a|b"},
+        {"%5.2s|%d", {"a", "b"}, "%5.2s|a"},
         {"%s", {"50%s"}, "50%s"},
         {"% é", {"x"}, "% é"},
     };
     for (const auto& c : cases) {
         std::string out;
+        const std::string_view fmt = c.fmt;
         if (c.valeurs.empty())
-            out = formatMessage(c.fmt, {});
+            out = formatMessage(fmt, std::initializer_list<std::string_view>{});
         else if (c.valeurs.size() == 1)
-            out = formatMessage(c.fmt, {c.valeurs[0]});
+            out = formatMessage(fmt, {c.valeurs[0]});
         else
-            out = formatMessage(c.fmt, {c.valeurs[0], c.valeurs[1]});
+            out = formatMessage(fmt, {c.valeurs[0], c.valeurs[1]});
         EXPECT_EQ(out, c.attendu) << c.fmt;
     }
 }

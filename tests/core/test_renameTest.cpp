@@ -116,13 +116,13 @@ TEST(RenameTest, MessagesComeFromTheirKeys) {
                         "RSC_msg_test_fichier_existe_deja", "RSC_msg_test_devant_etre_varlime",
                         "RSC_msg_test_peut_etre_varlime", "RSC_msg_test_apparait_plusieurs_fois",
                         "RSC_msg_test_cible_differente"}));
-    EXPECT_EQ(r.lignes, (Lignes{"RSC_msg_test_varlime_meme_nom(s.jpg,)",
+    EXPECT_EQ(r.lignes, (Lignes{"RSC_msg_test_varlime_meme_nom(s.jpg,%s)",
                                 "RSC_msg_test_doit_etre_varlime(b.jpg,a.jpg)",
                                 "RSC_msg_test_fichier_existe_deja(%s,%s)",
                                 "RSC_msg_test_devant_etre_varlime(a.jpg,x.jpg)",
-                                "RSC_msg_test_peut_etre_varlime(b.jpg,)", "",
-                                "RSC_msg_test_apparait_plusieurs_fois(x.jpg,)",
-                                "RSC_msg_test_cible_differente(c.jpg,)"}));
+                                "RSC_msg_test_peut_etre_varlime(b.jpg,%s)", "",
+                                "RSC_msg_test_apparait_plusieurs_fois(x.jpg,%s)",
+                                "RSC_msg_test_cible_differente(c.jpg,%s)"}));
 
     cles.clear();
     Tester_rename({}, dossierAvec({}), enregistre);
