@@ -34,4 +34,12 @@ struct LiensPrincipal {
     std::function<void(const QString& adresse)> ouvrirAdresse;
 };
 
+class Application;
+
+// The links over the application's main window, settings and modes.
+LiensPrincipal liensPrincipal(Application& app);
+// Hands the links to the date, time, prefix and mask dialogs and to the mask module;
+// called once every window exists.
+void relierOptionsNommage(Application& app);
+
 } // namespace varlime

@@ -1,6 +1,6 @@
 #include "core/IHM_masque.h"
 
-#include "core/CLA_groupe_radio.h"
+#include "platform/RadioGroup.h"
 #include "core/IHM_option_date.h"
 #include "core/maskEngine.h"
 #include "platform/MessageService.h"
@@ -31,7 +31,7 @@ TDLG_masque::TDLG_masque(TextLookup texte, MessageService& messages, TDLG_option
         "d'un suffixe."));
     Memo1->setMaximumHeight(70);
 
-    RGA_masque = new TGroupeRadio(
+    RGA_masque = new RadioGroup(
         QStringLiteral("RGA_masque"), QStringLiteral("Masque"),
         {QStringLiteral("[PRÉFIXE&&N] Conserve les derniers caractères numériques du nom source"),
          QStringLiteral("[{REMPLACÉ} {REMPLACEMENT}] Remplace une chaîne par une autre"),
@@ -71,7 +71,7 @@ TDLG_masque::TDLG_masque(TextLookup texte, MessageService& messages, TDLG_option
     layout->addWidget(LBL_info);
     layout->addLayout(boutons);
 
-    connect(RGA_masque, &TGroupeRadio::itemChoisi, this, [this](int i) { RGA_masqueClick(i); });
+    connect(RGA_masque, &RadioGroup::itemIndexChanged, this, [this](int i) { RGA_masqueClick(i); });
     connect(BT_ok, &QPushButton::clicked, this, [this] { BT_okClick(); });
     connect(BT_annuler, &QPushButton::clicked, this, [this] { BT_annulerClick(); });
     connect(BT_aide, &QPushButton::clicked, this, [this] { BT_aideClick(); });
@@ -114,7 +114,7 @@ QString TDLG_masque::Masque_item(const QString& caption) {
 }
 
 void TDLG_masque::RGA_masqueClick(int item) {
-    if (auto* b = RGA_masque->bouton(item))
+    if (auto* b = RGA_masque->button(item))
         EDT_masque->setText(Masque_item(b->text()));
     switch (item) {
     case 0:
@@ -139,7 +139,7 @@ void TDLG_masque::RGA_masqueClick(int item) {
 
 void TDLG_masque::BT_okClick() {
     const QString masque = EDT_masque->text();
-    const int item = RGA_masque->ItemIndex();
+    const int item = RGA_masque->itemIndex();
     // The mask is checked as typed; the main window's field only takes it once valid.
     if (item == 0 && masque.size() >= 2 && masque[1] == QLatin1Char('*')) {
         messages_.warning(message("RSC_masque_information_remplacement_etoile",

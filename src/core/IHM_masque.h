@@ -15,7 +15,7 @@ namespace varlime {
 
 class MessageService;
 class TDLG_option_date;
-class TGroupeRadio;
+class RadioGroup;
 
 class TDLG_masque : public QDialog {
     Q_OBJECT
@@ -34,7 +34,7 @@ public:
     LiensPrincipal liens;
 
     QPlainTextEdit* Memo1;
-    TGroupeRadio* RGA_masque;
+    RadioGroup* RGA_masque;
     QLineEdit* EDT_masque;
     QLabel* LBL_masque;
     QLabel* LBL_info;

@@ -1,6 +1,6 @@
 #include "core/IHM_option_date.h"
 
-#include "core/CLA_groupe_radio.h"
+#include "platform/RadioGroup.h"
 #include "core/nameUtils.h"
 
 #include <QCheckBox>
@@ -21,7 +21,7 @@ TDLG_option_date::TDLG_option_date(TextLookup texte, QWidget* parent)
     CKB_date = new QCheckBox(QStringLiteral("Préfixe auto avec date"), this);
     CKB_date->setObjectName(QStringLiteral("CKB_date"));
 
-    RGA_select_source_date = new TGroupeRadio(
+    RGA_select_source_date = new RadioGroup(
         QStringLiteral("RGA_select_source_date"),
         QStringLiteral("Source de la date prise en compte"),
         {QStringLiteral("Date fixe ->"), QStringLiteral("Date de création du fichier")}, this);
@@ -35,7 +35,7 @@ TDLG_option_date::TDLG_option_date(TextLookup texte, QWidget* parent)
     QStringList formats;
     for (auto caption : kFormatsDate)
         formats << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
-    RGA_type_date = new TGroupeRadio(QStringLiteral("RGA_type_date"),
+    RGA_type_date = new RadioGroup(QStringLiteral("RGA_type_date"),
                                      QStringLiteral("Utilisation de la date"), formats, this);
     RGA_type_date->setItemIndex(0);
 
@@ -112,7 +112,7 @@ void TDLG_option_date::Gerer(bool prefixe) {
         liens.chercherFichier();
     if (liens.sauverParametre)
         liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("DATE"),
-                              QString::number(RGA_type_date->ItemIndex()));
+                              QString::number(RGA_type_date->itemIndex()));
 }
 
 void TDLG_option_date::BT_okClick() {
@@ -124,7 +124,7 @@ void TDLG_option_date::BT_okClick() {
         if (liens.prefixeVisible)
             liens.prefixeVisible(true);
         statut(Mode::Normal);
-    } else if (RGA_select_source_date->ItemIndex() == 1) {
+    } else if (RGA_select_source_date->itemIndex() == 1) {
         // Each row asks for its own file's date: the prefix field has nothing to hold.
         if (liens.definirPrefixe)
             liens.definirPrefixe(QString());
@@ -144,7 +144,7 @@ void TDLG_option_date::BT_okClick() {
 }
 
 QString TDLG_option_date::Formate_date(const QDate& date) const {
-    return QString::fromStdString(varlime::Formate_date(RGA_type_date->ItemIndex(), date));
+    return QString::fromStdString(varlime::Formate_date(RGA_type_date->itemIndex(), date));
 }
 
 SeparateurDate TDLG_option_date::separateur() const {
@@ -152,7 +152,7 @@ SeparateurDate TDLG_option_date::separateur() const {
 }
 
 int TDLG_option_date::formatDate() const {
-    return RGA_type_date->ItemIndex();
+    return RGA_type_date->itemIndex();
 }
 
 QString TDLG_option_date::Retourne_date_et_compteur_formate(const QString& texte) const {
@@ -161,15 +161,15 @@ QString TDLG_option_date::Retourne_date_et_compteur_formate(const QString& texte
         varlime::Retourne_date_et_compteur_formate(texte.toStdString(), separateur(), droite));
 }
 
-QString TDLG_option_date::Retourne_date_creation_fichier(const QString& dossier,
-                                                         const QString& nom) const {
+std::string TDLG_option_date::Retourne_date_creation_fichier(const std::string& dossier,
+                                                             const std::string& nom) const {
     const bool droite = liens.compteurADroite ? liens.compteurADroite() : true;
-    return QString::fromStdString(varlime::Retourne_date_creation_fichier(
-        dossier.toStdString(), nom.toStdString(), formatDate(), separateur(), droite));
+    return varlime::Retourne_date_creation_fichier(dossier, nom, formatDate(), separateur(),
+                                                   droite);
 }
 
 bool TDLG_option_date::Utilise_date_fichier() const {
-    return CKB_date->isChecked() && RGA_select_source_date->ItemIndex() == 1;
+    return CKB_date->isChecked() && RGA_select_source_date->itemIndex() == 1;
 }
 
 bool TDLG_option_date::Date_prefixe_active() const {

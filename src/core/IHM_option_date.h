@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace varlime {
 
-class TGroupeRadio;
+class RadioGroup;
 
 class TDLG_option_date : public QDialog {
     Q_OBJECT
@@ -30,9 +30,10 @@ public:
     QString Retourne_date_formatee(const QDate& date) const { return Formate_date(date); }
     // Adds the final separator on the counter's side.
     QString Retourne_date_et_compteur_formate(const QString& texte) const;
-    // Date prefix of one file of `dossier`, from its modification date; empty when the
-    // date cannot be read.
-    QString Retourne_date_creation_fichier(const QString& dossier, const QString& nom) const;
+    // Date prefix of one file of `dossier` (its name as the bytes on disk), from its
+    // modification date; empty when the date cannot be read.
+    std::string Retourne_date_creation_fichier(const std::string& dossier,
+                                               const std::string& nom) const;
     // The date prefix is on and each file gives its own date.
     bool Utilise_date_fichier() const;
     bool Date_prefixe_active() const;
@@ -42,15 +43,18 @@ public:
     // Date prefix off and its source back to the fixed date.
     void Desactiver_mode_date_creation();
 
+    // The OK path: applies the date prefix to the main window (then closes).
+    void BT_okClick();
+
     SeparateurDate separateur() const;
     int formatDate() const;
 
     LiensPrincipal liens;
 
     QCheckBox* CKB_date;
-    TGroupeRadio* RGA_select_source_date;
+    RadioGroup* RGA_select_source_date;
     QDateEdit* EDT_date;
-    TGroupeRadio* RGA_type_date;
+    RadioGroup* RGA_type_date;
     QCheckBox* CKB_separateur;
     QComboBox* CBB_separateur_final;
     QPushButton* BT_ok;
@@ -58,7 +62,6 @@ public:
 
 private:
     void CKB_dateClick();
-    void BT_okClick();
     void montrerControlesPrefixe(bool visible);
 
     TextLookup texte_;

@@ -1,6 +1,6 @@
 #include "core/IHM_option_heure.h"
 
-#include "core/CLA_groupe_radio.h"
+#include "platform/RadioGroup.h"
 #include "core/dateFormats.h"
 #include "core/nameUtils.h"
 
@@ -16,7 +16,7 @@ TDLG_option_heure::TDLG_option_heure(QWidget* parent) : QDialog(parent) {
     QStringList items;
     for (auto caption : kFormatsHeure)
         items << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
-    RGA_type_heure = new TGroupeRadio(QStringLiteral("RGA_type_heure"),
+    RGA_type_heure = new RadioGroup(QStringLiteral("RGA_type_heure"),
                                       QStringLiteral("Utilisation de l'heure"), items, this);
     BT_ok = new QPushButton(QStringLiteral("OK"), this);
     BT_ok->setObjectName(QStringLiteral("BT_ok"));
@@ -33,11 +33,11 @@ void TDLG_option_heure::Gerer() {
     exec();
     if (liens.sauverParametre)
         liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("HEURE"),
-                              QString::number(RGA_type_heure->ItemIndex()));
+                              QString::number(RGA_type_heure->itemIndex()));
 }
 
 QString TDLG_option_heure::Retourne_heure_formatee(const QTime& heure) const {
-    return QString::fromStdString(Formate_heure(RGA_type_heure->ItemIndex(), heure));
+    return QString::fromStdString(Formate_heure(RGA_type_heure->itemIndex(), heure));
 }
 
 bool TDLG_option_heure::Positionne_option_heure(const QString& texte) {

@@ -9,7 +9,7 @@ class QPushButton;
 
 namespace varlime {
 
-class TGroupeRadio;
+class RadioGroup;
 
 class TDLG_option_heure : public QDialog {
     Q_OBJECT
@@ -26,7 +26,7 @@ public:
 
     LiensPrincipal liens;
 
-    TGroupeRadio* RGA_type_heure;
+    RadioGroup* RGA_type_heure;
     QPushButton* BT_ok;
 };
 

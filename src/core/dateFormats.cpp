@@ -1,11 +1,11 @@
 #include "core/dateFormats.h"
 
 #include "core/nameUtils.h"
+#include "platform/fileSystem.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <sys/stat.h>
 
 namespace varlime {
 
@@ -79,10 +79,10 @@ std::string Retourne_date_et_compteur_formate(std::string_view date, const Separ
 }
 
 std::optional<QDate> dateModificationFichier(const std::string& chemin) {
-    struct stat st;
-    if (::stat(chemin.c_str(), &st) != 0)
+    const auto quand = dateModification(chemin);
+    if (!quand)
         return std::nullopt;
-    const std::time_t t = st.st_mtim.tv_sec;
+    const std::time_t t = *quand;
     std::tm local{};
     if (!::localtime_r(&t, &local))
         return std::nullopt;

@@ -1,8 +1,7 @@
 #include "core/renameTest.h"
 
 #include "core/nameUtils.h"
-
-#include <sys/stat.h>
+#include "platform/fileSystem.h"
 
 namespace varlime {
 
@@ -13,10 +12,7 @@ constexpr std::size_t kNomMax = 255;
 
 EntreeExiste existeDansDossier(std::string dossier) {
     dossier = Retourne_repertoire_slash(dossier);
-    return [dossier](const std::string& nom) {
-        struct stat st;
-        return ::lstat((dossier + nom).c_str(), &st) == 0;
-    };
+    return [dossier](const std::string& nom) { return entreeExiste(dossier, nom); };
 }
 
 bool Trouve_dans_sources(const std::vector<LigneRenommage>& lignes, std::size_t ligne,
@@ -39,8 +35,7 @@ bool Trouve_dans_cibles(const std::vector<LigneRenommage>& lignes, std::size_t l
 }
 
 bool Nom_cible_invalide(std::string_view nom) {
-    return nom.empty() || nom == "." || nom == ".." || nom.size() > kNomMax ||
-           nom.find('/') != std::string_view::npos || nom.find('\0') != std::string_view::npos;
+    return !nomValide(nom) || nom.size() > kNomMax;
 }
 
 RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const EntreeExiste& existe,

@@ -24,7 +24,9 @@ struct LigneRenommage {
 using EntreeExiste = std::function<bool(const std::string& nom)>;
 
 // Asks the file system about folder + name without following a final link, so a
-// broken link counts as an existing entry, as it blocks a rename.
+// broken link counts as an existing entry, as it blocks a rename. The exact name is
+// asked for: where the file system ignores case, a name differing only in case
+// finds the file itself.
 EntreeExiste existeDansDossier(std::string dossier);
 
 // Rows are data rows, 0-based, in grid order. The header row is not a file and is

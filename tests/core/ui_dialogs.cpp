@@ -1,6 +1,6 @@
 // The option dialogs of the renaming core driven offscreen, with the main window
 // replaced by a recorder of what they ask of it.
-#include "core/CLA_groupe_radio.h"
+#include "platform/RadioGroup.h"
 #include "core/IHM_masque.h"
 #include "core/IHM_option_date.h"
 #include "core/IHM_option_heure.h"
@@ -99,7 +99,7 @@ TEST(MaskDialog, ItemsGiveTheirMasksAndHints) {
         {3, "[-N]", ""},
     };
     for (const auto& c : cases) {
-        d.masque.RGA_masque->bouton(c.item)->click();
+        d.masque.RGA_masque->button(c.item)->click();
         EXPECT_EQ(d.masque.EDT_masque->text().toStdString(), c.masque) << c.item;
         EXPECT_EQ(d.masque.LBL_info->text().toStdString(), c.info) << c.item;
     }
@@ -132,7 +132,7 @@ TEST(MaskDialog, RefusalsKeepTheDialogOpen) {
         quandOuvert(
             d.masque,
             [&] {
-                d.masque.RGA_masque->bouton(c.item)->click();
+                d.masque.RGA_masque->button(c.item)->click();
                 d.masque.EDT_masque->setText(QString::fromUtf8(c.masque));
                 d.masque.BT_ok->click();
             },
@@ -172,7 +172,7 @@ TEST(MaskDialog, OkPutsTheMaskIntoThePrefixField) {
         quandOuvert(
             d.masque,
             [&] {
-                d.masque.RGA_masque->bouton(c.item)->click();
+                d.masque.RGA_masque->button(c.item)->click();
                 d.masque.EDT_masque->setText(QString::fromUtf8(c.masque));
                 d.masque.BT_ok->click();
             },
@@ -187,7 +187,7 @@ TEST(MaskDialog, OkPutsTheMaskIntoThePrefixField) {
         EXPECT_EQ(d.principal.statut, QStringLiteral("Mode MASQUE")) << c.nom;
         // Choosing a mask switches the date prefix off.
         EXPECT_FALSE(d.date.CKB_date->isChecked()) << c.nom;
-        EXPECT_EQ(d.date.RGA_select_source_date->ItemIndex(), 0) << c.nom;
+        EXPECT_EQ(d.date.RGA_select_source_date->itemIndex(), 0) << c.nom;
         EXPECT_EQ(d.principal.listages, 1) << c.nom;
         EXPECT_EQ(d.principal.questions, std::vector<Mode>{Mode::Masque}) << c.nom;
     }
@@ -196,11 +196,11 @@ TEST(MaskDialog, OkPutsTheMaskIntoThePrefixField) {
 TEST(MaskDialog, CancelClearsTheChoice) {
     Dialogues d;
     quandOuvert(d.masque, [&] {
-        d.masque.RGA_masque->bouton(2)->click();
+        d.masque.RGA_masque->button(2)->click();
         d.masque.BT_annuler->click();
     });
     d.masque.Gerer();
-    EXPECT_EQ(d.masque.RGA_masque->ItemIndex(), -1);
+    EXPECT_EQ(d.masque.RGA_masque->itemIndex(), -1);
     EXPECT_EQ(d.principal.prefixe, QStringLiteral("IMG"));
     EXPECT_EQ(d.principal.statut, QString());
 }
@@ -307,8 +307,8 @@ TEST(DateDialog, StartStateAndEnabling) {
     qunsetenv("VARLIME_TODAY");
     EXPECT_EQ(date.EDT_date->date(), QDate(2023, 12, 31));
     EXPECT_FALSE(date.CKB_date->isChecked());
-    EXPECT_EQ(date.RGA_select_source_date->ItemIndex(), 0);
-    EXPECT_EQ(date.RGA_type_date->ItemIndex(), 0);
+    EXPECT_EQ(date.RGA_select_source_date->itemIndex(), 0);
+    EXPECT_EQ(date.RGA_type_date->itemIndex(), 0);
     EXPECT_TRUE(date.CKB_separateur->isChecked());
     EXPECT_EQ(date.CBB_separateur_final->currentText(), QStringLiteral("_"));
     EXPECT_EQ(date.RGA_type_date->count(), 8);
@@ -368,12 +368,12 @@ TEST(FormatSettings, RoundTripOfBothIndexes) {
         date.liens = principal.liens();
         heure.liens = principal.liens();
         quandOuvert(date, [&] {
-            date.RGA_type_date->bouton(3)->click();
+            date.RGA_type_date->button(3)->click();
             date.BT_annuler->click();
         });
         date.Gerer(false);
         quandOuvert(heure, [&] {
-            heure.RGA_type_heure->bouton(2)->click();
+            heure.RGA_type_heure->button(2)->click();
             heure.BT_ok->click();
         });
         heure.Gerer();
@@ -385,22 +385,22 @@ TEST(FormatSettings, RoundTripOfBothIndexes) {
     // A fresh run reads them back.
     TDLG_option_date date(defaultMessages());
     TDLG_option_heure heure;
-    EXPECT_EQ(heure.RGA_type_heure->ItemIndex(), -1);
+    EXPECT_EQ(heure.RGA_type_heure->itemIndex(), -1);
     EXPECT_EQ(heure.Retourne_heure_formatee(QTime(23, 59, 0)), QStringLiteral("235900"));
     EXPECT_TRUE(date.Positionne_option_date(principal.sauves[0][2]));
     EXPECT_TRUE(heure.Positionne_option_heure(principal.sauves[1][2]));
-    EXPECT_EQ(date.RGA_type_date->ItemIndex(), 3);
+    EXPECT_EQ(date.RGA_type_date->itemIndex(), 3);
     EXPECT_EQ(date.Formate_date(QDate(2024, 3, 5)), QStringLiteral("05-03-2024"));
     EXPECT_EQ(heure.Retourne_heure_formatee(QTime(23, 59, 0)), QStringLiteral("23h59mn00s"));
 
     // The sentinel keeps the current value; a text that is no number is refused.
     EXPECT_TRUE(date.Positionne_option_date(QStringLiteral("ERREUR")));
     EXPECT_TRUE(heure.Positionne_option_heure(QStringLiteral("ERREUR")));
-    EXPECT_EQ(date.RGA_type_date->ItemIndex(), 3);
-    EXPECT_EQ(heure.RGA_type_heure->ItemIndex(), 2);
+    EXPECT_EQ(date.RGA_type_date->itemIndex(), 3);
+    EXPECT_EQ(heure.RGA_type_heure->itemIndex(), 2);
     EXPECT_FALSE(date.Positionne_option_date(QStringLiteral("abc")));
     EXPECT_FALSE(heure.Positionne_option_heure(QStringLiteral("1x")));
-    EXPECT_EQ(date.RGA_type_date->ItemIndex(), 3);
+    EXPECT_EQ(date.RGA_type_date->itemIndex(), 3);
     // An index outside the table gives an empty date and the plain time.
     EXPECT_TRUE(date.Positionne_option_date(QStringLiteral("12")));
     EXPECT_TRUE(heure.Positionne_option_heure(QStringLiteral("-1")));
