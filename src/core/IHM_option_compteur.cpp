@@ -56,6 +56,10 @@ TDLG_option_compteur::TDLG_option_compteur(Application& app, QWidget* parent)
     connect(BT_ok, &QPushButton::clicked, this, &TDLG_option_compteur::BT_okClick);
     connect(EDT_initialisation, &QLineEdit::textChanged, this, [this] { Informe_init_alpha(0); });
     app.translate(this);
+    Informe_init_alpha(1);
+    // The letters shown depend on the width too.
+    connect(app.MainForm().CBB_largeur_increment, &QComboBox::currentTextChanged, this,
+            [this] { Informe_init_alpha(1); });
 }
 
 void TDLG_option_compteur::Gerer() {
