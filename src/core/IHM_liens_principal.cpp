@@ -30,9 +30,7 @@ LiensPrincipal liensPrincipal(Application& app) {
     l.afficherStatut = [&app](const QString& t) { app.MainForm().STB_main->showMessage(t); };
     l.compteurADroite = [&app] { return app.DLG_option_compteur().Position(); };
     l.chercherFichier = [&app] { app.MainForm().Chercher_fichier(); };
-    l.sortirMode = [&app](Mode propre) {
-        return app.DB_utilitaire().Proposer_sortie_mode(propre);
-    };
+    l.sortirMode = [&app](Mode propre) { return app.DB_utilitaire().Proposer_sortie_mode(propre); };
     l.sauverParametre = [&app](const QString& section, const QString& cle, const QString& valeur) {
         app.DB_utilitaire().Sauver_parametre(section.toStdString(), cle.toStdString(),
                                              valeur.toStdString());

@@ -1,7 +1,7 @@
 #include "core/IHM_option_date.h"
 
-#include "platform/RadioGroup.h"
 #include "core/nameUtils.h"
+#include "platform/RadioGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,7 +36,7 @@ TDLG_option_date::TDLG_option_date(TextLookup texte, QWidget* parent)
     for (auto caption : kFormatsDate)
         formats << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
     RGA_type_date = new RadioGroup(QStringLiteral("RGA_type_date"),
-                                     QStringLiteral("Utilisation de la date"), formats, this);
+                                   QStringLiteral("Utilisation de la date"), formats, this);
     RGA_type_date->setItemIndex(0);
 
     CKB_separateur = new QCheckBox(QStringLiteral("Ajouter séparateur final"), this);

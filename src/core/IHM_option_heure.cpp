@@ -1,8 +1,8 @@
 #include "core/IHM_option_heure.h"
 
-#include "platform/RadioGroup.h"
 #include "core/dateFormats.h"
 #include "core/nameUtils.h"
+#include "platform/RadioGroup.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -17,7 +17,7 @@ TDLG_option_heure::TDLG_option_heure(QWidget* parent) : QDialog(parent) {
     for (auto caption : kFormatsHeure)
         items << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
     RGA_type_heure = new RadioGroup(QStringLiteral("RGA_type_heure"),
-                                      QStringLiteral("Utilisation de l'heure"), items, this);
+                                    QStringLiteral("Utilisation de l'heure"), items, this);
     BT_ok = new QPushButton(QStringLiteral("OK"), this);
     BT_ok->setObjectName(QStringLiteral("BT_ok"));
     BT_ok->setDefault(true);

@@ -1,6 +1,5 @@
 // The option dialogs of the renaming core driven offscreen, with the main window
 // replaced by a recorder of what they ask of it.
-#include "platform/RadioGroup.h"
 #include "core/IHM_masque.h"
 #include "core/IHM_option_date.h"
 #include "core/IHM_option_heure.h"
@@ -8,6 +7,7 @@
 #include "core/IHM_rapport.h"
 #include "core/MD_masque.h"
 #include "platform/MessageService.h"
+#include "platform/RadioGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
