@@ -12,12 +12,15 @@ namespace {
 // characters and every byte of the text is kept as typed.
 class Caracteres {
 public:
+    // One pass: a character starts at every byte that is not a UTF-8 continuation
+    // byte (a stray continuation byte at the start counts as one), as utf8Length counts.
     explicit Caracteres(std::string_view s) {
-        const std::size_t n = utf8Length(s);
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::size_t debut = utf8Offset(s, i);
-            const std::size_t fin = utf8Offset(s, i + 1);
-            c_.push_back(s.substr(debut, fin - debut));
+        std::size_t debut = 0;
+        for (std::size_t i = 1; i <= s.size(); ++i) {
+            if (i == s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
+                c_.push_back(s.substr(debut, i - debut));
+                debut = i;
+            }
         }
     }
     // Number of characters (L).
@@ -107,10 +110,11 @@ bool Est_masque_suppression_compteur(std::string_view champ) {
     return finitPar(champ, "-N]");
 }
 
-TypeMasque Type_masque(std::string_view champ) {
+namespace {
+// The kind, with the texts of kinds 2 and 3 kept in `parties`.
+TypeMasque typeEtParties(std::string_view champ, PartiesMasque& parties) {
     if (!Utilise_masque(champ))
         return kPasDeMasque;
-    PartiesMasque parties;
     if (finitPar(champ, "&N]"))
         return kMasqueCompteur;
     if (Est_masque_chercher_remplacer(champ, parties))
@@ -120,6 +124,12 @@ TypeMasque Type_masque(std::string_view champ) {
     if (Est_masque_suppression_compteur(champ))
         return kMasqueSuppressionCompteur;
     return kPasDeMasque;
+}
+} // namespace
+
+TypeMasque Type_masque(std::string_view champ) {
+    PartiesMasque parties;
+    return typeEtParties(champ, parties);
 }
 
 std::string Masque_extrait_compteur(std::string_view nom) {
@@ -142,19 +152,17 @@ ResultatMasque Exploiter_masque(std::string_view ancien, std::string_view champ,
     if (ancien.empty())
         return r;
     const std::string nom = Prefixe(ancien);
-    r.type = Type_masque(champ);
     PartiesMasque parties;
+    r.type = typeEtParties(champ, parties);
     switch (r.type) {
     case kMasqueCompteur:
         r.nom = (modeExif ? std::string() : Masque_extrait_prefixe_compteur(champ)) +
                 Masque_extrait_compteur(nom);
         break;
     case kMasqueChercherRemplacer:
-        Est_masque_chercher_remplacer(champ, parties);
         r.nom = remplacerTout(nom, parties.chercher, parties.remplacement);
         break;
     case kMasquePrefixeSuffixe:
-        Est_masque_prefixe_suffixe(champ, parties);
         r.nom = parties.prefixe + nom + parties.suffixe;
         break;
     case kMasqueSuppressionCompteur: {

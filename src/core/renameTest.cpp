@@ -3,6 +3,9 @@
 #include "core/nameUtils.h"
 #include "platform/fileSystem.h"
 
+#include <unordered_map>
+#include <unordered_set>
+
 namespace varlime {
 
 namespace {
@@ -45,11 +48,16 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
         for (auto& l : messageLines(message))
             rapport.lignes.push_back(std::move(l));
     };
-    for (std::size_t r = 0; r < lignes.size(); ++r) {
+    // The rows above the current one, indexed as the run goes: the first row of each
+    // old name and every new name. Same answers as the two searches, without scanning
+    // every row above each row of a large folder.
+    std::unordered_map<std::string_view, std::size_t> premiereSource;
+    std::unordered_set<std::string_view> cibles;
+    auto examiner = [&](std::size_t r) {
         const std::string& ancien = lignes[r].ancien;
         const std::string& nouveau = lignes[r].nouveau;
         if (ancien.empty())
-            continue;
+            return;
         bool verifier = !Remplacement_indique_pas_varlime(nouveau);
 
         if (ancien == nouveau) {
@@ -78,9 +86,9 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
                 texte("RSC_msg_test_doit_etre_varlime", "Le fichier %s doit tre varlim en %s"),
                 {ancien, nouveau}));
             ajouter(texte("RSC_msg_test_fichier_existe_deja", "ce fichier existe dj,"));
-            std::size_t i = 0;
-            if (Trouve_dans_sources(lignes, r, nouveau, i) &&
-                !Trouve_dans_cibles(lignes, r, nouveau)) {
+            const auto source = premiereSource.find(nouveau);
+            if (source != premiereSource.end() && cibles.count(nouveau) == 0) {
+                const std::size_t i = source->second;
                 ajouter(formatMessage(texte("RSC_msg_test_devant_etre_varlime",
                                             "mais le fichier %s devant tre lui mme varlim en %s"),
                                       {nouveau, lignes[i].nouveau}));
@@ -96,7 +104,7 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
             verifier = false;
         }
 
-        if (verifier && Trouve_dans_cibles(lignes, r, nouveau)) {
+        if (verifier && cibles.count(nouveau) > 0) {
             ajouter(formatMessage(texte("RSC_msg_test_apparait_plusieurs_fois",
                                         "Le fichier %s apparat plusieurs fois dans la liste des "
                                         "fichiers cibles"),
@@ -106,6 +114,11 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
                                   {ancien}));
             rapport.erreur = true;
         }
+    };
+    for (std::size_t r = 0; r < lignes.size(); ++r) {
+        examiner(r);
+        premiereSource.emplace(lignes[r].ancien, r);
+        cibles.insert(lignes[r].nouveau);
     }
     if (!rapport.erreur)
         ajouter(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
