@@ -176,7 +176,7 @@ void TDLG_masque::BT_annulerClick() {
 void TDLG_masque::BT_aideClick() {
     if (liens.ouvrirAdresse)
         liens.ouvrirAdresse(
-            message("RSC_lien_aide_masque", "https://varlime.org/aide/masques.html"));
+            message("RSC_lien_aide_masque", "https://varlime.example.org/aide/masques"));
 }
 
 } // namespace varlime

@@ -37,6 +37,7 @@ struct FauxPrincipal {
     bool reponseSortie = true;
     std::vector<Mode> questions;
     std::vector<QStringList> sauves;
+    QStringList adresses;
 
     LiensPrincipal liens() {
         LiensPrincipal l;
@@ -55,6 +56,7 @@ struct FauxPrincipal {
         l.sauverParametre = [this](const QString& s, const QString& k, const QString& v) {
             sauves.push_back({s, k, v});
         };
+        l.ouvrirAdresse = [this](const QString& a) { adresses << a; };
         return l;
     }
 };
@@ -191,6 +193,12 @@ TEST(MaskDialog, OkPutsTheMaskIntoThePrefixField) {
         EXPECT_EQ(d.principal.listages, 1) << c.nom;
         EXPECT_EQ(d.principal.questions, std::vector<Mode>{Mode::Masque}) << c.nom;
     }
+}
+
+TEST(MaskDialog, HelpOpensItsAddress) {
+    Dialogues d;
+    d.masque.BT_aide->click();
+    EXPECT_EQ(d.principal.adresses, QStringList{"https://varlime.example.org/aide/masques"});
 }
 
 TEST(MaskDialog, CancelClearsTheChoice) {

@@ -307,6 +307,56 @@ TEST(Modes, MasksTypedInThePrefixField) {
     }
 }
 
+// The EXIF and companion modes plug in through the utility module's hooks; the
+// question and the leaving already work for them.
+TEST(Modes, ExifModesThroughTheirHooks) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg");
+    TMainForm& m = f.app->MainForm();
+    TDB_utilitaire& util = f.app->DB_utilitaire();
+    bool exif = true, association = false;
+    std::vector<Mode> quittes;
+    util.modeExif = [&] { return exif; };
+    util.modeAssociation = [&] { return association; };
+    util.extensionsAssociation = [](QString& a, QString& b) {
+        a = QStringLiteral("avi");
+        b = QStringLiteral("thm");
+    };
+    util.desactiverModeExterne = [&](Mode mode) {
+        quittes.push_back(mode);
+        exif = false;
+    };
+    open(m, photos);
+    EXPECT_EQ(statut(m), "Mode EXIF");
+    association = true;
+    m.Voir_rename();
+    EXPECT_EQ(statut(m), "Mode association de fichiers  AVI et THM (EXIF)");
+    association = false;
+    m.Voir_rename();
+
+    // No: nothing changes and the mask dialog stays closed.
+    f.messages.answer(false);
+    bool ouvert = true;
+    siOuvert(f.app->DLG_masque(), ouvert);
+    m.MIT_option_masque->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ouvert);
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Voulez-vous sortir du Mode EXIF ?");
+    EXPECT_TRUE(quittes.empty());
+    EXPECT_TRUE(exif);
+
+    // Yes: the EXIF mode is left, then the dialog opens.
+    f.messages.answer(true);
+    ouvert = false;
+    siOuvert(f.app->DLG_masque(), ouvert);
+    m.MIT_option_masque->trigger();
+    EXPECT_TRUE(ouvert);
+    EXPECT_EQ(quittes, std::vector<Mode>{Mode::Exif});
+    EXPECT_EQ(statut(m), "Mode NORMAL");
+}
+
 // Runs the test before renaming from its button and returns the report's lines.
 QStringList rapportDuBouton(AppFixture& f) {
     TDLG_rapport& rapport = f.app->DLG_rapport();
