@@ -469,9 +469,12 @@ void TMainForm::Voir_rename() {
     const TDLG_option_date& date = app_.DLG_option_date();
     options.nommageDate = date.Utilise_date_fichier();
     options.nommageExif = util.Est_mode_exif();
-    // Name part of a row: the mask's, else the file's own date, else the prefix.
+    // Name part of a row: the mask's, else the file's own date, else the prefix. The
+    // field is read once; the inactive-counter box was placed above.
     const NamePartFn partie = [&](std::size_t, const FileRow& row) {
-        std::string nom = masque.Exploiter_masque(row.ancien);
+        std::string nom = type == kPasDeMasque
+                              ? std::string()
+                              : Exploiter_masque(row.ancien, options.prefixe, options.nommageExif).nom;
         if (!nom.empty())
             return nom;
         if (options.nommageDate)
