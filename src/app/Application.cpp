@@ -11,6 +11,8 @@
 #include "core/IHM_type_fichier.h"
 #include "core/MD_utilitaire.h"
 #include "core/Main.h"
+#include "i18n/IHM_langue.h"
+#include "i18n/TranslateForm.h"
 #include "i18n/uLocalization.h"
 #include "info/IHM_a_propos.h"
 #include "info/IHM_essai.h"
@@ -49,11 +51,13 @@ Application::Application(std::string programFolder, MessageService& messages)
     repXp_ = std::make_unique<TDLG_rep_xp>(*this, mainForm_.get());
     essai_ = std::make_unique<TDLG_essai>(*this, mainForm_.get());
     information_ = std::make_unique<TDLG_information>(*this, mainForm_.get());
+    langue_ = std::make_unique<TDLG_langue>(*this, mainForm_.get());
     relierOptionsNommage(*this);
 }
 
 Application::~Application() {
     // Dialogs are children of the main window: delete them before it, newest first.
+    langue_.reset();
     information_.reset();
     essai_.reset();
     repXp_.reset();
@@ -75,8 +79,6 @@ QString Application::texte(const char* key, const char* defaultText) {
     return QString::fromStdString(localization_->GetLangText("MESSAGES", key, defaultText));
 }
 
-void Application::translate(QWidget*) {
-    // Windows keep their built-in French texts until language files are read.
-}
+void Application::translate(QWidget* window) { TranslateForm(window, *localization_); }
 
 } // namespace varlime

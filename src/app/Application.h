@@ -26,6 +26,7 @@ class TDLG_option_heure;
 class TDLG_option_prefixe;
 class TDLG_masque;
 class TDB_masque;
+class TDLG_langue;
 
 class Application {
 public:
@@ -58,6 +59,7 @@ public:
     TDLG_rep_xp& DLG_rep_xp() { return *repXp_; }
     TDLG_essai& DLG_essai() { return *essai_; }
     TDLG_information& DLG_information() { return *information_; }
+    TDLG_langue& DLG_langue() { return *langue_; }
 
 private:
     std::string programFolder_;
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<TDLG_rep_xp> repXp_;
     std::unique_ptr<TDLG_essai> essai_;
     std::unique_ptr<TDLG_information> information_;
+    std::unique_ptr<TDLG_langue> langue_;
 };
 
 } // namespace varlime

@@ -4,6 +4,7 @@
 #include "core/IHM_option_compteur.h"
 #include "core/IHM_option_date.h"
 #include "core/IHM_type_fichier.h"
+#include "core/MD_utilitaire.h"
 #include "core/Main.h"
 #include "core/fileGridModel.h"
 #include "core/dateFormats.h"
@@ -257,6 +258,9 @@ int executerSansFenetre(const QStringList& args, const std::string& programFolde
     ConsoleMessageService messages;
     messages.quiet = true;
     Application app(programFolder, messages);
+    // The stored options first, as a window's activation would apply them; the
+    // command line then changes the controls, and nothing is written back.
+    app.DB_utilitaire().Lecture_parametres();
     Context c{app, messages, out, err, args[2], {}};
     for (qsizetype i = 3; i < args.size(); ++i) {
         const Option* o = trouverOption(args[i]);

@@ -4,6 +4,9 @@
 #include "core/IHM_option_date.h"
 #include "core/Main.h"
 #include "core/messageFormat.h"
+#include "core/nameUtils.h"
+#include "platform/MessageService.h"
+#include "platform/iniFile.h"
 
 #include "platform/MessageService.h"
 
@@ -19,12 +22,64 @@ bool TDB_utilitaire::Fichier_a_traiter(const std::string&) const {
     return true;
 }
 
-bool TDB_utilitaire::Sauver_parametre(const std::string&, const std::string&, const std::string&) {
-    // Settings are not stored yet.
-    return true;
+namespace {
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+} // namespace
+
+std::string TDB_utilitaire::Fichier_parametres() const {
+    return configFilePath(app_.programFolder(), "varlime.ini");
 }
 
-void TDB_utilitaire::Lecture_parametres() {}
+bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::string& key,
+                                      const std::string& value) {
+    const std::string path = Fichier_parametres();
+    if (writeIniValue(path, section, key, value).ok)
+        return true;
+    app_.messages().error(
+        formater(app_.texte("RSC_msg_impossible_ecrire", "Impossible d'écrire dans %s"),
+                 {qs(path)}),
+        &app_.MainForm());
+    return false;
+}
+
+bool TDB_utilitaire::Entier_parametre(const QString& text, int& value) {
+    if (toInteger(text.toStdString(), value))
+        return true;
+    if (!lectureEnCours_ || text != dernierEchecConversion_)
+        app_.messages().error(messageConversion(text), &app_.MainForm());
+    if (lectureEnCours_)
+        dernierEchecConversion_ = text;
+    return false;
+}
+
+void TDB_utilitaire::Lecture_parametres() {
+    // The file is read once; the values are then handed to their owners in a fixed
+    // order, and a receiver that cannot convert its value ends the pass.
+    const IniDocument ini = IniDocument::load(Fichier_parametres());
+    auto lire = [&ini](const char* section, const char* key, const char* defaut) {
+        return qs(ini.read(section, key, defaut));
+    };
+    lectureEnCours_ = true;
+    const bool complet = [&] {
+        TMainForm& main = app_.MainForm();
+        main.Repertoire_courant = ini.read("CHEMINS", "DEFAUT", "Erreur");
+        const QString largeur = lire("MAIN", "LARGEUR_COMPTEUR", "3");
+        const QString prefixe = lire("MAIN", "PREFIXE_REMPLACEMENT", "");
+        const QString masque = lire("MAIN", "MASQUE_RECHERCHE", "*.*");
+        main.Positionne_option_main(masque, prefixe, largeur);
+        // Receivers of the dialogs still to come take their place here, in this order:
+        // FORMATS (HEURE, DATE, OUVERTURE, EXPOSITION), the eight EXIF keys, the six
+        // CHEMINS_SOURCE and CHEMINS_CIBLE lines, OPTIONS/RAW_CANON, then
+        // ASSOCIATION_FICHIER (SOURCE_EXIF, CIBLE). Each returns false when its value
+        // is no number (Entier_parametre), and the pass stops there.
+        return true;
+    }();
+    lectureEnCours_ = false;
+    if (complet)
+        dernierEchecConversion_.clear();
+}
 
 Mode TDB_utilitaire::Retourner_statut() const {
     EntreesStatut e;

@@ -20,11 +20,18 @@ public:
     // True when the listing keeps the file (every companion mode that is on agrees).
     bool Fichier_a_traiter(const std::string& name) const;
 
+    // Full path of varlime.ini: in the program folder when it is there or the folder
+    // is writable, else in the user's configuration folder.
+    std::string Fichier_parametres() const;
     // Writes one value of the settings file at once; false (after the message) when refused.
     bool Sauver_parametre(const std::string& section, const std::string& key,
                           const std::string& value);
     // Reads the whole settings file and hands every value to its owner.
     void Lecture_parametres();
+    // For the receivers of the read pass: the integer value of a stored text. False,
+    // after the conversion error message, when it is none; the receiver then returns
+    // false and the rest of the pass is skipped.
+    bool Entier_parametre(const QString& text, int& value);
 
     // The operating mode as the options stand now.
     Mode Retourner_statut() const;
@@ -58,6 +65,11 @@ public:
 private:
     Application& app_;
     Mode dernierStatut_ = Mode::Normal;
+    // The main window re-reads the settings each time it becomes active, also when the
+    // conversion error's own message box closes: a value already reported is not
+    // reported again until a read pass completes, or the program would loop on it.
+    bool lectureEnCours_ = false;
+    QString dernierEchecConversion_;
 };
 
 } // namespace varlime

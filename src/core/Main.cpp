@@ -11,6 +11,7 @@
 #include "core/MD_utilitaire.h"
 #include "core/fileGridModel.h"
 #include "core/nameUtils.h"
+#include "i18n/IHM_langue.h"
 #include "info/IHM_a_propos.h"
 #include "info/IHM_essai.h"
 #include "platform/MessageService.h"
@@ -114,6 +115,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     MIT_aide_sommaire->setObjectName(QStringLiteral("MIT_aide_sommaire"));
     MIT_aide_truc_astuce = MIT_aide->addAction(QStringLiteral("Trucs et astuces"));
     MIT_aide_truc_astuce->setObjectName(QStringLiteral("MIT_aide_truc_astuce"));
+    MIT_aide_langue = MIT_aide->addAction(QStringLiteral("Langues"));
+    MIT_aide_langue->setObjectName(QStringLiteral("MIT_aide_langue"));
     MIT_aide->addSeparator();
     MIT_aide_a_propos = MIT_aide->addAction(QStringLiteral("A propos"));
     MIT_aide_a_propos->setObjectName(QStringLiteral("MIT_aide_a_propos"));
@@ -260,6 +263,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(MIT_aide_sommaire, &QAction::triggered, this, [this] { ouvrirAide("RSC_lien_aide_sommaire"); });
     connect(MIT_aide_truc_astuce, &QAction::triggered, this,
             [this] { ouvrirAide("RSC_lien_aide_truc_astuce"); });
+    connect(MIT_aide_langue, &QAction::triggered, this, [this] { app_.DLG_langue().Gerer(); });
     connect(MIT_aide_a_propos, &QAction::triggered, this, [this] { app_.DLG_a_propos().Gerer(); });
     connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);

@@ -115,6 +115,7 @@ public:
     QAction* MIT_option_type_fichier;
     QAction* MIT_aide_sommaire;
     QAction* MIT_aide_truc_astuce;
+    QAction* MIT_aide_langue;
     QAction* MIT_aide_a_propos;
 
     // The layout pieces later dialogs add to.
