@@ -1,10 +1,12 @@
 #include "app/Application.h"
 #include "app/Headless.h"
 #include "core/Main.h"
+#include "exif/exifFormat.h"
 #include "platform/MessageService.h"
 #include "platform/fileSystem.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTextStream>
 #include <cstdio>
 
@@ -29,6 +31,11 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varlime"));
     QApplication::setApplicationDisplayName(QStringLiteral("Varlime"));
+    // EXIF values are written and read back with the user's decimal mark as found at
+    // start (one program-wide mark, never the C library's locale).
+    const QString mark = QLocale::system().decimalPoint();
+    if (mark.size() == 1 && mark.at(0).unicode() < 0x80)
+        varlime::setDecimalMark(static_cast<char>(mark.at(0).unicode()));
     const std::string programFolder = varlime::dossierProgramme();
     if (headless) {
         QTextStream out(stdout);

@@ -1,12 +1,15 @@
 #include "core/MD_utilitaire.h"
 
 #include "app/Application.h"
+#include "core/IHM_option_date.h"
+#include "core/IHM_option_heure.h"
 #include "core/Main.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "platform/MessageService.h"
 #include "platform/iniFile.h"
 
+#include <QLineEdit>
 #include <QStatusBar>
 
 namespace varlime {
@@ -61,19 +64,83 @@ void TDB_utilitaire::Lecture_parametres() {
         const QString prefixe = lire("MAIN", "PREFIXE_REMPLACEMENT", "");
         const QString masque = lire("MAIN", "MASQUE_RECHERCHE", "*.*");
         main.Positionne_option_main(masque, prefixe, largeur);
+        const QString heure = lire("FORMATS", "HEURE", "ERREUR");
+        if (!app_.DLG_option_heure().Positionne_option_heure(heure))
+            return Refuser_valeur(heure);
+        const QString date = lire("FORMATS", "DATE", "0");
+        if (!app_.DLG_option_date().Positionne_option_date(date))
+            return Refuser_valeur(date);
         // Receivers of the dialogs still to come take their place here, in this order:
-        // FORMATS (HEURE, DATE, OUVERTURE, EXPOSITION), the eight EXIF keys, the six
-        // CHEMINS_SOURCE and CHEMINS_CIBLE lines, OPTIONS/RAW_CANON, then
-        // ASSOCIATION_FICHIER (SOURCE_EXIF, CIBLE). A receiver that cannot convert its
-        // text returns false, and the pass ends with Refuser_valeur(text).
+        // FORMATS (OUVERTURE, EXPOSITION), the eight EXIF keys, the six CHEMINS_SOURCE
+        // and CHEMINS_CIBLE lines, OPTIONS/RAW_CANON, then ASSOCIATION_FICHIER
+        // (SOURCE_EXIF, CIBLE). A receiver that cannot convert its text returns false,
+        // and the pass ends with Refuser_valeur(text).
         return true;
     }();
     if (complet)
         dernierRefus_.reset();
 }
 
+Mode TDB_utilitaire::Retourner_statut() const {
+    EntreesStatut e;
+    e.exif = modeExif && modeExif();
+    e.rawCanon = modeRawCanon && modeRawCanon();
+    e.association = modeAssociation && modeAssociation();
+    const std::string prefixe = app_.MainForm().EDT_prefixe_remplacement->text().toStdString();
+    e.champPrefixe = prefixe;
+    const TDLG_option_date& date = app_.DLG_option_date();
+    e.datePrefixe = date.Date_prefixe_active();
+    e.dateFichier = date.Utilise_date_fichier();
+    return varlime::Retourner_statut(e);
+}
+
 void TDB_utilitaire::Afficher_statut() {
-    app_.MainForm().STB_main->showMessage(app_.texte("RSC_statut_normal", "Mode NORMAL"));
+    dernierStatut_ = Retourner_statut();
+    QString ext1, ext2;
+    if (dernierStatut_ == Mode::Association && extensionsAssociation)
+        extensionsAssociation(ext1, ext2);
+    const std::string texte = Texte_statut(dernierStatut_, lookupMessages(app_.localization()),
+                                           ext1.toStdString(), ext2.toStdString());
+    app_.MainForm().STB_main->showMessage(QString::fromStdString(texte));
+}
+
+void TDB_utilitaire::Retourner_statut_chaine(QString& texte) {
+    dernierStatut_ = Retourner_statut();
+    texte = QString::fromStdString(Nom_statut(dernierStatut_, lookupMessages(app_.localization())));
+}
+
+void TDB_utilitaire::Desactiver_mode(Mode mode) {
+    TMainForm& main = app_.MainForm();
+    switch (mode) {
+    case Mode::Masque: main.EDT_prefixe_remplacement->clear(); break;
+    case Mode::DateCreation:
+        app_.DLG_option_date().Desactiver_mode_date_creation();
+        main.EDT_prefixe_remplacement->setVisible(true);
+        break;
+    case Mode::Exif:
+    case Mode::RawCanon:
+    case Mode::Association:
+        if (desactiverModeExterne)
+            desactiverModeExterne(mode);
+        break;
+    case Mode::Normal: break;
+    }
+}
+
+bool TDB_utilitaire::Proposer_sortie_mode(Mode propre) {
+    if (!Doit_proposer_sortie(dernierStatut_, propre))
+        return true;
+    QString nom;
+    Retourner_statut_chaine(nom);
+    // The options may have changed since the status line was last drawn.
+    if (!Doit_proposer_sortie(dernierStatut_, propre))
+        return true;
+    const QString question =
+        formater(app_.texte("RSC_msg_confirmation_sortir_mode", "Voulez-vous sortir du %s ?"), {nom});
+    if (!app_.messages().confirm(question, &app_.MainForm()))
+        return false;
+    Desactiver_mode(dernierStatut_);
+    return true;
 }
 
 QString TDB_utilitaire::messageConversion(const QString& text) const {

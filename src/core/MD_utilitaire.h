@@ -1,7 +1,10 @@
 #pragma once
 // The utility module: settings access, the listing filter of the companion modes,
 // the status line and the program-wide message helpers.
+#include "core/modes.h"
+
 #include <QString>
+#include <functional>
 #include <initializer_list>
 #include <QVariant>
 #include <optional>
@@ -32,8 +35,30 @@ public:
     // time it becomes active, also when this very message box closes.
     bool Refuser_valeur(const QString& text);
 
-    // Writes the current mode into the main window's status line.
+    // The operating mode as the options stand now.
+    Mode Retourner_statut() const;
+    // Writes the current mode into the main window's status line and remembers it.
     void Afficher_statut();
+    // Computes and remembers the current mode; `texte` gets its name.
+    void Retourner_statut_chaine(QString& texte);
+    // The mode of the latest Afficher_statut or Retourner_statut_chaine.
+    Mode Dernier_statut() const { return dernierStatut_; }
+    // Leaves the given mode.
+    void Desactiver_mode(Mode mode);
+    // Before a dialog enters its own mode: when the last shown mode is another one
+    // (not normal), asks "Voulez-vous sortir du ... ?" and leaves it on Yes. False
+    // when the user answered No: the dialog is then not shown.
+    bool Proposer_sortie_mode(Mode propre);
+    // EXIF naming on (the preview then makes equal neighbouring names distinct).
+    bool Est_mode_exif() const { return modeExif && modeExif(); }
+
+    // Filled in by the EXIF naming and companion dialogs: whether their mode is on,
+    // the two extensions of the association, and how each of them is left.
+    std::function<bool()> modeExif;
+    std::function<bool()> modeRawCanon;
+    std::function<bool()> modeAssociation;
+    std::function<void(QString&, QString&)> extensionsAssociation;
+    std::function<void(Mode)> desactiverModeExterne;
 
     // The message shown when a numeric field holds no integer.
     QString messageConversion(const QString& text) const;
@@ -41,6 +66,7 @@ public:
 
 private:
     Application& app_;
+    Mode dernierStatut_ = Mode::Normal;
     // The last refused text, until a read pass completes.
     std::optional<QString> dernierRefus_;
 };

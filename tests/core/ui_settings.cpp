@@ -1,8 +1,11 @@
 // The settings file as the windows use it: what is written when, what comes back at
 // the next start, refused writes and damaged files.
 #include "app/Headless.h"
+#include "core/IHM_option_date.h"
+#include "core/IHM_option_heure.h"
 #include "core/MD_utilitaire.h"
 #include "core/Main.h"
+#include "platform/RadioGroup.h"
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
 
@@ -184,6 +187,35 @@ TEST(Settings, RefusedValueIsReportedOnceUntilAReadPassCompletes) {
     EXPECT_EQ(f.messages.texts(), expected);
     for (const auto& shown : f.messages.shown)
         EXPECT_EQ(shown.kind, MessageKind::Error);
+}
+
+TEST(Settings, FormatsGoToTheirDialogsAndANonNumberEndsThePass) {
+    struct Case {
+        const char* name;
+        std::string formats;
+        int heure, date;       // radio group indexes after the pass
+        const char* messages;  // conversion errors shown over two passes
+    };
+    const Case cases[] = {
+        {"missing_keys", "", -1, 0, ""},
+        {"both_stored", "HEURE=2\nDATE=5\n", 2, 5, ""},
+        {"time_sentinel_keeps_its_choice", "HEURE=ERREUR\nDATE=1\n", -1, 1, ""},
+        // The date is never handed over: the pass ended at the time.
+        {"time_not_a_number", "HEURE=deux\nDATE=5\n", -1, 0,
+         "'deux' is not a valid integer value"},
+        {"date_not_a_number", "HEURE=1\nDATE=cinq\n", 1, 0,
+         "'cinq' is not a valid integer value"},
+    };
+    for (const auto& c : cases) {
+        AppFixture f;
+        f.programDir.write("varlime.ini", "[FORMATS]\n" + c.formats);
+        TDB_utilitaire& util = f.app->DB_utilitaire();
+        util.Lecture_parametres();
+        util.Lecture_parametres(); // as the next activation does, after the message
+        EXPECT_EQ(f.app->DLG_option_heure().RGA_type_heure->itemIndex(), c.heure) << c.name;
+        EXPECT_EQ(f.app->DLG_option_date().RGA_type_date->itemIndex(), c.date) << c.name;
+        EXPECT_EQ(f.messages.texts().join("|").toStdString(), c.messages) << c.name;
+    }
 }
 
 TEST(Settings, LocationFallsBackToTheUserFolderWhenTheProgramFolderIsReadOnly) {
