@@ -137,8 +137,12 @@ bool readInteger(std::string_view s, long long& v) {
 
 } // namespace
 
-void ClearMakerMultiLine() { tMultiLine = false; }
-bool MakerMultiLineRaised() { return tMultiLine; }
+void ClearMakerMultiLine() {
+    tMultiLine = false;
+}
+bool MakerMultiLineRaised() {
+    return tMultiLine;
+}
 
 std::string DecodeLensRange(std::string_view presented) {
     // Pieces missing from a short list read as 0, like any piece ParseFraction refuses.

@@ -74,6 +74,8 @@ std::string FormatFixed1(double v) {
     return std::string(buf, ptr);
 }
 
-std::size_t Utf8Offset(std::string_view s, std::size_t index) { return utf8Offset(s, index); }
+std::size_t Utf8Offset(std::string_view s, std::size_t index) {
+    return utf8Offset(s, index);
+}
 
 } // namespace varlime

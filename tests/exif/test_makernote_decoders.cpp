@@ -98,10 +98,9 @@ TEST(MakerDecoders, CanonShotInfo) {
          "\r\nFlash bias = -0.33 EV"
          "\r\nDistance =  153"},
         // White balance 9 and flash bias 5 are not in their lists.
-        {"0, 0, 0, 0, 0, 0, 0, 9, 2, 0, 0, 0, 0, 0, 0, 5",
-         "\r\nSequence Number =  2"
-         "\r\nOpticalZoom Step =  0"
-         "\r\nAF point =  0"},
+        {"0, 0, 0, 0, 0, 0, 0, 9, 2, 0, 0, 0, 0, 0, 0, 5", "\r\nSequence Number =  2"
+                                                           "\r\nOpticalZoom Step =  0"
+                                                           "\r\nAF point =  0"},
     };
     for (const auto& c : cases) {
         ClearMakerMultiLine();
@@ -127,10 +126,9 @@ TEST(MakerDecoders, CanonCustomFunctions) {
         {"0, 257", ""},
         // 7 * 256 + 1: the AEB list has no ",1:" (its text runs "Enabled1:").
         {"1793, 0", ""},
-        {"3329, 3585, 2817, 0",
-         "\r\nSensor Cleaning = Enable"
-         "\r\nSuperimposed Display =  Off"
-         "\r\nMenu Return = Previous (volatile)"},
+        {"3329, 3585, 2817, 0", "\r\nSensor Cleaning = Enable"
+                                "\r\nSuperimposed Display =  Off"
+                                "\r\nMenu Return = Previous (volatile)"},
         {"", ""},
     };
     for (const auto& c : cases) {

@@ -113,11 +113,16 @@ struct KeyException {
 };
 
 const KeyException kKeyExceptions[] = {
-    {kNikonNewerTags, 0x0084, "LensInformation"}, {kOlympusTags, 0x0204, "DigiZoom"},
-    {kOlympusTags, 0x0208, "PictInfo"},           {kOlympusTags, 0x102D, "Coring"},
-    {kCasioQvcTags, 0x0004, "ThumbnailOffset"},   {kCasioQvcTags, 0x001D, "FocalLength"},
-    {kCasioQvcTags, 0x0E00, "PIM"},               {kCasioQvcTags, 0x2022, "ObjectDistance"},
-    {kSeikoTags, 0x0200, "Special Mode"},         {kSanyoTags, 0x0200, "Special Mode"},
+    {kNikonNewerTags, 0x0084, "LensInformation"},
+    {kOlympusTags, 0x0204, "DigiZoom"},
+    {kOlympusTags, 0x0208, "PictInfo"},
+    {kOlympusTags, 0x102D, "Coring"},
+    {kCasioQvcTags, 0x0004, "ThumbnailOffset"},
+    {kCasioQvcTags, 0x001D, "FocalLength"},
+    {kCasioQvcTags, 0x0E00, "PIM"},
+    {kCasioQvcTags, 0x2022, "ObjectDistance"},
+    {kSeikoTags, 0x0200, "Special Mode"},
+    {kSanyoTags, 0x0200, "Special Mode"},
 };
 
 TEST(MakerTables, KeyNamesAreCaptionsWithoutBlanksSaveTheExceptions) {
@@ -236,10 +241,8 @@ TEST(MakerTables, DecodersOnlyOnLensColourAndCanonRows) {
         MakerDecoder decoder;
     };
     const DecoderCase decoders[] = {
-        {kNikonNewerTags, 0x0084, DecodeLensRange},
-        {kNikonNewerTags, 0x008D, DecodeColorSpaceMode},
-        {kCanonTags, 0x0001, DecodeCanonSettings},
-        {kCanonTags, 0x0004, DecodeCanonShotInfo},
+        {kNikonNewerTags, 0x0084, DecodeLensRange}, {kNikonNewerTags, 0x008D, DecodeColorSpaceMode},
+        {kCanonTags, 0x0001, DecodeCanonSettings},  {kCanonTags, 0x0004, DecodeCanonShotInfo},
         {kCanonTags, 0x000F, DecodeCanonCustom},
     };
     int found = 0;
@@ -269,7 +272,7 @@ TEST(MakerTables, LookupTakesTheFirstRowAndSkipIgnoresCase) {
     const struct {
         const char* caption;
         bool skip;
-    } skips[] = {{"Skip", true},  {"skip", true},   {"SKIP", true}, {"sKiP", true},
+    } skips[] = {{"Skip", true},   {"skip", true},   {"SKIP", true}, {"sKiP", true},
                  {"Skips", false}, {" Skip", false}, {"", false},    {"??", false}};
     for (const auto& s : skips)
         EXPECT_EQ(IsSkipCaption(s.caption), s.skip) << s.caption;
