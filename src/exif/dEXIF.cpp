@@ -1,0 +1,617 @@
+#include "exif/dEXIF.h"
+
+#include "core/nameUtils.h"
+#include "exif/msData.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varlime {
+
+namespace {
+
+// Limits that keep a hostile file from making a read long or large. Real files stay
+// far below them (a handful of directories, a few hundred entries, some kilobytes of
+// text), so they only ever cut short a read that has gone wrong.
+constexpr int kMaxDirectoryDepth = 8;
+constexpr int kMaxDirectories = 64;
+constexpr std::int64_t kMaxEntriesExamined = 32768;
+constexpr std::int64_t kMaxBytesConsumed = 32 * 1024 * 1024;
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string_view trimBlanksAndControls(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string firstChars(std::string_view s, std::size_t n) {
+    return std::string(s.substr(0, utf8Offset(s, n)));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// tEndInd
+
+std::uint16_t tEndInd::ReadU16(std::int64_t offset) const {
+    const auto b = ReadBytes(offset, 2);
+    unsigned char c[2] = {0, 0};
+    for (std::size_t i = 0; i < b.size(); ++i)
+        c[i] = static_cast<unsigned char>(b[i]);
+    return BigEndian ? static_cast<std::uint16_t>((c[0] << 8) | c[1])
+                     : static_cast<std::uint16_t>((c[1] << 8) | c[0]);
+}
+
+std::int32_t tEndInd::ReadU32(std::int64_t offset) const {
+    const auto b = ReadBytes(offset, 4);
+    unsigned char c[4] = {0, 0, 0, 0};
+    for (std::size_t i = 0; i < b.size(); ++i)
+        c[i] = static_cast<unsigned char>(b[i]);
+    const std::uint32_t v =
+        BigEndian ? (std::uint32_t{c[0]} << 24) | (std::uint32_t{c[1]} << 16) |
+                        (std::uint32_t{c[2]} << 8) | c[3]
+                  : (std::uint32_t{c[3]} << 24) | (std::uint32_t{c[2]} << 16) |
+                        (std::uint32_t{c[1]} << 8) | c[0];
+    return static_cast<std::int32_t>(v);
+}
+
+std::int32_t tEndInd::BytesToInt(std::string_view bytes) const {
+    return varlime::BytesToInt(BigEndian, bytes);
+}
+
+std::string_view tEndInd::ReadBytes(std::int64_t offset, std::int64_t n) const {
+    if (offset < 0 || n <= 0)
+        return {};
+    const auto off = static_cast<std::uint64_t>(offset);
+    if (off >= Buffer.size())
+        return {};
+    const std::uint64_t avail = Buffer.size() - off;
+    return std::string_view(Buffer).substr(off, std::min<std::uint64_t>(avail, static_cast<std::uint64_t>(n)));
+}
+
+// ---------------------------------------------------------------------------
+// TTagEntry
+
+TTagEntry TTagEntry::FromRow(const TTagRow& row) {
+    TTagEntry e;
+    e.TagNumber = row.TagNumber;
+    e.KeyName = row.KeyName;
+    e.Caption = RowCaption(row);
+    e.ValueCodes = row.ValueCodes;
+    e.FormatPattern = row.FormatPattern;
+    e.Decoder = row.Decoder;
+    e.DecodesToLines = row.DecodesToLines;
+    return e;
+}
+
+// ---------------------------------------------------------------------------
+// TImageInfo
+
+TImageInfo::TImageInfo(TimgData* parent) : Parent(parent) {
+    // Completes the table captions once per process, before any walk needs them.
+    (void)RowCaption(MainTagTable()[0]);
+}
+
+void TImageInfo::AppendLine(std::string& listing, std::string_view caption,
+                            std::string_view value) {
+    listing += "\r\n";
+    listing += caption;
+    listing += " = ";
+    listing += value;
+}
+
+void TImageInfo::SetError(std::string text) {
+    if (Parent)
+        Parent->ErrorText = std::move(text);
+}
+
+double TImageInfo::ValueAsNumber(std::string_view raw, int type) const {
+    return varlime::ValueAsNumber(BigEndian, raw, type);
+}
+
+bool TImageInfo::followSubDirectory(std::int64_t valuePosition, std::int64_t base,
+                                    std::int64_t length, TDirGroup group) {
+    const std::int64_t target = std::int64_t{ReadU32(valuePosition)} + base;
+    if (std::find(visited_.begin(), visited_.end(), std::make_pair(target, base)) != visited_.end())
+        return false;
+    if (depth_ >= kMaxDirectoryDepth || directoriesWalked_ >= kMaxDirectories)
+        return false;
+    ++depth_;
+    try {
+        WalkDirectory(target, base, length, group);
+    } catch (const std::exception&) {
+        // A sub-directory that cannot be read does not spoil the rest of the read.
+    }
+    --depth_;
+    return true;
+}
+
+void TImageInfo::WalkDirectory(std::int64_t start, std::int64_t base, std::int64_t length,
+                               TDirGroup group) {
+    visited_.emplace_back(start, base);
+    ++directoriesWalked_;
+    const std::int64_t count = ReadU16(start);
+    // A directory must lie inside the buffer and its entries inside the data.
+    if (start < 0 || start + 2 + 12 * count > base + length) {
+        SetError("Illegally sized directory");
+        return;
+    }
+    for (std::int64_t i = 0; i < count; ++i) {
+        if (++entriesExamined_ > kMaxEntriesExamined || bytesConsumed_ > kMaxBytesConsumed)
+            return;
+        const std::int64_t p = start + 2 + 12 * i;
+        const std::uint16_t tag = ReadU16(p);
+        const int type = ReadU16(p + 2);
+        const std::int64_t components = ReadU32(p + 4);
+        const std::int64_t byteCount = components * TypeByteSize(type);
+        if (byteCount == 0)
+            continue;
+        const std::int64_t valuePosition =
+            byteCount <= 4 ? p + 8 : std::int64_t{ReadU32(p + 8)} + base;
+        const std::string_view raw = ReadBytes(valuePosition, byteCount);
+        bytesConsumed_ += static_cast<std::int64_t>(raw.size());
+
+        const TTagRow& row = LookupTag(group, tag);
+        std::string value;
+        if (type == 2) {
+            std::string_view text = raw;
+            if (!text.empty() && text.back() == '\0')
+                text.remove_suffix(1);
+            value = BytesAsText(text);
+        } else if (type == 7) {
+            value = '"' + BytesAsText(raw.substr(0, raw.find('\0'))) + '"';
+        } else {
+            value = FormatValue(BigEndian, raw, type, row.ValueCodes, row.FormatPattern);
+        }
+        if (row.TagNumber != 0 && row.Decoder)
+            value = row.Decoder(value);
+        else
+            value = Printable(value);
+
+        if (tag == 0x9286) {
+            // Skips the 8-byte character-code header and the last byte.
+            const std::string_view text =
+                raw.size() > 9 ? raw.substr(8, raw.size() - 9) : std::string_view();
+            value = BytesAsText(trimBlanksAndControls(text));
+        }
+
+        const std::string_view caption = RowCaption(row);
+        AppendLine(ExifText, caption, value);
+        bytesConsumed_ += static_cast<std::int64_t>(caption.size() + value.size() + 5);
+
+        switch (tag) {
+        case 0x0100:
+        case 0xA002:
+            PixelWidth = RoundHalfEven(ValueAsNumber(raw, type));
+            break;
+        case 0x0101:
+        case 0xA003:
+            PixelHeight = RoundHalfEven(ValueAsNumber(raw, type));
+            break;
+        case 0x010F:
+            CameraMake = firstChars(value, 32);
+            break;
+        case 0x0110:
+            CameraModel = firstChars(value, 40);
+            break;
+        case 0x0132:
+        case 0x9003:
+            DateTimeText = firstChars(value, 20);
+            break;
+        case 0x9000:
+            ExifVersionText = std::string(raw.substr(0, 6));
+            break;
+        case 0x9209:
+            FlashValue = RoundHalfEven(ValueAsNumber(raw, type));
+            break;
+        case 0x927C:
+            MakerNoteBytes = std::string(raw);
+            MakerNotePosition = static_cast<std::int32_t>(
+                std::clamp<std::int64_t>(valuePosition, std::numeric_limits<std::int32_t>::min(),
+                                         std::numeric_limits<std::int32_t>::max()));
+            // One maker note per read: a file repeating the tag gets no second walk.
+            if (!makerNoteRead_) {
+                makerNoteRead_ = true;
+                try {
+                    TmsInfo(IsTiff, *this).ReadMakerNote();
+                } catch (const std::exception& e) {
+                    SetError(std::string("Error Detected = ") + e.what());
+                }
+            }
+            break;
+        case 0x014A:
+        case 0x8769:
+        case 0xA005:
+            followSubDirectory(valuePosition, base, length, TDirGroup::Main);
+            break;
+        case 0x8825:
+            followSubDirectory(valuePosition, base, length, TDirGroup::Gps);
+            break;
+        default:
+            break;
+        }
+
+        if (row.TagNumber != 0) {
+            TTagEntry e = TTagEntry::FromRow(row);
+            e.ValueText = std::move(value);
+            e.RawBytes = std::string(raw);
+            e.RawSize = static_cast<std::int32_t>(raw.size());
+            e.RawPosition = static_cast<std::int32_t>(
+                std::clamp<std::int64_t>(valuePosition, std::numeric_limits<std::int32_t>::min(),
+                                         std::numeric_limits<std::int32_t>::max()));
+            e.ValueType = static_cast<std::uint16_t>(type);
+            Entries.push_back(std::move(e));
+        }
+    }
+}
+
+int TImageInfo::FindEntryByName(std::string_view name) const {
+    for (std::size_t i = 0; i < Entries.size(); ++i)
+        if (equalsNoCase(Entries[i].KeyName, name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::string TImageInfo::EntryValueByName(std::string_view name) const {
+    const int i = FindEntryByName(name);
+    return i < 0 ? std::string() : Entries[static_cast<std::size_t>(i)].ValueText;
+}
+
+TTagEntry TImageInfo::EntryByName(std::string_view name) const {
+    const int i = FindEntryByName(name);
+    return i < 0 ? TTagEntry() : Entries[static_cast<std::size_t>(i)];
+}
+
+double TImageInfo::EntryNumber(std::string_view name) const {
+    const int i = FindEntryByName(name);
+    if (i < 0)
+        return 0;
+    const TTagEntry& e = Entries[static_cast<std::size_t>(i)];
+    if (e.TagNumber == 0)
+        return 0;
+    return ValueAsNumber(e.RawBytes, e.ValueType);
+}
+
+std::int32_t TImageInfo::EntryInteger(std::string_view name) const {
+    return RoundHalfEven(EntryNumber(name));
+}
+
+void TImageInfo::RewindEntries() { EntryCursor = 0; }
+
+bool TImageInfo::NextEntryInGroup(std::int32_t group, TTagEntry& entry) {
+    entry = TTagEntry();
+    if (EntryCursor < 0)
+        EntryCursor = 0;
+    while (static_cast<std::size_t>(EntryCursor) < Entries.size() &&
+           Entries[static_cast<std::size_t>(EntryCursor)].TagGroup != group)
+        ++EntryCursor;
+    if (static_cast<std::size_t>(EntryCursor) >= Entries.size())
+        return false;
+    entry = Entries[static_cast<std::size_t>(EntryCursor)];
+    ++EntryCursor;
+    return true;
+}
+
+void TImageInfo::DeriveFocal35() {
+    const double width = RelatedImageDimension(*this, 1);
+    const double height = RelatedImageDimension(*this, 0);
+    if (FindEntryByName("FocalLengthin35mmFilm") >= 0)
+        return;
+    int unit = EntryInteger("FocalPlaneResolutionUnit");
+    if (unit < 1)
+        unit = EntryInteger("ResolutionUnit");
+    const double mmPerUnit = unit == 2 ? 25.4 : unit == 3 ? 10.0 : 0.0;
+    const double focal = EntryNumber("FocalLength");
+    if (mmPerUnit == 0 || focal == 0)
+        return;
+    const int xRes = EntryInteger("FocalPlaneXResolution");
+    const double sensorWidth = xRes > 0 ? width * mmPerUnit / xRes : 0;
+    const int yRes = EntryInteger("FocalPlaneYResolution");
+    const double sensorHeight = yRes > 0 ? height * mmPerUnit / yRes : 0;
+    if (!(sensorWidth * sensorHeight > 0))
+        return;
+    // 43.26661531 mm is the diagonal of a 36 x 24 mm frame.
+    const double focal35 =
+        focal * 43.26661531 / std::sqrt(sensorWidth * sensorWidth + sensorHeight * sensorHeight);
+    for (const auto& row : MainTagTable()) {
+        if (!equalsNoCase(row.KeyName, "FocalLengthIn35mmFilm"))
+            continue;
+        TTagEntry e = TTagEntry::FromRow(row);
+        e.ValueType = 10;
+        e.ValueText = FormatNumber("%5.2f", focal35);
+        e.FormatPattern = "%s mm";
+        AppendLine(ExifText, "Focal Length in 35mm Film", e.ValueText);
+        Entries.push_back(std::move(e));
+        break;
+    }
+}
+
+std::int32_t RelatedImageDimension(const TImageInfo& info, int which) {
+    const std::string_view label = which == 0 ? "Related Image Height" : "Related Image Width";
+    const std::int32_t fallback = which == 0 ? info.PixelHeight : info.PixelWidth;
+    const auto at = info.ExifText.find(label);
+    if (at == std::string::npos)
+        return fallback;
+    const auto from = at + label.size() + 3;
+    if (from > info.ExifText.size())
+        return fallback;
+    const auto end = info.ExifText.find('\r', from);
+    int v;
+    if (!toInteger(std::string_view(info.ExifText).substr(from, end - from), v))
+        return fallback;
+    return v;
+}
+
+// ---------------------------------------------------------------------------
+// TimgData
+
+// Buffered reading of a file opened by the reader; a read error counts as the end
+// of the file.
+class TimgData::Source {
+public:
+    Source(int fd, std::vector<unsigned char>& buf) : fd_(fd), buf_(buf) {}
+
+    bool byte(unsigned char& b) {
+        if (pos_ == len_ && !refill())
+            return false;
+        b = buf_[pos_++];
+        return true;
+    }
+
+    // Appends up to n bytes to out; returns how many were appended.
+    std::size_t read(std::string& out, std::size_t n) {
+        std::size_t done = 0;
+        while (done < n) {
+            if (pos_ == len_ && !refill())
+                break;
+            const std::size_t take = std::min(n - done, len_ - pos_);
+            out.append(reinterpret_cast<const char*>(buf_.data() + pos_), take);
+            pos_ += take;
+            done += take;
+        }
+        return done;
+    }
+
+private:
+    bool refill() {
+        if (eof_)
+            return false;
+        for (;;) {
+            const ssize_t r = ::read(fd_, buf_.data(), buf_.size());
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0) {
+                eof_ = true;
+                return false;
+            }
+            pos_ = 0;
+            len_ = static_cast<std::size_t>(r);
+            return true;
+        }
+    }
+
+    int fd_;
+    std::vector<unsigned char>& buf_;
+    std::size_t pos_ = 0, len_ = 0;
+    bool eof_ = false;
+};
+
+TimgData::TimgData() : readBuffer_(64 * 1024) { Reset(); }
+TimgData::~TimgData() = default;
+
+void TimgData::Reset() {
+    SegmentCount = 0;
+    ExifSegment = IptcSegment = CommentSegment = 0;
+    LoadedFileName.clear();
+    LoadedFileTime = 0;
+    LoadedFileSize = 0;
+    ErrorText.clear();
+    ExifInfo.reset();
+    BigEndian = false;
+    Buffer.clear();
+    IsTiffSource = false;
+}
+
+bool TimgData::ReadImageFile(const std::string& path) {
+    Reset();
+    try {
+        struct stat st {};
+        if (path.empty() || ::stat(path.c_str(), &st) != 0)
+            return false;
+        LoadedFileName = path;
+        LoadedFileTime = static_cast<std::int64_t>(st.st_mtime);
+        LoadedFileSize = static_cast<std::int32_t>(
+            std::min<long long>(st.st_size, std::numeric_limits<std::int32_t>::max()));
+        ErrorText = "Not an EXIF file";
+
+        const auto slash = path.rfind('/');
+        const std::string_view name =
+            std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+        const auto dot = name.rfind('.');
+        std::string ext = dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
+        for (char& c : ext)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const bool jpeg = ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".thm";
+        const bool tiff = ext == ".tif" || ext == ".tiff" || ext == ".nef" || ext == ".pef";
+        if (!jpeg && !tiff)
+            return false;
+
+        // Non-blocking so that a named pipe given as a picture cannot hang the reader;
+        // only regular files are read.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            ErrorText = "Illegal Exif construction";
+            return false;
+        }
+        struct stat fst {};
+        if (::fstat(fd, &fst) != 0 || !S_ISREG(fst.st_mode)) {
+            ::close(fd);
+            ErrorText = "Illegal Exif construction";
+            return false;
+        }
+        Source in(fd, readBuffer_);
+        bool ok = false;
+        try {
+            ok = jpeg ? readJpeg(in) : readTiff(in);
+        } catch (...) {
+            ::close(fd);
+            IsTiffSource = false;
+            throw;
+        }
+        ::close(fd);
+        if (ok)
+            ErrorText = "<none>";
+        return ok;
+    } catch (...) {
+        ErrorText = "Illegal Exif construction";
+        return false;
+    }
+}
+
+bool TimgData::readJpeg(Source& in) {
+    IsTiffSource = false;
+    try {
+        return segmentWalk(in);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool TimgData::segmentWalk(Source& in) {
+    unsigned char a, b;
+    if (!in.byte(a) || !in.byte(b) || a != 0xFF || b != 0xD8)
+        return false;
+    SegmentCount = 0;
+    while (SegmentCount < kMaxSegments) {
+        unsigned char marker;
+        do {
+            if (!in.byte(marker))
+                return ExifSegment || IptcSegment || CommentSegment;
+        } while (marker == 0xFF);
+        ++SegmentCount;
+        tSection& slot = Segments[static_cast<std::size_t>(SegmentCount)];
+        slot.Marker = marker;
+        slot.Size = 0;
+        slot.Bytes.clear();
+        if (in.read(slot.Bytes, 2) < 2)
+            continue; // the file ended: the next pass finds no marker and ends the walk
+        const int size = (static_cast<unsigned char>(slot.Bytes[0]) << 8) |
+                         static_cast<unsigned char>(slot.Bytes[1]);
+        slot.Size = size;
+        const std::size_t body = size > 2 ? static_cast<std::size_t>(size - 2) : 0;
+        if (in.read(slot.Bytes, body) < body)
+            continue; // a body cut short keeps what was read but is not looked at
+
+        if (SegmentCount == 5 && !ExifSegment && !IptcSegment && !CommentSegment)
+            break;
+        switch (marker) {
+        case 0xD9:
+        case 0xDA:
+            return ExifSegment || IptcSegment || CommentSegment;
+        case 0xE1:
+            if (SegmentCount > 5 || ExifSegment) {
+                --SegmentCount;
+            } else {
+                ExifSegment = SegmentCount;
+                ExifInfo = std::make_unique<TImageInfo>(this);
+                Buffer = slot.Bytes;
+                openJpegExif(SegmentCount);
+            }
+            break;
+        case 0xED:
+            if (!IptcSegment)
+                IptcSegment = SegmentCount;
+            break;
+        case 0xFE:
+            CommentSegment = SegmentCount;
+            break;
+        default:
+            break;
+        }
+    }
+    return ExifSegment || IptcSegment || CommentSegment;
+}
+
+void TimgData::openJpegExif(int slotNumber) {
+    const tSection& slot = Segments[static_cast<std::size_t>(slotNumber)];
+    if (!ExifInfo)
+        ExifInfo = std::make_unique<TImageInfo>(this);
+    const std::string_view bytes = slot.Bytes;
+    if (bytes.size() < 7 || bytes.substr(2, 5) != std::string_view("Exif\0", 5)) {
+        ErrorText = "Incorrect Exif header";
+        return;
+    }
+    const std::string_view order = bytes.size() >= 10 ? bytes.substr(8, 2) : std::string_view();
+    if (order == "II")
+        BigEndian = false;
+    else if (order == "MM")
+        BigEndian = true;
+    else {
+        ErrorText = "Invalid Exif alignment marker";
+        return;
+    }
+    TImageInfo& info = *ExifInfo;
+    info.ExifText.clear();
+    info.Buffer = slot.Bytes;
+    info.BigEndian = BigEndian;
+    std::int64_t first = info.ReadU32(12);
+    if (first == 0)
+        first = 8;
+    info.WalkDirectory(8 + first, 8, std::int64_t{slot.Size} - 6, TDirGroup::Main);
+    info.DeriveFocal35();
+}
+
+bool TimgData::readTiff(Source& in) {
+    IsTiffSource = true;
+    bool ok = false;
+    try {
+        std::string header;
+        if (in.read(header, 2) == 2 && (header == "II" || header == "MM") &&
+            in.read(header, 6) == 6) {
+            tSection& slot = Segments[1];
+            slot.Bytes.clear();
+            slot.Bytes.reserve(kTiffBufferSize);
+            const std::size_t got = in.read(slot.Bytes, kTiffBufferSize);
+            // The buffer always has its full size; what the file lacks reads as zeros.
+            slot.Bytes.resize(kTiffBufferSize, '\0');
+            slot.Marker = 0;
+            slot.Size = static_cast<std::int32_t>(got);
+            SegmentCount = 1;
+            ExifSegment = 1;
+            ExifInfo = std::make_unique<TImageInfo>(this);
+            ExifInfo->IsTiff = IsTiffSource;
+            ExifInfo->ExifText.clear();
+            ExifInfo->Buffer = slot.Bytes;
+            Buffer = slot.Bytes;
+            ExifInfo->BigEndian = header.compare(0, 2, "MM") == 0;
+            ExifInfo->WalkDirectory(0, -8, static_cast<std::int64_t>(kTiffBufferSize),
+                                    TDirGroup::Main);
+            ExifInfo->DeriveFocal35();
+            ok = true;
+        }
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    IsTiffSource = false;
+    return ok;
+}
+
+} // namespace varlime

@@ -1,0 +1,183 @@
+#pragma once
+// Reading the EXIF data of JPEG and TIFF files: the image file reader (TimgData),
+// which finds the EXIF block in a file, and the directory reader (TImageInfo),
+// which walks its TIFF directories into a text listing, an entry list and a few
+// camera fields. Nothing here raises to its caller or shows a message: every read
+// ends with the reader's ErrorText set.
+#include "exif/exifFormat.h"
+#include "exif/exifTables.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace varlime {
+
+class TimgData;
+
+// A byte buffer with its byte order. Every read is bounds-checked: bytes outside
+// the buffer (also at negative offsets) read as zero, so no value from a file can
+// make a read leave the buffer.
+class tEndInd {
+public:
+    bool BigEndian = false;
+    std::string Buffer;
+
+    std::uint16_t ReadU16(std::int64_t offset) const;
+    // Four bytes taken as a signed 32-bit integer.
+    std::int32_t ReadU32(std::int64_t offset) const;
+    std::int32_t BytesToInt(std::string_view bytes) const;
+    // Up to n bytes of Buffer from offset: fewer when the buffer ends earlier,
+    // none when offset lies outside it.
+    std::string_view ReadBytes(std::int64_t offset, std::int64_t n) const;
+};
+
+// One JPEG segment as read: its two length bytes followed by its body.
+struct tSection {
+    std::string Bytes;
+    std::int32_t Marker = 0;
+    std::int32_t Size = 0;
+};
+
+// One tag-table row, or one entry read from a directory.
+struct TTagEntry {
+    std::int32_t TagGroup = 0;
+    std::uint16_t ValueType = 0;
+    std::uint16_t TagNumber = 0;
+    std::string KeyName;
+    std::string Caption;
+    std::string ValueCodes;
+    std::string ValueText;
+    std::string RawBytes;
+    std::int32_t RawPosition = 0;
+    std::string FormatPattern;
+    std::int32_t RawSize = 0;
+    TDecoder Decoder = nullptr;
+    bool DecodesToLines = false;
+
+    // A copy of a table row (caption completed), with the read fields empty.
+    static TTagEntry FromRow(const TTagRow& row);
+};
+
+// Group keys of TTagEntry::TagGroup.
+inline constexpr std::int32_t kExifGroup = 0;
+inline constexpr std::int32_t kMakerGroup = 1;
+
+// The TIFF directories of one EXIF block.
+class TImageInfo : public tEndInd {
+public:
+    explicit TImageInfo(TimgData* parent);
+
+    TimgData* Parent = nullptr;
+    std::vector<TTagEntry> Entries;
+    std::int32_t EntryCursor = 0;
+    std::string ExifVersionText;
+    std::string CameraMake;
+    std::string CameraModel;
+    std::string DateTimeText;
+    std::int32_t PixelWidth = 0;
+    std::int32_t PixelHeight = 0;
+    std::int32_t FlashValue = 0;
+    bool IsTiff = false;
+    std::string MakerNoteBytes;
+    std::int32_t MakerNotePosition = 0;
+    std::string ExifText;
+    std::string MakerText;
+
+    // Reads the directory at `start` of Buffer and, recursively, its sub-directories;
+    // `base` is where the TIFF header lies in Buffer (stored offsets count from it),
+    // `length` the data length from the base.
+    void WalkDirectory(std::int64_t start, std::int64_t base, std::int64_t length,
+                       TDirGroup group);
+    // Adds the 35 mm equivalent focal length when the camera did not record it.
+    void DeriveFocal35();
+
+    int FindEntryByName(std::string_view name) const;
+    std::string EntryValueByName(std::string_view name) const;
+    TTagEntry EntryByName(std::string_view name) const;
+    double EntryNumber(std::string_view name) const;
+    std::int32_t EntryInteger(std::string_view name) const;
+
+    void RewindEntries();
+    bool NextEntryInGroup(std::int32_t group, TTagEntry& entry);
+
+    double ValueAsNumber(std::string_view raw, int type) const;
+
+    // Walks a maker-note directory with the given table (defined with the maker-note
+    // reader in msData.cpp). During the walk Buffer is the maker note.
+    void WalkMakerDirectory(const std::string& makerNote, std::span<const TTagRow> table,
+                            std::int64_t directoryOffset, std::int64_t valueBase,
+                            std::int64_t fallbackBase);
+
+    // Appends one listing line: CR LF, caption, " = ", value.
+    static void AppendLine(std::string& listing, std::string_view caption, std::string_view value);
+    // Reports a problem in the owning reader's ErrorText (nothing without a reader).
+    void SetError(std::string text);
+
+private:
+    bool followSubDirectory(std::int64_t valuePosition, std::int64_t base, std::int64_t length,
+                            TDirGroup group);
+
+    // Directories already walked in this read, as (start, base) pairs: cyclic
+    // sub-directory pointers end here.
+    std::vector<std::pair<std::int64_t, std::int64_t>> visited_;
+    int depth_ = 0;
+    int directoriesWalked_ = 0;
+    std::int64_t entriesExamined_ = 0;
+    std::int64_t bytesConsumed_ = 0;
+    bool makerNoteRead_ = false;
+};
+
+// Width (which = 1) or height (which = 0) of the image just read: the value of the
+// "Related Image Width"/"Related Image Height" line of ExifText when there is one,
+// else PixelWidth/PixelHeight.
+std::int32_t RelatedImageDimension(const TImageInfo& info, int which);
+
+// The image file reader: finds the EXIF block of a JPEG or TIFF file and hands it to
+// a TImageInfo. Holds the data of the last file read only.
+class TimgData : public tEndInd {
+public:
+    static constexpr int kMaxSegments = 20;
+    // Size of the buffer a TIFF file is read into, from its offset 8 on.
+    static constexpr std::size_t kTiffBufferSize = 256000;
+
+    TimgData();
+    ~TimgData();
+    TimgData(const TimgData&) = delete;
+    TimgData& operator=(const TimgData&) = delete;
+
+    // Slots numbered from 1 to kMaxSegments; slot 0 is never used.
+    std::array<tSection, kMaxSegments + 1> Segments;
+    bool IsTiffSource = false;
+    std::int32_t SegmentCount = 0;
+    // Slot numbers, 0 for none.
+    int ExifSegment = 0;
+    int IptcSegment = 0;
+    int CommentSegment = 0;
+    std::string LoadedFileName;
+    // Last-write time of the file in seconds since the epoch, 0 when not found.
+    std::int64_t LoadedFileTime = 0;
+    std::int32_t LoadedFileSize = 0;
+    std::string ErrorText;
+    std::unique_ptr<TImageInfo> ExifInfo;
+
+    bool ReadImageFile(const std::string& path);
+    bool HasExifBlock() const { return ExifSegment != 0; }
+    void Reset();
+
+private:
+    class Source;
+    bool readJpeg(Source& in);
+    bool segmentWalk(Source& in);
+    void openJpegExif(int slot);
+    bool readTiff(Source& in);
+
+    std::vector<unsigned char> readBuffer_;
+};
+
+} // namespace varlime

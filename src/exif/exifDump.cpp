@@ -1,0 +1,55 @@
+#include "exif/exifDump.h"
+
+namespace varlime {
+
+namespace {
+
+// Adds a text the way a multi-line text box does: each line break (CR LF, CR or LF)
+// starts a new line.
+void addText(std::vector<std::string>& lines, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    lines.emplace_back(text.substr(start));
+}
+
+} // namespace
+
+std::vector<std::string> DumpExifLines(const TimgData& reader) {
+    std::vector<std::string> lines;
+    lines.emplace_back(" ");
+    lines.emplace_back("-- EXIF-Data -------------- ");
+    addText(lines, "ErrStr = " + reader.ErrorText);
+    if (!reader.HasExifBlock())
+        return lines;
+    lines.emplace_back(reader.BigEndian ? "Motorola Byte Order" : "Intel Byte Order");
+    if (reader.ExifInfo) {
+        for (const TTagEntry& e : reader.ExifInfo->Entries)
+            if (e.TagGroup == kExifGroup)
+                addText(lines, e.Caption + " = " + e.ValueText);
+    }
+    lines.emplace_back("");
+    lines.emplace_back("--- Informations spécifiques supplémentaires ---");
+    if (reader.ExifInfo && !reader.ExifInfo->MakerText.empty())
+        addText(lines, reader.ExifInfo->MakerText);
+    return lines;
+}
+
+std::vector<std::string> DumpExifFile(TimgData& reader, const std::string& path) {
+    reader.ReadImageFile(path);
+    return DumpExifLines(reader);
+}
+
+std::int32_t TDB_exif::Retourne_exif_entier(std::uint8_t which) const {
+    if (!reader_.ExifInfo)
+        return 0;
+    return RelatedImageDimension(*reader_.ExifInfo, which == 0 ? 0 : 1);
+}
+
+} // namespace varlime

@@ -1,0 +1,536 @@
+#include "exif/exifFormat.h"
+
+#include "core/nameUtils.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace varlime {
+
+namespace {
+
+std::atomic<char> gDecimalMark{'.'};
+
+// Unicode code points of Windows-1252 bytes 0x80..0x9F; the five unassigned bytes
+// keep their Latin-1 control code so that no byte is ever lost.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendCodePoint(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+void appendCp1252(std::string& out, unsigned char b) {
+    if (b >= 0x80 && b < 0xA0)
+        appendCodePoint(out, kCp1252High[b - 0x80]);
+    else
+        appendCodePoint(out, b);
+}
+
+bool isValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        char32_t cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (n - i < len)
+            return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            const auto cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// Leading and trailing blanks and control characters removed.
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isTrimmed(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isTrimmed(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// A decimal number as the program writes it: optional sign, digits, optionally the
+// decimal mark and more digits. Anything else fails.
+bool parseNumber(std::string_view s, double& out) {
+    s = trim(s);
+    if (s.empty() || s.size() > 400)
+        return false;
+    std::string norm;
+    norm.reserve(s.size());
+    std::size_t i = 0;
+    if (s[0] == '+' || s[0] == '-') {
+        if (s[0] == '-')
+            norm += '-';
+        i = 1;
+    }
+    bool digits = false, mark = false;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c >= '0' && c <= '9') {
+            norm += c;
+            digits = true;
+        } else if (c == decimalMark() && !mark) {
+            norm += '.';
+            mark = true;
+        } else {
+            return false;
+        }
+    }
+    if (!digits)
+        return false;
+    const auto r = std::from_chars(norm.data(), norm.data() + norm.size(), out,
+                                   std::chars_format::fixed);
+    return r.ec == std::errc() && r.ptr == norm.data() + norm.size();
+}
+
+// One %f/%d conversion of FormatNumbers.
+std::string formatOne(bool leftAlign, bool zeroPad, int width, int precision, char conv,
+                      double v) {
+    char buf[512];
+    std::string digits;
+    if (conv == 'd') {
+        const auto r = std::to_chars(buf, buf + sizeof buf, RoundHalfEven(v));
+        digits.assign(buf, r.ptr);
+    } else {
+        if (precision < 0)
+            precision = 6;
+        precision = std::min(precision, 30);
+        if (std::isnan(v)) {
+            digits = "NAN";
+        } else if (std::isinf(v)) {
+            digits = v < 0 ? "-INF" : "INF";
+        } else {
+            const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed,
+                                         precision);
+            if (r.ec != std::errc())
+                digits = "0";
+            else
+                digits.assign(buf, r.ptr);
+            std::replace(digits.begin(), digits.end(), '.', decimalMark());
+        }
+    }
+    const auto len = static_cast<int>(digits.size());
+    if (width > len) {
+        const std::string pad(static_cast<std::size_t>(width - len), zeroPad ? '0' : ' ');
+        if (leftAlign)
+            digits += std::string(static_cast<std::size_t>(width - len), ' ');
+        else if (zeroPad && !digits.empty() && digits[0] == '-')
+            digits.insert(1, pad);
+        else
+            digits.insert(0, pad);
+    }
+    return digits;
+}
+
+std::string formatNumbers(std::string_view pattern, const double* values, std::size_t count) {
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c != '%') {
+            out += c;
+            continue;
+        }
+        if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        bool left = false, zero = false;
+        while (j < pattern.size() && (pattern[j] == '-' || pattern[j] == '0')) {
+            left |= pattern[j] == '-';
+            zero |= pattern[j] == '0';
+            ++j;
+        }
+        int width = 0;
+        while (j < pattern.size() && pattern[j] >= '0' && pattern[j] <= '9') {
+            width = std::min(width * 10 + (pattern[j] - '0'), 64);
+            ++j;
+        }
+        int precision = -1;
+        if (j < pattern.size() && pattern[j] == '.') {
+            precision = 0;
+            ++j;
+            while (j < pattern.size() && pattern[j] >= '0' && pattern[j] <= '9') {
+                precision = std::min(precision * 10 + (pattern[j] - '0'), 64);
+                ++j;
+            }
+        }
+        if (j < pattern.size() && (pattern[j] == 'f' || pattern[j] == 'd')) {
+            // A conversion without a number to fill it gives nothing.
+            if (next < count)
+                out += formatOne(left, zero, width, precision, pattern[j], values[next++]);
+            i = j;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string fmt(std::string_view pattern, std::initializer_list<double> values) {
+    return formatNumbers(pattern, values.begin(), values.size());
+}
+
+} // namespace
+
+void setDecimalMark(char mark) { gDecimalMark = mark; }
+char decimalMark() { return gDecimalMark; }
+
+int TypeByteSize(int type) {
+    switch (type) {
+    case 1:
+    case 2:
+    case 6:
+    case 7:
+        return 1;
+    case 3:
+    case 8:
+        return 2;
+    case 4:
+    case 9:
+    case 11:
+        return 4;
+    case 5:
+    case 10:
+    case 12:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+std::int32_t BytesToInt(bool bigEndian, std::string_view bytes) {
+    std::uint32_t v = 0;
+    if (bigEndian) {
+        for (const char c : bytes)
+            v = (v << 8) | static_cast<unsigned char>(c);
+    } else {
+        for (auto it = bytes.rbegin(); it != bytes.rend(); ++it)
+            v = (v << 8) | static_cast<unsigned char>(*it);
+    }
+    return static_cast<std::int32_t>(v);
+}
+
+double ValueAsNumber(bool bigEndian, std::string_view raw, int type) {
+    switch (type) {
+    case 1:
+    case 3:
+    case 4:
+    case 6:
+    case 8:
+    case 9:
+        return BytesToInt(bigEndian, raw);
+    case 5:
+    case 10: {
+        if (raw.size() < 8)
+            return 0; // a value cut short by the end of the data has no denominator
+        const double den = BytesToInt(bigEndian, raw.substr(4, 4));
+        if (den == 0)
+            return 0;
+        return BytesToInt(bigEndian, raw.substr(0, 4)) / den;
+    }
+    case 11: {
+        if (raw.size() < 4)
+            return 0;
+        const auto bits = static_cast<std::uint32_t>(BytesToInt(bigEndian, raw.substr(0, 4)));
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        return f;
+    }
+    case 12: {
+        if (raw.size() < 8)
+            return 0;
+        const auto hi = static_cast<std::uint32_t>(
+            BytesToInt(bigEndian, raw.substr(bigEndian ? 0 : 4, 4)));
+        const auto lo = static_cast<std::uint32_t>(
+            BytesToInt(bigEndian, raw.substr(bigEndian ? 4 : 0, 4)));
+        const std::uint64_t bits = (std::uint64_t{hi} << 32) | lo;
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        return d;
+    }
+    default:
+        return 0;
+    }
+}
+
+std::int32_t RoundHalfEven(double v) {
+    if (std::isnan(v))
+        return 0;
+    constexpr double lo = std::numeric_limits<std::int32_t>::min();
+    constexpr double hi = std::numeric_limits<std::int32_t>::max();
+    if (v <= lo)
+        return std::numeric_limits<std::int32_t>::min();
+    if (v >= hi)
+        return std::numeric_limits<std::int32_t>::max();
+    double r = std::floor(v);
+    const double diff = v - r;
+    if (diff > 0.5 || (diff == 0.5 && std::fmod(r, 2.0) != 0.0))
+        r += 1.0;
+    return static_cast<std::int32_t>(r);
+}
+
+std::string FormatNumber(std::string_view pattern, double value) {
+    return formatNumbers(pattern, &value, 1);
+}
+
+std::string BytesAsText(std::string_view bytes) {
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const char c : bytes)
+        appendCp1252(out, static_cast<unsigned char>(c));
+    return out;
+}
+
+std::string FormatValue(bool bigEndian, std::string_view raw, int type, std::string_view codes,
+                        std::string_view pattern) {
+    const int size = TypeByteSize(type);
+    if (size == 0)
+        return "0";
+    const std::size_t n = std::min<std::size_t>(raw.size() / static_cast<std::size_t>(size), 128);
+    std::string text;
+    char buf[16];
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0)
+            text += ", ";
+        const std::string_view comp = raw.substr(i * static_cast<std::size_t>(size),
+                                                 static_cast<std::size_t>(size));
+        if (type == 5 || type == 10) {
+            auto r = std::to_chars(buf, buf + sizeof buf, BytesToInt(bigEndian, comp.substr(0, 4)));
+            text.append(buf, r.ptr);
+            text += '/';
+            r = std::to_chars(buf, buf + sizeof buf, BytesToInt(bigEndian, comp.substr(4, 4)));
+            text.append(buf, r.ptr);
+            if (!codes.empty())
+                text += DecodeField(codes, text);
+        } else if (type == 11 || type == 12) {
+            text += "-9999.99";
+        } else {
+            const auto r = std::to_chars(buf, buf + sizeof buf, BytesToInt(bigEndian, comp));
+            if (!codes.empty())
+                text += DecodeField(codes, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+            else
+                text.append(buf, r.ptr);
+        }
+    }
+    if (pattern.empty())
+        return text;
+    const auto s = pattern.find("%s");
+    if (s != std::string_view::npos) {
+        std::string out(pattern.substr(0, s));
+        out += text;
+        out += pattern.substr(s + 2);
+        return out;
+    }
+    return FormatNumber(pattern, ValueAsNumber(bigEndian, raw, type));
+}
+
+std::string DecodeField(std::string_view codes, std::string_view value) {
+    std::string key = ",";
+    key += trim(value);
+    key += ':';
+    std::string hay = ",";
+    hay += codes;
+    hay += ',';
+    const auto pos = hay.find(key);
+    if (pos == std::string::npos)
+        return {};
+    const auto start = pos + key.size();
+    const auto end = hay.find(',', start);
+    return hay.substr(start, end - start);
+}
+
+std::string Printable(std::string_view text) {
+    std::string out(text.substr(0, utf8Offset(text, 50)));
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 32)
+            c = '.';
+    return out;
+}
+
+double ParseFraction(std::string_view text) {
+    text = trim(text);
+    double whole = 0;
+    std::string_view frac = text;
+    const auto blank = text.find(' ');
+    if (blank != std::string_view::npos) {
+        if (!parseNumber(text.substr(0, blank), whole))
+            return 0;
+        frac = text.substr(blank + 1);
+    }
+    const auto slash = frac.find('/');
+    if (slash == std::string_view::npos)
+        return 0;
+    double num, den;
+    if (!parseNumber(frac.substr(0, slash), num) || !parseNumber(frac.substr(slash + 1), den) ||
+        den == 0)
+        return 0;
+    return (whole * den + num) / den;
+}
+
+std::string DecodeComponents(std::string_view value) {
+    static constexpr const char* kNames[] = {"Y", "Cb", "Cr", "R", "G", "B"};
+    std::string out;
+    for (std::size_t k = 1; k <= 4; ++k) {
+        const auto at = utf8Offset(value, k);
+        if (at >= value.size())
+            break;
+        const auto c = static_cast<unsigned char>(value[at]);
+        if (c >= 1 && c <= 6)
+            out += kNames[c - 1];
+    }
+    return out;
+}
+
+std::string DecodeShutterSpeed(std::string_view value) {
+    const double x = ParseFraction(value);
+    const double t = std::pow(2.0, -x);
+    std::string out = fmt("%4.4f sec", {t});
+    if (t <= 0.5)
+        out += fmt(" (1/%d)", {1.0 / t});
+    return out;
+}
+
+std::string DecodeFlash(std::string_view value) {
+    int v;
+    if (!toInteger(value, v))
+        throw ExifFailure("'" + std::string(value) + "' is not a valid integer value");
+    std::string out = (v & 1) ? "On" : "Off";
+    switch (v & 6) {
+    case 2:
+        out += ", UNKNOWN";
+        break;
+    case 4:
+        out += ", no strobe return";
+        break;
+    case 6:
+        out += ", strobe return";
+        break;
+    default:
+        break;
+    }
+    switch (v & 24) {
+    case 8:
+        out += ", forced";
+        break;
+    case 16:
+        out += ", surpressed";
+        break;
+    case 24:
+        out += ", auto mode";
+        break;
+    default:
+        break;
+    }
+    if (v & 32)
+        out += ", no flash function";
+    if (v & 64)
+        out += ", red-eye reduction";
+    return out;
+}
+
+std::string DecodeWideText(std::string_view value) {
+    const auto commas = static_cast<std::size_t>(std::count(value.begin(), value.end(), ','));
+    std::string out;
+    std::size_t start = 0;
+    for (std::size_t k = 1; k <= commas; ++k) {
+        const auto end = value.find(',', start);
+        const std::string_view field = value.substr(start, end - start);
+        start = end + 1;
+        if (k % 2 == 0)
+            continue;
+        int code;
+        // A field that is not a number (a text stored under this tag) adds nothing.
+        if (toInteger(field, code) && (code & 0xFF) != 0)
+            appendCp1252(out, static_cast<unsigned char>(code & 0xFF));
+    }
+    return out;
+}
+
+namespace {
+// The three numbers of a degrees or time value: pieces separated by ", ".
+void splitThree(std::string_view text, double& a, double& b, double& c) {
+    std::string_view rest = text;
+    std::string_view pa = rest, pb, pc;
+    auto p = rest.find(", ");
+    if (p != std::string_view::npos) {
+        pa = rest.substr(0, p);
+        rest = rest.substr(p + 2);
+        pb = rest;
+        p = rest.find(", ");
+        if (p != std::string_view::npos) {
+            pb = rest.substr(0, p);
+            pc = rest.substr(p + 2);
+        }
+    }
+    a = ParseFraction(pa);
+    b = ParseFraction(pb);
+    c = ParseFraction(pc);
+}
+} // namespace
+
+std::string DecodeDegrees(std::string_view value) {
+    double deg, min, sec;
+    splitThree(value, deg, min, sec);
+    if (sec == 0) {
+        const double whole = std::trunc(min);
+        sec = (min - whole) * 100 * 0.6;
+        min = whole;
+    }
+    return fmt("%0.0f Degrees %0.0f Minutes %0.0f Seconds", {deg, min, sec});
+}
+
+std::string DecodeGpsTime(std::string_view value) {
+    double h, m, s;
+    splitThree(value, h, m, s);
+    return fmt("%0.0f:%0.0f:%0.0f", {h, m, s});
+}
+
+} // namespace varlime
