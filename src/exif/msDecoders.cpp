@@ -1,6 +1,7 @@
 #include "exif/msDecoders.h"
 
-#include "exif/msText.h"
+#include "core/nameUtils.h"
+#include "exif/exifFormat.h"
 
 #include <span>
 
@@ -13,7 +14,16 @@ namespace varlime {
 
 namespace {
 
-thread_local bool tMultiLine = false;
+// The text without the blanks and control characters at both ends.
+std::string_view trimBlanks(std::string_view s) {
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
+        --e;
+    return s.substr(b, e - b);
+}
 
 // The pieces of a value list split at every comma; pieces after the first keep the
 // blank that followed their comma, as the Canon fields are shown exactly so.
@@ -101,7 +111,7 @@ constexpr std::array<TCanonField, 15> kCanonCustomFunctions{{
 }};
 
 void appendLine(std::string& out, std::string_view label, std::string_view text) {
-    if (TrimBlanks(text).empty())
+    if (trimBlanks(text).empty())
         return;
     out += "\r\n";
     out += label;
@@ -110,7 +120,6 @@ void appendLine(std::string& out, std::string_view label, std::string_view text)
 }
 
 std::string decodeCanonFields(std::string_view presented, std::span<const TCanonField> fields) {
-    tMultiLine = true;
     const std::vector<std::string_view> values = splitAtCommas(presented);
     std::string out;
     for (const TCanonField& f : fields) {
@@ -124,7 +133,7 @@ std::string decodeCanonFields(std::string_view presented, std::span<const TCanon
 }
 
 bool readInteger(std::string_view s, long long& v) {
-    s = TrimBlanks(s);
+    s = trimBlanks(s);
     if (s.empty())
         return false;
     const char* first = s.data();
@@ -136,13 +145,6 @@ bool readInteger(std::string_view s, long long& v) {
 }
 
 } // namespace
-
-void ClearMakerMultiLine() {
-    tMultiLine = false;
-}
-bool MakerMultiLineRaised() {
-    return tMultiLine;
-}
 
 std::string DecodeLensRange(std::string_view presented) {
     // Pieces missing from a short list read as 0, like any piece ParseFraction refuses.
@@ -157,13 +159,13 @@ std::string DecodeLensRange(std::string_view presented) {
             break;
         start = sep + 2;
     }
-    return FormatFixed1(v[0]) + "-" + FormatFixed1(v[1]) + "(mm)  F" + FormatFixed1(v[2]) + "-F" +
-           FormatFixed1(v[3]);
+    return FormatNumber("%0.1f", v[0]) + "-" + FormatNumber("%0.1f", v[1]) + "(mm)  " +
+           FormatNumber("F%0.1f", v[2]) + "-" + FormatNumber("F%0.1f", v[3]);
 }
 
 std::string DecodeColorSpaceMode(std::string_view presented) {
-    const std::size_t from = Utf8Offset(presented, 1);
-    const std::size_t to = Utf8Offset(presented, 6);
+    const std::size_t from = utf8Offset(presented, 1);
+    const std::size_t to = utf8Offset(presented, 6);
     const std::string_view mode = presented.substr(from, to - from);
     if (mode == "MODE1")
         return "Mode1 (sRGB)";
@@ -183,7 +185,6 @@ std::string DecodeCanonShotInfo(std::string_view presented) {
 }
 
 std::string DecodeCanonCustom(std::string_view presented) {
-    tMultiLine = true;
     const std::vector<std::string_view> values = splitAtCommas(presented);
     // Only values followed by a comma are read: the one after the last comma is not.
     std::string out;

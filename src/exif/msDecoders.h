@@ -1,8 +1,8 @@
 #pragma once
 // Value decoders of the maker tables. Each takes the presented value of one maker-note
 // entry and returns the text to list. The three Canon decoders turn one value list
-// into several labelled lines and say so by raising the multi-line flag, so that the
-// walk lists their lines followed by the undecoded value.
+// into several labelled lines; their table rows say so (DecodesToLines), and the
+// walk then lists those lines followed by the undecoded value.
 #include <string>
 #include <string_view>
 
@@ -18,11 +18,5 @@ std::string DecodeColorSpaceMode(std::string_view presented);
 std::string DecodeCanonSettings(std::string_view presented);
 std::string DecodeCanonShotInfo(std::string_view presented);
 std::string DecodeCanonCustom(std::string_view presented);
-
-// The multi-line flag: cleared by the walk before each decoder runs and raised by the
-// decoders whose output is whole lines. The walk runs on one thread at a time; the
-// flag is per thread so that two threads could never see each other's state.
-void ClearMakerMultiLine();
-bool MakerMultiLineRaised();
 
 } // namespace varlime

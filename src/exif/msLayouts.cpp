@@ -32,7 +32,7 @@ bool isNewerNikon(const TMakerSource& s) {
     return at < s.CameraModel.size() && s.CameraModel[at] == 'D';
 }
 
-constexpr TMakerLayout layout(std::string_view name, std::span<const TMakerTag> table,
+constexpr TMakerLayout layout(std::string_view name, std::span<const TTagRow> table,
                               std::int64_t directory) {
     return {name, table, directory, TMakerValueBase::TiffHeader, 0, false};
 }

@@ -16,7 +16,7 @@ enum class TMakerValueBase {
 
 struct TMakerLayout {
     std::string_view Name;
-    std::span<const TMakerTag> Table;
+    std::span<const TTagRow> Table;
     std::int64_t DirectoryOffset; // where the directory starts in the maker note
     TMakerValueBase ValueBase;
     std::int64_t MakerNoteBase; // with TMakerValueBase::MakerNote: the offset counted from

@@ -41,13 +41,6 @@ TEST(MakerDecoders, ColorSpaceMode) {
         EXPECT_EQ(DecodeColorSpaceMode(c.input), c.expected) << c.input;
 }
 
-TEST(MakerDecoders, NikonDecodersLeaveTheMultiLineFlagDown) {
-    ClearMakerMultiLine();
-    DecodeLensRange("18/1, 70/1, 35/10, 45/10");
-    DecodeColorSpaceMode("\"MODE1\"");
-    EXPECT_FALSE(MakerMultiLineRaised());
-}
-
 // The camera settings of a Canon DIGITAL IXUS 400 picture (46 SHORT values).
 constexpr const char* kIxusSettings =
     "92, 2, 0, 3, 1, 0, 0, 4, 0, 1, 0, 0, 0, 0, 0, 0, 15, 3, 1, 16385, 0, 0, 65535, 711, 237, "
@@ -82,9 +75,7 @@ TEST(MakerDecoders, CanonSettings) {
         {"1", ""},
     };
     for (const auto& c : cases) {
-        ClearMakerMultiLine();
         EXPECT_EQ(DecodeCanonSettings(c.input), c.expected) << c.input;
-        EXPECT_TRUE(MakerMultiLineRaised()) << c.input;
     }
 }
 
@@ -103,9 +94,7 @@ TEST(MakerDecoders, CanonShotInfo) {
                                                            "\r\nAF point =  0"},
     };
     for (const auto& c : cases) {
-        ClearMakerMultiLine();
         EXPECT_EQ(DecodeCanonShotInfo(c.input), c.expected) << c.input;
-        EXPECT_TRUE(MakerMultiLineRaised()) << c.input;
     }
 }
 
@@ -132,9 +121,7 @@ TEST(MakerDecoders, CanonCustomFunctions) {
         {"", ""},
     };
     for (const auto& c : cases) {
-        ClearMakerMultiLine();
         EXPECT_EQ(DecodeCanonCustom(c.input), c.expected) << c.input;
-        EXPECT_TRUE(MakerMultiLineRaised()) << c.input;
     }
 }
 

@@ -14,9 +14,9 @@ using namespace varlime;
 namespace {
 
 // "0x0001 Family ID; 0x0002 ISO Speed; ..." with a tab shown as (TAB).
-std::string listing(std::span<const TMakerTag> table) {
+std::string listing(std::span<const TTagRow> table) {
     std::string out;
-    for (const TMakerTag& row : table) {
+    for (const TTagRow& row : table) {
         char num[16];
         std::snprintf(num, sizeof num, "0x%04X ", row.TagNumber);
         if (!out.empty())
@@ -34,7 +34,7 @@ std::string listing(std::span<const TMakerTag> table) {
 
 struct TableCase {
     const char* name;
-    std::span<const TMakerTag> table;
+    std::span<const TTagRow> table;
     std::size_t rows;
     const char* expected;
 };
@@ -107,7 +107,7 @@ TEST(MakerTables, RowsAreAsListed) {
 
 // Key names are the captions without blanks, except for these rows.
 struct KeyException {
-    std::span<const TMakerTag> table;
+    std::span<const TTagRow> table;
     std::uint16_t tag;
     const char* key;
 };
@@ -128,7 +128,7 @@ const KeyException kKeyExceptions[] = {
 TEST(MakerTables, KeyNamesAreCaptionsWithoutBlanksSaveTheExceptions) {
     int exceptionsSeen = 0;
     for (const TableCase& c : kTables) {
-        for (const TMakerTag& row : c.table) {
+        for (const TTagRow& row : c.table) {
             const char* expected = nullptr;
             for (const KeyException& e : kKeyExceptions) {
                 if (e.table.data() == c.table.data() && e.tag == row.TagNumber)
@@ -151,7 +151,7 @@ TEST(MakerTables, KeyNamesAreCaptionsWithoutBlanksSaveTheExceptions) {
 }
 
 struct CodesCase {
-    std::span<const TMakerTag> table;
+    std::span<const TTagRow> table;
     std::uint16_t tag;
     const char* codes;
 };
@@ -220,7 +220,7 @@ const CodesCase kCodes[] = {
 TEST(MakerTables, ValueCodesOnlyWhereListed) {
     std::size_t withCodes = 0;
     for (const TableCase& c : kTables) {
-        for (const TMakerTag& row : c.table) {
+        for (const TTagRow& row : c.table) {
             const char* expected = "";
             for (const CodesCase& k : kCodes) {
                 if (k.table.data() == c.table.data() && k.tag == row.TagNumber)
@@ -236,23 +236,32 @@ TEST(MakerTables, ValueCodesOnlyWhereListed) {
 
 TEST(MakerTables, DecodersOnlyOnLensColourAndCanonRows) {
     struct DecoderCase {
-        std::span<const TMakerTag> table;
+        std::span<const TTagRow> table;
         std::uint16_t tag;
-        MakerDecoder decoder;
+        TDecoder decoder;
+        bool lines;
     };
     const DecoderCase decoders[] = {
-        {kNikonNewerTags, 0x0084, DecodeLensRange}, {kNikonNewerTags, 0x008D, DecodeColorSpaceMode},
-        {kCanonTags, 0x0001, DecodeCanonSettings},  {kCanonTags, 0x0004, DecodeCanonShotInfo},
-        {kCanonTags, 0x000F, DecodeCanonCustom},
+        {kNikonNewerTags, 0x0084, DecodeLensRange, false},
+        {kNikonNewerTags, 0x008D, DecodeColorSpaceMode, false},
+        {kCanonTags, 0x0001, DecodeCanonSettings, true},
+        {kCanonTags, 0x0004, DecodeCanonShotInfo, true},
+        {kCanonTags, 0x000F, DecodeCanonCustom, true},
     };
     int found = 0;
     for (const TableCase& c : kTables) {
-        for (const TMakerTag& row : c.table) {
-            MakerDecoder expected = nullptr;
+        for (const TTagRow& row : c.table) {
+            TDecoder expected = nullptr;
+            bool lines = false;
             for (const DecoderCase& d : decoders) {
-                if (d.table.data() == c.table.data() && d.tag == row.TagNumber)
+                if (d.table.data() == c.table.data() && d.tag == row.TagNumber) {
                     expected = d.decoder;
+                    lines = d.lines;
+                }
             }
+            // The Canon decoders make whole lines; the walk lists the raw value after them.
+            EXPECT_EQ(row.DecodesToLines, lines) << c.name << " " << row.TagNumber;
+            EXPECT_TRUE(row.FormatPattern.empty()) << c.name << " " << row.TagNumber;
             if (row.Decoder)
                 ++found;
             EXPECT_EQ(row.Decoder, expected) << c.name << " " << row.TagNumber;
