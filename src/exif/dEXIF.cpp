@@ -424,6 +424,8 @@ void TimgData::Reset() {
     LoadedFileTime = 0;
     LoadedFileSize = 0;
     ErrorText.clear();
+    if (ExifInfo && ExifInfo->IsTiff)
+        tiffBuffer_.swap(ExifInfo->Buffer);
     ExifInfo.reset();
     BigEndian = false;
     Buffer.clear();
@@ -529,6 +531,9 @@ bool TimgData::segmentWalk(Source& in) {
         case 0xE1:
             if (SegmentCount > 5 || ExifSegment) {
                 --SegmentCount;
+            } else if (std::string_view(slot.Bytes).substr(2, 5) != std::string_view("Exif\0", 5)) {
+                // Another application's block (XMP often comes first) stays in its slot
+                // like any other segment, so that the EXIF block after it is still found.
             } else {
                 ExifSegment = SegmentCount;
                 ExifInfo = std::make_unique<TImageInfo>(this);
@@ -586,23 +591,34 @@ bool TimgData::readTiff(Source& in) {
         std::string header;
         if (in.read(header, 2) == 2 && (header == "II" || header == "MM") &&
             in.read(header, 6) == 6) {
+            ExifInfo = std::make_unique<TImageInfo>(this);
+            ExifInfo->IsTiff = IsTiffSource;
+            ExifInfo->ExifText.clear();
+            // The walk's buffer always has its full size, and what the file lacks reads
+            // as zeros. Its memory is kept from one TIFF to the next (see Reset).
+            std::string& buf = ExifInfo->Buffer;
+            buf.swap(tiffBuffer_);
+            buf.clear();
+            const std::size_t got = in.read(buf, kTiffBufferSize);
+            buf.resize(kTiffBufferSize, '\0');
+            // Slot 1 and the reader hold the bytes read from the file.
             tSection& slot = Segments[1];
-            slot.Bytes.clear();
-            slot.Bytes.reserve(kTiffBufferSize);
-            const std::size_t got = in.read(slot.Bytes, kTiffBufferSize);
-            // The buffer always has its full size; what the file lacks reads as zeros.
-            slot.Bytes.resize(kTiffBufferSize, '\0');
+            slot.Bytes.assign(buf, 0, got);
             slot.Marker = 0;
             slot.Size = static_cast<std::int32_t>(got);
             SegmentCount = 1;
             ExifSegment = 1;
-            ExifInfo = std::make_unique<TImageInfo>(this);
-            ExifInfo->IsTiff = IsTiffSource;
-            ExifInfo->ExifText.clear();
-            ExifInfo->Buffer = slot.Bytes;
             Buffer = slot.Bytes;
             ExifInfo->BigEndian = header.compare(0, 2, "MM") == 0;
-            ExifInfo->WalkDirectory(0, -8, static_cast<std::int64_t>(kTiffBufferSize),
+            // The reader shows the file's real byte order, as for a JPEG.
+            BigEndian = ExifInfo->BigEndian;
+            // The first directory lies where the header says: many TIFF writers put
+            // it after the pixel data, and reading pixels as a directory would list
+            // noise. An offset pointing into the header itself falls back to offset 8.
+            const std::int64_t first = static_cast<std::uint32_t>(
+                varlime::BytesToInt(BigEndian, std::string_view(header).substr(4, 4)));
+            const std::int64_t start = first >= 8 ? first - 8 : 0;
+            ExifInfo->WalkDirectory(start, -8, static_cast<std::int64_t>(kTiffBufferSize),
                                     TDirGroup::Main);
             ExifInfo->DeriveFocal35();
             ok = true;

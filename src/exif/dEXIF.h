@@ -178,6 +178,8 @@ private:
     bool readTiff(Source& in);
 
     std::vector<unsigned char> readBuffer_;
+    // The memory of the last TIFF buffer, reused by the next TIFF read.
+    std::string tiffBuffer_;
 };
 
 } // namespace varlime

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Fuzzes the EXIF reader with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
+#   scripts/fuzz.sh --short          about 60 s over the sample photos and the
+#                                    committed regression inputs (part of the test command)
+#   scripts/fuzz.sh --long SECONDS   a long run; new crashing inputs land in build/fuzz/artifacts/
+# Fails when the target crashes, leaks, runs out of memory or hangs on an input.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+mode=${1:---short}
+seconds=60
+case "$mode" in
+  --short) ;;
+  --long) seconds=${2:?"--long needs a number of seconds"} ;;
+  *) echo "usage: $0 --short | --long SECONDS" >&2; exit 2 ;;
+esac
+
+build="$root/build/fuzz"
+testdata="${VARLIME_TESTDATA_DIR:-$root/../shared/testdata}"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
+cmake --build "$build" --target fuzz_exif -j2
+
+corpus="$build/corpus"
+artifacts="$build/artifacts"
+mkdir -p "$corpus" "$artifacts"
+seeds=("$root/fuzz/regressions")
+if [ -d "$testdata/photos" ]; then
+  seeds+=("$testdata/photos")
+fi
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+
+# Every committed regression input must pass on its own first.
+regressions=("$root"/fuzz/regressions/*)
+if [ -e "${regressions[0]}" ]; then
+  "$build/fuzz/fuzz_exif" -timeout=10 -rss_limit_mb=2048 "${regressions[@]}"
+fi
+
+# New interesting inputs go to the first folder (build/fuzz/corpus); the seeds stay untouched.
+"$build/fuzz/fuzz_exif" "$corpus" "${seeds[@]}" \
+  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+  -artifact_prefix="$artifacts/" -print_final_stats=1
+echo "fuzz: no crash in ${seconds} s"

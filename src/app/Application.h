@@ -1,0 +1,66 @@
+#pragma once
+// The application object: creates every window and data module once, in the
+// start-up order, owns them, and hands each a reference to what it calls.
+#include <QString>
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace varlime {
+
+class Localization;
+class MessageService;
+class TMainForm;
+class TDLG_type_fichier;
+class TDB_utilitaire;
+class TDLG_option_compteur;
+class TDLG_a_propos;
+class TDLG_selection_repertoire;
+class TDLG_rep_xp;
+class TDLG_essai;
+class TDLG_information;
+
+class Application {
+public:
+    // programFolder: where the settings and language files live (ending in '/').
+    Application(std::string programFolder, MessageService& messages);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    const std::string& programFolder() const { return programFolder_; }
+    Localization& localization() { return *localization_; }
+    MessageService& messages() { return messages_; }
+    // Looks a message up in section MESSAGES of the active language, French default.
+    QString texte(const char* key, const char* defaultText);
+    // Every window calls this once when it is created.
+    void translate(QWidget* window);
+
+    TMainForm& MainForm() { return *mainForm_; }
+    TDLG_type_fichier& DLG_type_fichier() { return *typeFichier_; }
+    TDB_utilitaire& DB_utilitaire() { return *utilitaire_; }
+    TDLG_option_compteur& DLG_option_compteur() { return *optionCompteur_; }
+    TDLG_a_propos& DLG_a_propos() { return *aPropos_; }
+    TDLG_selection_repertoire& DLG_selection_repertoire() { return *selectionRepertoire_; }
+    TDLG_rep_xp& DLG_rep_xp() { return *repXp_; }
+    TDLG_essai& DLG_essai() { return *essai_; }
+    TDLG_information& DLG_information() { return *information_; }
+
+private:
+    std::string programFolder_;
+    MessageService& messages_;
+    std::unique_ptr<Localization> localization_;
+    // Declared in the start-up order: they are destroyed in the reverse order.
+    std::unique_ptr<TMainForm> mainForm_;
+    std::unique_ptr<TDLG_type_fichier> typeFichier_;
+    std::unique_ptr<TDB_utilitaire> utilitaire_;
+    std::unique_ptr<TDLG_option_compteur> optionCompteur_;
+    std::unique_ptr<TDLG_a_propos> aPropos_;
+    std::unique_ptr<TDLG_selection_repertoire> selectionRepertoire_;
+    std::unique_ptr<TDLG_rep_xp> repXp_;
+    std::unique_ptr<TDLG_essai> essai_;
+    std::unique_ptr<TDLG_information> information_;
+};
+
+} // namespace varlime

@@ -1,0 +1,123 @@
+#include "core/IHM_option_compteur.h"
+
+#include "app/Application.h"
+#include "core/Main.h"
+#include "core/messageFormat.h"
+#include "core/nameUtils.h"
+#include "platform/MessageService.h"
+#include "platform/RadioGroup.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace varlime {
+
+TDLG_option_compteur::TDLG_option_compteur(Application& app, QWidget* parent)
+    : QDialog(parent), app_(app) {
+    setObjectName(QStringLiteral("DLG_option_compteur"));
+    setWindowTitle(QStringLiteral("Options compteur"));
+    // No close button: the dialog is left through OK only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    auto* layout = new QVBoxLayout(this);
+    RGA_type_compteur = new RadioGroup(QStringLiteral("RGA_type_compteur"), QStringLiteral("Type de compteur"),
+                                       {QStringLiteral("Compteur numérique"), QStringLiteral("Compteur alphabétique")},
+                                       this);
+    RGA_type_compteur->setItemIndex(0);
+    RGA_position_compteur = new RadioGroup(
+        QStringLiteral("RGA_position_compteur"), QStringLiteral("Position du compteur"),
+        {QStringLiteral("A droite du préfixe (entre le préfixe et l'extension)"),
+         QStringLiteral("A gauche du préfixe (préfixe du préfixe)")},
+        this);
+    RGA_position_compteur->setItemIndex(0);
+    layout->addWidget(RGA_type_compteur);
+    layout->addWidget(RGA_position_compteur);
+    auto* line = new QHBoxLayout;
+    LBL_initialisation = new QLabel(QStringLiteral("Initialiser le compteur à :"), this);
+    LBL_initialisation->setObjectName(QStringLiteral("LBL_initialisation"));
+    EDT_initialisation = new QLineEdit(QStringLiteral("1"), this);
+    EDT_initialisation->setObjectName(QStringLiteral("EDT_initialisation"));
+    EDT_initialisation->setMaxLength(8);
+    LBL_initialisation->setBuddy(EDT_initialisation);
+    line->addWidget(LBL_initialisation);
+    line->addWidget(EDT_initialisation);
+    layout->addLayout(line);
+    LBL_info_alpha = new QLabel(QStringLiteral("soit"), this);
+    LBL_info_alpha->setObjectName(QStringLiteral("LBL_info_alpha"));
+    layout->addWidget(LBL_info_alpha);
+    BT_ok = new QPushButton(QStringLiteral("OK"), this);
+    BT_ok->setObjectName(QStringLiteral("BT_ok"));
+    BT_ok->setDefault(true);
+    layout->addWidget(BT_ok, 0, Qt::AlignHCenter);
+    connect(BT_ok, &QPushButton::clicked, this, &TDLG_option_compteur::BT_okClick);
+    connect(EDT_initialisation, &QLineEdit::textChanged, this, [this] { Informe_init_alpha(0); });
+    app.translate(this);
+    Informe_init_alpha(1);
+    // The letters shown depend on the width too.
+    connect(app.MainForm().CBB_largeur_increment, &QComboBox::currentTextChanged, this,
+            [this] { Informe_init_alpha(1); });
+}
+
+void TDLG_option_compteur::Gerer() {
+    Informe_init_alpha(1);
+    exec();
+}
+
+bool TDLG_option_compteur::Type_compteur() const { return RGA_type_compteur->itemIndex() != 0; }
+
+bool TDLG_option_compteur::Position() const { return RGA_position_compteur->itemIndex() == 0; }
+
+void TDLG_option_compteur::Positionne(int droite) { RGA_position_compteur->setItemIndex(droite == 1 ? 0 : 1); }
+
+void TDLG_option_compteur::Informe_init_alpha(int sens) {
+    if (synchronising_)
+        return;
+    synchronising_ = true;
+    TMainForm& main = app_.MainForm();
+    QLineEdit* source = sens == 1 ? main.EDT_initialisation : EDT_initialisation;
+    QLineEdit* copie = sens == 1 ? EDT_initialisation : main.EDT_initialisation;
+    int v = 0, largeur = 0;
+    const bool valeurOk = toInteger(source->text().toStdString(), v);
+    const bool largeurOk = toInteger(main.CBB_largeur_increment->currentText().toStdString(), largeur);
+    QString hint;
+    if (valeurOk && largeurOk) {
+        if (copie->text() != source->text())
+            copie->setText(source->text());
+        const std::string lettres = Maj_compteur(true, largeur, static_cast<long long>(v) - 1);
+        hint = formatMessage(app_.texte("RSC_libelle_info_compteur_alpha", "soit %s en alphabétique"),
+                             {QString::fromStdString(lettres)});
+    } else {
+        hint = app_.texte("RSC_message_erreur_valeur_entiere", "Il faut saisir une valeur entière");
+    }
+    LBL_info_alpha->setText(hint);
+    main.LBL_info_alpha->setText(hint);
+    synchronising_ = false;
+}
+
+void TDLG_option_compteur::BT_okClick() {
+    int v = 0;
+    if (toInteger(EDT_initialisation->text().toStdString(), v)) {
+        accept();
+        return;
+    }
+    app_.messages().error(app_.texte("RSC_msg_nombre_invalide", "Le nombre saisi n'est pas valide"), this);
+}
+
+void TDLG_option_compteur::reject() {
+    // Escape and the window manager's close do not bypass the check of OK.
+    BT_okClick();
+}
+
+void TDLG_option_compteur::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+} // namespace varlime

@@ -1,0 +1,89 @@
+#include "core/IHM_type_fichier.h"
+
+#include "app/Application.h"
+#include "platform/RadioGroup.h"
+#include "platform/fileSystem.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace varlime {
+
+namespace {
+QCheckBox* box(const char* name, const QString& text, QWidget* parent) {
+    auto* c = new QCheckBox(text, parent);
+    c->setObjectName(QString::fromLatin1(name));
+    return c;
+}
+} // namespace
+
+TDLG_type_fichier::TDLG_type_fichier(Application& app, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("DLG_type_fichier"));
+    setWindowTitle(QStringLiteral("Type fichiers"));
+    auto* layout = new QVBoxLayout(this);
+    GRA_fichier = new RadioGroup(QStringLiteral("GRA_fichier"), QStringLiteral("Fichiers"),
+                                 {QStringLiteral("Tous fichiers"), QStringLiteral("Sauf répertoires"),
+                                  QStringLiteral("Recherche sur attributs")},
+                                 this);
+    GRA_fichier->setItemIndex(1);
+    layout->addWidget(GRA_fichier);
+    GRP_propriete = new QGroupBox(QStringLiteral("Propriété"), this);
+    GRP_propriete->setObjectName(QStringLiteral("GRP_propriete"));
+    auto* grid = new QGridLayout(GRP_propriete);
+    CKB_lecture_seule = box("CKB_lecture_seule", QStringLiteral("Lecture seule"), GRP_propriete);
+    CKB_cache = box("CKB_cache", QStringLiteral("Caché"), GRP_propriete);
+    CKB_systeme = box("CKB_systeme", QStringLiteral("Système"), GRP_propriete);
+    CKB_volume = box("CKB_volume", QStringLiteral("Identification volume"), GRP_propriete);
+    CKB_repertoire = box("CKB_repertoire", QStringLiteral("Répertoire"), GRP_propriete);
+    CKB_archive = box("CKB_archive", QStringLiteral("Archive"), GRP_propriete);
+    grid->addWidget(CKB_lecture_seule, 0, 0);
+    grid->addWidget(CKB_cache, 1, 0);
+    grid->addWidget(CKB_systeme, 2, 0);
+    grid->addWidget(CKB_volume, 0, 1);
+    grid->addWidget(CKB_repertoire, 1, 1);
+    grid->addWidget(CKB_archive, 2, 1);
+    layout->addWidget(GRP_propriete);
+    GRP_propriete->setVisible(false);
+    BT_ok = new QPushButton(QStringLiteral("OK"), this);
+    BT_ok->setObjectName(QStringLiteral("BT_ok"));
+    BT_ok->setDefault(true);
+    layout->addWidget(BT_ok, 0, Qt::AlignHCenter);
+    connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
+    // The attribute boxes only matter for the third choice.
+    connect(GRA_fichier, &RadioGroup::itemIndexChanged, this, [this](int i) {
+        GRP_propriete->setVisible(i == 2);
+        adjustSize();
+    });
+    app.translate(this);
+}
+
+void TDLG_type_fichier::Gerer() { exec(); }
+
+int TDLG_type_fichier::Determiner() const {
+    switch (GRA_fichier->itemIndex()) {
+    case 0: return attrTous;
+    case 1: return attrTous & ~attrRepertoire;
+    case 2: {
+        int set = 0;
+        if (CKB_lecture_seule->isChecked())
+            set |= attrLectureSeule;
+        if (CKB_cache->isChecked())
+            set |= attrCache;
+        if (CKB_systeme->isChecked())
+            set |= attrSysteme;
+        if (CKB_volume->isChecked())
+            set |= attrVolume;
+        if (CKB_repertoire->isChecked())
+            set |= attrRepertoire;
+        if (CKB_archive->isChecked())
+            set |= attrArchive;
+        return set;
+    }
+    default: return 0;
+    }
+}
+
+} // namespace varlime

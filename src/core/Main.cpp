@@ -1,0 +1,508 @@
+#include "core/Main.h"
+
+#include "app/Application.h"
+#include "core/IHM_option_compteur.h"
+#include "core/IHM_type_fichier.h"
+#include "core/MD_utilitaire.h"
+#include "core/fileGridModel.h"
+#include "core/nameUtils.h"
+#include "info/IHM_a_propos.h"
+#include "info/IHM_essai.h"
+#include "platform/MessageService.h"
+#include "platform/fileSystem.h"
+#include "transfer/IHM_rep_xp.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace varlime {
+
+namespace {
+
+QLabel* label(const char* name, const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+QPushButton* button(const char* name, const QString& text, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QLineEdit* edit(const char* name, const QString& text, QWidget* parent) {
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(QString::fromLatin1(name));
+    return e;
+}
+
+QString qs(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// Paints a cell holding exactly the no-EXIF marker on pure red, its text centred.
+class GrilleDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (index.data().toString() == qs(std::string(kNonVarlimeSansExif))) {
+            painter->save();
+            painter->fillRect(option.rect, QColor(255, 0, 0));
+            painter->drawText(option.rect, Qt::AlignCenter, index.data().toString());
+            painter->restore();
+            return;
+        }
+        QStyledItemDelegate::paint(painter, option, index);
+    }
+};
+
+} // namespace
+
+TMainForm::TMainForm(Application& app) : app_(app) {
+    setObjectName(QStringLiteral("MainForm"));
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto* top = new QVBoxLayout(central);
+
+    // Menus.
+    MIT_fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
+    MIT_fichier->setObjectName(QStringLiteral("MIT_fichier"));
+    MIT_select_repertoire = MIT_fichier->addAction(QStringLiteral("Sélection répertoire"));
+    MIT_select_repertoire->setObjectName(QStringLiteral("MIT_select_repertoire"));
+    MIT_fichier->addSeparator();
+    MIT_quitter = MIT_fichier->addAction(QStringLiteral("Quitter"));
+    MIT_quitter->setObjectName(QStringLiteral("MIT_quitter"));
+    MIT_options = menuBar()->addMenu(QStringLiteral("Options"));
+    MIT_options->setObjectName(QStringLiteral("MIT_options"));
+    MIT_options_compteur = MIT_options->addAction(QStringLiteral("Options compteur"));
+    MIT_options_compteur->setObjectName(QStringLiteral("MIT_options_compteur"));
+    MIT_option_type_fichier = MIT_options->addAction(QStringLiteral("Type fichiers"));
+    MIT_option_type_fichier->setObjectName(QStringLiteral("MIT_option_type_fichier"));
+    MIT_aide = menuBar()->addMenu(QStringLiteral("Aide"));
+    MIT_aide->setObjectName(QStringLiteral("MIT_aide"));
+    MIT_aide_sommaire = MIT_aide->addAction(QStringLiteral("Sommaire"));
+    MIT_aide_sommaire->setObjectName(QStringLiteral("MIT_aide_sommaire"));
+    MIT_aide_truc_astuce = MIT_aide->addAction(QStringLiteral("Trucs et astuces"));
+    MIT_aide_truc_astuce->setObjectName(QStringLiteral("MIT_aide_truc_astuce"));
+    MIT_aide->addSeparator();
+    MIT_aide_a_propos = MIT_aide->addAction(QStringLiteral("A propos"));
+    MIT_aide_a_propos->setObjectName(QStringLiteral("MIT_aide_a_propos"));
+
+    // Folder line.
+    auto* folderLine = new QHBoxLayout;
+    BT_selection_repertoire = button("BT_selection_repertoire", QStringLiteral("Répertoire..."), central);
+    LBL_repertoire = label("LBL_repertoire", QString(), central);
+    LBL_repertoire->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LBL_repertoire->setToolTip(QStringLiteral("Double-clic : liste du contenu du répertoire"));
+    LBL_repertoire->installEventFilter(this);
+    folderLine->addWidget(BT_selection_repertoire);
+    folderLine->addWidget(LBL_repertoire, 1);
+    top->addLayout(folderLine);
+
+    // Search mask.
+    auto* maskLine = new QHBoxLayout;
+    LBL_masque_recherche = label("LBL_masque_recherche", QStringLiteral("Masque de recherche :"), central);
+    EDT_masque_recherche = edit("EDT_masque_recherche", QStringLiteral("*.*"), central);
+    LBL_masque_recherche->setBuddy(EDT_masque_recherche);
+    maskLine->addWidget(LBL_masque_recherche);
+    maskLine->addWidget(EDT_masque_recherche, 1);
+    top->addLayout(maskLine);
+
+    // Prefix group and counter group: swapped on screen when the counter goes left.
+    namingLayout_ = new QHBoxLayout;
+    prefixGroup_ = new QWidget(central);
+    auto* pg = new QHBoxLayout(prefixGroup_);
+    pg->setContentsMargins(0, 0, 0, 0);
+    LBL_prefixe = label("LBL_prefixe", QStringLiteral("Préfixe de remplacement :"), prefixGroup_);
+    BT_option_prefixe = button("BT_option_prefixe", QStringLiteral("O"), prefixGroup_);
+    BT_option_prefixe->setVisible(false); // prefix options arrive with the date and mask dialogs
+    EDT_prefixe_remplacement = edit("EDT_prefixe_remplacement", QString(), prefixGroup_);
+    LBL_prefixe->setBuddy(EDT_prefixe_remplacement);
+    pg->addWidget(LBL_prefixe);
+    pg->addWidget(BT_option_prefixe);
+    pg->addWidget(EDT_prefixe_remplacement, 1);
+    counterGroup_ = new QWidget(central);
+    auto* cg = new QHBoxLayout(counterGroup_);
+    cg->setContentsMargins(0, 0, 0, 0);
+    BT_option_compteur = button("BT_option_compteur", QStringLiteral("O"), counterGroup_);
+    BT_option_compteur->setToolTip(QStringLiteral("Options compteur"));
+    BT_gauche = button("BT_gauche", QStringLiteral("<"), counterGroup_);
+    BT_gauche->setToolTip(QStringLiteral("Compteur à gauche du préfixe"));
+    BT_droite = button("BT_droite", QStringLiteral(">"), counterGroup_);
+    BT_droite->setToolTip(QStringLiteral("Compteur à droite du préfixe"));
+    LBL_compteur = label("LBL_compteur", QStringLiteral("Largeur compteur :"), counterGroup_);
+    CBB_largeur_increment = new QComboBox(counterGroup_);
+    CBB_largeur_increment->setObjectName(QStringLiteral("CBB_largeur_increment"));
+    CBB_largeur_increment->setEditable(true);
+    for (int i = 1; i <= 9; ++i)
+        CBB_largeur_increment->addItem(QString::number(i));
+    CBB_largeur_increment->setCurrentIndex(2);
+    LBL_compteur->setBuddy(CBB_largeur_increment);
+    for (QPushButton* b : {BT_option_compteur, BT_gauche, BT_droite})
+        b->setMaximumWidth(32);
+    BT_option_prefixe->setMaximumWidth(32);
+    cg->addWidget(BT_option_compteur);
+    cg->addWidget(BT_gauche);
+    cg->addWidget(BT_droite);
+    cg->addWidget(LBL_compteur);
+    cg->addWidget(CBB_largeur_increment);
+    namingLayout_->addWidget(prefixGroup_, 1);
+    namingLayout_->addWidget(counterGroup_);
+    top->addLayout(namingLayout_);
+
+    // Initial value, extension, inactive counter.
+    auto* optionLine = new QHBoxLayout;
+    LBL_initialise_compteur = label("LBL_initialise_compteur", QStringLiteral("Initialiser le compteur à :"), central);
+    EDT_initialisation = edit("EDT_initialisation", QStringLiteral("1"), central);
+    EDT_initialisation->setMaxLength(8);
+    EDT_initialisation->setMaximumWidth(90);
+    LBL_initialise_compteur->setBuddy(EDT_initialisation);
+    LBL_info_alpha = label("LBL_info_alpha", QStringLiteral("soit"), central);
+    CKB_extension = new QCheckBox(QStringLiteral("Préciser extension"), central);
+    CKB_extension->setObjectName(QStringLiteral("CKB_extension"));
+    TXT_extension_remplacement = edit("TXT_extension_remplacement", QStringLiteral("*"), central);
+    TXT_extension_remplacement->setMaximumWidth(90);
+    CKB_compteur_inactif = new QCheckBox(QStringLiteral("Rendre le compteur inactif"), central);
+    CKB_compteur_inactif->setObjectName(QStringLiteral("CKB_compteur_inactif"));
+    CKB_compteur_inactif->setChecked(true);
+    CKB_compteur_inactif->setVisible(false);
+    optionLine->addWidget(LBL_initialise_compteur);
+    optionLine->addWidget(EDT_initialisation);
+    optionLine->addWidget(LBL_info_alpha, 1);
+    optionLine->addWidget(CKB_extension);
+    optionLine->addWidget(TXT_extension_remplacement);
+    optionLine->addWidget(CKB_compteur_inactif);
+    top->addLayout(optionLine);
+
+    // The grid and the button panel at its right.
+    auto* body = new QHBoxLayout;
+    model_ = new FileGridModel(this);
+    GRS_fichier = new QTableView(central);
+    GRS_fichier->setObjectName(QStringLiteral("GRS_fichier"));
+    GRS_fichier->setModel(model_);
+    GRS_fichier->setItemDelegate(new GrilleDelegate(GRS_fichier));
+    GRS_fichier->verticalHeader()->setVisible(false);
+    GRS_fichier->verticalHeader()->setDefaultSectionSize(
+        std::max(16, GRS_fichier->fontMetrics().height() + 4));
+    GRS_fichier->setSelectionBehavior(QAbstractItemView::SelectItems);
+    GRS_fichier->setSelectionMode(QAbstractItemView::SingleSelection);
+    GRS_fichier->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                 QAbstractItemView::AnyKeyPressed);
+    GRS_fichier->setWordWrap(false);
+    GRS_fichier->horizontalHeader()->setStyleSheet(QStringLiteral(
+        "QHeaderView::section { background-color: rgb(255,255,204); font-weight: bold; }"));
+    GRS_fichier->horizontalHeader()->setDefaultAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    PAN_main = new QWidget(central);
+    PAN_main->setObjectName(QStringLiteral("PAN_main"));
+    panelLayout_ = new QVBoxLayout(PAN_main);
+    IMG_imagette = label("IMG_imagette", QString(), PAN_main);
+    IMG_imagette->setScaledContents(false);
+    IMG_imagette->setVisible(false);
+    panelLayout_->addWidget(IMG_imagette);
+    panelLayout_->addStretch(1);
+    BT_tester = button("BT_tester", QStringLiteral("Tester avant"), PAN_main);
+    BT_tester->setVisible(false); // shown once the conflict test is wired
+    BT_valider_rename = button("BT_valider_rename", QStringLiteral("Varlimer"), PAN_main);
+    panelLayout_->addWidget(BT_tester);
+    panelLayout_->addWidget(BT_valider_rename);
+    body->addWidget(GRS_fichier, 81);
+    body->addWidget(PAN_main, 19);
+    top->addLayout(body, 1);
+
+    STB_main = statusBar();
+    STB_main->setObjectName(QStringLiteral("STB_main"));
+
+    // Wiring.
+    connect(MIT_select_repertoire, &QAction::triggered, this, &TMainForm::Selection_repertoire);
+    connect(BT_selection_repertoire, &QPushButton::clicked, this, &TMainForm::Selection_repertoire);
+    connect(MIT_quitter, &QAction::triggered, this, &QWidget::close);
+    connect(MIT_options_compteur, &QAction::triggered, this, [this] {
+        app_.DLG_option_compteur().Gerer();
+        Voir_rename();
+        Positionne_compteur(app_.DLG_option_compteur().Position() ? 1 : 0);
+    });
+    connect(BT_option_compteur, &QPushButton::clicked, MIT_options_compteur, &QAction::trigger);
+    connect(BT_gauche, &QPushButton::clicked, this, [this] { Positionne_compteur(0); });
+    connect(BT_droite, &QPushButton::clicked, this, [this] { Positionne_compteur(1); });
+    connect(MIT_option_type_fichier, &QAction::triggered, this, [this] {
+        app_.DLG_type_fichier().Gerer();
+        Chercher_fichier();
+    });
+    connect(MIT_aide_sommaire, &QAction::triggered, this, [this] { ouvrirAide("RSC_lien_aide_sommaire"); });
+    connect(MIT_aide_truc_astuce, &QAction::triggered, this,
+            [this] { ouvrirAide("RSC_lien_aide_truc_astuce"); });
+    connect(MIT_aide_a_propos, &QAction::triggered, this, [this] { app_.DLG_a_propos().Gerer(); });
+    connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
+    connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
+    connect(EDT_masque_recherche, &QLineEdit::editingFinished, this, &TMainForm::Sauver_parametres_main);
+    connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, this, &TMainForm::Voir_rename);
+    connect(EDT_prefixe_remplacement, &QLineEdit::editingFinished, this, &TMainForm::Voir_rename);
+    connect(CBB_largeur_increment, &QComboBox::currentTextChanged, this, &TMainForm::Voir_rename);
+    connect(TXT_extension_remplacement, &QLineEdit::textChanged, this, &TMainForm::Voir_rename);
+    connect(CKB_extension, &QCheckBox::clicked, this, [this] {
+        TXT_extension_remplacement->setEnabled(CKB_extension->isChecked());
+        Voir_rename();
+    });
+    connect(EDT_initialisation, &QLineEdit::textChanged, this, &TMainForm::EDT_initialisationChange);
+    connect(CKB_compteur_inactif, &QCheckBox::clicked, this,
+            [this] { Positionne_compteur(CKB_compteur_inactif->isChecked() ? 2 : 3); });
+
+    // Creation (FormCreate).
+    app_.translate(this);
+    LBL_repertoire->clear();
+    EDT_masque_recherche->setText(QStringLiteral("*.*"));
+    Fichiers_trouves = false;
+    TXT_extension_remplacement->setEnabled(false);
+    model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
+    setWindowTitle(app_.texte("RSC_main_caption", "Varlime ") + QStringLiteral(VARLIME_VERSION) +
+                   QStringLiteral(" Linux"));
+    placerFenetre();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::placerFenetre() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect s = screen->availableGeometry();
+    const int w = std::min(1000, s.width());
+    const int h = int(std::lround(s.height() * 0.85));
+    resize(w, h);
+    move(s.x() + int(std::lround((s.width() - w) / 2.0)), s.y() + int(std::lround(s.height() / 20.0)));
+}
+
+QString TMainForm::cellule(int colonne, int ligne) const {
+    if (ligne == 0)
+        return model_->headerData(colonne, Qt::Horizontal, Qt::DisplayRole).toString();
+    const auto& rows = model_->rows();
+    if (ligne < 1 || std::size_t(ligne) > rows.size() || colonne < 0 || colonne > 1)
+        return {};
+    const FileRow& r = rows[std::size_t(ligne - 1)];
+    return qs(colonne == 0 ? r.ancien : r.nouveau);
+}
+
+int TMainForm::nombreLignes() const { return int(model_->rows().size()) + 1; }
+
+bool TMainForm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && !activationPending_) {
+        // Run the activation once the event is delivered: it may open modal dialogs.
+        activationPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            activationPending_ = false;
+            FormActivate();
+        });
+    }
+    return QMainWindow::event(e);
+}
+
+void TMainForm::FormActivate() {
+    if (!isVisible())
+        return;
+    app_.DLG_option_compteur().Informe_init_alpha(0);
+    app_.DB_utilitaire().Lecture_parametres();
+    if (LBL_repertoire->text().isEmpty()) {
+        // A cancelled picker must not reopen at once, or the program could never be left.
+        if (pickerJustCancelled_) {
+            pickerJustCancelled_ = false;
+            return;
+        }
+        Selection_repertoire();
+    }
+}
+
+void TMainForm::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    const int w = std::max(40, int(std::lround((GRS_fichier->width() - 20) / 2.0)));
+    GRS_fichier->horizontalHeader()->setDefaultSectionSize(w);
+    GRS_fichier->setColumnWidth(0, w);
+    GRS_fichier->setColumnWidth(1, w);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == LBL_repertoire && e->type() == QEvent::MouseButtonDblClick) {
+        app_.DLG_essai().Gerer(Repertoire_courant);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+    Sauver_parametres_main();
+    e->accept();
+}
+
+void TMainForm::Selection_repertoire() {
+    TDLG_rep_xp& picker = app_.DLG_rep_xp();
+    if (picker.Selection_repertoire(qs(Repertoire_courant))) {
+        Repertoire_courant = picker.cheminSelectionne().toStdString();
+        Validation_repertoire();
+    } else if (LBL_repertoire->text().isEmpty()) {
+        pickerJustCancelled_ = true;
+    }
+}
+
+void TMainForm::Validation_repertoire(bool enregistrer) {
+    Repertoire_courant = Retourne_repertoire_slash(Repertoire_courant);
+    LBL_repertoire->setText(qs(Repertoire_courant));
+    // Bare names of the grid resolve in this folder.
+    changerRepertoireCourant(Repertoire_courant);
+    if (enregistrer)
+        app_.DB_utilitaire().Sauver_parametre("CHEMINS", "DEFAUT", Repertoire_courant);
+    Chercher_fichier();
+}
+
+void TMainForm::Chercher_fichier() {
+    model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
+    const int attributs = app_.DLG_type_fichier().Determiner();
+    Fichiers_trouves = false;
+    std::vector<std::string> noms;
+    if (Repertoire_courant != "Erreur") {
+        auto entrees = chercherFichiers(Repertoire_courant, EDT_masque_recherche->text().toStdString(),
+                                        attributs);
+        noms.reserve(entrees.size());
+        TDB_utilitaire& util = app_.DB_utilitaire();
+        for (auto& e : entrees) {
+            if (util.Fichier_a_traiter(e.nom))
+                noms.push_back(std::move(e.nom));
+        }
+    }
+    Fichiers_trouves = !noms.empty();
+    model_->setRows(lignesTriees(std::move(noms)));
+    Voir_rename();
+}
+
+bool TMainForm::lireOptions(PreviewOptions& o) {
+    const QString largeur = CBB_largeur_increment->currentText();
+    if (!toInteger(largeur.toStdString(), o.largeur)) {
+        app_.messages().error(app_.DB_utilitaire().messageConversion(largeur), this);
+        return false;
+    }
+    TDLG_option_compteur& compteur = app_.DLG_option_compteur();
+    const QString init = compteur.EDT_initialisation->text();
+    if (!toInteger(init.toStdString(), o.initialisation)) {
+        app_.messages().error(app_.DB_utilitaire().messageConversion(init), this);
+        return false;
+    }
+    o.prefixe = EDT_prefixe_remplacement->text().toStdString();
+    o.extensionImposee = CKB_extension->isChecked();
+    o.extension = TXT_extension_remplacement->text().toStdString();
+    o.alphabetique = compteur.Type_compteur();
+    o.compteurADroite = compteur.Position();
+    o.compteurInactif = CKB_compteur_inactif->isChecked() && !CKB_compteur_inactif->isHidden();
+    return true;
+}
+
+void TMainForm::Voir_rename() {
+    PreviewOptions options;
+    if (!lireOptions(options))
+        return; // the grid keeps its previous new names
+    app_.DB_utilitaire().Afficher_statut();
+    calculerNouveauxNoms(model_->rows(), Fichiers_trouves, options, nullptr);
+    model_->newNamesChanged();
+}
+
+void TMainForm::Varlimer() {
+    BilanRenommage bilan;
+    if (app_.messages().confirm(
+            app_.texte("RSC_msg_confirmation_varlimer_liste", "Voulez-vous varlimer la liste ?"), this))
+        bilan = renommerLignes(Repertoire_courant, model_->rows());
+    dernierBilan = bilan;
+    Chercher_fichier();
+    const QString bilanTexte = app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs");
+    app_.messages().information(app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}),
+                                this);
+}
+
+void TMainForm::Selection(int direction, QString& name) {
+    const int n = int(model_->rows().size());
+    int row = GRS_fichier->currentIndex().isValid() ? GRS_fichier->currentIndex().row() : -1;
+    if (direction == 0)
+        row = (row + 1 >= n) ? 0 : row + 1;
+    else if (direction == 1)
+        row = (row <= 0) ? n - 1 : row - 1;
+    if (row < 0)
+        row = 0;
+    GRS_fichier->setCurrentIndex(model_->index(row, 0));
+    name = cellule(0, row + 1);
+}
+
+void TMainForm::Masque(QString& text) const { text = EDT_prefixe_remplacement->text(); }
+
+void TMainForm::Positionne_compteur(int type) {
+    switch (type) {
+    case 1:
+        namingLayout_->removeWidget(counterGroup_);
+        namingLayout_->insertWidget(1, counterGroup_);
+        app_.DLG_option_compteur().Positionne(1);
+        break;
+    case 0:
+        namingLayout_->removeWidget(counterGroup_);
+        namingLayout_->insertWidget(0, counterGroup_);
+        app_.DLG_option_compteur().Positionne(0);
+        break;
+    case 2: Option_compteur_visible(false); break;
+    case 3: Option_compteur_visible(true); break;
+    default: break;
+    }
+    Voir_rename();
+}
+
+void TMainForm::Option_compteur_visible(bool visible) {
+    for (QWidget* w : std::initializer_list<QWidget*>{BT_option_compteur, BT_gauche, BT_droite, LBL_compteur,
+                                                      CBB_largeur_increment, LBL_initialise_compteur,
+                                                      EDT_initialisation, LBL_info_alpha})
+        w->setVisible(visible);
+}
+
+void TMainForm::EDT_initialisationChange() {
+    app_.DLG_option_compteur().Informe_init_alpha(1);
+    Voir_rename();
+}
+
+void TMainForm::Sauver_parametres_main() {
+    if (EDT_prefixe_remplacement->text() == QStringLiteral("[*&N]"))
+        EDT_prefixe_remplacement->clear();
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    if (!util.Sauver_parametre("MAIN", "MASQUE_RECHERCHE", EDT_masque_recherche->text().toStdString()))
+        return;
+    if (!util.Sauver_parametre("MAIN", "PREFIXE_REMPLACEMENT", EDT_prefixe_remplacement->text().toStdString()))
+        return;
+    util.Sauver_parametre("MAIN", "LARGEUR_COMPTEUR", CBB_largeur_increment->currentText().toStdString());
+}
+
+void TMainForm::Positionne_option_main(const QString& masque, const QString& prefixe,
+                                       const QString& largeur) {
+    if (EDT_masque_recherche->text() != masque)
+        EDT_masque_recherche->setText(masque);
+    if (EDT_prefixe_remplacement->text() != prefixe)
+        EDT_prefixe_remplacement->setText(prefixe);
+    if (CBB_largeur_increment->currentText() != largeur)
+        CBB_largeur_increment->setCurrentText(largeur);
+}
+
+void TMainForm::ouvrirAide(const char* key) {
+    QDesktopServices::openUrl(QUrl(app_.texte(key, "https://varlime.example.org/aide/")));
+}
+
+} // namespace varlime

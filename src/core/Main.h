@@ -1,0 +1,132 @@
+#pragma once
+// The main window: the current folder, the file grid with old and new names, the
+// naming controls, and the rename run.
+#include "core/renameEngine.h"
+
+#include <QMainWindow>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPushButton;
+class QStatusBar;
+class QTableView;
+class QWidget;
+class QVBoxLayout;
+
+namespace varlime {
+
+class Application;
+class FileGridModel;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(Application& app);
+    ~TMainForm() override;
+
+    // Rebuilds the grid from the current folder and the search mask, then the preview.
+    void Chercher_fichier();
+    // Recomputes every new name from the current options.
+    void Voir_rename();
+    // The rename run, after confirmation; ends with a fresh listing and the summary.
+    void Varlimer();
+    // Lets the user pick a folder, then validates it.
+    void Selection_repertoire();
+    // Normalises, shows, stores and lists the current folder (a folder given on the
+    // command line is not stored).
+    void Validation_repertoire(bool enregistrer = true);
+    // Moves the current row (0 next, 1 previous, wrapping) and returns its old name.
+    void Selection(int direction, QString& name);
+    // The text of the prefix field (read by the mask engine).
+    void Masque(QString& text) const;
+    // Counter placement: 0 left, 1 right, 2 hide, 3 show; ends with a preview.
+    void Positionne_compteur(int type);
+    void Option_compteur_visible(bool visible);
+    void Sauver_parametres_main();
+    void Positionne_option_main(const QString& masque, const QString& prefixe,
+                                const QString& largeur);
+
+    // The current folder (ending in '/'), or "Erreur" when none was ever stored.
+    std::string Repertoire_courant = "Erreur";
+    bool Fichiers_trouves = false;
+    // The summary of the last rename run.
+    BilanRenommage dernierBilan;
+
+    // The grid's rows as they stand (hand edits included).
+    FileGridModel& grille() { return *model_; }
+    // Cell text with the grid's numbering: row 0 is the header, rows 1..N the files.
+    QString cellule(int colonne, int ligne) const;
+    int nombreLignes() const; // header included, at least 2
+
+    // The options of the preview as the controls hold them; false (after the
+    // conversion error message) when a numeric field holds no integer.
+    bool lireOptions(PreviewOptions& options);
+
+    // Controls, named as the language files address them.
+    QLabel* LBL_repertoire;
+    QPushButton* BT_selection_repertoire;
+    QLabel* LBL_masque_recherche;
+    QLineEdit* EDT_masque_recherche;
+    QLabel* LBL_prefixe;
+    QPushButton* BT_option_prefixe;
+    QLineEdit* EDT_prefixe_remplacement;
+    QPushButton* BT_option_compteur;
+    QPushButton* BT_gauche;
+    QPushButton* BT_droite;
+    QLabel* LBL_compteur;
+    QComboBox* CBB_largeur_increment;
+    QLabel* LBL_initialise_compteur;
+    QLineEdit* EDT_initialisation;
+    QLabel* LBL_info_alpha;
+    QCheckBox* CKB_extension;
+    QLineEdit* TXT_extension_remplacement;
+    QCheckBox* CKB_compteur_inactif;
+    QTableView* GRS_fichier;
+    QWidget* PAN_main;
+    QLabel* IMG_imagette;
+    QPushButton* BT_tester;
+    QPushButton* BT_valider_rename;
+    QStatusBar* STB_main;
+    QMenu* MIT_fichier;
+    QMenu* MIT_options;
+    QMenu* MIT_aide;
+    QAction* MIT_select_repertoire;
+    QAction* MIT_quitter;
+    QAction* MIT_options_compteur;
+    QAction* MIT_option_type_fichier;
+    QAction* MIT_aide_sommaire;
+    QAction* MIT_aide_truc_astuce;
+    QAction* MIT_aide_a_propos;
+
+    // The layout pieces later dialogs add to.
+    QVBoxLayout* panneauBoutons() const { return panelLayout_; }
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void FormActivate();
+    void placerFenetre();
+    void ouvrirAide(const char* key);
+    void EDT_initialisationChange();
+
+    Application& app_;
+    FileGridModel* model_;
+    QHBoxLayout* namingLayout_;
+    QWidget* prefixGroup_;
+    QWidget* counterGroup_;
+    QVBoxLayout* panelLayout_;
+    bool activationPending_ = false;
+    bool pickerJustCancelled_ = false;
+};
+
+} // namespace varlime

@@ -1,0 +1,70 @@
+#include "exif/IHM_exif_dump.h"
+
+#include "exif/dEXIF.h"
+#include "exif/exifDump.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace varlime {
+
+TDLG_exif_dump::TDLG_exif_dump(TimgData& reader, std::function<QString()> currentFolder,
+                               QWidget* parent)
+    : QDialog(parent), reader_(reader), currentFolder_(std::move(currentFolder)) {
+    setObjectName(QStringLiteral("DLG_exif_dump"));
+    setWindowTitle(QStringLiteral("Informations Exif"));
+    setModal(false);
+    resize(424, 592);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(Memo1, 1);
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    layout->addWidget(StatusBar1);
+}
+
+void TDLG_exif_dump::Liste_info_exif(const QString& name) {
+    const QString folder = currentFolder_ ? currentFolder_() : QString();
+    StatusBar1->showMessage(QStringLiteral("Information EXIF pour ") + folder + name);
+    // A bare grid name lives in the current folder; the full path never depends on
+    // the process's current directory.
+    const QString path = name.startsWith(QLatin1Char('/')) ? name : folder + name;
+    reader_.ReadImageFile(QFile::encodeName(path).toStdString());
+    Memo1->clear();
+    dumpEXIF();
+    show();
+    raise();
+}
+
+void TDLG_exif_dump::Liste_info_exif_centree(const QString& name) {
+    if (QWidget* owner = parentWidget()) {
+        const QRect g = owner->frameGeometry();
+        move(g.center() - QPoint(width() / 2, height() / 2));
+    }
+    Liste_info_exif(name);
+}
+
+void TDLG_exif_dump::Liste_info_exif_positionnee(const QString& name) {
+    move(0, y());
+    Liste_info_exif(name);
+}
+
+void TDLG_exif_dump::dumpEXIF() {
+    for (const std::string& line : DumpExifLines(reader_))
+        Memo(QString::fromStdString(line));
+}
+
+void TDLG_exif_dump::Memo(const QString& text) { Memo1->appendPlainText(text); }
+
+} // namespace varlime

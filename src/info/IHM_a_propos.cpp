@@ -1,0 +1,34 @@
+#include "info/IHM_a_propos.h"
+
+#include "app/Application.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace varlime {
+
+TDLG_a_propos::TDLG_a_propos(Application& app, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("DLG_a_propos"));
+    setWindowTitle(QStringLiteral("A propos"));
+    auto* layout = new QVBoxLayout(this);
+    LBL_produit = new QLabel(QStringLiteral("<b>Varlime</b>"), this);
+    LBL_produit->setObjectName(QStringLiteral("LBL_produit"));
+    LBL_version = new QLabel(QStringLiteral("Version ") + version(), this);
+    LBL_version->setObjectName(QStringLiteral("LBL_version"));
+    LBL_lien = new QLabel(QStringLiteral("Renommage de photos par lots"), this);
+    LBL_lien->setObjectName(QStringLiteral("LBL_lien"));
+    BT_ok = new QPushButton(QStringLiteral("OK"), this);
+    BT_ok->setObjectName(QStringLiteral("BT_ok"));
+    for (QWidget* w : std::initializer_list<QWidget*>{LBL_produit, LBL_version, LBL_lien})
+        layout->addWidget(w, 0, Qt::AlignHCenter);
+    layout->addWidget(BT_ok, 0, Qt::AlignHCenter);
+    connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
+    app.translate(this);
+}
+
+void TDLG_a_propos::Gerer() { exec(); }
+
+QString TDLG_a_propos::version() { return QStringLiteral(VARLIME_VERSION); }
+
+} // namespace varlime

@@ -1,0 +1,26 @@
+#pragma once
+// The about box: product, version and links.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace varlime {
+
+class Application;
+
+class TDLG_a_propos : public QDialog {
+    Q_OBJECT
+public:
+    TDLG_a_propos(Application& app, QWidget* parent);
+    void Gerer();
+    // The version text shown in the main window's title and here.
+    static QString version();
+
+    QLabel* LBL_produit;
+    QLabel* LBL_version;
+    QLabel* LBL_lien;
+    QPushButton* BT_ok;
+};
+
+} // namespace varlime

@@ -1,0 +1,36 @@
+#pragma once
+// A titled group of mutually exclusive choices addressed by item index, as the
+// dialogs' options are stored (zero-based index; -1 when nothing is chosen).
+#include <QGroupBox>
+#include <QStringList>
+
+class QButtonGroup;
+class QRadioButton;
+class QVBoxLayout;
+
+namespace varlime {
+
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    RadioGroup(const QString& objectName, const QString& title, const QStringList& items,
+               QWidget* parent = nullptr);
+
+    int itemIndex() const;
+    // Any index outside the items leaves nothing chosen.
+    void setItemIndex(int index);
+    int count() const;
+    QString itemText(int index) const;
+    void setItemText(int index, const QString& text);
+    QRadioButton* button(int index) const;
+
+signals:
+    // The user or the program chose another item.
+    void itemIndexChanged(int index);
+
+private:
+    QButtonGroup* group_;
+    QVBoxLayout* layout_;
+};
+
+} // namespace varlime

@@ -1,0 +1,91 @@
+#include "transfer/IHM_rep_xp.h"
+
+#include "app/Application.h"
+#include "platform/MessageService.h"
+#include "platform/fileSystem.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace varlime {
+
+TDLG_rep_xp::TDLG_rep_xp(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
+    setObjectName(QStringLiteral("DLG_rep_xp"));
+    setWindowTitle(QStringLiteral("Sélection de répertoire"));
+    setSizeGripEnabled(true);
+    resize(520, 560);
+    auto* layout = new QVBoxLayout(this);
+    LBL_rep = new QLabel(this);
+    LBL_rep->setObjectName(QStringLiteral("LBL_rep"));
+    LBL_rep->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(LBL_rep);
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setRootPath(QStringLiteral("/"));
+    STV_rep = new QTreeView(this);
+    STV_rep->setObjectName(QStringLiteral("STV_rep"));
+    STV_rep->setModel(model_);
+    STV_rep->setRootIndex(model_->index(QStringLiteral("/")));
+    for (int c = 1; c < model_->columnCount(); ++c)
+        STV_rep->hideColumn(c);
+    STV_rep->header()->setVisible(false);
+    STV_rep->setRootIsDecorated(true);
+    layout->addWidget(STV_rep, 1);
+    auto* buttons = new QHBoxLayout;
+    BT_selectionner = new QPushButton(QStringLiteral("Sélectionner"), this);
+    BT_selectionner->setObjectName(QStringLiteral("BT_selectionner"));
+    BT_selectionner->setDefault(true);
+    BT_annuler = new QPushButton(QStringLiteral("Annuler"), this);
+    BT_annuler->setObjectName(QStringLiteral("BT_annuler"));
+    buttons->addStretch(1);
+    buttons->addWidget(BT_selectionner);
+    buttons->addWidget(BT_annuler);
+    layout->addLayout(buttons);
+    connect(BT_selectionner, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BT_annuler, &QPushButton::clicked, this, &QDialog::reject);
+    connect(STV_rep->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { LBL_rep->setText(cheminSelectionne()); });
+    app.translate(this);
+    // Open at the user's home until a folder is chosen.
+    selectionner(QDir::homePath());
+}
+
+bool TDLG_rep_xp::selectionner(const QString& path) {
+    if (!Chemin_valide(path.toStdString()))
+        return false;
+    QString clean = QDir::cleanPath(path);
+    const QModelIndex index = model_->index(clean);
+    if (!index.isValid())
+        return false;
+    STV_rep->setCurrentIndex(index);
+    STV_rep->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    STV_rep->expand(index);
+    LBL_rep->setText(cheminSelectionne());
+    return true;
+}
+
+QString TDLG_rep_xp::cheminSelectionne() const {
+    const QModelIndex index = STV_rep->currentIndex();
+    if (!index.isValid())
+        return {};
+    return model_->filePath(index);
+}
+
+bool TDLG_rep_xp::Selection_repertoire(const QString& start) {
+    if (!start.isEmpty() && start != QStringLiteral("Erreur") && !selectionner(start))
+        app_.messages().warning(app_.texte("RSC_msg_repertoire_inexistant", "Rpertoire inexistant"), this);
+    if (exec() != QDialog::Accepted)
+        return false;
+    const QString chosen = cheminSelectionne();
+    if (chosen.isEmpty())
+        return false;
+    return changerRepertoireCourant(chosen.toStdString());
+}
+
+} // namespace varlime

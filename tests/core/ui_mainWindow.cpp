@@ -1,0 +1,301 @@
+#include "core/IHM_option_compteur.h"
+#include "core/IHM_type_fichier.h"
+#include "core/Main.h"
+#include "core/fileGridModel.h"
+#include "platform/RadioGroup.h"
+#include "support/ui_support.h"
+#include "transfer/IHM_rep_xp.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace varlime;
+using namespace varlime::test;
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> grid(TMainForm& m) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (int r = 1; r < m.nombreLignes(); ++r)
+        out.emplace_back(m.cellule(0, r).toStdString(), m.cellule(1, r).toStdString());
+    return out;
+}
+
+using Grid = std::vector<std::pair<std::string, std::string>>;
+
+// Lists `folder` the way a validated pick does.
+void open(TMainForm& m, const TempDir& folder) {
+    m.Repertoire_courant = folder.path();
+    m.Validation_repertoire();
+}
+
+TEST(MainWindow, PickTypeAndRenameAsAUserWould) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("b.jpg", "B");
+    photos.write("a.JPG", "A");
+    photos.write("c", "C");
+    TMainForm& m = f.app->MainForm();
+    // No folder was validated: showing the window opens the folder picker.
+    bool pickerSeen = false;
+    whenModal([&](QWidget* w) {
+        auto* picker = qobject_cast<TDLG_rep_xp*>(w);
+        ASSERT_NE(picker, nullptr);
+        pickerSeen = true;
+        EXPECT_TRUE(picker->selectionner(q(photos.path())));
+        picker->BT_selectionner->click();
+    });
+    m.show();
+    QApplication::setActiveWindow(&m);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m.LBL_repertoire->text().isEmpty(); }, 10000));
+    EXPECT_TRUE(pickerSeen);
+    EXPECT_EQ(m.LBL_repertoire->text().toStdString(), photos.path());
+    EXPECT_EQ(grid(m), (Grid{{"a.JPG", ""}, {"b.jpg", ""}, {"c", ""}}));
+    EXPECT_EQ(m.cellule(0, 0).toStdString(), "Avant");
+    EXPECT_EQ(m.cellule(1, 0).toStdString(), "Après");
+
+    QTest::keyClicks(m.EDT_prefixe_remplacement, QStringLiteral("IMG"));
+    EXPECT_EQ(grid(m), (Grid{{"a.JPG", "IMG001.JPG"}, {"b.jpg", "IMG002.jpg"}, {"c", "IMG003"}}));
+
+    f.messages.answer(true);
+    m.BT_valider_rename->click();
+    EXPECT_EQ(photos.names(), (std::vector<std::string>{"IMG001.JPG", "IMG002.jpg", "IMG003"}));
+    EXPECT_EQ(photos.read("IMG002.jpg"), "B");
+    ASSERT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Voulez-vous varlimer la liste ?");
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Confirmation);
+    EXPECT_EQ(f.messages.shown[1].text.toStdString(), "3 fichiers varlims\r\n0 erreurs");
+    EXPECT_EQ(f.messages.shown[1].kind, MessageKind::Information);
+    // The list was read again after the run.
+    EXPECT_EQ(grid(m), (Grid{{"IMG001.JPG", "IMG001.JPG"}, {"IMG002.jpg", "IMG002.jpg"}, {"IMG003", "IMG003"}}));
+
+    m.resize(900, 700);
+    QApplication::processEvents();
+    const int col = m.GRS_fichier->columnWidth(0);
+    EXPECT_EQ(col, (m.GRS_fichier->width() - 20 + 1) / 2);
+    m.close();
+}
+
+TEST(MainWindow, AnswerNoRenamesNothingAndReportsZero) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg");
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+    f.messages.answer(false);
+    m.Varlimer();
+    EXPECT_EQ(photos.names(), std::vector<std::string>{"a.jpg"});
+    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlims\r\n0 erreurs");
+}
+
+TEST(MainWindow, EmptyFolderHasOneEmptyRow) {
+    AppFixture f;
+    TempDir empty;
+    TMainForm& m = f.app->MainForm();
+    open(m, empty);
+    EXPECT_FALSE(m.Fichiers_trouves);
+    EXPECT_EQ(m.nombreLignes(), 2);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+    EXPECT_EQ(grid(m), (Grid{{"", ""}}));
+    m.Varlimer();
+    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlims\r\n0 erreurs");
+}
+
+TEST(MainWindow, HandEditedCellsAreUsedAndMarkedRowsSkipped) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg", "A");
+    photos.write("b.jpg", "B");
+    photos.write("c.jpg", "C");
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("P"));
+    FileGridModel& model = m.grille();
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    ASSERT_TRUE(model.setData(model.index(0, 1), QStringLiteral("vacances.jpg"), Qt::EditRole));
+    ASSERT_TRUE(model.setData(model.index(1, 1), QStringLiteral("NON VARLIMÉ à garder"), Qt::EditRole));
+    m.Varlimer();
+    EXPECT_EQ(photos.names(), (std::vector<std::string>{"P003.jpg", "b.jpg", "vacances.jpg"}));
+    EXPECT_EQ(f.messages.texts().last().toStdString(), "2 fichiers varlims\r\n0 erreurs");
+}
+
+TEST(MainWindow, CounterSidesSwapOnScreen) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg");
+    TMainForm& m = f.app->MainForm();
+    m.show();
+    open(m, photos);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("IMG"));
+    QApplication::processEvents();
+    EXPECT_LT(m.EDT_prefixe_remplacement->mapTo(&m, QPoint()).x(), m.CBB_largeur_increment->mapTo(&m, QPoint()).x());
+    m.BT_gauche->click();
+    QApplication::processEvents();
+    EXPECT_GT(m.EDT_prefixe_remplacement->mapTo(&m, QPoint()).x(), m.CBB_largeur_increment->mapTo(&m, QPoint()).x());
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "001IMG.jpg"}}));
+    EXPECT_FALSE(f.app->DLG_option_compteur().Position());
+    m.BT_droite->click();
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "IMG001.jpg"}}));
+    EXPECT_TRUE(f.app->DLG_option_compteur().Position());
+    m.Positionne_compteur(2);
+    EXPECT_TRUE(m.EDT_initialisation->isHidden());
+    EXPECT_TRUE(m.CBB_largeur_increment->isHidden());
+    m.Positionne_compteur(3);
+    EXPECT_FALSE(m.EDT_initialisation->isHidden());
+    m.close();
+}
+
+TEST(MainWindow, ExtensionWidthAndConversionErrors) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg");
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("P"));
+    EXPECT_FALSE(m.TXT_extension_remplacement->isEnabled());
+    m.CKB_extension->click();
+    EXPECT_TRUE(m.TXT_extension_remplacement->isEnabled());
+    m.TXT_extension_remplacement->setText(QStringLiteral("png"));
+    m.CBB_largeur_increment->setCurrentText(QStringLiteral("5"));
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "P00001.png"}}));
+    const auto before = f.messages.shown.size();
+    m.CBB_largeur_increment->setCurrentText(QStringLiteral("abc"));
+    ASSERT_EQ(f.messages.shown.size(), before + 1);
+    EXPECT_EQ(f.messages.shown.back().text.toStdString(), "'abc' is not a valid integer value");
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "P00001.png"}})); // kept
+    m.CKB_extension->click();
+    EXPECT_FALSE(m.TXT_extension_remplacement->isEnabled());
+}
+
+struct SyncCase {
+    const char* value;
+    const char* width;
+    const char* hint;
+};
+
+TEST(CounterDialog, KeepsBothInitialValuesAndHintsEqual) {
+    AppFixture f;
+    TMainForm& m = f.app->MainForm();
+    TDLG_option_compteur& d = f.app->DLG_option_compteur();
+    const SyncCase cases[] = {
+        {"1", "3", "soit __A en alphabétique"},
+        {"28", "3", "soit _AB en alphabétique"},
+        {"12", "1", "soit L en alphabétique"},
+        {"0", "3", "soit __A en alphabétique"},
+        {"abc", "3", "Il faut saisir une valeur entière"},
+    };
+    for (const auto& c : cases) {
+        m.CBB_largeur_increment->setCurrentText(QString::fromUtf8(c.width));
+        m.EDT_initialisation->setText(QString::fromUtf8(c.value));
+        EXPECT_EQ(m.LBL_info_alpha->text().toStdString(), c.hint) << c.value;
+        EXPECT_EQ(d.LBL_info_alpha->text().toStdString(), c.hint) << c.value;
+    }
+    m.EDT_initialisation->setText(QStringLiteral("12"));
+    EXPECT_EQ(d.EDT_initialisation->text().toStdString(), "12");
+    d.EDT_initialisation->setText(QStringLiteral("7"));
+    EXPECT_EQ(m.EDT_initialisation->text().toStdString(), "7");
+}
+
+TEST(CounterDialog, OkRefusesANonNumberAndGerrerSyncsFirst) {
+    AppFixture f;
+    TMainForm& m = f.app->MainForm();
+    TDLG_option_compteur& d = f.app->DLG_option_compteur();
+    m.EDT_initialisation->setText(QStringLiteral("42"));
+    bool sawRefusal = false;
+    whenModal([&](QWidget* w) {
+        EXPECT_EQ(w, &d);
+        EXPECT_EQ(d.EDT_initialisation->text().toStdString(), "42");
+        d.EDT_initialisation->setText(QStringLiteral("abc"));
+        d.BT_ok->click();
+        sawRefusal = d.isVisible() && !f.messages.shown.empty() &&
+                     f.messages.shown.back().text == QStringLiteral("Le nombre saisi n'est pas valide");
+        d.EDT_initialisation->setText(QStringLiteral("5"));
+        d.RGA_type_compteur->setItemIndex(1);
+        d.BT_ok->click();
+    });
+    d.Gerer();
+    EXPECT_TRUE(sawRefusal);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_TRUE(d.Type_compteur());
+    EXPECT_EQ(m.EDT_initialisation->text().toStdString(), "5");
+}
+
+TEST(FileTypeDialog, AttributeSets) {
+    AppFixture f;
+    TDLG_type_fichier& t = f.app->DLG_type_fichier();
+    EXPECT_EQ(t.GRA_fichier->itemIndex(), 1);
+    EXPECT_EQ(t.Determiner(), 47);
+    t.GRA_fichier->setItemIndex(0);
+    EXPECT_EQ(t.Determiner(), 63);
+    EXPECT_TRUE(t.GRP_propriete->isHidden());
+    t.GRA_fichier->setItemIndex(2);
+    EXPECT_FALSE(t.GRP_propriete->isHidden());
+    EXPECT_EQ(t.Determiner(), 0);
+    t.CKB_cache->setChecked(true);
+    t.CKB_archive->setChecked(true);
+    t.CKB_repertoire->setChecked(true);
+    EXPECT_EQ(t.Determiner(), 2 + 16 + 32);
+    t.GRA_fichier->setItemIndex(-1);
+    EXPECT_EQ(t.Determiner(), 0);
+}
+
+TEST(FileTypeDialog, ListingFollowsTheChoice) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg");
+    photos.write(".hidden.jpg");
+    photos.write("sub/x");
+    TMainForm& m = f.app->MainForm();
+    TDLG_type_fichier& t = f.app->DLG_type_fichier();
+    open(m, photos);
+    EXPECT_EQ(grid(m), (Grid{{".hidden.jpg", ""}, {"a.jpg", ""}}));
+    t.GRA_fichier->setItemIndex(0);
+    m.Chercher_fichier();
+    EXPECT_EQ(grid(m), (Grid{{".hidden.jpg", ""}, {"a.jpg", ""}, {"sub", ""}}));
+    t.GRA_fichier->setItemIndex(2);
+    t.CKB_archive->setChecked(true);
+    m.Chercher_fichier();
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", ""}}));
+    m.EDT_masque_recherche->setText(QStringLiteral("*.png"));
+    EXPECT_EQ(grid(m), (Grid{{"", ""}}));
+}
+
+TEST(FolderPicker, MissingStartFolderWarnsAndCancelChangesNothing) {
+    AppFixture f;
+    TDLG_rep_xp& p = f.app->DLG_rep_xp();
+    const QString before = QDir::currentPath();
+    whenModal([&](QWidget*) { p.BT_annuler->click(); });
+    EXPECT_FALSE(p.Selection_repertoire(QStringLiteral("/no/such/folder")));
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Rpertoire inexistant");
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Warning);
+    EXPECT_EQ(QDir::currentPath(), before);
+    whenModal([&](QWidget*) { p.BT_annuler->click(); });
+    EXPECT_FALSE(p.Selection_repertoire(QStringLiteral("Erreur")));
+    EXPECT_EQ(f.messages.shown.size(), 1u);
+}
+
+TEST(FolderPicker, ConfirmMakesTheFolderCurrent) {
+    AppFixture f;
+    TempDir folder;
+    TDLG_rep_xp& p = f.app->DLG_rep_xp();
+    whenModal([&](QWidget*) { p.BT_selectionner->click(); });
+    EXPECT_TRUE(p.Selection_repertoire(q(folder.path())));
+    EXPECT_EQ(QDir::currentPath() + u'/', QDir(q(folder.path())).canonicalPath() + u'/');
+    EXPECT_EQ(p.LBL_rep->text() + u'/', q(folder.path()));
+}
+
+} // namespace

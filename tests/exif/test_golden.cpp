@@ -1,0 +1,92 @@
+// The EXIF dump of every sample photo, compared with the text kept under
+// tests/exif/golden/ (one file per photo; its lines are what `varlime --dump` prints).
+// VARLIME_UPDATE_GOLDEN=1 rewrites the files instead; check the difference by hand.
+#include "exif/exifDump.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace varlime;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> filesUnder(const std::string& dir) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(dir, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_regular_file())
+            out.push_back(fs::relative(it->path(), dir).string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::string goldenName(std::string rel) {
+    std::string out;
+    for (char c : rel)
+        out += c == '/' ? std::string("__") : std::string(1, c);
+    return out + ".txt";
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines)
+        out += l + "\n";
+    return out;
+}
+
+} // namespace
+
+TEST(Golden, DumpOfEverySamplePhoto) {
+    const std::string photos = test::photosDir();
+    const std::string goldenDir = std::string(VARLIME_TESTS_DIR) + "/exif/golden/";
+    const auto files = filesUnder(photos);
+    ASSERT_GE(files.size(), 25u) << photos;
+    const bool update = std::getenv("VARLIME_UPDATE_GOLDEN") != nullptr;
+    TimgData reader;
+    for (const auto& rel : files) {
+        const std::string text = joined(DumpExifFile(reader, photos + rel));
+        const std::string golden = goldenDir + goldenName(rel);
+        if (update) {
+            std::ofstream(golden, std::ios::binary) << text;
+            continue;
+        }
+        ASSERT_TRUE(fs::exists(golden)) << "no golden file for " << rel;
+        EXPECT_EQ(text, test::readFile(golden)) << rel;
+    }
+}
+
+TEST(Golden, EveryGoldenFileHasItsPhoto) {
+    const std::string goldenDir = std::string(VARLIME_TESTS_DIR) + "/exif/golden/";
+    std::vector<std::string> expected;
+    for (const auto& rel : filesUnder(test::photosDir()))
+        expected.push_back(goldenName(rel));
+    EXPECT_EQ(filesUnder(goldenDir), expected);
+}
+
+// Inputs that once made the reader fail (found by fuzzing or written by hand for a
+// bug): each is read as a JPEG and as a TIFF and must give a dump, nothing else.
+TEST(Regressions, EveryInputReadsSafely) {
+    const std::string dir = std::string(VARLIME_SOURCE_DIR) + "/fuzz/regressions/";
+    const auto files = filesUnder(dir);
+    EXPECT_FALSE(files.empty());
+    test::TempDir tmp;
+    TimgData reader;
+    for (const auto& rel : files) {
+        const std::string bytes = test::readFile(dir + rel);
+        for (const char* ext : {".jpg", ".tif"}) {
+            const auto lines = DumpExifFile(reader, tmp.write("input" + std::string(ext), bytes));
+            ASSERT_GE(lines.size(), 3u) << rel;
+            EXPECT_EQ(lines[1], "-- EXIF-Data -------------- ") << rel;
+            EXPECT_EQ(lines[2].rfind("ErrStr = ", 0), 0u) << rel;
+        }
+    }
+}

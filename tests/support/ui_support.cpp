@@ -1,0 +1,33 @@
+#include "support/ui_support.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+namespace varlime::test {
+
+void whenModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        } else if (++*tries > 2000) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(5);
+}
+
+AppFixture::AppFixture() : app(std::make_unique<Application>(programDir.path(), messages)) {}
+
+AppFixture::~AppFixture() { app.reset(); }
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+} // namespace varlime::test
