@@ -491,6 +491,29 @@ TEST(MakerNoteWalk, FailuresEndTheWalkWithErrorDetected) {
     }
 }
 
+TEST(MakerNoteWalk, TheExifWalkGoesOnAfterAFailedMakerNote) {
+    for (bool big : kOrders) {
+        ExifSpec s;
+        s.bigEndian = big;
+        s.make = "Canon";
+        // A directory claiming 300 entries of which one is present.
+        s.makerNote = [big](std::uint32_t) {
+            ByteWriter w(big);
+            w.u16(300);
+            w.u16(0x0008);
+            w.u16(4);
+            w.u32(1);
+            w.u32(42);
+            return w.str();
+        };
+        const ReadResult r = readJpeg(s);
+        EXPECT_EQ(r.makerText, "\r\nImageNumber = 42") << orderName(big);
+        EXPECT_NE(r.exifText.find("\r\nColor Space = sRGB"), std::string::npos) << orderName(big);
+        // A read that ends well replaces the maker note's error text.
+        EXPECT_EQ(r.error, "<none>") << orderName(big);
+    }
+}
+
 TEST(MakerNoteWalk, HugeCountsAndOffsetsStayInsideTheData) {
     for (bool big : kOrders) {
         ExifSpec s;
