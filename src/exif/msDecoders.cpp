@@ -47,10 +47,7 @@ struct TCanonField {
     std::string_view Codes; // empty: the value is shown as it stands in the list
 };
 
-// The camera settings fields 17, 19, 20 and 32 carry the low/normal/high list of the
-// picture settings; they are kept as the camera owners know them from this program.
 constexpr std::string_view kLowNormalHigh = "65535:Low,0:Normal,1:High";
-
 constexpr TCanonField kCanonSettingsFields[] = {
     {"Macro mode", 1, "1:Macro,2:Normal"},
     {"Self Timer", 1, ""},
@@ -68,14 +65,22 @@ constexpr TCanonField kCanonSettingsFields[] = {
     {"Saturation", 14, kLowNormalHigh},
     {"Sharpness", 15, kLowNormalHigh},
     {"CCD ISO", 16, "0:Not used,15:auto,16:50,17:100,18:200,19:400"},
-    {"Metering Mode", 17, kLowNormalHigh},
-    {"AF Point", 19, kLowNormalHigh},
-    {"Exposure Mode", 20, kLowNormalHigh},
+    // Metering mode, AF point, exposure mode and continuous focus have lists of their
+    // own: the low/normal/high list of the picture settings would name them wrongly.
+    {"Metering Mode", 17,
+     "0:Default,1:Spot,2:Average,3:Evaluative,4:Partial,5:Center-weighted average"},
+    {"AF Point", 19,
+     "8197:Manual AF point selection,12288:None (MF),12289:Auto AF point "
+     "selection,12290:Right,12291:Center,12292:Left,16385:Auto AF point selection,16390:Face "
+     "Detect"},
+    {"Exposure Mode", 20,
+     "0:Easy,1:Program AE,2:Shutter speed priority AE,3:Aperture-priority AE,4:Manual,5:Depth-of-"
+     "field AE,6:M-Dep,7:Bulb"},
     {"Long focal", 23, ""},
     {"Short focal", 24, ""},
     {"Focal Units", 25, ""},
     {"Flash Details", 28, ""},
-    {"Focus Mode", 32, kLowNormalHigh},
+    {"Focus Mode", 32, "0:Single,1:Continuous,8:Manual"},
 };
 
 constexpr TCanonField kCanonShotInfoFields[] = {

@@ -62,12 +62,26 @@ TEST(MakerDecoders, CanonSettings) {
                         "\r\nSaturation = Normal"
                         "\r\nSharpness = Normal"
                         "\r\nCCD ISO = auto"
-                        "\r\nExposure Mode = Normal"
+                        "\r\nMetering Mode = Evaluative"
+                        "\r\nAF Point = Auto AF point selection"
+                        "\r\nExposure Mode = Easy"
                         "\r\nLong focal =  711"
                         "\r\nShort focal =  237"
                         "\r\nFocal Units =  32"
                         "\r\nFlash Details =  0"
-                        "\r\nFocus Mode = Normal"},
+                        "\r\nFocus Mode = Single"},
+        // Metering mode, AF point, exposure mode and continuous focus by their own lists.
+        {"99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 5, 99, 12291, 3, 99, "
+         "99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 1",
+         "\r\nSelf Timer =  99"
+         "\r\nMetering Mode = Center-weighted average"
+         "\r\nAF Point = Center"
+         "\r\nExposure Mode = Aperture-priority AE"
+         "\r\nLong focal =  99"
+         "\r\nShort focal =  99"
+         "\r\nFocal Units =  99"
+         "\r\nFlash Details =  99"
+         "\r\nFocus Mode = Continuous"},
         // A short list: positions beyond it are empty and give no line.
         {"92, 1, 7, 65535", "\r\nMacro mode = Macro"
                             "\r\nSelf Timer =  1"},
