@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
     }
     varlime::DialogMessageService messages;
     varlime::Application app(programFolder, messages);
+    messages.oui = app.texte("RSC_bouton_oui", "Oui");
+    messages.non = app.texte("RSC_bouton_non", "Non");
     app.MainForm().show();
     return QApplication::exec();
 }

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -201,6 +202,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     GRS_fichier->setObjectName(QStringLiteral("GRS_fichier"));
     GRS_fichier->setModel(model_);
     GRS_fichier->setItemDelegate(new GrilleDelegate(GRS_fichier));
+    GRS_fichier->viewport()->installEventFilter(this);
     GRS_fichier->verticalHeader()->setVisible(false);
     GRS_fichier->verticalHeader()->setDefaultSectionSize(
         std::max(16, GRS_fichier->fontMetrics().height() + 4));
@@ -333,6 +335,27 @@ void TMainForm::FormActivate() {
 
 void TMainForm::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    ajusterColonnes();
+}
+
+void TMainForm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!dejaMontree_) {
+        // Without a window manager no activation may ever come: the first showing
+        // counts as one.
+        dejaMontree_ = true;
+        activateWindow();
+        if (!activationPending_) {
+            activationPending_ = true;
+            QTimer::singleShot(0, this, [this] {
+                activationPending_ = false;
+                FormActivate();
+            });
+        }
+    }
+}
+
+void TMainForm::ajusterColonnes() {
     const int w = std::max(40, int(std::lround((GRS_fichier->width() - 20) / 2.0)));
     GRS_fichier->horizontalHeader()->setDefaultSectionSize(w);
     GRS_fichier->setColumnWidth(0, w);
@@ -340,6 +363,8 @@ void TMainForm::resizeEvent(QResizeEvent* e) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == GRS_fichier->viewport() && e->type() == QEvent::Resize)
+        ajusterColonnes();
     if (watched == LBL_repertoire && e->type() == QEvent::MouseButtonDblClick) {
         app_.DLG_essai().Gerer(Repertoire_courant);
         return true;

@@ -111,11 +111,13 @@ protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void FormActivate();
     void placerFenetre();
+    void ajusterColonnes();
     void ouvrirAide(const char* key);
     void EDT_initialisationChange();
 
@@ -127,6 +129,7 @@ private:
     QVBoxLayout* panelLayout_;
     bool activationPending_ = false;
     bool pickerJustCancelled_ = false;
+    bool dejaMontree_ = false;
 };
 
 } // namespace varlime

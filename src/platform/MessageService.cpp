@@ -1,5 +1,6 @@
 #include "platform/MessageService.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -19,6 +20,8 @@ bool DialogMessageService::show(MessageKind kind, const QString& text, MessageBu
     if (buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
+        box.button(QMessageBox::Yes)->setText(oui);
+        box.button(QMessageBox::No)->setText(non);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }

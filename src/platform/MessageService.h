@@ -40,6 +40,9 @@ class DialogMessageService : public MessageService {
 public:
     bool show(MessageKind kind, const QString& text, MessageButtons buttons,
               QWidget* parent) override;
+    // Texts of the answer buttons, in the program's language rather than the system's.
+    QString oui = QStringLiteral("Oui");
+    QString non = QStringLiteral("Non");
 };
 
 // For runs without a window: prints every message on standard error and answers

@@ -1,0 +1,149 @@
+// Listing, preview and rename speed, and memory per listed row.
+//   build/<dir>/bench/bench_rename
+#include "app/Application.h"
+#include "core/Main.h"
+#include "core/fileGridModel.h"
+#include "core/renameEngine.h"
+#include "platform/MessageService.h"
+#include "platform/fileSystem.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string makeFolder(int count) {
+    char templ[] = "/tmp/varlime-bench-XXXXXX";
+    std::string dir = std::string(mkdtemp(templ)) + "/";
+    char name[64];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof name, "DSC_%06d.JPG", i);
+        const int fd = ::open((dir + name).c_str(), O_CREAT | O_WRONLY, 0644);
+        ::close(fd);
+    }
+    return dir;
+}
+
+void removeFolder(const std::string& dir) { std::filesystem::remove_all(dir); }
+
+long rssKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Listing plus preview through the main window, as when a folder is validated.
+void BM_ListingAndPreview(benchmark::State& state) {
+    const std::string dir = makeFolder(int(state.range(0)));
+    varlime::ScriptedMessageService messages;
+    varlime::Application app("/tmp/", messages);
+    varlime::TMainForm& m = app.MainForm();
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("IMG"));
+    for (auto _ : state) {
+        m.Repertoire_courant = dir;
+        m.Validation_repertoire(false);
+        benchmark::DoNotOptimize(m.grille().rows().data());
+    }
+    state.counters["rows"] = double(m.grille().rows().size());
+    removeFolder(dir);
+}
+BENCHMARK(BM_ListingAndPreview)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// One recomputation of every new name, as on a keystroke in the prefix field.
+void BM_KeystrokePreview(benchmark::State& state) {
+    const std::string dir = makeFolder(int(state.range(0)));
+    varlime::ScriptedMessageService messages;
+    varlime::Application app("/tmp/", messages);
+    varlime::TMainForm& m = app.MainForm();
+    m.Repertoire_courant = dir;
+    m.Validation_repertoire(false);
+    bool flip = false;
+    for (auto _ : state) {
+        m.EDT_prefixe_remplacement->setText(flip ? QStringLiteral("Vacances") : QStringLiteral("Vacance"));
+        flip = !flip;
+    }
+    removeFolder(dir);
+}
+BENCHMARK(BM_KeystrokePreview)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The rename run over 10,000 files, beside a bare loop of rename calls.
+void BM_RenameRun(benchmark::State& state) {
+    const int n = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string dir = makeFolder(n);
+        std::vector<std::string> names;
+        for (const auto& e : varlime::chercherFichiers(dir, "*.*", 47))
+            names.push_back(e.nom);
+        auto rows = varlime::lignesTriees(names);
+        varlime::PreviewOptions o;
+        o.prefixe = "Vacances_";
+        o.largeur = 6;
+        varlime::calculerNouveauxNoms(rows, true, o, nullptr);
+        state.ResumeTiming();
+        const auto bilan = varlime::renommerLignes(dir, rows);
+        state.PauseTiming();
+        if (bilan.renommes != n)
+            state.SkipWithError("not every file was renamed");
+        removeFolder(dir);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RenameRun)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_BareRenameLoop(benchmark::State& state) {
+    const int n = int(state.range(0));
+    char from[64], to[64];
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string dir = makeFolder(n);
+        state.ResumeTiming();
+        for (int i = 0; i < n; ++i) {
+            std::snprintf(from, sizeof from, "DSC_%06d.JPG", i);
+            std::snprintf(to, sizeof to, "Vacances_%06d.JPG", i + 1);
+            std::rename((dir + from).c_str(), (dir + to).c_str());
+        }
+        state.PauseTiming();
+        removeFolder(dir);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_BareRenameLoop)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Memory: resident size grown by listing 100,000 files into the grid, per row.
+void BM_MemoryPerRow(benchmark::State& state) {
+    const int n = int(state.range(0));
+    const std::string dir = makeFolder(n);
+    for (auto _ : state) {
+        varlime::ScriptedMessageService messages;
+        varlime::Application app("/tmp/", messages);
+        varlime::TMainForm& m = app.MainForm();
+        m.EDT_prefixe_remplacement->setText(QStringLiteral("IMG"));
+        const long before = rssKiB();
+        m.Repertoire_courant = dir;
+        m.Validation_repertoire(false);
+        const long after = rssKiB();
+        state.counters["bytes_per_row"] = double(after - before) * 1024.0 / n;
+    }
+    removeFolder(dir);
+}
+BENCHMARK(BM_MemoryPerRow)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
