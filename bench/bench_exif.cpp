@@ -47,7 +47,8 @@ struct PhotoFolder {
         ownDir = templ;
         for (int i = 0; i < kPhotos; ++i) {
             const fs::path& src = samples[static_cast<std::size_t>(i) % samples.size()];
-            const fs::path dst = fs::path(ownDir) / (std::to_string(i) + "_" + src.filename().string());
+            const fs::path dst =
+                fs::path(ownDir) / (std::to_string(i) + "_" + src.filename().string());
             fs::copy_file(src, dst);
             files.push_back(dst.string());
         }

@@ -1,9 +1,18 @@
 #include "app/Application.h"
 
+#include "core/IHM_liens_principal.h"
+#include "core/IHM_masque.h"
 #include "core/IHM_option_compteur.h"
+#include "core/IHM_option_date.h"
+#include "core/IHM_option_heure.h"
+#include "core/IHM_option_prefixe.h"
+#include "core/IHM_rapport.h"
+#include "core/MD_masque.h"
 #include "core/IHM_type_fichier.h"
 #include "core/MD_utilitaire.h"
 #include "core/Main.h"
+#include "i18n/IHM_langue.h"
+#include "i18n/TranslateForm.h"
 #include "i18n/uLocalization.h"
 #include "info/IHM_a_propos.h"
 #include "info/IHM_essai.h"
@@ -22,26 +31,47 @@ Application::Application(std::string programFolder, MessageService& messages)
     // The start-up order: the main window first, then every dialog and module. The
     // main window's activation, which calls into the dialogs, only comes later.
     mainForm_ = std::make_unique<TMainForm>(*this);
+    optionDate_ = std::make_unique<TDLG_option_date>(lookupMessages(*localization_), mainForm_.get());
+    translate(optionDate_.get());
     typeFichier_ = std::make_unique<TDLG_type_fichier>(*this, mainForm_.get());
     utilitaire_ = std::make_unique<TDB_utilitaire>(*this);
     optionCompteur_ = std::make_unique<TDLG_option_compteur>(*this, mainForm_.get());
     aPropos_ = std::make_unique<TDLG_a_propos>(*this, mainForm_.get());
+    rapport_ = std::make_unique<TDLG_rapport>(mainForm_.get());
+    translate(rapport_.get());
+    optionHeure_ = std::make_unique<TDLG_option_heure>(mainForm_.get());
+    translate(optionHeure_.get());
+    optionPrefixe_ = std::make_unique<TDLG_option_prefixe>(mainForm_.get());
+    translate(optionPrefixe_.get());
+    masque_ = std::make_unique<TDLG_masque>(lookupMessages(*localization_), messages_, *optionDate_,
+                                            mainForm_.get());
+    translate(masque_.get());
+    dbMasque_ = std::make_unique<TDB_masque>();
     selectionRepertoire_ = std::make_unique<TDLG_selection_repertoire>(*this, mainForm_.get());
     repXp_ = std::make_unique<TDLG_rep_xp>(*this, mainForm_.get());
     essai_ = std::make_unique<TDLG_essai>(*this, mainForm_.get());
     information_ = std::make_unique<TDLG_information>(*this, mainForm_.get());
+    langue_ = std::make_unique<TDLG_langue>(*this, mainForm_.get());
+    relierOptionsNommage(*this);
 }
 
 Application::~Application() {
     // Dialogs are children of the main window: delete them before it, newest first.
+    langue_.reset();
     information_.reset();
     essai_.reset();
     repXp_.reset();
     selectionRepertoire_.reset();
+    dbMasque_.reset();
+    masque_.reset();
+    optionPrefixe_.reset();
+    optionHeure_.reset();
+    rapport_.reset();
     aPropos_.reset();
     optionCompteur_.reset();
     utilitaire_.reset();
     typeFichier_.reset();
+    optionDate_.reset();
     mainForm_.reset();
 }
 
@@ -49,8 +79,6 @@ QString Application::texte(const char* key, const char* defaultText) {
     return QString::fromStdString(localization_->GetLangText("MESSAGES", key, defaultText));
 }
 
-void Application::translate(QWidget*) {
-    // Windows keep their built-in French texts until language files are read.
-}
+void Application::translate(QWidget* window) { TranslateForm(window, *localization_); }
 
 } // namespace varlime

@@ -20,6 +20,13 @@ class TDLG_selection_repertoire;
 class TDLG_rep_xp;
 class TDLG_essai;
 class TDLG_information;
+class TDLG_option_date;
+class TDLG_rapport;
+class TDLG_option_heure;
+class TDLG_option_prefixe;
+class TDLG_masque;
+class TDB_masque;
+class TDLG_langue;
 
 class Application {
 public:
@@ -38,14 +45,21 @@ public:
     void translate(QWidget* window);
 
     TMainForm& MainForm() { return *mainForm_; }
+    TDLG_option_date& DLG_option_date() { return *optionDate_; }
     TDLG_type_fichier& DLG_type_fichier() { return *typeFichier_; }
     TDB_utilitaire& DB_utilitaire() { return *utilitaire_; }
     TDLG_option_compteur& DLG_option_compteur() { return *optionCompteur_; }
     TDLG_a_propos& DLG_a_propos() { return *aPropos_; }
+    TDLG_rapport& DLG_rapport() { return *rapport_; }
+    TDLG_option_heure& DLG_option_heure() { return *optionHeure_; }
+    TDLG_option_prefixe& DLG_option_prefixe() { return *optionPrefixe_; }
+    TDLG_masque& DLG_masque() { return *masque_; }
+    TDB_masque& DB_masque() { return *dbMasque_; }
     TDLG_selection_repertoire& DLG_selection_repertoire() { return *selectionRepertoire_; }
     TDLG_rep_xp& DLG_rep_xp() { return *repXp_; }
     TDLG_essai& DLG_essai() { return *essai_; }
     TDLG_information& DLG_information() { return *information_; }
+    TDLG_langue& DLG_langue() { return *langue_; }
 
 private:
     std::string programFolder_;
@@ -53,14 +67,21 @@ private:
     std::unique_ptr<Localization> localization_;
     // Declared in the start-up order: they are destroyed in the reverse order.
     std::unique_ptr<TMainForm> mainForm_;
+    std::unique_ptr<TDLG_option_date> optionDate_;
     std::unique_ptr<TDLG_type_fichier> typeFichier_;
     std::unique_ptr<TDB_utilitaire> utilitaire_;
     std::unique_ptr<TDLG_option_compteur> optionCompteur_;
     std::unique_ptr<TDLG_a_propos> aPropos_;
+    std::unique_ptr<TDLG_rapport> rapport_;
+    std::unique_ptr<TDLG_option_heure> optionHeure_;
+    std::unique_ptr<TDLG_option_prefixe> optionPrefixe_;
+    std::unique_ptr<TDLG_masque> masque_;
+    std::unique_ptr<TDB_masque> dbMasque_;
     std::unique_ptr<TDLG_selection_repertoire> selectionRepertoire_;
     std::unique_ptr<TDLG_rep_xp> repXp_;
     std::unique_ptr<TDLG_essai> essai_;
     std::unique_ptr<TDLG_information> information_;
+    std::unique_ptr<TDLG_langue> langue_;
 };
 
 } // namespace varlime

@@ -2,9 +2,12 @@
 
 #include "app/Application.h"
 #include "core/IHM_option_compteur.h"
+#include "core/IHM_option_date.h"
 #include "core/IHM_type_fichier.h"
+#include "core/MD_utilitaire.h"
 #include "core/Main.h"
 #include "core/fileGridModel.h"
+#include "core/dateFormats.h"
 #include "core/nameUtils.h"
 #include "exif/exifDump.h"
 #include "platform/MessageService.h"
@@ -13,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <functional>
 #include <vector>
@@ -27,6 +31,9 @@ struct Context {
     QTextStream& out;
     QTextStream& err;
     QString folder;
+    // Steps that need every option first (the date prefix depends on the format,
+    // the separator and the counter's side).
+    std::vector<std::function<void(Context&)>> apres;
 };
 
 struct Option {
@@ -102,6 +109,52 @@ const std::vector<Option>& options() {
              }
              return QString();
          }},
+        {"--date-prefix", true, [](Context& c, const QString& v) {
+             TDLG_option_date& d = c.app.DLG_option_date();
+             if (v == QStringLiteral("file")) {
+                 d.CKB_date->setChecked(true);
+                 d.RGA_select_source_date->setItemIndex(1);
+             } else if (v == QStringLiteral("fixed") || v.startsWith(QStringLiteral("fixed:"))) {
+                 // "fixed" alone is today's date (VARLIME_TODAY fixes it for tests).
+                 const QDate date =
+                     v == QStringLiteral("fixed") ? dateDuJour() : dateDepuisTexte(v.mid(6).toStdString());
+                 if (!date.isValid())
+                     return QStringLiteral("--date-prefix fixed:YYYY-MM-DD expects a real date, not '%1'")
+                         .arg(v.mid(6));
+                 d.CKB_date->setChecked(true);
+                 d.RGA_select_source_date->setItemIndex(0);
+                 d.EDT_date->setDate(date);
+             } else {
+                 return QStringLiteral("--date-prefix expects file or fixed:YYYY-MM-DD, not '%1'").arg(v);
+             }
+             c.apres.push_back([](Context& c) { c.app.DLG_option_date().BT_okClick(); });
+             return QString();
+         }},
+        {"--date-format", true, [](Context& c, const QString& v) {
+             int n = 0;
+             if (!toInteger(v.toStdString(), n) || n < 0 || n > 7)
+                 return QStringLiteral("--date-format expects a number from 0 to 7, not '%1'").arg(v);
+             c.app.DLG_option_date().RGA_type_date->setItemIndex(n);
+             return QString();
+         }},
+        {"--date-separator", true, [](Context& c, const QString& v) {
+             TDLG_option_date& d = c.app.DLG_option_date();
+             d.CKB_separateur->setChecked(true);
+             d.CBB_separateur_final->setEditText(v);
+             return QString();
+         }},
+        {"--no-date-separator", false, [](Context& c, const QString&) {
+             c.app.DLG_option_date().CKB_separateur->setChecked(false);
+             return QString();
+         }},
+        {"--counter-inactive", false, [](Context& c, const QString&) {
+             c.app.MainForm().CKB_compteur_inactif->setChecked(true);
+             return QString();
+         }},
+        {"--counter-active", false, [](Context& c, const QString&) {
+             c.app.MainForm().CKB_compteur_inactif->setChecked(false);
+             return QString();
+         }},
     };
     return table;
 }
@@ -130,6 +183,12 @@ const std::vector<Command>& commands() {
         // Handled before any window exists (see executerDump); listed here so that
         // it is recognised as a command without a window.
         {"--dump", [](Context&) { return 2; }},
+        {"--test", [](Context& c) {
+             // The report of the test before renaming, one line each; nothing changes.
+             for (const std::string& l : c.app.MainForm().Rapport_test().lignes)
+                 c.out << QString::fromStdString(l) << '\n';
+             return 0;
+         }},
         {"--rename", [](Context& c) {
              TMainForm& m = c.app.MainForm();
              const auto before = c.messages.shown.size();
@@ -199,7 +258,10 @@ int executerSansFenetre(const QStringList& args, const std::string& programFolde
     ConsoleMessageService messages;
     messages.quiet = true;
     Application app(programFolder, messages);
-    Context c{app, messages, out, err, args[2]};
+    // The stored options first, as a window's activation would apply them; the
+    // command line then changes the controls, and nothing is written back.
+    app.DB_utilitaire().Lecture_parametres();
+    Context c{app, messages, out, err, args[2], {}};
     for (qsizetype i = 3; i < args.size(); ++i) {
         const Option* o = trouverOption(args[i]);
         if (!o) {
@@ -220,6 +282,8 @@ int executerSansFenetre(const QStringList& args, const std::string& programFolde
             return 2;
         }
     }
+    for (auto& etape : c.apres)
+        etape(c);
     const std::string folder = c.folder.toStdString();
     if (!Chemin_valide(folder)) {
         err << "varlime: no such folder: " << c.folder << '\n';

@@ -1,9 +1,16 @@
 #include "core/MD_utilitaire.h"
 
 #include "app/Application.h"
+#include "core/IHM_option_date.h"
 #include "core/Main.h"
 #include "core/messageFormat.h"
+#include "core/nameUtils.h"
+#include "platform/MessageService.h"
+#include "platform/iniFile.h"
 
+#include "platform/MessageService.h"
+
+#include <QLineEdit>
 #include <QStatusBar>
 
 namespace varlime {
@@ -15,15 +22,125 @@ bool TDB_utilitaire::Fichier_a_traiter(const std::string&) const {
     return true;
 }
 
-bool TDB_utilitaire::Sauver_parametre(const std::string&, const std::string&, const std::string&) {
-    // Settings are not stored yet.
-    return true;
+namespace {
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+} // namespace
+
+std::string TDB_utilitaire::Fichier_parametres() const {
+    return configFilePath(app_.programFolder(), "varlime.ini");
 }
 
-void TDB_utilitaire::Lecture_parametres() {}
+bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::string& key,
+                                      const std::string& value) {
+    const std::string path = Fichier_parametres();
+    if (writeIniValue(path, section, key, value).ok)
+        return true;
+    app_.messages().error(
+        formater(app_.texte("RSC_msg_impossible_ecrire", "Impossible d'écrire dans %s"),
+                 {qs(path)}),
+        &app_.MainForm());
+    return false;
+}
+
+bool TDB_utilitaire::Entier_parametre(const QString& text, int& value) {
+    if (toInteger(text.toStdString(), value))
+        return true;
+    if (!lectureEnCours_ || text != dernierEchecConversion_)
+        app_.messages().error(messageConversion(text), &app_.MainForm());
+    if (lectureEnCours_)
+        dernierEchecConversion_ = text;
+    return false;
+}
+
+void TDB_utilitaire::Lecture_parametres() {
+    // The file is read once; the values are then handed to their owners in a fixed
+    // order, and a receiver that cannot convert its value ends the pass.
+    const IniDocument ini = IniDocument::load(Fichier_parametres());
+    auto lire = [&ini](const char* section, const char* key, const char* defaut) {
+        return qs(ini.read(section, key, defaut));
+    };
+    lectureEnCours_ = true;
+    const bool complet = [&] {
+        TMainForm& main = app_.MainForm();
+        main.Repertoire_courant = ini.read("CHEMINS", "DEFAUT", "Erreur");
+        const QString largeur = lire("MAIN", "LARGEUR_COMPTEUR", "3");
+        const QString prefixe = lire("MAIN", "PREFIXE_REMPLACEMENT", "");
+        const QString masque = lire("MAIN", "MASQUE_RECHERCHE", "*.*");
+        main.Positionne_option_main(masque, prefixe, largeur);
+        // Receivers of the dialogs still to come take their place here, in this order:
+        // FORMATS (HEURE, DATE, OUVERTURE, EXPOSITION), the eight EXIF keys, the six
+        // CHEMINS_SOURCE and CHEMINS_CIBLE lines, OPTIONS/RAW_CANON, then
+        // ASSOCIATION_FICHIER (SOURCE_EXIF, CIBLE). Each returns false when its value
+        // is no number (Entier_parametre), and the pass stops there.
+        return true;
+    }();
+    lectureEnCours_ = false;
+    if (complet)
+        dernierEchecConversion_.clear();
+}
+
+Mode TDB_utilitaire::Retourner_statut() const {
+    EntreesStatut e;
+    e.exif = modeExif && modeExif();
+    e.rawCanon = modeRawCanon && modeRawCanon();
+    e.association = modeAssociation && modeAssociation();
+    const std::string prefixe = app_.MainForm().EDT_prefixe_remplacement->text().toStdString();
+    e.champPrefixe = prefixe;
+    const TDLG_option_date& date = app_.DLG_option_date();
+    e.datePrefixe = date.Date_prefixe_active();
+    e.dateFichier = date.Utilise_date_fichier();
+    return varlime::Retourner_statut(e);
+}
 
 void TDB_utilitaire::Afficher_statut() {
-    app_.MainForm().STB_main->showMessage(app_.texte("RSC_statut_normal", "Mode NORMAL"));
+    dernierStatut_ = Retourner_statut();
+    QString ext1, ext2;
+    if (dernierStatut_ == Mode::Association && extensionsAssociation)
+        extensionsAssociation(ext1, ext2);
+    const std::string texte = Texte_statut(dernierStatut_, lookupMessages(app_.localization()),
+                                           ext1.toStdString(), ext2.toStdString());
+    app_.MainForm().STB_main->showMessage(QString::fromStdString(texte));
+}
+
+void TDB_utilitaire::Retourner_statut_chaine(QString& texte) {
+    dernierStatut_ = Retourner_statut();
+    texte = QString::fromStdString(Nom_statut(dernierStatut_, lookupMessages(app_.localization())));
+}
+
+void TDB_utilitaire::Desactiver_mode(Mode mode) {
+    TMainForm& main = app_.MainForm();
+    switch (mode) {
+    case Mode::Masque: main.EDT_prefixe_remplacement->clear(); break;
+    case Mode::DateCreation:
+        app_.DLG_option_date().Desactiver_mode_date_creation();
+        main.EDT_prefixe_remplacement->setVisible(true);
+        break;
+    case Mode::Exif:
+    case Mode::RawCanon:
+    case Mode::Association:
+        if (desactiverModeExterne)
+            desactiverModeExterne(mode);
+        break;
+    case Mode::Normal: break;
+    }
+}
+
+bool TDB_utilitaire::Proposer_sortie_mode(Mode propre) {
+    if (!Doit_proposer_sortie(dernierStatut_, propre))
+        return true;
+    QString nom;
+    Retourner_statut_chaine(nom);
+    // The options may have changed since the status line was last drawn.
+    if (!Doit_proposer_sortie(dernierStatut_, propre))
+        return true;
+    const QString question =
+        formater(app_.texte("RSC_msg_confirmation_sortir_mode", "Voulez-vous sortir du %s ?"), {nom});
+    if (!app_.messages().confirm(question, &app_.MainForm()))
+        return false;
+    Desactiver_mode(dernierStatut_);
+    return true;
 }
 
 QString TDB_utilitaire::messageConversion(const QString& text) const {

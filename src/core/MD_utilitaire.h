@@ -1,7 +1,10 @@
 #pragma once
 // The utility module: settings access, the listing filter of the companion modes,
 // the status line and the program-wide message helpers.
+#include "core/modes.h"
+
 #include <QString>
+#include <functional>
 #include <initializer_list>
 #include <QVariant>
 #include <string>
@@ -17,14 +20,43 @@ public:
     // True when the listing keeps the file (every companion mode that is on agrees).
     bool Fichier_a_traiter(const std::string& name) const;
 
+    // Full path of varlime.ini: in the program folder when it is there or the folder
+    // is writable, else in the user's configuration folder.
+    std::string Fichier_parametres() const;
     // Writes one value of the settings file at once; false (after the message) when refused.
     bool Sauver_parametre(const std::string& section, const std::string& key,
                           const std::string& value);
     // Reads the whole settings file and hands every value to its owner.
     void Lecture_parametres();
+    // For the receivers of the read pass: the integer value of a stored text. False,
+    // after the conversion error message, when it is none; the receiver then returns
+    // false and the rest of the pass is skipped.
+    bool Entier_parametre(const QString& text, int& value);
 
-    // Writes the current mode into the main window's status line.
+    // The operating mode as the options stand now.
+    Mode Retourner_statut() const;
+    // Writes the current mode into the main window's status line and remembers it.
     void Afficher_statut();
+    // Computes and remembers the current mode; `texte` gets its name.
+    void Retourner_statut_chaine(QString& texte);
+    // The mode of the latest Afficher_statut or Retourner_statut_chaine.
+    Mode Dernier_statut() const { return dernierStatut_; }
+    // Leaves the given mode.
+    void Desactiver_mode(Mode mode);
+    // Before a dialog enters its own mode: when the last shown mode is another one
+    // (not normal), asks "Voulez-vous sortir du ... ?" and leaves it on Yes. False
+    // when the user answered No: the dialog is then not shown.
+    bool Proposer_sortie_mode(Mode propre);
+    // EXIF naming on (the preview then makes equal neighbouring names distinct).
+    bool Est_mode_exif() const { return modeExif && modeExif(); }
+
+    // Filled in by the EXIF naming and companion dialogs: whether their mode is on,
+    // the two extensions of the association, and how each of them is left.
+    std::function<bool()> modeExif;
+    std::function<bool()> modeRawCanon;
+    std::function<bool()> modeAssociation;
+    std::function<void(QString&, QString&)> extensionsAssociation;
+    std::function<void(Mode)> desactiverModeExterne;
 
     // The message shown when a numeric field holds no integer.
     QString messageConversion(const QString& text) const;
@@ -32,6 +64,12 @@ public:
 
 private:
     Application& app_;
+    Mode dernierStatut_ = Mode::Normal;
+    // The main window re-reads the settings each time it becomes active, also when the
+    // conversion error's own message box closes: a value already reported is not
+    // reported again until a read pass completes, or the program would loop on it.
+    bool lectureEnCours_ = false;
+    QString dernierEchecConversion_;
 };
 
 } // namespace varlime

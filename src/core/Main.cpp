@@ -1,11 +1,17 @@
 #include "core/Main.h"
 
 #include "app/Application.h"
+#include "core/IHM_masque.h"
 #include "core/IHM_option_compteur.h"
+#include "core/IHM_option_date.h"
+#include "core/IHM_option_prefixe.h"
+#include "core/IHM_rapport.h"
+#include "core/MD_masque.h"
 #include "core/IHM_type_fichier.h"
 #include "core/MD_utilitaire.h"
 #include "core/fileGridModel.h"
 #include "core/nameUtils.h"
+#include "i18n/IHM_langue.h"
 #include "info/IHM_a_propos.h"
 #include "info/IHM_essai.h"
 #include "platform/MessageService.h"
@@ -97,6 +103,10 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     MIT_options->setObjectName(QStringLiteral("MIT_options"));
     MIT_options_compteur = MIT_options->addAction(QStringLiteral("Options compteur"));
     MIT_options_compteur->setObjectName(QStringLiteral("MIT_options_compteur"));
+    MIT_option_date = MIT_options->addAction(QStringLiteral("Préfixe avec date"));
+    MIT_option_date->setObjectName(QStringLiteral("MIT_option_date"));
+    MIT_option_masque = MIT_options->addAction(QStringLiteral("Utilisation masques"));
+    MIT_option_masque->setObjectName(QStringLiteral("MIT_option_masque"));
     MIT_option_type_fichier = MIT_options->addAction(QStringLiteral("Type fichiers"));
     MIT_option_type_fichier->setObjectName(QStringLiteral("MIT_option_type_fichier"));
     MIT_aide = menuBar()->addMenu(QStringLiteral("Aide"));
@@ -105,6 +115,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     MIT_aide_sommaire->setObjectName(QStringLiteral("MIT_aide_sommaire"));
     MIT_aide_truc_astuce = MIT_aide->addAction(QStringLiteral("Trucs et astuces"));
     MIT_aide_truc_astuce->setObjectName(QStringLiteral("MIT_aide_truc_astuce"));
+    MIT_aide_langue = MIT_aide->addAction(QStringLiteral("Langues"));
+    MIT_aide_langue->setObjectName(QStringLiteral("MIT_aide_langue"));
     MIT_aide->addSeparator();
     MIT_aide_a_propos = MIT_aide->addAction(QStringLiteral("A propos"));
     MIT_aide_a_propos->setObjectName(QStringLiteral("MIT_aide_a_propos"));
@@ -136,7 +148,6 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     pg->setContentsMargins(0, 0, 0, 0);
     LBL_prefixe = label("LBL_prefixe", QStringLiteral("Préfixe de remplacement :"), prefixGroup_);
     BT_option_prefixe = button("BT_option_prefixe", QStringLiteral("O"), prefixGroup_);
-    BT_option_prefixe->setVisible(false); // prefix options arrive with the date and mask dialogs
     EDT_prefixe_remplacement = edit("EDT_prefixe_remplacement", QString(), prefixGroup_);
     LBL_prefixe->setBuddy(EDT_prefixe_remplacement);
     pg->addWidget(LBL_prefixe);
@@ -223,7 +234,6 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     panelLayout_->addWidget(IMG_imagette);
     panelLayout_->addStretch(1);
     BT_tester = button("BT_tester", QStringLiteral("Tester avant"), PAN_main);
-    BT_tester->setVisible(false); // shown once the conflict test is wired
     BT_valider_rename = button("BT_valider_rename", QStringLiteral("Varlimer"), PAN_main);
     panelLayout_->addWidget(BT_tester);
     panelLayout_->addWidget(BT_valider_rename);
@@ -253,8 +263,19 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(MIT_aide_sommaire, &QAction::triggered, this, [this] { ouvrirAide("RSC_lien_aide_sommaire"); });
     connect(MIT_aide_truc_astuce, &QAction::triggered, this,
             [this] { ouvrirAide("RSC_lien_aide_truc_astuce"); });
+    connect(MIT_aide_langue, &QAction::triggered, this, [this] { app_.DLG_langue().Gerer(); });
     connect(MIT_aide_a_propos, &QAction::triggered, this, [this] { app_.DLG_a_propos().Gerer(); });
     connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
+    connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
+    connect(MIT_option_date, &QAction::triggered, this, [this] {
+        app_.DLG_option_date().Gerer(true);
+        Voir_rename();
+    });
+    connect(MIT_option_masque, &QAction::triggered, this, [this] { app_.DLG_masque().Gerer(); });
+    connect(BT_option_prefixe, &QPushButton::clicked, this, [this] {
+        app_.DLG_option_prefixe().Gerer();
+        Voir_rename();
+    });
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
     connect(EDT_masque_recherche, &QLineEdit::editingFinished, this, &TMainForm::Sauver_parametres_main);
     connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, this, &TMainForm::Voir_rename);
@@ -439,12 +460,77 @@ bool TMainForm::lireOptions(PreviewOptions& o) {
 }
 
 void TMainForm::Voir_rename() {
+    // The mask kind decides whether the inactive-counter box counts, so it is shown
+    // or hidden before the options are read.
+    TDB_masque& masque = app_.DB_masque();
+    const TypeMasque type = masque.Type_masque();
+    CKB_compteur_inactif->setVisible(type >= kMasqueChercherRemplacer);
     PreviewOptions options;
     if (!lireOptions(options))
         return; // the grid keeps its previous new names
-    app_.DB_utilitaire().Afficher_statut();
-    calculerNouveauxNoms(model_->rows(), Fichiers_trouves, options, nullptr);
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    util.Afficher_statut();
+    const TDLG_option_date& date = app_.DLG_option_date();
+    options.nommageDate = date.Utilise_date_fichier();
+    options.nommageExif = util.Est_mode_exif();
+    // Name part of a row: the mask's, else the file's own date, else the prefix. The
+    // field is read once; the inactive-counter box was placed above.
+    const NamePartFn partie = [&](std::size_t, const FileRow& row) {
+        std::string nom = type == kPasDeMasque
+                              ? std::string()
+                              : Exploiter_masque(row.ancien, options.prefixe, options.nommageExif).nom;
+        if (!nom.empty())
+            return nom;
+        if (options.nommageDate)
+            return date.Retourne_date_creation_fichier(Repertoire_courant, row.ancienSurDisque());
+        return options.prefixe;
+    };
+    calculerNouveauxNoms(model_->rows(), Fichiers_trouves, options, partie);
+    if (options.nommageExif)
+        Supprimer_doublons();
     model_->newNamesChanged();
+}
+
+RapportTest TMainForm::Rapport_test() {
+    std::vector<LigneRenommage> lignes;
+    lignes.reserve(model_->rows().size());
+    for (const FileRow& r : model_->rows())
+        lignes.push_back({r.ancien, r.nouveau});
+    return varlime::Tester_rename(lignes, existeDansDossier(Repertoire_courant),
+                         lookupMessages(app_.localization()));
+}
+
+void TMainForm::Tester_rename() {
+    TDLG_rapport& rapport = app_.DLG_rapport();
+    rapport.Remplir(Rapport_test().lignes);
+    rapport.Gerer();
+}
+
+bool TMainForm::Trouve_dans_sources(int ligne, const QString& nom, int& index) const {
+    std::vector<LigneRenommage> lignes;
+    for (const FileRow& r : model_->rows())
+        lignes.push_back({r.ancien, r.nouveau});
+    std::size_t i = 0;
+    if (ligne < 1 || !varlime::Trouve_dans_sources(lignes, std::size_t(ligne - 1), nom.toStdString(), i))
+        return false;
+    index = int(i) + 1;
+    return true;
+}
+
+bool TMainForm::Trouve_dans_cibles(int ligne, const QString& nom) const {
+    std::vector<LigneRenommage> lignes;
+    for (const FileRow& r : model_->rows())
+        lignes.push_back({r.ancien, r.nouveau});
+    return ligne >= 1 && varlime::Trouve_dans_cibles(lignes, std::size_t(ligne - 1), nom.toStdString());
+}
+
+void TMainForm::Supprimer_doublons() {
+    std::vector<std::string> nouveaux;
+    for (const FileRow& r : model_->rows())
+        nouveaux.push_back(r.nouveau);
+    varlime::Supprimer_doublons(nouveaux);
+    for (std::size_t i = 0; i < nouveaux.size(); ++i)
+        model_->rows()[i].nouveau = std::move(nouveaux[i]);
 }
 
 void TMainForm::Varlimer() {

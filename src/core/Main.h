@@ -2,6 +2,7 @@
 // The main window: the current folder, the file grid with old and new names, the
 // naming controls, and the rename run.
 #include "core/renameEngine.h"
+#include "core/renameTest.h"
 
 #include <QMainWindow>
 #include <string>
@@ -36,6 +37,16 @@ public:
     void Voir_rename();
     // The rename run, after confirmation; ends with a fresh listing and the summary.
     void Varlimer();
+    // The test before renaming: the report of the grid as it stands, shown in the
+    // report window. Nothing on disk changes.
+    void Tester_rename();
+    RapportTest Rapport_test();
+    // Searches of the rows above `ligne` (grid numbering, header excluded from the
+    // match): an old name, with the first such row in `index`; a new name.
+    bool Trouve_dans_sources(int ligne, const QString& nom, int& index) const;
+    bool Trouve_dans_cibles(int ligne, const QString& nom) const;
+    // Makes equal neighbouring new names distinct (EXIF naming).
+    void Supprimer_doublons();
     // Lets the user pick a folder, then validates it.
     void Selection_repertoire();
     // Normalises, shows, stores and lists the current folder (a folder given on the
@@ -99,9 +110,12 @@ public:
     QAction* MIT_select_repertoire;
     QAction* MIT_quitter;
     QAction* MIT_options_compteur;
+    QAction* MIT_option_date;
+    QAction* MIT_option_masque;
     QAction* MIT_option_type_fichier;
     QAction* MIT_aide_sommaire;
     QAction* MIT_aide_truc_astuce;
+    QAction* MIT_aide_langue;
     QAction* MIT_aide_a_propos;
 
     // The layout pieces later dialogs add to.

@@ -1,5 +1,7 @@
 #include "core/messageFormat.h"
 
+#include "i18n/uLocalization.h"
+
 #include <vector>
 
 namespace varlime {
@@ -27,6 +29,60 @@ QString formatMessage(const QString& format, std::initializer_list<QVariant> arg
         }
     }
     return out;
+}
+
+std::string formatMessage(std::string_view format, std::initializer_list<std::string_view> args) {
+    // Same rules as the QString version; the placeholders are ASCII, so the UTF-8
+    // bytes of the other characters pass through unchanged.
+    auto next = args.begin();
+    std::string out;
+    out.reserve(format.size() + 32);
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c != '%' || i + 1 >= format.size()) {
+            out += c;
+            continue;
+        }
+        const char k = format[i + 1];
+        if (k == '%') {
+            out += '%';
+            ++i;
+        } else if ((k == 's' || k == 'd') && next != args.end()) {
+            out += *next++;
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+TextLookup lookupMessages(Localization& localization) {
+    return [&localization](std::string_view key, std::string_view defaut) {
+        return localization.GetLangText("MESSAGES", key, defaut);
+    };
+}
+
+TextLookup defaultMessages() {
+    return [](std::string_view, std::string_view defaut) { return std::string(defaut); };
+}
+
+std::vector<std::string> messageLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::string current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(current);
+            current.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            continue;
+        }
+        current += c;
+    }
+    lines.push_back(current);
+    return lines;
 }
 
 } // namespace varlime

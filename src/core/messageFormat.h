@@ -5,10 +5,31 @@
 // reads past its arguments.
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace varlime {
 
+class Localization;
+
 QString formatMessage(const QString& format, std::initializer_list<QVariant> args);
+
+// The same for the core's UTF-8 texts.
+std::string formatMessage(std::string_view format, std::initializer_list<std::string_view> args);
+
+// Text of a message key of section MESSAGES, or the default when the key is missing.
+using TextLookup = std::function<std::string(std::string_view key, std::string_view defaut)>;
+
+// A lookup over the active language file.
+TextLookup lookupMessages(Localization& localization);
+// The built-in French texts only.
+TextLookup defaultMessages();
+
+// Lines of a message as a memo shows them: split at "\r\n", "\n" or "\r"; a text
+// ending in a line break gives an empty last line.
+std::vector<std::string> messageLines(std::string_view text);
 
 } // namespace varlime

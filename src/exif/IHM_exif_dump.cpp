@@ -65,6 +65,8 @@ void TDLG_exif_dump::dumpEXIF() {
         Memo(QString::fromStdString(line));
 }
 
-void TDLG_exif_dump::Memo(const QString& text) { Memo1->appendPlainText(text); }
+void TDLG_exif_dump::Memo(const QString& text) {
+    Memo1->appendPlainText(text);
+}
 
 } // namespace varlime

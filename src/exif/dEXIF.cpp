@@ -65,11 +65,10 @@ std::int32_t tEndInd::ReadU32(std::int64_t offset) const {
     unsigned char c[4] = {0, 0, 0, 0};
     for (std::size_t i = 0; i < b.size(); ++i)
         c[i] = static_cast<unsigned char>(b[i]);
-    const std::uint32_t v =
-        BigEndian ? (std::uint32_t{c[0]} << 24) | (std::uint32_t{c[1]} << 16) |
-                        (std::uint32_t{c[2]} << 8) | c[3]
-                  : (std::uint32_t{c[3]} << 24) | (std::uint32_t{c[2]} << 16) |
-                        (std::uint32_t{c[1]} << 8) | c[0];
+    const std::uint32_t v = BigEndian ? (std::uint32_t{c[0]} << 24) | (std::uint32_t{c[1]} << 16) |
+                                            (std::uint32_t{c[2]} << 8) | c[3]
+                                      : (std::uint32_t{c[3]} << 24) | (std::uint32_t{c[2]} << 16) |
+                                            (std::uint32_t{c[1]} << 8) | c[0];
     return static_cast<std::int32_t>(v);
 }
 
@@ -84,7 +83,8 @@ std::string_view tEndInd::ReadBytes(std::int64_t offset, std::int64_t n) const {
     if (off >= Buffer.size())
         return {};
     const std::uint64_t avail = Buffer.size() - off;
-    return std::string_view(Buffer).substr(off, std::min<std::uint64_t>(avail, static_cast<std::uint64_t>(n)));
+    return std::string_view(Buffer).substr(
+        off, std::min<std::uint64_t>(avail, static_cast<std::uint64_t>(n)));
 }
 
 // ---------------------------------------------------------------------------
@@ -294,7 +294,9 @@ std::int32_t TImageInfo::EntryInteger(std::string_view name) const {
     return RoundHalfEven(EntryNumber(name));
 }
 
-void TImageInfo::RewindEntries() { EntryCursor = 0; }
+void TImageInfo::RewindEntries() {
+    EntryCursor = 0;
+}
 
 bool TImageInfo::NextEntryInGroup(std::int32_t group, TTagEntry& entry) {
     entry = TTagEntry();
@@ -414,7 +416,9 @@ private:
     bool eof_ = false;
 };
 
-TimgData::TimgData() : readBuffer_(64 * 1024) { Reset(); }
+TimgData::TimgData() : readBuffer_(64 * 1024) {
+    Reset();
+}
 TimgData::~TimgData() = default;
 
 void TimgData::Reset() {
@@ -448,7 +452,8 @@ bool TimgData::ReadImageFile(const std::string& path) {
         const std::string_view name =
             std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
         const auto dot = name.rfind('.');
-        std::string ext = dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
+        std::string ext =
+            dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
         for (char& c : ext)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         const bool jpeg = ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".thm";

@@ -92,8 +92,7 @@ public:
     // Reads the directory at `start` of Buffer and, recursively, its sub-directories;
     // `base` is where the TIFF header lies in Buffer (stored offsets count from it),
     // `length` the data length from the base.
-    void WalkDirectory(std::int64_t start, std::int64_t base, std::int64_t length,
-                       TDirGroup group);
+    void WalkDirectory(std::int64_t start, std::int64_t base, std::int64_t length, TDirGroup group);
     // Adds the 35 mm equivalent focal length when the camera did not record it.
     void DeriveFocal35();
 

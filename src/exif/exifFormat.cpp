@@ -81,7 +81,9 @@ bool isValidUtf8(std::string_view s) {
     return true;
 }
 
-bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool isTrimmed(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 // Leading and trailing blanks and control characters removed.
 std::string_view trim(std::string_view s) {
@@ -121,14 +123,13 @@ bool parseNumber(std::string_view s, double& out) {
     }
     if (!digits)
         return false;
-    const auto r = std::from_chars(norm.data(), norm.data() + norm.size(), out,
-                                   std::chars_format::fixed);
+    const auto r =
+        std::from_chars(norm.data(), norm.data() + norm.size(), out, std::chars_format::fixed);
     return r.ec == std::errc() && r.ptr == norm.data() + norm.size();
 }
 
 // One %f/%d conversion of FormatNumbers.
-std::string formatOne(bool leftAlign, bool zeroPad, int width, int precision, char conv,
-                      double v) {
+std::string formatOne(bool leftAlign, bool zeroPad, int width, int precision, char conv, double v) {
     char buf[512];
     std::string digits;
     if (conv == 'd') {
@@ -143,8 +144,8 @@ std::string formatOne(bool leftAlign, bool zeroPad, int width, int precision, ch
         } else if (std::isinf(v)) {
             digits = v < 0 ? "-INF" : "INF";
         } else {
-            const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed,
-                                         precision);
+            const auto r =
+                std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
             if (r.ec != std::errc())
                 digits = "0";
             else
@@ -218,8 +219,12 @@ std::string fmt(std::string_view pattern, std::initializer_list<double> values) 
 
 } // namespace
 
-void setDecimalMark(char mark) { gDecimalMark = mark; }
-char decimalMark() { return gDecimalMark; }
+void setDecimalMark(char mark) {
+    gDecimalMark = mark;
+}
+char decimalMark() {
+    return gDecimalMark;
+}
 
 int TypeByteSize(int type) {
     switch (type) {
@@ -285,10 +290,10 @@ double ValueAsNumber(bool bigEndian, std::string_view raw, int type) {
     case 12: {
         if (raw.size() < 8)
             return 0;
-        const auto hi = static_cast<std::uint32_t>(
-            BytesToInt(bigEndian, raw.substr(bigEndian ? 0 : 4, 4)));
-        const auto lo = static_cast<std::uint32_t>(
-            BytesToInt(bigEndian, raw.substr(bigEndian ? 4 : 0, 4)));
+        const auto hi =
+            static_cast<std::uint32_t>(BytesToInt(bigEndian, raw.substr(bigEndian ? 0 : 4, 4)));
+        const auto lo =
+            static_cast<std::uint32_t>(BytesToInt(bigEndian, raw.substr(bigEndian ? 4 : 0, 4)));
         const std::uint64_t bits = (std::uint64_t{hi} << 32) | lo;
         double d;
         std::memcpy(&d, &bits, sizeof d);
@@ -340,8 +345,8 @@ std::string FormatValue(bool bigEndian, std::string_view raw, int type, std::str
     for (std::size_t i = 0; i < n; ++i) {
         if (i > 0)
             text += ", ";
-        const std::string_view comp = raw.substr(i * static_cast<std::size_t>(size),
-                                                 static_cast<std::size_t>(size));
+        const std::string_view comp =
+            raw.substr(i * static_cast<std::size_t>(size), static_cast<std::size_t>(size));
         if (type == 5 || type == 10) {
             auto r = std::to_chars(buf, buf + sizeof buf, BytesToInt(bigEndian, comp.substr(0, 4)));
             text.append(buf, r.ptr);
@@ -355,7 +360,8 @@ std::string FormatValue(bool bigEndian, std::string_view raw, int type, std::str
         } else {
             const auto r = std::to_chars(buf, buf + sizeof buf, BytesToInt(bigEndian, comp));
             if (!codes.empty())
-                text += DecodeField(codes, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+                text += DecodeField(codes,
+                                    std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
             else
                 text.append(buf, r.ptr);
         }

@@ -14,6 +14,7 @@ constexpr TTagRow row(std::uint16_t tag, std::string_view key, std::string_view 
     return TTagRow{tag, key, caption, codes, pattern, decoder, false};
 }
 
+// clang-format off
 // Main table: one row per tag, in tag-number order, then the final "Unknown" row.
 constexpr TTagRow kMainRows[] = {
     row(0x0001, "InteroperabilityIndex"),
@@ -303,6 +304,8 @@ constexpr TTagRow kGpsRows[] = {
     row(0x001E, "GPSDifferential"),
 };
 
+// clang-format on
+
 static_assert(std::size(kMainRows) == 251);
 static_assert(std::size(kGpsRows) == 31);
 
@@ -310,9 +313,11 @@ struct DerivedCaptions {
     std::vector<std::string> main, gps;
     DerivedCaptions() {
         for (const auto& r : kMainRows)
-            main.push_back(r.Caption.empty() ? CaptionFromKeyName(r.KeyName) : std::string(r.Caption));
+            main.push_back(r.Caption.empty() ? CaptionFromKeyName(r.KeyName)
+                                             : std::string(r.Caption));
         for (const auto& r : kGpsRows)
-            gps.push_back(r.Caption.empty() ? CaptionFromKeyName(r.KeyName) : std::string(r.Caption));
+            gps.push_back(r.Caption.empty() ? CaptionFromKeyName(r.KeyName)
+                                            : std::string(r.Caption));
     }
 };
 
@@ -322,12 +327,18 @@ const DerivedCaptions& derivedCaptions() {
     return captions;
 }
 
-bool isCapital(char c) { return c >= 'A' && c <= 'Z'; }
+bool isCapital(char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 } // namespace
 
-std::span<const TTagRow> MainTagTable() { return kMainRows; }
-std::span<const TTagRow> GpsTagTable() { return kGpsRows; }
+std::span<const TTagRow> MainTagTable() {
+    return kMainRows;
+}
+std::span<const TTagRow> GpsTagTable() {
+    return kGpsRows;
+}
 
 std::string CaptionFromKeyName(std::string_view keyName) {
     if (keyName.empty())
@@ -371,8 +382,8 @@ const TTagRow& LookupTag(TDirGroup group, std::uint16_t tag) {
     // The rows before "Unknown" are in strictly increasing tag order (a test checks it).
     const auto* first = std::begin(kMainRows);
     const auto* last = std::end(kMainRows) - 1;
-    const auto* it = std::lower_bound(first, last, tag,
-                                      [](const TTagRow& r, std::uint16_t t) { return r.TagNumber < t; });
+    const auto* it = std::lower_bound(
+        first, last, tag, [](const TTagRow& r, std::uint16_t t) { return r.TagNumber < t; });
     if (it != last && it->TagNumber == tag)
         return *it;
     return unknown;

@@ -101,8 +101,9 @@ TEST(NameUtils, IntegerParsing) {
     for (const auto& c : cases) {
         int v = 0;
         EXPECT_EQ(toInteger(c.text, v), c.ok) << c.text;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(v, c.value) << c.text;
+        }
     }
 }
 

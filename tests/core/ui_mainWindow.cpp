@@ -139,6 +139,10 @@ TEST(MainWindow, CounterSidesSwapOnScreen) {
     TMainForm& m = f.app->MainForm();
     m.show();
     open(m, photos);
+    // Let the activation re-apply the stored options first, as it does before a user
+    // can type: a prefix typed and not saved would be replaced by the stored one.
+    QApplication::processEvents();
+    QApplication::processEvents();
     m.EDT_prefixe_remplacement->setText(QStringLiteral("IMG"));
     QApplication::processEvents();
     EXPECT_LT(m.EDT_prefixe_remplacement->mapTo(&m, QPoint()).x(), m.CBB_largeur_increment->mapTo(&m, QPoint()).x());

@@ -30,8 +30,8 @@ struct Tiff {
         std::uint16_t tag;
         std::uint16_t type;
         std::uint32_t count;
-        std::string data;  // value bytes; placed after the directories when over 4 bytes
-        int subDir = -1;   // when >= 0, the value is the offset of that directory
+        std::string data;            // value bytes; placed after the directories when over 4 bytes
+        int subDir = -1;             // when >= 0, the value is the offset of that directory
         std::int64_t rawOffset = -1; // when >= 0, this offset is stored as is
     };
     using Dir = std::vector<Entry>;

@@ -43,13 +43,10 @@ std::vector<std::string> keys(const TImageInfo& info) {
 // and an interoperability directory.
 std::string sampleBlock(const Tiff& t) {
     std::vector<Tiff::Dir> dirs(4);
-    dirs[0] = {t.ascii(0x010F, "Canon"),
-               t.ascii(0x0110, "Canon EOS"),
-               t.shortE(0x0112, {6}),
-               t.ratE(0x011A, 72, 1),
-               t.ascii(0x0132, "2020:01:02 03:04:05"),
-               t.sub(0x8769, 1),
-               t.sub(0x8825, 2)};
+    dirs[0] = {
+        t.ascii(0x010F, "Canon"), t.ascii(0x0110, "Canon EOS"),           t.shortE(0x0112, {6}),
+        t.ratE(0x011A, 72, 1),    t.ascii(0x0132, "2020:01:02 03:04:05"), t.sub(0x8769, 1),
+        t.sub(0x8825, 2)};
     dirs[1] = {t.ratE(0x829A, 1, 60),
                t.ratE(0x829D, 28, 10),
                t.bytes(0x9000, 7, "0221"),
@@ -62,11 +59,9 @@ std::string sampleBlock(const Tiff& t) {
                t.shortE(0xA002, {640}),
                t.shortE(0xA003, {480}),
                t.sub(0xA005, 3)};
-    dirs[2] = {t.bytes(0x0000, 1, std::string("\x02\x02\x00\x00", 4)),
-               t.ascii(0x0001, "N"),
+    dirs[2] = {t.bytes(0x0000, 1, std::string("\x02\x02\x00\x00", 4)), t.ascii(0x0001, "N"),
                t.rats(0x0002, {{48, 1}, {51, 1}, {2979, 100}}),
-               t.rats(0x0007, {{14, 1}, {5, 1}, {9, 1}}),
-               t.shortE(0x0020, {1})};
+               t.rats(0x0007, {{14, 1}, {5, 1}, {9, 1}}), t.shortE(0x0020, {1})};
     dirs[3] = {t.ascii(0x0001, "R98"), t.shortE(0x1001, {1600}), t.shortE(0xC000, {5})};
     return t.build(dirs);
 }
@@ -109,14 +104,30 @@ TEST_P(ByteOrderTest, WalksAllDirectoriesIntoTheListing) {
     EXPECT_EQ(w.info.ExifText, kSampleListing);
     // Sub-directory entries come before the entry that points to them; tags missing
     // from the tables and the GPS version (tag number 0) get no entry.
-    EXPECT_EQ(keys(w.info),
-              (std::vector<std::string>{
-                  "Make", "Model", "Orientation", "XResolution", "DateTime", "ExposureTime",
-                  "FNumber", "ExifVersion", "DateTimeOriginal", "ComponentsConfiguration",
-                  "ShutterSpeedValue", "Flash", "FocalLength", "UserComment", "ExifImageWidth",
-                  "ExifImageLength", "InteroperabilityIndex", "RelatedImageWidth",
-                  "InteroperabilityOffset", "ExifOffset", "GPSLatitudeRef", "GPSLatitude",
-                  "GPSTimeStamp", "GPSInfo"}));
+    EXPECT_EQ(keys(w.info), (std::vector<std::string>{"Make",
+                                                      "Model",
+                                                      "Orientation",
+                                                      "XResolution",
+                                                      "DateTime",
+                                                      "ExposureTime",
+                                                      "FNumber",
+                                                      "ExifVersion",
+                                                      "DateTimeOriginal",
+                                                      "ComponentsConfiguration",
+                                                      "ShutterSpeedValue",
+                                                      "Flash",
+                                                      "FocalLength",
+                                                      "UserComment",
+                                                      "ExifImageWidth",
+                                                      "ExifImageLength",
+                                                      "InteroperabilityIndex",
+                                                      "RelatedImageWidth",
+                                                      "InteroperabilityOffset",
+                                                      "ExifOffset",
+                                                      "GPSLatitudeRef",
+                                                      "GPSLatitude",
+                                                      "GPSTimeStamp",
+                                                      "GPSInfo"}));
     EXPECT_EQ(w.info.CameraMake, "Canon");
     EXPECT_EQ(w.info.CameraModel, "Canon EOS");
     EXPECT_EQ(w.info.DateTimeText, "2021:05:06 07:08:09");
@@ -191,8 +202,9 @@ TEST(Walk, SelfAndMutualSubDirectoryPointersEnd) {
     // Directory 0 points to itself and to 1; 1 points back to 0 and to itself.
     Walked w(false, t.build({{t.shortE(0x0100, {1}), t.sub(0x8769, 0), t.sub(0xA005, 1)},
                              {t.shortE(0x0101, {2}), t.sub(0x8769, 0), t.sub(0x014A, 1)}}));
-    EXPECT_EQ(w.info.ExifText, "\r\nImage Width = 1\r\nExif Offset = 8\r\nInteroperability "
-                               "Offset = 50\r\nImage Length = 2\r\nExif Offset = 8\r\nSub IFDs = 50");
+    EXPECT_EQ(w.info.ExifText,
+              "\r\nImage Width = 1\r\nExif Offset = 8\r\nInteroperability "
+              "Offset = 50\r\nImage Length = 2\r\nExif Offset = 8\r\nSub IFDs = 50");
     EXPECT_EQ(w.reader.ErrorText, "");
 }
 
@@ -258,9 +270,8 @@ TEST(Walk, ZeroDenominatorHasNumberZero) {
 TEST(Walk, GpsDirectoryUsesTheGpsTable) {
     const Tiff t{true};
     Walked w(true, t.build({{t.sub(0x8825, 1), t.shortE(0x0002, {1})},
-                            {t.rats(0x0004, {{2, 1}, {1733, 100}, {0, 1}}),
-                             t.shortE(0x0005, {0}), t.shortE(0x001E, {1}),
-                             t.shortE(0x001F, {1})}}));
+                            {t.rats(0x0004, {{2, 1}, {1733, 100}, {0, 1}}), t.shortE(0x0005, {0}),
+                             t.shortE(0x001E, {1}), t.shortE(0x001F, {1})}}));
     EXPECT_EQ(w.info.ExifText, "\r\nGPSInfo = 38"
                                "\r\nGPSLongitude = 2 Degrees 17 Minutes 20 Seconds"
                                "\r\nGPSAltitude Ref = Sealevel"
@@ -275,9 +286,9 @@ TEST(Walk, FlashThatIsNotANumberFailsTheDirectoryItIsIn) {
     TimgData reader;
     TImageInfo top(&reader);
     top.Buffer = t.build({{t.ascii(0x9209, "x"), t.shortE(0x0100, {5})}});
-    EXPECT_THROW(top.WalkDirectory(8, 0, static_cast<std::int64_t>(top.Buffer.size()),
-                                   TDirGroup::Main),
-                 ExifFailure);
+    EXPECT_THROW(
+        top.WalkDirectory(8, 0, static_cast<std::int64_t>(top.Buffer.size()), TDirGroup::Main),
+        ExifFailure);
     // ... in a sub-directory only that directory ends.
     Walked w(false, t.build({{t.sub(0x8769, 1), t.shortE(0x0100, {5})},
                              {t.ascii(0x9209, "x"), t.shortE(0x0101, {6})}}));
@@ -381,7 +392,9 @@ TEST(EndInd, ReadsOutsideTheBufferGiveZero) {
 // Reading files
 
 namespace {
-std::string sampleJpeg(bool be) { return jpeg({exifApp1(sampleBlock(Tiff{be}))}); }
+std::string sampleJpeg(bool be) {
+    return jpeg({exifApp1(sampleBlock(Tiff{be}))});
+}
 const std::string kApp0 = segment(0xE0, "JFIF\0\x01\x02");
 const std::string kXmp = segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0<x/>", 33));
 } // namespace
@@ -409,7 +422,7 @@ TEST(ReadImageFile, ExtensionDecidesTheFormat) {
     struct Case {
         const char* name;
         bool read;
-    } cases[] = {{"a.JPG", true},  {"b.Jpeg", true}, {"c.jpe", true}, {"d.thm", true},
+    } cases[] = {{"a.JPG", true},  {"b.Jpeg", true}, {"c.jpe", true},  {"d.thm", true},
                  {"e.crw", false}, {"f.png", false}, {"noext", false}, {"g.jpg.bak", false}};
     for (const auto& c : cases) {
         TimgData r;
@@ -471,7 +484,8 @@ TEST(ReadImageFile, UnreadableFile) {
 TEST(SegmentWalk, OtherApplicationBlockBeforeExifDoesNotHideIt) {
     TempDir dir;
     TimgData r;
-    EXPECT_TRUE(r.ReadImageFile(dir.write("x.jpg", jpeg({kApp0, kXmp, exifApp1(sampleBlock(Tiff{false}))}))));
+    EXPECT_TRUE(r.ReadImageFile(
+        dir.write("x.jpg", jpeg({kApp0, kXmp, exifApp1(sampleBlock(Tiff{false}))}))));
     EXPECT_EQ(r.ExifSegment, 3);
     EXPECT_EQ(r.ExifInfo->CameraMake, "Canon");
     EXPECT_EQ(r.ErrorText, "<none>");
@@ -514,8 +528,8 @@ TEST(SegmentWalk, App1InSixthPlaceIsDropped) {
     const std::string com = segment(0xFE, "comment");
     const std::string app2 = segment(0xE2, "icc");
     TimgData r;
-    EXPECT_TRUE(r.ReadImageFile(
-        dir.write("x.jpg", jpeg({com, app2, app2, app2, app2, exifApp1(sampleBlock(Tiff{false}))}))));
+    EXPECT_TRUE(r.ReadImageFile(dir.write(
+        "x.jpg", jpeg({com, app2, app2, app2, app2, exifApp1(sampleBlock(Tiff{false}))}))));
     EXPECT_EQ(r.ErrorText, "<none>");
     EXPECT_FALSE(r.HasExifBlock());
     EXPECT_EQ(r.CommentSegment, 1);
@@ -536,9 +550,9 @@ TEST(SegmentWalk, SecondApp1AndIptcAndLastComment) {
     TempDir dir;
     TimgData r;
     EXPECT_TRUE(r.ReadImageFile(dir.write(
-        "x.jpg", jpeg({exifApp1(sampleBlock(Tiff{true})), segment(0xED, "iptc1"),
-                       segment(0xFE, "c1"), exifApp1(Tiff{false}.build({{}})),
-                       segment(0xED, "iptc2"), segment(0xFE, "c2")}))));
+        "x.jpg",
+        jpeg({exifApp1(sampleBlock(Tiff{true})), segment(0xED, "iptc1"), segment(0xFE, "c1"),
+              exifApp1(Tiff{false}.build({{}})), segment(0xED, "iptc2"), segment(0xFE, "c2")}))));
     EXPECT_EQ(r.ExifSegment, 1);
     EXPECT_EQ(r.IptcSegment, 2);
     // The second APP1 is dropped and its slot reused.
@@ -579,8 +593,8 @@ TEST(SegmentWalk, FlashFailureInTheImageDirectoryFailsTheRead) {
     TempDir dir;
     const Tiff t{false};
     TimgData r;
-    EXPECT_FALSE(r.ReadImageFile(
-        dir.write("x.jpg", jpeg({exifApp1(t.build({{t.ascii(0x010F, "Canon"), t.ascii(0x9209, "?")}}))}))));
+    EXPECT_FALSE(r.ReadImageFile(dir.write(
+        "x.jpg", jpeg({exifApp1(t.build({{t.ascii(0x010F, "Canon"), t.ascii(0x9209, "?")}}))}))));
     EXPECT_EQ(r.ErrorText, "Not an EXIF file");
     EXPECT_TRUE(r.HasExifBlock());
     EXPECT_EQ(r.ExifInfo->CameraMake, "Canon");
@@ -664,7 +678,7 @@ TEST(Dump, EntriesThenTheMakerNoteHeading) {
     TimgData r;
     const auto lines = DumpExifFile(
         r, dir.write("x.jpg", jpeg({exifApp1(t.build({{t.ascii(0x010F, "Maker"),
-                                                        t.bytes(0x010E, 2, "two\r\nlines")}}))})));
+                                                       t.bytes(0x010E, 2, "two\r\nlines")}}))})));
     EXPECT_EQ(lines, (std::vector<std::string>{
                          " ", "-- EXIF-Data -------------- ", "ErrStr = <none>",
                          "Motorola Byte Order", "Make = Maker", "Image Description = two..lines",
@@ -683,11 +697,11 @@ TEST(Dump, MakerEntriesAreLeftOutAndMakerTextSplitIntoLines) {
     maker.Caption = "OwnerName";
     r.ExifInfo->Entries = {shown, maker};
     r.ExifInfo->MakerText = "\r\nOwnerName = \"Me\"\r\nA = 1";
-    EXPECT_EQ(DumpExifLines(r), (std::vector<std::string>{
-                                    " ", "-- EXIF-Data -------------- ", "ErrStr = ",
-                                    "Intel Byte Order", "Make = X", "",
-                                    "--- Informations spécifiques supplémentaires ---", "",
-                                    "OwnerName = \"Me\"", "A = 1"}));
+    EXPECT_EQ(DumpExifLines(r),
+              (std::vector<std::string>{" ", "-- EXIF-Data -------------- ",
+                                        "ErrStr = ", "Intel Byte Order", "Make = X", "",
+                                        "--- Informations spécifiques supplémentaires ---", "",
+                                        "OwnerName = \"Me\"", "A = 1"}));
 }
 
 TEST(RetourneExifEntier, PrefersRelatedImageSize) {
@@ -696,15 +710,15 @@ TEST(RetourneExifEntier, PrefersRelatedImageSize) {
     TimgData r;
     const TDB_exif numbers(r);
     EXPECT_EQ(numbers.Retourne_exif_entier(1), 0);
-    r.ReadImageFile(dir.write("a.jpg", jpeg({exifApp1(t.build(
-                                               {{t.shortE(0x0100, {640}), t.shortE(0x0101, {480}),
-                                                 t.sub(0xA005, 1)},
-                                                {t.shortE(0x1001, {1600})}}))})));
+    r.ReadImageFile(dir.write(
+        "a.jpg", jpeg({exifApp1(
+                     t.build({{t.shortE(0x0100, {640}), t.shortE(0x0101, {480}), t.sub(0xA005, 1)},
+                              {t.shortE(0x1001, {1600})}}))})));
     EXPECT_EQ(numbers.Retourne_exif_entier(1), 1600);
     EXPECT_EQ(numbers.Retourne_exif_entier(0), 480);
     r.ReadImageFile(dir.write("b.jpg", jpeg({exifApp1(t.build({{t.ascii(0x010F, "x")}}))})));
     EXPECT_EQ(numbers.Retourne_exif_entier(1), 0);
-    r.ReadImageFile(dir.write("c.jpg", jpeg({exifApp1(t.build({{t.shortE(0x0100, {640}),
-                                                                 t.ascii(0x1001, "wide")}}))})));
+    r.ReadImageFile(dir.write(
+        "c.jpg", jpeg({exifApp1(t.build({{t.shortE(0x0100, {640}), t.ascii(0x1001, "wide")}}))})));
     EXPECT_EQ(numbers.Retourne_exif_entier(1), 640);
 }

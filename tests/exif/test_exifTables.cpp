@@ -258,20 +258,20 @@ TEST_P(CaptionRuleTest, Derives) {
     EXPECT_EQ(CaptionFromKeyName(GetParam().key), GetParam().caption);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CaptionRule, CaptionRuleTest,
-    ::testing::Values(CaptionCase{"ApertureValue", "Aperture Value"},
-                      CaptionCase{"FNumber", "FNumber"},
-                      CaptionCase{"RelatedImageWidth", "Related Image Width"},
-                      CaptionCase{"XResolution", "XResolution"},
-                      CaptionCase{"ISOSpeedRatings", "ISOSpeed Ratings"},
-                      CaptionCase{"YCbCrPositioning", "YCb Cr Positioning"},
-                      CaptionCase{"GPSLatitudeRef", "GPSLatitude Ref"},
-                      CaptionCase{"TIFF/EPStandardID", "TIFF/ EPStandard ID"},
-                      CaptionCase{"T4Options", "T4 Options"},
-                      CaptionCase{"FocalLengthin35mmFilm", "Focal Lengthin35mm Film"},
-                      CaptionCase{"x", "x"}, CaptionCase{"", ""}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(CaptionRule, CaptionRuleTest,
+                         ::testing::Values(CaptionCase{"ApertureValue", "Aperture Value"},
+                                           CaptionCase{"FNumber", "FNumber"},
+                                           CaptionCase{"RelatedImageWidth", "Related Image Width"},
+                                           CaptionCase{"XResolution", "XResolution"},
+                                           CaptionCase{"ISOSpeedRatings", "ISOSpeed Ratings"},
+                                           CaptionCase{"YCbCrPositioning", "YCb Cr Positioning"},
+                                           CaptionCase{"GPSLatitudeRef", "GPSLatitude Ref"},
+                                           CaptionCase{"TIFF/EPStandardID", "TIFF/ EPStandard ID"},
+                                           CaptionCase{"T4Options", "T4 Options"},
+                                           CaptionCase{"FocalLengthin35mmFilm",
+                                                       "Focal Lengthin35mm Film"},
+                                           CaptionCase{"x", "x"}, CaptionCase{"", ""}),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(TagLookup, Cases) {
     // A main-group tag that only the GPS table knows is looked up in the main table.

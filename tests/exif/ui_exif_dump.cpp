@@ -24,7 +24,8 @@ QStringList expectedLines(const std::string& path) {
 TEST(ExifDumpWindow, ShowsTheDumpOfTheGridFile) {
     TimgData reader;
     const QString folder = QString::fromStdString(test::photosDir());
-    TDLG_exif_dump dlg(reader, [&] { return folder; }, nullptr);
+    TDLG_exif_dump dlg(
+        reader, [&] { return folder; }, nullptr);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Informations Exif"));
     EXPECT_EQ(dlg.size(), QSize(424, 592));
     EXPECT_EQ(dlg.findChild<QPlainTextEdit*>(QStringLiteral("Memo1")), dlg.Memo1);

@@ -1,0 +1,59 @@
+#include "core/IHM_liens_principal.h"
+
+#include "app/Application.h"
+#include "core/IHM_masque.h"
+#include "core/IHM_option_compteur.h"
+#include "core/IHM_option_date.h"
+#include "core/IHM_option_heure.h"
+#include "core/IHM_option_prefixe.h"
+#include "core/MD_masque.h"
+#include "core/MD_utilitaire.h"
+#include "core/Main.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QUrl>
+
+namespace varlime {
+
+LiensPrincipal liensPrincipal(Application& app) {
+    LiensPrincipal l;
+    l.prefixe = [&app] { return app.MainForm().EDT_prefixe_remplacement->text(); };
+    l.definirPrefixe = [&app](const QString& t) {
+        app.MainForm().EDT_prefixe_remplacement->setText(t);
+    };
+    l.prefixeVisible = [&app](bool v) { app.MainForm().EDT_prefixe_remplacement->setVisible(v); };
+    l.prefixeActif = [&app](bool v) { app.MainForm().EDT_prefixe_remplacement->setEnabled(v); };
+    l.cocherCompteurInactif = [&app] { app.MainForm().CKB_compteur_inactif->setChecked(true); };
+    l.afficherStatut = [&app](const QString& t) { app.MainForm().STB_main->showMessage(t); };
+    l.compteurADroite = [&app] { return app.DLG_option_compteur().Position(); };
+    l.chercherFichier = [&app] { app.MainForm().Chercher_fichier(); };
+    l.sortirMode = [&app](Mode propre) { return app.DB_utilitaire().Proposer_sortie_mode(propre); };
+    l.sauverParametre = [&app](const QString& section, const QString& cle, const QString& valeur) {
+        app.DB_utilitaire().Sauver_parametre(section.toStdString(), cle.toStdString(),
+                                             valeur.toStdString());
+    };
+    l.ouvrirAdresse = [](const QString& adresse) { QDesktopServices::openUrl(QUrl(adresse)); };
+    return l;
+}
+
+void relierOptionsNommage(Application& app) {
+    const LiensPrincipal liens = liensPrincipal(app);
+    app.DLG_option_date().liens = liens;
+    app.DLG_option_heure().liens = liens;
+    app.DLG_masque().liens = liens;
+    app.DLG_option_prefixe().ouvrirDate = [&app] { app.DLG_option_date().Gerer(true); };
+    app.DLG_option_prefixe().ouvrirMasque = [&app] { app.DLG_masque().Gerer(); };
+    TDB_masque& masque = app.DB_masque();
+    masque.masque = [&app] { return app.MainForm().EDT_prefixe_remplacement->text(); };
+    masque.compteurInactifVisible = [&app](bool v) {
+        QCheckBox* box = app.MainForm().CKB_compteur_inactif;
+        if (box->isHidden() == v)
+            box->setVisible(v);
+    };
+    masque.modeExif = [&app] { return app.DB_utilitaire().Est_mode_exif(); };
+}
+
+} // namespace varlime

@@ -1,0 +1,45 @@
+#pragma once
+// What the option dialogs do to the main window and the settings, as plain calls.
+// The application object fills one set once every window exists and hands it to
+// each dialog, so the dialogs need no knowledge of the main window's layout.
+#include "core/modes.h"
+
+#include <QString>
+#include <functional>
+
+namespace varlime {
+
+struct LiensPrincipal {
+    // Text of the main window's prefix field EDT_prefixe_remplacement, and changes
+    // to it (text, visible, enabled).
+    std::function<QString()> prefixe;
+    std::function<void(const QString&)> definirPrefixe;
+    std::function<void(bool)> prefixeVisible;
+    std::function<void(bool)> prefixeActif;
+    // Checks the main window's CKB_compteur_inactif.
+    std::function<void()> cocherCompteurInactif;
+    // Writes a text into the status line STB_main.
+    std::function<void(const QString&)> afficherStatut;
+    // True when the counter stands right of the name (counter dialog, item 0).
+    std::function<bool()> compteurADroite;
+    // Lists the current folder again (and recomputes the preview).
+    std::function<void()> chercherFichier;
+    // Before a dialog enters its own mode: asks to leave the last shown mode when it
+    // is another one, and leaves it on Yes. False when the user answered No.
+    std::function<bool(Mode propre)> sortirMode;
+    // Writes one value to the settings file at once.
+    std::function<void(const QString& section, const QString& cle, const QString& valeur)>
+        sauverParametre;
+    // Opens a help address with the desktop's default handler.
+    std::function<void(const QString& adresse)> ouvrirAdresse;
+};
+
+class Application;
+
+// The links over the application's main window, settings and modes.
+LiensPrincipal liensPrincipal(Application& app);
+// Hands the links to the date, time, prefix and mask dialogs and to the mask module;
+// called once every window exists.
+void relierOptionsNommage(Application& app);
+
+} // namespace varlime

@@ -1,0 +1,33 @@
+#pragma once
+// "Options heure": the format of times in EXIF names, stored as FORMATS/HEURE.
+#include "core/IHM_liens_principal.h"
+
+#include <QDialog>
+#include <QTime>
+
+class QPushButton;
+
+namespace varlime {
+
+class RadioGroup;
+
+class TDLG_option_heure : public QDialog {
+    Q_OBJECT
+public:
+    explicit TDLG_option_heure(QWidget* parent = nullptr);
+
+    // Shows the dialog modally, then stores the chosen index.
+    void Gerer();
+    // The time in the chosen format.
+    QString Retourne_heure_formatee(const QTime& heure) const;
+    // Stored value: "ERREUR" keeps the current choice; false when the text is no
+    // integer (the read pass then shows the conversion error and stops).
+    bool Positionne_option_heure(const QString& texte);
+
+    LiensPrincipal liens;
+
+    RadioGroup* RGA_type_heure;
+    QPushButton* BT_ok;
+};
+
+} // namespace varlime

@@ -1,0 +1,162 @@
+#include "core/renameTest.h"
+
+#include "core/nameUtils.h"
+#include "platform/fileSystem.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace varlime {
+
+namespace {
+// Longest file name, in bytes, that Linux file systems accept.
+constexpr std::size_t kNomMax = 255;
+} // namespace
+
+EntreeExiste existeDansDossier(std::string dossier) {
+    dossier = Retourne_repertoire_slash(dossier);
+    return [dossier](const std::string& nom) { return entreeExiste(dossier, nom); };
+}
+
+bool Trouve_dans_sources(const std::vector<LigneRenommage>& lignes, std::size_t ligne,
+                         std::string_view nom, std::size_t& index) {
+    for (std::size_t i = 0; i < ligne && i < lignes.size(); ++i) {
+        if (lignes[i].ancien == nom) {
+            index = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Trouve_dans_cibles(const std::vector<LigneRenommage>& lignes, std::size_t ligne,
+                        std::string_view nom) {
+    for (std::size_t i = 0; i < ligne && i < lignes.size(); ++i)
+        if (lignes[i].nouveau == nom)
+            return true;
+    return false;
+}
+
+bool Nom_cible_invalide(std::string_view nom) {
+    return !nomValide(nom) || nom.size() > kNomMax;
+}
+
+RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const EntreeExiste& existe,
+                          const TextLookup& texte) {
+    RapportTest rapport;
+    auto ajouter = [&rapport](const std::string& message) {
+        for (auto& l : messageLines(message))
+            rapport.lignes.push_back(std::move(l));
+    };
+    // The rows above the current one, indexed as the run goes: the first row of each
+    // old name and every new name. Same answers as the two searches, without scanning
+    // every row above each row of a large folder.
+    std::unordered_map<std::string_view, std::size_t> premiereSource;
+    std::unordered_set<std::string_view> cibles;
+    auto examiner = [&](std::size_t r) {
+        const std::string& ancien = lignes[r].ancien;
+        const std::string& nouveau = lignes[r].nouveau;
+        if (ancien.empty())
+            return;
+        bool verifier = !Remplacement_indique_pas_varlime(nouveau);
+
+        if (ancien == nouveau) {
+            ajouter(formatMessage(
+                texte("RSC_msg_test_varlime_meme_nom", "Vous varlimez %s avec son propre nom\r\n"),
+                {ancien}));
+            rapport.erreur = true;
+            verifier = false;
+        }
+
+        // The rename run refuses such a name whatever the folder holds; asking the
+        // file system about it would look into another folder or at this one.
+        if (verifier && Nom_cible_invalide(nouveau)) {
+            ajouter(formatMessage(
+                texte("RSC_msg_test_nom_invalide",
+                      "Le fichier %s ne peut pas être varlimé en \"%s\" : nom de fichier "
+                      "invalide\r\n"),
+                {ancien, nouveau}));
+            rapport.erreur = true;
+            verifier = false;
+        }
+
+        if (verifier && existe && existe(nouveau)) {
+            rapport.erreur = true;
+            ajouter(formatMessage(
+                texte("RSC_msg_test_doit_etre_varlime", "Le fichier %s doit tre varlim en %s"),
+                {ancien, nouveau}));
+            ajouter(texte("RSC_msg_test_fichier_existe_deja", "ce fichier existe dj,"));
+            const auto source = premiereSource.find(nouveau);
+            if (source != premiereSource.end() && cibles.count(nouveau) == 0) {
+                const std::size_t i = source->second;
+                ajouter(formatMessage(texte("RSC_msg_test_devant_etre_varlime",
+                                            "mais le fichier %s devant tre lui mme varlim en %s"),
+                                      {nouveau, lignes[i].nouveau}));
+                ajouter(formatMessage(
+                    texte("RSC_msg_test_peut_etre_varlime", "le fichier %s peut donc tre varlim"),
+                    {ancien}));
+            } else {
+                ajouter(formatMessage(
+                    texte("RSC_msg_test_modifiez_cible", "modifiez la cible (%s) pour %s"),
+                    {nouveau, ancien}));
+            }
+            rapport.lignes.emplace_back();
+            verifier = false;
+        }
+
+        if (verifier && cibles.count(nouveau) > 0) {
+            ajouter(formatMessage(texte("RSC_msg_test_apparait_plusieurs_fois",
+                                        "Le fichier %s apparat plusieurs fois dans la liste des "
+                                        "fichiers cibles"),
+                                  {nouveau}));
+            ajouter(formatMessage(texte("RSC_msg_test_cible_differente",
+                                        "Le fichier %s doit avoir un fichier cible diffrent\r\n"),
+                                  {ancien}));
+            rapport.erreur = true;
+        }
+    };
+    for (std::size_t r = 0; r < lignes.size(); ++r) {
+        examiner(r);
+        premiereSource.emplace(lignes[r].ancien, r);
+        cibles.insert(lignes[r].nouveau);
+    }
+    if (!rapport.erreur)
+        ajouter(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
+    return rapport;
+}
+
+namespace {
+// Name with the letters slipped in before its extension; a name without a dot
+// takes them at its end rather than repeating itself as an extension.
+std::string avecLettres(const std::string& nom, long long numero) {
+    const std::string lettres = lettresCompteur(numero);
+    if (nom.find('.') == std::string::npos)
+        return nom + lettres;
+    return Prefixe(nom) + lettres + "." + Extension(nom);
+}
+
+bool distinguable(const std::string& nom) {
+    return !nom.empty() && !Remplacement_indique_pas_varlime(nom);
+}
+} // namespace
+
+void Supprimer_doublons(std::vector<std::string>& nouveaux) {
+    std::size_t r = 0;
+    while (r + 1 < nouveaux.size()) {
+        long long k = 1;
+        while (r + 1 < nouveaux.size() && distinguable(nouveaux[r]) &&
+               nouveaux[r] == nouveaux[r + 1]) {
+            nouveaux[r] = avecLettres(nouveaux[r], k);
+            ++r;
+            ++k;
+        }
+        // The last name of a run gets its letter too; it is then compared again with
+        // the name below it, which may now be equal to it.
+        if (k > 1)
+            nouveaux[r] = avecLettres(nouveaux[r], k);
+        else
+            ++r;
+    }
+}
+
+} // namespace varlime

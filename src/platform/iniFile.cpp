@@ -1,0 +1,578 @@
+#include "platform/iniFile.h"
+
+#include <QString>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varlime {
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// Code points of the bytes 0x80..0x9F in Windows-1252; the five unassigned bytes keep
+// their own value.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The Windows profile functions drop one pair of matching quotes around a value.
+std::string decodeValue(std::string_view v) {
+    v = trim(v);
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return std::string(v);
+}
+
+// A name written into a line: line breaks would split it, and '=' or ']' would make it
+// another name when read back.
+std::string cleanName(std::string_view s, char forbidden) {
+    std::string out(trim(s));
+    for (char& c : out)
+        if (c == '\n' || c == '\r' || c == forbidden)
+            c = ' ';
+    return out;
+}
+
+bool writeAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Reads a whole regular file; false when it cannot be read or is too large.
+bool readWholeFile(const std::string& path, std::string& out, std::string* error = nullptr) {
+    out.clear();
+    // Non-blocking so that a pipe or device standing in the file's place cannot hang the
+    // program; it is refused below as no regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (error)
+            *error = std::strerror(errno);
+        return false;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<unsigned long long>(st.st_size) > kIniMaxFileSize) {
+        if (error)
+            *error = S_ISREG(st.st_mode) ? "file too large" : "not a regular file";
+        ::close(fd);
+        return false;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (error)
+                *error = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        out.append(buffer, static_cast<std::size_t>(n));
+        if (out.size() > kIniMaxFileSize) {
+            if (error)
+                *error = "file too large";
+            ::close(fd);
+            return false;
+        }
+    }
+    ::close(fd);
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+bool makeFolders(const std::string& folder) {
+    std::string part;
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        part += folder[i];
+        if (folder[i] != '/' || part == "/")
+            continue;
+        struct stat st;
+        if (::stat(part.c_str(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode))
+                return false;
+            continue;
+        }
+        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
+void syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+bool isValidUtf8(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            if (c == 0xE0)
+                lo = 0xA0; // no overlong forms
+            if (c == 0xED)
+                hi = 0x9F; // no surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            if (c == 0xF0)
+                lo = 0x90;
+            if (c == 0xF4)
+                hi = 0x8F; // nothing above U+10FFFF
+        } else {
+            return false;
+        }
+        if (len > n - i)
+            return false;
+        if (p[i + 1] < lo || p[i + 1] > hi)
+            return false;
+        for (std::size_t k = 2; k < len; ++k)
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
+                return false;
+        i += len;
+    }
+    return true;
+}
+
+std::string windows1252ToUtf8(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + s.size() / 4);
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80)
+            out += ch;
+        else if (c < 0xA0)
+            appendUtf8(out, kCp1252High[c - 0x80]);
+        else
+            appendUtf8(out, c);
+    }
+    return out;
+}
+
+std::string textFromFileBytes(std::string_view s) {
+    return isValidUtf8(s) ? std::string(s) : windows1252ToUtf8(s);
+}
+
+std::string iniNameFold(std::string_view name) {
+    std::string out(name);
+    bool ascii = true;
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            ascii = false;
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (ascii)
+        return out;
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))
+        .toCaseFolded()
+        .toUtf8()
+        .toStdString();
+}
+
+bool iniNameEquals(std::string_view a, std::string_view b) {
+    bool ascii = true;
+    for (const char c : a)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    for (const char c : b)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (!ascii)
+        return QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size()))
+                   .compare(QString::fromUtf8(b.data(), static_cast<qsizetype>(b.size())),
+                            Qt::CaseInsensitive) == 0;
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+
+void IniDocument::analyse(Line& line, int& currentSection) {
+    line.kind = Kind::Other;
+    line.name.clear();
+    line.value.clear();
+    line.section = currentSection;
+    // Each line is decoded on its own: a damaged line does not change how the others
+    // read, and a line of a Windows-1252 file is not valid UTF-8 as soon as it holds an
+    // accented letter.
+    const std::string decoded = textFromFileBytes(line.text);
+    const std::string_view t = trim(decoded);
+    if (t.empty() || t.front() == ';' || t.front() == '#')
+        return;
+    if (t.front() == '[') {
+        const auto close = t.find(']');
+        if (close == std::string_view::npos)
+            return;
+        line.kind = Kind::Section;
+        line.name = std::string(trim(t.substr(1, close - 1)));
+        return;
+    }
+    const auto eq = t.find('=');
+    if (eq == std::string_view::npos || currentSection < 0)
+        return;
+    const std::string_view key = trim(t.substr(0, eq));
+    if (key.empty())
+        return;
+    line.kind = Kind::Entry;
+    line.name = std::string(key);
+    line.value = decodeValue(t.substr(eq + 1));
+}
+
+IniDocument IniDocument::parse(std::string_view bytes) {
+    IniDocument doc;
+    if (bytes.substr(0, kBom.size()) == kBom) {
+        doc.bom_ = true;
+        bytes.remove_prefix(kBom.size());
+    }
+    bool newlineSeen = false;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const auto nl = bytes.find('\n', pos);
+        Line line;
+        if (nl == std::string_view::npos) {
+            line.text = std::string(bytes.substr(pos));
+            pos = bytes.size();
+        } else {
+            std::string_view t = bytes.substr(pos, nl - pos);
+            if (!t.empty() && t.back() == '\r') {
+                t.remove_suffix(1);
+                line.end = "\r\n";
+            } else {
+                line.end = "\n";
+            }
+            line.text = std::string(t);
+            pos = nl + 1;
+            if (!newlineSeen) {
+                doc.newline_ = line.end;
+                newlineSeen = true;
+            }
+        }
+        doc.lines_.push_back(std::move(line));
+    }
+    doc.reindex();
+    return doc;
+}
+
+void IniDocument::reindex() {
+    firstEntry_.clear();
+    sectionsWithEntries_.clear();
+    int current = -1;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        Line& l = lines_[i];
+        analyse(l, current);
+        if (l.kind == Kind::Section) {
+            current = static_cast<int>(i);
+        } else if (l.kind == Kind::Entry) {
+            const std::string section =
+                iniNameFold(lines_[static_cast<std::size_t>(l.section)].name);
+            firstEntry_.emplace(section + '\n' + iniNameFold(l.name), static_cast<int>(i));
+            sectionsWithEntries_.insert(section);
+        }
+    }
+}
+
+IniDocument IniDocument::load(const std::string& path, bool* exists) {
+    std::string bytes;
+    const bool ok = readWholeFile(path, bytes);
+    if (exists)
+        *exists = ok;
+    return ok ? parse(bytes) : IniDocument();
+}
+
+int IniDocument::findEntry(std::string_view section, std::string_view key) const {
+    const auto it = firstEntry_.find(iniNameFold(section) + '\n' + iniNameFold(key));
+    return it == firstEntry_.end() ? -1 : it->second;
+}
+
+std::optional<std::string> IniDocument::value(std::string_view section,
+                                              std::string_view key) const {
+    const int i = findEntry(section, key);
+    if (i < 0)
+        return std::nullopt;
+    return lines_[static_cast<std::size_t>(i)].value;
+}
+
+std::string IniDocument::read(std::string_view section, std::string_view key,
+                              std::string_view defaultValue) const {
+    auto v = value(section, key);
+    return v ? std::move(*v) : std::string(defaultValue);
+}
+
+bool IniDocument::hasKey(std::string_view section, std::string_view key) const {
+    return findEntry(section, key) >= 0;
+}
+
+bool IniDocument::hasSection(std::string_view section) const {
+    return sectionsWithEntries_.count(iniNameFold(section)) > 0;
+}
+
+std::vector<std::string> IniDocument::keys(std::string_view section) const {
+    std::vector<std::string> out;
+    for (const Line& l : lines_) {
+        if (l.kind != Kind::Entry ||
+            !iniNameEquals(lines_[static_cast<std::size_t>(l.section)].name, section))
+            continue;
+        bool seen = false;
+        for (const auto& k : out)
+            seen = seen || iniNameEquals(k, l.name);
+        if (!seen)
+            out.push_back(l.name);
+    }
+    return out;
+}
+
+std::string IniDocument::encodeValue(std::string_view value) {
+    std::string v(value);
+    for (char& c : v)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    const bool quote =
+        !v.empty() &&
+        (isBlank(v.front()) || isBlank(v.back()) ||
+         (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()));
+    return quote ? "\"" + v + "\"" : v;
+}
+
+void IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string cleanKey = cleanName(key, '=');
+    const std::string cleanSection = cleanName(section, ']');
+    const std::string text = cleanKey + "=" + encodeValue(value);
+    const int found = findEntry(cleanSection, cleanKey);
+    if (found >= 0) {
+        Line& l = lines_[static_cast<std::size_t>(found)];
+        // Keep the key as the file spells it; only the value changes.
+        l.text = l.name + "=" + encodeValue(value);
+    } else {
+        std::size_t insertAt = lines_.size();
+        bool sectionFound = false;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            if (!sectionFound) {
+                if (lines_[i].kind == Kind::Section &&
+                    iniNameEquals(lines_[i].name, cleanSection)) {
+                    sectionFound = true;
+                    insertAt = i + 1;
+                }
+                continue;
+            }
+            if (lines_[i].kind == Kind::Section)
+                break;
+            if (lines_[i].kind == Kind::Entry)
+                insertAt = i + 1;
+        }
+        std::vector<Line> added;
+        if (!sectionFound) {
+            Line head;
+            head.text = "[" + cleanSection + "]";
+            head.end = newline_;
+            added.push_back(std::move(head));
+        }
+        Line entry;
+        entry.text = text;
+        entry.end = newline_;
+        added.push_back(std::move(entry));
+        if (insertAt > 0 && lines_[insertAt - 1].end.empty())
+            lines_[insertAt - 1].end = newline_;
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), added.begin(),
+                      added.end());
+    }
+    reindex();
+}
+
+std::string IniDocument::serialize() const {
+    std::string out;
+    if (bom_)
+        out += kBom;
+    for (const Line& l : lines_) {
+        out += l.text;
+        out += l.end;
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------
+
+IniWriteResult writeIniValue(const std::string& path, std::string_view section,
+                             std::string_view key, std::string_view value) {
+    IniWriteResult result;
+    std::string target = path;
+    // Write through a link to the file it names, so the link stays a link.
+    struct stat lst;
+    if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    const std::string folder = folderOf(target);
+    if (!makeFolders(folder)) {
+        result.error = "cannot create folder " + folder;
+        return result;
+    }
+
+    std::string contents;
+    struct stat st;
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    mode_t mode = 0644;
+    if (exists) {
+        if (!S_ISREG(st.st_mode)) {
+            result.error = "not a regular file";
+            return result;
+        }
+        if (::access(target.c_str(), W_OK) != 0) {
+            result.error = std::strerror(errno);
+            return result;
+        }
+        // A file that exists but cannot be read would be replaced by the one key.
+        if (!readWholeFile(target, contents, &result.error))
+            return result;
+        mode = st.st_mode & 07777;
+    }
+    IniDocument doc = IniDocument::parse(contents);
+    doc.set(section, key, value);
+    const std::string data = doc.serialize();
+
+    const auto slash = target.rfind('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = folder + "." + base + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        const int err = errno;
+        // A folder that cannot take a new file while the file itself is writable: write
+        // in place rather than refuse (the file stays the one the user made writable).
+        if (exists) {
+            const int inPlace = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            if (inPlace >= 0) {
+                const bool ok = writeAll(inPlace, data) && ::fsync(inPlace) == 0;
+                const int err2 = errno;
+                ::close(inPlace);
+                result.ok = ok;
+                if (!ok)
+                    result.error = std::strerror(err2);
+                return result;
+            }
+        }
+        result.error = std::strerror(err);
+        return result;
+    }
+    bool ok = writeAll(fd, data);
+    ok = ok && ::fchmod(fd, mode) == 0;
+    ok = ok && ::fsync(fd) == 0;
+    const int err = errno;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(temp.c_str(), target.c_str()) == 0) {
+        syncFolder(folder);
+        result.ok = true;
+        return result;
+    }
+    result.error = std::strerror(ok ? errno : err);
+    ::unlink(temp.c_str());
+    return result;
+}
+
+std::string userConfigFolder() {
+    std::string base;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    // The XDG rules ignore a relative value.
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        std::string h = home ? home : "";
+        if (h.empty()) {
+            if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+                h = pw->pw_dir;
+        }
+        base = h + "/.config";
+    }
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    return base + "/varlime/";
+}
+
+std::string configFilePath(const std::string& programFolder, std::string_view fileName) {
+    std::string folder = programFolder.empty() ? std::string("./") : programFolder;
+    if (folder.back() != '/')
+        folder += '/';
+    const std::string inProgram = folder + std::string(fileName);
+    struct stat st;
+    if (::stat(inProgram.c_str(), &st) == 0)
+        return inProgram;
+    if (::access(folder.c_str(), W_OK) == 0)
+        return inProgram;
+    return userConfigFolder() + std::string(fileName);
+}
+
+} // namespace varlime

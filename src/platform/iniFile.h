@@ -1,0 +1,124 @@
+#pragma once
+// Windows-style initialisation files (the settings file, lang.ini, the language files).
+//
+// A file is read whole, in one pass, into an IniDocument; lookups are then made in
+// memory. Writing one key rewrites the file so that every other line stays exactly as
+// it was (comments, unknown sections and keys, their order, line ends), which keeps a
+// file shared with other versions of the program intact.
+//
+// Syntax, as the Windows profile functions read it: "[name]" opens a section; a line
+// "key=value" inside a section is an entry; section and key names are compared without
+// regard to letter case; blanks around names and values are ignored; the first
+// occurrence of a key wins. Lines starting with ';' or '#', lines without '=', and
+// entries before the first section are ignored (and kept when the file is rewritten).
+//
+// Text is UTF-8. A file that is not valid UTF-8 was written by the Windows program and
+// is read as Windows-1252.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace varlime {
+
+// Files larger than this are not read (a settings or language file is a few kilobytes);
+// a write to such a file is refused so that nothing in it is lost.
+inline constexpr std::size_t kIniMaxFileSize = 64u * 1024u * 1024u;
+
+bool isValidUtf8(std::string_view s);
+// Every byte becomes the character Windows-1252 gives it (the five unassigned bytes
+// keep their Latin-1 code points).
+std::string windows1252ToUtf8(std::string_view s);
+// UTF-8 as is when valid, else read as Windows-1252.
+std::string textFromFileBytes(std::string_view s);
+
+// Case-insensitive comparison of section and key names.
+bool iniNameEquals(std::string_view a, std::string_view b);
+// The form of a name that iniNameEquals compares (case folded).
+std::string iniNameFold(std::string_view name);
+
+class IniDocument {
+public:
+    IniDocument() = default;
+    // Parses file contents (any bytes; never fails).
+    static IniDocument parse(std::string_view bytes);
+    // Reads a whole file in one pass. A missing, unreadable or oversized file gives an
+    // empty document; `exists` tells whether the file could be read.
+    static IniDocument load(const std::string& path, bool* exists = nullptr);
+
+    // The first value of key in section (the first section of that name holding it).
+    std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // value(), or the default when the key is missing.
+    std::string read(std::string_view section, std::string_view key,
+                     std::string_view defaultValue) const;
+    bool hasKey(std::string_view section, std::string_view key) const;
+    // True when a section of that name holds at least one entry: a section without
+    // keys counts as absent.
+    bool hasSection(std::string_view section) const;
+    // Key names of a section, first occurrences only, in file order.
+    std::vector<std::string> keys(std::string_view section) const;
+
+    // Replaces the value read by value(section, key), or adds the key at the end of the
+    // first section of that name, or adds the section at the end of the file.
+    void set(std::string_view section, std::string_view key, std::string_view value);
+
+    // File contents, UTF-8, every untouched line as it was read.
+    std::string serialize() const;
+
+    // A value that must keep leading or trailing blanks, or that is itself quoted, is
+    // written between double quotes, which reading removes again (as the Windows profile
+    // functions do). Line breaks cannot be stored in a line and become blanks.
+    static std::string encodeValue(std::string_view value);
+
+private:
+    enum class Kind { Other, Section, Entry };
+    struct Line {
+        std::string text; // the line without its end
+        std::string end;  // "\n", "\r\n" or "" for a last line without end
+        Kind kind = Kind::Other;
+        std::string name;  // section name (Section) or key (Entry)
+        std::string value; // decoded value (Entry)
+        int section = -1;  // index of the section line above (Entry, Other)
+    };
+    static void analyse(Line& line, int& currentSection);
+    // Works out every line's meaning again and indexes the first entry of each key.
+    void reindex();
+    int findEntry(std::string_view section, std::string_view key) const;
+
+    std::vector<Line> lines_;
+    // Folded "section\nkey" -> line of its first entry; folded names of the sections
+    // that hold an entry.
+    std::unordered_map<std::string, int> firstEntry_;
+    std::unordered_set<std::string> sectionsWithEntries_;
+    bool bom_ = false;
+    std::string newline_ = "\n";
+};
+
+// Result of a write; `ok` false means nothing was changed on disk.
+struct IniWriteResult {
+    bool ok = false;
+    std::string error; // the system's reason, for diagnostics
+};
+
+// Writes one key: reads the file, changes the one line and writes the file back
+// through a temporary file in the same folder renamed over it, so that the file is
+// complete on disk when the call returns and a crash during the write never loses the
+// other keys. The file is never held open between calls. Creates the file and its
+// folder when missing. A read-only file is refused, as is a file that exists but cannot
+// be read (rewriting it would lose its contents).
+IniWriteResult writeIniValue(const std::string& path, std::string_view section,
+                             std::string_view key, std::string_view value);
+
+// The folder (ending in '/') where a per-user file goes when the program folder cannot
+// be written: $XDG_CONFIG_HOME/varlime/, by default ~/.config/varlime/.
+std::string userConfigFolder();
+
+// Where the settings file (or lang.ini, which follows the same rule) lives: in the
+// program folder when the file exists there or the folder is writable (portable use),
+// otherwise in userConfigFolder().
+std::string configFilePath(const std::string& programFolder, std::string_view fileName);
+
+} // namespace varlime

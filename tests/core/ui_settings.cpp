@@ -1,0 +1,230 @@
+// The settings file as the windows use it: what is written when, what comes back at
+// the next start, refused writes and damaged files.
+#include "app/Headless.h"
+#include "core/MD_utilitaire.h"
+#include "core/Main.h"
+#include "platform/iniFile.h"
+#include "support/ui_support.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace varlime;
+using namespace varlime::test;
+using namespace std::string_literals;
+
+namespace {
+
+void open(TMainForm& m, const TempDir& folder) {
+    m.Repertoire_courant = folder.path();
+    m.Validation_repertoire();
+}
+
+struct MainFields {
+    std::string folder, mask, prefix, width;
+    bool operator==(const MainFields&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const MainFields& f) {
+    return os << "{" << f.folder << ", " << f.mask << ", " << f.prefix << ", " << f.width << "}";
+}
+
+MainFields fields(TMainForm& m) {
+    return {m.Repertoire_courant, m.EDT_masque_recherche->text().toStdString(),
+            m.EDT_prefixe_remplacement->text().toStdString(),
+            m.CBB_largeur_increment->currentText().toStdString()};
+}
+
+TEST(Settings, FirstStartWithoutFileKeepsTheDefaults) {
+    AppFixture f;
+    TMainForm& m = f.app->MainForm();
+    f.app->DB_utilitaire().Lecture_parametres();
+    EXPECT_EQ(fields(m), (MainFields{"Erreur", "*.*", "", "3"}));
+    EXPECT_TRUE(m.LBL_repertoire->text().isEmpty());
+    // Reading never creates the file.
+    EXPECT_EQ(f.programDir.names(), std::vector<std::string>{});
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(Settings, ChosenFolderAndTypedOptionsComeBackAtTheNextStart) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg");
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    // The folder is on disk at once, before any other write.
+    EXPECT_EQ(f.programDir.read("varlime.ini"), "[CHEMINS]\nDEFAUT=" + photos.path() + "\n");
+    m.EDT_masque_recherche->setText("*.jpg");
+    m.EDT_prefixe_remplacement->setText("Vacances_");
+    m.CBB_largeur_increment->setCurrentText("4");
+    m.close();
+    EXPECT_EQ(f.programDir.read("varlime.ini"),
+              "[CHEMINS]\nDEFAUT=" + photos.path() +
+                  "\n[MAIN]\nMASQUE_RECHERCHE=*.jpg\nPREFIXE_REMPLACEMENT=Vacances_\n"
+                  "LARGEUR_COMPTEUR=4\n");
+
+    // A new application over the same program folder: its activation reads them back.
+    f.app.reset();
+    f.app = std::make_unique<Application>(f.programDir.path(), f.messages);
+    TMainForm& next = f.app->MainForm();
+    EXPECT_EQ(fields(next), (MainFields{"Erreur", "*.*", "", "3"}));
+    f.app->DB_utilitaire().Lecture_parametres();
+    EXPECT_EQ(fields(next), (MainFields{photos.path(), "*.jpg", "Vacances_", "4"}));
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(Settings, KeepCounterMaskIsNeverStored) {
+    AppFixture f;
+    TMainForm& m = f.app->MainForm();
+    m.EDT_prefixe_remplacement->setText("[*&N]");
+    m.Sauver_parametres_main();
+    EXPECT_EQ(m.EDT_prefixe_remplacement->text().toStdString(), "");
+    EXPECT_EQ(IniDocument::load(f.programDir.path() + "varlime.ini")
+                  .read("MAIN", "PREFIXE_REMPLACEMENT", "missing"),
+              "");
+    // Any other mask is stored as typed.
+    m.EDT_prefixe_remplacement->setText("[*&N]x");
+    m.Sauver_parametres_main();
+    EXPECT_EQ(IniDocument::load(f.programDir.path() + "varlime.ini")
+                  .read("MAIN", "PREFIXE_REMPLACEMENT", "missing"),
+              "[*&N]x");
+}
+
+TEST(Settings, RefusedWriteNamesTheFileAndStopsTheSaving) {
+    AppFixture f;
+    // A folder stands where the file should be: every write is refused.
+    f.programDir.write("varlime.ini/keep", "x");
+    TMainForm& m = f.app->MainForm();
+    m.Sauver_parametres_main();
+    ASSERT_EQ(f.messages.shown.size(), 1u); // the two other keys were not tried
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(),
+              "Impossible d'écrire dans " + f.programDir.path() + "varlime.ini");
+    EXPECT_FALSE(f.app->DB_utilitaire().Sauver_parametre("CHEMINS", "DEFAUT", "/x/"));
+    EXPECT_EQ(f.programDir.read("varlime.ini/keep"), "x");
+}
+
+TEST(Settings, ReadOnlyFileIsRefused) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser writes read-only files";
+    AppFixture f;
+    const std::string path = f.programDir.write("varlime.ini", "[MAIN]\nMASQUE_RECHERCHE=*.png\n");
+    ::chmod(path.c_str(), 0444);
+    f.app->MainForm().Sauver_parametres_main();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Impossible d'écrire dans " + path);
+    EXPECT_EQ(f.programDir.read("varlime.ini"), "[MAIN]\nMASQUE_RECHERCHE=*.png\n");
+}
+
+TEST(Settings, DamagedFilesAreReadAndKeepTheirOtherKeysWhenWritten) {
+    struct Case {
+        const char* name;
+        std::string file;
+        MainFields expected; // after the read pass, folder first
+    };
+    const std::string big(1 << 20, 'm');
+    const Case cases[] = {
+        {"windows_line_ends",
+         "[MAIN]\r\nPREFIXE_REMPLACEMENT=P\r\nLARGEUR_COMPTEUR=2\r\n",
+         {"Erreur", "*.*", "P", "2"}},
+        {"windows_1252",
+         "[CHEMINS]\r\nDEFAUT=/photos/\xC9t\xE9/\r\n[MAIN]\r\n"
+         "PREFIXE_REMPLACEMENT=F\xEAte_\r\n",
+         {"/photos/Été/", "*.*", "Fête_", "3"}},
+        {"binary_junk",
+         "\x00\xFF\xFE\x01\n[MAIN]\n\x02\x03\nMASQUE_RECHERCHE=*.cr2\n\xFF"s,
+         {"Erreur", "*.cr2", "", "3"}},
+        {"lines_without_equals_and_stray_keys",
+         "PREFIXE_REMPLACEMENT=outside\n[MAIN]\nno equals here\nprefixe_remplacement=inside\n",
+         {"Erreur", "*.*", "inside", "3"}},
+        {"megabyte_value",
+         "[EXIF]\nZONE_LIBRE=" + big + "\n[MAIN]\nLARGEUR_COMPTEUR=5\n",
+         {"Erreur", "*.*", "", "5"}},
+        {"section_names_in_lower_case",
+         "[main]\nlargeur_compteur=7\n[chemins]\ndefaut=/p/\n",
+         {"/p/", "*.*", "", "7"}},
+    };
+    for (const auto& c : cases) {
+        AppFixture f;
+        f.programDir.write("varlime.ini", c.file);
+        TMainForm& m = f.app->MainForm();
+        f.app->DB_utilitaire().Lecture_parametres();
+        EXPECT_EQ(fields(m), c.expected) << c.name;
+        // Saving rewrites three keys; every other line is still there afterwards.
+        m.Sauver_parametres_main();
+        const std::string after = f.programDir.read("varlime.ini");
+        const IniDocument before = IniDocument::parse(c.file);
+        const IniDocument now = IniDocument::parse(after);
+        for (const char* section : {"CHEMINS", "EXIF"})
+            for (const auto& key : before.keys(section))
+                EXPECT_EQ(now.value(section, key), before.value(section, key))
+                    << c.name << " " << section << "/" << key;
+        EXPECT_EQ(now.read("MAIN", "PREFIXE_REMPLACEMENT", "missing"), c.expected.prefix) << c.name;
+        EXPECT_TRUE(f.messages.shown.empty()) << c.name;
+    }
+}
+
+TEST(Settings, ConversionErrorMessage) {
+    AppFixture f;
+    int v = 0;
+    EXPECT_TRUE(f.app->DB_utilitaire().Entier_parametre("12", v));
+    EXPECT_EQ(v, 12);
+    EXPECT_FALSE(f.app->DB_utilitaire().Entier_parametre("douze", v));
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "'douze' is not a valid integer value");
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Error);
+}
+
+TEST(Settings, LocationFallsBackToTheUserFolderWhenTheProgramFolderIsReadOnly) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser writes into read-only folders";
+    TempDir home;
+    TempDir program;
+    ::setenv("XDG_CONFIG_HOME", (home.path() + "cfg").c_str(), 1);
+    ::chmod(program.path().c_str(), 0555);
+    ScriptedMessageService messages;
+    {
+        Application app(program.path(), messages);
+        EXPECT_EQ(app.DB_utilitaire().Fichier_parametres(),
+                  home.path() + "cfg/varlime/varlime.ini");
+        EXPECT_TRUE(app.DB_utilitaire().Sauver_parametre("CHEMINS", "DEFAUT", "/p/"));
+    }
+    ::chmod(program.path().c_str(), 0700);
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(home.read("cfg/varlime/varlime.ini"), "[CHEMINS]\nDEFAUT=/p/\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// Runs the program without a window over `programFolder`; returns what it printed.
+std::string runHeadless(const TempDir& programFolder, QStringList args) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    args.prepend("varlime");
+    executerSansFenetre(args, programFolder.path(), o, e);
+    o.flush();
+    e.flush();
+    return (out + err).toStdString();
+}
+
+TEST(Settings, HeadlessRunsReadThemAndTheCommandLineWinsWithoutWritingBack) {
+    TempDir program;
+    TempDir photos;
+    photos.write("b.jpg");
+    photos.write("a.jpg");
+    const std::string stored =
+        "[CHEMINS]\nDEFAUT=" + photos.path() +
+        "\n[MAIN]\nMASQUE_RECHERCHE=*.jpg\nPREFIXE_REMPLACEMENT=Stored_\nLARGEUR_COMPTEUR=2\n";
+    program.write("varlime.ini", stored);
+    EXPECT_EQ(runHeadless(program, {"--preview", QString::fromStdString(photos.path())}),
+              "a.jpg\tStored_01.jpg\nb.jpg\tStored_02.jpg\n");
+    EXPECT_EQ(runHeadless(program, {"--preview", QString::fromStdString(photos.path()), "--prefix",
+                                    "Given_", "--width", "3"}),
+              "a.jpg\tGiven_001.jpg\nb.jpg\tGiven_002.jpg\n");
+    EXPECT_EQ(program.read("varlime.ini"), stored);
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+// The English language file has every message the program looks up: each "RSC_..." key
+// written in the sources has an entry in section MESSAGES, with the same placeholders
+// as its built-in French text (a translation with others would be ignored).
+#include "i18n/uLocalization.h"
+#include "platform/iniFile.h"
+#include "support/test_support.h"
+
+#include <QRegularExpression>
+#include <QString>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+using namespace varlime;
+
+namespace {
+
+const std::string kSource = VARLIME_SOURCE_DIR;
+
+// key -> built-in default (empty when the sources never give one next to the key).
+std::map<std::string, std::string> keysUsedBySources() {
+    static const QRegularExpression pattern(
+        QStringLiteral(R"re("(RSC_[A-Za-z0-9_]+)"(?:\s*,\s*"((?:[^"\\]|\\.)*)")?)re"));
+    std::map<std::string, std::string> keys;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(kSource + "/src")) {
+        const auto ext = entry.path().extension();
+        if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h"))
+            continue;
+        const QString text = QString::fromStdString(test::readFile(entry.path().string()));
+        for (auto it = pattern.globalMatch(text); it.hasNext();) {
+            const auto m = it.next();
+            std::string& def = keys[m.captured(1).toStdString()];
+            if (def.empty())
+                def = m.captured(2).toStdString();
+        }
+    }
+    return keys;
+}
+
+TEST(LangEnMessages, EveryKeyOfTheSourcesIsTranslated) {
+    bool exists = false;
+    const IniDocument doc = IniDocument::load(kSource + "/lang/lang_en.ini", &exists);
+    ASSERT_TRUE(exists);
+    const auto keys = keysUsedBySources();
+    EXPECT_GT(keys.size(), 10u);
+    std::string missing, mismatched;
+    for (const auto& [key, def] : keys) {
+        const auto value = doc.value("MESSAGES", key);
+        if (!value) {
+            missing += key + "=" + def + "\n";
+            continue;
+        }
+        if (!def.empty() && formatPlaceholders(*value) != formatPlaceholders(def))
+            mismatched += key + ": \"" + *value + "\" against \"" + def + "\"\n";
+    }
+    EXPECT_TRUE(missing.empty()) << "lang/lang_en.ini [MESSAGES] lacks (French default shown):\n"
+                                 << missing;
+    EXPECT_TRUE(mismatched.empty()) << "placeholders differ from the built-in text:\n"
+                                    << mismatched;
+}
+
+TEST(LangEnMessages, FileNamesItsLanguage) {
+    const IniDocument doc = IniDocument::load(kSource + "/lang/lang_en.ini");
+    EXPECT_EQ(doc.read("langue", "LangCode", ""), "en");
+    EXPECT_EQ(doc.read("langue", "LangNom", ""), "English");
+    // The title is the message followed directly by the version: the blank must stay.
+    EXPECT_EQ(doc.read("MESSAGES", "RSC_main_caption", ""), "Varlime ");
+}
+
+} // namespace

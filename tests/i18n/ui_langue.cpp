@@ -1,0 +1,159 @@
+// The language dialog and the application in another language: the list, Confirm and
+// Cancel, messages switching at once, windows at the next start, headless runs.
+#include "app/Headless.h"
+#include "core/Main.h"
+#include "i18n/IHM_langue.h"
+#include "i18n/uLocalization.h"
+#include "support/ui_support.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace varlime;
+using namespace varlime::test;
+
+namespace {
+
+std::string shippedEnglish() {
+    return readFile(std::string(VARLIME_SOURCE_DIR) + "/lang/lang_en.ini");
+}
+
+// A program folder with the shipped English file and a small German one.
+void addLanguages(const TempDir& dir) {
+    dir.write("lang_en.ini", shippedEnglish());
+    dir.write("langue_deutsch.ini",
+              "[langue]\nLangNom=Deutsch\nLangCode=de\nMessageLangue=Neustart\\nbitte\n"
+              "[MESSAGES]\nRSC_avant=Vorher\n[DLG_langue]\nCaption=Sprache\n");
+}
+
+QStringList entries(QComboBox* c) {
+    QStringList out;
+    for (int i = 0; i < c->count(); ++i)
+        out << c->itemText(i);
+    return out;
+}
+
+TEST(LanguageDialog, ListsFrenchThenTheFilesAndSelectsTheActiveOne) {
+    struct Case {
+        const char* langIni;
+        int selected;
+    };
+    const Case cases[] = {{nullptr, 0},
+                          {"[CONFIG]\nActiveLanguage=EN\n", 1},
+                          {"[CONFIG]\nActiveLanguage=de\n", 2},
+                          {"[CONFIG]\nActiveLanguage=xx\n", 0}};
+    for (const auto& c : cases) {
+        AppFixture f;
+        addLanguages(f.programDir);
+        if (c.langIni)
+            f.programDir.write("lang.ini", c.langIni);
+        f.app.reset();
+        f.app = std::make_unique<Application>(f.programDir.path(), f.messages);
+        TDLG_langue& d = f.app->DLG_langue();
+        d.Preparer();
+        EXPECT_EQ(entries(d.CBB_langue), (QStringList{"Français", "English", "Deutsch"}));
+        EXPECT_EQ(d.CBB_langue->currentIndex(), c.selected) << (c.langIni ? c.langIni : "none");
+    }
+}
+
+TEST(LanguageDialog, ConfirmStoresSwitchesMessagesAndShowsTheLanguagesMessage) {
+    AppFixture f;
+    addLanguages(f.programDir);
+    TMainForm& m = f.app->MainForm();
+    TDLG_langue& d = f.app->DLG_langue();
+    d.Preparer();
+    d.CBB_langue->setCurrentIndex(1);
+    ASSERT_TRUE(d.Confirmer());
+    EXPECT_EQ(f.programDir.read("lang.ini"), "[CONFIG]\nActiveLanguage=en\n");
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Information);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(),
+              "The selected language will be active when the application restarts.");
+    // Messages follow at once; windows already created keep their texts.
+    EXPECT_EQ(f.app->texte("RSC_avant", "Avant").toStdString(), "Before");
+    EXPECT_EQ(m.BT_valider_rename->text().toStdString(), "Varlimer");
+    EXPECT_EQ(d.windowTitle().toStdString(), "Sélection de la langue");
+
+    // The next start is in English, windows included.
+    f.app.reset();
+    f.app = std::make_unique<Application>(f.programDir.path(), f.messages);
+    EXPECT_EQ(f.app->MainForm().BT_valider_rename->text().toStdString(), "Rename");
+    EXPECT_EQ(f.app->DLG_langue().windowTitle().toStdString(), "Choose the language");
+    EXPECT_EQ(f.app->DLG_langue().BT_ok->text().toStdString(), "Confirm");
+
+    // Back to French: the built-in message, and French texts at the following start.
+    TDLG_langue& again = f.app->DLG_langue();
+    again.Preparer();
+    again.CBB_langue->setCurrentIndex(0);
+    ASSERT_TRUE(again.Confirmer());
+    EXPECT_EQ(f.messages.shown.back().text.toStdString(),
+              "La langue sélectionnée sera active au prochain démarrage de l'application.");
+    EXPECT_EQ(f.programDir.read("lang.ini"), "[CONFIG]\nActiveLanguage=fr\n");
+    EXPECT_EQ(f.app->texte("RSC_avant", "Avant").toStdString(), "Avant");
+}
+
+TEST(LanguageDialog, GererThroughTheMenuConfirmOrCancel) {
+    AppFixture f;
+    addLanguages(f.programDir);
+    TMainForm& m = f.app->MainForm();
+    // Cancel changes nothing.
+    whenModal([](QWidget* w) {
+        auto* d = qobject_cast<TDLG_langue*>(w);
+        ASSERT_NE(d, nullptr);
+        d->CBB_langue->setCurrentIndex(2);
+        d->BT_annuler->click();
+    });
+    m.MIT_aide_langue->trigger();
+    EXPECT_FALSE(f.programDir.exists("lang.ini"));
+    EXPECT_TRUE(f.messages.shown.empty());
+    // Confirm with German chosen.
+    whenModal([](QWidget* w) {
+        auto* d = qobject_cast<TDLG_langue*>(w);
+        ASSERT_NE(d, nullptr);
+        d->CBB_langue->setCurrentIndex(2);
+        d->BT_ok->click();
+    });
+    m.MIT_aide_langue->trigger();
+    EXPECT_EQ(f.programDir.read("lang.ini"), "[CONFIG]\nActiveLanguage=de\n");
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Neustart\nbitte");
+    EXPECT_EQ(f.app->localization().ActiveLanguageFile(), "langue_deutsch.ini");
+    EXPECT_EQ(f.app->texte("RSC_avant", "Avant").toStdString(), "Vorher");
+}
+
+TEST(LanguageDialog, RefusedWriteKeepsTheLanguage) {
+    AppFixture f;
+    addLanguages(f.programDir);
+    f.programDir.write("lang.ini/blocker", "");
+    TDLG_langue& d = f.app->DLG_langue();
+    d.Preparer();
+    d.CBB_langue->setCurrentIndex(1);
+    EXPECT_FALSE(d.Confirmer());
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(),
+              "Impossible d'écrire dans " + f.programDir.path() + "lang.ini");
+    EXPECT_EQ(f.app->localization().ActiveLanguageCode(), "fr");
+}
+
+TEST(Headless, MessagesInTheActiveLanguage) {
+    TempDir program;
+    TempDir photos;
+    photos.write("a.jpg");
+    program.write("lang_en.ini", shippedEnglish());
+    program.write("lang.ini", "[CONFIG]\nActiveLanguage=en\n");
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int status = executerSansFenetre(
+        {"varlime", "--rename", QString::fromStdString(photos.path()), "--prefix", "P"},
+        program.path(), o, e);
+    o.flush();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out.toStdString(), "1 files renamed\n0 errors\n");
+    EXPECT_EQ(photos.names(), std::vector<std::string>{"P001.jpg"});
+}
+
+} // namespace
