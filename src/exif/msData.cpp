@@ -105,12 +105,12 @@ void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<cons
                                     std::int64_t directoryOffset, std::int64_t valueBase,
                                     std::int64_t fallbackBase) {
     BufferSwap swap(*this, makerNote);
+    std::int64_t taken = 0;
     try {
         const auto size = static_cast<std::int64_t>(Buffer.size());
         if (directoryOffset < 0 || directoryOffset + 2 > size)
             throw ExifFailure("Maker note directory runs past its end");
         const std::int64_t count = ReadU16(directoryOffset);
-        std::int64_t taken = 0;
         for (std::int64_t i = 0; i < count; ++i) {
             const std::int64_t p = directoryOffset + 2 + 12 * i;
             if (p + 12 > size)
@@ -183,10 +183,11 @@ void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<cons
                 }
             }
         }
-        bytesConsumed_ += taken;
     } catch (const std::exception& e) {
         SetError(std::string("Error Detected = ") + e.what());
     }
+    // The bytes taken count towards the limit of the whole read.
+    bytesConsumed_ += taken;
 }
 
 } // namespace varlime
