@@ -24,6 +24,9 @@ corpus="$build/corpus"
 artifacts="$build/artifacts"
 mkdir -p "$corpus" "$artifacts"
 seeds=("$root/fuzz/regressions")
+if [ -d "$root/fuzz/seeds" ]; then
+  seeds+=("$root/fuzz/seeds")
+fi
 if [ -d "$testdata/photos" ]; then
   seeds+=("$testdata/photos")
 fi
