@@ -24,6 +24,7 @@ corpus="$build/corpus"
 artifacts="$build/artifacts"
 mkdir -p "$corpus" "$artifacts"
 seeds=("$root/fuzz/regressions")
+# Small files holding a maker note of every layout, in both byte orders.
 if [ -d "$root/fuzz/seeds" ]; then
   seeds+=("$root/fuzz/seeds")
 fi

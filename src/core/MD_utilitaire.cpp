@@ -2,13 +2,12 @@
 
 #include "app/Application.h"
 #include "core/IHM_option_date.h"
+#include "core/IHM_option_heure.h"
 #include "core/Main.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "platform/MessageService.h"
 #include "platform/iniFile.h"
-
-#include "platform/MessageService.h"
 
 #include <QLineEdit>
 #include <QStatusBar>
@@ -69,8 +68,18 @@ void TDB_utilitaire::Lecture_parametres() {
         const QString prefixe = lire("MAIN", "PREFIXE_REMPLACEMENT", "");
         const QString masque = lire("MAIN", "MASQUE_RECHERCHE", "*.*");
         main.Positionne_option_main(masque, prefixe, largeur);
+        // The sentinel keeps the format chosen in this run; anything else must be a number.
+        int n = 0;
+        const QString heure = lire("FORMATS", "HEURE", "ERREUR");
+        if (heure != QLatin1String("ERREUR") && !Entier_parametre(heure, n))
+            return false;
+        app_.DLG_option_heure().Positionne_option_heure(heure);
+        const QString date = lire("FORMATS", "DATE", "0");
+        if (date != QLatin1String("ERREUR") && !Entier_parametre(date, n))
+            return false;
+        app_.DLG_option_date().Positionne_option_date(date);
         // Receivers of the dialogs still to come take their place here, in this order:
-        // FORMATS (HEURE, DATE, OUVERTURE, EXPOSITION), the eight EXIF keys, the six
+        // FORMATS (OUVERTURE, EXPOSITION), the eight EXIF keys, the six
         // CHEMINS_SOURCE and CHEMINS_CIBLE lines, OPTIONS/RAW_CANON, then
         // ASSOCIATION_FICHIER (SOURCE_EXIF, CIBLE). Each returns false when its value
         // is no number (Entier_parametre), and the pass stops there.

@@ -1,20 +1,193 @@
 #include "exif/msData.h"
 
+#include "exif/msLayouts.h"
+#include "exif/msTables.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
 namespace varlime {
+
+namespace {
+
+// Bytes of values a single maker note may take in all. A real note takes a few
+// kilobytes; a hostile one whose thousands of entries all point at the whole EXIF
+// block is cut short here instead of filling memory.
+constexpr std::int64_t kMaxMakerBytes = 8 * 1024 * 1024;
+
+// The maker note is walked with Buffer and BigEndian of the owner set to the note and
+// its byte order; this puts the EXIF block and its byte order back on every way out.
+class BufferSwap {
+public:
+    BufferSwap(TImageInfo& info, const std::string& note)
+        : info_(info), block_(std::move(info.Buffer)), bigEndian_(info.BigEndian) {
+        info_.Buffer = note;
+    }
+    ~BufferSwap() {
+        info_.Buffer = std::move(block_);
+        info_.BigEndian = bigEndian_;
+    }
+    BufferSwap(const BufferSwap&) = delete;
+    BufferSwap& operator=(const BufferSwap&) = delete;
+    const std::string& block() const { return block_; }
+
+private:
+    TImageInfo& info_;
+    std::string block_;
+    bool bigEndian_;
+};
+
+// Up to n bytes of data from offset: fewer when the data ends earlier, none when the
+// offset lies outside it.
+std::string_view bytesAt(std::string_view data, std::int64_t offset, std::uint64_t n) {
+    if (offset < 0 || static_cast<std::uint64_t>(offset) >= data.size())
+        return {};
+    const auto off = static_cast<std::size_t>(offset);
+    return data.substr(off,
+                       static_cast<std::size_t>(std::min<std::uint64_t>(n, data.size() - off)));
+}
+
+std::string quoted(std::string_view bytes) {
+    return '"' + BytesAsText(bytes) + '"';
+}
+
+std::int32_t clampToInt32(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// The newer Nikon notes hold a TIFF header of their own at offset 10 whose byte
+// order is the one their values are written in; EXIF editors that rewrite the block
+// in the other order leave the note as it was.
+bool nikonNoteBigEndian(std::string_view note, bool fallback) {
+    const std::string_view order = bytesAt(note, 10, 2);
+    if (order == "MM")
+        return true;
+    if (order == "II")
+        return false;
+    return fallback;
+}
+
+} // namespace
 
 TmsInfo::TmsInfo(bool fromTiff, TImageInfo& owner) : FromTiff(fromTiff), Owner(owner) {}
 
-// No maker-note layout is known yet: every maker note lists nothing.
-bool TmsInfo::ReadMakerNote() { return false; }
+bool TmsInfo::ReadMakerNote() {
+    TMakerSource source;
+    source.CameraMake = Owner.CameraMake;
+    source.CameraModel = Owner.CameraModel;
+    source.ExifVersionText = Owner.ExifVersionText;
+    source.FromTiff = FromTiff;
+    source.MakerNote = Owner.MakerNoteBytes;
+    const std::optional<TMakerLayout> layout = ChooseMakerLayout(source);
+    if (!layout)
+        return false;
+
+    // Where the TIFF header lies in the EXIF block: after "Exif\0\0" and the segment
+    // length in a JPEG, 8 bytes before the buffer's start in a TIFF file.
+    const std::int64_t tiffHeader = FromTiff ? -8 : 8;
+    const std::int64_t valueBase = layout->ValueBase == TMakerValueBase::TiffHeader
+                                       ? tiffHeader - Owner.MakerNotePosition
+                                       : layout->MakerNoteBase;
+    const bool saved = Owner.BigEndian;
+    if (layout->LittleEndian)
+        Owner.BigEndian = false;
+    else if (layout->ValueBase == TMakerValueBase::MakerNote)
+        Owner.BigEndian = nikonNoteBigEndian(Owner.MakerNoteBytes, Owner.BigEndian);
+    Owner.WalkMakerDirectory(Owner.MakerNoteBytes, layout->Table, layout->DirectoryOffset,
+                             valueBase, tiffHeader);
+    Owner.BigEndian = saved;
+    return true;
+}
 
 void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<const TTagRow> table,
                                     std::int64_t directoryOffset, std::int64_t valueBase,
                                     std::int64_t fallbackBase) {
-    (void)makerNote;
-    (void)table;
-    (void)directoryOffset;
-    (void)valueBase;
-    (void)fallbackBase;
+    BufferSwap swap(*this, makerNote);
+    std::int64_t taken = 0;
+    try {
+        const auto size = static_cast<std::int64_t>(Buffer.size());
+        if (directoryOffset < 0 || directoryOffset + 2 > size)
+            throw ExifFailure("Maker note directory runs past its end");
+        const std::int64_t count = ReadU16(directoryOffset);
+        for (std::int64_t i = 0; i < count; ++i) {
+            const std::int64_t p = directoryOffset + 2 + 12 * i;
+            if (p + 12 > size)
+                throw ExifFailure("Maker note directory runs past its end");
+            if (taken > kMaxMakerBytes)
+                break;
+            const std::uint16_t tag = ReadU16(p);
+            const int type = ReadU16(p + 2);
+            const auto components = static_cast<std::uint32_t>(ReadU32(p + 4));
+            const std::uint64_t byteCount =
+                std::uint64_t{components} * static_cast<std::uint64_t>(TypeByteSize(type));
+
+            std::int64_t position = p + 8;
+            std::string_view raw;
+            if (byteCount <= 4) {
+                raw = bytesAt(Buffer, position, byteCount);
+            } else {
+                // TIFF offsets are unsigned: a stored 0xFFFFFFFF points far beyond
+                // the data, not just before its start.
+                const std::int64_t stored = static_cast<std::uint32_t>(ReadU32(p + 8));
+                position = stored + valueBase;
+                if (position >= 0 && byteCount <= static_cast<std::uint64_t>(size - position))
+                    raw = bytesAt(Buffer, position, byteCount);
+                else
+                    raw = bytesAt(swap.block(), fallbackBase + stored, byteCount);
+            }
+            taken += static_cast<std::int64_t>(raw.size());
+
+            const TTagRow* row = FindMakerTag(table, tag);
+            const std::string_view caption = row ? RowCaption(*row) : std::string_view("Unknown");
+            if (IsSkipCaption(caption))
+                continue;
+
+            std::string presented;
+            if (type == 2) {
+                presented = quoted(raw.substr(0, raw.find('\0')));
+            } else if (type == 7) {
+                presented = quoted(raw);
+            } else {
+                try {
+                    presented = FormatValue(BigEndian, raw, type, row ? row->ValueCodes : "", "");
+                } catch (const std::exception&) {
+                    presented = quoted(raw);
+                }
+            }
+
+            const bool lines = row && row->Decoder && row->DecodesToLines;
+            const std::string decoded =
+                row && row->Decoder ? row->Decoder(presented) : Printable(presented);
+            if (lines) {
+                MakerText += decoded;
+                AppendLine(MakerText, caption, presented);
+            } else {
+                AppendLine(MakerText, caption, decoded);
+            }
+            taken += static_cast<std::int64_t>(presented.size() + decoded.size());
+
+            if (row && row->TagNumber != 0) {
+                try {
+                    TTagEntry e = TTagEntry::FromRow(*row);
+                    e.TagGroup = kMakerGroup;
+                    e.ValueText = lines ? presented : decoded;
+                    e.RawBytes = std::string(raw);
+                    e.RawSize = static_cast<std::int32_t>(raw.size());
+                    e.RawPosition = clampToInt32(position);
+                    e.ValueType = static_cast<std::uint16_t>(type);
+                    Entries.push_back(std::move(e));
+                } catch (const std::exception&) {
+                    // An entry that cannot be kept leaves the listing as it is.
+                }
+            }
+        }
+    } catch (const std::exception& e) {
+        SetError(std::string("Error Detected = ") + e.what());
+    }
+    // The bytes taken count towards the limit of the whole read.
+    bytesConsumed_ += taken;
 }
 
 } // namespace varlime

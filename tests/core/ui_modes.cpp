@@ -4,6 +4,7 @@
 #include "core/IHM_masque.h"
 #include "core/IHM_option_compteur.h"
 #include "core/IHM_option_date.h"
+#include "core/IHM_option_heure.h"
 #include "core/IHM_option_prefixe.h"
 #include "core/IHM_rapport.h"
 #include "core/MD_utilitaire.h"
@@ -355,6 +356,57 @@ TEST(Modes, ExifModesThroughTheirHooks) {
     EXPECT_TRUE(ouvert);
     EXPECT_EQ(quittes, std::vector<Mode>{Mode::Exif});
     EXPECT_EQ(statut(m), "Mode NORMAL");
+}
+
+TEST(FormatSettings, StoredAndReadBackThroughTheSettingsFile) {
+    TempDir programme;
+    ScriptedMessageService messages;
+    {
+        Application app(programme.path(), messages);
+        TDLG_option_date& date = app.DLG_option_date();
+        TDLG_option_heure& heure = app.DLG_option_heure();
+        bool ouvert = false;
+        siOuvert(date, ouvert, [&] {
+            date.RGA_type_date->button(3)->click();
+            date.BT_annuler->click();
+        });
+        date.Gerer(false);
+        EXPECT_TRUE(ouvert);
+        siOuvert(heure, ouvert, [&] {
+            heure.RGA_type_heure->button(2)->click();
+            heure.BT_ok->click();
+        });
+        heure.Gerer();
+    }
+    const std::string ini = programme.read("varlime.ini");
+    EXPECT_NE(ini.find("[FORMATS]"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("DATE=3"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("HEURE=2"), std::string::npos) << ini;
+    {
+        Application app(programme.path(), messages);
+        EXPECT_EQ(app.DLG_option_date().RGA_type_date->itemIndex(), 0);
+        EXPECT_EQ(app.DLG_option_heure().RGA_type_heure->itemIndex(), -1);
+        app.DB_utilitaire().Lecture_parametres();
+        EXPECT_EQ(app.DLG_option_date().RGA_type_date->itemIndex(), 3);
+        EXPECT_EQ(app.DLG_option_heure().RGA_type_heure->itemIndex(), 2);
+        EXPECT_EQ(app.DLG_option_date().Formate_date(QDate(2024, 3, 5)).toStdString(),
+                  "05-03-2024");
+        EXPECT_EQ(app.DLG_option_heure().Retourne_heure_formatee(QTime(23, 59, 0)).toStdString(),
+                  "23h59mn00s");
+    }
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A time format that is no number stops the read pass at once: the date format
+    // after it keeps its start value.
+    programme.write("varlime.ini", "[FORMATS]\nHEURE=abc\nDATE=5\n");
+    {
+        Application app(programme.path(), messages);
+        app.DB_utilitaire().Lecture_parametres();
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text.toStdString(), "'abc' is not a valid integer value");
+        EXPECT_EQ(app.DLG_option_heure().RGA_type_heure->itemIndex(), -1);
+        EXPECT_EQ(app.DLG_option_date().RGA_type_date->itemIndex(), 0);
+    }
 }
 
 // Runs the test before renaming from its button and returns the report's lines.
