@@ -1,5 +1,7 @@
 #include "exif/exifDump.h"
 
+#include <algorithm>
+
 namespace varlime {
 
 namespace {
@@ -39,7 +41,8 @@ std::vector<std::string> DumpExifLines(const TimgData& reader) {
             line += e.Caption;
             line += " = ";
             line += e.ValueText;
-            if (line.find_first_of("\r\n") == std::string::npos)
+            if (std::none_of(line.begin(), line.end(),
+                             [](char c) { return c == '\r' || c == '\n'; }))
                 lines.push_back(std::move(line));
             else
                 addText(lines, line);
