@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -51,6 +52,15 @@ TDLG_rep_xp::TDLG_rep_xp(Application& app, QWidget* parent) : QDialog(parent), a
     connect(BT_annuler, &QPushButton::clicked, this, &QDialog::reject);
     connect(STV_rep->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { LBL_rep->setText(cheminSelectionne()); });
+    // The model reads folders in the background: bring the selection into view once
+    // the folders above it are there.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+        // The model sorts what it read a moment later.
+        QTimer::singleShot(100, this, [this] {
+            if (STV_rep->currentIndex().isValid() && STV_rep->isVisible())
+                STV_rep->scrollTo(STV_rep->currentIndex(), QAbstractItemView::PositionAtCenter);
+        });
+    });
     app.translate(this);
     // Open at the user's home until a folder is chosen.
     selectionner(QDir::homePath());
@@ -80,6 +90,11 @@ QString TDLG_rep_xp::cheminSelectionne() const {
 bool TDLG_rep_xp::Selection_repertoire(const QString& start) {
     if (!start.isEmpty() && start != QStringLiteral("Erreur") && !selectionner(start))
         app_.messages().warning(app_.texte("RSC_msg_repertoire_inexistant", "Rpertoire inexistant"), this);
+    // Scroll once the window is on screen: a hidden view does not scroll.
+    QTimer::singleShot(0, this, [this] {
+        if (STV_rep->currentIndex().isValid())
+            STV_rep->scrollTo(STV_rep->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
     if (exec() != QDialog::Accepted)
         return false;
     const QString chosen = cheminSelectionne();

@@ -1,19 +1,7 @@
 #!/usr/bin/env bash
 # Checks the program without a window: --preview and --rename on a temporary folder.
 set -u
-varlime="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail=0
-check() { # name expected actual
-    if [ "$2" != "$3" ]; then
-        echo "FAIL $1"; echo " expected: $(printf '%q' "$2")"; echo " actual:   $(printf '%q' "$3")"; fail=1
-    else
-        echo "ok   $1"
-    fi
-}
-home="$work/home"; mkdir -p "$home"
-export HOME="$home" XDG_CONFIG_HOME="$home/.config"
+source "$(dirname "$0")/common.bash"
 
 mkdir "$work/photos"
 printf B > "$work/photos/b.jpg"; printf A > "$work/photos/a.JPG"; printf C > "$work/photos/c"
@@ -53,5 +41,4 @@ check "chain summary" "$(printf '1 fichiers varlims\n1 erreurs')" "$out"
 check "chain status" 3 "$rc"
 check "chain files" "IMG001.jpg IMG003.jpg" "$(cd "$work/chain" && echo *)"
 
-[ "$fail" -eq 0 ] && echo "all checks passed"
-exit "$fail"
+finish

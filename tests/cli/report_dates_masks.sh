@@ -2,19 +2,8 @@
 # Checks the program without a window: the test report (--test), date prefixes and
 # rename masks on temporary folders.
 set -u
-varlime="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail=0
-check() { # name expected actual
-    if [ "$2" != "$3" ]; then
-        echo "FAIL $1"; echo " expected: $(printf '%q' "$2")"; echo " actual:   $(printf '%q' "$3")"; fail=1
-    else
-        echo "ok   $1"
-    fi
-}
-home="$work/home"; mkdir -p "$home"
-export HOME="$home" XDG_CONFIG_HOME="$home/.config" TZ=UTC0
+source "$(dirname "$0")/common.bash"
+export TZ=UTC0
 unset VARLIME_TODAY
 
 mkdir "$work/p"
@@ -66,4 +55,4 @@ check "mask affixes" "$(printf 'beach.jpg\t2024_beach_Paris.jpg')" \
     "$("$varlime" --preview "$work/p" --mask 'b*' --prefix '[2024_*_Paris]')"
 check "malformed mask is a prefix" "$(printf 'beach.jpg\t[abc1.jpg')" \
     "$("$varlime" --preview "$work/p" --mask 'b*' --prefix '[abc' --width 1)"
-exit $fail
+finish
