@@ -11,6 +11,7 @@
 #include "core/MD_utilitaire.h"
 #include "core/fileGridModel.h"
 #include "core/nameUtils.h"
+#include "exif/IHM_exif_dump.h"
 #include "i18n/IHM_langue.h"
 #include "info/IHM_a_propos.h"
 #include "info/IHM_essai.h"
@@ -39,6 +40,9 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
@@ -105,6 +109,18 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     MIT_aide->addSeparator();
     MIT_aide_a_propos = MIT_aide->addAction(QStringLiteral("A propos"));
     MIT_aide_a_propos->setObjectName(QStringLiteral("MIT_aide_a_propos"));
+
+    // Tool bar.
+    TBR_outils = addToolBar(QStringLiteral("Outils"));
+    TBR_outils->setObjectName(QStringLiteral("TBR_outils"));
+    TBR_outils->setMovable(false);
+    TBT_exif = new QToolButton(TBR_outils);
+    TBT_exif->setObjectName(QStringLiteral("TBT_exif"));
+    TBT_exif->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
+    TBT_exif->setText(QStringLiteral("EXIF"));
+    TBT_exif->setToolTip(QStringLiteral("Informations EXIF"));
+    TBT_exif->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBR_outils->addWidget(TBT_exif);
 
     // Folder line.
     auto* folderLine = new QHBoxLayout;
@@ -264,6 +280,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(MIT_aide_langue, &QAction::triggered, this, [this] { app_.DLG_langue().Gerer(); });
     connect(MIT_aide_a_propos, &QAction::triggered, this, [this] { app_.DLG_a_propos().Gerer(); });
     connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
+    connect(TBT_exif, &QToolButton::clicked, this, &TMainForm::TBT_exifClick);
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
         app_.DLG_option_date().Gerer(true);
@@ -564,6 +581,21 @@ void TMainForm::Selection(int direction, QString& name) {
         row = 0;
     GRS_fichier->setCurrentIndex(model_->index(row, 0));
     name = cellule(0, row + 1);
+}
+
+QString TMainForm::nomLigneCourante() const {
+    const QModelIndex current = GRS_fichier->currentIndex();
+    return cellule(0, current.isValid() ? current.row() + 1 : 1);
+}
+
+void TMainForm::TBT_exifClick() {
+    Sauver_parametres_main();
+    const QString nom = nomLigneCourante();
+    if (nom.isEmpty()) {
+        app_.messages().error(app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+        return;
+    }
+    app_.DLG_exif_dump().Liste_info_exif_centree(nom);
 }
 
 void TMainForm::Masque(QString& text) const {
