@@ -11,6 +11,9 @@
 #include "core/IHM_type_fichier.h"
 #include "core/MD_utilitaire.h"
 #include "core/Main.h"
+#include "exif/IHM_exif_dump.h"
+#include "exif/dEXIF.h"
+#include "exif/exifDump.h"
 #include "i18n/IHM_langue.h"
 #include "i18n/TranslateForm.h"
 #include "i18n/uLocalization.h"
@@ -30,6 +33,7 @@ Application::Application(std::string programFolder, MessageService& messages)
       localization_(std::make_unique<Localization>(programFolder_)) {
     // The start-up order: the main window first, then every dialog and module. The
     // main window's activation, which calls into the dialogs, only comes later.
+    lecteur_ = std::make_unique<TimgData>();
     mainForm_ = std::make_unique<TMainForm>(*this);
     optionDate_ = std::make_unique<TDLG_option_date>(lookupMessages(*localization_), mainForm_.get());
     translate(optionDate_.get());
@@ -48,7 +52,11 @@ Application::Application(std::string programFolder, MessageService& messages)
     translate(masque_.get());
     dbMasque_ = std::make_unique<TDB_masque>();
     selectionRepertoire_ = std::make_unique<TDLG_selection_repertoire>(*this, mainForm_.get());
+    exifDump_ = std::make_unique<TDLG_exif_dump>(
+        *lecteur_, [this] { return QString::fromStdString(mainForm_->Repertoire_courant); }, mainForm_.get());
+    translate(exifDump_.get());
     repXp_ = std::make_unique<TDLG_rep_xp>(*this, mainForm_.get());
+    dbExif_ = std::make_unique<TDB_exif>(*lecteur_);
     essai_ = std::make_unique<TDLG_essai>(*this, mainForm_.get());
     information_ = std::make_unique<TDLG_information>(*this, mainForm_.get());
     langue_ = std::make_unique<TDLG_langue>(*this, mainForm_.get());
@@ -60,7 +68,9 @@ Application::~Application() {
     langue_.reset();
     information_.reset();
     essai_.reset();
+    dbExif_.reset();
     repXp_.reset();
+    exifDump_.reset();
     selectionRepertoire_.reset();
     dbMasque_.reset();
     masque_.reset();
@@ -73,6 +83,7 @@ Application::~Application() {
     typeFichier_.reset();
     optionDate_.reset();
     mainForm_.reset();
+    lecteur_.reset();
 }
 
 QString Application::texte(const char* key, const char* defaultText) {

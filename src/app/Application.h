@@ -27,6 +27,9 @@ class TDLG_option_prefixe;
 class TDLG_masque;
 class TDB_masque;
 class TDLG_langue;
+class TimgData;
+class TDLG_exif_dump;
+class TDB_exif;
 
 class Application {
 public:
@@ -60,12 +63,17 @@ public:
     TDLG_essai& DLG_essai() { return *essai_; }
     TDLG_information& DLG_information() { return *information_; }
     TDLG_langue& DLG_langue() { return *langue_; }
+    // The one picture reader shared by every window that reads EXIF data.
+    TimgData& lecteurImage() { return *lecteur_; }
+    TDLG_exif_dump& DLG_exif_dump() { return *exifDump_; }
+    TDB_exif& DB_exif() { return *dbExif_; }
 
 private:
     std::string programFolder_;
     MessageService& messages_;
     std::unique_ptr<Localization> localization_;
     // Declared in the start-up order: they are destroyed in the reverse order.
+    std::unique_ptr<TimgData> lecteur_;
     std::unique_ptr<TMainForm> mainForm_;
     std::unique_ptr<TDLG_option_date> optionDate_;
     std::unique_ptr<TDLG_type_fichier> typeFichier_;
@@ -78,7 +86,9 @@ private:
     std::unique_ptr<TDLG_masque> masque_;
     std::unique_ptr<TDB_masque> dbMasque_;
     std::unique_ptr<TDLG_selection_repertoire> selectionRepertoire_;
+    std::unique_ptr<TDLG_exif_dump> exifDump_;
     std::unique_ptr<TDLG_rep_xp> repXp_;
+    std::unique_ptr<TDB_exif> dbExif_;
     std::unique_ptr<TDLG_essai> essai_;
     std::unique_ptr<TDLG_information> information_;
     std::unique_ptr<TDLG_langue> langue_;

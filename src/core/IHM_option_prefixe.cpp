@@ -1,5 +1,7 @@
 #include "core/IHM_option_prefixe.h"
 
+#include "platform/Controls.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -10,15 +12,11 @@ TDLG_option_prefixe::TDLG_option_prefixe(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DLG_option_prefixe"));
     setWindowTitle(QStringLiteral("Sélectionnez des options pour les préfixes"));
     setModal(true);
-    auto bouton = [this](const char* nom, const QString& texte) {
-        auto* b = new QPushButton(texte, this);
-        b->setObjectName(QString::fromLatin1(nom));
-        return b;
-    };
-    BT_date = bouton("BT_date", QStringLiteral("Préfixe avec date"));
-    BT_masque = bouton("BT_masque", QStringLiteral("Préfixe avec utilisation des masques"));
-    BT_ok = bouton("BT_ok", QStringLiteral("OK"));
-    BT_annuler = bouton("BT_annuler", QStringLiteral("Annuler"));
+    BT_date = control<QPushButton>("BT_date", QStringLiteral("Préfixe avec date"), this);
+    BT_masque = control<QPushButton>("BT_masque",
+                                     QStringLiteral("Préfixe avec utilisation des masques"), this);
+    BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
+    BT_annuler = control<QPushButton>("BT_annuler", QStringLiteral("Annuler"), this);
 
     auto* boutons = new QHBoxLayout;
     boutons->addStretch();

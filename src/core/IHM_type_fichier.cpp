@@ -1,6 +1,7 @@
 #include "core/IHM_type_fichier.h"
 
 #include "app/Application.h"
+#include "platform/Controls.h"
 #include "platform/RadioGroup.h"
 #include "platform/fileSystem.h"
 
@@ -12,33 +13,29 @@
 
 namespace varlime {
 
-namespace {
-QCheckBox* box(const char* name, const QString& text, QWidget* parent) {
-    auto* c = new QCheckBox(text, parent);
-    c->setObjectName(QString::fromLatin1(name));
-    return c;
-}
-} // namespace
-
 TDLG_type_fichier::TDLG_type_fichier(Application& app, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DLG_type_fichier"));
     setWindowTitle(QStringLiteral("Type fichiers"));
     auto* layout = new QVBoxLayout(this);
-    GRA_fichier = new RadioGroup(QStringLiteral("GRA_fichier"), QStringLiteral("Fichiers"),
-                                 {QStringLiteral("Tous fichiers"), QStringLiteral("Sauf répertoires"),
-                                  QStringLiteral("Recherche sur attributs")},
-                                 this);
+    GRA_fichier =
+        new RadioGroup(QStringLiteral("GRA_fichier"), QStringLiteral("Fichiers"),
+                       {QStringLiteral("Tous fichiers"), QStringLiteral("Sauf répertoires"),
+                        QStringLiteral("Recherche sur attributs")},
+                       this);
     GRA_fichier->setItemIndex(1);
     layout->addWidget(GRA_fichier);
     GRP_propriete = new QGroupBox(QStringLiteral("Propriété"), this);
     GRP_propriete->setObjectName(QStringLiteral("GRP_propriete"));
     auto* grid = new QGridLayout(GRP_propriete);
-    CKB_lecture_seule = box("CKB_lecture_seule", QStringLiteral("Lecture seule"), GRP_propriete);
-    CKB_cache = box("CKB_cache", QStringLiteral("Caché"), GRP_propriete);
-    CKB_systeme = box("CKB_systeme", QStringLiteral("Système"), GRP_propriete);
-    CKB_volume = box("CKB_volume", QStringLiteral("Identification volume"), GRP_propriete);
-    CKB_repertoire = box("CKB_repertoire", QStringLiteral("Répertoire"), GRP_propriete);
-    CKB_archive = box("CKB_archive", QStringLiteral("Archive"), GRP_propriete);
+    CKB_lecture_seule =
+        control<QCheckBox>("CKB_lecture_seule", QStringLiteral("Lecture seule"), GRP_propriete);
+    CKB_cache = control<QCheckBox>("CKB_cache", QStringLiteral("Caché"), GRP_propriete);
+    CKB_systeme = control<QCheckBox>("CKB_systeme", QStringLiteral("Système"), GRP_propriete);
+    CKB_volume =
+        control<QCheckBox>("CKB_volume", QStringLiteral("Identification volume"), GRP_propriete);
+    CKB_repertoire =
+        control<QCheckBox>("CKB_repertoire", QStringLiteral("Répertoire"), GRP_propriete);
+    CKB_archive = control<QCheckBox>("CKB_archive", QStringLiteral("Archive"), GRP_propriete);
     grid->addWidget(CKB_lecture_seule, 0, 0);
     grid->addWidget(CKB_cache, 1, 0);
     grid->addWidget(CKB_systeme, 2, 0);
@@ -60,12 +57,16 @@ TDLG_type_fichier::TDLG_type_fichier(Application& app, QWidget* parent) : QDialo
     app.translate(this);
 }
 
-void TDLG_type_fichier::Gerer() { exec(); }
+void TDLG_type_fichier::Gerer() {
+    exec();
+}
 
 int TDLG_type_fichier::Determiner() const {
     switch (GRA_fichier->itemIndex()) {
-    case 0: return attrTous;
-    case 1: return attrTous & ~attrRepertoire;
+    case 0:
+        return attrTous;
+    case 1:
+        return attrTous & ~attrRepertoire;
     case 2: {
         int set = 0;
         if (CKB_lecture_seule->isChecked())
@@ -82,7 +83,8 @@ int TDLG_type_fichier::Determiner() const {
             set |= attrArchive;
         return set;
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 

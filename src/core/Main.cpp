@@ -6,14 +6,16 @@
 #include "core/IHM_option_date.h"
 #include "core/IHM_option_prefixe.h"
 #include "core/IHM_rapport.h"
-#include "core/MD_masque.h"
 #include "core/IHM_type_fichier.h"
+#include "core/MD_masque.h"
 #include "core/MD_utilitaire.h"
 #include "core/fileGridModel.h"
 #include "core/nameUtils.h"
+#include "exif/IHM_exif_dump.h"
 #include "i18n/IHM_langue.h"
 #include "info/IHM_a_propos.h"
 #include "info/IHM_essai.h"
+#include "platform/Controls.h"
 #include "platform/MessageService.h"
 #include "platform/fileSystem.h"
 #include "transfer/IHM_rep_xp.h"
@@ -22,7 +24,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QShowEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -32,12 +33,16 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
@@ -46,25 +51,9 @@ namespace varlime {
 
 namespace {
 
-QLabel* label(const char* name, const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
-
-QPushButton* button(const char* name, const QString& text, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QLineEdit* edit(const char* name, const QString& text, QWidget* parent) {
-    auto* e = new QLineEdit(text, parent);
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 // Paints a cell holding exactly the no-EXIF marker on pure red, its text centred.
 class GrilleDelegate : public QStyledItemDelegate {
@@ -121,10 +110,23 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     MIT_aide_a_propos = MIT_aide->addAction(QStringLiteral("A propos"));
     MIT_aide_a_propos->setObjectName(QStringLiteral("MIT_aide_a_propos"));
 
+    // Tool bar.
+    TBR_outils = addToolBar(QStringLiteral("Outils"));
+    TBR_outils->setObjectName(QStringLiteral("TBR_outils"));
+    TBR_outils->setMovable(false);
+    TBT_exif = new QToolButton(TBR_outils);
+    TBT_exif->setObjectName(QStringLiteral("TBT_exif"));
+    TBT_exif->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
+    TBT_exif->setText(QStringLiteral("EXIF"));
+    TBT_exif->setToolTip(QStringLiteral("Informations EXIF"));
+    TBT_exif->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBR_outils->addWidget(TBT_exif);
+
     // Folder line.
     auto* folderLine = new QHBoxLayout;
-    BT_selection_repertoire = button("BT_selection_repertoire", QStringLiteral("Répertoire..."), central);
-    LBL_repertoire = label("LBL_repertoire", QString(), central);
+    BT_selection_repertoire =
+        control<QPushButton>("BT_selection_repertoire", QStringLiteral("Répertoire..."), central);
+    LBL_repertoire = control<QLabel>("LBL_repertoire", QString(), central);
     LBL_repertoire->setTextInteractionFlags(Qt::TextSelectableByMouse);
     LBL_repertoire->setToolTip(QStringLiteral("Double-clic : liste du contenu du répertoire"));
     LBL_repertoire->installEventFilter(this);
@@ -134,8 +136,10 @@ TMainForm::TMainForm(Application& app) : app_(app) {
 
     // Search mask.
     auto* maskLine = new QHBoxLayout;
-    LBL_masque_recherche = label("LBL_masque_recherche", QStringLiteral("Masque de recherche :"), central);
-    EDT_masque_recherche = edit("EDT_masque_recherche", QStringLiteral("*.*"), central);
+    LBL_masque_recherche =
+        control<QLabel>("LBL_masque_recherche", QStringLiteral("Masque de recherche :"), central);
+    EDT_masque_recherche =
+        control<QLineEdit>("EDT_masque_recherche", QStringLiteral("*.*"), central);
     LBL_masque_recherche->setBuddy(EDT_masque_recherche);
     maskLine->addWidget(LBL_masque_recherche);
     maskLine->addWidget(EDT_masque_recherche, 1);
@@ -146,9 +150,12 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     prefixGroup_ = new QWidget(central);
     auto* pg = new QHBoxLayout(prefixGroup_);
     pg->setContentsMargins(0, 0, 0, 0);
-    LBL_prefixe = label("LBL_prefixe", QStringLiteral("Préfixe de remplacement :"), prefixGroup_);
-    BT_option_prefixe = button("BT_option_prefixe", QStringLiteral("O"), prefixGroup_);
-    EDT_prefixe_remplacement = edit("EDT_prefixe_remplacement", QString(), prefixGroup_);
+    LBL_prefixe =
+        control<QLabel>("LBL_prefixe", QStringLiteral("Préfixe de remplacement :"), prefixGroup_);
+    BT_option_prefixe =
+        control<QPushButton>("BT_option_prefixe", QStringLiteral("O"), prefixGroup_);
+    EDT_prefixe_remplacement =
+        control<QLineEdit>("EDT_prefixe_remplacement", QString(), prefixGroup_);
     LBL_prefixe->setBuddy(EDT_prefixe_remplacement);
     pg->addWidget(LBL_prefixe);
     pg->addWidget(BT_option_prefixe);
@@ -156,13 +163,15 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     counterGroup_ = new QWidget(central);
     auto* cg = new QHBoxLayout(counterGroup_);
     cg->setContentsMargins(0, 0, 0, 0);
-    BT_option_compteur = button("BT_option_compteur", QStringLiteral("O"), counterGroup_);
+    BT_option_compteur =
+        control<QPushButton>("BT_option_compteur", QStringLiteral("O"), counterGroup_);
     BT_option_compteur->setToolTip(QStringLiteral("Options compteur"));
-    BT_gauche = button("BT_gauche", QStringLiteral("<"), counterGroup_);
+    BT_gauche = control<QPushButton>("BT_gauche", QStringLiteral("<"), counterGroup_);
     BT_gauche->setToolTip(QStringLiteral("Compteur à gauche du préfixe"));
-    BT_droite = button("BT_droite", QStringLiteral(">"), counterGroup_);
+    BT_droite = control<QPushButton>("BT_droite", QStringLiteral(">"), counterGroup_);
     BT_droite->setToolTip(QStringLiteral("Compteur à droite du préfixe"));
-    LBL_compteur = label("LBL_compteur", QStringLiteral("Largeur compteur :"), counterGroup_);
+    LBL_compteur =
+        control<QLabel>("LBL_compteur", QStringLiteral("Largeur compteur :"), counterGroup_);
     CBB_largeur_increment = new QComboBox(counterGroup_);
     CBB_largeur_increment->setObjectName(QStringLiteral("CBB_largeur_increment"));
     CBB_largeur_increment->setEditable(true);
@@ -184,15 +193,17 @@ TMainForm::TMainForm(Application& app) : app_(app) {
 
     // Initial value, extension, inactive counter.
     auto* optionLine = new QHBoxLayout;
-    LBL_initialise_compteur = label("LBL_initialise_compteur", QStringLiteral("Initialiser le compteur à :"), central);
-    EDT_initialisation = edit("EDT_initialisation", QStringLiteral("1"), central);
+    LBL_initialise_compteur = control<QLabel>(
+        "LBL_initialise_compteur", QStringLiteral("Initialiser le compteur à :"), central);
+    EDT_initialisation = control<QLineEdit>("EDT_initialisation", QStringLiteral("1"), central);
     EDT_initialisation->setMaxLength(8);
     EDT_initialisation->setMaximumWidth(90);
     LBL_initialise_compteur->setBuddy(EDT_initialisation);
-    LBL_info_alpha = label("LBL_info_alpha", QStringLiteral("soit"), central);
+    LBL_info_alpha = control<QLabel>("LBL_info_alpha", QStringLiteral("soit"), central);
     CKB_extension = new QCheckBox(QStringLiteral("Préciser extension"), central);
     CKB_extension->setObjectName(QStringLiteral("CKB_extension"));
-    TXT_extension_remplacement = edit("TXT_extension_remplacement", QStringLiteral("*"), central);
+    TXT_extension_remplacement =
+        control<QLineEdit>("TXT_extension_remplacement", QStringLiteral("*"), central);
     TXT_extension_remplacement->setMaximumWidth(90);
     CKB_compteur_inactif = new QCheckBox(QStringLiteral("Rendre le compteur inactif"), central);
     CKB_compteur_inactif->setObjectName(QStringLiteral("CKB_compteur_inactif"));
@@ -219,7 +230,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
         std::max(16, GRS_fichier->fontMetrics().height() + 4));
     GRS_fichier->setSelectionBehavior(QAbstractItemView::SelectItems);
     GRS_fichier->setSelectionMode(QAbstractItemView::SingleSelection);
-    GRS_fichier->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+    GRS_fichier->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                 QAbstractItemView::EditKeyPressed |
                                  QAbstractItemView::AnyKeyPressed);
     GRS_fichier->setWordWrap(false);
     GRS_fichier->horizontalHeader()->setStyleSheet(QStringLiteral(
@@ -228,13 +240,14 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     PAN_main = new QWidget(central);
     PAN_main->setObjectName(QStringLiteral("PAN_main"));
     panelLayout_ = new QVBoxLayout(PAN_main);
-    IMG_imagette = label("IMG_imagette", QString(), PAN_main);
+    IMG_imagette = control<QLabel>("IMG_imagette", QString(), PAN_main);
     IMG_imagette->setScaledContents(false);
     IMG_imagette->setVisible(false);
     panelLayout_->addWidget(IMG_imagette);
     panelLayout_->addStretch(1);
-    BT_tester = button("BT_tester", QStringLiteral("Tester avant"), PAN_main);
-    BT_valider_rename = button("BT_valider_rename", QStringLiteral("Varlimer"), PAN_main);
+    BT_tester = control<QPushButton>("BT_tester", QStringLiteral("Tester avant"), PAN_main);
+    BT_valider_rename =
+        control<QPushButton>("BT_valider_rename", QStringLiteral("Varlimer"), PAN_main);
     panelLayout_->addWidget(BT_tester);
     panelLayout_->addWidget(BT_valider_rename);
     body->addWidget(GRS_fichier, 81);
@@ -260,12 +273,14 @@ TMainForm::TMainForm(Application& app) : app_(app) {
         app_.DLG_type_fichier().Gerer();
         Chercher_fichier();
     });
-    connect(MIT_aide_sommaire, &QAction::triggered, this, [this] { ouvrirAide("RSC_lien_aide_sommaire"); });
+    connect(MIT_aide_sommaire, &QAction::triggered, this,
+            [this] { ouvrirAide("RSC_lien_aide_sommaire"); });
     connect(MIT_aide_truc_astuce, &QAction::triggered, this,
             [this] { ouvrirAide("RSC_lien_aide_truc_astuce"); });
     connect(MIT_aide_langue, &QAction::triggered, this, [this] { app_.DLG_langue().Gerer(); });
     connect(MIT_aide_a_propos, &QAction::triggered, this, [this] { app_.DLG_a_propos().Gerer(); });
     connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
+    connect(TBT_exif, &QToolButton::clicked, this, &TMainForm::TBT_exifClick);
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
         app_.DLG_option_date().Gerer(true);
@@ -277,7 +292,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
         Voir_rename();
     });
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
-    connect(EDT_masque_recherche, &QLineEdit::editingFinished, this, &TMainForm::Sauver_parametres_main);
+    connect(EDT_masque_recherche, &QLineEdit::editingFinished, this,
+            &TMainForm::Sauver_parametres_main);
     connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, this, &TMainForm::Voir_rename);
     connect(EDT_prefixe_remplacement, &QLineEdit::editingFinished, this, &TMainForm::Voir_rename);
     connect(CBB_largeur_increment, &QComboBox::currentTextChanged, this, &TMainForm::Voir_rename);
@@ -286,7 +302,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
         TXT_extension_remplacement->setEnabled(CKB_extension->isChecked());
         Voir_rename();
     });
-    connect(EDT_initialisation, &QLineEdit::textChanged, this, &TMainForm::EDT_initialisationChange);
+    connect(EDT_initialisation, &QLineEdit::textChanged, this,
+            &TMainForm::EDT_initialisationChange);
     connect(CKB_compteur_inactif, &QCheckBox::clicked, this,
             [this] { Positionne_compteur(CKB_compteur_inactif->isChecked() ? 2 : 3); });
 
@@ -312,7 +329,8 @@ void TMainForm::placerFenetre() {
     const int w = std::min(1000, s.width());
     const int h = int(std::lround(s.height() * 0.85));
     resize(w, h);
-    move(s.x() + int(std::lround((s.width() - w) / 2.0)), s.y() + int(std::lround(s.height() / 20.0)));
+    move(s.x() + int(std::lround((s.width() - w) / 2.0)),
+         s.y() + int(std::lround(s.height() / 20.0)));
 }
 
 QString TMainForm::cellule(int colonne, int ligne) const {
@@ -325,7 +343,9 @@ QString TMainForm::cellule(int colonne, int ligne) const {
     return qs(colonne == 0 ? r.ancien : r.nouveau);
 }
 
-int TMainForm::nombreLignes() const { return int(model_->rows().size()) + 1; }
+int TMainForm::nombreLignes() const {
+    return int(model_->rows().size()) + 1;
+}
 
 bool TMainForm::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate && !activationPending_) {
@@ -424,8 +444,8 @@ void TMainForm::Chercher_fichier() {
     Fichiers_trouves = false;
     std::vector<std::string> noms;
     if (Repertoire_courant != "Erreur") {
-        auto entrees = chercherFichiers(Repertoire_courant, EDT_masque_recherche->text().toStdString(),
-                                        attributs);
+        auto entrees = chercherFichiers(Repertoire_courant,
+                                        EDT_masque_recherche->text().toStdString(), attributs);
         noms.reserve(entrees.size());
         TDB_utilitaire& util = app_.DB_utilitaire();
         for (auto& e : entrees) {
@@ -476,9 +496,10 @@ void TMainForm::Voir_rename() {
     // Name part of a row: the mask's, else the file's own date, else the prefix. The
     // field is read once; the inactive-counter box was placed above.
     const NamePartFn partie = [&](std::size_t, const FileRow& row) {
-        std::string nom = type == kPasDeMasque
-                              ? std::string()
-                              : Exploiter_masque(row.ancien, options.prefixe, options.nommageExif).nom;
+        std::string nom =
+            type == kPasDeMasque
+                ? std::string()
+                : Exploiter_masque(row.ancien, options.prefixe, options.nommageExif).nom;
         if (!nom.empty())
             return nom;
         if (options.nommageDate)
@@ -497,7 +518,7 @@ RapportTest TMainForm::Rapport_test() {
     for (const FileRow& r : model_->rows())
         lignes.push_back({r.ancien, r.nouveau});
     return varlime::Tester_rename(lignes, existeDansDossier(Repertoire_courant),
-                         lookupMessages(app_.localization()));
+                                  lookupMessages(app_.localization()));
 }
 
 void TMainForm::Tester_rename() {
@@ -511,7 +532,8 @@ bool TMainForm::Trouve_dans_sources(int ligne, const QString& nom, int& index) c
     for (const FileRow& r : model_->rows())
         lignes.push_back({r.ancien, r.nouveau});
     std::size_t i = 0;
-    if (ligne < 1 || !varlime::Trouve_dans_sources(lignes, std::size_t(ligne - 1), nom.toStdString(), i))
+    if (ligne < 1 ||
+        !varlime::Trouve_dans_sources(lignes, std::size_t(ligne - 1), nom.toStdString(), i))
         return false;
     index = int(i) + 1;
     return true;
@@ -521,7 +543,8 @@ bool TMainForm::Trouve_dans_cibles(int ligne, const QString& nom) const {
     std::vector<LigneRenommage> lignes;
     for (const FileRow& r : model_->rows())
         lignes.push_back({r.ancien, r.nouveau});
-    return ligne >= 1 && varlime::Trouve_dans_cibles(lignes, std::size_t(ligne - 1), nom.toStdString());
+    return ligne >= 1 &&
+           varlime::Trouve_dans_cibles(lignes, std::size_t(ligne - 1), nom.toStdString());
 }
 
 void TMainForm::Supprimer_doublons() {
@@ -536,13 +559,15 @@ void TMainForm::Supprimer_doublons() {
 void TMainForm::Varlimer() {
     BilanRenommage bilan;
     if (app_.messages().confirm(
-            app_.texte("RSC_msg_confirmation_varlimer_liste", "Voulez-vous varlimer la liste ?"), this))
+            app_.texte("RSC_msg_confirmation_varlimer_liste", "Voulez-vous varlimer la liste ?"),
+            this))
         bilan = renommerLignes(Repertoire_courant, model_->rows());
     dernierBilan = bilan;
     Chercher_fichier();
-    const QString bilanTexte = app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs");
-    app_.messages().information(app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}),
-                                this);
+    const QString bilanTexte =
+        app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs");
+    app_.messages().information(
+        app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}), this);
 }
 
 void TMainForm::Selection(int direction, QString& name) {
@@ -558,7 +583,24 @@ void TMainForm::Selection(int direction, QString& name) {
     name = cellule(0, row + 1);
 }
 
-void TMainForm::Masque(QString& text) const { text = EDT_prefixe_remplacement->text(); }
+QString TMainForm::nomLigneCourante() const {
+    const QModelIndex current = GRS_fichier->currentIndex();
+    return cellule(0, current.isValid() ? current.row() + 1 : 1);
+}
+
+void TMainForm::TBT_exifClick() {
+    Sauver_parametres_main();
+    const QString nom = nomLigneCourante();
+    if (nom.isEmpty()) {
+        app_.messages().error(app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+        return;
+    }
+    app_.DLG_exif_dump().Liste_info_exif_centree(nom);
+}
+
+void TMainForm::Masque(QString& text) const {
+    text = EDT_prefixe_remplacement->text();
+}
 
 void TMainForm::Positionne_compteur(int type) {
     switch (type) {
@@ -572,17 +614,22 @@ void TMainForm::Positionne_compteur(int type) {
         namingLayout_->insertWidget(0, counterGroup_);
         app_.DLG_option_compteur().Positionne(0);
         break;
-    case 2: Option_compteur_visible(false); break;
-    case 3: Option_compteur_visible(true); break;
-    default: break;
+    case 2:
+        Option_compteur_visible(false);
+        break;
+    case 3:
+        Option_compteur_visible(true);
+        break;
+    default:
+        break;
     }
     Voir_rename();
 }
 
 void TMainForm::Option_compteur_visible(bool visible) {
-    for (QWidget* w : std::initializer_list<QWidget*>{BT_option_compteur, BT_gauche, BT_droite, LBL_compteur,
-                                                      CBB_largeur_increment, LBL_initialise_compteur,
-                                                      EDT_initialisation, LBL_info_alpha})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             BT_option_compteur, BT_gauche, BT_droite, LBL_compteur, CBB_largeur_increment,
+             LBL_initialise_compteur, EDT_initialisation, LBL_info_alpha})
         w->setVisible(visible);
 }
 
@@ -595,11 +642,14 @@ void TMainForm::Sauver_parametres_main() {
     if (EDT_prefixe_remplacement->text() == QStringLiteral("[*&N]"))
         EDT_prefixe_remplacement->clear();
     TDB_utilitaire& util = app_.DB_utilitaire();
-    if (!util.Sauver_parametre("MAIN", "MASQUE_RECHERCHE", EDT_masque_recherche->text().toStdString()))
+    if (!util.Sauver_parametre("MAIN", "MASQUE_RECHERCHE",
+                               EDT_masque_recherche->text().toStdString()))
         return;
-    if (!util.Sauver_parametre("MAIN", "PREFIXE_REMPLACEMENT", EDT_prefixe_remplacement->text().toStdString()))
+    if (!util.Sauver_parametre("MAIN", "PREFIXE_REMPLACEMENT",
+                               EDT_prefixe_remplacement->text().toStdString()))
         return;
-    util.Sauver_parametre("MAIN", "LARGEUR_COMPTEUR", CBB_largeur_increment->currentText().toStdString());
+    util.Sauver_parametre("MAIN", "LARGEUR_COMPTEUR",
+                          CBB_largeur_increment->currentText().toStdString());
 }
 
 void TMainForm::Positionne_option_main(const QString& masque, const QString& prefixe,

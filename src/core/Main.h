@@ -16,6 +16,8 @@ class QMenu;
 class QAction;
 class QPushButton;
 class QStatusBar;
+class QToolBar;
+class QToolButton;
 class QTableView;
 class QWidget;
 class QVBoxLayout;
@@ -52,6 +54,10 @@ public:
     // Normalises, shows, stores and lists the current folder (a folder given on the
     // command line is not stored).
     void Validation_repertoire(bool enregistrer = true);
+    // Old name of the grid's current row (the first row when none is current).
+    QString nomLigneCourante() const;
+    // The EXIF dump of the current row's file.
+    void TBT_exifClick();
     // Moves the current row (0 next, 1 previous, wrapping) and returns its old name.
     void Selection(int direction, QString& name);
     // The text of the prefix field (read by the mask engine).
@@ -104,6 +110,8 @@ public:
     QPushButton* BT_tester;
     QPushButton* BT_valider_rename;
     QStatusBar* STB_main;
+    QToolBar* TBR_outils;
+    QToolButton* TBT_exif;
     QMenu* MIT_fichier;
     QMenu* MIT_options;
     QMenu* MIT_aide;

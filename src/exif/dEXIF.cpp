@@ -438,16 +438,9 @@ void TimgData::Reset() {
 
 bool TimgData::ReadImageFile(const std::string& path) {
     Reset();
+    if (path.empty())
+        return false;
     try {
-        struct stat st {};
-        if (path.empty() || ::stat(path.c_str(), &st) != 0)
-            return false;
-        LoadedFileName = path;
-        LoadedFileTime = static_cast<std::int64_t>(st.st_mtime);
-        LoadedFileSize = static_cast<std::int32_t>(
-            std::min<long long>(st.st_size, std::numeric_limits<std::int32_t>::max()));
-        ErrorText = "Not an EXIF file";
-
         const auto slash = path.rfind('/');
         const std::string_view name =
             std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
@@ -458,36 +451,47 @@ bool TimgData::ReadImageFile(const std::string& path) {
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         const bool jpeg = ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".thm";
         const bool tiff = ext == ".tif" || ext == ".tiff" || ext == ".nef" || ext == ".pef";
+
+        // A picture is opened at once and its facts taken from the open file; other
+        // names are only looked up. Non-blocking, so that a named pipe given as a
+        // picture cannot hang the reader.
+        struct File {
+            int fd = -1;
+            ~File() {
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        } file;
+        struct stat st {};
+        if (jpeg || tiff) {
+            file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            if (file.fd >= 0 && ::fstat(file.fd, &st) != 0) {
+                ::close(file.fd);
+                file.fd = -1;
+            }
+        }
+        if (file.fd < 0 && ::stat(path.c_str(), &st) != 0)
+            return false;
+        LoadedFileName = path;
+        LoadedFileTime = static_cast<std::int64_t>(st.st_mtime);
+        LoadedFileSize = static_cast<std::int32_t>(
+            std::min<long long>(st.st_size, std::numeric_limits<std::int32_t>::max()));
+        ErrorText = "Not an EXIF file";
         if (!jpeg && !tiff)
             return false;
-
-        // Non-blocking so that a named pipe given as a picture cannot hang the reader;
-        // only regular files are read.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
+        // Only regular files are read.
+        if (file.fd < 0 || !S_ISREG(st.st_mode)) {
             ErrorText = "Illegal Exif construction";
             return false;
         }
-        struct stat fst {};
-        if (::fstat(fd, &fst) != 0 || !S_ISREG(fst.st_mode)) {
-            ::close(fd);
-            ErrorText = "Illegal Exif construction";
-            return false;
-        }
-        Source in(fd, readBuffer_);
-        bool ok = false;
-        try {
-            ok = jpeg ? readJpeg(in) : readTiff(in);
-        } catch (...) {
-            ::close(fd);
-            IsTiffSource = false;
-            throw;
-        }
-        ::close(fd);
+        Source in(file.fd, readBuffer_);
+        const bool ok = jpeg ? readJpeg(in) : readTiff(in);
+        IsTiffSource = false;
         if (ok)
             ErrorText = "<none>";
         return ok;
     } catch (...) {
+        IsTiffSource = false;
         ErrorText = "Illegal Exif construction";
         return false;
     }
@@ -542,7 +546,6 @@ bool TimgData::segmentWalk(Source& in) {
             } else {
                 ExifSegment = SegmentCount;
                 ExifInfo = std::make_unique<TImageInfo>(this);
-                Buffer = slot.Bytes;
                 openJpegExif(SegmentCount);
             }
             break;
@@ -606,14 +609,13 @@ bool TimgData::readTiff(Source& in) {
             buf.clear();
             const std::size_t got = in.read(buf, kTiffBufferSize);
             buf.resize(kTiffBufferSize, '\0');
-            // Slot 1 and the reader hold the bytes read from the file.
+            // Slot 1 holds the bytes read from the file.
             tSection& slot = Segments[1];
             slot.Bytes.assign(buf, 0, got);
             slot.Marker = 0;
             slot.Size = static_cast<std::int32_t>(got);
             SegmentCount = 1;
             ExifSegment = 1;
-            Buffer = slot.Bytes;
             ExifInfo->BigEndian = header.compare(0, 2, "MM") == 0;
             // The reader shows the file's real byte order, as for a JPEG.
             BigEndian = ExifInfo->BigEndian;

@@ -138,7 +138,9 @@ private:
 std::int32_t RelatedImageDimension(const TImageInfo& info, int which);
 
 // The image file reader: finds the EXIF block of a JPEG or TIFF file and hands it to
-// a TImageInfo. Holds the data of the last file read only.
+// a TImageInfo. Holds the data of the last file read only. The EXIF block itself is
+// kept in its segment slot and in ExifInfo->Buffer; the reader's own Buffer stays
+// empty (nothing reads it, and copying every block once more costs time).
 class TimgData : public tEndInd {
 public:
     static constexpr int kMaxSegments = 20;

@@ -1,5 +1,7 @@
 #include "exif/exifDump.h"
 
+#include <algorithm>
+
 namespace varlime {
 
 namespace {
@@ -23,6 +25,7 @@ void addText(std::vector<std::string>& lines, std::string_view text) {
 
 std::vector<std::string> DumpExifLines(const TimgData& reader) {
     std::vector<std::string> lines;
+    lines.reserve(reader.ExifInfo ? reader.ExifInfo->Entries.size() + 8 : 4);
     lines.emplace_back(" ");
     lines.emplace_back("-- EXIF-Data -------------- ");
     addText(lines, "ErrStr = " + reader.ErrorText);
@@ -30,9 +33,20 @@ std::vector<std::string> DumpExifLines(const TimgData& reader) {
         return lines;
     lines.emplace_back(reader.BigEndian ? "Motorola Byte Order" : "Intel Byte Order");
     if (reader.ExifInfo) {
-        for (const TTagEntry& e : reader.ExifInfo->Entries)
-            if (e.TagGroup == kExifGroup)
-                addText(lines, e.Caption + " = " + e.ValueText);
+        for (const TTagEntry& e : reader.ExifInfo->Entries) {
+            if (e.TagGroup != kExifGroup)
+                continue;
+            std::string line;
+            line.reserve(e.Caption.size() + 3 + e.ValueText.size());
+            line += e.Caption;
+            line += " = ";
+            line += e.ValueText;
+            if (std::none_of(line.begin(), line.end(),
+                             [](char c) { return c == '\r' || c == '\n'; }))
+                lines.push_back(std::move(line));
+            else
+                addText(lines, line);
+        }
     }
     lines.emplace_back("");
     lines.emplace_back("--- Informations spécifiques supplémentaires ---");

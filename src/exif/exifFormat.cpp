@@ -146,8 +146,10 @@ std::string formatOne(bool leftAlign, bool zeroPad, int width, int precision, ch
         } else {
             const auto r =
                 std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
+            // The buffer holds any double at the capped precision; a failure is
+            // still shown as 0 rather than nothing.
             if (r.ec != std::errc())
-                digits = "0";
+                digits.assign(1, '0');
             else
                 digits.assign(buf, r.ptr);
             std::replace(digits.begin(), digits.end(), '.', decimalMark());

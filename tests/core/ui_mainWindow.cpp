@@ -2,6 +2,7 @@
 #include "core/IHM_type_fichier.h"
 #include "core/Main.h"
 #include "core/fileGridModel.h"
+#include "exif/IHM_exif_dump.h"
 #include "platform/RadioGroup.h"
 #include "support/ui_support.h"
 #include "transfer/IHM_rep_xp.h"
@@ -15,7 +16,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -300,6 +303,41 @@ TEST(FolderPicker, ConfirmMakesTheFolderCurrent) {
     EXPECT_TRUE(p.Selection_repertoire(q(folder.path())));
     EXPECT_EQ(QDir::currentPath() + u'/', QDir(q(folder.path())).canonicalPath() + u'/');
     EXPECT_EQ(p.LBL_rep->text() + u'/', q(folder.path()));
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainWindow, ExifButtonDumpsTheCurrentRowsFile) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("z.txt", "not a picture");
+    photos.write("a.jpg", readFile(photosDir() + "Canon_40D.jpg"));
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    m.TBT_exif->click();
+    TDLG_exif_dump& dump = f.app->DLG_exif_dump();
+    EXPECT_TRUE(dump.isVisible());
+    const QString text = dump.Memo1->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Canon EOS 40D"))) << text.left(400).toStdString();
+    m.GRS_fichier->setCurrentIndex(m.grille().index(1, 0));
+    m.TBT_exif->click();
+    EXPECT_FALSE(dump.Memo1->toPlainText().contains(QStringLiteral("Canon EOS 40D")));
+    dump.close();
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(MainWindow, ExifButtonWithAnEmptyListSaysSo) {
+    AppFixture f;
+    TempDir empty;
+    TMainForm& m = f.app->MainForm();
+    open(m, empty);
+    m.TBT_exif->click();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Aucun fichier dans la liste.");
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Error);
+    EXPECT_FALSE(f.app->DLG_exif_dump().isVisible());
 }
 
 } // namespace
