@@ -21,8 +21,8 @@ const std::string kSource = VARLIME_SOURCE_DIR;
 // key -> built-in default (empty when the sources never give one next to the key).
 std::map<std::string, std::string> keysUsedBySources() {
     // The key, then its default: one string literal or several written side by side.
-    static const QRegularExpression pattern(QStringLiteral(
-        R"re("(RSC_[A-Za-z0-9_]+)"(?:\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))?)re"));
+    static const QRegularExpression pattern(
+        QStringLiteral(R"re("(RSC_[A-Za-z0-9_]+)"(?:\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))?)re"));
     static const QRegularExpression literal(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
     std::map<std::string, std::string> keys;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(kSource + "/src")) {
@@ -62,6 +62,30 @@ TEST(LangEnMessages, EveryKeyOfTheSourcesIsTranslated) {
                                  << missing;
     EXPECT_TRUE(mismatched.empty()) << "placeholders differ from the built-in text:\n"
                                     << mismatched;
+}
+
+// Several people add entries: a section or key written twice would hide one of them
+// (the first occurrence wins).
+TEST(LangEnMessages, NoSectionOrKeyTwice) {
+    const QString text = QString::fromStdString(test::readFile(kSource + "/lang/lang_en.ini"));
+    QStringList seen, twice;
+    QString section;
+    for (QString line : text.split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u';'))
+            continue;
+        QString name;
+        if (line.startsWith(u'[')) {
+            section = line.mid(1, line.indexOf(u']') - 1).trimmed();
+            name = section;
+        } else {
+            name = section + u'/' + line.left(line.indexOf(u'=')).trimmed();
+        }
+        if (seen.contains(name, Qt::CaseInsensitive))
+            twice << name;
+        seen << name;
+    }
+    EXPECT_TRUE(twice.isEmpty()) << twice.join(u' ').toStdString();
 }
 
 TEST(LangEnMessages, FileNamesItsLanguage) {
