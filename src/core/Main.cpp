@@ -307,6 +307,11 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(CKB_compteur_inactif, &QCheckBox::clicked, this,
             [this] { Positionne_compteur(CKB_compteur_inactif->isChecked() ? 2 : 3); });
 
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive && dejaMontree_)
+            revenuDAutreProgramme_ = true;
+    });
+
     // Creation (FormCreate).
     app_.translate(this);
     LBL_repertoire->clear();
@@ -348,7 +353,11 @@ int TMainForm::nombreLignes() const {
 }
 
 bool TMainForm::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && !activationPending_) {
+    if (e->type() == QEvent::WindowActivate && revenuDAutreProgramme_) {
+        // Coming back from another program is not an activation of this window within
+        // the program: the options typed and not yet saved stay as they are.
+        revenuDAutreProgramme_ = false;
+    } else if (e->type() == QEvent::WindowActivate && !activationPending_) {
         // Run the activation once the event is delivered: it may open modal dialogs.
         activationPending_ = true;
         QTimer::singleShot(0, this, [this] {

@@ -152,6 +152,7 @@ private:
     bool activationPending_ = false;
     bool pickerJustCancelled_ = false;
     bool dejaMontree_ = false;
+    bool revenuDAutreProgramme_ = false;
 };
 
 } // namespace varlime
