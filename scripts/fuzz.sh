@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Fuzzes the EXIF reader with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
-#   scripts/fuzz.sh --short          about 60 s over the sample photos and the
-#                                    committed regression inputs (part of the test command)
+# Fuzzes the EXIF reader, the rename masks and the ini files with libFuzzer
+# (AddressSanitizer + UndefinedBehaviorSanitizer).
+#   scripts/fuzz.sh --short          about 60 s on the EXIF reader over the sample photos and
+#                                    the committed regression inputs, 15 s on each of the
+#                                    others (part of the test command)
 #   scripts/fuzz.sh --long SECONDS   a long run; new crashing inputs land in build/fuzz/artifacts/
 # Fails when the target crashes, leaks, runs out of memory or hangs on an input.
 set -euo pipefail
@@ -18,7 +20,7 @@ build="$root/build/fuzz"
 testdata="${VARLIME_TESTDATA_DIR:-$root/../shared/testdata}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
-cmake --build "$build" --target fuzz_exif -j2
+cmake --build "$build" --target fuzz_exif fuzz_mask fuzz_iniFile -j2
 
 corpus="$build/corpus"
 artifacts="$build/artifacts"
@@ -45,3 +47,12 @@ fi
   -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
   -artifact_prefix="$artifacts/" -print_final_stats=1
 echo "fuzz: no crash in ${seconds} s"
+
+# The mask engine and the ini parser take text a user or another program wrote.
+others=$(( seconds / 4 ))
+for target in fuzz_mask fuzz_iniFile; do
+  mkdir -p "$build/corpus-$target"
+  "$build/fuzz/$target" "$build/corpus-$target" -max_total_time="$others" -timeout=10 \
+    -rss_limit_mb=2048 -max_len=65536 -artifact_prefix="$artifacts/" -print_final_stats=1
+  echo "fuzz: $target, no crash in ${others} s"
+done
