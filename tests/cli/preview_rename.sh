@@ -30,14 +30,14 @@ grep -q "unknown option --frobnicate" "$work/err" || { echo "FAIL unknown option
 check "bad width status" 2 "$rc"
 
 printf X > "$work/photos/IMG002.jpg.keep"
-check "rename summary" "$(printf '4 fichiers varlims\n0 erreurs')" \
+check "rename summary" "$(printf '4 fichiers varlimés\n0 erreurs')" \
     "$("$varlime" --rename "$work/photos" --prefix IMG --mask '*.*' --files no-folders 2>&1 | grep -v '^$')" 
 check "renamed files" "IMG001.JPG IMG002.jpg IMG003 IMG004.keep sub" "$(cd "$work/photos" && echo *)"
 check "contents kept" "A B C X" "$(cd "$work/photos" && cat IMG001.JPG; echo -n ' '; cat IMG002.jpg; echo -n ' '; cat IMG003; echo -n ' '; cat IMG004.keep)"
 
 mkdir "$work/chain"; printf 1 > "$work/chain/IMG001.jpg"; printf 2 > "$work/chain/IMG002.jpg"
 out=$("$varlime" --rename "$work/chain" --prefix IMG --start 2); rc=$?
-check "chain summary" "$(printf '1 fichiers varlims\n1 erreurs')" "$out"
+check "chain summary" "$(printf '1 fichiers varlimés\n1 erreurs')" "$out"
 check "chain status" 3 "$rc"
 check "chain files" "IMG001.jpg IMG003.jpg" "$(cd "$work/chain" && echo *)"
 

@@ -12,7 +12,7 @@ touch -d '2024-03-05 09:00' "$work/p/IMG_0042.jpg" "$work/p/PIC_0042.jpg"
 touch -d '2023-12-31 23:59' "$work/p/beach.jpg"
 
 check "test report" "$(printf '%s\n' \
-    'Le fichier IMG_0042.jpg doit tre varlim en PIC_0042.jpg' 'ce fichier existe dj,' \
+    'Le fichier IMG_0042.jpg doit être varlimé en PIC_0042.jpg' 'ce fichier existe déjà,' \
     'modifiez la cible (PIC_0042.jpg) pour IMG_0042.jpg' '' \
     'Vous varlimez PIC_0042.jpg avec son propre nom' '')" \
     "$("$varlime" --test "$work/p" --prefix '[{IMG}{PIC}]' --mask '*0042*'; echo "rc=$?" >"$work/rc")"

@@ -97,3 +97,32 @@ TEST(LangEnMessages, FileNamesItsLanguage) {
 }
 
 } // namespace
+
+namespace {
+
+// The shipped French file only restores accents: each of its messages is one the
+// program looks up, with the built-in text's placeholders, and differs from it.
+TEST(LangFrMessages, OnlyAccentedFormsOfBuiltInMessages) {
+    bool exists = false;
+    const IniDocument doc = IniDocument::load(kSource + "/lang/lang_fr.ini", &exists);
+    ASSERT_TRUE(exists);
+    EXPECT_EQ(doc.read("langue", "LangCode", ""), "fr");
+    const auto keys = keysUsedBySources();
+    const QString text = QString::fromStdString(test::readFile(kSource + "/lang/lang_fr.ini"));
+    int checked = 0;
+    for (const QString& line : text.split(u'\n')) {
+        if (!line.startsWith(QStringLiteral("RSC_")))
+            continue;
+        const std::string key = line.left(line.indexOf(u'=')).toStdString();
+        const auto def = keys.find(key);
+        ASSERT_NE(def, keys.end()) << key << " is not used by the program";
+        const auto value = doc.value("MESSAGES", key);
+        ASSERT_TRUE(value.has_value()) << key;
+        EXPECT_EQ(formatPlaceholders(*value), formatPlaceholders(def->second)) << key;
+        EXPECT_NE(*value, def->second) << key;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 8);
+}
+
+} // namespace
