@@ -1,5 +1,6 @@
 // The value decoders of the maker tables, on presented values as the walk makes them.
 #include "exif/msDecoders.h"
+#include "makerNoteFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -50,26 +51,7 @@ TEST(MakerDecoders, CanonSettings) {
     const DecodeCase cases[] = {
         // Fields without a list keep the blank after their comma ("Self Timer =  2");
         // Metering Mode 3 and AF Point 16385 are not in their list and give no line.
-        {kIxusSettings, "\r\nMacro mode = Normal"
-                        "\r\nSelf Timer =  2"
-                        "\r\nCompression Rate = Basic"
-                        "\r\nFlash Mode = Auto"
-                        "\r\nDrive Mode = Single"
-                        "\r\nFocus Mode = Single"
-                        "\r\nImage Size = Large"
-                        "\r\nEasy Shoot = Full Auto"
-                        "\r\nContrast = Normal"
-                        "\r\nSaturation = Normal"
-                        "\r\nSharpness = Normal"
-                        "\r\nCCD ISO = auto"
-                        "\r\nMetering Mode = Evaluative"
-                        "\r\nAF Point = Auto AF point selection"
-                        "\r\nExposure Mode = Easy"
-                        "\r\nLong focal =  711"
-                        "\r\nShort focal =  237"
-                        "\r\nFocal Units =  32"
-                        "\r\nFlash Details =  0"
-                        "\r\nFocus Mode = Single"},
+        {kIxusSettings, VARLIME_IXUS_SETTINGS_LINES},
         // Metering mode, AF point, exposure mode and continuous focus by their own lists.
         {"99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 5, 99, 12291, 3, 99, "
          "99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 1",

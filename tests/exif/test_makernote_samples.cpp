@@ -3,6 +3,7 @@
 // settings, Nikon version, ISO, colour mode and quality, Fujifilm sharpness, white
 // balance, flash and macro, Sanyo special mode and quality).
 #include "exif/dEXIF.h"
+#include "makerNoteFiles.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -21,26 +22,7 @@ struct SampleCase {
 // not read.
 const SampleCase kSamples[] = {
     {"Canon_DIGITAL_IXUS_400.jpg",
-     "\r\nMacro mode = Normal"
-     "\r\nSelf Timer =  2"
-     "\r\nCompression Rate = Basic"
-     "\r\nFlash Mode = Auto"
-     "\r\nDrive Mode = Single"
-     "\r\nFocus Mode = Single"
-     "\r\nImage Size = Large"
-     "\r\nEasy Shoot = Full Auto"
-     "\r\nContrast = Normal"
-     "\r\nSaturation = Normal"
-     "\r\nSharpness = Normal"
-     "\r\nCCD ISO = auto"
-     "\r\nMetering Mode = Evaluative"
-     "\r\nAF Point = Auto AF point selection"
-     "\r\nExposure Mode = Easy"
-     "\r\nLong focal =  711"
-     "\r\nShort focal =  237"
-     "\r\nFocal Units =  32"
-     "\r\nFlash Details =  0"
-     "\r\nFocus Mode = Single"
+     VARLIME_IXUS_SETTINGS_LINES
      "\r\nExposureInfo1 = 92, 2, 0, 3, 1, 0, 0, 4, 0, 1, 0, 0, 0, 0, 0, 0, 15, 3, 1, 16385, 0, "
      "65535, 65535, 711, 237, 32, 130, 215, 0, 0, 0, 0, 0, 0, 65535, 0, 2272, 2272, 0, 1, 0, 0, "
      "32767, 0, 0, 0"
