@@ -84,6 +84,19 @@ struct Dialogues {
     }
 };
 
+// Opens the mask dialog, chooses an item, types a mask and presses OK.
+void saisirMasque(Dialogues& d, int item, const char* masque, bool* resteOuvert) {
+    quandOuvert(
+        d.masque,
+        [&d, item, masque] {
+            d.masque.RGA_masque->button(item)->click();
+            d.masque.EDT_masque->setText(QString::fromUtf8(masque));
+            d.masque.BT_ok->click();
+        },
+        resteOuvert);
+    d.masque.Gerer();
+}
+
 TEST(MaskDialog, ItemsGiveTheirMasksAndHints) {
     Dialogues d;
     const struct {
@@ -131,15 +144,7 @@ TEST(MaskDialog, RefusalsKeepTheDialogOpen) {
     for (const auto& c : cases) {
         Dialogues d;
         bool resteOuvert = false;
-        quandOuvert(
-            d.masque,
-            [&] {
-                d.masque.RGA_masque->button(c.item)->click();
-                d.masque.EDT_masque->setText(QString::fromUtf8(c.masque));
-                d.masque.BT_ok->click();
-            },
-            &resteOuvert);
-        d.masque.Gerer();
+        saisirMasque(d, c.item, c.masque, &resteOuvert);
         EXPECT_TRUE(resteOuvert) << c.nom;
         ASSERT_EQ(d.messages.shown.size(), 1u) << c.nom;
         EXPECT_EQ(d.messages.shown[0].kind, MessageKind::Warning) << c.nom;
@@ -171,15 +176,7 @@ TEST(MaskDialog, OkPutsTheMaskIntoThePrefixField) {
         d.date.CKB_date->setChecked(true);
         d.date.RGA_select_source_date->setItemIndex(1);
         bool resteOuvert = true;
-        quandOuvert(
-            d.masque,
-            [&] {
-                d.masque.RGA_masque->button(c.item)->click();
-                d.masque.EDT_masque->setText(QString::fromUtf8(c.masque));
-                d.masque.BT_ok->click();
-            },
-            &resteOuvert);
-        d.masque.Gerer();
+        saisirMasque(d, c.item, c.masque, &resteOuvert);
         EXPECT_FALSE(resteOuvert) << c.nom;
         EXPECT_EQ(d.masque.result(), QDialog::Accepted) << c.nom;
         EXPECT_TRUE(d.messages.shown.empty()) << c.nom;
