@@ -1,10 +1,10 @@
 // Listing, preview and rename speed, and memory per listed row.
 //   build/<dir>/bench/bench_rename
 #include "app/Application.h"
-#include "core/Main.h"
-#include "core/fileGridModel.h"
+#include "core/ui/Main.h"
+#include "core/ui/fileGridModel.h"
 #include "core/renameEngine.h"
-#include "platform/MessageService.h"
+#include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
 
 #include <QApplication>

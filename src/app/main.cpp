@@ -1,8 +1,8 @@
 #include "app/Application.h"
 #include "app/Headless.h"
-#include "core/Main.h"
+#include "core/ui/Main.h"
 #include "exif/exifFormat.h"
-#include "platform/MessageService.h"
+#include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
 
 #include <QApplication>

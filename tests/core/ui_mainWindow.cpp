@@ -1,11 +1,11 @@
-#include "core/IHM_option_compteur.h"
-#include "core/IHM_type_fichier.h"
-#include "core/Main.h"
-#include "core/fileGridModel.h"
-#include "exif/IHM_exif_dump.h"
-#include "platform/RadioGroup.h"
+#include "core/ui/IHM_option_compteur.h"
+#include "core/ui/IHM_type_fichier.h"
+#include "core/ui/Main.h"
+#include "core/ui/fileGridModel.h"
+#include "exif/ui/IHM_exif_dump.h"
+#include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
-#include "transfer/IHM_rep_xp.h"
+#include "transfer/ui/IHM_rep_xp.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

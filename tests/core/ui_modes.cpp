@@ -1,16 +1,16 @@
 // The naming options inside the whole application: the mode line, the question
 // about leaving a mode, masks and dates in the preview, and the test report on
 // real folders.
-#include "core/IHM_masque.h"
-#include "core/IHM_option_compteur.h"
-#include "core/IHM_option_date.h"
-#include "core/IHM_option_heure.h"
-#include "core/IHM_option_prefixe.h"
-#include "core/IHM_rapport.h"
-#include "core/MD_utilitaire.h"
-#include "core/Main.h"
-#include "core/fileGridModel.h"
-#include "platform/RadioGroup.h"
+#include "core/ui/IHM_masque.h"
+#include "core/ui/IHM_option_compteur.h"
+#include "core/ui/IHM_option_date.h"
+#include "core/ui/IHM_option_heure.h"
+#include "core/ui/IHM_option_prefixe.h"
+#include "core/ui/IHM_rapport.h"
+#include "core/ui/MD_utilitaire.h"
+#include "core/ui/Main.h"
+#include "core/ui/fileGridModel.h"
+#include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
 
 #include <QAction>

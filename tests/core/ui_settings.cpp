@@ -1,11 +1,11 @@
 // The settings file as the windows use it: what is written when, what comes back at
 // the next start, refused writes and damaged files.
 #include "app/Headless.h"
-#include "core/IHM_option_date.h"
-#include "core/IHM_option_heure.h"
-#include "core/MD_utilitaire.h"
-#include "core/Main.h"
-#include "platform/RadioGroup.h"
+#include "core/ui/IHM_option_date.h"
+#include "core/ui/IHM_option_heure.h"
+#include "core/ui/MD_utilitaire.h"
+#include "core/ui/Main.h"
+#include "platform/ui/RadioGroup.h"
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
 

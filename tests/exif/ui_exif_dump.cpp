@@ -1,6 +1,6 @@
 // The EXIF dump window shows exactly the dump lines of the file, names it in its
 // status bar and keeps the controls' names.
-#include "exif/IHM_exif_dump.h"
+#include "exif/ui/IHM_exif_dump.h"
 #include "exif/dEXIF.h"
 #include "exif/exifDump.h"
 #include "support/test_support.h"

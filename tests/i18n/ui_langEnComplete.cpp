@@ -2,11 +2,11 @@
 // window, control caption, tool tip, text box and list item of every window the
 // application creates has an entry. A window or control added without its English
 // text makes this test fail and prints the lines to add (with the French text).
-#include "core/IHM_type_fichier.h"
-#include "core/Main.h"
-#include "i18n/TranslateForm.h"
+#include "core/ui/IHM_type_fichier.h"
+#include "core/ui/Main.h"
+#include "i18n/ui/TranslateForm.h"
 #include "i18n/uLocalization.h"
-#include "platform/RadioGroup.h"
+#include "platform/ui/RadioGroup.h"
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
 

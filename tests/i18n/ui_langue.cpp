@@ -1,8 +1,8 @@
 // The language dialog and the application in another language: the list, Confirm and
 // Cancel, messages switching at once, windows at the next start, headless runs.
 #include "app/Headless.h"
-#include "core/Main.h"
-#include "i18n/IHM_langue.h"
+#include "core/ui/Main.h"
+#include "i18n/ui/IHM_langue.h"
 #include "i18n/uLocalization.h"
 #include "support/ui_support.h"
 

@@ -1,5 +1,5 @@
 // Translating a window from a language file: which section, which keys, which controls.
-#include "i18n/TranslateForm.h"
+#include "i18n/ui/TranslateForm.h"
 #include "i18n/uLocalization.h"
 #include "support/test_support.h"
 

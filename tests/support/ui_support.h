@@ -2,7 +2,7 @@
 // Helpers of the window tests: an application object over a temporary program
 // folder with scripted message boxes, and a way to act inside a modal dialog.
 #include "app/Application.h"
-#include "platform/MessageService.h"
+#include "platform/ui/MessageService.h"
 #include "support/test_support.h"
 
 #include <QString>

@@ -1,5 +1,5 @@
 #include "support/ui_support.h"
-#include "transfer/IHM_selection_repertoire.h"
+#include "transfer/ui/IHM_selection_repertoire.h"
 
 #include <QComboBox>
 #include <QDir>

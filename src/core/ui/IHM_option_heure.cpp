@@ -1,8 +1,8 @@
-#include "core/IHM_option_heure.h"
+#include "core/ui/IHM_option_heure.h"
 
 #include "core/dateFormats.h"
 #include "core/nameUtils.h"
-#include "platform/RadioGroup.h"
+#include "platform/ui/RadioGroup.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>

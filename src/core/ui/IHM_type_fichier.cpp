@@ -1,8 +1,8 @@
-#include "core/IHM_type_fichier.h"
+#include "core/ui/IHM_type_fichier.h"
 
 #include "app/Application.h"
-#include "platform/Controls.h"
-#include "platform/RadioGroup.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/RadioGroup.h"
 #include "platform/fileSystem.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "core/IHM_option_prefixe.h"
+#include "core/ui/IHM_option_prefixe.h"
 
-#include "platform/Controls.h"
+#include "platform/ui/Controls.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,7 +1,7 @@
-#include "transfer/IHM_rep_xp.h"
+#include "transfer/ui/IHM_rep_xp.h"
 
 #include "app/Application.h"
-#include "platform/MessageService.h"
+#include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
 
 #include <QDir>

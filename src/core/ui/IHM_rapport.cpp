@@ -1,4 +1,4 @@
-#include "core/IHM_rapport.h"
+#include "core/ui/IHM_rapport.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

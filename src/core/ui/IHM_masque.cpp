@@ -1,9 +1,9 @@
-#include "core/IHM_masque.h"
+#include "core/ui/IHM_masque.h"
 
-#include "core/IHM_option_date.h"
+#include "core/ui/IHM_option_date.h"
 #include "core/maskEngine.h"
-#include "platform/MessageService.h"
-#include "platform/RadioGroup.h"
+#include "platform/ui/MessageService.h"
+#include "platform/ui/RadioGroup.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

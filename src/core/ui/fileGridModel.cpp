@@ -1,4 +1,4 @@
-#include "core/fileGridModel.h"
+#include "core/ui/fileGridModel.h"
 
 #include "core/nameUtils.h"
 

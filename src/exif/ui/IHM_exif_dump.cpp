@@ -1,4 +1,4 @@
-#include "exif/IHM_exif_dump.h"
+#include "exif/ui/IHM_exif_dump.h"
 
 #include "exif/dEXIF.h"
 #include "exif/exifDump.h"

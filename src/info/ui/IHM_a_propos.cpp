@@ -1,4 +1,4 @@
-#include "info/IHM_a_propos.h"
+#include "info/ui/IHM_a_propos.h"
 
 #include "app/Application.h"
 

@@ -1,8 +1,8 @@
-#include "transfer/IHM_selection_repertoire.h"
+#include "transfer/ui/IHM_selection_repertoire.h"
 
 #include "app/Application.h"
 #include "core/messageFormat.h"
-#include "platform/MessageService.h"
+#include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
 
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "i18n/TranslateForm.h"
+#include "i18n/ui/TranslateForm.h"
 
 #include "i18n/uLocalization.h"
 

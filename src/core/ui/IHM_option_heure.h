@@ -1,6 +1,6 @@
 #pragma once
 // "Options heure": the format of times in EXIF names, stored as FORMATS/HEURE.
-#include "core/IHM_liens_principal.h"
+#include "core/ui/IHM_liens_principal.h"
 
 #include <QDialog>
 #include <QTime>

@@ -1,8 +1,8 @@
-#include "i18n/IHM_langue.h"
+#include "i18n/ui/IHM_langue.h"
 
 #include "app/Application.h"
 #include "core/messageFormat.h"
-#include "platform/MessageService.h"
+#include "platform/ui/MessageService.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

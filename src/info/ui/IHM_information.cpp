@@ -1,4 +1,4 @@
-#include "info/IHM_information.h"
+#include "info/ui/IHM_information.h"
 
 #include "app/Application.h"
 

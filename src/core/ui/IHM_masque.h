@@ -1,7 +1,7 @@
 #pragma once
 // "Utilisation des masques": helps the user build one of the four rename masks and
 // puts it into the main window's prefix field.
-#include "core/IHM_liens_principal.h"
+#include "core/ui/IHM_liens_principal.h"
 #include "core/messageFormat.h"
 
 #include <QDialog>

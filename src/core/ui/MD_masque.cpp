@@ -1,4 +1,4 @@
-#include "core/MD_masque.h"
+#include "core/ui/MD_masque.h"
 
 namespace varlime {
 

@@ -1,4 +1,4 @@
-#include "platform/MessageService.h"
+#include "platform/ui/MessageService.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

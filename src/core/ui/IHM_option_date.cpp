@@ -1,7 +1,7 @@
-#include "core/IHM_option_date.h"
+#include "core/ui/IHM_option_date.h"
 
 #include "core/nameUtils.h"
-#include "platform/RadioGroup.h"
+#include "platform/ui/RadioGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "info/IHM_essai.h"
+#include "info/ui/IHM_essai.h"
 
 #include "app/Application.h"
 

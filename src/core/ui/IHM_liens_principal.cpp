@@ -1,14 +1,14 @@
-#include "core/IHM_liens_principal.h"
+#include "core/ui/IHM_liens_principal.h"
 
 #include "app/Application.h"
-#include "core/IHM_masque.h"
-#include "core/IHM_option_compteur.h"
-#include "core/IHM_option_date.h"
-#include "core/IHM_option_heure.h"
-#include "core/IHM_option_prefixe.h"
-#include "core/MD_masque.h"
-#include "core/MD_utilitaire.h"
-#include "core/Main.h"
+#include "core/ui/IHM_masque.h"
+#include "core/ui/IHM_option_compteur.h"
+#include "core/ui/IHM_option_date.h"
+#include "core/ui/IHM_option_heure.h"
+#include "core/ui/IHM_option_prefixe.h"
+#include "core/ui/MD_masque.h"
+#include "core/ui/MD_utilitaire.h"
+#include "core/ui/Main.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>

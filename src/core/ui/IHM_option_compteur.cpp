@@ -1,11 +1,11 @@
-#include "core/IHM_option_compteur.h"
+#include "core/ui/IHM_option_compteur.h"
 
 #include "app/Application.h"
-#include "core/Main.h"
+#include "core/ui/Main.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
-#include "platform/MessageService.h"
-#include "platform/RadioGroup.h"
+#include "platform/ui/MessageService.h"
+#include "platform/ui/RadioGroup.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,12 +1,12 @@
-#include "core/MD_utilitaire.h"
+#include "core/ui/MD_utilitaire.h"
 
 #include "app/Application.h"
-#include "core/IHM_option_date.h"
-#include "core/IHM_option_heure.h"
-#include "core/Main.h"
+#include "core/ui/IHM_option_date.h"
+#include "core/ui/IHM_option_heure.h"
+#include "core/ui/Main.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
-#include "platform/MessageService.h"
+#include "platform/ui/MessageService.h"
 #include "platform/iniFile.h"
 
 #include <QLineEdit>
