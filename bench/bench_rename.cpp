@@ -84,7 +84,7 @@ void BM_RenameRun(benchmark::State& state) {
         for (const auto& e : varlime::chercherFichiers(dir, "*.*", 47))
             names.push_back(e.nom);
         auto rows = varlime::lignesTriees(names);
-        varlime::PreviewOptions o;
+        varlime::OptionsNommage o;
         o.prefixe = "Vacances_";
         o.largeur = 6;
         varlime::calculerNouveauxNoms(rows, true, o, nullptr);

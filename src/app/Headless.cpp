@@ -1,235 +1,217 @@
 #include "app/Headless.h"
 
-#include "app/Application.h"
-#include "core/ui/IHM_option_compteur.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_type_fichier.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
-#include "core/ui/fileGridModel.h"
 #include "core/dateFormats.h"
+#include "core/messageFormat.h"
 #include "core/nameUtils.h"
+#include "core/renameEngine.h"
 #include "exif/exifDump.h"
-#include "platform/ui/MessageService.h"
-#include "platform/ui/RadioGroup.h"
+#include "i18n/uLocalization.h"
 #include "platform/fileSystem.h"
+#include "platform/iniFile.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QLineEdit>
+#include <QDate>
+#include <cstdio>
+#include <ostream>
 #include <functional>
-#include <vector>
+#include <optional>
 
 namespace varlime {
 
 namespace {
 
-struct Context {
-    Application& app;
-    ConsoleMessageService& messages;
-    QTextStream& out;
-    QTextStream& err;
-    QString folder;
-    // Steps that need every option first (the date prefix depends on the format,
-    // the separator and the counter's side).
-    std::vector<std::function<void(Context&)>> apres;
+// The date picker's range: a fixed date outside it could never be chosen in the window.
+const QDate kPremiereDate(1752, 9, 14);
+const QDate kDerniereDate(9999, 12, 31);
+// The initial value field holds at most this many characters.
+constexpr std::size_t kLongueurInitialisation = 8;
+
+void erreur(std::ostream& err, std::string_view s) { err << "varlime: " << s << '\n'; }
+
+// A name may hold any byte but '/' and NUL: control characters are written escaped so
+// that every row stays on one line, and a backslash is doubled so the escapes can be
+// told from the name's own text.
+std::string echappe(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (const char c : s) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\\')
+            out += "\\\\";
+        else if (u < 0x20 || u == 0x7F) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\x%02X", u);
+            out += buffer;
+        } else
+            out += c;
+    }
+    return out;
+}
+
+std::string sansCrLf(std::string s) {
+    for (std::size_t p; (p = s.find("\r\n")) != std::string::npos;)
+        s.erase(p, 1);
+    return s;
+}
+
+struct Contexte {
+    OptionsNommage options;
+    std::string largeur;             // the width as text: a stored one may be no number
+    std::optional<QDate> dateFixe;   // --date-prefix fixed
+    bool datePrefixe = false;
 };
 
 struct Option {
     const char* name;
     bool takesValue;
-    // Sets the controls; returns an error text, empty when the value is fine.
-    std::function<QString(Context&, const QString&)> apply;
+    // Sets the options; returns an error text, empty when the value is fine.
+    std::function<std::string(Contexte&, const std::string&)> apply;
 };
 
-QString setInteger(QString value, const std::function<void(const QString&)>& set, const char* what) {
-    int v = 0;
-    if (!toInteger(value.toStdString(), v))
-        return QStringLiteral("%1 expects a whole number, not '%2'").arg(QString::fromLatin1(what), value);
-    set(value.trimmed());
+std::string entier(const std::string& v, int min, int max, int& out, const char* what) {
+    if (!toInteger(v, out) || out < min || out > max)
+        return std::string(what) + " expects a number from " + std::to_string(min) + " to " +
+               std::to_string(max) + ", not '" + v + "'";
     return {};
 }
 
 const std::vector<Option>& options() {
     static const std::vector<Option> table = {
-        {"--mask", true, [](Context& c, const QString& v) {
-             c.app.MainForm().EDT_masque_recherche->setText(v);
-             return QString();
+        {"--mask", true, [](Contexte& c, const std::string& v) {
+             c.options.masqueRecherche = v;
+             return std::string();
          }},
-        {"--prefix", true, [](Context& c, const QString& v) {
-             c.app.MainForm().EDT_prefixe_remplacement->setText(v);
-             return QString();
+        {"--prefix", true, [](Contexte& c, const std::string& v) {
+             c.options.prefixe = v;
+             return std::string();
          }},
-        {"--width", true, [](Context& c, const QString& v) {
+        {"--width", true, [](Contexte& c, const std::string& v) {
              int w = 0;
-             if (!toInteger(v.toStdString(), w) || w < 1 || w > 9)
-                 return QStringLiteral("--width expects a number from 1 to 9, not '%1'").arg(v);
-             c.app.MainForm().CBB_largeur_increment->setCurrentText(QString::number(w));
-             return QString();
+             auto problem = entier(v, kLargeurCompteurMin, kLargeurCompteurMax, w, "--width");
+             c.largeur = std::to_string(w);
+             return problem;
          }},
-        {"--start", true, [](Context& c, const QString& v) {
-             return setInteger(v, [&](const QString& t) { c.app.MainForm().EDT_initialisation->setText(t); },
-                               "--start");
+        {"--start", true, [](Contexte& c, const std::string& v) {
+             if (v.size() > kLongueurInitialisation)
+                 return "--start takes at most " + std::to_string(kLongueurInitialisation) +
+                        " characters, as the field does, not '" + v + "'";
+             if (!toInteger(v, c.options.initialisation))
+                 return "--start expects a whole number, not '" + v + "'";
+             return std::string();
          }},
-        {"--counter-left", false, [](Context& c, const QString&) {
-             c.app.MainForm().Positionne_compteur(0);
-             return QString();
+        {"--counter-left", false, [](Contexte& c, const std::string&) {
+             c.options.compteurADroite = false;
+             return std::string();
          }},
-        {"--alphabetic", false, [](Context& c, const QString&) {
-             c.app.DLG_option_compteur().RGA_type_compteur->setItemIndex(1);
-             return QString();
+        {"--alphabetic", false, [](Contexte& c, const std::string&) {
+             c.options.alphabetique = true;
+             return std::string();
          }},
-        {"--extension", true, [](Context& c, const QString& v) {
-             TMainForm& m = c.app.MainForm();
-             m.CKB_extension->setChecked(true);
-             m.TXT_extension_remplacement->setEnabled(true);
-             m.TXT_extension_remplacement->setText(v);
-             return QString();
+        {"--extension", true, [](Contexte& c, const std::string& v) {
+             c.options.extensionImposee = true;
+             c.options.extension = v;
+             return std::string();
          }},
-        {"--files", true, [](Context& c, const QString& v) {
-             TDLG_type_fichier& t = c.app.DLG_type_fichier();
-             if (v == QStringLiteral("all")) {
-                 t.GRA_fichier->setItemIndex(0);
-             } else if (v == QStringLiteral("no-folders")) {
-                 t.GRA_fichier->setItemIndex(1);
-             } else if (v.startsWith(QStringLiteral("attributes="))) {
-                 int n = 0;
-                 if (!toInteger(v.mid(11).toStdString(), n) || n < 0 || n > 63)
-                     return QStringLiteral("--files attributes=N expects N from 0 to 63, not '%1'").arg(v.mid(11));
-                 t.GRA_fichier->setItemIndex(2);
-                 t.CKB_lecture_seule->setChecked(n & attrLectureSeule);
-                 t.CKB_cache->setChecked(n & attrCache);
-                 t.CKB_systeme->setChecked(n & attrSysteme);
-                 t.CKB_volume->setChecked(n & attrVolume);
-                 t.CKB_repertoire->setChecked(n & attrRepertoire);
-                 t.CKB_archive->setChecked(n & attrArchive);
+        {"--files", true, [](Contexte& c, const std::string& v) {
+             if (v == "all") {
+                 c.options.attributs = attrTous;
+             } else if (v == "no-folders") {
+                 c.options.attributs = attrTous & ~attrRepertoire;
+             } else if (v.starts_with("attributes=")) {
+                 return entier(v.substr(11), 0, attrTous, c.options.attributs,
+                               "--files attributes=N");
              } else {
-                 return QStringLiteral("--files expects all, no-folders or attributes=N, not '%1'").arg(v);
+                 return "--files expects all, no-folders or attributes=N, not '" + v + "'";
              }
-             return QString();
+             return std::string();
          }},
-        {"--date-prefix", true, [](Context& c, const QString& v) {
-             TDLG_option_date& d = c.app.DLG_option_date();
-             if (v == QStringLiteral("file")) {
-                 d.CKB_date->setChecked(true);
-                 d.RGA_select_source_date->setItemIndex(1);
-             } else if (v == QStringLiteral("fixed") || v.startsWith(QStringLiteral("fixed:"))) {
+        {"--date-prefix", true, [](Contexte& c, const std::string& v) {
+             if (v == "file") {
+                 c.options.dateFichier = true;
+             } else if (v == "fixed" || v.starts_with("fixed:")) {
                  // "fixed" alone is today's date (VARLIME_TODAY fixes it for tests).
-                 const QDate date =
-                     v == QStringLiteral("fixed") ? dateDuJour() : dateDepuisTexte(v.mid(6).toStdString());
-                 if (!date.isValid())
-                     return QStringLiteral("--date-prefix fixed:YYYY-MM-DD expects a real date, not '%1'")
-                         .arg(v.mid(6));
-                 d.CKB_date->setChecked(true);
-                 d.RGA_select_source_date->setItemIndex(0);
-                 d.EDT_date->setDate(date);
+                 const QDate date = v == "fixed" ? dateDuJour() : dateDepuisTexte(v.substr(6));
+                 if (!date.isValid() || date < kPremiereDate || date > kDerniereDate)
+                     return "--date-prefix fixed:YYYY-MM-DD expects a real date from 1752-09-14 "
+                            "to 9999-12-31, not '" +
+                            v.substr(std::min<std::size_t>(v.size(), 6)) + "'";
+                 c.dateFixe = date;
+                 c.options.dateFichier = false;
              } else {
-                 return QStringLiteral("--date-prefix expects file or fixed:YYYY-MM-DD, not '%1'").arg(v);
+                 return "--date-prefix expects file or fixed:YYYY-MM-DD, not '" + v + "'";
              }
-             c.apres.push_back([](Context& c) { c.app.DLG_option_date().BT_okClick(); });
-             return QString();
+             c.datePrefixe = true;
+             return std::string();
          }},
-        {"--date-format", true, [](Context& c, const QString& v) {
-             int n = 0;
-             if (!toInteger(v.toStdString(), n) || n < 0 || n > 7)
-                 return QStringLiteral("--date-format expects a number from 0 to 7, not '%1'").arg(v);
-             c.app.DLG_option_date().RGA_type_date->setItemIndex(n);
-             return QString();
+        {"--date-format", true, [](Contexte& c, const std::string& v) {
+             return entier(v, 0, 7, c.options.formatDate, "--date-format");
          }},
-        {"--date-separator", true, [](Context& c, const QString& v) {
-             TDLG_option_date& d = c.app.DLG_option_date();
-             d.CKB_separateur->setChecked(true);
-             d.CBB_separateur_final->setEditText(v);
-             return QString();
+        {"--date-separator", true, [](Contexte& c, const std::string& v) {
+             c.options.separateur = {true, v};
+             return std::string();
          }},
-        {"--no-date-separator", false, [](Context& c, const QString&) {
-             c.app.DLG_option_date().CKB_separateur->setChecked(false);
-             return QString();
+        {"--no-date-separator", false, [](Contexte& c, const std::string&) {
+             c.options.separateur.coche = false;
+             return std::string();
          }},
-        {"--counter-inactive", false, [](Context& c, const QString&) {
-             c.app.MainForm().CKB_compteur_inactif->setChecked(true);
-             return QString();
+        {"--counter-inactive", false, [](Contexte& c, const std::string&) {
+             c.options.compteurInactif = true;
+             return std::string();
          }},
-        {"--counter-active", false, [](Context& c, const QString&) {
-             c.app.MainForm().CKB_compteur_inactif->setChecked(false);
-             return QString();
+        {"--counter-active", false, [](Contexte& c, const std::string&) {
+             c.options.compteurInactif = false;
+             return std::string();
          }},
     };
     return table;
 }
 
-void imprimerGrille(Context& c) {
-    TMainForm& m = c.app.MainForm();
-    if (!m.Fichiers_trouves)
-        return;
-    for (const FileRow& r : m.grille().rows())
-        c.out << QString::fromStdString(r.ancien) << '\t' << QString::fromStdString(r.nouveau) << '\n';
-}
-
-QString sansCrLf(QString s) { return s.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
-
-struct Command {
-    const char* name;
-    std::function<int(Context&)> run;
-};
-
-const std::vector<Command>& commands() {
-    static const std::vector<Command> table = {
-        {"--preview", [](Context& c) {
-             imprimerGrille(c);
-             return 0;
-         }},
-        // Handled before any window exists (see executerDump); listed here so that
-        // it is recognised as a command without a window.
-        {"--dump", [](Context&) { return 2; }},
-        {"--test", [](Context& c) {
-             // The report of the test before renaming, one line each; nothing changes.
-             for (const std::string& l : c.app.MainForm().Rapport_test().lignes)
-                 c.out << QString::fromStdString(l) << '\n';
-             return 0;
-         }},
-        {"--rename", [](Context& c) {
-             TMainForm& m = c.app.MainForm();
-             const auto before = c.messages.shown.size();
-             m.Varlimer();
-             // The summary is the last message the run showed.
-             if (c.messages.shown.size() > before)
-                 c.out << sansCrLf(c.messages.shown.back()) << '\n';
-             return m.dernierBilan.erreurs == 0 ? 0 : 3;
-         }},
-    };
-    return table;
-}
-
-const Command* trouverCommande(const QString& name) {
-    for (const Command& c : commands())
-        if (name == QLatin1String(c.name))
-            return &c;
-    return nullptr;
-}
-
-const Option* trouverOption(const QString& name) {
+const Option* trouverOption(std::string_view name) {
     for (const Option& o : options())
-        if (name == QLatin1String(o.name))
+        if (name == o.name)
             return &o;
     return nullptr;
 }
 
+constexpr std::string_view kCommandes[] = {"--preview", "--test", "--rename", "--dump"};
+
+// The message the window shows for a text that is no number.
+std::string messageConversion(std::string_view texte) {
+    return formatMessage(std::string_view("'%s' is not a valid integer value"), {texte});
+}
+
+// The options the settings file keeps, read as the window's activation reads them; a
+// stored text that is no number ends the read, as it does in the window.
+std::optional<std::string> lireParametres(const std::string& programFolder, Contexte& c) {
+    const IniDocument ini = IniDocument::load(configFilePath(programFolder, "varlime.ini"));
+    c.largeur = ini.read("MAIN", "LARGEUR_COMPTEUR", "3");
+    c.options.prefixe = ini.read("MAIN", "PREFIXE_REMPLACEMENT", "");
+    c.options.masqueRecherche = ini.read("MAIN", "MASQUE_RECHERCHE", "*.*");
+    const std::string heure = ini.read("FORMATS", "HEURE", "ERREUR");
+    if (heure != "ERREUR" && !toInteger(heure, c.options.formatHeure))
+        return heure;
+    const std::string date = ini.read("FORMATS", "DATE", "0");
+    if (date != "ERREUR" && !toInteger(date, c.options.formatDate))
+        return date;
+    return std::nullopt;
+}
+
 // `--dump FILE...`: for each file in turn, the lines the EXIF dump window shows for
 // it. A file that is missing or cannot be read still gets its dump (with the
-// reader's outcome); the status is then 1.
-int executerDump(const QStringList& args, QTextStream& out, QTextStream& err) {
+// reader's outcome); the status is then 1. Each path is opened exactly as given.
+int executerDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() < 3) {
-        err << "varlime: --dump needs at least one FILE\n";
+        erreur(err, "--dump needs at least one FILE");
         return 2;
     }
     TimgData reader;
     int status = 0;
-    for (qsizetype i = 2; i < args.size(); ++i) {
-        const std::string path = args[i].toLocal8Bit().toStdString();
-        for (const std::string& line : DumpExifFile(reader, path))
-            out << QString::fromStdString(line) << '\n';
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        for (const std::string& line : DumpExifFile(reader, args[i]))
+            out << line << '\n';
         if (reader.ErrorText.empty() || reader.ErrorText == "Illegal Exif construction")
             status = 1;
     }
@@ -238,67 +220,101 @@ int executerDump(const QStringList& args, QTextStream& out, QTextStream& err) {
 
 } // namespace
 
-bool estCommandeSansFenetre(const QStringList& args) {
-    return args.size() >= 2 && trouverCommande(args[1]) != nullptr;
+bool estCommandeSansFenetre(const std::vector<std::string>& args) {
+    if (args.size() < 2)
+        return false;
+    for (std::string_view c : kCommandes)
+        if (args[1] == c)
+            return true;
+    return false;
 }
 
-int executerSansFenetre(const QStringList& args, const std::string& programFolder, QTextStream& out,
-                        QTextStream& err) {
-    const Command* command = args.size() >= 2 ? trouverCommande(args[1]) : nullptr;
-    if (!command) {
-        err << "varlime: unknown command\n";
+int executerSansFenetre(const std::vector<std::string>& args, const std::string& programFolder,
+                        std::ostream& out, std::ostream& err) {
+    if (!estCommandeSansFenetre(args)) {
+        erreur(err, "unknown command");
         return 2;
     }
-    if (args[1] == QLatin1String("--dump"))
+    const std::string& commande = args[1];
+    if (commande == "--dump")
         return executerDump(args, out, err);
-    if (args.size() < 3 || args[2].startsWith(QStringLiteral("--"))) {
-        err << "varlime: " << args[1] << " needs a FOLDER\n";
+    if (args.size() < 3 || args[2].starts_with("--")) {
+        erreur(err, commande + " needs a FOLDER");
         return 2;
     }
-    ConsoleMessageService messages;
-    messages.quiet = true;
-    Application app(programFolder, messages);
-    // The stored options first, as a window's activation would apply them; the
-    // command line then changes the controls, and nothing is written back.
-    app.DB_utilitaire().Lecture_parametres();
-    Context c{app, messages, out, err, args[2], {}};
-    for (qsizetype i = 3; i < args.size(); ++i) {
+    // The stored options first, as a window's activation applies them; the command
+    // line then changes them, and nothing is written back.
+    Contexte c;
+    if (const auto refus = lireParametres(programFolder, c)) {
+        erreur(err, messageConversion(*refus));
+        return 1;
+    }
+    for (std::size_t i = 3; i < args.size(); ++i) {
         const Option* o = trouverOption(args[i]);
         if (!o) {
-            err << "varlime: unknown option " << args[i] << '\n';
+            erreur(err, "unknown option " + args[i]);
             return 2;
         }
-        QString value;
+        std::string value;
         if (o->takesValue) {
             if (i + 1 >= args.size()) {
-                err << "varlime: " << args[i] << " needs a value\n";
+                erreur(err, args[i] + " needs a value");
                 return 2;
             }
             value = args[++i];
         }
-        const QString problem = o->apply(c, value);
-        if (!problem.isEmpty()) {
-            err << "varlime: " << problem << '\n';
+        const std::string problem = o->apply(c, value);
+        if (!problem.empty()) {
+            erreur(err, problem);
             return 2;
         }
     }
-    for (auto& etape : c.apres)
-        etape(c);
-    const std::string folder = c.folder.toStdString();
-    if (!Chemin_valide(folder)) {
-        err << "varlime: no such folder: " << c.folder << '\n';
+    OptionsNommage& o = c.options;
+    if (!toInteger(c.largeur, o.largeur)) {
+        erreur(err, messageConversion(c.largeur));
         return 1;
     }
-    TMainForm& m = app.MainForm();
-    m.Repertoire_courant = folder;
-    const auto before = messages.shown.size();
-    m.Validation_repertoire(false);
-    // A message shown by the preview (a value that is not a number) is an error here.
-    for (auto i = before; i < messages.shown.size(); ++i)
-        err << "varlime: " << sansCrLf(messages.shown[i]) << '\n';
-    if (messages.shown.size() > before)
+    // The date dialog's OK: a fixed date becomes the prefix text, the file's date
+    // leaves the prefix empty.
+    if (c.datePrefixe)
+        o.prefixe = c.dateFixe ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
+                                                                   o.separateur, o.compteurADroite)
+                               : std::string();
+    const std::string& dossier = args[2];
+    MoteurNommage moteur;
+    moteur.options = o;
+    if (!Chemin_valide(dossier) || !moteur.lister(dossier)) {
+        erreur(err, "no such folder: " + dossier);
         return 1;
-    return command->run(c);
+    }
+    moteur.calculer();
+    Localization localization(programFolder);
+    const TextLookup texte = lookupMessages(localization);
+    if (commande == "--preview") {
+        if (!moteur.fichiersTrouves())
+            return 0;
+        for (const FileRow& r : moteur.lignes()) {
+            out << echappe(r.ancienSurDisque()) << '\t' << echappe(r.nouveau) << '\n';
+        }
+        return 0;
+    }
+    if (commande == "--test") {
+        // The report of the test before renaming, one line each; nothing changes.
+        for (const std::string& l : moteur.tester(texte).lignes)
+            out << echappe(l) << '\n';
+        return 0;
+    }
+    // --rename: the run after a Yes.
+    const BilanRenommage bilan = moteur.renommer();
+    if (bilan.dossierDeplace) {
+        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}));
+        return 1;
+    }
+    const std::string resume =
+        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
+                      {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)});
+    out << sansCrLf(resume) << '\n';
+    return bilan.erreurs == 0 ? 0 : 3;
 }
 
 } // namespace varlime

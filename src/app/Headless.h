@@ -1,18 +1,18 @@
 #pragma once
-// Runs without a window: the same windows are created (never shown), the command's
-// options set their controls as a user would, and the result is printed.
-#include <QStringList>
-#include <QTextStream>
+// Runs without a window: the command's options fill the naming engine's options, as
+// the main window's controls do, and the result is printed. No widget is created.
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace varlime {
 
-// True when the arguments name a command run without a window.
-bool estCommandeSansFenetre(const QStringList& args);
+// True when the arguments (as the bytes given) name a command run without a window.
+bool estCommandeSansFenetre(const std::vector<std::string>& args);
 
 // Runs the command; returns the process exit status. `programFolder` holds the
 // settings and language files.
-int executerSansFenetre(const QStringList& args, const std::string& programFolder, QTextStream& out,
-                        QTextStream& err);
+int executerSansFenetre(const std::vector<std::string>& args, const std::string& programFolder,
+                        std::ostream& out, std::ostream& err);
 
 } // namespace varlime

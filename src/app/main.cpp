@@ -6,9 +6,12 @@
 #include "platform/fileSystem.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLocale>
-#include <QTextStream>
 #include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 // Without a window, Qt's notes about the desktop session are noise on standard error.
@@ -19,38 +22,39 @@ void filtreMessagesSansFenetre(QtMsgType type, const QMessageLogContext&, const 
 }
 } // namespace
 
-int main(int argc, char** argv) {
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    const bool headless = varlime::estCommandeSansFenetre(args);
-    if (headless) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(filtreMessagesSansFenetre);
-    }
-    QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Varlime"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Varlime"));
-    // EXIF values are written and read back with the user's decimal mark as found at
-    // start (one program-wide mark, never the C library's locale).
+namespace {
+// EXIF values are written and read back with the user's decimal mark as found at
+// start (one program-wide mark, never the C library's locale).
+void prendreMarqueDecimale() {
     const QString mark = QLocale::system().decimalPoint();
     if (mark.size() == 1 && mark.at(0).unicode() < 0x80)
         varlime::setDecimalMark(static_cast<char>(mark.at(0).unicode()));
-    const std::string programFolder = varlime::dossierProgramme();
-    if (headless) {
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        const int status = varlime::executerSansFenetre(args, programFolder, out, err);
-        out.flush();
-        err.flush();
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    // Arguments are kept as the bytes given: a folder or file name need not be UTF-8.
+    const std::vector<std::string> args(argv, argv + argc);
+    if (varlime::estCommandeSansFenetre(args)) {
+        // No window and no display: only Qt's core classes are used.
+        QCoreApplication qapp(argc, argv);
+        qInstallMessageHandler(filtreMessagesSansFenetre);
+        prendreMarqueDecimale();
+        const int status =
+            varlime::executerSansFenetre(args, varlime::dossierProgramme(), std::cout, std::cerr);
+        std::cout.flush();
         return status;
     }
     if (args.size() > 1) {
         std::fprintf(stderr, "varlime: unknown command %s\n", argv[1]);
         return 2;
     }
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varlime"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Varlime"));
+    prendreMarqueDecimale();
     varlime::DialogMessageService messages;
-    varlime::Application app(programFolder, messages);
+    varlime::Application app(varlime::dossierProgramme(), messages);
     messages.oui = app.texte("RSC_bouton_oui", "Oui");
     messages.non = app.texte("RSC_bouton_non", "Non");
     app.MainForm().show();

@@ -78,8 +78,8 @@ std::string Retourne_date_et_compteur_formate(std::string_view date, const Separ
     return compteurADroite ? std::string(date) + sep.texte : sep.texte + std::string(date);
 }
 
-std::optional<QDate> dateModificationFichier(const std::string& chemin) {
-    const auto quand = dateModification(chemin);
+namespace {
+std::optional<QDate> dateLocale(std::optional<std::time_t> quand) {
     if (!quand)
         return std::nullopt;
     const std::time_t t = *quand;
@@ -92,18 +92,33 @@ std::optional<QDate> dateModificationFichier(const std::string& chemin) {
     return d;
 }
 
-std::string Retourne_date_creation_fichier(const std::string& dossier, const std::string& nom,
-                                           int format, const SeparateurDate& sep,
-                                           bool compteurADroite) {
-    if (nom.empty())
-        return {};
-    const auto date = dateModificationFichier(Retourne_repertoire_slash(dossier) + nom);
+std::string prefixeDate(const std::optional<QDate>& date, int format, const SeparateurDate& sep,
+                        bool compteurADroite) {
     if (!date)
         return {};
     const std::string texte = Formate_date(format, *date);
     if (texte.empty())
         return {};
     return Retourne_date_et_compteur_formate(texte, sep, compteurADroite);
+}
+} // namespace
+
+std::optional<QDate> dateModificationFichier(const std::string& chemin) {
+    return dateLocale(dateModification(chemin));
+}
+
+std::string Retourne_date_creation_fichier_at(int dossierFd, const std::string& nom, int format,
+                                              const SeparateurDate& sep, bool compteurADroite) {
+    return prefixeDate(dateLocale(dateModificationAt(dossierFd, nom)), format, sep, compteurADroite);
+}
+
+std::string Retourne_date_creation_fichier(const std::string& dossier, const std::string& nom,
+                                           int format, const SeparateurDate& sep,
+                                           bool compteurADroite) {
+    if (nom.empty())
+        return {};
+    return prefixeDate(dateModificationFichier(Retourne_repertoire_slash(dossier) + nom), format, sep,
+                       compteurADroite);
 }
 
 QDate dateDepuisTexte(std::string_view texte) {

@@ -56,6 +56,10 @@ std::string Retourne_date_creation_fichier(const std::string& dossier, const std
                                            int format, const SeparateurDate& sep,
                                            bool compteurADroite);
 
+// The same for an entry of a folder already opened (a directory file descriptor).
+std::string Retourne_date_creation_fichier_at(int dossierFd, const std::string& nom, int format,
+                                              const SeparateurDate& sep, bool compteurADroite);
+
 // Parses "YYYY-MM-DD" strictly; an invalid date gives an invalid QDate.
 QDate dateDepuisTexte(std::string_view texte);
 

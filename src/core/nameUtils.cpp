@@ -109,14 +109,16 @@ std::string lettresCompteur(long long n) {
 
 std::string Maj_compteur(bool alphabetique, int largeur, long long valeur) {
     const long long n = valeur == std::numeric_limits<long long>::max() ? valeur : valeur + 1;
+    // The width comes from an editable field and from the settings file: whatever they
+    // hold, a counter is never padded beyond the widest choice the field offers.
+    const int w = std::clamp(largeur, kLargeurCompteurMin, kLargeurCompteurMax);
     if (alphabetique) {
         std::string letters = lettresCompteur(n);
-        if (largeur > 0 && letters.size() < static_cast<std::size_t>(largeur))
-            letters.insert(0, static_cast<std::size_t>(largeur) - letters.size(), '_');
+        if (letters.size() < static_cast<std::size_t>(w))
+            letters.insert(0, static_cast<std::size_t>(w) - letters.size(), '_');
         return letters;
     }
     // Width and precision are both the counter width: zero-padded, never cut.
-    const int w = std::clamp(largeur, 0, 64);
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, "%*.*lld", w, w, n);
     return buffer;

@@ -27,8 +27,13 @@ std::string Nettoyer_chaine(std::string_view s);
 std::string Retourne_repertoire_slash(std::string_view s);
 bool Remplacement_indique_pas_varlime(std::string_view s);
 
+// The counter widths the width field offers; any other width is brought into this range.
+inline constexpr int kLargeurCompteurMin = 1;
+inline constexpr int kLargeurCompteurMax = 9;
+
 // Counter text for the number valeur + 1: zero-padded decimal, or letters in
-// bijective base 26 (A..Z, AA, ...) padded on the left with '_' to largeur.
+// bijective base 26 (A..Z, AA, ...) padded on the left with '_' to largeur
+// (clamped to kLargeurCompteurMin..kLargeurCompteurMax).
 std::string Maj_compteur(bool alphabetique, int largeur, long long valeur);
 // The letters alone (1 -> A, 27 -> AA); n <= 0 gives A.
 std::string lettresCompteur(long long n);

@@ -1,7 +1,12 @@
 #include "core/renameEngine.h"
 
 #include "core/nameUtils.h"
+#include "core/maskEngine.h"
 #include "platform/fileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCollator>
 #include <QLocale>
@@ -59,49 +64,49 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
     return sorted;
 }
 
-bool Exploite_compteur(const PreviewOptions& options, std::string_view ancien) {
-    if (options.nommageExif && options.exifSansCompteur)
+bool Exploite_compteur(const OptionsNommage& options, std::string_view ancien) {
+    if (options.exif.actif && options.exif.sansCompteur)
         return false;
     // A keep-the-digits mask ("[*&N]") lets the old name's own digits serve as counter.
     if (Copie_droite(options.prefixe, 3) == "&N]" && Chaine_fini_numerique(Prefixe(ancien)))
         return false;
-    if (options.compteurInactif)
+    if (options.compteurInactif && Type_masque(options.prefixe) >= kMasqueChercherRemplacer)
         return false;
     return true;
 }
 
 void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
-                          const PreviewOptions& options, const NamePartFn& partieNom) {
+                          const OptionsNommage& options, const NamePartFn& partieNom) {
     if (!fichiersTrouves ||
-        (options.prefixe.empty() && !options.nommageExif && !options.nommageDate)) {
+        (options.prefixe.empty() && !options.exif.actif && !options.dateFichier)) {
         for (auto& r : rows)
             r.nouveau.clear();
         return;
     }
     long long valeur = static_cast<long long>(options.initialisation) - 1;
+    const std::string extImposee = "." + options.extension;
     std::string nom;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         FileRow& row = rows[i];
+        // Names are bytes: the extension and the counter test look at the name on disk.
+        const std::string& ancien = row.ancienSurDisque();
         std::string_view ext;
-        std::string extPropre;
         if (options.extensionImposee) {
-            extPropre = "." + options.extension;
+            ext = extImposee;
         } else {
-            const auto dot = row.ancien.rfind('.');
+            const auto dot = ancien.rfind('.');
             if (dot != std::string::npos)
-                ext = std::string_view(row.ancien).substr(dot);
+                ext = std::string_view(ancien).substr(dot);
         }
         nom = partieNom ? partieNom(i, row) : options.prefixe;
         const bool marque = Remplacement_indique_pas_varlime(nom);
         std::string compteur;
-        if (!marque && Exploite_compteur(options, row.ancien)) {
+        if (!marque && Exploite_compteur(options, ancien)) {
             compteur = Maj_compteur(options.alphabetique, options.largeur, valeur);
             ++valeur;
         }
-        if (marque) {
+        if (marque)
             ext = {};
-            extPropre.clear();
-        }
         std::string& out = row.nouveau;
         out.clear();
         if (options.compteurADroite) {
@@ -111,25 +116,152 @@ void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
             out += compteur;
             out += nom;
         }
-        out += options.extensionImposee ? std::string_view(extPropre) : ext;
+        out += ext;
     }
 }
 
-BilanRenommage renommerLignes(const std::string& dossier, const std::vector<FileRow>& rows) {
+std::string partieNomStandard(const OptionsNommage& options, int dirfd, const FileRow& row) {
+    const std::string& ancien = row.ancienSurDisque();
+    if (Type_masque(options.prefixe) != kPasDeMasque) {
+        std::string nom = Exploiter_masque(ancien, options.prefixe, options.exif.actif).nom;
+        if (!nom.empty())
+            return nom;
+    }
+    if (options.dateFichier)
+        return Retourne_date_creation_fichier_at(dirfd, ancien, options.formatDate,
+                                                 options.separateur, options.compteurADroite);
+    return options.prefixe;
+}
+
+DossierListe::~DossierListe() { fermer(); }
+
+void DossierListe::fermer() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    chemin_.clear();
+    dev_ = 0;
+    ino_ = 0;
+}
+
+bool DossierListe::ouvrir(const std::string& chemin) {
+    fermer();
+    if (chemin.empty() || chemin.find('\0') != std::string::npos)
+        return false;
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    chemin_ = Retourne_repertoire_slash(chemin);
+    dev_ = st.st_dev;
+    ino_ = st.st_ino;
+    return true;
+}
+
+bool DossierListe::toujoursEnPlace() const {
+    if (fd_ < 0)
+        return false;
+    struct stat ouvert, parChemin;
+    // A removed folder has no link left, though it stays open.
+    if (::fstat(fd_, &ouvert) != 0 || ouvert.st_nlink == 0)
+        return false;
+    if (::stat(chemin_.c_str(), &parChemin) != 0 || !S_ISDIR(parChemin.st_mode))
+        return false;
+    return parChemin.st_dev == dev_ && parChemin.st_ino == ino_ && ouvert.st_dev == dev_ &&
+           ouvert.st_ino == ino_;
+}
+
+namespace {
+
+BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows) {
     BilanRenommage bilan;
-    DossierOuvert d(dossier);
     for (const auto& row : rows) {
         if (Remplacement_indique_pas_varlime(row.nouveau))
             continue;
         if (row.ancien.empty() && row.brut.empty() && row.nouveau.empty())
             continue; // the empty row of an empty list
-        if (d.ok() && renommerSansEcraserAt(d.fd(), row.ancienSurDisque(), row.nouveau) ==
-                          ResultatRenommage::Renomme)
+        if (dirfd >= 0 && renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
+                              ResultatRenommage::Renomme)
             ++bilan.renommes;
         else
             ++bilan.erreurs;
     }
     return bilan;
 }
+
+} // namespace
+
+BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<FileRow>& rows) {
+    if (!dossier.toujoursEnPlace()) {
+        BilanRenommage refus;
+        refus.dossierDeplace = true;
+        return refus;
+    }
+    return renommerDans(dossier.fd(), rows);
+}
+
+BilanRenommage renommerLignes(const std::string& dossier, const std::vector<FileRow>& rows) {
+    DossierListe d;
+    if (!d.ouvrir(dossier))
+        return renommerDans(-1, rows);
+    return renommerLignes(d, rows);
+}
+
+bool MoteurNommage::lister(const std::string& chemin) {
+    fichiersTrouves_ = false;
+    std::vector<std::string> noms;
+    const bool ok = dossier_.ouvrir(chemin);
+    if (ok) {
+        auto entrees = chercherFichiersAt(dossier_.fd(), options.masqueRecherche, options.attributs);
+        noms.reserve(entrees.size());
+        for (auto& e : entrees)
+            if (!garderFichier || garderFichier(e.nom))
+                noms.push_back(std::move(e.nom));
+    }
+    fichiersTrouves_ = !noms.empty();
+    lignes_ = lignesTriees(std::move(noms));
+    if (lignes_.empty())
+        lignes_.resize(1);
+    return ok;
+}
+
+void MoteurNommage::calculer(const NamePartFn& partieExif) {
+    const int fd = dossier_.fd();
+    const NamePartFn standard = [this, fd](std::size_t, const FileRow& row) {
+        return partieNomStandard(options, fd, row);
+    };
+    calculerNouveauxNoms(lignes_, fichiersTrouves_, options,
+                         options.exif.actif && partieExif ? partieExif : standard);
+    if (options.exif.actif) {
+        std::vector<std::string> nouveaux;
+        nouveaux.reserve(lignes_.size());
+        for (const FileRow& r : lignes_)
+            nouveaux.push_back(r.nouveau);
+        Supprimer_doublons(nouveaux);
+        for (std::size_t i = 0; i < nouveaux.size(); ++i)
+            lignes_[i].nouveau = std::move(nouveaux[i]);
+    }
+}
+
+RapportTest MoteurNommage::tester(const TextLookup& texte) const {
+    std::vector<LigneRenommage> lignes;
+    lignes.reserve(lignes_.size());
+    for (const FileRow& r : lignes_)
+        lignes.push_back({r.ancienSurDisque(), r.nouveau});
+    const int fd = dossier_.fd();
+    const EntreeExiste existe = [fd](const std::string& nom) { return entreeExisteAt(fd, nom); };
+    RapportTest rapport = Tester_rename(lignes, existe, texte);
+    // The report is read by a person: names that are not valid UTF-8 are shown readable.
+    for (std::string& l : rapport.lignes)
+        l = nomAffichable(l);
+    return rapport;
+}
+
+BilanRenommage MoteurNommage::renommer() const { return renommerLignes(dossier_, lignes_); }
 
 } // namespace varlime

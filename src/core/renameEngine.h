@@ -1,16 +1,25 @@
 #pragma once
-// The grid's rows as plain data, the new-name preview over them, and the rename
-// run that acts on them. The windows only wire controls to these functions.
+// The naming engine: a listed folder, its rows, every naming option as plain data,
+// the computation of every new name, the test before renaming and the rename run.
+// The main window fills the options from its controls and shows the rows; the
+// command line fills the same options from its arguments. Neither computes a name
+// itself.
+#include "core/dateFormats.h"
+#include "core/messageFormat.h"
+#include "core/renameTest.h"
+#include "platform/fileSystem.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace varlime {
 
 struct FileRow {
     std::string ancien;  // old name as shown (UTF-8)
-    std::string nouveau; // new name as shown
+    std::string nouveau; // new name, as bytes: computed from the old name's bytes
     std::string brut;    // exact bytes of the old name on disk when they differ from `ancien`
 
     // The bytes naming the file on disk.
@@ -25,22 +34,49 @@ std::string nomAffichable(std::string_view octets);
 // equal names keep their order.
 std::vector<FileRow> lignesTriees(std::vector<std::string> noms);
 
-struct PreviewOptions {
-    std::string prefixe;               // EDT_prefixe_remplacement
-    bool extensionImposee = false;     // CKB_extension
-    std::string extension;             // TXT_extension_remplacement
-    int largeur = 3;                   // CBB_largeur_increment
-    int initialisation = 1;            // EDT_initialisation
-    bool alphabetique = false;         // counter dialog, type
-    bool compteurADroite = true;       // counter dialog, position
-    bool compteurInactif = false;      // CKB_compteur_inactif checked and visible
-    bool exifSansCompteur = false;     // EXIF naming on and its "no counter" box checked
-    bool nommageExif = false;          // EXIF naming on
-    bool nommageDate = false;          // names from each file's date
+// EXIF naming (its composer fills the name part of each row).
+struct OptionsExif {
+    bool actif = false;        // EXIF naming on
+    bool sansCompteur = false; // its "no counter" box
+};
+
+// Companion files renamed with their main file.
+struct OptionsCompagnons {
+    bool rawCanon = false;
+    bool association = false;
+    std::string cible;  // extension of the files that take their name from a neighbour
+    std::string source; // extension of the neighbour whose EXIF data names them
+};
+
+// Every option that decides what is listed and how each row is renamed.
+struct OptionsNommage {
+    // The listing.
+    std::string masqueRecherche = "*.*"; // EDT_masque_recherche
+    int attributs = attrTous & ~attrRepertoire; // file types: every entry but folders
+    // The name part: a prefix text, or a rename mask when it starts with "[".
+    std::string prefixe; // EDT_prefixe_remplacement
+    // The counter.
+    int largeur = 3;        // CBB_largeur_increment (clamped when the counter is made)
+    int initialisation = 1; // EDT_initialisation
+    bool alphabetique = false;
+    bool compteurADroite = true;
+    // CKB_compteur_inactif: only masks that search and replace, add a prefix and
+    // suffix or remove a counter offer it, so it counts only for those.
+    bool compteurInactif = true;
+    // The extension.
+    bool extensionImposee = false; // CKB_extension
+    std::string extension = "*";   // TXT_extension_remplacement
+    // Each file's own date as name part (a fixed date is an ordinary prefix text).
+    bool dateFichier = false;
+    int formatDate = 0; // FORMATS/DATE
+    SeparateurDate separateur;
+    int formatHeure = -1; // FORMATS/HEURE
+    OptionsExif exif;
+    OptionsCompagnons compagnons;
 };
 
 // Whether the row whose old name is `ancien` gets a counter.
-bool Exploite_compteur(const PreviewOptions& options, std::string_view ancien);
+bool Exploite_compteur(const OptionsNommage& options, std::string_view ancien);
 
 // The name part of a row (without counter and extension), from the active mode.
 using NamePartFn = std::function<std::string(std::size_t ligne, const FileRow& row)>;
@@ -48,15 +84,85 @@ using NamePartFn = std::function<std::string(std::size_t ligne, const FileRow& r
 // Recomputes the new name of every row. With no file, or with an empty prefix while
 // neither EXIF nor date naming is on, every new name is emptied.
 void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
-                          const PreviewOptions& options, const NamePartFn& partieNom);
+                          const OptionsNommage& options, const NamePartFn& partieNom);
+
+// The name part of a row in every mode but EXIF naming: the mask applied to the old
+// name's bytes, else the file's own date (read through `dirfd`), else the prefix.
+std::string partieNomStandard(const OptionsNommage& options, int dirfd, const FileRow& row);
+
+// A folder as it was listed: opened once, and known by its device and inode, so that
+// a run can tell whether the path still leads to it.
+class DossierListe {
+public:
+    DossierListe() = default;
+    ~DossierListe();
+    DossierListe(const DossierListe&) = delete;
+    DossierListe& operator=(const DossierListe&) = delete;
+
+    // Opens the folder (a path as bytes); false when it is no folder that can be read.
+    bool ouvrir(const std::string& chemin);
+    void fermer();
+    bool ouvert() const { return fd_ >= 0; }
+    // The path as given, ending in '/'.
+    const std::string& chemin() const { return chemin_; }
+    int fd() const { return fd_; }
+    // True when the path still leads to the very folder opened: it was not removed,
+    // renamed or replaced since.
+    bool toujoursEnPlace() const;
+
+private:
+    int fd_ = -1;
+    std::string chemin_;
+    dev_t dev_ = 0;
+    ino_t ino_ = 0;
+};
 
 struct BilanRenommage {
     int renommes = 0;
     int erreurs = 0;
+    // The run refused to start: the folder is no longer where it was listed.
+    bool dossierDeplace = false;
 };
 
-// Renames every row in order, one direct rename each, never replacing a file;
-// marked rows are skipped and counted nowhere; every failure is counted.
+// Shown when a run refuses to start because its folder moved (key RSC_msg_repertoire_deplace).
+inline constexpr const char* kMessageDossierDeplace =
+    "Le répertoire %s a été déplacé, renommé ou supprimé depuis sa lecture : aucun fichier "
+    "n'a été varlimé.";
+
+// Renames every row in order inside the listed folder, one direct rename each, never
+// replacing a file; marked rows are skipped and counted nowhere; every failure is
+// counted. Nothing is renamed when the folder moved since it was listed.
+BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<FileRow>& rows);
+// The same in a folder opened for this run alone.
 BilanRenommage renommerLignes(const std::string& dossier, const std::vector<FileRow>& rows);
+
+// One listed folder with its rows and the options that name them.
+class MoteurNommage {
+public:
+    OptionsNommage options;
+    // Which listed entries are kept (the companion modes leave some out); all when empty.
+    std::function<bool(const std::string& nom)> garderFichier;
+
+    // Lists the folder with the options' search mask and file types, replacing the
+    // previous listing; false when it cannot be opened (the rows are then empty).
+    bool lister(const std::string& chemin);
+    const DossierListe& dossier() const { return dossier_; }
+    // The rows: at least one, an empty one when nothing was found.
+    std::vector<FileRow>& lignes() { return lignes_; }
+    const std::vector<FileRow>& lignes() const { return lignes_; }
+    bool fichiersTrouves() const { return fichiersTrouves_; }
+
+    // Every new name from the options; `partieExif` gives the name part in EXIF naming.
+    void calculer(const NamePartFn& partieExif = {});
+    // The report of the test before renaming, over the rows as they stand.
+    RapportTest tester(const TextLookup& texte) const;
+    // The rename run over the rows as they stand.
+    BilanRenommage renommer() const;
+
+private:
+    DossierListe dossier_;
+    std::vector<FileRow> lignes_ = std::vector<FileRow>(1);
+    bool fichiersTrouves_ = false;
+};
 
 } // namespace varlime

@@ -1,5 +1,6 @@
 #include "platform/fileSystem.h"
 
+#include <QStringList>
 #include <QString>
 #include <cerrno>
 #include <climits>
@@ -59,16 +60,31 @@ bool correspondMasque(std::string_view masque, std::string_view nom) {
 
 std::vector<EntreeRepertoire> chercherFichiers(const std::string& dossier, std::string_view masque,
                                                int attributs, bool* ok) {
+    if (ok)
+        *ok = false;
+    const int dfd = ::open(dossier.empty() ? "." : dossier.c_str(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0)
+        return {};
+    auto out = chercherFichiersAt(dfd, masque, attributs, ok);
+    ::close(dfd);
+    return out;
+}
+
+std::vector<EntreeRepertoire> chercherFichiersAt(int dossierFd, std::string_view masque,
+                                                 int attributs, bool* ok) {
     std::vector<EntreeRepertoire> out;
     if (ok)
         *ok = false;
+    if (dossierFd < 0)
+        return out;
     if (masque.find('/') != std::string_view::npos || masque.find('\0') != std::string_view::npos) {
         if (ok)
-            *ok = Chemin_valide(dossier);
+            *ok = true;
         return out;
     }
-    const int dfd = ::open(dossier.empty() ? "." : dossier.c_str(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The directory stream takes its own descriptor: the caller's stays open.
+    const int dfd = ::openat(dossierFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0)
         return out;
     DIR* d = ::fdopendir(dfd);
@@ -121,6 +137,54 @@ std::vector<EntreeRepertoire> chercherFichiers(const std::string& dossier, std::
 bool Chemin_valide(const std::string& chemin) {
     struct stat st;
     return !chemin.empty() && ::stat(chemin.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool entreeExisteAt(int dossierFd, const std::string& nom) {
+    if (dossierFd < 0 || nom.empty() || nom.find('\0') != std::string::npos)
+        return false;
+    struct stat st;
+    return ::fstatat(dossierFd, nom.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+std::optional<std::time_t> dateModificationAt(int dossierFd, const std::string& nom) {
+    struct stat st;
+    if (nom.empty() || nom.find('\0') != std::string::npos ||
+        ::fstatat(dossierFd, nom.c_str(), &st, 0) != 0)
+        return std::nullopt;
+    return st.st_mtime;
+}
+
+std::string cheminSurDisque(const QString& affiche) {
+    const QByteArray direct = affiche.toUtf8();
+    struct stat st;
+    if (direct.isEmpty() || ::lstat(direct.constData(), &st) == 0)
+        return direct.toStdString();
+    // A path shown by Qt has had the bytes that are not UTF-8 replaced: each part is
+    // looked up among the entries of its parent, as the same replacement shows them.
+    const QStringList parts = affiche.split(QLatin1Char('/'));
+    std::string chemin = affiche.startsWith(QLatin1Char('/')) ? "/" : "";
+    for (const QString& part : parts) {
+        if (part.isEmpty())
+            continue;
+        std::string trouve = part.toUtf8().toStdString();
+        const std::string candidat = chemin + trouve;
+        if (::lstat(candidat.c_str(), &st) != 0) {
+            if (DIR* d = ::opendir(chemin.empty() ? "." : chemin.c_str())) {
+                while (dirent* e = ::readdir(d)) {
+                    if (QString::fromUtf8(e->d_name) == part) {
+                        trouve = e->d_name;
+                        break;
+                    }
+                }
+                ::closedir(d);
+            }
+        }
+        chemin += trouve;
+        chemin += '/';
+    }
+    if (!affiche.endsWith(QLatin1Char('/')) && !chemin.empty() && chemin != "/")
+        chemin.pop_back();
+    return chemin;
 }
 
 bool entreeExiste(const std::string& dossier, const std::string& nom) {

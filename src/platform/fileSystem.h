@@ -2,6 +2,7 @@
 // File and folder services: directory search with an attribute set and a wildcard
 // mask, folder test, modification time, and renaming that never replaces a file.
 // Names are the exact bytes found on disk.
+#include <QString>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -37,10 +38,22 @@ bool correspondMasque(std::string_view masque, std::string_view nom);
 std::vector<EntreeRepertoire> chercherFichiers(const std::string& dossier, std::string_view masque,
                                                int attributs, bool* ok = nullptr);
 
+// The same in a folder already opened (a directory file descriptor, left open).
+std::vector<EntreeRepertoire> chercherFichiersAt(int dossierFd, std::string_view masque,
+                                                 int attributs, bool* ok = nullptr);
+
 // True when `chemin` names an existing folder (links followed).
 bool Chemin_valide(const std::string& chemin);
 // True when an entry of that exact name exists in the folder (any kind, links not followed).
 bool entreeExiste(const std::string& dossier, const std::string& nom);
+// The same in a folder already opened.
+bool entreeExisteAt(int dossierFd, const std::string& nom);
+// Last modification time of an entry of an opened folder (links followed).
+std::optional<std::time_t> dateModificationAt(int dossierFd, const std::string& nom);
+// The bytes on disk of a path that Qt shows as text. Qt replaces the bytes of a name
+// that are not UTF-8, so such a path does not lead back to its folder: each part that
+// is not found as written is matched against its parent's entries as Qt shows them.
+std::string cheminSurDisque(const QString& affiche);
 // Last modification time of a file, or nothing when it cannot be read.
 std::optional<std::time_t> dateModification(const std::string& chemin);
 

@@ -140,10 +140,10 @@ TEST(MaskEngine, CounterRule) {
         {"inactive_box", "IMG.jpg", "[x*]", false, false, true, false},
     };
     for (const auto& c : cases) {
-        PreviewOptions o;
+        OptionsNommage o;
         o.prefixe = c.prefixe;
-        o.nommageExif = c.nommageExif;
-        o.exifSansCompteur = c.exifSansCompteur;
+        o.exif.actif = c.nommageExif;
+        o.exif.sansCompteur = c.exifSansCompteur;
         o.compteurInactif = c.compteurInactif;
         EXPECT_EQ(Exploite_compteur(o, c.ancien), c.compteur) << c.nom;
     }

@@ -39,19 +39,19 @@ TEST(Sorting, CaseInsensitiveNotNumericDuplicatesKept) {
 struct PreviewCase {
     const char* name;
     std::vector<const char*> files;
-    PreviewOptions options;
+    OptionsNommage options;
     std::vector<std::string> expected;
 };
 
-PreviewOptions opts(const char* prefix, auto&& tweak) {
-    PreviewOptions o;
+OptionsNommage opts(const char* prefix, auto&& tweak) {
+    OptionsNommage o;
     o.prefixe = prefix;
     tweak(o);
     return o;
 }
 
 TEST(Preview, NamesFromPrefixCounterAndExtension) {
-    auto same = [](PreviewOptions&) {};
+    auto same = [](OptionsNommage&) {};
     const PreviewCase cases[] = {
         {"counter right", {"b.jpg", "a.JPG", "c"}, opts("IMG", same), {"IMG001.JPG", "IMG002.jpg", "IMG003"}},
         {"counter left", {"b.jpg", "a.JPG", "c"}, opts("IMG", [](auto& o) { o.compteurADroite = false; }),
@@ -59,13 +59,14 @@ TEST(Preview, NamesFromPrefixCounterAndExtension) {
         {"extension png", {"b.jpg", "a.JPG", "c"},
          opts("IMG", [](auto& o) { o.extensionImposee = true; o.extension = "png"; }),
          {"IMG001.png", "IMG002.png", "IMG003.png"}},
-        {"empty extension", {"a.jpg"}, opts("P", [](auto& o) { o.extensionImposee = true; }), {"P001."}},
+        {"empty extension", {"a.jpg"}, opts("P", [](auto& o) { o.extensionImposee = true; o.extension = ""; }), {"P001."}},
         {"initial value 0", {"a.jpg"}, opts("P", [](auto& o) { o.initialisation = 0; }), {"P000.jpg"}},
         {"alphabetic", {"a.jpg", "b.jpg"},
          opts("P", [](auto& o) { o.alphabetique = true; o.initialisation = 26; }), {"P__Z.jpg", "P_AA.jpg"}},
         {"empty prefix empties", {"a.jpg", "b.jpg"}, opts("", same), {"", ""}},
         {"keep-digits mask", {"IMG_0042.jpg", "IMG.jpg"}, opts("[X&N]", same), {"[X&N]001.jpg", "[X&N].jpg"}},
-        {"inactive counter", {"a.jpg"}, opts("P", [](auto& o) { o.compteurInactif = true; }), {"P.jpg"}},
+        {"inactive counter", {"a.jpg"}, opts("[{a}{Z}]", [](auto& o) { o.compteurInactif = true; }), {"[{a}{Z}].jpg"}},
+        {"inactive box without a mask", {"a.jpg"}, opts("P", [](auto& o) { o.compteurInactif = true; }), {"P001.jpg"}},
         {"dot file", {".profile"}, opts("P", same), {"P001.profile"}},
         {"width 1", {"a", "b"}, opts("P", [](auto& o) { o.largeur = 1; o.initialisation = 9; }), {"P9", "P10"}},
     };
@@ -82,7 +83,7 @@ TEST(Preview, WiderNumbersAreNotCut) {
     for (int i = 0; i < 150; ++i)
         names.push_back("f" + std::to_string(1000 + i));
     auto r = lignesTriees(names);
-    PreviewOptions o;
+    OptionsNommage o;
     o.prefixe = "P";
     o.largeur = 2;
     calculerNouveauxNoms(r, true, o, nullptr);
@@ -94,7 +95,7 @@ TEST(Preview, WiderNumbersAreNotCut) {
 
 TEST(Preview, MarkedRowsGetNoCounterNoExtensionAndUseNoNumber) {
     auto r = rows({"a.jpg", "b.jpg", "c.jpg"});
-    PreviewOptions o;
+    OptionsNommage o;
     o.prefixe = "P";
     calculerNouveauxNoms(r, true, o, [](std::size_t i, const FileRow&) {
         return i == 1 ? std::string("NON VARLIMÉ (Pas d'en-tête Exif)") : std::string("P");
@@ -105,7 +106,7 @@ TEST(Preview, MarkedRowsGetNoCounterNoExtensionAndUseNoNumber) {
 TEST(Preview, NothingFoundEmptiesTheNewNames) {
     auto r = rows({"a.jpg"});
     r[0].nouveau = "stale";
-    PreviewOptions o;
+    OptionsNommage o;
     o.prefixe = "P";
     calculerNouveauxNoms(r, false, o, nullptr);
     EXPECT_EQ(r[0].nouveau, "");
@@ -122,17 +123,17 @@ TEST(CounterRule, CasesThatDropTheCounter) {
         {"[X&N]", "IMG_0042.jpg", false, false, false, false},
         {"[X&N]", "IMG.jpg", false, false, false, true},
         {"[*&N]", "0042", false, false, false, false},
-        {"IMG", "a.jpg", true, false, false, false},
+        {"[{a}{b}]", "a.jpg", true, false, false, false},
         {"IMG", "a.jpg", false, true, true, false},
         {"IMG", "a.jpg", false, true, false, true},
         {"IMG", "a.jpg", false, false, true, true},
     };
     for (const auto& c : cases) {
-        PreviewOptions o;
+        OptionsNommage o;
         o.prefixe = c.prefix;
         o.compteurInactif = c.inactive;
-        o.nommageExif = c.exif;
-        o.exifSansCompteur = c.exifNoCounter;
+        o.exif.actif = c.exif;
+        o.exif.sansCompteur = c.exifNoCounter;
         EXPECT_EQ(Exploite_compteur(o, c.old), c.expected) << c.prefix << " " << c.old;
     }
 }
@@ -142,7 +143,7 @@ TEST(RenameRun, RenamesInGridOrderAndCountsFailures) {
     dir.write("IMG001.jpg", "1");
     dir.write("IMG002.jpg", "2");
     auto r = rows({"IMG001.jpg", "IMG002.jpg"});
-    PreviewOptions o;
+    OptionsNommage o;
     o.prefixe = "IMG";
     o.initialisation = 2;
     calculerNouveauxNoms(r, true, o, nullptr);
@@ -190,7 +191,7 @@ TEST(RenameRun, TargetAppearingAfterThePreviewIsNeverReplaced) {
     TempDir dir;
     dir.write("a.jpg", "A");
     auto r = rows({"a.jpg"});
-    PreviewOptions o;
+    OptionsNommage o;
     o.prefixe = "P";
     calculerNouveauxNoms(r, true, o, nullptr);
     dir.write("P001.jpg", "someone else's");
@@ -210,7 +211,7 @@ TEST(RenameRun, NonUtf8NamesKeepTheirBytes) {
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[0].ancien, r[1].ancien); // both show the same replacement characters
     EXPECT_NE(r[0].ancienSurDisque(), r[1].ancienSurDisque());
-    PreviewOptions o;
+    OptionsNommage o;
     o.prefixe = "P";
     calculerNouveauxNoms(r, true, o, nullptr);
     const BilanRenommage bilan = renommerLignes(dir.path(), r);

@@ -86,7 +86,6 @@ TEST(Modes, StatusLineAtEveryPreview) {
     date.RGA_select_source_date->setItemIndex(1);
     m.Voir_rename();
     EXPECT_EQ(statut(m), "Mode Date de création");
-    EXPECT_EQ(f.app->DB_utilitaire().Dernier_statut(), Mode::DateCreation);
 }
 
 TEST(Modes, LeavingTheMaskModeAnsweredNo) {

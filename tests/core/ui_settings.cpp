@@ -1,6 +1,8 @@
 // The settings file as the windows use it: what is written when, what comes back at
 // the next start, refused writes and damaged files.
 #include "app/Headless.h"
+
+#include <sstream>
 #include "core/ui/IHM_option_date.h"
 #include "core/ui/IHM_option_heure.h"
 #include "core/ui/MD_utilitaire.h"
@@ -239,14 +241,11 @@ TEST(Settings, LocationFallsBackToTheUserFolderWhenTheProgramFolderIsReadOnly) {
 }
 
 // Runs the program without a window over `programFolder`; returns what it printed.
-std::string runHeadless(const TempDir& programFolder, QStringList args) {
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    args.prepend("varlime");
-    executerSansFenetre(args, programFolder.path(), o, e);
-    o.flush();
-    e.flush();
-    return (out + err).toStdString();
+std::string runHeadless(const TempDir& programFolder, std::vector<std::string> args) {
+    std::ostringstream out, err;
+    args.insert(args.begin(), "varlime");
+    executerSansFenetre(args, programFolder.path(), out, err);
+    return out.str() + err.str();
 }
 
 TEST(Settings, HeadlessRunsReadThemAndTheCommandLineWinsWithoutWritingBack) {
@@ -258,9 +257,9 @@ TEST(Settings, HeadlessRunsReadThemAndTheCommandLineWinsWithoutWritingBack) {
         "[CHEMINS]\nDEFAUT=" + photos.path() +
         "\n[MAIN]\nMASQUE_RECHERCHE=*.jpg\nPREFIXE_REMPLACEMENT=Stored_\nLARGEUR_COMPTEUR=2\n";
     program.write("varlime.ini", stored);
-    EXPECT_EQ(runHeadless(program, {"--preview", QString::fromStdString(photos.path())}),
+    EXPECT_EQ(runHeadless(program, {"--preview", photos.path()}),
               "a.jpg\tStored_01.jpg\nb.jpg\tStored_02.jpg\n");
-    EXPECT_EQ(runHeadless(program, {"--preview", QString::fromStdString(photos.path()), "--prefix",
+    EXPECT_EQ(runHeadless(program, {"--preview", photos.path(), "--prefix",
                                     "Given_", "--width", "3"}),
               "a.jpg\tGiven_001.jpg\nb.jpg\tGiven_002.jpg\n");
     EXPECT_EQ(program.read("varlime.ini"), stored);

@@ -1,6 +1,8 @@
 // The language dialog and the application in another language: the list, Confirm and
 // Cancel, messages switching at once, windows at the next start, headless runs.
 #include "app/Headless.h"
+
+#include <sstream>
 #include "core/ui/Main.h"
 #include "i18n/ui/IHM_langue.h"
 #include "i18n/uLocalization.h"
@@ -145,14 +147,11 @@ TEST(Headless, MessagesInTheActiveLanguage) {
     photos.write("a.jpg");
     program.write("lang_en.ini", shippedEnglish());
     program.write("lang.ini", "[CONFIG]\nActiveLanguage=en\n");
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = executerSansFenetre(
-        {"varlime", "--rename", QString::fromStdString(photos.path()), "--prefix", "P"},
-        program.path(), o, e);
-    o.flush();
+    std::ostringstream out, err;
+    const int status = executerSansFenetre({"varlime", "--rename", photos.path(), "--prefix", "P"},
+                                           program.path(), out, err);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(out.toStdString(), "1 files renamed\n0 errors\n");
+    EXPECT_EQ(out.str(), "1 files renamed\n0 errors\n");
     EXPECT_EQ(photos.names(), std::vector<std::string>{"P001.jpg"});
 }
 

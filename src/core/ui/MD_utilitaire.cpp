@@ -59,7 +59,10 @@ void TDB_utilitaire::Lecture_parametres() {
     };
     const bool complet = [&] {
         TMainForm& main = app_.MainForm();
-        main.Repertoire_courant = ini.read("CHEMINS", "DEFAUT", "Erreur");
+        // The stored folder is where the picker starts until a folder is listed. After
+        // that, another window or program writing the file never moves this grid.
+        if (!main.dossierListe())
+            main.Repertoire_courant = ini.read("CHEMINS", "DEFAUT", "Erreur");
         const QString largeur = lire("MAIN", "LARGEUR_COMPTEUR", "3");
         const QString prefixe = lire("MAIN", "PREFIXE_REMPLACEMENT", "");
         const QString masque = lire("MAIN", "MASQUE_RECHERCHE", "*.*");

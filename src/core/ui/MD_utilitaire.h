@@ -41,8 +41,6 @@ public:
     void Afficher_statut();
     // Computes and remembers the current mode; `texte` gets its name.
     void Retourner_statut_chaine(QString& texte);
-    // The mode of the latest Afficher_statut or Retourner_statut_chaine.
-    Mode Dernier_statut() const { return dernierStatut_; }
     // Leaves the given mode.
     void Desactiver_mode(Mode mode);
     // Before a dialog enters its own mode: when the last shown mode is another one

@@ -219,7 +219,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
 
     // The grid and the button panel at its right.
     auto* body = new QHBoxLayout;
-    model_ = new FileGridModel(this);
+    model_ = new FileGridModel(moteur_.lignes(), this);
     GRS_fichier = new QTableView(central);
     GRS_fichier->setObjectName(QStringLiteral("GRS_fichier"));
     GRS_fichier->setModel(model_);
@@ -345,7 +345,7 @@ QString TMainForm::cellule(int colonne, int ligne) const {
     if (ligne < 1 || std::size_t(ligne) > rows.size() || colonne < 0 || colonne > 1)
         return {};
     const FileRow& r = rows[std::size_t(ligne - 1)];
-    return qs(colonne == 0 ? r.ancien : r.nouveau);
+    return qs(colonne == 0 ? r.ancien : nomAffichable(r.nouveau));
 }
 
 int TMainForm::nombreLignes() const {
@@ -429,8 +429,9 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 
 void TMainForm::Selection_repertoire() {
     TDLG_rep_xp& picker = app_.DLG_rep_xp();
-    if (picker.Selection_repertoire(qs(Repertoire_courant))) {
-        Repertoire_courant = picker.cheminSelectionne().toStdString();
+    if (picker.Selection_repertoire(qs(nomAffichable(Repertoire_courant)))) {
+        // The picker shows the path as text; the folder is found again by its bytes.
+        Repertoire_courant = cheminSurDisque(picker.cheminSelectionne());
         Validation_repertoire();
     } else if (LBL_repertoire->text().isEmpty()) {
         pickerJustCancelled_ = true;
@@ -439,35 +440,34 @@ void TMainForm::Selection_repertoire() {
 
 void TMainForm::Validation_repertoire(bool enregistrer) {
     Repertoire_courant = Retourne_repertoire_slash(Repertoire_courant);
-    LBL_repertoire->setText(qs(Repertoire_courant));
+    LBL_repertoire->setText(qs(nomAffichable(Repertoire_courant)));
     // Bare names of the grid resolve in this folder.
     changerRepertoireCourant(Repertoire_courant);
-    if (enregistrer)
+    // The settings file is text: a path that is not UTF-8 would turn the whole file
+    // into another encoding, so such a folder is listed but not remembered.
+    if (enregistrer && nomAffichable(Repertoire_courant) == Repertoire_courant)
         app_.DB_utilitaire().Sauver_parametre("CHEMINS", "DEFAUT", Repertoire_courant);
     Chercher_fichier();
 }
 
 void TMainForm::Chercher_fichier() {
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
-    const int attributs = app_.DLG_type_fichier().Determiner();
-    Fichiers_trouves = false;
-    std::vector<std::string> noms;
-    if (Repertoire_courant != "Erreur") {
-        auto entrees = chercherFichiers(Repertoire_courant,
-                                        EDT_masque_recherche->text().toStdString(), attributs);
-        noms.reserve(entrees.size());
-        TDB_utilitaire& util = app_.DB_utilitaire();
-        for (auto& e : entrees) {
-            if (util.Fichier_a_traiter(e.nom))
-                noms.push_back(std::move(e.nom));
-        }
-    }
-    Fichiers_trouves = !noms.empty();
-    model_->setRows(lignesTriees(std::move(noms)));
+    OptionsNommage& o = moteur_.options;
+    o.masqueRecherche = EDT_masque_recherche->text().toStdString();
+    o.attributs = app_.DLG_type_fichier().Determiner();
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    moteur_.garderFichier = [&util](const std::string& nom) { return util.Fichier_a_traiter(nom); };
+    model_->debutListing();
+    if (Repertoire_courant != "Erreur")
+        moteur_.lister(Repertoire_courant);
+    else
+        moteur_.lignes().assign(1, FileRow{});
+    model_->finListing();
+    Fichiers_trouves = moteur_.fichiersTrouves();
     Voir_rename();
 }
 
-bool TMainForm::lireOptions(PreviewOptions& o) {
+bool TMainForm::lireOptions(OptionsNommage& o) {
     const QString largeur = CBB_largeur_increment->currentText();
     if (!toInteger(largeur.toStdString(), o.largeur)) {
         app_.messages().error(app_.DB_utilitaire().messageConversion(largeur), this);
@@ -484,50 +484,29 @@ bool TMainForm::lireOptions(PreviewOptions& o) {
     o.extension = TXT_extension_remplacement->text().toStdString();
     o.alphabetique = compteur.Type_compteur();
     o.compteurADroite = compteur.Position();
-    o.compteurInactif = CKB_compteur_inactif->isChecked() && !CKB_compteur_inactif->isHidden();
+    o.compteurInactif = CKB_compteur_inactif->isChecked();
+    const TDLG_option_date& date = app_.DLG_option_date();
+    o.dateFichier = date.Utilise_date_fichier();
+    o.formatDate = date.formatDate();
+    o.separateur = date.separateur();
+    o.exif.actif = app_.DB_utilitaire().Est_mode_exif();
     return true;
 }
 
 void TMainForm::Voir_rename() {
-    // The mask kind decides whether the inactive-counter box counts, so it is shown
-    // or hidden before the options are read.
-    TDB_masque& masque = app_.DB_masque();
-    const TypeMasque type = masque.Type_masque();
-    CKB_compteur_inactif->setVisible(type >= kMasqueChercherRemplacer);
-    PreviewOptions options;
-    if (!lireOptions(options))
+    // Masks that search and replace, add a prefix and suffix or remove a counter let
+    // the user switch the counter off.
+    CKB_compteur_inactif->setVisible(Type_masque(EDT_prefixe_remplacement->text().toStdString()) >=
+                                     kMasqueChercherRemplacer);
+    if (!lireOptions(moteur_.options))
         return; // the grid keeps its previous new names
-    TDB_utilitaire& util = app_.DB_utilitaire();
-    util.Afficher_statut();
-    const TDLG_option_date& date = app_.DLG_option_date();
-    options.nommageDate = date.Utilise_date_fichier();
-    options.nommageExif = util.Est_mode_exif();
-    // Name part of a row: the mask's, else the file's own date, else the prefix. The
-    // field is read once; the inactive-counter box was placed above.
-    const NamePartFn partie = [&](std::size_t, const FileRow& row) {
-        std::string nom =
-            type == kPasDeMasque
-                ? std::string()
-                : Exploiter_masque(row.ancien, options.prefixe, options.nommageExif).nom;
-        if (!nom.empty())
-            return nom;
-        if (options.nommageDate)
-            return date.Retourne_date_creation_fichier(Repertoire_courant, row.ancienSurDisque());
-        return options.prefixe;
-    };
-    calculerNouveauxNoms(model_->rows(), Fichiers_trouves, options, partie);
-    if (options.nommageExif)
-        Supprimer_doublons();
+    app_.DB_utilitaire().Afficher_statut();
+    moteur_.calculer();
     model_->newNamesChanged();
 }
 
 RapportTest TMainForm::Rapport_test() {
-    std::vector<LigneRenommage> lignes;
-    lignes.reserve(model_->rows().size());
-    for (const FileRow& r : model_->rows())
-        lignes.push_back({r.ancien, r.nouveau});
-    return varlime::Tester_rename(lignes, existeDansDossier(Repertoire_courant),
-                                  lookupMessages(app_.localization()));
+    return moteur_.tester(lookupMessages(app_.localization()));
 }
 
 void TMainForm::Tester_rename() {
@@ -536,42 +515,23 @@ void TMainForm::Tester_rename() {
     rapport.Gerer();
 }
 
-bool TMainForm::Trouve_dans_sources(int ligne, const QString& nom, int& index) const {
-    std::vector<LigneRenommage> lignes;
-    for (const FileRow& r : model_->rows())
-        lignes.push_back({r.ancien, r.nouveau});
-    std::size_t i = 0;
-    if (ligne < 1 ||
-        !varlime::Trouve_dans_sources(lignes, std::size_t(ligne - 1), nom.toStdString(), i))
-        return false;
-    index = int(i) + 1;
-    return true;
-}
-
-bool TMainForm::Trouve_dans_cibles(int ligne, const QString& nom) const {
-    std::vector<LigneRenommage> lignes;
-    for (const FileRow& r : model_->rows())
-        lignes.push_back({r.ancien, r.nouveau});
-    return ligne >= 1 &&
-           varlime::Trouve_dans_cibles(lignes, std::size_t(ligne - 1), nom.toStdString());
-}
-
-void TMainForm::Supprimer_doublons() {
-    std::vector<std::string> nouveaux;
-    for (const FileRow& r : model_->rows())
-        nouveaux.push_back(r.nouveau);
-    varlime::Supprimer_doublons(nouveaux);
-    for (std::size_t i = 0; i < nouveaux.size(); ++i)
-        model_->rows()[i].nouveau = std::move(nouveaux[i]);
-}
-
 void TMainForm::Varlimer() {
     BilanRenommage bilan;
     if (app_.messages().confirm(
             app_.texte("RSC_msg_confirmation_varlimer_liste", "Voulez-vous varlimer la liste ?"),
             this))
-        bilan = renommerLignes(Repertoire_courant, model_->rows());
+        bilan = moteur_.renommer();
     dernierBilan = bilan;
+    if (bilan.dossierDeplace) {
+        // The rows belong to a folder that is no longer there: nothing was renamed,
+        // and the grid stays as it was so the user sees what was meant.
+        app_.messages().error(
+            app_.DB_utilitaire().formater(
+                app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                {qs(nomAffichable(moteur_.dossier().chemin()))}),
+            this);
+        return;
+    }
     Chercher_fichier();
     const QString bilanTexte =
         app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs");
@@ -599,12 +559,16 @@ QString TMainForm::nomLigneCourante() const {
 
 void TMainForm::TBT_exifClick() {
     Sauver_parametres_main();
-    const QString nom = nomLigneCourante();
-    if (nom.isEmpty()) {
+    const QModelIndex current = GRS_fichier->currentIndex();
+    const std::size_t ligne = current.isValid() ? std::size_t(current.row()) : 0;
+    const auto& rows = moteur_.lignes();
+    if (ligne >= rows.size() || rows[ligne].ancienSurDisque().empty()) {
         app_.messages().error(app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
         return;
     }
-    app_.DLG_exif_dump().Liste_info_exif_centree(nom);
+    // The file is opened by its name on disk, bytes and all.
+    app_.DLG_exif_dump().Liste_info_exif_centree(
+        moteur_.dossier().chemin() + rows[ligne].ancienSurDisque());
 }
 
 void TMainForm::Masque(QString& text) const {

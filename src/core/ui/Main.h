@@ -43,12 +43,6 @@ public:
     // report window. Nothing on disk changes.
     void Tester_rename();
     RapportTest Rapport_test();
-    // Searches of the rows above `ligne` (grid numbering, header excluded from the
-    // match): an old name, with the first such row in `index`; a new name.
-    bool Trouve_dans_sources(int ligne, const QString& nom, int& index) const;
-    bool Trouve_dans_cibles(int ligne, const QString& nom) const;
-    // Makes equal neighbouring new names distinct (EXIF naming).
-    void Supprimer_doublons();
     // Lets the user pick a folder, then validates it.
     void Selection_repertoire();
     // Normalises, shows, stores and lists the current folder (a folder given on the
@@ -69,7 +63,9 @@ public:
     void Positionne_option_main(const QString& masque, const QString& prefixe,
                                 const QString& largeur);
 
-    // The current folder (ending in '/'), or "Erreur" when none was ever stored.
+    // The current folder as bytes (ending in '/'), or "Erreur" when none was ever
+    // stored. The settings file sets it only until a folder is listed: from then on
+    // the grid, the test and the run belong to the folder listed.
     std::string Repertoire_courant = "Erreur";
     bool Fichiers_trouves = false;
     // The summary of the last rename run.
@@ -77,13 +73,17 @@ public:
 
     // The grid's rows as they stand (hand edits included).
     FileGridModel& grille() { return *model_; }
+    // The naming engine behind the grid: the folder listed, its rows, the options.
+    MoteurNommage& moteur() { return moteur_; }
+    // True once a folder was listed in this window.
+    bool dossierListe() const { return moteur_.dossier().ouvert(); }
     // Cell text with the grid's numbering: row 0 is the header, rows 1..N the files.
     QString cellule(int colonne, int ligne) const;
     int nombreLignes() const; // header included, at least 2
 
     // The options of the preview as the controls hold them; false (after the
     // conversion error message) when a numeric field holds no integer.
-    bool lireOptions(PreviewOptions& options);
+    bool lireOptions(OptionsNommage& options);
 
     // Controls, named as the language files address them.
     QLabel* LBL_repertoire;
@@ -126,9 +126,6 @@ public:
     QAction* MIT_aide_langue;
     QAction* MIT_aide_a_propos;
 
-    // The layout pieces later dialogs add to.
-    QVBoxLayout* panneauBoutons() const { return panelLayout_; }
-
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -144,6 +141,7 @@ private:
     void EDT_initialisationChange();
 
     Application& app_;
+    MoteurNommage moteur_;
     FileGridModel* model_;
     QHBoxLayout* namingLayout_;
     QWidget* prefixGroup_;

@@ -5,7 +5,8 @@
 
 namespace varlime {
 
-FileGridModel::FileGridModel(QObject* parent) : QAbstractTableModel(parent), rows_(1) {}
+FileGridModel::FileGridModel(std::vector<FileRow>& rows, QObject* parent)
+    : QAbstractTableModel(parent), rows_(rows) {}
 
 int FileGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
@@ -21,6 +22,7 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
     const bool sansExif = s == kNonVarlimeSansExif;
     switch (role) {
     case Qt::DisplayRole:
+    // A new name is bytes made from the old name's bytes: shown readable.
     case Qt::EditRole: return QString::fromUtf8(s.data(), qsizetype(s.size()));
     case Qt::TextAlignmentRole:
         if (sansExif)
@@ -63,14 +65,6 @@ QVariant FileGridModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation == Qt::Vertical && role == Qt::DisplayRole)
         return section + 1;
     return {};
-}
-
-void FileGridModel::setRows(std::vector<FileRow> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    if (rows_.empty())
-        rows_.resize(1);
-    endResetModel();
 }
 
 void FileGridModel::setHeaders(const QString& avant, const QString& apres) {

@@ -10,7 +10,8 @@ namespace varlime {
 class FileGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit FileGridModel(QObject* parent = nullptr);
+    // Shows the rows of a naming engine, which keeps at least one row.
+    explicit FileGridModel(std::vector<FileRow>& rows, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -19,8 +20,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Replaces every row (an empty vector leaves the one empty row).
-    void setRows(std::vector<FileRow> rows);
+    // Around a new listing of the engine: every row may be replaced.
+    void debutListing() { beginResetModel(); }
+    void finListing() { endResetModel(); }
     void setHeaders(const QString& avant, const QString& apres);
     // The rows as they stand, hand edits included; always at least one row.
     std::vector<FileRow>& rows() { return rows_; }
@@ -29,7 +31,7 @@ public:
     void newNamesChanged();
 
 private:
-    std::vector<FileRow> rows_;
+    std::vector<FileRow>& rows_;
     QString avant_, apres_;
 };
 

@@ -34,13 +34,20 @@ TDLG_exif_dump::TDLG_exif_dump(TimgData& reader, std::function<QString()> curren
     layout->addWidget(StatusBar1);
 }
 
-void TDLG_exif_dump::Liste_info_exif(const QString& name) {
+std::string TDLG_exif_dump::cheminDe(const QString& name) const {
     const QString folder = currentFolder_ ? currentFolder_() : QString();
-    StatusBar1->showMessage(QStringLiteral("Information EXIF pour ") + folder + name);
     // A bare grid name lives in the current folder; the full path never depends on
     // the process's current directory.
     const QString path = name.startsWith(QLatin1Char('/')) ? name : folder + name;
-    reader_.ReadImageFile(QFile::encodeName(path).toStdString());
+    return QFile::encodeName(path).toStdString();
+}
+
+void TDLG_exif_dump::Liste_info_exif(const QString& name) { Liste_info_exif_chemin(cheminDe(name)); }
+
+void TDLG_exif_dump::Liste_info_exif_chemin(const std::string& chemin) {
+    StatusBar1->showMessage(QStringLiteral("Information EXIF pour ") +
+                            QString::fromUtf8(chemin.data(), qsizetype(chemin.size())));
+    reader_.ReadImageFile(chemin);
     Memo1->clear();
     dumpEXIF();
     show();
@@ -48,11 +55,15 @@ void TDLG_exif_dump::Liste_info_exif(const QString& name) {
 }
 
 void TDLG_exif_dump::Liste_info_exif_centree(const QString& name) {
+    Liste_info_exif_centree(cheminDe(name));
+}
+
+void TDLG_exif_dump::Liste_info_exif_centree(const std::string& chemin) {
     if (QWidget* owner = parentWidget()) {
         const QRect g = owner->frameGeometry();
         move(g.center() - QPoint(width() / 2, height() / 2));
     }
-    Liste_info_exif(name);
+    Liste_info_exif_chemin(chemin);
 }
 
 void TDLG_exif_dump::Liste_info_exif_positionnee(const QString& name) {

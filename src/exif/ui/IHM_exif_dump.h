@@ -4,6 +4,7 @@
 // block the main window.
 #include <QDialog>
 #include <functional>
+#include <string>
 
 class QPlainTextEdit;
 class QStatusBar;
@@ -21,8 +22,12 @@ public:
 
     // Reads the file named in the grid and shows its dump.
     void Liste_info_exif(const QString& name);
+    // Reads and lists the file at a full path given as bytes.
+    void Liste_info_exif_chemin(const std::string& chemin);
     // Centred on the owner first (the main window's "Informations EXIF" button).
     void Liste_info_exif_centree(const QString& name);
+    // The same for a full path given as the bytes on disk.
+    void Liste_info_exif_centree(const std::string& chemin);
     // At the left edge of the screen first (shown beside the picture viewer).
     void Liste_info_exif_positionnee(const QString& name);
     // Fills the text box from the shared reader.
@@ -36,6 +41,8 @@ public:
 private:
     TimgData& reader_;
     std::function<QString()> currentFolder_;
+    // The bytes of a grid name's full path (a bare name lives in the current folder).
+    std::string cheminDe(const QString& name) const;
 };
 
 } // namespace varlime
