@@ -124,6 +124,16 @@ std::string Maj_compteur(bool alphabetique, int largeur, long long valeur) {
     return buffer;
 }
 
+IndicationAlphabetique Indication_alphabetique(std::string_view initialisation,
+                                               std::string_view largeur, const TextLookup& texte) {
+    int v = 0, l = 0;
+    if (!toInteger(initialisation, v) || !toInteger(largeur, l))
+        return {false, texte("RSC_message_erreur_valeur_entiere", "Il faut saisir une valeur entière")};
+    const std::string lettres = Maj_compteur(true, l, static_cast<long long>(v) - 1);
+    return {true, formatMessage(texte("RSC_libelle_info_compteur_alpha", "soit %s en alphabétique"),
+                                {lettres})};
+}
+
 bool toInteger(std::string_view s, int& out) {
     std::size_t i = 0, end = s.size();
     while (i < end && (s[i] == ' ' || s[i] == '\t'))

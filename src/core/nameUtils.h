@@ -1,6 +1,8 @@
 #pragma once
 // Small text helpers shared by the whole program: name parts, counters, the
 // not-renamed marker. Texts are UTF-8; counts and positions are in characters.
+#include "core/messageFormat.h"
+
 #include <string>
 #include <string_view>
 
@@ -37,6 +39,15 @@ inline constexpr int kLargeurCompteurMax = 9;
 std::string Maj_compteur(bool alphabetique, int largeur, long long valeur);
 // The letters alone (1 -> A, 27 -> AA); n <= 0 gives A.
 std::string lettresCompteur(long long n);
+
+// The alphabetic reading of the counter's initial value shown beside it ("soit AA en
+// alphabétique"), or the request for a whole number when the value or the width is none.
+struct IndicationAlphabetique {
+    bool valeurValide = false;
+    std::string texte;
+};
+IndicationAlphabetique Indication_alphabetique(std::string_view initialisation,
+                                               std::string_view largeur, const TextLookup& texte);
 
 // Strict decimal integer as a user types it (optional sign, digits, surrounding
 // blanks allowed); false for anything else or out of range of int.

@@ -84,6 +84,9 @@ TEST(NameUtils, Counters) {
         {true, 1, 25, "Z"},       {true, 1, 26, "AA"},      {true, 1, 701, "ZZ"},
         {true, 1, 12356629, "ZZZZZ"}, {true, 1, 12356630, "AAAAAA"},
         {true, 3, -1, "__A"},     {true, 3, -50, "__A"},
+        // A width from a damaged settings file or a typed field is brought into 1..9.
+        {false, 50000000, 0, "000000001"}, {true, 50000000, 0, "________A"},
+        {false, 0, 4, "5"},       {true, -7, 0, "A"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Maj_compteur(c.alpha, c.width, c.value), c.expected)

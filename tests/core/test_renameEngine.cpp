@@ -1,9 +1,13 @@
 #include "core/renameEngine.h"
 #include "support/test_support.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace varlime;
+using varlime::test::readFile;
 using varlime::test::TempDir;
 
 namespace {
@@ -220,3 +224,79 @@ TEST(RenameRun, NonUtf8NamesKeepTheirBytes) {
 }
 
 } // namespace
+
+namespace {
+
+// What becomes of the listed folder between the listing and the run.
+enum class Sort { Reste, Renomme, Supprime, Remplace };
+
+struct FolderFateCase {
+    const char* name;
+    Sort sort;
+    bool refused;
+};
+
+} // namespace
+
+// The run acts only in the folder its rows were listed from; when the path no longer
+// leads to that folder, nothing anywhere is renamed.
+TEST(Engine, RunRefusesWhenTheListedFolderMoved) {
+    const FolderFateCase cases[] = {
+        {"folder/unchanged", Sort::Reste, false},
+        {"folder/renamed", Sort::Renomme, true},
+        {"folder/removed", Sort::Supprime, true},
+        {"folder/replaced by another", Sort::Remplace, true},
+    };
+    for (const auto& c : cases) {
+        TempDir root;
+        root.write("photos/a.jpg");
+        const std::string photos = root.path() + "photos/";
+        MoteurNommage engine;
+        engine.options.prefixe = "P";
+        ASSERT_TRUE(engine.lister(photos)) << c.name;
+        engine.calculer();
+        ASSERT_EQ(newNames(engine.lignes()), std::vector<std::string>{"P001.jpg"}) << c.name;
+        switch (c.sort) {
+        case Sort::Reste: break;
+        case Sort::Renomme: ASSERT_EQ(::rename(photos.c_str(), (root.path() + "moved").c_str()), 0); break;
+        case Sort::Supprime:
+            ASSERT_EQ(::unlink((photos + "a.jpg").c_str()), 0);
+            ASSERT_EQ(::rmdir(photos.c_str()), 0);
+            break;
+        case Sort::Remplace:
+            ASSERT_EQ(::rename(photos.c_str(), (root.path() + "old").c_str()), 0);
+            root.write("photos/a.jpg");
+            break;
+        }
+        const BilanRenommage b = engine.renommer();
+        EXPECT_EQ(b.dossierDeplace, c.refused) << c.name;
+        EXPECT_EQ(b.renommes, c.refused ? 0 : 1) << c.name;
+        if (c.sort == Sort::Renomme)
+            EXPECT_TRUE(root.exists("moved/a.jpg")) << c.name;
+        if (c.sort == Sort::Remplace) {
+            EXPECT_TRUE(root.exists("photos/a.jpg")) << c.name;
+            EXPECT_TRUE(root.exists("old/a.jpg")) << c.name;
+        }
+    }
+}
+
+// Names are bytes: a mask keeps the bytes of an old name that is not UTF-8, in a
+// folder whose own path is not UTF-8, and two such names stay two files.
+TEST(Engine, NonUtf8NamesAndFolderThroughAMask) {
+    TempDir root;
+    const std::string folder = root.path() + "f\xF6to/";
+    root.write("f\xF6to/caf\xE9.jpg", "1");
+    root.write("f\xF6to/caf\xE8.jpg", "2");
+    MoteurNommage engine;
+    engine.options.prefixe = "[*_s]";
+    ASSERT_TRUE(engine.lister(folder));
+    engine.calculer();
+    std::vector<std::string> news = newNames(engine.lignes());
+    std::sort(news.begin(), news.end());
+    EXPECT_EQ(news, (std::vector<std::string>{"caf\xE8_s.jpg", "caf\xE9_s.jpg"}));
+    const BilanRenommage b = engine.renommer();
+    EXPECT_EQ(b.renommes, 2);
+    EXPECT_EQ(b.erreurs, 0);
+    EXPECT_EQ(readFile(folder + "caf\xE9_s.jpg"), "1");
+    EXPECT_EQ(readFile(folder + "caf\xE8_s.jpg"), "2");
+}

@@ -1,5 +1,6 @@
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_type_fichier.h"
+#include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
 #include "core/ui/fileGridModel.h"
 #include "exif/ui/IHM_exif_dump.h"
@@ -338,6 +339,46 @@ TEST(MainWindow, ExifButtonWithAnEmptyListSaysSo) {
     EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Aucun fichier dans la liste.");
     EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Error);
     EXPECT_FALSE(f.app->DLG_exif_dump().isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// A listed grid belongs to its folder: another window storing its own folder does not
+// move it, and a run whose folder moved since the listing renames nothing.
+TEST(MainWindow, TheRunStaysInTheFolderListed) {
+    AppFixture f;
+    TempDir first, second, root;
+    first.write("a.jpg");
+    second.write("b.jpg");
+    TMainForm& m = f.app->MainForm();
+    open(m, first);
+    // Another window chose the second folder; this window is activated again.
+    f.app->DB_utilitaire().Sauver_parametre("CHEMINS", "DEFAUT", second.path());
+    f.app->DB_utilitaire().Lecture_parametres();
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("P"));
+    f.messages.answer(true);
+    m.Varlimer();
+    EXPECT_EQ(first.names(), std::vector<std::string>{"P001.jpg"});
+    EXPECT_EQ(second.names(), std::vector<std::string>{"b.jpg"});
+
+    // The folder is renamed behind the window's back: nothing is renamed, and the
+    // user is told.
+    root.write("photos/c.jpg");
+    m.Repertoire_courant = root.path() + "photos/";
+    m.Validation_repertoire(false);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("P"));
+    ASSERT_EQ(grid(m), (Grid{{"c.jpg", "P001.jpg"}}));
+    ASSERT_EQ(::rename((root.path() + "photos").c_str(), (root.path() + "moved").c_str()), 0);
+    f.messages.shown.clear();
+    f.messages.answer(true);
+    m.Varlimer();
+    EXPECT_TRUE(root.exists("moved/c.jpg"));
+    ASSERT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_EQ(f.messages.shown[1].kind, MessageKind::Error);
+    EXPECT_TRUE(f.messages.shown[1].text.contains(QStringLiteral("aucun fichier")));
+    EXPECT_EQ(grid(m), (Grid{{"c.jpg", "P001.jpg"}}));
 }
 
 } // namespace

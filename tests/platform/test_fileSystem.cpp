@@ -176,3 +176,15 @@ TEST(Folders, ValidityModificationTimeAndCurrentDirectory) {
 }
 
 } // namespace
+
+// Qt shows a path whose bytes are not UTF-8 with replacement characters: the folder is
+// found again by its bytes, also below an ordinary part and with a name that is UTF-8.
+TEST(FileSystem, PathShownByQtLeadsBackToItsBytes) {
+    TempDir root;
+    root.write("caf\xE9/sub/\xC3\xA9t\xE9/a.jpg");
+    const std::string real = root.path() + "caf\xE9/sub/\xC3\xA9t\xE9/";
+    const QString shown = QString::fromUtf8(real.data(), qsizetype(real.size()));
+    EXPECT_EQ(cheminSurDisque(shown), real);
+    EXPECT_EQ(cheminSurDisque(shown.chopped(1)), real.substr(0, real.size() - 1));
+    EXPECT_EQ(cheminSurDisque(QString::fromStdString(root.path())), root.path());
+}

@@ -80,19 +80,13 @@ void TDLG_option_compteur::Informe_init_alpha(int sens) {
     TMainForm& main = app_.MainForm();
     QLineEdit* source = sens == 1 ? main.EDT_initialisation : EDT_initialisation;
     QLineEdit* copie = sens == 1 ? EDT_initialisation : main.EDT_initialisation;
-    int v = 0, largeur = 0;
-    const bool valeurOk = toInteger(source->text().toStdString(), v);
-    const bool largeurOk = toInteger(main.CBB_largeur_increment->currentText().toStdString(), largeur);
-    QString hint;
-    if (valeurOk && largeurOk) {
-        if (copie->text() != source->text())
-            copie->setText(source->text());
-        const std::string lettres = Maj_compteur(true, largeur, static_cast<long long>(v) - 1);
-        hint = formatMessage(app_.texte("RSC_libelle_info_compteur_alpha", "soit %s en alphabétique"),
-                             {QString::fromStdString(lettres)});
-    } else {
-        hint = app_.texte("RSC_message_erreur_valeur_entiere", "Il faut saisir une valeur entière");
-    }
+    const auto indication =
+        Indication_alphabetique(source->text().toStdString(),
+                                main.CBB_largeur_increment->currentText().toStdString(),
+                                lookupMessages(app_.localization()));
+    if (indication.valeurValide && copie->text() != source->text())
+        copie->setText(source->text());
+    const QString hint = QString::fromStdString(indication.texte);
     LBL_info_alpha->setText(hint);
     main.LBL_info_alpha->setText(hint);
     synchronising_ = false;
