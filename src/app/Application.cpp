@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "core/messageFormat.h"
 
 #include "core/ui/IHM_liens_principal.h"
 #include "core/ui/IHM_masque.h"
@@ -24,13 +25,65 @@
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QEvent>
+#include <QScreen>
+#include <QUrl>
 #include <QWidget>
+#include <algorithm>
 
 namespace varlime {
+
+namespace {
+
+// Every modal dialog opens centred on its owner, wide enough for its title and whole
+// on the owner's screen, the first time as every time.
+class PlacementDialogues : public QObject {
+public:
+    bool eventFilter(QObject* objet, QEvent* e) override {
+        if (e->type() == QEvent::Show) {
+            auto* d = qobject_cast<QDialog*>(objet);
+            if (d && d->isWindow() && d->isModal())
+                placer(*d);
+        }
+        return false;
+    }
+
+private:
+    static void placer(QDialog& d) {
+        QWidget* owner = d.parentWidget() ? d.parentWidget()->window() : nullptr;
+        const QScreen* screen = owner ? owner->screen() : d.screen();
+        if (!screen)
+            return;
+        const QRect zone = screen->availableGeometry();
+        // Room for the title beside the window buttons of the frame.
+        const int largeurTitre = d.fontMetrics().horizontalAdvance(d.windowTitle()) + 140;
+        QSize taille = d.size().expandedTo(QSize(std::min(largeurTitre, zone.width()), 0));
+        // The frame (title bar, borders) is not known before the first showing.
+        const QSize cadre = d.frameGeometry().size() - d.geometry().size();
+        const QSize marge = cadre.isEmpty() ? QSize(8, 32) : cadre;
+        taille = taille.boundedTo(zone.size() - marge);
+        if (taille != d.size())
+            d.resize(taille);
+        const QPoint centre = owner && owner->isVisible() ? owner->frameGeometry().center() : zone.center();
+        const int w = taille.width() + marge.width();
+        const int h = taille.height() + marge.height();
+        const int x = std::clamp(centre.x() - w / 2, zone.left(), zone.right() + 1 - w);
+        const int y = std::clamp(centre.y() - h / 2, zone.top(), zone.bottom() + 1 - h);
+        d.move(x, y);
+    }
+};
+
+} // namespace
 
 Application::Application(std::string programFolder, MessageService& messages)
     : programFolder_(std::move(programFolder)), messages_(messages),
       localization_(std::make_unique<Localization>(programFolder_)) {
+    placement_ = std::make_unique<PlacementDialogues>();
+    if (qApp)
+        qApp->installEventFilter(placement_.get());
     // The start-up order: the main window first, then every dialog and module. The
     // main window's activation, which calls into the dialogs, only comes later.
     lecteur_ = std::make_unique<TimgData>();
@@ -55,6 +108,7 @@ Application::Application(std::string programFolder, MessageService& messages)
     exifDump_ = std::make_unique<TDLG_exif_dump>(
         *lecteur_, [this] { return QString::fromStdString(mainForm_->Repertoire_courant); }, mainForm_.get());
     translate(exifDump_.get());
+    exifDump_->texte = lookupMessages(*localization_);
     repXp_ = std::make_unique<TDLG_rep_xp>(*this, mainForm_.get());
     dbExif_ = std::make_unique<TDB_exif>(*lecteur_);
     essai_ = std::make_unique<TDLG_essai>(*this, mainForm_.get());
@@ -91,5 +145,14 @@ QString Application::texte(const char* key, const char* defaultText) {
 }
 
 void Application::translate(QWidget* window) { TranslateForm(window, *localization_); }
+
+void Application::ouvrirAdresse(const QString& adresse, QWidget* parent) {
+    if (!QDesktopServices::openUrl(QUrl(adresse)))
+        messages_.error(formatMessage(texte("RSC_msg_adresse_impossible", "Impossible d'ouvrir l'adresse %s"),
+                                      {adresse}),
+                        parent);
+}
+
+
 
 } // namespace varlime

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+class QObject;
 class QWidget;
 
 namespace varlime {
@@ -46,6 +47,9 @@ public:
     QString texte(const char* key, const char* defaultText);
     // Every window calls this once when it is created.
     void translate(QWidget* window);
+    // Opens an address with the desktop's default handler; a message box tells when
+    // nothing could open it.
+    void ouvrirAdresse(const QString& adresse, QWidget* parent);
 
     TMainForm& MainForm() { return *mainForm_; }
     TDLG_option_date& DLG_option_date() { return *optionDate_; }
@@ -69,6 +73,7 @@ public:
     TDB_exif& DB_exif() { return *dbExif_; }
 
 private:
+    std::unique_ptr<QObject> placement_;
     std::string programFolder_;
     MessageService& messages_;
     std::unique_ptr<Localization> localization_;

@@ -51,7 +51,6 @@ int main(int argc, char** argv) {
     }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varlime"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Varlime"));
     prendreMarqueDecimale();
     varlime::DialogMessageService messages;
     varlime::Application app(varlime::dossierProgramme(), messages);

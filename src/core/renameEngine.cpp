@@ -185,8 +185,9 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows) {
             continue;
         if (row.ancien.empty() && row.brut.empty() && row.nouveau.empty())
             continue; // the empty row of an empty list
-        if (dirfd >= 0 && renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
-                              ResultatRenommage::Renomme)
+        if (dirfd >= 0 && !Nom_avec_joker(row.nouveau) &&
+            renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
+                ResultatRenommage::Renomme)
             ++bilan.renommes;
         else
             ++bilan.erreurs;

@@ -37,8 +37,10 @@ bool Trouve_dans_cibles(const std::vector<LigneRenommage>& lignes, std::size_t l
     return false;
 }
 
+bool Nom_avec_joker(std::string_view nom) { return nom.find_first_of("*?") != std::string_view::npos; }
+
 bool Nom_cible_invalide(std::string_view nom) {
-    return !nomValide(nom) || nom.size() > kNomMax;
+    return !nomValide(nom) || nom.size() > kNomMax || Nom_avec_joker(nom);
 }
 
 RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const EntreeExiste& existe,

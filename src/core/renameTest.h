@@ -39,8 +39,11 @@ bool Trouve_dans_sources(const std::vector<LigneRenommage>& lignes, std::size_t 
 bool Trouve_dans_cibles(const std::vector<LigneRenommage>& lignes, std::size_t ligne,
                         std::string_view nom);
 
+// True when a name holds a wildcard ("*" or "?"): the extension field starts as "*", and
+// such a name is almost always a field left as it was, never a name the user meant.
+bool Nom_avec_joker(std::string_view nom);
 // A new name the rename run is bound to refuse whatever the folder holds: empty,
-// "." or "..", holding "/" or a NUL, or longer than a file name can be.
+// "." or "..", holding "/" or a NUL, a wildcard, or longer than a file name can be.
 bool Nom_cible_invalide(std::string_view nom);
 
 struct RapportTest {

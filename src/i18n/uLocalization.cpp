@@ -224,12 +224,40 @@ void Localization::setActive(std::string_view rawCode) {
     activePath_.clear();
 }
 
+std::string langueDuSysteme() {
+    // The variables the C library itself looks at for messages, in its order.
+    for (const char* nom : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* valeur = std::getenv(nom);
+        if (!valeur || !*valeur)
+            continue;
+        std::string code(valeur);
+        code = code.substr(0, code.find_first_of("_.@"));
+        if (code == "C" || code == "POSIX")
+            return {};
+        for (char& c : code)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return code;
+    }
+    return {};
+}
+
 void Localization::ensureLoaded() {
     if (loaded_)
         return;
     const IniDocument choice = IniDocument::load(langIniPath());
     const std::string stored(trimBlanks(choice.read("CONFIG", "ActiveLanguage", "")));
-    setActive(stored.empty() ? std::string_view("fr") : std::string_view(stored));
+    if (!stored.empty()) {
+        setActive(stored);
+        return;
+    }
+    // No language chosen yet: the user's own when a language file for it exists.
+    const std::string systeme = langueDuSysteme();
+    if (!systeme.empty() && systeme != "fr") {
+        setActive(systeme);
+        if (isRegularFile(activePath_))
+            return;
+    }
+    setActive("fr");
 }
 
 void Localization::SetActiveLanguage(std::string_view code) {

@@ -47,6 +47,10 @@ std::string codeFromLanguageFileName(std::string_view fileName);
 // "lang_*.ini" or "langue_*.ini" (letter case ignored), never "lang.ini".
 bool isLanguageFileName(std::string_view fileName);
 
+// The language of the user's locale (LC_ALL, LC_MESSAGES, LANG): "en" for en_GB.UTF-8;
+// empty for the C locale or when none is set.
+std::string langueDuSysteme();
+
 class Localization {
 public:
     // programFolder: folder of the executable (ending in '/'), where lang.ini and the

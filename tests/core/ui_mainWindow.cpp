@@ -158,11 +158,24 @@ TEST(MainWindow, CounterSidesSwapOnScreen) {
     m.BT_droite->click();
     EXPECT_EQ(grid(m), (Grid{{"a.jpg", "IMG001.jpg"}}));
     EXPECT_TRUE(f.app->DLG_option_compteur().Position());
-    m.Positionne_compteur(2);
+    // The counter controls are there exactly when names get a counter: the inactive
+    // box of a search-and-replace mask takes them away and gives them back, and
+    // leaving the mask with the box checked brings them back too.
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("[{a}{b}]"));
+    ASSERT_TRUE(m.CKB_compteur_inactif->isChecked());
     EXPECT_TRUE(m.EDT_initialisation->isHidden());
     EXPECT_TRUE(m.CBB_largeur_increment->isHidden());
-    m.Positionne_compteur(3);
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "b.jpg"}}));
+    m.CKB_compteur_inactif->click();
     EXPECT_FALSE(m.EDT_initialisation->isHidden());
+    EXPECT_FALSE(m.BT_gauche->isHidden());
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "b001.jpg"}}));
+    m.CKB_compteur_inactif->click();
+    EXPECT_TRUE(m.CBB_largeur_increment->isHidden());
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("IMG"));
+    EXPECT_FALSE(m.EDT_initialisation->isHidden());
+    EXPECT_FALSE(m.CBB_largeur_increment->isHidden());
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "IMG001.jpg"}}));
     m.close();
 }
 

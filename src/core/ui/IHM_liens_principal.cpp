@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QApplication>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QUrl>
@@ -35,7 +36,9 @@ LiensPrincipal liensPrincipal(Application& app) {
         app.DB_utilitaire().Sauver_parametre(section.toStdString(), cle.toStdString(),
                                              valeur.toStdString());
     };
-    l.ouvrirAdresse = [](const QString& adresse) { QDesktopServices::openUrl(QUrl(adresse)); };
+    l.ouvrirAdresse = [&app](const QString& adresse) {
+        app.ouvrirAdresse(adresse, QApplication::activeModalWidget());
+    };
     return l;
 }
 

@@ -87,8 +87,6 @@ void TDLG_masque::Gerer() {
     LBL_info->clear();
     if (liens.sortirMode && !liens.sortirMode(Mode::Masque))
         return;
-    if (parentWidget())
-        move(parentWidget()->geometry().center() - rect().center());
     exec();
     if (liens.chercherFichier)
         liens.chercherFichier();

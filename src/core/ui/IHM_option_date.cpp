@@ -105,8 +105,6 @@ void TDLG_option_date::Gerer(bool prefixe) {
         montrerControlesPrefixe(false);
         RGA_type_date->setEnabled(true);
     }
-    if (parentWidget())
-        move(parentWidget()->geometry().center() - rect().center());
     exec();
     if (liens.chercherFichier)
         liens.chercherFichier();

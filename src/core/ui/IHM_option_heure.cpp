@@ -28,8 +28,6 @@ TDLG_option_heure::TDLG_option_heure(QWidget* parent) : QDialog(parent) {
 }
 
 void TDLG_option_heure::Gerer() {
-    if (parentWidget())
-        move(parentWidget()->geometry().center() - rect().center());
     exec();
     if (liens.sauverParametre)
         liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("HEURE"),

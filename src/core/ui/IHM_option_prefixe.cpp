@@ -42,8 +42,6 @@ TDLG_option_prefixe::TDLG_option_prefixe(QWidget* parent) : QDialog(parent) {
 }
 
 void TDLG_option_prefixe::Gerer() {
-    if (parentWidget())
-        move(parentWidget()->geometry().center() - rect().center());
     exec();
 }
 

@@ -46,8 +46,6 @@ QStringList TDLG_rapport::Lignes() const {
 }
 
 void TDLG_rapport::Gerer() {
-    if (parentWidget())
-        move(parentWidget()->geometry().center() - rect().center());
     exec();
 }
 

@@ -32,10 +32,12 @@ std::string TDB_utilitaire::Fichier_parametres() const {
 }
 
 bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::string& key,
-                                      const std::string& value) {
+                                      const std::string& value, bool signaler) {
     const std::string path = Fichier_parametres();
     if (writeIniValue(path, section, key, value).ok)
         return true;
+    if (!signaler)
+        return false;
     app_.messages().error(
         formater(app_.texte("RSC_msg_impossible_ecrire", "Impossible d'écrire dans %s"),
                  {qs(path)}),

@@ -24,9 +24,10 @@ public:
     // Full path of varlime.ini: in the program folder when it is there or the folder
     // is writable, else in the user's configuration folder.
     std::string Fichier_parametres() const;
-    // Writes one value of the settings file at once; false (after the message) when refused.
+    // Writes one value of the settings file at once; false when refused (after the
+    // message, unless `signaler` is false).
     bool Sauver_parametre(const std::string& section, const std::string& key,
-                          const std::string& value);
+                          const std::string& value, bool signaler = true);
     // Reads the whole settings file and hands every value to its owner.
     void Lecture_parametres();
     // A receiver of the read pass refused a stored text (no number): shows the

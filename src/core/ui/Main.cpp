@@ -25,7 +25,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -88,6 +90,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     MIT_fichier->addSeparator();
     MIT_quitter = MIT_fichier->addAction(QStringLiteral("Quitter"));
     MIT_quitter->setObjectName(QStringLiteral("MIT_quitter"));
+    MIT_quitter->setShortcut(QKeySequence::Quit);
     MIT_options = menuBar()->addMenu(QStringLiteral("Options"));
     MIT_options->setObjectName(QStringLiteral("MIT_options"));
     MIT_options_compteur = MIT_options->addAction(QStringLiteral("Options compteur"));
@@ -102,6 +105,12 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     MIT_aide->setObjectName(QStringLiteral("MIT_aide"));
     MIT_aide_sommaire = MIT_aide->addAction(QStringLiteral("Sommaire"));
     MIT_aide_sommaire->setObjectName(QStringLiteral("MIT_aide_sommaire"));
+    MIT_aide_sommaire->setShortcut(QKeySequence::HelpContents);
+    // F5 lists the folder again, as file managers do.
+    auto* actualiser = new QAction(this);
+    actualiser->setShortcut(QKeySequence::Refresh);
+    addAction(actualiser);
+    connect(actualiser, &QAction::triggered, this, &TMainForm::Chercher_fichier);
     MIT_aide_truc_astuce = MIT_aide->addAction(QStringLiteral("Trucs et astuces"));
     MIT_aide_truc_astuce->setObjectName(QStringLiteral("MIT_aide_truc_astuce"));
     MIT_aide_langue = MIT_aide->addAction(QStringLiteral("Langues"));
@@ -292,8 +301,13 @@ TMainForm::TMainForm(Application& app) : app_(app) {
         Voir_rename();
     });
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
-    connect(EDT_masque_recherche, &QLineEdit::editingFinished, this,
-            &TMainForm::Sauver_parametres_main);
+    // The settings file always holds what the three main fields show, so that reading
+    // it again (at every activation) never brings back older values.
+    connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::enregistrerOptionsMain);
+    connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, this,
+            &TMainForm::enregistrerOptionsMain);
+    connect(CBB_largeur_increment, &QComboBox::currentTextChanged, this,
+            &TMainForm::enregistrerOptionsMain);
     connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, this, &TMainForm::Voir_rename);
     connect(EDT_prefixe_remplacement, &QLineEdit::editingFinished, this, &TMainForm::Voir_rename);
     connect(CBB_largeur_increment, &QComboBox::currentTextChanged, this, &TMainForm::Voir_rename);
@@ -321,6 +335,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     setWindowTitle(app_.texte("RSC_main_caption", "Varlime ") + QStringLiteral(VARLIME_VERSION) +
                    QStringLiteral(" Linux"));
+    setAcceptDrops(true);
     placerFenetre();
 }
 
@@ -353,6 +368,9 @@ int TMainForm::nombreLignes() const {
 }
 
 bool TMainForm::event(QEvent* e) {
+    // The status line holds the mode: menus and tips passing over it never wipe it.
+    if (e->type() == QEvent::StatusTip)
+        return true;
     if (e->type() == QEvent::WindowActivate && revenuDAutreProgramme_) {
         // Coming back from another program is not an activation of this window within
         // the program: the options typed and not yet saved stay as they are.
@@ -474,7 +492,9 @@ bool TMainForm::lireOptions(OptionsNommage& o) {
         return false;
     }
     TDLG_option_compteur& compteur = app_.DLG_option_compteur();
-    const QString init = compteur.EDT_initialisation->text();
+    // The main window's copy is the one the user types into; the dialog's copy only
+    // follows it while it holds a number.
+    const QString init = EDT_initialisation->text();
     if (!toInteger(init.toStdString(), o.initialisation)) {
         app_.messages().error(app_.DB_utilitaire().messageConversion(init), this);
         return false;
@@ -500,6 +520,11 @@ void TMainForm::Voir_rename() {
                                      kMasqueChercherRemplacer);
     if (!lireOptions(moteur_.options))
         return; // the grid keeps its previous new names
+    // The counter controls are there whenever names get a counter.
+    const OptionsNommage& o = moteur_.options;
+    const bool sansCompteur =
+        (o.compteurInactif && !CKB_compteur_inactif->isHidden()) || (o.exif.actif && o.exif.sansCompteur);
+    Option_compteur_visible(!sansCompteur);
     app_.DB_utilitaire().Afficher_statut();
     moteur_.calculer();
     model_->newNamesChanged();
@@ -627,16 +652,71 @@ void TMainForm::Sauver_parametres_main() {
 
 void TMainForm::Positionne_option_main(const QString& masque, const QString& prefixe,
                                        const QString& largeur) {
+    enLecture_ = true;
     if (EDT_masque_recherche->text() != masque)
         EDT_masque_recherche->setText(masque);
     if (EDT_prefixe_remplacement->text() != prefixe)
         EDT_prefixe_remplacement->setText(prefixe);
     if (CBB_largeur_increment->currentText() != largeur)
         CBB_largeur_increment->setCurrentText(largeur);
+    enLecture_ = false;
+    // What the settings file holds is now what the fields show.
+    enregistre_[0] = masque.toStdString();
+    enregistre_[1] = prefixe.toStdString();
+    enregistre_[2] = largeur.toStdString();
+    optionsLues_ = true;
+    enregistrerOptionsMain();
 }
 
 void TMainForm::ouvrirAide(const char* key) {
-    QDesktopServices::openUrl(QUrl(app_.texte(key, "https://varlime.example.org/aide/")));
+    app_.ouvrirAdresse(app_.texte(key, "https://varlime.example.org/aide/"), this);
+}
+
+void TMainForm::enregistrerOptionsMain() {
+    // A keep-the-digits mask alone is not kept (see Sauver_parametres_main); while the
+    // user types, the field itself is left alone.
+    // Nothing is stored before the stored values were read, nor while they are shown.
+    if (!optionsLues_ || enLecture_)
+        return;
+    const QString prefixe = EDT_prefixe_remplacement->text();
+    const std::string valeurs[3] = {
+        EDT_masque_recherche->text().toStdString(),
+        prefixe == QStringLiteral("[*&N]") ? std::string() : prefixe.toStdString(),
+        CBB_largeur_increment->currentText().toStdString()};
+    static constexpr const char* kCles[3] = {"MASQUE_RECHERCHE", "PREFIXE_REMPLACEMENT",
+                                             "LARGEUR_COMPTEUR"};
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    for (int i = 0; i < 3; ++i) {
+        if (enregistre_[i] == valeurs[i])
+            continue;
+        // A refused write is told once, not at every keystroke.
+        if (!util.Sauver_parametre("MAIN", kCles[i], valeurs[i], !ecritureRefusee_)) {
+            ecritureRefusee_ = true;
+            return;
+        }
+        ecritureRefusee_ = false;
+        enregistre_[i] = valeurs[i];
+    }
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* e) {
+    const QList<QUrl> urls = e->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile() &&
+        Chemin_valide(cheminSurDisque(urls.front().toLocalFile())))
+        e->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* e) {
+    const QList<QUrl> urls = e->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return;
+    // A folder dropped onto the window is listed as if it had been picked.
+    const std::string dossier = cheminSurDisque(urls.front().toLocalFile());
+    if (!Chemin_valide(dossier))
+        return;
+    e->acceptProposedAction();
+    Repertoire_courant = dossier;
+    Validation_repertoire();
 }
 
 } // namespace varlime

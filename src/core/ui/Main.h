@@ -131,6 +131,8 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -139,6 +141,8 @@ private:
     void ajusterColonnes();
     void ouvrirAide(const char* key);
     void EDT_initialisationChange();
+    // Writes the three main options when they differ from what was last written.
+    void enregistrerOptionsMain();
 
     Application& app_;
     MoteurNommage moteur_;
@@ -151,6 +155,11 @@ private:
     bool pickerJustCancelled_ = false;
     bool dejaMontree_ = false;
     bool revenuDAutreProgramme_ = false;
+    // The main options as last written, and whether the last write was refused.
+    std::string enregistre_[3];
+    bool ecritureRefusee_ = false;
+    bool optionsLues_ = false;
+    bool enLecture_ = false;
 };
 
 } // namespace varlime

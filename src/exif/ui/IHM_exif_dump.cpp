@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -45,11 +47,15 @@ std::string TDLG_exif_dump::cheminDe(const QString& name) const {
 void TDLG_exif_dump::Liste_info_exif(const QString& name) { Liste_info_exif_chemin(cheminDe(name)); }
 
 void TDLG_exif_dump::Liste_info_exif_chemin(const std::string& chemin) {
-    StatusBar1->showMessage(QStringLiteral("Information EXIF pour ") +
-                            QString::fromUtf8(chemin.data(), qsizetype(chemin.size())));
+    const std::string modele = texte ? texte("RSC_msg_information_exif_pour", "Information EXIF pour %s")
+                                     : std::string("Information EXIF pour %s");
+    StatusBar1->showMessage(QString::fromStdString(formatMessage(modele, {chemin})));
     reader_.ReadImageFile(chemin);
     Memo1->clear();
     dumpEXIF();
+    // The dump reads from its top: the error line, the make and the model come first.
+    Memo1->moveCursor(QTextCursor::Start);
+    Memo1->verticalScrollBar()->setValue(0);
     show();
     raise();
 }

@@ -2,6 +2,8 @@
 // The EXIF dump window: everything the shared reader found in one file, as plain
 // text (outcome, byte order, every EXIF entry, the maker-note listing). It does not
 // block the main window.
+#include "core/messageFormat.h"
+
 #include <QDialog>
 #include <functional>
 #include <string>
@@ -37,6 +39,9 @@ public:
 
     QPlainTextEdit* Memo1;
     QStatusBar* StatusBar1;
+
+    // Message lookup of the active language (built-in French texts when unset).
+    TextLookup texte;
 
 private:
     TimgData& reader_;

@@ -39,7 +39,7 @@ TDLG_information::TDLG_information(Application& app, QWidget* parent) : QDialog(
     connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(BT_aide, &QPushButton::clicked, this, [this] {
         if (helpKey_)
-            QDesktopServices::openUrl(QUrl(app_.texte(helpKey_, "https://varlime.example.org/aide/")));
+            app_.ouvrirAdresse(app_.texte(helpKey_, "https://varlime.example.org/aide/"), this);
     });
     app.translate(this);
 }

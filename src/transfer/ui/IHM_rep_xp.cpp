@@ -67,7 +67,7 @@ TDLG_rep_xp::TDLG_rep_xp(Application& app, QWidget* parent) : QDialog(parent), a
 }
 
 bool TDLG_rep_xp::selectionner(const QString& path) {
-    if (!Chemin_valide(path.toStdString()))
+    if (!Chemin_valide(cheminSurDisque(path)))
         return false;
     QString clean = QDir::cleanPath(path);
     const QModelIndex index = model_->index(clean);
@@ -91,7 +91,9 @@ bool TDLG_rep_xp::Selection_repertoire(const QString& start) {
     if (!start.isEmpty() && start != QStringLiteral("Erreur") && !selectionner(start))
         app_.messages().warning(app_.texte("RSC_msg_repertoire_inexistant", "Rpertoire inexistant"), this);
     // Scroll once the window is on screen: a hidden view does not scroll.
+    // The keyboard starts in the tree, on the selected folder.
     QTimer::singleShot(0, this, [this] {
+        STV_rep->setFocus(Qt::OtherFocusReason);
         if (STV_rep->currentIndex().isValid())
             STV_rep->scrollTo(STV_rep->currentIndex(), QAbstractItemView::PositionAtCenter);
     });
@@ -100,7 +102,7 @@ bool TDLG_rep_xp::Selection_repertoire(const QString& start) {
     const QString chosen = cheminSelectionne();
     if (chosen.isEmpty())
         return false;
-    return changerRepertoireCourant(chosen.toStdString());
+    return changerRepertoireCourant(cheminSurDisque(chosen));
 }
 
 } // namespace varlime
