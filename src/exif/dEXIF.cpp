@@ -49,9 +49,30 @@ std::string firstChars(std::string_view s, std::size_t n) {
 } // namespace
 
 // ---------------------------------------------------------------------------
+// Offsets
+
+static_assert(sizeof(std::size_t) >= 8,
+              "a 32-bit offset added to a buffer position must fit a size_t");
+
+std::size_t PositionOf(std::uint64_t offset, std::int64_t base) {
+    if (base >= 0) {
+        const auto ahead = static_cast<std::uint64_t>(base);
+        return offset < kNowhere - ahead ? ahead + offset : kNowhere;
+    }
+    // How far before the buffer's start the base lies, taken without negating.
+    const std::uint64_t behind = std::uint64_t{0} - static_cast<std::uint64_t>(base);
+    return offset >= behind ? offset - behind : kNowhere;
+}
+
+std::size_t ValueByteCount(std::uint32_t count, int type, std::size_t limit) {
+    const std::size_t capped = std::min<std::size_t>(count, limit + 1);
+    return capped * static_cast<std::size_t>(TypeByteSize(type));
+}
+
+// ---------------------------------------------------------------------------
 // tEndInd
 
-std::uint16_t tEndInd::ReadU16(std::int64_t offset) const {
+std::uint16_t tEndInd::ReadU16(std::size_t offset) const {
     const auto b = ReadBytes(offset, 2);
     unsigned char c[2] = {0, 0};
     for (std::size_t i = 0; i < b.size(); ++i)
@@ -60,31 +81,25 @@ std::uint16_t tEndInd::ReadU16(std::int64_t offset) const {
                      : static_cast<std::uint16_t>((c[1] << 8) | c[0]);
 }
 
-std::int32_t tEndInd::ReadU32(std::int64_t offset) const {
+std::uint32_t tEndInd::ReadU32(std::size_t offset) const {
     const auto b = ReadBytes(offset, 4);
     unsigned char c[4] = {0, 0, 0, 0};
     for (std::size_t i = 0; i < b.size(); ++i)
         c[i] = static_cast<unsigned char>(b[i]);
-    const std::uint32_t v = BigEndian ? (std::uint32_t{c[0]} << 24) | (std::uint32_t{c[1]} << 16) |
-                                            (std::uint32_t{c[2]} << 8) | c[3]
-                                      : (std::uint32_t{c[3]} << 24) | (std::uint32_t{c[2]} << 16) |
-                                            (std::uint32_t{c[1]} << 8) | c[0];
-    return static_cast<std::int32_t>(v);
+    return BigEndian ? (std::uint32_t{c[0]} << 24) | (std::uint32_t{c[1]} << 16) |
+                           (std::uint32_t{c[2]} << 8) | c[3]
+                     : (std::uint32_t{c[3]} << 24) | (std::uint32_t{c[2]} << 16) |
+                           (std::uint32_t{c[1]} << 8) | c[0];
 }
 
 std::int32_t tEndInd::BytesToInt(std::string_view bytes) const {
     return varlime::BytesToInt(BigEndian, bytes);
 }
 
-std::string_view tEndInd::ReadBytes(std::int64_t offset, std::int64_t n) const {
-    if (offset < 0 || n <= 0)
+std::string_view tEndInd::ReadBytes(std::size_t offset, std::size_t n) const {
+    if (offset >= Buffer.size())
         return {};
-    const auto off = static_cast<std::uint64_t>(offset);
-    if (off >= Buffer.size())
-        return {};
-    const std::uint64_t avail = Buffer.size() - off;
-    return std::string_view(Buffer).substr(
-        off, std::min<std::uint64_t>(avail, static_cast<std::uint64_t>(n)));
+    return std::string_view(Buffer).substr(offset, std::min(n, Buffer.size() - offset));
 }
 
 // ---------------------------------------------------------------------------
@@ -127,9 +142,9 @@ double TImageInfo::ValueAsNumber(std::string_view raw, int type) const {
     return varlime::ValueAsNumber(BigEndian, raw, type);
 }
 
-bool TImageInfo::followSubDirectory(std::int64_t valuePosition, std::int64_t base,
-                                    std::int64_t length, TDirGroup group) {
-    const std::int64_t target = std::int64_t{ReadU32(valuePosition)} + base;
+bool TImageInfo::followSubDirectory(std::size_t valuePosition, std::int64_t base,
+                                    std::size_t length, TDirGroup group) {
+    const std::size_t target = PositionOf(ReadU32(valuePosition), base);
     if (std::find(visited_.begin(), visited_.end(), std::make_pair(target, base)) != visited_.end())
         return false;
     if (depth_ >= kMaxDirectoryDepth || directoriesWalked_ >= kMaxDirectories)
@@ -144,28 +159,27 @@ bool TImageInfo::followSubDirectory(std::int64_t valuePosition, std::int64_t bas
     return true;
 }
 
-void TImageInfo::WalkDirectory(std::int64_t start, std::int64_t base, std::int64_t length,
+void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t length,
                                TDirGroup group) {
     visited_.emplace_back(start, base);
     ++directoriesWalked_;
-    const std::int64_t count = ReadU16(start);
+    const std::size_t count = ReadU16(start);
     // A directory must lie inside the buffer and its entries inside the data.
-    if (start < 0 || start + 2 + 12 * count > base + length) {
+    const std::size_t dataEnd = std::min(PositionOf(length, base), Buffer.size());
+    if (!FitsIn(start, 2 + 12 * count, dataEnd)) {
         SetError("Illegally sized directory");
         return;
     }
-    for (std::int64_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         if (++entriesExamined_ > kMaxEntriesExamined || bytesConsumed_ > kMaxBytesConsumed)
             return;
-        const std::int64_t p = start + 2 + 12 * i;
+        const std::size_t p = start + 2 + 12 * i;
         const std::uint16_t tag = ReadU16(p);
         const int type = ReadU16(p + 2);
-        const std::int64_t components = ReadU32(p + 4);
-        const std::int64_t byteCount = components * TypeByteSize(type);
+        const std::size_t byteCount = ValueByteCount(ReadU32(p + 4), type, Buffer.size());
         if (byteCount == 0)
             continue;
-        const std::int64_t valuePosition =
-            byteCount <= 4 ? p + 8 : std::int64_t{ReadU32(p + 8)} + base;
+        const std::size_t valuePosition = byteCount <= 4 ? p + 8 : PositionOf(ReadU32(p + 8), base);
         const std::string_view raw = ReadBytes(valuePosition, byteCount);
         bytesConsumed_ += static_cast<std::int64_t>(raw.size());
 
@@ -224,9 +238,7 @@ void TImageInfo::WalkDirectory(std::int64_t start, std::int64_t base, std::int64
             break;
         case 0x927C:
             MakerNoteBytes = std::string(raw);
-            MakerNotePosition = static_cast<std::int32_t>(
-                std::clamp<std::int64_t>(valuePosition, std::numeric_limits<std::int32_t>::min(),
-                                         std::numeric_limits<std::int32_t>::max()));
+            MakerNotePosition = valuePosition;
             // One maker note per read: a file repeating the tag gets no second walk.
             if (!makerNoteRead_) {
                 makerNoteRead_ = true;
@@ -254,9 +266,7 @@ void TImageInfo::WalkDirectory(std::int64_t start, std::int64_t base, std::int64
             e.ValueText = std::move(value);
             e.RawBytes = std::string(raw);
             e.RawSize = static_cast<std::int32_t>(raw.size());
-            e.RawPosition = static_cast<std::int32_t>(
-                std::clamp<std::int64_t>(valuePosition, std::numeric_limits<std::int32_t>::min(),
-                                         std::numeric_limits<std::int32_t>::max()));
+            e.RawPosition = valuePosition;
             e.ValueType = static_cast<std::uint16_t>(type);
             Entries.push_back(std::move(e));
         }
@@ -292,24 +302,6 @@ double TImageInfo::EntryNumber(std::string_view name) const {
 
 std::int32_t TImageInfo::EntryInteger(std::string_view name) const {
     return RoundHalfEven(EntryNumber(name));
-}
-
-void TImageInfo::RewindEntries() {
-    EntryCursor = 0;
-}
-
-bool TImageInfo::NextEntryInGroup(std::int32_t group, TTagEntry& entry) {
-    entry = TTagEntry();
-    if (EntryCursor < 0)
-        EntryCursor = 0;
-    while (static_cast<std::size_t>(EntryCursor) < Entries.size() &&
-           Entries[static_cast<std::size_t>(EntryCursor)].TagGroup != group)
-        ++EntryCursor;
-    if (static_cast<std::size_t>(EntryCursor) >= Entries.size())
-        return false;
-    entry = Entries[static_cast<std::size_t>(EntryCursor)];
-    ++EntryCursor;
-    return true;
 }
 
 void TImageInfo::DeriveFocal35() {
@@ -432,7 +424,6 @@ void TimgData::Reset() {
         tiffBuffer_.swap(ExifInfo->Buffer);
     ExifInfo.reset();
     BigEndian = false;
-    Buffer.clear();
     IsTiffSource = false;
 }
 
@@ -524,10 +515,10 @@ bool TimgData::segmentWalk(Source& in) {
         slot.Bytes.clear();
         if (in.read(slot.Bytes, 2) < 2)
             continue; // the file ended: the next pass finds no marker and ends the walk
-        const int size = (static_cast<unsigned char>(slot.Bytes[0]) << 8) |
-                         static_cast<unsigned char>(slot.Bytes[1]);
+        const std::size_t size = (std::size_t{static_cast<unsigned char>(slot.Bytes[0])} << 8) |
+                                 static_cast<unsigned char>(slot.Bytes[1]);
         slot.Size = size;
-        const std::size_t body = size > 2 ? static_cast<std::size_t>(size - 2) : 0;
+        const std::size_t body = size > 2 ? size - 2 : 0;
         if (in.read(slot.Bytes, body) < body)
             continue; // a body cut short keeps what was read but is not looked at
 
@@ -585,10 +576,13 @@ void TimgData::openJpegExif(int slotNumber) {
     info.ExifText.clear();
     info.Buffer = slot.Bytes;
     info.BigEndian = BigEndian;
-    std::int64_t first = info.ReadU32(12);
+    std::uint32_t first = info.ReadU32(12);
     if (first == 0)
         first = 8;
-    info.WalkDirectory(8 + first, 8, std::int64_t{slot.Size} - 6, TDirGroup::Main);
+    // The TIFF data starts after the length bytes and "Exif\0\0"; the segment length
+    // counts the length bytes, so 6 less is the data's length.
+    const std::size_t length = slot.Size > 6 ? slot.Size - 6 : 0;
+    info.WalkDirectory(PositionOf(first, 8), 8, length, TDirGroup::Main);
     info.DeriveFocal35();
 }
 
@@ -613,7 +607,7 @@ bool TimgData::readTiff(Source& in) {
             tSection& slot = Segments[1];
             slot.Bytes.assign(buf, 0, got);
             slot.Marker = 0;
-            slot.Size = static_cast<std::int32_t>(got);
+            slot.Size = got;
             SegmentCount = 1;
             ExifSegment = 1;
             ExifInfo->BigEndian = header.compare(0, 2, "MM") == 0;
@@ -622,11 +616,10 @@ bool TimgData::readTiff(Source& in) {
             // The first directory lies where the header says: many TIFF writers put
             // it after the pixel data, and reading pixels as a directory would list
             // noise. An offset pointing into the header itself falls back to offset 8.
-            const std::int64_t first = static_cast<std::uint32_t>(
-                varlime::BytesToInt(BigEndian, std::string_view(header).substr(4, 4)));
-            const std::int64_t start = first >= 8 ? first - 8 : 0;
-            ExifInfo->WalkDirectory(start, -8, static_cast<std::int64_t>(kTiffBufferSize),
-                                    TDirGroup::Main);
+            const std::uint32_t first =
+                BytesToUnsigned(BigEndian, std::string_view(header).substr(4, 4));
+            const std::size_t start = first >= 8 ? first - 8 : 0;
+            ExifInfo->WalkDirectory(start, -8, kTiffBufferSize, TDirGroup::Main);
             ExifInfo->DeriveFocal35();
             ok = true;
         }

@@ -8,7 +8,9 @@
 #include "exif/exifTables.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -20,28 +22,49 @@ namespace varlime {
 
 class TimgData;
 
+// Offsets stored in a file are 32-bit unsigned numbers counted from a base; every
+// position made from them is a size_t that cannot wrap. kNowhere is the position of
+// an offset that lands before the buffer's start (or past anything addressable):
+// it lies beyond every buffer, so every read there finds nothing.
+inline constexpr std::size_t kNowhere = std::numeric_limits<std::size_t>::max();
+
+// The buffer position of `offset` counted from `base`, the place of the TIFF header
+// in the buffer. The base lies before the buffer's start (it is negative) when the
+// buffer lacks the header, as for a TIFF file; an offset that falls short of the
+// buffer's start then gives kNowhere instead of wrapping onto an in-range position.
+std::size_t PositionOf(std::uint64_t offset, std::int64_t base);
+
+// Whether n bytes from offset lie inside size bytes, compared so that no sum wraps.
+constexpr bool FitsIn(std::size_t offset, std::size_t n, std::size_t size) {
+    return offset <= size && n <= size - offset;
+}
+
+// Bytes of `count` values of a TIFF type, with the count first capped just past
+// `limit`: no value is read past its buffer of `limit` bytes, so a larger count reads
+// the same, and the product stays far from overflowing.
+std::size_t ValueByteCount(std::uint32_t count, int type, std::size_t limit);
+
 // A byte buffer with its byte order. Every read is bounds-checked: bytes outside
-// the buffer (also at negative offsets) read as zero, so no value from a file can
-// make a read leave the buffer.
+// the buffer read as zero, so no value from a file can make a read leave the buffer.
 class tEndInd {
 public:
     bool BigEndian = false;
     std::string Buffer;
 
-    std::uint16_t ReadU16(std::int64_t offset) const;
-    // Four bytes taken as a signed 32-bit integer.
-    std::int32_t ReadU32(std::int64_t offset) const;
+    std::uint16_t ReadU16(std::size_t offset) const;
+    std::uint32_t ReadU32(std::size_t offset) const;
     std::int32_t BytesToInt(std::string_view bytes) const;
     // Up to n bytes of Buffer from offset: fewer when the buffer ends earlier,
     // none when offset lies outside it.
-    std::string_view ReadBytes(std::int64_t offset, std::int64_t n) const;
+    std::string_view ReadBytes(std::size_t offset, std::size_t n) const;
 };
 
 // One JPEG segment as read: its two length bytes followed by its body.
 struct tSection {
     std::string Bytes;
     std::int32_t Marker = 0;
-    std::int32_t Size = 0;
+    // The length the segment announces (for a TIFF file, the bytes read).
+    std::size_t Size = 0;
 };
 
 // One tag-table row, or one entry read from a directory.
@@ -54,7 +77,8 @@ struct TTagEntry {
     std::string ValueCodes;
     std::string ValueText;
     std::string RawBytes;
-    std::int32_t RawPosition = 0;
+    // Where the value lies in the buffer it was read from (kNowhere when before it).
+    std::size_t RawPosition = 0;
     std::string FormatPattern;
     std::int32_t RawSize = 0;
     TDecoder Decoder = nullptr;
@@ -75,7 +99,6 @@ public:
 
     TimgData* Parent = nullptr;
     std::vector<TTagEntry> Entries;
-    std::int32_t EntryCursor = 0;
     std::string ExifVersionText;
     std::string CameraMake;
     std::string CameraModel;
@@ -85,14 +108,14 @@ public:
     std::int32_t FlashValue = 0;
     bool IsTiff = false;
     std::string MakerNoteBytes;
-    std::int32_t MakerNotePosition = 0;
+    std::size_t MakerNotePosition = 0;
     std::string ExifText;
     std::string MakerText;
 
     // Reads the directory at `start` of Buffer and, recursively, its sub-directories;
-    // `base` is where the TIFF header lies in Buffer (stored offsets count from it),
-    // `length` the data length from the base.
-    void WalkDirectory(std::int64_t start, std::int64_t base, std::int64_t length, TDirGroup group);
+    // `base` is where the TIFF header lies in Buffer (stored offsets count from it,
+    // see PositionOf), `length` the data length from the base.
+    void WalkDirectory(std::size_t start, std::int64_t base, std::size_t length, TDirGroup group);
     // Adds the 35 mm equivalent focal length when the camera did not record it.
     void DeriveFocal35();
 
@@ -102,15 +125,12 @@ public:
     double EntryNumber(std::string_view name) const;
     std::int32_t EntryInteger(std::string_view name) const;
 
-    void RewindEntries();
-    bool NextEntryInGroup(std::int32_t group, TTagEntry& entry);
-
     double ValueAsNumber(std::string_view raw, int type) const;
 
     // Walks a maker-note directory with the given table (defined with the maker-note
     // reader in msData.cpp). During the walk Buffer is the maker note.
     void WalkMakerDirectory(const std::string& makerNote, std::span<const TTagRow> table,
-                            std::int64_t directoryOffset, std::int64_t valueBase,
+                            std::size_t directoryOffset, std::int64_t valueBase,
                             std::int64_t fallbackBase);
 
     // Appends one listing line: CR LF, caption, " = ", value.
@@ -119,12 +139,12 @@ public:
     void SetError(std::string text);
 
 private:
-    bool followSubDirectory(std::int64_t valuePosition, std::int64_t base, std::int64_t length,
+    bool followSubDirectory(std::size_t valuePosition, std::int64_t base, std::size_t length,
                             TDirGroup group);
 
     // Directories already walked in this read, as (start, base) pairs: cyclic
     // sub-directory pointers end here.
-    std::vector<std::pair<std::int64_t, std::int64_t>> visited_;
+    std::vector<std::pair<std::size_t, std::int64_t>> visited_;
     int depth_ = 0;
     int directoriesWalked_ = 0;
     std::int64_t entriesExamined_ = 0;
@@ -139,9 +159,8 @@ std::int32_t RelatedImageDimension(const TImageInfo& info, int which);
 
 // The image file reader: finds the EXIF block of a JPEG or TIFF file and hands it to
 // a TImageInfo. Holds the data of the last file read only. The EXIF block itself is
-// kept in its segment slot and in ExifInfo->Buffer; the reader's own Buffer stays
-// empty (nothing reads it, and copying every block once more costs time).
-class TimgData : public tEndInd {
+// kept in its segment slot and in ExifInfo->Buffer, which the walk reads.
+class TimgData {
 public:
     static constexpr int kMaxSegments = 20;
     // Size of the buffer a TIFF file is read into, from its offset 8 on.
@@ -154,6 +173,8 @@ public:
 
     // Slots numbered from 1 to kMaxSegments; slot 0 is never used.
     std::array<tSection, kMaxSegments + 1> Segments;
+    // Byte order of the EXIF block last read, as the file has it.
+    bool BigEndian = false;
     bool IsTiffSource = false;
     std::int32_t SegmentCount = 0;
     // Slot numbers, 0 for none.

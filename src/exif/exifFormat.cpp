@@ -251,7 +251,7 @@ int TypeByteSize(int type) {
     }
 }
 
-std::int32_t BytesToInt(bool bigEndian, std::string_view bytes) {
+std::uint32_t BytesToUnsigned(bool bigEndian, std::string_view bytes) {
     std::uint32_t v = 0;
     if (bigEndian) {
         for (const char c : bytes)
@@ -260,8 +260,40 @@ std::int32_t BytesToInt(bool bigEndian, std::string_view bytes) {
         for (auto it = bytes.rbegin(); it != bytes.rend(); ++it)
             v = (v << 8) | static_cast<unsigned char>(*it);
     }
-    return static_cast<std::int32_t>(v);
+    return v;
 }
+
+std::int32_t BytesToInt(bool bigEndian, std::string_view bytes) {
+    return static_cast<std::int32_t>(BytesToUnsigned(bigEndian, bytes));
+}
+
+namespace {
+
+// BYTE, SHORT, LONG and RATIONAL hold unsigned numbers: a LONG of 0xFFFFFFF0 is
+// 4294967280, never -16. SBYTE and SSHORT keep the reading they always had (their
+// one or two bytes as they are); SLONG and SRATIONAL are signed.
+bool isUnsignedType(int type) {
+    return type == 1 || type == 3 || type == 4 || type == 5;
+}
+
+// One 32-bit number of a value of the given type, as a double so that neither
+// reading is cut.
+double integerOf(bool bigEndian, std::string_view bytes, int type) {
+    if (isUnsignedType(type))
+        return BytesToUnsigned(bigEndian, bytes);
+    return BytesToInt(bigEndian, bytes);
+}
+
+// The same number as decimal digits.
+void appendInteger(std::string& text, bool bigEndian, std::string_view bytes, int type) {
+    char buf[16];
+    const auto r = isUnsignedType(type)
+                       ? std::to_chars(buf, buf + sizeof buf, BytesToUnsigned(bigEndian, bytes))
+                       : std::to_chars(buf, buf + sizeof buf, BytesToInt(bigEndian, bytes));
+    text.append(buf, r.ptr);
+}
+
+} // namespace
 
 double ValueAsNumber(bool bigEndian, std::string_view raw, int type) {
     switch (type) {
@@ -271,20 +303,20 @@ double ValueAsNumber(bool bigEndian, std::string_view raw, int type) {
     case 6:
     case 8:
     case 9:
-        return BytesToInt(bigEndian, raw);
+        return integerOf(bigEndian, raw, type);
     case 5:
     case 10: {
         if (raw.size() < 8)
             return 0; // a value cut short by the end of the data has no denominator
-        const double den = BytesToInt(bigEndian, raw.substr(4, 4));
+        const double den = integerOf(bigEndian, raw.substr(4, 4), type);
         if (den == 0)
             return 0;
-        return BytesToInt(bigEndian, raw.substr(0, 4)) / den;
+        return integerOf(bigEndian, raw.substr(0, 4), type) / den;
     }
     case 11: {
         if (raw.size() < 4)
             return 0;
-        const auto bits = static_cast<std::uint32_t>(BytesToInt(bigEndian, raw.substr(0, 4)));
+        const std::uint32_t bits = BytesToUnsigned(bigEndian, raw.substr(0, 4));
         float f;
         std::memcpy(&f, &bits, sizeof f);
         return f;
@@ -292,10 +324,8 @@ double ValueAsNumber(bool bigEndian, std::string_view raw, int type) {
     case 12: {
         if (raw.size() < 8)
             return 0;
-        const auto hi =
-            static_cast<std::uint32_t>(BytesToInt(bigEndian, raw.substr(bigEndian ? 0 : 4, 4)));
-        const auto lo =
-            static_cast<std::uint32_t>(BytesToInt(bigEndian, raw.substr(bigEndian ? 4 : 0, 4)));
+        const std::uint32_t hi = BytesToUnsigned(bigEndian, raw.substr(bigEndian ? 0 : 4, 4));
+        const std::uint32_t lo = BytesToUnsigned(bigEndian, raw.substr(bigEndian ? 4 : 0, 4));
         const std::uint64_t bits = (std::uint64_t{hi} << 32) | lo;
         double d;
         std::memcpy(&d, &bits, sizeof d);
@@ -343,29 +373,25 @@ std::string FormatValue(bool bigEndian, std::string_view raw, int type, std::str
         return "0";
     const std::size_t n = std::min<std::size_t>(raw.size() / static_cast<std::size_t>(size), 128);
     std::string text;
-    char buf[16];
     for (std::size_t i = 0; i < n; ++i) {
         if (i > 0)
             text += ", ";
         const std::string_view comp =
             raw.substr(i * static_cast<std::size_t>(size), static_cast<std::size_t>(size));
         if (type == 5 || type == 10) {
-            auto r = std::to_chars(buf, buf + sizeof buf, BytesToInt(bigEndian, comp.substr(0, 4)));
-            text.append(buf, r.ptr);
+            appendInteger(text, bigEndian, comp.substr(0, 4), type);
             text += '/';
-            r = std::to_chars(buf, buf + sizeof buf, BytesToInt(bigEndian, comp.substr(4, 4)));
-            text.append(buf, r.ptr);
+            appendInteger(text, bigEndian, comp.substr(4, 4), type);
             if (!codes.empty())
                 text += DecodeField(codes, text);
         } else if (type == 11 || type == 12) {
             text += "-9999.99";
+        } else if (!codes.empty()) {
+            std::string number;
+            appendInteger(number, bigEndian, comp, type);
+            text += DecodeField(codes, number);
         } else {
-            const auto r = std::to_chars(buf, buf + sizeof buf, BytesToInt(bigEndian, comp));
-            if (!codes.empty())
-                text += DecodeField(codes,
-                                    std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
-            else
-                text.append(buf, r.ptr);
+            appendInteger(text, bigEndian, comp, type);
         }
     }
     if (pattern.empty())

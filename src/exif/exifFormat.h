@@ -28,7 +28,10 @@ char decimalMark();
 int TypeByteSize(int type);
 
 // Bytes combined into one number in the given byte order; only the low 32 bits
-// remain, taken as a signed 32-bit integer. An empty string gives 0.
+// remain. An empty string gives 0. BytesToUnsigned keeps them as they are, for the
+// offsets, counts and unsigned values of a file; BytesToInt takes them as a signed
+// 32-bit integer, for the signed types only.
+std::uint32_t BytesToUnsigned(bool bigEndian, std::string_view bytes);
 std::int32_t BytesToInt(bool bigEndian, std::string_view bytes);
 
 // Numeric value of raw bytes of the given TIFF type (0 for texts, unknown types and

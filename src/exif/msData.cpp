@@ -4,7 +4,6 @@
 #include "exif/msTables.h"
 
 #include <algorithm>
-#include <limits>
 #include <stdexcept>
 
 namespace varlime {
@@ -40,21 +39,14 @@ private:
 
 // Up to n bytes of data from offset: fewer when the data ends earlier, none when the
 // offset lies outside it.
-std::string_view bytesAt(std::string_view data, std::int64_t offset, std::uint64_t n) {
-    if (offset < 0 || static_cast<std::uint64_t>(offset) >= data.size())
+std::string_view bytesAt(std::string_view data, std::size_t offset, std::size_t n) {
+    if (offset >= data.size())
         return {};
-    const auto off = static_cast<std::size_t>(offset);
-    return data.substr(off,
-                       static_cast<std::size_t>(std::min<std::uint64_t>(n, data.size() - off)));
+    return data.substr(offset, std::min(n, data.size() - offset));
 }
 
 std::string quoted(std::string_view bytes) {
     return '"' + BytesAsText(bytes) + '"';
-}
-
-std::int32_t clampToInt32(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 // The newer Nikon notes hold a TIFF header of their own at offset 10 whose byte
@@ -87,9 +79,14 @@ bool TmsInfo::ReadMakerNote() {
     // Where the TIFF header lies in the EXIF block: after "Exif\0\0" and the segment
     // length in a JPEG, 8 bytes before the buffer's start in a TIFF file.
     const std::int64_t tiffHeader = FromTiff ? -8 : 8;
+    // Where the TIFF header lies counted from the note's start (before it, so
+    // negative). A note that lies nowhere in the block has no bytes to walk.
+    const std::int64_t notePosition = Owner.MakerNotePosition == kNowhere
+                                          ? 0
+                                          : static_cast<std::int64_t>(Owner.MakerNotePosition);
     const std::int64_t valueBase = layout->ValueBase == TMakerValueBase::TiffHeader
-                                       ? tiffHeader - Owner.MakerNotePosition
-                                       : layout->MakerNoteBase;
+                                       ? tiffHeader - notePosition
+                                       : static_cast<std::int64_t>(layout->MakerNoteBase);
     const bool saved = Owner.BigEndian;
     if (layout->LittleEndian)
         Owner.BigEndian = false;
@@ -102,40 +99,41 @@ bool TmsInfo::ReadMakerNote() {
 }
 
 void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<const TTagRow> table,
-                                    std::int64_t directoryOffset, std::int64_t valueBase,
+                                    std::size_t directoryOffset, std::int64_t valueBase,
                                     std::int64_t fallbackBase) {
     BufferSwap swap(*this, makerNote);
     std::int64_t taken = 0;
     try {
-        const auto size = static_cast<std::int64_t>(Buffer.size());
-        if (directoryOffset < 0 || directoryOffset + 2 > size)
+        const std::size_t size = Buffer.size();
+        if (!FitsIn(directoryOffset, 2, size))
             throw ExifFailure("Maker note directory runs past its end");
-        const std::int64_t count = ReadU16(directoryOffset);
-        for (std::int64_t i = 0; i < count; ++i) {
-            const std::int64_t p = directoryOffset + 2 + 12 * i;
-            if (p + 12 > size)
+        const std::size_t count = ReadU16(directoryOffset);
+        // A value is never read past the larger of the note and the block.
+        const std::size_t limit = std::max(size, swap.block().size());
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t p = directoryOffset + 2 + 12 * i;
+            if (!FitsIn(p, 12, size))
                 throw ExifFailure("Maker note directory runs past its end");
             if (taken > kMaxMakerBytes)
                 break;
             const std::uint16_t tag = ReadU16(p);
             const int type = ReadU16(p + 2);
-            const auto components = static_cast<std::uint32_t>(ReadU32(p + 4));
-            const std::uint64_t byteCount =
-                std::uint64_t{components} * static_cast<std::uint64_t>(TypeByteSize(type));
+            const std::size_t byteCount = ValueByteCount(ReadU32(p + 4), type, limit);
 
-            std::int64_t position = p + 8;
+            std::size_t position = p + 8;
             std::string_view raw;
             if (byteCount <= 4) {
                 raw = bytesAt(Buffer, position, byteCount);
             } else {
-                // TIFF offsets are unsigned: a stored 0xFFFFFFFF points far beyond
-                // the data, not just before its start.
-                const std::int64_t stored = static_cast<std::uint32_t>(ReadU32(p + 8));
-                position = stored + valueBase;
-                if (position >= 0 && byteCount <= static_cast<std::uint64_t>(size - position))
+                // A value that does not lie whole in the note is looked for in the
+                // block, counted from its TIFF header. Both positions are unsigned:
+                // a stored offset near 2^32 lands past both, never on their start.
+                const std::uint32_t stored = ReadU32(p + 8);
+                position = PositionOf(stored, valueBase);
+                if (FitsIn(position, byteCount, size))
                     raw = bytesAt(Buffer, position, byteCount);
                 else
-                    raw = bytesAt(swap.block(), fallbackBase + stored, byteCount);
+                    raw = bytesAt(swap.block(), PositionOf(stored, fallbackBase), byteCount);
             }
             taken += static_cast<std::int64_t>(raw.size());
 
@@ -175,7 +173,7 @@ void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<cons
                     e.ValueText = lines ? presented : decoded;
                     e.RawBytes = std::string(raw);
                     e.RawSize = static_cast<std::int32_t>(raw.size());
-                    e.RawPosition = clampToInt32(position);
+                    e.RawPosition = position;
                     e.ValueType = static_cast<std::uint16_t>(type);
                     Entries.push_back(std::move(e));
                 } catch (const std::exception&) {

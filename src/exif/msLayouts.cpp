@@ -33,7 +33,7 @@ bool isNewerNikon(const TMakerSource& s) {
 }
 
 constexpr TMakerLayout layout(std::string_view name, std::span<const TTagRow> table,
-                              std::int64_t directory) {
+                              std::size_t directory) {
     return {name, table, directory, TMakerValueBase::TiffHeader, 0, false};
 }
 

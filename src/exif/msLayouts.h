@@ -3,6 +3,7 @@
 // version, the camera model and the note's own first bytes.
 #include "exif/msTables.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -17,10 +18,10 @@ enum class TMakerValueBase {
 struct TMakerLayout {
     std::string_view Name;
     std::span<const TTagRow> Table;
-    std::int64_t DirectoryOffset; // where the directory starts in the maker note
+    std::size_t DirectoryOffset; // where the directory starts in the maker note
     TMakerValueBase ValueBase;
-    std::int64_t MakerNoteBase; // with TMakerValueBase::MakerNote: the offset counted from
-    bool LittleEndian;          // read little-endian whatever the EXIF block's order
+    std::size_t MakerNoteBase; // with TMakerValueBase::MakerNote: the offset counted from
+    bool LittleEndian;         // read little-endian whatever the EXIF block's order
 };
 
 struct TMakerSource {

@@ -81,7 +81,11 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"unknown_type", false, "abcd", 13, "", "", "0"},
         FormatCase{"partial_component_dropped", false, std::string("\x01\x00\x02", 3), 3, "", "",
                    "1"},
-        FormatCase{"long_top_bit_signed", false, u32(false, 0xFFFFFFFFul), 4, "", "", "-1"},
+        FormatCase{"long_top_bit_unsigned", false, u32(false, 0xFFFFFFFFul), 4, "", "",
+                   "4294967295"},
+        FormatCase{"slong_top_bit_signed", false, u32(false, 0xFFFFFFFFul), 9, "", "", "-1"},
+        FormatCase{"rational_top_bits_unsigned", true, rat(true, -16, -1), 5, "", "",
+                   "4294967280/4294967295"},
         FormatCase{"resolution", false, rat(false, 72, 1), 5, "", "%5.2f", "72.00"}),
     [](const auto& info) { return std::string(info.param.name); });
 

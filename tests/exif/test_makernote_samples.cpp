@@ -94,7 +94,7 @@ const SampleCase kSamples[] = {
                                   "\r\nAEWarning = AE good"},
     {"sanyo-vpcg250.jpg", "\r\nSpecial Mode = 0, 0, 0"
                           "\r\nJpegQuality = 2"
-                          "\r\nDataDump = 939851776, -695992320, 135856128, -1404305408, -10"},
+                          "\r\nDataDump = 939851776, 3598974976, 135856128, 2890661888, 3222"},
     {"Konica_Minolta_DiMAGE_Z3.jpg", ""},
     {"Canon_40D.jpg", ""},
     {"Nikon_D70.jpg", ""},
