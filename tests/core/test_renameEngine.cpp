@@ -300,3 +300,24 @@ TEST(Engine, NonUtf8NamesAndFolderThroughAMask) {
     EXPECT_EQ(readFile(folder + "caf\xE9_s.jpg"), "1");
     EXPECT_EQ(readFile(folder + "caf\xE8_s.jpg"), "2");
 }
+
+// The extension field starts as "*": a name holding a wildcard is never created, and
+// the test before renaming names the row.
+TEST(Engine, WildcardNamesAreRefusedAndNamedByTheTest) {
+    TempDir dir;
+    dir.write("a.jpg");
+    dir.write("b.jpg");
+    MoteurNommage engine;
+    engine.options.prefixe = "P";
+    engine.options.extensionImposee = true; // the field still holds "*"
+    ASSERT_TRUE(engine.lister(dir.path()));
+    engine.calculer();
+    engine.lignes()[1].nouveau = "Q?.jpg";
+    const RapportTest rapport = engine.tester(defaultMessages());
+    ASSERT_GE(rapport.lignes.size(), 2u);
+    EXPECT_NE(rapport.lignes[0].find("P001.*"), std::string::npos);
+    const BilanRenommage b = engine.renommer();
+    EXPECT_EQ(b.renommes, 0);
+    EXPECT_EQ(b.erreurs, 2);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+}

@@ -11,7 +11,9 @@
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -42,6 +44,38 @@ MainFields fields(TMainForm& m) {
     return {m.Repertoire_courant, m.EDT_masque_recherche->text().toStdString(),
             m.EDT_prefixe_remplacement->text().toStdString(),
             m.CBB_largeur_increment->currentText().toStdString()};
+}
+
+// What the main window shows is what the settings file holds: a typed prefix, or the
+// date dialog's result, survives every later reading of the file (each activation,
+// after any dialog or message box closes), and is what a run then uses.
+TEST(Settings, WhatTheWindowShowsIsNeverReplacedByOlderStoredValues) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg");
+    f.programDir.write("varlime.ini", "[MAIN]\nPREFIXE_REMPLACEMENT=Old_\nLARGEUR_COMPTEUR=2\n");
+    TMainForm& m = f.app->MainForm();
+    TDB_utilitaire& util = f.app->DB_utilitaire();
+    util.Lecture_parametres();
+    open(m, photos);
+    ASSERT_EQ(m.EDT_prefixe_remplacement->text().toStdString(), "Old_");
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("Vacances_Bretagne_2024_"));
+    util.Lecture_parametres();
+    EXPECT_EQ(fields(m).prefix, "Vacances_Bretagne_2024_");
+    const IniDocument ini = IniDocument::load(f.programDir.path() + "varlime.ini");
+    EXPECT_EQ(ini.read("MAIN", "PREFIXE_REMPLACEMENT", ""), "Vacances_Bretagne_2024_");
+    EXPECT_EQ(ini.read("MAIN", "LARGEUR_COMPTEUR", ""), "2");
+
+    TDLG_option_date& date = f.app->DLG_option_date();
+    date.CKB_date->setChecked(true);
+    date.RGA_select_source_date->setItemIndex(0);
+    date.EDT_date->setDate(QDate(2024, 7, 14));
+    date.BT_okClick();
+    util.Lecture_parametres();
+    EXPECT_EQ(fields(m).prefix, "20240714_");
+    f.messages.answer(true);
+    m.Varlimer();
+    EXPECT_EQ(photos.names(), std::vector<std::string>{"20240714_01.jpg"});
 }
 
 TEST(Settings, FirstStartWithoutFileKeepsTheDefaults) {

@@ -174,6 +174,44 @@ TEST(ActiveLanguage, ReadFromLangIniOnFirstUse) {
     }
 }
 
+// With no choice stored, the program starts in the user's language when a file for
+// it exists; a stored choice always wins.
+TEST(ActiveLanguage, FirstStartFollowsTheUsersLocale) {
+    struct Case {
+        const char* name;
+        const char* lcAll;
+        const char* lang;
+        const char* langIni;
+        const char* expectedCode;
+    };
+    const Case cases[] = {
+        {"locale/english", "", "en_GB.UTF-8", nullptr, "en"},
+        {"locale/lc_all_wins", "en_US.UTF-8", "de_DE.UTF-8", nullptr, "en"},
+        {"locale/no_file_for_it", "", "de_DE.UTF-8", nullptr, "fr"},
+        {"locale/c", "", "C.UTF-8", nullptr, "fr"},
+        {"locale/stored_choice_wins", "", "en_GB.UTF-8", "[CONFIG]\nActiveLanguage=fr\n", "fr"},
+    };
+    const char* savedAll = std::getenv("LC_ALL");
+    const char* savedMessages = std::getenv("LC_MESSAGES");
+    const char* savedLang = std::getenv("LANG");
+    const std::string all = savedAll ? savedAll : "", messages = savedMessages ? savedMessages : "",
+                      lang = savedLang ? savedLang : "";
+    for (const auto& c : cases) {
+        TempDir dir;
+        dir.write("lang_en.ini", "[langue]\nLangCode=en\n[MESSAGES]\nRSC_x=English\n");
+        if (c.langIni)
+            dir.write("lang.ini", c.langIni);
+        ::setenv("LC_ALL", c.lcAll, 1);
+        ::unsetenv("LC_MESSAGES");
+        ::setenv("LANG", c.lang, 1);
+        Localization loc(dir.path());
+        EXPECT_EQ(loc.ActiveLanguageCode(), c.expectedCode) << c.name;
+    }
+    ::setenv("LC_ALL", all.c_str(), 1);
+    ::setenv("LC_MESSAGES", messages.c_str(), 1);
+    ::setenv("LANG", lang.c_str(), 1);
+}
+
 TEST(ActiveLanguage, SavedChoiceIsReadByTheNextStart) {
     TempDir dir;
     dir.write("lang_en.ini", "[MESSAGES]\nRSC_x=English\n");
