@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QLocale>
 #include <cstdio>
 #include <iostream>
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
     }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varlime"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("varlime"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("varlime")));
     prendreMarqueDecimale();
     varlime::DialogMessageService messages;
     varlime::Application app(varlime::dossierProgramme(), messages);
