@@ -46,7 +46,10 @@ int main(int argc, char** argv) {
         std::cout.flush();
         return status;
     }
-    if (args.size() > 1) {
+    // One folder may be given, as a file manager's "open with" does: it is listed at
+    // once (and not stored), its name taken as the bytes given.
+    const bool dossierDonne = args.size() == 2 && !args[1].starts_with("--");
+    if (args.size() > 1 && !dossierDonne) {
         std::fprintf(stderr, "varlime: unknown command %s\n", argv[1]);
         return 2;
     }
@@ -59,6 +62,14 @@ int main(int argc, char** argv) {
     varlime::Application app(varlime::dossierProgramme(), messages);
     messages.oui = app.texte("RSC_bouton_oui", "Oui");
     messages.non = app.texte("RSC_bouton_non", "Non");
+    if (dossierDonne) {
+        if (!varlime::Chemin_valide(args[1])) {
+            std::fprintf(stderr, "varlime: no such folder: %s\n", argv[1]);
+            return 1;
+        }
+        app.MainForm().Repertoire_courant = args[1];
+        app.MainForm().Validation_repertoire(false);
+    }
     app.MainForm().show();
     return QApplication::exec();
 }

@@ -17,6 +17,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -392,6 +395,35 @@ TEST(MainWindow, TheRunStaysInTheFolderListed) {
     EXPECT_EQ(f.messages.shown[1].kind, MessageKind::Error);
     EXPECT_TRUE(f.messages.shown[1].text.contains(QStringLiteral("aucun fichier")));
     EXPECT_EQ(grid(m), (Grid{{"c.jpg", "P001.jpg"}}));
+}
+
+} // namespace
+
+namespace {
+
+// A folder whose path is not UTF-8, dropped onto the window as a file manager drops it,
+// is listed by its bytes and renamed through a mask.
+TEST(MainWindow, DroppedFolderWithANameThatIsNotUtf8) {
+    AppFixture f;
+    TempDir root;
+    root.write("f\xF6to/caf\xE9.jpg");
+    const std::string folder = root.path() + "f\xF6to";
+    TMainForm& m = f.app->MainForm();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromUtf8(folder.data(), qsizetype(folder.size())))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&m, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&m, &drop);
+    EXPECT_EQ(m.Repertoire_courant, folder + "/");
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("[*_s]"));
+    ASSERT_EQ(m.moteur().lignes().size(), 1u);
+    EXPECT_EQ(m.moteur().lignes()[0].nouveau, "caf\xE9_s.jpg");
+    f.messages.answer(true);
+    m.Varlimer();
+    EXPECT_EQ(m.dernierBilan.renommes, 1);
+    EXPECT_TRUE(root.exists("f\xF6to/caf\xE9_s.jpg"));
 }
 
 } // namespace
