@@ -13,7 +13,7 @@
 // entries before the first section are ignored (and kept when the file is rewritten).
 //
 // Text is UTF-8. A file that is not valid UTF-8 was written by the Windows program and
-// is read as Windows-1252.
+// is read as Windows-1252 (see textEncoding.h).
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -27,13 +27,6 @@ namespace varlime {
 // Files larger than this are not read (a settings or language file is a few kilobytes);
 // a write to such a file is refused so that nothing in it is lost.
 inline constexpr std::size_t kIniMaxFileSize = 64u * 1024u * 1024u;
-
-bool isValidUtf8(std::string_view s);
-// Every byte becomes the character Windows-1252 gives it (the five unassigned bytes
-// keep their Latin-1 code points).
-std::string windows1252ToUtf8(std::string_view s);
-// UTF-8 as is when valid, else read as Windows-1252.
-std::string textFromFileBytes(std::string_view s);
 
 // Case-insensitive comparison of section and key names.
 bool iniNameEquals(std::string_view a, std::string_view b);

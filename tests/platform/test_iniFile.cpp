@@ -397,7 +397,8 @@ TEST(ConfigLocation, RuleFromWhatIsOnDisk) {
 TEST(ConfigLocation, MoveToTheUserFolderKeepsEveryStoredValue) {
     TempDir dir;
     EnvOverride xdg("XDG_CONFIG_HOME", (dir.path() + "xdg").c_str());
-    const std::string old = "; mine\r\n[CHEMINS]\r\nDEFAUT=/photos/\r\n[MAIN]\r\nLARGEUR_COMPTEUR=5\r\n";
+    const std::string old =
+        "; mine\r\n[CHEMINS]\r\nDEFAUT=/photos/\r\n[MAIN]\r\nLARGEUR_COMPTEUR=5\r\n";
     const std::string programFile = dir.write("prog/varlime.ini", old);
     ::chmod(programFile.c_str(), 0444);
     const std::string prog = dir.path() + "prog/";
@@ -421,37 +422,6 @@ TEST(ConfigLocation, MoveToTheUserFolderKeepsEveryStoredValue) {
     EXPECT_EQ(doc.read("CHEMINS", "DEFAUT", ""), "/other/");
     EXPECT_EQ(doc.read("MAIN", "LARGEUR_COMPTEUR", ""), "3");
     EXPECT_EQ(dir.read("prog/varlime.ini"), old);
-}
-
-TEST(Encoding, Utf8Validation) {
-    struct Case {
-        std::string bytes;
-        bool valid;
-    };
-    const Case cases[] = {
-        {"", true},
-        {"abc", true},
-        {"\xC3\xA9", true},
-        {"\xE2\x82\xAC", true},
-        {"\xF0\x9F\x93\xB7", true},
-        {"\xE9t\xE9", false},        // Windows-1252 accents
-        {"\xC3", false},             // cut short
-        {"\xC0\xAF", false},         // overlong '/'
-        {"\xE0\x80\xAF", false},     // overlong '/'
-        {"\xED\xA0\x80", false},     // surrogate
-        {"\xF4\x90\x80\x80", false}, // above U+10FFFF
-        {"\xF0\x9F\x93", false},     // cut short
-        {"\x80", false},             // lone continuation byte
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << c.bytes;
-}
-
-TEST(Encoding, Windows1252) {
-    EXPECT_EQ(windows1252ToUtf8("\xC9t\xE9 \x80 \x9C \x81"),
-              "\xC3\x89t\xC3\xA9 \xE2\x82\xAC \xC5\x93 \xC2\x81");
-    EXPECT_EQ(textFromFileBytes("d\xC3\xA9j\xC3\xA0"), "d\xC3\xA9j\xC3\xA0");
-    EXPECT_EQ(textFromFileBytes("d\xE9j\xE0"), "d\xC3\xA9j\xC3\xA0");
 }
 
 } // namespace
