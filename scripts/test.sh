@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with AddressSanitizer and
+# Installs what is missing (with the test tools), builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs every test (then a short fuzzing run).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/deps.sh"
+bash "$root/scripts/deps.sh" test
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARLIME_SANITIZE=ON -DVARLIME_BENCH=ON
 cmake --build "$build"
