@@ -4,7 +4,7 @@
 # files in one process, then runs bench_exif over the same folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-testdata="${VARLIME_TESTDATA_DIR:-$root/../shared/testdata}"
+testdata="${VARLIME_TESTDATA_DIR:-$root/tests/data}"
 build="$root/build/bench"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARLIME_TESTS=OFF \
   -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null

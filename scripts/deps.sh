@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
-# Installs, from Debian, every package Varlime needs to build, run and be tested.
-# Does nothing when they are all there already.
+# Installs, from Debian, the packages Varlime needs; does nothing when they are all there.
+#   scripts/deps.sh run    what building and running need (scripts/run.sh)
+#   scripts/deps.sh test   that, plus the test tools (scripts/test.sh)
+# Installing needs root, or sudo for another user.
 set -euo pipefail
-packages=(
+run_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg-dev libraw-dev libtiff-dev libpng-dev
+)
+test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
+  # libFuzzer comes with clang's runtime libraries.
   clang libclang-rt-14-dev
+  # llvm ships /usr/bin/llvm-symbolizer, which lets sanitizer and fuzzer reports name
+  # functions and lines instead of bare addresses.
+  llvm
+  clang-format
   libimage-exiftool-perl exiv2
   xvfb xauth
 )
+case "${1:-}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 run | test" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -20,7 +34,13 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 echo "Installing: ${missing[*]}"
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "Installing packages needs root or sudo; missing: ${missing[*]}" >&2
+    exit 1
+  fi
+  SUDO="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -17,7 +17,7 @@ case "$mode" in
 esac
 
 build="$root/build/fuzz"
-testdata="${VARLIME_TESTDATA_DIR:-$root/../shared/testdata}"
+testdata="${VARLIME_TESTDATA_DIR:-$root/tests/data}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
 cmake --build "$build" --target fuzz_exif fuzz_mask fuzz_iniFile -j2

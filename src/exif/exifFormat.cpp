@@ -1,6 +1,7 @@
 #include "exif/exifFormat.h"
 
 #include "core/nameUtils.h"
+#include "platform/textEncoding.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,72 +15,6 @@ namespace varlime {
 namespace {
 
 std::atomic<char> gDecimalMark{'.'};
-
-// Unicode code points of Windows-1252 bytes 0x80..0x9F; the five unassigned bytes
-// keep their Latin-1 control code so that no byte is ever lost.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void appendCodePoint(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-void appendCp1252(std::string& out, unsigned char b) {
-    if (b >= 0x80 && b < 0xA0)
-        appendCodePoint(out, kCp1252High[b - 0x80]);
-    else
-        appendCodePoint(out, b);
-}
-
-bool isValidUtf8(std::string_view s) {
-    std::size_t i = 0;
-    const std::size_t n = s.size();
-    while (i < n) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t len;
-        char32_t cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (n - i < len)
-            return false;
-        for (std::size_t k = 1; k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-            (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-            return false;
-        i += len;
-    }
-    return true;
-}
 
 bool isTrimmed(char c) {
     return static_cast<unsigned char>(c) <= ' ';
@@ -357,13 +292,7 @@ std::string FormatNumber(std::string_view pattern, double value) {
 }
 
 std::string BytesAsText(std::string_view bytes) {
-    if (isValidUtf8(bytes))
-        return std::string(bytes);
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (const char c : bytes)
-        appendCp1252(out, static_cast<unsigned char>(c));
-    return out;
+    return textFromFileBytes(bytes);
 }
 
 std::string FormatValue(bool bigEndian, std::string_view raw, int type, std::string_view codes,
@@ -523,7 +452,7 @@ std::string DecodeWideText(std::string_view value) {
         int code;
         // A field that is not a number (a text stored under this tag) adds nothing.
         if (toInteger(field, code) && (code & 0xFF) != 0)
-            appendCp1252(out, static_cast<unsigned char>(code & 0xFF));
+            appendUtf8(out, windows1252CodePoint(static_cast<unsigned char>(code & 0xFF)));
     }
     return out;
 }

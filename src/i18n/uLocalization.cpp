@@ -284,10 +284,10 @@ std::string Localization::ActiveLanguagePath() {
 }
 
 bool Localization::SaveActiveLanguage(std::string_view code, std::string* failedPath) {
-    const std::string path = langIniPath();
-    const IniWriteResult r = writeIniValue(path, "CONFIG", "ActiveLanguage", code);
+    const ConfigFileLocation where = locateConfigFile(programFolder_, "lang.ini");
+    const IniWriteResult r = writeConfigValue(where, "CONFIG", "ActiveLanguage", code);
     if (!r.ok && failedPath)
-        *failedPath = path;
+        *failedPath = where.writePath;
     return r.ok;
 }
 

@@ -97,7 +97,7 @@ public:
     // Where language files are looked for, in order: the program folder, then the
     // installed data folder.
     std::vector<std::string> languageFolders() const;
-    // Full path of lang.ini (same location rule as the settings file).
+    // Full path of the lang.ini to read (same location rule as the settings file).
     std::string langIniPath() const;
 
 private:

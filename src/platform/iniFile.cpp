@@ -1,5 +1,7 @@
 #include "platform/iniFile.h"
 
+#include "platform/textEncoding.h"
+
 #include <QString>
 
 #include <cerrno>
@@ -15,26 +17,6 @@ namespace varlime {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-// Code points of the bytes 0x80..0x9F in Windows-1252; the five unassigned bytes keep
-// their own value.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -156,66 +138,6 @@ void syncFolder(const std::string& folder) {
 }
 
 } // namespace
-
-bool isValidUtf8(std::string_view s) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const std::size_t n = s.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t len;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            if (c == 0xE0)
-                lo = 0xA0; // no overlong forms
-            if (c == 0xED)
-                hi = 0x9F; // no surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            if (c == 0xF0)
-                lo = 0x90;
-            if (c == 0xF4)
-                hi = 0x8F; // nothing above U+10FFFF
-        } else {
-            return false;
-        }
-        if (len > n - i)
-            return false;
-        if (p[i + 1] < lo || p[i + 1] > hi)
-            return false;
-        for (std::size_t k = 2; k < len; ++k)
-            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
-                return false;
-        i += len;
-    }
-    return true;
-}
-
-std::string windows1252ToUtf8(std::string_view s) {
-    std::string out;
-    out.reserve(s.size() + s.size() / 4);
-    for (const char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80)
-            out += ch;
-        else if (c < 0xA0)
-            appendUtf8(out, kCp1252High[c - 0x80]);
-        else
-            appendUtf8(out, c);
-    }
-    return out;
-}
-
-std::string textFromFileBytes(std::string_view s) {
-    return isValidUtf8(s) ? std::string(s) : windows1252ToUtf8(s);
-}
 
 std::string iniNameFold(std::string_view name) {
     std::string out(name);
@@ -464,6 +386,53 @@ std::string IniDocument::serialize() const {
 
 // ---------------------------------------------------------------------------------------
 
+namespace {
+
+// Replaces `target` by a file holding `data`, in one step: the bytes go to a temporary
+// file in the same folder, which is flushed to disk and then renamed over the target,
+// and the folder is flushed so that the rename itself survives a power cut. Whatever
+// fails on the way (full disk, size limit, write error, rename refused), the temporary
+// file is removed and the target stays as it was: it is never truncated in place.
+IniWriteResult replaceFile(const std::string& target, const std::string& data, mode_t mode) {
+    IniWriteResult result;
+    const std::string folder = folderOf(target);
+    const auto slash = target.rfind('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = folder + "." + base + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        result.error = std::strerror(errno);
+        return result;
+    }
+    int err = 0;
+    if (!writeAll(fd, data) || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+        err = errno;
+    // close() can report a delayed write error of its own.
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(temp.c_str());
+        result.error = std::strerror(err);
+        return result;
+    }
+    syncFolder(folder);
+    result.ok = true;
+    return result;
+}
+
+// The file's contents with one key changed, written over `target`.
+IniWriteResult writeChanged(const std::string& target, std::string_view contents, mode_t mode,
+                            std::string_view section, std::string_view key,
+                            std::string_view value) {
+    IniDocument doc = IniDocument::parse(contents);
+    doc.set(section, key, value);
+    return replaceFile(target, doc.serialize(), mode);
+}
+
+} // namespace
+
 IniWriteResult writeIniValue(const std::string& path, std::string_view section,
                              std::string_view key, std::string_view value) {
     IniWriteResult result;
@@ -484,9 +453,8 @@ IniWriteResult writeIniValue(const std::string& path, std::string_view section,
 
     std::string contents;
     struct stat st;
-    const bool exists = ::stat(target.c_str(), &st) == 0;
     mode_t mode = 0644;
-    if (exists) {
+    if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
             result.error = "not a regular file";
             return result;
@@ -500,46 +468,7 @@ IniWriteResult writeIniValue(const std::string& path, std::string_view section,
             return result;
         mode = st.st_mode & 07777;
     }
-    IniDocument doc = IniDocument::parse(contents);
-    doc.set(section, key, value);
-    const std::string data = doc.serialize();
-
-    const auto slash = target.rfind('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + "." + base + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        const int err = errno;
-        // A folder that cannot take a new file while the file itself is writable: write
-        // in place rather than refuse (the file stays the one the user made writable).
-        if (exists) {
-            const int inPlace = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-            if (inPlace >= 0) {
-                const bool ok = writeAll(inPlace, data) && ::fsync(inPlace) == 0;
-                const int err2 = errno;
-                ::close(inPlace);
-                result.ok = ok;
-                if (!ok)
-                    result.error = std::strerror(err2);
-                return result;
-            }
-        }
-        result.error = std::strerror(err);
-        return result;
-    }
-    bool ok = writeAll(fd, data);
-    ok = ok && ::fchmod(fd, mode) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    const int err = errno;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), target.c_str()) == 0) {
-        syncFolder(folder);
-        result.ok = true;
-        return result;
-    }
-    result.error = std::strerror(ok ? errno : err);
-    ::unlink(temp.c_str());
-    return result;
+    return writeChanged(target, contents, mode, section, key, value);
 }
 
 std::string userConfigFolder() {
@@ -562,17 +491,61 @@ std::string userConfigFolder() {
     return base + "/varlime/";
 }
 
-std::string configFilePath(const std::string& programFolder, std::string_view fileName) {
+bool folderIsWritable(const std::string& folder) {
+    // Replacing a file needs to make a new name in its folder and to enter it.
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+ConfigFileLocation locateConfigFile(const std::string& programFolder, std::string_view fileName,
+                                    bool programFolderWritable) {
     std::string folder = programFolder.empty() ? std::string("./") : programFolder;
     if (folder.back() != '/')
         folder += '/';
     const std::string inProgram = folder + std::string(fileName);
+    if (programFolderWritable)
+        return {inProgram, inProgram};
+    const std::string inUser = userConfigFolder() + std::string(fileName);
     struct stat st;
+    // Once the user's file exists it holds every value, the program folder's included.
+    if (::stat(inUser.c_str(), &st) == 0)
+        return {inUser, inUser};
+    // Until the first write, the program folder's file is still the one to read.
     if (::stat(inProgram.c_str(), &st) == 0)
-        return inProgram;
-    if (::access(folder.c_str(), W_OK) == 0)
-        return inProgram;
-    return userConfigFolder() + std::string(fileName);
+        return {inProgram, inUser};
+    return {inUser, inUser};
+}
+
+ConfigFileLocation locateConfigFile(const std::string& programFolder, std::string_view fileName) {
+    std::string folder = programFolder.empty() ? std::string("./") : programFolder;
+    return locateConfigFile(programFolder, fileName, folderIsWritable(folder));
+}
+
+std::string configFilePath(const std::string& programFolder, std::string_view fileName) {
+    return locateConfigFile(programFolder, fileName).readPath;
+}
+
+IniWriteResult writeConfigValue(const ConfigFileLocation& where, std::string_view section,
+                                std::string_view key, std::string_view value) {
+    struct stat st;
+    if (where.readPath == where.writePath || ::stat(where.writePath.c_str(), &st) == 0)
+        return writeIniValue(where.writePath, section, key, value);
+    // The user's file starts as a copy of the program folder's, so that moving loses no
+    // stored value; the copy and the new key land in one step.
+    IniWriteResult result;
+    std::string contents;
+    mode_t mode = 0644;
+    if (::stat(where.readPath.c_str(), &st) == 0) {
+        if (!readWholeFile(where.readPath, contents, &result.error))
+            return result;
+        // A file installed read-only must still be writable once it is the user's own.
+        mode = (st.st_mode & 0777) | 0600;
+    }
+    const std::string folder = folderOf(where.writePath);
+    if (!makeFolders(folder)) {
+        result.error = "cannot create folder " + folder;
+        return result;
+    }
+    return writeChanged(where.writePath, contents, mode, section, key, value);
 }
 
 } // namespace varlime

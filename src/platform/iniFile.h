@@ -13,7 +13,7 @@
 // entries before the first section are ignored (and kept when the file is rewritten).
 //
 // Text is UTF-8. A file that is not valid UTF-8 was written by the Windows program and
-// is read as Windows-1252.
+// is read as Windows-1252 (see textEncoding.h).
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -27,13 +27,6 @@ namespace varlime {
 // Files larger than this are not read (a settings or language file is a few kilobytes);
 // a write to such a file is refused so that nothing in it is lost.
 inline constexpr std::size_t kIniMaxFileSize = 64u * 1024u * 1024u;
-
-bool isValidUtf8(std::string_view s);
-// Every byte becomes the character Windows-1252 gives it (the five unassigned bytes
-// keep their Latin-1 code points).
-std::string windows1252ToUtf8(std::string_view s);
-// UTF-8 as is when valid, else read as Windows-1252.
-std::string textFromFileBytes(std::string_view s);
 
 // Case-insensitive comparison of section and key names.
 bool iniNameEquals(std::string_view a, std::string_view b);
@@ -103,12 +96,15 @@ struct IniWriteResult {
     std::string error; // the system's reason, for diagnostics
 };
 
-// Writes one key: reads the file, changes the one line and writes the file back
-// through a temporary file in the same folder renamed over it, so that the file is
-// complete on disk when the call returns and a crash during the write never loses the
-// other keys. The file is never held open between calls. Creates the file and its
-// folder when missing. A read-only file is refused, as is a file that exists but cannot
-// be read (rewriting it would lose its contents).
+// Writes one key: reads the file, changes the one line and writes the whole file to a
+// temporary file in the same folder, flushes it to disk, renames it over the old one and
+// flushes the folder. The file is complete on disk when the call returns, and a crash or
+// a failed write (full disk, size limit, rename refused) leaves the old file whole and
+// no temporary file behind: the file is never truncated in place, so a file whose folder
+// cannot be written is refused. Keeps the file's permissions. The file is never held
+// open between calls. Creates the file and its folder when missing. A read-only file is
+// refused, as is a file that exists but cannot be read (rewriting it would lose its
+// contents).
 IniWriteResult writeIniValue(const std::string& path, std::string_view section,
                              std::string_view key, std::string_view value);
 
@@ -116,9 +112,27 @@ IniWriteResult writeIniValue(const std::string& path, std::string_view section,
 // be written: $XDG_CONFIG_HOME/varlime/, by default ~/.config/varlime/.
 std::string userConfigFolder();
 
-// Where the settings file (or lang.ini, which follows the same rule) lives: in the
-// program folder when the file exists there or the folder is writable (portable use),
-// otherwise in userConfigFolder().
+// True when a file in `folder` can be replaced (a new name can be made there).
+bool folderIsWritable(const std::string& folder);
+
+// Where the settings file (or lang.ini, which follows the same rule) is read and written.
+// A writable program folder holds it (portable use). Otherwise it lives in
+// userConfigFolder(); while only the program folder holds the file, it is still read
+// from there, and the first write starts the user's file as a copy of it.
+struct ConfigFileLocation {
+    std::string readPath;
+    std::string writePath;
+};
+ConfigFileLocation locateConfigFile(const std::string& programFolder, std::string_view fileName);
+// The same rule, with the program folder's writability given rather than tested.
+ConfigFileLocation locateConfigFile(const std::string& programFolder, std::string_view fileName,
+                                    bool programFolderWritable);
+// locateConfigFile(...).readPath.
 std::string configFilePath(const std::string& programFolder, std::string_view fileName);
+
+// Writes one key at where.writePath (as writeIniValue). When that file does not exist yet
+// and where.readPath is another file, the new file starts as a copy of it.
+IniWriteResult writeConfigValue(const ConfigFileLocation& where, std::string_view section,
+                                std::string_view key, std::string_view value);
 
 } // namespace varlime

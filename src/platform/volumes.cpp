@@ -1,5 +1,6 @@
 #include "platform/volumes.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <sys/statvfs.h>
@@ -48,6 +49,18 @@ std::string premiersSegments(const std::string& chemin, std::size_t prefixe, int
     return out;
 }
 
+std::string lireMountinfo() {
+    std::ifstream in("/proc/self/mountinfo");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool aUneTailleLisible(const std::string& volume) {
+    struct statvfs st;
+    return ::statvfs(volume.c_str(), &st) == 0 && st.f_blocks > 0;
+}
+
 } // namespace
 
 std::vector<std::string> pointsDeMontage(std::string_view mountinfo) {
@@ -85,6 +98,29 @@ std::string volumeDe(const std::string& chemin, const std::vector<std::string>& 
     return best;
 }
 
+std::vector<std::string>
+volumesProposes(std::string_view mountinfo,
+                const std::function<bool(const std::string&)>& aUneTaille) {
+    // Nobody picks photos from the kernel's own trees; their many small mounts would
+    // bury the real volumes.
+    static const std::string kSysteme[] = {"/dev", "/proc", "/sys", "/var/run", "/var/lock"};
+    std::vector<std::string> out;
+    for (const std::string& point : pointsDeMontage(mountinfo)) {
+        bool systeme = false;
+        for (const auto& s : kSysteme)
+            systeme = systeme || sousDossier(point, s);
+        if (systeme || std::find(out.begin(), out.end(), point) != out.end())
+            continue;
+        if (aUneTaille(point))
+            out.push_back(point);
+    }
+    return out;
+}
+
+std::vector<std::string> volumesProposes() {
+    return volumesProposes(lireMountinfo(), aUneTailleLisible);
+}
+
 std::string racineMedia(const std::string& chemin) {
     if (chemin.rfind("/media/", 0) == 0)
         return premiersSegments(chemin, 7, 2);
@@ -96,18 +132,14 @@ std::string racineMedia(const std::string& chemin) {
 }
 
 bool DiskInDrive(const std::string& dossier) {
-    std::ifstream in("/proc/self/mountinfo");
-    std::stringstream text;
-    text << in.rdbuf();
-    const auto points = pointsDeMontage(text.str());
+    const auto points = pointsDeMontage(lireMountinfo());
     const std::string media = racineMedia(dossier);
     std::string volume = volumeDe(dossier, points);
     if (!media.empty() && volume != media && volume.size() < media.size())
         return false; // the card's folder exists only as an empty mount point, or not at all
     if (volume.empty())
         volume = "/";
-    struct statvfs st;
-    return ::statvfs(volume.c_str(), &st) == 0 && st.f_blocks > 0;
+    return aUneTailleLisible(volume);
 }
 
 } // namespace varlime

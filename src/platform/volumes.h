@@ -1,5 +1,6 @@
 #pragma once
 // Drives and media on Linux: a drive is the volume (mount point) holding a folder.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,16 @@ std::vector<std::string> pointsDeMontage(std::string_view mountinfo);
 
 // The mount point holding `chemin` (the longest one that prefixes it), empty when none.
 std::string volumeDe(const std::string& chemin, const std::vector<std::string>& points);
+
+// The volumes a folder picker offers, from a /proc/self/mountinfo text: each mount point
+// once, in the text's order, leaving out the system's own file systems (those mounted
+// under /dev, /proc, /sys, /var/run or /var/lock) and any volume that `aUneTaille` says
+// has no readable size (cgroup and the like, or a drive without its medium).
+std::vector<std::string> volumesProposes(std::string_view mountinfo,
+                                         const std::function<bool(const std::string&)>& aUneTaille);
+// The same over this system's mounted volumes; a volume counts when statvfs gives it a
+// size.
+std::vector<std::string> volumesProposes();
 
 // For a folder of removable media (/media/USER/NAME, /run/media/USER/NAME, /mnt/NAME),
 // the folder where its medium is mounted; empty for any other folder.

@@ -3,7 +3,7 @@
 # text, several files are dumped in turn, and missing or odd files never crash it.
 set -u
 varlime="$1"
-testdata="$2"
+testdata="${2:-$(cd "$(dirname "$0")/../data" && pwd)}"
 golden="$(cd "$(dirname "$0")/../exif/golden" && pwd)"
 export LC_ALL=C
 work=$(mktemp -d)

@@ -131,12 +131,30 @@ TEST(MainWindow, HandEditedCellsAreUsedAndMarkedRowsSkipped) {
     open(m, photos);
     m.EDT_prefixe_remplacement->setText(QStringLiteral("P"));
     FileGridModel& model = m.grille();
+    ModelTestFaults modelFaults;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     ASSERT_TRUE(model.setData(model.index(0, 1), QStringLiteral("vacances.jpg"), Qt::EditRole));
     ASSERT_TRUE(model.setData(model.index(1, 1), QStringLiteral("NON VARLIMÉ à garder"), Qt::EditRole));
     m.Varlimer();
     EXPECT_EQ(photos.names(), (std::vector<std::string>{"P003.jpg", "b.jpg", "vacances.jpg"}));
     EXPECT_EQ(f.messages.texts().last().toStdString(), "2 fichiers varlims\r\n0 erreurs");
+    EXPECT_TRUE(modelFaults.faults().isEmpty()) << modelFaults.faults().join(u'\n').toStdString();
+}
+
+// The check above can fail: a table whose cells claim children of their own is caught.
+TEST(MainWindow, ModelTesterFaultsAreCollected) {
+    class CellsWithChildren : public QAbstractTableModel {
+    public:
+        int rowCount(const QModelIndex&) const override { return 2; }
+        int columnCount(const QModelIndex&) const override { return 2; }
+        QVariant data(const QModelIndex&, int) const override { return {}; }
+    } broken;
+    ModelTestFaults modelFaults;
+    {
+        QAbstractItemModelTester tester(&broken,
+                                        QAbstractItemModelTester::FailureReportingMode::Warning);
+    }
+    EXPECT_FALSE(modelFaults.faults().isEmpty());
 }
 
 TEST(MainWindow, CounterSidesSwapOnScreen) {

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <optional>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace varlime;
@@ -215,14 +218,56 @@ TEST(IniWrite, ReadOnlyFileIsRefusedAndUnchanged) {
     EXPECT_EQ(dir.read("varlime.ini"), "[A]\nk=1\n");
 }
 
-TEST(IniWrite, WritableFileInReadOnlyFolderIsWrittenInPlace) {
+TEST(IniWrite, WritableFileInReadOnlyFolderIsRefusedAndWhole) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "the superuser writes into read-only folders";
     TempDir dir;
     const std::string path = dir.write("sub/varlime.ini", "[A]\nk=1\n");
     ::chmod((dir.path() + "sub").c_str(), 0555);
-    EXPECT_TRUE(writeIniValue(path, "A", "k", "2").ok);
-    EXPECT_EQ(dir.read("sub/varlime.ini"), "[A]\nk=2\n");
+    // Writing in place would truncate the file first: a failure then would lose it.
+    EXPECT_FALSE(writeIniValue(path, "A", "k", "2").ok);
+    ::chmod((dir.path() + "sub").c_str(), 0755);
+    EXPECT_EQ(dir.read("sub/varlime.ini"), "[A]\nk=1\n");
+}
+
+// A write that really fails half way: in a child process, files may not grow past a few
+// kilobytes (and the signal that limit raises is ignored, so write() returns EFBIG).
+TEST(IniWrite, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
+    struct Case {
+        const char* name;
+        std::string old;
+        std::string value;
+    };
+    constexpr rlim_t kLimit = 4096;
+    const Case cases[] = {
+        {"new_value_too_large", "; mine\r\n[A]\r\nk=1\r\n", std::string(3 * kLimit, 'v')},
+        // The old file is already past the limit: even a one-byte change cannot be written.
+        {"old_file_too_large", "[A]\nk=1\n[B]\nbig=" + std::string(2 * kLimit, 'b') + "\n", "2"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string path = dir.write("varlime.ini", c.old);
+        ::chmod(path.c_str(), 0640);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{kLimit, kLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const IniWriteResult r = writeIniValue(path, "A", "k", c.value);
+            // 0: refused with a reason; 1: claimed success; 2: refused without a reason.
+            ::_exit(r.ok ? 1 : r.error.empty() ? 2 : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << c.name;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << c.name;
+        EXPECT_EQ(dir.read("varlime.ini"), c.old) << c.name;
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"varlime.ini"}) << c.name;
+        struct stat st;
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0640u) << c.name;
+    }
 }
 
 TEST(IniWrite, KeepsPermissionsAndLinks) {
@@ -304,39 +349,79 @@ TEST(ConfigLocation, ReadOnlyProgramFolder) {
     ::chmod((dir.path() + "ro").c_str(), 0555);
     EXPECT_EQ(configFilePath(dir.path() + "ro/", "varlime.ini"),
               dir.path() + "xdg/varlime/varlime.ini");
-    // An existing file stays where it is, even in a read-only folder.
+    // An existing file is read where it is until the first write moves it.
+    const ConfigFileLocation lang = locateConfigFile(dir.path() + "ro/", "lang.ini");
+    EXPECT_EQ(lang.readPath, dir.path() + "ro/lang.ini");
+    EXPECT_EQ(lang.writePath, dir.path() + "xdg/varlime/lang.ini");
+    ASSERT_TRUE(writeConfigValue(lang, "CONFIG", "Other", "1").ok);
+    ::chmod((dir.path() + "ro").c_str(), 0755);
+    EXPECT_EQ(dir.read("xdg/varlime/lang.ini"), "[CONFIG]\nActiveLanguage=en\nOther=1\n");
     EXPECT_EQ(configFilePath(dir.path() + "ro/", "lang.ini"), dir.path() + "ro/lang.ini");
 }
 
-TEST(Encoding, Utf8Validation) {
+TEST(ConfigLocation, RuleFromWhatIsOnDisk) {
+    enum Where { Program, User };
     struct Case {
-        std::string bytes;
-        bool valid;
+        const char* name;
+        bool writable, programFile, userFile;
+        Where read, write;
     };
     const Case cases[] = {
-        {"", true},
-        {"abc", true},
-        {"\xC3\xA9", true},
-        {"\xE2\x82\xAC", true},
-        {"\xF0\x9F\x93\xB7", true},
-        {"\xE9t\xE9", false},        // Windows-1252 accents
-        {"\xC3", false},             // cut short
-        {"\xC0\xAF", false},         // overlong '/'
-        {"\xE0\x80\xAF", false},     // overlong '/'
-        {"\xED\xA0\x80", false},     // surrogate
-        {"\xF4\x90\x80\x80", false}, // above U+10FFFF
-        {"\xF0\x9F\x93", false},     // cut short
-        {"\x80", false},             // lone continuation byte
+        {"portable", true, true, false, Program, Program},
+        {"portable_new", true, false, false, Program, Program},
+        {"portable_ignores_user_file", true, false, true, Program, Program},
+        {"read_only_nothing_yet", false, false, false, User, User},
+        {"read_only_copy_on_first_write", false, true, false, Program, User},
+        {"read_only_already_moved", false, true, true, User, User},
+        {"read_only_user_only", false, false, true, User, User},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << c.bytes;
+    for (const auto& c : cases) {
+        TempDir dir;
+        EnvOverride xdg("XDG_CONFIG_HOME", (dir.path() + "xdg").c_str());
+        dir.write("prog/keep", "");
+        if (c.programFile)
+            dir.write("prog/varlime.ini", "");
+        if (c.userFile)
+            dir.write("xdg/varlime/varlime.ini", "");
+        const std::string paths[] = {dir.path() + "prog/varlime.ini",
+                                     dir.path() + "xdg/varlime/varlime.ini"};
+        const ConfigFileLocation got =
+            locateConfigFile(dir.path() + "prog", "varlime.ini", c.writable);
+        EXPECT_EQ(got.readPath, paths[c.read]) << c.name;
+        EXPECT_EQ(got.writePath, paths[c.write]) << c.name;
+    }
 }
 
-TEST(Encoding, Windows1252) {
-    EXPECT_EQ(windows1252ToUtf8("\xC9t\xE9 \x80 \x9C \x81"),
-              "\xC3\x89t\xC3\xA9 \xE2\x82\xAC \xC5\x93 \xC2\x81");
-    EXPECT_EQ(textFromFileBytes("d\xC3\xA9j\xC3\xA0"), "d\xC3\xA9j\xC3\xA0");
-    EXPECT_EQ(textFromFileBytes("d\xE9j\xE0"), "d\xC3\xA9j\xC3\xA0");
+// The program folder cannot be written (given as such, since the superuser who runs the
+// tests writes everywhere): the settings move to the user's folder with every value.
+TEST(ConfigLocation, MoveToTheUserFolderKeepsEveryStoredValue) {
+    TempDir dir;
+    EnvOverride xdg("XDG_CONFIG_HOME", (dir.path() + "xdg").c_str());
+    const std::string old =
+        "; mine\r\n[CHEMINS]\r\nDEFAUT=/photos/\r\n[MAIN]\r\nLARGEUR_COMPTEUR=5\r\n";
+    const std::string programFile = dir.write("prog/varlime.ini", old);
+    ::chmod(programFile.c_str(), 0444);
+    const std::string prog = dir.path() + "prog/";
+
+    ASSERT_TRUE(writeConfigValue(locateConfigFile(prog, "varlime.ini", false), "MAIN",
+                                 "LARGEUR_COMPTEUR", "3")
+                    .ok);
+    EXPECT_EQ(dir.read("xdg/varlime/varlime.ini"),
+              "; mine\r\n[CHEMINS]\r\nDEFAUT=/photos/\r\n[MAIN]\r\nLARGEUR_COMPTEUR=3\r\n");
+    EXPECT_EQ(dir.read("prog/varlime.ini"), old);
+    struct stat st;
+    ASSERT_EQ(::stat((dir.path() + "xdg/varlime/varlime.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u); // the user's own copy stays writable
+
+    // From now on the user's file is read and written; the program folder's is left alone.
+    const ConfigFileLocation next = locateConfigFile(prog, "varlime.ini", false);
+    EXPECT_EQ(next.readPath, dir.path() + "xdg/varlime/varlime.ini");
+    EXPECT_EQ(next.writePath, next.readPath);
+    ASSERT_TRUE(writeConfigValue(next, "CHEMINS", "DEFAUT", "/other/").ok);
+    const IniDocument doc = IniDocument::load(next.readPath);
+    EXPECT_EQ(doc.read("CHEMINS", "DEFAUT", ""), "/other/");
+    EXPECT_EQ(doc.read("MAIN", "LARGEUR_COMPTEUR", ""), "3");
+    EXPECT_EQ(dir.read("prog/varlime.ini"), old);
 }
 
 } // namespace

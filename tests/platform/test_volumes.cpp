@@ -42,6 +42,35 @@ TEST(Volumes, VolumeOfAFolderIsTheLongestMountPointPrefix) {
     EXPECT_EQ(volumeDe("relative/path", points), "");
 }
 
+TEST(Volumes, PickerOffersRealVolumesOnce) {
+    const std::string mountinfo = "22 1 8:1 / / rw shared:1 - ext4 /dev/sda1 rw\n"
+                                  "23 22 0:5 / /proc rw - proc proc rw\n"
+                                  "24 22 0:6 / /sys rw - sysfs sysfs rw\n"
+                                  "25 24 0:7 / /sys/fs/cgroup rw - tmpfs tmpfs rw\n"
+                                  "26 22 0:8 / /dev rw - devtmpfs udev rw\n"
+                                  "27 26 0:9 / /dev/shm rw - tmpfs tmpfs rw\n"
+                                  "28 22 0:10 / /var/run/user rw - tmpfs tmpfs rw\n"
+                                  "29 22 0:11 / /tmp rw - tmpfs tmpfs rw\n"
+                                  "30 22 0:12 / /devices rw - ext4 /dev/sda3 rw\n"
+                                  "31 22 0:13 / /empty rw - autofs systemd-1 rw\n"
+                                  "40 22 8:17 / /media/anne/Carte\\040SD rw - vfat /dev/sdb1 rw\n"
+                                  "41 22 8:17 / /media/anne/Carte\\040SD rw - vfat /dev/sdb1 rw\n";
+    // /empty has no size (an automount point not yet used).
+    const auto aUneTaille = [](const std::string& p) { return p != "/empty"; };
+    EXPECT_EQ(volumesProposes(mountinfo, aUneTaille),
+              (std::vector<std::string>{"/", "/tmp", "/devices", "/media/anne/Carte SD"}));
+    EXPECT_TRUE(volumesProposes(mountinfo, [](const std::string&) { return false; }).empty());
+}
+
+TEST(Volumes, ThisSystemOffersTheVolumeOfTheTemporaryFolder) {
+    varlime::test::TempDir dir;
+    const auto volumes = volumesProposes();
+    const std::string volume = volumeDe(dir.path(), volumes);
+    ASSERT_FALSE(volume.empty());
+    EXPECT_EQ(volume, volumeDe(dir.path(),
+                               pointsDeMontage(varlime::test::readFile("/proc/self/mountinfo"))));
+}
+
 TEST(Volumes, RemovableMediaRoots) {
     struct {
         const char* path;

@@ -25,7 +25,8 @@ private:
     std::string path_;
 };
 
-// Folder of the sample photos (shared/testdata/photos), ending in '/'.
+// Folder of the sample photos (tests/data/photos unless VARLIME_TESTDATA_DIR names another
+// folder), ending in '/'.
 std::string photosDir();
 std::string readFile(const std::string& path);
 

@@ -24,6 +24,31 @@ void whenModal(std::function<void(QWidget*)> action) {
     timer->start(5);
 }
 
+namespace {
+// The one collector alive (message handlers are process-wide).
+ModelTestFaults* gFaults = nullptr;
+} // namespace
+
+void ModelTestFaults::handle(QtMsgType type, const QMessageLogContext& context,
+                             const QString& text) {
+    if (context.category && qstrcmp(context.category, "qt.modeltest") == 0) {
+        gFaults->faults_.append(text);
+        return;
+    }
+    if (gFaults->previous_)
+        gFaults->previous_(type, context, text);
+}
+
+ModelTestFaults::ModelTestFaults() {
+    gFaults = this;
+    previous_ = qInstallMessageHandler(&ModelTestFaults::handle);
+}
+
+ModelTestFaults::~ModelTestFaults() {
+    qInstallMessageHandler(previous_);
+    gFaults = nullptr;
+}
+
 AppFixture::AppFixture() : app(std::make_unique<Application>(programDir.path(), messages)) {}
 
 AppFixture::~AppFixture() { app.reset(); }

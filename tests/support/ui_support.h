@@ -6,6 +6,8 @@
 #include "support/test_support.h"
 
 #include <QString>
+#include <QStringList>
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 
@@ -26,5 +28,23 @@ struct AppFixture {
 };
 
 QString q(const std::string& s);
+
+// Collects, while it lives, the faults a QAbstractItemModelTester in Warning mode finds
+// (its messages of category "qt.modeltest"); other messages go on as before. Outside a
+// QtTest run the tester's Fatal mode would abort the whole test program, so a test checks
+// faults() instead and fails on its own.
+class ModelTestFaults {
+public:
+    ModelTestFaults();
+    ~ModelTestFaults();
+    ModelTestFaults(const ModelTestFaults&) = delete;
+    ModelTestFaults& operator=(const ModelTestFaults&) = delete;
+    const QStringList& faults() const { return faults_; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text);
+    QStringList faults_;
+    QtMessageHandler previous_ = nullptr;
+};
 
 } // namespace varlime::test

@@ -33,8 +33,9 @@ std::string TDB_utilitaire::Fichier_parametres() const {
 
 bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::string& key,
                                       const std::string& value, bool signaler) {
-    const std::string path = Fichier_parametres();
-    if (writeIniValue(path, section, key, value).ok)
+    const ConfigFileLocation where = locateConfigFile(app_.programFolder(), "varlime.ini");
+    const std::string& path = where.writePath;
+    if (writeConfigValue(where, section, key, value).ok)
         return true;
     if (!signaler)
         return false;

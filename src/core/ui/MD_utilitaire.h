@@ -21,11 +21,12 @@ public:
     // True when the listing keeps the file (every companion mode that is on agrees).
     bool Fichier_a_traiter(const std::string& name) const;
 
-    // Full path of varlime.ini: in the program folder when it is there or the folder
-    // is writable, else in the user's configuration folder.
+    // Full path of the varlime.ini to read: in the program folder when that folder is
+    // writable, else in the user's configuration folder (see locateConfigFile; the
+    // program folder's file is read until the first write copies it there).
     std::string Fichier_parametres() const;
     // Writes one value of the settings file at once; false when refused (after the
-    // message, unless `signaler` is false).
+    // message naming the file written, unless `signaler` is false).
     bool Sauver_parametre(const std::string& section, const std::string& key,
                           const std::string& value, bool signaler = true);
     // Reads the whole settings file and hands every value to its owner.

@@ -2,8 +2,9 @@
 
 #include "app/Application.h"
 #include "core/messageFormat.h"
-#include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
+#include "platform/ui/MessageService.h"
+#include "platform/volumes.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStorageInfo>
 #include <QVBoxLayout>
 
 namespace varlime {
@@ -52,10 +52,9 @@ TDLG_selection_repertoire::TDLG_selection_repertoire(Application& app, QWidget* 
 
 void TDLG_selection_repertoire::remplirLecteurs() {
     DCB_lecteur->clear();
-    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
-        if (!v.isValid() || !v.isReady())
-            continue;
-        DCB_lecteur->addItem(v.rootPath(), v.rootPath());
+    for (const std::string& volume : volumesProposes()) {
+        const QString root = QString::fromStdString(volume);
+        DCB_lecteur->addItem(root, root);
     }
 }
 
@@ -73,19 +72,12 @@ bool TDLG_selection_repertoire::definirRepertoire(const QString& folder) {
         DLB_Rep->addItem(QStringLiteral(".."));
     for (const QString& sub : dir.entryList(QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
         DLB_Rep->addItem(sub);
-    // The volume holding the folder: the longest mount point that prefixes it.
-    int best = -1;
-    qsizetype bestLen = -1;
-    for (int i = 0; i < DCB_lecteur->count(); ++i) {
-        const QString root = DCB_lecteur->itemData(i).toString();
-        const bool under = folder_ == root || folder_.startsWith(root.endsWith(u'/') ? root : root + u'/');
-        if (under && root.size() > bestLen) {
-            best = i;
-            bestLen = root.size();
-        }
-    }
-    if (best >= 0)
-        DCB_lecteur->setCurrentIndex(best);
+    std::vector<std::string> roots;
+    for (int i = 0; i < DCB_lecteur->count(); ++i)
+        roots.push_back(DCB_lecteur->itemData(i).toString().toStdString());
+    const std::string volume = volumeDe(folder_.toStdString(), roots);
+    if (!volume.empty())
+        DCB_lecteur->setCurrentIndex(DCB_lecteur->findData(QString::fromStdString(volume)));
     return true;
 }
 

@@ -21,7 +21,7 @@ public:
     // an error message) when it does not exist.
     bool definirRepertoire(const QString& folder);
     QString repertoire() const { return folder_; }
-    // Refreshes the volume list (mount points, longest first for the lookup).
+    // Refreshes the volume list (volumesProposes).
     void remplirLecteurs();
 
     QLabel* LB_rep;

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Checks that the C++ sources follow the root .clang-format: prints each file that
+# differs and fails when there is one. Fix a file with `clang-format -i FILE`.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+files=()
+while IFS= read -r -d '' f; do
+  files+=("$f")
+done < <(find src tests bench fuzz -type f \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+# Sources at the top of the tree, if any.
+for f in ./*.cpp ./*.h; do
+  [ -f "$f" ] && files+=("${f#./}")
+done
+differ=()
+for f in "${files[@]}"; do
+  if ! clang-format --style="file:$root/.clang-format" --dry-run --Werror "$f" >/dev/null 2>&1; then
+    differ+=("$f")
+  fi
+done
+if [ ${#differ[@]} -gt 0 ]; then
+  echo "Not formatted as .clang-format says (${#differ[@]} of ${#files[@]} files):"
+  printf '  %s\n' "${differ[@]}"
+  exit 1
+fi
+echo "format: ${#files[@]} files as .clang-format says"
