@@ -10,6 +10,7 @@
 #include "platform/iniFile.h"
 
 #include <QDate>
+#include <sys/stat.h>
 #include <cstdio>
 #include <ostream>
 #include <functional>
@@ -176,7 +177,7 @@ const Option* trouverOption(std::string_view name) {
     return nullptr;
 }
 
-constexpr std::string_view kCommandes[] = {"--preview", "--test", "--rename", "--dump"};
+constexpr std::string_view kCommandes[] = {"--preview", "--test", "--rename", "--dump", "--undo", "--history"};
 
 // The message the window shows for a text that is no number.
 std::string messageConversion(std::string_view texte) {
@@ -218,6 +219,50 @@ int executerDump(const std::vector<std::string>& args, std::ostream& out, std::o
     return status;
 }
 
+std::string resumeRun(const TextLookup& texte, const BilanRenommage& bilan) {
+    return sansCrLf(formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
+                                  {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
+}
+
+// `--undo FOLDER` and `--history FOLDER`: the journaled runs of a folder.
+int executerJournal(const std::vector<std::string>& args, const std::string& programFolder,
+                    std::ostream& out, std::ostream& err) {
+    const std::string& dossier = args[2];
+    if (args.size() > 3) {
+        erreur(err, "unknown option " + args[3]);
+        return 2;
+    }
+    DossierListe d;
+    if (!Chemin_valide(dossier) || !d.ouvrir(dossier)) {
+        erreur(err, "no such folder: " + dossier);
+        return 1;
+    }
+    const std::string journaux = dossierJournaux();
+    Localization localization(programFolder);
+    const TextLookup texte = lookupMessages(localization);
+    if (args[1] == "--history") {
+        struct stat st;
+        ::fstat(d.fd(), &st);
+        for (const JournalLu& j : journauxDuDossier(journaux, st.st_dev, st.st_ino))
+            out << j.debut << '\t'
+                << formatMessage(texte("RSC_msg_historique_ligne", "%d fichiers varlimés sur %d"),
+                                 {std::to_string(j.faits()), std::to_string(j.lignes.size())})
+                << (j.annulation ? "\t" + texte("RSC_msg_historique_annulation", "annulation") : "")
+                << (j.termine ? "" : "\t" + texte("RSC_msg_historique_interrompu", "interrompu")) << '\n';
+        return 0;
+    }
+    const auto plan = planAnnulation(d, journaux);
+    if (!plan) {
+        erreur(err, texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
+        return 1;
+    }
+    const BilanRenommage bilan = annuler(d, *plan, journaux);
+    out << sansCrLf(formatMessage(texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
+                                  {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}))
+        << '\n';
+    return bilan.erreurs == 0 ? 0 : 3;
+}
+
 } // namespace
 
 bool estCommandeSansFenetre(const std::vector<std::string>& args) {
@@ -242,6 +287,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
         erreur(err, commande + " needs a FOLDER");
         return 2;
     }
+    if (commande == "--undo" || commande == "--history")
+        return executerJournal(args, programFolder, out, err);
     // The stored options first, as a window's activation applies them; the command
     // line then changes them, and nothing is written back.
     Contexte c;
@@ -283,6 +330,7 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     const std::string& dossier = args[2];
     MoteurNommage moteur;
     moteur.options = o;
+    moteur.journaux = dossierJournaux();
     if (!Chemin_valide(dossier) || !moteur.lister(dossier)) {
         erreur(err, "no such folder: " + dossier);
         return 1;
@@ -310,10 +358,9 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
         erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}));
         return 1;
     }
-    const std::string resume =
-        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
-                      {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)});
-    out << sansCrLf(resume) << '\n';
+    if (bilan.sansJournal)
+        erreur(err, texte("RSC_msg_journal_impossible", kMessageJournalImpossible));
+    out << resumeRun(texte, bilan) << '\n';
     return bilan.erreurs == 0 ? 0 : 3;
 }
 

@@ -178,39 +178,110 @@ bool DossierListe::toujoursEnPlace() const {
 
 namespace {
 
-BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows) {
+bool aRenommer(const FileRow& row) {
+    if (Remplacement_indique_pas_varlime(row.nouveau))
+        return false;
+    return !(row.ancien.empty() && row.brut.empty() && row.nouveau.empty()); // the empty row
+}
+
+BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, JournalEcrit* journal) {
     BilanRenommage bilan;
+    std::size_t n = 0;
     for (const auto& row : rows) {
-        if (Remplacement_indique_pas_varlime(row.nouveau))
+        if (!aRenommer(row))
             continue;
-        if (row.ancien.empty() && row.brut.empty() && row.nouveau.empty())
-            continue; // the empty row of an empty list
+        const std::size_t index = n++;
         if (dirfd >= 0 && !Nom_avec_joker(row.nouveau) &&
             renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
-                ResultatRenommage::Renomme)
+                ResultatRenommage::Renomme) {
             ++bilan.renommes;
-        else
+            if (journal)
+                journal->fait(index);
+        } else {
             ++bilan.erreurs;
+        }
     }
     return bilan;
 }
 
 } // namespace
 
-BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<FileRow>& rows) {
+BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<FileRow>& rows,
+                              const std::string& journaux, bool annulation) {
     if (!dossier.toujoursEnPlace()) {
         BilanRenommage refus;
         refus.dossierDeplace = true;
         return refus;
     }
-    return renommerDans(dossier.fd(), rows);
+    if (journaux.empty())
+        return renommerDans(dossier.fd(), rows, nullptr);
+    // The journal is on disk before the first file is touched.
+    std::vector<JournalLu::Ligne> lignes;
+    for (const FileRow& row : rows) {
+        if (!aRenommer(row))
+            continue;
+        const IdentiteFichier id = identiteFichier(dossier.fd(), row.ancienSurDisque());
+        lignes.push_back({row.ancienSurDisque(), row.nouveau, id.inode, id.naissance, false});
+    }
+    struct stat st;
+    ::fstat(dossier.fd(), &st);
+    JournalEcrit journal;
+    const bool ecrit = journal.ouvrir(journaux, dossier.chemin(), st.st_dev, st.st_ino, lignes, annulation);
+    BilanRenommage bilan = renommerDans(dossier.fd(), rows, ecrit ? &journal : nullptr);
+    journal.fermer();
+    bilan.sansJournal = !ecrit;
+    return bilan;
 }
 
 BilanRenommage renommerLignes(const std::string& dossier, const std::vector<FileRow>& rows) {
     DossierListe d;
     if (!d.ouvrir(dossier))
-        return renommerDans(-1, rows);
+        return renommerDans(-1, rows, nullptr);
     return renommerLignes(d, rows);
+}
+
+PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal) {
+    PlanAnnulation plan;
+    const int fd = dossier.fd();
+    for (auto it = journal.lignes.rbegin(); it != journal.lignes.rend(); ++it) {
+        const bool nouveauLa = entreeExisteAt(fd, it->nouveau);
+        const bool ancienLa = entreeExisteAt(fd, it->ancien);
+        // Renames marked done, and those a crash left unmarked: the new name is there
+        // and the old one is free.
+        if (!it->fait && (it->inode == 0 || !(nouveauLa && !ancienLa)))
+            continue;
+        // The file under the new name must be the one renamed, and its old name free.
+        const IdentiteFichier id = identiteFichier(fd, it->nouveau);
+        const bool memeFichier =
+            it->inode == 0 || (id.inode == it->inode && (it->naissance == 0 || id.naissance == it->naissance));
+        if (!nouveauLa || ancienLa || !memeFichier) {
+            ++plan.impossibles;
+            continue;
+        }
+        FileRow retour;
+        retour.ancien = it->nouveau;
+        retour.nouveau = it->ancien;
+        plan.retours.push_back(std::move(retour));
+    }
+    plan.journal = std::move(journal);
+    return plan;
+}
+
+std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier, const std::string& journaux) {
+    struct stat st;
+    if (!dossier.ouvert() || ::fstat(dossier.fd(), &st) != 0)
+        return std::nullopt;
+    std::vector<JournalLu> liste = journauxDuDossier(journaux, st.st_dev, st.st_ino);
+    if (liste.empty())
+        return std::nullopt;
+    return planAnnulation(dossier, std::move(liste.front()));
+}
+
+BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
+                       const std::string& journaux) {
+    BilanRenommage bilan = renommerLignes(dossier, plan.retours, journaux, true);
+    bilan.erreurs += plan.impossibles;
+    return bilan;
 }
 
 bool MoteurNommage::lister(const std::string& chemin) {
@@ -263,6 +334,8 @@ RapportTest MoteurNommage::tester(const TextLookup& texte) const {
     return rapport;
 }
 
-BilanRenommage MoteurNommage::renommer() const { return renommerLignes(dossier_, lignes_); }
+BilanRenommage MoteurNommage::renommer() const {
+    return renommerLignes(dossier_, lignes_, journaux);
+}
 
 } // namespace varlime

@@ -6,10 +6,12 @@
 // itself.
 #include "core/dateFormats.h"
 #include "core/messageFormat.h"
+#include "core/renameJournal.h"
 #include "core/renameTest.h"
 #include "platform/fileSystem.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -122,6 +124,8 @@ struct BilanRenommage {
     int erreurs = 0;
     // The run refused to start: the folder is no longer where it was listed.
     bool dossierDeplace = false;
+    // The run could not write its journal first (it can then not be undone).
+    bool sansJournal = false;
 };
 
 // Shown when a run refuses to start because its folder moved (key RSC_msg_repertoire_deplace).
@@ -129,17 +133,49 @@ inline constexpr const char* kMessageDossierDeplace =
     "Le répertoire %s a été déplacé, renommé ou supprimé depuis sa lecture : aucun fichier "
     "n'a été varlimé.";
 
+// The summary of an undo (key RSC_msg_bilan_annulation).
+inline constexpr const char* kMessageBilanAnnulation =
+    "%d fichiers ont repris leur ancien nom\r\n%d n'ont pas pu";
+// Told when a run could not write its journal first (key RSC_msg_journal_impossible).
+inline constexpr const char* kMessageJournalImpossible =
+    "Le journal du varlimage n'a pas pu être écrit : ce varlimage ne pourra pas être annulé.";
+
+// Reported at start for a run that never ended (key RSC_msg_varlimage_interrompu).
+inline constexpr const char* kMessageVarlimageInterrompu =
+    "Un varlimage du répertoire %s s'est interrompu après %d changements de nom.\r\nVoulez-vous "
+    "remettre ces fichiers sous leur ancien nom ?";
+
 // Renames every row in order inside the listed folder, one direct rename each, never
 // replacing a file; marked rows are skipped and counted nowhere; every failure is
 // counted. Nothing is renamed when the folder moved since it was listed.
-BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<FileRow>& rows);
+// With `journaux` (a folder) the run is journaled there first, so it can be undone.
+BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<FileRow>& rows,
+                              const std::string& journaux = {}, bool annulation = false);
 // The same in a folder opened for this run alone.
 BilanRenommage renommerLignes(const std::string& dossier, const std::vector<FileRow>& rows);
+
+// Undoing a run: the rows that go back to their old names, newest first, and how many
+// cannot (renamed or replaced since, or their old name taken).
+struct PlanAnnulation {
+    JournalLu journal;
+    std::vector<FileRow> retours; // old name: the run's new name; new name: its old one
+    int impossibles = 0;
+};
+// The last journaled run in the folder, as an undo plan; nothing when there is none.
+std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier, const std::string& journaux);
+// The undo plan of one journal (a run left unfinished, reported at start).
+PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal);
+// Renames the plan's rows back, journaled itself so that it can be undone in turn; the
+// rows that cannot go back count as errors.
+BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
+                       const std::string& journaux);
 
 // One listed folder with its rows and the options that name them.
 class MoteurNommage {
 public:
     OptionsNommage options;
+    // Where rename runs are journaled (dossierJournaux()); no journal when empty.
+    std::string journaux;
     // Which listed entries are kept (the companion modes leave some out); all when empty.
     std::function<bool(const std::string& nom)> garderFichier;
 

@@ -6,7 +6,7 @@ trap 'rm -rf "$work"' EXIT
 fail=0
 home="$work/home"
 mkdir -p "$home"
-export HOME="$home" XDG_CONFIG_HOME="$home/.config"
+export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_STATE_HOME="$home/.local/state"
 
 check() {
     if [ "$2" != "$3" ]; then

@@ -1,5 +1,6 @@
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_type_fichier.h"
+#include "core/renameJournal.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
 #include "core/ui/fileGridModel.h"
@@ -27,6 +28,7 @@
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace varlime;
 using namespace varlime::test;
@@ -442,6 +444,44 @@ TEST(MainWindow, DroppedFolderWithANameThatIsNotUtf8) {
     m.Varlimer();
     EXPECT_EQ(m.dernierBilan.renommes, 1);
     EXPECT_TRUE(root.exists("f\xF6to/caf\xE9_s.jpg"));
+}
+
+} // namespace
+
+namespace {
+
+// A run that died after its first rename is reported once, with its folder and how
+// many renames it made, and undone on Yes.
+TEST(MainWindow, ARunThatNeverEndedIsReportedOnceAndUndone) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg", "A");
+    photos.write("b.jpg", "B");
+    {
+        DossierListe d;
+        ASSERT_TRUE(d.ouvrir(photos.path()));
+        struct stat st;
+        ASSERT_EQ(::fstat(d.fd(), &st), 0);
+        const IdentiteFichier a = identiteFichier(d.fd(), "a.jpg");
+        const IdentiteFichier b = identiteFichier(d.fd(), "b.jpg");
+        JournalEcrit journal;
+        ASSERT_TRUE(journal.ouvrir(dossierJournaux(), photos.path(), st.st_dev, st.st_ino,
+                                   {{"a.jpg", "P1.jpg", a.inode, a.naissance, false},
+                                    {"b.jpg", "P2.jpg", b.inode, b.naissance, false}},
+                                   false));
+        ASSERT_EQ(::renameat(d.fd(), "a.jpg", d.fd(), "P1.jpg"), 0);
+        journal.fait(0);
+        // The program dies here: the journal is never closed.
+    }
+    TMainForm& m = f.app->MainForm();
+    f.messages.answer(true);
+    m.Signaler_varlimage_interrompu();
+    ASSERT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_TRUE(f.messages.shown[0].text.contains(QString::fromStdString(photos.path())));
+    EXPECT_TRUE(f.messages.shown[0].text.contains(QStringLiteral(" 1 ")));
+    EXPECT_EQ(photos.names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    m.Signaler_varlimage_interrompu();
+    EXPECT_EQ(f.messages.shown.size(), 2u);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "support/ui_support.h"
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -49,7 +51,16 @@ ModelTestFaults::~ModelTestFaults() {
     gFaults = nullptr;
 }
 
-AppFixture::AppFixture() : app(std::make_unique<Application>(programDir.path(), messages)) {}
+namespace {
+// Each application object journals its runs in a state folder of its own, so that no
+// test sees another one's runs.
+std::unique_ptr<Application> nouvelleApplication(const TempDir& programDir, MessageService& messages) {
+    ::setenv("XDG_STATE_HOME", (programDir.path() + "state").c_str(), 1);
+    return std::make_unique<Application>(programDir.path(), messages);
+}
+} // namespace
+
+AppFixture::AppFixture() : app(nouvelleApplication(programDir, messages)) {}
 
 AppFixture::~AppFixture() { app.reset(); }
 

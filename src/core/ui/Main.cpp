@@ -48,6 +48,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace varlime {
 
@@ -87,6 +88,9 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     MIT_fichier->setObjectName(QStringLiteral("MIT_fichier"));
     MIT_select_repertoire = MIT_fichier->addAction(QStringLiteral("Sélection répertoire"));
     MIT_select_repertoire->setObjectName(QStringLiteral("MIT_select_repertoire"));
+    MIT_annuler_varlimage = MIT_fichier->addAction(QStringLiteral("Annuler le dernier varlimage"));
+    MIT_annuler_varlimage->setObjectName(QStringLiteral("MIT_annuler_varlimage"));
+    MIT_annuler_varlimage->setShortcut(QKeySequence::Undo);
     MIT_fichier->addSeparator();
     MIT_quitter = MIT_fichier->addAction(QStringLiteral("Quitter"));
     MIT_quitter->setObjectName(QStringLiteral("MIT_quitter"));
@@ -270,6 +274,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(MIT_select_repertoire, &QAction::triggered, this, &TMainForm::Selection_repertoire);
     connect(BT_selection_repertoire, &QPushButton::clicked, this, &TMainForm::Selection_repertoire);
     connect(MIT_quitter, &QAction::triggered, this, &QWidget::close);
+    connect(MIT_annuler_varlimage, &QAction::triggered, this, &TMainForm::Annuler_dernier_varlimage);
     connect(MIT_options_compteur, &QAction::triggered, this, [this] {
         app_.DLG_option_compteur().Gerer();
         Voir_rename();
@@ -325,6 +330,9 @@ TMainForm::TMainForm(Application& app) : app_(app) {
         if (state != Qt::ApplicationActive && dejaMontree_)
             revenuDAutreProgramme_ = true;
     });
+
+    // Every run is journaled, so that it can be undone.
+    moteur_.journaux = dossierJournaux();
 
     // Creation (FormCreate).
     app_.translate(this);
@@ -391,6 +399,10 @@ void TMainForm::FormActivate() {
         return;
     app_.DLG_option_compteur().Informe_init_alpha(0);
     app_.DB_utilitaire().Lecture_parametres();
+    if (!interrompusSignales_) {
+        interrompusSignales_ = true;
+        Signaler_varlimage_interrompu();
+    }
     if (LBL_repertoire->text().isEmpty()) {
         // A cancelled picker must not reopen at once, or the program could never be left.
         if (pickerJustCancelled_) {
@@ -547,6 +559,8 @@ void TMainForm::Varlimer() {
             this))
         bilan = moteur_.renommer();
     dernierBilan = bilan;
+    if (bilan.sansJournal)
+        app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible), this);
     if (bilan.dossierDeplace) {
         // The rows belong to a folder that is no longer there: nothing was renamed,
         // and the grid stays as it was so the user sees what was meant.
@@ -562,6 +576,73 @@ void TMainForm::Varlimer() {
         app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs");
     app_.messages().information(
         app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}), this);
+}
+
+namespace {
+// Undoes a plan in its folder and returns the summary to show.
+QString annulerPlan(Application& app, const DossierListe& dossier, const PlanAnnulation& plan,
+                    const std::string& journaux) {
+    const BilanRenommage bilan = annuler(dossier, plan, journaux);
+    return app.DB_utilitaire().formater(app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
+                                        {bilan.renommes, bilan.erreurs});
+}
+} // namespace
+
+void TMainForm::Annuler_dernier_varlimage() {
+    const auto plan = planAnnulation(moteur_.dossier(), moteur_.journaux);
+    if (!plan) {
+        app_.messages().information(
+            app_.texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."), this);
+        return;
+    }
+    if (!app_.messages().confirm(
+            app_.DB_utilitaire().formater(
+                app_.texte("RSC_msg_confirmation_annuler",
+                           "Voulez-vous remettre %d fichiers sous leur ancien nom ?"),
+                {int(plan->retours.size())}),
+            this))
+        return;
+    if (!moteur_.dossier().toujoursEnPlace()) {
+        app_.messages().error(app_.DB_utilitaire().formater(
+                                  app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                  {qs(nomAffichable(moteur_.dossier().chemin()))}),
+                              this);
+        return;
+    }
+    const QString resume = annulerPlan(app_, moteur_.dossier(), *plan, moteur_.journaux);
+    Chercher_fichier();
+    app_.messages().information(resume, this);
+}
+
+void TMainForm::Signaler_varlimage_interrompu() {
+    for (JournalLu& j : journaux(moteur_.journaux)) {
+        if (j.termine || j.signale)
+            continue;
+        marquerSignale(j.fichier);
+        const QString dossier = qs(nomAffichable(j.dossier));
+        if (!app_.messages().confirm(
+                app_.DB_utilitaire().formater(
+                    app_.texte("RSC_msg_varlimage_interrompu", kMessageVarlimageInterrompu),
+                    {dossier, j.faits()}),
+                this))
+            continue;
+        // The journal names its folder by device and inode: a folder removed, or
+        // another one now at its path, is refused.
+        DossierListe d;
+        struct stat st;
+        if (!d.ouvrir(j.dossier) || ::fstat(d.fd(), &st) != 0 || st.st_dev != j.device ||
+            st.st_ino != j.inode) {
+            app_.messages().error(
+                app_.DB_utilitaire().formater(app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                              {dossier}),
+                this);
+            continue;
+        }
+        const QString resume = annulerPlan(app_, d, planAnnulation(d, std::move(j)), moteur_.journaux);
+        if (dossierListe())
+            Chercher_fichier();
+        app_.messages().information(resume, this);
+    }
 }
 
 void TMainForm::Selection(int direction, QString& name) {

@@ -39,6 +39,10 @@ public:
     void Voir_rename();
     // The rename run, after confirmation; ends with a fresh listing and the summary.
     void Varlimer();
+    // Undoes the last run in the listed folder, after confirmation.
+    void Annuler_dernier_varlimage();
+    // Reports, once, a run that never ended and offers to undo it.
+    void Signaler_varlimage_interrompu();
     // The test before renaming: the report of the grid as it stands, shown in the
     // report window. Nothing on disk changes.
     void Tester_rename();
@@ -117,6 +121,7 @@ public:
     QMenu* MIT_aide;
     QAction* MIT_select_repertoire;
     QAction* MIT_quitter;
+    QAction* MIT_annuler_varlimage;
     QAction* MIT_options_compteur;
     QAction* MIT_option_date;
     QAction* MIT_option_masque;
@@ -158,6 +163,7 @@ private:
     // The main options as last written, and whether the last write was refused.
     std::string enregistre_[3];
     bool ecritureRefusee_ = false;
+    bool interrompusSignales_ = false;
     bool optionsLues_ = false;
     bool enLecture_ = false;
 };

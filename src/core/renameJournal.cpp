@@ -1,0 +1,320 @@
+#include "core/renameJournal.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varlime {
+
+namespace {
+
+constexpr std::string_view kEntete = "varlime-journal 1";
+// Marks are written out every this many renames: a program that dies loses none of
+// those already written. The head is flushed to disk before the first rename.
+constexpr std::size_t kLot = 128;
+
+// Names are bytes: every byte that is not a visible ASCII character, and '%', is
+// written as %HH so that a line holds one name whatever it contains.
+std::string echapper(std::string_view s) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(s.size());
+    for (const char c : s) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u >= 0x7F || c == '%') {
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> desechapper(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '%') {
+            out += s[i];
+            continue;
+        }
+        unsigned v = 0;
+        if (i + 2 >= s.size())
+            return std::nullopt;
+        const auto r = std::from_chars(s.data() + i + 1, s.data() + i + 3, v, 16);
+        if (r.ec != std::errc() || r.ptr != s.data() + i + 3)
+            return std::nullopt;
+        out += static_cast<char>(v);
+        i += 2;
+    }
+    return out;
+}
+
+std::optional<std::uint64_t> nombre(std::string_view s) {
+    std::uint64_t v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size())
+        return std::nullopt;
+    return v;
+}
+
+bool toutEcrire(int fd, std::string_view s) {
+    while (!s.empty()) {
+        const ssize_t n = ::write(fd, s.data(), s.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        s.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::string maintenant(const char* format) {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&t, &local);
+    char buffer[64];
+    std::strftime(buffer, sizeof buffer, format, &local);
+    return buffer;
+}
+
+bool creerDossiers(const std::string& chemin) {
+    for (std::size_t p = 1; p <= chemin.size(); ++p) {
+        if (p == chemin.size() || chemin[p] == '/') {
+            const std::string partie = chemin.substr(0, p);
+            if (::mkdir(partie.c_str(), 0700) != 0 && errno != EEXIST)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Journal names sort by their start: run-YYYYMMDD-HHMMSS-PID-N.journal.
+std::vector<std::string> fichiersJournaux(const std::string& dossier) {
+    std::vector<std::string> noms;
+    if (DIR* d = ::opendir(dossier.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            const std::string_view n = e->d_name;
+            if (n.starts_with("run-") && n.ends_with(".journal"))
+                noms.emplace_back(n);
+        }
+        ::closedir(d);
+    }
+    std::sort(noms.begin(), noms.end(), std::greater<>());
+    return noms;
+}
+
+} // namespace
+
+IdentiteFichier identiteFichier(int dossierFd, const std::string& nom) {
+    struct statx st {};
+    if (nom.empty() || nom.find('\0') != std::string::npos ||
+        ::statx(dossierFd, nom.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &st) != 0)
+        return {};
+    IdentiteFichier id;
+    id.inode = st.stx_ino;
+    if (st.stx_mask & STATX_BTIME)
+        id.naissance = std::uint64_t(st.stx_btime.tv_sec) * 1000000000u + st.stx_btime.tv_nsec;
+    return id;
+}
+
+int JournalLu::faits() const {
+    return static_cast<int>(std::count_if(lignes.begin(), lignes.end(), [](const Ligne& l) { return l.fait; }));
+}
+
+std::string dossierJournaux() {
+    const char* etat = std::getenv("XDG_STATE_HOME");
+    if (etat && *etat == '/')
+        return std::string(etat) + "/varlime/";
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return std::string(home) + "/.local/state/varlime/";
+    return {};
+}
+
+std::optional<JournalLu> lireJournal(const std::string& chemin) {
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string texte;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        texte.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    JournalLu j;
+    j.fichier = chemin;
+    bool entete = false, depart = false;
+    std::size_t debut = 0;
+    while (debut < texte.size()) {
+        const std::size_t fin = texte.find('\n', debut);
+        if (fin == std::string::npos)
+            break; // a line cut short by a crash is not a line
+        const std::string_view ligne(texte.data() + debut, fin - debut);
+        debut = fin + 1;
+        const std::size_t espace = ligne.find(' ');
+        const std::string_view cle = ligne.substr(0, espace);
+        const std::string_view reste = espace == std::string_view::npos ? std::string_view() : ligne.substr(espace + 1);
+        if (!entete) {
+            if (ligne != kEntete)
+                return std::nullopt;
+            entete = true;
+        } else if (cle == "dossier") {
+            if (auto d = desechapper(reste))
+                j.dossier = *d;
+        } else if (cle == "device") {
+            j.device = nombre(reste).value_or(0);
+        } else if (cle == "inode") {
+            j.inode = nombre(reste).value_or(0);
+        } else if (cle == "debut") {
+            j.debut = std::string(reste);
+        } else if (cle == "annulation") {
+            j.annulation = reste == "1";
+        } else if (cle == "ligne" && !depart) {
+            // ligne INODE BIRTH OLD NEW
+            std::string_view parties[4];
+            std::string_view r = reste;
+            for (int k = 0; k < 3; ++k) {
+                const std::size_t e = r.find(' ');
+                if (e == std::string_view::npos)
+                    return std::nullopt;
+                parties[k] = r.substr(0, e);
+                r.remove_prefix(e + 1);
+            }
+            parties[3] = r;
+            auto ancien = desechapper(parties[2]);
+            auto nouveau = desechapper(parties[3]);
+            if (!ancien || !nouveau)
+                return std::nullopt;
+            j.lignes.push_back({std::move(*ancien), std::move(*nouveau), nombre(parties[0]).value_or(0),
+                                nombre(parties[1]).value_or(0), false});
+        } else if (cle == "depart") {
+            depart = true;
+        } else if (cle == "fait" && depart) {
+            const auto i = nombre(reste);
+            if (i && *i < j.lignes.size())
+                j.lignes[*i].fait = true;
+        } else if (cle == "fin") {
+            j.termine = true;
+        } else if (cle == "signale") {
+            j.signale = true;
+        }
+    }
+    // Without its start mark the run never touched a file.
+    if (!depart || j.dossier.empty())
+        return std::nullopt;
+    return j;
+}
+
+std::vector<JournalLu> journaux(const std::string& dossier) {
+    std::vector<JournalLu> out;
+    for (const std::string& n : fichiersJournaux(dossier))
+        if (auto j = lireJournal(dossier + n))
+            out.push_back(std::move(*j));
+    return out;
+}
+
+std::vector<JournalLu> journauxDuDossier(const std::string& dossier, std::uint64_t device,
+                                         std::uint64_t inode) {
+    std::vector<JournalLu> out;
+    for (JournalLu& j : journaux(dossier))
+        if (j.device == device && j.inode == inode)
+            out.push_back(std::move(j));
+    return out;
+}
+
+void marquerSignale(const std::string& cheminJournal) {
+    const int fd = ::open(cheminJournal.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    toutEcrire(fd, "signale\n");
+    ::close(fd);
+}
+
+JournalEcrit::~JournalEcrit() {
+    if (fd_ >= 0) {
+        vider(false);
+        ::close(fd_);
+    }
+}
+
+bool JournalEcrit::ouvrir(const std::string& dossierJournaux, const std::string& dossier,
+                          std::uint64_t device, std::uint64_t inode,
+                          const std::vector<JournalLu::Ligne>& lignes, bool annulation) {
+    if (dossierJournaux.empty() || !creerDossiers(dossierJournaux))
+        return false;
+    // The oldest journals go, so that this one is among the ones kept.
+    const std::vector<std::string> anciens = fichiersJournaux(dossierJournaux);
+    for (std::size_t i = kJournauxGardes - 1; i < anciens.size(); ++i)
+        ::unlink((dossierJournaux + anciens[i]).c_str());
+    static int compteur = 0;
+    // Names sort in the order runs started, to the nanosecond.
+    timespec ts{};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    char nanos[16];
+    std::snprintf(nanos, sizeof nanos, "%09ld", static_cast<long>(ts.tv_nsec));
+    chemin_ = dossierJournaux + "run-" + maintenant("%Y%m%d-%H%M%S") + "-" + nanos + "-" +
+              std::to_string(::getpid()) + "-" + std::to_string(++compteur) + ".journal";
+    fd_ = ::open(chemin_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+    if (fd_ < 0)
+        return false;
+    std::string tete;
+    tete += kEntete;
+    tete += "\ndossier " + echapper(dossier) + "\ndevice " + std::to_string(device) + "\ninode " +
+            std::to_string(inode) + "\ndebut " + maintenant("%Y-%m-%d %H:%M:%S") + "\nannulation " +
+            (annulation ? "1" : "0") + "\n";
+    for (const auto& l : lignes)
+        tete += "ligne " + std::to_string(l.inode) + " " + std::to_string(l.naissance) + " " +
+                echapper(l.ancien) + " " + echapper(l.nouveau) + "\n";
+    tete += "depart\n";
+    if (!toutEcrire(fd_, tete) || ::fsync(fd_) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(chemin_.c_str());
+        return false;
+    }
+    // The journal's own entry in its folder must survive a power cut too.
+    if (const int d = ::open(dossierJournaux.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); d >= 0) {
+        ::fsync(d);
+        ::close(d);
+    }
+    return true;
+}
+
+void JournalEcrit::fait(std::size_t index) {
+    if (fd_ < 0)
+        return;
+    enAttente_ += "fait " + std::to_string(index) + "\n";
+    if (++nonVides_ >= kLot)
+        vider(false);
+}
+
+void JournalEcrit::vider(bool surDisque) {
+    if (!enAttente_.empty())
+        toutEcrire(fd_, enAttente_);
+    enAttente_.clear();
+    nonVides_ = 0;
+    if (surDisque)
+        ::fdatasync(fd_);
+}
+
+void JournalEcrit::fermer() {
+    if (fd_ < 0)
+        return;
+    enAttente_ += "fin\n";
+    vider(true);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+} // namespace varlime

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Checks undo from the command line: a run undone, the history, and runs killed at
+# several moments and then undone, after which every file is back under its old name.
+set -u
+source "$(dirname "$0")/common.bash"
+
+mkdir "$work/p"
+for n in a b c; do printf '%s' "$n.jpg" > "$work/p/$n.jpg"; done
+"$varlime" --rename "$work/p" --prefix P >/dev/null
+out=$("$varlime" --undo "$work/p"); rc=$?
+check "undo summary" "$(printf '3 fichiers ont repris leur ancien nom\n0 n'"'"'ont pas pu')" "$out"
+check "undo status" 0 "$rc"
+check "undone names" "$(printf 'a.jpg\nb.jpg\nc.jpg')" "$(ls "$work/p")"
+check "history" "2" "$("$varlime" --history "$work/p" | wc -l)"
+"$varlime" --undo "$work/missing" >/dev/null 2>&1; rc=$?
+check "undo of a missing folder" 1 "$rc"
+
+# Runs of a few thousand files killed at several moments, then undone.
+mkdir "$work/big"
+for i in $(seq 1 3000); do printf '%s' "f$i.jpg" > "$work/big/f$i.jpg"; done
+# Each run is killed once it has renamed at least so many files (the moment varies).
+partial=0
+for seen in 1 800 1600; do
+    "$varlime" --rename "$work/big" --prefix "K" >/dev/null 2>&1 &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        n=$(find "$work/big" -name 'K*' | wc -l)
+        [ "$n" -ge "$seen" ] && break
+    done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    n=$(find "$work/big" -name 'K*' | wc -l)
+    [ "$n" -gt 0 ] && [ "$n" -lt 3000 ] && partial=$((partial + 1))
+    "$varlime" --undo "$work/big" >/dev/null 2>&1
+    bad=0
+    for f in "$work"/big/*; do
+        read -r content < "$f"
+        [ "$content" = "$(basename "$f")" ] || bad=$((bad + 1))
+    done
+    check "killed after $seen renames, undone: every file under its old name" "0 3000" \
+        "$bad $(ls "$work/big" | wc -l)"
+done
+[ "$partial" -gt 0 ] && cut=yes || cut=no
+check "at least one run was cut short" yes "$cut"
+
+finish
