@@ -8,12 +8,14 @@
 #include "i18n/uLocalization.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
+#include "transfer/transfert.h"
 
 #include <QDate>
+#include <csignal>
 #include <cstdio>
-#include <ostream>
 #include <functional>
 #include <optional>
+#include <ostream>
 
 namespace varlime {
 
@@ -25,7 +27,9 @@ const QDate kDerniereDate(9999, 12, 31);
 // The initial value field holds at most this many characters.
 constexpr std::size_t kLongueurInitialisation = 8;
 
-void erreur(std::ostream& err, std::string_view s) { err << "varlime: " << s << '\n'; }
+void erreur(std::ostream& err, std::string_view s) {
+    err << "varlime: " << s << '\n';
+}
 
 // A name may hold any byte but '/' and NUL: control characters are written escaped so
 // that every row stays on one line, and a backslash is doubled so the escapes can be
@@ -59,8 +63,8 @@ std::string sansCrLf(std::string s) {
 
 struct Contexte {
     OptionsNommage options;
-    std::string largeur;             // the width as text: a stored one may be no number
-    std::optional<QDate> dateFixe;   // --date-prefix fixed
+    std::string largeur;           // the width as text: a stored one may be no number
+    std::optional<QDate> dateFixe; // --date-prefix fixed
     bool datePrefixe = false;
 };
 
@@ -80,21 +84,25 @@ std::string entier(const std::string& v, int min, int max, int& out, const char*
 
 const std::vector<Option>& options() {
     static const std::vector<Option> table = {
-        {"--mask", true, [](Contexte& c, const std::string& v) {
+        {"--mask", true,
+         [](Contexte& c, const std::string& v) {
              c.options.masqueRecherche = v;
              return std::string();
          }},
-        {"--prefix", true, [](Contexte& c, const std::string& v) {
+        {"--prefix", true,
+         [](Contexte& c, const std::string& v) {
              c.options.prefixe = v;
              return std::string();
          }},
-        {"--width", true, [](Contexte& c, const std::string& v) {
+        {"--width", true,
+         [](Contexte& c, const std::string& v) {
              int w = 0;
              auto problem = entier(v, kLargeurCompteurMin, kLargeurCompteurMax, w, "--width");
              c.largeur = std::to_string(w);
              return problem;
          }},
-        {"--start", true, [](Contexte& c, const std::string& v) {
+        {"--start", true,
+         [](Contexte& c, const std::string& v) {
              if (v.size() > kLongueurInitialisation)
                  return "--start takes at most " + std::to_string(kLongueurInitialisation) +
                         " characters, as the field does, not '" + v + "'";
@@ -102,20 +110,24 @@ const std::vector<Option>& options() {
                  return "--start expects a whole number, not '" + v + "'";
              return std::string();
          }},
-        {"--counter-left", false, [](Contexte& c, const std::string&) {
+        {"--counter-left", false,
+         [](Contexte& c, const std::string&) {
              c.options.compteurADroite = false;
              return std::string();
          }},
-        {"--alphabetic", false, [](Contexte& c, const std::string&) {
+        {"--alphabetic", false,
+         [](Contexte& c, const std::string&) {
              c.options.alphabetique = true;
              return std::string();
          }},
-        {"--extension", true, [](Contexte& c, const std::string& v) {
+        {"--extension", true,
+         [](Contexte& c, const std::string& v) {
              c.options.extensionImposee = true;
              c.options.extension = v;
              return std::string();
          }},
-        {"--files", true, [](Contexte& c, const std::string& v) {
+        {"--files", true,
+         [](Contexte& c, const std::string& v) {
              if (v == "all") {
                  c.options.attributs = attrTous;
              } else if (v == "no-folders") {
@@ -128,7 +140,8 @@ const std::vector<Option>& options() {
              }
              return std::string();
          }},
-        {"--date-prefix", true, [](Contexte& c, const std::string& v) {
+        {"--date-prefix", true,
+         [](Contexte& c, const std::string& v) {
              if (v == "file") {
                  c.options.dateFichier = true;
              } else if (v == "fixed" || v.starts_with("fixed:")) {
@@ -146,22 +159,27 @@ const std::vector<Option>& options() {
              c.datePrefixe = true;
              return std::string();
          }},
-        {"--date-format", true, [](Contexte& c, const std::string& v) {
+        {"--date-format", true,
+         [](Contexte& c, const std::string& v) {
              return entier(v, 0, 7, c.options.formatDate, "--date-format");
          }},
-        {"--date-separator", true, [](Contexte& c, const std::string& v) {
+        {"--date-separator", true,
+         [](Contexte& c, const std::string& v) {
              c.options.separateur = {true, v};
              return std::string();
          }},
-        {"--no-date-separator", false, [](Contexte& c, const std::string&) {
+        {"--no-date-separator", false,
+         [](Contexte& c, const std::string&) {
              c.options.separateur.coche = false;
              return std::string();
          }},
-        {"--counter-inactive", false, [](Contexte& c, const std::string&) {
+        {"--counter-inactive", false,
+         [](Contexte& c, const std::string&) {
              c.options.compteurInactif = true;
              return std::string();
          }},
-        {"--counter-active", false, [](Contexte& c, const std::string&) {
+        {"--counter-active", false,
+         [](Contexte& c, const std::string&) {
              c.options.compteurInactif = false;
              return std::string();
          }},
@@ -176,7 +194,8 @@ const Option* trouverOption(std::string_view name) {
     return nullptr;
 }
 
-constexpr std::string_view kCommandes[] = {"--preview", "--test", "--rename", "--dump"};
+constexpr std::string_view kCommandes[] = {"--preview", "--test", "--rename", "--dump",
+                                           "--transfer"};
 
 // The message the window shows for a text that is no number.
 std::string messageConversion(std::string_view texte) {
@@ -218,6 +237,61 @@ int executerDump(const std::vector<std::string>& args, std::ostream& out, std::o
     return status;
 }
 
+// What the progress window and the message boxes show, as lines of text.
+class SortieConsole : public SortieTransfert {
+public:
+    explicit SortieConsole(std::ostream& out) : out_(out) {}
+    void basculerBoutons(bool) override {}
+    void initialiserMessage(const std::string& titre) override { out_ << titre << '\n'; }
+    void afficherAvancement(int, const std::string& ligne) override { out_ << ligne << '\n'; }
+    void fermer() override { out_.flush(); }
+    void afficherMessage(const std::string& texte) override { out_ << sansCrLf(texte) << '\n'; }
+    void recompter() override {}
+
+private:
+    std::ostream& out_;
+};
+
+// Ctrl+C or a polite kill asks the run to stop before its next file, as the Interrupt
+// button does, so no file is left half copied and nothing unverified is deleted.
+std::atomic<TransfertPhotos*> transfertEnCours{nullptr};
+extern "C" void interrompreTransfert(int) {
+    if (TransfertPhotos* t = transfertEnCours.load())
+        t->interrompre();
+}
+
+// `--transfer SOURCE TARGET [--move]`: the transfer dialog's copy or move run.
+int executerTransfert(const std::vector<std::string>& args, const std::string& programFolder,
+                      std::ostream& out, std::ostream& err) {
+    bool deplacement = false;
+    if (args.size() == 5 && args[4] == "--move")
+        deplacement = true;
+    else if (args.size() != 4) {
+        erreur(err, "--transfer needs SOURCE TARGET, then --move or nothing");
+        return 2;
+    }
+    Localization localization(programFolder);
+    const TextLookup texte = lookupMessages(localization);
+    const std::string &source = args[2], &cible = args[3];
+    if (const RefusTransfert r = verifierDossiers(source, cible); r != RefusTransfert::Aucun) {
+        erreur(err, messageRefus(r, texte));
+        return 1;
+    }
+    const bool apn = Dcim(source);
+    const std::string total = std::to_string(Comptabilise_fichiers(apn, source, apn));
+    TransfertPhotos transfert(source, cible, deplacement);
+    SortieConsole sortie(out);
+    transfertEnCours.store(&transfert);
+    auto ancienInt = std::signal(SIGINT, interrompreTransfert);
+    auto ancienTerm = std::signal(SIGTERM, interrompreTransfert);
+    const BilanTransfert bilan = transfert.executer(total, texte, sortie);
+    std::signal(SIGINT, ancienInt);
+    std::signal(SIGTERM, ancienTerm);
+    transfertEnCours.store(nullptr);
+    out.flush();
+    return bilan.reussi(deplacement) ? 0 : 3;
+}
+
 } // namespace
 
 bool estCommandeSansFenetre(const std::vector<std::string>& args) {
@@ -238,6 +312,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     const std::string& commande = args[1];
     if (commande == "--dump")
         return executerDump(args, out, err);
+    if (commande == "--transfer")
+        return executerTransfert(args, programFolder, out, err);
     if (args.size() < 3 || args[2].starts_with("--")) {
         erreur(err, commande + " needs a FOLDER");
         return 2;
@@ -277,9 +353,10 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // The date dialog's OK: a fixed date becomes the prefix text, the file's date
     // leaves the prefix empty.
     if (c.datePrefixe)
-        o.prefixe = c.dateFixe ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
-                                                                   o.separateur, o.compteurADroite)
-                               : std::string();
+        o.prefixe = c.dateFixe
+                        ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
+                                                            o.separateur, o.compteurADroite)
+                        : std::string();
     const std::string& dossier = args[2];
     MoteurNommage moteur;
     moteur.options = o;
@@ -307,7 +384,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // --rename: the run after a Yes.
     const BilanRenommage bilan = moteur.renommer();
     if (bilan.dossierDeplace) {
-        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}));
+        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                  {dossier}));
         return 1;
     }
     const std::string resume =
