@@ -119,11 +119,30 @@ std::string departRechercheDcim(const std::string& source, const std::vector<std
     return avecSlash(volume);
 }
 
-std::string departRechercheDcim(const std::string& source) {
+static std::vector<std::string> pointsActuels() {
     std::ifstream in("/proc/self/mountinfo");
     std::stringstream text;
     text << in.rdbuf();
-    return departRechercheDcim(source, pointsDeMontage(text.str()));
+    return pointsDeMontage(text.str());
+}
+
+std::string departRechercheDcim(const std::string& source) {
+    return departRechercheDcim(source, pointsActuels());
+}
+
+bool lecteurPresent(const std::string& dossier, const std::vector<std::string>& points,
+                    std::string* media) {
+    const std::string racine = racineMedia(dossier);
+    if (media)
+        *media = racine;
+    if (racine.empty())
+        return true;
+    const std::string volume = volumeDe(dossier, points);
+    return volume.size() >= racine.size();
+}
+
+bool Lecteur_present(const std::string& dossier, std::string* media) {
+    return lecteurPresent(dossier, pointsActuels(), media);
 }
 
 std::string Chercher_dcim(const std::string& depart) {

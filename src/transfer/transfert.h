@@ -40,6 +40,13 @@ int Comptabilise_fichiers(bool recursif, const std::string& dossier, bool source
 std::string departRechercheDcim(const std::string& source, const std::vector<std::string>& points);
 std::string departRechercheDcim(const std::string& source);
 
+// False when the folder is on removable media (/media/USER/NAME, /run/media/USER/NAME,
+// /mnt/NAME) whose volume is not mounted: the drive is not there. `media` gets that
+// media folder, which messages name where a drive letter would stand.
+bool lecteurPresent(const std::string& dossier, const std::vector<std::string>& points,
+                    std::string* media = nullptr);
+bool Lecteur_present(const std::string& dossier, std::string* media = nullptr);
+
 // The camera-folder search: every folder under `depart`, depth first in listing order,
 // never through a link; the last folder named DCIM (any case) met wins and is not
 // entered. Returns it as folder + name without a trailing '/', or empty when none.

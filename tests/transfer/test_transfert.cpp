@@ -425,6 +425,21 @@ TEST(CameraFolder, SearchStartsAtTheVolumeRootButNeverAtTheSystemRoot) {
                                     {"/tmp/card/", "/tmp/card/"},
                                     {"/media/p/CARDS/", "/media/p/CARDS/"}})
         EXPECT_EQ(departRechercheDcim(c.source, points), c.depart) << c.source;
+    // A card folder whose volume is not mounted is a drive that is not there.
+    struct Lecteur {
+        const char* dossier;
+        bool present;
+        const char* media;
+    };
+    for (const Lecteur& l :
+         std::initializer_list<Lecteur>{{"/media/p/CARD/DCIM/", true, "/media/p/CARD"},
+                                        {"/media/p/OTHER/DCIM/", false, "/media/p/OTHER"},
+                                        {"/mnt/usb/photos", false, "/mnt/usb"},
+                                        {"/home/p/Photos/", true, ""}}) {
+        std::string media;
+        EXPECT_EQ(lecteurPresent(l.dossier, points, &media), l.present) << l.dossier;
+        EXPECT_EQ(media, l.media);
+    }
 }
 
 TEST(StoredRows, LabelAndPath) {
