@@ -180,6 +180,10 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
             [this](int r, int) { GRS_rep_Click(Panneau::Cible, r + 1); });
     resize(760, 420);
     app.translate(this);
+    // The placeholders are the captions as translated: a folder text equal to one means
+    // that no folder is chosen.
+    placeholderSource_ = LBL_repertoire_source->text();
+    placeholderCible_ = LBL_repertoire_cible->text();
 }
 
 TDLG_transfert::~TDLG_transfert() {

@@ -52,6 +52,8 @@ public:
     bool enCours() const;
     // Waits for the run to end (after asking it to stop when `interrompre`).
     void attendreFin(bool interrompre);
+    // Escape, or the window closed by other means: a run is stopped and waited for first.
+    void reject() override;
 
     TDLG_info_avancement& DLG_info_avancement() { return avancement_; }
     QString dossierTexte(Panneau p) const;
@@ -83,7 +85,6 @@ public:
 
 protected:
     bool event(QEvent* e) override;
-    void reject() override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
@@ -95,6 +96,8 @@ private:
     Application& app_;
     TDLG_info_avancement& avancement_;
     QPointer<TThread_copie> thread_;
+    QString placeholderSource_;
+    QString placeholderCible_;
 };
 
 } // namespace varlime
