@@ -57,8 +57,14 @@ QTableWidget* nouvelleGrille(QWidget* parent, const char* nom, const QColor& fon
     for (int r = 0; r < kPlaces; ++r)
         for (int c = 0; c < 2; ++c)
             g->setItem(r, c, new QTableWidgetItem);
-    g->setMinimumHeight(g->horizontalHeader()->sizeHint().height() +
-                        kPlaces * g->verticalHeader()->defaultSectionSize() + 4);
+    // The label column keeps its width, the path takes the rest.
+    g->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    g->setColumnWidth(0, 110);
+    g->setHorizontalHeaderLabels({QStringLiteral("Libellé"), QStringLiteral("Chemin")});
+    g->setFixedHeight(g->horizontalHeader()->sizeHint().height() +
+                      kPlaces * g->verticalHeader()->defaultSectionSize() + 2 * g->frameWidth());
+    g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return g;
 }
 
@@ -66,6 +72,8 @@ QPushButton* bouton(QWidget* parent, const char* nom, const char* texte) {
     auto* b = new QPushButton(QString::fromUtf8(texte), parent);
     b->setObjectName(QLatin1String(nom));
     b->setAutoDefault(false);
+    if (std::string_view(texte) == "...")
+        b->setFixedWidth(32);
     return b;
 }
 
@@ -133,7 +141,8 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
     panneaux->addWidget(GRS_rep_cible, 4, 1);
     panneaux->addWidget(BT_sauve_source, 5, 0, Qt::AlignLeft);
     panneaux->addWidget(BT_sauve_cible, 5, 1, Qt::AlignLeft);
-    layout->addLayout(panneaux, 1);
+    layout->addLayout(panneaux);
+    layout->addStretch(1);
 
     auto* boutons = new QHBoxLayout;
     BT_copier = bouton(this, "BT_copier", "Copier les fichiers");
@@ -178,7 +187,7 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
             [this](int r, int) { GRS_rep_Click(Panneau::Source, r + 1); });
     connect(GRS_rep_cible, &QTableWidget::cellClicked, this,
             [this](int r, int) { GRS_rep_Click(Panneau::Cible, r + 1); });
-    resize(760, 420);
+    resize(760, 360);
     app.translate(this);
     // The placeholders are the captions as translated: a folder text equal to one means
     // that no folder is chosen.
@@ -239,18 +248,6 @@ bool TDLG_transfert::event(QEvent* e) {
 void TDLG_transfert::FormActivate() {
     Liste_information_fichier(Panneau::Source);
     Liste_information_fichier(Panneau::Cible);
-}
-
-void TDLG_transfert::resizeEvent(QResizeEvent* e) {
-    QDialog::resizeEvent(e);
-    ajusterColonnes();
-}
-
-void TDLG_transfert::ajusterColonnes() {
-    for (QTableWidget* g : {GRS_rep_source, GRS_rep_cible}) {
-        g->setColumnWidth(0, std::max(60, g->viewport()->width() / 4));
-        g->setColumnWidth(1, std::max(60, g->viewport()->width() - g->columnWidth(0) - 2));
-    }
 }
 
 bool TDLG_transfert::Fichier_a_copier(const std::string& nom) const {

@@ -86,11 +86,9 @@ public:
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void Demarrer(bool deplacement);
-    void ajusterColonnes();
     QString placeholder(Panneau p) const;
 
     Application& app_;
