@@ -2,8 +2,8 @@
 
 #include "app/Application.h"
 #include "core/messageFormat.h"
-#include "platform/fileSystem.h"
 #include "platform/ui/MessageService.h"
+#include "platform/fileSystem.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -62,10 +62,7 @@ void TDLG_selection_repertoire::remplirLecteurs() {
 bool TDLG_selection_repertoire::definirRepertoire(const QString& folder) {
     const std::string path = folder.toStdString();
     if (!Chemin_valide(path) || !changerRepertoireCourant(path)) {
-        app_.messages().error(
-            formatMessage(app_.texte("RSC_msg_erreur_entree_sortie", "Erreur d'entrée/sortie : %s"),
-                          {folder}),
-            this);
+        app_.messages().error(formatMessage(app_.texte("RSC_msg_erreur_entree_sortie", "Erreur d'entrée/sortie : %s"), {folder}), this);
         return false;
     }
     folder_ = QDir::cleanPath(folder);
@@ -74,16 +71,14 @@ bool TDLG_selection_repertoire::definirRepertoire(const QString& folder) {
     QDir dir(folder_);
     if (!dir.isRoot())
         DLB_Rep->addItem(QStringLiteral(".."));
-    for (const QString& sub :
-         dir.entryList(QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+    for (const QString& sub : dir.entryList(QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
         DLB_Rep->addItem(sub);
     // The volume holding the folder: the longest mount point that prefixes it.
     int best = -1;
     qsizetype bestLen = -1;
     for (int i = 0; i < DCB_lecteur->count(); ++i) {
         const QString root = DCB_lecteur->itemData(i).toString();
-        const bool under =
-            folder_ == root || folder_.startsWith(root.endsWith(u'/') ? root : root + u'/');
+        const bool under = folder_ == root || folder_.startsWith(root.endsWith(u'/') ? root : root + u'/');
         if (under && root.size() > bestLen) {
             best = i;
             bestLen = root.size();
