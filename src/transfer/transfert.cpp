@@ -164,10 +164,22 @@ RefusTransfert verifierDossiers(const std::string& source, const std::string& ci
     const std::string s = canonique(source), c = canonique(cible);
     if (s.empty() || c.empty() || !Chemin_valide(source) || !Chemin_valide(cible))
         return RefusTransfert::DossierInvalide;
-    // A camera folder is walked with its subfolders: a target below it would be walked
-    // too, and copied into itself.
-    if (c == s || (Dcim(source) && c.compare(0, s.size(), s) == 0))
-        return RefusTransfert::CibleDansSource;
+    // Folders are compared by identity, so that a second mount of the same folder is
+    // still found. A camera folder is walked with its subfolders: a target below it
+    // would be walked too, and copied into itself.
+    struct stat src;
+    if (::stat(s.c_str(), &src) != 0)
+        return RefusTransfert::DossierInvalide;
+    const bool recursif = Dcim(source);
+    for (std::string d = c; !d.empty();) {
+        struct stat st;
+        if (::stat(d.c_str(), &st) == 0 && memeIdentite(st, src.st_dev, src.st_ino))
+            return RefusTransfert::CibleDansSource;
+        if (!recursif || d == "/")
+            break;
+        d.pop_back(); // the trailing '/'
+        d.erase(d.rfind('/') + 1);
+    }
     return RefusTransfert::Aucun;
 }
 
