@@ -66,6 +66,12 @@ TEST(TransferDialog, PanelsCountAsTheRunWouldCopy) {
     d.definirDossier(P::Cible, q(dir.path() + "dst"));
     d.Liste_information_fichier(P::Cible);
     EXPECT_EQ(d.LBL_info_fichier_cible->text(), QStringLiteral("1 fichiers"));
+    // A card folder whose volume is not mounted: the drive is not there.
+    d.definirDossier(P::Source, QStringLiteral("/media/nobody-here/CARD/DCIM/"));
+    d.Liste_information_fichier(P::Source);
+    EXPECT_EQ(d.dossierTexte(P::Source),
+              QStringLiteral("Lecteur /media/nobody-here/CARD/ non monté"));
+    EXPECT_EQ(d.LBL_info_fichier_source->text(), QStringLiteral("0 fichier"));
     // The placeholder means no folder: nothing changes.
     d.definirDossier(P::Cible, QStringLiteral("Répertoire cible"));
     d.Liste_information_fichier(P::Cible);
@@ -137,7 +143,7 @@ TEST(TransferDialog, CameraFolderSearchAndSubfolder) {
     EXPECT_EQ(d.dossierTexte(P::Cible), q(dir.path() + "dst/2026-12/"));
     EXPECT_TRUE(dir.exists("dst/2026-12"));
     d.definirDossier(P::Cible, q(dir.path() + "dst")); // no separator: one is added
-    d.Creer_sous_repertoire();                          // exists already
+    d.Creer_sous_repertoire();                         // exists already
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].text, QStringLiteral("Impossible de crer le rpertoire"));
     EXPECT_EQ(d.dossierTexte(P::Cible), q(dir.path() + "dst"));
