@@ -39,7 +39,7 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// The favourite lists' colours, as the settings of the first version gave them.
+// The favourite lists: light orange for sources, light green for targets, pale yellow headers.
 const QColor kCouleurSource(253, 203, 149);
 const QColor kCouleurCible(208, 254, 186);
 const QColor kCouleurEntete(255, 255, 204);
@@ -260,7 +260,7 @@ void TDLG_transfert::Liste_information_fichier(Panneau p) {
         return;
     const bool source = p == Panneau::Source;
     QLabel* compte = source ? LBL_info_fichier_source : LBL_info_fichier_cible;
-    // The target panel's texts are fixed, as they always were; the source's are looked up.
+    // Only the source panel looks its texts up in the language file.
     auto texte = [this, source](const char* cle, const char* defaut) {
         return source ? app_.texte(cle, defaut) : QString::fromUtf8(defaut);
     };
