@@ -22,7 +22,9 @@
 #include "info/ui/IHM_essai.h"
 #include "info/ui/IHM_information.h"
 #include "platform/ui/MessageService.h"
+#include "transfer/ui/IHM_info_avancement.h"
 #include "transfer/ui/IHM_rep_xp.h"
+#include "transfer/ui/IHM_transfert.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 
 #include <QApplication>
@@ -114,11 +116,16 @@ Application::Application(std::string programFolder, MessageService& messages)
     essai_ = std::make_unique<TDLG_essai>(*this, mainForm_.get());
     information_ = std::make_unique<TDLG_information>(*this, mainForm_.get());
     langue_ = std::make_unique<TDLG_langue>(*this, mainForm_.get());
+    infoAvancement_ = std::make_unique<TDLG_info_avancement>(*this, mainForm_.get());
+    transfert_ = std::make_unique<TDLG_transfert>(*this, *infoAvancement_, mainForm_.get());
     relierOptionsNommage(*this);
 }
 
 Application::~Application() {
     // Dialogs are children of the main window: delete them before it, newest first.
+    // The transfer dialog goes first: a run still going is stopped and waited for.
+    transfert_.reset();
+    infoAvancement_.reset();
     langue_.reset();
     information_.reset();
     essai_.reset();

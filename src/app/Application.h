@@ -31,6 +31,8 @@ class TDLG_langue;
 class TimgData;
 class TDLG_exif_dump;
 class TDB_exif;
+class TDLG_info_avancement;
+class TDLG_transfert;
 
 class Application {
 public:
@@ -71,6 +73,8 @@ public:
     TimgData& lecteurImage() { return *lecteur_; }
     TDLG_exif_dump& DLG_exif_dump() { return *exifDump_; }
     TDB_exif& DB_exif() { return *dbExif_; }
+    TDLG_info_avancement& DLG_info_avancement() { return *infoAvancement_; }
+    TDLG_transfert& DLG_transfert() { return *transfert_; }
 
 private:
     std::unique_ptr<QObject> placement_;
@@ -97,6 +101,8 @@ private:
     std::unique_ptr<TDLG_essai> essai_;
     std::unique_ptr<TDLG_information> information_;
     std::unique_ptr<TDLG_langue> langue_;
+    std::unique_ptr<TDLG_info_avancement> infoAvancement_;
+    std::unique_ptr<TDLG_transfert> transfert_;
 };
 
 } // namespace varlime

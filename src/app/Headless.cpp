@@ -8,9 +8,11 @@
 #include "i18n/uLocalization.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
+#include "transfer/transfert.h"
 
 #include <QDate>
 #include <sys/stat.h>
+#include <csignal>
 #include <cstdio>
 #include <ostream>
 #include <functional>
@@ -177,7 +179,8 @@ const Option* trouverOption(std::string_view name) {
     return nullptr;
 }
 
-constexpr std::string_view kCommandes[] = {"--preview", "--test", "--rename", "--dump", "--undo", "--history"};
+constexpr std::string_view kCommandes[] = {"--preview", "--test",    "--rename",  "--dump",
+                                           "--undo",    "--history", "--transfer"};
 
 // The message the window shows for a text that is no number.
 std::string messageConversion(std::string_view texte) {
@@ -263,6 +266,61 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
     return bilan.erreurs == 0 ? 0 : 3;
 }
 
+// What the progress window and the message boxes show, as lines of text.
+class SortieConsole : public SortieTransfert {
+public:
+    explicit SortieConsole(std::ostream& out) : out_(out) {}
+    void basculerBoutons(bool) override {}
+    void initialiserMessage(const std::string& titre) override { out_ << titre << '\n'; }
+    void afficherAvancement(int, const std::string& ligne) override { out_ << ligne << '\n'; }
+    void fermer() override { out_.flush(); }
+    void afficherMessage(const std::string& texte) override { out_ << sansCrLf(texte) << '\n'; }
+    void recompter() override {}
+
+private:
+    std::ostream& out_;
+};
+
+// Ctrl+C or a polite kill asks the run to stop before its next file, as the Interrupt
+// button does, so no file is left half copied and nothing unverified is deleted.
+std::atomic<TransfertPhotos*> transfertEnCours{nullptr};
+extern "C" void interrompreTransfert(int) {
+    if (TransfertPhotos* t = transfertEnCours.load())
+        t->interrompre();
+}
+
+// `--transfer SOURCE TARGET [--move]`: the transfer dialog's copy or move run.
+int executerTransfert(const std::vector<std::string>& args, const std::string& programFolder,
+                      std::ostream& out, std::ostream& err) {
+    bool deplacement = false;
+    if (args.size() == 5 && args[4] == "--move")
+        deplacement = true;
+    else if (args.size() != 4) {
+        erreur(err, "--transfer needs SOURCE TARGET, then --move or nothing");
+        return 2;
+    }
+    Localization localization(programFolder);
+    const TextLookup texte = lookupMessages(localization);
+    const std::string &source = args[2], &cible = args[3];
+    if (const RefusTransfert r = verifierDossiers(source, cible); r != RefusTransfert::Aucun) {
+        erreur(err, messageRefus(r, texte));
+        return 1;
+    }
+    const bool apn = Dcim(source);
+    const std::string total = std::to_string(Comptabilise_fichiers(apn, source, apn));
+    TransfertPhotos transfert(source, cible, deplacement);
+    SortieConsole sortie(out);
+    transfertEnCours.store(&transfert);
+    auto ancienInt = std::signal(SIGINT, interrompreTransfert);
+    auto ancienTerm = std::signal(SIGTERM, interrompreTransfert);
+    const BilanTransfert bilan = transfert.executer(total, texte, sortie);
+    std::signal(SIGINT, ancienInt);
+    std::signal(SIGTERM, ancienTerm);
+    transfertEnCours.store(nullptr);
+    out.flush();
+    return bilan.reussi(deplacement) ? 0 : 3;
+}
+
 } // namespace
 
 bool estCommandeSansFenetre(const std::vector<std::string>& args) {
@@ -283,6 +341,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     const std::string& commande = args[1];
     if (commande == "--dump")
         return executerDump(args, out, err);
+    if (commande == "--transfer")
+        return executerTransfert(args, programFolder, out, err);
     if (args.size() < 3 || args[2].starts_with("--")) {
         erreur(err, commande + " needs a FOLDER");
         return 2;

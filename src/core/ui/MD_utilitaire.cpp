@@ -4,6 +4,7 @@
 #include "core/ui/IHM_option_date.h"
 #include "core/ui/IHM_option_heure.h"
 #include "core/ui/Main.h"
+#include "transfer/ui/IHM_transfert.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "platform/ui/MessageService.h"
@@ -76,9 +77,18 @@ void TDB_utilitaire::Lecture_parametres() {
         const QString date = lire("FORMATS", "DATE", "0");
         if (!app_.DLG_option_date().Positionne_option_date(date))
             return Refuser_valeur(date);
+        // The favourite folders of the transfer dialog, six of each.
+        TDLG_transfert& transfert = app_.DLG_transfert();
+        for (int n = 1; n <= 6; ++n) {
+            const std::string cle = "LIGNE" + std::to_string(n);
+            transfert.Positionne_option_transfert_chemin(
+                TDLG_transfert::Panneau::Source, n, qs(ini.read("CHEMINS_SOURCE", cle, "ERREUR")));
+            transfert.Positionne_option_transfert_chemin(
+                TDLG_transfert::Panneau::Cible, n, qs(ini.read("CHEMINS_CIBLE", cle, "ERREUR")));
+        }
         // Receivers of the dialogs still to come take their place here, in this order:
-        // FORMATS (OUVERTURE, EXPOSITION), the eight EXIF keys, the six CHEMINS_SOURCE
-        // and CHEMINS_CIBLE lines, OPTIONS/RAW_CANON, then ASSOCIATION_FICHIER
+        // FORMATS (OUVERTURE, EXPOSITION) and the eight EXIF keys before the lines
+        // above, then OPTIONS/RAW_CANON, then ASSOCIATION_FICHIER
         // (SOURCE_EXIF, CIBLE). A receiver that cannot convert its text returns false,
         // and the pass ends with Refuser_valeur(text).
         return true;

@@ -19,6 +19,8 @@
 #include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
 #include "transfer/ui/IHM_rep_xp.h"
+#include "transfer/ui/IHM_selection_repertoire.h"
+#include "transfer/ui/IHM_transfert.h"
 
 #include <QAction>
 #include <QApplication>
@@ -134,6 +136,13 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     TBT_exif->setToolTip(QStringLiteral("Informations EXIF"));
     TBT_exif->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     TBR_outils->addWidget(TBT_exif);
+    TBT_transfert = new QToolButton(TBR_outils);
+    TBT_transfert->setObjectName(QStringLiteral("TBT_transfert"));
+    TBT_transfert->setIcon(style()->standardIcon(QStyle::SP_DriveCDIcon));
+    TBT_transfert->setText(QStringLiteral("Transfert"));
+    TBT_transfert->setToolTip(QStringLiteral("Transférer photos"));
+    TBT_transfert->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBR_outils->addWidget(TBT_transfert);
 
     // Folder line.
     auto* folderLine = new QHBoxLayout;
@@ -295,6 +304,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(MIT_aide_a_propos, &QAction::triggered, this, [this] { app_.DLG_a_propos().Gerer(); });
     connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
     connect(TBT_exif, &QToolButton::clicked, this, &TMainForm::TBT_exifClick);
+    connect(TBT_transfert, &QToolButton::clicked, this, &TMainForm::TBT_transfertClick);
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
         app_.DLG_option_date().Gerer(true);
@@ -675,6 +685,15 @@ void TMainForm::TBT_exifClick() {
     // The file is opened by its name on disk, bytes and all.
     app_.DLG_exif_dump().Liste_info_exif_centree(
         moteur_.dossier().chemin() + rows[ligne].ancienSurDisque());
+}
+
+void TMainForm::TBT_transfertClick() {
+    app_.DLG_transfert().Gerer();
+    if (Repertoire_courant == "Erreur" || !Chemin_valide(Repertoire_courant))
+        return;
+    // The hidden folder list makes the folder the process's current directory.
+    app_.DLG_selection_repertoire().definirRepertoire(qs(nomAffichable(Repertoire_courant)));
+    Validation_repertoire();
 }
 
 void TMainForm::Masque(QString& text) const {

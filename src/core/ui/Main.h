@@ -56,6 +56,8 @@ public:
     QString nomLigneCourante() const;
     // The EXIF dump of the current row's file.
     void TBT_exifClick();
+    // The photo transfer dialog; its target then becomes the current folder, listed.
+    void TBT_transfertClick();
     // Moves the current row (0 next, 1 previous, wrapping) and returns its old name.
     void Selection(int direction, QString& name);
     // The text of the prefix field (read by the mask engine).
@@ -116,6 +118,7 @@ public:
     QStatusBar* STB_main;
     QToolBar* TBR_outils;
     QToolButton* TBT_exif;
+    QToolButton* TBT_transfert;
     QMenu* MIT_fichier;
     QMenu* MIT_options;
     QMenu* MIT_aide;

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Times the photo copy run beside `cp -p` followed by `sync` over the same files:
+# 2,000 photos (copies of the sample photos) and 40 files of 25 MB. Builds the
+# program in an optimised build (or takes VARLIME=path/to/varlime), copies each set
+# into an empty folder on the same file system, three times each way, and prints
+# the times and their ratio. Target: the copy run within 1.25 times cp -p + sync.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+testdata="${VARLIME_TESTDATA_DIR:-$root/../shared/testdata}"
+if [ -z "${VARLIME:-}" ]; then
+  build="$root/build/bench"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARLIME_TESTS=OFF \
+    -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
+  cmake --build "$build" --target varlime -j2
+  VARLIME="$build/src/app/varlime"
+fi
+
+work=$(mktemp -d "${BENCH_TMPDIR:-/var/tmp}/varlime-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/photos" "$work/big"
+mapfile -t samples < <(find "$testdata/photos" -maxdepth 1 -type f -name '*.jpg' | sort)
+for ((i = 0; i < 2000; i++)); do
+  src="${samples[i % ${#samples[@]}]}"
+  cp "$src" "$work/photos/${i}_$(basename "$src")"
+done
+for ((i = 0; i < 40; i++)); do
+  head -c $((25 * 1024 * 1024)) /dev/urandom >"$work/big/VID_$i.MOV"
+done
+sync
+
+ms() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.0f", (e - s) * 1000 }'; }
+
+for set in photos big; do
+  cat "$work/$set"/* >/dev/null # both sides read from the page cache
+  best_cp=0 best_v=0
+  for run in 1 2 3; do
+    rm -rf "$work/out_cp" "$work/out_v"
+    mkdir "$work/out_cp" "$work/out_v"
+    sync
+    start=$(date +%s.%N)
+    cp -p "$work/$set"/* "$work/out_cp/" && sync
+    end=$(date +%s.%N)
+    t_cp=$(ms "$start" "$end")
+    sync
+    start=$(date +%s.%N)
+    "$VARLIME" --transfer "$work/$set" "$work/out_v" >/dev/null
+    end=$(date +%s.%N)
+    t_v=$(ms "$start" "$end")
+    echo "$set run $run: cp -p + sync $t_cp ms, varlime --transfer $t_v ms"
+    if [ "$best_cp" -eq 0 ] || [ "$t_cp" -lt "$best_cp" ]; then best_cp=$t_cp; fi
+    if [ "$best_v" -eq 0 ] || [ "$t_v" -lt "$best_v" ]; then best_v=$t_v; fi
+  done
+  echo "$set best: cp -p + sync $best_cp ms, varlime --transfer $best_v ms, ratio" \
+    "$(awk -v a="$best_v" -v b="$best_cp" 'BEGIN { printf "%.2f", a / (b > 0 ? b : 1) }')"
+done

@@ -1,0 +1,426 @@
+#include "transfer/transfert.h"
+
+#include "core/renameJournal.h"
+
+#include "core/nameUtils.h"
+#include "platform/fileSystem.h"
+#include "platform/volumes.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varlime {
+
+namespace {
+
+char majuscule(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
+std::string enMajuscules(std::string_view s) {
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(), majuscule);
+    return out;
+}
+
+std::string avecSlash(std::string s) {
+    if (s.empty() || s.back() != '/')
+        s += '/';
+    return s;
+}
+
+// A folder entry that is a link is listed as a folder, but is never entered.
+bool estLien(const std::string& chemin) {
+    struct stat st;
+    return ::lstat(chemin.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+void chercherDcim(const std::string& dossier, std::string& trouve) {
+    for (const EntreeRepertoire& e : chercherFichiers(dossier, "*.*", attrTous)) {
+        if (!(e.attributs & attrRepertoire) || e.nom.front() == '.' || estLien(dossier + e.nom))
+            continue;
+        if (enMajuscules(e.nom) == "DCIM")
+            trouve = dossier + e.nom;
+        else
+            chercherDcim(dossier + e.nom + '/', trouve);
+    }
+}
+
+// The canonical form of a folder, ending in '/', or empty when it is none.
+std::string canonique(const std::string& dossier) {
+    char* r = ::realpath(dossier.c_str(), nullptr);
+    if (!r)
+        return {};
+    std::string out = avecSlash(r);
+    std::free(r);
+    return out;
+}
+
+bool memeIdentite(const struct stat& a, dev_t dev, ino_t ino) {
+    return a.st_dev == dev && a.st_ino == ino;
+}
+
+} // namespace
+
+bool Dcim(std::string_view chemin) {
+    const std::string s = avecSlash(std::string(chemin));
+    return s.size() >= 5 && enMajuscules(s.substr(s.size() - 5)) == "DCIM/";
+}
+
+bool Fichier_a_copier(std::string_view nom, bool sourceApn) {
+    if (!sourceApn)
+        return true;
+    static constexpr std::string_view kExtensions[] = {"JPG", "JPEG", "TIF", "THM", "CR2",
+                                                       "CRW", "PEF",  "NEF", "AVI", "MOV"};
+    const auto point = nom.rfind('.');
+    const std::string ext =
+        enMajuscules(point == std::string_view::npos ? nom : nom.substr(point + 1));
+    return std::find(std::begin(kExtensions), std::end(kExtensions), ext) != std::end(kExtensions);
+}
+
+void parcourirFichiers(const std::string& dossierTexte, bool recursif, bool sourceApn,
+                       const std::atomic<bool>* arret,
+                       const std::function<void(const std::string&, const std::string&)>& visite) {
+    const std::string dossier = avecSlash(dossierTexte);
+    // Without subfolders the listing leaves folders out altogether.
+    const int masque = recursif ? attrTous : attrTous & ~attrRepertoire;
+    for (const EntreeRepertoire& e : chercherFichiers(dossier, "*.*", masque)) {
+        if (arret && arret->load())
+            return;
+        if (e.nom.front() == '.')
+            continue;
+        if (e.attributs & attrRepertoire) {
+            if (!estLien(dossier + e.nom))
+                parcourirFichiers(dossier + e.nom + '/', recursif, sourceApn, arret, visite);
+            continue;
+        }
+        if (Fichier_a_copier(e.nom, sourceApn))
+            visite(dossier, e.nom);
+    }
+}
+
+int Comptabilise_fichiers(bool recursif, const std::string& dossier, bool sourceApn) {
+    int n = 0;
+    parcourirFichiers(dossier, recursif, sourceApn, nullptr,
+                      [&n](const std::string&, const std::string&) { ++n; });
+    return n;
+}
+
+std::string departRechercheDcim(const std::string& source, const std::vector<std::string>& points) {
+    const std::string volume = volumeDe(source, points);
+    if (volume.empty() || volume == "/")
+        return avecSlash(source);
+    return avecSlash(volume);
+}
+
+static std::vector<std::string> pointsActuels() {
+    std::ifstream in("/proc/self/mountinfo");
+    std::stringstream text;
+    text << in.rdbuf();
+    return pointsDeMontage(text.str());
+}
+
+std::string departRechercheDcim(const std::string& source) {
+    return departRechercheDcim(source, pointsActuels());
+}
+
+bool lecteurPresent(const std::string& dossier, const std::vector<std::string>& points,
+                    std::string* media) {
+    const std::string racine = racineMedia(dossier);
+    if (media)
+        *media = racine;
+    if (racine.empty())
+        return true;
+    const std::string volume = volumeDe(dossier, points);
+    return volume.size() >= racine.size();
+}
+
+bool Lecteur_present(const std::string& dossier, std::string* media) {
+    return lecteurPresent(dossier, pointsActuels(), media);
+}
+
+std::string Chercher_dcim(const std::string& depart) {
+    std::string trouve;
+    chercherDcim(avecSlash(depart), trouve);
+    return trouve;
+}
+
+std::optional<LigneChemin> lireLigneChemin(std::string_view valeur) {
+    if (valeur.empty() || valeur == "ERREUR")
+        return std::nullopt;
+    const auto pv = valeur.find(';');
+    if (pv == std::string_view::npos)
+        return LigneChemin{std::string(valeur), {}};
+    return LigneChemin{std::string(valeur.substr(0, pv)), std::string(valeur.substr(pv + 1))};
+}
+
+RefusTransfert verifierDossiers(const std::string& source, const std::string& cible) {
+    const std::string s = canonique(source), c = canonique(cible);
+    if (s.empty() || c.empty() || !Chemin_valide(source) || !Chemin_valide(cible))
+        return RefusTransfert::DossierInvalide;
+    // Folders are compared by identity, so that a second mount of the same folder is
+    // still found. A camera folder is walked with its subfolders: a target below it
+    // would be walked too, and copied into itself.
+    struct stat src;
+    if (::stat(s.c_str(), &src) != 0)
+        return RefusTransfert::DossierInvalide;
+    const bool recursif = Dcim(source);
+    for (std::string d = c; !d.empty();) {
+        struct stat st;
+        if (::stat(d.c_str(), &st) == 0 && memeIdentite(st, src.st_dev, src.st_ino))
+            return RefusTransfert::CibleDansSource;
+        if (!recursif || d == "/")
+            break;
+        d.pop_back(); // the trailing '/'
+        d.erase(d.rfind('/') + 1);
+    }
+    return RefusTransfert::Aucun;
+}
+
+std::string messageRefus(RefusTransfert refus, const TextLookup& texte) {
+    switch (refus) {
+    case RefusTransfert::DossierInvalide:
+        return texte("RSC_msg_transfert_dossiers_invalides",
+                     "Choisissez un répertoire source et un répertoire cible existants.");
+    case RefusTransfert::CibleDansSource:
+        return texte("RSC_msg_transfert_cible_dans_source",
+                     "Le répertoire cible ne peut être ni le répertoire source ni l'un de ses "
+                     "sous-répertoires.");
+    case RefusTransfert::Aucun:
+        break;
+    }
+    return {};
+}
+
+bool BilanTransfert::reussi(bool deplacement) const {
+    if (interrompu || erreursCopie != 0)
+        return false;
+    return !deplacement || (effacementLance && erreursEffacement == 0);
+}
+
+TransfertPhotos::TransfertPhotos(std::string source, std::string cible, bool deplacement)
+    : source_(avecSlash(std::move(source))), cible_(avecSlash(std::move(cible))),
+      deplacement_(deplacement), recursif_(Dcim(source_)) {}
+
+TransfertPhotos::~TransfertPhotos() {
+    if (cibleFd_ >= 0)
+        ::close(cibleFd_);
+}
+
+void TransfertPhotos::nettoyerTemporaires() {
+    // A run that was killed leaves its temporary file behind. A run still going holds
+    // a lock on its own, so only abandoned ones can be locked and removed here.
+    for (const EntreeRepertoire& e :
+         chercherFichiersAt(cibleFd_, "*", attrTous & ~attrRepertoire)) {
+        if (e.nom.rfind(kPrefixeTemporaire, 0) != 0)
+            continue;
+        const int fd = ::openat(cibleFd_, e.nom.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(cibleFd_, e.nom.c_str(), 0);
+        ::close(fd);
+    }
+}
+
+TransfertPhotos::Resultat TransfertPhotos::copierUn(const std::string& dossier,
+                                                    const std::string& nom) {
+    // Non-blocking: a pipe among the files must not hold the run.
+    const int in = ::open((dossier + nom).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0)
+        return Resultat::Echec;
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode) || entreeExisteAt(cibleFd_, nom)) {
+        ::close(in);
+        return Resultat::Echec;
+    }
+    const std::string temp = std::string(kPrefixeTemporaire) + std::to_string(::getpid()) + "-" +
+                             std::to_string(++sequence_) + ".tmp";
+    const int out = ::openat(cibleFd_, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+        ::close(in);
+        return Resultat::Echec;
+    }
+    ::flock(out, LOCK_EX);
+    bool ok = true;
+    off_t copie = 0;
+    bool parNoyau = true;
+    while (ok && copie < st.st_size) {
+        if (parNoyau) {
+            const ssize_t n =
+                ::copy_file_range(in, nullptr, out, nullptr, std::size_t(st.st_size - copie), 0);
+            if (n > 0) {
+                copie += n;
+                continue;
+            }
+            if (n < 0 && copie == 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                 errno == EBADF || errno == EPERM)) {
+                parNoyau = false; // this pair of file systems copies through user space
+                continue;
+            }
+            ok = n > 0; // 0: the file shrank under the copy
+            continue;
+        }
+        if (tampon_.empty())
+            tampon_.resize(1 << 20);
+        const ssize_t n = ::read(in, tampon_.data(), tampon_.size());
+        if (n <= 0) {
+            ok = n == 0 ? false : errno == EINTR;
+            continue;
+        }
+        for (ssize_t ecrit = 0; ok && ecrit < n;) {
+            const ssize_t w = ::write(out, tampon_.data() + ecrit, std::size_t(n - ecrit));
+            if (w > 0)
+                ecrit += w;
+            else if (!(w < 0 && errno == EINTR))
+                ok = false;
+        }
+        copie += n;
+    }
+    struct stat apres;
+    // A file that changed size while it was read is not taken as copied.
+    ok = ok && copie == st.st_size && ::fstat(in, &apres) == 0 && apres.st_size == st.st_size;
+    ::close(in);
+    const struct timespec temps[2] = {st.st_atim, st.st_mtim};
+    ok = ok && ::fchmod(out, st.st_mode & 07777) == 0 && ::futimens(out, temps) == 0;
+    // The final name appears only now, complete, and never in place of another file.
+    ok = ok && renommerSansEcraserAt(cibleFd_, temp, nom) == ResultatRenommage::Renomme;
+    if (!ok)
+        ::unlinkat(cibleFd_, temp.c_str(), 0);
+    struct stat fin;
+    if (ok)
+        ok = ::fstat(out, &fin) == 0;
+    // The lock protects the temporary file until its final name exists.
+    if (::close(out) != 0 && ok) {
+        ::unlinkat(cibleFd_, nom.c_str(), 0);
+        ok = false;
+    }
+    if (!ok)
+        return Resultat::Echec;
+    copies_.push_back({dossier + nom, nom, st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec,
+                       st.st_mtim.tv_nsec, fin.st_dev, fin.st_ino,
+                       identiteFichier(cibleFd_, nom).naissance});
+    return Resultat::Copie;
+}
+
+int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) {
+    nbCopies_ = 0;
+    int erreurs = 0;
+    copies_.clear();
+    if (cibleFd_ < 0)
+        cibleFd_ = ::open(cible_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (cibleFd_ < 0 || verifierDossiers(source_, cible_) != RefusTransfert::Aucun)
+        return 1;
+    nettoyerTemporaires();
+    parcourirFichiers(source_, recursif_, recursif_, &arret_,
+                      [&](const std::string& dossier, const std::string& nom) {
+                          if (copierUn(dossier, nom) == Resultat::Copie) {
+                              ++nbCopies_;
+                              if (avancement)
+                                  avancement(nbCopies_);
+                          } else {
+                              ++erreurs;
+                          }
+                      });
+    // Copies count as done only once they are on the disk.
+    if (nbCopies_ > 0 && ::syncfs(cibleFd_) != 0)
+        ++erreurs;
+    return erreurs;
+}
+
+int TransfertPhotos::effacerFichiers(const std::function<void(int)>& avancement) {
+    nbEffaces_ = 0;
+    int erreurs = 0;
+    for (const Copie& c : copies_) {
+        if (arret_.load())
+            break;
+        struct stat cible, source;
+        // The copy must be the file this run made, whole; the source must still be the
+        // file that was copied (not replaced or rewritten since).
+        const bool sur = ::fstatat(cibleFd_, c.nom.c_str(), &cible, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         memeIdentite(cible, c.cibleDev, c.cibleIno) && cible.st_size == c.taille &&
+                         identiteFichier(cibleFd_, c.nom).naissance == c.cibleNaissance &&
+                         ::stat(c.source.c_str(), &source) == 0 &&
+                         memeIdentite(source, c.dev, c.ino) && source.st_size == c.taille &&
+                         source.st_mtim.tv_sec == c.mtimeSec &&
+                         source.st_mtim.tv_nsec == c.mtimeNsec;
+        if (sur && ::unlink(c.source.c_str()) == 0) {
+            ++nbEffaces_;
+            if (avancement)
+                avancement(nbEffaces_);
+        } else {
+            ++erreurs;
+        }
+    }
+    return erreurs;
+}
+
+BilanTransfert TransfertPhotos::executer(const std::string& totalTexte, const TextLookup& texte,
+                                         SortieTransfert& sortie) {
+    BilanTransfert b;
+    sortie.basculerBoutons(true);
+
+    sortie.initialiserMessage(
+        texte("RSC_message_information_copie_fichiers", "Copie des fichiers") + " (" + totalTexte +
+        ")");
+    const std::string ligneCopie =
+        " " + texte("RSC_message_avancement_copie_fichiers", "fichiers copiés /") + totalTexte;
+    b.erreursCopie = copierFichiers(
+        [&](int n) { sortie.afficherAvancement(n, std::to_string(n) + ligneCopie); });
+    b.copies = nbCopies_;
+    sortie.fermer();
+
+    if (b.erreursCopie != 0) {
+        sortie.afficherMessage(
+            std::to_string(b.erreursCopie) + " " +
+            texte("RSC_message_erreur_copie_fichiers",
+                  "fichiers n'ont pu être copiés\n"
+                  "Effacez les fichiers du répertoire de destination portant un nom identique"));
+        sortie.basculerBoutons(false);
+        if (deplacement_)
+            sortie.afficherMessage(
+                texte("RSC_message_erreur_deplacement_fichiers",
+                      "Certains fichiers n'ont pu être déplacés.\r\n"
+                      "Les fichiers n'ont pas été effacés du répertoire source."));
+    } else if (!deplacement_) {
+        sortie.basculerBoutons(false);
+        sortie.afficherMessage(
+            std::to_string(b.copies) + " " +
+            texte("RSC_message_information_fichiers_copies", "fichiers ont été copiés"));
+    } else {
+        b.effacementLance = true;
+        sortie.initialiserMessage(
+            texte("RSC_message_information_deplacement_fichiers", "Déplacement des fichiers") +
+            " (" + totalTexte + ")");
+        const std::string ligne =
+            " " + texte("RSC_message_avancement_effacement_fichiers", "fichiers déplacés /") +
+            totalTexte;
+        b.erreursEffacement = effacerFichiers(
+            [&](int n) { sortie.afficherAvancement(n, std::to_string(n) + ligne); });
+        b.effaces = nbEffaces_;
+        sortie.fermer();
+        sortie.basculerBoutons(false);
+        if (b.erreursEffacement == 0)
+            sortie.afficherMessage(std::to_string(b.effaces) + " " +
+                                   texte("RSC_message_information_fichiers_transferes",
+                                         "fichiers ont été transférés"));
+        else
+            sortie.afficherMessage(
+                std::to_string(b.erreursEffacement) + " " +
+                texte("RSC_message_erreur_effacement_fichiers", "fichiers n'ont pu être effacés"));
+    }
+    b.interrompu = arret_.load();
+    sortie.recompter();
+    return b;
+}
+
+} // namespace varlime
