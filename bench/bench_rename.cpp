@@ -74,9 +74,13 @@ void BM_KeystrokePreview(benchmark::State& state) {
 }
 BENCHMARK(BM_KeystrokePreview)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// The rename run over 10,000 files, beside a bare loop of rename calls.
+// The rename run over 10,000 files, beside a bare loop of rename calls; with the
+// second argument 1 the run writes its undo journal first, as the window and the
+// command line do.
 void BM_RenameRun(benchmark::State& state) {
     const int n = int(state.range(0));
+    const bool journal = state.range(1) != 0;
+    const std::string journaux = "/tmp/varlime-bench-journaux/";
     for (auto _ : state) {
         state.PauseTiming();
         const std::string dir = makeFolder(n);
@@ -89,7 +93,9 @@ void BM_RenameRun(benchmark::State& state) {
         o.largeur = 6;
         varlime::calculerNouveauxNoms(rows, true, o, nullptr);
         state.ResumeTiming();
-        const auto bilan = varlime::renommerLignes(dir, rows);
+        varlime::DossierListe dossier;
+        dossier.ouvrir(dir);
+        const auto bilan = varlime::renommerLignes(dossier, rows, journal ? journaux : std::string());
         state.PauseTiming();
         if (bilan.renommes != n)
             state.SkipWithError("not every file was renamed");
@@ -97,7 +103,11 @@ void BM_RenameRun(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_RenameRun)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_RenameRun)
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 void BM_BareRenameLoop(benchmark::State& state) {
     const int n = int(state.range(0));
