@@ -3,6 +3,7 @@
 #include "core/nameUtils.h"
 #include "core/maskEngine.h"
 #include "platform/fileSystem.h"
+#include "platform/textEncoding.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,12 +18,11 @@
 namespace varlime {
 
 std::string nomAffichable(std::string_view octets) {
-    const QByteArray bytes(octets.data(), qsizetype(octets.size()));
-    const QString text = QString::fromUtf8(bytes);
-    QByteArray back = text.toUtf8();
-    if (back == bytes)
+    if (isValidUtf8(octets))
         return std::string(octets);
-    return back.toStdString();
+    // The same replacement characters as Qt shows, so a name looked up again by its
+    // display text is found.
+    return QString::fromUtf8(octets.data(), qsizetype(octets.size())).toUtf8().toStdString();
 }
 
 std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
