@@ -11,25 +11,24 @@ mkdir "$d"
 cp "$photos/Canon_40D.jpg" "$d/IMG_0042.jpg"
 cp "$photos/Canon_40D.jpg" "$d/IMG_0043.jpg"
 cp "$photos/no_exif.jpg" "$d/plain.jpg"
-cp "$photos/Canon_40D.jpg" "$d/owner.jpg"
-exiftool -q -q -overwrite_original -OwnerName='Jean Dupont' -DateTimeOriginal='2008:05:30 15:56:02' \
-    "$d/owner.jpg"
+# Its maker note lists the owner between quotes.
+cp "$photos/Canon_DIGITAL_IXUS_400.jpg" "$d/owner.jpg"
 
 marker="NON VARLIMÉ (Pas d'en-tête Exif)"
 check "make and date, both separators" \
-    "$(printf 'IMG_0042.jpg\tCanon_20080530-001.jpg\nIMG_0043.jpg\tCanon_20080530-002.jpg\nowner.jpg\tCanon_20080530-003.jpg\nplain.jpg\t%s' "$marker")" \
+    "$(printf 'IMG_0042.jpg\tCanon_20080530-001.jpg\nIMG_0043.jpg\tCanon_20080530-002.jpg\nowner.jpg\tCanon_20040827-003.jpg\nplain.jpg\t%s' "$marker")" \
     "$("$varlime" --preview "$d" --exif make,date --item-separator _ --final-separator -)"
 check "no counter: neighbour duplicates made distinct" \
-    "$(printf 'IMG_0042.jpg\tCanon_20080530A.jpg\nIMG_0043.jpg\tCanon_20080530B.jpg\nowner.jpg\tCanon_20080530C.jpg\nplain.jpg\t%s' "$marker")" \
+    "$(printf 'IMG_0042.jpg\tCanon_20080530A.jpg\nIMG_0043.jpg\tCanon_20080530B.jpg\nowner.jpg\tCanon_20040827.jpg\nplain.jpg\t%s' "$marker")" \
     "$("$varlime" --preview "$d" --exif make,date --no-counter)"
 check "keep counter, time, owner, free text" \
-    "$(printf 'IMG_0042.jpg\tTrip 155601 0042.jpg\nIMG_0043.jpg\tTrip 155601 0043.jpg\nowner.jpg\tTrip 155602 Jean Dupont 001.jpg\nplain.jpg\t%s' "$marker")" \
+    "$(printf 'IMG_0042.jpg\tTrip 155601 0042.jpg\nIMG_0043.jpg\tTrip 155601 0043.jpg\nowner.jpg\tTrip 135255 Jean-Pierre Grignon 001.jpg\nplain.jpg\t%s' "$marker")" \
     "$("$varlime" --preview "$d" --exif free,time,owner --free-text Trip --item-separator ' ' \
         --final-separator ' ' --keep-counter)"
 check "number formats" \
-    "$(printf 'IMG_0042.jpg\tF7.1-1_160_ème-135.0mm.jpg\nowner.jpg\tF7.1-1_160_ème-135.0mm.jpg')" \
-    "$("$varlime" --preview "$d" --mask '[Io]*' --exif aperture,exposure,focal --item-separator - \
-        --no-counter --aperture-format 1 --exposure-format 1 --time-format 1 | sed 's/[AB]\.jpg$/.jpg/' | sort -u)"
+    "$(printf 'owner.jpg\tF10.0-1_200_ème-15.4mm-75.1mm-13-52-55.jpg')" \
+    "$("$varlime" --preview "$d" --mask 'owner.jpg' --exif aperture,exposure,focal,focal35,time \
+        --item-separator - --no-counter --aperture-format 1 --exposure-format 1 --time-format 1)"
 
 "$varlime" --preview "$d" --exif make,flash >/dev/null 2>"$work/err"; rc=$?
 check "unknown item status" 2 "$rc"
@@ -37,6 +36,6 @@ grep -q "not 'flash'" "$work/err" || { echo "FAIL unknown item message"; fail=1;
 
 out=$("$varlime" --rename "$d" --exif model --no-item-separator --final-separator _)
 check "rename summary" "$(printf '3 fichiers varlimés\n0 erreurs')" "$(printf '%s' "$out" | grep -v '^$')"
-check "renamed folder" "$(printf 'Canon EOS 40D_001.jpg\nCanon EOS 40D_002.jpg\nCanon EOS 40D_003.jpg\nplain.jpg')" \
+check "renamed folder" "$(printf 'Canon DIGITAL IXUS 400_003.jpg\nCanon EOS 40D_001.jpg\nCanon EOS 40D_002.jpg\nplain.jpg')" \
     "$(ls "$d" | LC_ALL=C sort)"
 finish

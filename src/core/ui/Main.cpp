@@ -4,6 +4,7 @@
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"
+#include "core/ui/IHM_option_heure.h"
 #include "core/ui/IHM_option_prefixe.h"
 #include "core/ui/IHM_rapport.h"
 #include "core/ui/IHM_type_fichier.h"
@@ -12,6 +13,9 @@
 #include "core/ui/fileGridModel.h"
 #include "core/nameUtils.h"
 #include "exif/ui/IHM_exif_dump.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "exif_naming/ui/IHM_option_exposition.h"
+#include "exif_naming/ui/IHM_option_ouverture.h"
 #include "i18n/ui/IHM_langue.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
@@ -33,6 +37,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -245,6 +250,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     IMG_imagette->setVisible(false);
     panelLayout_->addWidget(IMG_imagette);
     panelLayout_->addStretch(1);
+    BT_exif_info = control<QPushButton>("BT_exif_info", QStringLiteral("EXIF infos"), PAN_main);
+    panelLayout_->addWidget(BT_exif_info);
     BT_tester = control<QPushButton>("BT_tester", QStringLiteral("Tester avant"), PAN_main);
     BT_valider_rename =
         control<QPushButton>("BT_valider_rename", QStringLiteral("Varlimer"), PAN_main);
@@ -282,6 +289,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
     connect(TBT_exif, &QToolButton::clicked, this, &TMainForm::TBT_exifClick);
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
+    connect(BT_exif_info, &QPushButton::clicked, this, &TMainForm::BT_exif_infoClick);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
         app_.DLG_option_date().Gerer(true);
         Voir_rename();
@@ -489,20 +497,140 @@ bool TMainForm::lireOptions(OptionsNommage& o) {
     o.dateFichier = date.Utilise_date_fichier();
     o.formatDate = date.formatDate();
     o.separateur = date.separateur();
-    o.exif.actif = app_.DB_utilitaire().Est_mode_exif();
+    o.formatHeure = app_.DLG_option_heure().formatHeure();
+    app_.DLG_exif_info().remplirOptions(o.exif);
+    o.exif.formatOuverture = app_.DLG_option_ouverture().index();
+    o.exif.formatExposition = app_.DLG_option_exposition().index();
     return true;
 }
+
+OptionsNommage TMainForm::optionsAffichees() const {
+    OptionsNommage o = moteur_.options;
+    o.prefixe = EDT_prefixe_remplacement->text().toStdString();
+    o.formatDate = app_.DLG_option_date().formatDate();
+    o.formatHeure = app_.DLG_option_heure().formatHeure();
+    o.exif.formatOuverture = app_.DLG_option_ouverture().index();
+    o.exif.formatExposition = app_.DLG_option_exposition().index();
+    return o;
+}
+
+void TMainForm::definirPrefixe(const QString& texte) { EDT_prefixe_remplacement->setText(texte); }
 
 void TMainForm::Voir_rename() {
     // Masks that search and replace, add a prefix and suffix or remove a counter let
     // the user switch the counter off.
     CKB_compteur_inactif->setVisible(Type_masque(EDT_prefixe_remplacement->text().toStdString()) >=
                                      kMasqueChercherRemplacer);
+    if (calculEnCours_) {
+        calculDemande_ = true;
+        return;
+    }
     if (!lireOptions(moteur_.options))
         return; // the grid keeps its previous new names
     app_.DB_utilitaire().Afficher_statut();
-    moteur_.calculer();
+    if (moteur_.options.exif.actif) {
+        prechargerExif();
+        moteur_.calculer(
+            partieNomExif(cacheExif_, moteur_.dossier(), moteur_.options, dateDuJour()));
+    } else {
+        moteur_.calculer();
+    }
     model_->newNamesChanged();
+    if (calculDemande_) {
+        calculDemande_ = false;
+        Voir_rename();
+    }
+}
+
+void TMainForm::prechargerExif() {
+    if (!moteur_.fichiersTrouves())
+        return;
+    calculEnCours_ = true;
+    // The dialog appears only when the reading lasts beyond half a second; until
+    // then, and while it shows, the window keeps answering.
+    QProgressDialog progression(app_.texte("RSC_msg_lecture_exif", "Lecture des informations EXIF..."),
+                                QString(), 0, int(moteur_.lignes().size()), this);
+    progression.setObjectName(QStringLiteral("DLG_lecture_exif"));
+    progression.setWindowModality(Qt::WindowModal);
+    progression.setMinimumDuration(500);
+    progression.setCancelButton(nullptr);
+    progression.setValue(0);
+    cacheExif_.precharger(moteur_.dossier(), moteur_.lignes(), [&](std::size_t fait, std::size_t) {
+        if (fait % 16 == 0)
+            progression.setValue(int(fait));
+        return true;
+    });
+    progression.setValue(progression.maximum());
+    calculEnCours_ = false;
+}
+
+bool TMainForm::Test_liste_exif() {
+    const VerificationExif v = verifierListeExif(cacheExif_, moteur_.dossier(), moteur_.lignes());
+    if (v.sansExif == 0)
+        return true;
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    QString message =
+        v.sansExif == 1
+            ? util.formater(app_.texte("RSC_msg_un_fichier_sans_exif",
+                                       "Le fichier %s n'a pas d'en-tête Exif"),
+                            {qs(v.premier)})
+            : util.formater(app_.texte("RSC_msg_plusieurs_fichiers_sans_exif",
+                                       "%d fichiers de la liste ne portent pas d'en-tête "
+                                       "Exif\r\npar exemple : %s"),
+                            {v.sansExif, qs(v.premier)});
+    message += QStringLiteral("\r\n") +
+               app_.texte("RSC_msg_confirmation_varlimer_autres_exif",
+                          "Voulez-vous varlimer les autres fichiers porteurs d'informations Exif ?");
+    return app_.messages().confirm(message, this);
+}
+
+void TMainForm::Ecran_principal_exif() {
+    TDLG_exif_info& exif = app_.DLG_exif_info();
+    const bool on = exif.Est_mode_exif();
+    for (QWidget* w : std::initializer_list<QWidget*>{LBL_prefixe, BT_option_prefixe,
+                                                      EDT_prefixe_remplacement})
+        w->setVisible(!on);
+    if (on) {
+        STB_main->showMessage(app_.texte("RSC_statut_exif", "Mode EXIF"));
+        Option_compteur_visible(!exif.CKB_compteur->isChecked());
+    } else {
+        STB_main->showMessage(app_.texte("RSC_statut_normal", "Mode NORMAL"));
+        Option_compteur_visible(true);
+        // Leaving EXIF naming brings back the stored prefix, mask and width.
+        app_.DB_utilitaire().Lecture_parametres();
+    }
+}
+
+void TMainForm::Desactive_option_exif() {
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    const QString nom = nomLigneCourante();
+    app_.messages().warning(
+        util.formater(app_.texte("RSC_fichier_sans_exif",
+                                 "Le fichier %s ne porte pas d'information EXIF.\nVeuillez "
+                                 "cliquer sur une autre ligne pour\nlire les informations du "
+                                 "fichier."),
+                      {nom}),
+        this);
+    app_.DLG_exif_info().CKB_exploitation_exif->setChecked(false);
+    Ecran_principal_exif();
+}
+
+void TMainForm::BT_exif_infoClick() {
+    const QModelIndex current = GRS_fichier->currentIndex();
+    const std::size_t ligne = current.isValid() ? std::size_t(current.row()) : 0;
+    const auto& rows = moteur_.lignes();
+    TDLG_exif_info& exif = app_.DLG_exif_info();
+    if (ligne < rows.size() && !rows[ligne].ancienSurDisque().empty()) {
+        const std::string& nom = rows[ligne].ancienSurDisque();
+        exif.definirFichier(cacheExif_.faits(moteur_.dossier(), nom), nom);
+    } else {
+        exif.definirFichier(FaitsExif{}, std::string());
+    }
+    if (exif.Test_fichier_exif())
+        exif.Gerer();
+    else
+        Desactive_option_exif();
+    Voir_rename();
 }
 
 RapportTest TMainForm::Rapport_test() {
