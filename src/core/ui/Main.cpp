@@ -465,6 +465,9 @@ void TMainForm::Chercher_fichier() {
     o.attributs = app_.DLG_type_fichier().Determiner();
     TDB_utilitaire& util = app_.DB_utilitaire();
     moteur_.garderFichier = [&util](const std::string& nom) { return util.Fichier_a_traiter(nom); };
+    // Facts are kept for the folder shown; another folder starts afresh.
+    if (moteur_.dossier().chemin() != Retourne_repertoire_slash(Repertoire_courant))
+        cacheExif_.vider();
     model_->debutListing();
     if (Repertoire_courant != "Erreur")
         moteur_.lister(Repertoire_courant);

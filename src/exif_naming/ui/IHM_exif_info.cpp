@@ -456,8 +456,13 @@ bool TDLG_exif_info::Positionne_option_exif(const QString& zoneLibre, const QStr
     if (EDT_zone_libre->text() != libre)
         EDT_zone_libre->setText(libre);
     Exploite_liste_option(liste);
-    CKB_masque_compteur->setChecked(masqueCompteur == un);
-    CKB_separateur_info->setChecked(infoCoche == un);
+    // A missing key leaves the box as it is, so a first start keeps the defaults.
+    auto drapeau = [&un](QCheckBox* c, const QString& t) {
+        if (t != QLatin1String("ERREUR"))
+            c->setChecked(t == un);
+    };
+    drapeau(CKB_masque_compteur, masqueCompteur);
+    drapeau(CKB_separateur_info, infoCoche);
     auto index = [](QComboBox* c, const QString& t) {
         if (t == QLatin1String("ERREUR"))
             return true;
@@ -469,10 +474,10 @@ bool TDLG_exif_info::Positionne_option_exif(const QString& zoneLibre, const QStr
     };
     if (!index(CBB_separateur_info, indexInfo))
         return false;
-    CKB_separateur_final->setChecked(finalCoche == un);
+    drapeau(CKB_separateur_final, finalCoche);
     if (!index(CBB_separateur_final, indexFinal))
         return false;
-    CKB_compteur->setChecked(sansCompteur == un);
+    drapeau(CKB_compteur, sansCompteur);
     return true;
 }
 
