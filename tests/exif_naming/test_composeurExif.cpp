@@ -1,6 +1,7 @@
 // The EXIF name composer: number forms, values read out of listings, the composed
 // names and the per-file facts kept between recomputations.
 #include "exif/exifFormat.h"
+#include "exif/exif_builder.h"
 #include "exif_naming/composeurExif.h"
 #include "exif_naming/faitsExif.h"
 #include "support/test_support.h"
@@ -300,6 +301,35 @@ TEST(ComposeurExif, PhotosTagueesParLeTest) {
     m.calculer(partieNomExif(cache, m.dossier(), m.options, kAujourdhui));
     // No real date: today's date and no time; the slash of the model becomes '-'.
     EXPECT_EQ(m.lignes()[0].nouveau, "EOS-40D_20261207__2.jpg");
+}
+
+// Bytes after a text's first zero byte (padding some cameras leave) stay out of the
+// name; the dump still shows them. A make of zero bytes alone counts as no EXIF.
+TEST(ComposeurExif, TextesArretesAuPremierZero) {
+    TempDir dir;
+    for (bool be : {false, true}) {
+        const test::Tiff t{be};
+        const std::string avecReste = t.build({{t.bytes(0x010F, 2, std::string("Canon\0old\0", 10)),
+                                                t.bytes(0x0110, 2, std::string("EOS/5\0\0x", 9))}});
+        const std::string vide = t.build({{t.bytes(0x010F, 2, std::string("\0abc", 4))}});
+        const std::string suffixe = be ? "_mm.jpg" : "_ii.jpg";
+        dir.write("a" + suffixe, test::jpeg({test::exifApp1(avecReste)}));
+        dir.write("b" + suffixe, test::jpeg({test::exifApp1(vide)}));
+    }
+    MoteurNommage m;
+    m.options.exif.actif = true;
+    m.options.exif.sansCompteur = true;
+    m.options.exif.ordre = {ItemExif::Fabricant, ItemExif::Modele};
+    ASSERT_TRUE(m.lister(dir.path()));
+    CacheFaitsExif cache;
+    m.calculer(partieNomExif(cache, m.dossier(), m.options, kAujourdhui));
+    std::vector<std::string> noms;
+    for (const FileRow& r : m.lignes())
+        noms.push_back(r.ancien + " " + r.nouveau);
+    EXPECT_EQ(noms,
+              (std::vector<std::string>{"a_ii.jpg Canon_EOS-5A.jpg", "a_mm.jpg Canon_EOS-5B.jpg",
+                                        "b_ii.jpg NON VARLIMÉ (Pas d'en-tête Exif)",
+                                        "b_mm.jpg NON VARLIMÉ (Pas d'en-tête Exif)"}));
 }
 
 } // namespace

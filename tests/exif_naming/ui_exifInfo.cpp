@@ -221,4 +221,26 @@ TEST(ExifInfo, BoutonSurUnFichierSansExifEtQuestionDuOk) {
     EXPECT_EQ(grid(m), (Grid{{"a.jpg", kMarque}, {"b.jpg", "Canon EOS 40D.jpg"}}));
 }
 
+// Another mode's dialog offers to leave EXIF naming first; No changes nothing.
+TEST(ExifInfo, AutreModeProposeDeSortirDuModeExif) {
+    AppFixture f;
+    TempDir photos;
+    copier(photos, "Canon_40D.jpg", "a.jpg");
+    TMainForm& m = f.app->MainForm();
+    m.Repertoire_courant = photos.path();
+    m.Validation_repertoire();
+    TDLG_exif_info& d = f.app->DLG_exif_info();
+    caseItem(d, "CKB_modele")->click();
+    d.CKB_exploitation_exif->click(); // every file carries EXIF: no question
+    ASSERT_TRUE(f.messages.shown.empty());
+    m.Voir_rename();
+    f.messages.answer(false);
+    m.MIT_option_masque->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Voulez-vous sortir du Mode EXIF ?");
+    EXPECT_TRUE(d.Est_mode_exif());
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "Canon EOS 40D_001.jpg"}}));
+}
+
 } // namespace
