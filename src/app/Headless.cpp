@@ -170,7 +170,8 @@ const std::vector<Option>& options() {
              // Items in naming order, each once, as the dialog's boxes allow.
              c.options.exif.actif = true;
              c.options.exif.ordre.clear();
-             std::size_t debut = 0;
+             // An empty list is allowed: the name is then the counter alone.
+             std::size_t debut = v.empty() ? 1 : 0;
              while (debut <= v.size()) {
                  const auto fin = std::min(v.find(',', debut), v.size());
                  const std::string mot = v.substr(debut, fin - debut);

@@ -30,6 +30,8 @@ check "number formats" \
     "$("$varlime" --preview "$d" --mask 'owner.jpg' --exif aperture,exposure,focal,focal35,time \
         --item-separator - --no-counter --aperture-format 1 --exposure-format 1 --time-format 1)"
 
+check "empty item list" "$(printf 'IMG_0042.jpg\t-001.jpg')" \
+    "$("$varlime" --preview "$d" --mask IMG_0042.jpg --exif '' --final-separator -)"
 "$varlime" --preview "$d" --exif make,flash >/dev/null 2>"$work/err"; rc=$?
 check "unknown item status" 2 "$rc"
 grep -q "not 'flash'" "$work/err" || { echo "FAIL unknown item message"; fail=1; }

@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QUrl>
@@ -273,8 +274,13 @@ QString TDLG_exif_info::Retourne_nom_exif() {
                                         &v.focale,    &v.focale35,  &v.proprietaire};
         for (std::size_t i = 0; i < LBL_valeurs.size(); ++i)
             LBL_valeurs[i]->setText(qs(*textes[i]));
-        // The labels show an undated photo without date or time.
-        if (v.heure.empty()) {
+        // The date and time labels use the desktop's short forms, and stay empty for
+        // an undated photo.
+        const auto dh = ExploiteDateHeure(faits_.dateHeure);
+        if (dh && !v.heure.empty()) {
+            LBL_valeurs[2]->setText(QLocale().toString(dh->date, QLocale::ShortFormat));
+            LBL_valeurs[3]->setText(QLocale().toString(dh->heure, QLocale::ShortFormat));
+        } else {
             LBL_valeurs[2]->clear();
             LBL_valeurs[3]->clear();
         }
