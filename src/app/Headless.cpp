@@ -366,10 +366,12 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // A run without a window answers the list check's question with yes: files
     // without EXIF keep their marker row and are never renamed.
     CacheFaitsExif cache;
-    if (moteur.options.exif.actif)
+    if (moteur.options.exif.actif) {
+        cache.precharger(moteur.dossier(), moteur.lignes());
         moteur.calculer(partieNomExif(cache, moteur.dossier(), moteur.options, dateDuJour()));
-    else
+    } else {
         moteur.calculer();
+    }
     Localization localization(programFolder);
     const TextLookup texte = lookupMessages(localization);
     if (commande == "--preview") {

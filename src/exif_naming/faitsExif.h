@@ -21,17 +21,21 @@ public:
     CacheFaitsExif(const CacheFaitsExif&) = delete;
     CacheFaitsExif& operator=(const CacheFaitsExif&) = delete;
 
-    // The facts of entry `nom` (bytes) of the listed folder; read when unknown or changed.
+    // The facts of entry `nom` (bytes) of the listed folder. A file is checked (size,
+    // times, device, inode) once per generation and read again when it changed.
     const FaitsExif& faits(const DossierListe& dossier, const std::string& nom);
-    // Reads every row not known yet; `progression(done, total)` after each one returns
-    // false to stop early (the rest is read when first needed).
+    // Every file is checked again at its next use: after a listing, and when the user
+    // comes back to the window (files may have changed meanwhile).
+    void nouvelleGeneration() { ++generation_; }
+    // Checks every row and reads, on several threads, the files not known yet;
+    // `progression(done, total)` is called on this thread while they are read and
+    // returns false to stop (the rest is then read when first needed).
     void precharger(const DossierListe& dossier, const std::vector<FileRow>& lignes,
                     const std::function<bool(std::size_t, std::size_t)>& progression = {});
     void vider() { entrees_.clear(); }
     // How many files were read since the cache was made (tests check the reuse).
     std::size_t lectures() const { return lectures_; }
 
-private:
     struct Cle {
         dev_t dev = 0;
         ino_t ino = 0;
@@ -39,11 +43,19 @@ private:
         long long mtime = 0, mtimeNs = 0, ctime = 0, ctimeNs = 0;
         bool operator==(const Cle&) const = default;
     };
+
+private:
     struct Entree {
         Cle cle;
         FaitsExif faits;
+        unsigned generation = 0;
     };
-    std::unordered_map<std::string, Entree> entrees_; // by full path
+    // The facts belong to one folder; another folder starts afresh.
+    void suivreDossier(const DossierListe& dossier);
+
+    std::unordered_map<std::string, Entree> entrees_; // by name in the folder
+    std::string dossier_;
+    unsigned generation_ = 1;
     std::unique_ptr<TimgData> lecteur_;
     std::size_t lectures_ = 0;
     FaitsExif vide_;

@@ -265,7 +265,6 @@ TEST(ComposeurExif, MoteurSurDesPhotos) {
     EXPECT_EQ(m.lignes()[0].nouveau, "Canon_F7,1_1_160_emeA.jpg");
     EXPECT_EQ(m.lignes()[1].nouveau, "Canon_F7,1_1_160_emeB.jpg");
     EXPECT_EQ(m.lignes()[2].nouveau, "NON VARLIMÉ (Pas d'en-tête Exif)");
-    const std::string nikonAvant = m.lignes()[3].nouveau;
     EXPECT_EQ(cache.lectures(), 4u);
 
     const VerificationExif v = verifierListeExif(cache, m.dossier(), m.lignes());
@@ -276,13 +275,21 @@ TEST(ComposeurExif, MoteurSurDesPhotos) {
     m.options.exif.separateurInfo = "-";
     m.calculer(partieNomExif(cache, m.dossier(), m.options, kAujourdhui));
     EXPECT_EQ(m.lignes()[0].nouveau, "Canon-F7,1-1_160_emeA.jpg");
+    EXPECT_EQ(m.lignes()[3].nouveau, "NIKON CORPORATION-F9,0-1_200_eme.jpg");
     EXPECT_EQ(cache.lectures(), 4u);
 
-    // A photo changed on disk is read again; a zero exposure gives an empty item.
+    // A photo changed on disk is read again once the files are checked again (a new
+    // listing, the window active again), and only that one; a zero exposure gives an
+    // empty item.
     ASSERT_TRUE(exiftool("-Make=Acme -ExposureTime=0 -FNumber=4 '" + nikon + "'"));
     m.calculer(partieNomExif(cache, m.dossier(), m.options, kAujourdhui));
+    EXPECT_EQ(cache.lectures(), 4u);
+    EXPECT_EQ(m.lignes()[3].nouveau, "NIKON CORPORATION-F9,0-1_200_eme.jpg");
+    cache.nouvelleGeneration();
+    cache.precharger(m.dossier(), m.lignes());
+    m.calculer(partieNomExif(cache, m.dossier(), m.options, kAujourdhui));
     EXPECT_EQ(cache.lectures(), 5u);
-    EXPECT_EQ(m.lignes()[3].nouveau, "Acme-F4,0-.jpg") << nikonAvant;
+    EXPECT_EQ(m.lignes()[3].nouveau, "Acme-F4,0-.jpg");
 }
 
 TEST(ComposeurExif, PhotosTagueesParLeTest) {
@@ -330,6 +337,36 @@ TEST(ComposeurExif, TextesArretesAuPremierZero) {
               (std::vector<std::string>{"a_ii.jpg Canon_EOS-5A.jpg", "a_mm.jpg Canon_EOS-5B.jpg",
                                         "b_ii.jpg NON VARLIMÉ (Pas d'en-tête Exif)",
                                         "b_mm.jpg NON VARLIMÉ (Pas d'en-tête Exif)"}));
+}
+
+// The first reading of a large folder runs on several threads and can be stopped;
+// what it left unread is read when first needed, and every name is the same.
+TEST(ComposeurExif, PremiereLectureParallele) {
+    TempDir dir;
+    const char* sources[] = {"Canon_40D.jpg", "no_exif.jpg", "Nikon_D70.jpg"};
+    const std::size_t n = 300;
+    for (std::size_t i = 0; i < n; ++i)
+        copier(dir, sources[i % 3], "p" + std::to_string(1000 + i) + ".jpg");
+    MoteurNommage m;
+    m.options.exif.actif = true;
+    m.options.exif.sansCompteur = true;
+    m.options.exif.ordre = {ItemExif::Modele};
+    ASSERT_TRUE(m.lister(dir.path()));
+    CacheFaitsExif cache;
+    std::size_t appels = 0;
+    cache.precharger(m.dossier(), m.lignes(), [&](std::size_t fait, std::size_t total) {
+        EXPECT_LE(fait, total);
+        EXPECT_EQ(total, n);
+        ++appels;
+        return false; // stopped at once: the other thread stops after its file
+    });
+    EXPECT_LT(cache.lectures(), n);
+    m.calculer(partieNomExif(cache, m.dossier(), m.options, kAujourdhui));
+    EXPECT_EQ(cache.lectures(), n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const char* attendu[] = {"Canon EOS 40D", "NON VARLIMÉ (Pas d'en-tête Exif)", "NIKON D70"};
+        EXPECT_TRUE(m.lignes()[i].nouveau.starts_with(attendu[i % 3])) << m.lignes()[i].ancien;
+    }
 }
 
 } // namespace

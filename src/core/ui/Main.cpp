@@ -380,6 +380,8 @@ void TMainForm::FormActivate() {
     if (!isVisible())
         return;
     app_.DLG_option_compteur().Informe_init_alpha(0);
+    // The user may have changed photos in another program meanwhile.
+    cacheExif_.nouvelleGeneration();
     app_.DB_utilitaire().Lecture_parametres();
     if (LBL_repertoire->text().isEmpty()) {
         // A cancelled picker must not reopen at once, or the program could never be left.
@@ -465,9 +467,8 @@ void TMainForm::Chercher_fichier() {
     o.attributs = app_.DLG_type_fichier().Determiner();
     TDB_utilitaire& util = app_.DB_utilitaire();
     moteur_.garderFichier = [&util](const std::string& nom) { return util.Fichier_a_traiter(nom); };
-    // Facts are kept for the folder shown; another folder starts afresh.
-    if (moteur_.dossier().chemin() != Retourne_repertoire_slash(Repertoire_courant))
-        cacheExif_.vider();
+    // A listing checks every file's facts again (the cache forgets another folder's).
+    cacheExif_.nouvelleGeneration();
     model_->debutListing();
     if (Repertoire_courant != "Erreur")
         moteur_.lister(Repertoire_courant);
