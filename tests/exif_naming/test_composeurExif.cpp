@@ -360,6 +360,7 @@ TEST(ComposeurExif, PremiereLectureParallele) {
         ++appels;
         return false; // stopped at once: the other thread stops after its file
     });
+    EXPECT_EQ(appels, 1u);
     EXPECT_LT(cache.lectures(), n);
     m.calculer(partieNomExif(cache, m.dossier(), m.options, kAujourdhui));
     EXPECT_EQ(cache.lectures(), n);
