@@ -44,7 +44,9 @@ std::string Retourne_decimal_formatee(double valeur, int formatOuverture) {
 }
 
 std::string Retourne_ouverture_formatee(double valeur, int formatOuverture) {
-    return "F" + Retourne_decimal_formatee(valeur, formatOuverture);
+    std::string out = "F";
+    out += Retourne_decimal_formatee(valeur, formatOuverture);
+    return out;
 }
 
 std::string Retourne_focale_formatee(double valeur, int formatOuverture) {

@@ -130,7 +130,7 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
         entrees_.insert_or_assign(travaux[i].nom,
                                   Entree{travaux[i].cle, std::move(travaux[i].faits), generation_});
     }
-    if (progression)
+    if (progression && !arret)
         progression(n, n);
 }
 

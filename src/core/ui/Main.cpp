@@ -569,6 +569,7 @@ void TMainForm::prechargerExif() {
 }
 
 bool TMainForm::Test_liste_exif() {
+    prechargerExif(); // a large folder shows its progress here already
     const VerificationExif v = verifierListeExif(cacheExif_, moteur_.dossier(), moteur_.lignes());
     if (v.sansExif == 0)
         return true;
