@@ -266,6 +266,33 @@ std::optional<std::string> lireParametres(const std::string& programFolder, Cont
         if (valeur != "ERREUR" && !toInteger(valeur, *cible))
             return valeur;
     }
+    // The EXIF dialog's stored boxes, separators and free text, as the window restores
+    // them (a missing key keeps the default). The item list is the --exif option's, and
+    // EXIF naming itself is never stored.
+    OptionsExif& e = c.options.exif;
+    const std::string libre = ini.read("EXIF", "ZONE_LIBRE", "ERREUR");
+    if (libre != "ERREUR")
+        e.zoneLibre = libre;
+    for (auto [cle, cible] : {std::pair{"MASQUE_COMPTEUR_COCHE", &e.garderCompteur},
+                              std::pair{"SEPARATEUR_INFORMATION_COCHE", &e.separateurInfoCoche},
+                              std::pair{"SEPARATEUR_FINAL_COCHE", &e.separateurFinalCoche},
+                              std::pair{"COMPTEUR_COCHE", &e.sansCompteur}}) {
+        const std::string valeur = ini.read("EXIF", cle, "ERREUR");
+        if (valeur != "ERREUR")
+            *cible = valeur == "1";
+    }
+    for (auto [cle, cible] : {std::pair{"SEPARATEUR_INFORMATION", &e.separateurInfo},
+                              std::pair{"SEPARATEUR_FINAL", &e.separateurFinal}}) {
+        const std::string valeur = ini.read("EXIF", cle, "ERREUR");
+        int index = 0;
+        if (valeur == "ERREUR")
+            continue;
+        if (!toInteger(valeur, index))
+            return valeur;
+        // The drop-down's entries; any other index selects nothing: no separator.
+        static constexpr const char* kSeparateurs[] = {"_", "-", " "};
+        *cible = index >= 0 && index < 3 ? kSeparateurs[index] : "";
+    }
     return std::nullopt;
 }
 

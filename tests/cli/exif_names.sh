@@ -32,6 +32,17 @@ check "number formats" \
 
 check "empty item list" "$(printf 'IMG_0042.jpg\t-001.jpg')" \
     "$("$varlime" --preview "$d" --mask IMG_0042.jpg --exif '' --final-separator -)"
+# The dialog's stored settings apply, the command line's options over them.
+mkdir "$work/bin"; cp "$varlime" "$work/bin/varlime"
+printf '[EXIF]\nZONE_LIBRE=Expo\nSEPARATEUR_INFORMATION=1\nSEPARATEUR_FINAL=-1\nCOMPTEUR_COCHE=0\n' \
+    > "$work/bin/varlime.ini"
+check "stored separators and free text" "$(printf 'owner.jpg\tExpo-Canon001.jpg')" \
+    "$("$work/bin/varlime" --preview "$d" --mask owner.jpg --exif free,make)"
+check "stored settings under options" "$(printf 'owner.jpg\tExpo+Canon')" \
+    "$("$work/bin/varlime" --preview "$d" --mask owner.jpg --exif free,make --item-separator + --no-counter | sed 's/\.jpg$//')"
+printf '[EXIF]\nSEPARATEUR_FINAL=x\n' > "$work/bin/varlime.ini"
+"$work/bin/varlime" --preview "$d" --exif make >/dev/null 2>"$work/err"; rc=$?
+check "stored separator that is no number" 1 "$rc"
 "$varlime" --preview "$d" --exif make,flash >/dev/null 2>"$work/err"; rc=$?
 check "unknown item status" 2 "$rc"
 grep -q "not 'flash'" "$work/err" || { echo "FAIL unknown item message"; fail=1; }
