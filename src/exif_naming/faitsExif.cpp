@@ -92,6 +92,10 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
     }
     if (travaux.empty())
         return;
+    // The threads and the caller's progress function must not see the folder change
+    // under them: they work on this copy of its path, and what they read is kept only
+    // if the cache still speaks of that folder when they are done.
+    const std::string chemin = dossier.chemin();
     // Reading is mostly parsing: each thread has its own reader, and the files are
     // shared out one at a time.
     const std::size_t n = travaux.size();
@@ -103,7 +107,7 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
     // Reads up to `limite` files; the other threads go on until none is left.
     auto travailler = [&](TimgData& lecteur, std::size_t limite) {
         for (std::size_t i; limite-- > 0 && !arret && (i = suivant++) < n;) {
-            travaux[i].faits = lireFaits(lecteur, dossier.chemin() + travaux[i].nom);
+            travaux[i].faits = lireFaits(lecteur, chemin + travaux[i].nom);
             lu[i] = 1;
             ++faits;
         }
@@ -123,6 +127,8 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
     }
     for (auto& t : threads)
         t.join();
+    if (dossier_ != chemin)
+        return;
     for (std::size_t i = 0; i < n; ++i) {
         if (!lu[i])
             continue;

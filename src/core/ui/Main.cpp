@@ -37,6 +37,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -461,6 +462,11 @@ void TMainForm::Validation_repertoire(bool enregistrer) {
 }
 
 void TMainForm::Chercher_fichier() {
+    if (calculEnCours_) {
+        // The rows are being read: the listing comes right after.
+        listingDemande_ = true;
+        return;
+    }
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     OptionsNommage& o = moteur_.options;
     o.masqueRecherche = EDT_masque_recherche->text().toStdString();
@@ -540,7 +546,11 @@ void TMainForm::Voir_rename() {
         moteur_.calculer();
     }
     model_->newNamesChanged();
-    if (calculDemande_) {
+    if (listingDemande_) {
+        listingDemande_ = false;
+        calculDemande_ = false;
+        Chercher_fichier();
+    } else if (calculDemande_) {
         calculDemande_ = false;
         Voir_rename();
     }
@@ -550,26 +560,36 @@ void TMainForm::prechargerExif() {
     if (!moteur_.fichiersTrouves())
         return;
     calculEnCours_ = true;
-    // The dialog appears only when the reading lasts beyond half a second; until
-    // then, and while it shows, the window keeps answering.
-    QProgressDialog progression(app_.texte("RSC_msg_lecture_exif", "Lecture des informations EXIF..."),
-                                QString(), 0, int(moteur_.lignes().size()), this);
-    progression.setObjectName(QStringLiteral("DLG_lecture_exif"));
-    progression.setWindowModality(Qt::WindowModal);
-    progression.setMinimumDuration(500);
-    progression.setCancelButton(nullptr);
-    progression.setValue(0);
-    cacheExif_.precharger(moteur_.dossier(), moteur_.lignes(), [&](std::size_t fait, std::size_t) {
-        if (fait % 16 == 0)
-            progression.setValue(int(fait));
-        return true;
-    });
-    progression.setValue(progression.maximum());
+    // A progress window appears only when the reading lasts beyond half a second, so a
+    // keystroke over known files makes no window at all; while it shows, the main
+    // window keeps being redrawn.
+    QElapsedTimer chrono;
+    chrono.start();
+    std::unique_ptr<QProgressDialog> progression;
+    cacheExif_.precharger(
+        moteur_.dossier(), moteur_.lignes(), [&](std::size_t fait, std::size_t total) {
+            if (!progression && chrono.elapsed() > 500) {
+                progression = std::make_unique<QProgressDialog>(
+                    app_.texte("RSC_msg_lecture_exif", "Lecture des informations EXIF..."),
+                    QString(), 0, int(total), this);
+                progression->setObjectName(QStringLiteral("DLG_lecture_exif"));
+                progression->setWindowModality(Qt::WindowModal);
+                progression->setCancelButton(nullptr);
+                progression->setMinimumDuration(0);
+            }
+            if (progression)
+                progression->setValue(int(fait)); // also lets the window answer
+            return true;
+        });
     calculEnCours_ = false;
 }
 
 bool TMainForm::Test_liste_exif() {
     prechargerExif(); // a large folder shows its progress here already
+    if (listingDemande_) {
+        listingDemande_ = false;
+        Chercher_fichier();
+    }
     const VerificationExif v = verifierListeExif(cacheExif_, moteur_.dossier(), moteur_.lignes());
     if (v.sansExif == 0)
         return true;

@@ -164,6 +164,7 @@ private:
     // A keystroke during a long first read asks for one more computation at its end.
     bool calculEnCours_ = false;
     bool calculDemande_ = false;
+    bool listingDemande_ = false;
     FileGridModel* model_;
     QHBoxLayout* namingLayout_;
     QWidget* prefixGroup_;
