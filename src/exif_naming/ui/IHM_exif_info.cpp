@@ -131,12 +131,14 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     auto* milieu = new QHBoxLayout;
     auto* items = new QGridLayout;
     items->addWidget(CKB_items[0], 0, 0);
-    items->addWidget(EDT_zone_libre, 0, 1);
+    auto* libre = new QHBoxLayout;
+    libre->addWidget(LBL_zone_libre);
+    libre->addWidget(EDT_zone_libre, 1);
+    items->addLayout(libre, 0, 1);
     for (std::size_t i = 1; i < CKB_items.size(); ++i) {
         items->addWidget(CKB_items[i], int(i), 0);
         items->addWidget(LBL_valeurs[i - 1], int(i), 1);
     }
-    items->addWidget(LBL_zone_libre, int(CKB_items.size()), 0);
     milieu->addLayout(items, 2);
     auto* ordre = new QVBoxLayout;
     ordre->addWidget(GRS_exif_ordre);
