@@ -15,6 +15,10 @@
 #include "exif/ui/IHM_exif_dump.h"
 #include "exif/dEXIF.h"
 #include "exif/exifDump.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "exif_naming/ui/IHM_exif_option_affichage.h"
+#include "exif_naming/ui/IHM_option_exposition.h"
+#include "exif_naming/ui/IHM_option_ouverture.h"
 #include "i18n/ui/IHM_langue.h"
 #include "i18n/ui/TranslateForm.h"
 #include "i18n/uLocalization.h"
@@ -113,6 +117,13 @@ Application::Application(std::string programFolder, MessageService& messages)
     exifDump_->texte = lookupMessages(*localization_);
     repXp_ = std::make_unique<TDLG_rep_xp>(*this, mainForm_.get());
     dbExif_ = std::make_unique<TDB_exif>(*lecteur_);
+    optionOuverture_ = std::make_unique<TDLG_option_ouverture>(mainForm_.get());
+    translate(optionOuverture_.get());
+    optionExposition_ = std::make_unique<TDLG_option_exposition>(mainForm_.get());
+    translate(optionExposition_.get());
+    exifOptionAffichage_ = std::make_unique<TDLG_exif_option_affichage>(mainForm_.get());
+    translate(exifOptionAffichage_.get());
+    exifInfo_ = std::make_unique<TDLG_exif_info>(*this, mainForm_.get());
     essai_ = std::make_unique<TDLG_essai>(*this, mainForm_.get());
     information_ = std::make_unique<TDLG_information>(*this, mainForm_.get());
     langue_ = std::make_unique<TDLG_langue>(*this, mainForm_.get());
@@ -129,6 +140,10 @@ Application::~Application() {
     langue_.reset();
     information_.reset();
     essai_.reset();
+    exifInfo_.reset();
+    exifOptionAffichage_.reset();
+    optionExposition_.reset();
+    optionOuverture_.reset();
     dbExif_.reset();
     repXp_.reset();
     exifDump_.reset();

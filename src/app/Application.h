@@ -33,6 +33,10 @@ class TDLG_exif_dump;
 class TDB_exif;
 class TDLG_info_avancement;
 class TDLG_transfert;
+class TDLG_exif_info;
+class TDLG_option_ouverture;
+class TDLG_option_exposition;
+class TDLG_exif_option_affichage;
 
 class Application {
 public:
@@ -75,6 +79,10 @@ public:
     TDB_exif& DB_exif() { return *dbExif_; }
     TDLG_info_avancement& DLG_info_avancement() { return *infoAvancement_; }
     TDLG_transfert& DLG_transfert() { return *transfert_; }
+    TDLG_exif_info& DLG_exif_info() { return *exifInfo_; }
+    TDLG_option_ouverture& DLG_option_ouverture() { return *optionOuverture_; }
+    TDLG_option_exposition& DLG_option_exposition() { return *optionExposition_; }
+    TDLG_exif_option_affichage& DLG_exif_option_affichage() { return *exifOptionAffichage_; }
 
 private:
     std::unique_ptr<QObject> placement_;
@@ -98,6 +106,10 @@ private:
     std::unique_ptr<TDLG_exif_dump> exifDump_;
     std::unique_ptr<TDLG_rep_xp> repXp_;
     std::unique_ptr<TDB_exif> dbExif_;
+    std::unique_ptr<TDLG_option_ouverture> optionOuverture_;
+    std::unique_ptr<TDLG_option_exposition> optionExposition_;
+    std::unique_ptr<TDLG_exif_option_affichage> exifOptionAffichage_;
+    std::unique_ptr<TDLG_exif_info> exifInfo_;
     std::unique_ptr<TDLG_essai> essai_;
     std::unique_ptr<TDLG_information> information_;
     std::unique_ptr<TDLG_langue> langue_;

@@ -5,6 +5,7 @@
 #include "core/nameUtils.h"
 #include "core/renameEngine.h"
 #include "exif/exifDump.h"
+#include "exif_naming/faitsExif.h"
 #include "i18n/uLocalization.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
@@ -168,6 +169,69 @@ const std::vector<Option>& options() {
              c.options.compteurInactif = false;
              return std::string();
          }},
+        {"--exif", true, [](Contexte& c, const std::string& v) {
+             // Items in naming order, each once, as the dialog's boxes allow.
+             c.options.exif.actif = true;
+             c.options.exif.ordre.clear();
+             // An empty list is allowed: the name is then the counter alone.
+             std::size_t debut = v.empty() ? 1 : 0;
+             while (debut <= v.size()) {
+                 const auto fin = std::min(v.find(',', debut), v.size());
+                 const std::string mot = v.substr(debut, fin - debut);
+                 const DescriptionItem* trouve = nullptr;
+                 for (const DescriptionItem& d : kItemsExif)
+                     if (mot == d.motCle)
+                         trouve = &d;
+                 if (!trouve)
+                     return "--exif expects a comma list of free, make, model, date, time, "
+                            "aperture, exposure, focal, focal35, owner, not '" + mot + "'";
+                 for (ItemExif deja : c.options.exif.ordre)
+                     if (deja == trouve->item)
+                         return "--exif names " + mot + " twice";
+                 c.options.exif.ordre.push_back(trouve->item);
+                 debut = fin + 1;
+             }
+             return std::string();
+         }},
+        {"--free-text", true, [](Contexte& c, const std::string& v) {
+             c.options.exif.zoneLibre = v;
+             return std::string();
+         }},
+        {"--item-separator", true, [](Contexte& c, const std::string& v) {
+             c.options.exif.separateurInfoCoche = true;
+             c.options.exif.separateurInfo = v;
+             return std::string();
+         }},
+        {"--no-item-separator", false, [](Contexte& c, const std::string&) {
+             c.options.exif.separateurInfoCoche = false;
+             return std::string();
+         }},
+        {"--final-separator", true, [](Contexte& c, const std::string& v) {
+             c.options.exif.separateurFinalCoche = true;
+             c.options.exif.separateurFinal = v;
+             return std::string();
+         }},
+        {"--no-final-separator", false, [](Contexte& c, const std::string&) {
+             c.options.exif.separateurFinalCoche = false;
+             return std::string();
+         }},
+        {"--no-counter", false, [](Contexte& c, const std::string&) {
+             c.options.exif.sansCompteur = true;
+             return std::string();
+         }},
+        {"--keep-counter", false, [](Contexte& c, const std::string&) {
+             c.options.exif.garderCompteur = true;
+             return std::string();
+         }},
+        {"--aperture-format", true, [](Contexte& c, const std::string& v) {
+             return entier(v, 0, 1, c.options.exif.formatOuverture, "--aperture-format");
+         }},
+        {"--exposure-format", true, [](Contexte& c, const std::string& v) {
+             return entier(v, 0, 1, c.options.exif.formatExposition, "--exposure-format");
+         }},
+        {"--time-format", true, [](Contexte& c, const std::string& v) {
+             return entier(v, 0, 2, c.options.formatHeure, "--time-format");
+         }},
     };
     return table;
 }
@@ -200,6 +264,39 @@ std::optional<std::string> lireParametres(const std::string& programFolder, Cont
     const std::string date = ini.read("FORMATS", "DATE", "0");
     if (date != "ERREUR" && !toInteger(date, c.options.formatDate))
         return date;
+    for (auto [cle, cible] : {std::pair{"OUVERTURE", &c.options.exif.formatOuverture},
+                              std::pair{"EXPOSITION", &c.options.exif.formatExposition}}) {
+        const std::string valeur = ini.read("FORMATS", cle, "ERREUR");
+        if (valeur != "ERREUR" && !toInteger(valeur, *cible))
+            return valeur;
+    }
+    // The EXIF dialog's stored boxes, separators and free text, as the window restores
+    // them (a missing key keeps the default). The item list is the --exif option's, and
+    // EXIF naming itself is never stored.
+    OptionsExif& e = c.options.exif;
+    const std::string libre = ini.read("EXIF", "ZONE_LIBRE", "ERREUR");
+    if (libre != "ERREUR")
+        e.zoneLibre = libre;
+    for (auto [cle, cible] : {std::pair{"MASQUE_COMPTEUR_COCHE", &e.garderCompteur},
+                              std::pair{"SEPARATEUR_INFORMATION_COCHE", &e.separateurInfoCoche},
+                              std::pair{"SEPARATEUR_FINAL_COCHE", &e.separateurFinalCoche},
+                              std::pair{"COMPTEUR_COCHE", &e.sansCompteur}}) {
+        const std::string valeur = ini.read("EXIF", cle, "ERREUR");
+        if (valeur != "ERREUR")
+            *cible = valeur == "1";
+    }
+    for (auto [cle, cible] : {std::pair{"SEPARATEUR_INFORMATION", &e.separateurInfo},
+                              std::pair{"SEPARATEUR_FINAL", &e.separateurFinal}}) {
+        const std::string valeur = ini.read("EXIF", cle, "ERREUR");
+        int index = 0;
+        if (valeur == "ERREUR")
+            continue;
+        if (!toInteger(valeur, index))
+            return valeur;
+        // The drop-down's entries; any other index selects nothing: no separator.
+        static constexpr const char* kSeparateurs[] = {"_", "-", " "};
+        *cible = index >= 0 && index < 3 ? kSeparateurs[index] : "";
+    }
     return std::nullopt;
 }
 
@@ -387,6 +484,12 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
         o.prefixe = c.dateFixe ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
                                                                    o.separateur, o.compteurADroite)
                                : std::string();
+    // EXIF naming leaves every other mode, as its dialog does. Its keep-counter box
+    // writes its mask into the prefix field and empties it when off.
+    if (o.exif.actif) {
+        o.dateFichier = false;
+        o.prefixe = o.exif.garderCompteur ? std::string(kMasqueGarderCompteur) : std::string();
+    }
     const std::string& dossier = args[2];
     MoteurNommage moteur;
     moteur.options = o;
@@ -395,7 +498,15 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
         erreur(err, "no such folder: " + dossier);
         return 1;
     }
-    moteur.calculer();
+    // A run without a window answers the list check's question with yes: files
+    // without EXIF keep their marker row and are never renamed.
+    CacheFaitsExif cache;
+    if (moteur.options.exif.actif) {
+        cache.precharger(moteur.dossier(), moteur.lignes());
+        moteur.calculer(partieNomExif(cache, moteur.dossier(), moteur.options, dateDuJour()));
+    } else {
+        moteur.calculer();
+    }
     Localization localization(programFolder);
     const TextLookup texte = lookupMessages(localization);
     if (commande == "--preview") {

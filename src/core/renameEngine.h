@@ -36,10 +36,33 @@ std::string nomAffichable(std::string_view octets);
 // equal names keep their order.
 std::vector<FileRow> lignesTriees(std::vector<std::string> noms);
 
+// The items a name can be composed of from a photo's EXIF data.
+enum class ItemExif {
+    ZoneLibre,
+    Fabricant,
+    Modele,
+    Date,
+    Heure,
+    Ouverture,
+    Exposition,
+    Focale,
+    Focale35,
+    Proprietaire,
+};
+
 // EXIF naming (its composer fills the name part of each row).
 struct OptionsExif {
-    bool actif = false;        // EXIF naming on
-    bool sansCompteur = false; // its "no counter" box
+    bool actif = false;          // EXIF naming on
+    bool sansCompteur = false;   // its "no counter" box
+    bool garderCompteur = false; // keep the counter of the old name (mask "[*&N]")
+    std::vector<ItemExif> ordre; // the chosen items, in naming order
+    bool separateurInfoCoche = true;
+    std::string separateurInfo = "_";
+    bool separateurFinalCoche = true;
+    std::string separateurFinal = "_";
+    std::string zoneLibre;
+    int formatOuverture = -1;  // FORMATS/OUVERTURE: 1 gives F2.8, anything else F2,8
+    int formatExposition = -1; // FORMATS/EXPOSITION: 1 gives the accented 1_50_ème
 };
 
 // Companion files renamed with their main file.

@@ -222,9 +222,11 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             break;
         case 0x010F:
             CameraMake = firstChars(value, 32);
+            MakeForNames = firstChars(BytesAsText(raw.substr(0, raw.find('\0'))), 32);
             break;
         case 0x0110:
             CameraModel = firstChars(value, 40);
+            ModelForNames = firstChars(BytesAsText(raw.substr(0, raw.find('\0'))), 40);
             break;
         case 0x0132:
         case 0x9003:

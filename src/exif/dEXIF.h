@@ -102,6 +102,10 @@ public:
     std::string ExifVersionText;
     std::string CameraMake;
     std::string CameraModel;
+    // Make and model as names use them: the text before the first zero byte (some
+    // cameras pad with zeros and leftovers, which the listing shows as dots).
+    std::string MakeForNames;
+    std::string ModelForNames;
     std::string DateTimeText;
     std::int32_t PixelWidth = 0;
     std::int32_t PixelHeight = 0;

@@ -9,6 +9,10 @@
 #include "core/ui/MD_masque.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "exif_naming/ui/IHM_exif_option_affichage.h"
+#include "exif_naming/ui/IHM_option_exposition.h"
+#include "exif_naming/ui/IHM_option_ouverture.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -57,6 +61,21 @@ void relierOptionsNommage(Application& app) {
             box->setVisible(v);
     };
     masque.modeExif = [&app] { return app.DB_utilitaire().Est_mode_exif(); };
+
+    // EXIF naming and its formats.
+    app.DLG_option_ouverture().liens = liens;
+    app.DLG_option_exposition().liens = liens;
+    TDLG_exif_option_affichage& affichage = app.DLG_exif_option_affichage();
+    affichage.ouvrirDate = [&app] { app.DLG_option_date().Gerer(false); };
+    affichage.ouvrirHeure = [&app] { app.DLG_option_heure().Gerer(); };
+    affichage.ouvrirOuverture = [&app] { app.DLG_option_ouverture().Gerer(); };
+    affichage.ouvrirExposition = [&app] { app.DLG_option_exposition().Gerer(); };
+    TDB_utilitaire& util = app.DB_utilitaire();
+    util.modeExif = [&app] { return app.DLG_exif_info().Est_mode_exif(); };
+    util.desactiverModeExterne = [&app](Mode mode) {
+        if (mode == Mode::Exif)
+            app.DLG_exif_info().Desactive_exif();
+    };
 }
 
 } // namespace varlime

@@ -20,6 +20,7 @@ public:
     void Gerer();
     // The time in the chosen format.
     QString Retourne_heure_formatee(const QTime& heure) const;
+    int formatHeure() const;
     // Stored value: "ERREUR" keeps the current choice; false when the text is no
     // integer (the read pass then shows the conversion error and stops).
     bool Positionne_option_heure(const QString& texte);

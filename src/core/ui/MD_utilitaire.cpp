@@ -5,6 +5,9 @@
 #include "core/ui/IHM_option_heure.h"
 #include "core/ui/Main.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "exif_naming/ui/IHM_option_exposition.h"
+#include "exif_naming/ui/IHM_option_ouverture.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "platform/ui/MessageService.h"
@@ -23,6 +26,11 @@ bool TDB_utilitaire::Fichier_a_traiter(const std::string&) const {
 }
 
 namespace {
+// "ERREUR" (a missing key) or a whole number: what a separator index may hold.
+bool toIntegerOk(const QString& t) {
+    int i = 0;
+    return t == QLatin1String("ERREUR") || toInteger(t.toStdString(), i);
+}
 QString qs(const std::string& s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
@@ -77,6 +85,21 @@ void TDB_utilitaire::Lecture_parametres() {
         const QString date = lire("FORMATS", "DATE", "0");
         if (!app_.DLG_option_date().Positionne_option_date(date))
             return Refuser_valeur(date);
+        const QString ouverture = lire("FORMATS", "OUVERTURE", "ERREUR");
+        if (!app_.DLG_option_ouverture().Positionne_option_ouverture(ouverture))
+            return Refuser_valeur(ouverture);
+        const QString exposition = lire("FORMATS", "EXPOSITION", "ERREUR");
+        if (!app_.DLG_option_exposition().Positionne_option_exposition(exposition))
+            return Refuser_valeur(exposition);
+        const QString sepInfo = lire("EXIF", "SEPARATEUR_INFORMATION", "ERREUR");
+        const QString sepFinal = lire("EXIF", "SEPARATEUR_FINAL", "ERREUR");
+        if (!app_.DLG_exif_info().Positionne_option_exif(
+                lire("EXIF", "ZONE_LIBRE", "ERREUR"), lire("EXIF", "LISTE_OPTION", "ERREUR"),
+                lire("EXIF", "COMPTEUR_COCHE", "ERREUR"), sepFinal,
+                lire("EXIF", "SEPARATEUR_FINAL_COCHE", "ERREUR"), sepInfo,
+                lire("EXIF", "SEPARATEUR_INFORMATION_COCHE", "ERREUR"),
+                lire("EXIF", "MASQUE_COMPTEUR_COCHE", "ERREUR")))
+            return Refuser_valeur(toIntegerOk(sepInfo) ? sepFinal : sepInfo);
         // The favourite folders of the transfer dialog, six of each.
         TDLG_transfert& transfert = app_.DLG_transfert();
         for (int n = 1; n <= 6; ++n) {
@@ -87,10 +110,9 @@ void TDB_utilitaire::Lecture_parametres() {
                 TDLG_transfert::Panneau::Cible, n, qs(ini.read("CHEMINS_CIBLE", cle, "ERREUR")));
         }
         // Receivers of the dialogs still to come take their place here, in this order:
-        // FORMATS (OUVERTURE, EXPOSITION) and the eight EXIF keys before the lines
-        // above, then OPTIONS/RAW_CANON, then ASSOCIATION_FICHIER
-        // (SOURCE_EXIF, CIBLE). A receiver that cannot convert its text returns false,
-        // and the pass ends with Refuser_valeur(text).
+        // OPTIONS/RAW_CANON, then ASSOCIATION_FICHIER (SOURCE_EXIF, CIBLE). A receiver
+        // that cannot convert its text returns false, and the pass ends with
+        // Refuser_valeur(text).
         return true;
     }();
     if (complet)

@@ -4,6 +4,7 @@
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"
+#include "core/ui/IHM_option_heure.h"
 #include "core/ui/IHM_option_prefixe.h"
 #include "core/ui/IHM_rapport.h"
 #include "core/ui/IHM_type_fichier.h"
@@ -12,6 +13,9 @@
 #include "core/ui/fileGridModel.h"
 #include "core/nameUtils.h"
 #include "exif/ui/IHM_exif_dump.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "exif_naming/ui/IHM_option_exposition.h"
+#include "exif_naming/ui/IHM_option_ouverture.h"
 #include "i18n/ui/IHM_langue.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
@@ -37,6 +41,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QElapsedTimer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -267,6 +273,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     IMG_imagette->setVisible(false);
     panelLayout_->addWidget(IMG_imagette);
     panelLayout_->addStretch(1);
+    BT_exif_info = control<QPushButton>("BT_exif_info", QStringLiteral("EXIF infos"), PAN_main);
+    panelLayout_->addWidget(BT_exif_info);
     BT_tester = control<QPushButton>("BT_tester", QStringLiteral("Tester avant"), PAN_main);
     BT_valider_rename =
         control<QPushButton>("BT_valider_rename", QStringLiteral("Varlimer"), PAN_main);
@@ -306,6 +314,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(TBT_exif, &QToolButton::clicked, this, &TMainForm::TBT_exifClick);
     connect(TBT_transfert, &QToolButton::clicked, this, &TMainForm::TBT_transfertClick);
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
+    connect(BT_exif_info, &QPushButton::clicked, this, &TMainForm::BT_exif_infoClick);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
         app_.DLG_option_date().Gerer(true);
         Voir_rename();
@@ -408,6 +417,8 @@ void TMainForm::FormActivate() {
     if (!isVisible())
         return;
     app_.DLG_option_compteur().Informe_init_alpha(0);
+    // The user may have changed photos in another program meanwhile.
+    cacheExif_.nouvelleGeneration();
     app_.DB_utilitaire().Lecture_parametres();
     if (!interrompusSignales_) {
         interrompusSignales_ = true;
@@ -491,12 +502,19 @@ void TMainForm::Validation_repertoire(bool enregistrer) {
 }
 
 void TMainForm::Chercher_fichier() {
+    if (calculEnCours_) {
+        // The rows are being read: the listing comes right after.
+        listingDemande_ = true;
+        return;
+    }
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     OptionsNommage& o = moteur_.options;
     o.masqueRecherche = EDT_masque_recherche->text().toStdString();
     o.attributs = app_.DLG_type_fichier().Determiner();
     TDB_utilitaire& util = app_.DB_utilitaire();
     moteur_.garderFichier = [&util](const std::string& nom) { return util.Fichier_a_traiter(nom); };
+    // A listing checks every file's facts again (the cache forgets another folder's).
+    cacheExif_.nouvelleGeneration();
     model_->debutListing();
     if (Repertoire_courant != "Erreur")
         moteur_.lister(Repertoire_courant);
@@ -531,15 +549,34 @@ bool TMainForm::lireOptions(OptionsNommage& o) {
     o.dateFichier = date.Utilise_date_fichier();
     o.formatDate = date.formatDate();
     o.separateur = date.separateur();
-    o.exif.actif = app_.DB_utilitaire().Est_mode_exif();
+    o.formatHeure = app_.DLG_option_heure().formatHeure();
+    app_.DLG_exif_info().remplirOptions(o.exif);
+    o.exif.formatOuverture = app_.DLG_option_ouverture().index();
+    o.exif.formatExposition = app_.DLG_option_exposition().index();
     return true;
 }
+
+OptionsNommage TMainForm::optionsAffichees() const {
+    OptionsNommage o = moteur_.options;
+    o.prefixe = EDT_prefixe_remplacement->text().toStdString();
+    o.formatDate = app_.DLG_option_date().formatDate();
+    o.formatHeure = app_.DLG_option_heure().formatHeure();
+    o.exif.formatOuverture = app_.DLG_option_ouverture().index();
+    o.exif.formatExposition = app_.DLG_option_exposition().index();
+    return o;
+}
+
+void TMainForm::definirPrefixe(const QString& texte) { EDT_prefixe_remplacement->setText(texte); }
 
 void TMainForm::Voir_rename() {
     // Masks that search and replace, add a prefix and suffix or remove a counter let
     // the user switch the counter off.
     CKB_compteur_inactif->setVisible(Type_masque(EDT_prefixe_remplacement->text().toStdString()) >=
                                      kMasqueChercherRemplacer);
+    if (calculEnCours_) {
+        calculDemande_ = true;
+        return;
+    }
     if (!lireOptions(moteur_.options))
         return; // the grid keeps its previous new names
     // The counter controls are there whenever names get a counter.
@@ -548,8 +585,124 @@ void TMainForm::Voir_rename() {
         (o.compteurInactif && !CKB_compteur_inactif->isHidden()) || (o.exif.actif && o.exif.sansCompteur);
     Option_compteur_visible(!sansCompteur);
     app_.DB_utilitaire().Afficher_statut();
-    moteur_.calculer();
+    if (moteur_.options.exif.actif) {
+        prechargerExif();
+        moteur_.calculer(
+            partieNomExif(cacheExif_, moteur_.dossier(), moteur_.options, dateDuJour()));
+    } else {
+        moteur_.calculer();
+    }
     model_->newNamesChanged();
+    if (listingDemande_) {
+        listingDemande_ = false;
+        calculDemande_ = false;
+        Chercher_fichier();
+    } else if (calculDemande_) {
+        calculDemande_ = false;
+        Voir_rename();
+    }
+}
+
+void TMainForm::prechargerExif() {
+    if (!moteur_.fichiersTrouves())
+        return;
+    calculEnCours_ = true;
+    // A progress window appears only when the reading lasts beyond half a second, so a
+    // keystroke over known files makes no window at all; while it shows, the main
+    // window keeps being redrawn.
+    QElapsedTimer chrono;
+    chrono.start();
+    std::unique_ptr<QProgressDialog> progression;
+    cacheExif_.precharger(
+        moteur_.dossier(), moteur_.lignes(), [&](std::size_t fait, std::size_t total) {
+            if (!progression && chrono.elapsed() > 500) {
+                progression = std::make_unique<QProgressDialog>(
+                    app_.texte("RSC_msg_lecture_exif", "Lecture des informations EXIF..."),
+                    QString(), 0, int(total), this);
+                progression->setObjectName(QStringLiteral("DLG_lecture_exif"));
+                progression->setWindowModality(Qt::WindowModal);
+                progression->setCancelButton(nullptr);
+                progression->setMinimumDuration(0);
+            }
+            if (progression)
+                progression->setValue(int(fait)); // also lets the window answer
+            return true;
+        });
+    calculEnCours_ = false;
+}
+
+bool TMainForm::Test_liste_exif() {
+    prechargerExif(); // a large folder shows its progress here already
+    if (listingDemande_) {
+        listingDemande_ = false;
+        Chercher_fichier();
+    }
+    const VerificationExif v = verifierListeExif(cacheExif_, moteur_.dossier(), moteur_.lignes());
+    if (v.sansExif == 0)
+        return true;
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    QString message =
+        v.sansExif == 1
+            ? util.formater(app_.texte("RSC_msg_un_fichier_sans_exif",
+                                       "Le fichier %s n'a pas d'en-tête Exif"),
+                            {qs(v.premier)})
+            : util.formater(app_.texte("RSC_msg_plusieurs_fichiers_sans_exif",
+                                       "%d fichiers de la liste ne portent pas d'en-tête "
+                                       "Exif\r\npar exemple : %s"),
+                            {v.sansExif, qs(v.premier)});
+    message += QStringLiteral("\r\n") +
+               app_.texte("RSC_msg_confirmation_varlimer_autres_exif",
+                          "Voulez-vous varlimer les autres fichiers porteurs d'informations Exif ?");
+    return app_.messages().confirm(message, this);
+}
+
+void TMainForm::Ecran_principal_exif() {
+    TDLG_exif_info& exif = app_.DLG_exif_info();
+    const bool on = exif.Est_mode_exif();
+    for (QWidget* w : std::initializer_list<QWidget*>{LBL_prefixe, BT_option_prefixe,
+                                                      EDT_prefixe_remplacement})
+        w->setVisible(!on);
+    if (on) {
+        STB_main->showMessage(app_.texte("RSC_statut_exif", "Mode EXIF"));
+        Option_compteur_visible(!exif.CKB_compteur->isChecked());
+    } else {
+        STB_main->showMessage(app_.texte("RSC_statut_normal", "Mode NORMAL"));
+        Option_compteur_visible(true);
+        // Leaving EXIF naming brings back the stored prefix, mask and width.
+        app_.DB_utilitaire().Lecture_parametres();
+    }
+}
+
+void TMainForm::Desactive_option_exif() {
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    const QString nom = nomLigneCourante();
+    app_.messages().warning(
+        util.formater(app_.texte("RSC_fichier_sans_exif",
+                                 "Le fichier %s ne porte pas d'information EXIF.\nVeuillez "
+                                 "cliquer sur une autre ligne pour\nlire les informations du "
+                                 "fichier."),
+                      {nom}),
+        this);
+    app_.DLG_exif_info().CKB_exploitation_exif->setChecked(false);
+    Ecran_principal_exif();
+}
+
+void TMainForm::BT_exif_infoClick() {
+    const QModelIndex current = GRS_fichier->currentIndex();
+    const std::size_t ligne = current.isValid() ? std::size_t(current.row()) : 0;
+    const auto& rows = moteur_.lignes();
+    TDLG_exif_info& exif = app_.DLG_exif_info();
+    if (ligne < rows.size() && !rows[ligne].ancienSurDisque().empty()) {
+        const std::string& nom = rows[ligne].ancienSurDisque();
+        exif.definirFichier(cacheExif_.faits(moteur_.dossier(), nom), nom);
+    } else {
+        exif.definirFichier(FaitsExif{}, std::string());
+    }
+    if (exif.Test_fichier_exif())
+        exif.Gerer();
+    else
+        Desactive_option_exif();
+    Voir_rename();
 }
 
 RapportTest TMainForm::Rapport_test() {
@@ -755,7 +908,9 @@ void TMainForm::Positionne_option_main(const QString& masque, const QString& pre
     enLecture_ = true;
     if (EDT_masque_recherche->text() != masque)
         EDT_masque_recherche->setText(masque);
-    if (EDT_prefixe_remplacement->text() != prefixe)
+    // In EXIF naming the prefix field holds what the EXIF dialog put there (the
+    // keep-counter mask): the stored prefix comes back when that mode is left.
+    if (EDT_prefixe_remplacement->text() != prefixe && !app_.DB_utilitaire().Est_mode_exif())
         EDT_prefixe_remplacement->setText(prefixe);
     if (CBB_largeur_increment->currentText() != largeur)
         CBB_largeur_increment->setCurrentText(largeur);
@@ -776,7 +931,9 @@ void TMainForm::enregistrerOptionsMain() {
     // A keep-the-digits mask alone is not kept (see Sauver_parametres_main); while the
     // user types, the field itself is left alone.
     // Nothing is stored before the stored values were read, nor while they are shown.
-    if (!optionsLues_ || enLecture_)
+    // In EXIF naming the prefix field belongs to the EXIF dialog: the stored options
+    // are the ones leaving that mode brings back.
+    if (!optionsLues_ || enLecture_ || app_.DB_utilitaire().Est_mode_exif())
         return;
     const QString prefixe = EDT_prefixe_remplacement->text();
     const std::string valeurs[3] = {

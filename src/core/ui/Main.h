@@ -3,6 +3,7 @@
 // naming controls, and the rename run.
 #include "core/renameEngine.h"
 #include "core/renameTest.h"
+#include "exif_naming/faitsExif.h"
 
 #include <QMainWindow>
 #include <string>
@@ -87,6 +88,19 @@ public:
     QString cellule(int colonne, int ligne) const;
     int nombreLignes() const; // header included, at least 2
 
+    // EXIF naming: the button "EXIF infos" (the dialog for the current row's file),
+    // the list check before switching it on (true = go on), the window's layout for
+    // it, and the refusal for a file without EXIF data.
+    void BT_exif_infoClick();
+    bool Test_liste_exif();
+    void Ecran_principal_exif();
+    void Desactive_option_exif();
+    // The options of the last preview, with the formats as the dialogs now hold them.
+    OptionsNommage optionsAffichees() const;
+    void definirPrefixe(const QString& texte);
+    // Each listed file's EXIF facts, read once and kept while the file is unchanged.
+    CacheFaitsExif& cacheExif() { return cacheExif_; }
+
     // The options of the preview as the controls hold them; false (after the
     // conversion error message) when a numeric field holds no integer.
     bool lireOptions(OptionsNommage& options);
@@ -113,6 +127,7 @@ public:
     QTableView* GRS_fichier;
     QWidget* PAN_main;
     QLabel* IMG_imagette;
+    QPushButton* BT_exif_info;
     QPushButton* BT_tester;
     QPushButton* BT_valider_rename;
     QStatusBar* STB_main;
@@ -152,8 +167,16 @@ private:
     // Writes the three main options when they differ from what was last written.
     void enregistrerOptionsMain();
 
+    // Fills the EXIF facts of rows not read yet; a long first read shows its progress.
+    void prechargerExif();
+
     Application& app_;
     MoteurNommage moteur_;
+    CacheFaitsExif cacheExif_;
+    // A keystroke during a long first read asks for one more computation at its end.
+    bool calculEnCours_ = false;
+    bool calculDemande_ = false;
+    bool listingDemande_ = false;
     FileGridModel* model_;
     QHBoxLayout* namingLayout_;
     QWidget* prefixGroup_;

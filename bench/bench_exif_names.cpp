@@ -1,0 +1,141 @@
+// EXIF naming over a card folder of 5,000 photos (copies of the sample photos):
+// the first listing in EXIF mode beside a bare loop that opens each file and reads
+// its first 64 KiB, and one keystroke's recomputation from the kept facts.
+//   build/<dir>/bench/bench_exif_names
+#include "core/renameEngine.h"
+#include "exif/dEXIF.h"
+#include "exif_naming/faitsExif.h"
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kPhotos = 5000;
+
+// Made once for every benchmark of the run and removed at exit.
+struct Carte {
+    std::string dir;
+    std::vector<std::string> noms;
+    Carte() {
+        char templ[] = "/tmp/varlime-bench-exif-XXXXXX";
+        dir = std::string(mkdtemp(templ)) + "/";
+        std::vector<std::filesystem::path> sources;
+        for (const auto& e :
+             std::filesystem::directory_iterator(VARLIME_BENCH_TESTDATA_DIR "/photos"))
+            if (e.is_regular_file() && e.path().extension() == ".jpg")
+                sources.push_back(e.path());
+        for (int i = 0; i < kPhotos; ++i) {
+            char nom[32];
+            std::snprintf(nom, sizeof nom, "DSC_%05d.JPG", i);
+            std::filesystem::copy_file(sources[std::size_t(i) % sources.size()], dir + nom);
+            noms.emplace_back(nom);
+        }
+    }
+    ~Carte() { std::filesystem::remove_all(dir); }
+};
+
+} // namespace
+
+const Carte& carte() {
+    static Carte c;
+    return c;
+}
+
+namespace {
+
+varlime::OptionsNommage options() {
+    varlime::OptionsNommage o;
+    o.exif.actif = true;
+    using varlime::ItemExif;
+    o.exif.ordre = {ItemExif::Fabricant, ItemExif::Modele,     ItemExif::Date,  ItemExif::Heure,
+                    ItemExif::Ouverture, ItemExif::Exposition, ItemExif::Focale};
+    return o;
+}
+
+void BM_BareRead64KiB(benchmark::State& state) {
+    const Carte& c = carte();
+    std::vector<char> buffer(64 * 1024);
+    for (auto _ : state) {
+        for (const std::string& nom : c.noms) {
+            const int fd = ::open((c.dir + nom).c_str(), O_RDONLY | O_CLOEXEC);
+            benchmark::DoNotOptimize(::read(fd, buffer.data(), buffer.size()));
+            ::close(fd);
+        }
+    }
+    state.counters["files"] = double(c.noms.size());
+}
+BENCHMARK(BM_BareRead64KiB)->Unit(benchmark::kMillisecond);
+
+// The parts of a first listing: the folder listed and sorted, and the EXIF reader
+// over every file.
+void BM_ListingOnly(benchmark::State& state) {
+    const Carte& c = carte();
+    for (auto _ : state) {
+        varlime::MoteurNommage m;
+        m.lister(c.dir);
+        benchmark::DoNotOptimize(m.lignes().data());
+    }
+}
+BENCHMARK(BM_ListingOnly)->Unit(benchmark::kMillisecond);
+
+void BM_ReaderOnly(benchmark::State& state) {
+    const Carte& c = carte();
+    varlime::TimgData reader;
+    for (auto _ : state)
+        for (const std::string& nom : c.noms)
+            benchmark::DoNotOptimize(reader.ReadImageFile(c.dir + nom));
+}
+BENCHMARK(BM_ReaderOnly)->Unit(benchmark::kMillisecond);
+
+// Listing the folder and naming every row with facts not read yet.
+void BM_FirstExifListing(benchmark::State& state) {
+    const Carte& c = carte();
+    for (auto _ : state) {
+        varlime::MoteurNommage m;
+        m.options = options();
+        varlime::CacheFaitsExif cache;
+        m.lister(c.dir);
+        cache.precharger(m.dossier(), m.lignes());
+        m.calculer(varlime::partieNomExif(cache, m.dossier(), m.options, QDate(2026, 12, 7)));
+        benchmark::DoNotOptimize(m.lignes().data());
+    }
+}
+BENCHMARK(BM_FirstExifListing)->Unit(benchmark::kMillisecond);
+
+// One keystroke in the free text: every name again, no file read or checked.
+void BM_KeystrokeRecompute(benchmark::State& state) {
+    const Carte& c = carte();
+    varlime::MoteurNommage m;
+    m.options = options();
+    m.options.exif.ordre.insert(m.options.exif.ordre.begin(), varlime::ItemExif::ZoneLibre);
+    varlime::CacheFaitsExif cache;
+    m.lister(c.dir);
+    m.calculer(varlime::partieNomExif(cache, m.dossier(), m.options, QDate(2026, 12, 7)));
+    const std::size_t lectures = cache.lectures();
+    int n = 0;
+    for (auto _ : state) {
+        m.options.exif.zoneLibre = "Trip" + std::to_string(n++ % 10);
+        m.calculer(varlime::partieNomExif(cache, m.dossier(), m.options, QDate(2026, 12, 7)));
+        benchmark::DoNotOptimize(m.lignes().data());
+    }
+    state.counters["files_read_again"] = double(cache.lectures() - lectures);
+}
+BENCHMARK(BM_KeystrokeRecompute)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+// The folder is made before any timing, so that no benchmark pays for its copies.
+int main(int argc, char** argv) {
+    carte();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,333 @@
+#include "exif_naming/composeurExif.h"
+
+#include "core/maskEngine.h"
+#include "core/nameUtils.h"
+#include "exif/dEXIF.h"
+#include "exif/exifFormat.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace varlime {
+
+namespace {
+
+std::string_view sansBlancs(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The value up to the first of the given characters (or the end).
+std::string_view jusqua(std::string_view s, std::string_view arrets) {
+    return s.substr(0, std::min(s.find_first_of(arrets), s.size()));
+}
+
+} // namespace
+
+std::string Retourne_decimal_formatee(double valeur, int formatOuverture) {
+    if (!std::isfinite(valeur))
+        return {};
+    // to_chars knows no locale: the mark is ours to choose, never the C library's.
+    char buffer[64];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, valeur, std::chars_format::fixed, 1);
+    if (r.ec != std::errc())
+        return {};
+    std::string out(buffer, r.ptr);
+    const auto point = out.find('.');
+    if (point != std::string::npos)
+        out[point] = formatOuverture == 1 ? '.' : ',';
+    return out;
+}
+
+std::string Retourne_ouverture_formatee(double valeur, int formatOuverture) {
+    std::string out = "F";
+    out += Retourne_decimal_formatee(valeur, formatOuverture);
+    return out;
+}
+
+std::string Retourne_focale_formatee(double valeur, int formatOuverture) {
+    return Retourne_decimal_formatee(valeur, formatOuverture) + "mm";
+}
+
+std::string Retourne_exposition_formatee(double secondes, int formatExposition) {
+    if (!(secondes > 0) || !std::isfinite(secondes))
+        return {};
+    if (secondes >= 1)
+        return std::to_string(RoundHalfEven(secondes));
+    const std::int32_t n = RoundHalfEven(1.0 / secondes);
+    return "1_" + std::to_string(n) + (formatExposition == 1 ? "_ème" : "_eme");
+}
+
+std::optional<std::string_view> valeurListing(std::string_view listing,
+                                              std::string_view description) {
+    // A description is looked for at the start of a line and followed by " = ", so
+    // that "Focal Length" never lands on "Focal Length in 35mm Film" or on a value.
+    std::size_t debut = 0;
+    while (debut <= listing.size()) {
+        auto fin = listing.find('\n', debut);
+        if (fin == std::string_view::npos)
+            fin = listing.size();
+        std::string_view ligne = listing.substr(debut, fin - debut);
+        if (!ligne.empty() && ligne.back() == '\r')
+            ligne.remove_suffix(1);
+        if (ligne.size() >= description.size() + 3 && ligne.starts_with(description) &&
+            ligne.substr(description.size(), 3) == " = ")
+            return ligne.substr(description.size() + 3);
+        debut = fin + 1;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> lireNombre(std::string_view texte) {
+    texte = sansBlancs(texte);
+    if (texte.empty())
+        return std::nullopt;
+    std::string s(texte);
+    // The reader wrote its numbers with the program-wide mark; from_chars reads '.'.
+    for (char& c : s)
+        if (c == decimalMark())
+            c = '.';
+    double v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<double> Retourne_ouverture(std::string_view listingExif) {
+    auto valeur = valeurListing(listingExif, "FNumber");
+    if (!valeur)
+        valeur = valeurListing(listingExif, "Aperture Value");
+    if (!valeur || valeur->empty())
+        return std::nullopt;
+    return lireNombre(valeur->substr(1)); // after the "F" of the presented f-number
+}
+
+std::optional<double> Retourne_exposition(std::string_view listingExif) {
+    auto valeur = valeurListing(listingExif, "Exposure Time");
+    if (!valeur)
+        valeur = valeurListing(listingExif, "Shutter Speed Value");
+    if (!valeur)
+        return std::nullopt;
+    const std::string_view texte = jusqua(*valeur, " ");
+    const auto barre = texte.find('/');
+    if (barre == std::string_view::npos)
+        return lireNombre(texte);
+    int num = 0, den = 0;
+    const std::string_view a = texte.substr(0, barre), b = texte.substr(barre + 1);
+    if (std::from_chars(a.data(), a.data() + a.size(), num).ptr != a.data() + a.size() ||
+        std::from_chars(b.data(), b.data() + b.size(), den).ptr != b.data() + b.size() ||
+        a.empty() || b.empty() || den == 0)
+        return std::nullopt;
+    return static_cast<double>(num) / den;
+}
+
+std::optional<double> Retourne_focale(std::string_view listingExif, bool equivalent35) {
+    const auto valeur =
+        valeurListing(listingExif, equivalent35 ? "Focal Length in 35mm Film" : "Focal Length");
+    if (!valeur)
+        return std::nullopt;
+    return lireNombre(jusqua(*valeur, "m"));
+}
+
+std::string Retourne_proprietaire(std::string_view listingMakerNote) {
+    const auto valeur = valeurListing(listingMakerNote, "OwnerName");
+    if (!valeur || valeur->empty())
+        return {};
+    // Text values stand between double quotes; the quotes are no part of the name.
+    std::string out;
+    for (char c : *valeur)
+        if (c != '"')
+            out += c;
+    return std::string(sansBlancs(out));
+}
+
+int Retourne_orientation(std::string_view listingExif) {
+    const auto valeur = valeurListing(listingExif, "Orientation");
+    if (!valeur)
+        return 0;
+    if (*valeur == "Clockwise 90°")
+        return 270;
+    if (*valeur == "CounterClockwise 90°")
+        return 90;
+    return 0;
+}
+
+std::optional<DateHeure> ExploiteDateHeure(std::string_view texte) {
+    // "YYYY:MM:DD HH:MM:SS": the groups are read at their places, and each must be digits.
+    if (texte.size() < 19)
+        return std::nullopt;
+    auto groupe = [&](std::size_t pos, std::size_t n, int& out) {
+        const std::string_view g = texte.substr(pos, n);
+        for (char c : g)
+            if (c < '0' || c > '9')
+                return false;
+        std::from_chars(g.data(), g.data() + g.size(), out);
+        return true;
+    };
+    int an = 0, mois = 0, jour = 0, h = 0, mn = 0, s = 0;
+    if (!groupe(0, 4, an) || !groupe(5, 2, mois) || !groupe(8, 2, jour) || !groupe(11, 2, h) ||
+        !groupe(14, 2, mn) || !groupe(17, 2, s))
+        return std::nullopt;
+    const QDate date(an, mois, jour);
+    const QTime heure(h, mn, s);
+    if (!date.isValid() || !heure.isValid())
+        return std::nullopt;
+    return DateHeure{date, heure};
+}
+
+FaitsExif faitsDepuisLecteur(bool exifTrouve, const TImageInfo* info) {
+    FaitsExif f;
+    if (!exifTrouve || !info)
+        return f;
+    f.fabricant = std::string(sansBlancs(info->MakeForNames));
+    f.exif = !f.fabricant.empty();
+    f.modele = std::string(sansBlancs(info->ModelForNames));
+    f.dateHeure = info->DateTimeText;
+    f.ouverture = Retourne_ouverture(info->ExifText);
+    f.exposition = Retourne_exposition(info->ExifText);
+    f.focale = Retourne_focale(info->ExifText, false);
+    f.focale35 = Retourne_focale(info->ExifText, true);
+    f.proprietaire = Retourne_proprietaire(info->MakerText);
+    f.orientation = Retourne_orientation(info->ExifText);
+    return f;
+}
+
+std::string nettoyerPourNom(std::string_view valeur) {
+    std::string out(valeur);
+    for (char& c : out)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '-';
+    return out;
+}
+
+namespace {
+
+// A missing or unreadable date-time, and one at 00:00:00 today, both stand for "undated".
+std::optional<DateHeure> dateDeLaPhoto(const FaitsExif& faits, const QDate& aujourdhui) {
+    auto dh = ExploiteDateHeure(faits.dateHeure);
+    if (dh && dh->date == aujourdhui && dh->heure == QTime(0, 0, 0))
+        return std::nullopt;
+    return dh;
+}
+
+std::string nombre(const std::optional<double>& v, auto&& forme) {
+    return v ? forme(*v) : std::string();
+}
+
+} // namespace
+
+ValeursExif valeursAffichees(const FaitsExif& faits, const OptionsNommage& options,
+                             const QDate& aujourdhui) {
+    const OptionsExif& e = options.exif;
+    ValeursExif v;
+    v.fabricant = nettoyerPourNom(faits.fabricant);
+    v.modele = nettoyerPourNom(faits.modele);
+    const auto dh = dateDeLaPhoto(faits, aujourdhui);
+    // An undated photo still gets a date item: today's.
+    v.date = Formate_date(options.formatDate, dh ? dh->date : aujourdhui);
+    if (dh)
+        v.heure = Formate_heure(options.formatHeure, dh->heure);
+    v.ouverture = nombre(faits.ouverture, [&](double x) {
+        return Retourne_ouverture_formatee(x, e.formatOuverture);
+    });
+    v.exposition = nombre(faits.exposition, [&](double x) {
+        return Retourne_exposition_formatee(x, e.formatExposition);
+    });
+    v.focale = nombre(faits.focale,
+                      [&](double x) { return Retourne_focale_formatee(x, e.formatOuverture); });
+    v.focale35 = nombre(faits.focale35,
+                        [&](double x) { return Retourne_focale_formatee(x, e.formatOuverture); });
+    v.proprietaire = nettoyerPourNom(faits.proprietaire);
+    return v;
+}
+
+namespace {
+
+// The example, and whether it ends with the "001" placeholder.
+std::string exemple(const FaitsExif& faits, const OptionsNommage& options, std::string_view ancien,
+                    const QDate& aujourdhui, bool& avecPlaceholder) {
+    const OptionsExif& e = options.exif;
+    const ValeursExif v = valeursAffichees(faits, options, aujourdhui);
+    std::string out;
+    for (std::size_t i = 0; i < e.ordre.size(); ++i) {
+        // An empty value still gets its separator, so the items keep their places.
+        if (i > 0 && e.separateurInfoCoche)
+            out += e.separateurInfo;
+        switch (e.ordre[i]) {
+        case ItemExif::ZoneLibre:
+            out += e.zoneLibre;
+            break;
+        case ItemExif::Fabricant:
+            out += v.fabricant;
+            break;
+        case ItemExif::Modele:
+            out += v.modele;
+            break;
+        case ItemExif::Date:
+            out += v.date;
+            break;
+        case ItemExif::Heure:
+            out += v.heure;
+            break;
+        case ItemExif::Ouverture:
+            out += v.ouverture;
+            break;
+        case ItemExif::Exposition:
+            out += v.exposition;
+            break;
+        case ItemExif::Focale:
+            out += v.focale;
+            break;
+        case ItemExif::Focale35:
+            out += v.focale35;
+            break;
+        case ItemExif::Proprietaire:
+            out += v.proprietaire;
+            break;
+        }
+    }
+    std::string garde;
+    if (e.garderCompteur)
+        garde = Exploiter_masque(ancien, kMasqueGarderCompteur, true).nom;
+    out += garde;
+    avecPlaceholder = !e.sansCompteur && garde.empty();
+    if (avecPlaceholder) {
+        if (e.separateurFinalCoche)
+            out += e.separateurFinal;
+        out += "001";
+    }
+    return out;
+}
+
+} // namespace
+
+std::string Compose_exemple(const FaitsExif& faits, const OptionsNommage& options,
+                            std::string_view ancien, const QDate& aujourdhui) {
+    bool placeholder = false;
+    return exemple(faits, options, ancien, aujourdhui, placeholder);
+}
+
+std::string Retourne_nom_exif(const FaitsExif& faits, const OptionsNommage& options,
+                              std::string_view ancien, const QDate& aujourdhui) {
+    if (!faits.exif)
+        return std::string(kNonVarlimeSansExif);
+    bool placeholder = false;
+    std::string texte = exemple(faits, options, ancien, aujourdhui, placeholder);
+    if (placeholder) {
+        // Where the example shows "001", the engine puts the real counter — unless
+        // the prefix field's mask already gives the old name's own.
+        std::string masque;
+        if (Type_masque(options.prefixe) != kPasDeMasque)
+            masque = Exploiter_masque(ancien, options.prefixe, true).nom;
+        if (masque.empty())
+            texte.resize(texte.size() - 3);
+    }
+    return texte;
+}
+
+} // namespace varlime

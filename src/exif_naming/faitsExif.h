@@ -1,0 +1,77 @@
+#pragma once
+// The EXIF facts of each listed photo, read once and kept: a keystroke in EXIF
+// naming recomputes every name from them without opening any file. A file is read
+// again when its size, times, device or inode change (edited, replaced, renamed over).
+#include "core/renameEngine.h"
+#include "exif_naming/composeurExif.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace varlime {
+
+class TimgData;
+
+class CacheFaitsExif {
+public:
+    CacheFaitsExif();
+    ~CacheFaitsExif();
+    CacheFaitsExif(const CacheFaitsExif&) = delete;
+    CacheFaitsExif& operator=(const CacheFaitsExif&) = delete;
+
+    // The facts of entry `nom` (bytes) of the listed folder. A file is checked (size,
+    // times, device, inode) once per generation and read again when it changed.
+    const FaitsExif& faits(const DossierListe& dossier, const std::string& nom);
+    // Every file is checked again at its next use: after a listing, and when the user
+    // comes back to the window (files may have changed meanwhile).
+    void nouvelleGeneration() { ++generation_; }
+    // Checks every row and reads, on several threads, the files not known yet;
+    // `progression(done, total)` is called on this thread while they are read and
+    // returns false to stop (the rest is then read when first needed).
+    void precharger(const DossierListe& dossier, const std::vector<FileRow>& lignes,
+                    const std::function<bool(std::size_t, std::size_t)>& progression = {});
+    void vider() { entrees_.clear(); }
+    // How many files were read since the cache was made (tests check the reuse).
+    std::size_t lectures() const { return lectures_; }
+
+    struct Cle {
+        dev_t dev = 0;
+        ino_t ino = 0;
+        off_t taille = 0;
+        long long mtime = 0, mtimeNs = 0, ctime = 0, ctimeNs = 0;
+        bool operator==(const Cle&) const = default;
+    };
+
+private:
+    struct Entree {
+        Cle cle;
+        FaitsExif faits;
+        unsigned generation = 0;
+    };
+    // The facts belong to one folder; another folder starts afresh.
+    void suivreDossier(const DossierListe& dossier);
+
+    std::unordered_map<std::string, Entree> entrees_; // by name in the folder
+    std::string dossier_;
+    unsigned generation_ = 1;
+    std::unique_ptr<TimgData> lecteur_;
+    std::size_t lectures_ = 0;
+    FaitsExif vide_;
+};
+
+// The name part of each row in EXIF naming, from the cached facts of its file.
+NamePartFn partieNomExif(CacheFaitsExif& cache, const DossierListe& dossier,
+                         const OptionsNommage& options, const QDate& aujourdhui);
+
+// The list check before EXIF naming: how many listed files carry no EXIF, and the
+// first of them (its shown name).
+struct VerificationExif {
+    int sansExif = 0;
+    std::string premier;
+};
+VerificationExif verifierListeExif(CacheFaitsExif& cache, const DossierListe& dossier,
+                                   const std::vector<FileRow>& lignes);
+
+} // namespace varlime

@@ -1,0 +1,507 @@
+#include "exif_naming/ui/IHM_exif_info.h"
+
+#include "app/Application.h"
+#include "core/nameUtils.h"
+#include "core/ui/MD_utilitaire.h"
+#include "core/ui/Main.h"
+#include "exif_naming/ui/IHM_exif_option_affichage.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/MessageService.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace varlime {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// In the order of kItemsExif.
+constexpr const char* kNomsCases[10] = {
+    "CKB_zone_libre", "CKB_fabricant",  "CKB_modele", "CKB_date",      "CKB_heure",
+    "CKB_ouverture",  "CKB_exposition", "CKB_focale", "CKB_focale_35", "CKB_proprietaire"};
+
+QComboBox* separateur(const char* nom, QWidget* parent) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QString::fromLatin1(nom));
+    c->setEditable(true);
+    // A typed separator is used as typed, never added to the three choices.
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->addItems({QStringLiteral("_"), QStringLiteral("-"), QStringLiteral(" ")});
+    c->setCurrentIndex(0);
+    return c;
+}
+
+// Index as stored: the entry the text is, or -1 for a typed text that is none of them.
+int indexSeparateur(const QComboBox* c) {
+    for (int i = 0; i < c->count(); ++i)
+        if (c->itemText(i) == c->currentText())
+            return i;
+    return -1;
+}
+
+} // namespace
+
+TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
+    setObjectName(QStringLiteral("DLG_exif_info"));
+    setWindowTitle(QStringLiteral("Information EXIF du fichier"));
+    setModal(true);
+    // No close box: the dialog ends with OK only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+    CKB_exploitation_exif = control<QCheckBox>(
+        "CKB_exploitation_exif", QStringLiteral("Exploitation des infos EXIF pour varlimer"), this);
+    LBL_zone_libre = control<QLabel>("LBL_zone_libre", QStringLiteral("Zone libre :"), this);
+    EDT_zone_libre = new QLineEdit(this);
+    EDT_zone_libre->setObjectName(QStringLiteral("EDT_zone_libre"));
+    for (std::size_t i = 0; i < kItemsExif.size(); ++i)
+        CKB_items[i] = control<QCheckBox>(kNomsCases[i], QString(), this);
+    GRS_exif_ordre = new QTableWidget(1, 1, this);
+    GRS_exif_ordre->setObjectName(QStringLiteral("GRS_exif_ordre"));
+    GRS_exif_ordre->horizontalHeader()->setVisible(false);
+    GRS_exif_ordre->verticalHeader()->setVisible(false);
+    GRS_exif_ordre->horizontalHeader()->setStretchLastSection(true);
+    GRS_exif_ordre->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    GRS_exif_ordre->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    GRS_exif_ordre->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GRS_exif_ordre->setSelectionMode(QAbstractItemView::SingleSelection);
+    GRS_exif_ordre->setItem(0, 0, new QTableWidgetItem());
+    BT_haut = control<QPushButton>("BT_haut", QStringLiteral("Haut"), this);
+    BT_bas = control<QPushButton>("BT_bas", QStringLiteral("Bas"), this);
+    CKB_separateur_info = control<QCheckBox>("CKB_separateur_info",
+                                             QStringLiteral("Séparateur d'information :"), this);
+    CKB_separateur_info->setChecked(true);
+    CBB_separateur_info = separateur("CBB_separateur_info", this);
+    CKB_separateur_final =
+        control<QCheckBox>("CKB_separateur_final", QStringLiteral("Séparateur final :"), this);
+    CKB_separateur_final->setChecked(true);
+    CBB_separateur_final = separateur("CBB_separateur_final", this);
+    CKB_compteur = control<QCheckBox>(
+        "CKB_compteur", QStringLiteral("Ne pas  garder dans ce cas un compteur pour le nom."),
+        this);
+    CKB_masque_compteur = control<QCheckBox>(
+        "CKB_masque_compteur",
+        QStringLiteral("Maintien d'un compteur existant (exploitation du masque [*&&N])"), this);
+    static constexpr const char* kValeurs[9] = {
+        "LBL_fabricant",  "LBL_modele", "LBL_date",      "LBL_heure",       "LBL_ouverture",
+        "LBL_exposition", "LBL_focale", "LBL_focale_35", "LBL_proprietaire"};
+    for (std::size_t i = 0; i < LBL_valeurs.size(); ++i) {
+        LBL_valeurs[i] = control<QLabel>(kValeurs[i], QString(), this);
+        LBL_valeurs[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    LBL_titre_exemple = control<QLabel>("LBL_titre_exemple", QStringLiteral("Exemple :"), this);
+    LBL_exemple = control<QLabel>("LBL_exemple", QString(), this);
+    LBL_exemple->setStyleSheet(QStringLiteral("font-weight: bold"));
+    LBL_avertissement_1 = control<QLabel>(
+        "LBL_avertissement_1",
+        QStringLiteral("ATTENTION avec cette option activée vous devez  impérativement activer  "),
+        this);
+    LBL_avertissement_2 =
+        control<QLabel>("LBL_avertissement_2",
+                        QStringLiteral("la  Date et  l'Heure pour éviter les redondances."), this);
+    for (QLabel* l : {LBL_avertissement_1, LBL_avertissement_2})
+        l->setStyleSheet(QStringLiteral("color: red"));
+    BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
+    BT_ok->setDefault(true);
+    BT_aide = control<QPushButton>("BT_aide", QStringLiteral("Aide"), this);
+    BT_options = control<QPushButton>("BT_options", QStringLiteral("Options"), this);
+
+    // Layout: the switch, the items beside their values, the order list, the
+    // separators and counter options, the example, the buttons.
+    auto* top = new QVBoxLayout(this);
+    top->addWidget(CKB_exploitation_exif);
+    top->addWidget(LBL_avertissement_1);
+    top->addWidget(LBL_avertissement_2);
+    auto* milieu = new QHBoxLayout;
+    auto* items = new QGridLayout;
+    items->addWidget(CKB_items[0], 0, 0);
+    auto* libre = new QHBoxLayout;
+    libre->addWidget(LBL_zone_libre);
+    libre->addWidget(EDT_zone_libre, 1);
+    items->addLayout(libre, 0, 1);
+    for (std::size_t i = 1; i < CKB_items.size(); ++i) {
+        items->addWidget(CKB_items[i], int(i), 0);
+        items->addWidget(LBL_valeurs[i - 1], int(i), 1);
+    }
+    milieu->addLayout(items, 2);
+    auto* ordre = new QVBoxLayout;
+    ordre->addWidget(GRS_exif_ordre);
+    auto* fleches = new QHBoxLayout;
+    fleches->addWidget(BT_haut);
+    fleches->addWidget(BT_bas);
+    ordre->addLayout(fleches);
+    ordre->addStretch(1);
+    milieu->addLayout(ordre, 1);
+    top->addLayout(milieu);
+    auto* seps = new QGridLayout;
+    seps->addWidget(CKB_separateur_info, 0, 0);
+    seps->addWidget(CBB_separateur_info, 0, 1);
+    seps->addWidget(CKB_separateur_final, 1, 0);
+    seps->addWidget(CBB_separateur_final, 1, 1);
+    top->addLayout(seps);
+    top->addWidget(CKB_compteur);
+    top->addWidget(CKB_masque_compteur);
+    auto* exemple = new QHBoxLayout;
+    exemple->addWidget(LBL_titre_exemple);
+    exemple->addWidget(LBL_exemple, 1);
+    top->addLayout(exemple);
+    auto* boutons = new QHBoxLayout;
+    boutons->addWidget(BT_options);
+    boutons->addStretch(1);
+    boutons->addWidget(BT_aide);
+    boutons->addWidget(BT_ok);
+    top->addLayout(boutons);
+    top->setContentsMargins(9, 9, 9, 5); // OK and Aide sit 5 pixels above the bottom
+
+    // Wiring.
+    connect(CKB_exploitation_exif, &QCheckBox::clicked, this,
+            &TDLG_exif_info::CKB_exploitation_exifClick);
+    for (std::size_t i = 0; i < CKB_items.size(); ++i)
+        connect(CKB_items[i], &QCheckBox::clicked, this, [this, i](bool coche) {
+            const QString nom = nomAffiche(kItemsExif[i].item);
+            if (coche)
+                Positionne_ordre(nom);
+            else
+                Efface(nom);
+        });
+    connect(BT_haut, &QPushButton::clicked, this, [this] { deplacer(-1); });
+    connect(BT_bas, &QPushButton::clicked, this, [this] { deplacer(1); });
+    connect(EDT_zone_libre, &QLineEdit::textChanged, this, &TDLG_exif_info::Compose_exemple);
+    for (QCheckBox* c : {CKB_separateur_info, CKB_separateur_final})
+        connect(c, &QCheckBox::clicked, this, &TDLG_exif_info::Compose_exemple);
+    for (QComboBox* c : {CBB_separateur_info, CBB_separateur_final})
+        connect(c, &QComboBox::currentTextChanged, this, &TDLG_exif_info::Compose_exemple);
+    connect(CKB_compteur, &QCheckBox::clicked, this, [this] {
+        CKB_separateur_final->setVisible(Est_mode_exif() && !CKB_compteur->isChecked());
+        CBB_separateur_final->setVisible(Est_mode_exif() && !CKB_compteur->isChecked());
+        Compose_exemple();
+        app_.MainForm().Ecran_principal_exif();
+    });
+    connect(CKB_masque_compteur, &QCheckBox::clicked, this,
+            &TDLG_exif_info::CKB_masque_compteurClick);
+    connect(BT_options, &QPushButton::clicked, this, [this] {
+        app_.DLG_exif_option_affichage().Gerer();
+        Retourne_nom_exif();
+        Compose_exemple();
+    });
+    connect(BT_aide, &QPushButton::clicked, this, [this] {
+        QDesktopServices::openUrl(QUrl(app_.texte(
+            "RSC_lien_aide_exif", "https://varlime.example.org/aide/nommage-exif.html")));
+    });
+    connect(BT_ok, &QPushButton::clicked, this, &TDLG_exif_info::BT_okClick);
+
+    app_.translate(this);
+    for (std::size_t i = 0; i < CKB_items.size(); ++i)
+        CKB_items[i]->setText(nomAffiche(kItemsExif[i].item));
+    ajusterHauteur();
+    afficherControles();
+}
+
+QString TDLG_exif_info::nomAffiche(ItemExif item) const {
+    for (const DescriptionItem& d : kItemsExif)
+        if (d.item == item)
+            return app_.texte(d.cle, d.defaut);
+    return {};
+}
+
+bool TDLG_exif_info::Est_mode_exif() const {
+    return CKB_exploitation_exif->isChecked();
+}
+
+void TDLG_exif_info::Active_exif() {
+    CKB_exploitation_exif->setChecked(true);
+    Ecran_option_exif();
+}
+
+void TDLG_exif_info::Desactive_exif() {
+    CKB_exploitation_exif->setChecked(false);
+    Ecran_option_exif();
+}
+
+void TDLG_exif_info::definirFichier(const FaitsExif& faits, const std::string& ancien) {
+    faits_ = faits;
+    ancien_ = ancien;
+}
+
+OptionsNommage TDLG_exif_info::optionsCourantes() const {
+    OptionsNommage o = app_.MainForm().optionsAffichees();
+    remplirOptions(o.exif);
+    return o;
+}
+
+void TDLG_exif_info::remplirOptions(OptionsExif& e) const {
+    e.actif = Est_mode_exif();
+    e.sansCompteur = CKB_compteur->isChecked();
+    e.garderCompteur = CKB_masque_compteur->isChecked();
+    e.separateurInfoCoche = CKB_separateur_info->isChecked();
+    e.separateurInfo = CBB_separateur_info->currentText().toStdString();
+    e.separateurFinalCoche = CKB_separateur_final->isChecked();
+    e.separateurFinal = CBB_separateur_final->currentText().toStdString();
+    e.zoneLibre = EDT_zone_libre->text().toStdString();
+    e.ordre.clear();
+    for (const QString& ligne : lignesOrdre()) {
+        // Rows are known by their display names; with two equal names the later item wins.
+        std::optional<ItemExif> trouve;
+        for (const DescriptionItem& d : kItemsExif)
+            if (ligne == nomAffiche(d.item))
+                trouve = d.item;
+        if (trouve)
+            e.ordre.push_back(*trouve);
+    }
+}
+
+QString TDLG_exif_info::Retourne_nom_exif() {
+    const OptionsNommage o = optionsCourantes();
+    const QDate aujourdhui = dateDuJour();
+    if (faits_.exif) {
+        const ValeursExif v = valeursAffichees(faits_, o, aujourdhui);
+        const std::string* textes[9] = {&v.fabricant, &v.modele,    &v.date,
+                                        &v.heure,     &v.ouverture, &v.exposition,
+                                        &v.focale,    &v.focale35,  &v.proprietaire};
+        for (std::size_t i = 0; i < LBL_valeurs.size(); ++i)
+            LBL_valeurs[i]->setText(qs(*textes[i]));
+        // The date and time labels use the desktop's short forms, and stay empty for
+        // an undated photo.
+        const auto dh = ExploiteDateHeure(faits_.dateHeure);
+        if (dh && !v.heure.empty()) {
+            LBL_valeurs[2]->setText(QLocale().toString(dh->date, QLocale::ShortFormat));
+            LBL_valeurs[3]->setText(QLocale().toString(dh->heure, QLocale::ShortFormat));
+        } else {
+            LBL_valeurs[2]->clear();
+            LBL_valeurs[3]->clear();
+        }
+    }
+    Compose_exemple();
+    return qs(varlime::Retourne_nom_exif(faits_, o, ancien_, aujourdhui));
+}
+
+void TDLG_exif_info::Compose_exemple() {
+    LBL_exemple->setText(
+        qs(varlime::Compose_exemple(faits_, optionsCourantes(), ancien_, dateDuJour())));
+}
+
+QStringList TDLG_exif_info::lignesOrdre() const {
+    QStringList out;
+    for (int r = 0; r < GRS_exif_ordre->rowCount(); ++r) {
+        const QTableWidgetItem* it = GRS_exif_ordre->item(r, 0);
+        out << (it ? it->text() : QString());
+    }
+    if (out.size() == 1 && out.front().isEmpty())
+        out.clear();
+    return out;
+}
+
+void TDLG_exif_info::ajusterHauteur() {
+    const int h =
+        GRS_exif_ordre->rowCount() * GRS_exif_ordre->verticalHeader()->defaultSectionSize();
+    GRS_exif_ordre->setFixedHeight(h + 10);
+}
+
+void TDLG_exif_info::Positionne_ordre(const QString& nom) {
+    const int dernier = GRS_exif_ordre->rowCount() - 1;
+    const QTableWidgetItem* it = GRS_exif_ordre->item(dernier, 0);
+    if (it && !it->text().isEmpty()) {
+        GRS_exif_ordre->setRowCount(dernier + 2);
+        ajusterHauteur();
+    }
+    GRS_exif_ordre->setItem(GRS_exif_ordre->rowCount() - 1, 0, new QTableWidgetItem(nom));
+    Compose_exemple();
+}
+
+void TDLG_exif_info::Efface(const QString& nom) {
+    const int n = GRS_exif_ordre->rowCount();
+    int r = 0;
+    while (r < n && !(GRS_exif_ordre->item(r, 0) && GRS_exif_ordre->item(r, 0)->text() == nom))
+        ++r;
+    if (r == n)
+        return;
+    for (int i = r; i + 1 < n; ++i)
+        GRS_exif_ordre->setItem(i, 0, new QTableWidgetItem(GRS_exif_ordre->item(i + 1, 0)->text()));
+    if (n > 1)
+        GRS_exif_ordre->setRowCount(n - 1);
+    else
+        GRS_exif_ordre->setItem(0, 0, new QTableWidgetItem());
+    ajusterHauteur();
+    Compose_exemple();
+}
+
+void TDLG_exif_info::deplacer(int sens) {
+    const int r = GRS_exif_ordre->currentRow();
+    const int cible = r + sens;
+    if (r >= 0 && cible >= 0 && cible < GRS_exif_ordre->rowCount()) {
+        QTableWidgetItem* a = GRS_exif_ordre->takeItem(r, 0);
+        QTableWidgetItem* b = GRS_exif_ordre->takeItem(cible, 0);
+        GRS_exif_ordre->setItem(r, 0, b);
+        GRS_exif_ordre->setItem(cible, 0, a);
+        GRS_exif_ordre->setCurrentCell(cible, 0);
+    }
+    Compose_exemple();
+}
+
+void TDLG_exif_info::Ecran_option_exif() {
+    afficherControles();
+    if (Est_mode_exif() && CKB_masque_compteur->isChecked())
+        CKB_masque_compteurClick();
+    app_.MainForm().Ecran_principal_exif();
+}
+
+void TDLG_exif_info::afficherControles() {
+    const bool on = Est_mode_exif();
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             CKB_compteur, LBL_avertissement_1, LBL_avertissement_2, CKB_masque_compteur,
+             BT_options, GRS_exif_ordre, BT_haut, BT_bas, CKB_separateur_info, CBB_separateur_info,
+             LBL_titre_exemple, LBL_exemple, EDT_zone_libre, LBL_zone_libre})
+        w->setVisible(on);
+    for (QCheckBox* c : CKB_items)
+        c->setVisible(on);
+    CKB_separateur_final->setVisible(on && !CKB_compteur->isChecked());
+    CBB_separateur_final->setVisible(on && !CKB_compteur->isChecked());
+}
+
+void TDLG_exif_info::CKB_exploitation_exifClick() {
+    if (CKB_exploitation_exif->isChecked() && !app_.MainForm().Test_liste_exif()) {
+        CKB_exploitation_exif->setChecked(false);
+        app_.MainForm().Sauver_parametres_main();
+    }
+    Ecran_option_exif();
+}
+
+void TDLG_exif_info::CKB_masque_compteurClick() {
+    // The mask engine then reads the counter out of each old name.
+    app_.MainForm().definirPrefixe(
+        CKB_masque_compteur->isChecked() && Est_mode_exif()
+            ? QString::fromLatin1(kMasqueGarderCompteur.data(),
+                                  qsizetype(kMasqueGarderCompteur.size()))
+            : QString());
+    Compose_exemple();
+}
+
+void TDLG_exif_info::BT_okClick() {
+    bool date = false, heure = false;
+    for (std::size_t i = 0; i < CKB_items.size(); ++i) {
+        if (kItemsExif[i].item == ItemExif::Date)
+            date = CKB_items[i]->isChecked();
+        if (kItemsExif[i].item == ItemExif::Heure)
+            heure = CKB_items[i]->isChecked();
+    }
+    if (Est_mode_exif() && CKB_compteur->isChecked() && !(date && heure) &&
+        !app_.messages().confirm(
+            app_.texte("RSC_msg_avertissement_exif_sans_compteur",
+                       "Vous tentez de varlimer en utilisant des informations EXIF avec "
+                       "suppression \r\ndu compteur automatique alors que vous n'avez pas "
+                       "slectionn les \r\noptions date et heure.\r\nEtes-vous sr de vouloir "
+                       "continuer ?"),
+            this))
+        return;
+    fermetureAutorisee_ = true;
+    accept();
+    fermetureAutorisee_ = false;
+}
+
+void TDLG_exif_info::reject() {
+    // Escape and the window manager's close: only OK ends the dialog.
+}
+
+void TDLG_exif_info::closeEvent(QCloseEvent* e) {
+    if (fermetureAutorisee_)
+        QDialog::closeEvent(e);
+    else
+        e->ignore();
+}
+
+void TDLG_exif_info::Gerer() {
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    // It leaves any other mode without asking.
+    const Mode mode = util.Retourner_statut();
+    if (mode != Mode::Normal && mode != Mode::Exif)
+        util.Desactiver_mode(mode);
+    if (!Est_mode_exif())
+        app_.MainForm().Sauver_parametres_main();
+    Retourne_nom_exif();
+    Ecran_option_exif();
+    Compose_exemple();
+    exec();
+    Sauver_parametres_exif();
+}
+
+QString TDLG_exif_info::Liste_option() const {
+    return lignesOrdre().join(QLatin1Char(';'));
+}
+
+void TDLG_exif_info::Exploite_liste_option(const QString& valeur) {
+    for (const QString& piece : valeur.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        for (std::size_t i = 0; i < CKB_items.size(); ++i)
+            if (piece == nomAffiche(kItemsExif[i].item) && !CKB_items[i]->isChecked()) {
+                CKB_items[i]->setChecked(true);
+                Positionne_ordre(piece);
+            }
+}
+
+bool TDLG_exif_info::Positionne_option_exif(const QString& zoneLibre, const QString& liste,
+                                            const QString& sansCompteur, const QString& indexFinal,
+                                            const QString& finalCoche, const QString& indexInfo,
+                                            const QString& infoCoche,
+                                            const QString& masqueCompteur) {
+    const QString un = QStringLiteral("1");
+    // A missing key empties the field.
+    const QString libre = zoneLibre == QLatin1String("ERREUR") ? QString() : zoneLibre;
+    if (EDT_zone_libre->text() != libre)
+        EDT_zone_libre->setText(libre);
+    Exploite_liste_option(liste);
+    // A missing key leaves the box as it is, so a first start keeps the defaults.
+    auto drapeau = [&un](QCheckBox* c, const QString& t) {
+        if (t != QLatin1String("ERREUR"))
+            c->setChecked(t == un);
+    };
+    drapeau(CKB_masque_compteur, masqueCompteur);
+    drapeau(CKB_separateur_info, infoCoche);
+    auto index = [](QComboBox* c, const QString& t) {
+        if (t == QLatin1String("ERREUR"))
+            return true;
+        int i = 0;
+        if (!toInteger(t.toStdString(), i))
+            return false;
+        c->setCurrentIndex(i >= 0 && i < c->count() ? i : -1);
+        return true;
+    };
+    if (!index(CBB_separateur_info, indexInfo))
+        return false;
+    drapeau(CKB_separateur_final, finalCoche);
+    if (!index(CBB_separateur_final, indexFinal))
+        return false;
+    drapeau(CKB_compteur, sansCompteur);
+    return true;
+}
+
+void TDLG_exif_info::Sauver_parametres_exif() {
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    auto b = [](const QCheckBox* c) { return std::string(c->isChecked() ? "1" : "0"); };
+    util.Sauver_parametre("EXIF", "ZONE_LIBRE", EDT_zone_libre->text().toStdString());
+    util.Sauver_parametre("EXIF", "LISTE_OPTION", Liste_option().toStdString());
+    util.Sauver_parametre("EXIF", "MASQUE_COMPTEUR_COCHE", b(CKB_masque_compteur));
+    util.Sauver_parametre("EXIF", "SEPARATEUR_INFORMATION_COCHE", b(CKB_separateur_info));
+    util.Sauver_parametre("EXIF", "SEPARATEUR_INFORMATION",
+                          std::to_string(indexSeparateur(CBB_separateur_info)));
+    util.Sauver_parametre("EXIF", "SEPARATEUR_FINAL_COCHE", b(CKB_separateur_final));
+    util.Sauver_parametre("EXIF", "SEPARATEUR_FINAL",
+                          std::to_string(indexSeparateur(CBB_separateur_final)));
+    util.Sauver_parametre("EXIF", "COMPTEUR_COCHE", b(CKB_compteur));
+}
+
+} // namespace varlime

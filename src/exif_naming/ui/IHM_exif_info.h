@@ -1,0 +1,103 @@
+#pragma once
+// "Information EXIF du fichier": the EXIF naming switch, the items of the name and
+// their order, the separators, the free text and the counter options, with the
+// current file's values and a live example. The options live in the controls; the
+// composer itself is core (exif_naming/composeurExif.h).
+#include "exif_naming/composeurExif.h"
+
+#include <QDialog>
+#include <QString>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace varlime {
+
+class Application;
+
+class TDLG_exif_info : public QDialog {
+    Q_OBJECT
+public:
+    TDLG_exif_info(Application& app, QWidget* parent = nullptr);
+
+    // Opens the dialog for the main window's current file, then stores its settings.
+    void Gerer();
+    bool Est_mode_exif() const;
+    void Active_exif();
+    // Switches EXIF naming off and lays the windows out for it.
+    void Desactive_exif();
+    // The file the labels and the example speak of: its facts and its old name.
+    void definirFichier(const FaitsExif& faits, const std::string& ancien);
+    bool Test_fichier_exif() const { return faits_.exif; }
+    // Composes the current file's name, refreshing the value labels and the example.
+    QString Retourne_nom_exif();
+    // The EXIF part of the naming options as the controls hold them.
+    void remplirOptions(OptionsExif& exif) const;
+
+    // Settings (section EXIF): restored in the order the dialog needs them; false
+    // when a separator index is no integer.
+    bool Positionne_option_exif(const QString& zoneLibre, const QString& liste,
+                                const QString& sansCompteur, const QString& indexFinal,
+                                const QString& finalCoche, const QString& indexInfo,
+                                const QString& infoCoche, const QString& masqueCompteur);
+    void Sauver_parametres_exif();
+    QString Liste_option() const;
+    void Exploite_liste_option(const QString& valeur);
+    void Positionne_ordre(const QString& nom);
+    void Efface(const QString& nom);
+    void Ecran_option_exif();
+    // The order list's rows, top to bottom (one empty row when nothing is chosen).
+    QStringList lignesOrdre() const;
+    // The display name of an item in the active language.
+    QString nomAffiche(ItemExif item) const;
+
+    QCheckBox* CKB_exploitation_exif;
+    QLabel* LBL_zone_libre;
+    QLineEdit* EDT_zone_libre;
+    std::array<QCheckBox*, 10> CKB_items; // in the order of kItemsExif
+    QTableWidget* GRS_exif_ordre;
+    QPushButton* BT_haut;
+    QPushButton* BT_bas;
+    QCheckBox* CKB_separateur_info;
+    QComboBox* CBB_separateur_info;
+    QCheckBox* CKB_separateur_final;
+    QComboBox* CBB_separateur_final;
+    QCheckBox* CKB_compteur;
+    QCheckBox* CKB_masque_compteur;
+    std::array<QLabel*, 9> LBL_valeurs; // make, model, date, time, aperture, exposure,
+                                        // focal, 35 mm focal, owner
+    QLabel* LBL_titre_exemple;
+    QLabel* LBL_exemple;
+    QLabel* LBL_avertissement_1;
+    QLabel* LBL_avertissement_2;
+    QPushButton* BT_ok;
+    QPushButton* BT_aide;
+    QPushButton* BT_options;
+
+protected:
+    void reject() override; // no cancel: Escape does not close it
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void CKB_exploitation_exifClick();
+    void CKB_masque_compteurClick();
+    void BT_okClick();
+    void deplacer(int sens);
+    void Compose_exemple();
+    void ajusterHauteur();
+    // Shows the option controls exactly when EXIF naming is on.
+    void afficherControles();
+    OptionsNommage optionsCourantes() const;
+
+    Application& app_;
+    FaitsExif faits_;
+    std::string ancien_;
+    bool fermetureAutorisee_ = false;
+};
+
+} // namespace varlime

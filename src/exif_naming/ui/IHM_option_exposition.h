@@ -1,0 +1,32 @@
+#pragma once
+// "Options exposition": how exposure times are written in EXIF names (1_50_eme or
+// 1_50_ème); stored as FORMATS/EXPOSITION.
+#include "core/ui/IHM_liens_principal.h"
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace varlime {
+
+class RadioGroup;
+
+class TDLG_option_exposition : public QDialog {
+    Q_OBJECT
+public:
+    explicit TDLG_option_exposition(QWidget* parent = nullptr);
+
+    // Shows the window modally, then stores the chosen index.
+    void Gerer();
+    int index() const;
+    QString Retourne_exposition_formatee(double secondes) const;
+    // Stored value: "ERREUR" keeps the choice; false when the text is no integer.
+    bool Positionne_option_exposition(const QString& texte);
+
+    LiensPrincipal liens;
+
+    RadioGroup* RGA_affichage_exposition;
+    QPushButton* BT_ok;
+};
+
+} // namespace varlime

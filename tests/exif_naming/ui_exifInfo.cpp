@@ -1,0 +1,246 @@
+// The EXIF naming dialog and the main window's EXIF mode inside the whole
+// application: the order list, the stored settings, the list check, the names of
+// real photos, the refusal of a file without EXIF, OK's question, and leaving the mode.
+#include "core/ui/MD_utilitaire.h"
+#include "core/ui/Main.h"
+#include "core/ui/fileGridModel.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "exif_naming/ui/IHM_option_exposition.h"
+#include "exif_naming/ui/IHM_option_ouverture.h"
+#include "platform/iniFile.h"
+#include "platform/ui/RadioGroup.h"
+#include "support/ui_support.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace varlime;
+using namespace varlime::test;
+
+namespace {
+
+using Grid = std::vector<std::pair<std::string, std::string>>;
+
+Grid grid(TMainForm& m) {
+    Grid out;
+    for (int r = 1; r < m.nombreLignes(); ++r)
+        out.emplace_back(m.cellule(0, r).toStdString(), m.cellule(1, r).toStdString());
+    return out;
+}
+
+QStringList ordre(const TDLG_exif_info& d) {
+    return d.lignesOrdre();
+}
+
+QCheckBox* caseItem(TDLG_exif_info& d, const char* nom) {
+    return d.findChild<QCheckBox*>(QString::fromLatin1(nom));
+}
+
+void copier(const TempDir& dir, const char* source, const char* nom) {
+    dir.write(nom, readFile(photosDir() + source));
+}
+
+const std::string kMarque = "NON VARLIMÉ (Pas d'en-tête Exif)";
+
+TEST(ExifInfo, ListeDOrdre) {
+    AppFixture f;
+    TDLG_exif_info& d = f.app->DLG_exif_info();
+    caseItem(d, "CKB_fabricant")->click();
+    caseItem(d, "CKB_date")->click();
+    caseItem(d, "CKB_proprietaire")->click();
+    EXPECT_EQ(ordre(d), (QStringList{"Fabricant", "Date", "Propriétaire"}));
+    caseItem(d, "CKB_date")->click();
+    EXPECT_EQ(ordre(d), (QStringList{"Fabricant", "Propriétaire"}));
+    // Up on the first row and down on the last change nothing; up on the last moves it.
+    d.GRS_exif_ordre->setCurrentCell(0, 0);
+    d.BT_haut->click();
+    EXPECT_EQ(ordre(d), (QStringList{"Fabricant", "Propriétaire"}));
+    d.GRS_exif_ordre->setCurrentCell(1, 0);
+    d.BT_bas->click();
+    EXPECT_EQ(ordre(d), (QStringList{"Fabricant", "Propriétaire"}));
+    d.BT_haut->click();
+    EXPECT_EQ(ordre(d), (QStringList{"Propriétaire", "Fabricant"}));
+    EXPECT_EQ(d.GRS_exif_ordre->currentRow(), 0);
+    caseItem(d, "CKB_fabricant")->click();
+    caseItem(d, "CKB_proprietaire")->click();
+    EXPECT_EQ(d.GRS_exif_ordre->rowCount(), 1);
+    EXPECT_TRUE(ordre(d).isEmpty());
+}
+
+TEST(ExifInfo, ReglagesEnregistresEtRelus) {
+    AppFixture f;
+    TDLG_exif_info& d = f.app->DLG_exif_info();
+    // A doubled ";" changes nothing; a name that is no item is left out.
+    ASSERT_TRUE(d.Positionne_option_exif("Vacances", "Date;;Heure;Zone libre;Flash", "1", "1", "0",
+                                         "2", "1", "0"));
+    EXPECT_EQ(ordre(d), (QStringList{"Date", "Heure", "Zone libre"}));
+    EXPECT_TRUE(caseItem(d, "CKB_date")->isChecked());
+    EXPECT_TRUE(caseItem(d, "CKB_heure")->isChecked());
+    EXPECT_TRUE(caseItem(d, "CKB_zone_libre")->isChecked());
+    EXPECT_FALSE(caseItem(d, "CKB_fabricant")->isChecked());
+    EXPECT_EQ(d.CBB_separateur_info->currentText(), " ");
+    EXPECT_EQ(d.CBB_separateur_final->currentText(), "-");
+    EXPECT_TRUE(d.CKB_compteur->isChecked());
+    EXPECT_FALSE(d.CKB_separateur_final->isChecked());
+
+    // A typed separator is stored as -1 and comes back as an empty separator.
+    d.CBB_separateur_info->setEditText(QStringLiteral("+"));
+    d.Sauver_parametres_exif();
+    const IniDocument ini = IniDocument::load(f.app->DB_utilitaire().Fichier_parametres());
+    const struct {
+        const char* cle;
+        const char* valeur;
+    } attendus[] = {
+        {"ZONE_LIBRE", "Vacances"},       {"LISTE_OPTION", "Date;Heure;Zone libre"},
+        {"MASQUE_COMPTEUR_COCHE", "0"},   {"SEPARATEUR_INFORMATION_COCHE", "1"},
+        {"SEPARATEUR_INFORMATION", "-1"}, {"SEPARATEUR_FINAL_COCHE", "0"},
+        {"SEPARATEUR_FINAL", "1"},        {"COMPTEUR_COCHE", "1"},
+    };
+    for (const auto& a : attendus)
+        EXPECT_EQ(ini.read("EXIF", a.cle, "absent"), a.valeur) << a.cle;
+    ASSERT_TRUE(d.Positionne_option_exif("", "", "0", "ERREUR", "1", "-1", "1", "0"));
+    EXPECT_EQ(d.CBB_separateur_info->currentText(), "");
+    EXPECT_EQ(d.CBB_separateur_final->currentText(), "-"); // ERREUR leaves it as it is
+    EXPECT_FALSE(d.Positionne_option_exif("", "", "0", "x", "1", "0", "1", "0"));
+
+    // The stored exposure form "1" selects the accented one at the next start.
+    ASSERT_TRUE(f.app->DLG_option_exposition().Positionne_option_exposition("1"));
+    EXPECT_EQ(f.app->DLG_option_exposition().Retourne_exposition_formatee(1.0 / 125), "1_125_ème");
+    EXPECT_EQ(f.app->DLG_option_ouverture().Retourne_ouverture_formatee(2.8), "F2,8");
+}
+
+// Switching EXIF naming on over a folder where one photo has no EXIF data.
+TEST(ExifInfo, ModeExifDeLaFenetrePrincipale) {
+    AppFixture f;
+    TempDir photos;
+    copier(photos, "Canon_40D.jpg", "a.jpg");
+    copier(photos, "no_exif.jpg", "b.jpg");
+    copier(photos, "Nikon_D70.jpg", "c.jpg");
+    TMainForm& m = f.app->MainForm();
+    f.app->DB_utilitaire().Sauver_parametre("MAIN", "PREFIXE_REMPLACEMENT", "IMG");
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("IMG"));
+    m.Repertoire_courant = photos.path();
+    m.Validation_repertoire();
+    TDLG_exif_info& d = f.app->DLG_exif_info();
+    caseItem(d, "CKB_fabricant")->click();
+    caseItem(d, "CKB_modele")->click();
+
+    f.messages.answer(false);
+    d.CKB_exploitation_exif->click();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(),
+              "Le fichier b.jpg n'a pas d'en-tête Exif\r\nVoulez-vous varlimer les autres "
+              "fichiers porteurs d'informations Exif ?");
+    EXPECT_FALSE(d.Est_mode_exif());
+
+    f.messages.answer(true);
+    d.CKB_exploitation_exif->click();
+    EXPECT_TRUE(d.Est_mode_exif());
+    m.Voir_rename();
+    EXPECT_EQ(m.STB_main->currentMessage().toStdString(), "Mode EXIF");
+    EXPECT_TRUE(m.EDT_prefixe_remplacement->isHidden());
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "Canon_Canon EOS 40D_001.jpg"},
+                             {"b.jpg", kMarque},
+                             {"c.jpg", "NIKON CORPORATION_NIKON D70_002.jpg"}}));
+
+    // The keep-counter box writes its mask into the prefix field.
+    d.CKB_masque_compteur->click();
+    EXPECT_EQ(m.EDT_prefixe_remplacement->text().toStdString(), "[*&N]");
+    d.CKB_masque_compteur->click();
+    EXPECT_EQ(m.EDT_prefixe_remplacement->text().toStdString(), "");
+
+    // No counter: the counter controls go, equal neighbours get letters.
+    d.CKB_compteur->click();
+    caseItem(d, "CKB_modele")->click();
+    m.Voir_rename();
+    EXPECT_TRUE(m.EDT_initialisation->isHidden());
+    EXPECT_TRUE(d.CKB_separateur_final->isHidden());
+    EXPECT_EQ(
+        grid(m),
+        (Grid{{"a.jpg", "Canon.jpg"}, {"b.jpg", kMarque}, {"c.jpg", "NIKON CORPORATION.jpg"}}));
+
+    // Leaving EXIF naming brings back the stored prefix.
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("typed"));
+    f.app->DB_utilitaire().Desactiver_mode(Mode::Exif);
+    EXPECT_FALSE(d.Est_mode_exif());
+    EXPECT_EQ(m.EDT_prefixe_remplacement->text().toStdString(), "IMG");
+    EXPECT_FALSE(m.EDT_prefixe_remplacement->isHidden());
+    EXPECT_EQ(grid(m)[1], (std::pair<std::string, std::string>{"b.jpg", "IMG002.jpg"}));
+}
+
+TEST(ExifInfo, BoutonSurUnFichierSansExifEtQuestionDuOk) {
+    AppFixture f;
+    TempDir photos;
+    copier(photos, "no_exif.jpg", "a.jpg");
+    copier(photos, "Canon_40D.jpg", "b.jpg");
+    TMainForm& m = f.app->MainForm();
+    m.Repertoire_courant = photos.path();
+    m.Validation_repertoire();
+    m.BT_exif_info->click(); // the first row: no EXIF
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Warning);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(),
+              "Le fichier a.jpg ne porte pas d'information EXIF.\nVeuillez cliquer sur une "
+              "autre ligne pour\nlire les informations du fichier.");
+
+    // On the second row the dialog opens with its values; OK without date and time
+    // but with no counter asks first, and No keeps it open.
+    TDLG_exif_info& d = f.app->DLG_exif_info();
+    m.GRS_fichier->setCurrentIndex(m.grille().index(1, 0));
+    bool resteOuvert = false;
+    QString fabricant, exemple;
+    whenModal([&](QWidget*) {
+        f.messages.answer(false);
+        d.CKB_exploitation_exif->click(); // one file without EXIF: answered No
+        EXPECT_FALSE(d.Est_mode_exif());
+        f.messages.answer(true);
+        d.CKB_exploitation_exif->click();
+        d.CKB_compteur->click();
+        caseItem(d, "CKB_modele")->click();
+        fabricant = d.LBL_valeurs[0]->text();
+        exemple = d.LBL_exemple->text();
+        f.messages.answer(false);
+        d.BT_ok->click();
+        resteOuvert = d.isVisible();
+        f.messages.answer(true);
+        d.BT_ok->click();
+    });
+    m.BT_exif_info->click();
+    EXPECT_TRUE(resteOuvert);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(fabricant.toStdString(), "Canon");
+    EXPECT_EQ(exemple.toStdString(), "Canon EOS 40D");
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", kMarque}, {"b.jpg", "Canon EOS 40D.jpg"}}));
+}
+
+// Another mode's dialog offers to leave EXIF naming first; No changes nothing.
+TEST(ExifInfo, AutreModeProposeDeSortirDuModeExif) {
+    AppFixture f;
+    TempDir photos;
+    copier(photos, "Canon_40D.jpg", "a.jpg");
+    TMainForm& m = f.app->MainForm();
+    m.Repertoire_courant = photos.path();
+    m.Validation_repertoire();
+    TDLG_exif_info& d = f.app->DLG_exif_info();
+    caseItem(d, "CKB_modele")->click();
+    d.CKB_exploitation_exif->click(); // every file carries EXIF: no question
+    ASSERT_TRUE(f.messages.shown.empty());
+    m.Voir_rename();
+    f.messages.answer(false);
+    m.MIT_option_masque->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Voulez-vous sortir du Mode EXIF ?");
+    EXPECT_TRUE(d.Est_mode_exif());
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "Canon EOS 40D_001.jpg"}}));
+}
+
+} // namespace
