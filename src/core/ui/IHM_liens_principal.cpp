@@ -29,7 +29,7 @@ LiensPrincipal liensPrincipal(Application& app) {
     l.definirPrefixe = [&app](const QString& t) {
         app.MainForm().EDT_prefixe_remplacement->setText(t);
     };
-    l.prefixeVisible = [&app](bool v) { app.MainForm().EDT_prefixe_remplacement->setVisible(v); };
+    l.prefixeVisible = [&app](bool v) { app.MainForm().Prefixe_visible(v); };
     l.prefixeActif = [&app](bool v) { app.MainForm().EDT_prefixe_remplacement->setEnabled(v); };
     l.cocherCompteurInactif = [&app] { app.MainForm().CKB_compteur_inactif->setChecked(true); };
     l.afficherStatut = [&app](const QString& t) { app.MainForm().STB_main->showMessage(t); };

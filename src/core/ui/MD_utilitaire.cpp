@@ -153,7 +153,7 @@ void TDB_utilitaire::Desactiver_mode(Mode mode) {
     case Mode::Masque: main.EDT_prefixe_remplacement->clear(); break;
     case Mode::DateCreation:
         app_.DLG_option_date().Desactiver_mode_date_creation();
-        main.EDT_prefixe_remplacement->setVisible(true);
+        main.Prefixe_visible(true);
         break;
     case Mode::Exif:
     case Mode::RawCanon:

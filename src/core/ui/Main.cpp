@@ -20,6 +20,7 @@
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/RadioGroup.h"
 #include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
 #include "transfer/ui/IHM_rep_xp.h"
@@ -188,6 +189,9 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     pg->addWidget(LBL_prefixe);
     pg->addWidget(BT_option_prefixe);
     pg->addWidget(EDT_prefixe_remplacement, 1);
+    LBL_date_fichier = control<QLabel>("LBL_date_fichier", QString(), prefixGroup_);
+    LBL_date_fichier->setVisible(false);
+    pg->addWidget(LBL_date_fichier, 1);
     counterGroup_ = new QWidget(central);
     auto* cg = new QHBoxLayout(counterGroup_);
     cg->setContentsMargins(0, 0, 0, 0);
@@ -662,6 +666,8 @@ void TMainForm::Ecran_principal_exif() {
     for (QWidget* w : std::initializer_list<QWidget*>{LBL_prefixe, BT_option_prefixe,
                                                       EDT_prefixe_remplacement})
         w->setVisible(!on);
+    if (on)
+        LBL_date_fichier->setVisible(false);
     if (on) {
         STB_main->showMessage(app_.texte("RSC_statut_exif", "Mode EXIF"));
         Option_compteur_visible(!exif.CKB_compteur->isChecked());
@@ -875,6 +881,14 @@ void TMainForm::Positionne_compteur(int type) {
         break;
     }
     Voir_rename();
+}
+
+void TMainForm::Prefixe_visible(bool visible) {
+    EDT_prefixe_remplacement->setVisible(visible);
+    // Without it the prefix's "O" would stand right beside the counter's, behind an
+    // empty gap: the date's source fills the place and tells what names begin with.
+    LBL_date_fichier->setText(app_.DLG_option_date().RGA_select_source_date->itemText(1));
+    LBL_date_fichier->setVisible(!visible);
 }
 
 void TMainForm::Option_compteur_visible(bool visible) {

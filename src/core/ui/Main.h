@@ -66,6 +66,9 @@ public:
     // Counter placement: 0 left, 1 right, 2 hide, 3 show; ends with a preview.
     void Positionne_compteur(int type);
     void Option_compteur_visible(bool visible);
+    // Shows or hides the prefix field; while it is hidden for the file-date prefix,
+    // the source of the date stands in its place.
+    void Prefixe_visible(bool visible);
     void Sauver_parametres_main();
     void Positionne_option_main(const QString& masque, const QString& prefixe,
                                 const QString& largeur);
@@ -113,6 +116,7 @@ public:
     QLabel* LBL_prefixe;
     QPushButton* BT_option_prefixe;
     QLineEdit* EDT_prefixe_remplacement;
+    QLabel* LBL_date_fichier;
     QPushButton* BT_option_compteur;
     QPushButton* BT_gauche;
     QPushButton* BT_droite;
