@@ -524,6 +524,9 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     moteur.garderFichier = [&moteur, &cr2Vu](const std::string& nom) {
         return Fichier_compagnon_a_traiter(moteur.options.compagnons, cr2Vu, nomAffichable(nom));
     };
+    moteur.voirListing = [&moteur, &cr2Vu](const std::vector<std::string>& noms) {
+        Noter_cr2(moteur.options.compagnons, cr2Vu, noms);
+    };
     if (!Chemin_valide(dossier) || !moteur.lister(dossier)) {
         erreur(err, "no such folder: " + dossier);
         return 1;

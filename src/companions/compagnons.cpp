@@ -31,6 +31,14 @@ bool Fichier_canon_a_traiter(const OptionsCompagnons& o, bool& cr2Vu, std::strin
     return ext == "CR2" || ext == "JPG";
 }
 
+void Noter_cr2(const OptionsCompagnons& o, bool& cr2Vu, const std::vector<std::string>& noms) {
+    if (!o.rawCanon)
+        return;
+    for (const std::string& n : noms)
+        if (extensionMajuscule(nomAffichable(n)) == "CR2")
+            cr2Vu = true;
+}
+
 bool Fichier_association_a_traiter(const OptionsCompagnons& o, std::string_view nom) {
     if (!o.association)
         return true;

@@ -22,6 +22,10 @@ std::string extensionMajuscule(std::string_view nom);
 // The listing filter of the Canon RAW mode. `cr2Vu` lives for the whole run: once a
 // CR2 has been met, CRW and THM files are no longer listed.
 bool Fichier_canon_a_traiter(const OptionsCompagnons& o, bool& cr2Vu, std::string_view nom);
+// Sets `cr2Vu` when the Canon RAW mode is on and the listing holds a CR2 file, before
+// the filter sees the first entry: a folder lists its entries in no set order, and a
+// JPG met before its CR2 must be kept too.
+void Noter_cr2(const OptionsCompagnons& o, bool& cr2Vu, const std::vector<std::string>& noms);
 // The listing filter of the association: only the two chosen extensions.
 bool Fichier_association_a_traiter(const OptionsCompagnons& o, std::string_view nom);
 // Both filters, Canon first, as the listing applies them.

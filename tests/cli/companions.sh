@@ -20,9 +20,19 @@ check "AVI takes the EXIF of its THM; a lone AVI is left aside" \
 check "typed in lower case" \
     "$("$varlime" --preview "$d" --exif make,date --associate AVI:THM)" \
     "$("$varlime" --preview "$d" --exif make,date --associate avi:thm)"
+# The THM now reads the AVI above it, which carries no EXIF: its own data is not used.
+noexif="NON VARLIMÉ (Pas d'en-tête Exif)"
 check "THM:AVI reads the row above" \
-    "$(printf 'MVI_0001.AVI\t%s\nMVI_0001.THM\t%s\nMVI_0002.avi\t%s' "$marker" "$marker" "$marker")" \
+    "$(printf 'MVI_0001.AVI\t%s\nMVI_0001.THM\t%s\nMVI_0002.avi\t%s' "$noexif" "$noexif" "$noexif")" \
     "$("$varlime" --preview "$d" --exif make --associate THM:AVI)"
+p="$work/previous"
+mkdir "$p"
+cp "$photos/Canon_40D.jpg" "$p/P_1.JPG"
+cp "$photos/Nikon_D70.jpg" "$p/P_1.THM"
+cp "$photos/Nikon_D70.jpg" "$p/P_2.THM"
+check "THM:JPG takes the JPG above; a lone THM is left aside" \
+    "$(printf 'P_1.JPG\tCanon_20080530_001.JPG\nP_1.THM\tCanon_20080530_002.THM\nP_2.THM\t%s' "$marker")" \
+    "$("$varlime" --preview "$p" --exif make,date --associate thm:JPG)"
 grep -q "MVI_0002.avi n'a pas de fichier compagnon" <("$varlime" --test "$d" --exif make --associate AVI:THM) ||
     { echo "FAIL test report names the lone AVI"; fail=1; }
 "$varlime" --preview "$d" --associate AVI >/dev/null 2>"$work/err"; rc=$?

@@ -42,8 +42,9 @@ TEST(Compagnons, ListingFilter) {
          {"img_1.crw", "img_1.thm", "x.txt"},
          {"img_1.crw", "img_1.thm"}},
         {"cr2_jpg", canon(), {"IMG_1.CR2", "IMG_1.JPG", "IMG_1.THM"}, {"IMG_1.CR2", "IMG_1.JPG"}},
-        // The JPG met before the first CR2 is dropped: the flag is not set yet.
-        {"jpg_before_cr2", canon(), {"A.JPG", "A.CR2", "B.JPG"}, {"A.CR2", "B.JPG"}},
+        // Entry by entry, a JPG met before the first CR2 would be dropped: the listing
+        // notes its CR2 files first.
+        {"jpg_before_cr2", canon(), {"A.JPG", "A.CR2", "B.JPG"}, {"A.JPG", "A.CR2", "B.JPG"}},
         // A CRW folder listed after a CR2 folder in the same run keeps nothing.
         {"crw_after_cr2",
          canon(),
@@ -65,6 +66,7 @@ TEST(Compagnons, ListingFilter) {
     for (const auto& c : cases) {
         bool cr2Vu = false;
         std::vector<std::string> gardes;
+        Noter_cr2(c.o, cr2Vu, c.entrees);
         for (const auto& n : c.entrees)
             if (Fichier_compagnon_a_traiter(c.o, cr2Vu, n))
                 gardes.push_back(n);
@@ -157,6 +159,9 @@ TEST(Compagnons, EngineNamesCompanionsFromTheirSource) {
     moteur.garderFichier = [&](const std::string& n) {
         return Fichier_compagnon_a_traiter(moteur.options.compagnons, cr2Vu, n);
     };
+    moteur.voirListing = [&](const std::vector<std::string>& noms) {
+        Noter_cr2(moteur.options.compagnons, cr2Vu, noms);
+    };
     CacheFaitsExif cache;
     auto nommer = [&](const std::string& dossier) {
         EXPECT_TRUE(moteur.lister(dossier));
@@ -173,9 +178,8 @@ TEST(Compagnons, EngineNamesCompanionsFromTheirSource) {
                                      {"IMG_0002.CRW", "NON VARLIMÉ (Pas de fichier compagnon)"}}));
     EXPECT_EQ(nommer(cr2.path()), (P{{"img_0007.cr2", "Canon_20040827-001.cr2"},
                                      {"IMG_0007.JPG", "Canon_20040827-002.JPG"}}));
-    // The CR2 seen last keeps the CRW folder from being listed again.
-    nommer(crw.path());
-    EXPECT_FALSE(moteur.fichiersTrouves());
+    // Once a CR2 was seen, the CRW folder lists only its stray JPG, named from its own data.
+    EXPECT_EQ(nommer(crw.path()), (P{{"IMG_0003.JPG", "Canon_20040827-001.JPG"}}));
 
     // The test report names the row left aside.
     cr2Vu = false;

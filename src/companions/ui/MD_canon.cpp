@@ -18,6 +18,10 @@ bool TDB_canon::Fichier_canon_a_traiter(const std::string& nom) {
                                             nomAffichable(nom));
 }
 
+void TDB_canon::Voir_listing(const std::vector<std::string>& noms) {
+    Noter_cr2(app_.DB_association_fichier().options(), cr2Vu_, noms);
+}
+
 bool TDB_canon::Fichier_raw_canon(const std::string& nom, int& decalage) const {
     return varlime::Fichier_raw_canon(app_.DB_association_fichier().options(), nom, decalage);
 }

@@ -4,6 +4,7 @@
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
+#include "companions/ui/MD_canon.h"
 #include "info/ui/IHM_information.h"
 
 #include "app/Application.h"
@@ -564,6 +565,8 @@ void TMainForm::Chercher_fichier() {
     o.attributs = app_.DLG_type_fichier().Determiner();
     TDB_utilitaire& util = app_.DB_utilitaire();
     moteur_.garderFichier = [&util](const std::string& nom) { return util.Fichier_a_traiter(nom); };
+    TDB_canon& canon = app_.DB_canon();
+    moteur_.voirListing = [&canon](const std::vector<std::string>& noms) { canon.Voir_listing(noms); };
     // A listing checks every file's facts again (the cache forgets another folder's).
     cacheExif_.nouvelleGeneration();
     model_->debutListing();
