@@ -108,6 +108,16 @@ TEST(Compagnons, ModeRawCanonDepuisLeMenu) {
     EXPECT_FALSE(ouvert);
     EXPECT_TRUE(assoc.CKB_activer->isChecked());
 
+    // EXIF naming switched off by hand takes the association with it.
+    exif.CKB_exploitation_exif->click();
+    EXPECT_FALSE(assoc.CKB_activer->isChecked());
+    EXPECT_FALSE(exif.Est_mode_exif());
+
+    // Back in the association, then out of it through its own switch.
+    siOuvert(assoc, ouvert, [&] { assoc.CKB_activer->click(); });
+    m.MIT_association_fichier->trigger();
+    ASSERT_TRUE(exif.Est_mode_exif());
+
     // Switching the association off leaves EXIF naming and lists every file again.
     siOuvert(assoc, ouvert, [&] { assoc.CKB_activer->click(); });
     m.MIT_association_fichier->trigger();

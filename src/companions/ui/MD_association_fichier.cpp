@@ -5,6 +5,7 @@
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "core/ui/MD_utilitaire.h"
+#include "exif_naming/ui/IHM_exif_info.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -45,6 +46,15 @@ void relierCompagnons(Application& app) {
         cible = app.DLG_association_fichier().EDT_association1->text();
         source = app.DLG_association_fichier().EDT_association2->text();
     };
+    // The companion modes are kinds of EXIF naming: switching EXIF naming off by hand
+    // leaves them too, or their filter would go on hiding files in the normal mode.
+    QObject::connect(app.DLG_exif_info().CKB_exploitation_exif, &QCheckBox::clicked,
+                     app.DLG_exif_info().CKB_exploitation_exif, [&app](bool coche) {
+                         if (coche)
+                             return;
+                         app.DLG_canon().Desactiver_raw_canon();
+                         app.DLG_association_fichier().Desactiver_mode_association();
+                     });
     // EXIF naming itself is left by the EXIF dialog's own wiring.
     util.desactiverModeExterne = [&app, exif = util.desactiverModeExterne](Mode mode) {
         if (mode == Mode::RawCanon)

@@ -757,6 +757,12 @@ void TMainForm::Desactive_option_exif() {
                                  "fichier."),
                       {nom}),
         this);
+    // The companion modes are kinds of EXIF naming: they go with it, or their filter
+    // would go on hiding files in the normal mode.
+    if (util.desactiverModeExterne) {
+        util.desactiverModeExterne(Mode::RawCanon);
+        util.desactiverModeExterne(Mode::Association);
+    }
     app_.DLG_exif_info().CKB_exploitation_exif->setChecked(false);
     Ecran_principal_exif();
 }
