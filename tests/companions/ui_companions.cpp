@@ -99,6 +99,11 @@ TEST(Compagnons, ModeRawCanonDepuisLeMenu) {
     EXPECT_EQ(grid(m), (Grid{{"IMG_0001.CRW", "Canon_001.CRW"},
                              {"IMG_0001.THM", "Canon_002.THM"},
                              {"IMG_0003.CRW", kSansCompagnon}}));
+    // A field changed while the mode is on keeps what the listing was made with when
+    // the window, becoming active, reads the settings file again.
+    assoc.EDT_association1->setText(QStringLiteral("CRW"));
+    f.app->DB_utilitaire().Lecture_parametres();
+    EXPECT_EQ(assoc.EDT_association1->text().toStdString(), "CRW");
 
     // Declining to leave the association keeps it, and the Canon dialog stays shut.
     f.messages.answer(false);
