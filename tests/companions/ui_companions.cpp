@@ -6,12 +6,15 @@
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
+#include "info/ui/IHM_information.h"
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -157,6 +160,34 @@ TEST(Compagnons, PasConcerneParLeRawCanon) {
     EXPECT_FALSE(canon.CKB_traiter->isChecked());
     EXPECT_FALSE(f.app->DLG_exif_info().Est_mode_exif());
     EXPECT_EQ(stocke(f, "OPTIONS", "RAW_CANON"), "0");
+}
+
+// The two notices change nothing: they only tell what the EXIF reader makes of those files.
+TEST(Compagnons, NoticesNikonEtPentax) {
+    AppFixture f;
+    TMainForm& m = f.app->MainForm();
+    TDLG_information& info = f.app->DLG_information();
+    const struct {
+        QAction* item;
+        const char* titre;
+        const char* derniereLigne;
+    } cases[] = {
+        {m.MIT_nikon, "Exploitation des NEF Nikon", "L'essentiel cependant y est."},
+        {m.MIT_pentax, "Exploitation des PEF Pentax",
+         "Ceci ne gêne en rien les opérations de \"nommage\"."},
+    };
+    for (const auto& c : cases) {
+        bool ouvert = false;
+        siOuvert(info, ouvert);
+        c.item->trigger();
+        EXPECT_TRUE(ouvert) << c.titre;
+        EXPECT_EQ(info.LBL_titre->text().toStdString(), c.titre);
+        const QStringList lignes = info.MEM_information->toPlainText().split(u'\n');
+        EXPECT_EQ(lignes.size(), 3) << c.titre;
+        EXPECT_EQ(lignes.back().toStdString(), c.derniereLigne);
+        EXPECT_FALSE(info.BT_aide->isHidden());
+    }
+    EXPECT_TRUE(f.messages.shown.empty());
 }
 
 } // namespace
