@@ -1,4 +1,8 @@
 #include "app/Application.h"
+#include "companions/ui/IHM_association_fichier.h"
+#include "companions/ui/IHM_canon.h"
+#include "companions/ui/MD_association_fichier.h"
+#include "companions/ui/MD_canon.h"
 #include "core/messageFormat.h"
 
 #include "core/ui/IHM_liens_principal.h"
@@ -124,22 +128,32 @@ Application::Application(std::string programFolder, MessageService& messages)
     exifOptionAffichage_ = std::make_unique<TDLG_exif_option_affichage>(mainForm_.get());
     translate(exifOptionAffichage_.get());
     exifInfo_ = std::make_unique<TDLG_exif_info>(*this, mainForm_.get());
+    canon_ = std::make_unique<TDLG_canon>(*this, mainForm_.get());
+    dbCanon_ = std::make_unique<TDB_canon>(*this);
     essai_ = std::make_unique<TDLG_essai>(*this, mainForm_.get());
     information_ = std::make_unique<TDLG_information>(*this, mainForm_.get());
     langue_ = std::make_unique<TDLG_langue>(*this, mainForm_.get());
     infoAvancement_ = std::make_unique<TDLG_info_avancement>(*this, mainForm_.get());
     transfert_ = std::make_unique<TDLG_transfert>(*this, *infoAvancement_, mainForm_.get());
+    association_ = std::make_unique<TDLG_association_fichier>(*this, mainForm_.get());
+    dbAssociation_ = std::make_unique<TDB_association_fichier>(*this);
     relierOptionsNommage(*this);
+    relierCompagnons(*this);
 }
 
 Application::~Application() {
     // Dialogs are children of the main window: delete them before it, newest first.
-    // The transfer dialog goes first: a run still going is stopped and waited for.
+    dbAssociation_.reset();
+    association_.reset();
+    // The transfer dialog goes first of the others: a run still going is stopped and
+    // waited for.
     transfert_.reset();
     infoAvancement_.reset();
     langue_.reset();
     information_.reset();
     essai_.reset();
+    dbCanon_.reset();
+    canon_.reset();
     exifInfo_.reset();
     exifOptionAffichage_.reset();
     optionExposition_.reset();

@@ -37,6 +37,10 @@ class TDLG_exif_info;
 class TDLG_option_ouverture;
 class TDLG_option_exposition;
 class TDLG_exif_option_affichage;
+class TDLG_canon;
+class TDB_canon;
+class TDLG_association_fichier;
+class TDB_association_fichier;
 
 class Application {
 public:
@@ -83,6 +87,10 @@ public:
     TDLG_option_ouverture& DLG_option_ouverture() { return *optionOuverture_; }
     TDLG_option_exposition& DLG_option_exposition() { return *optionExposition_; }
     TDLG_exif_option_affichage& DLG_exif_option_affichage() { return *exifOptionAffichage_; }
+    TDLG_canon& DLG_canon() { return *canon_; }
+    TDB_canon& DB_canon() { return *dbCanon_; }
+    TDLG_association_fichier& DLG_association_fichier() { return *association_; }
+    TDB_association_fichier& DB_association_fichier() { return *dbAssociation_; }
 
 private:
     std::unique_ptr<QObject> placement_;
@@ -110,11 +118,15 @@ private:
     std::unique_ptr<TDLG_option_exposition> optionExposition_;
     std::unique_ptr<TDLG_exif_option_affichage> exifOptionAffichage_;
     std::unique_ptr<TDLG_exif_info> exifInfo_;
+    std::unique_ptr<TDLG_canon> canon_;
+    std::unique_ptr<TDB_canon> dbCanon_;
     std::unique_ptr<TDLG_essai> essai_;
     std::unique_ptr<TDLG_information> information_;
     std::unique_ptr<TDLG_langue> langue_;
     std::unique_ptr<TDLG_info_avancement> infoAvancement_;
     std::unique_ptr<TDLG_transfert> transfert_;
+    std::unique_ptr<TDLG_association_fichier> association_;
+    std::unique_ptr<TDB_association_fichier> dbAssociation_;
 };
 
 } // namespace varlime

@@ -1,5 +1,6 @@
 #include "app/Headless.h"
 
+#include "companions/compagnons.h"
 #include "core/dateFormats.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
@@ -191,6 +192,30 @@ const std::vector<Option>& options() {
                  c.options.exif.ordre.push_back(trouve->item);
                  debut = fin + 1;
              }
+             return std::string();
+         }},
+        {"--canon-raw", false, [](Contexte& c, const std::string&) {
+             // As the Canon dialog's switch: EXIF naming on, the association off, and
+             // every file searched so the filter sees the companions.
+             c.options.compagnons.rawCanon = true;
+             c.options.compagnons.association = false;
+             c.options.exif.actif = true;
+             c.options.masqueRecherche = "*.*";
+             return std::string();
+         }},
+        {"--associate", true, [](Contexte& c, const std::string& v) {
+             const auto deux = v.find(':');
+             if (deux == std::string::npos || deux == 0 || deux + 1 == v.size() ||
+                 v.find(':', deux + 1) != std::string::npos)
+                 return "--associate expects TARGET:SOURCE, two extensions without the dot "
+                        "(for example AVI:THM), not '" + v + "'";
+             OptionsCompagnons& a = c.options.compagnons;
+             a.association = true;
+             a.rawCanon = false;
+             a.cible = v.substr(0, deux);
+             a.source = v.substr(deux + 1);
+             c.options.exif.actif = true;
+             c.options.masqueRecherche = "*.*";
              return std::string();
          }},
         {"--free-text", true, [](Contexte& c, const std::string& v) {
@@ -494,6 +519,14 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     MoteurNommage moteur;
     moteur.options = o;
     moteur.journaux = dossierJournaux();
+    // The Canon filter's CR2 flag lasts the run, as it does in the window.
+    bool cr2Vu = false;
+    moteur.garderFichier = [&moteur, &cr2Vu](const std::string& nom) {
+        return Fichier_compagnon_a_traiter(moteur.options.compagnons, cr2Vu, nomAffichable(nom));
+    };
+    moteur.voirListing = [&moteur, &cr2Vu](const std::vector<std::string>& noms) {
+        Noter_cr2(moteur.options.compagnons, cr2Vu, noms);
+    };
     if (!Chemin_valide(dossier) || !moteur.lister(dossier)) {
         erreur(err, "no such folder: " + dossier);
         return 1;
@@ -503,7 +536,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     CacheFaitsExif cache;
     if (moteur.options.exif.actif) {
         cache.precharger(moteur.dossier(), moteur.lignes());
-        moteur.calculer(partieNomExif(cache, moteur.dossier(), moteur.options, dateDuJour()));
+        moteur.calculer(partieNomExifCompagnons(cache, moteur.dossier(), moteur.lignes(),
+                                                moteur.options, dateDuJour()));
     } else {
         moteur.calculer();
     }

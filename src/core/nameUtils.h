@@ -12,6 +12,9 @@ namespace varlime {
 inline constexpr std::string_view kMarqueurNonVarlime = "NON VARLIMÉ";
 // What the EXIF composer writes for a file without EXIF data; painted red in the grid.
 inline constexpr std::string_view kNonVarlimeSansExif = "NON VARLIMÉ (Pas d'en-tête Exif)";
+// What a companion row gets when the file whose EXIF data should name it is missing.
+inline constexpr std::string_view kNonVarlimeSansCompagnon =
+    "NON VARLIMÉ (Pas de fichier compagnon)";
 
 // Number of characters (code points) of a UTF-8 text; a stray byte counts as one.
 std::size_t utf8Length(std::string_view s);

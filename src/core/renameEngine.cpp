@@ -291,6 +291,12 @@ bool MoteurNommage::lister(const std::string& chemin) {
     if (ok) {
         auto entrees = chercherFichiersAt(dossier_.fd(), options.masqueRecherche, options.attributs);
         noms.reserve(entrees.size());
+        if (voirListing) {
+            for (const auto& e : entrees)
+                noms.push_back(e.nom);
+            voirListing(noms);
+            noms.clear();
+        }
         for (auto& e : entrees)
             if (!garderFichier || garderFichier(e.nom))
                 noms.push_back(std::move(e.nom));

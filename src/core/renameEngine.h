@@ -201,6 +201,9 @@ public:
     std::string journaux;
     // Which listed entries are kept (the companion modes leave some out); all when empty.
     std::function<bool(const std::string& nom)> garderFichier;
+    // Sees every listed entry before the first is filtered: a filter may depend on
+    // what the folder holds, whatever order the folder gives its entries in.
+    std::function<void(const std::vector<std::string>& noms)> voirListing;
 
     // Lists the folder with the options' search mask and file types, replacing the
     // previous listing; false when it cannot be opened (the rows are then empty).

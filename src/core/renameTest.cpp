@@ -61,6 +61,12 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
         if (ancien.empty())
             return;
         bool verifier = !Remplacement_indique_pas_varlime(nouveau);
+        // Said, so that a video or RAW file left aside is not taken for a renamed one.
+        if (nouveau == kNonVarlimeSansCompagnon)
+            ajouter(formatMessage(texte("RSC_msg_test_sans_compagnon",
+                                        "Le fichier %s n'a pas de fichier compagnon portant les "
+                                        "EXIF : il ne sera pas varlimé\r\n"),
+                                  {ancien}));
 
         if (ancien == nouveau) {
             ajouter(formatMessage(

@@ -1,6 +1,10 @@
 #include "core/ui/MD_utilitaire.h"
 
 #include "app/Application.h"
+#include "companions/ui/IHM_association_fichier.h"
+#include "companions/ui/IHM_canon.h"
+#include "companions/ui/MD_association_fichier.h"
+#include "companions/ui/MD_canon.h"
 #include "core/ui/IHM_option_date.h"
 #include "core/ui/IHM_option_heure.h"
 #include "core/ui/Main.h"
@@ -20,9 +24,10 @@ namespace varlime {
 
 TDB_utilitaire::TDB_utilitaire(Application& app) : app_(app) {}
 
-bool TDB_utilitaire::Fichier_a_traiter(const std::string&) const {
-    // No companion mode exists yet: every file is listed.
-    return true;
+bool TDB_utilitaire::Fichier_a_traiter(const std::string& name) const {
+    // The association filter is asked only when the Canon one keeps the file.
+    return app_.DB_canon().Fichier_canon_a_traiter(name) &&
+           app_.DB_association_fichier().Fichier_association_a_traiter(name);
 }
 
 namespace {
@@ -109,10 +114,10 @@ void TDB_utilitaire::Lecture_parametres() {
             transfert.Positionne_option_transfert_chemin(
                 TDLG_transfert::Panneau::Cible, n, qs(ini.read("CHEMINS_CIBLE", cle, "ERREUR")));
         }
-        // Receivers of the dialogs still to come take their place here, in this order:
-        // OPTIONS/RAW_CANON, then ASSOCIATION_FICHIER (SOURCE_EXIF, CIBLE). A receiver
-        // that cannot convert its text returns false, and the pass ends with
-        // Refuser_valeur(text).
+        app_.DLG_canon().Positionne_option_raw_canon(lire("OPTIONS", "RAW_CANON", "1"));
+        const QString source = lire("ASSOCIATION_FICHIER", "SOURCE_EXIF", "THM");
+        const QString cible = lire("ASSOCIATION_FICHIER", "CIBLE", "AVI");
+        app_.DLG_association_fichier().Positionne_option_association_fichier(cible, source);
         return true;
     }();
     if (complet)

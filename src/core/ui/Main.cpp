@@ -1,5 +1,12 @@
 #include "core/ui/Main.h"
 
+#include "companions/compagnons.h"
+#include "companions/ui/IHM_association_fichier.h"
+#include "companions/ui/IHM_canon.h"
+#include "companions/ui/MD_association_fichier.h"
+#include "companions/ui/MD_canon.h"
+#include "info/ui/IHM_information.h"
+
 #include "app/Application.h"
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
@@ -67,13 +74,15 @@ QString qs(const std::string& s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-// Paints a cell holding exactly the no-EXIF marker on pure red, its text centred.
+// Paints a cell holding exactly the no-EXIF or no-companion marker on pure red, its text centred.
 class GrilleDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        if (index.data().toString() == qs(std::string(kNonVarlimeSansExif))) {
+        const QString texte = index.data().toString();
+        if (texte == qs(std::string(kNonVarlimeSansExif)) ||
+            texte == qs(std::string(kNonVarlimeSansCompagnon))) {
             painter->save();
             painter->fillRect(option.rect, QColor(255, 0, 0));
             painter->drawText(option.rect, Qt::AlignCenter, index.data().toString());
@@ -114,6 +123,16 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     MIT_option_masque->setObjectName(QStringLiteral("MIT_option_masque"));
     MIT_option_type_fichier = MIT_options->addAction(QStringLiteral("Type fichiers"));
     MIT_option_type_fichier->setObjectName(QStringLiteral("MIT_option_type_fichier"));
+    MIT_association_fichier = MIT_options->addAction(QStringLiteral("Association de fichiers"));
+    MIT_association_fichier->setObjectName(QStringLiteral("MIT_association_fichier"));
+    MIT_raw = menuBar()->addMenu(QStringLiteral("Fichiers RAW"));
+    MIT_raw->setObjectName(QStringLiteral("MIT_raw"));
+    MIT_canon = MIT_raw->addAction(QStringLiteral("Canon"));
+    MIT_canon->setObjectName(QStringLiteral("MIT_canon"));
+    MIT_nikon = MIT_raw->addAction(QStringLiteral("Nikon"));
+    MIT_nikon->setObjectName(QStringLiteral("MIT_nikon"));
+    MIT_pentax = MIT_raw->addAction(QStringLiteral("Pentax"));
+    MIT_pentax->setObjectName(QStringLiteral("MIT_pentax"));
     MIT_aide = menuBar()->addMenu(QStringLiteral("Aide"));
     MIT_aide->setObjectName(QStringLiteral("MIT_aide"));
     MIT_aide_sommaire = MIT_aide->addAction(QStringLiteral("Sommaire"));
@@ -150,6 +169,13 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     TBT_transfert->setToolTip(QStringLiteral("Transférer photos"));
     TBT_transfert->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     TBR_outils->addWidget(TBT_transfert);
+    TBT_raw = new QToolButton(TBR_outils);
+    TBT_raw->setObjectName(QStringLiteral("TBT_raw"));
+    TBT_raw->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
+    TBT_raw->setText(QStringLiteral("RAW"));
+    TBT_raw->setToolTip(QStringLiteral("Traitement des RAW Canon"));
+    TBT_raw->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    actionRaw_ = TBR_outils->addWidget(TBT_raw);
 
     // Folder line.
     auto* folderLine = new QHBoxLayout;
@@ -279,6 +305,9 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     panelLayout_->addStretch(1);
     BT_exif_info = control<QPushButton>("BT_exif_info", QStringLiteral("EXIF infos"), PAN_main);
     panelLayout_->addWidget(BT_exif_info);
+    BT_canon = control<QPushButton>("BT_canon", QStringLiteral("Raw Canon"), PAN_main);
+    BT_canon->setVisible(false); // shown while the Canon RAW mode is on
+    panelLayout_->addWidget(BT_canon);
     BT_tester = control<QPushButton>("BT_tester", QStringLiteral("Tester avant"), PAN_main);
     BT_valider_rename =
         control<QPushButton>("BT_valider_rename", QStringLiteral("Varlimer"), PAN_main);
@@ -317,6 +346,29 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
     connect(TBT_exif, &QToolButton::clicked, this, &TMainForm::TBT_exifClick);
     connect(TBT_transfert, &QToolButton::clicked, this, &TMainForm::TBT_transfertClick);
+    connect(MIT_canon, &QAction::triggered, this, [this] { app_.DLG_canon().Gerer(); });
+    connect(TBT_raw, &QToolButton::clicked, MIT_canon, &QAction::trigger);
+    connect(BT_canon, &QPushButton::clicked, MIT_canon, &QAction::trigger);
+    connect(MIT_association_fichier, &QAction::triggered, this,
+            [this] { app_.DLG_association_fichier().Gerer(); });
+    connect(MIT_nikon, &QAction::triggered, this, [this] {
+        app_.DLG_information().Gerer(
+            app_.texte("RSC_titre_fenetre_nikon", "Exploitation des NEF Nikon"),
+            texteLignes("RSC_message_nikon",
+                             {"Cette version de Varlime sait utiliser le format NEF de Nikon pour extraire les EXIF",
+                          "Cependant moins d'informations seront trouvées que dans les jpeg.",
+                          "L'essentiel cependant y est."}),
+            "RSC_lien_aide_raw");
+    });
+    connect(MIT_pentax, &QAction::triggered, this, [this] {
+        app_.DLG_information().Gerer(
+            app_.texte("RSC_titre_fenetre_pentax", "Exploitation des PEF Pentax"),
+            texteLignes("RSC_message_pentax",
+                             {"Cette version de Varlime sait utiliser le format PEF de Pentax pour extraire les EXIF",
+                          "Cependant l'image n'est pas affichée par Varlime.",
+                          "Ceci ne gêne en rien les opérations de \"nommage\"."}),
+            "RSC_lien_aide_raw");
+    });
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
     connect(BT_exif_info, &QPushButton::clicked, this, &TMainForm::BT_exif_infoClick);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
@@ -517,6 +569,8 @@ void TMainForm::Chercher_fichier() {
     o.attributs = app_.DLG_type_fichier().Determiner();
     TDB_utilitaire& util = app_.DB_utilitaire();
     moteur_.garderFichier = [&util](const std::string& nom) { return util.Fichier_a_traiter(nom); };
+    TDB_canon& canon = app_.DB_canon();
+    moteur_.voirListing = [&canon](const std::vector<std::string>& noms) { canon.Voir_listing(noms); };
     // A listing checks every file's facts again (the cache forgets another folder's).
     cacheExif_.nouvelleGeneration();
     model_->debutListing();
@@ -555,6 +609,7 @@ bool TMainForm::lireOptions(OptionsNommage& o) {
     o.separateur = date.separateur();
     o.formatHeure = app_.DLG_option_heure().formatHeure();
     app_.DLG_exif_info().remplirOptions(o.exif);
+    o.compagnons = app_.DB_association_fichier().options();
     o.exif.formatOuverture = app_.DLG_option_ouverture().index();
     o.exif.formatExposition = app_.DLG_option_exposition().index();
     return true;
@@ -591,8 +646,8 @@ void TMainForm::Voir_rename() {
     app_.DB_utilitaire().Afficher_statut();
     if (moteur_.options.exif.actif) {
         prechargerExif();
-        moteur_.calculer(
-            partieNomExif(cacheExif_, moteur_.dossier(), moteur_.options, dateDuJour()));
+        moteur_.calculer(partieNomExifCompagnons(cacheExif_, moteur_.dossier(), moteur_.lignes(),
+                                                 moteur_.options, dateDuJour()));
     } else {
         moteur_.calculer();
     }
@@ -635,7 +690,23 @@ void TMainForm::prechargerExif() {
     calculEnCours_ = false;
 }
 
+void TMainForm::afficherOutilRaw(bool visible) { actionRaw_->setVisible(visible); }
+
+bool TMainForm::outilRawVisible() const { return actionRaw_->isVisible(); }
+
+QStringList TMainForm::texteLignes(const char* cle, const std::vector<std::string>& defaut) {
+    QStringList lignes;
+    for (const std::string& l : app_.localization().GetLangLines("MESSAGES", cle, defaut))
+        lignes << QString::fromStdString(l);
+    return lignes;
+}
+
 bool TMainForm::Test_liste_exif() {
+    // The companion modes name files that carry no EXIF of their own: nothing to ask.
+    TDB_utilitaire& utilitaire = app_.DB_utilitaire();
+    if ((utilitaire.modeRawCanon && utilitaire.modeRawCanon()) ||
+        (utilitaire.modeAssociation && utilitaire.modeAssociation()))
+        return true;
     prechargerExif(); // a large folder shows its progress here already
     if (listingDemande_) {
         listingDemande_ = false;
@@ -669,7 +740,10 @@ void TMainForm::Ecran_principal_exif() {
     if (on)
         LBL_date_fichier->setVisible(false);
     if (on) {
-        STB_main->showMessage(app_.texte("RSC_statut_exif", "Mode EXIF"));
+        // The Canon RAW mode writes its own status.
+        TDB_utilitaire& util = app_.DB_utilitaire();
+        if (!(util.modeRawCanon && util.modeRawCanon()))
+            STB_main->showMessage(app_.texte("RSC_statut_exif", "Mode EXIF"));
         Option_compteur_visible(!exif.CKB_compteur->isChecked());
     } else {
         STB_main->showMessage(app_.texte("RSC_statut_normal", "Mode NORMAL"));
@@ -689,6 +763,12 @@ void TMainForm::Desactive_option_exif() {
                                  "fichier."),
                       {nom}),
         this);
+    // The companion modes are kinds of EXIF naming: they go with it, or their filter
+    // would go on hiding files in the normal mode.
+    if (util.desactiverModeExterne) {
+        util.desactiverModeExterne(Mode::RawCanon);
+        util.desactiverModeExterne(Mode::Association);
+    }
     app_.DLG_exif_info().CKB_exploitation_exif->setChecked(false);
     Ecran_principal_exif();
 }

@@ -6,7 +6,9 @@
 #include "exif_naming/faitsExif.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -138,6 +140,17 @@ public:
     QToolBar* TBR_outils;
     QToolButton* TBT_exif;
     QToolButton* TBT_transfert;
+    QToolButton* TBT_raw;
+    QPushButton* BT_canon;
+    QMenu* MIT_raw;
+    QAction* MIT_canon;
+    QAction* MIT_nikon;
+    QAction* MIT_pentax;
+    QAction* MIT_association_fichier;
+    // The Canon RAW tool button, shown to users concerned by that mode (a tool bar
+    // shows or hides its widgets through their actions).
+    void afficherOutilRaw(bool visible);
+    bool outilRawVisible() const;
     QMenu* MIT_fichier;
     QMenu* MIT_options;
     QMenu* MIT_aide;
@@ -163,6 +176,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // A message of several lines in the active language.
+    QStringList texteLignes(const char* cle, const std::vector<std::string>& defaut);
+    QAction* actionRaw_ = nullptr;
     void FormActivate();
     void placerFenetre();
     void ajusterColonnes();

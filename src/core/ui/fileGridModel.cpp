@@ -19,7 +19,7 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
         return {};
     const FileRow& r = rows_[std::size_t(index.row())];
     const std::string& s = index.column() == 0 ? r.ancien : r.nouveau;
-    const bool sansExif = s == kNonVarlimeSansExif;
+    const bool sansExif = s == kNonVarlimeSansExif || s == kNonVarlimeSansCompagnon;
     switch (role) {
     case Qt::DisplayRole:
     // A new name is bytes made from the old name's bytes: shown readable.

@@ -425,11 +425,13 @@ void TDLG_exif_info::closeEvent(QCloseEvent* e) {
         e->ignore();
 }
 
-void TDLG_exif_info::Gerer() {
+void TDLG_exif_info::Gerer(bool depuisCompagnon) {
     TDB_utilitaire& util = app_.DB_utilitaire();
-    // It leaves any other mode without asking.
+    // It leaves any other mode without asking; a companion mode is a kind of EXIF
+    // naming, and its "Options Exif" button only sets the names up.
     const Mode mode = util.Retourner_statut();
-    if (mode != Mode::Normal && mode != Mode::Exif)
+    const bool compagnon = mode == Mode::RawCanon || mode == Mode::Association;
+    if (mode != Mode::Normal && mode != Mode::Exif && !(depuisCompagnon && compagnon))
         util.Desactiver_mode(mode);
     if (!Est_mode_exif())
         app_.MainForm().Sauver_parametres_main();

@@ -26,7 +26,9 @@ public:
     TDLG_exif_info(Application& app, QWidget* parent = nullptr);
 
     // Opens the dialog for the main window's current file, then stores its settings.
-    void Gerer();
+    // It leaves any other mode, but the companion modes when their own dialog opens
+    // it for their EXIF options.
+    void Gerer(bool depuisCompagnon = false);
     bool Est_mode_exif() const;
     void Active_exif();
     // Switches EXIF naming off and lays the windows out for it.

@@ -1,0 +1,118 @@
+#include "companions/compagnons.h"
+
+#include "core/nameUtils.h"
+#include "exif_naming/faitsExif.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <QString>
+
+namespace varlime {
+
+namespace {
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+} // namespace
+
+std::string extensionMajuscule(std::string_view nom) {
+    return qs(Extension(nom)).toUpper().toStdString();
+}
+
+bool Fichier_canon_a_traiter(const OptionsCompagnons& o, bool& cr2Vu, std::string_view nom) {
+    if (!o.rawCanon)
+        return true;
+    const std::string ext = extensionMajuscule(nom);
+    if (ext == "CR2")
+        cr2Vu = true;
+    // The first cameras wrote a CRW beside a THM; later ones a CR2 beside a JPG.
+    if (!cr2Vu)
+        return ext == "CRW" || ext == "THM";
+    return ext == "CR2" || ext == "JPG";
+}
+
+void Noter_cr2(const OptionsCompagnons& o, bool& cr2Vu, const std::vector<std::string>& noms) {
+    if (!o.rawCanon)
+        return;
+    for (const std::string& n : noms)
+        if (extensionMajuscule(nomAffichable(n)) == "CR2")
+            cr2Vu = true;
+}
+
+bool Fichier_association_a_traiter(const OptionsCompagnons& o, std::string_view nom) {
+    if (!o.association)
+        return true;
+    const QString ext = qs(extensionMajuscule(nom));
+    return ext == qs(o.cible).toUpper() || ext == qs(o.source).toUpper();
+}
+
+bool Fichier_compagnon_a_traiter(const OptionsCompagnons& o, bool& cr2Vu, std::string_view nom) {
+    return Fichier_canon_a_traiter(o, cr2Vu, nom) && Fichier_association_a_traiter(o, nom);
+}
+
+bool Fichier_raw_canon(const OptionsCompagnons& o, std::string_view nom, int& decalage) {
+    if (!o.rawCanon)
+        return false;
+    const std::string ext = extensionMajuscule(nom);
+    if (ext != "CRW" && ext != "CR2")
+        return false;
+    // Sorted by name, the THM or JPG of the same base name comes right after.
+    decalage = 1;
+    return true;
+}
+
+bool Traiter_association(const OptionsCompagnons& o, std::string_view nom, int& decalage) {
+    if (Fichier_raw_canon(o, nom, decalage))
+        return true;
+    if (!o.association)
+        return false;
+    const QString cible = qs(o.cible).toUpper();
+    if (qs(extensionMajuscule(nom)) != cible)
+        return false; // a source file is named from its own data
+    // The companion of the same base name stands where its extension sorts.
+    decalage = QString::compare(cible, qs(o.source), Qt::CaseInsensitive) <= 0 ? 1 : -1;
+    return true;
+}
+
+bool memesNomsDeBase(std::string_view a, std::string_view b) {
+    const QString qa = qs(Prefixe(a)), qb = qs(Prefixe(b));
+    const QLocale locale;
+    // The C locale's collation ignores the case setting: the listing folds the names.
+    if (locale.language() == QLocale::C)
+        return qa.toCaseFolded() == qb.toCaseFolded();
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    return collator.compare(qa, qb) == 0;
+}
+
+std::optional<std::size_t> ligneSourceExif(const OptionsCompagnons& o,
+                                           const std::vector<FileRow>& lignes, std::size_t ligne) {
+    int decalage = 0;
+    if (ligne >= lignes.size() || !Traiter_association(o, lignes[ligne].ancien, decalage))
+        return ligne;
+    if ((decalage < 0 && ligne == 0) || (decalage > 0 && ligne + 1 >= lignes.size()))
+        return std::nullopt;
+    const std::size_t voisine = decalage > 0 ? ligne + 1 : ligne - 1;
+    if (!memesNomsDeBase(lignes[ligne].ancien, lignes[voisine].ancien))
+        return std::nullopt;
+    return voisine;
+}
+
+NamePartFn partieNomExifCompagnons(CacheFaitsExif& cache, const DossierListe& dossier,
+                                   const std::vector<FileRow>& lignes,
+                                   const OptionsNommage& options, const QDate& aujourdhui) {
+    return
+        [&cache, &dossier, &lignes, &options, aujourdhui](std::size_t ligne, const FileRow& row) {
+            const auto source = ligneSourceExif(options.compagnons, lignes, ligne);
+            if (!source)
+                return std::string(kNonVarlimeSansCompagnon);
+            // The source's name too: a counter kept from an old name is the source's, which
+            // the companion shares.
+            const std::string& nom =
+                *source == ligne ? row.ancienSurDisque() : lignes[*source].ancienSurDisque();
+            return Retourne_nom_exif(cache.faits(dossier, nom), options, nom, aujourdhui);
+        };
+}
+
+} // namespace varlime

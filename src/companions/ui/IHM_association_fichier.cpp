@@ -1,0 +1,124 @@
+#include "companions/ui/IHM_association_fichier.h"
+
+#include "app/Application.h"
+#include "companions/ui/IHM_canon.h"
+#include "core/modes.h"
+#include "core/ui/MD_utilitaire.h"
+#include "core/ui/Main.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "platform/ui/Controls.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace varlime {
+
+TDLG_association_fichier::TDLG_association_fichier(Application& app, QWidget* parent)
+    : QDialog(parent), app_(app) {
+    setObjectName(QStringLiteral("DLG_association_fichier"));
+    setWindowTitle(QStringLiteral("Association de fichiers"));
+    auto* layout = new QVBoxLayout(this);
+    LBL_titre = control<QLabel>("LBL_titre",
+                                QStringLiteral("Varlimage des fichiers par association"), this);
+    layout->addWidget(LBL_titre);
+    auto* champs = new QHBoxLayout;
+    EDT_association1 = new QLineEdit(QStringLiteral("AVI"), this);
+    EDT_association1->setObjectName(QStringLiteral("EDT_association1"));
+    LBL_et = control<QLabel>("LBL_et", QStringLiteral("et"), this);
+    EDT_association2 = new QLineEdit(QStringLiteral("THM"), this);
+    EDT_association2->setObjectName(QStringLiteral("EDT_association2"));
+    LBL_porteur = control<QLabel>("LBL_porteur", QStringLiteral("porteur des EXIF"), this);
+    champs->addWidget(EDT_association1);
+    champs->addWidget(LBL_et);
+    champs->addWidget(EDT_association2);
+    champs->addWidget(LBL_porteur);
+    layout->addLayout(champs);
+    CKB_activer = control<QCheckBox>("CKB_activer", QStringLiteral("Activer l'association"), this);
+    layout->addWidget(CKB_activer);
+    MEM_info = new QPlainTextEdit(this);
+    MEM_info->setObjectName(QStringLiteral("MEM_info"));
+    MEM_info->setReadOnly(true);
+    MEM_info->setPlainText(QStringLiteral("Cette option permet de varlimer n'importe quel fichier\n"
+                                          "avec les métadonnées EXIF d'un autre fichier.\n"
+                                          "Par exemple, un appareil photo produit des vidéos AVI\n"
+                                          "associées à des fichiers THM porteurs des EXIF :\n"
+                                          "tapez AVI à gauche et THM à droite."));
+    layout->addWidget(MEM_info);
+    auto* boutons = new QHBoxLayout;
+    BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
+    BT_ok->setDefault(true);
+    BT_options = control<QPushButton>("BT_options", QStringLiteral("Options Exif"), this);
+    boutons->addStretch();
+    boutons->addWidget(BT_ok);
+    boutons->addStretch();
+    boutons->addWidget(BT_options);
+    boutons->addStretch();
+    layout->addLayout(boutons);
+
+    connect(CKB_activer, &QCheckBox::toggled, this, &TDLG_association_fichier::CKB_activerChange);
+    connect(BT_ok, &QPushButton::clicked, this, [this] {
+        if (!CKB_activer->isChecked())
+            app_.MainForm().EDT_prefixe_remplacement->setEnabled(true);
+        accept();
+    });
+    connect(BT_options, &QPushButton::clicked, this, [this] {
+        app_.DLG_exif_info().Gerer(true);
+        accept();
+    });
+    app_.translate(this);
+}
+
+void TDLG_association_fichier::Gerer() {
+    if (!app_.DB_utilitaire().Proposer_sortie_mode(Mode::Association))
+        return;
+    exec();
+    // The listing filter follows the mode and the extensions.
+    app_.MainForm().Chercher_fichier();
+}
+
+QString TDLG_association_fichier::Texte_statut() const {
+    return QString::fromStdString(varlime::Texte_statut(
+        Mode::Association, lookupMessages(app_.localization()),
+        EDT_association1->text().toStdString(), EDT_association2->text().toStdString()));
+}
+
+void TDLG_association_fichier::CKB_activerChange(bool coche) {
+    if (!coche) {
+        app_.DLG_exif_info().Desactive_exif();
+        return;
+    }
+    app_.DLG_canon().Desactiver_raw_canon();
+    app_.DLG_exif_info().Active_exif();
+    TMainForm& main = app_.MainForm();
+    // Every file is searched, so that the filter sees both extensions.
+    main.EDT_masque_recherche->setText(QStringLiteral("*.*"));
+    main.STB_main->showMessage(Texte_statut());
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    util.Sauver_parametre("ASSOCIATION_FICHIER", "CIBLE", EDT_association1->text().toStdString());
+    util.Sauver_parametre("ASSOCIATION_FICHIER", "SOURCE_EXIF",
+                          EDT_association2->text().toStdString());
+}
+
+void TDLG_association_fichier::Positionne_option_association_fichier(const QString& cible,
+                                                                     const QString& source) {
+    // While the mode is on, the fields hold the extensions the listing was made with;
+    // the window's activation reading the file again must not change them under it.
+    if (CKB_activer->isChecked())
+        return;
+    if (!cible.isEmpty())
+        EDT_association1->setText(cible);
+    if (!source.isEmpty())
+        EDT_association2->setText(source);
+}
+
+void TDLG_association_fichier::Desactiver_mode_association() {
+    CKB_activer->setChecked(false);
+}
+
+} // namespace varlime

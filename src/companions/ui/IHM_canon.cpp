@@ -1,0 +1,135 @@
+#include "companions/ui/IHM_canon.h"
+
+#include "app/Application.h"
+#include "companions/ui/IHM_association_fichier.h"
+#include "core/modes.h"
+#include "core/ui/MD_utilitaire.h"
+#include "core/ui/Main.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "platform/ui/Controls.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace varlime {
+
+TDLG_canon::TDLG_canon(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
+    setObjectName(QStringLiteral("DLG_canon"));
+    setWindowTitle(QStringLiteral("Traitement des RAW Canon"));
+    auto* layout = new QVBoxLayout(this);
+    MEM_info = new QPlainTextEdit(this);
+    MEM_info->setObjectName(QStringLiteral("MEM_info"));
+    MEM_info->setReadOnly(true);
+    MEM_info->setPlainText(
+        QStringLiteral("Ce mode est obsolète.\n"
+                       "Il servait aux premiers reflex Canon, qui produisaient des fichiers CRW\n"
+                       "accompagnés de fichiers THM portant les EXIF.\n"
+                       "Les boîtiers Canon actuels relèvent du mode association de fichiers\n"
+                       "(menu Options, Association de fichiers)."));
+    layout->addWidget(MEM_info);
+    CKB_traiter =
+        control<QCheckBox>("CKB_traiter", QStringLiteral("Traiter les fichiers RAW Canon"), this);
+    CKB_pas_raw_canon = control<QCheckBox>(
+        "CKB_pas_raw_canon",
+        QStringLiteral("Je ne suis pas, pour le moment, concerné par le RAW Canon"), this);
+    layout->addWidget(CKB_traiter);
+    layout->addWidget(CKB_pas_raw_canon);
+    auto* boutons = new QHBoxLayout;
+    BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
+    BT_ok->setDefault(true);
+    BT_options = control<QPushButton>("BT_options", QStringLiteral("Options Exif"), this);
+    BT_aide = control<QPushButton>("BT_aide", QStringLiteral("Aide"), this);
+    boutons->addStretch();
+    boutons->addWidget(BT_ok);
+    boutons->addStretch();
+    boutons->addWidget(BT_options);
+    boutons->addStretch();
+    boutons->addWidget(BT_aide);
+    boutons->addStretch();
+    layout->addLayout(boutons);
+
+    // Toggled rather than clicked: switching the mode off from elsewhere (another mode
+    // entered, the not-concerned box) must undo what switching it on did.
+    connect(CKB_traiter, &QCheckBox::toggled, this, &TDLG_canon::CKB_traiterChange);
+    connect(CKB_pas_raw_canon, &QCheckBox::clicked, this, &TDLG_canon::CKB_pas_raw_canonClick);
+    connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BT_options, &QPushButton::clicked, this, [this] {
+        app_.DLG_exif_info().Gerer(true);
+        accept();
+    });
+    connect(BT_aide, &QPushButton::clicked, this, [this] {
+        app_.ouvrirAdresse(
+            app_.texte("RSC_lien_aide_raw", "https://varlime.example.org/aide/raw.html"), this);
+    });
+    app_.translate(this);
+    placerBoutons();
+}
+
+void TDLG_canon::placerBoutons() {
+    // "Options Exif" only matters while the mode is on.
+    BT_options->setVisible(CKB_traiter->isChecked());
+}
+
+void TDLG_canon::Gerer() {
+    if (!app_.DB_utilitaire().Proposer_sortie_mode(Mode::RawCanon))
+        return;
+    placerBoutons();
+    exec();
+    // The listing filter follows the mode.
+    app_.MainForm().Chercher_fichier();
+}
+
+void TDLG_canon::CKB_traiterChange(bool coche) {
+    TMainForm& main = app_.MainForm();
+    if (coche) {
+        app_.DLG_association_fichier().Desactiver_mode_association();
+        app_.DLG_exif_info().Active_exif();
+        // Every file is searched, so that the filter sees the companions.
+        main.EDT_masque_recherche->setText(QStringLiteral("*.*"));
+        main.BT_canon->setVisible(true);
+        main.STB_main->showMessage(app_.texte("RSC_statut_raw_canon", "Mode Raw Canon"));
+    } else {
+        app_.DLG_exif_info().Desactive_exif();
+        main.BT_canon->setVisible(false);
+    }
+    placerBoutons();
+}
+
+void TDLG_canon::CKB_pas_raw_canonClick() {
+    const bool concerne = !CKB_pas_raw_canon->isChecked();
+    Affiche_raw_canon(concerne);
+    app_.DB_utilitaire().Sauver_parametre("OPTIONS", "RAW_CANON", concerne ? "1" : "0");
+}
+
+void TDLG_canon::Affiche_raw_canon(bool concerne) {
+    TMainForm& main = app_.MainForm();
+    if (concerne) {
+        CKB_traiter->setVisible(true);
+        BT_options->setEnabled(true);
+        CKB_pas_raw_canon->setChecked(false);
+        main.afficherOutilRaw(true);
+    } else {
+        CKB_traiter->setChecked(false);
+        CKB_traiter->setVisible(false);
+        BT_options->setEnabled(false);
+        CKB_pas_raw_canon->setChecked(true);
+        main.afficherOutilRaw(false);
+        main.BT_canon->setVisible(false);
+    }
+}
+
+void TDLG_canon::Positionne_option_raw_canon(const QString& valeur) {
+    Affiche_raw_canon(valeur == QLatin1String("1"));
+}
+
+void TDLG_canon::Desactiver_raw_canon() {
+    CKB_traiter->setChecked(false);
+}
+
+} // namespace varlime
