@@ -271,8 +271,9 @@ TEST(Engine, RunRefusesWhenTheListedFolderMoved) {
         const BilanRenommage b = engine.renommer();
         EXPECT_EQ(b.dossierDeplace, c.refused) << c.name;
         EXPECT_EQ(b.renommes, c.refused ? 0 : 1) << c.name;
-        if (c.sort == Sort::Renomme)
+        if (c.sort == Sort::Renomme) {
             EXPECT_TRUE(root.exists("moved/a.jpg")) << c.name;
+        }
         if (c.sort == Sort::Remplace) {
             EXPECT_TRUE(root.exists("photos/a.jpg")) << c.name;
             EXPECT_TRUE(root.exists("old/a.jpg")) << c.name;
