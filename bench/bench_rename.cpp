@@ -1,11 +1,11 @@
 // Listing, preview and rename speed, and memory per listed row.
 //   build/<dir>/bench/bench_rename
 #include "app/Application.h"
+#include "core/renameEngine.h"
 #include "core/ui/Main.h"
 #include "core/ui/fileGridModel.h"
-#include "core/renameEngine.h"
-#include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
+#include "platform/ui/MessageService.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -31,7 +31,9 @@ std::string makeFolder(int count) {
     return dir;
 }
 
-void removeFolder(const std::string& dir) { std::filesystem::remove_all(dir); }
+void removeFolder(const std::string& dir) {
+    std::filesystem::remove_all(dir);
+}
 
 long rssKiB() {
     std::ifstream statm("/proc/self/statm");
@@ -67,7 +69,8 @@ void BM_KeystrokePreview(benchmark::State& state) {
     m.Validation_repertoire(false);
     bool flip = false;
     for (auto _ : state) {
-        m.EDT_prefixe_remplacement->setText(flip ? QStringLiteral("Vacances") : QStringLiteral("Vacance"));
+        m.EDT_prefixe_remplacement->setText(flip ? QStringLiteral("Vacances")
+                                                 : QStringLiteral("Vacance"));
         flip = !flip;
     }
     removeFolder(dir);
@@ -95,7 +98,8 @@ void BM_RenameRun(benchmark::State& state) {
         state.ResumeTiming();
         varlime::DossierListe dossier;
         dossier.ouvrir(dir);
-        const auto bilan = varlime::renommerLignes(dossier, rows, journal ? journaux : std::string());
+        const auto bilan =
+            varlime::renommerLignes(dossier, rows, journal ? journaux : std::string());
         state.PauseTiming();
         if (bilan.renommes != n)
             state.SkipWithError("not every file was renamed");

@@ -1,9 +1,9 @@
+#include "core/ui/Main.h"
 #include "app/Application.h"
 #include "app/Headless.h"
-#include "core/ui/Main.h"
 #include "exif/exifFormat.h"
-#include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
+#include "platform/ui/MessageService.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -109,7 +109,8 @@ std::optional<QDate> dateModificationFichier(const std::string& chemin) {
 
 std::string Retourne_date_creation_fichier_at(int dossierFd, const std::string& nom, int format,
                                               const SeparateurDate& sep, bool compteurADroite) {
-    return prefixeDate(dateLocale(dateModificationAt(dossierFd, nom)), format, sep, compteurADroite);
+    return prefixeDate(dateLocale(dateModificationAt(dossierFd, nom)), format, sep,
+                       compteurADroite);
 }
 
 std::string Retourne_date_creation_fichier(const std::string& dossier, const std::string& nom,
@@ -117,8 +118,8 @@ std::string Retourne_date_creation_fichier(const std::string& dossier, const std
                                            bool compteurADroite) {
     if (nom.empty())
         return {};
-    return prefixeDate(dateModificationFichier(Retourne_repertoire_slash(dossier) + nom), format, sep,
-                       compteurADroite);
+    return prefixeDate(dateModificationFichier(Retourne_repertoire_slash(dossier) + nom), format,
+                       sep, compteurADroite);
 }
 
 QDate dateDepuisTexte(std::string_view texte) {

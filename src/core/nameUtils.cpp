@@ -7,7 +7,9 @@
 namespace varlime {
 
 namespace {
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 } // namespace
 
 std::size_t utf8Length(std::string_view s) {
@@ -59,9 +61,13 @@ std::string Copie_gauche(std::string_view s, long long n) {
     return std::string(s.substr(0, utf8Offset(s, static_cast<std::size_t>(n))));
 }
 
-bool Est_numerique(char c) { return c >= '0' && c <= '9'; }
+bool Est_numerique(char c) {
+    return c >= '0' && c <= '9';
+}
 
-bool Chaine_fini_numerique(std::string_view s) { return !s.empty() && Est_numerique(s.back()); }
+bool Chaine_fini_numerique(std::string_view s) {
+    return !s.empty() && Est_numerique(s.back());
+}
 
 std::string Extrait_debut_numerique(std::string_view s) {
     std::size_t i = 0;
@@ -128,7 +134,8 @@ IndicationAlphabetique Indication_alphabetique(std::string_view initialisation,
                                                std::string_view largeur, const TextLookup& texte) {
     int v = 0, l = 0;
     if (!toInteger(initialisation, v) || !toInteger(largeur, l))
-        return {false, texte("RSC_message_erreur_valeur_entiere", "Il faut saisir une valeur entière")};
+        return {false,
+                texte("RSC_message_erreur_valeur_entiere", "Il faut saisir une valeur entière")};
     const std::string lettres = Maj_compteur(true, l, static_cast<long long>(v) - 1);
     return {true, formatMessage(texte("RSC_libelle_info_compteur_alpha", "soit %s en alphabétique"),
                                 {lettres})};

@@ -1,7 +1,7 @@
 #include "core/renameEngine.h"
 
-#include "core/nameUtils.h"
 #include "core/maskEngine.h"
+#include "core/nameUtils.h"
 #include "platform/fileSystem.h"
 #include "platform/textEncoding.h"
 
@@ -41,7 +41,8 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
         std::vector<QString> folded;
         folded.reserve(rows.size());
         for (const auto& r : rows)
-            folded.push_back(QString::fromUtf8(r.ancien.data(), qsizetype(r.ancien.size())).toCaseFolded());
+            folded.push_back(
+                QString::fromUtf8(r.ancien.data(), qsizetype(r.ancien.size())).toCaseFolded());
         std::stable_sort(order.begin(), order.end(),
                          [&](std::size_t a, std::size_t b) { return folded[a] < folded[b]; });
     } else {
@@ -54,8 +55,9 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
         for (const auto& r : rows)
             keys.push_back(
                 collator.sortKey(QString::fromUtf8(r.ancien.data(), qsizetype(r.ancien.size()))));
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return keys[a].compare(keys[b]) < 0;
+        });
     }
     std::vector<FileRow> sorted;
     sorted.reserve(rows.size());
@@ -133,7 +135,9 @@ std::string partieNomStandard(const OptionsNommage& options, int dirfd, const Fi
     return options.prefixe;
 }
 
-DossierListe::~DossierListe() { fermer(); }
+DossierListe::~DossierListe() {
+    fermer();
+}
 
 void DossierListe::fermer() {
     if (fd_ >= 0)
@@ -226,7 +230,8 @@ BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<Fil
     struct stat st;
     ::fstat(dossier.fd(), &st);
     JournalEcrit journal;
-    const bool ecrit = journal.ouvrir(journaux, dossier.chemin(), st.st_dev, st.st_ino, lignes, annulation);
+    const bool ecrit =
+        journal.ouvrir(journaux, dossier.chemin(), st.st_dev, st.st_ino, lignes, annulation);
     BilanRenommage bilan = renommerDans(dossier.fd(), rows, ecrit ? &journal : nullptr);
     journal.fermer();
     bilan.sansJournal = !ecrit;
@@ -253,7 +258,8 @@ PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal) {
         // The file under the new name must be the one renamed, and its old name free.
         const IdentiteFichier id = identiteFichier(fd, it->nouveau);
         const bool memeFichier =
-            it->inode == 0 || (id.inode == it->inode && (it->naissance == 0 || id.naissance == it->naissance));
+            it->inode == 0 ||
+            (id.inode == it->inode && (it->naissance == 0 || id.naissance == it->naissance));
         if (!nouveauLa || ancienLa || !memeFichier) {
             ++plan.impossibles;
             continue;
@@ -267,7 +273,8 @@ PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal) {
     return plan;
 }
 
-std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier, const std::string& journaux) {
+std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier,
+                                             const std::string& journaux) {
     struct stat st;
     if (!dossier.ouvert() || ::fstat(dossier.fd(), &st) != 0)
         return std::nullopt;
@@ -289,7 +296,8 @@ bool MoteurNommage::lister(const std::string& chemin) {
     std::vector<std::string> noms;
     const bool ok = dossier_.ouvrir(chemin);
     if (ok) {
-        auto entrees = chercherFichiersAt(dossier_.fd(), options.masqueRecherche, options.attributs);
+        auto entrees =
+            chercherFichiersAt(dossier_.fd(), options.masqueRecherche, options.attributs);
         noms.reserve(entrees.size());
         if (voirListing) {
             for (const auto& e : entrees)

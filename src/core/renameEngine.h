@@ -76,7 +76,7 @@ struct OptionsCompagnons {
 // Every option that decides what is listed and how each row is renamed.
 struct OptionsNommage {
     // The listing.
-    std::string masqueRecherche = "*.*"; // EDT_masque_recherche
+    std::string masqueRecherche = "*.*";        // EDT_masque_recherche
     int attributs = attrTous & ~attrRepertoire; // file types: every entry but folders
     // The name part: a prefix text, or a rename mask when it starts with "[".
     std::string prefixe; // EDT_prefixe_remplacement
@@ -185,7 +185,8 @@ struct PlanAnnulation {
     int impossibles = 0;
 };
 // The last journaled run in the folder, as an undo plan; nothing when there is none.
-std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier, const std::string& journaux);
+std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier,
+                                             const std::string& journaux);
 // The undo plan of one journal (a run left unfinished, reported at start).
 PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal);
 // Renames the plan's rows back, journaled itself so that it can be undone in turn; the

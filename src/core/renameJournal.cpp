@@ -130,7 +130,8 @@ IdentiteFichier identiteFichier(int dossierFd, const std::string& nom) {
 }
 
 int JournalLu::faits() const {
-    return static_cast<int>(std::count_if(lignes.begin(), lignes.end(), [](const Ligne& l) { return l.fait; }));
+    return static_cast<int>(
+        std::count_if(lignes.begin(), lignes.end(), [](const Ligne& l) { return l.fait; }));
 }
 
 std::string dossierJournaux() {
@@ -164,7 +165,8 @@ std::optional<JournalLu> lireJournal(const std::string& chemin) {
         debut = fin + 1;
         const std::size_t espace = ligne.find(' ');
         const std::string_view cle = ligne.substr(0, espace);
-        const std::string_view reste = espace == std::string_view::npos ? std::string_view() : ligne.substr(espace + 1);
+        const std::string_view reste =
+            espace == std::string_view::npos ? std::string_view() : ligne.substr(espace + 1);
         if (!entete) {
             if (ligne != kEntete)
                 return std::nullopt;
@@ -196,8 +198,9 @@ std::optional<JournalLu> lireJournal(const std::string& chemin) {
             auto nouveau = desechapper(parties[3]);
             if (!ancien || !nouveau)
                 return std::nullopt;
-            j.lignes.push_back({std::move(*ancien), std::move(*nouveau), nombre(parties[0]).value_or(0),
-                                nombre(parties[1]).value_or(0), false});
+            j.lignes.push_back({std::move(*ancien), std::move(*nouveau),
+                                nombre(parties[0]).value_or(0), nombre(parties[1]).value_or(0),
+                                false});
         } else if (cle == "depart") {
             depart = true;
         } else if (cle == "fait" && depart) {

@@ -26,7 +26,7 @@ struct JournalLu {
     std::string dossier; // the folder's path as bytes, ending in '/'
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    std::string debut; // local date and time of the start, "YYYY-MM-DD HH:MM:SS"
+    std::string debut;       // local date and time of the start, "YYYY-MM-DD HH:MM:SS"
     bool annulation = false; // the run undid another one
     struct Ligne {
         std::string ancien;
@@ -69,8 +69,9 @@ public:
 
     // Writes the head and every row, and flushes them to disk; removes the oldest
     // journals beyond the kept number. False when the journal could not be written.
-    bool ouvrir(const std::string& dossierJournaux, const std::string& dossier, std::uint64_t device,
-                std::uint64_t inode, const std::vector<JournalLu::Ligne>& lignes, bool annulation);
+    bool ouvrir(const std::string& dossierJournaux, const std::string& dossier,
+                std::uint64_t device, std::uint64_t inode,
+                const std::vector<JournalLu::Ligne>& lignes, bool annulation);
     // Marks row `index` renamed; written in batches.
     void fait(std::size_t index);
     // Marks the end of the run and closes the journal.

@@ -37,7 +37,9 @@ bool Trouve_dans_cibles(const std::vector<LigneRenommage>& lignes, std::size_t l
     return false;
 }
 
-bool Nom_avec_joker(std::string_view nom) { return nom.find_first_of("*?") != std::string_view::npos; }
+bool Nom_avec_joker(std::string_view nom) {
+    return nom.find_first_of("*?") != std::string_view::npos;
+}
 
 bool Nom_cible_invalide(std::string_view nom) {
     return !nomValide(nom) || nom.size() > kNomMax || Nom_avec_joker(nom);

@@ -1,7 +1,7 @@
 #include "platform/fileSystem.h"
 
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -20,7 +20,9 @@ namespace varlime {
 namespace {
 
 // Case folding of one UTF-16 unit is enough for file names; surrogates compare as they are.
-bool memeLettre(QChar a, QChar b) { return a == b || a.toCaseFolded() == b.toCaseFolded(); }
+bool memeLettre(QChar a, QChar b) {
+    return a == b || a.toCaseFolded() == b.toCaseFolded();
+}
 
 bool globMatch(const QString& m, const QString& n) {
     qsizetype mi = 0, ni = 0, star = -1, mark = 0;
@@ -62,8 +64,8 @@ std::vector<EntreeRepertoire> chercherFichiers(const std::string& dossier, std::
                                                int attributs, bool* ok) {
     if (ok)
         *ok = false;
-    const int dfd = ::open(dossier.empty() ? "." : dossier.c_str(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dfd =
+        ::open(dossier.empty() ? "." : dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0)
         return {};
     auto out = chercherFichiersAt(dfd, masque, attributs, ok);
@@ -211,7 +213,9 @@ std::string repertoireCourant() {
     return s;
 }
 
-bool changerRepertoireCourant(const std::string& dossier) { return ::chdir(dossier.c_str()) == 0; }
+bool changerRepertoireCourant(const std::string& dossier) {
+    return ::chdir(dossier.c_str()) == 0;
+}
 
 std::string dossierProgramme() {
     std::vector<char> buffer(PATH_MAX + 1);
@@ -241,23 +245,26 @@ namespace {
 ResultatRenommage depuisErrno(int err) {
     switch (err) {
     case EEXIST:
-    case ENOTEMPTY: return ResultatRenommage::CibleExiste;
-    case ENOENT: return ResultatRenommage::SourceAbsente;
-    case ENAMETOOLONG: return ResultatRenommage::NomTropLong;
-    default: return ResultatRenommage::Refuse;
+    case ENOTEMPTY:
+        return ResultatRenommage::CibleExiste;
+    case ENOENT:
+        return ResultatRenommage::SourceAbsente;
+    case ENAMETOOLONG:
+        return ResultatRenommage::NomTropLong;
+    default:
+        return ResultatRenommage::Refuse;
     }
 }
 
 bool memesNomsSaufCasse(const std::string& a, const std::string& b) {
     return QString::fromUtf8(a.data(), qsizetype(a.size()))
-               .compare(QString::fromUtf8(b.data(), qsizetype(b.size())), Qt::CaseInsensitive) ==
-           0;
+               .compare(QString::fromUtf8(b.data(), qsizetype(b.size())), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
 
 ResultatRenommage renommerSansEcraserAt(int dirfd, const std::string& ancien,
-                                         const std::string& nouveau) {
+                                        const std::string& nouveau) {
     if (!nomValide(ancien) || !nomValide(nouveau))
         return ResultatRenommage::NomInvalide;
     if (dirfd < 0)
@@ -304,7 +311,7 @@ ResultatRenommage renommerSansEcraserAt(int dirfd, const std::string& ancien,
 }
 
 ResultatRenommage renommerSansEcraser(const std::string& dossier, const std::string& ancien,
-                                       const std::string& nouveau) {
+                                      const std::string& nouveau) {
     DossierOuvert d(dossier);
     if (!d.ok())
         return ResultatRenommage::SourceAbsente;

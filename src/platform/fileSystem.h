@@ -66,23 +66,23 @@ std::string dossierProgramme();
 
 enum class ResultatRenommage {
     Renomme,
-    NomInvalide,    // empty, ".", "..", holds '/' or NUL
-    CibleExiste,    // never replaced
+    NomInvalide, // empty, ".", "..", holds '/' or NUL
+    CibleExiste, // never replaced
     SourceAbsente,
     NomTropLong,
-    Refuse,         // access refused or any other failure
+    Refuse, // access refused or any other failure
 };
 
 // Renames `ancien` to `nouveau`, both bare names inside `dossier`, without ever
 // replacing an existing entry. A rename that only changes letter case works on
 // file systems that ignore case (the target is then the source itself).
 ResultatRenommage renommerSansEcraser(const std::string& dossier, const std::string& ancien,
-                                       const std::string& nouveau);
+                                      const std::string& nouveau);
 
 // Same, with the folder already opened (a directory file descriptor); used by
 // batch runs so the folder is resolved once and cannot be swapped under the run.
 ResultatRenommage renommerSansEcraserAt(int dirfd, const std::string& ancien,
-                                         const std::string& nouveau);
+                                        const std::string& nouveau);
 
 bool nomValide(std::string_view nom);
 

@@ -82,8 +82,8 @@ std::vector<std::string> pointsDeMontage(std::string_view mountinfo) {
         if (pos == std::string_view::npos || pos >= line.size())
             continue;
         const std::size_t stop = line.find(' ', pos);
-        const std::string point =
-            sansEchappements(line.substr(pos, stop == std::string_view::npos ? line.size() - pos : stop - pos));
+        const std::string point = sansEchappements(
+            line.substr(pos, stop == std::string_view::npos ? line.size() - pos : stop - pos));
         if (!point.empty() && point.front() == '/')
             out.push_back(point);
     }

@@ -21,9 +21,15 @@ TEST(MessageFormat, PlaceholdersInOrder) {
     for (const auto& c : cases) {
         QString out;
         switch (c.args.size()) {
-        case 0: out = formatMessage(QString::fromUtf8(c.format), {}); break;
-        case 1: out = formatMessage(QString::fromUtf8(c.format), {c.args[0]}); break;
-        default: out = formatMessage(QString::fromUtf8(c.format), {c.args[0], c.args[1]}); break;
+        case 0:
+            out = formatMessage(QString::fromUtf8(c.format), {});
+            break;
+        case 1:
+            out = formatMessage(QString::fromUtf8(c.format), {c.args[0]});
+            break;
+        default:
+            out = formatMessage(QString::fromUtf8(c.format), {c.args[0], c.args[1]});
+            break;
         }
         EXPECT_EQ(out.toStdString(), c.expected) << c.format;
     }

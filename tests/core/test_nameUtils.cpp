@@ -36,8 +36,12 @@ struct CopyCase {
 
 TEST(NameUtils, CopiesCountCharactersNotBytes) {
     const CopyCase cases[] = {
-        {"abcdef", 2, "ef", "ab"},   {"abc", 5, "abc", "abc"}, {"abc", 0, "", ""},
-        {"abc", -1, "", ""},         {"éàü", 2, "àü", "éà"},   {"", 3, "", ""},
+        {"abcdef", 2, "ef", "ab"},
+        {"abc", 5, "abc", "abc"},
+        {"abc", 0, "", ""},
+        {"abc", -1, "", ""},
+        {"éàü", 2, "àü", "éà"},
+        {"", 3, "", ""},
         {"NON VARLIMÉ", 11, "NON VARLIMÉ", "NON VARLIMÉ"},
     };
     for (const auto& c : cases) {
@@ -77,16 +81,28 @@ struct CounterCase {
 
 TEST(NameUtils, Counters) {
     const CounterCase cases[] = {
-        {false, 3, 0, "001"},     {false, 1, 9, "10"},      {false, 3, 41, "042"},
-        {false, 3, 1233, "1234"}, {false, 3, -6, "-005"},   {false, 2, 149, "150"},
+        {false, 3, 0, "001"},
+        {false, 1, 9, "10"},
+        {false, 3, 41, "042"},
+        {false, 3, 1233, "1234"},
+        {false, 3, -6, "-005"},
+        {false, 2, 149, "150"},
         {false, 9, 0, "000000001"},
-        {true, 3, 0, "__A"},      {true, 2, 27, "AB"},      {true, 3, 702, "AAA"},
-        {true, 1, 25, "Z"},       {true, 1, 26, "AA"},      {true, 1, 701, "ZZ"},
-        {true, 1, 12356629, "ZZZZZ"}, {true, 1, 12356630, "AAAAAA"},
-        {true, 3, -1, "__A"},     {true, 3, -50, "__A"},
+        {true, 3, 0, "__A"},
+        {true, 2, 27, "AB"},
+        {true, 3, 702, "AAA"},
+        {true, 1, 25, "Z"},
+        {true, 1, 26, "AA"},
+        {true, 1, 701, "ZZ"},
+        {true, 1, 12356629, "ZZZZZ"},
+        {true, 1, 12356630, "AAAAAA"},
+        {true, 3, -1, "__A"},
+        {true, 3, -50, "__A"},
         // A width from a damaged settings file or a typed field is brought into 1..9.
-        {false, 50000000, 0, "000000001"}, {true, 50000000, 0, "________A"},
-        {false, 0, 4, "5"},       {true, -7, 0, "A"},
+        {false, 50000000, 0, "000000001"},
+        {true, 50000000, 0, "________A"},
+        {false, 0, 4, "5"},
+        {true, -7, 0, "A"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Maj_compteur(c.alpha, c.width, c.value), c.expected)
@@ -98,7 +114,7 @@ TEST(NameUtils, IntegerParsing) {
         const char* text;
         bool ok;
         int value;
-    } cases[] = {{"12", true, 12}, {" 7 ", true, 7}, {"-3", true, -3}, {"+4", true, 4},
+    } cases[] = {{"12", true, 12}, {" 7 ", true, 7},  {"-3", true, -3}, {"+4", true, 4},
                  {"", false, 0},   {"abc", false, 0}, {"1a", false, 0}, {"99999999999", false, 0},
                  {"-", false, 0}};
     for (const auto& c : cases) {

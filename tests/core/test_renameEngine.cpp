@@ -34,7 +34,8 @@ std::vector<std::string> oldNames(const std::vector<FileRow>& r) {
 }
 
 TEST(Sorting, CaseInsensitiveNotNumericDuplicatesKept) {
-    EXPECT_EQ(oldNames(rows({"b.jpg", "a.JPG", "c"})), (std::vector<std::string>{"a.JPG", "b.jpg", "c"}));
+    EXPECT_EQ(oldNames(rows({"b.jpg", "a.JPG", "c"})),
+              (std::vector<std::string>{"a.JPG", "b.jpg", "c"}));
     EXPECT_EQ(oldNames(rows({"img10.jpg", "IMG2.jpg", "img1.jpg"})),
               (std::vector<std::string>{"img1.jpg", "img10.jpg", "IMG2.jpg"}));
     EXPECT_EQ(oldNames(rows({"x", "x", "X"})).size(), 3u);
@@ -57,22 +58,64 @@ OptionsNommage opts(const char* prefix, auto&& tweak) {
 TEST(Preview, NamesFromPrefixCounterAndExtension) {
     auto same = [](OptionsNommage&) {};
     const PreviewCase cases[] = {
-        {"counter right", {"b.jpg", "a.JPG", "c"}, opts("IMG", same), {"IMG001.JPG", "IMG002.jpg", "IMG003"}},
-        {"counter left", {"b.jpg", "a.JPG", "c"}, opts("IMG", [](auto& o) { o.compteurADroite = false; }),
+        {"counter right",
+         {"b.jpg", "a.JPG", "c"},
+         opts("IMG", same),
+         {"IMG001.JPG", "IMG002.jpg", "IMG003"}},
+        {"counter left",
+         {"b.jpg", "a.JPG", "c"},
+         opts("IMG", [](auto& o) { o.compteurADroite = false; }),
          {"001IMG.JPG", "002IMG.jpg", "003IMG"}},
-        {"extension png", {"b.jpg", "a.JPG", "c"},
-         opts("IMG", [](auto& o) { o.extensionImposee = true; o.extension = "png"; }),
+        {"extension png",
+         {"b.jpg", "a.JPG", "c"},
+         opts("IMG",
+              [](auto& o) {
+                  o.extensionImposee = true;
+                  o.extension = "png";
+              }),
          {"IMG001.png", "IMG002.png", "IMG003.png"}},
-        {"empty extension", {"a.jpg"}, opts("P", [](auto& o) { o.extensionImposee = true; o.extension = ""; }), {"P001."}},
-        {"initial value 0", {"a.jpg"}, opts("P", [](auto& o) { o.initialisation = 0; }), {"P000.jpg"}},
-        {"alphabetic", {"a.jpg", "b.jpg"},
-         opts("P", [](auto& o) { o.alphabetique = true; o.initialisation = 26; }), {"P__Z.jpg", "P_AA.jpg"}},
+        {"empty extension",
+         {"a.jpg"},
+         opts("P",
+              [](auto& o) {
+                  o.extensionImposee = true;
+                  o.extension = "";
+              }),
+         {"P001."}},
+        {"initial value 0",
+         {"a.jpg"},
+         opts("P", [](auto& o) { o.initialisation = 0; }),
+         {"P000.jpg"}},
+        {"alphabetic",
+         {"a.jpg", "b.jpg"},
+         opts("P",
+              [](auto& o) {
+                  o.alphabetique = true;
+                  o.initialisation = 26;
+              }),
+         {"P__Z.jpg", "P_AA.jpg"}},
         {"empty prefix empties", {"a.jpg", "b.jpg"}, opts("", same), {"", ""}},
-        {"keep-digits mask", {"IMG_0042.jpg", "IMG.jpg"}, opts("[X&N]", same), {"[X&N]001.jpg", "[X&N].jpg"}},
-        {"inactive counter", {"a.jpg"}, opts("[{a}{Z}]", [](auto& o) { o.compteurInactif = true; }), {"[{a}{Z}].jpg"}},
-        {"inactive box without a mask", {"a.jpg"}, opts("P", [](auto& o) { o.compteurInactif = true; }), {"P001.jpg"}},
+        {"keep-digits mask",
+         {"IMG_0042.jpg", "IMG.jpg"},
+         opts("[X&N]", same),
+         {"[X&N]001.jpg", "[X&N].jpg"}},
+        {"inactive counter",
+         {"a.jpg"},
+         opts("[{a}{Z}]", [](auto& o) { o.compteurInactif = true; }),
+         {"[{a}{Z}].jpg"}},
+        {"inactive box without a mask",
+         {"a.jpg"},
+         opts("P", [](auto& o) { o.compteurInactif = true; }),
+         {"P001.jpg"}},
         {"dot file", {".profile"}, opts("P", same), {"P001.profile"}},
-        {"width 1", {"a", "b"}, opts("P", [](auto& o) { o.largeur = 1; o.initialisation = 9; }), {"P9", "P10"}},
+        {"width 1",
+         {"a", "b"},
+         opts("P",
+              [](auto& o) {
+                  o.largeur = 1;
+                  o.initialisation = 9;
+              }),
+         {"P9", "P10"}},
     };
     for (const auto& c : cases) {
         std::vector<std::string> names(c.files.begin(), c.files.end());
@@ -104,7 +147,8 @@ TEST(Preview, MarkedRowsGetNoCounterNoExtensionAndUseNoNumber) {
     calculerNouveauxNoms(r, true, o, [](std::size_t i, const FileRow&) {
         return i == 1 ? std::string("NON VARLIMÉ (Pas d'en-tête Exif)") : std::string("P");
     });
-    EXPECT_EQ(newNames(r), (std::vector<std::string>{"P001.jpg", "NON VARLIMÉ (Pas d'en-tête Exif)", "P002.jpg"}));
+    EXPECT_EQ(newNames(r), (std::vector<std::string>{"P001.jpg", "NON VARLIMÉ (Pas d'en-tête Exif)",
+                                                     "P002.jpg"}));
 }
 
 TEST(Preview, NothingFoundEmptiesTheNewNames) {
@@ -220,7 +264,8 @@ TEST(RenameRun, NonUtf8NamesKeepTheirBytes) {
     calculerNouveauxNoms(r, true, o, nullptr);
     const BilanRenommage bilan = renommerLignes(dir.path(), r);
     EXPECT_EQ(bilan.renommes, 2);
-    EXPECT_EQ(dir.read("P001.jpg") + dir.read("P002.jpg"), r[0].ancienSurDisque() == a ? "12" : "21");
+    EXPECT_EQ(dir.read("P001.jpg") + dir.read("P002.jpg"),
+              r[0].ancienSurDisque() == a ? "12" : "21");
 }
 
 } // namespace
@@ -257,8 +302,11 @@ TEST(Engine, RunRefusesWhenTheListedFolderMoved) {
         engine.calculer();
         ASSERT_EQ(newNames(engine.lignes()), std::vector<std::string>{"P001.jpg"}) << c.name;
         switch (c.sort) {
-        case Sort::Reste: break;
-        case Sort::Renomme: ASSERT_EQ(::rename(photos.c_str(), (root.path() + "moved").c_str()), 0); break;
+        case Sort::Reste:
+            break;
+        case Sort::Renomme:
+            ASSERT_EQ(::rename(photos.c_str(), (root.path() + "moved").c_str()), 0);
+            break;
         case Sort::Supprime:
             ASSERT_EQ(::unlink((photos + "a.jpg").c_str()), 0);
             ASSERT_EQ(::rmdir(photos.c_str()), 0);

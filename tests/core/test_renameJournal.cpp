@@ -28,7 +28,11 @@ TEST(Journal, RunUndone) {
     const UndoCase cases[] = {
         {"undo/plain", Entre::Rien, 3, 0, {"a.jpg", "b.jpg", "c.jpg"}},
         {"undo/renamed by hand", Entre::RenommeALaMain, 2, 1, {"a.jpg", "c.jpg", "hand.jpg"}},
-        {"undo/old name taken", Entre::AncienNomPris, 2, 1, {"P002.jpg", "a.jpg", "b.jpg", "c.jpg"}},
+        {"undo/old name taken",
+         Entre::AncienNomPris,
+         2,
+         1,
+         {"P002.jpg", "a.jpg", "b.jpg", "c.jpg"}},
         {"undo/replaced", Entre::Remplace, 2, 1, {"P002.jpg", "a.jpg", "c.jpg"}},
     };
     for (const auto& c : cases) {
@@ -42,11 +46,14 @@ TEST(Journal, RunUndone) {
         engine.calculer();
         ASSERT_EQ(engine.renommer().renommes, 3) << c.name;
         switch (c.entre) {
-        case Entre::Rien: break;
+        case Entre::Rien:
+            break;
         case Entre::RenommeALaMain:
             ::rename((dir.path() + "P002.jpg").c_str(), (dir.path() + "hand.jpg").c_str());
             break;
-        case Entre::AncienNomPris: dir.write("b.jpg", "new"); break;
+        case Entre::AncienNomPris:
+            dir.write("b.jpg", "new");
+            break;
         case Entre::Remplace:
             ::unlink((dir.path() + "P002.jpg").c_str());
             dir.write("P002.jpg", "other");
@@ -74,7 +81,10 @@ TEST(Journal, UndoOfAnUndoAndAFolderReplaced) {
     ASSERT_TRUE(engine.lister(root.path() + "photos"));
     engine.calculer();
     ASSERT_EQ(engine.renommer().renommes, 1);
-    ASSERT_EQ(annuler(engine.dossier(), *planAnnulation(engine.dossier(), state.path()), state.path()).renommes, 1);
+    ASSERT_EQ(
+        annuler(engine.dossier(), *planAnnulation(engine.dossier(), state.path()), state.path())
+            .renommes,
+        1);
     EXPECT_TRUE(root.exists("photos/a.jpg"));
     const auto again = planAnnulation(engine.dossier(), state.path());
     ASSERT_TRUE(again);

@@ -1,6 +1,6 @@
+#include "core/renameJournal.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_type_fichier.h"
-#include "core/renameJournal.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
 #include "core/ui/fileGridModel.h"
@@ -12,21 +12,21 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QDropEvent>
 #include <QMimeData>
-#include <QUrl>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -88,7 +88,9 @@ TEST(MainWindow, PickTypeAndRenameAsAUserWould) {
     EXPECT_EQ(f.messages.shown[1].text.toStdString(), "3 fichiers varlims\r\n0 erreurs");
     EXPECT_EQ(f.messages.shown[1].kind, MessageKind::Information);
     // The list was read again after the run.
-    EXPECT_EQ(grid(m), (Grid{{"IMG001.JPG", "IMG001.JPG"}, {"IMG002.jpg", "IMG002.jpg"}, {"IMG003", "IMG003"}}));
+    EXPECT_EQ(
+        grid(m),
+        (Grid{{"IMG001.JPG", "IMG001.JPG"}, {"IMG002.jpg", "IMG002.jpg"}, {"IMG003", "IMG003"}}));
 
     m.resize(900, 700);
     QApplication::processEvents();
@@ -134,9 +136,11 @@ TEST(MainWindow, HandEditedCellsAreUsedAndMarkedRowsSkipped) {
     m.EDT_prefixe_remplacement->setText(QStringLiteral("P"));
     FileGridModel& model = m.grille();
     ModelTestFaults modelFaults;
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(&model,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
     ASSERT_TRUE(model.setData(model.index(0, 1), QStringLiteral("vacances.jpg"), Qt::EditRole));
-    ASSERT_TRUE(model.setData(model.index(1, 1), QStringLiteral("NON VARLIMÉ à garder"), Qt::EditRole));
+    ASSERT_TRUE(
+        model.setData(model.index(1, 1), QStringLiteral("NON VARLIMÉ à garder"), Qt::EditRole));
     m.Varlimer();
     EXPECT_EQ(photos.names(), (std::vector<std::string>{"P003.jpg", "b.jpg", "vacances.jpg"}));
     EXPECT_EQ(f.messages.texts().last().toStdString(), "2 fichiers varlims\r\n0 erreurs");
@@ -172,10 +176,12 @@ TEST(MainWindow, CounterSidesSwapOnScreen) {
     QApplication::processEvents();
     m.EDT_prefixe_remplacement->setText(QStringLiteral("IMG"));
     QApplication::processEvents();
-    EXPECT_LT(m.EDT_prefixe_remplacement->mapTo(&m, QPoint()).x(), m.CBB_largeur_increment->mapTo(&m, QPoint()).x());
+    EXPECT_LT(m.EDT_prefixe_remplacement->mapTo(&m, QPoint()).x(),
+              m.CBB_largeur_increment->mapTo(&m, QPoint()).x());
     m.BT_gauche->click();
     QApplication::processEvents();
-    EXPECT_GT(m.EDT_prefixe_remplacement->mapTo(&m, QPoint()).x(), m.CBB_largeur_increment->mapTo(&m, QPoint()).x());
+    EXPECT_GT(m.EDT_prefixe_remplacement->mapTo(&m, QPoint()).x(),
+              m.CBB_largeur_increment->mapTo(&m, QPoint()).x());
     EXPECT_EQ(grid(m), (Grid{{"a.jpg", "001IMG.jpg"}}));
     EXPECT_FALSE(f.app->DLG_option_compteur().Position());
     m.BT_droite->click();
@@ -264,8 +270,9 @@ TEST(CounterDialog, OkRefusesANonNumberAndGerrerSyncsFirst) {
         EXPECT_EQ(d.EDT_initialisation->text().toStdString(), "42");
         d.EDT_initialisation->setText(QStringLiteral("abc"));
         d.BT_ok->click();
-        sawRefusal = d.isVisible() && !f.messages.shown.empty() &&
-                     f.messages.shown.back().text == QStringLiteral("Le nombre saisi n'est pas valide");
+        sawRefusal =
+            d.isVisible() && !f.messages.shown.empty() &&
+            f.messages.shown.back().text == QStringLiteral("Le nombre saisi n'est pas valide");
         d.EDT_initialisation->setText(QStringLiteral("5"));
         d.RGA_type_compteur->setItemIndex(1);
         d.BT_ok->click();

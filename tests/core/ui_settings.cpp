@@ -2,14 +2,14 @@
 // the next start, refused writes and damaged files.
 #include "app/Headless.h"
 
-#include <sstream>
 #include "core/ui/IHM_option_date.h"
 #include "core/ui/IHM_option_heure.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
-#include "platform/ui/RadioGroup.h"
 #include "platform/iniFile.h"
+#include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
+#include <sstream>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -229,18 +229,16 @@ TEST(Settings, FormatsGoToTheirDialogsAndANonNumberEndsThePass) {
     struct Case {
         const char* name;
         std::string formats;
-        int heure, date;       // radio group indexes after the pass
-        const char* messages;  // conversion errors shown over two passes
+        int heure, date;      // radio group indexes after the pass
+        const char* messages; // conversion errors shown over two passes
     };
     const Case cases[] = {
         {"missing_keys", "", -1, 0, ""},
         {"both_stored", "HEURE=2\nDATE=5\n", 2, 5, ""},
         {"time_sentinel_keeps_its_choice", "HEURE=ERREUR\nDATE=1\n", -1, 1, ""},
         // The date is never handed over: the pass ended at the time.
-        {"time_not_a_number", "HEURE=deux\nDATE=5\n", -1, 0,
-         "'deux' is not a valid integer value"},
-        {"date_not_a_number", "HEURE=1\nDATE=cinq\n", 1, 0,
-         "'cinq' is not a valid integer value"},
+        {"time_not_a_number", "HEURE=deux\nDATE=5\n", -1, 0, "'deux' is not a valid integer value"},
+        {"date_not_a_number", "HEURE=1\nDATE=cinq\n", 1, 0, "'cinq' is not a valid integer value"},
     };
     for (const auto& c : cases) {
         AppFixture f;
@@ -293,9 +291,9 @@ TEST(Settings, HeadlessRunsReadThemAndTheCommandLineWinsWithoutWritingBack) {
     program.write("varlime.ini", stored);
     EXPECT_EQ(runHeadless(program, {"--preview", photos.path()}),
               "a.jpg\tStored_01.jpg\nb.jpg\tStored_02.jpg\n");
-    EXPECT_EQ(runHeadless(program, {"--preview", photos.path(), "--prefix",
-                                    "Given_", "--width", "3"}),
-              "a.jpg\tGiven_001.jpg\nb.jpg\tGiven_002.jpg\n");
+    EXPECT_EQ(
+        runHeadless(program, {"--preview", photos.path(), "--prefix", "Given_", "--width", "3"}),
+        "a.jpg\tGiven_001.jpg\nb.jpg\tGiven_002.jpg\n");
     EXPECT_EQ(program.read("varlime.ini"), stored);
 }
 

@@ -13,26 +13,26 @@
 #include <vector>
 
 // The camera-settings lines that the Canon DIGITAL IXUS 400 sample photo lists, in order.
-#define VARLIME_IXUS_SETTINGS_LINES \
-    "\r\nMacro mode = Normal" \
-    "\r\nSelf Timer =  2" \
-    "\r\nCompression Rate = Basic" \
-    "\r\nFlash Mode = Auto" \
-    "\r\nDrive Mode = Single" \
-    "\r\nFocus Mode = Single" \
-    "\r\nImage Size = Large" \
-    "\r\nEasy Shoot = Full Auto" \
-    "\r\nContrast = Normal" \
-    "\r\nSaturation = Normal" \
-    "\r\nSharpness = Normal" \
-    "\r\nCCD ISO = auto" \
-    "\r\nMetering Mode = Evaluative" \
-    "\r\nAF Point = Auto AF point selection" \
-    "\r\nExposure Mode = Easy" \
-    "\r\nLong focal =  711" \
-    "\r\nShort focal =  237" \
-    "\r\nFocal Units =  32" \
-    "\r\nFlash Details =  0" \
+#define VARLIME_IXUS_SETTINGS_LINES                                                                \
+    "\r\nMacro mode = Normal"                                                                      \
+    "\r\nSelf Timer =  2"                                                                          \
+    "\r\nCompression Rate = Basic"                                                                 \
+    "\r\nFlash Mode = Auto"                                                                        \
+    "\r\nDrive Mode = Single"                                                                      \
+    "\r\nFocus Mode = Single"                                                                      \
+    "\r\nImage Size = Large"                                                                       \
+    "\r\nEasy Shoot = Full Auto"                                                                   \
+    "\r\nContrast = Normal"                                                                        \
+    "\r\nSaturation = Normal"                                                                      \
+    "\r\nSharpness = Normal"                                                                       \
+    "\r\nCCD ISO = auto"                                                                           \
+    "\r\nMetering Mode = Evaluative"                                                               \
+    "\r\nAF Point = Auto AF point selection"                                                       \
+    "\r\nExposure Mode = Easy"                                                                     \
+    "\r\nLong focal =  711"                                                                        \
+    "\r\nShort focal =  237"                                                                       \
+    "\r\nFocal Units =  32"                                                                        \
+    "\r\nFlash Details =  0"                                                                       \
     "\r\nFocus Mode = Single"
 
 namespace varlime::test {

@@ -21,8 +21,7 @@ struct SampleCase {
 // their maker notes. The Konica Minolta make does not start with MINOL, so its note is
 // not read.
 const SampleCase kSamples[] = {
-    {"Canon_DIGITAL_IXUS_400.jpg",
-     VARLIME_IXUS_SETTINGS_LINES
+    {"Canon_DIGITAL_IXUS_400.jpg", VARLIME_IXUS_SETTINGS_LINES
      "\r\nExposureInfo1 = 92, 2, 0, 3, 1, 0, 0, 4, 0, 1, 0, 0, 0, 0, 0, 0, 15, 3, 1, 16385, 0, "
      "65535, 65535, 711, 237, 32, 130, 215, 0, 0, 0, 0, 0, 0, 65535, 0, 2272, 2272, 0, 1, 0, 0, "
      "32767, 0, 0, 0"

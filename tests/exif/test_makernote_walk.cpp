@@ -114,8 +114,7 @@ Entries canonEntries(bool big) {
     };
 }
 
-const char* const kCanonText =
-    VARLIME_IXUS_SETTINGS_LINES
+const char* const kCanonText = VARLIME_IXUS_SETTINGS_LINES
     "\r\nExposureInfo1 = 92, 2, 0, 3, 1, 0, 0, 4, 0, 1, 0, 0, 0, 0, 0, 0, 15, 3, 1, 16385, 0, "
     "0, 65535, 711, 237, 32, 130, 215, 0, 0, 0, 0, 0, 0, 65535, 0, 2272, 2272, 0, 1, 0, 0, "
     "32767, 0, 0, 0"

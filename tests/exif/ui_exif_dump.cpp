@@ -1,8 +1,8 @@
 // The EXIF dump window shows exactly the dump lines of the file, names it in its
 // status bar and keeps the controls' names.
-#include "exif/ui/IHM_exif_dump.h"
 #include "exif/dEXIF.h"
 #include "exif/exifDump.h"
+#include "exif/ui/IHM_exif_dump.h"
 #include "support/test_support.h"
 
 #include <QPlainTextEdit>

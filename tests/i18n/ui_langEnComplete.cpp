@@ -4,10 +4,10 @@
 // text makes this test fail and prints the lines to add (with the French text).
 #include "core/ui/IHM_type_fichier.h"
 #include "core/ui/Main.h"
-#include "i18n/ui/TranslateForm.h"
 #include "i18n/uLocalization.h"
-#include "platform/ui/RadioGroup.h"
+#include "i18n/ui/TranslateForm.h"
 #include "platform/iniFile.h"
+#include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
 
 #include <QAction>

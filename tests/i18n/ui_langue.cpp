@@ -2,11 +2,11 @@
 // Cancel, messages switching at once, windows at the next start, headless runs.
 #include "app/Headless.h"
 
-#include <sstream>
 #include "core/ui/Main.h"
-#include "i18n/ui/IHM_langue.h"
 #include "i18n/uLocalization.h"
+#include "i18n/ui/IHM_langue.h"
 #include "support/ui_support.h"
+#include <sstream>
 
 #include <QAction>
 #include <QComboBox>

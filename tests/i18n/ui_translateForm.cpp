@@ -1,6 +1,6 @@
 // Translating a window from a language file: which section, which keys, which controls.
-#include "i18n/ui/TranslateForm.h"
 #include "i18n/uLocalization.h"
+#include "i18n/ui/TranslateForm.h"
 #include "support/test_support.h"
 
 #include <QAction>

@@ -20,13 +20,26 @@ struct MaskCase {
 
 TEST(Wildcards, WindowsStyleMasks) {
     const MaskCase cases[] = {
-        {"*.*", "photo.jpg", true},    {"*.*", "README", true},       {"*.*", ".hidden", true},
-        {"*", "anything", true},       {"*.jpg", "a.JPG", true},      {"*.jpg", "a.jpeg", false},
-        {"*.jp?", "a.jpe", true},      {"*.jp?", "a.jp", false},      {"IMG_*.JPG", "img_0042.jpg", true},
-        {"IMG_*.JPG", "DSC_0042.JPG", false}, {"?", "a", true},       {"?", "ab", false},
-        {"a*b*c", "aXXbYYc", true},    {"a*b*c", "aXXbYY", false},    {"ÉTÉ*", "été 2024.jpg", true},
-        {"README.*", "README", true},  {"*.txt", "notes", false},     {"**", "", true},
-        {"*a", "banana", true},        {"*.tar.gz", "x.TAR.GZ", true},
+        {"*.*", "photo.jpg", true},
+        {"*.*", "README", true},
+        {"*.*", ".hidden", true},
+        {"*", "anything", true},
+        {"*.jpg", "a.JPG", true},
+        {"*.jpg", "a.jpeg", false},
+        {"*.jp?", "a.jpe", true},
+        {"*.jp?", "a.jp", false},
+        {"IMG_*.JPG", "img_0042.jpg", true},
+        {"IMG_*.JPG", "DSC_0042.JPG", false},
+        {"?", "a", true},
+        {"?", "ab", false},
+        {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXbYY", false},
+        {"ÉTÉ*", "été 2024.jpg", true},
+        {"README.*", "README", true},
+        {"*.txt", "notes", false},
+        {"**", "", true},
+        {"*a", "banana", true},
+        {"*.tar.gz", "x.TAR.GZ", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(correspondMasque(c.mask, c.name), c.match) << c.mask << " ~ " << c.name;
@@ -90,7 +103,8 @@ TEST_F(Listing, AttributesOfEntries) {
 }
 
 TEST_F(Listing, MaskAndMissingFolder) {
-    EXPECT_EQ(names(chercherFichiers(dir.path(), "*.JPG", 47)), std::vector<std::string>{"photo.jpg"});
+    EXPECT_EQ(names(chercherFichiers(dir.path(), "*.JPG", 47)),
+              std::vector<std::string>{"photo.jpg"});
     EXPECT_TRUE(chercherFichiers(dir.path(), "sub/*.jpg", 63).empty());
     bool ok = true;
     EXPECT_TRUE(chercherFichiers(dir.path() + "absent/", "*.*", 63, &ok).empty());
@@ -119,7 +133,8 @@ TEST(Rename, NeverReplacesAndCountsEveryFailure) {
         {"a.jpg", tooLong.c_str(), ResultatRenommage::NomTropLong},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(renommerSansEcraser(dir.path(), c.from, c.to), c.expected) << c.from << " -> " << c.to;
+        EXPECT_EQ(renommerSansEcraser(dir.path(), c.from, c.to), c.expected)
+            << c.from << " -> " << c.to;
     EXPECT_EQ(dir.read("a.jpg"), "A");
     EXPECT_EQ(dir.read("b.jpg"), "B");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.jpg", "b.jpg", "sub"}));
@@ -140,14 +155,15 @@ TEST(Rename, HardLinkedCaseVariantIsNotMistakenForItself) {
     TempDir dir;
     dir.write("img.jpg", "I");
     ASSERT_EQ(::link((dir.path() + "img.jpg").c_str(), (dir.path() + "IMG.JPG").c_str()), 0);
-    EXPECT_EQ(renommerSansEcraser(dir.path(), "img.jpg", "IMG.JPG"), ResultatRenommage::CibleExiste);
+    EXPECT_EQ(renommerSansEcraser(dir.path(), "img.jpg", "IMG.JPG"),
+              ResultatRenommage::CibleExiste);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"IMG.JPG", "img.jpg"}));
 }
 
 TEST(Rename, NamesThatAreNotUtf8AreRenamedByTheirBytes) {
     TempDir dir;
-    const std::string latin1 = "\xE9t\xE9.jpg";  // "été" in Latin-1
-    const std::string other = "\xE8t\xE9.jpg";   // differs by one byte the display cannot show
+    const std::string latin1 = "\xE9t\xE9.jpg"; // "été" in Latin-1
+    const std::string other = "\xE8t\xE9.jpg";  // differs by one byte the display cannot show
     dir.write(latin1, "1");
     dir.write(other, "2");
     EXPECT_EQ(renommerSansEcraser(dir.path(), latin1, "ete.jpg"), ResultatRenommage::Renomme);

@@ -7,19 +7,18 @@ using namespace varlime;
 
 namespace {
 
-const char* kMountinfo =
-    "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-    "35 22 0:30 / /home rw shared:2 - ext4 /dev/sda2 rw\n"
-    "40 22 8:17 / /media/anne/EOS_DIGITAL rw,nosuid - vfat /dev/sdb1 rw\n"
-    "41 22 8:33 / /media/anne/Carte\\040SD rw - vfat /dev/sdc1 rw\n"
-    "42 22 0:50 / /mnt/usb\\134x rw - vfat /dev/sdd1 rw\n"
-    "garbage line without fields\n"
-    "\n";
+const char* kMountinfo = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                         "35 22 0:30 / /home rw shared:2 - ext4 /dev/sda2 rw\n"
+                         "40 22 8:17 / /media/anne/EOS_DIGITAL rw,nosuid - vfat /dev/sdb1 rw\n"
+                         "41 22 8:33 / /media/anne/Carte\\040SD rw - vfat /dev/sdc1 rw\n"
+                         "42 22 0:50 / /mnt/usb\\134x rw - vfat /dev/sdd1 rw\n"
+                         "garbage line without fields\n"
+                         "\n";
 
 TEST(Volumes, MountPointsWithEscapes) {
     EXPECT_EQ(pointsDeMontage(kMountinfo),
-              (std::vector<std::string>{"/", "/home", "/media/anne/EOS_DIGITAL", "/media/anne/Carte SD",
-                                        "/mnt/usb\\x"}));
+              (std::vector<std::string>{"/", "/home", "/media/anne/EOS_DIGITAL",
+                                        "/media/anne/Carte SD", "/mnt/usb\\x"}));
     EXPECT_TRUE(pointsDeMontage("").empty());
     EXPECT_TRUE(pointsDeMontage("1 2 3 4").empty());
 }

@@ -44,7 +44,9 @@ bool TempDir::exists(const std::string& name) const {
     return ::lstat((path_ + name).c_str(), &st) == 0;
 }
 
-std::string TempDir::read(const std::string& name) const { return readFile(path_ + name); }
+std::string TempDir::read(const std::string& name) const {
+    return readFile(path_ + name);
+}
 
 std::vector<std::string> TempDir::names() const {
     std::vector<std::string> out;
@@ -60,7 +62,9 @@ std::vector<std::string> TempDir::names() const {
     return out;
 }
 
-std::string photosDir() { return std::string(VARLIME_TESTDATA_DIR) + "/photos/"; }
+std::string photosDir() {
+    return std::string(VARLIME_TESTDATA_DIR) + "/photos/";
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

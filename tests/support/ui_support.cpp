@@ -54,7 +54,8 @@ ModelTestFaults::~ModelTestFaults() {
 namespace {
 // Each application object journals its runs in a state folder of its own, so that no
 // test sees another one's runs.
-std::unique_ptr<Application> nouvelleApplication(const TempDir& programDir, MessageService& messages) {
+std::unique_ptr<Application> nouvelleApplication(const TempDir& programDir,
+                                                 MessageService& messages) {
     ::setenv("XDG_STATE_HOME", (programDir.path() + "state").c_str(), 1);
     return std::make_unique<Application>(programDir.path(), messages);
 }
@@ -62,8 +63,12 @@ std::unique_ptr<Application> nouvelleApplication(const TempDir& programDir, Mess
 
 AppFixture::AppFixture() : app(nouvelleApplication(programDir, messages)) {}
 
-AppFixture::~AppFixture() { app.reset(); }
+AppFixture::~AppFixture() {
+    app.reset();
+}
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 } // namespace varlime::test

@@ -14,9 +14,9 @@
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QApplication>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QUrl>

@@ -1,7 +1,7 @@
 #include "core/ui/IHM_masque.h"
 
-#include "core/ui/IHM_option_date.h"
 #include "core/maskEngine.h"
+#include "core/ui/IHM_option_date.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // "Utilisation des masques": helps the user build one of the four rename masks and
 // puts it into the main window's prefix field.
-#include "core/ui/IHM_liens_principal.h"
 #include "core/messageFormat.h"
+#include "core/ui/IHM_liens_principal.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #include "core/ui/IHM_option_compteur.h"
 
 #include "app/Application.h"
-#include "core/ui/Main.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
+#include "core/ui/Main.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
 
@@ -24,9 +24,9 @@ TDLG_option_compteur::TDLG_option_compteur(Application& app, QWidget* parent)
     // No close button: the dialog is left through OK only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* layout = new QVBoxLayout(this);
-    RGA_type_compteur = new RadioGroup(QStringLiteral("RGA_type_compteur"), QStringLiteral("Type de compteur"),
-                                       {QStringLiteral("Compteur numérique"), QStringLiteral("Compteur alphabétique")},
-                                       this);
+    RGA_type_compteur = new RadioGroup(
+        QStringLiteral("RGA_type_compteur"), QStringLiteral("Type de compteur"),
+        {QStringLiteral("Compteur numérique"), QStringLiteral("Compteur alphabétique")}, this);
     RGA_type_compteur->setItemIndex(0);
     RGA_position_compteur = new RadioGroup(
         QStringLiteral("RGA_position_compteur"), QStringLiteral("Position du compteur"),
@@ -67,11 +67,17 @@ void TDLG_option_compteur::Gerer() {
     exec();
 }
 
-bool TDLG_option_compteur::Type_compteur() const { return RGA_type_compteur->itemIndex() != 0; }
+bool TDLG_option_compteur::Type_compteur() const {
+    return RGA_type_compteur->itemIndex() != 0;
+}
 
-bool TDLG_option_compteur::Position() const { return RGA_position_compteur->itemIndex() == 0; }
+bool TDLG_option_compteur::Position() const {
+    return RGA_position_compteur->itemIndex() == 0;
+}
 
-void TDLG_option_compteur::Positionne(int droite) { RGA_position_compteur->setItemIndex(droite == 1 ? 0 : 1); }
+void TDLG_option_compteur::Positionne(int droite) {
+    RGA_position_compteur->setItemIndex(droite == 1 ? 0 : 1);
+}
 
 void TDLG_option_compteur::Informe_init_alpha(int sens) {
     if (synchronising_)
@@ -80,10 +86,9 @@ void TDLG_option_compteur::Informe_init_alpha(int sens) {
     TMainForm& main = app_.MainForm();
     QLineEdit* source = sens == 1 ? main.EDT_initialisation : EDT_initialisation;
     QLineEdit* copie = sens == 1 ? EDT_initialisation : main.EDT_initialisation;
-    const auto indication =
-        Indication_alphabetique(source->text().toStdString(),
-                                main.CBB_largeur_increment->currentText().toStdString(),
-                                lookupMessages(app_.localization()));
+    const auto indication = Indication_alphabetique(
+        source->text().toStdString(), main.CBB_largeur_increment->currentText().toStdString(),
+        lookupMessages(app_.localization()));
     if (indication.valeurValide && copie->text() != source->text())
         copie->setText(source->text());
     const QString hint = QString::fromStdString(indication.texte);
@@ -98,7 +103,8 @@ void TDLG_option_compteur::BT_okClick() {
         accept();
         return;
     }
-    app_.messages().error(app_.texte("RSC_msg_nombre_invalide", "Le nombre saisi n'est pas valide"), this);
+    app_.messages().error(app_.texte("RSC_msg_nombre_invalide", "Le nombre saisi n'est pas valide"),
+                          this);
 }
 
 void TDLG_option_compteur::reject() {

@@ -1,9 +1,9 @@
 #pragma once
 // "Options date": the date prefix (a fixed date or each file's own date), the date
 // format also used in EXIF names (stored as FORMATS/DATE) and the final separator.
-#include "core/ui/IHM_liens_principal.h"
 #include "core/dateFormats.h"
 #include "core/messageFormat.h"
+#include "core/ui/IHM_liens_principal.h"
 
 #include <QDate>
 #include <QDialog>

@@ -38,7 +38,9 @@ QString TDLG_option_heure::Retourne_heure_formatee(const QTime& heure) const {
     return QString::fromStdString(Formate_heure(RGA_type_heure->itemIndex(), heure));
 }
 
-int TDLG_option_heure::formatHeure() const { return RGA_type_heure->itemIndex(); }
+int TDLG_option_heure::formatHeure() const {
+    return RGA_type_heure->itemIndex();
+}
 
 bool TDLG_option_heure::Positionne_option_heure(const QString& texte) {
     if (texte == QLatin1String("ERREUR"))

@@ -1,9 +1,9 @@
 #include "core/ui/IHM_type_fichier.h"
 
 #include "app/Application.h"
+#include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
-#include "platform/fileSystem.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -5,17 +5,17 @@
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
 #include "companions/ui/MD_canon.h"
+#include "core/messageFormat.h"
+#include "core/nameUtils.h"
 #include "core/ui/IHM_option_date.h"
 #include "core/ui/IHM_option_heure.h"
 #include "core/ui/Main.h"
-#include "transfer/ui/IHM_transfert.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
-#include "core/messageFormat.h"
-#include "core/nameUtils.h"
-#include "platform/ui/MessageService.h"
 #include "platform/iniFile.h"
+#include "platform/ui/MessageService.h"
+#include "transfer/ui/IHM_transfert.h"
 
 #include <QLineEdit>
 #include <QStatusBar>
@@ -155,7 +155,9 @@ void TDB_utilitaire::Retourner_statut_chaine(QString& texte) {
 void TDB_utilitaire::Desactiver_mode(Mode mode) {
     TMainForm& main = app_.MainForm();
     switch (mode) {
-    case Mode::Masque: main.EDT_prefixe_remplacement->clear(); break;
+    case Mode::Masque:
+        main.EDT_prefixe_remplacement->clear();
+        break;
     case Mode::DateCreation:
         app_.DLG_option_date().Desactiver_mode_date_creation();
         main.Prefixe_visible(true);
@@ -166,7 +168,8 @@ void TDB_utilitaire::Desactiver_mode(Mode mode) {
         if (desactiverModeExterne)
             desactiverModeExterne(mode);
         break;
-    case Mode::Normal: break;
+    case Mode::Normal:
+        break;
     }
 }
 
@@ -178,8 +181,8 @@ bool TDB_utilitaire::Proposer_sortie_mode(Mode propre) {
     // The options may have changed since the status line was last drawn.
     if (!Doit_proposer_sortie(dernierStatut_, propre))
         return true;
-    const QString question =
-        formater(app_.texte("RSC_msg_confirmation_sortir_mode", "Voulez-vous sortir du %s ?"), {nom});
+    const QString question = formater(
+        app_.texte("RSC_msg_confirmation_sortir_mode", "Voulez-vous sortir du %s ?"), {nom});
     if (!app_.messages().confirm(question, &app_.MainForm()))
         return false;
     Desactiver_mode(dernierStatut_);
@@ -190,7 +193,8 @@ QString TDB_utilitaire::messageConversion(const QString& text) const {
     return formatMessage(QStringLiteral("'%s' is not a valid integer value"), {text});
 }
 
-QString TDB_utilitaire::formater(const QString& format, std::initializer_list<QVariant> args) const {
+QString TDB_utilitaire::formater(const QString& format,
+                                 std::initializer_list<QVariant> args) const {
     return formatMessage(format, args);
 }
 

@@ -4,9 +4,9 @@
 #include "core/modes.h"
 
 #include <QString>
+#include <QVariant>
 #include <functional>
 #include <initializer_list>
-#include <QVariant>
 #include <optional>
 #include <string>
 

@@ -2,7 +2,6 @@
 
 #include "core/nameUtils.h"
 
-
 namespace varlime {
 
 FileGridModel::FileGridModel(std::vector<FileRow>& rows, QObject* parent)
@@ -12,7 +11,9 @@ int FileGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
 
-int FileGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int FileGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 2;
+}
 
 QVariant FileGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(rows_.size()) || index.column() > 1)
@@ -23,12 +24,14 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     // A new name is bytes made from the old name's bytes: shown readable.
-    case Qt::EditRole: return QString::fromUtf8(s.data(), qsizetype(s.size()));
+    case Qt::EditRole:
+        return QString::fromUtf8(s.data(), qsizetype(s.size()));
     case Qt::TextAlignmentRole:
         if (sansExif)
             return int(Qt::AlignHCenter | Qt::AlignVCenter);
         return {};
-    default: return {};
+    default:
+        return {};
     }
 }
 

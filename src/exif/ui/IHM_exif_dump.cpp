@@ -5,10 +5,10 @@
 
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextCursor>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace varlime {
@@ -44,11 +44,14 @@ std::string TDLG_exif_dump::cheminDe(const QString& name) const {
     return QFile::encodeName(path).toStdString();
 }
 
-void TDLG_exif_dump::Liste_info_exif(const QString& name) { Liste_info_exif_chemin(cheminDe(name)); }
+void TDLG_exif_dump::Liste_info_exif(const QString& name) {
+    Liste_info_exif_chemin(cheminDe(name));
+}
 
 void TDLG_exif_dump::Liste_info_exif_chemin(const std::string& chemin) {
-    const std::string modele = texte ? texte("RSC_msg_information_exif_pour", "Information EXIF pour %s")
-                                     : std::string("Information EXIF pour %s");
+    const std::string modele =
+        texte ? texte("RSC_msg_information_exif_pour", "Information EXIF pour %s")
+              : std::string("Information EXIF pour %s");
     StatusBar1->showMessage(QString::fromStdString(formatMessage(modele, {chemin})));
     reader_.ReadImageFile(chemin);
     Memo1->clear();

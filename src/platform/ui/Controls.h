@@ -6,8 +6,7 @@
 
 namespace varlime {
 
-template <class Control>
-Control* control(const char* name, const QString& text, QWidget* parent) {
+template <class Control> Control* control(const char* name, const QString& text, QWidget* parent) {
     auto* c = new Control(text, parent);
     c->setObjectName(QString::fromLatin1(name));
     return c;

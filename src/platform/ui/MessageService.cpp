@@ -12,10 +12,18 @@ bool DialogMessageService::show(MessageKind kind, const QString& text, MessageBu
     box.setWindowTitle(QStringLiteral("Varlime"));
     box.setText(text);
     switch (kind) {
-    case MessageKind::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MessageKind::Error: box.setIcon(QMessageBox::Critical); break;
-    case MessageKind::Information: box.setIcon(QMessageBox::Information); break;
-    case MessageKind::Confirmation: box.setIcon(QMessageBox::Question); break;
+    case MessageKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageKind::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageKind::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageKind::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     if (buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -22,7 +22,9 @@ RadioGroup::RadioGroup(const QString& objectName, const QString& title, const QS
     });
 }
 
-int RadioGroup::itemIndex() const { return group_->checkedId(); }
+int RadioGroup::itemIndex() const {
+    return group_->checkedId();
+}
 
 void RadioGroup::setItemIndex(int index) {
     if (index == itemIndex())
@@ -39,7 +41,9 @@ void RadioGroup::setItemIndex(int index) {
     emit itemIndexChanged(-1);
 }
 
-int RadioGroup::count() const { return int(group_->buttons().size()); }
+int RadioGroup::count() const {
+    return int(group_->buttons().size());
+}
 
 QString RadioGroup::itemText(int index) const {
     QAbstractButton* b = group_->button(index);

@@ -61,7 +61,10 @@ void TDLG_selection_repertoire::remplirLecteurs() {
 bool TDLG_selection_repertoire::definirRepertoire(const QString& folder) {
     const std::string path = folder.toStdString();
     if (!Chemin_valide(path) || !changerRepertoireCourant(path)) {
-        app_.messages().error(formatMessage(app_.texte("RSC_msg_erreur_entree_sortie", "Erreur d'entrée/sortie : %s"), {folder}), this);
+        app_.messages().error(
+            formatMessage(app_.texte("RSC_msg_erreur_entree_sortie", "Erreur d'entrée/sortie : %s"),
+                          {folder}),
+            this);
         return false;
     }
     folder_ = QDir::cleanPath(folder);
@@ -70,7 +73,8 @@ bool TDLG_selection_repertoire::definirRepertoire(const QString& folder) {
     QDir dir(folder_);
     if (!dir.isRoot())
         DLB_Rep->addItem(QStringLiteral(".."));
-    for (const QString& sub : dir.entryList(QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+    for (const QString& sub :
+         dir.entryList(QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
         DLB_Rep->addItem(sub);
     std::vector<std::string> roots;
     for (int i = 0; i < DCB_lecteur->count(); ++i)
