@@ -6,17 +6,20 @@
 #include "core/renameEngine.h"
 #include "exif/exifDump.h"
 #include "i18n/uLocalization.h"
+#include "imaging/chargementImage.h"
+#include "imaging/rotation.h"
+#include "imaging/ui/chargeurQt.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
 #include "transfer/transfert.h"
 
 #include <QDate>
-#include <sys/stat.h>
 #include <csignal>
 #include <cstdio>
-#include <ostream>
 #include <functional>
 #include <optional>
+#include <ostream>
+#include <sys/stat.h>
 
 namespace varlime {
 
@@ -28,7 +31,9 @@ const QDate kDerniereDate(9999, 12, 31);
 // The initial value field holds at most this many characters.
 constexpr std::size_t kLongueurInitialisation = 8;
 
-void erreur(std::ostream& err, std::string_view s) { err << "varlime: " << s << '\n'; }
+void erreur(std::ostream& err, std::string_view s) {
+    err << "varlime: " << s << '\n';
+}
 
 // A name may hold any byte but '/' and NUL: control characters are written escaped so
 // that every row stays on one line, and a backslash is doubled so the escapes can be
@@ -62,8 +67,8 @@ std::string sansCrLf(std::string s) {
 
 struct Contexte {
     OptionsNommage options;
-    std::string largeur;             // the width as text: a stored one may be no number
-    std::optional<QDate> dateFixe;   // --date-prefix fixed
+    std::string largeur;           // the width as text: a stored one may be no number
+    std::optional<QDate> dateFixe; // --date-prefix fixed
     bool datePrefixe = false;
 };
 
@@ -83,21 +88,25 @@ std::string entier(const std::string& v, int min, int max, int& out, const char*
 
 const std::vector<Option>& options() {
     static const std::vector<Option> table = {
-        {"--mask", true, [](Contexte& c, const std::string& v) {
+        {"--mask", true,
+         [](Contexte& c, const std::string& v) {
              c.options.masqueRecherche = v;
              return std::string();
          }},
-        {"--prefix", true, [](Contexte& c, const std::string& v) {
+        {"--prefix", true,
+         [](Contexte& c, const std::string& v) {
              c.options.prefixe = v;
              return std::string();
          }},
-        {"--width", true, [](Contexte& c, const std::string& v) {
+        {"--width", true,
+         [](Contexte& c, const std::string& v) {
              int w = 0;
              auto problem = entier(v, kLargeurCompteurMin, kLargeurCompteurMax, w, "--width");
              c.largeur = std::to_string(w);
              return problem;
          }},
-        {"--start", true, [](Contexte& c, const std::string& v) {
+        {"--start", true,
+         [](Contexte& c, const std::string& v) {
              if (v.size() > kLongueurInitialisation)
                  return "--start takes at most " + std::to_string(kLongueurInitialisation) +
                         " characters, as the field does, not '" + v + "'";
@@ -105,20 +114,24 @@ const std::vector<Option>& options() {
                  return "--start expects a whole number, not '" + v + "'";
              return std::string();
          }},
-        {"--counter-left", false, [](Contexte& c, const std::string&) {
+        {"--counter-left", false,
+         [](Contexte& c, const std::string&) {
              c.options.compteurADroite = false;
              return std::string();
          }},
-        {"--alphabetic", false, [](Contexte& c, const std::string&) {
+        {"--alphabetic", false,
+         [](Contexte& c, const std::string&) {
              c.options.alphabetique = true;
              return std::string();
          }},
-        {"--extension", true, [](Contexte& c, const std::string& v) {
+        {"--extension", true,
+         [](Contexte& c, const std::string& v) {
              c.options.extensionImposee = true;
              c.options.extension = v;
              return std::string();
          }},
-        {"--files", true, [](Contexte& c, const std::string& v) {
+        {"--files", true,
+         [](Contexte& c, const std::string& v) {
              if (v == "all") {
                  c.options.attributs = attrTous;
              } else if (v == "no-folders") {
@@ -131,7 +144,8 @@ const std::vector<Option>& options() {
              }
              return std::string();
          }},
-        {"--date-prefix", true, [](Contexte& c, const std::string& v) {
+        {"--date-prefix", true,
+         [](Contexte& c, const std::string& v) {
              if (v == "file") {
                  c.options.dateFichier = true;
              } else if (v == "fixed" || v.starts_with("fixed:")) {
@@ -149,22 +163,27 @@ const std::vector<Option>& options() {
              c.datePrefixe = true;
              return std::string();
          }},
-        {"--date-format", true, [](Contexte& c, const std::string& v) {
+        {"--date-format", true,
+         [](Contexte& c, const std::string& v) {
              return entier(v, 0, 7, c.options.formatDate, "--date-format");
          }},
-        {"--date-separator", true, [](Contexte& c, const std::string& v) {
+        {"--date-separator", true,
+         [](Contexte& c, const std::string& v) {
              c.options.separateur = {true, v};
              return std::string();
          }},
-        {"--no-date-separator", false, [](Contexte& c, const std::string&) {
+        {"--no-date-separator", false,
+         [](Contexte& c, const std::string&) {
              c.options.separateur.coche = false;
              return std::string();
          }},
-        {"--counter-inactive", false, [](Contexte& c, const std::string&) {
+        {"--counter-inactive", false,
+         [](Contexte& c, const std::string&) {
              c.options.compteurInactif = true;
              return std::string();
          }},
-        {"--counter-active", false, [](Contexte& c, const std::string&) {
+        {"--counter-active", false,
+         [](Contexte& c, const std::string&) {
              c.options.compteurInactif = false;
              return std::string();
          }},
@@ -179,8 +198,8 @@ const Option* trouverOption(std::string_view name) {
     return nullptr;
 }
 
-constexpr std::string_view kCommandes[] = {"--preview", "--test",    "--rename",  "--dump",
-                                           "--undo",    "--history", "--transfer"};
+constexpr std::string_view kCommandes[] = {"--preview", "--test",    "--rename",   "--dump",
+                                           "--undo",    "--history", "--transfer", "--render"};
 
 // The message the window shows for a text that is no number.
 std::string messageConversion(std::string_view texte) {
@@ -222,9 +241,47 @@ int executerDump(const std::vector<std::string>& args, std::ostream& out, std::o
     return status;
 }
 
+// `--render FILE OUT.png [--width N]`: the picture as the viewer shows it (through
+// the imaging library when it loads, upright), shrunk or stretched to N pixels across
+// when asked, written as PNG. The file itself is only read.
+int executerRendu(const std::vector<std::string>& args, const std::string& programFolder,
+                  std::ostream& err) {
+    int largeur = 0;
+    if (args.size() == 6 && args[4] == "--width") {
+        if (!toInteger(args[5], largeur) || largeur < 1 || largeur > 65535) {
+            erreur(err, "--width needs a number from 1 to 65535");
+            return 2;
+        }
+    } else if (args.size() != 4) {
+        erreur(err, "--render needs FILE OUT.png, then --width N or nothing");
+        return 2;
+    }
+    Localization localization(programFolder);
+    const TextLookup texte = lookupMessages(localization);
+    const std::string& fichier = args[2];
+    LibGfl bibliotheque;
+    TimgData reader;
+    const ImageChargee image =
+        chargerImageRedressee(&bibliotheque, reader, fichier, largeur, chargerAvecQt);
+    if (image.profondeurRefusee)
+        erreur(err, texte("RSC_msg_bpp_non_supporte", kMessageProfondeur));
+    bibliotheque.Cloturer_DLL_LibGfl();
+    if (image.pixels.vide()) {
+        erreur(err, formatMessage(texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
+                                  {fichier}));
+        return 1;
+    }
+    if (!ecrirePng(largeur > 0 ? redimensionner(image.pixels, largeur) : image.pixels, args[3])) {
+        erreur(err, "cannot write " + args[3]);
+        return 1;
+    }
+    return 0;
+}
+
 std::string resumeRun(const TextLookup& texte, const BilanRenommage& bilan) {
-    return sansCrLf(formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
-                                  {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
+    return sansCrLf(
+        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
+                      {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
 }
 
 // `--undo FOLDER` and `--history FOLDER`: the journaled runs of a folder.
@@ -251,12 +308,14 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
                 << formatMessage(texte("RSC_msg_historique_ligne", "%d fichiers varlimés sur %d"),
                                  {std::to_string(j.faits()), std::to_string(j.lignes.size())})
                 << (j.annulation ? "\t" + texte("RSC_msg_historique_annulation", "annulation") : "")
-                << (j.termine ? "" : "\t" + texte("RSC_msg_historique_interrompu", "interrompu")) << '\n';
+                << (j.termine ? "" : "\t" + texte("RSC_msg_historique_interrompu", "interrompu"))
+                << '\n';
         return 0;
     }
     const auto plan = planAnnulation(d, journaux);
     if (!plan) {
-        erreur(err, texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
+        erreur(err,
+               texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
         return 1;
     }
     const BilanRenommage bilan = annuler(d, *plan, journaux);
@@ -343,6 +402,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
         return executerDump(args, out, err);
     if (commande == "--transfer")
         return executerTransfert(args, programFolder, out, err);
+    if (commande == "--render")
+        return executerRendu(args, programFolder, err);
     if (args.size() < 3 || args[2].starts_with("--")) {
         erreur(err, commande + " needs a FOLDER");
         return 2;
@@ -384,9 +445,10 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // The date dialog's OK: a fixed date becomes the prefix text, the file's date
     // leaves the prefix empty.
     if (c.datePrefixe)
-        o.prefixe = c.dateFixe ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
-                                                                   o.separateur, o.compteurADroite)
-                               : std::string();
+        o.prefixe = c.dateFixe
+                        ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
+                                                            o.separateur, o.compteurADroite)
+                        : std::string();
     const std::string& dossier = args[2];
     MoteurNommage moteur;
     moteur.options = o;
@@ -415,7 +477,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // --rename: the run after a Yes.
     const BilanRenommage bilan = moteur.renommer();
     if (bilan.dossierDeplace) {
-        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}));
+        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                  {dossier}));
         return 1;
     }
     if (bilan.sansJournal)

@@ -13,6 +13,14 @@ namespace varlime {
 
 class TimgData;
 
+// Built-in texts of the messages about pictures (keys RSC_msg_bpp_non_supporte,
+// RSC_msg_image_non_affichable, RSC_msg_confirmation_effacer_image).
+inline constexpr const char* kMessageProfondeur =
+    "Seuls 1, 4, 8, 24 ou 32 BitsPerPixel sont supportés dans cette démo !";
+inline constexpr const char* kMessageNonAffichable = "%s n'est pas une image affichable";
+inline constexpr const char* kMessageConfirmationEffacer =
+    "Voulez-vous vraiment effacer cette image ?";
+
 using ChargeurAutre = std::function<bool(const std::string& chemin, Pixels& sortie)>;
 
 struct ImageChargee {
