@@ -33,6 +33,10 @@ class TDLG_exif_dump;
 class TDB_exif;
 class TDLG_info_avancement;
 class TDLG_transfert;
+class LibGfl;
+class TDLG_vignette;
+class TDLG_info_touche;
+class TDB_image;
 
 class Application {
 public:
@@ -75,6 +79,11 @@ public:
     TDB_exif& DB_exif() { return *dbExif_; }
     TDLG_info_avancement& DLG_info_avancement() { return *infoAvancement_; }
     TDLG_transfert& DLG_transfert() { return *transfert_; }
+    // The imaging library binding: loaded on the first picture, closed at exit.
+    LibGfl& bibliothequeImage() { return *bibliothequeImage_; }
+    TDLG_vignette& DLG_vignette() { return *vignette_; }
+    TDLG_info_touche& DLG_info_touche() { return *infoTouche_; }
+    TDB_image& DB_image() { return *dbImage_; }
 
 private:
     std::unique_ptr<QObject> placement_;
@@ -83,6 +92,7 @@ private:
     std::unique_ptr<Localization> localization_;
     // Declared in the start-up order: they are destroyed in the reverse order.
     std::unique_ptr<TimgData> lecteur_;
+    std::unique_ptr<LibGfl> bibliothequeImage_;
     std::unique_ptr<TMainForm> mainForm_;
     std::unique_ptr<TDLG_option_date> optionDate_;
     std::unique_ptr<TDLG_type_fichier> typeFichier_;
@@ -95,9 +105,12 @@ private:
     std::unique_ptr<TDLG_masque> masque_;
     std::unique_ptr<TDB_masque> dbMasque_;
     std::unique_ptr<TDLG_selection_repertoire> selectionRepertoire_;
+    std::unique_ptr<TDLG_vignette> vignette_;
     std::unique_ptr<TDLG_exif_dump> exifDump_;
+    std::unique_ptr<TDLG_info_touche> infoTouche_;
     std::unique_ptr<TDLG_rep_xp> repXp_;
     std::unique_ptr<TDB_exif> dbExif_;
+    std::unique_ptr<TDB_image> dbImage_;
     std::unique_ptr<TDLG_essai> essai_;
     std::unique_ptr<TDLG_information> information_;
     std::unique_ptr<TDLG_langue> langue_;

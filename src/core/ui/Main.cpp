@@ -1,6 +1,7 @@
 #include "core/ui/Main.h"
 
 #include "app/Application.h"
+#include "core/nameUtils.h"
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"
@@ -10,14 +11,15 @@
 #include "core/ui/MD_masque.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/fileGridModel.h"
-#include "core/nameUtils.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "i18n/ui/IHM_langue.h"
+#include "imaging/ui/IHM_vignette.h"
+#include "imaging/ui/MD_image.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
+#include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
-#include "platform/fileSystem.h"
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 #include "transfer/ui/IHM_transfert.h"
@@ -29,24 +31,24 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
@@ -136,6 +138,20 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     TBT_exif->setToolTip(QStringLiteral("Informations EXIF"));
     TBT_exif->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     TBR_outils->addWidget(TBT_exif);
+    TBT_image = new QToolButton(TBR_outils);
+    TBT_image->setObjectName(QStringLiteral("TBT_image"));
+    TBT_image->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    TBT_image->setText(QStringLiteral("Image"));
+    TBT_image->setToolTip(QStringLiteral("Visualisation image"));
+    TBT_image->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBR_outils->addWidget(TBT_image);
+    TBT_exif_plus_image = new QToolButton(TBR_outils);
+    TBT_exif_plus_image->setObjectName(QStringLiteral("TBT_exif_plus_image"));
+    TBT_exif_plus_image->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    TBT_exif_plus_image->setText(QStringLiteral("EXIF + image"));
+    TBT_exif_plus_image->setToolTip(QStringLiteral("Informations EXIF et visualisation image"));
+    TBT_exif_plus_image->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBR_outils->addWidget(TBT_exif_plus_image);
     TBT_transfert = new QToolButton(TBR_outils);
     TBT_transfert->setObjectName(QStringLiteral("TBT_transfert"));
     TBT_transfert->setIcon(style()->standardIcon(QStyle::SP_DriveCDIcon));
@@ -265,6 +281,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     IMG_imagette = control<QLabel>("IMG_imagette", QString(), PAN_main);
     IMG_imagette->setScaledContents(false);
     IMG_imagette->setVisible(false);
+    IMG_imagette->setAlignment(Qt::AlignCenter);
+    IMG_imagette->installEventFilter(this);
     panelLayout_->addWidget(IMG_imagette);
     panelLayout_->addStretch(1);
     BT_tester = control<QPushButton>("BT_tester", QStringLiteral("Tester avant"), PAN_main);
@@ -283,7 +301,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(MIT_select_repertoire, &QAction::triggered, this, &TMainForm::Selection_repertoire);
     connect(BT_selection_repertoire, &QPushButton::clicked, this, &TMainForm::Selection_repertoire);
     connect(MIT_quitter, &QAction::triggered, this, &QWidget::close);
-    connect(MIT_annuler_varlimage, &QAction::triggered, this, &TMainForm::Annuler_dernier_varlimage);
+    connect(MIT_annuler_varlimage, &QAction::triggered, this,
+            &TMainForm::Annuler_dernier_varlimage);
     connect(MIT_options_compteur, &QAction::triggered, this, [this] {
         app_.DLG_option_compteur().Gerer();
         Voir_rename();
@@ -305,6 +324,11 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
     connect(TBT_exif, &QToolButton::clicked, this, &TMainForm::TBT_exifClick);
     connect(TBT_transfert, &QToolButton::clicked, this, &TMainForm::TBT_transfertClick);
+    connect(TBT_image, &QToolButton::clicked, this, &TMainForm::TBT_imageClick);
+    connect(TBT_exif_plus_image, &QToolButton::clicked, this, &TMainForm::TBT_exif_plus_imageClick);
+    // Clicks and arrow keys alike move the current row: the thumbnail follows it.
+    connect(GRS_fichier->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TMainForm::Rafraichir_imagette);
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
         app_.DLG_option_date().Gerer(true);
@@ -318,7 +342,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
     // The settings file always holds what the three main fields show, so that reading
     // it again (at every activation) never brings back older values.
-    connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::enregistrerOptionsMain);
+    connect(EDT_masque_recherche, &QLineEdit::textChanged, this,
+            &TMainForm::enregistrerOptionsMain);
     connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, this,
             &TMainForm::enregistrerOptionsMain);
     connect(CBB_largeur_increment, &QComboBox::currentTextChanged, this,
@@ -336,10 +361,11 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(CKB_compteur_inactif, &QCheckBox::clicked, this,
             [this] { Positionne_compteur(CKB_compteur_inactif->isChecked() ? 2 : 3); });
 
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state != Qt::ApplicationActive && dejaMontree_)
-            revenuDAutreProgramme_ = true;
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive && dejaMontree_)
+                    revenuDAutreProgramme_ = true;
+            });
 
     // Every run is journaled, so that it can be undone.
     moteur_.journaux = dossierJournaux();
@@ -455,6 +481,10 @@ void TMainForm::ajusterColonnes() {
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
     if (watched == GRS_fichier->viewport() && e->type() == QEvent::Resize)
         ajusterColonnes();
+    if (watched == IMG_imagette && e->type() == QEvent::MouseButtonRelease) {
+        IMG_imagetteClick();
+        return true;
+    }
     if (watched == LBL_repertoire && e->type() == QEvent::MouseButtonDblClick) {
         app_.DLG_essai().Gerer(Repertoire_courant);
         return true;
@@ -464,6 +494,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
 
 void TMainForm::closeEvent(QCloseEvent* e) {
     Sauver_parametres_main();
+    app_.DB_image().Cloturer_DLL_LibGfl();
     e->accept();
 }
 
@@ -505,6 +536,7 @@ void TMainForm::Chercher_fichier() {
     model_->finListing();
     Fichiers_trouves = moteur_.fichiersTrouves();
     Voir_rename();
+    Rafraichir_imagette();
 }
 
 bool TMainForm::lireOptions(OptionsNommage& o) {
@@ -544,8 +576,8 @@ void TMainForm::Voir_rename() {
         return; // the grid keeps its previous new names
     // The counter controls are there whenever names get a counter.
     const OptionsNommage& o = moteur_.options;
-    const bool sansCompteur =
-        (o.compteurInactif && !CKB_compteur_inactif->isHidden()) || (o.exif.actif && o.exif.sansCompteur);
+    const bool sansCompteur = (o.compteurInactif && !CKB_compteur_inactif->isHidden()) ||
+                              (o.exif.actif && o.exif.sansCompteur);
     Option_compteur_visible(!sansCompteur);
     app_.DB_utilitaire().Afficher_statut();
     moteur_.calculer();
@@ -570,15 +602,15 @@ void TMainForm::Varlimer() {
         bilan = moteur_.renommer();
     dernierBilan = bilan;
     if (bilan.sansJournal)
-        app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible), this);
+        app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible),
+                                this);
     if (bilan.dossierDeplace) {
         // The rows belong to a folder that is no longer there: nothing was renamed,
         // and the grid stays as it was so the user sees what was meant.
-        app_.messages().error(
-            app_.DB_utilitaire().formater(
-                app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
-                {qs(nomAffichable(moteur_.dossier().chemin()))}),
-            this);
+        app_.messages().error(app_.DB_utilitaire().formater(
+                                  app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                  {qs(nomAffichable(moteur_.dossier().chemin()))}),
+                              this);
         return;
     }
     Chercher_fichier();
@@ -593,8 +625,9 @@ namespace {
 QString annulerPlan(Application& app, const DossierListe& dossier, const PlanAnnulation& plan,
                     const std::string& journaux) {
     const BilanRenommage bilan = annuler(dossier, plan, journaux);
-    return app.DB_utilitaire().formater(app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
-                                        {bilan.renommes, bilan.erreurs});
+    return app.DB_utilitaire().formater(
+        app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
+        {bilan.renommes, bilan.erreurs});
 }
 } // namespace
 
@@ -602,7 +635,8 @@ void TMainForm::Annuler_dernier_varlimage() {
     const auto plan = planAnnulation(moteur_.dossier(), moteur_.journaux);
     if (!plan) {
         app_.messages().information(
-            app_.texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."), this);
+            app_.texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."),
+            this);
         return;
     }
     if (!app_.messages().confirm(
@@ -643,12 +677,13 @@ void TMainForm::Signaler_varlimage_interrompu() {
         if (!d.ouvrir(j.dossier) || ::fstat(d.fd(), &st) != 0 || st.st_dev != j.device ||
             st.st_ino != j.inode) {
             app_.messages().error(
-                app_.DB_utilitaire().formater(app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
-                                              {dossier}),
+                app_.DB_utilitaire().formater(
+                    app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}),
                 this);
             continue;
         }
-        const QString resume = annulerPlan(app_, d, planAnnulation(d, std::move(j)), moteur_.journaux);
+        const QString resume =
+            annulerPlan(app_, d, planAnnulation(d, std::move(j)), moteur_.journaux);
         if (dossierListe())
             Chercher_fichier();
         app_.messages().information(resume, this);
@@ -679,12 +714,77 @@ void TMainForm::TBT_exifClick() {
     const std::size_t ligne = current.isValid() ? std::size_t(current.row()) : 0;
     const auto& rows = moteur_.lignes();
     if (ligne >= rows.size() || rows[ligne].ancienSurDisque().empty()) {
-        app_.messages().error(app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+        app_.messages().error(
+            app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
         return;
     }
     // The file is opened by its name on disk, bytes and all.
-    app_.DLG_exif_dump().Liste_info_exif_centree(
-        moteur_.dossier().chemin() + rows[ligne].ancienSurDisque());
+    app_.DLG_exif_dump().Liste_info_exif_centree(moteur_.dossier().chemin() +
+                                                 rows[ligne].ancienSurDisque());
+}
+
+int TMainForm::ligneCourante() const {
+    const QModelIndex current = GRS_fichier->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void TMainForm::selectionnerLigne(int ligne) {
+    const int n = int(moteur_.lignes().size());
+    if (n > 0)
+        GRS_fichier->setCurrentIndex(model_->index(std::clamp(ligne, 0, n - 1), 0));
+}
+
+std::string TMainForm::cheminLigne(int ligne) const {
+    const auto& rows = moteur_.lignes();
+    if (ligne < 0 || ligne >= int(rows.size()) || rows[ligne].ancienSurDisque().empty())
+        return {};
+    // The file is opened by its name on disk, bytes and all.
+    return moteur_.dossier().chemin() + rows[ligne].ancienSurDisque();
+}
+
+void TMainForm::Rafraichir_imagette() {
+    const QMargins m = panelLayout_->contentsMargins();
+    IMG_imagette->setFixedWidth(
+        std::max(16, PAN_main->contentsRect().width() - m.left() - m.right()));
+    const std::string chemin = cheminLigne(ligneCourante());
+    if (chemin.empty()) {
+        IMG_imagette->clear();
+        IMG_imagette->setVisible(false);
+        return;
+    }
+    app_.DB_image().Image(chemin, IMG_imagette);
+}
+
+void TMainForm::IMG_imagetteClick() {
+    const std::string chemin = cheminLigne(ligneCourante());
+    if (!chemin.empty())
+        app_.DLG_vignette().Image_centree(chemin);
+}
+
+void TMainForm::TBT_imageClick() {
+    Sauver_parametres_main();
+    const std::string chemin = cheminLigne(std::max(0, ligneCourante()));
+    if (chemin.empty()) {
+        app_.messages().error(
+            app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+        return;
+    }
+    app_.DLG_vignette().Image_centree(chemin);
+}
+
+void TMainForm::TBT_exif_plus_imageClick() {
+    Sauver_parametres_main();
+    const std::string chemin = cheminLigne(std::max(0, ligneCourante()));
+    if (chemin.empty()) {
+        app_.messages().error(
+            app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+        return;
+    }
+    TDLG_exif_dump& dump = app_.DLG_exif_dump();
+    // At the screen's left edge; the viewer then sizes it beside itself.
+    dump.move(0, dump.y());
+    dump.Liste_info_exif_chemin(chemin);
+    app_.DLG_vignette().Image_positionnee(chemin);
 }
 
 void TMainForm::TBT_transfertClick() {
@@ -779,10 +879,10 @@ void TMainForm::enregistrerOptionsMain() {
     if (!optionsLues_ || enLecture_)
         return;
     const QString prefixe = EDT_prefixe_remplacement->text();
-    const std::string valeurs[3] = {
-        EDT_masque_recherche->text().toStdString(),
-        prefixe == QStringLiteral("[*&N]") ? std::string() : prefixe.toStdString(),
-        CBB_largeur_increment->currentText().toStdString()};
+    const std::string valeurs[3] = {EDT_masque_recherche->text().toStdString(),
+                                    prefixe == QStringLiteral("[*&N]") ? std::string()
+                                                                       : prefixe.toStdString(),
+                                    CBB_largeur_increment->currentText().toStdString()};
     static constexpr const char* kCles[3] = {"MASQUE_RECHERCHE", "PREFIXE_REMPLACEMENT",
                                              "LARGEUR_COMPTEUR"};
     TDB_utilitaire& util = app_.DB_utilitaire();
