@@ -80,7 +80,12 @@ void TDLG_vignette::Image(const std::string& chemin) {
     setWindowTitle(QFile::decodeName(QByteArray::fromStdString(chemin)));
     IMG_01->setVisible(true);
     int orientation = 1;
-    ImageChargee image = app_.DB_image().ChargerStockee(chemin, orientation, this);
+    // The window never grows past the screen: a decode as wide as the screen (in
+    // either direction, as the picture may stand on its side) loses nothing visible
+    // and keeps paging quick.
+    const QSize e = ecran();
+    ImageChargee image =
+        app_.DB_image().ChargerStockee(chemin, orientation, std::max(e.width(), e.height()), this);
     dimensionnement_ = true;
     IMG_01->resize(width(), height());
     dimensionnement_ = false;

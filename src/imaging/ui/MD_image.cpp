@@ -29,9 +29,9 @@ ImageChargee TDB_image::Charger(const std::string& chemin, int largeurVoulue, QW
 }
 
 ImageChargee TDB_image::ChargerStockee(const std::string& chemin, int& orientation,
-                                       QWidget* parent) {
+                                       int largeurVoulue, QWidget* parent) {
     orientation = orientationExif(lecteur_, chemin);
-    ImageChargee image = chargerImage(&bibliotheque_, chemin, 0, chargerAvecQt);
+    ImageChargee image = chargerImage(&bibliotheque_, chemin, largeurVoulue, chargerAvecQt);
     signalerProfondeur(image, parent);
     return image;
 }

@@ -25,8 +25,10 @@ public:
     void Image(const std::string& chemin, QLabel* controle);
     // The upright picture, decoded at no less than `largeurVoulue` across (0: full).
     ImageChargee Charger(const std::string& chemin, int largeurVoulue, QWidget* parent);
-    // The picture as stored, and its EXIF orientation (for the viewer's own turns).
-    ImageChargee ChargerStockee(const std::string& chemin, int& orientation, QWidget* parent);
+    // The picture as stored, and its EXIF orientation (for the viewer's own turns),
+    // decoded at no less than `largeurVoulue` across.
+    ImageChargee ChargerStockee(const std::string& chemin, int& orientation, int largeurVoulue,
+                                QWidget* parent);
 
     bool DLL_LibGfl_charge() const { return bibliotheque_.DLL_LibGfl_charge(); }
     void Cloturer_DLL_LibGfl() { bibliotheque_.Cloturer_DLL_LibGfl(); }
