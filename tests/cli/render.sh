@@ -32,6 +32,12 @@ for lib in default off; do
         check "$lib: stripped $raw fails cleanly" "1" "$?"
     done
 done
+# Only the imaging library reads TIFF: the built program finds it in the build tree.
+unset VARLIME_GFL
+"$varlime" --render "$testdata/photos/tiff/Arbitro.tiff" "$work/t.png"
+check "TIFF through the library found beside the build" "0" "$?"
+VARLIME_GFL=off "$varlime" --render "$testdata/photos/tiff/Arbitro.tiff" "$work/t2.png" 2>/dev/null
+check "TIFF without the library" "1" "$?"
 "$varlime" --render "$o/landscape_1.jpg" "$work/x.png" --width 0 2>/dev/null
 check "--width 0 refused" "2" "$?"
 "$varlime" --render "$o/landscape_1.jpg" 2>/dev/null
