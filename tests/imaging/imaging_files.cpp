@@ -62,4 +62,32 @@ bool ecrireTiffDeuxNiveaux(const std::string& chemin, int largeur, int hauteur,
     return ok;
 }
 
+bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur) {
+    TIFF* t = TIFFOpen(chemin.c_str(), "w");
+    if (!t)
+        return false;
+    TIFFSetField(t, TIFFTAG_SUBFILETYPE, 0);
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, largeur);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, hauteur);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 16);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+    // LinearRaw: demosaiced camera values, which LibRaw still develops.
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, 34892);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, hauteur);
+    TIFFSetField(t, TIFFTAG_MAKE, "Varlime");
+    TIFFSetField(t, TIFFTAG_MODEL, "Test");
+    const unsigned char version[4] = {1, 4, 0, 0};
+    TIFFSetField(t, TIFFTAG_DNGVERSION, version);
+    TIFFSetField(t, TIFFTAG_UNIQUECAMERAMODEL, "Varlime Test");
+    std::vector<std::uint16_t> ligne(static_cast<std::size_t>(largeur) * 3, 2000);
+    for (int x = 0; x < largeur / 2; ++x)
+        ligne[x * 3] = 60000;
+    bool ok = true;
+    for (int y = 0; y < hauteur; ++y)
+        ok = ok && TIFFWriteScanline(t, ligne.data(), y, 0) == 1;
+    TIFFClose(t);
+    return ok;
+}
+
 } // namespace varlime::test

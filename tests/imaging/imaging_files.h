@@ -15,4 +15,8 @@ bool ecrirePngBrut(const std::string& chemin, int largeur, int hauteur, int prof
 bool ecrireTiffDeuxNiveaux(const std::string& chemin, int largeur, int hauteur,
                            const std::vector<std::uint8_t>& pixels);
 
+// A small camera RAW file: a linear DNG, 16 bits a channel, whose left half is red and
+// right half dark grey (camera values 60000/2000/2000 and 2000/2000/2000).
+bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur);
+
 } // namespace varlime::test

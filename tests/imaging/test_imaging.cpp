@@ -334,6 +334,26 @@ TEST(Library, formatsOnlyTheLibraryReads) {
     EXPECT_FALSE(sans.DLL_LibGfl_charge());
 }
 
+TEST(Library, cameraRawFileDeveloped) {
+    if (!bibliothequeVoulue())
+        GTEST_SKIP() << "without the imaging library";
+    TempDir dir;
+    const std::string dng = dir.path() + "essai.dng";
+    ASSERT_TRUE(test::ecrireDngLineaire(dng, 64, 48));
+    LibGfl lib;
+    Pixels p;
+    ASSERT_EQ(lib.Charger_image_gfl(dng, 0, p), LibGfl::Resultat::Charge);
+    ASSERT_EQ(p.largeur, 64);
+    ASSERT_EQ(p.hauteur, 48);
+    const auto rouge = [](std::uint32_t v) { return static_cast<int>((v >> 16) & 0xff); };
+    const auto vert = [](std::uint32_t v) { return static_cast<int>((v >> 8) & 0xff); };
+    // Left half red, right half not: the developed picture keeps the sides apart.
+    EXPECT_GT(rouge(p.at(5, 24)), vert(p.at(5, 24)) + 50);
+    EXPECT_GT(rouge(p.at(5, 24)), rouge(p.at(58, 24)) + 50);
+    // Without the library, no loader reads a camera file.
+    EXPECT_TRUE(chargerImage(nullptr, dng, 0, nullptr).pixels.vide());
+}
+
 TEST(Library, allSevenEntryPointsOrNone) {
     TempDir dir;
     // A shared object that is no imaging library at all: the C library.
