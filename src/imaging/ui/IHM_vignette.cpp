@@ -118,6 +118,9 @@ void TDLG_vignette::Image(const std::string& chemin) {
     }
     afficherPixels();
     show();
+    // The keys page through the list: they must come to this window.
+    raise();
+    activateWindow();
 }
 
 void TDLG_vignette::Dimensionne() {
