@@ -263,6 +263,38 @@ TEST(Loading, filesNoLoaderReadsComeBackEmpty) {
     }
 }
 
+// Damaged and cut-short files: whatever comes back is whole (the sanitizers watch
+// every read), and nothing throws or crashes.
+TEST(Loading, damagedAndTruncatedFilesStayInsideTheirBuffers) {
+    TempDir dir;
+    std::vector<std::string> fichiers;
+    for (const char* f :
+         {"67-0_length_string.jpg", "corrupted.jpg", "image01551.jpg", "image02206.jpg"})
+        fichiers.push_back(test::photosDir() + "damaged/" + f);
+    Pixels p;
+    p.largeur = 30;
+    p.hauteur = 20;
+    p.px.assign(600, rgb(1, 2, 3));
+    ASSERT_TRUE(ecrirePng(p, dir.path() + "entier.png"));
+    const std::string sources[] = {test::photosDir() + "Canon_40D.jpg", dir.path() + "entier.png",
+                                   test::photosDir() + "tiff/Arbitro.tiff"};
+    for (const std::string& source : sources) {
+        const std::string octets = test::readFile(source);
+        const std::string ext = source.substr(source.rfind('.'));
+        for (std::size_t coupe :
+             {std::size_t{3}, std::size_t{40}, octets.size() / 3, octets.size() - 10})
+            fichiers.push_back(
+                dir.write("coupe" + std::to_string(coupe) + ext, octets.substr(0, coupe)));
+    }
+    LibGfl lib;
+    TimgData reader;
+    for (const std::string& f : fichiers) {
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, 0, nullptr);
+        EXPECT_EQ(r.pixels.px.size(), static_cast<std::size_t>(r.pixels.largeur) * r.pixels.hauteur)
+            << f;
+    }
+}
+
 TEST(Loading, jpegDecodedAtTheSizeShown) {
     LibGfl lib;
     struct Cas {
