@@ -14,12 +14,12 @@
 #include "transfer/transfert.h"
 
 #include <QDate>
+#include <sys/stat.h>
 #include <csignal>
 #include <cstdio>
+#include <ostream>
 #include <functional>
 #include <optional>
-#include <ostream>
-#include <sys/stat.h>
 
 namespace varlime {
 
@@ -31,9 +31,7 @@ const QDate kDerniereDate(9999, 12, 31);
 // The initial value field holds at most this many characters.
 constexpr std::size_t kLongueurInitialisation = 8;
 
-void erreur(std::ostream& err, std::string_view s) {
-    err << "varlime: " << s << '\n';
-}
+void erreur(std::ostream& err, std::string_view s) { err << "varlime: " << s << '\n'; }
 
 // A name may hold any byte but '/' and NUL: control characters are written escaped so
 // that every row stays on one line, and a backslash is doubled so the escapes can be
@@ -67,8 +65,8 @@ std::string sansCrLf(std::string s) {
 
 struct Contexte {
     OptionsNommage options;
-    std::string largeur;           // the width as text: a stored one may be no number
-    std::optional<QDate> dateFixe; // --date-prefix fixed
+    std::string largeur;             // the width as text: a stored one may be no number
+    std::optional<QDate> dateFixe;   // --date-prefix fixed
     bool datePrefixe = false;
 };
 
@@ -88,25 +86,21 @@ std::string entier(const std::string& v, int min, int max, int& out, const char*
 
 const std::vector<Option>& options() {
     static const std::vector<Option> table = {
-        {"--mask", true,
-         [](Contexte& c, const std::string& v) {
+        {"--mask", true, [](Contexte& c, const std::string& v) {
              c.options.masqueRecherche = v;
              return std::string();
          }},
-        {"--prefix", true,
-         [](Contexte& c, const std::string& v) {
+        {"--prefix", true, [](Contexte& c, const std::string& v) {
              c.options.prefixe = v;
              return std::string();
          }},
-        {"--width", true,
-         [](Contexte& c, const std::string& v) {
+        {"--width", true, [](Contexte& c, const std::string& v) {
              int w = 0;
              auto problem = entier(v, kLargeurCompteurMin, kLargeurCompteurMax, w, "--width");
              c.largeur = std::to_string(w);
              return problem;
          }},
-        {"--start", true,
-         [](Contexte& c, const std::string& v) {
+        {"--start", true, [](Contexte& c, const std::string& v) {
              if (v.size() > kLongueurInitialisation)
                  return "--start takes at most " + std::to_string(kLongueurInitialisation) +
                         " characters, as the field does, not '" + v + "'";
@@ -114,24 +108,20 @@ const std::vector<Option>& options() {
                  return "--start expects a whole number, not '" + v + "'";
              return std::string();
          }},
-        {"--counter-left", false,
-         [](Contexte& c, const std::string&) {
+        {"--counter-left", false, [](Contexte& c, const std::string&) {
              c.options.compteurADroite = false;
              return std::string();
          }},
-        {"--alphabetic", false,
-         [](Contexte& c, const std::string&) {
+        {"--alphabetic", false, [](Contexte& c, const std::string&) {
              c.options.alphabetique = true;
              return std::string();
          }},
-        {"--extension", true,
-         [](Contexte& c, const std::string& v) {
+        {"--extension", true, [](Contexte& c, const std::string& v) {
              c.options.extensionImposee = true;
              c.options.extension = v;
              return std::string();
          }},
-        {"--files", true,
-         [](Contexte& c, const std::string& v) {
+        {"--files", true, [](Contexte& c, const std::string& v) {
              if (v == "all") {
                  c.options.attributs = attrTous;
              } else if (v == "no-folders") {
@@ -144,8 +134,7 @@ const std::vector<Option>& options() {
              }
              return std::string();
          }},
-        {"--date-prefix", true,
-         [](Contexte& c, const std::string& v) {
+        {"--date-prefix", true, [](Contexte& c, const std::string& v) {
              if (v == "file") {
                  c.options.dateFichier = true;
              } else if (v == "fixed" || v.starts_with("fixed:")) {
@@ -163,27 +152,22 @@ const std::vector<Option>& options() {
              c.datePrefixe = true;
              return std::string();
          }},
-        {"--date-format", true,
-         [](Contexte& c, const std::string& v) {
+        {"--date-format", true, [](Contexte& c, const std::string& v) {
              return entier(v, 0, 7, c.options.formatDate, "--date-format");
          }},
-        {"--date-separator", true,
-         [](Contexte& c, const std::string& v) {
+        {"--date-separator", true, [](Contexte& c, const std::string& v) {
              c.options.separateur = {true, v};
              return std::string();
          }},
-        {"--no-date-separator", false,
-         [](Contexte& c, const std::string&) {
+        {"--no-date-separator", false, [](Contexte& c, const std::string&) {
              c.options.separateur.coche = false;
              return std::string();
          }},
-        {"--counter-inactive", false,
-         [](Contexte& c, const std::string&) {
+        {"--counter-inactive", false, [](Contexte& c, const std::string&) {
              c.options.compteurInactif = true;
              return std::string();
          }},
-        {"--counter-active", false,
-         [](Contexte& c, const std::string&) {
+        {"--counter-active", false, [](Contexte& c, const std::string&) {
              c.options.compteurInactif = false;
              return std::string();
          }},
@@ -279,9 +263,8 @@ int executerRendu(const std::vector<std::string>& args, const std::string& progr
 }
 
 std::string resumeRun(const TextLookup& texte, const BilanRenommage& bilan) {
-    return sansCrLf(
-        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
-                      {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
+    return sansCrLf(formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
+                                  {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
 }
 
 // `--undo FOLDER` and `--history FOLDER`: the journaled runs of a folder.
@@ -308,14 +291,12 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
                 << formatMessage(texte("RSC_msg_historique_ligne", "%d fichiers varlimés sur %d"),
                                  {std::to_string(j.faits()), std::to_string(j.lignes.size())})
                 << (j.annulation ? "\t" + texte("RSC_msg_historique_annulation", "annulation") : "")
-                << (j.termine ? "" : "\t" + texte("RSC_msg_historique_interrompu", "interrompu"))
-                << '\n';
+                << (j.termine ? "" : "\t" + texte("RSC_msg_historique_interrompu", "interrompu")) << '\n';
         return 0;
     }
     const auto plan = planAnnulation(d, journaux);
     if (!plan) {
-        erreur(err,
-               texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
+        erreur(err, texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
         return 1;
     }
     const BilanRenommage bilan = annuler(d, *plan, journaux);
@@ -445,10 +426,9 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // The date dialog's OK: a fixed date becomes the prefix text, the file's date
     // leaves the prefix empty.
     if (c.datePrefixe)
-        o.prefixe = c.dateFixe
-                        ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
-                                                            o.separateur, o.compteurADroite)
-                        : std::string();
+        o.prefixe = c.dateFixe ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
+                                                                   o.separateur, o.compteurADroite)
+                               : std::string();
     const std::string& dossier = args[2];
     MoteurNommage moteur;
     moteur.options = o;
@@ -477,8 +457,7 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // --rename: the run after a Yes.
     const BilanRenommage bilan = moteur.renommer();
     if (bilan.dossierDeplace) {
-        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
-                                  {dossier}));
+        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}));
         return 1;
     }
     if (bilan.sansJournal)

@@ -1,7 +1,6 @@
 #include "core/ui/Main.h"
 
 #include "app/Application.h"
-#include "core/nameUtils.h"
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"
@@ -11,15 +10,16 @@
 #include "core/ui/MD_masque.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/fileGridModel.h"
+#include "core/nameUtils.h"
 #include "exif/ui/IHM_exif_dump.h"
-#include "i18n/ui/IHM_langue.h"
 #include "imaging/ui/IHM_vignette.h"
 #include "imaging/ui/MD_image.h"
+#include "i18n/ui/IHM_langue.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
-#include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
+#include "platform/fileSystem.h"
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 #include "transfer/ui/IHM_transfert.h"
@@ -31,24 +31,24 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
-#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
@@ -301,8 +301,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(MIT_select_repertoire, &QAction::triggered, this, &TMainForm::Selection_repertoire);
     connect(BT_selection_repertoire, &QPushButton::clicked, this, &TMainForm::Selection_repertoire);
     connect(MIT_quitter, &QAction::triggered, this, &QWidget::close);
-    connect(MIT_annuler_varlimage, &QAction::triggered, this,
-            &TMainForm::Annuler_dernier_varlimage);
+    connect(MIT_annuler_varlimage, &QAction::triggered, this, &TMainForm::Annuler_dernier_varlimage);
     connect(MIT_options_compteur, &QAction::triggered, this, [this] {
         app_.DLG_option_compteur().Gerer();
         Voir_rename();
@@ -342,8 +341,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
     // The settings file always holds what the three main fields show, so that reading
     // it again (at every activation) never brings back older values.
-    connect(EDT_masque_recherche, &QLineEdit::textChanged, this,
-            &TMainForm::enregistrerOptionsMain);
+    connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::enregistrerOptionsMain);
     connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, this,
             &TMainForm::enregistrerOptionsMain);
     connect(CBB_largeur_increment, &QComboBox::currentTextChanged, this,
@@ -361,11 +359,10 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(CKB_compteur_inactif, &QCheckBox::clicked, this,
             [this] { Positionne_compteur(CKB_compteur_inactif->isChecked() ? 2 : 3); });
 
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state != Qt::ApplicationActive && dejaMontree_)
-                    revenuDAutreProgramme_ = true;
-            });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive && dejaMontree_)
+            revenuDAutreProgramme_ = true;
+    });
 
     // Every run is journaled, so that it can be undone.
     moteur_.journaux = dossierJournaux();
@@ -576,8 +573,8 @@ void TMainForm::Voir_rename() {
         return; // the grid keeps its previous new names
     // The counter controls are there whenever names get a counter.
     const OptionsNommage& o = moteur_.options;
-    const bool sansCompteur = (o.compteurInactif && !CKB_compteur_inactif->isHidden()) ||
-                              (o.exif.actif && o.exif.sansCompteur);
+    const bool sansCompteur =
+        (o.compteurInactif && !CKB_compteur_inactif->isHidden()) || (o.exif.actif && o.exif.sansCompteur);
     Option_compteur_visible(!sansCompteur);
     app_.DB_utilitaire().Afficher_statut();
     moteur_.calculer();
@@ -602,15 +599,15 @@ void TMainForm::Varlimer() {
         bilan = moteur_.renommer();
     dernierBilan = bilan;
     if (bilan.sansJournal)
-        app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible),
-                                this);
+        app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible), this);
     if (bilan.dossierDeplace) {
         // The rows belong to a folder that is no longer there: nothing was renamed,
         // and the grid stays as it was so the user sees what was meant.
-        app_.messages().error(app_.DB_utilitaire().formater(
-                                  app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
-                                  {qs(nomAffichable(moteur_.dossier().chemin()))}),
-                              this);
+        app_.messages().error(
+            app_.DB_utilitaire().formater(
+                app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                {qs(nomAffichable(moteur_.dossier().chemin()))}),
+            this);
         return;
     }
     Chercher_fichier();
@@ -625,9 +622,8 @@ namespace {
 QString annulerPlan(Application& app, const DossierListe& dossier, const PlanAnnulation& plan,
                     const std::string& journaux) {
     const BilanRenommage bilan = annuler(dossier, plan, journaux);
-    return app.DB_utilitaire().formater(
-        app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
-        {bilan.renommes, bilan.erreurs});
+    return app.DB_utilitaire().formater(app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
+                                        {bilan.renommes, bilan.erreurs});
 }
 } // namespace
 
@@ -635,8 +631,7 @@ void TMainForm::Annuler_dernier_varlimage() {
     const auto plan = planAnnulation(moteur_.dossier(), moteur_.journaux);
     if (!plan) {
         app_.messages().information(
-            app_.texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."),
-            this);
+            app_.texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."), this);
         return;
     }
     if (!app_.messages().confirm(
@@ -677,13 +672,12 @@ void TMainForm::Signaler_varlimage_interrompu() {
         if (!d.ouvrir(j.dossier) || ::fstat(d.fd(), &st) != 0 || st.st_dev != j.device ||
             st.st_ino != j.inode) {
             app_.messages().error(
-                app_.DB_utilitaire().formater(
-                    app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}),
+                app_.DB_utilitaire().formater(app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                              {dossier}),
                 this);
             continue;
         }
-        const QString resume =
-            annulerPlan(app_, d, planAnnulation(d, std::move(j)), moteur_.journaux);
+        const QString resume = annulerPlan(app_, d, planAnnulation(d, std::move(j)), moteur_.journaux);
         if (dossierListe())
             Chercher_fichier();
         app_.messages().information(resume, this);
@@ -714,13 +708,12 @@ void TMainForm::TBT_exifClick() {
     const std::size_t ligne = current.isValid() ? std::size_t(current.row()) : 0;
     const auto& rows = moteur_.lignes();
     if (ligne >= rows.size() || rows[ligne].ancienSurDisque().empty()) {
-        app_.messages().error(
-            app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+        app_.messages().error(app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
         return;
     }
     // The file is opened by its name on disk, bytes and all.
-    app_.DLG_exif_dump().Liste_info_exif_centree(moteur_.dossier().chemin() +
-                                                 rows[ligne].ancienSurDisque());
+    app_.DLG_exif_dump().Liste_info_exif_centree(
+        moteur_.dossier().chemin() + rows[ligne].ancienSurDisque());
 }
 
 int TMainForm::ligneCourante() const {
@@ -879,10 +872,10 @@ void TMainForm::enregistrerOptionsMain() {
     if (!optionsLues_ || enLecture_)
         return;
     const QString prefixe = EDT_prefixe_remplacement->text();
-    const std::string valeurs[3] = {EDT_masque_recherche->text().toStdString(),
-                                    prefixe == QStringLiteral("[*&N]") ? std::string()
-                                                                       : prefixe.toStdString(),
-                                    CBB_largeur_increment->currentText().toStdString()};
+    const std::string valeurs[3] = {
+        EDT_masque_recherche->text().toStdString(),
+        prefixe == QStringLiteral("[*&N]") ? std::string() : prefixe.toStdString(),
+        CBB_largeur_increment->currentText().toStdString()};
     static constexpr const char* kCles[3] = {"MASQUE_RECHERCHE", "PREFIXE_REMPLACEMENT",
                                              "LARGEUR_COMPTEUR"};
     TDB_utilitaire& util = app_.DB_utilitaire();
