@@ -62,10 +62,35 @@ bool ecrireTiffDeuxNiveaux(const std::string& chemin, int largeur, int hauteur,
     return ok;
 }
 
-bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur) {
+bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur, bool apercu) {
     TIFF* t = TIFFOpen(chemin.c_str(), "w");
     if (!t)
         return false;
+    bool ok = true;
+    if (apercu) {
+        const int l = largeur / 2, h = hauteur / 2;
+        TIFFSetField(t, TIFFTAG_SUBFILETYPE, FILETYPE_REDUCEDIMAGE);
+        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, l);
+        TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, h);
+        TIFFSetField(t, TIFFTAG_MAKE, "Varlime");
+        TIFFSetField(t, TIFFTAG_MODEL, "Test");
+        const unsigned char version[4] = {1, 4, 0, 0};
+        TIFFSetField(t, TIFFTAG_DNGVERSION, version);
+        TIFFSetField(t, TIFFTAG_UNIQUECAMERAMODEL, "Varlime Test");
+        toff_t sousRepertoire[1] = {0};
+        TIFFSetField(t, TIFFTAG_SUBIFD, 1, sousRepertoire);
+        std::vector<std::uint8_t> ligne(static_cast<std::size_t>(l) * 3, 10);
+        for (int x = 0; x < l / 2; ++x)
+            ligne[x * 3 + 1] = 250;
+        for (int y = 0; y < h; ++y)
+            ok = ok && TIFFWriteScanline(t, ligne.data(), y, 0) == 1;
+        ok = ok && TIFFWriteDirectory(t);
+    }
     TIFFSetField(t, TIFFTAG_SUBFILETYPE, 0);
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, largeur);
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, hauteur);
@@ -75,15 +100,16 @@ bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur) {
     TIFFSetField(t, TIFFTAG_PHOTOMETRIC, 34892);
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, hauteur);
-    TIFFSetField(t, TIFFTAG_MAKE, "Varlime");
-    TIFFSetField(t, TIFFTAG_MODEL, "Test");
-    const unsigned char version[4] = {1, 4, 0, 0};
-    TIFFSetField(t, TIFFTAG_DNGVERSION, version);
-    TIFFSetField(t, TIFFTAG_UNIQUECAMERAMODEL, "Varlime Test");
+    if (!apercu) {
+        TIFFSetField(t, TIFFTAG_MAKE, "Varlime");
+        TIFFSetField(t, TIFFTAG_MODEL, "Test");
+        const unsigned char version[4] = {1, 4, 0, 0};
+        TIFFSetField(t, TIFFTAG_DNGVERSION, version);
+        TIFFSetField(t, TIFFTAG_UNIQUECAMERAMODEL, "Varlime Test");
+    }
     std::vector<std::uint16_t> ligne(static_cast<std::size_t>(largeur) * 3, 2000);
     for (int x = 0; x < largeur / 2; ++x)
         ligne[x * 3] = 60000;
-    bool ok = true;
     for (int y = 0; y < hauteur; ++y)
         ok = ok && TIFFWriteScanline(t, ligne.data(), y, 0) == 1;
     TIFFClose(t);

@@ -16,7 +16,9 @@ bool ecrireTiffDeuxNiveaux(const std::string& chemin, int largeur, int hauteur,
                            const std::vector<std::uint8_t>& pixels);
 
 // A small camera RAW file: a linear DNG, 16 bits a channel, whose left half is red and
-// right half dark grey (camera values 60000/2000/2000 and 2000/2000/2000).
-bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur);
+// right half dark grey (camera values 60000/2000/2000 and 2000/2000/2000). With
+// `apercu`, the first directory is instead an 8-bit preview of half the size, left half
+// green (10, 250, 10) and right half (10, 10, 10), and the picture a sub-directory.
+bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur, bool apercu = false);
 
 } // namespace varlime::test

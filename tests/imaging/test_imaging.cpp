@@ -366,24 +366,40 @@ TEST(Library, formatsOnlyTheLibraryReads) {
     EXPECT_FALSE(sans.DLL_LibGfl_charge());
 }
 
-TEST(Library, cameraRawFileDeveloped) {
+TEST(Library, cameraRawFilesPreviewElseDeveloped) {
     if (!bibliothequeVoulue())
         GTEST_SKIP() << "without the imaging library";
     TempDir dir;
-    const std::string dng = dir.path() + "essai.dng";
-    ASSERT_TRUE(test::ecrireDngLineaire(dng, 64, 48));
-    LibGfl lib;
-    Pixels p;
-    ASSERT_EQ(lib.Charger_image_gfl(dng, 0, p), LibGfl::Resultat::Charge);
-    ASSERT_EQ(p.largeur, 64);
-    ASSERT_EQ(p.hauteur, 48);
     const auto rouge = [](std::uint32_t v) { return static_cast<int>((v >> 16) & 0xff); };
     const auto vert = [](std::uint32_t v) { return static_cast<int>((v >> 8) & 0xff); };
-    // Left half red, right half not: the developed picture keeps the sides apart.
-    EXPECT_GT(rouge(p.at(5, 24)), vert(p.at(5, 24)) + 50);
-    EXPECT_GT(rouge(p.at(5, 24)), rouge(p.at(58, 24)) + 50);
-    // Without the library, no loader reads a camera file.
-    EXPECT_TRUE(chargerImage(nullptr, dng, 0, nullptr).pixels.vide());
+    struct Cas {
+        bool apercu;
+        int largeur, hauteur;
+        // The channel that tells the left half from the right one.
+        bool parLeVert;
+    } cas[] = {{false, 64, 48, false}, {true, 32, 24, true}};
+    for (const Cas& c : cas) {
+        const std::string dng = dir.path() + (c.apercu ? "apercu.dng" : "seul.dng");
+        ASSERT_TRUE(test::ecrireDngLineaire(dng, 64, 48, c.apercu));
+        LibGfl lib;
+        Pixels p;
+        ASSERT_EQ(lib.Charger_image_gfl(dng, 0, p), LibGfl::Resultat::Charge) << dng;
+        ASSERT_EQ(p.largeur, c.largeur) << dng;
+        ASSERT_EQ(p.hauteur, c.hauteur) << dng;
+        const std::uint32_t gauche = p.at(2, c.hauteur / 2),
+                            droite = p.at(c.largeur - 3, c.hauteur / 2);
+        if (c.parLeVert) {
+            // The preview as stored, byte for byte.
+            EXPECT_EQ(gauche & 0xffffff, 0x0afa0au);
+            EXPECT_EQ(droite & 0xffffff, 0x0a0a0au);
+        } else {
+            // Developed: the red side stays apart from the grey one.
+            EXPECT_GT(rouge(gauche), vert(gauche) + 50);
+            EXPECT_GT(rouge(gauche), rouge(droite) + 50);
+        }
+        // Without the library, no loader reads a camera file.
+        EXPECT_TRUE(chargerImage(nullptr, dng, 0, nullptr).pixels.vide());
+    }
 }
 
 TEST(Library, allSevenEntryPointsOrNone) {
