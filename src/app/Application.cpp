@@ -24,6 +24,10 @@
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
 #include "i18n/ui/IHM_langue.h"
+#include "imaging/LibGfl.h"
+#include "imaging/ui/IHM_info_touche.h"
+#include "imaging/ui/IHM_vignette.h"
+#include "imaging/ui/MD_image.h"
 #include "i18n/ui/TranslateForm.h"
 #include "i18n/uLocalization.h"
 #include "info/ui/IHM_a_propos.h"
@@ -97,6 +101,7 @@ Application::Application(std::string programFolder, MessageService& messages)
     // The start-up order: the main window first, then every dialog and module. The
     // main window's activation, which calls into the dialogs, only comes later.
     lecteur_ = std::make_unique<TimgData>();
+    bibliothequeImage_ = std::make_unique<LibGfl>();
     mainForm_ = std::make_unique<TMainForm>(*this);
     optionDate_ = std::make_unique<TDLG_option_date>(lookupMessages(*localization_), mainForm_.get());
     translate(optionDate_.get());
@@ -115,10 +120,14 @@ Application::Application(std::string programFolder, MessageService& messages)
     translate(masque_.get());
     dbMasque_ = std::make_unique<TDB_masque>();
     selectionRepertoire_ = std::make_unique<TDLG_selection_repertoire>(*this, mainForm_.get());
+    vignette_ = std::make_unique<TDLG_vignette>(*this, *mainForm_);
+    translate(vignette_.get());
     exifDump_ = std::make_unique<TDLG_exif_dump>(
         *lecteur_, [this] { return QString::fromStdString(mainForm_->Repertoire_courant); }, mainForm_.get());
     translate(exifDump_.get());
     exifDump_->texte = lookupMessages(*localization_);
+    infoTouche_ = std::make_unique<TDLG_info_touche>(mainForm_.get());
+    translate(infoTouche_.get());
     repXp_ = std::make_unique<TDLG_rep_xp>(*this, mainForm_.get());
     dbExif_ = std::make_unique<TDB_exif>(*lecteur_);
     optionOuverture_ = std::make_unique<TDLG_option_ouverture>(mainForm_.get());
@@ -130,6 +139,8 @@ Application::Application(std::string programFolder, MessageService& messages)
     exifInfo_ = std::make_unique<TDLG_exif_info>(*this, mainForm_.get());
     canon_ = std::make_unique<TDLG_canon>(*this, mainForm_.get());
     dbCanon_ = std::make_unique<TDB_canon>(*this);
+    dbImage_ = std::make_unique<TDB_image>(*bibliothequeImage_, *lecteur_, messages_,
+                                           lookupMessages(*localization_));
     essai_ = std::make_unique<TDLG_essai>(*this, mainForm_.get());
     information_ = std::make_unique<TDLG_information>(*this, mainForm_.get());
     langue_ = std::make_unique<TDLG_langue>(*this, mainForm_.get());
@@ -152,6 +163,7 @@ Application::~Application() {
     langue_.reset();
     information_.reset();
     essai_.reset();
+    dbImage_.reset();
     dbCanon_.reset();
     canon_.reset();
     exifInfo_.reset();
@@ -160,7 +172,9 @@ Application::~Application() {
     optionOuverture_.reset();
     dbExif_.reset();
     repXp_.reset();
+    infoTouche_.reset();
     exifDump_.reset();
+    vignette_.reset();
     selectionRepertoire_.reset();
     dbMasque_.reset();
     masque_.reset();
@@ -173,6 +187,7 @@ Application::~Application() {
     typeFichier_.reset();
     optionDate_.reset();
     mainForm_.reset();
+    bibliothequeImage_.reset();
     lecteur_.reset();
 }
 

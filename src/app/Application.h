@@ -41,6 +41,10 @@ class TDLG_canon;
 class TDB_canon;
 class TDLG_association_fichier;
 class TDB_association_fichier;
+class LibGfl;
+class TDLG_vignette;
+class TDLG_info_touche;
+class TDB_image;
 
 class Application {
 public:
@@ -91,6 +95,11 @@ public:
     TDB_canon& DB_canon() { return *dbCanon_; }
     TDLG_association_fichier& DLG_association_fichier() { return *association_; }
     TDB_association_fichier& DB_association_fichier() { return *dbAssociation_; }
+    // The imaging library binding: loaded on the first picture, closed at exit.
+    LibGfl& bibliothequeImage() { return *bibliothequeImage_; }
+    TDLG_vignette& DLG_vignette() { return *vignette_; }
+    TDLG_info_touche& DLG_info_touche() { return *infoTouche_; }
+    TDB_image& DB_image() { return *dbImage_; }
 
 private:
     std::unique_ptr<QObject> placement_;
@@ -99,6 +108,7 @@ private:
     std::unique_ptr<Localization> localization_;
     // Declared in the start-up order: they are destroyed in the reverse order.
     std::unique_ptr<TimgData> lecteur_;
+    std::unique_ptr<LibGfl> bibliothequeImage_;
     std::unique_ptr<TMainForm> mainForm_;
     std::unique_ptr<TDLG_option_date> optionDate_;
     std::unique_ptr<TDLG_type_fichier> typeFichier_;
@@ -111,7 +121,9 @@ private:
     std::unique_ptr<TDLG_masque> masque_;
     std::unique_ptr<TDB_masque> dbMasque_;
     std::unique_ptr<TDLG_selection_repertoire> selectionRepertoire_;
+    std::unique_ptr<TDLG_vignette> vignette_;
     std::unique_ptr<TDLG_exif_dump> exifDump_;
+    std::unique_ptr<TDLG_info_touche> infoTouche_;
     std::unique_ptr<TDLG_rep_xp> repXp_;
     std::unique_ptr<TDB_exif> dbExif_;
     std::unique_ptr<TDLG_option_ouverture> optionOuverture_;
@@ -120,6 +132,7 @@ private:
     std::unique_ptr<TDLG_exif_info> exifInfo_;
     std::unique_ptr<TDLG_canon> canon_;
     std::unique_ptr<TDB_canon> dbCanon_;
+    std::unique_ptr<TDB_image> dbImage_;
     std::unique_ptr<TDLG_essai> essai_;
     std::unique_ptr<TDLG_information> information_;
     std::unique_ptr<TDLG_langue> langue_;

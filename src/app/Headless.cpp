@@ -8,6 +8,9 @@
 #include "exif/exifDump.h"
 #include "exif_naming/faitsExif.h"
 #include "i18n/uLocalization.h"
+#include "imaging/chargementImage.h"
+#include "imaging/rotation.h"
+#include "imaging/ui/chargeurQt.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
 #include "transfer/transfert.h"
@@ -268,8 +271,8 @@ const Option* trouverOption(std::string_view name) {
     return nullptr;
 }
 
-constexpr std::string_view kCommandes[] = {"--preview", "--test",    "--rename",  "--dump",
-                                           "--undo",    "--history", "--transfer"};
+constexpr std::string_view kCommandes[] = {"--preview", "--test",    "--rename",   "--dump",
+                                           "--undo",    "--history", "--transfer", "--render"};
 
 // The message the window shows for a text that is no number.
 std::string messageConversion(std::string_view texte) {
@@ -342,6 +345,43 @@ int executerDump(const std::vector<std::string>& args, std::ostream& out, std::o
             status = 1;
     }
     return status;
+}
+
+// `--render FILE OUT.png [--width N]`: the picture as the viewer shows it (through
+// the imaging library when it loads, upright), shrunk or stretched to N pixels across
+// when asked, written as PNG. The file itself is only read.
+int executerRendu(const std::vector<std::string>& args, const std::string& programFolder,
+                  std::ostream& err) {
+    int largeur = 0;
+    if (args.size() == 6 && args[4] == "--width") {
+        if (!toInteger(args[5], largeur) || largeur < 1 || largeur > 65535) {
+            erreur(err, "--width needs a number from 1 to 65535");
+            return 2;
+        }
+    } else if (args.size() != 4) {
+        erreur(err, "--render needs FILE OUT.png, then --width N or nothing");
+        return 2;
+    }
+    Localization localization(programFolder);
+    const TextLookup texte = lookupMessages(localization);
+    const std::string& fichier = args[2];
+    LibGfl bibliotheque;
+    TimgData reader;
+    const ImageChargee image =
+        chargerImageRedressee(&bibliotheque, reader, fichier, largeur, chargerAvecQt);
+    if (image.profondeurRefusee)
+        erreur(err, texte("RSC_msg_bpp_non_supporte", kMessageProfondeur));
+    bibliotheque.Cloturer_DLL_LibGfl();
+    if (image.pixels.vide()) {
+        erreur(err, formatMessage(texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
+                                  {fichier}));
+        return 1;
+    }
+    if (!ecrirePng(largeur > 0 ? redimensionner(image.pixels, largeur) : image.pixels, args[3])) {
+        erreur(err, "cannot write " + args[3]);
+        return 1;
+    }
+    return 0;
 }
 
 std::string resumeRun(const TextLookup& texte, const BilanRenommage& bilan) {
@@ -465,6 +505,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
         return executerDump(args, out, err);
     if (commande == "--transfer")
         return executerTransfert(args, programFolder, out, err);
+    if (commande == "--render")
+        return executerRendu(args, programFolder, err);
     if (args.size() < 3 || args[2].starts_with("--")) {
         erreur(err, commande + " needs a FOLDER");
         return 2;

@@ -23,6 +23,8 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
+#include "imaging/ui/IHM_vignette.h"
+#include "imaging/ui/MD_image.h"
 #include "i18n/ui/IHM_langue.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
@@ -162,6 +164,20 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     TBT_exif->setToolTip(QStringLiteral("Informations EXIF"));
     TBT_exif->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     TBR_outils->addWidget(TBT_exif);
+    TBT_image = new QToolButton(TBR_outils);
+    TBT_image->setObjectName(QStringLiteral("TBT_image"));
+    TBT_image->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    TBT_image->setText(QStringLiteral("Image"));
+    TBT_image->setToolTip(QStringLiteral("Visualisation image"));
+    TBT_image->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBR_outils->addWidget(TBT_image);
+    TBT_exif_plus_image = new QToolButton(TBR_outils);
+    TBT_exif_plus_image->setObjectName(QStringLiteral("TBT_exif_plus_image"));
+    TBT_exif_plus_image->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    TBT_exif_plus_image->setText(QStringLiteral("EXIF + image"));
+    TBT_exif_plus_image->setToolTip(QStringLiteral("Informations EXIF et visualisation image"));
+    TBT_exif_plus_image->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBR_outils->addWidget(TBT_exif_plus_image);
     TBT_transfert = new QToolButton(TBR_outils);
     TBT_transfert->setObjectName(QStringLiteral("TBT_transfert"));
     TBT_transfert->setIcon(style()->standardIcon(QStyle::SP_DriveCDIcon));
@@ -301,6 +317,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     IMG_imagette = control<QLabel>("IMG_imagette", QString(), PAN_main);
     IMG_imagette->setScaledContents(false);
     IMG_imagette->setVisible(false);
+    IMG_imagette->setAlignment(Qt::AlignCenter);
+    IMG_imagette->installEventFilter(this);
     panelLayout_->addWidget(IMG_imagette);
     panelLayout_->addStretch(1);
     BT_exif_info = control<QPushButton>("BT_exif_info", QStringLiteral("EXIF infos"), PAN_main);
@@ -369,6 +387,11 @@ TMainForm::TMainForm(Application& app) : app_(app) {
                           "Ceci ne gêne en rien les opérations de \"nommage\"."}),
             "RSC_lien_aide_raw");
     });
+    connect(TBT_image, &QToolButton::clicked, this, &TMainForm::TBT_imageClick);
+    connect(TBT_exif_plus_image, &QToolButton::clicked, this, &TMainForm::TBT_exif_plus_imageClick);
+    // Clicks and arrow keys alike move the current row: the thumbnail follows it.
+    connect(GRS_fichier->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TMainForm::Rafraichir_imagette);
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
     connect(BT_exif_info, &QPushButton::clicked, this, &TMainForm::BT_exif_infoClick);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
@@ -522,6 +545,10 @@ void TMainForm::ajusterColonnes() {
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
     if (watched == GRS_fichier->viewport() && e->type() == QEvent::Resize)
         ajusterColonnes();
+    if (watched == IMG_imagette && e->type() == QEvent::MouseButtonRelease) {
+        IMG_imagetteClick();
+        return true;
+    }
     if (watched == LBL_repertoire && e->type() == QEvent::MouseButtonDblClick) {
         app_.DLG_essai().Gerer(Repertoire_courant);
         return true;
@@ -531,6 +558,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
 
 void TMainForm::closeEvent(QCloseEvent* e) {
     Sauver_parametres_main();
+    app_.DB_image().Cloturer_DLL_LibGfl();
     e->accept();
 }
 
@@ -581,6 +609,7 @@ void TMainForm::Chercher_fichier() {
     model_->finListing();
     Fichiers_trouves = moteur_.fichiersTrouves();
     Voir_rename();
+    Rafraichir_imagette();
 }
 
 bool TMainForm::lireOptions(OptionsNommage& o) {
@@ -924,6 +953,70 @@ void TMainForm::TBT_exifClick() {
     // The file is opened by its name on disk, bytes and all.
     app_.DLG_exif_dump().Liste_info_exif_centree(
         moteur_.dossier().chemin() + rows[ligne].ancienSurDisque());
+}
+
+int TMainForm::ligneCourante() const {
+    const QModelIndex current = GRS_fichier->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void TMainForm::selectionnerLigne(int ligne) {
+    const int n = int(moteur_.lignes().size());
+    if (n > 0)
+        GRS_fichier->setCurrentIndex(model_->index(std::clamp(ligne, 0, n - 1), 0));
+}
+
+std::string TMainForm::cheminLigne(int ligne) const {
+    const auto& rows = moteur_.lignes();
+    if (ligne < 0 || ligne >= int(rows.size()) || rows[ligne].ancienSurDisque().empty())
+        return {};
+    // The file is opened by its name on disk, bytes and all.
+    return moteur_.dossier().chemin() + rows[ligne].ancienSurDisque();
+}
+
+void TMainForm::Rafraichir_imagette() {
+    const QMargins m = panelLayout_->contentsMargins();
+    IMG_imagette->setFixedWidth(
+        std::max(16, PAN_main->contentsRect().width() - m.left() - m.right()));
+    const std::string chemin = cheminLigne(ligneCourante());
+    if (chemin.empty()) {
+        IMG_imagette->clear();
+        IMG_imagette->setVisible(false);
+        return;
+    }
+    app_.DB_image().Image(chemin, IMG_imagette);
+}
+
+void TMainForm::IMG_imagetteClick() {
+    const std::string chemin = cheminLigne(ligneCourante());
+    if (!chemin.empty())
+        app_.DLG_vignette().Image_centree(chemin);
+}
+
+void TMainForm::TBT_imageClick() {
+    Sauver_parametres_main();
+    const std::string chemin = cheminLigne(std::max(0, ligneCourante()));
+    if (chemin.empty()) {
+        app_.messages().error(
+            app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+        return;
+    }
+    app_.DLG_vignette().Image_centree(chemin);
+}
+
+void TMainForm::TBT_exif_plus_imageClick() {
+    Sauver_parametres_main();
+    const std::string chemin = cheminLigne(std::max(0, ligneCourante()));
+    if (chemin.empty()) {
+        app_.messages().error(
+            app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+        return;
+    }
+    TDLG_exif_dump& dump = app_.DLG_exif_dump();
+    // At the screen's left edge; the viewer then sizes it beside itself.
+    dump.move(0, dump.y());
+    dump.Liste_info_exif_chemin(chemin);
+    app_.DLG_vignette().Image_positionnee(chemin);
 }
 
 void TMainForm::TBT_transfertClick() {

@@ -61,6 +61,18 @@ public:
     void TBT_exifClick();
     // The photo transfer dialog; its target then becomes the current folder, listed.
     void TBT_transfertClick();
+    // The viewer, centred, with the current row's file.
+    void TBT_imageClick();
+    // The EXIF dump window at the left and the viewer at the right of the screen.
+    void TBT_exif_plus_imageClick();
+    void IMG_imagetteClick();
+    // The thumbnail of the current row's file, hidden when none or unreadable.
+    void Rafraichir_imagette();
+    // Grid rows counted from 0 (header left out); -1 when no row is current.
+    int ligneCourante() const;
+    void selectionnerLigne(int ligne);
+    // Full path (bytes) of a row's file in the folder listed; empty when none.
+    std::string cheminLigne(int ligne) const;
     // Moves the current row (0 next, 1 previous, wrapping) and returns its old name.
     void Selection(int direction, QString& name);
     // The text of the prefix field (read by the mask engine).
@@ -151,6 +163,8 @@ public:
     // shows or hides its widgets through their actions).
     void afficherOutilRaw(bool visible);
     bool outilRawVisible() const;
+    QToolButton* TBT_image;
+    QToolButton* TBT_exif_plus_image;
     QMenu* MIT_fichier;
     QMenu* MIT_options;
     QMenu* MIT_aide;

@@ -20,7 +20,11 @@ public:
     QLabel* LBL_produit;
     QLabel* LBL_version;
     QLabel* LBL_lien;
+    QLabel* LBL_bibliotheque_image;
     QPushButton* BT_ok;
+
+private:
+    Application& app_;
 };
 
 } // namespace varlime

@@ -1,0 +1,100 @@
+#pragma once
+// The interface of libgfl201.so, the imaging library loaded at run time. The library
+// and the program that loads it both include this header, so the records are laid
+// out once. The program resolves the seven entry points by name with dlsym.
+#include <cstdint>
+
+extern "C" {
+
+using GFL_INT16 = std::int16_t;
+using GFL_UINT16 = std::uint16_t;
+using GFL_INT32 = std::int32_t;
+using GFL_UINT32 = std::uint32_t;
+using GFL_BOOL = std::uint8_t;
+using GFL_ERROR = std::int16_t;
+
+// Results of gflLoadBitmap; 0 is success.
+enum : GFL_ERROR {
+    GFL_NO_ERROR = 0,
+    GFL_ERROR_FILE_OPEN = 1,
+    GFL_ERROR_FILE_READ = 2,
+    GFL_ERROR_NO_MEMORY = 3,
+    GFL_ERROR_UNKNOWN_FORMAT = 4,
+    GFL_ERROR_BAD_FORMAT = 5,
+    GFL_ERROR_BAD_PARAMETERS = 6,
+};
+
+// Colour models a caller may ask for. With BGR, 24- and 32-bit rows come back
+// blue, green, red (and a fourth byte).
+enum : GFL_UINT16 {
+    GFL_RGB = 0,
+    GFL_BGR = 64,
+};
+
+// Bitmap types.
+enum : GFL_UINT16 {
+    GFL_BINARY = 1, // two levels, one byte a pixel: 0 black, anything else white
+    GFL_GREY = 2,
+    GFL_COLORS = 4, // one byte a pixel, indexes into the colour map
+    GFL_RGB_TYPE = 16,
+    GFL_RGBA_TYPE = 32,
+    GFL_DEEP = 256, // more than 8 bits a channel, kept as decoded
+};
+
+struct GFL_LOAD_PARAMS {
+    GFL_UINT32 Flags;
+    GFL_INT32 FormatIndex;
+    GFL_INT32 ImageWanted;
+    GFL_UINT16 Origin;
+    GFL_UINT16 ColorModel;
+    // The width the caller will show; 0 for full size. A decoder that can shrink
+    // while decoding (JPEG scaling, a RAW file's preview) gives at least this width.
+    GFL_INT32 WantedWidth;
+    GFL_INT32 Reserved[8];
+};
+
+struct GFL_COLORMAP {
+    std::uint8_t Red[256];
+    std::uint8_t Green[256];
+    std::uint8_t Blue[256];
+};
+
+struct GFL_BITMAP {
+    GFL_UINT16 Type;
+    GFL_UINT16 Origin;
+    GFL_INT32 Width;
+    GFL_INT32 Height;
+    GFL_UINT32 BytesPerLine;
+    GFL_UINT16 BitsPerComponent;
+    GFL_UINT16 ComponentsPerPixel;
+    GFL_UINT16 BytesPerPixel;
+    GFL_UINT16 Reserved;
+    GFL_COLORMAP* ColorMap; // null when the picture has none
+    std::uint8_t* Data;     // rows top first, BytesPerLine apart
+};
+
+struct GFL_FILE_INFORMATION {
+    GFL_INT32 Width;
+    GFL_INT32 Height;
+    char FormatName[16];
+    GFL_INT32 Reserved[8];
+};
+
+GFL_ERROR gflLibraryInit(void);
+void gflLibraryExit(void);
+const char* gflGetErrorString(GFL_ERROR error);
+void gflEnableLZW(GFL_BOOL enable);
+void gflFreeBitmap(GFL_BITMAP* bitmap);
+GFL_ERROR gflLoadBitmap(const char* filename, GFL_BITMAP** bitmap, const GFL_LOAD_PARAMS* params,
+                        GFL_FILE_INFORMATION* info);
+void gflGetDefaultLoadParams(GFL_LOAD_PARAMS* params);
+
+using GflLibraryInitFn = GFL_ERROR (*)(void);
+using GflLibraryExitFn = void (*)(void);
+using GflGetErrorStringFn = const char* (*)(GFL_ERROR);
+using GflEnableLZWFn = void (*)(GFL_BOOL);
+using GflFreeBitmapFn = void (*)(GFL_BITMAP*);
+using GflLoadBitmapFn = GFL_ERROR (*)(const char*, GFL_BITMAP**, const GFL_LOAD_PARAMS*,
+                                      GFL_FILE_INFORMATION*);
+using GflGetDefaultLoadParamsFn = void (*)(GFL_LOAD_PARAMS*);
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The binding to libgfl201.so, the imaging library loaded at run time: loaded on the
+// first picture, usable only with all seven entry points, tried first for every
+// picture. One object for the whole program, owned by the application object.
+//
+// VARLIME_GFL in the environment chooses the library: "off" never loads it (how the
+// tests run without it), a path loads that file only. Unset, the program looks beside
+// its executable, in ../lib/varlime (installed), in ../../gfl (the build tree), then
+// on the system's search path.
+#include "imaging/pixels.h"
+#include "libgfl.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varlime {
+
+// 1 for a two-level bitmap, else bytes per pixel × 8.
+int profondeurBitmap(const GFL_BITMAP& bitmap);
+
+// The library's bitmap as pixels: depths 1, 8 (colour map, or greys without one),
+// 24 and 32 with blue, green, red rows. Nothing for any other depth or an
+// inconsistent record; rows are read no further than bytes per line × height.
+std::optional<Pixels> convertirBitmap(const GFL_BITMAP& bitmap);
+
+class LibGfl {
+public:
+    enum class Resultat { Charge, Echec, ProfondeurRefusee };
+
+    LibGfl();
+    LibGfl(const LibGfl&) = delete;
+    LibGfl& operator=(const LibGfl&) = delete;
+
+    // Tests choose with or without the library whatever the environment says.
+    void choisirChemins(std::vector<std::string> chemins) { chemins_ = std::move(chemins); }
+
+    bool Charger_DLL_LibGfl();
+    bool DLL_LibGfl_charge() const { return handle_ != nullptr; }
+    // Calls the library's exit function once when it was loaded; never unloads it.
+    void Cloturer_DLL_LibGfl();
+
+    // Loads the picture through the library, shrunk while decoding to no less than
+    // `largeurVoulue` pixels across when the format allows (0: full size).
+    Resultat Charger_image_gfl(const std::string& chemin, int largeurVoulue, Pixels& sortie);
+    // The depth of the last refused picture.
+    int profondeurRefusee() const { return profondeurRefusee_; }
+
+private:
+    std::vector<std::string> chemins_;
+    void* handle_ = nullptr;
+    bool utilisable_ = false;
+    bool cloturee_ = false;
+    int profondeurRefusee_ = 0;
+    GflLibraryInitFn init_ = nullptr;
+    GflLibraryExitFn exit_ = nullptr;
+    GflGetErrorStringFn errorString_ = nullptr;
+    GflEnableLZWFn enableLzw_ = nullptr;
+    GflFreeBitmapFn freeBitmap_ = nullptr;
+    GflLoadBitmapFn loadBitmap_ = nullptr;
+    GflGetDefaultLoadParamsFn defaultParams_ = nullptr;
+};
+
+} // namespace varlime

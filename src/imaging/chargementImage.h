@@ -1,0 +1,52 @@
+#pragma once
+// Loading a picture for the thumbnail, the viewer and --render: through the imaging
+// library when it loads, else through the fallback loader, which picks its decoder by
+// the file's extension (libjpeg for JPEG here; BMP and PNG by a loader the caller
+// hands in, Qt's in the windows). Then turned upright by the EXIF orientation.
+#include "imaging/LibGfl.h"
+#include "imaging/pixels.h"
+
+#include <functional>
+#include <string>
+
+namespace varlime {
+
+class TimgData;
+
+// Built-in texts of the messages about pictures (keys RSC_msg_bpp_non_supporte,
+// RSC_msg_image_non_affichable, RSC_msg_confirmation_effacer_image).
+inline constexpr const char* kMessageProfondeur =
+    "Seuls 1, 4, 8, 24 ou 32 BitsPerPixel sont supportés dans cette démo !";
+inline constexpr const char* kMessageNonAffichable = "%s n'est pas une image affichable";
+inline constexpr const char* kMessageConfirmationEffacer =
+    "Voulez-vous vraiment effacer cette image ?";
+
+using ChargeurAutre = std::function<bool(const std::string& chemin, Pixels& sortie)>;
+
+struct ImageChargee {
+    Pixels pixels;
+    // The library decoded a depth it cannot hand over (16 bits a channel): the caller
+    // says so, and the fallback loader was tried all the same.
+    bool profondeurRefusee = false;
+    int profondeur = 0;
+};
+
+// True for the extensions the fallback loader decodes with libjpeg.
+bool extensionJpeg(const std::string& chemin);
+
+// The picture as stored; empty pixels when no loader reads it. `lib` may be null.
+ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, int largeurVoulue,
+                          const ChargeurAutre& autre);
+
+// The EXIF orientation (1 to 8) of the file, read with `reader`; 1 when the file has
+// none or it is out of range.
+int orientationExif(TimgData& reader, const std::string& chemin);
+
+// Loads and turns upright: what the thumbnail and the viewer show.
+ImageChargee chargerImageRedressee(LibGfl* lib, TimgData& reader, const std::string& chemin,
+                                   int largeurVoulue, const ChargeurAutre& autre);
+
+// Writes the pixels as an 8-bit RGB PNG file; false when it cannot be written.
+bool ecrirePng(const Pixels& image, const std::string& chemin);
+
+} // namespace varlime

@@ -1,0 +1,23 @@
+#pragma once
+// A decoded picture as plain data, so the loading, turning and writing code needs no
+// window library.
+#include <cstdint>
+#include <vector>
+
+namespace varlime {
+
+struct Pixels {
+    int largeur = 0;
+    int hauteur = 0;
+    // Rows top first, one 0xffRRGGBB value a pixel (the order of QImage::Format_RGB32).
+    std::vector<std::uint32_t> px;
+
+    bool vide() const { return largeur <= 0 || hauteur <= 0; }
+    std::uint32_t at(int x, int y) const { return px[static_cast<std::size_t>(y) * largeur + x]; }
+};
+
+inline constexpr std::uint32_t rgb(unsigned r, unsigned g, unsigned b) {
+    return 0xff000000u | (r & 0xff) << 16 | (g & 0xff) << 8 | (b & 0xff);
+}
+
+} // namespace varlime

@@ -1,0 +1,39 @@
+#include "imaging/ui/IHM_info_touche.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace varlime {
+
+TDLG_info_touche::TDLG_info_touche(QWidget* parent)
+    : QDialog(parent,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint) {
+    setObjectName(QStringLiteral("DLG_info_touche"));
+    setWindowTitle(QStringLiteral("Utilisation image"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    auto* layout = new QVBoxLayout(this);
+    LBL_defilement = new QLabel(QStringLiteral("Défilement des images : Touches fléchées "), this);
+    LBL_defilement->setObjectName(QStringLiteral("LBL_defilement"));
+    LBL_suppression = new QLabel(QStringLiteral("Suppression d'une image : Touche Suppr "), this);
+    LBL_suppression->setObjectName(QStringLiteral("LBL_suppression"));
+    for (QLabel* l : {LBL_defilement, LBL_suppression}) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+        layout->addWidget(l);
+    }
+}
+
+void TDLG_info_touche::Afficher(const QWidget& viewer) {
+    adjustSize();
+    const QRect v = viewer.frameGeometry();
+    const int hauteurCadre = frameGeometry().height() > 0 ? frameGeometry().height() : height();
+    move(v.left(), v.top() - hauteurCadre);
+    show();
+}
+
+void TDLG_info_touche::Effacer() {
+    close();
+}
+
+} // namespace varlime

@@ -1,0 +1,22 @@
+#pragma once
+// "Utilisation image": a small window just above the viewer telling its keys.
+#include <QDialog>
+
+class QLabel;
+
+namespace varlime {
+
+class TDLG_info_touche : public QDialog {
+    Q_OBJECT
+public:
+    explicit TDLG_info_touche(QWidget* parent);
+    // Bottom edge on the viewer's top edge, same left edge; shown without focus so
+    // the viewer keeps the keys.
+    void Afficher(const QWidget& viewer);
+    void Effacer();
+
+    QLabel* LBL_defilement;
+    QLabel* LBL_suppression;
+};
+
+} // namespace varlime

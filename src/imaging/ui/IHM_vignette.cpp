@@ -1,0 +1,267 @@
+#include "imaging/ui/IHM_vignette.h"
+
+#include "app/Application.h"
+#include "core/ui/Main.h"
+#include "exif/ui/IHM_exif_dump.h"
+#include "imaging/rotation.h"
+#include "imaging/ui/IHM_info_touche.h"
+#include "imaging/ui/MD_image.h"
+#include "imaging/ui/chargeurQt.h"
+#include "platform/ui/MessageService.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace varlime {
+
+namespace {
+
+// Halves to even, as every size of this window is rounded.
+int arrondi(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
+
+} // namespace
+
+TDLG_vignette::TDLG_vignette(Application& app, TMainForm& main)
+    : QDialog(&main), app_(app), main_(main) {
+    setObjectName(QStringLiteral("DLG_vignette"));
+    setWindowTitle(QStringLiteral("Visualisation"));
+    setModal(false);
+    IMG_01 = new QLabel(this);
+    IMG_01->setObjectName(QStringLiteral("IMG_01"));
+    IMG_01->setScaledContents(true);
+    IMG_01->installEventFilter(this);
+    const int largeur = arrondi(0.7 * ecran().width());
+    resize(largeur, arrondi(largeur / 1.3333));
+}
+
+QSize TDLG_vignette::ecran() const {
+    if (ecranImpose)
+        return *ecranImpose;
+    const QScreen* s = screen();
+    return s ? s->availableGeometry().size() : QSize(1024, 768);
+}
+
+double TDLG_vignette::rapport() const {
+    return static_cast<double>(pixels_.hauteur) / static_cast<double>(pixels_.largeur);
+}
+
+void TDLG_vignette::Image_centree(const std::string& chemin) {
+    move(x(), main_.frameGeometry().top() + 78);
+    Initialise_image();
+    Mode_positionne = false;
+    Image(chemin);
+}
+
+void TDLG_vignette::Image_positionnee(const std::string& chemin) {
+    Initialise_image();
+    Mode_positionne = true;
+    Image(chemin);
+}
+
+void TDLG_vignette::Initialise_image() {
+    IMG_01->setGeometry(0, 0, width(), height());
+    app_.DLG_info_touche().Afficher(*this);
+}
+
+void TDLG_vignette::afficherPixels() {
+    IMG_01->setPixmap(QPixmap::fromImage(versQImage(pixels_)));
+}
+
+void TDLG_vignette::Image(const std::string& chemin) {
+    chemin_ = chemin;
+    setWindowTitle(QFile::decodeName(QByteArray::fromStdString(chemin)));
+    IMG_01->setVisible(true);
+    int orientation = 1;
+    // The window never grows past the screen: a decode as wide as the screen (in
+    // either direction, as the picture may stand on its side) loses nothing visible
+    // and keeps paging quick.
+    const QSize e = ecran();
+    ImageChargee image =
+        app_.DB_image().ChargerStockee(chemin, orientation, std::max(e.width(), e.height()), this);
+    dimensionnement_ = true;
+    IMG_01->resize(width(), height());
+    dimensionnement_ = false;
+    if (image.pixels.vide()) {
+        // The window is neither resized nor moved: an open viewer stays open, empty.
+        pixels_ = Pixels();
+        IMG_01->clear();
+        app_.messages().warning(
+            formatMessage(app_.texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
+                          {QFile::decodeName(QByteArray::fromStdString(chemin))}),
+            this);
+        IMG_01->setVisible(false);
+        return;
+    }
+    // Mirrors and the half turn keep the proportions; a quarter turn is sized as the
+    // picture stood on the card first, then turned, as a turn by double-click is.
+    Pixels stocke = image.pixels;
+    redresser(image.pixels, orientation);
+    const int angle = angleOrientation(orientation);
+    pixels_ = angle == 0 ? image.pixels : stocke;
+    Dimensionne();
+    Positionne();
+    if (angle != 0) {
+        pixels_ = std::move(image.pixels);
+        dimensionnement_ = true;
+        IMG_01->resize(IMG_01->height(), IMG_01->width());
+        dimensionnement_ = false;
+        Dimensionne();
+        Positionne();
+    }
+    afficherPixels();
+    show();
+    // The keys page through the list: they must come to this window.
+    raise();
+    activateWindow();
+}
+
+void TDLG_vignette::Dimensionne() {
+    if (pixels_.vide())
+        return;
+    const double r = rapport();
+    dimensionnement_ = true;
+    if (pixels_.hauteur > pixels_.largeur)
+        IMG_01->resize(arrondi(IMG_01->height() / r), IMG_01->height());
+    else
+        IMG_01->resize(IMG_01->width(), arrondi(IMG_01->width() * r));
+    resize(IMG_01->size());
+    dimensionnement_ = false;
+}
+
+void TDLG_vignette::Positionne() {
+    const QSize e = ecran();
+    if (Mode_positionne) {
+        const int haut = main_.frameGeometry().top() + 78;
+        move(e.width() - width(), haut);
+        app_.DLG_exif_dump().setGeometry(0, haut, e.width() - width(), height());
+    } else {
+        move(arrondi((e.width() - width()) / 2.0), y());
+    }
+    if (app_.DLG_info_touche().isVisible())
+        app_.DLG_info_touche().Afficher(*this);
+}
+
+void TDLG_vignette::Orientation(int angle) {
+    if (pixels_.vide())
+        return;
+    Bmprot90(pixels_, angle);
+    dimensionnement_ = true;
+    IMG_01->resize(IMG_01->height(), IMG_01->width());
+    dimensionnement_ = false;
+    afficherPixels();
+    Dimensionne();
+    Positionne();
+}
+
+void TDLG_vignette::IMG_01DblClick() {
+    if (pixels_.vide())
+        return;
+    Bmprot90(pixels_, 90);
+    dimensionnement_ = true;
+    IMG_01->resize(IMG_01->height(), IMG_01->width());
+    dimensionnement_ = false;
+    afficherPixels();
+    Dimensionne();
+}
+
+void TDLG_vignette::FormResize() {
+    if (pixels_.vide() || dimensionnement_)
+        return;
+    const double r = rapport();
+    dimensionnement_ = true;
+    if (pixels_.hauteur > pixels_.largeur)
+        IMG_01->resize(arrondi(height() / r), height());
+    else
+        IMG_01->resize(width(), arrondi(width() * r));
+    resize(IMG_01->size());
+    dimensionnement_ = false;
+}
+
+void TDLG_vignette::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    FormResize();
+}
+
+bool TDLG_vignette::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == IMG_01 && e->type() == QEvent::MouseButtonDblClick) {
+        IMG_01DblClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void TDLG_vignette::Effacer_image() {
+    const int ligne = main_.ligneCourante();
+    const auto& lignes = main_.moteur().lignes();
+    if (ligne < 0 || ligne >= static_cast<int>(lignes.size()) ||
+        lignes[ligne].ancienSurDisque().empty())
+        return;
+    if (!app_.messages().confirm(
+            app_.texte("RSC_msg_confirmation_effacer_image", kMessageConfirmationEffacer), this))
+        return;
+    const int suivante = ligne == static_cast<int>(lignes.size()) - 1 ? 0 : ligne;
+    // The row's own name, in the folder its rows were listed from, and nothing else:
+    // a name holding '/' or naming a folder is refused by unlinkat itself or here.
+    const std::string& nom = lignes[ligne].ancienSurDisque();
+    if (nom.find('/') == std::string::npos && nom != "." && nom != "..")
+        ::unlinkat(main_.moteur().dossier().fd(), nom.c_str(), 0);
+    // A failed delete is not reported; the list is refreshed all the same.
+    main_.Chercher_fichier();
+    main_.selectionnerLigne(suivante);
+    montrer(main_.cheminLigne(main_.ligneCourante()));
+}
+
+void TDLG_vignette::montrer(const std::string& chemin) {
+    // The list emptied by a delete: nothing left to show.
+    if (chemin.empty()) {
+        close();
+        return;
+    }
+    if (app_.DLG_exif_dump().isVisible())
+        app_.DLG_exif_dump().Liste_info_exif_chemin(chemin);
+    Image(chemin);
+}
+
+void TDLG_vignette::keyPressEvent(QKeyEvent* e) {
+    app_.DLG_info_touche().Effacer();
+    QString nom;
+    switch (e->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+    case Qt::Key_Up:
+        main_.Selection(0, nom);
+        montrer(main_.cheminLigne(main_.ligneCourante()));
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_PageUp:
+    case Qt::Key_Down:
+        main_.Selection(1, nom);
+        montrer(main_.cheminLigne(main_.ligneCourante()));
+        break;
+    case Qt::Key_Delete:
+        Effacer_image();
+        break;
+    case Qt::Key_Escape:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void TDLG_vignette::closeEvent(QCloseEvent* e) {
+    app_.DLG_info_touche().Effacer();
+    if (app_.DLG_exif_dump().isVisible())
+        app_.DLG_exif_dump().close();
+    QDialog::closeEvent(e);
+}
+
+} // namespace varlime

@@ -1,0 +1,70 @@
+#pragma once
+// "Visualisation": the viewer of the main window's files, upright, the window hugging
+// the picture's proportions. Arrow and page keys walk through the list, Delete deletes
+// the shown file after confirmation, a double-click turns the picture a quarter turn
+// (the file is never changed). It does not block the main window.
+#include "core/messageFormat.h"
+#include "imaging/pixels.h"
+
+#include <QDialog>
+#include <optional>
+#include <string>
+
+class QLabel;
+
+namespace varlime {
+
+class Application;
+class TMainForm;
+
+class TDLG_vignette : public QDialog {
+    Q_OBJECT
+public:
+    // The key help, the EXIF dump window and the picture module are reached through
+    // the application object when used: they are created after this window.
+    TDLG_vignette(Application& app, TMainForm& main);
+
+    // Paths are the file's full path as bytes.
+    void Image_centree(const std::string& chemin);
+    void Image_positionnee(const std::string& chemin);
+    void Initialise_image();
+    void Image(const std::string& chemin);
+    void Dimensionne();
+    void Positionne();
+    void Orientation(int angle);
+
+    // false: centred, 78 pixels below the main window's top; true: at the screen's
+    // right edge, the EXIF dump window filling the rest on the left.
+    bool Mode_positionne = false;
+    // The screen's size; tests impose one, otherwise the window's screen.
+    std::optional<QSize> ecranImpose;
+    // The path shown (bytes), and the picture as shown, upright.
+    const std::string& cheminAffiche() const { return chemin_; }
+    const Pixels& imageAffichee() const { return pixels_; }
+
+    QLabel* IMG_01;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void FormResize();
+    void IMG_01DblClick();
+    void Effacer_image();
+    void afficherPixels();
+    void montrer(const std::string& chemin);
+    QSize ecran() const;
+    // Picture height ÷ width.
+    double rapport() const;
+
+    Application& app_;
+    TMainForm& main_;
+    std::string chemin_;
+    Pixels pixels_;
+    bool dimensionnement_ = false;
+};
+
+} // namespace varlime

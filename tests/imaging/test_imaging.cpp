@@ -1,0 +1,441 @@
+// The imaging core: turning, the library's bitmaps, loading with and without the
+// imaging library, orientation from EXIF and the PNG writer. Run twice by ctest, with
+// the library and with VARLIME_GFL=off; the cases that need one or the other say so.
+#include "exif/dEXIF.h"
+#include "imaging/LibGfl.h"
+#include "imaging/chargementImage.h"
+#include "imaging/rotation.h"
+#include "imaging_files.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdlib>
+
+namespace varlime {
+namespace {
+
+using test::TempDir;
+
+// A picture whose pixel values are 1, 2, 3, ... row by row, so a place tells a pixel.
+Pixels numerotee(int l, int h) {
+    Pixels p;
+    p.largeur = l;
+    p.hauteur = h;
+    for (int i = 0; i < l * h; ++i)
+        p.px.push_back(static_cast<std::uint32_t>(i + 1));
+    return p;
+}
+
+std::string pixelsTexte(const Pixels& p) {
+    std::string s = std::to_string(p.largeur) + "x" + std::to_string(p.hauteur) + ":";
+    for (std::uint32_t v : p.px)
+        s += " " + std::to_string(v);
+    return s;
+}
+
+TEST(Rotation, quarterTurnsAndOrientations) {
+    // Stored 3 wide, 2 high:  1 2 3
+    //                         4 5 6
+    struct Cas {
+        int orientation;
+        const char* attendu;
+    } cas[] = {
+        {1, "3x2: 1 2 3 4 5 6"}, {2, "3x2: 3 2 1 6 5 4"}, {3, "3x2: 6 5 4 3 2 1"},
+        {4, "3x2: 4 5 6 1 2 3"}, {5, "2x3: 1 4 2 5 3 6"}, {6, "2x3: 4 1 5 2 6 3"},
+        {7, "2x3: 6 3 5 2 4 1"}, {8, "2x3: 3 6 2 5 1 4"}, {0, "3x2: 1 2 3 4 5 6"},
+        {9, "3x2: 1 2 3 4 5 6"},
+    };
+    for (const Cas& c : cas) {
+        Pixels p = numerotee(3, 2);
+        redresser(p, c.orientation);
+        EXPECT_EQ(pixelsTexte(p), c.attendu) << "orientation " << c.orientation;
+    }
+    Pixels p = numerotee(3, 2);
+    for (int i = 0; i < 3; ++i)
+        Bmprot90(p, 90);
+    // Three clockwise quarter turns are one counter-clockwise.
+    EXPECT_EQ(pixelsTexte(p), "2x3: 3 6 2 5 1 4");
+}
+
+TEST(Rotation, largePictureOnItsSide) {
+    struct Cas {
+        int orientation, largeur, hauteur;
+        // The stored pixel (column, row) now at the top left corner.
+        int colonne, ligne;
+    } cas[] = {{6, 2000, 3000, 0, 1999},
+               {8, 2000, 3000, 2999, 0},
+               {1, 3000, 2000, 0, 0},
+               {3, 3000, 2000, 2999, 1999}};
+    for (const Cas& c : cas) {
+        Pixels p = numerotee(3000, 2000);
+        redresser(p, c.orientation);
+        EXPECT_EQ(p.largeur, c.largeur) << c.orientation;
+        EXPECT_EQ(p.hauteur, c.hauteur) << c.orientation;
+        EXPECT_EQ(p.at(0, 0), static_cast<std::uint32_t>(c.ligne * 3000 + c.colonne + 1))
+            << c.orientation;
+    }
+}
+
+TEST(Rotation, shrinkAveragesWhatEachPixelCovers) {
+    Pixels p;
+    p.largeur = 4;
+    p.hauteur = 2;
+    p.px = {rgb(0, 0, 0),   rgb(100, 0, 0), rgb(0, 0, 255), rgb(0, 0, 255),
+            rgb(200, 0, 0), rgb(100, 0, 0), rgb(0, 0, 255), rgb(0, 0, 255)};
+    const Pixels r = redimensionner(p, 2);
+    ASSERT_EQ(r.largeur, 2);
+    ASSERT_EQ(r.hauteur, 1);
+    EXPECT_EQ(r.px[0], rgb(100, 0, 0));
+    EXPECT_EQ(r.px[1], rgb(0, 0, 255));
+}
+
+// The library's bitmap records as the binding converts them.
+TEST(BitmapLibrary, depthsAndColourMaps) {
+    GFL_COLORMAP carte{};
+    carte.Red[2] = 10;
+    carte.Green[2] = 20;
+    carte.Blue[2] = 30;
+    struct Cas {
+        const char* nom;
+        GFL_UINT16 type, octetsParPixel;
+        GFL_UINT32 parLigne;
+        bool avecCarte;
+        std::vector<std::uint8_t> donnees;
+        // Pixels of the 2 × 2 result, top row first, as 0xRRGGBB; empty when refused.
+        std::vector<std::uint32_t> attendu;
+    } cas[] = {
+        {"two-level",
+         GFL_BINARY,
+         1,
+         2,
+         false,
+         {0, 1, 255, 0},
+         {0x000000, 0xffffff, 0xffffff, 0x000000}},
+        {"greys",
+         GFL_GREY,
+         1,
+         2,
+         false,
+         {0, 2, 128, 255},
+         {0x000000, 0x020202, 0x808080, 0xffffff}},
+        {"colour map",
+         GFL_COLORS,
+         1,
+         2,
+         true,
+         {2, 2, 0, 2},
+         {0x0a141e, 0x0a141e, 0x000000, 0x0a141e}},
+        {"24 bits",
+         GFL_RGB_TYPE,
+         3,
+         8,
+         false,
+         // Rows padded to 8 bytes; blue, green, red.
+         {1, 2, 3, 4, 5, 6, 99, 99, 7, 8, 9, 10, 11, 12, 99, 99},
+         {0x030201, 0x060504, 0x090807, 0x0c0b0a}},
+        {"32 bits",
+         GFL_RGBA_TYPE,
+         4,
+         8,
+         false,
+         {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0},
+         {0x030201, 0x060504, 0x090807, 0x0c0b0a}},
+        // Rows shorter than the width: only what is there is read, the rest stays white.
+        {"short rows",
+         GFL_RGB_TYPE,
+         3,
+         3,
+         false,
+         {1, 2, 3, 4, 5, 6},
+         {0x030201, 0xffffff, 0x060504, 0xffffff}},
+        {"16 bits grey", GFL_DEEP, 2, 4, false, {0, 0, 0, 0, 0, 0, 0, 0}, {}},
+        {"48 bits", GFL_DEEP, 6, 12, false, std::vector<std::uint8_t>(24), {}},
+    };
+    for (Cas& c : cas) {
+        GFL_BITMAP b{};
+        b.Type = c.type;
+        b.Width = 2;
+        b.Height = 2;
+        b.BytesPerLine = c.parLigne;
+        b.BytesPerPixel = c.octetsParPixel;
+        b.ColorMap = c.avecCarte ? &carte : nullptr;
+        b.Data = c.donnees.data();
+        const auto p = convertirBitmap(b);
+        if (c.attendu.empty()) {
+            EXPECT_FALSE(p) << c.nom;
+            continue;
+        }
+        ASSERT_TRUE(p) << c.nom;
+        std::vector<std::uint32_t> vu;
+        for (std::uint32_t v : p->px)
+            vu.push_back(v & 0xffffff);
+        EXPECT_EQ(vu, c.attendu) << c.nom;
+    }
+}
+
+bool bibliothequeVoulue() {
+    const char* e = std::getenv("VARLIME_GFL");
+    return !(e && std::string(e) == "off");
+}
+
+// Reads a PNG with libpng itself, to check what the writer wrote.
+Pixels lirePngTemoin(const std::string& chemin) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Pixels p;
+    if (!png_image_begin_read_from_file(&image, chemin.c_str()))
+        return p;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> octets(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, octets.data(), 0, nullptr))
+        return p;
+    p.largeur = static_cast<int>(image.width);
+    p.hauteur = static_cast<int>(image.height);
+    for (std::size_t i = 0; i + 2 < octets.size(); i += 3)
+        p.px.push_back(rgb(octets[i], octets[i + 1], octets[i + 2]));
+    return p;
+}
+
+TEST(Loading, samplePhotosStandUprightWithOrWithoutTheLibrary) {
+    LibGfl lib;
+    TimgData reader;
+    const std::string dossier = test::photosDir() + "orientation/";
+    const ImageChargee droite =
+        chargerImageRedressee(&lib, reader, dossier + "landscape_1.jpg", 0, nullptr);
+    ASSERT_EQ(droite.pixels.largeur, 600);
+    ASSERT_EQ(droite.pixels.hauteur, 450);
+    EXPECT_EQ(lib.DLL_LibGfl_charge(), bibliothequeVoulue());
+    for (int n = 1; n <= 8; ++n) {
+        const std::string f = dossier + "landscape_" + std::to_string(n) + ".jpg";
+        EXPECT_EQ(orientationExif(reader, f), n);
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, 0, nullptr);
+        ASSERT_EQ(r.pixels.largeur, 600) << f;
+        ASSERT_EQ(r.pixels.hauteur, 450) << f;
+        // Each file carries its own digit, so no turn matches exactly; the scene turned
+        // the right way matches best of all eight ways.
+        const auto ecartMoyen = [&](const Pixels& image) {
+            const Pixels a = redimensionner(droite.pixels, 30), b = redimensionner(image, 30);
+            long long ecart = 0;
+            for (std::size_t i = 0; i < a.px.size(); ++i)
+                for (int decalage : {0, 8, 16})
+                    ecart += std::abs(static_cast<int>((a.px[i] >> decalage) & 0xff) -
+                                      static_cast<int>((b.px[i] >> decalage) & 0xff));
+            return ecart / static_cast<long long>(a.px.size() * 3);
+        };
+        const Pixels stocke = chargerImage(&lib, f, 0, nullptr).pixels;
+        int meilleure = 0;
+        long long plusPetit = 1 << 30;
+        for (int o = 1; o <= 8; ++o) {
+            Pixels essai = stocke;
+            redresser(essai, o);
+            if (essai.largeur != 600)
+                continue;
+            if (const long long e = ecartMoyen(essai); e < plusPetit) {
+                plusPetit = e;
+                meilleure = o;
+            }
+        }
+        EXPECT_EQ(meilleure, n) << f;
+    }
+}
+
+TEST(Loading, filesNoLoaderReadsComeBackEmpty) {
+    TempDir dir;
+    LibGfl lib;
+    TimgData reader;
+    std::vector<std::string> fichiers = {dir.write("texte.jpg", "not a picture at all"),
+                                         dir.write("vide.jpg", ""),
+                                         dir.write("inconnu.xyz", std::string(400, 'a')),
+                                         dir.write("tronque.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR")};
+    for (const char* raw : {"CanonRaw.cr2", "CanonRaw.crw", "DNG.dng", "Pentax.avi"})
+        fichiers.push_back(test::photosDir() + "../raw/" + raw);
+    for (const std::string& f : fichiers) {
+        int autres = 0;
+        const ImageChargee r =
+            chargerImageRedressee(&lib, reader, f, 160, [&](const std::string&, Pixels&) {
+                ++autres;
+                return false;
+            });
+        EXPECT_TRUE(r.pixels.vide()) << f;
+        EXPECT_FALSE(r.profondeurRefusee) << f;
+    }
+}
+
+// Damaged and cut-short files: whatever comes back is whole (the sanitizers watch
+// every read), and nothing throws or crashes.
+TEST(Loading, damagedAndTruncatedFilesStayInsideTheirBuffers) {
+    TempDir dir;
+    std::vector<std::string> fichiers;
+    for (const char* f :
+         {"67-0_length_string.jpg", "corrupted.jpg", "image01551.jpg", "image02206.jpg"})
+        fichiers.push_back(test::photosDir() + "damaged/" + f);
+    Pixels p;
+    p.largeur = 30;
+    p.hauteur = 20;
+    p.px.assign(600, rgb(1, 2, 3));
+    ASSERT_TRUE(ecrirePng(p, dir.path() + "entier.png"));
+    const std::string sources[] = {test::photosDir() + "Canon_40D.jpg", dir.path() + "entier.png",
+                                   test::photosDir() + "tiff/Arbitro.tiff"};
+    for (const std::string& source : sources) {
+        const std::string octets = test::readFile(source);
+        const std::string ext = source.substr(source.rfind('.'));
+        for (std::size_t coupe :
+             {std::size_t{3}, std::size_t{40}, octets.size() / 3, octets.size() - 10})
+            fichiers.push_back(
+                dir.write("coupe" + std::to_string(coupe) + ext, octets.substr(0, coupe)));
+    }
+    LibGfl lib;
+    TimgData reader;
+    for (const std::string& f : fichiers) {
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, 0, nullptr);
+        EXPECT_EQ(r.pixels.px.size(), static_cast<std::size_t>(r.pixels.largeur) * r.pixels.hauteur)
+            << f;
+    }
+}
+
+TEST(Loading, jpegDecodedAtTheSizeShown) {
+    LibGfl lib;
+    struct Cas {
+        int voulue, largeur;
+    } cas[] = {{0, 100}, {100, 100}, {50, 50}, {30, 50}, {13, 13}, {12, 13}, {1, 13}};
+    for (const Cas& c : cas) {
+        const ImageChargee r =
+            chargerImage(&lib, test::photosDir() + "Canon_40D.jpg", c.voulue, nullptr);
+        EXPECT_EQ(r.pixels.largeur, c.largeur) << c.voulue;
+    }
+}
+
+TEST(Library, deepPictureRefusedThenFallback) {
+    if (!bibliothequeVoulue())
+        GTEST_SKIP() << "without the imaging library";
+    TempDir dir;
+    const std::string f = dir.path() + "profond.png";
+    // 2 × 1, 16 bits a channel.
+    ASSERT_TRUE(
+        test::ecrirePngBrut(f, 2, 1, 16, PNG_COLOR_TYPE_RGB, std::vector<std::uint8_t>(12, 0x80)));
+    LibGfl lib;
+    int autres = 0;
+    const ImageChargee r = chargerImage(&lib, f, 0, [&](const std::string&, Pixels& p) {
+        ++autres;
+        p = numerotee(2, 1);
+        return true;
+    });
+    EXPECT_TRUE(r.profondeurRefusee);
+    EXPECT_EQ(r.profondeur, 48);
+    EXPECT_EQ(autres, 1);
+    EXPECT_EQ(r.pixels.largeur, 2);
+}
+
+TEST(Library, formatsOnlyTheLibraryReads) {
+    if (!bibliothequeVoulue())
+        GTEST_SKIP() << "without the imaging library";
+    TempDir dir;
+    const std::string tiff = dir.path() + "deux.tif";
+    ASSERT_TRUE(test::ecrireTiffDeuxNiveaux(tiff, 3, 2, {0, 1, 0, 1, 1, 0}));
+    const std::string palette = dir.path() + "palette.png";
+    ASSERT_TRUE(test::ecrirePngBrut(palette, 2, 1, 8, PNG_COLOR_TYPE_PALETTE, {1, 0},
+                                    {9, 8, 7, 200, 100, 50}));
+    const std::string gris = dir.path() + "gris.png";
+    ASSERT_TRUE(test::ecrirePngBrut(gris, 2, 1, 8, PNG_COLOR_TYPE_GRAY, {7, 250}));
+    const std::string deux = dir.path() + "deux.png";
+    ASSERT_TRUE(test::ecrirePngBrut(deux, 9, 1, 1, PNG_COLOR_TYPE_GRAY, {0x80, 0x80}));
+    struct Cas {
+        std::string fichier;
+        std::vector<std::uint32_t> attendu;
+    } cas[] = {
+        {tiff, {0x000000, 0xffffff, 0x000000, 0xffffff, 0xffffff, 0x000000}},
+        {palette, {0xc86432, 0x090807}},
+        {gris, {0x070707, 0xfafafa}},
+        {deux, {0xffffff, 0, 0, 0, 0, 0, 0, 0, 0xffffff}},
+    };
+    LibGfl lib;
+    for (const Cas& c : cas) {
+        Pixels p;
+        ASSERT_EQ(lib.Charger_image_gfl(c.fichier, 0, p), LibGfl::Resultat::Charge) << c.fichier;
+        std::vector<std::uint32_t> vu;
+        for (std::uint32_t v : p.px)
+            vu.push_back(v & 0xffffff);
+        EXPECT_EQ(vu, c.attendu) << c.fichier;
+    }
+    // Without the library no loader takes these.
+    LibGfl sans;
+    sans.choisirChemins({});
+    EXPECT_TRUE(chargerImage(&sans, tiff, 0, nullptr).pixels.vide());
+    EXPECT_FALSE(sans.DLL_LibGfl_charge());
+}
+
+TEST(Library, cameraRawFilesPreviewElseDeveloped) {
+    if (!bibliothequeVoulue())
+        GTEST_SKIP() << "without the imaging library";
+    TempDir dir;
+    const auto rouge = [](std::uint32_t v) { return static_cast<int>((v >> 16) & 0xff); };
+    const auto vert = [](std::uint32_t v) { return static_cast<int>((v >> 8) & 0xff); };
+    struct Cas {
+        bool apercu;
+        int largeur, hauteur;
+        // The channel that tells the left half from the right one.
+        bool parLeVert;
+    } cas[] = {{false, 64, 48, false}, {true, 32, 24, true}};
+    for (const Cas& c : cas) {
+        const std::string dng = dir.path() + (c.apercu ? "apercu.dng" : "seul.dng");
+        ASSERT_TRUE(test::ecrireDngLineaire(dng, 64, 48, c.apercu));
+        LibGfl lib;
+        Pixels p;
+        ASSERT_EQ(lib.Charger_image_gfl(dng, 0, p), LibGfl::Resultat::Charge) << dng;
+        ASSERT_EQ(p.largeur, c.largeur) << dng;
+        ASSERT_EQ(p.hauteur, c.hauteur) << dng;
+        const std::uint32_t gauche = p.at(2, c.hauteur / 2),
+                            droite = p.at(c.largeur - 3, c.hauteur / 2);
+        if (c.parLeVert) {
+            // The preview as stored, byte for byte.
+            EXPECT_EQ(gauche & 0xffffff, 0x0afa0au);
+            EXPECT_EQ(droite & 0xffffff, 0x0a0a0au);
+        } else {
+            // Developed: the red side stays apart from the grey one.
+            EXPECT_GT(rouge(gauche), vert(gauche) + 50);
+            EXPECT_GT(rouge(gauche), rouge(droite) + 50);
+        }
+        // Without the library, no loader reads a camera file.
+        EXPECT_TRUE(chargerImage(nullptr, dng, 0, nullptr).pixels.vide());
+    }
+}
+
+TEST(Library, allSevenEntryPointsOrNone) {
+    TempDir dir;
+    // A shared object that is no imaging library at all: the C library.
+    LibGfl autre;
+    autre.choisirChemins({"libc.so.6", dir.path() + "absent.so"});
+    EXPECT_FALSE(autre.Charger_DLL_LibGfl());
+    EXPECT_FALSE(autre.DLL_LibGfl_charge());
+    Pixels p;
+    EXPECT_EQ(autre.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", 0, p),
+              LibGfl::Resultat::Echec);
+#ifdef VARLIME_GFL_FILE
+    LibGfl lib;
+    lib.choisirChemins({VARLIME_GFL_FILE});
+    EXPECT_TRUE(lib.Charger_DLL_LibGfl());
+    lib.Cloturer_DLL_LibGfl();
+    // Closed: pictures go to the fallback loader.
+    EXPECT_EQ(lib.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", 0, p),
+              LibGfl::Resultat::Echec);
+#endif
+}
+
+TEST(PngWriter, writesWhatItIsGiven) {
+    TempDir dir;
+    Pixels p = numerotee(3, 2);
+    for (std::uint32_t& v : p.px)
+        v = rgb(v * 40, 255 - v, v);
+    const std::string f = dir.path() + "sortie.png";
+    ASSERT_TRUE(ecrirePng(p, f));
+    const Pixels lu = lirePngTemoin(f);
+    EXPECT_EQ(pixelsTexte(lu), pixelsTexte(p));
+    EXPECT_FALSE(ecrirePng(p, dir.path() + "absent/sortie.png"));
+    EXPECT_FALSE(ecrirePng(Pixels(), dir.path() + "vide.png"));
+    EXPECT_FALSE(dir.exists("vide.png"));
+}
+
+} // namespace
+} // namespace varlime

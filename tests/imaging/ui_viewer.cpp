@@ -1,0 +1,241 @@
+// The viewer, the key help and the main window's thumbnail, driven offscreen. Run with
+// the imaging library and without it (VARLIME_GFL=off), as the core tests are.
+#include "core/ui/Main.h"
+#include "exif/ui/IHM_exif_dump.h"
+#include "imaging/chargementImage.h"
+#include "imaging/ui/IHM_info_touche.h"
+#include "imaging/ui/IHM_vignette.h"
+#include "imaging_files.h"
+#include "support/ui_support.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdlib>
+
+using namespace varlime;
+using namespace varlime::test;
+
+namespace {
+
+// A picture of the given size, its top left pixel red and the rest grey.
+void photo(const TempDir& dir, const std::string& nom, int l, int h) {
+    Pixels p;
+    p.largeur = l;
+    p.hauteur = h;
+    p.px.assign(static_cast<std::size_t>(l) * h, rgb(90, 90, 90));
+    p.px[0] = rgb(255, 0, 0);
+    ASSERT_TRUE(ecrirePng(p, dir.path() + nom));
+}
+
+void open(TMainForm& m, const TempDir& folder) {
+    m.Repertoire_courant = folder.path();
+    m.Validation_repertoire();
+}
+
+std::string nomAffiche(const TDLG_vignette& v) {
+    const std::string& c = v.cheminAffiche();
+    return c.substr(c.rfind('/') + 1);
+}
+
+TEST(Viewer, fitsLandscapeAndPortrait) {
+    AppFixture f;
+    TempDir dir;
+    // The proportions of 4000 × 3000 and 3000 × 4000, at a size quick to decode.
+    photo(dir, "paysage.png", 400, 300);
+    photo(dir, "portrait.png", 300, 400);
+    struct Cas {
+        const char* nom;
+        QSize attendue;
+    } cas[] = {{"paysage.png", {1000, 750}}, {"portrait.png", {525, 700}}};
+    TDLG_vignette& v = f.app->DLG_vignette();
+    for (const Cas& c : cas) {
+        // Hidden first: an open viewer would take a resize as the user's and hug
+        // the picture already shown.
+        v.close();
+        v.resize(1000, 700);
+        v.Image_centree(dir.path() + c.nom);
+        EXPECT_EQ(v.size(), c.attendue) << c.nom;
+        EXPECT_EQ(v.IMG_01->size(), c.attendue) << c.nom;
+        EXPECT_TRUE(v.isVisible());
+    }
+    // The user resizes the window: a portrait picture takes the height, and keeps
+    // its proportions.
+    v.resize(800, 300);
+    EXPECT_EQ(v.size(), QSize(225, 300));
+}
+
+TEST(Viewer, keysWalkThroughTheListAndWrap) {
+    AppFixture f;
+    TempDir dir;
+    for (const char* n : {"a.png", "b.png", "c.png"})
+        photo(dir, n, 8, 6);
+    TMainForm& m = f.app->MainForm();
+    open(m, dir);
+    m.selectionnerLigne(0);
+    TDLG_vignette& v = f.app->DLG_vignette();
+    v.Image_centree(m.cheminLigne(0));
+    EXPECT_TRUE(f.app->DLG_info_touche().isVisible());
+    struct Cas {
+        Qt::Key touche;
+        const char* attendu;
+    } cas[] = {{Qt::Key_Right, "b.png"},    {Qt::Key_Up, "c.png"},   {Qt::Key_Right, "a.png"},
+               {Qt::Key_Left, "c.png"},     {Qt::Key_Down, "b.png"}, {Qt::Key_PageUp, "a.png"},
+               {Qt::Key_PageDown, "b.png"}, {Qt::Key_A, "b.png"}};
+    for (const Cas& c : cas) {
+        QTest::keyClick(&v, c.touche);
+        EXPECT_EQ(nomAffiche(v), c.attendu) << c.touche;
+    }
+    // The first key closed the key help.
+    EXPECT_FALSE(f.app->DLG_info_touche().isVisible());
+}
+
+TEST(Viewer, deleteAfterConfirmationOnlyTheRowsOwnFile) {
+    AppFixture f;
+    TempDir dir;
+    for (const char* n : {"a.png", "b.png", "c.png", "d.png"})
+        photo(dir, n, 8, 6);
+    TMainForm& m = f.app->MainForm();
+    open(m, dir);
+    TDLG_vignette& v = f.app->DLG_vignette();
+    struct Cas {
+        int ligne;
+        bool oui;
+        const char* affiche;
+        int ligneApres;
+        std::vector<std::string> restent;
+    } cas[] = {
+        // The last row: the first is shown next.
+        {3, true, "a.png", 0, {"a.png", "b.png", "c.png"}},
+        {1, false, "b.png", 1, {"a.png", "b.png", "c.png"}},
+        // Another row: the file that moved into it.
+        {1, true, "c.png", 1, {"a.png", "c.png"}},
+    };
+    for (const Cas& c : cas) {
+        m.selectionnerLigne(c.ligne);
+        v.Image_centree(m.cheminLigne(c.ligne));
+        f.messages.answer(c.oui);
+        QTest::keyClick(&v, Qt::Key_Delete);
+        EXPECT_EQ(f.messages.texts().last().toStdString(),
+                  "Voulez-vous vraiment effacer cette image ?");
+        EXPECT_EQ(nomAffiche(v), c.affiche) << c.ligne;
+        EXPECT_EQ(m.ligneCourante(), c.ligneApres) << c.ligne;
+        EXPECT_EQ(dir.names(), c.restent) << c.ligne;
+    }
+}
+
+TEST(Viewer, doubleClicksTurnTheShownPictureNotTheFile) {
+    AppFixture f;
+    TempDir dir;
+    photo(dir, "p.png", 40, 20);
+    const std::string avant = dir.read("p.png");
+    TDLG_vignette& v = f.app->DLG_vignette();
+    v.resize(400, 300);
+    v.Image_centree(dir.path() + "p.png");
+    ASSERT_EQ(v.size(), QSize(400, 200));
+    struct Cas {
+        QSize fenetre, image;
+        // Where the red corner pixel now is.
+        int x, y;
+    } cas[] = {{{200, 400}, {20, 40}, 19, 0},
+               {{400, 200}, {40, 20}, 39, 19},
+               {{200, 400}, {20, 40}, 0, 39}};
+    for (const Cas& c : cas) {
+        QTest::mouseDClick(v.IMG_01, Qt::LeftButton);
+        const Pixels& p = v.imageAffichee();
+        EXPECT_EQ(QSize(p.largeur, p.hauteur), c.image);
+        EXPECT_EQ(v.size(), c.fenetre);
+        EXPECT_EQ(p.at(c.x, c.y) & 0xffffff, 0xff0000u);
+    }
+    EXPECT_EQ(dir.read("p.png"), avant);
+}
+
+TEST(Viewer, positionedBesideTheExifDumpOnAWideScreen) {
+    AppFixture f;
+    TempDir dir;
+    photo(dir, "p.png", 400, 300);
+    TDLG_vignette& v = f.app->DLG_vignette();
+    v.ecranImpose = QSize(1600, 1000);
+    v.resize(1120, 840);
+    f.app->MainForm().move(10, 20);
+    v.Image_positionnee(dir.path() + "p.png");
+    TDLG_exif_dump& dump = f.app->DLG_exif_dump();
+    EXPECT_EQ(v.width(), 1120);
+    EXPECT_EQ(dump.width(), 480);
+    EXPECT_EQ(dump.height(), v.height());
+    EXPECT_EQ(v.x(), 480);
+    EXPECT_EQ(dump.y(), v.y());
+}
+
+TEST(Viewer, unreadableFileWarnsAndKeepsTheWindow) {
+    AppFixture f;
+    TempDir dir;
+    const std::string faux = dir.write("faux.jpg", "no picture");
+    TDLG_vignette& v = f.app->DLG_vignette();
+    v.resize(500, 400);
+    v.Image(faux);
+    EXPECT_EQ(f.messages.texts().last().toStdString(), faux + " n'est pas une image affichable");
+    EXPECT_FALSE(v.IMG_01->isVisible());
+    EXPECT_EQ(v.size(), QSize(500, 400));
+}
+
+TEST(Thumbnail, followsTheCurrentRowAndHidesUnreadableFiles) {
+    AppFixture f;
+    TempDir dir;
+    photo(dir, "a.png", 60, 30);
+    dir.write("b.jpg", "damaged");
+    TMainForm& m = f.app->MainForm();
+    m.resize(900, 600);
+    m.show();
+    open(m, dir);
+    m.selectionnerLigne(0);
+    EXPECT_FALSE(m.IMG_imagette->isHidden());
+    ASSERT_FALSE(m.IMG_imagette->pixmap().isNull());
+    const QSize s = m.IMG_imagette->pixmap().size();
+    EXPECT_EQ(s.width(), m.IMG_imagette->width());
+    EXPECT_EQ(s.height(), (s.width() + 1) / 2);
+    m.selectionnerLigne(1);
+    EXPECT_TRUE(m.IMG_imagette->isHidden());
+    // Nothing said about an unreadable thumbnail.
+    EXPECT_TRUE(f.messages.texts().isEmpty());
+    m.selectionnerLigne(0);
+    QTest::mouseClick(m.IMG_imagette, Qt::LeftButton);
+    EXPECT_TRUE(f.app->DLG_vignette().isVisible());
+    EXPECT_EQ(nomAffiche(f.app->DLG_vignette()), "a.png");
+    m.close();
+}
+
+TEST(Thumbnail, noFileNoViewer) {
+    AppFixture f;
+    TempDir vide;
+    TMainForm& m = f.app->MainForm();
+    open(m, vide);
+    m.TBT_image->click();
+    EXPECT_EQ(f.messages.texts().last().toStdString(), "Aucun fichier dans la liste.");
+    EXPECT_FALSE(f.app->DLG_vignette().isVisible());
+    EXPECT_TRUE(m.IMG_imagette->isHidden());
+}
+
+TEST(Viewer, deepPictureTellsTheDepthThenFallsBack) {
+    const char* e = std::getenv("VARLIME_GFL");
+    if (e && std::string(e) == "off")
+        GTEST_SKIP() << "without the imaging library";
+    AppFixture f;
+    TempDir dir;
+    ASSERT_TRUE(ecrirePngBrut(dir.path() + "profond.png", 4, 2, 16, PNG_COLOR_TYPE_GRAY,
+                              std::vector<std::uint8_t>(16, 0x40)));
+    TDLG_vignette& v = f.app->DLG_vignette();
+    v.resize(400, 300);
+    v.Image_centree(dir.path() + "profond.png");
+    ASSERT_EQ(f.messages.texts().size(), 1);
+    EXPECT_EQ(f.messages.texts().last().toStdString(),
+              "Seuls 1, 4, 8, 24 ou 32 BitsPerPixel sont supportés dans cette démo !");
+    // Qt's reader shows it.
+    EXPECT_EQ(v.imageAffichee().largeur, 4);
+    EXPECT_EQ(v.size(), QSize(400, 200));
+}
+
+} // namespace
