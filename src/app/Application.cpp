@@ -12,32 +12,32 @@
 #include "core/ui/IHM_option_heure.h"
 #include "core/ui/IHM_option_prefixe.h"
 #include "core/ui/IHM_rapport.h"
-#include "core/ui/MD_masque.h"
 #include "core/ui/IHM_type_fichier.h"
+#include "core/ui/MD_masque.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
-#include "exif/ui/IHM_exif_dump.h"
 #include "exif/dEXIF.h"
 #include "exif/exifDump.h"
+#include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
+#include "i18n/uLocalization.h"
 #include "i18n/ui/IHM_langue.h"
+#include "i18n/ui/TranslateForm.h"
 #include "imaging/LibGfl.h"
 #include "imaging/ui/IHM_info_touche.h"
 #include "imaging/ui/IHM_vignette.h"
 #include "imaging/ui/MD_image.h"
-#include "i18n/ui/TranslateForm.h"
-#include "i18n/uLocalization.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
 #include "info/ui/IHM_information.h"
 #include "platform/ui/MessageService.h"
 #include "transfer/ui/IHM_info_avancement.h"
 #include "transfer/ui/IHM_rep_xp.h"
-#include "transfer/ui/IHM_transfert.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
+#include "transfer/ui/IHM_transfert.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -81,7 +81,8 @@ private:
         taille = taille.boundedTo(zone.size() - marge);
         if (taille != d.size())
             d.resize(taille);
-        const QPoint centre = owner && owner->isVisible() ? owner->frameGeometry().center() : zone.center();
+        const QPoint centre =
+            owner && owner->isVisible() ? owner->frameGeometry().center() : zone.center();
         const int w = taille.width() + marge.width();
         const int h = taille.height() + marge.height();
         const int x = std::clamp(centre.x() - w / 2, zone.left(), zone.right() + 1 - w);
@@ -103,7 +104,8 @@ Application::Application(std::string programFolder, MessageService& messages)
     lecteur_ = std::make_unique<TimgData>();
     bibliothequeImage_ = std::make_unique<LibGfl>();
     mainForm_ = std::make_unique<TMainForm>(*this);
-    optionDate_ = std::make_unique<TDLG_option_date>(lookupMessages(*localization_), mainForm_.get());
+    optionDate_ =
+        std::make_unique<TDLG_option_date>(lookupMessages(*localization_), mainForm_.get());
     translate(optionDate_.get());
     typeFichier_ = std::make_unique<TDLG_type_fichier>(*this, mainForm_.get());
     utilitaire_ = std::make_unique<TDB_utilitaire>(*this);
@@ -123,7 +125,8 @@ Application::Application(std::string programFolder, MessageService& messages)
     vignette_ = std::make_unique<TDLG_vignette>(*this, *mainForm_);
     translate(vignette_.get());
     exifDump_ = std::make_unique<TDLG_exif_dump>(
-        *lecteur_, [this] { return QString::fromStdString(mainForm_->Repertoire_courant); }, mainForm_.get());
+        *lecteur_, [this] { return QString::fromStdString(mainForm_->Repertoire_courant); },
+        mainForm_.get());
     translate(exifDump_.get());
     exifDump_->texte = lookupMessages(*localization_);
     infoTouche_ = std::make_unique<TDLG_info_touche>(mainForm_.get());
@@ -195,15 +198,16 @@ QString Application::texte(const char* key, const char* defaultText) {
     return QString::fromStdString(localization_->GetLangText("MESSAGES", key, defaultText));
 }
 
-void Application::translate(QWidget* window) { TranslateForm(window, *localization_); }
+void Application::translate(QWidget* window) {
+    TranslateForm(window, *localization_);
+}
 
 void Application::ouvrirAdresse(const QString& adresse, QWidget* parent) {
     if (!QDesktopServices::openUrl(QUrl(adresse)))
-        messages_.error(formatMessage(texte("RSC_msg_adresse_impossible", "Impossible d'ouvrir l'adresse %s"),
-                                      {adresse}),
-                        parent);
+        messages_.error(
+            formatMessage(texte("RSC_msg_adresse_impossible", "Impossible d'ouvrir l'adresse %s"),
+                          {adresse}),
+            parent);
 }
-
-
 
 } // namespace varlime

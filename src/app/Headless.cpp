@@ -16,12 +16,12 @@
 #include "transfer/transfert.h"
 
 #include <QDate>
-#include <sys/stat.h>
 #include <csignal>
 #include <cstdio>
-#include <ostream>
 #include <functional>
 #include <optional>
+#include <ostream>
+#include <sys/stat.h>
 
 namespace varlime {
 
@@ -33,7 +33,9 @@ const QDate kDerniereDate(9999, 12, 31);
 // The initial value field holds at most this many characters.
 constexpr std::size_t kLongueurInitialisation = 8;
 
-void erreur(std::ostream& err, std::string_view s) { err << "varlime: " << s << '\n'; }
+void erreur(std::ostream& err, std::string_view s) {
+    err << "varlime: " << s << '\n';
+}
 
 // A name may hold any byte but '/' and NUL: control characters are written escaped so
 // that every row stays on one line, and a backslash is doubled so the escapes can be
@@ -67,8 +69,8 @@ std::string sansCrLf(std::string s) {
 
 struct Contexte {
     OptionsNommage options;
-    std::string largeur;             // the width as text: a stored one may be no number
-    std::optional<QDate> dateFixe;   // --date-prefix fixed
+    std::string largeur;           // the width as text: a stored one may be no number
+    std::optional<QDate> dateFixe; // --date-prefix fixed
     bool datePrefixe = false;
 };
 
@@ -88,21 +90,25 @@ std::string entier(const std::string& v, int min, int max, int& out, const char*
 
 const std::vector<Option>& options() {
     static const std::vector<Option> table = {
-        {"--mask", true, [](Contexte& c, const std::string& v) {
+        {"--mask", true,
+         [](Contexte& c, const std::string& v) {
              c.options.masqueRecherche = v;
              return std::string();
          }},
-        {"--prefix", true, [](Contexte& c, const std::string& v) {
+        {"--prefix", true,
+         [](Contexte& c, const std::string& v) {
              c.options.prefixe = v;
              return std::string();
          }},
-        {"--width", true, [](Contexte& c, const std::string& v) {
+        {"--width", true,
+         [](Contexte& c, const std::string& v) {
              int w = 0;
              auto problem = entier(v, kLargeurCompteurMin, kLargeurCompteurMax, w, "--width");
              c.largeur = std::to_string(w);
              return problem;
          }},
-        {"--start", true, [](Contexte& c, const std::string& v) {
+        {"--start", true,
+         [](Contexte& c, const std::string& v) {
              if (v.size() > kLongueurInitialisation)
                  return "--start takes at most " + std::to_string(kLongueurInitialisation) +
                         " characters, as the field does, not '" + v + "'";
@@ -110,20 +116,24 @@ const std::vector<Option>& options() {
                  return "--start expects a whole number, not '" + v + "'";
              return std::string();
          }},
-        {"--counter-left", false, [](Contexte& c, const std::string&) {
+        {"--counter-left", false,
+         [](Contexte& c, const std::string&) {
              c.options.compteurADroite = false;
              return std::string();
          }},
-        {"--alphabetic", false, [](Contexte& c, const std::string&) {
+        {"--alphabetic", false,
+         [](Contexte& c, const std::string&) {
              c.options.alphabetique = true;
              return std::string();
          }},
-        {"--extension", true, [](Contexte& c, const std::string& v) {
+        {"--extension", true,
+         [](Contexte& c, const std::string& v) {
              c.options.extensionImposee = true;
              c.options.extension = v;
              return std::string();
          }},
-        {"--files", true, [](Contexte& c, const std::string& v) {
+        {"--files", true,
+         [](Contexte& c, const std::string& v) {
              if (v == "all") {
                  c.options.attributs = attrTous;
              } else if (v == "no-folders") {
@@ -136,7 +146,8 @@ const std::vector<Option>& options() {
              }
              return std::string();
          }},
-        {"--date-prefix", true, [](Contexte& c, const std::string& v) {
+        {"--date-prefix", true,
+         [](Contexte& c, const std::string& v) {
              if (v == "file") {
                  c.options.dateFichier = true;
              } else if (v == "fixed" || v.starts_with("fixed:")) {
@@ -154,26 +165,32 @@ const std::vector<Option>& options() {
              c.datePrefixe = true;
              return std::string();
          }},
-        {"--date-format", true, [](Contexte& c, const std::string& v) {
+        {"--date-format", true,
+         [](Contexte& c, const std::string& v) {
              return entier(v, 0, 7, c.options.formatDate, "--date-format");
          }},
-        {"--date-separator", true, [](Contexte& c, const std::string& v) {
+        {"--date-separator", true,
+         [](Contexte& c, const std::string& v) {
              c.options.separateur = {true, v};
              return std::string();
          }},
-        {"--no-date-separator", false, [](Contexte& c, const std::string&) {
+        {"--no-date-separator", false,
+         [](Contexte& c, const std::string&) {
              c.options.separateur.coche = false;
              return std::string();
          }},
-        {"--counter-inactive", false, [](Contexte& c, const std::string&) {
+        {"--counter-inactive", false,
+         [](Contexte& c, const std::string&) {
              c.options.compteurInactif = true;
              return std::string();
          }},
-        {"--counter-active", false, [](Contexte& c, const std::string&) {
+        {"--counter-active", false,
+         [](Contexte& c, const std::string&) {
              c.options.compteurInactif = false;
              return std::string();
          }},
-        {"--exif", true, [](Contexte& c, const std::string& v) {
+        {"--exif", true,
+         [](Contexte& c, const std::string& v) {
              // Items in naming order, each once, as the dialog's boxes allow.
              c.options.exif.actif = true;
              c.options.exif.ordre.clear();
@@ -188,7 +205,8 @@ const std::vector<Option>& options() {
                          trouve = &d;
                  if (!trouve)
                      return "--exif expects a comma list of free, make, model, date, time, "
-                            "aperture, exposure, focal, focal35, owner, not '" + mot + "'";
+                            "aperture, exposure, focal, focal35, owner, not '" +
+                            mot + "'";
                  for (ItemExif deja : c.options.exif.ordre)
                      if (deja == trouve->item)
                          return "--exif names " + mot + " twice";
@@ -197,7 +215,8 @@ const std::vector<Option>& options() {
              }
              return std::string();
          }},
-        {"--canon-raw", false, [](Contexte& c, const std::string&) {
+        {"--canon-raw", false,
+         [](Contexte& c, const std::string&) {
              // As the Canon dialog's switch: EXIF naming on, the association off, and
              // every file searched so the filter sees the companions.
              c.options.compagnons.rawCanon = true;
@@ -206,12 +225,14 @@ const std::vector<Option>& options() {
              c.options.masqueRecherche = "*.*";
              return std::string();
          }},
-        {"--associate", true, [](Contexte& c, const std::string& v) {
+        {"--associate", true,
+         [](Contexte& c, const std::string& v) {
              const auto deux = v.find(':');
              if (deux == std::string::npos || deux == 0 || deux + 1 == v.size() ||
                  v.find(':', deux + 1) != std::string::npos)
                  return "--associate expects TARGET:SOURCE, two extensions without the dot "
-                        "(for example AVI:THM), not '" + v + "'";
+                        "(for example AVI:THM), not '" +
+                        v + "'";
              OptionsCompagnons& a = c.options.compagnons;
              a.association = true;
              a.rawCanon = false;
@@ -221,43 +242,53 @@ const std::vector<Option>& options() {
              c.options.masqueRecherche = "*.*";
              return std::string();
          }},
-        {"--free-text", true, [](Contexte& c, const std::string& v) {
+        {"--free-text", true,
+         [](Contexte& c, const std::string& v) {
              c.options.exif.zoneLibre = v;
              return std::string();
          }},
-        {"--item-separator", true, [](Contexte& c, const std::string& v) {
+        {"--item-separator", true,
+         [](Contexte& c, const std::string& v) {
              c.options.exif.separateurInfoCoche = true;
              c.options.exif.separateurInfo = v;
              return std::string();
          }},
-        {"--no-item-separator", false, [](Contexte& c, const std::string&) {
+        {"--no-item-separator", false,
+         [](Contexte& c, const std::string&) {
              c.options.exif.separateurInfoCoche = false;
              return std::string();
          }},
-        {"--final-separator", true, [](Contexte& c, const std::string& v) {
+        {"--final-separator", true,
+         [](Contexte& c, const std::string& v) {
              c.options.exif.separateurFinalCoche = true;
              c.options.exif.separateurFinal = v;
              return std::string();
          }},
-        {"--no-final-separator", false, [](Contexte& c, const std::string&) {
+        {"--no-final-separator", false,
+         [](Contexte& c, const std::string&) {
              c.options.exif.separateurFinalCoche = false;
              return std::string();
          }},
-        {"--no-counter", false, [](Contexte& c, const std::string&) {
+        {"--no-counter", false,
+         [](Contexte& c, const std::string&) {
              c.options.exif.sansCompteur = true;
              return std::string();
          }},
-        {"--keep-counter", false, [](Contexte& c, const std::string&) {
+        {"--keep-counter", false,
+         [](Contexte& c, const std::string&) {
              c.options.exif.garderCompteur = true;
              return std::string();
          }},
-        {"--aperture-format", true, [](Contexte& c, const std::string& v) {
+        {"--aperture-format", true,
+         [](Contexte& c, const std::string& v) {
              return entier(v, 0, 1, c.options.exif.formatOuverture, "--aperture-format");
          }},
-        {"--exposure-format", true, [](Contexte& c, const std::string& v) {
+        {"--exposure-format", true,
+         [](Contexte& c, const std::string& v) {
              return entier(v, 0, 1, c.options.exif.formatExposition, "--exposure-format");
          }},
-        {"--time-format", true, [](Contexte& c, const std::string& v) {
+        {"--time-format", true,
+         [](Contexte& c, const std::string& v) {
              return entier(v, 0, 2, c.options.formatHeure, "--time-format");
          }},
     };
@@ -385,8 +416,9 @@ int executerRendu(const std::vector<std::string>& args, const std::string& progr
 }
 
 std::string resumeRun(const TextLookup& texte, const BilanRenommage& bilan) {
-    return sansCrLf(formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
-                                  {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
+    return sansCrLf(
+        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
+                      {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
 }
 
 // `--undo FOLDER` and `--history FOLDER`: the journaled runs of a folder.
@@ -413,12 +445,14 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
                 << formatMessage(texte("RSC_msg_historique_ligne", "%d fichiers varlimés sur %d"),
                                  {std::to_string(j.faits()), std::to_string(j.lignes.size())})
                 << (j.annulation ? "\t" + texte("RSC_msg_historique_annulation", "annulation") : "")
-                << (j.termine ? "" : "\t" + texte("RSC_msg_historique_interrompu", "interrompu")) << '\n';
+                << (j.termine ? "" : "\t" + texte("RSC_msg_historique_interrompu", "interrompu"))
+                << '\n';
         return 0;
     }
     const auto plan = planAnnulation(d, journaux);
     if (!plan) {
-        erreur(err, texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
+        erreur(err,
+               texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
         return 1;
     }
     const BilanRenommage bilan = annuler(d, *plan, journaux);
@@ -548,9 +582,10 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // The date dialog's OK: a fixed date becomes the prefix text, the file's date
     // leaves the prefix empty.
     if (c.datePrefixe)
-        o.prefixe = c.dateFixe ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
-                                                                   o.separateur, o.compteurADroite)
-                               : std::string();
+        o.prefixe = c.dateFixe
+                        ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
+                                                            o.separateur, o.compteurADroite)
+                        : std::string();
     // EXIF naming leaves every other mode, as its dialog does. Its keep-counter box
     // writes its mask into the prefix field and empties it when off.
     if (o.exif.actif) {
@@ -602,7 +637,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // --rename: the run after a Yes.
     const BilanRenommage bilan = moteur.renommer();
     if (bilan.dossierDeplace) {
-        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}));
+        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                  {dossier}));
         return 1;
     }
     if (bilan.sansJournal)

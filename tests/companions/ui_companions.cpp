@@ -26,15 +26,6 @@ using namespace varlime::test;
 
 namespace {
 
-using Grid = std::vector<std::pair<std::string, std::string>>;
-
-Grid grid(TMainForm& m) {
-    Grid out;
-    for (int r = 1; r < m.nombreLignes(); ++r)
-        out.emplace_back(m.cellule(0, r).toStdString(), m.cellule(1, r).toStdString());
-    return out;
-}
-
 // Runs `action` if `d` is shown modally by the next call, then closes it.
 void siOuvert(QDialog& d, bool& ouvert, std::function<void()> action = {}) {
     QTimer::singleShot(0, &d, [&d, &ouvert, action] {

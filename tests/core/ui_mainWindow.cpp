@@ -35,15 +35,6 @@ using namespace varlime::test;
 
 namespace {
 
-std::vector<std::pair<std::string, std::string>> grid(TMainForm& m) {
-    std::vector<std::pair<std::string, std::string>> out;
-    for (int r = 1; r < m.nombreLignes(); ++r)
-        out.emplace_back(m.cellule(0, r).toStdString(), m.cellule(1, r).toStdString());
-    return out;
-}
-
-using Grid = std::vector<std::pair<std::string, std::string>>;
-
 // Lists `folder` the way a validated pick does.
 void open(TMainForm& m, const TempDir& folder) {
     m.Repertoire_courant = folder.path();

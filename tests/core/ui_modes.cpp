@@ -33,15 +33,6 @@ using namespace varlime::test;
 
 namespace {
 
-using Grid = std::vector<std::pair<std::string, std::string>>;
-
-Grid grid(TMainForm& m) {
-    Grid out;
-    for (int r = 1; r < m.nombreLignes(); ++r)
-        out.emplace_back(m.cellule(0, r).toStdString(), m.cellule(1, r).toStdString());
-    return out;
-}
-
 void open(TMainForm& m, const TempDir& folder) {
     m.Repertoire_courant = folder.path();
     m.Validation_repertoire();

@@ -27,15 +27,6 @@ using namespace varlime::test;
 
 namespace {
 
-using Grid = std::vector<std::pair<std::string, std::string>>;
-
-Grid grid(TMainForm& m) {
-    Grid out;
-    for (int r = 1; r < m.nombreLignes(); ++r)
-        out.emplace_back(m.cellule(0, r).toStdString(), m.cellule(1, r).toStdString());
-    return out;
-}
-
 QStringList ordre(const TDLG_exif_info& d) {
     return d.lignesOrdre();
 }

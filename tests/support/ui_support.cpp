@@ -1,5 +1,7 @@
 #include "support/ui_support.h"
 
+#include "core/ui/Main.h"
+
 #include <cstdlib>
 
 #include <QApplication>
@@ -69,6 +71,13 @@ AppFixture::~AppFixture() {
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+Grid grid(TMainForm& m) {
+    Grid out;
+    for (int r = 1; r < m.nombreLignes(); ++r)
+        out.emplace_back(m.cellule(0, r).toStdString(), m.cellule(1, r).toStdString());
+    return out;
 }
 
 } // namespace varlime::test

@@ -10,8 +10,15 @@
 #include <QtGlobal>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QWidget;
+
+namespace varlime {
+class TMainForm;
+}
 
 namespace varlime::test {
 
@@ -28,6 +35,10 @@ struct AppFixture {
 };
 
 QString q(const std::string& s);
+
+// The main window's grid as it stands: old and new name of each file row.
+using Grid = std::vector<std::pair<std::string, std::string>>;
+Grid grid(TMainForm& m);
 
 // Collects, while it lives, the faults a QAbstractItemModelTester in Warning mode finds
 // (its messages of category "qt.modeltest"); other messages go on as before. Outside a

@@ -8,6 +8,7 @@
 #include "info/ui/IHM_information.h"
 
 #include "app/Application.h"
+#include "core/nameUtils.h"
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"
@@ -18,20 +19,19 @@
 #include "core/ui/MD_masque.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/fileGridModel.h"
-#include "core/nameUtils.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
+#include "i18n/ui/IHM_langue.h"
 #include "imaging/ui/IHM_vignette.h"
 #include "imaging/ui/MD_image.h"
-#include "i18n/ui/IHM_langue.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
-#include "platform/ui/Controls.h"
-#include "platform/ui/RadioGroup.h"
-#include "platform/ui/MessageService.h"
 #include "platform/fileSystem.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/MessageService.h"
+#include "platform/ui/RadioGroup.h"
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 #include "transfer/ui/IHM_transfert.h"
@@ -43,26 +43,26 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
-#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
@@ -157,40 +157,32 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     TBR_outils = addToolBar(QStringLiteral("Outils"));
     TBR_outils->setObjectName(QStringLiteral("TBR_outils"));
     TBR_outils->setMovable(false);
-    TBT_exif = new QToolButton(TBR_outils);
-    TBT_exif->setObjectName(QStringLiteral("TBT_exif"));
-    TBT_exif->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
-    TBT_exif->setText(QStringLiteral("EXIF"));
-    TBT_exif->setToolTip(QStringLiteral("Informations EXIF"));
-    TBT_exif->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // A named tool button with a standard icon and its text beside it.
+    auto outil = [this](const char* nom, QStyle::StandardPixmap icone, const QString& texte,
+                        const QString& bulle) {
+        auto* b = new QToolButton(TBR_outils);
+        b->setObjectName(QString::fromLatin1(nom));
+        b->setIcon(style()->standardIcon(icone));
+        b->setText(texte);
+        b->setToolTip(bulle);
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        return b;
+    };
+    TBT_exif = outil("TBT_exif", QStyle::SP_FileDialogInfoView, QStringLiteral("EXIF"),
+                     QStringLiteral("Informations EXIF"));
     TBR_outils->addWidget(TBT_exif);
-    TBT_image = new QToolButton(TBR_outils);
-    TBT_image->setObjectName(QStringLiteral("TBT_image"));
-    TBT_image->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    TBT_image->setText(QStringLiteral("Image"));
-    TBT_image->setToolTip(QStringLiteral("Visualisation image"));
-    TBT_image->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBT_image = outil("TBT_image", QStyle::SP_FileDialogContentsView, QStringLiteral("Image"),
+                      QStringLiteral("Visualisation image"));
     TBR_outils->addWidget(TBT_image);
-    TBT_exif_plus_image = new QToolButton(TBR_outils);
-    TBT_exif_plus_image->setObjectName(QStringLiteral("TBT_exif_plus_image"));
-    TBT_exif_plus_image->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    TBT_exif_plus_image->setText(QStringLiteral("EXIF + image"));
-    TBT_exif_plus_image->setToolTip(QStringLiteral("Informations EXIF et visualisation image"));
-    TBT_exif_plus_image->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBT_exif_plus_image = outil("TBT_exif_plus_image", QStyle::SP_FileDialogDetailedView,
+                                QStringLiteral("EXIF + image"),
+                                QStringLiteral("Informations EXIF et visualisation image"));
     TBR_outils->addWidget(TBT_exif_plus_image);
-    TBT_transfert = new QToolButton(TBR_outils);
-    TBT_transfert->setObjectName(QStringLiteral("TBT_transfert"));
-    TBT_transfert->setIcon(style()->standardIcon(QStyle::SP_DriveCDIcon));
-    TBT_transfert->setText(QStringLiteral("Transfert"));
-    TBT_transfert->setToolTip(QStringLiteral("Transférer photos"));
-    TBT_transfert->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBT_transfert = outil("TBT_transfert", QStyle::SP_DriveCDIcon, QStringLiteral("Transfert"),
+                          QStringLiteral("Transférer photos"));
     TBR_outils->addWidget(TBT_transfert);
-    TBT_raw = new QToolButton(TBR_outils);
-    TBT_raw->setObjectName(QStringLiteral("TBT_raw"));
-    TBT_raw->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
-    TBT_raw->setText(QStringLiteral("RAW"));
-    TBT_raw->setToolTip(QStringLiteral("Traitement des RAW Canon"));
-    TBT_raw->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    TBT_raw = outil("TBT_raw", QStyle::SP_DriveHDIcon, QStringLiteral("RAW"),
+                    QStringLiteral("Traitement des RAW Canon"));
     actionRaw_ = TBR_outils->addWidget(TBT_raw);
 
     // Folder line.
@@ -342,7 +334,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(MIT_select_repertoire, &QAction::triggered, this, &TMainForm::Selection_repertoire);
     connect(BT_selection_repertoire, &QPushButton::clicked, this, &TMainForm::Selection_repertoire);
     connect(MIT_quitter, &QAction::triggered, this, &QWidget::close);
-    connect(MIT_annuler_varlimage, &QAction::triggered, this, &TMainForm::Annuler_dernier_varlimage);
+    connect(MIT_annuler_varlimage, &QAction::triggered, this,
+            &TMainForm::Annuler_dernier_varlimage);
     connect(MIT_options_compteur, &QAction::triggered, this, [this] {
         app_.DLG_option_compteur().Gerer();
         Voir_rename();
@@ -373,18 +366,20 @@ TMainForm::TMainForm(Application& app) : app_(app) {
         app_.DLG_information().Gerer(
             app_.texte("RSC_titre_fenetre_nikon", "Exploitation des NEF Nikon"),
             texteLignes("RSC_message_nikon",
-                             {"Cette version de Varlime sait utiliser le format NEF de Nikon pour extraire les EXIF",
-                          "Cependant moins d'informations seront trouvées que dans les jpeg.",
-                          "L'essentiel cependant y est."}),
+                        {"Cette version de Varlime sait utiliser le format NEF de Nikon pour "
+                         "extraire les EXIF",
+                         "Cependant moins d'informations seront trouvées que dans les jpeg.",
+                         "L'essentiel cependant y est."}),
             "RSC_lien_aide_raw");
     });
     connect(MIT_pentax, &QAction::triggered, this, [this] {
         app_.DLG_information().Gerer(
             app_.texte("RSC_titre_fenetre_pentax", "Exploitation des PEF Pentax"),
             texteLignes("RSC_message_pentax",
-                             {"Cette version de Varlime sait utiliser le format PEF de Pentax pour extraire les EXIF",
-                          "Cependant l'image n'est pas affichée par Varlime.",
-                          "Ceci ne gêne en rien les opérations de \"nommage\"."}),
+                        {"Cette version de Varlime sait utiliser le format PEF de Pentax pour "
+                         "extraire les EXIF",
+                         "Cependant l'image n'est pas affichée par Varlime.",
+                         "Ceci ne gêne en rien les opérations de \"nommage\"."}),
             "RSC_lien_aide_raw");
     });
     connect(TBT_image, &QToolButton::clicked, this, &TMainForm::TBT_imageClick);
@@ -406,7 +401,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
     // The settings file always holds what the three main fields show, so that reading
     // it again (at every activation) never brings back older values.
-    connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::enregistrerOptionsMain);
+    connect(EDT_masque_recherche, &QLineEdit::textChanged, this,
+            &TMainForm::enregistrerOptionsMain);
     connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, this,
             &TMainForm::enregistrerOptionsMain);
     connect(CBB_largeur_increment, &QComboBox::currentTextChanged, this,
@@ -424,10 +420,11 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(CKB_compteur_inactif, &QCheckBox::clicked, this,
             [this] { Positionne_compteur(CKB_compteur_inactif->isChecked() ? 2 : 3); });
 
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state != Qt::ApplicationActive && dejaMontree_)
-            revenuDAutreProgramme_ = true;
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive && dejaMontree_)
+                    revenuDAutreProgramme_ = true;
+            });
 
     // Every run is journaled, so that it can be undone.
     moteur_.journaux = dossierJournaux();
@@ -598,7 +595,9 @@ void TMainForm::Chercher_fichier() {
     TDB_utilitaire& util = app_.DB_utilitaire();
     moteur_.garderFichier = [&util](const std::string& nom) { return util.Fichier_a_traiter(nom); };
     TDB_canon& canon = app_.DB_canon();
-    moteur_.voirListing = [&canon](const std::vector<std::string>& noms) { canon.Voir_listing(noms); };
+    moteur_.voirListing = [&canon](const std::vector<std::string>& noms) {
+        canon.Voir_listing(noms);
+    };
     // A listing checks every file's facts again (the cache forgets another folder's).
     cacheExif_.nouvelleGeneration();
     model_->debutListing();
@@ -654,7 +653,9 @@ OptionsNommage TMainForm::optionsAffichees() const {
     return o;
 }
 
-void TMainForm::definirPrefixe(const QString& texte) { EDT_prefixe_remplacement->setText(texte); }
+void TMainForm::definirPrefixe(const QString& texte) {
+    EDT_prefixe_remplacement->setText(texte);
+}
 
 void TMainForm::Voir_rename() {
     // Masks that search and replace, add a prefix and suffix or remove a counter let
@@ -669,8 +670,8 @@ void TMainForm::Voir_rename() {
         return; // the grid keeps its previous new names
     // The counter controls are there whenever names get a counter.
     const OptionsNommage& o = moteur_.options;
-    const bool sansCompteur =
-        (o.compteurInactif && !CKB_compteur_inactif->isHidden()) || (o.exif.actif && o.exif.sansCompteur);
+    const bool sansCompteur = (o.compteurInactif && !CKB_compteur_inactif->isHidden()) ||
+                              (o.exif.actif && o.exif.sansCompteur);
     Option_compteur_visible(!sansCompteur);
     app_.DB_utilitaire().Afficher_statut();
     if (moteur_.options.exif.actif) {
@@ -719,9 +720,13 @@ void TMainForm::prechargerExif() {
     calculEnCours_ = false;
 }
 
-void TMainForm::afficherOutilRaw(bool visible) { actionRaw_->setVisible(visible); }
+void TMainForm::afficherOutilRaw(bool visible) {
+    actionRaw_->setVisible(visible);
+}
 
-bool TMainForm::outilRawVisible() const { return actionRaw_->isVisible(); }
+bool TMainForm::outilRawVisible() const {
+    return actionRaw_->isVisible();
+}
 
 QStringList TMainForm::texteLignes(const char* cle, const std::vector<std::string>& defaut) {
     QStringList lignes;
@@ -754,17 +759,18 @@ bool TMainForm::Test_liste_exif() {
                                        "%d fichiers de la liste ne portent pas d'en-tête "
                                        "Exif\r\npar exemple : %s"),
                             {v.sansExif, qs(v.premier)});
-    message += QStringLiteral("\r\n") +
-               app_.texte("RSC_msg_confirmation_varlimer_autres_exif",
-                          "Voulez-vous varlimer les autres fichiers porteurs d'informations Exif ?");
+    message +=
+        QStringLiteral("\r\n") +
+        app_.texte("RSC_msg_confirmation_varlimer_autres_exif",
+                   "Voulez-vous varlimer les autres fichiers porteurs d'informations Exif ?");
     return app_.messages().confirm(message, this);
 }
 
 void TMainForm::Ecran_principal_exif() {
     TDLG_exif_info& exif = app_.DLG_exif_info();
     const bool on = exif.Est_mode_exif();
-    for (QWidget* w : std::initializer_list<QWidget*>{LBL_prefixe, BT_option_prefixe,
-                                                      EDT_prefixe_remplacement})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{LBL_prefixe, BT_option_prefixe, EDT_prefixe_remplacement})
         w->setVisible(!on);
     if (on)
         LBL_date_fichier->setVisible(false);
@@ -838,15 +844,15 @@ void TMainForm::Varlimer() {
         bilan = moteur_.renommer();
     dernierBilan = bilan;
     if (bilan.sansJournal)
-        app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible), this);
+        app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible),
+                                this);
     if (bilan.dossierDeplace) {
         // The rows belong to a folder that is no longer there: nothing was renamed,
         // and the grid stays as it was so the user sees what was meant.
-        app_.messages().error(
-            app_.DB_utilitaire().formater(
-                app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
-                {qs(nomAffichable(moteur_.dossier().chemin()))}),
-            this);
+        app_.messages().error(app_.DB_utilitaire().formater(
+                                  app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                  {qs(nomAffichable(moteur_.dossier().chemin()))}),
+                              this);
         return;
     }
     Chercher_fichier();
@@ -861,8 +867,9 @@ namespace {
 QString annulerPlan(Application& app, const DossierListe& dossier, const PlanAnnulation& plan,
                     const std::string& journaux) {
     const BilanRenommage bilan = annuler(dossier, plan, journaux);
-    return app.DB_utilitaire().formater(app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
-                                        {bilan.renommes, bilan.erreurs});
+    return app.DB_utilitaire().formater(
+        app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
+        {bilan.renommes, bilan.erreurs});
 }
 } // namespace
 
@@ -870,7 +877,8 @@ void TMainForm::Annuler_dernier_varlimage() {
     const auto plan = planAnnulation(moteur_.dossier(), moteur_.journaux);
     if (!plan) {
         app_.messages().information(
-            app_.texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."), this);
+            app_.texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."),
+            this);
         return;
     }
     if (!app_.messages().confirm(
@@ -911,12 +919,13 @@ void TMainForm::Signaler_varlimage_interrompu() {
         if (!d.ouvrir(j.dossier) || ::fstat(d.fd(), &st) != 0 || st.st_dev != j.device ||
             st.st_ino != j.inode) {
             app_.messages().error(
-                app_.DB_utilitaire().formater(app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
-                                              {dossier}),
+                app_.DB_utilitaire().formater(
+                    app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}),
                 this);
             continue;
         }
-        const QString resume = annulerPlan(app_, d, planAnnulation(d, std::move(j)), moteur_.journaux);
+        const QString resume =
+            annulerPlan(app_, d, planAnnulation(d, std::move(j)), moteur_.journaux);
         if (dossierListe())
             Chercher_fichier();
         app_.messages().information(resume, this);
@@ -947,12 +956,13 @@ void TMainForm::TBT_exifClick() {
     const std::size_t ligne = current.isValid() ? std::size_t(current.row()) : 0;
     const auto& rows = moteur_.lignes();
     if (ligne >= rows.size() || rows[ligne].ancienSurDisque().empty()) {
-        app_.messages().error(app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+        app_.messages().error(
+            app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
         return;
     }
     // The file is opened by its name on disk, bytes and all.
-    app_.DLG_exif_dump().Liste_info_exif_centree(
-        moteur_.dossier().chemin() + rows[ligne].ancienSurDisque());
+    app_.DLG_exif_dump().Liste_info_exif_centree(moteur_.dossier().chemin() +
+                                                 rows[ligne].ancienSurDisque());
 }
 
 int TMainForm::ligneCourante() const {
@@ -1123,10 +1133,10 @@ void TMainForm::enregistrerOptionsMain() {
     if (!optionsLues_ || enLecture_ || app_.DB_utilitaire().Est_mode_exif())
         return;
     const QString prefixe = EDT_prefixe_remplacement->text();
-    const std::string valeurs[3] = {
-        EDT_masque_recherche->text().toStdString(),
-        prefixe == QStringLiteral("[*&N]") ? std::string() : prefixe.toStdString(),
-        CBB_largeur_increment->currentText().toStdString()};
+    const std::string valeurs[3] = {EDT_masque_recherche->text().toStdString(),
+                                    prefixe == QStringLiteral("[*&N]") ? std::string()
+                                                                       : prefixe.toStdString(),
+                                    CBB_largeur_increment->currentText().toStdString()};
     static constexpr const char* kCles[3] = {"MASQUE_RECHERCHE", "PREFIXE_REMPLACEMENT",
                                              "LARGEUR_COMPTEUR"};
     TDB_utilitaire& util = app_.DB_utilitaire();

@@ -40,6 +40,8 @@ void TDLG_a_propos::Gerer() {
     exec();
 }
 
-QString TDLG_a_propos::version() { return QStringLiteral(VARLIME_VERSION); }
+QString TDLG_a_propos::version() {
+    return QStringLiteral(VARLIME_VERSION);
+}
 
 } // namespace varlime
