@@ -1,5 +1,7 @@
 #include "exif_naming/composeurExif.h"
 
+#include <array>
+
 #include "core/maskEngine.h"
 #include "core/nameUtils.h"
 #include "exif/dEXIF.h"
@@ -98,19 +100,58 @@ std::optional<double> lireNombre(std::string_view texte) {
     return v;
 }
 
-std::optional<double> Retourne_ouverture(std::string_view listingExif) {
-    auto valeur = valeurListing(listingExif, "FNumber");
-    if (!valeur)
-        valeur = valeurListing(listingExif, "Aperture Value");
+namespace {
+
+using Valeur = std::optional<std::string_view>;
+
+// The lines a file's facts come from, found in one pass over the listing (a folder of
+// thousands of photos is read at once); the first line of a description wins, as in
+// valeurListing.
+enum Ligne : std::size_t {
+    kFNumber,
+    kAperture,
+    kExposure,
+    kShutter,
+    kFocal,
+    kFocal35,
+    kOrientation,
+    kLignes
+};
+constexpr std::array<std::string_view, kLignes> kDescriptions = {
+    "FNumber",       "Aperture Value",
+    "Exposure Time", "Shutter Speed Value",
+    "Focal Length",  "Focal Length in 35mm Film",
+    "Orientation"};
+
+std::array<Valeur, kLignes> valeursListing(std::string_view listing) {
+    std::array<Valeur, kLignes> out{};
+    std::size_t debut = 0;
+    while (debut <= listing.size()) {
+        auto fin = listing.find('\n', debut);
+        if (fin == std::string_view::npos)
+            fin = listing.size();
+        std::string_view ligne = listing.substr(debut, fin - debut);
+        if (!ligne.empty() && ligne.back() == '\r')
+            ligne.remove_suffix(1);
+        const auto egal = ligne.find(" = ");
+        if (egal != std::string_view::npos) {
+            const std::string_view cle = ligne.substr(0, egal);
+            for (std::size_t i = 0; i < kLignes; ++i)
+                if (!out[i] && cle == kDescriptions[i])
+                    out[i] = ligne.substr(egal + 3);
+        }
+        debut = fin + 1;
+    }
+    return out;
+}
+
+std::optional<double> ouvertureDe(Valeur valeur) {
     if (!valeur || valeur->empty())
         return std::nullopt;
     return lireNombre(valeur->substr(1)); // after the "F" of the presented f-number
 }
 
-std::optional<double> Retourne_exposition(std::string_view listingExif) {
-    auto valeur = valeurListing(listingExif, "Exposure Time");
-    if (!valeur)
-        valeur = valeurListing(listingExif, "Shutter Speed Value");
+std::optional<double> expositionDe(Valeur valeur) {
     if (!valeur)
         return std::nullopt;
     const std::string_view texte = jusqua(*valeur, " ");
@@ -126,12 +167,36 @@ std::optional<double> Retourne_exposition(std::string_view listingExif) {
     return static_cast<double>(num) / den;
 }
 
-std::optional<double> Retourne_focale(std::string_view listingExif, bool equivalent35) {
-    const auto valeur =
-        valeurListing(listingExif, equivalent35 ? "Focal Length in 35mm Film" : "Focal Length");
+std::optional<double> focaleDe(Valeur valeur) {
     if (!valeur)
         return std::nullopt;
     return lireNombre(jusqua(*valeur, "m"));
+}
+
+int orientationDe(Valeur valeur) {
+    if (!valeur)
+        return 0;
+    if (*valeur == "Clockwise 90°")
+        return 270;
+    if (*valeur == "CounterClockwise 90°")
+        return 90;
+    return 0;
+}
+
+} // namespace
+
+std::optional<double> Retourne_ouverture(std::string_view listingExif) {
+    const auto v = valeursListing(listingExif);
+    return ouvertureDe(v[kFNumber] ? v[kFNumber] : v[kAperture]);
+}
+
+std::optional<double> Retourne_exposition(std::string_view listingExif) {
+    const auto v = valeursListing(listingExif);
+    return expositionDe(v[kExposure] ? v[kExposure] : v[kShutter]);
+}
+
+std::optional<double> Retourne_focale(std::string_view listingExif, bool equivalent35) {
+    return focaleDe(valeursListing(listingExif)[equivalent35 ? kFocal35 : kFocal]);
 }
 
 std::string Retourne_proprietaire(std::string_view listingMakerNote) {
@@ -147,14 +212,7 @@ std::string Retourne_proprietaire(std::string_view listingMakerNote) {
 }
 
 int Retourne_orientation(std::string_view listingExif) {
-    const auto valeur = valeurListing(listingExif, "Orientation");
-    if (!valeur)
-        return 0;
-    if (*valeur == "Clockwise 90°")
-        return 270;
-    if (*valeur == "CounterClockwise 90°")
-        return 90;
-    return 0;
+    return orientationDe(valeursListing(listingExif)[kOrientation]);
 }
 
 std::optional<DateHeure> ExploiteDateHeure(std::string_view texte) {
@@ -188,12 +246,13 @@ FaitsExif faitsDepuisLecteur(bool exifTrouve, const TImageInfo* info) {
     f.exif = !f.fabricant.empty();
     f.modele = std::string(sansBlancs(info->ModelForNames));
     f.dateHeure = info->DateTimeText;
-    f.ouverture = Retourne_ouverture(info->ExifText);
-    f.exposition = Retourne_exposition(info->ExifText);
-    f.focale = Retourne_focale(info->ExifText, false);
-    f.focale35 = Retourne_focale(info->ExifText, true);
+    const auto v = valeursListing(info->ExifText);
+    f.ouverture = ouvertureDe(v[kFNumber] ? v[kFNumber] : v[kAperture]);
+    f.exposition = expositionDe(v[kExposure] ? v[kExposure] : v[kShutter]);
+    f.focale = focaleDe(v[kFocal]);
+    f.focale35 = focaleDe(v[kFocal35]);
     f.proprietaire = Retourne_proprietaire(info->MakerText);
-    f.orientation = Retourne_orientation(info->ExifText);
+    f.orientation = orientationDe(v[kOrientation]);
     return f;
 }
 
