@@ -3,8 +3,6 @@
 #include "core/nameUtils.h"
 #include "exif_naming/faitsExif.h"
 
-#include <QCollator>
-#include <QLocale>
 #include <QString>
 
 namespace varlime {
@@ -75,15 +73,7 @@ bool Traiter_association(const OptionsCompagnons& o, std::string_view nom, int& 
 }
 
 bool memesNomsDeBase(std::string_view a, std::string_view b) {
-    const QString qa = qs(Prefixe(a)), qb = qs(Prefixe(b));
-    const QLocale locale;
-    // The C locale's collation ignores the case setting: the listing folds the names.
-    if (locale.language() == QLocale::C)
-        return qa.toCaseFolded() == qb.toCaseFolded();
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    return collator.compare(qa, qb) == 0;
+    return nomsEgauxPourLaListe(Prefixe(a), Prefixe(b));
 }
 
 std::optional<std::size_t> ligneSourceExif(const OptionsCompagnons& o,

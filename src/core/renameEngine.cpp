@@ -25,6 +25,36 @@ std::string nomAffichable(std::string_view octets) {
     return QString::fromUtf8(octets.data(), qsizetype(octets.size())).toUtf8().toStdString();
 }
 
+namespace {
+
+QString texteDe(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// The collation the listing sorts by: case-insensitive, by the user's locale, not
+// numeric-aware. Nothing when the locale is C, whose collation ignores the case
+// setting: names are then folded instead.
+QCollator* collateurDeListe() {
+    if (QLocale().language() == QLocale::C)
+        return nullptr;
+    // Made once a thread: building a collator costs far more than a comparison.
+    thread_local QCollator collator = [] {
+        QCollator c{QLocale()};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        c.setNumericMode(false);
+        return c;
+    }();
+    return &collator;
+}
+
+} // namespace
+
+bool nomsEgauxPourLaListe(std::string_view a, std::string_view b) {
+    if (QCollator* c = collateurDeListe())
+        return c->compare(texteDe(a), texteDe(b)) == 0;
+    return texteDe(a).toCaseFolded() == texteDe(b).toCaseFolded();
+}
+
 std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
     std::vector<FileRow> rows(noms.size());
     for (std::size_t i = 0; i < noms.size(); ++i) {
@@ -35,26 +65,20 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
     }
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), 0);
-    const QLocale locale;
-    if (locale.language() == QLocale::C) {
-        // The C locale's collation ignores the case setting: fold the names ourselves.
+    QCollator* collator = collateurDeListe();
+    if (!collator) {
         std::vector<QString> folded;
         folded.reserve(rows.size());
         for (const auto& r : rows)
-            folded.push_back(
-                QString::fromUtf8(r.ancien.data(), qsizetype(r.ancien.size())).toCaseFolded());
+            folded.push_back(texteDe(r.ancien).toCaseFolded());
         std::stable_sort(order.begin(), order.end(),
                          [&](std::size_t a, std::size_t b) { return folded[a] < folded[b]; });
     } else {
-        QCollator collator(locale);
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        collator.setNumericMode(false);
         // One sort key a name: comparing keys is far cheaper than collating every pair.
         std::vector<QCollatorSortKey> keys;
         keys.reserve(rows.size());
         for (const auto& r : rows)
-            keys.push_back(
-                collator.sortKey(QString::fromUtf8(r.ancien.data(), qsizetype(r.ancien.size()))));
+            keys.push_back(collator->sortKey(texteDe(r.ancien)));
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             return keys[a].compare(keys[b]) < 0;
         });

@@ -32,6 +32,9 @@ struct FileRow {
 // bytes decoded with replacement characters (the row keeps the exact bytes).
 std::string nomAffichable(std::string_view octets);
 
+// True when two names are equal as the listing compares them (its sort order).
+bool nomsEgauxPourLaListe(std::string_view a, std::string_view b);
+
 // Rows of a listing, sorted case-insensitively by the user's locale (not numeric-aware);
 // equal names keep their order.
 std::vector<FileRow> lignesTriees(std::vector<std::string> noms);

@@ -312,43 +312,18 @@ std::string exemple(const FaitsExif& faits, const OptionsNommage& options, std::
                     const QDate& aujourdhui, bool& avecPlaceholder) {
     const OptionsExif& e = options.exif;
     const ValeursExif v = valeursAffichees(faits, options, aujourdhui);
+    // The text of each item, in the order of ItemExif.
+    const std::array<const std::string*, 10> valeurs = {
+        &e.zoneLibre, &v.fabricant,  &v.modele, &v.date,     &v.heure,
+        &v.ouverture, &v.exposition, &v.focale, &v.focale35, &v.proprietaire};
     std::string out;
     for (std::size_t i = 0; i < e.ordre.size(); ++i) {
         // An empty value still gets its separator, so the items keep their places.
         if (i > 0 && e.separateurInfoCoche)
             out += e.separateurInfo;
-        switch (e.ordre[i]) {
-        case ItemExif::ZoneLibre:
-            out += e.zoneLibre;
-            break;
-        case ItemExif::Fabricant:
-            out += v.fabricant;
-            break;
-        case ItemExif::Modele:
-            out += v.modele;
-            break;
-        case ItemExif::Date:
-            out += v.date;
-            break;
-        case ItemExif::Heure:
-            out += v.heure;
-            break;
-        case ItemExif::Ouverture:
-            out += v.ouverture;
-            break;
-        case ItemExif::Exposition:
-            out += v.exposition;
-            break;
-        case ItemExif::Focale:
-            out += v.focale;
-            break;
-        case ItemExif::Focale35:
-            out += v.focale35;
-            break;
-        case ItemExif::Proprietaire:
-            out += v.proprietaire;
-            break;
-        }
+        const auto k = static_cast<std::size_t>(e.ordre[i]);
+        if (k < valeurs.size())
+            out += *valeurs[k];
     }
     std::string garde;
     if (e.garderCompteur)

@@ -103,55 +103,53 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     setCentralWidget(central);
     auto* top = new QVBoxLayout(central);
 
-    // Menus.
-    MIT_fichier = menuBar()->addMenu(QStringLiteral("Fichier"));
-    MIT_fichier->setObjectName(QStringLiteral("MIT_fichier"));
-    MIT_select_repertoire = MIT_fichier->addAction(QStringLiteral("Sélection répertoire"));
-    MIT_select_repertoire->setObjectName(QStringLiteral("MIT_select_repertoire"));
-    MIT_annuler_varlimage = MIT_fichier->addAction(QStringLiteral("Annuler le dernier varlimage"));
-    MIT_annuler_varlimage->setObjectName(QStringLiteral("MIT_annuler_varlimage"));
+    // Named menus and menu items: language files and tests address them by name.
+    auto menu = [this](const char* nom, const QString& texte) {
+        QMenu* m = menuBar()->addMenu(texte);
+        m->setObjectName(QString::fromLatin1(nom));
+        return m;
+    };
+    auto action = [](QMenu* parent, const char* nom, const QString& texte) {
+        QAction* a = parent->addAction(texte);
+        a->setObjectName(QString::fromLatin1(nom));
+        return a;
+    };
+    MIT_fichier = menu("MIT_fichier", QStringLiteral("Fichier"));
+    MIT_select_repertoire =
+        action(MIT_fichier, "MIT_select_repertoire", QStringLiteral("Sélection répertoire"));
+    MIT_annuler_varlimage = action(MIT_fichier, "MIT_annuler_varlimage",
+                                   QStringLiteral("Annuler le dernier varlimage"));
     MIT_annuler_varlimage->setShortcut(QKeySequence::Undo);
     MIT_fichier->addSeparator();
-    MIT_quitter = MIT_fichier->addAction(QStringLiteral("Quitter"));
-    MIT_quitter->setObjectName(QStringLiteral("MIT_quitter"));
+    MIT_quitter = action(MIT_fichier, "MIT_quitter", QStringLiteral("Quitter"));
     MIT_quitter->setShortcut(QKeySequence::Quit);
-    MIT_options = menuBar()->addMenu(QStringLiteral("Options"));
-    MIT_options->setObjectName(QStringLiteral("MIT_options"));
-    MIT_options_compteur = MIT_options->addAction(QStringLiteral("Options compteur"));
-    MIT_options_compteur->setObjectName(QStringLiteral("MIT_options_compteur"));
-    MIT_option_date = MIT_options->addAction(QStringLiteral("Préfixe avec date"));
-    MIT_option_date->setObjectName(QStringLiteral("MIT_option_date"));
-    MIT_option_masque = MIT_options->addAction(QStringLiteral("Utilisation masques"));
-    MIT_option_masque->setObjectName(QStringLiteral("MIT_option_masque"));
-    MIT_option_type_fichier = MIT_options->addAction(QStringLiteral("Type fichiers"));
-    MIT_option_type_fichier->setObjectName(QStringLiteral("MIT_option_type_fichier"));
-    MIT_association_fichier = MIT_options->addAction(QStringLiteral("Association de fichiers"));
-    MIT_association_fichier->setObjectName(QStringLiteral("MIT_association_fichier"));
-    MIT_raw = menuBar()->addMenu(QStringLiteral("Fichiers RAW"));
-    MIT_raw->setObjectName(QStringLiteral("MIT_raw"));
-    MIT_canon = MIT_raw->addAction(QStringLiteral("Canon"));
-    MIT_canon->setObjectName(QStringLiteral("MIT_canon"));
-    MIT_nikon = MIT_raw->addAction(QStringLiteral("Nikon"));
-    MIT_nikon->setObjectName(QStringLiteral("MIT_nikon"));
-    MIT_pentax = MIT_raw->addAction(QStringLiteral("Pentax"));
-    MIT_pentax->setObjectName(QStringLiteral("MIT_pentax"));
-    MIT_aide = menuBar()->addMenu(QStringLiteral("Aide"));
-    MIT_aide->setObjectName(QStringLiteral("MIT_aide"));
-    MIT_aide_sommaire = MIT_aide->addAction(QStringLiteral("Sommaire"));
-    MIT_aide_sommaire->setObjectName(QStringLiteral("MIT_aide_sommaire"));
+    MIT_options = menu("MIT_options", QStringLiteral("Options"));
+    MIT_options_compteur =
+        action(MIT_options, "MIT_options_compteur", QStringLiteral("Options compteur"));
+    MIT_option_date = action(MIT_options, "MIT_option_date", QStringLiteral("Préfixe avec date"));
+    MIT_option_masque =
+        action(MIT_options, "MIT_option_masque", QStringLiteral("Utilisation masques"));
+    MIT_option_type_fichier =
+        action(MIT_options, "MIT_option_type_fichier", QStringLiteral("Type fichiers"));
+    MIT_association_fichier =
+        action(MIT_options, "MIT_association_fichier", QStringLiteral("Association de fichiers"));
+    MIT_raw = menu("MIT_raw", QStringLiteral("Fichiers RAW"));
+    MIT_canon = action(MIT_raw, "MIT_canon", QStringLiteral("Canon"));
+    MIT_nikon = action(MIT_raw, "MIT_nikon", QStringLiteral("Nikon"));
+    MIT_pentax = action(MIT_raw, "MIT_pentax", QStringLiteral("Pentax"));
+    MIT_aide = menu("MIT_aide", QStringLiteral("Aide"));
+    MIT_aide_sommaire = action(MIT_aide, "MIT_aide_sommaire", QStringLiteral("Sommaire"));
     MIT_aide_sommaire->setShortcut(QKeySequence::HelpContents);
     // F5 lists the folder again, as file managers do.
     auto* actualiser = new QAction(this);
     actualiser->setShortcut(QKeySequence::Refresh);
     addAction(actualiser);
     connect(actualiser, &QAction::triggered, this, &TMainForm::Chercher_fichier);
-    MIT_aide_truc_astuce = MIT_aide->addAction(QStringLiteral("Trucs et astuces"));
-    MIT_aide_truc_astuce->setObjectName(QStringLiteral("MIT_aide_truc_astuce"));
-    MIT_aide_langue = MIT_aide->addAction(QStringLiteral("Langues"));
-    MIT_aide_langue->setObjectName(QStringLiteral("MIT_aide_langue"));
+    MIT_aide_truc_astuce =
+        action(MIT_aide, "MIT_aide_truc_astuce", QStringLiteral("Trucs et astuces"));
+    MIT_aide_langue = action(MIT_aide, "MIT_aide_langue", QStringLiteral("Langues"));
     MIT_aide->addSeparator();
-    MIT_aide_a_propos = MIT_aide->addAction(QStringLiteral("A propos"));
-    MIT_aide_a_propos->setObjectName(QStringLiteral("MIT_aide_a_propos"));
+    MIT_aide_a_propos = action(MIT_aide, "MIT_aide_a_propos", QStringLiteral("A propos"));
 
     // Tool bar.
     TBR_outils = addToolBar(QStringLiteral("Outils"));
