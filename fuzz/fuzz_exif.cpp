@@ -58,5 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeInput(data, size);
     readAndDump(reader, gJpeg);
     readAndDump(reader, gTiff);
+    // The lighter walk used when naming a folder.
+    static varlime::TimgData faits;
+    faits.NamingFactsOnly = true;
+    faits.ReadImageFile(gJpeg);
+    faits.ReadImageFile(gTiff);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "exif/msData.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -142,6 +143,45 @@ double TImageInfo::ValueAsNumber(std::string_view raw, int type) const {
     return varlime::ValueAsNumber(BigEndian, raw, type);
 }
 
+namespace {
+
+// The tags a name is made from, those the 35 mm focal length is worked out from, and
+// those leading to them. Values are picked from the listing by their captions, so a
+// caption is kept whichever tag carries it. Worked out once from the table.
+bool neededForNames(TDirGroup group, std::uint16_t tag) {
+    static const std::bitset<0x10000> needed = [] {
+        std::bitset<0x10000> b;
+        // Make, model, the two dates, pixel sizes, maker notes (the owner's name) and
+        // the sub-directories.
+        for (std::uint16_t t : {0x010F, 0x0110, 0x0132, 0x9003, 0x0100, 0x0101, 0xA002, 0xA003,
+                                0x927C, 0x014A, 0x8769, 0xA005})
+            b.set(t);
+        static constexpr std::string_view kCaptions[] = {
+            "FNumber",      "Aperture Value", "Exposure Time",       "Shutter Speed Value",
+            "Focal Length", "Orientation",    "Related Image Width", "Related Image Height",
+        };
+        static constexpr std::string_view kKeys[] = {
+            "FocalLengthin35mmFilm", "FocalLength",           "FocalPlaneResolutionUnit",
+            "ResolutionUnit",        "FocalPlaneXResolution", "FocalPlaneYResolution",
+        };
+        for (const TTagRow& row : MainTagTable()) {
+            if (row.TagNumber == 0)
+                continue;
+            const std::string_view caption = RowCaption(row);
+            for (std::string_view c : kCaptions)
+                if (caption == c)
+                    b.set(row.TagNumber);
+            for (std::string_view k : kKeys)
+                if (equalsNoCase(row.KeyName, k))
+                    b.set(row.TagNumber);
+        }
+        return b;
+    }();
+    return group != TDirGroup::Gps && needed.test(tag);
+}
+
+} // namespace
+
 bool TImageInfo::followSubDirectory(std::size_t valuePosition, std::int64_t base,
                                     std::size_t length, TDirGroup group) {
     const std::size_t target = PositionOf(ReadU32(valuePosition), base);
@@ -183,6 +223,8 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         const std::string_view raw = ReadBytes(valuePosition, byteCount);
         bytesConsumed_ += static_cast<std::int64_t>(raw.size());
 
+        if (Parent && Parent->NamingFactsOnly && !neededForNames(group, tag))
+            continue;
         const TTagRow& row = LookupTag(group, tag);
         std::string value;
         if (type == 2) {
@@ -263,7 +305,8 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             break;
         }
 
-        if (row.TagNumber != 0) {
+        // The maker notes were read above; naming needs no second copy of them.
+        if (row.TagNumber != 0 && !(tag == 0x927C && Parent && Parent->NamingFactsOnly)) {
             TTagEntry e = TTagEntry::FromRow(row);
             e.ValueText = std::move(value);
             e.RawBytes = std::string(raw);
@@ -421,6 +464,7 @@ void TimgData::Reset() {
     LoadedFileName.clear();
     LoadedFileTime = 0;
     LoadedFileSize = 0;
+    LoadedFileStat = {};
     ErrorText.clear();
     if (ExifInfo && ExifInfo->IsTiff)
         tiffBuffer_.swap(ExifInfo->Buffer);
@@ -466,6 +510,7 @@ bool TimgData::ReadImageFile(const std::string& path) {
         if (file.fd < 0 && ::stat(path.c_str(), &st) != 0)
             return false;
         LoadedFileName = path;
+        LoadedFileStat = st;
         LoadedFileTime = static_cast<std::int64_t>(st.st_mtime);
         LoadedFileSize = static_cast<std::int32_t>(
             std::min<long long>(st.st_size, std::numeric_limits<std::int32_t>::max()));

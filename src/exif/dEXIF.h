@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -189,8 +190,17 @@ public:
     // Last-write time of the file in seconds since the epoch, 0 when not found.
     std::int64_t LoadedFileTime = 0;
     std::int32_t LoadedFileSize = 0;
+    // What the file read was when it was opened (all zero when it could not be
+    // looked at), so that a caller keeping facts knows which file they came from.
+    struct stat LoadedFileStat {};
     std::string ErrorText;
     std::unique_ptr<TImageInfo> ExifInfo;
+    // When set, the walk lists only the tags a name can be made from (make, model,
+    // dates, aperture, exposure, focal lengths and what the 35 mm focal length is
+    // worked out from, orientation) and the maker notes; GPS and every other tag are
+    // passed over. Naming a folder of thousands of photos reads each of them, and
+    // formatting values nobody looks at was most of that time.
+    bool NamingFactsOnly = false;
 
     bool ReadImageFile(const std::string& path);
     bool HasExifBlock() const { return ExifSegment != 0; }

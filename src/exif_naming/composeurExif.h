@@ -86,6 +86,7 @@ struct FaitsExif {
     std::optional<double> ouverture, exposition, focale, focale35;
     std::string proprietaire;
     int orientation = 0;
+    bool operator==(const FaitsExif&) const = default;
 };
 
 class TImageInfo;

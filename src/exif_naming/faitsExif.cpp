@@ -12,21 +12,37 @@
 
 namespace varlime {
 
-CacheFaitsExif::CacheFaitsExif() : lecteur_(std::make_unique<TimgData>()) {}
+namespace {
+
+std::unique_ptr<TimgData> lecteurDeFaits() {
+    auto l = std::make_unique<TimgData>();
+    l->NamingFactsOnly = true;
+    return l;
+}
+
+} // namespace
+
+CacheFaitsExif::CacheFaitsExif() : lecteur_(lecteurDeFaits()) {}
 CacheFaitsExif::~CacheFaitsExif() = default;
 
 namespace {
+
+std::optional<CacheFaitsExif::Cle> cleDe(const struct stat& st) {
+    if (!S_ISREG(st.st_mode))
+        return std::nullopt;
+    return CacheFaitsExif::Cle{st.st_dev,         st.st_ino,          st.st_size,
+                               st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec,
+                               st.st_ctim.tv_nsec};
+}
 
 // The key of a regular file of the folder, or nothing for anything else.
 std::optional<CacheFaitsExif::Cle> cleFichier(int dirfd, const std::string& nom) {
     if (nom.empty() || nom.find('/') != std::string::npos)
         return std::nullopt;
     struct stat st;
-    if (::fstatat(dirfd, nom.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode))
+    if (::fstatat(dirfd, nom.c_str(), &st, 0) != 0)
         return std::nullopt;
-    return CacheFaitsExif::Cle{st.st_dev,         st.st_ino,          st.st_size,
-                               st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec,
-                               st.st_ctim.tv_nsec};
+    return cleDe(st);
 }
 
 FaitsExif lireFaits(TimgData& lecteur, const std::string& chemin) {
@@ -73,7 +89,7 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
     suivreDossier(dossier);
     struct Travail {
         std::string nom;
-        Cle cle;
+        std::optional<Cle> cle;
         FaitsExif faits;
     };
     std::vector<Travail> travaux;
@@ -82,13 +98,20 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
         auto it = entrees_.find(nom);
         if (it != entrees_.end() && it->second.generation == generation_)
             continue;
+        if (nom.empty() || nom.find('/') != std::string::npos)
+            continue;
+        // A file not seen yet is only read: the reader tells what it opened.
+        if (it == entrees_.end()) {
+            travaux.push_back({nom, std::nullopt, {}});
+            continue;
+        }
         const auto cle = cleFichier(dossier.fd(), nom);
         if (!cle)
             continue;
-        if (it != entrees_.end() && it->second.cle == *cle)
+        if (it->second.cle == *cle)
             it->second.generation = generation_;
         else
-            travaux.push_back({nom, *cle, {}});
+            travaux.push_back({nom, cle, {}});
     }
     if (travaux.empty())
         return;
@@ -108,6 +131,7 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
     auto travailler = [&](TimgData& lecteur, std::size_t limite) {
         for (std::size_t i; limite-- > 0 && !arret && (i = suivant++) < n;) {
             travaux[i].faits = lireFaits(lecteur, chemin + travaux[i].nom);
+            travaux[i].cle = cleDe(lecteur.LoadedFileStat);
             lu[i] = 1;
             ++faits;
         }
@@ -115,7 +139,7 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
     std::vector<std::thread> threads;
     std::vector<std::unique_ptr<TimgData>> lecteurs;
     for (std::size_t t = 1; t < nombre; ++t) {
-        lecteurs.push_back(std::make_unique<TimgData>());
+        lecteurs.push_back(lecteurDeFaits());
         threads.emplace_back(travailler, std::ref(*lecteurs.back()), SIZE_MAX);
     }
     // This thread reads too, a few files at a time, and reports in between so that a
@@ -133,8 +157,13 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
         if (!lu[i])
             continue;
         ++lectures_;
-        entrees_.insert_or_assign(travaux[i].nom,
-                                  Entree{travaux[i].cle, std::move(travaux[i].faits), generation_});
+        // Gone, or no regular file: nothing to name it from, and nothing kept.
+        if (!travaux[i].cle) {
+            entrees_.erase(travaux[i].nom);
+            continue;
+        }
+        entrees_.insert_or_assign(
+            travaux[i].nom, Entree{*travaux[i].cle, std::move(travaux[i].faits), generation_});
     }
     if (progression && !arret)
         progression(n, n);

@@ -1,5 +1,6 @@
 // The EXIF name composer: number forms, values read out of listings, the composed
 // names and the per-file facts kept between recomputations.
+#include "exif/dEXIF.h"
 #include "exif/exifFormat.h"
 #include "exif/exif_builder.h"
 #include "exif_naming/composeurExif.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 #include <utime.h>
@@ -368,6 +370,40 @@ TEST(ComposeurExif, PremiereLectureParallele) {
         const char* attendu[] = {"Canon EOS 40D", "NON VARLIMÉ (Pas d'en-tête Exif)", "NIKON D70"};
         EXPECT_TRUE(m.lignes()[i].nouveau.starts_with(attendu[i % 3])) << m.lignes()[i].ancien;
     }
+}
+
+// The reader that names a folder passes over what no name is made from; every fact
+// must still be the one the whole listing gives, on every sample (odd and damaged ones
+// too) and on photos whose 35 mm focal length is worked out from the sensor's size.
+TEST(ComposeurExif, LectureDesSeulsFaitsCommeLaLectureComplete) {
+    TempDir dir;
+    std::vector<std::string> fichiers;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(test::photosDir()))
+        if (e.is_regular_file())
+            fichiers.push_back(e.path().string());
+    const std::string tague = copier(dir, "Nikon_D70.jpg", "tague.jpg");
+    ASSERT_TRUE(exiftool("-FocalLengthIn35mmFormat= -FocalPlaneXResolution=2000 "
+                         "-FocalPlaneYResolution=2000 -FocalPlaneResolutionUnit=inches "
+                         "-RelatedImageWidth=3008 -RelatedImageHeight=2000 -Orientation#=8 '" +
+                         tague + "'"));
+    fichiers.push_back(tague);
+    TimgData complet, faitsSeuls;
+    faitsSeuls.NamingFactsOnly = true;
+    int avecFocale35 = 0;
+    for (const std::string& f : fichiers) {
+        const bool lu = complet.ReadImageFile(f);
+        const FaitsExif attendu =
+            faitsDepuisLecteur(lu && complet.HasExifBlock(), complet.ExifInfo.get());
+        const bool lu2 = faitsSeuls.ReadImageFile(f);
+        EXPECT_EQ(faitsDepuisLecteur(lu2 && faitsSeuls.HasExifBlock(), faitsSeuls.ExifInfo.get()),
+                  attendu)
+            << f;
+        avecFocale35 += attendu.focale35.has_value();
+    }
+    const FaitsExif t = faitsDepuisLecteur(true, faitsSeuls.ExifInfo.get());
+    EXPECT_EQ(t.orientation, 270);
+    EXPECT_TRUE(t.focale35.has_value());
+    EXPECT_GE(avecFocale35, 3);
 }
 
 } // namespace
