@@ -585,6 +585,9 @@ bool TimgData::segmentWalk(Source& in) {
                 ExifSegment = SegmentCount;
                 ExifInfo = std::make_unique<TImageInfo>(this);
                 openJpegExif(SegmentCount);
+                // Names are made from the EXIF block alone.
+                if (NamingFactsOnly)
+                    return true;
             }
             break;
         case 0xED:
