@@ -84,6 +84,11 @@ std::optional<Pixels> convertirBitmap(const GFL_BITMAP& b) {
 LibGfl::LibGfl() : chemins_(cheminsParDefaut()) {}
 
 bool LibGfl::Charger_DLL_LibGfl() {
+    std::lock_guard verrou(mutex_);
+    return chargerBibliotheque();
+}
+
+bool LibGfl::chargerBibliotheque() {
     if (handle_)
         return utilisable_;
     // A failed load is tried again on the next picture: the library may have been
@@ -119,6 +124,7 @@ bool LibGfl::Charger_DLL_LibGfl() {
 }
 
 void LibGfl::Cloturer_DLL_LibGfl() {
+    std::lock_guard verrou(mutex_);
     if (handle_ && !cloturee_) {
         exit_();
         cloturee_ = true;
@@ -126,9 +132,10 @@ void LibGfl::Cloturer_DLL_LibGfl() {
 }
 
 LibGfl::Resultat LibGfl::Charger_image_gfl(const std::string& chemin, int largeurVoulue,
-                                           Pixels& sortie) {
+                                           Pixels& sortie, int* profondeur) {
+    std::lock_guard verrou(mutex_);
     sortie = Pixels();
-    if (cloturee_ || !Charger_DLL_LibGfl())
+    if (cloturee_ || !chargerBibliotheque())
         return Resultat::Echec;
     enableLzw_(1);
     GFL_LOAD_PARAMS params;
@@ -143,11 +150,13 @@ LibGfl::Resultat LibGfl::Charger_image_gfl(const std::string& chemin, int largeu
         return Resultat::Echec;
     }
     std::optional<Pixels> p = convertirBitmap(*bitmap);
-    const int profondeur = profondeurBitmap(*bitmap);
+    const int bits = profondeurBitmap(*bitmap);
     freeBitmap_(bitmap);
     if (!p) {
-        if (profondeur != 1 && profondeur != 8 && profondeur != 24 && profondeur != 32) {
-            profondeurRefusee_ = profondeur;
+        if (bits != 1 && bits != 8 && bits != 24 && bits != 32) {
+            profondeurRefusee_ = bits;
+            if (profondeur)
+                *profondeur = bits;
             return Resultat::ProfondeurRefusee;
         }
         return Resultat::Echec;

@@ -1,7 +1,8 @@
 #pragma once
 // The binding to libgfl201.so, the imaging library loaded at run time: loaded on the
 // first picture, usable only with all seven entry points, tried first for every
-// picture. One object for the whole program, owned by the application object.
+// picture. One object for the whole program, owned by the application object; the
+// thumbnail's worker thread and the window use it in turn.
 //
 // VARLIME_GFL in the environment chooses the library: "off" never loads it (how the
 // tests run without it), a path loads that file only. Unset, the program looks beside
@@ -10,6 +11,7 @@
 #include "imaging/pixels.h"
 #include "libgfl.h"
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,17 +38,28 @@ public:
     void choisirChemins(std::vector<std::string> chemins) { chemins_ = std::move(chemins); }
 
     bool Charger_DLL_LibGfl();
-    bool DLL_LibGfl_charge() const { return handle_ != nullptr; }
+    bool DLL_LibGfl_charge() const {
+        std::lock_guard verrou(mutex_);
+        return handle_ != nullptr;
+    }
     // Calls the library's exit function once when it was loaded; never unloads it.
     void Cloturer_DLL_LibGfl();
 
     // Loads the picture through the library, shrunk while decoding to no less than
-    // `largeurVoulue` pixels across when the format allows (0: full size).
-    Resultat Charger_image_gfl(const std::string& chemin, int largeurVoulue, Pixels& sortie);
+    // `largeurVoulue` pixels across when the format allows (0: full size). A refused
+    // depth is also written to `profondeur` when given.
+    Resultat Charger_image_gfl(const std::string& chemin, int largeurVoulue, Pixels& sortie,
+                               int* profondeur = nullptr);
     // The depth of the last refused picture.
-    int profondeurRefusee() const { return profondeurRefusee_; }
+    int profondeurRefusee() const {
+        std::lock_guard verrou(mutex_);
+        return profondeurRefusee_;
+    }
 
 private:
+    bool chargerBibliotheque();
+
+    mutable std::mutex mutex_;
     std::vector<std::string> chemins_;
     void* handle_ = nullptr;
     bool utilisable_ = false;

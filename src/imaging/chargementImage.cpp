@@ -26,12 +26,11 @@ ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, int largeurVou
                           const ChargeurAutre& autre) {
     ImageChargee r;
     if (lib) {
-        switch (lib->Charger_image_gfl(chemin, largeurVoulue, r.pixels)) {
+        switch (lib->Charger_image_gfl(chemin, largeurVoulue, r.pixels, &r.profondeur)) {
         case LibGfl::Resultat::Charge:
             return r;
         case LibGfl::Resultat::ProfondeurRefusee:
             r.profondeurRefusee = true;
-            r.profondeur = lib->profondeurRefusee();
             break;
         case LibGfl::Resultat::Echec:
             break;

@@ -5,6 +5,7 @@
 #include "imaging/chargementImage.h"
 #include "imaging/ui/IHM_info_touche.h"
 #include "imaging/ui/IHM_vignette.h"
+#include "imaging/ui/MD_image.h"
 #include "imaging_files.h"
 #include "support/ui_support.h"
 
@@ -192,12 +193,14 @@ TEST(Thumbnail, followsTheCurrentRowAndHidesUnreadableFiles) {
     m.show();
     open(m, dir);
     m.selectionnerLigne(0);
+    f.app->DB_image().attendreImagette();
     EXPECT_FALSE(m.IMG_imagette->isHidden());
     ASSERT_FALSE(m.IMG_imagette->pixmap().isNull());
     const QSize s = m.IMG_imagette->pixmap().size();
     EXPECT_EQ(s.width(), m.IMG_imagette->width());
     EXPECT_EQ(s.height(), (s.width() + 1) / 2);
     m.selectionnerLigne(1);
+    f.app->DB_image().attendreImagette();
     EXPECT_TRUE(m.IMG_imagette->isHidden());
     // Nothing said about an unreadable thumbnail.
     EXPECT_TRUE(f.messages.texts().isEmpty());
@@ -205,6 +208,37 @@ TEST(Thumbnail, followsTheCurrentRowAndHidesUnreadableFiles) {
     QTest::mouseClick(m.IMG_imagette, Qt::LeftButton);
     EXPECT_TRUE(f.app->DLG_vignette().isVisible());
     EXPECT_EQ(nomAffiche(f.app->DLG_vignette()), "a.png");
+    m.close();
+}
+
+// Walking through the grid faster than pictures decode: the worker decodes where the
+// cursor stops, not every row passed, and an older picture arriving late never
+// replaces the row the cursor stands on.
+TEST(Thumbnail, walkingFastDecodesWhereTheCursorStops) {
+    AppFixture f;
+    TempDir dir;
+    photo(dir, "a.png", 1600, 400);
+    for (int i = 1; i < 7; ++i)
+        photo(dir, "p" + std::to_string(i) + ".png", 1600, 1200);
+    dir.write("z.jpg", "damaged");
+    TMainForm& m = f.app->MainForm();
+    m.resize(900, 600);
+    m.show();
+    open(m, dir);
+    TDB_image& images = f.app->DB_image();
+    images.attendreImagette();
+    const auto avant = images.imagettesDecodees();
+    for (int i = 0; i <= 7; ++i)
+        m.selectionnerLigne(i);
+    images.attendreImagette();
+    EXPECT_LE(images.imagettesDecodees() - avant, 4u) << images.imagettesDecodees() - avant;
+    EXPECT_TRUE(m.IMG_imagette->isHidden());
+    for (int i = 7; i >= 0; --i)
+        m.selectionnerLigne(i);
+    images.attendreImagette();
+    ASSERT_FALSE(m.IMG_imagette->isHidden());
+    const QSize s = m.IMG_imagette->pixmap().size();
+    EXPECT_EQ(s.height(), (s.width() + 2) / 4);
     m.close();
 }
 

@@ -986,13 +986,9 @@ void TMainForm::Rafraichir_imagette() {
     const QMargins m = panelLayout_->contentsMargins();
     IMG_imagette->setFixedWidth(
         std::max(16, PAN_main->contentsRect().width() - m.left() - m.right()));
-    const std::string chemin = cheminLigne(ligneCourante());
-    if (chemin.empty()) {
-        IMG_imagette->clear();
-        IMG_imagette->setVisible(false);
-        return;
-    }
-    app_.DB_image().Image(chemin, IMG_imagette);
+    // Decoded on the side: the arrow keys move through the grid at once, and the
+    // thumbnail follows when its picture is there.
+    app_.DB_image().ImageEnArrierePlan(cheminLigne(ligneCourante()), IMG_imagette);
 }
 
 void TMainForm::IMG_imagetteClick() {
