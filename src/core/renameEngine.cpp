@@ -320,8 +320,10 @@ bool MoteurNommage::lister(const std::string& chemin) {
     std::vector<std::string> noms;
     const bool ok = dossier_.ouvrir(chemin);
     if (ok) {
-        auto entrees =
-            chercherFichiersAt(dossier_.fd(), options.masqueRecherche, options.attributs);
+        // A read-only file is listed like any other; only the names are kept here, so
+        // the listing is spared asking each file whether it is writable.
+        auto entrees = chercherFichiersAt(dossier_.fd(), options.masqueRecherche,
+                                          options.attributs & ~attrLectureSeule);
         noms.reserve(entrees.size());
         if (voirListing) {
             for (const auto& e : entrees)
