@@ -92,6 +92,17 @@ void BM_ReaderOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_ReaderOnly)->Unit(benchmark::kMillisecond);
 
+// The same reader as naming uses it: only the tags names are made from.
+void BM_ReaderNamingFactsOnly(benchmark::State& state) {
+    const Carte& c = carte();
+    varlime::TimgData reader;
+    reader.NamingFactsOnly = true;
+    for (auto _ : state)
+        for (const std::string& nom : c.noms)
+            benchmark::DoNotOptimize(reader.ReadImageFile(c.dir + nom));
+}
+BENCHMARK(BM_ReaderNamingFactsOnly)->Unit(benchmark::kMillisecond);
+
 // Listing the folder and naming every row with facts not read yet.
 void BM_FirstExifListing(benchmark::State& state) {
     const Carte& c = carte();

@@ -459,6 +459,9 @@ TimgData::TimgData() : readBuffer_(64 * 1024) {
 TimgData::~TimgData() = default;
 
 void TimgData::Reset() {
+    // The naming walk borrowed the EXIF segment's bytes; its memory serves the next file.
+    if (ExifInfo && NamingFactsOnly && !ExifInfo->IsTiff && ExifSegment > 0)
+        Segments[static_cast<std::size_t>(ExifSegment)].Bytes.swap(ExifInfo->Buffer);
     SegmentCount = 0;
     ExifSegment = IptcSegment = CommentSegment = 0;
     LoadedFileName.clear();
@@ -605,7 +608,7 @@ bool TimgData::segmentWalk(Source& in) {
 }
 
 void TimgData::openJpegExif(int slotNumber) {
-    const tSection& slot = Segments[static_cast<std::size_t>(slotNumber)];
+    tSection& slot = Segments[static_cast<std::size_t>(slotNumber)];
     if (!ExifInfo)
         ExifInfo = std::make_unique<TImageInfo>(this);
     const std::string_view bytes = slot.Bytes;
@@ -624,7 +627,11 @@ void TimgData::openJpegExif(int slotNumber) {
     }
     TImageInfo& info = *ExifInfo;
     info.ExifText.clear();
-    info.Buffer = slot.Bytes;
+    // Naming never looks at the segment again: its bytes are lent, not copied.
+    if (NamingFactsOnly)
+        info.Buffer.swap(slot.Bytes);
+    else
+        info.Buffer = slot.Bytes;
     info.BigEndian = BigEndian;
     std::uint32_t first = info.ReadU32(12);
     if (first == 0)

@@ -141,6 +141,9 @@ void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<cons
             const std::string_view caption = row ? RowCaption(*row) : std::string_view("Unknown");
             if (IsSkipCaption(caption))
                 continue;
+            // Of the maker notes, naming wants the owner's name alone.
+            if (Parent && Parent->NamingFactsOnly && caption != "OwnerName")
+                continue;
 
             std::string presented;
             if (type == 2) {

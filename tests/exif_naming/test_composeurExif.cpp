@@ -389,7 +389,7 @@ TEST(ComposeurExif, LectureDesSeulsFaitsCommeLaLectureComplete) {
     fichiers.push_back(tague);
     TimgData complet, faitsSeuls;
     faitsSeuls.NamingFactsOnly = true;
-    int avecFocale35 = 0;
+    int avecFocale35 = 0, avecProprietaire = 0;
     for (const std::string& f : fichiers) {
         const bool lu = complet.ReadImageFile(f);
         const FaitsExif attendu =
@@ -399,11 +399,13 @@ TEST(ComposeurExif, LectureDesSeulsFaitsCommeLaLectureComplete) {
                   attendu)
             << f;
         avecFocale35 += attendu.focale35.has_value();
+        avecProprietaire += !attendu.proprietaire.empty();
     }
     const FaitsExif t = faitsDepuisLecteur(true, faitsSeuls.ExifInfo.get());
     EXPECT_EQ(t.orientation, 270);
     EXPECT_TRUE(t.focale35.has_value());
     EXPECT_GE(avecFocale35, 3);
+    EXPECT_GE(avecProprietaire, 1);
 }
 
 } // namespace
