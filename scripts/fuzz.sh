@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the EXIF reader, the rename masks and the ini files with libFuzzer
-# (AddressSanitizer + UndefinedBehaviorSanitizer).
+# Fuzzes the EXIF reader, the JPEG header walk that finds a camera's stored previews, the
+# rename masks and the ini files with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
 #   scripts/fuzz.sh --short          about 60 s on the EXIF reader over the sample photos and
 #                                    the committed regression inputs, 15 s on each of the
 #                                    others (part of the test command)
@@ -20,7 +20,7 @@ build="$root/build/fuzz"
 testdata="${VARLIME_TESTDATA_DIR:-$root/tests/data}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
-cmake --build "$build" --target fuzz_exif fuzz_mask fuzz_iniFile -j2
+cmake --build "$build" --target fuzz_exif fuzz_jpegPreviews fuzz_mask fuzz_iniFile -j2
 
 corpus="$build/corpus"
 artifacts="$build/artifacts"
@@ -48,8 +48,16 @@ fi
   -artifact_prefix="$artifacts/" -print_final_stats=1
 echo "fuzz: no crash in ${seconds} s"
 
-# The mask engine and the ini parser take text a user or another program wrote.
 others=$(( seconds / 4 ))
+# The previews' header walk starts from the same JPEG files (the seeds hold camera files with
+# both kinds of stored copy, in both byte orders).
+mkdir -p "$build/corpus-fuzz_jpegPreviews"
+"$build/fuzz/fuzz_jpegPreviews" "$build/corpus-fuzz_jpegPreviews" "${seeds[@]}" \
+  -max_total_time="$others" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+  -artifact_prefix="$artifacts/" -print_final_stats=1
+echo "fuzz: fuzz_jpegPreviews, no crash in ${others} s"
+
+# The mask engine and the ini parser take text a user or another program wrote.
 for target in fuzz_mask fuzz_iniFile; do
   mkdir -p "$build/corpus-$target"
   "$build/fuzz/$target" "$build/corpus-$target" -max_total_time="$others" -timeout=10 \

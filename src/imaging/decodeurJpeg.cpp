@@ -1,7 +1,12 @@
 #include "imaging/decodeurJpeg.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <limits>
+#include <sys/stat.h>
+#include <sys/types.h>
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
@@ -28,8 +33,11 @@ extern "C" void taireMessage(j_common_ptr) {}
 constexpr long kPixelsMax = 1L << 28;
 
 // Everything here is plain data, so the long jump back leaves nothing to unwind; the
-// output buffer is a vector owned by the caller.
-bool decoder(jpeg_decompress_struct& cinfo, Erreurs& err, int largeurVoulue, ImageJpeg& sortie) {
+// output buffer is a vector owned by the caller. `sansDefaut`: a picture cut short or
+// with damaged data fails instead of showing in part (a stored copy is only worth
+// showing whole, the picture itself is there to fall back on).
+bool decoder(jpeg_decompress_struct& cinfo, Erreurs& err, int largeurVoulue, ImageJpeg& sortie,
+             bool sansDefaut = false) {
     // Made before the jump point, so a jump back finds it whole and it is freed on return.
     std::vector<std::uint8_t> ligneCmjn;
     if (setjmp(err.saut)) {
@@ -86,8 +94,15 @@ bool decoder(jpeg_decompress_struct& cinfo, Erreurs& err, int largeurVoulue, Ima
             }
         }
     }
+    // libjpeg only warns about damaged data, and fills in what is missing.
+    const bool abime = cinfo.output_scanline < cinfo.output_height || err.mgr.num_warnings > 0;
     jpeg_abort_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    if (sansDefaut && abime) {
+        sortie = ImageJpeg();
+        sortie.erreur = "damaged picture data";
+        return false;
+    }
     return true;
 }
 
@@ -99,7 +114,269 @@ void preparer(jpeg_decompress_struct& cinfo, Erreurs& err) {
     jpeg_create_decompress(&cinfo);
 }
 
+bool decoderMemoire(const std::uint8_t* data, std::size_t taille, int largeurVoulue,
+                    ImageJpeg& sortie, bool sansDefaut) {
+    sortie = ImageJpeg();
+    if (taille < 4 || data[0] != 0xFF || data[1] != 0xD8) {
+        sortie.erreur = "not a JPEG file";
+        return false;
+    }
+    jpeg_decompress_struct cinfo;
+    Erreurs err;
+    preparer(cinfo, err);
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(taille));
+    return decoder(cinfo, err, largeurVoulue, sortie, sansDefaut);
+}
+
+// ---- Copies of the picture stored in the file
+
+// The segments before the picture's data: the EXIF block alone may take 64 KiB, and the
+// Multi-Picture block comes after it.
+constexpr std::size_t kEnteteMax = 256 * 1024;
+// Enough of a stored copy to find its own frame size.
+constexpr std::size_t kEnteteApercuMax = 64 * 1024;
+// Larger than any preview a camera writes; such an entry is no preview to read whole.
+constexpr std::uint64_t kApercuMax = std::uint64_t{64} << 20;
+// A file listing more is damaged or made up; the first few are the useful ones.
+constexpr std::size_t kApercusMax = 8;
+constexpr std::uint64_t kEntreesMpfMax = 16;
+
+// Reads in a TIFF-style block (EXIF, Multi-Picture) in its byte order, each one checked
+// against the block's end.
+struct BlocTiff {
+    const std::uint8_t* d = nullptr;
+    std::size_t n = 0;
+    bool motorola = false;
+
+    bool tient(std::uint64_t position, std::uint64_t longueur) const {
+        return position <= n && longueur <= n - position;
+    }
+    bool lire16(std::uint64_t p, std::uint32_t& v) const {
+        if (!tient(p, 2))
+            return false;
+        const std::uint8_t* o = d + p;
+        v = motorola ? (o[0] << 8 | o[1]) : (o[1] << 8 | o[0]);
+        return true;
+    }
+    bool lire32(std::uint64_t p, std::uint32_t& v) const {
+        if (!tient(p, 4))
+            return false;
+        const std::uint8_t* o = d + p;
+        v = motorola ? (std::uint32_t{o[0]} << 24 | std::uint32_t{o[1]} << 16 |
+                        std::uint32_t{o[2]} << 8 | o[3])
+                     : (std::uint32_t{o[3]} << 24 | std::uint32_t{o[2]} << 16 |
+                        std::uint32_t{o[1]} << 8 | o[0]);
+        return true;
+    }
+    // The byte order, then the first directory's offset; false when there is no header.
+    bool ouvrir(std::uint32_t& premier) {
+        if (n < 8)
+            return false;
+        if (d[0] == 'I' && d[1] == 'I')
+            motorola = false;
+        else if (d[0] == 'M' && d[1] == 'M')
+            motorola = true;
+        else
+            return false;
+        std::uint32_t magique = 0;
+        return lire16(2, magique) && magique == 42 && lire32(4, premier);
+    }
+};
+
+// Calls `f(etiquette, type, nombre, positionEntree)` for each entry of the directory at
+// `position` that fits in the block; returns the next directory's offset (0 for none).
+template <class F> std::uint32_t parcourir(const BlocTiff& b, std::uint64_t position, F f) {
+    std::uint32_t nombre = 0;
+    if (!b.lire16(position, nombre))
+        return 0;
+    const std::uint64_t entrees = position + 2;
+    for (std::uint64_t i = 0; i < nombre; ++i) {
+        const std::uint64_t e = entrees + 12 * i;
+        std::uint32_t etiquette = 0, type = 0, compte = 0;
+        if (!b.lire16(e, etiquette) || !b.lire16(e + 2, type) || !b.lire32(e + 4, compte) ||
+            !b.tient(e, 12))
+            return 0;
+        f(etiquette, type, compte, e);
+    }
+    std::uint32_t suivant = 0;
+    return b.lire32(entrees + 12 * std::uint64_t{nombre}, suivant) ? suivant : 0;
+}
+
+void ajouter(std::vector<ApercuJpeg>& apercus, std::uint64_t position, std::uint64_t longueur,
+             std::uint64_t tailleFichier) {
+    // Shorter than any JPEG: no picture, and no use reading it.
+    if (longueur < 4 || position > tailleFichier || longueur > tailleFichier - position ||
+        apercus.size() >= kApercusMax)
+        return;
+    apercus.push_back({position, longueur});
+}
+
+// The thumbnail the second directory (IFD1) of an EXIF block points to. `base`: where the
+// block's TIFF header starts in the file, which its offsets count from.
+void lireExif(BlocTiff b, std::uint64_t base, std::uint64_t tailleFichier,
+              std::vector<ApercuJpeg>& apercus) {
+    std::uint32_t premier = 0;
+    if (!b.ouvrir(premier))
+        return;
+    const std::uint32_t second = parcourir(b, premier, [](auto...) {});
+    if (second == 0)
+        return;
+    std::uint32_t position = 0, longueur = 0;
+    bool avecPosition = false, avecLongueur = false;
+    parcourir(
+        b, second,
+        [&](std::uint32_t etiquette, std::uint32_t type, std::uint32_t compte, std::uint64_t e) {
+            std::uint32_t v = 0;
+            if (compte != 1 || !(type == 3 ? b.lire16(e + 8, v) : type == 4 && b.lire32(e + 8, v)))
+                return;
+            if (etiquette == 0x0201) {
+                position = v;
+                avecPosition = true;
+            } else if (etiquette == 0x0202) {
+                longueur = v;
+                avecLongueur = true;
+            }
+        });
+    if (avecPosition && avecLongueur)
+        ajouter(apercus, base + position, longueur, tailleFichier);
+}
+
+// The images a Multi-Picture block lists (MPEntry: 16 bytes each, attributes, size and
+// offset from the block's TIFF header), but the first: the picture itself.
+void lireMpf(BlocTiff b, std::uint64_t base, std::uint64_t tailleFichier,
+             std::vector<ApercuJpeg>& apercus) {
+    std::uint32_t premier = 0;
+    if (!b.ouvrir(premier))
+        return;
+    parcourir(
+        b, premier,
+        [&](std::uint32_t etiquette, std::uint32_t type, std::uint32_t compte, std::uint64_t e) {
+            std::uint32_t liste = 0;
+            if (etiquette != 0xB002 || type != 7 || compte < 32 || !b.lire32(e + 8, liste))
+                return;
+            for (std::uint64_t i = 1; i < compte / 16 && i < kEntreesMpfMax; ++i) {
+                const std::uint64_t p = liste + 16 * i;
+                std::uint32_t attributs = 0, longueur = 0, position = 0;
+                if (!b.lire32(p, attributs) || !b.lire32(p + 4, longueur) ||
+                    !b.lire32(p + 8, position))
+                    return;
+                // Bits 24 to 26 tell the image's format, 0 for JPEG.
+                if ((attributs >> 24 & 7) == 0 && position != 0)
+                    ajouter(apercus, base + position, longueur, tailleFichier);
+            }
+        });
+}
+
+bool debutSegment(const std::uint8_t* p, std::size_t n, const char* signature,
+                  std::size_t longueur) {
+    return n >= longueur && std::memcmp(p, signature, longueur) == 0;
+}
+
+// `n` bytes from `position` in the file.
+bool lireA(std::FILE* f, std::uint64_t position, std::size_t n, std::vector<std::uint8_t>& octets) {
+    octets.resize(n);
+    if (position > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) ||
+        fseeko(f, static_cast<off_t>(position), SEEK_SET) != 0)
+        return false;
+    return std::fread(octets.data(), 1, n, f) == n;
+}
+
+// The smallest stored copy that will do, decoded at the size wanted; false when there is
+// none or none decodes cleanly, and the picture itself is decoded instead.
+bool decoderApercu(std::FILE* f, int largeurVoulue, ImageJpeg& sortie) {
+    struct stat etat;
+    if (fstat(fileno(f), &etat) != 0 || etat.st_size <= 0)
+        return false;
+    const auto tailleFichier = static_cast<std::uint64_t>(etat.st_size);
+    std::vector<std::uint8_t> octets;
+    if (!lireA(f, 0, static_cast<std::size_t>(std::min<std::uint64_t>(tailleFichier, kEnteteMax)),
+               octets))
+        return false;
+    const EnteteJpeg entete = enteteJpeg(octets.data(), octets.size(), tailleFichier);
+    struct Candidat {
+        ApercuJpeg apercu;
+        long long pixels;
+    };
+    std::vector<Candidat> candidats;
+    for (const ApercuJpeg& a : entete.apercus) {
+        if (a.longueur > kApercuMax)
+            continue;
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(a.longueur, kEnteteApercuMax));
+        if (!lireA(f, a.position, n, octets))
+            continue;
+        const EnteteJpeg sien = enteteJpeg(octets.data(), n, a.longueur);
+        if (apercuConvient(entete.largeur, entete.hauteur, sien.largeur, sien.hauteur,
+                           largeurVoulue))
+            candidats.push_back({a, static_cast<long long>(sien.largeur) * sien.hauteur});
+    }
+    std::stable_sort(candidats.begin(), candidats.end(),
+                     [](const Candidat& a, const Candidat& b) { return a.pixels < b.pixels; });
+    for (const Candidat& c : candidats)
+        if (lireA(f, c.apercu.position, static_cast<std::size_t>(c.apercu.longueur), octets) &&
+            decoderMemoire(octets.data(), octets.size(), largeurVoulue, sortie, true))
+            return true;
+    return false;
+}
+
 } // namespace
+
+EnteteJpeg enteteJpeg(const std::uint8_t* debut, std::size_t taille, std::uint64_t tailleFichier) {
+    EnteteJpeg r;
+    if (taille < 4 || debut[0] != 0xFF || debut[1] != 0xD8)
+        return r;
+    std::size_t p = 2;
+    while (taille - p >= 4) {
+        if (debut[p] != 0xFF)
+            break;
+        const std::uint8_t marqueur = debut[p + 1];
+        // Fill bytes before a marker.
+        if (marqueur == 0xFF) {
+            ++p;
+            continue;
+        }
+        p += 2;
+        if (marqueur == 0x01 || (marqueur >= 0xD0 && marqueur <= 0xD8))
+            continue;
+        // The picture's data (or its end): the segments that describe it are all behind.
+        if (marqueur == 0xDA || marqueur == 0xD9)
+            break;
+        if (taille - p < 2)
+            break;
+        const std::size_t longueur = std::size_t{debut[p]} << 8 | debut[p + 1];
+        if (longueur < 2 || longueur > taille - p)
+            break;
+        const std::uint8_t* contenu = debut + p + 2;
+        const std::size_t n = longueur - 2;
+        const bool trame = marqueur >= 0xC0 && marqueur <= 0xCF && marqueur != 0xC4 &&
+                           marqueur != 0xC8 && marqueur != 0xCC;
+        if (trame && n >= 5 && r.largeur == 0) {
+            r.hauteur = contenu[1] << 8 | contenu[2];
+            r.largeur = contenu[3] << 8 | contenu[4];
+            if (r.largeur == 0 || r.hauteur == 0)
+                r.largeur = r.hauteur = 0;
+        } else if (marqueur == 0xE1 && debutSegment(contenu, n, "Exif\0\0", 6)) {
+            lireExif({contenu + 6, n - 6}, p + 2 + 6, tailleFichier, r.apercus);
+        } else if (marqueur == 0xE2 && debutSegment(contenu, n, "MPF\0", 4)) {
+            lireMpf({contenu + 4, n - 4}, p + 2 + 4, tailleFichier, r.apercus);
+        }
+        p += longueur;
+    }
+    return r;
+}
+
+bool apercuConvient(int largeurImage, int hauteurImage, int largeur, int hauteur,
+                    int largeurVoulue) {
+    if (largeurImage <= 0 || hauteurImage <= 0 || largeur <= 0 || hauteur <= 0 ||
+        largeurVoulue <= 0 || largeur < largeurVoulue || largeur >= largeurImage)
+        return false;
+    // |largeur / hauteur − largeurImage / hauteurImage| within 1.5 % of the latter, without
+    // dividing: sides below 65536 keep every product far from the limits.
+    const long long ecart = static_cast<long long>(largeur) * hauteurImage -
+                            static_cast<long long>(hauteur) * largeurImage;
+    return (ecart < 0 ? -ecart : ecart) * 1000 <=
+           15LL * static_cast<long long>(hauteur) * largeurImage;
+}
 
 int denominateurJpeg(int largeur, int largeurVoulue) {
     if (largeurVoulue <= 0)
@@ -112,16 +389,7 @@ int denominateurJpeg(int largeur, int largeurVoulue) {
 
 bool decoderJpeg(const std::uint8_t* data, std::size_t taille, int largeurVoulue,
                  ImageJpeg& sortie) {
-    sortie = ImageJpeg();
-    if (taille < 4 || data[0] != 0xFF || data[1] != 0xD8) {
-        sortie.erreur = "not a JPEG file";
-        return false;
-    }
-    jpeg_decompress_struct cinfo;
-    Erreurs err;
-    preparer(cinfo, err);
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(taille));
-    return decoder(cinfo, err, largeurVoulue, sortie);
+    return decoderMemoire(data, taille, largeurVoulue, sortie, false);
 }
 
 bool decoderJpegFichier(const std::string& chemin, int largeurVoulue, ImageJpeg& sortie) {
@@ -137,6 +405,13 @@ bool decoderJpegFichier(const std::string& chemin, int largeurVoulue, ImageJpeg&
         sortie.erreur = "not a JPEG file";
         return false;
     }
+    // A thumbnail needs far fewer pixels than a camera's picture holds, and the camera
+    // often stored a copy of about that size: decoding it spares reading the whole file.
+    if (largeurVoulue > 0 && decoderApercu(f, largeurVoulue, sortie)) {
+        std::fclose(f);
+        return true;
+    }
+    sortie = ImageJpeg();
     std::rewind(f);
     jpeg_decompress_struct cinfo;
     Erreurs err;

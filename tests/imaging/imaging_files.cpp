@@ -4,6 +4,9 @@
 #include <tiffio.h>
 
 #include <cstdio>
+#include <cstdlib>
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
 
 namespace varlime::test {
 
@@ -114,6 +117,127 @@ bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur, bool
         ok = ok && TIFFWriteScanline(t, ligne.data(), y, 0) == 1;
     TIFFClose(t);
     return ok;
+}
+
+std::string jpegUni(int largeur, int hauteur, std::uint8_t r, std::uint8_t v, std::uint8_t b) {
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* memoire = nullptr;
+    unsigned long taille = 0;
+    jpeg_mem_dest(&c, &memoire, &taille);
+    c.image_width = static_cast<JDIMENSION>(largeur);
+    c.image_height = static_cast<JDIMENSION>(hauteur);
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<std::uint8_t> ligne(static_cast<std::size_t>(largeur) * 3);
+    for (std::size_t x = 0; x < ligne.size(); x += 3) {
+        ligne[x] = r;
+        ligne[x + 1] = v;
+        ligne[x + 2] = b;
+    }
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW l = ligne.data();
+        jpeg_write_scanlines(&c, &l, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::string octets(reinterpret_cast<const char*>(memoire), taille);
+    std::free(memoire);
+    return octets;
+}
+
+namespace {
+
+// TIFF-style bytes in either order.
+struct Tiff {
+    bool motorola;
+    std::string s;
+
+    void u16(std::uint32_t v) {
+        for (int i = 0; i < 2; ++i)
+            s += static_cast<char>(v >> (motorola ? 8 - 8 * i : 8 * i));
+    }
+    void u32(std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            s += static_cast<char>(v >> (motorola ? 24 - 8 * i : 8 * i));
+    }
+    void entete() {
+        s += motorola ? "MM" : "II";
+        u16(42);
+        u32(8);
+    }
+    void entree(std::uint32_t etiquette, std::uint32_t type, std::uint32_t nombre,
+                std::uint32_t valeur) {
+        u16(etiquette);
+        u16(type);
+        u32(nombre);
+        if (type == 3 && nombre == 1) {
+            u16(valeur);
+            u16(0);
+        } else {
+            u32(valeur);
+        }
+    }
+};
+
+// A marker segment: the length counts itself, always most significant byte first.
+std::string segment(std::uint8_t marqueur, const std::string& contenu) {
+    const std::size_t l = contenu.size() + 2;
+    return std::string{'\xff', static_cast<char>(marqueur), static_cast<char>(l >> 8),
+                       static_cast<char>(l & 0xff)} +
+           contenu;
+}
+
+} // namespace
+
+std::string jpegCamera(const FichierCamera& f) {
+    // EXIF: the header, a first directory holding the orientation, a second one pointing to
+    // the thumbnail stored right after it (offset 68 = 8 + 18 + 42).
+    Tiff exif{f.motorola, {}};
+    exif.entete();
+    exif.u16(1);
+    exif.entree(0x0112, 3, 1, 1);
+    exif.u32(f.vignette.empty() ? 0 : 26);
+    if (!f.vignette.empty()) {
+        exif.u16(3);
+        exif.entree(0x0103, 3, 1, 6);
+        exif.entree(0x0201, 4, 1, f.positionVignette.value_or(68));
+        exif.entree(0x0202, 4, 1, static_cast<std::uint32_t>(f.vignette.size()));
+        exif.u32(0);
+        exif.s += f.vignette;
+    }
+    const std::string app1 = segment(0xE1, std::string("Exif\0\0", 6) + exif.s);
+    std::string app2;
+    if (!f.apercu.empty()) {
+        // Multi-Picture: version, number of images, and the two 16-byte entries right after
+        // the directory (offset 50 = 8 + 2 + 3 × 12 + 4).
+        constexpr std::size_t kApp2 = 2 + 2 + 4 + 82;
+        const std::size_t image = 2 + app1.size() + kApp2 + f.image.size() - 2;
+        const std::size_t base = 2 + app1.size() + 2 + 2 + 4;
+        Tiff mpf{f.motorola, {}};
+        mpf.entete();
+        mpf.u16(3);
+        mpf.u16(0xB000);
+        mpf.u16(7);
+        mpf.u32(4);
+        mpf.s += "0100";
+        mpf.entree(0xB001, 4, 1, 2);
+        mpf.entree(0xB002, 7, 32, 50);
+        mpf.u32(0);
+        for (std::uint32_t v : {0x20030000u, static_cast<std::uint32_t>(image), 0u, 0u})
+            mpf.u32(v);
+        mpf.u32(0x00010001);
+        mpf.u32(f.longueurApercu.value_or(static_cast<std::uint32_t>(f.apercu.size())));
+        mpf.u32(f.positionApercu.value_or(static_cast<std::uint32_t>(image - base)));
+        mpf.u32(0);
+        app2 = segment(0xE2, std::string("MPF\0", 4) + mpf.s);
+    }
+    return f.image.substr(0, 2) + app1 + app2 + f.image.substr(2) + f.apercu;
 }
 
 } // namespace varlime::test

@@ -1,7 +1,9 @@
 #pragma once
 // Pictures the imaging tests write themselves: PNG of any depth with libpng, TIFF with
-// libtiff, and a 24-bit BMP by hand.
+// libtiff, JPEG with libjpeg (and the blocks a camera adds by hand), and a 24-bit BMP
+// by hand.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,5 +22,28 @@ bool ecrireTiffDeuxNiveaux(const std::string& chemin, int largeur, int hauteur,
 // `apercu`, the first directory is instead an 8-bit preview of half the size, left half
 // green (10, 250, 10) and right half (10, 10, 10), and the picture a sub-directory.
 bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur, bool apercu = false);
+
+// A JPEG of one colour, as libjpeg writes it (with a JFIF block, no EXIF).
+std::string jpegUni(int largeur, int hauteur, std::uint8_t r, std::uint8_t v, std::uint8_t b);
+
+// The parts of a JPEG file as a camera writes it.
+struct FichierCamera {
+    // The picture itself, a whole JPEG.
+    std::string image;
+    // When not empty: stored in the EXIF block, where its second directory points.
+    std::string vignette;
+    // When not empty: appended after the picture's end and listed, second, by a
+    // Multi-Picture block that lists the picture itself first.
+    std::string apercu;
+    // Both blocks big-endian ("MM") rather than little-endian.
+    bool motorola = false;
+    // Written in place of the true offsets and lengths, for files that lie.
+    std::optional<std::uint32_t> positionApercu, longueurApercu, positionVignette;
+};
+
+// The file's bytes: SOI, the EXIF block, the Multi-Picture block (when there is a preview),
+// the rest of the picture, the preview. Offsets count as the formats say: from the
+// block's own TIFF header.
+std::string jpegCamera(const FichierCamera& f);
 
 } // namespace varlime::test

@@ -297,13 +297,22 @@ TEST(Loading, damagedAndTruncatedFilesStayInsideTheirBuffers) {
 
 TEST(Loading, jpegDecodedAtTheSizeShown) {
     LibGfl lib;
+    // no_exif.jpg, 322 pixels across, holds no smaller copy: shrunk by 2, 4 or 8 while
+    // decoding. Canon_40D.jpg, 100 across, holds the camera's thumbnail, 68 × 46 and of
+    // the same shape, which stands in for it whenever 68 pixels are enough.
     struct Cas {
+        const char* fichier;
         int voulue, largeur;
-    } cas[] = {{0, 100}, {100, 100}, {50, 50}, {30, 50}, {13, 13}, {12, 13}, {1, 13}};
+    } cas[] = {
+        {"no_exif.jpg", 0, 322},    {"no_exif.jpg", 322, 322}, {"no_exif.jpg", 161, 161},
+        {"no_exif.jpg", 100, 161},  {"no_exif.jpg", 81, 81},   {"no_exif.jpg", 41, 41},
+        {"no_exif.jpg", 1, 41},     {"Canon_40D.jpg", 0, 100}, {"Canon_40D.jpg", 100, 100},
+        {"Canon_40D.jpg", 69, 100}, {"Canon_40D.jpg", 68, 68}, {"Canon_40D.jpg", 50, 68},
+        {"Canon_40D.jpg", 30, 34},  {"Canon_40D.jpg", 13, 17}, {"Canon_40D.jpg", 1, 9},
+    };
     for (const Cas& c : cas) {
-        const ImageChargee r =
-            chargerImage(&lib, test::photosDir() + "Canon_40D.jpg", c.voulue, nullptr);
-        EXPECT_EQ(r.pixels.largeur, c.largeur) << c.voulue;
+        const ImageChargee r = chargerImage(&lib, test::photosDir() + c.fichier, c.voulue, nullptr);
+        EXPECT_EQ(r.pixels.largeur, c.largeur) << c.fichier << " " << c.voulue;
     }
 }
 
