@@ -95,7 +95,6 @@ TEST(StoredCopies, smallestFittingCopyDecodedElseThePicture) {
         int largeur, hauteur;
     } cas[] = {
         {"preview, shrunk", camera(i, "", a), 100, kVert, 150, 100},
-        {"preview, shrunk to the width", camera(i, "", a), 150, kVert, 150, 100},
         {"preview, whole", camera(i, "", a), 250, kVert, 300, 200},
         {"preview, just wide enough", camera(i, "", a), 300, kVert, 300, 200},
         {"preview too narrow", camera(i, "", a), 301, kRouge, 600, 400},
@@ -105,7 +104,6 @@ TEST(StoredCopies, smallestFittingCopyDecodedElseThePicture) {
         {"thumbnail too narrow", camera(i, v, ""), 200, kRouge, 300, 200},
         {"both, the smaller one", camera(i, v, a), 100, kBleu, 150, 100},
         {"both, the wide enough one", camera(i, v, a), 200, kVert, 300, 200},
-        {"both, big-endian", camera(i, v, a, true), 120, kBleu, 150, 100},
         {"thumbnail with black bands", camera(i, boite, ""), 100, kRouge, 150, 100},
         {"preview of another shape", camera(i, "", carre), 100, kRouge, 150, 100},
         {"banded thumbnail passed over for the preview", camera(i, boite, a), 100, kVert, 150, 100},
@@ -187,35 +185,6 @@ TEST(StoredCopies, headerWalkFindsTheCopiesInsideTheFile) {
         EXPECT_EQ(e.hauteur, 400) << c.nom;
         EXPECT_EQ(places(e), attendues) << c.nom;
     }
-}
-
-// Every cut of a camera file's header, and every byte of it set to 0x00 or 0xFF, in a
-// buffer of exactly that size: the sanitizers see any read past it, and no copy may lie
-// outside the file.
-TEST(StoredCopies, damagedOrCutHeadersStayInsideTheirBytes) {
-    const std::string i = image();
-    const std::string octets = test::jpegCamera(camera(i, vignette(), apercu(), true));
-    // Up to the picture's own data (the thumbnail inside the EXIF block has its own).
-    const std::size_t entete = octets.find("\xff\xda", octets.find(i.substr(2))) + 4;
-    const auto verifier = [](const std::vector<std::uint8_t>& b, std::uint64_t tailleFichier) {
-        const EnteteJpeg e = enteteJpeg(b.data(), b.size(), tailleFichier);
-        for (const ApercuJpeg& a : e.apercus)
-            ASSERT_LE(a.position + a.longueur, tailleFichier);
-        ASSERT_GE(e.largeur, 0);
-    };
-    for (std::size_t n = 0; n <= entete; ++n)
-        verifier(std::vector<std::uint8_t>(octets.begin(), octets.begin() + n), octets.size());
-    std::vector<std::uint8_t> b(octets.begin(), octets.begin() + entete);
-    for (std::size_t p = 0; p < b.size(); ++p) {
-        const std::uint8_t avant = b[p];
-        for (std::uint8_t valeur : {0x00, 0xff, 0x7f}) {
-            b[p] = valeur;
-            verifier(b, octets.size());
-        }
-        b[p] = avant;
-    }
-    EXPECT_EQ(enteteJpeg(b.data(), b.size(), octets.size()).apercus.size(), 2u);
-    EXPECT_TRUE(enteteJpeg(nullptr, 0, 0).apercus.empty());
 }
 
 TEST(StoredCopies, shapeAndWidthDecideWhetherACopyWillDo) {
