@@ -333,9 +333,7 @@ std::optional<std::string> lireParametres(const std::string& programFolder, Cont
     // them (a missing key keeps the default). The item list is the --exif option's, and
     // EXIF naming itself is never stored.
     OptionsExif& e = c.options.exif;
-    const std::string libre = ini.read("EXIF", "ZONE_LIBRE", "ERREUR");
-    if (libre != "ERREUR")
-        e.zoneLibre = libre;
+    e.zoneLibre = ini.read("EXIF", "ZONE_LIBRE", "");
     for (auto [cle, cible] : {std::pair{"MASQUE_COMPTEUR_COCHE", &e.garderCompteur},
                               std::pair{"SEPARATEUR_INFORMATION_COCHE", &e.separateurInfoCoche},
                               std::pair{"SEPARATEUR_FINAL_COCHE", &e.separateurFinalCoche},

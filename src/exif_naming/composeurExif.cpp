@@ -32,16 +32,54 @@ std::string_view jusqua(std::string_view s, std::string_view arrets) {
 std::string Retourne_decimal_formatee(double valeur, int formatOuverture) {
     if (!std::isfinite(valeur))
         return {};
-    // to_chars knows no locale: the mark is ours to choose, never the C library's.
+    // Seven significant digits first, so that a focal length listed as 18.45 is 18.45 and not
+    // the binary 18.4499…; then the second decimal rounds half away from zero, as the digits
+    // a person reads would. to_chars knows no locale: the mark is ours to choose.
     char buffer[64];
     const auto r =
-        std::to_chars(buffer, buffer + sizeof buffer, valeur, std::chars_format::fixed, 1);
+        std::to_chars(buffer, buffer + sizeof buffer, valeur, std::chars_format::scientific, 6);
     if (r.ec != std::errc())
         return {};
-    std::string out(buffer, r.ptr);
-    const auto point = out.find('.');
-    if (point != std::string::npos)
-        out[point] = formatOuverture == 1 ? '.' : ',';
+    std::string_view s(buffer, static_cast<std::size_t>(r.ptr - buffer)); // [-]d.dddddde±x
+    const bool negatif = s.front() == '-';
+    if (negatif)
+        s.remove_prefix(1);
+    const std::size_t e = s.find('e');
+    if (e != 8)
+        return {};
+    int exposant = 0;
+    const char* debutExposant = s.data() + e + 1 + (s[e + 1] == '+' ? 1 : 0);
+    if (std::from_chars(debutExposant, s.data() + s.size(), exposant).ec != std::errc())
+        return {};
+    const std::string chiffres = std::string(1, s[0]) + std::string(s.substr(2, 6));
+    // The value times ten has exposant + 2 digits before its point.
+    const int entiers = exposant + 2;
+    std::string dixiemes; // the value times ten, rounded, as decimal digits
+    bool arrondirHaut = false;
+    if (entiers >= 7) {
+        dixiemes = chiffres + std::string(static_cast<std::size_t>(entiers - 7), '0');
+    } else if (entiers > 0) {
+        dixiemes = chiffres.substr(0, static_cast<std::size_t>(entiers));
+        arrondirHaut = chiffres[static_cast<std::size_t>(entiers)] >= '5';
+    } else {
+        dixiemes = "0";
+        arrondirHaut = entiers == 0 && chiffres[0] >= '5';
+    }
+    if (arrondirHaut) {
+        std::size_t i = dixiemes.size();
+        while (i > 0 && dixiemes[i - 1] == '9')
+            dixiemes[--i] = '0';
+        if (i == 0)
+            dixiemes.insert(dixiemes.begin(), '1');
+        else
+            ++dixiemes[i - 1];
+    }
+    if (dixiemes.size() < 2)
+        dixiemes.insert(dixiemes.begin(), '0');
+    std::string out = negatif && dixiemes.find_first_not_of('0') != std::string::npos ? "-" : "";
+    out += dixiemes.substr(0, dixiemes.size() - 1);
+    out += formatOuverture == 1 ? '.' : ',';
+    out += dixiemes.back();
     return out;
 }
 

@@ -32,13 +32,14 @@ check "number formats" \
 
 check "empty item list" "$(printf 'IMG_0042.jpg\t-001.jpg')" \
     "$("$varlime" --preview "$d" --mask IMG_0042.jpg --exif '' --final-separator -)"
-# The dialog's stored settings apply, the command line's options over them.
+# The dialog's stored settings apply, the command line's options over them; a free text
+# that reads like the missing-key word is still the user's text.
 mkdir "$work/bin"; cp "$varlime" "$work/bin/varlime"
-printf '[EXIF]\nZONE_LIBRE=Expo\nSEPARATEUR_INFORMATION=1\nSEPARATEUR_FINAL=-1\nCOMPTEUR_COCHE=0\n' \
+printf '[EXIF]\nZONE_LIBRE=ERREUR\nSEPARATEUR_INFORMATION=1\nSEPARATEUR_FINAL=-1\nCOMPTEUR_COCHE=0\n' \
     > "$work/bin/varlime.ini"
-check "stored separators and free text" "$(printf 'owner.jpg\tExpo-Canon001.jpg')" \
+check "stored separators and free text" "$(printf 'owner.jpg\tERREUR-Canon001.jpg')" \
     "$("$work/bin/varlime" --preview "$d" --mask owner.jpg --exif free,make)"
-check "stored settings under options" "$(printf 'owner.jpg\tExpo+Canon')" \
+check "stored settings under options" "$(printf 'owner.jpg\tERREUR+Canon')" \
     "$("$work/bin/varlime" --preview "$d" --mask owner.jpg --exif free,make --item-separator + --no-counter | sed 's/\.jpg$//')"
 printf '[EXIF]\nSEPARATEUR_FINAL=x\n' > "$work/bin/varlime.ini"
 "$work/bin/varlime" --preview "$d" --exif make >/dev/null 2>"$work/err"; rc=$?

@@ -36,6 +36,17 @@ TEST(ComposeurExif, FormesDesNombres) {
         {"ouverture/point_5_6", Retourne_ouverture_formatee, 5.6, 1, "F5.6"},
         {"focale/virgule", Retourne_focale_formatee, 50, -1, "50,0mm"},
         {"focale/point", Retourne_focale_formatee, 24, 1, "24.0mm"},
+        // The second decimal rounds half up on the digits as listed, never to even or on
+        // the binary value just below them.
+        {"focale/6_25", Retourne_focale_formatee, 6.25, 0, "6,3mm"},
+        {"focale/18_45", Retourne_focale_formatee, 18.45, 0, "18,5mm"},
+        {"focale/5_85", Retourne_focale_formatee, 5.85, 1, "5.9mm"},
+        {"focale/9_95_retenue", Retourne_focale_formatee, 9.95, 0, "10,0mm"},
+        {"focale/6_24", Retourne_focale_formatee, 6.24, 0, "6,2mm"},
+        {"focale/sous_le_dixieme", Retourne_focale_formatee, 0.04, 0, "0,0mm"},
+        {"focale/demi_dixieme", Retourne_focale_formatee, 0.05, 0, "0,1mm"},
+        {"focale/grande", Retourne_focale_formatee, 123456789, 0, "123456800,0mm"},
+        {"ouverture/negative", Retourne_ouverture_formatee, -2.25, 1, "F-2.3"},
         {"exposition/1_125", Retourne_exposition_formatee, 1.0 / 125, -1, "1_125_eme"},
         {"exposition/1_250_accent", Retourne_exposition_formatee, 0.004, 1, "1_250_ème"},
         {"exposition/une_seconde", Retourne_exposition_formatee, 1, 0, "1"},

@@ -99,7 +99,7 @@ void TDB_utilitaire::Lecture_parametres() {
         const QString sepInfo = lire("EXIF", "SEPARATEUR_INFORMATION", "ERREUR");
         const QString sepFinal = lire("EXIF", "SEPARATEUR_FINAL", "ERREUR");
         if (!app_.DLG_exif_info().Positionne_option_exif(
-                lire("EXIF", "ZONE_LIBRE", "ERREUR"), lire("EXIF", "LISTE_OPTION", "ERREUR"),
+                lire("EXIF", "ZONE_LIBRE", ""), lire("EXIF", "LISTE_OPTION", "ERREUR"),
                 lire("EXIF", "COMPTEUR_COCHE", "ERREUR"), sepFinal,
                 lire("EXIF", "SEPARATEUR_FINAL_COCHE", "ERREUR"), sepInfo,
                 lire("EXIF", "SEPARATEUR_INFORMATION_COCHE", "ERREUR"),

@@ -750,11 +750,11 @@ bool TMainForm::Test_liste_exif() {
     TDB_utilitaire& util = app_.DB_utilitaire();
     QString message =
         v.sansExif == 1
-            ? util.formater(app_.texte("RSC_msg_un_fichier_sans_exif",
-                                       "Le fichier %s n'a pas d'en-tête Exif"),
-                            {qs(v.premier)})
+            ? util.formater(
+                  app_.texte("RSC_msg_un_fichier_sans_exif", "Le fichier %s n'a pas d'en-tte Exif"),
+                  {qs(v.premier)})
             : util.formater(app_.texte("RSC_msg_plusieurs_fichiers_sans_exif",
-                                       "%d fichiers de la liste ne portent pas d'en-tête "
+                                       "%d fichiers de la liste ne portent pas d'en-tte "
                                        "Exif\r\npar exemple : %s"),
                             {v.sansExif, qs(v.premier)});
     message +=

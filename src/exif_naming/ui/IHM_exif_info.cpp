@@ -461,10 +461,9 @@ bool TDLG_exif_info::Positionne_option_exif(const QString& zoneLibre, const QStr
                                             const QString& infoCoche,
                                             const QString& masqueCompteur) {
     const QString un = QStringLiteral("1");
-    // A missing key empties the field.
-    const QString libre = zoneLibre == QLatin1String("ERREUR") ? QString() : zoneLibre;
-    if (EDT_zone_libre->text() != libre)
-        EDT_zone_libre->setText(libre);
+    // A missing key reads as empty, so a free text that happens to be "ERREUR" comes back.
+    if (EDT_zone_libre->text() != zoneLibre)
+        EDT_zone_libre->setText(zoneLibre);
     Exploite_liste_option(liste);
     // A missing key leaves the box as it is, so a first start keeps the defaults.
     auto drapeau = [&un](QCheckBox* c, const QString& t) {
