@@ -6,7 +6,9 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 
@@ -67,9 +69,17 @@ int orientationExif(TimgData& reader, const std::string& chemin) {
 ImageChargee chargerImageRedressee(LibGfl* lib, TimgData& reader, const std::string& chemin,
                                    int largeurVoulue, const ChargeurAutre& autre) {
     const int orientation = orientationExif(reader, chemin);
-    // A picture stored on its side is shown that way round: the wanted width applies
-    // to what will stand across once turned.
-    ImageChargee r = chargerImage(lib, chemin, largeurVoulue, autre);
+    // A picture stored on its side is shown turned: the wanted width applies to what
+    // will stand across once turned, the stored height. The stored proportions come
+    // from the EXIF block; without them the stored width is asked for.
+    int voulue = largeurVoulue;
+    if (largeurVoulue > 0 && angleOrientation(orientation) != 0 && reader.ExifInfo &&
+        reader.ExifInfo->PixelWidth > 0 && reader.ExifInfo->PixelHeight > 0)
+        voulue = static_cast<int>(
+            std::min<double>(std::ceil(static_cast<double>(largeurVoulue) *
+                                       reader.ExifInfo->PixelWidth / reader.ExifInfo->PixelHeight),
+                             1 << 20));
+    ImageChargee r = chargerImage(lib, chemin, voulue, autre);
     redresser(r.pixels, orientation);
     return r;
 }

@@ -14,10 +14,13 @@ namespace varlime {
 class TimgData;
 
 // Built-in texts of the messages about pictures (keys RSC_msg_bpp_non_supporte,
-// RSC_msg_image_non_affichable, RSC_msg_confirmation_effacer_image).
+// RSC_msg_image_non_affichable, RSC_msg_effacement_impossible,
+// RSC_msg_confirmation_effacer_image).
 inline constexpr const char* kMessageProfondeur =
     "Seuls 1, 4, 8, 24 ou 32 BitsPerPixel sont supportés dans cette démo !";
 inline constexpr const char* kMessageNonAffichable = "%s n'est pas une image affichable";
+inline constexpr const char* kMessageEffacementImpossible =
+    "L'image %s n'a pas pu être effacée : %s";
 inline constexpr const char* kMessageConfirmationEffacer =
     "Voulez-vous vraiment effacer cette image ?";
 

@@ -2,6 +2,7 @@
 // imaging library, orientation from EXIF and the PNG writer. Run twice by ctest, with
 // the library and with VARLIME_GFL=off; the cases that need one or the other say so.
 #include "exif/dEXIF.h"
+#include "exif/exif_builder.h"
 #include "imaging/LibGfl.h"
 #include "imaging/chargementImage.h"
 #include "imaging/rotation.h"
@@ -238,6 +239,28 @@ TEST(Loading, samplePhotosStandUprightWithOrWithoutTheLibrary) {
             }
         }
         EXPECT_EQ(meilleure, n) << f;
+    }
+}
+
+// A camera's portrait shot: stored lying, stood up by its EXIF orientation. Asked for a
+// width, it comes back at least that wide once upright, never decoded to the stored
+// width and enlarged afterwards.
+TEST(Loading, pictureOnItsSideDecodedForTheWidthItWillHave) {
+    TempDir dir;
+    const test::Tiff t{false};
+    const std::string uni = test::jpegUni(3000, 2000, 200, 30, 30);
+    const std::string exif =
+        test::exifApp1(t.build({{t.shortE(0x112, {6}), t.sub(0x8769, 1)},
+                                {t.longE(0xA002, 3000), t.longE(0xA003, 2000)}}));
+    const std::string f = dir.write("debout.jpg", uni.substr(0, 2) + exif + uni.substr(2));
+    LibGfl lib;
+    TimgData reader;
+    for (int voulue : {300, 700}) {
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, voulue, nullptr);
+        EXPECT_LT(r.pixels.largeur, r.pixels.hauteur) << voulue;
+        EXPECT_GE(r.pixels.largeur, voulue);
+        // Still decoded shrunk, not at full size.
+        EXPECT_LT(r.pixels.largeur, 2000) << voulue;
     }
 }
 

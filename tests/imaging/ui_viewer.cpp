@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 using namespace varlime;
@@ -50,17 +51,27 @@ TEST(Viewer, fitsLandscapeAndPortrait) {
     photo(dir, "portrait.png", 300, 400);
     struct Cas {
         const char* nom;
+        bool fermee;
         QSize attendue;
-    } cas[] = {{"paysage.png", {1000, 750}}, {"portrait.png", {525, 700}}};
+    } cas[] = {{"paysage.png", true, {1000, 750}},
+               {"portrait.png", true, {525, 700}},
+               // Paging on from the portrait picture: the window takes its width back
+               // from its height instead of shrinking at each change of shape.
+               {"paysage.png", false, {933, 700}},
+               {"portrait.png", false, {525, 700}}};
     TDLG_vignette& v = f.app->DLG_vignette();
+    v.ecranImpose = QSize(1600, 1000);
     for (const Cas& c : cas) {
         // Hidden first: an open viewer would take a resize as the user's and hug
         // the picture already shown.
-        v.close();
-        v.resize(1000, 700);
+        if (c.fermee) {
+            v.close();
+            v.resize(1000, 700);
+        }
         v.Image_centree(dir.path() + c.nom);
         EXPECT_EQ(v.size(), c.attendue) << c.nom;
         EXPECT_EQ(v.IMG_01->size(), c.attendue) << c.nom;
+        EXPECT_EQ(v.windowTitle().toStdString(), c.nom);
         EXPECT_TRUE(v.isVisible());
     }
     // The user resizes the window: a portrait picture takes the height, and keeps
@@ -103,21 +114,22 @@ TEST(Viewer, deleteAfterConfirmationOnlyTheRowsOwnFile) {
     open(m, dir);
     TDLG_vignette& v = f.app->DLG_vignette();
     struct Cas {
-        int ligne;
+        int ligneGrille, ligne;
         bool oui;
         const char* affiche;
         int ligneApres;
         std::vector<std::string> restent;
     } cas[] = {
         // The last row: the first is shown next.
-        {3, true, "a.png", 0, {"a.png", "b.png", "c.png"}},
-        {1, false, "b.png", 1, {"a.png", "b.png", "c.png"}},
-        // Another row: the file that moved into it.
-        {1, true, "c.png", 1, {"a.png", "c.png"}},
+        {3, 3, true, "a.png", 0, {"a.png", "b.png", "c.png"}},
+        {1, 1, false, "b.png", 1, {"a.png", "b.png", "c.png"}},
+        // The grid's cursor moved to another row while b.png is shown: b.png goes, and
+        // the file that moved into its row is shown.
+        {0, 1, true, "c.png", 1, {"a.png", "c.png"}},
     };
     for (const Cas& c : cas) {
-        m.selectionnerLigne(c.ligne);
         v.Image_centree(m.cheminLigne(c.ligne));
+        m.selectionnerLigne(c.ligneGrille);
         f.messages.answer(c.oui);
         QTest::keyClick(&v, Qt::Key_Delete);
         EXPECT_EQ(f.messages.texts().last().toStdString(),
@@ -126,6 +138,15 @@ TEST(Viewer, deleteAfterConfirmationOnlyTheRowsOwnFile) {
         EXPECT_EQ(m.ligneCourante(), c.ligneApres) << c.ligne;
         EXPECT_EQ(dir.names(), c.restent) << c.ligne;
     }
+    // Gone behind the viewer's back: the failed delete is told, never passed over.
+    ASSERT_EQ(std::remove((dir.path() + "c.png").c_str()), 0);
+    f.messages.answer(true);
+    QTest::keyClick(&v, Qt::Key_Delete);
+    EXPECT_EQ(f.messages.texts().last().toStdString().rfind(
+                  "L'image c.png n'a pas pu être effacée : ", 0),
+              0u)
+        << f.messages.texts().last().toStdString();
+    EXPECT_EQ(nomAffiche(v), "a.png");
 }
 
 TEST(Viewer, doubleClicksTurnTheShownPictureNotTheFile) {
@@ -134,16 +155,22 @@ TEST(Viewer, doubleClicksTurnTheShownPictureNotTheFile) {
     photo(dir, "p.png", 40, 20);
     const std::string avant = dir.read("p.png");
     TDLG_vignette& v = f.app->DLG_vignette();
+    v.ecranImpose = QSize(1000, 700);
     v.resize(400, 300);
     v.Image_centree(dir.path() + "p.png");
     ASSERT_EQ(v.size(), QSize(400, 200));
+    // The screen less the window's frame: what the window may fill at most.
+    const QSize place = *v.ecranImpose - (v.frameGeometry().size() - v.size());
     struct Cas {
         QSize fenetre, image;
         // Where the red corner pixel now is.
         int x, y;
     } cas[] = {{{200, 400}, {20, 40}, 19, 0},
-               {{400, 200}, {40, 20}, 39, 19},
-               {{200, 400}, {20, 40}, 0, 39}};
+               // Standing up before the turn, the window takes its width from its height.
+               {{800, 400}, {40, 20}, 39, 19},
+               // Never past the screen: 400 × 800, then 1400 × 700, brought within it.
+               {{place.height() / 2, place.height()}, {20, 40}, 0, 39},
+               {{place.width(), place.width() / 2}, {40, 20}, 0, 0}};
     for (const Cas& c : cas) {
         QTest::mouseDClick(v.IMG_01, Qt::LeftButton);
         const Pixels& p = v.imageAffichee();
@@ -178,7 +205,8 @@ TEST(Viewer, unreadableFileWarnsAndKeepsTheWindow) {
     TDLG_vignette& v = f.app->DLG_vignette();
     v.resize(500, 400);
     v.Image(faux);
-    EXPECT_EQ(f.messages.texts().last().toStdString(), faux + " n'est pas une image affichable");
+    // The grid's name, as the caption would give it, not the path.
+    EXPECT_EQ(f.messages.texts().last().toStdString(), "faux.jpg n'est pas une image affichable");
     EXPECT_FALSE(v.IMG_01->isVisible());
     EXPECT_EQ(v.size(), QSize(500, 400));
 }
@@ -188,6 +216,7 @@ TEST(Thumbnail, followsTheCurrentRowAndHidesUnreadableFiles) {
     TempDir dir;
     photo(dir, "a.png", 60, 30);
     dir.write("b.jpg", "damaged");
+    photo(dir, "c.png", 30, 120);
     TMainForm& m = f.app->MainForm();
     m.resize(900, 600);
     m.show();
@@ -204,6 +233,14 @@ TEST(Thumbnail, followsTheCurrentRowAndHidesUnreadableFiles) {
     EXPECT_TRUE(m.IMG_imagette->isHidden());
     // Nothing said about an unreadable thumbnail.
     EXPECT_TRUE(f.messages.texts().isEmpty());
+    // A tall picture fits a box as high as the panel is wide: the window keeps its size.
+    const QSize fenetre = m.size();
+    m.selectionnerLigne(2);
+    f.app->DB_image().attendreImagette();
+    const QSize haute = m.IMG_imagette->pixmap().size();
+    EXPECT_EQ(haute.height(), m.IMG_imagette->width());
+    EXPECT_EQ(haute.width(), (haute.height() + 2) / 4);
+    EXPECT_EQ(m.size(), fenetre);
     m.selectionnerLigne(0);
     QTest::mouseClick(m.IMG_imagette, Qt::LeftButton);
     EXPECT_TRUE(f.app->DLG_vignette().isVisible());

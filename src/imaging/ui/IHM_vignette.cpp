@@ -14,7 +14,9 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -25,6 +27,11 @@ namespace {
 // Halves to even, as every size of this window is rounded.
 int arrondi(double v) {
     return static_cast<int>(std::nearbyint(v));
+}
+
+// The name the grid shows for a path: what follows its last '/'.
+QString nomDuFichier(const std::string& chemin) {
+    return QFile::decodeName(QByteArray::fromStdString(chemin.substr(chemin.rfind('/') + 1)));
 }
 
 } // namespace
@@ -77,7 +84,7 @@ void TDLG_vignette::afficherPixels() {
 
 void TDLG_vignette::Image(const std::string& chemin) {
     chemin_ = chemin;
-    setWindowTitle(QFile::decodeName(QByteArray::fromStdString(chemin)));
+    setWindowTitle(nomDuFichier(chemin));
     IMG_01->setVisible(true);
     int orientation = 1;
     // The window never grows past the screen: a decode as wide as the screen (in
@@ -95,7 +102,7 @@ void TDLG_vignette::Image(const std::string& chemin) {
         IMG_01->clear();
         app_.messages().warning(
             formatMessage(app_.texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
-                          {QFile::decodeName(QByteArray::fromStdString(chemin))}),
+                          {nomDuFichier(chemin)}),
             this);
         IMG_01->setVisible(false);
         return;
@@ -128,10 +135,21 @@ void TDLG_vignette::Dimensionne() {
         return;
     const double r = rapport();
     dimensionnement_ = true;
+    // A window left standing up by a portrait picture takes its width back from its
+    // height, and the picture is fitted to it as a resize would: paging from a portrait
+    // to a landscape picture keeps the view its size instead of shrinking it.
+    if (height() > width()) {
+        resize(arrondi(height() / r), height());
+        ajuster();
+    }
     if (pixels_.hauteur > pixels_.largeur)
         IMG_01->resize(arrondi(IMG_01->height() / r), IMG_01->height());
     else
         IMG_01->resize(IMG_01->width(), arrondi(IMG_01->width() * r));
+    // Never past the screen, however often a long picture is turned.
+    const QSize e = ecran() - (frameGeometry().size() - size());
+    if (IMG_01->width() > e.width() || IMG_01->height() > e.height())
+        IMG_01->resize(IMG_01->size().scaled(e, Qt::KeepAspectRatio));
     resize(IMG_01->size());
     dimensionnement_ = false;
 }
@@ -141,7 +159,10 @@ void TDLG_vignette::Positionne() {
     if (Mode_positionne) {
         const int haut = main_.frameGeometry().top() + 78;
         move(e.width() - width(), haut);
-        app_.DLG_exif_dump().setGeometry(0, haut, e.width() - width(), height());
+        // Placed by its frame, as this window is, so that both tops line up under a
+        // window manager's title bars.
+        app_.DLG_exif_dump().resize(e.width() - width(), height());
+        app_.DLG_exif_dump().move(0, haut);
     } else {
         move(arrondi((e.width() - width()) / 2.0), y());
     }
@@ -175,14 +196,18 @@ void TDLG_vignette::IMG_01DblClick() {
 void TDLG_vignette::FormResize() {
     if (pixels_.vide() || dimensionnement_)
         return;
-    const double r = rapport();
     dimensionnement_ = true;
+    ajuster();
+    dimensionnement_ = false;
+}
+
+void TDLG_vignette::ajuster() {
+    const double r = rapport();
     if (pixels_.hauteur > pixels_.largeur)
         IMG_01->resize(arrondi(height() / r), height());
     else
         IMG_01->resize(width(), arrondi(width() * r));
     resize(IMG_01->size());
-    dimensionnement_ = false;
 }
 
 void TDLG_vignette::resizeEvent(QResizeEvent* e) {
@@ -199,10 +224,15 @@ bool TDLG_vignette::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TDLG_vignette::Effacer_image() {
-    const int ligne = main_.ligneCourante();
+    // The question is about the picture on screen: the grid's cursor may have moved to
+    // another row since, as this window does not block the main one. That picture's row
+    // stands for the current row in what follows.
     const auto& lignes = main_.moteur().lignes();
-    if (ligne < 0 || ligne >= static_cast<int>(lignes.size()) ||
-        lignes[ligne].ancienSurDisque().empty())
+    int ligne = -1;
+    for (int i = 0; i < static_cast<int>(lignes.size()) && ligne < 0; ++i)
+        if (!chemin_.empty() && main_.cheminLigne(i) == chemin_)
+            ligne = i;
+    if (ligne < 0)
         return;
     if (!app_.messages().confirm(
             app_.texte("RSC_msg_confirmation_effacer_image", kMessageConfirmationEffacer), this))
@@ -210,10 +240,16 @@ void TDLG_vignette::Effacer_image() {
     const int suivante = ligne == static_cast<int>(lignes.size()) - 1 ? 0 : ligne;
     // The row's own name, in the folder its rows were listed from, and nothing else:
     // a name holding '/' or naming a folder is refused by unlinkat itself or here.
-    const std::string& nom = lignes[ligne].ancienSurDisque();
+    const std::string nom = lignes[ligne].ancienSurDisque();
+    int erreur = EINVAL;
     if (nom.find('/') == std::string::npos && nom != "." && nom != "..")
-        ::unlinkat(main_.moteur().dossier().fd(), nom.c_str(), 0);
-    // A failed delete is not reported; the list is refreshed all the same.
+        erreur = ::unlinkat(main_.moteur().dossier().fd(), nom.c_str(), 0) == 0 ? 0 : errno;
+    // A picture that stays must not look deleted: the user is told why.
+    if (erreur != 0)
+        app_.messages().warning(
+            formatMessage(app_.texte("RSC_msg_effacement_impossible", kMessageEffacementImpossible),
+                          {nomDuFichier(nom), QString::fromLocal8Bit(std::strerror(erreur))}),
+            this);
     main_.Chercher_fichier();
     main_.selectionnerLigne(suivante);
     montrer(main_.cheminLigne(main_.ligneCourante()));

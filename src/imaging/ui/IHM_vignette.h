@@ -52,6 +52,8 @@ protected:
 
 private:
     void FormResize();
+    // Fits the picture to the window's size as it stands, and the window to the picture.
+    void ajuster();
     void IMG_01DblClick();
     void Effacer_image();
     void afficherPixels();

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPixmap>
+#include <algorithm>
+#include <cmath>
 
 namespace varlime {
 
@@ -63,7 +65,16 @@ void TDB_image::afficher(const ImageChargee& image, QLabel* controle) {
         controle->setVisible(false);
         return;
     }
-    const Pixels p = redimensionner(image.pixels, largeur);
+    // The box is as high as it is wide: a tall picture is fitted to its height, so that
+    // it never stretches the main window.
+    const Pixels& s = image.pixels;
+    const int hauteurPleine = static_cast<int>(
+        std::lround(static_cast<double>(largeur) * s.hauteur / std::max(1, s.largeur)));
+    const Pixels p = redimensionner(
+        s, hauteurPleine <= largeur
+               ? largeur
+               : std::max(1, static_cast<int>(std::lround(static_cast<double>(largeur) * s.largeur /
+                                                          s.hauteur))));
     controle->setPixmap(QPixmap::fromImage(versQImage(p)));
     controle->setFixedHeight(p.hauteur);
     controle->setCursor(Qt::PointingHandCursor);
