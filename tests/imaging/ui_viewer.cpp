@@ -188,9 +188,15 @@ TEST(Viewer, positionedBesideTheExifDumpOnAWideScreen) {
     TDLG_vignette& v = f.app->DLG_vignette();
     v.ecranImpose = QSize(1600, 1000);
     v.resize(1120, 840);
-    f.app->MainForm().move(10, 20);
-    v.Image_positionnee(dir.path() + "p.png");
+    TMainForm& m = f.app->MainForm();
+    m.move(10, 20);
+    m.show();
+    open(m, dir);
+    m.selectionnerLigne(0);
+    m.TBT_exif_plus_image->click();
+    ASSERT_TRUE(v.isVisible());
     TDLG_exif_dump& dump = f.app->DLG_exif_dump();
+    ASSERT_TRUE(dump.isVisible());
     EXPECT_EQ(v.width(), 1120);
     EXPECT_EQ(dump.width(), 480);
     EXPECT_EQ(dump.height(), v.height());

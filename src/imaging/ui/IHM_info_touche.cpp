@@ -1,5 +1,7 @@
 #include "imaging/ui/IHM_info_touche.h"
 
+#include "platform/ui/FramePlacement.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -24,11 +26,13 @@ TDLG_info_touche::TDLG_info_touche(QWidget* parent)
     }
 }
 
-void TDLG_info_touche::Afficher(const QWidget& viewer) {
+void TDLG_info_touche::Afficher(const QWidget& viewer, QPoint coin) {
     adjustSize();
-    const QRect v = viewer.frameGeometry();
-    const int hauteurCadre = frameGeometry().height() > 0 ? frameGeometry().height() : height();
-    move(v.left(), v.top() - hauteurCadre);
+    // Its frame's bottom on the viewer's frame's top, both as the window manager draws
+    // them.
+    const QMargins m = margesCadre(*this, {&viewer, viewer.parentWidget()});
+    placerParCadre(*this, QPoint(coin.x(), coin.y() - height() - m.top() - m.bottom()), size(),
+                   {&viewer, viewer.parentWidget()});
     show();
 }
 

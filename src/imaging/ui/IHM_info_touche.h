@@ -12,7 +12,9 @@ public:
     explicit TDLG_info_touche(QWidget* parent);
     // Bottom edge on the viewer's top edge, same left edge; shown without focus so
     // the viewer keeps the keys.
-    void Afficher(const QWidget& viewer);
+    // `coin`: the viewer's frame's top left corner, where the viewer is being placed (a
+    // window just moved may not report it yet).
+    void Afficher(const QWidget& viewer, QPoint coin);
     void Effacer();
 
     QLabel* LBL_defilement;

@@ -7,6 +7,7 @@
 #include "imaging/ui/IHM_info_touche.h"
 #include "imaging/ui/MD_image.h"
 #include "imaging/ui/chargeurQt.h"
+#include "platform/ui/FramePlacement.h"
 #include "platform/ui/MessageService.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -61,7 +63,8 @@ double TDLG_vignette::rapport() const {
 }
 
 void TDLG_vignette::Image_centree(const std::string& chemin) {
-    move(x(), main_.frameGeometry().top() + 78);
+    hautVoulu_ = main_.frameGeometry().top() + 78;
+    placer(QPoint(frameGeometry().left(), *hautVoulu_));
     Initialise_image();
     Mode_positionne = false;
     Image(chemin);
@@ -75,7 +78,7 @@ void TDLG_vignette::Image_positionnee(const std::string& chemin) {
 
 void TDLG_vignette::Initialise_image() {
     IMG_01->setGeometry(0, 0, width(), height());
-    app_.DLG_info_touche().Afficher(*this);
+    app_.DLG_info_touche().Afficher(*this, coin_);
 }
 
 void TDLG_vignette::afficherPixels() {
@@ -124,7 +127,11 @@ void TDLG_vignette::Image(const std::string& chemin) {
         Positionne();
     }
     afficherPixels();
+    const bool premiere = !isVisible();
     show();
+    // A window shown for the first time may only now know its frame: placed again by it.
+    if (premiere)
+        Positionne();
     // The keys page through the list: they must come to this window.
     raise();
     activateWindow();
@@ -139,7 +146,7 @@ void TDLG_vignette::Dimensionne() {
     // height, and the picture is fitted to it as a resize would: paging from a portrait
     // to a landscape picture keeps the view its size instead of shrinking it.
     if (height() > width()) {
-        resize(arrondi(height() / r), height());
+        taille(QSize(arrondi(height() / r), height()));
         ajuster();
     }
     if (pixels_.hauteur > pixels_.largeur)
@@ -150,24 +157,38 @@ void TDLG_vignette::Dimensionne() {
     const QSize e = ecran() - (frameGeometry().size() - size());
     if (IMG_01->width() > e.width() || IMG_01->height() > e.height())
         IMG_01->resize(IMG_01->size().scaled(e, Qt::KeepAspectRatio));
-    resize(IMG_01->size());
+    taille(IMG_01->size());
     dimensionnement_ = false;
 }
 
 void TDLG_vignette::Positionne() {
     const QSize e = ecran();
+    // The top the layout gives, raised as far as needed for the whole window to stay on
+    // the screen: a tall picture below the main window's top would lose its bottom.
+    const QMargins m = margesCadre(*this, {&main_});
+    const auto haussee = [&](int haut) {
+        return std::max(0, std::min(haut, e.height() - height() - m.top() - m.bottom()));
+    };
     if (Mode_positionne) {
-        const int haut = main_.frameGeometry().top() + 78;
-        move(e.width() - width(), haut);
+        const int haut = haussee(main_.frameGeometry().top() + 78);
+        placer(QPoint(e.width() - width(), haut));
         // Placed by its frame, as this window is, so that both tops line up under a
         // window manager's title bars.
-        app_.DLG_exif_dump().resize(e.width() - width(), height());
-        app_.DLG_exif_dump().move(0, haut);
+        placerParCadre(app_.DLG_exif_dump(), QPoint(0, haut), QSize(e.width() - width(), height()),
+                       {this, &main_});
     } else {
-        move(arrondi((e.width() - width()) / 2.0), y());
+        // The top the centred layout was given; a window manager may have moved the
+        // window since, and a window not yet shown cannot say where it stands.
+        placer(QPoint(arrondi((e.width() - width()) / 2.0),
+                      haussee(hautVoulu_.value_or(frameGeometry().top()))));
     }
     if (app_.DLG_info_touche().isVisible())
-        app_.DLG_info_touche().Afficher(*this);
+        app_.DLG_info_touche().Afficher(*this, coin_);
+}
+
+void TDLG_vignette::placer(QPoint coin) {
+    coin_ = coin;
+    placerParCadre(*this, coin, size(), {&main_});
 }
 
 void TDLG_vignette::Orientation(int angle) {
@@ -207,11 +228,25 @@ void TDLG_vignette::ajuster() {
         IMG_01->resize(arrondi(height() / r), height());
     else
         IMG_01->resize(width(), arrondi(width() * r));
-    resize(IMG_01->size());
+    taille(IMG_01->size());
+}
+
+void TDLG_vignette::taille(QSize s) {
+    const auto maintenant = std::chrono::steady_clock::now();
+    std::erase_if(demandes_, [&](const Demande& d) { return maintenant - d.quand > kEcho; });
+    demandes_.push_back({s, maintenant});
+    resize(s);
 }
 
 void TDLG_vignette::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
+    // A window manager confirms each size this window asked for, some of them after the
+    // next one was asked: those are not the user's, and fitting the picture to a size
+    // already left behind would shrink the view.
+    const auto maintenant = std::chrono::steady_clock::now();
+    for (const Demande& d : demandes_)
+        if (d.taille == e->size() && maintenant - d.quand <= kEcho)
+            return;
     FormResize();
 }
 

@@ -7,8 +7,10 @@
 #include "imaging/pixels.h"
 
 #include <QDialog>
+#include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QLabel;
 
@@ -54,6 +56,10 @@ private:
     void FormResize();
     // Fits the picture to the window's size as it stands, and the window to the picture.
     void ajuster();
+    // Resizes the window, noting the size asked for (see resizeEvent).
+    void taille(QSize s);
+    // Places the window's frame's top left corner.
+    void placer(QPoint coin);
     void IMG_01DblClick();
     void Effacer_image();
     void afficherPixels();
@@ -67,6 +73,17 @@ private:
     std::string chemin_;
     Pixels pixels_;
     bool dimensionnement_ = false;
+    // Where the frame was last placed, and the top the centred layout asks for.
+    QPoint coin_;
+    std::optional<int> hautVoulu_;
+    // The sizes this window asked for lately, and when; a confirmation comes well
+    // within kEcho.
+    struct Demande {
+        QSize taille;
+        std::chrono::steady_clock::time_point quand;
+    };
+    static constexpr std::chrono::seconds kEcho{2};
+    std::vector<Demande> demandes_;
 };
 
 } // namespace varlime
