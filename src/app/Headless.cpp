@@ -41,24 +41,7 @@ void erreur(std::ostream& err, std::string_view s) {
 // that every row stays on one line, and a backslash is doubled so the escapes can be
 // told from the name's own text.
 std::string echappe(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (const char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\\')
-            out += "\\\\";
-        else if (u < 0x20 || u == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\x%02X", u);
-            out += buffer;
-        } else
-            out += c;
-    }
-    return out;
+    return controlesVisibles(s, true);
 }
 
 std::string sansCrLf(std::string s) {

@@ -2,6 +2,7 @@
 
 #include "i18n/uLocalization.h"
 
+#include <span>
 #include <vector>
 
 namespace varlime {
@@ -31,10 +32,11 @@ QString formatMessage(const QString& format, std::initializer_list<QVariant> arg
     return out;
 }
 
-std::string formatMessage(std::string_view format, std::initializer_list<std::string_view> args) {
-    // Same rules as the QString version; the placeholders are ASCII, so the UTF-8
-    // bytes of the other characters pass through unchanged.
-    auto next = args.begin();
+namespace {
+
+// Fills `format` from args[next...], moving `next` past the arguments used.
+std::string remplir(std::string_view format, std::span<const std::string_view> args,
+                    std::size_t& next) {
     std::string out;
     out.reserve(format.size() + 32);
     for (std::size_t i = 0; i < format.size(); ++i) {
@@ -47,12 +49,52 @@ std::string formatMessage(std::string_view format, std::initializer_list<std::st
         if (k == '%') {
             out += '%';
             ++i;
-        } else if ((k == 's' || k == 'd') && next != args.end()) {
-            out += *next++;
+        } else if ((k == 's' || k == 'd') && next < args.size()) {
+            out += args[next++];
             ++i;
         } else {
             out += c;
         }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string formatMessage(std::string_view format, std::initializer_list<std::string_view> args) {
+    // Same rules as the QString version; the placeholders are ASCII, so the UTF-8
+    // bytes of the other characters pass through unchanged.
+    std::size_t next = 0;
+    return remplir(format, std::span(args.begin(), args.size()), next);
+}
+
+std::vector<std::string> formattedLines(std::string_view format,
+                                        std::initializer_list<std::string_view> args) {
+    std::vector<std::string> lignes = messageLines(format);
+    std::size_t next = 0;
+    for (std::string& l : lignes)
+        l = remplir(l, std::span(args.begin(), args.size()), next);
+    return lignes;
+}
+
+std::string controlesVisibles(std::string_view s, bool doublerBarres) {
+    std::string out;
+    out.reserve(s.size());
+    for (const char c : s) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\\' && doublerBarres)
+            out += "\\\\";
+        else if (u < 0x20 || u == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 0xF];
+        } else
+            out += c;
     }
     return out;
 }

@@ -32,4 +32,14 @@ TextLookup defaultMessages();
 // ending in a line break gives an empty last line.
 std::vector<std::string> messageLines(std::string_view text);
 
+// The lines of a message whose placeholders are filled after the split: a file name
+// holding a line break stays on its line.
+std::vector<std::string> formattedLines(std::string_view format,
+                                        std::initializer_list<std::string_view> args);
+
+// A name or line written on one line: line breaks, tabs and other control characters
+// as "\n", "\t" and "\xHH"; with `doublerBarres`, a backslash doubled so that the
+// text can be read back unambiguously.
+std::string controlesVisibles(std::string_view s, bool doublerBarres);
+
 } // namespace varlime

@@ -219,6 +219,15 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, Journal
         if (!aRenommer(row))
             continue;
         const std::size_t index = n++;
+        // A file that already bears its new name has nothing to do: it is there, named as
+        // asked, which is no failure. Nothing is marked done, so an undo leaves it alone.
+        if (dirfd >= 0 && row.ancienSurDisque() == row.nouveau) {
+            if (entreeExisteAt(dirfd, row.nouveau))
+                ++bilan.renommes;
+            else
+                ++bilan.erreurs;
+            continue;
+        }
         if (dirfd >= 0 && !Nom_avec_joker(row.nouveau) &&
             renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
                 ResultatRenommage::Renomme) {

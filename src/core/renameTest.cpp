@@ -48,8 +48,10 @@ bool Nom_cible_invalide(std::string_view nom) {
 RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const EntreeExiste& existe,
                           const TextLookup& texte) {
     RapportTest rapport;
-    auto ajouter = [&rapport](const std::string& message) {
-        for (auto& l : messageLines(message))
+    // Names are put in after the message is split into lines, so that a name holding a
+    // line break stays on its line.
+    auto ajouter = [&rapport](std::vector<std::string> lignes) {
+        for (auto& l : lignes)
             rapport.lignes.push_back(std::move(l));
     };
     // The rows above the current one, indexed as the run goes: the first row of each
@@ -65,13 +67,13 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
         bool verifier = !Remplacement_indique_pas_varlime(nouveau);
         // Said, so that a video or RAW file left aside is not taken for a renamed one.
         if (nouveau == kNonVarlimeSansCompagnon)
-            ajouter(formatMessage(texte("RSC_msg_test_sans_compagnon",
-                                        "Le fichier %s n'a pas de fichier compagnon portant les "
-                                        "EXIF : il ne sera pas varlimé\r\n"),
-                                  {ancien}));
+            ajouter(formattedLines(texte("RSC_msg_test_sans_compagnon",
+                                         "Le fichier %s n'a pas de fichier compagnon portant les "
+                                         "EXIF : il ne sera pas varlimé\r\n"),
+                                   {ancien}));
 
         if (ancien == nouveau) {
-            ajouter(formatMessage(
+            ajouter(formattedLines(
                 texte("RSC_msg_test_varlime_meme_nom", "Vous varlimez %s avec son propre nom\r\n"),
                 {ancien}));
             rapport.erreur = true;
@@ -81,7 +83,7 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
         // The rename run refuses such a name whatever the folder holds; asking the
         // file system about it would look into another folder or at this one.
         if (verifier && Nom_cible_invalide(nouveau)) {
-            ajouter(formatMessage(
+            ajouter(formattedLines(
                 texte("RSC_msg_test_nom_invalide",
                       "Le fichier %s ne peut pas être varlimé en \"%s\" : nom de fichier "
                       "invalide\r\n"),
@@ -92,21 +94,22 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
 
         if (verifier && existe && existe(nouveau)) {
             rapport.erreur = true;
-            ajouter(formatMessage(
+            ajouter(formattedLines(
                 texte("RSC_msg_test_doit_etre_varlime", "Le fichier %s doit tre varlim en %s"),
                 {ancien, nouveau}));
-            ajouter(texte("RSC_msg_test_fichier_existe_deja", "ce fichier existe dj,"));
+            ajouter(
+                messageLines(texte("RSC_msg_test_fichier_existe_deja", "ce fichier existe dj,")));
             const auto source = premiereSource.find(nouveau);
             if (source != premiereSource.end() && cibles.count(nouveau) == 0) {
                 const std::size_t i = source->second;
-                ajouter(formatMessage(texte("RSC_msg_test_devant_etre_varlime",
-                                            "mais le fichier %s devant tre lui mme varlim en %s"),
-                                      {nouveau, lignes[i].nouveau}));
-                ajouter(formatMessage(
+                ajouter(formattedLines(texte("RSC_msg_test_devant_etre_varlime",
+                                             "mais le fichier %s devant tre lui mme varlim en %s"),
+                                       {nouveau, lignes[i].nouveau}));
+                ajouter(formattedLines(
                     texte("RSC_msg_test_peut_etre_varlime", "le fichier %s peut donc tre varlim"),
                     {ancien}));
             } else {
-                ajouter(formatMessage(
+                ajouter(formattedLines(
                     texte("RSC_msg_test_modifiez_cible", "modifiez la cible (%s) pour %s"),
                     {nouveau, ancien}));
             }
@@ -115,13 +118,13 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
         }
 
         if (verifier && cibles.count(nouveau) > 0) {
-            ajouter(formatMessage(texte("RSC_msg_test_apparait_plusieurs_fois",
-                                        "Le fichier %s apparat plusieurs fois dans la liste des "
-                                        "fichiers cibles"),
-                                  {nouveau}));
-            ajouter(formatMessage(texte("RSC_msg_test_cible_differente",
-                                        "Le fichier %s doit avoir un fichier cible diffrent\r\n"),
-                                  {ancien}));
+            ajouter(formattedLines(texte("RSC_msg_test_apparait_plusieurs_fois",
+                                         "Le fichier %s apparat plusieurs fois dans la liste des "
+                                         "fichiers cibles"),
+                                   {nouveau}));
+            ajouter(formattedLines(texte("RSC_msg_test_cible_differente",
+                                         "Le fichier %s doit avoir un fichier cible diffrent\r\n"),
+                                   {ancien}));
             rapport.erreur = true;
         }
     };
@@ -131,7 +134,7 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
         cibles.insert(lignes[r].nouveau);
     }
     if (!rapport.erreur)
-        ajouter(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
+        ajouter(messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***")));
     return rapport;
 }
 

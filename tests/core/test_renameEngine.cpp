@@ -222,17 +222,21 @@ TEST(RenameRun, MarkedEmptyAndInvalidRows) {
     dir.write("b.jpg", "B");
     dir.write("c.jpg", "C");
     dir.write("d.jpg", "D");
+    dir.write("e.jpg", "E");
     std::vector<FileRow> r = {
         {"a.jpg", "NON VARLIMÉ (Pas d'en-tête Exif)", ""},
         {"b.jpg", "", ""},
         {"c.jpg", "../c.jpg", ""},
         {"d.jpg", "..", ""},
         {"", "", ""},
+        // Already named as asked: done, not failed; gone: failed.
+        {"e.jpg", "e.jpg", ""},
+        {"f.jpg", "f.jpg", ""},
     };
     const BilanRenommage b = renommerLignes(dir.path(), r);
-    EXPECT_EQ(b.renommes, 0);
-    EXPECT_EQ(b.erreurs, 3);
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    EXPECT_EQ(b.renommes, 1);
+    EXPECT_EQ(b.erreurs, 4);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}));
 }
 
 TEST(RenameRun, TargetAppearingAfterThePreviewIsNeverReplaced) {

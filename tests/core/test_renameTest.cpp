@@ -89,6 +89,12 @@ TEST(RenameTest, ReportLines) {
          {"a.jpg", "b.jpg", "", ".."},
          {"Le fichier a.jpg ne peut pas être varlimé en \"\" : nom de fichier invalide", "",
           "Le fichier b.jpg ne peut pas être varlimé en \"..\" : nom de fichier invalide", ""}},
+        // A name holding a line break stays on its line.
+        {"line_break_in_names",
+         {{"a\nb.jpg", "P\r001.jpg"}},
+         {"a\nb.jpg", "P\r001.jpg"},
+         {"Le fichier a\nb.jpg doit tre varlim en P\r001.jpg", "ce fichier existe dj,",
+          "modifiez la cible (P\r001.jpg) pour a\nb.jpg", ""}},
         // Column titles are not files: a new name equal to one is no duplicate.
         {"header_titles_are_not_files",
          {{"Avant", "Après"}},

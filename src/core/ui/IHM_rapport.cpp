@@ -1,5 +1,7 @@
 #include "core/ui/IHM_rapport.h"
 
+#include "core/messageFormat.h"
+
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -37,7 +39,7 @@ TDLG_rapport::TDLG_rapport(QWidget* parent) : QDialog(parent) {
 void TDLG_rapport::Remplir(const std::vector<std::string>& lignes) {
     QStringList texte;
     for (const auto& l : lignes)
-        texte << QString::fromStdString(l);
+        texte << QString::fromStdString(controlesVisibles(l, false));
     MEM_rapport->setPlainText(texte.join(QLatin1Char('\n')));
 }
 
