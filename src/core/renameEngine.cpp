@@ -229,6 +229,7 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, Journal
             continue;
         }
         if (dirfd >= 0 && !Nom_avec_joker(row.nouveau) &&
+            !Nom_cachant(row.ancienSurDisque(), row.nouveau) &&
             renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
                 ResultatRenommage::Renomme) {
             ++bilan.renommes;

@@ -45,6 +45,10 @@ bool Nom_cible_invalide(std::string_view nom) {
     return !nomValide(nom) || nom.size() > kNomMax || Nom_avec_joker(nom);
 }
 
+bool Nom_cachant(std::string_view ancien, std::string_view nouveau) {
+    return nouveau.starts_with('.') && !ancien.starts_with('.');
+}
+
 RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const EntreeExiste& existe,
                           const TextLookup& texte) {
     RapportTest rapport;
@@ -82,7 +86,7 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
 
         // The rename run refuses such a name whatever the folder holds; asking the
         // file system about it would look into another folder or at this one.
-        if (verifier && Nom_cible_invalide(nouveau)) {
+        if (verifier && (Nom_cible_invalide(nouveau) || Nom_cachant(ancien, nouveau))) {
             ajouter(formattedLines(
                 texte("RSC_msg_test_nom_invalide",
                       "Le fichier %s ne peut pas être varlimé en \"%s\" : nom de fichier "

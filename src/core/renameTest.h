@@ -45,6 +45,9 @@ bool Nom_avec_joker(std::string_view nom);
 // A new name the rename run is bound to refuse whatever the folder holds: empty,
 // "." or "..", holding "/" or a NUL, a wildcard, or longer than a file name can be.
 bool Nom_cible_invalide(std::string_view nom);
+// A new name that would hide a file that was not hidden: it begins with "." where the
+// old one did not, as ".jpg" does when the name part and the counter come out empty.
+bool Nom_cachant(std::string_view ancien, std::string_view nouveau);
 
 struct RapportTest {
     std::vector<std::string> lignes;

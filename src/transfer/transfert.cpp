@@ -88,18 +88,24 @@ bool Fichier_a_copier(std::string_view nom, bool sourceApn) {
 
 void parcourirFichiers(const std::string& dossierTexte, bool recursif, bool sourceApn,
                        const std::atomic<bool>* arret,
-                       const std::function<void(const std::string&, const std::string&)>& visite) {
+                       const std::function<void(const std::string&, const std::string&)>& visite,
+                       int* illisibles) {
     const std::string dossier = avecSlash(dossierTexte);
     // Without subfolders the listing leaves folders out altogether.
     const int masque = recursif ? attrTous : attrTous & ~attrRepertoire;
-    for (const EntreeRepertoire& e : chercherFichiers(dossier, "*.*", masque)) {
+    bool lu = false;
+    const std::vector<EntreeRepertoire> entrees = chercherFichiers(dossier, "*.*", masque, &lu);
+    if (!lu && illisibles)
+        ++*illisibles;
+    for (const EntreeRepertoire& e : entrees) {
         if (arret && arret->load())
             return;
         if (e.nom.front() == '.')
             continue;
         if (e.attributs & attrRepertoire) {
             if (!estLien(dossier + e.nom))
-                parcourirFichiers(dossier + e.nom + '/', recursif, sourceApn, arret, visite);
+                parcourirFichiers(dossier + e.nom + '/', recursif, sourceApn, arret, visite,
+                                  illisibles);
             continue;
         }
         if (Fichier_a_copier(e.nom, sourceApn))
@@ -321,16 +327,20 @@ int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) 
     if (cibleFd_ < 0 || verifierDossiers(source_, cible_) != RefusTransfert::Aucun)
         return 1;
     nettoyerTemporaires();
-    parcourirFichiers(source_, recursif_, recursif_, &arret_,
-                      [&](const std::string& dossier, const std::string& nom) {
-                          if (copierUn(dossier, nom) == Resultat::Copie) {
-                              ++nbCopies_;
-                              if (avancement)
-                                  avancement(nbCopies_);
-                          } else {
-                              ++erreurs;
-                          }
-                      });
+    parcourirFichiers(
+        source_, recursif_, recursif_, &arret_,
+        [&](const std::string& dossier, const std::string& nom) {
+            if (copierUn(dossier, nom) == Resultat::Copie) {
+                ++nbCopies_;
+                if (avancement)
+                    avancement(nbCopies_);
+            } else {
+                ++erreurs;
+            }
+        },
+        // A folder that cannot be read (no permission, a card pulled out)
+        // holds photos that were not copied: a move must not go on.
+        &erreurs);
     // Copies count as done only once they are on the disk.
     if (nbCopies_ > 0 && ::syncfs(cibleFd_) != 0)
         ++erreurs;
@@ -352,7 +362,10 @@ int TransfertPhotos::effacerFichiers(const std::function<void(int)>& avancement)
                          ::stat(c.source.c_str(), &source) == 0 &&
                          memeIdentite(source, c.dev, c.ino) && source.st_size == c.taille &&
                          source.st_mtim.tv_sec == c.mtimeSec &&
-                         source.st_mtim.tv_nsec == c.mtimeNsec;
+                         source.st_mtim.tv_nsec == c.mtimeNsec &&
+                         // A photo protected in the camera is read-only on its card: it
+                         // stays there, counted, as protection asks.
+                         (source.st_mode & S_IWUSR) != 0;
         if (sur && ::unlink(c.source.c_str()) == 0) {
             ++nbEffaces_;
             if (avancement)

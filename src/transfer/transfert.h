@@ -28,10 +28,12 @@ bool Fichier_a_copier(std::string_view nom, bool sourceApn);
 // (depth first) when `recursif`; names beginning with '.' are skipped, and folders
 // reached through a link are not entered (a link to a parent would never end). The
 // walk stops before the next entry once `arret` is set. `visite` gets the folder
-// (ending in '/') and the file's name.
+// (ending in '/') and the file's name. Each folder that cannot be listed adds one to
+// `*illisibles` when given.
 void parcourirFichiers(const std::string& dossier, bool recursif, bool sourceApn,
                        const std::atomic<bool>* arret,
-                       const std::function<void(const std::string&, const std::string&)>& visite);
+                       const std::function<void(const std::string&, const std::string&)>& visite,
+                       int* illisibles = nullptr);
 
 // The number of files a copy run from `dossier` would take.
 int Comptabilise_fichiers(bool recursif, const std::string& dossier, bool sourceApn);

@@ -61,7 +61,7 @@ TEST(Compagnons, ModeRawCanonDepuisLeMenu) {
     TDLG_canon& canon = f.app->DLG_canon();
     bool ouvert = false;
     siOuvert(canon, ouvert, [&] { canon.CKB_traiter->click(); });
-    m.MIT_canon->trigger();
+    m.MIT_options_raw_canon->trigger();
     ASSERT_TRUE(ouvert);
     EXPECT_TRUE(f.messages.shown.empty()); // no question: nothing had EXIF to check
     EXPECT_TRUE(exif.Est_mode_exif());
@@ -80,7 +80,7 @@ TEST(Compagnons, ModeRawCanonDepuisLeMenu) {
         assoc.EDT_association2->setText(QStringLiteral("thm"));
         assoc.CKB_activer->click();
     });
-    m.MIT_association_fichier->trigger();
+    m.MIT_options_association->trigger();
     ASSERT_TRUE(ouvert);
     ASSERT_EQ(f.messages.texts(), QStringList{"Voulez-vous sortir du Mode Raw Canon ?"});
     EXPECT_FALSE(canon.CKB_traiter->isChecked());
@@ -114,12 +114,12 @@ TEST(Compagnons, ModeRawCanonDepuisLeMenu) {
 
     // Back in the association, then out of it through its own switch.
     siOuvert(assoc, ouvert, [&] { assoc.CKB_activer->click(); });
-    m.MIT_association_fichier->trigger();
+    m.MIT_options_association->trigger();
     ASSERT_TRUE(exif.Est_mode_exif());
 
     // Switching the association off leaves EXIF naming and lists every file again.
     siOuvert(assoc, ouvert, [&] { assoc.CKB_activer->click(); });
-    m.MIT_association_fichier->trigger();
+    m.MIT_options_association->trigger();
     EXPECT_FALSE(exif.Est_mode_exif());
     EXPECT_EQ(m.nombreLignes(), 5);
 }
@@ -163,8 +163,8 @@ TEST(Compagnons, NoticesNikonEtPentax) {
         const char* titre;
         const char* derniereLigne;
     } cases[] = {
-        {m.MIT_nikon, "Exploitation des NEF Nikon", "L'essentiel cependant y est."},
-        {m.MIT_pentax, "Exploitation des PEF Pentax",
+        {m.MIT_options_raw_nikon, "Exploitation des NEF Nikon", "L'essentiel cependant y est."},
+        {m.MIT_options_raw_pentax, "Exploitation des PEF Pentax",
          "Ceci ne gêne en rien les opérations de \"nommage\"."},
     };
     for (const auto& c : cases) {

@@ -232,10 +232,11 @@ TEST(RenameRun, MarkedEmptyAndInvalidRows) {
         // Already named as asked: done, not failed; gone: failed.
         {"e.jpg", "e.jpg", ""},
         {"f.jpg", "f.jpg", ""},
+        {"d.jpg", ".jpg", ""},
     };
     const BilanRenommage b = renommerLignes(dir.path(), r);
     EXPECT_EQ(b.renommes, 1);
-    EXPECT_EQ(b.erreurs, 4);
+    EXPECT_EQ(b.erreurs, 5);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}));
 }
 

@@ -89,6 +89,11 @@ TEST(RenameTest, ReportLines) {
          {"a.jpg", "b.jpg", "", ".."},
          {"Le fichier a.jpg ne peut pas être varlimé en \"\" : nom de fichier invalide", "",
           "Le fichier b.jpg ne peut pas être varlimé en \"..\" : nom de fichier invalide", ""}},
+        // Nothing before the extension: the file would vanish from sight.
+        {"hiding_name",
+         {{"a.jpg", ".jpg"}, {".b.jpg", ".c.jpg"}},
+         {"a.jpg", ".b.jpg"},
+         {"Le fichier a.jpg ne peut pas être varlimé en \".jpg\" : nom de fichier invalide", ""}},
         // A name holding a line break stays on its line.
         {"line_break_in_names",
          {{"a\nb.jpg", "P\r001.jpg"}},

@@ -307,6 +307,11 @@ TEST(Transfert, DeleteOnlyWhatIsStillTheCopiedFile) {
          {"c.jpg"},
          1},
         {"new-file-in-source", [](const TempDir& d) { d.write("src/d.jpg", "new"); }, {"d.jpg"}, 0},
+        // Protected in the camera: read-only on the card, so it stays.
+        {"source-protected",
+         [](const TempDir& d) { ::chmod((d.path() + "src/a.jpg").c_str(), 0444); },
+         {"a.jpg"},
+         1},
     };
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.nom);
@@ -389,6 +394,19 @@ TEST(CameraFolder, CountsAsTheCopyWalks) {
     EXPECT_EQ(Comptabilise_fichiers(true, d.path() + "DCIM", true), 4);
     EXPECT_EQ(Comptabilise_fichiers(false, d.path() + "DCIM/100/", false), 2);
     EXPECT_EQ(Comptabilise_fichiers(false, d.path() + "missing/", false), 0);
+    // A folder that cannot be read is told to the walker, not passed over as empty.
+    int illisibles = 0;
+    parcourirFichiers(
+        d.path() + "missing/", true, true, nullptr, [](const std::string&, const std::string&) {},
+        &illisibles);
+    EXPECT_EQ(illisibles, 1);
+    if (::geteuid() != 0) {
+        ::chmod((d.path() + "DCIM/101").c_str(), 0);
+        d.write("out/.keep");
+        TransfertPhotos run(d.path() + "DCIM", d.path() + "out", true);
+        EXPECT_EQ(run.copierFichiers(nullptr), 1);
+        ::chmod((d.path() + "DCIM/101").c_str(), 0755);
+    }
 }
 
 TEST(CameraFolder, SearchKeepsTheLastDcimMetAndNeverFollowsLinks) {

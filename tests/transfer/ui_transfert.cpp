@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -113,8 +114,11 @@ TEST(TransferDialog, StoredRowsAndTheSixPlaces) {
                   "Toutes les places sont occupes, effacez une ligne pour stocker ce \r\nchemin."));
     EXPECT_EQ(cellule(d, P::Cible, 6, 1), QStringLiteral("/home/p/Photos/"));
 
-    // Saving writes every row as label;path, and only existing folders as folders.
-    d.Sauver_parametres_transfert();
+    // Escape quits as "Quitter" does: every row as label;path, and only existing folders
+    // as folders.
+    d.show();
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
     const IniDocument lu = IniDocument::load(ini);
     EXPECT_EQ(lu.read("CHEMINS_SOURCE", "LIGNE1", "?"), "Carte;/media/card/DCIM/");
     EXPECT_EQ(lu.read("CHEMINS_SOURCE", "LIGNE2", "?"), ";");

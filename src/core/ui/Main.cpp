@@ -131,12 +131,12 @@ TMainForm::TMainForm(Application& app) : app_(app) {
         action(MIT_options, "MIT_option_masque", QStringLiteral("Utilisation masques"));
     MIT_option_type_fichier =
         action(MIT_options, "MIT_option_type_fichier", QStringLiteral("Type fichiers"));
-    MIT_association_fichier =
-        action(MIT_options, "MIT_association_fichier", QStringLiteral("Association de fichiers"));
+    MIT_options_association =
+        action(MIT_options, "MIT_options_association", QStringLiteral("Association de fichiers"));
     MIT_raw = menu("MIT_raw", QStringLiteral("Fichiers RAW"));
-    MIT_canon = action(MIT_raw, "MIT_canon", QStringLiteral("Canon"));
-    MIT_nikon = action(MIT_raw, "MIT_nikon", QStringLiteral("Nikon"));
-    MIT_pentax = action(MIT_raw, "MIT_pentax", QStringLiteral("Pentax"));
+    MIT_options_raw_canon = action(MIT_raw, "MIT_options_raw_canon", QStringLiteral("Canon"));
+    MIT_options_raw_nikon = action(MIT_raw, "MIT_options_raw_nikon", QStringLiteral("Nikon"));
+    MIT_options_raw_pentax = action(MIT_raw, "MIT_options_raw_pentax", QStringLiteral("Pentax"));
     MIT_aide = menu("MIT_aide", QStringLiteral("Aide"));
     MIT_aide_sommaire = action(MIT_aide, "MIT_aide_sommaire", QStringLiteral("Sommaire"));
     MIT_aide_sommaire->setShortcut(QKeySequence::HelpContents);
@@ -355,12 +355,12 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     connect(BT_valider_rename, &QPushButton::clicked, this, &TMainForm::Varlimer);
     connect(TBT_exif, &QToolButton::clicked, this, &TMainForm::TBT_exifClick);
     connect(TBT_transfert, &QToolButton::clicked, this, &TMainForm::TBT_transfertClick);
-    connect(MIT_canon, &QAction::triggered, this, [this] { app_.DLG_canon().Gerer(); });
-    connect(TBT_raw, &QToolButton::clicked, MIT_canon, &QAction::trigger);
-    connect(BT_canon, &QPushButton::clicked, MIT_canon, &QAction::trigger);
-    connect(MIT_association_fichier, &QAction::triggered, this,
+    connect(MIT_options_raw_canon, &QAction::triggered, this, [this] { app_.DLG_canon().Gerer(); });
+    connect(TBT_raw, &QToolButton::clicked, MIT_options_raw_canon, &QAction::trigger);
+    connect(BT_canon, &QPushButton::clicked, MIT_options_raw_canon, &QAction::trigger);
+    connect(MIT_options_association, &QAction::triggered, this,
             [this] { app_.DLG_association_fichier().Gerer(); });
-    connect(MIT_nikon, &QAction::triggered, this, [this] {
+    connect(MIT_options_raw_nikon, &QAction::triggered, this, [this] {
         app_.DLG_information().Gerer(
             app_.texte("RSC_titre_fenetre_nikon", "Exploitation des NEF Nikon"),
             texteLignes("RSC_message_nikon",
@@ -370,7 +370,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
                          "L'essentiel cependant y est."}),
             "RSC_lien_aide_raw");
     });
-    connect(MIT_pentax, &QAction::triggered, this, [this] {
+    connect(MIT_options_raw_pentax, &QAction::triggered, this, [this] {
         app_.DLG_information().Gerer(
             app_.texte("RSC_titre_fenetre_pentax", "Exploitation des PEF Pentax"),
             texteLignes("RSC_message_pentax",

@@ -155,10 +155,10 @@ public:
     QToolButton* TBT_raw;
     QPushButton* BT_canon;
     QMenu* MIT_raw;
-    QAction* MIT_canon;
-    QAction* MIT_nikon;
-    QAction* MIT_pentax;
-    QAction* MIT_association_fichier;
+    QAction* MIT_options_raw_canon;
+    QAction* MIT_options_raw_nikon;
+    QAction* MIT_options_raw_pentax;
+    QAction* MIT_options_association;
     // The Canon RAW tool button, shown to users concerned by that mode (a tool bar
     // shows or hides its widgets through their actions).
     void afficherOutilRaw(bool visible);

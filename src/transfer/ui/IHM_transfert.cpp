@@ -21,6 +21,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -206,8 +207,7 @@ TDLG_transfert::~TDLG_transfert() {
 }
 
 QString TDLG_transfert::placeholder(Panneau p) const {
-    return p == Panneau::Source ? QStringLiteral("Répertoire source")
-                                : QStringLiteral("Répertoire cible");
+    return p == Panneau::Source ? placeholderSource_ : placeholderCible_;
 }
 
 QString TDLG_transfert::dossierTexte(Panneau p) const {
@@ -433,6 +433,17 @@ void TDLG_transfert::attendreFin(bool interrompre) {
     connect(thread_, &QThread::finished, &boucle, &QEventLoop::quit);
     if (!thread_->isFinished())
         boucle.exec();
+}
+
+void TDLG_transfert::keyPressEvent(QKeyEvent* e) {
+    // Escape is "Quitter", settings stored; during a run it does nothing, so that a key
+    // pressed by mistake never stops a card being emptied.
+    if (e->key() == Qt::Key_Escape) {
+        if (!enCours())
+            BT_quitter->click();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void TDLG_transfert::reject() {
