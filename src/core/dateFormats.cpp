@@ -96,10 +96,9 @@ std::string prefixeDate(const std::optional<QDate>& date, int format, const Sepa
                         bool compteurADroite) {
     if (!date)
         return {};
-    const std::string texte = Formate_date(format, *date);
-    if (texte.empty())
-        return {};
-    return Retourne_date_et_compteur_formate(texte, sep, compteurADroite);
+    // A format the dialog does not offer gives no date text; the separator still
+    // follows, as it does for the fixed date.
+    return Retourne_date_et_compteur_formate(Formate_date(format, *date), sep, compteurADroite);
 }
 } // namespace
 

@@ -120,8 +120,9 @@ TEST_F(FileDate, EachFileItsOwnLocalDate) {
     // A file that cannot be read gets no date at all, not even its separator.
     EXPECT_EQ(Retourne_date_creation_fichier(dir.path(), "missing.jpg", 1, sep, true), "");
     EXPECT_EQ(Retourne_date_creation_fichier(dir.path(), "", 1, sep, true), "");
-    // A format outside the table gives no date either.
-    EXPECT_EQ(Retourne_date_creation_fichier(dir.path(), "a.jpg", 9, sep, true), "");
+    // A format outside the table gives an empty date text, followed by its separator as
+    // the fixed date is.
+    EXPECT_EQ(Retourne_date_creation_fichier(dir.path(), "a.jpg", 9, sep, true), "_");
     ASSERT_TRUE(dateModificationFichier(dir.path() + "late.jpg").has_value());
     EXPECT_EQ(*dateModificationFichier(dir.path() + "late.jpg"), QDate(2024, 3, 6));
 }

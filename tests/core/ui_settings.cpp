@@ -65,6 +65,15 @@ TEST(Settings, WhatTheWindowShowsIsNeverReplacedByOlderStoredValues) {
     const IniDocument ini = IniDocument::load(f.programDir.path() + "varlime.ini");
     EXPECT_EQ(ini.read("MAIN", "PREFIXE_REMPLACEMENT", ""), "Vacances_Bretagne_2024_");
     EXPECT_EQ(ini.read("MAIN", "LARGEUR_COMPTEUR", ""), "2");
+    // A width being typed is not stored until it is a number again.
+    for (const char* l : {"", "a", "4"})
+        m.CBB_largeur_increment->setCurrentText(QString::fromLatin1(l));
+    m.CBB_largeur_increment->setCurrentText(QString());
+    m.Sauver_parametres_main();
+    EXPECT_EQ(
+        IniDocument::load(f.programDir.path() + "varlime.ini").read("MAIN", "LARGEUR_COMPTEUR", ""),
+        "4");
+    m.CBB_largeur_increment->setCurrentText(QStringLiteral("2"));
 
     TDLG_option_date& date = f.app->DLG_option_date();
     date.CKB_date->setChecked(true);

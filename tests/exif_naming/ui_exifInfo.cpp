@@ -145,6 +145,15 @@ TEST(ExifInfo, ModeExifDeLaFenetrePrincipale) {
     // The keep-counter box writes its mask into the prefix field.
     d.CKB_masque_compteur->click();
     EXPECT_EQ(m.EDT_prefixe_remplacement->text().toStdString(), "[*&N]");
+    // Saving the main options (before the viewer or the dump) leaves the mask the names
+    // depend on, and the stored prefix is not replaced by it.
+    const std::string prefixeAvant = IniDocument::load(f.app->DB_utilitaire().Fichier_parametres())
+                                         .read("MAIN", "PREFIXE_REMPLACEMENT", "absent");
+    m.Sauver_parametres_main();
+    EXPECT_EQ(m.EDT_prefixe_remplacement->text().toStdString(), "[*&N]");
+    EXPECT_EQ(IniDocument::load(f.app->DB_utilitaire().Fichier_parametres())
+                  .read("MAIN", "PREFIXE_REMPLACEMENT", "absent"),
+              prefixeAvant);
     d.CKB_masque_compteur->click();
     EXPECT_EQ(m.EDT_prefixe_remplacement->text().toStdString(), "");
 

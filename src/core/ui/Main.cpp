@@ -1080,18 +1080,31 @@ void TMainForm::EDT_initialisationChange() {
     Voir_rename();
 }
 
+bool TMainForm::largeurEnregistrable() const {
+    // A width being typed (empty, or not a number yet) is not stored: the next start
+    // would stop on it.
+    bool ok = false;
+    CBB_largeur_increment->currentText().toInt(&ok);
+    return ok;
+}
+
 void TMainForm::Sauver_parametres_main() {
-    if (EDT_prefixe_remplacement->text() == QStringLiteral("[*&N]"))
-        EDT_prefixe_remplacement->clear();
     TDB_utilitaire& util = app_.DB_utilitaire();
+    // In EXIF naming the prefix field holds what the EXIF dialog put there (the
+    // keep-counter mask, which the names depend on): it stays, and the stored prefix is
+    // left for leaving that mode to bring back.
+    const bool exif = util.Est_mode_exif();
+    if (!exif && EDT_prefixe_remplacement->text() == QStringLiteral("[*&N]"))
+        EDT_prefixe_remplacement->clear();
     if (!util.Sauver_parametre("MAIN", "MASQUE_RECHERCHE",
                                EDT_masque_recherche->text().toStdString()))
         return;
-    if (!util.Sauver_parametre("MAIN", "PREFIXE_REMPLACEMENT",
-                               EDT_prefixe_remplacement->text().toStdString()))
+    if (!exif && !util.Sauver_parametre("MAIN", "PREFIXE_REMPLACEMENT",
+                                        EDT_prefixe_remplacement->text().toStdString()))
         return;
-    util.Sauver_parametre("MAIN", "LARGEUR_COMPTEUR",
-                          CBB_largeur_increment->currentText().toStdString());
+    if (largeurEnregistrable())
+        util.Sauver_parametre("MAIN", "LARGEUR_COMPTEUR",
+                              CBB_largeur_increment->currentText().toStdString());
 }
 
 void TMainForm::Positionne_option_main(const QString& masque, const QString& prefixe,
@@ -1135,7 +1148,7 @@ void TMainForm::enregistrerOptionsMain() {
                                              "LARGEUR_COMPTEUR"};
     TDB_utilitaire& util = app_.DB_utilitaire();
     for (int i = 0; i < 3; ++i) {
-        if (enregistre_[i] == valeurs[i])
+        if (enregistre_[i] == valeurs[i] || (i == 2 && !largeurEnregistrable()))
             continue;
         // A refused write is told once, not at every keystroke.
         if (!util.Sauver_parametre("MAIN", kCles[i], valeurs[i], !ecritureRefusee_)) {

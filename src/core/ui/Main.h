@@ -84,6 +84,8 @@ public:
     // the source of the date stands in its place.
     void Prefixe_visible(bool visible);
     void Sauver_parametres_main();
+    // The width field holds a number that can be stored.
+    bool largeurEnregistrable() const;
     void Positionne_option_main(const QString& masque, const QString& prefixe,
                                 const QString& largeur);
 
