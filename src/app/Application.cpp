@@ -129,7 +129,8 @@ Application::Application(std::string programFolder, MessageService& messages)
         mainForm_.get());
     translate(exifDump_.get());
     exifDump_->texte = lookupMessages(*localization_);
-    infoTouche_ = std::make_unique<TDLG_info_touche>(mainForm_.get());
+    // Owned by the viewer, so that window managers keep it above the viewer it explains.
+    infoTouche_ = std::make_unique<TDLG_info_touche>(vignette_.get());
     translate(infoTouche_.get());
     repXp_ = std::make_unique<TDLG_rep_xp>(*this, mainForm_.get());
     dbExif_ = std::make_unique<TDB_exif>(*lecteur_);

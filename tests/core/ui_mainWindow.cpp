@@ -482,4 +482,32 @@ TEST(MainWindow, ARunThatNeverEndedIsReportedOnceAndUndone) {
     EXPECT_EQ(f.messages.shown.size(), 2u);
 }
 
+// Undo, then the same command again: the second time it offers to redo the run, in
+// those words, and does.
+TEST(MainWindow, UndoThenRedoSaysWhichItIs) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg", "A");
+    photos.write("b.jpg", "B");
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("P"));
+    f.messages.answer(true);
+    m.Varlimer();
+    ASSERT_EQ(photos.names(), (std::vector<std::string>{"P001.jpg", "P002.jpg"}));
+    const struct {
+        const char* question;
+        std::vector<std::string> noms;
+    } etapes[] = {{"Voulez-vous remettre 2 fichiers sous leur ancien nom ?", {"a.jpg", "b.jpg"}},
+                  {"Le dernier varlimage a été annulé. Voulez-vous le refaire (2 fichiers) ?",
+                   {"P001.jpg", "P002.jpg"}}};
+    for (const auto& e : etapes) {
+        f.messages.shown.clear();
+        m.Annuler_dernier_varlimage();
+        ASSERT_GE(f.messages.shown.size(), 1u);
+        EXPECT_EQ(f.messages.shown[0].text.toStdString(), e.question);
+        EXPECT_EQ(photos.names(), e.noms);
+    }
+}
+
 } // namespace

@@ -879,12 +879,17 @@ void TMainForm::Annuler_dernier_varlimage() {
             this);
         return;
     }
+    // The last run in this folder may be an undo itself: undoing it renames the files
+    // again, and the question says so rather than speaking of old names.
+    const QString question =
+        plan->journal.annulation
+            ? app_.texte("RSC_msg_confirmation_refaire",
+                         "Le dernier varlimage a été annulé. Voulez-vous le refaire "
+                         "(%d fichiers) ?")
+            : app_.texte("RSC_msg_confirmation_annuler",
+                         "Voulez-vous remettre %d fichiers sous leur ancien nom ?");
     if (!app_.messages().confirm(
-            app_.DB_utilitaire().formater(
-                app_.texte("RSC_msg_confirmation_annuler",
-                           "Voulez-vous remettre %d fichiers sous leur ancien nom ?"),
-                {int(plan->retours.size())}),
-            this))
+            app_.DB_utilitaire().formater(question, {int(plan->retours.size())}), this))
         return;
     if (!moteur_.dossier().toujoursEnPlace()) {
         app_.messages().error(app_.DB_utilitaire().formater(

@@ -4,12 +4,16 @@
 
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace varlime {
 
 TDLG_info_touche::TDLG_info_touche(QWidget* parent)
     : QDialog(parent,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint) {
+              // Above the viewer it explains even when that one is raised after it;
+              // it goes at the first key.
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                  Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("DLG_info_touche"));
     setWindowTitle(QStringLiteral("Utilisation image"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -29,10 +33,11 @@ TDLG_info_touche::TDLG_info_touche(QWidget* parent)
 void TDLG_info_touche::Afficher(const QWidget& viewer, QPoint coin) {
     adjustSize();
     // Its frame's bottom on the viewer's frame's top, both as the window manager draws
-    // them.
+    // them; with no room above the viewer, at the top of the screen over it, where its
+    // lines can still be read.
     const QMargins m = margesCadre(*this, {&viewer, viewer.parentWidget()});
-    placerParCadre(*this, QPoint(coin.x(), coin.y() - height() - m.top() - m.bottom()), size(),
-                   {&viewer, viewer.parentWidget()});
+    placerParCadre(*this, QPoint(coin.x(), std::max(0, coin.y() - height() - m.top() - m.bottom())),
+                   size(), {&viewer, viewer.parentWidget()});
     show();
 }
 

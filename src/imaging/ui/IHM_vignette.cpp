@@ -132,9 +132,12 @@ void TDLG_vignette::Image(const std::string& chemin) {
     // A window shown for the first time may only now know its frame: placed again by it.
     if (premiere)
         Positionne();
-    // The keys page through the list: they must come to this window.
+    // The keys page through the list: they must come to this window. The key help
+    // stays in sight above it.
     raise();
     activateWindow();
+    if (app_.DLG_info_touche().isVisible())
+        app_.DLG_info_touche().raise();
 }
 
 void TDLG_vignette::Dimensionne() {
@@ -161,14 +164,14 @@ void TDLG_vignette::Dimensionne() {
     dimensionnement_ = false;
 }
 
+int TDLG_vignette::hautSurEcran(int haut) const {
+    const QMargins m = margesCadre(*this, {&main_});
+    return std::max(0, std::min(haut, ecran().height() - height() - m.top() - m.bottom()));
+}
+
 void TDLG_vignette::Positionne() {
     const QSize e = ecran();
-    // The top the layout gives, raised as far as needed for the whole window to stay on
-    // the screen: a tall picture below the main window's top would lose its bottom.
-    const QMargins m = margesCadre(*this, {&main_});
-    const auto haussee = [&](int haut) {
-        return std::max(0, std::min(haut, e.height() - height() - m.top() - m.bottom()));
-    };
+    const auto haussee = [this](int haut) { return hautSurEcran(haut); };
     if (Mode_positionne) {
         const int haut = haussee(main_.frameGeometry().top() + 78);
         placer(QPoint(e.width() - width(), haut));
@@ -212,6 +215,9 @@ void TDLG_vignette::IMG_01DblClick() {
     dimensionnement_ = false;
     afficherPixels();
     Dimensionne();
+    // Standing up, the window may now reach below the screen: raised as far as needed.
+    if (const int haut = hautSurEcran(coin_.y()); haut != coin_.y())
+        placer(QPoint(coin_.x(), haut));
 }
 
 void TDLG_vignette::FormResize() {

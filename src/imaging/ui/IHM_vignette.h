@@ -60,6 +60,9 @@ private:
     void taille(QSize s);
     // Places the window's frame's top left corner.
     void placer(QPoint coin);
+    // The top `haut`, raised as far as needed for the whole window to stay on the
+    // screen: a tall picture below the main window's top would lose its bottom.
+    int hautSurEcran(int haut) const;
     void IMG_01DblClick();
     void Effacer_image();
     void afficherPixels();
