@@ -70,6 +70,9 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     LBL_zone_libre = control<QLabel>("LBL_zone_libre", QStringLiteral("Zone libre :"), this);
     EDT_zone_libre = new QLineEdit(this);
     EDT_zone_libre->setObjectName(QStringLiteral("EDT_zone_libre"));
+    // Room for a few words whatever the language makes of the texts around it.
+    EDT_zone_libre->setMinimumWidth(
+        EDT_zone_libre->fontMetrics().horizontalAdvance(QStringLiteral("Vacances 2024")));
     for (std::size_t i = 0; i < kItemsExif.size(); ++i)
         CKB_items[i] = control<QCheckBox>(kNomsCases[i], QString(), this);
     GRS_exif_ordre = new QTableWidget(1, 1, this);
