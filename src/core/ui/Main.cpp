@@ -275,7 +275,10 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     CKB_compteur_inactif->setVisible(false);
     optionLine->addWidget(LBL_initialise_compteur);
     optionLine->addWidget(EDT_initialisation);
-    optionLine->addWidget(LBL_info_alpha, 1);
+    optionLine->addWidget(LBL_info_alpha);
+    // The room between stays when the counter controls are hidden, so that the extension
+    // box keeps to its field.
+    optionLine->addStretch(1);
     optionLine->addWidget(CKB_extension);
     optionLine->addWidget(TXT_extension_remplacement);
     optionLine->addWidget(CKB_compteur_inactif);
