@@ -346,6 +346,18 @@ TEST(DateDialog, FormatOnlyHidesThePrefixControls) {
     EXPECT_EQ(d.date.Formate_date(QDate(2024, 3, 5)), QStringLiteral("24-03-05"));
     ASSERT_EQ(d.principal.sauves.size(), 1u);
     EXPECT_EQ(d.principal.sauves[0], (QStringList{"FORMATS", "DATE", "5"}));
+
+    // OK there, with a fixed date left checked from an earlier use, or unchecked, keeps
+    // the prefix field, its visibility and the mode as they were.
+    for (const bool coche : {true, false}) {
+        d.date.CKB_date->setChecked(coche);
+        d.principal.prefixeVisible = false;
+        quandOuvert(d.date, [&] { d.date.BT_ok->click(); });
+        d.date.Gerer(false);
+        EXPECT_EQ(d.principal.prefixe, QStringLiteral("IMG")) << coche;
+        EXPECT_FALSE(d.principal.prefixeVisible) << coche;
+        EXPECT_TRUE(d.principal.statut.isEmpty()) << coche;
+    }
 }
 
 TEST(DateDialog, NoToLeavingTheModeKeepsItClosed) {

@@ -96,6 +96,7 @@ void TDLG_option_date::montrerControlesPrefixe(bool visible) {
 }
 
 void TDLG_option_date::Gerer(bool prefixe) {
+    formePrefixe_ = prefixe;
     if (prefixe) {
         if (liens.sortirMode && !liens.sortirMode(Mode::DateCreation))
             return;
@@ -114,6 +115,12 @@ void TDLG_option_date::Gerer(bool prefixe) {
 }
 
 void TDLG_option_date::BT_okClick() {
+    // Opened only to choose the date's form (for EXIF names), the dialog leaves the
+    // prefix field and the mode as they are: the date-prefix controls were not even shown.
+    if (!formePrefixe_) {
+        accept();
+        return;
+    }
     auto statut = [this](Mode m) {
         if (liens.afficherStatut)
             liens.afficherStatut(QString::fromStdString(Nom_statut(m, texte_)));

@@ -65,6 +65,8 @@ private:
     void montrerControlesPrefixe(bool visible);
 
     TextLookup texte_;
+    // Opened for the date prefix (true) or only to choose the date's form for EXIF names.
+    bool formePrefixe_ = true;
 };
 
 } // namespace varlime
