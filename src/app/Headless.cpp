@@ -595,7 +595,8 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     if (moteur.options.exif.actif) {
         cache.precharger(moteur.dossier(), moteur.lignes());
         moteur.calculer(partieNomExifCompagnons(cache, moteur.dossier(), moteur.lignes(),
-                                                moteur.options, dateDuJour()));
+                                                moteur.options, dateDuJour()),
+                        lignesCompagnons(moteur.options.compagnons, moteur.lignes()));
     } else {
         moteur.calculer();
     }

@@ -89,6 +89,15 @@ std::optional<std::size_t> ligneSourceExif(const OptionsCompagnons& o,
     return voisine;
 }
 
+LigneCompagnonFn lignesCompagnons(const OptionsCompagnons& o, const std::vector<FileRow>& lignes) {
+    return [&o, &lignes](std::size_t ligne) -> std::optional<std::size_t> {
+        const auto source = ligneSourceExif(o, lignes, ligne);
+        if (!source || *source == ligne)
+            return std::nullopt;
+        return source;
+    };
+}
+
 NamePartFn partieNomExifCompagnons(CacheFaitsExif& cache, const DossierListe& dossier,
                                    const std::vector<FileRow>& lignes,
                                    const OptionsNommage& options, const QDate& aujourdhui) {

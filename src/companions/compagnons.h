@@ -48,6 +48,9 @@ bool memesNomsDeBase(std::string_view a, std::string_view b);
 std::optional<std::size_t> ligneSourceExif(const OptionsCompagnons& o,
                                            const std::vector<FileRow>& lignes, std::size_t ligne);
 
+// For the counter: the row each companion row is named with (none for the others).
+LigneCompagnonFn lignesCompagnons(const OptionsCompagnons& o, const std::vector<FileRow>& lignes);
+
 // The name part of each row in EXIF naming, the companion rules applied: a companion
 // row is composed from its source row's facts and name.
 NamePartFn partieNomExifCompagnons(CacheFaitsExif& cache, const DossierListe& dossier,

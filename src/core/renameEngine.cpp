@@ -102,7 +102,8 @@ bool Exploite_compteur(const OptionsNommage& options, std::string_view ancien) {
 }
 
 void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
-                          const OptionsNommage& options, const NamePartFn& partieNom) {
+                          const OptionsNommage& options, const NamePartFn& partieNom,
+                          const LigneCompagnonFn& compagnon) {
     if (!fichiersTrouves ||
         (options.prefixe.empty() && !options.exif.actif && !options.dateFichier)) {
         for (auto& r : rows)
@@ -111,6 +112,23 @@ void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
     }
     long long valeur = static_cast<long long>(options.initialisation) - 1;
     const std::string extImposee = "." + options.extension;
+    // Pairs of rows named together: the first of the two in the list takes the next
+    // number, the second takes the same one.
+    constexpr std::size_t kSeul = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> partenaire;
+    std::vector<std::string> compteurs;
+    if (compagnon) {
+        partenaire.assign(rows.size(), kSeul);
+        compteurs.resize(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const auto autre = compagnon(i);
+            if (autre && *autre != i && *autre < rows.size() && partenaire[i] == kSeul &&
+                partenaire[*autre] == kSeul) {
+                partenaire[i] = *autre;
+                partenaire[*autre] = i;
+            }
+        }
+    }
     std::string nom;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         FileRow& row = rows[i];
@@ -127,10 +145,15 @@ void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
         nom = partieNom ? partieNom(i, row) : options.prefixe;
         const bool marque = Remplacement_indique_pas_varlime(nom);
         std::string compteur;
-        if (!marque && Exploite_compteur(options, ancien)) {
+        const std::size_t premier = partenaire.empty() ? kSeul : partenaire[i];
+        if (!marque && premier != kSeul && premier < i) {
+            compteur = compteurs[premier];
+        } else if (!marque && Exploite_compteur(options, ancien)) {
             compteur = Maj_compteur(options.alphabetique, options.largeur, valeur);
             ++valeur;
         }
+        if (!compteurs.empty())
+            compteurs[i] = compteur;
         if (marque)
             ext = {};
         std::string& out = row.nouveau;
@@ -352,13 +375,14 @@ bool MoteurNommage::lister(const std::string& chemin) {
     return ok;
 }
 
-void MoteurNommage::calculer(const NamePartFn& partieExif) {
+void MoteurNommage::calculer(const NamePartFn& partieExif, const LigneCompagnonFn& compagnon) {
     const int fd = dossier_.fd();
     const NamePartFn standard = [this, fd](std::size_t, const FileRow& row) {
         return partieNomStandard(options, fd, row);
     };
     calculerNouveauxNoms(lignes_, fichiersTrouves_, options,
-                         options.exif.actif && partieExif ? partieExif : standard);
+                         options.exif.actif && partieExif ? partieExif : standard,
+                         options.exif.actif ? compagnon : LigneCompagnonFn());
     if (options.exif.actif) {
         std::vector<std::string> nouveaux;
         nouveaux.reserve(lignes_.size());

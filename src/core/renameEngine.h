@@ -109,10 +109,17 @@ bool Exploite_compteur(const OptionsNommage& options, std::string_view ancien);
 // The name part of a row (without counter and extension), from the active mode.
 using NamePartFn = std::function<std::string(std::size_t ligne, const FileRow& row)>;
 
+// The row a companion row is named with (its main file's, or the file it takes its
+// EXIF data from), or nothing for a row named on its own.
+using LigneCompagnonFn = std::function<std::optional<std::size_t>(std::size_t ligne)>;
+
 // Recomputes the new name of every row. With no file, or with an empty prefix while
-// neither EXIF nor date naming is on, every new name is emptied.
+// neither EXIF nor date naming is on, every new name is emptied. A companion row and
+// the row it goes with (`compagnon`) share one counter number, so that the pair keeps
+// one base name.
 void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
-                          const OptionsNommage& options, const NamePartFn& partieNom);
+                          const OptionsNommage& options, const NamePartFn& partieNom,
+                          const LigneCompagnonFn& compagnon = {});
 
 // The name part of a row in every mode but EXIF naming: the mask applied to the old
 // name's bytes, else the file's own date (read through `dirfd`), else the prefix.
@@ -219,7 +226,7 @@ public:
     bool fichiersTrouves() const { return fichiersTrouves_; }
 
     // Every new name from the options; `partieExif` gives the name part in EXIF naming.
-    void calculer(const NamePartFn& partieExif = {});
+    void calculer(const NamePartFn& partieExif = {}, const LigneCompagnonFn& compagnon = {});
     // The report of the test before renaming, over the rows as they stand.
     RapportTest tester(const TextLookup& texte) const;
     // The rename run over the rows as they stand.

@@ -147,6 +147,8 @@ TEST(Compagnons, EngineNamesCompanionsFromTheirSource) {
     crw.write("IMG_0001.THM", test::readFile(photos + "Canon_40D.jpg"));
     crw.write("IMG_0002.CRW", test::readFile(raw + "CanonRaw.crw"));
     crw.write("IMG_0003.JPG", test::readFile(photos + "Canon_DIGITAL_IXUS_400.jpg"));
+    crw.write("IMG_0004.CRW", test::readFile(raw + "CanonRaw.crw"));
+    crw.write("IMG_0004.THM", test::readFile(photos + "Canon_40D.jpg"));
     cr2.write("img_0007.cr2", test::readFile(raw + "CanonRaw.cr2"));
     cr2.write("IMG_0007.JPG", test::readFile(photos + "Canon_DIGITAL_IXUS_400.jpg"));
 
@@ -166,18 +168,22 @@ TEST(Compagnons, EngineNamesCompanionsFromTheirSource) {
     auto nommer = [&](const std::string& dossier) {
         EXPECT_TRUE(moteur.lister(dossier));
         moteur.calculer(partieNomExifCompagnons(cache, moteur.dossier(), moteur.lignes(),
-                                                moteur.options, QDate(2026, 12, 7)));
+                                                moteur.options, QDate(2026, 12, 7)),
+                        lignesCompagnons(moteur.options.compagnons, moteur.lignes()));
         std::vector<std::pair<std::string, std::string>> out;
         for (const FileRow& r : moteur.lignes())
             out.emplace_back(r.ancien, r.nouveau);
         return out;
     };
     using P = std::vector<std::pair<std::string, std::string>>;
+    // Each pair shares one counter number; the next pair takes the next one.
     EXPECT_EQ(nommer(crw.path()), (P{{"IMG_0001.CRW", "Canon_20080530-001.CRW"},
-                                     {"IMG_0001.THM", "Canon_20080530-002.THM"},
-                                     {"IMG_0002.CRW", "NON VARLIMÉ (Pas de fichier compagnon)"}}));
+                                     {"IMG_0001.THM", "Canon_20080530-001.THM"},
+                                     {"IMG_0002.CRW", "NON VARLIMÉ (Pas de fichier compagnon)"},
+                                     {"IMG_0004.CRW", "Canon_20080530-002.CRW"},
+                                     {"IMG_0004.THM", "Canon_20080530-002.THM"}}));
     EXPECT_EQ(nommer(cr2.path()), (P{{"img_0007.cr2", "Canon_20040827-001.cr2"},
-                                     {"IMG_0007.JPG", "Canon_20040827-002.JPG"}}));
+                                     {"IMG_0007.JPG", "Canon_20040827-001.JPG"}}));
     // Once a CR2 was seen, the CRW folder lists only its stray JPG, named from its own data.
     EXPECT_EQ(nommer(crw.path()), (P{{"IMG_0003.JPG", "Canon_20040827-001.JPG"}}));
 

@@ -69,7 +69,7 @@ TEST(Compagnons, ModeRawCanonDepuisLeMenu) {
     EXPECT_FALSE(m.BT_canon->isHidden());
     EXPECT_EQ(m.STB_main->currentMessage().toStdString(), "Mode Raw Canon");
     EXPECT_EQ(grid(m), (Grid{{"IMG_0001.CRW", "Canon_001.CRW"},
-                             {"IMG_0001.THM", "Canon_002.THM"},
+                             {"IMG_0001.THM", "Canon_001.THM"},
                              {"IMG_0003.CRW", kSansCompagnon}}));
 
     // Entering the association leaves the Canon mode and its button.
@@ -91,7 +91,7 @@ TEST(Compagnons, ModeRawCanonDepuisLeMenu) {
     EXPECT_EQ(stocke(f, "ASSOCIATION_FICHIER", "CIBLE"), "crw");
     EXPECT_EQ(stocke(f, "ASSOCIATION_FICHIER", "SOURCE_EXIF"), "thm");
     EXPECT_EQ(grid(m), (Grid{{"IMG_0001.CRW", "Canon_001.CRW"},
-                             {"IMG_0001.THM", "Canon_002.THM"},
+                             {"IMG_0001.THM", "Canon_001.THM"},
                              {"IMG_0003.CRW", kSansCompagnon}}));
     // A field changed while the mode is on keeps what the listing was made with when
     // the window, becoming active, reads the settings file again.

@@ -678,7 +678,8 @@ void TMainForm::Voir_rename() {
     if (moteur_.options.exif.actif) {
         prechargerExif();
         moteur_.calculer(partieNomExifCompagnons(cacheExif_, moteur_.dossier(), moteur_.lignes(),
-                                                 moteur_.options, dateDuJour()));
+                                                 moteur_.options, dateDuJour()),
+                         lignesCompagnons(moteur_.options.compagnons, moteur_.lignes()));
     } else {
         moteur_.calculer();
     }
