@@ -107,10 +107,13 @@ TEST(Compagnons, ModeRawCanonDepuisLeMenu) {
     EXPECT_FALSE(ouvert);
     EXPECT_TRUE(assoc.CKB_activer->isChecked());
 
-    // EXIF naming switched off by hand takes the association with it.
+    // EXIF naming switched off by hand takes the association with it, and the folder
+    // is listed whole again.
     exif.CKB_exploitation_exif->click();
     EXPECT_FALSE(assoc.CKB_activer->isChecked());
     EXPECT_FALSE(exif.Est_mode_exif());
+    m.Voir_rename();
+    EXPECT_EQ(m.nombreLignes(), 5);
 
     // Back in the association, then out of it through its own switch.
     siOuvert(assoc, ouvert, [&] { assoc.CKB_activer->click(); });

@@ -601,6 +601,10 @@ void TMainForm::Chercher_fichier() {
     };
     // A listing checks every file's facts again (the cache forgets another folder's).
     cacheExif_.nouvelleGeneration();
+    {
+        const OptionsCompagnons c = app_.DB_association_fichier().options();
+        listeFiltree_ = c.rawCanon || c.association;
+    }
     model_->debutListing();
     if (Repertoire_courant != "Erreur")
         moteur_.lister(Repertoire_courant);
@@ -669,6 +673,14 @@ void TMainForm::Voir_rename() {
     }
     if (!lireOptions(moteur_.options))
         return; // the grid keeps its previous new names
+    // A companion mode left (by EXIF infos, or with EXIF naming) no longer filters the
+    // listing: the folder is listed again, whole, rather than left showing the pairs only.
+    const bool filtre =
+        moteur_.options.compagnons.rawCanon || moteur_.options.compagnons.association;
+    if (listeFiltree_ && !filtre) {
+        Chercher_fichier();
+        return;
+    }
     // The counter controls are there whenever names get a counter.
     const OptionsNommage& o = moteur_.options;
     const bool sansCompteur = (o.compteurInactif && !CKB_compteur_inactif->isHidden()) ||

@@ -213,6 +213,8 @@ private:
     bool calculEnCours_ = false;
     bool calculDemande_ = false;
     bool listingDemande_ = false;
+    // The rows were listed through a companion mode's filter.
+    bool listeFiltree_ = false;
     FileGridModel* model_;
     QHBoxLayout* namingLayout_;
     QWidget* prefixGroup_;
