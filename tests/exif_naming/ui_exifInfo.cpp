@@ -109,6 +109,21 @@ TEST(ExifInfo, ReglagesEnregistresEtRelus) {
 }
 
 // Switching EXIF naming on over a folder where one photo has no EXIF data.
+// A list stored under the built-in French names, read under another language.
+TEST(ExifInfo, ListeEnregistreeEnFrancaisRelueEnAnglais) {
+    TempDir programme;
+    programme.write("lang.ini", "[CONFIG]\nActiveLanguage=en\n");
+    programme.write("lang_en.ini", "[langue]\nLangCode=en\n[MESSAGES]\nRSC_heure=Time\n"
+                                   "RSC_zone_libre=Free text\n");
+    ScriptedMessageService messages;
+    Application app(programme.path(), messages);
+    TDLG_exif_info& d = app.DLG_exif_info();
+    ASSERT_TRUE(
+        d.Positionne_option_exif("", "Zone libre;Heure;Time;Date", "0", "0", "1", "0", "1", "0"));
+    EXPECT_EQ(ordre(d), (QStringList{"Free text", "Time", "Date"}));
+    EXPECT_EQ(d.Liste_option().toStdString(), "Free text;Time;Date");
+}
+
 TEST(ExifInfo, ModeExifDeLaFenetrePrincipale) {
     AppFixture f;
     TempDir photos;

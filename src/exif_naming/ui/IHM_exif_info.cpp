@@ -450,12 +450,23 @@ QString TDLG_exif_info::Liste_option() const {
 }
 
 void TDLG_exif_info::Exploite_liste_option(const QString& valeur) {
-    for (const QString& piece : valeur.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+    // The list holds display names. One stored under the built-in French names is still
+    // understood under another language, so that changing language does not drop items
+    // from the names without a word.
+    auto item = [this](const QString& piece) -> std::optional<std::size_t> {
         for (std::size_t i = 0; i < CKB_items.size(); ++i)
-            if (piece == nomAffiche(kItemsExif[i].item) && !CKB_items[i]->isChecked()) {
-                CKB_items[i]->setChecked(true);
-                Positionne_ordre(piece);
-            }
+            if (piece == nomAffiche(kItemsExif[i].item))
+                return i;
+        for (std::size_t i = 0; i < CKB_items.size(); ++i)
+            if (piece == QString::fromUtf8(kItemsExif[i].defaut))
+                return i;
+        return std::nullopt;
+    };
+    for (const QString& piece : valeur.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (const auto i = item(piece); i && !CKB_items[*i]->isChecked()) {
+            CKB_items[*i]->setChecked(true);
+            Positionne_ordre(nomAffiche(kItemsExif[*i].item));
+        }
 }
 
 bool TDLG_exif_info::Positionne_option_exif(const QString& zoneLibre, const QString& liste,
