@@ -77,6 +77,7 @@ TDLG_association_fichier::TDLG_association_fichier(Application& app, QWidget* pa
 void TDLG_association_fichier::Gerer() {
     if (!app_.DB_utilitaire().Proposer_sortie_mode(Mode::Association))
         return;
+    largeurDesLignes(MEM_info);
     exec();
     // The listing filter follows the mode and the extensions.
     app_.MainForm().Chercher_fichier();

@@ -80,6 +80,7 @@ void TDLG_canon::Gerer() {
     if (!app_.DB_utilitaire().Proposer_sortie_mode(Mode::RawCanon))
         return;
     placerBoutons();
+    largeurDesLignes(MEM_info);
     exec();
     // The listing filter follows the mode.
     app_.MainForm().Chercher_fichier();
