@@ -37,13 +37,6 @@ void erreur(std::ostream& err, std::string_view s) {
     err << "varlime: " << s << '\n';
 }
 
-// A name may hold any byte but '/' and NUL: control characters are written escaped so
-// that every row stays on one line, and a backslash is doubled so the escapes can be
-// told from the name's own text.
-std::string echappe(std::string_view s) {
-    return controlesVisibles(s, true);
-}
-
 std::string sansCrLf(std::string s) {
     for (std::size_t p; (p = s.find("\r\n")) != std::string::npos;)
         s.erase(p, 1);
@@ -606,14 +599,15 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
         if (!moteur.fichiersTrouves())
             return 0;
         for (const FileRow& r : moteur.lignes()) {
-            out << echappe(r.ancienSurDisque()) << '\t' << echappe(r.nouveau) << '\n';
+            out << controlesVisibles(r.ancienSurDisque(), true) << '\t'
+                << controlesVisibles(r.nouveau, true) << '\n';
         }
         return 0;
     }
     if (commande == "--test") {
         // The report of the test before renaming, one line each; nothing changes.
         for (const std::string& l : moteur.tester(texte).lignes)
-            out << echappe(l) << '\n';
+            out << controlesVisibles(l, true) << '\n';
         return 0;
     }
     // --rename: the run after a Yes.

@@ -36,8 +36,9 @@ void TDLG_info_touche::Afficher(const QWidget& viewer, QPoint coin) {
     // them; with no room above the viewer, at the top of the screen over it, where its
     // lines can still be read.
     const QMargins m = margesCadre(*this, {&viewer, viewer.parentWidget()});
-    placerParCadre(*this, QPoint(coin.x(), std::max(0, coin.y() - height() - m.top() - m.bottom())),
-                   size(), {&viewer, viewer.parentWidget()});
+    setGeometry(QRect(QPoint(coin.x() + m.left(),
+                             std::max(0, coin.y() - height() - m.top() - m.bottom()) + m.top()),
+                      size()));
     show();
 }
 

@@ -132,12 +132,9 @@ void TDLG_vignette::Image(const std::string& chemin) {
     // A window shown for the first time may only now know its frame: placed again by it.
     if (premiere)
         Positionne();
-    // The keys page through the list: they must come to this window. The key help
-    // stays in sight above it.
+    // The keys page through the list: they must come to this window.
     raise();
     activateWindow();
-    if (app_.DLG_info_touche().isVisible())
-        app_.DLG_info_touche().raise();
 }
 
 void TDLG_vignette::Dimensionne() {
@@ -171,9 +168,8 @@ int TDLG_vignette::hautSurEcran(int haut) const {
 
 void TDLG_vignette::Positionne() {
     const QSize e = ecran();
-    const auto haussee = [this](int haut) { return hautSurEcran(haut); };
     if (Mode_positionne) {
-        const int haut = haussee(main_.frameGeometry().top() + 78);
+        const int haut = hautSurEcran(main_.frameGeometry().top() + 78);
         placer(QPoint(e.width() - width(), haut));
         // Placed by its frame, as this window is, so that both tops line up under a
         // window manager's title bars.
@@ -183,7 +179,7 @@ void TDLG_vignette::Positionne() {
         // The top the centred layout was given; a window manager may have moved the
         // window since, and a window not yet shown cannot say where it stands.
         placer(QPoint(arrondi((e.width() - width()) / 2.0),
-                      haussee(hautVoulu_.value_or(frameGeometry().top()))));
+                      hautSurEcran(hautVoulu_.value_or(frameGeometry().top()))));
     }
     if (app_.DLG_info_touche().isVisible())
         app_.DLG_info_touche().Afficher(*this, coin_);
