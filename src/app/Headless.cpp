@@ -587,9 +587,10 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     CacheFaitsExif cache;
     if (moteur.options.exif.actif) {
         cache.precharger(moteur.dossier(), moteur.lignes());
-        moteur.calculer(partieNomExifCompagnons(cache, moteur.dossier(), moteur.lignes(),
-                                                moteur.options, dateDuJour()),
-                        lignesCompagnons(moteur.options.compagnons, moteur.lignes()));
+        moteur.calculer(
+            partieNomExifCompagnons(cache, moteur.dossier(), moteur.lignes(), moteur.options,
+                                    dateDuJour()),
+            lignesCompagnons(cache, moteur.dossier(), moteur.options.compagnons, moteur.lignes()));
     } else {
         moteur.calculer();
     }
@@ -600,7 +601,12 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
             return 0;
         for (const FileRow& r : moteur.lignes()) {
             out << controlesVisibles(r.ancienSurDisque(), true) << '\t'
-                << controlesVisibles(r.nouveau, true) << '\n';
+                << controlesVisibles(r.nouveau, true);
+            // The sidecars renamed with the row follow on its line, two fields each.
+            for (const auto& [ancien, nouveau] : annexesARenommer(r))
+                out << '\t' << controlesVisibles(ancien, true) << '\t'
+                    << controlesVisibles(nouveau, true);
+            out << '\n';
         }
         return 0;
     }

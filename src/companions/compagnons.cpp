@@ -98,12 +98,43 @@ LigneCompagnonFn lignesCompagnons(const OptionsCompagnons& o, const std::vector<
     };
 }
 
+bool prisEnsemble(CacheFaitsExif& cache, const DossierListe& dossier,
+                  const std::vector<FileRow>& lignes, std::size_t ligne) {
+    if (ligne == 0 || ligne >= lignes.size())
+        return false;
+    const FileRow& haut = lignes[ligne - 1];
+    const FileRow& bas = lignes[ligne];
+    if (!memesNomsDeBase(haut.ancien, bas.ancien))
+        return false;
+    const FaitsExif& a = cache.faits(dossier, haut.ancienSurDisque());
+    if (!a.exif)
+        return false;
+    const std::string date = a.dateHeure; // the cache may move its entries
+    const FaitsExif& b = cache.faits(dossier, bas.ancienSurDisque());
+    return b.exif && b.dateHeure == date;
+}
+
+LigneCompagnonFn lignesCompagnons(CacheFaitsExif& cache, const DossierListe& dossier,
+                                  const OptionsCompagnons& o, const std::vector<FileRow>& lignes) {
+    if (o.rawCanon || o.association)
+        return lignesCompagnons(o, lignes);
+    return [&cache, &dossier, &lignes](std::size_t ligne) -> std::optional<std::size_t> {
+        if (prisEnsemble(cache, dossier, lignes, ligne))
+            return ligne - 1;
+        return std::nullopt;
+    };
+}
+
 NamePartFn partieNomExifCompagnons(CacheFaitsExif& cache, const DossierListe& dossier,
                                    const std::vector<FileRow>& lignes,
                                    const OptionsNommage& options, const QDate& aujourdhui) {
     return
         [&cache, &dossier, &lignes, &options, aujourdhui](std::size_t ligne, const FileRow& row) {
-            const auto source = ligneSourceExif(options.compagnons, lignes, ligne);
+            auto source = ligneSourceExif(options.compagnons, lignes, ligne);
+            if (source && *source == ligne && !options.compagnons.rawCanon &&
+                !options.compagnons.association)
+                while (*source > 0 && prisEnsemble(cache, dossier, lignes, *source))
+                    --*source;
             if (!source)
                 return std::string(kNonVarlimeSansCompagnon);
             // The source's name too: a counter kept from an old name is the source's, which

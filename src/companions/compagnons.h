@@ -51,8 +51,21 @@ std::optional<std::size_t> ligneSourceExif(const OptionsCompagnons& o,
 // For the counter: the row each companion row is named with (none for the others).
 LigneCompagnonFn lignesCompagnons(const OptionsCompagnons& o, const std::vector<FileRow>& lignes);
 
+// Outside the companion modes: true when row `ligne` and the row above it are photos
+// shot together, as a RAW file and the JPEG the camera wrote with it: the same base
+// name, both with EXIF data, and the same date and time.
+bool prisEnsemble(CacheFaitsExif& cache, const DossierListe& dossier,
+                  const std::vector<FileRow>& lignes, std::size_t ligne);
+
+// For the counter and the letters in EXIF naming: the companion rows in a companion
+// mode, otherwise each photo shot together with the row above it, which it is named
+// with (so a RAW and its JPEG keep one base name).
+LigneCompagnonFn lignesCompagnons(CacheFaitsExif& cache, const DossierListe& dossier,
+                                  const OptionsCompagnons& o, const std::vector<FileRow>& lignes);
+
 // The name part of each row in EXIF naming, the companion rules applied: a companion
-// row is composed from its source row's facts and name.
+// row is composed from its source row's facts and name, and photos shot together
+// from the first of them.
 NamePartFn partieNomExifCompagnons(CacheFaitsExif& cache, const DossierListe& dossier,
                                    const std::vector<FileRow>& lignes,
                                    const OptionsNommage& options, const QDate& aujourdhui);

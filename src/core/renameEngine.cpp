@@ -14,6 +14,8 @@
 #include <QString>
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace varlime {
 
@@ -90,6 +92,43 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
     return sorted;
 }
 
+std::vector<std::size_t> groupesDeLignes(std::size_t n, const LigneCompagnonFn& compagnon) {
+    std::vector<std::size_t> premier(n);
+    std::iota(premier.begin(), premier.end(), 0);
+    if (!compagnon)
+        return premier;
+    auto racine = [&premier](std::size_t i) {
+        while (premier[i] != i)
+            i = premier[i] = premier[premier[i]];
+        return i;
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto autre = compagnon(i);
+        if (!autre || *autre >= n)
+            continue;
+        const std::size_t a = racine(i), b = racine(*autre);
+        // The first row of the list stands for the group.
+        premier[std::max(a, b)] = std::min(a, b);
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        premier[i] = racine(i);
+    return premier;
+}
+
+std::vector<std::pair<std::string, std::string>> annexesARenommer(const FileRow& row) {
+    std::vector<std::pair<std::string, std::string>> out;
+    if (row.annexes.empty() || row.nouveau.empty() ||
+        Remplacement_indique_pas_varlime(row.nouveau) || Nom_cible_invalide(row.nouveau) ||
+        row.nouveau == row.ancienSurDisque())
+        return out;
+    for (const Annexe& a : row.annexes) {
+        std::string nouveau = nomAnnexe(row.nouveau, a);
+        if (nouveau != a.nom)
+            out.emplace_back(a.nom, std::move(nouveau));
+    }
+    return out;
+}
+
 bool Exploite_compteur(const OptionsNommage& options, std::string_view ancien) {
     if (options.exif.actif && options.exif.sansCompteur)
         return false;
@@ -112,23 +151,11 @@ void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
     }
     long long valeur = static_cast<long long>(options.initialisation) - 1;
     const std::string extImposee = "." + options.extension;
-    // Pairs of rows named together: the first of the two in the list takes the next
-    // number, the second takes the same one.
-    constexpr std::size_t kSeul = static_cast<std::size_t>(-1);
-    std::vector<std::size_t> partenaire;
-    std::vector<std::string> compteurs;
-    if (compagnon) {
-        partenaire.assign(rows.size(), kSeul);
-        compteurs.resize(rows.size());
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const auto autre = compagnon(i);
-            if (autre && *autre != i && *autre < rows.size() && partenaire[i] == kSeul &&
-                partenaire[*autre] == kSeul) {
-                partenaire[i] = *autre;
-                partenaire[*autre] = i;
-            }
-        }
-    }
+    // Rows named together: the first of a group takes the next number, the others
+    // take the same one.
+    const std::vector<std::size_t> groupes =
+        compagnon ? groupesDeLignes(rows.size(), compagnon) : std::vector<std::size_t>();
+    std::vector<std::string> compteurs(groupes.empty() ? 0 : rows.size());
     std::string nom;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         FileRow& row = rows[i];
@@ -145,8 +172,8 @@ void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
         nom = partieNom ? partieNom(i, row) : options.prefixe;
         const bool marque = Remplacement_indique_pas_varlime(nom);
         std::string compteur;
-        const std::size_t premier = partenaire.empty() ? kSeul : partenaire[i];
-        if (!marque && premier != kSeul && premier < i) {
+        const std::size_t premier = groupes.empty() ? i : groupes[i];
+        if (!marque && premier < i) {
             compteur = compteurs[premier];
         } else if (!marque && Exploite_compteur(options, ancien)) {
             compteur = Maj_compteur(options.alphabetique, options.largeur, valeur);
@@ -235,6 +262,17 @@ bool aRenommer(const FileRow& row) {
     return !(row.ancien.empty() && row.brut.empty() && row.nouveau.empty()); // the empty row
 }
 
+// A sidecar's new name that its rename is bound to fail on: invalid, or held by another
+// entry (on a file system that ignores case, a case-only change finds the sidecar itself).
+bool cibleAnnexePrise(int dirfd, const std::string& ancien, const std::string& nouveau) {
+    if (Nom_cible_invalide(nouveau) || Nom_cachant(ancien, nouveau))
+        return true;
+    if (!entreeExisteAt(dirfd, nouveau))
+        return false;
+    const IdentiteFichier a = identiteFichier(dirfd, ancien), n = identiteFichier(dirfd, nouveau);
+    return a.inode == 0 || a.inode != n.inode;
+}
+
 BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, JournalEcrit* journal) {
     BilanRenommage bilan;
     std::size_t n = 0;
@@ -242,6 +280,10 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, Journal
         if (!aRenommer(row))
             continue;
         const std::size_t index = n++;
+        // The journal holds the row, then each of its sidecars.
+        const auto annexes = annexesARenommer(row);
+        const std::size_t indexAnnexes = n;
+        n += annexes.size();
         // A file that already bears its new name has nothing to do: it is there, named as
         // asked, which is no failure. Nothing is marked done, so an undo leaves it alone.
         if (dirfd >= 0 && row.ancienSurDisque() == row.nouveau) {
@@ -251,7 +293,13 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, Journal
                 ++bilan.erreurs;
             continue;
         }
-        if (dirfd >= 0 && !Nom_avec_joker(row.nouveau) &&
+        // A photo whose sidecar could not follow stays as it is, with its sidecars, rather
+        // than leave them behind under its old name.
+        const bool annexesLibres =
+            dirfd >= 0 && std::none_of(annexes.begin(), annexes.end(), [dirfd](const auto& a) {
+                return cibleAnnexePrise(dirfd, a.first, a.second);
+            });
+        if (annexesLibres && !Nom_avec_joker(row.nouveau) &&
             !Nom_cachant(row.ancienSurDisque(), row.nouveau) &&
             renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
                 ResultatRenommage::Renomme) {
@@ -260,6 +308,17 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, Journal
                 journal->fait(index);
         } else {
             ++bilan.erreurs;
+            continue;
+        }
+        for (std::size_t k = 0; k < annexes.size(); ++k) {
+            if (renommerSansEcraserAt(dirfd, annexes[k].first, annexes[k].second) ==
+                ResultatRenommage::Renomme) {
+                ++bilan.renommes;
+                if (journal)
+                    journal->fait(indexAnnexes + k);
+            } else {
+                ++bilan.erreurs;
+            }
         }
     }
     return bilan;
@@ -283,6 +342,12 @@ BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<Fil
             continue;
         const IdentiteFichier id = identiteFichier(dossier.fd(), row.ancienSurDisque());
         lignes.push_back({row.ancienSurDisque(), row.nouveau, id.inode, id.naissance, false});
+        // A sidecar is undone like any other file: a row of its own after its photo.
+        for (auto& [ancien, nouveau] : annexesARenommer(row)) {
+            const IdentiteFichier ida = identiteFichier(dossier.fd(), ancien);
+            lignes.push_back(
+                {std::move(ancien), std::move(nouveau), ida.inode, ida.naissance, false});
+        }
     }
     struct stat st;
     ::fstat(dossier.fd(), &st);
@@ -351,12 +416,14 @@ BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
 bool MoteurNommage::lister(const std::string& chemin) {
     fichiersTrouves_ = false;
     std::vector<std::string> noms;
+    // The sidecars of each listed photo, by the photo's name.
+    std::unordered_map<std::string, std::vector<Annexe>> annexes;
     const bool ok = dossier_.ouvrir(chemin);
     if (ok) {
         // A read-only file is listed like any other; only the names are kept here, so
         // the listing is spared asking each file whether it is writable.
-        auto entrees = chercherFichiersAt(dossier_.fd(), options.masqueRecherche,
-                                          options.attributs & ~attrLectureSeule);
+        const int attributs = options.attributs & ~attrLectureSeule;
+        auto entrees = chercherFichiersAt(dossier_.fd(), options.masqueRecherche, attributs);
         noms.reserve(entrees.size());
         if (voirListing) {
             for (const auto& e : entrees)
@@ -364,14 +431,48 @@ bool MoteurNommage::lister(const std::string& chemin) {
             voirListing(noms);
             noms.clear();
         }
-        for (auto& e : entrees)
+        // Sidecars are looked for among all the folder's files, whatever the mask lists: a
+        // sidecar follows its photo even when the mask leaves it out, and is never listed
+        // apart from a photo that is in the folder.
+        const bool toutListe =
+            (options.masqueRecherche == "*.*" || options.masqueRecherche == "*") &&
+            (attributs & (attrCache | attrSysteme)) == (attrCache | attrSysteme);
+        std::vector<EntreeRepertoire> autres;
+        if (!toutListe)
+            autres = chercherFichiersAt(dossier_.fd(), "*",
+                                        attrTous & ~attrRepertoire & ~attrLectureSeule);
+        std::vector<std::string> fichiers;
+        for (const auto& e : toutListe ? entrees : autres)
+            if (!(e.attributs & attrRepertoire))
+                fichiers.push_back(e.nom);
+        std::unordered_set<std::string> cachees;
+        const std::vector<Rattachement> rattachements = rattacherAnnexes(fichiers);
+        for (std::size_t k = 0; k < fichiers.size(); ++k) {
+            const Rattachement& r = rattachements[k];
+            if (r.photo == kSansPhoto)
+                continue;
+            cachees.insert(fichiers[k]);
+            annexes[fichiers[r.photo]].push_back(r.annexe);
+        }
+        for (auto& e : entrees) {
+            if (!(e.attributs & attrRepertoire) && cachees.count(e.nom))
+                continue;
             if (!garderFichier || garderFichier(e.nom))
                 noms.push_back(std::move(e.nom));
+        }
     }
     fichiersTrouves_ = !noms.empty();
     lignes_ = lignesTriees(std::move(noms));
     if (lignes_.empty())
         lignes_.resize(1);
+    for (FileRow& row : lignes_) {
+        const auto a = annexes.find(row.ancienSurDisque());
+        if (a == annexes.end())
+            continue;
+        row.annexes = std::move(a->second);
+        std::sort(row.annexes.begin(), row.annexes.end(),
+                  [](const Annexe& x, const Annexe& y) { return x.nom < y.nom; });
+    }
     return ok;
 }
 
@@ -388,7 +489,8 @@ void MoteurNommage::calculer(const NamePartFn& partieExif, const LigneCompagnonF
         nouveaux.reserve(lignes_.size());
         for (const FileRow& r : lignes_)
             nouveaux.push_back(r.nouveau);
-        Supprimer_doublons(nouveaux);
+        // Rows named together take one letter.
+        Supprimer_doublons(nouveaux, groupesDeLignes(lignes_.size(), compagnon));
         for (std::size_t i = 0; i < nouveaux.size(); ++i)
             lignes_[i].nouveau = std::move(nouveaux[i]);
     }
@@ -397,8 +499,13 @@ void MoteurNommage::calculer(const NamePartFn& partieExif, const LigneCompagnonF
 RapportTest MoteurNommage::tester(const TextLookup& texte) const {
     std::vector<LigneRenommage> lignes;
     lignes.reserve(lignes_.size());
-    for (const FileRow& r : lignes_)
+    for (const FileRow& r : lignes_) {
         lignes.push_back({r.ancienSurDisque(), r.nouveau});
+        // Each sidecar is checked as a row of its own, right after its photo, as the run
+        // renames it; a sidecar name found taken keeps the photo from being renamed.
+        for (auto& [ancien, nouveau] : annexesARenommer(r))
+            lignes.push_back({std::move(ancien), std::move(nouveau), r.ancienSurDisque()});
+    }
     const int fd = dossier_.fd();
     const EntreeExiste existe = [fd](const std::string& nom) { return entreeExisteAt(fd, nom); };
     RapportTest rapport = Tester_rename(lignes, existe, texte);

@@ -4,6 +4,7 @@
 // The main window fills the options from its controls and shows the rows; the
 // command line fills the same options from its arguments. Neither computes a name
 // itself.
+#include "core/annexes.h"
 #include "core/dateFormats.h"
 #include "core/messageFormat.h"
 #include "core/renameJournal.h"
@@ -15,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace varlime {
@@ -23,6 +25,9 @@ struct FileRow {
     std::string ancien;  // old name as shown (UTF-8)
     std::string nouveau; // new name, as bytes: computed from the old name's bytes
     std::string brut;    // exact bytes of the old name on disk when they differ from `ancien`
+    // The sidecars renamed with this file (found by the listing; none for a name
+    // typed by hand).
+    std::vector<Annexe> annexes = {};
 
     // The bytes naming the file on disk.
     const std::string& ancienSurDisque() const { return brut.empty() ? ancien : brut; }
@@ -34,6 +39,10 @@ std::string nomAffichable(std::string_view octets);
 
 // True when two names are equal as the listing compares them (its sort order).
 bool nomsEgauxPourLaListe(std::string_view a, std::string_view b);
+
+// The sidecars of a row to rename with it, as (old name, new name) pairs: none when
+// the row is not renamed, or when its new name leaves the sidecars' names as they are.
+std::vector<std::pair<std::string, std::string>> annexesARenommer(const FileRow& row);
 
 // Rows of a listing, sorted case-insensitively by the user's locale (not numeric-aware);
 // equal names keep their order.
@@ -112,6 +121,10 @@ using NamePartFn = std::function<std::string(std::size_t ligne, const FileRow& r
 // The row a companion row is named with (its main file's, or the file it takes its
 // EXIF data from), or nothing for a row named on its own.
 using LigneCompagnonFn = std::function<std::optional<std::size_t>(std::size_t ligne)>;
+
+// The rows named together: for each row, the first row of its group (itself when
+// alone). `compagnon` ties a row to another; ties chain, so three rows can share a name.
+std::vector<std::size_t> groupesDeLignes(std::size_t n, const LigneCompagnonFn& compagnon);
 
 // Recomputes the new name of every row. With no file, or with an empty prefix while
 // neither EXIF nor date naming is on, every new name is emptied. A companion row and

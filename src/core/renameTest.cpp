@@ -68,6 +68,7 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
         const std::string& nouveau = lignes[r].nouveau;
         if (ancien.empty())
             return;
+        const std::size_t lignesAvant = rapport.lignes.size();
         bool verifier = !Remplacement_indique_pas_varlime(nouveau);
         // Said, so that a video or RAW file left aside is not taken for a renamed one.
         if (nouveau == kNonVarlimeSansCompagnon)
@@ -131,6 +132,18 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
                                    {ancien}));
             rapport.erreur = true;
         }
+        // The run leaves a photo as it is when one of its sidecars cannot follow it; said
+        // before the empty line that closes the sidecar's lines.
+        if (!lignes[r].photo.empty() && rapport.lignes.size() > lignesAvant) {
+            auto fin = rapport.lignes.end();
+            if (rapport.lignes.back().empty())
+                --fin;
+            const auto dite = formattedLines(texte("RSC_msg_test_annexe_photo_gardee",
+                                                   "le fichier %s, qu'il accompagne, ne sera "
+                                                   "donc pas varlimé non plus"),
+                                             {lignes[r].photo});
+            rapport.lignes.insert(fin, dite.begin(), dite.end());
+        }
     };
     for (std::size_t r = 0; r < lignes.size(); ++r) {
         examiner(r);
@@ -158,19 +171,47 @@ bool distinguable(const std::string& nom) {
 } // namespace
 
 void Supprimer_doublons(std::vector<std::string>& nouveaux) {
+    std::vector<std::size_t> seuls(nouveaux.size());
+    for (std::size_t i = 0; i < seuls.size(); ++i)
+        seuls[i] = i;
+    Supprimer_doublons(nouveaux, seuls);
+}
+
+void Supprimer_doublons(std::vector<std::string>& nouveaux,
+                        const std::vector<std::size_t>& groupes) {
+    // Each group as the rows [debut, fin) it spans.
+    std::vector<std::pair<std::size_t, std::size_t>> blocs;
+    for (std::size_t i = 0; i < nouveaux.size(); ++i) {
+        const std::size_t g = i < groupes.size() ? groupes[i] : i;
+        if (!blocs.empty() && i > 0 && (i - 1 < groupes.size() ? groupes[i - 1] : i - 1) == g)
+            blocs.back().second = i + 1;
+        else
+            blocs.emplace_back(i, i + 1);
+    }
+    auto egaux = [&](std::size_t a, std::size_t b) {
+        for (std::size_t i = blocs[a].first; i < blocs[a].second; ++i)
+            for (std::size_t j = blocs[b].first; j < blocs[b].second; ++j)
+                if (distinguable(nouveaux[i]) && nouveaux[i] == nouveaux[j])
+                    return true;
+        return false;
+    };
+    auto lettrer = [&](std::size_t b, long long k) {
+        for (std::size_t i = blocs[b].first; i < blocs[b].second; ++i)
+            if (distinguable(nouveaux[i]))
+                nouveaux[i] = avecLettres(nouveaux[i], k);
+    };
     std::size_t r = 0;
-    while (r + 1 < nouveaux.size()) {
+    while (r + 1 < blocs.size()) {
         long long k = 1;
-        while (r + 1 < nouveaux.size() && distinguable(nouveaux[r]) &&
-               nouveaux[r] == nouveaux[r + 1]) {
-            nouveaux[r] = avecLettres(nouveaux[r], k);
+        while (r + 1 < blocs.size() && egaux(r, r + 1)) {
+            lettrer(r, k);
             ++r;
             ++k;
         }
         // The last name of a run gets its letter too; it is then compared again with
         // the name below it, which may now be equal to it.
         if (k > 1)
-            nouveaux[r] = avecLettres(nouveaux[r], k);
+            lettrer(r, k);
         else
             ++r;
     }

@@ -17,6 +17,8 @@ namespace varlime {
 struct LigneRenommage {
     std::string ancien;
     std::string nouveau;
+    // For a sidecar renamed with its photo: the photo's old name (empty for a row).
+    std::string photo = {};
 };
 
 // True when an entry of any kind (file, folder, hidden, link, device) carries
@@ -64,5 +66,11 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
 // counter does (AA, AB, ...). Equal names that are not neighbours stay equal.
 // Names carrying the not-renamed marker and empty names are left alone.
 void Supprimer_doublons(std::vector<std::string>& nouveaux);
+// The same over groups of rows named together (`groupes`: the first row of each row's
+// group; a group's rows stand together): all the rows of a group take one letter, and
+// two neighbouring groups are equal when they share a new name, so a RAW and its JPEG
+// are never told apart by a letter.
+void Supprimer_doublons(std::vector<std::string>& nouveaux,
+                        const std::vector<std::size_t>& groupes);
 
 } // namespace varlime

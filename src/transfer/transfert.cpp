@@ -1,5 +1,6 @@
 #include "transfer/transfert.h"
 
+#include "core/annexes.h"
 #include "core/renameJournal.h"
 
 #include "core/nameUtils.h"
@@ -97,7 +98,25 @@ void parcourirFichiers(const std::string& dossierTexte, bool recursif, bool sour
     const std::vector<EntreeRepertoire> entrees = chercherFichiers(dossier, "*.*", masque, &lu);
     if (!lu && illisibles)
         ++*illisibles;
-    for (const EntreeRepertoire& e : entrees) {
+    // The sidecars of this folder's files go with their photo, right after it, even
+    // where their own kind would not be taken from a camera folder.
+    std::vector<std::string> fichiers;
+    std::vector<std::size_t> indexFichier(entrees.size(), kSansPhoto);
+    for (std::size_t i = 0; i < entrees.size(); ++i) {
+        if (!(entrees[i].attributs & attrRepertoire) && entrees[i].nom.front() != '.') {
+            indexFichier[i] = fichiers.size();
+            fichiers.push_back(entrees[i].nom);
+        }
+    }
+    const std::vector<Rattachement> rattachements = rattacherAnnexes(fichiers);
+    std::vector<std::vector<std::size_t>> annexesDe(fichiers.size());
+    for (std::size_t k = 0; k < fichiers.size(); ++k) {
+        const std::size_t photo = rattachements[k].photo;
+        if (photo != kSansPhoto && Fichier_a_copier(fichiers[photo], sourceApn))
+            annexesDe[photo].push_back(k);
+    }
+    for (std::size_t i = 0; i < entrees.size(); ++i) {
+        const EntreeRepertoire& e = entrees[i];
         if (arret && arret->load())
             return;
         if (e.nom.front() == '.')
@@ -108,8 +127,15 @@ void parcourirFichiers(const std::string& dossierTexte, bool recursif, bool sour
                                   illisibles);
             continue;
         }
-        if (Fichier_a_copier(e.nom, sourceApn))
-            visite(dossier, e.nom);
+        const std::size_t k = indexFichier[i];
+        const std::size_t photo = rattachements[k].photo;
+        if (photo != kSansPhoto && Fichier_a_copier(fichiers[photo], sourceApn))
+            continue; // taken with its photo
+        if (!Fichier_a_copier(e.nom, sourceApn))
+            continue;
+        visite(dossier, e.nom);
+        for (const std::size_t a : annexesDe[k])
+            visite(dossier, fichiers[a]);
     }
 }
 

@@ -27,6 +27,7 @@ bool Fichier_a_copier(std::string_view nom, bool sourceApn);
 // Visits the qualifying files of `dossier` in listing order, and of its subfolders
 // (depth first) when `recursif`; names beginning with '.' are skipped, and folders
 // reached through a link are not entered (a link to a parent would never end). The
+// sidecars of a qualifying file are visited right after it, whatever their own kind. The
 // walk stops before the next entry once `arret` is set. `visite` gets the folder
 // (ending in '/') and the file's name. Each folder that cannot be listed adds one to
 // `*illisibles` when given.

@@ -437,6 +437,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
     Fichiers_trouves = false;
     TXT_extension_remplacement->setEnabled(false);
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
+    model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
     setWindowTitle(app_.texte("RSC_main_caption", "Varlime ") + QStringLiteral(VARLIME_VERSION) +
                    QStringLiteral(" Linux"));
     setAcceptDrops(true);
@@ -590,6 +591,7 @@ void TMainForm::Chercher_fichier() {
         return;
     }
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
+    model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
     OptionsNommage& o = moteur_.options;
     o.masqueRecherche = EDT_masque_recherche->text().toStdString();
     o.attributs = app_.DLG_type_fichier().Determiner();
@@ -691,7 +693,8 @@ void TMainForm::Voir_rename() {
         prechargerExif();
         moteur_.calculer(partieNomExifCompagnons(cacheExif_, moteur_.dossier(), moteur_.lignes(),
                                                  moteur_.options, dateDuJour()),
-                         lignesCompagnons(moteur_.options.compagnons, moteur_.lignes()));
+                         lignesCompagnons(cacheExif_, moteur_.dossier(), moteur_.options.compagnons,
+                                          moteur_.lignes()));
     } else {
         moteur_.calculer();
     }

@@ -2,7 +2,42 @@
 
 #include "core/nameUtils.h"
 
+#include <QPainter>
+#include <QPixmap>
+#include <map>
+
 namespace varlime {
+
+namespace {
+
+QString texte(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// The mark of a new name whose file carries sidecars: "+N" on a small tag, N being how
+// many sidecars go with it.
+QPixmap marqueAnnexes(std::size_t n) {
+    static std::map<std::size_t, QPixmap> faites;
+    auto it = faites.find(n);
+    if (it != faites.end())
+        return it->second;
+    QPixmap p(22, 14);
+    p.fill(Qt::transparent);
+    QPainter painter(&p);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(40, 90, 160));
+    painter.setBrush(QColor(205, 222, 245));
+    painter.drawRoundedRect(QRectF(0.5, 0.5, 21, 13), 3, 3);
+    QFont f = painter.font();
+    f.setPixelSize(10);
+    f.setBold(true);
+    painter.setFont(f);
+    painter.drawText(QRect(0, 0, 22, 14), Qt::AlignCenter, QStringLiteral("+%1").arg(n));
+    painter.end();
+    return faites.emplace(n, p).first->second;
+}
+
+} // namespace
 
 FileGridModel::FileGridModel(std::vector<FileRow>& rows, QObject* parent)
     : QAbstractTableModel(parent), rows_(rows) {}
@@ -30,6 +65,24 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
         if (sansExif)
             return int(Qt::AlignHCenter | Qt::AlignVCenter);
         return {};
+    case Qt::DecorationRole:
+        if (index.column() == 1 && !r.annexes.empty())
+            return marqueAnnexes(r.annexes.size());
+        return {};
+    case Qt::ToolTipRole: {
+        if (index.column() != 1 || r.annexes.empty())
+            return {};
+        // Each sidecar with the name it takes, or alone when it keeps its name.
+        QString tip = titreAnnexes_;
+        const auto renommees = annexesARenommer(r);
+        for (const Annexe& a : r.annexes) {
+            tip += QStringLiteral("\n") + texte(nomAffichable(a.nom));
+            for (const auto& [ancien, nouveau] : renommees)
+                if (ancien == a.nom)
+                    tip += QStringLiteral(" → ") + texte(nomAffichable(nouveau));
+        }
+        return tip;
+    }
     default:
         return {};
     }
@@ -44,9 +97,11 @@ bool FileGridModel::setData(const QModelIndex& index, const QVariant& value, int
     if (index.column() == 0) {
         if (text == r.ancien)
             return true;
-        // A name typed by hand is taken as it stands, bytes included.
+        // A name typed by hand is taken as it stands, bytes included; the sidecars found
+        // for the listed file are not this one's.
         r.ancien = text;
         r.brut.clear();
+        r.annexes.clear();
     } else {
         if (text == r.nouveau)
             return true;

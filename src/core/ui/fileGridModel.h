@@ -24,6 +24,8 @@ public:
     void debutListing() { beginResetModel(); }
     void finListing() { endResetModel(); }
     void setHeaders(const QString& avant, const QString& apres);
+    // The first line of the tip of a new name whose file carries sidecars.
+    void setTitreAnnexes(const QString& titre) { titreAnnexes_ = titre; }
     // The rows as they stand, hand edits included; always at least one row.
     std::vector<FileRow>& rows() { return rows_; }
     const std::vector<FileRow>& rows() const { return rows_; }
@@ -33,6 +35,7 @@ public:
 private:
     std::vector<FileRow>& rows_;
     QString avant_, apres_;
+    QString titreAnnexes_ = QStringLiteral("Fichiers annexes varlimés avec lui :");
 };
 
 } // namespace varlime

@@ -1,0 +1,112 @@
+#include "core/annexes.h"
+
+#include "platform/textEncoding.h"
+
+#include <QString>
+#include <algorithm>
+#include <unordered_map>
+
+namespace varlime {
+
+namespace {
+
+// Camera RAW extensions: a RAW file is the photo a lone BASE.xmp was written for when
+// the camera also saved a JPEG under the same base name.
+constexpr std::string_view kExtensionsRaw[] = {
+    "3fr", "arw", "cr2", "cr3", "crw", "dcr", "dng", "erf", "iiq", "kdc", "mef", "mos",
+    "mrw", "nef", "nrw", "orf", "pef", "raf", "rw2", "rwl", "sr2", "srf", "srw", "x3f"};
+
+std::string minusculesAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return out;
+}
+
+// Names compared ignoring letter case; bytes that are no UTF-8 are compared as they are.
+std::string plie(std::string_view s) {
+    if (!isValidUtf8(s))
+        return minusculesAscii(s);
+    return QString::fromUtf8(s.data(), qsizetype(s.size())).toCaseFolded().toUtf8().toStdString();
+}
+
+std::string_view suffixeDe(std::string_view nom) {
+    const auto point = nom.rfind('.');
+    return point == std::string_view::npos ? std::string_view() : nom.substr(point + 1);
+}
+
+std::string_view baseDe(std::string_view nom) {
+    const auto point = nom.rfind('.');
+    return point == std::string_view::npos ? nom : nom.substr(0, point);
+}
+
+bool estRaw(std::string_view nom) {
+    const std::string ext = minusculesAscii(suffixeDe(nom));
+    return std::find(std::begin(kExtensionsRaw), std::end(kExtensionsRaw), ext) !=
+           std::end(kExtensionsRaw);
+}
+
+} // namespace
+
+bool estNomAnnexe(std::string_view nom) {
+    const std::string suffixe = minusculesAscii(suffixeDe(nom));
+    if (suffixe.empty() || nom.size() == suffixe.size() + 1)
+        return false; // ".xmp" alone names no photo
+    return std::any_of(std::begin(kGenresAnnexes), std::end(kGenresAnnexes),
+                       [&](const GenreAnnexe& g) { return g.suffixe == suffixe; });
+}
+
+std::string nomAnnexe(std::string_view nouveauPhoto, const Annexe& annexe) {
+    const std::string_view garde =
+        std::string_view(annexe.nom).substr(std::min(annexe.debutSuffixe, annexe.nom.size()));
+    std::string out(annexe.forme == FormeAnnexe::Base ? baseDe(nouveauPhoto) : nouveauPhoto);
+    out += garde;
+    return out;
+}
+
+std::vector<Rattachement> rattacherAnnexes(const std::vector<std::string>& noms) {
+    std::vector<Rattachement> out(noms.size());
+    // The photos, by whole name and by base name, folded.
+    std::unordered_map<std::string, std::vector<std::size_t>> parNom, parBase;
+    for (std::size_t i = 0; i < noms.size(); ++i) {
+        if (estNomAnnexe(noms[i]))
+            continue;
+        parNom[plie(noms[i])].push_back(i);
+        parBase[plie(baseDe(noms[i]))].push_back(i);
+    }
+    for (std::size_t i = 0; i < noms.size(); ++i) {
+        const std::string& nom = noms[i];
+        if (!estNomAnnexe(nom))
+            continue;
+        const std::size_t point = nom.rfind('.');
+        const std::string_view tronc = std::string_view(nom).substr(0, point);
+        const std::string suffixe = minusculesAscii(std::string_view(nom).substr(point + 1));
+        for (const FormeAnnexe forme : {FormeAnnexe::NomComplet, FormeAnnexe::Base}) {
+            const bool genreConnu = std::any_of(
+                std::begin(kGenresAnnexes), std::end(kGenresAnnexes),
+                [&](const GenreAnnexe& g) { return g.suffixe == suffixe && g.forme == forme; });
+            if (!genreConnu)
+                continue;
+            const auto& index = forme == FormeAnnexe::NomComplet ? parNom : parBase;
+            const auto trouve = index.find(plie(tronc));
+            if (trouve == index.end())
+                continue;
+            auto rang = [&](std::size_t p) {
+                const std::string_view cle =
+                    forme == FormeAnnexe::NomComplet ? std::string_view(noms[p]) : baseDe(noms[p]);
+                return std::make_tuple(cle != tronc, !estRaw(noms[p]), std::string_view(noms[p]));
+            };
+            const std::vector<std::size_t>& candidats = trouve->second;
+            const std::size_t photo =
+                *std::min_element(candidats.begin(), candidats.end(),
+                                  [&](std::size_t a, std::size_t b) { return rang(a) < rang(b); });
+            out[i].photo = photo;
+            out[i].annexe = Annexe{nom, point, forme};
+            break;
+        }
+    }
+    return out;
+}
+
+} // namespace varlime
