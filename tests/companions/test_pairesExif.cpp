@@ -1,0 +1,103 @@
+// Photos shot together (a RAW and the JPEG the camera wrote with it: the same base
+// name and the same EXIF date and time) keep one base name in EXIF naming.
+#include "companions/compagnons.h"
+#include "exif_naming/faitsExif.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace varlime;
+using varlime::test::TempDir;
+
+namespace {
+
+struct CasPaire {
+    const char* nom;
+    bool sansCompteur;
+    std::vector<std::string> attendu; // "old > new", in list order
+};
+
+TEST(PairesExif, ShotTogetherKeepOneBaseName) {
+    const std::string photos = test::photosDir();
+    TempDir dir;
+    // Canon_40D.jpg was taken on 2008-05-30, the IXUS photo on 2004-08-27.
+    dir.write("IMG_0001.jpg", test::readFile(photos + "Canon_40D.jpg"));
+    dir.write("IMG_0001.thm", test::readFile(photos + "Canon_40D.jpg"));
+    dir.write("IMG_0002.jpg", test::readFile(photos + "Canon_40D.jpg"));
+    dir.write("IMG_0003.jpg", test::readFile(photos + "Canon_40D.jpg"));
+    dir.write("IMG_0003.thm", test::readFile(photos + "Canon_DIGITAL_IXUS_400.jpg"));
+    dir.write("IMG_0005.jpg", test::readFile(photos + "no_exif.jpg"));
+    dir.write("IMG_0005.thm", test::readFile(photos + "no_exif.jpg"));
+
+    const CasPaire cas[] = {
+        {"pairs/one counter number",
+         false,
+         {"IMG_0001.jpg > Canon_20080530_001.jpg", "IMG_0001.thm > Canon_20080530_001.thm",
+          "IMG_0002.jpg > Canon_20080530_002.jpg", "IMG_0003.jpg > Canon_20080530_003.jpg",
+          // Another date: not shot together, a number of its own.
+          "IMG_0003.thm > Canon_20040827_004.thm",
+          "IMG_0005.jpg > NON VARLIMÉ (Pas d'en-tête Exif)",
+          "IMG_0005.thm > NON VARLIMÉ (Pas d'en-tête Exif)"}},
+        {"pairs/one letter",
+         true,
+         {"IMG_0001.jpg > Canon_20080530A.jpg", "IMG_0001.thm > Canon_20080530A.thm",
+          "IMG_0002.jpg > Canon_20080530B.jpg", "IMG_0003.jpg > Canon_20080530C.jpg",
+          "IMG_0003.thm > Canon_20040827.thm", "IMG_0005.jpg > NON VARLIMÉ (Pas d'en-tête Exif)",
+          "IMG_0005.thm > NON VARLIMÉ (Pas d'en-tête Exif)"}},
+    };
+    for (const auto& c : cas) {
+        MoteurNommage moteur;
+        moteur.options.exif.actif = true;
+        moteur.options.exif.sansCompteur = c.sansCompteur;
+        moteur.options.exif.ordre = {ItemExif::Fabricant, ItemExif::Date};
+        ASSERT_TRUE(moteur.lister(dir.path())) << c.nom;
+        CacheFaitsExif cache;
+        moteur.calculer(
+            partieNomExifCompagnons(cache, moteur.dossier(), moteur.lignes(), moteur.options,
+                                    QDate(2026, 12, 7)),
+            lignesCompagnons(cache, moteur.dossier(), moteur.options.compagnons, moteur.lignes()));
+        std::vector<std::string> noms;
+        for (const FileRow& r : moteur.lignes())
+            noms.push_back(r.ancien + " > " + r.nouveau);
+        EXPECT_EQ(noms, c.attendu) << c.nom;
+    }
+}
+
+// The letters of equal neighbours, a group of rows taking one letter.
+TEST(PairesExif, LettersOverGroups) {
+    struct Cas {
+        const char* nom;
+        std::vector<std::string> noms;
+        std::vector<std::size_t> groupes;
+        std::vector<std::string> attendu;
+    };
+    const Cas cas[] = {
+        {"letters/rows alone, as before",
+         {"X.jpg", "X.jpg", "Y.jpg", "X.jpg"},
+         {0, 1, 2, 3},
+         {"XA.jpg", "XB.jpg", "Y.jpg", "X.jpg"}},
+        {"letters/a pair beside a lone photo",
+         {"X.CR2", "X.jpg", "X.jpg"},
+         {0, 0, 2},
+         {"XA.CR2", "XA.jpg", "XB.jpg"}},
+        {"letters/two pairs",
+         {"X.CR2", "X.jpg", "X.CR2", "X.jpg"},
+         {0, 0, 2, 2},
+         {"XA.CR2", "XA.jpg", "XB.CR2", "XB.jpg"}},
+        {"letters/pairs sharing no name stay apart",
+         {"X.CR2", "X.jpg", "X.tif"},
+         {0, 0, 2},
+         {"X.CR2", "X.jpg", "X.tif"}},
+        {"letters/a marked row in a group keeps its marker",
+         {"NON VARLIMÉ (Pas d'en-tête Exif)", "X.jpg", "X.jpg"},
+         {0, 0, 2},
+         {"NON VARLIMÉ (Pas d'en-tête Exif)", "XA.jpg", "XB.jpg"}},
+    };
+    for (const auto& c : cas) {
+        std::vector<std::string> noms = c.noms;
+        Supprimer_doublons(noms, c.groupes);
+        EXPECT_EQ(noms, c.attendu) << c.nom;
+    }
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+// A photo's sidecars are copied and moved with it, right after it, even from a camera
+// folder that takes only pictures and films.
+#include "core/annexes.h"
+#include "support/test_support.h"
+#include "transfer/transfert.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace varlime;
+using namespace varlime::test;
+
+namespace {
+
+std::vector<std::string> nomsDans(const std::string& dossier) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dossier))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+struct CasAnnexes {
+    const char* nom;
+    std::string dossierSource; // under the temporary folder
+    std::vector<std::string> fichiers;
+    bool deplacement;
+    int interrompreA; // stop asked after this many copies (-1: never)
+    int copies;
+    std::vector<std::string> cible;
+    std::vector<std::string> resteSource;
+};
+
+TEST(AnnexesTransfert, SidecarsTravelWithTheirPhoto) {
+    const std::vector<std::string> carte = {"IMG_0001.CR2",     "IMG_0001.xmp", "IMG_0001.CR2.dop",
+                                            "IMG_0002.JPG",     "notes.txt",    "lone.xmp",
+                                            "IMG_0003.CR2.xmp", "IMG_0003.CR2"};
+    const CasAnnexes cas[] = {
+        {"camera folder/copy",
+         "DCIM/100CANON",
+         carte,
+         false,
+         -1,
+         6,
+         {"IMG_0001.CR2", "IMG_0001.CR2.dop", "IMG_0001.xmp", "IMG_0002.JPG", "IMG_0003.CR2",
+          "IMG_0003.CR2.xmp"},
+         carte},
+        {"camera folder/move",
+         "DCIM/100CANON",
+         carte,
+         true,
+         -1,
+         6,
+         {"IMG_0001.CR2", "IMG_0001.CR2.dop", "IMG_0001.xmp", "IMG_0002.JPG", "IMG_0003.CR2",
+          "IMG_0003.CR2.xmp"},
+         {"lone.xmp", "notes.txt"}},
+        {"camera folder/a stop after the photo still takes its sidecars",
+         "DCIM/100CANON",
+         {"IMG_0001.CR2", "IMG_0001.xmp", "IMG_0001.CR2.dop"},
+         false,
+         1,
+         3,
+         {"IMG_0001.CR2", "IMG_0001.CR2.dop", "IMG_0001.xmp"},
+         {"IMG_0001.CR2", "IMG_0001.CR2.dop", "IMG_0001.xmp"}},
+        {"plain folder/each file once",
+         "photos",
+         {"IMG_0001.CR2", "IMG_0001.xmp", "lone.xmp", "notes.txt"},
+         true,
+         -1,
+         4,
+         {"IMG_0001.CR2", "IMG_0001.xmp", "lone.xmp", "notes.txt"},
+         {}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        TempDir d;
+        for (const std::string& f : c.fichiers)
+            d.write(c.dossierSource + "/" + f, f);
+        d.write("dst/.keep");
+        const std::string source = d.path() + c.dossierSource;
+        const bool carteApn = c.dossierSource.starts_with("DCIM");
+        // Each sidecar is visited right after its photo, or after another of its sidecars.
+        std::vector<std::string> visites;
+        parcourirFichiers(source, false, carteApn, nullptr,
+                          [&](const std::string&, const std::string& n) { visites.push_back(n); });
+        const auto rattachements = rattacherAnnexes(visites);
+        for (std::size_t i = 0; i < visites.size(); ++i) {
+            const std::size_t photo = rattachements[i].photo;
+            if (photo == kSansPhoto)
+                continue;
+            ASSERT_GT(i, 0u) << visites[i];
+            EXPECT_TRUE(i - 1 == photo || rattachements[i - 1].photo == photo) << visites[i];
+        }
+
+        TransfertPhotos run(d.path() + (carteApn ? "DCIM" : "photos"), d.path() + "dst",
+                            c.deplacement);
+        EXPECT_EQ(run.copierFichiers([&](int n) {
+            if (n == c.interrompreA)
+                run.interrompre();
+        }),
+                  0);
+        EXPECT_EQ(run.nbCopies(), c.copies);
+        if (c.deplacement) {
+            EXPECT_EQ(run.effacerFichiers(nullptr), 0);
+        }
+        std::vector<std::string> cible = nomsDans(d.path() + "dst");
+        cible.erase(std::find(cible.begin(), cible.end(), ".keep"));
+        EXPECT_EQ(cible, c.cible);
+        for (const std::string& n : cible)
+            EXPECT_EQ(readFile(d.path() + "dst/" + n), n);
+        std::vector<std::string> reste = c.resteSource;
+        std::sort(reste.begin(), reste.end());
+        EXPECT_EQ(nomsDans(source), reste);
+    }
+}
+
+} // namespace
