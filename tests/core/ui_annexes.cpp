@@ -1,0 +1,57 @@
+// The grid marks the new name of a row that carries sidecars, and a run from the window
+// renames them with their photo.
+#include "core/ui/Main.h"
+#include "core/ui/fileGridModel.h"
+#include "support/ui_support.h"
+
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace varlime;
+using namespace varlime::test;
+
+namespace {
+
+TEST(GridSidecars, MarkTipAndRun) {
+    AppFixture f;
+    TempDir photos;
+    for (const char* n : {"IMG_0001.CR3", "IMG_0001.xmp", "IMG_0001.CR3.xmp", "IMG_0002.jpg"})
+        photos.write(n, n);
+    TMainForm& m = f.app->MainForm();
+    m.Repertoire_courant = photos.path();
+    m.Validation_repertoire();
+    QTest::keyClicks(m.EDT_prefixe_remplacement, QStringLiteral("X_"));
+    EXPECT_EQ(grid(m), (Grid{{"IMG_0001.CR3", "X_001.CR3"}, {"IMG_0002.jpg", "X_002.jpg"}}));
+
+    FileGridModel& model = m.grille();
+    struct Cas {
+        int ligne, colonne;
+        bool marque;
+        const char* tip;
+    };
+    const Cas cas[] = {
+        {0, 1, true,
+         "Fichiers annexes varlimés avec lui :\nIMG_0001.CR3.xmp → X_001.CR3.xmp\nIMG_0001.xmp → "
+         "X_001.xmp"},
+        {0, 0, false, ""},
+        {1, 1, false, ""},
+    };
+    for (const auto& c : cas) {
+        const QModelIndex i = model.index(c.ligne, c.colonne);
+        EXPECT_EQ(model.data(i, Qt::DecorationRole).canConvert<QPixmap>(), c.marque)
+            << c.ligne << "," << c.colonne;
+        EXPECT_EQ(model.data(i, Qt::ToolTipRole).toString().toStdString(), c.tip)
+            << c.ligne << "," << c.colonne;
+    }
+
+    f.messages.answer(true);
+    m.BT_valider_rename->click();
+    EXPECT_EQ(photos.names(),
+              (std::vector<std::string>{"X_001.CR3", "X_001.CR3.xmp", "X_001.xmp", "X_002.jpg"}));
+    EXPECT_EQ(f.messages.texts().last().toStdString(), "4 fichiers varlims\r\n0 erreurs");
+}
+
+} // namespace
