@@ -392,7 +392,7 @@ int executerRendu(const std::vector<std::string>& args, const std::string& progr
 
 std::string resumeRun(const TextLookup& texte, const BilanRenommage& bilan) {
     return sansCrLf(
-        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
+        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlimés\r\n%d erreurs"),
                       {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
 }
 

@@ -109,7 +109,7 @@ TEST(MaskDialog, ItemsGiveTheirMasksAndHints) {
          "Substituez le mot REMPLACÉ par la chaîne à remplacer, REMPLACEMENT par celle de "
          "remplacement"},
         {2, "[PRÉFIXE*SUFFIXE]",
-         "Remplacez les mots PRÉFIXE et SUFFIXE par vos critères.Chaîne vide possible.Laissez le "
+         "Remplacez les mots PRÉFIXE et SUFFIXE par vos critères. Chaîne vide possible. Laissez le "
          "caractère \"*\""},
         {3, "[-N]", ""},
     };
@@ -454,7 +454,7 @@ TEST(PrefixChooser, LeadsToTheDateOrMaskDialog) {
 
 TEST(ReportWindow, ShowsTheLines) {
     TDLG_rapport rapport;
-    EXPECT_EQ(rapport.windowTitle(), QStringLiteral("Rapport des  erreurs possibles"));
+    EXPECT_EQ(rapport.windowTitle(), QStringLiteral("Rapport des erreurs possibles"));
     rapport.Remplir({"Vous varlimez a.jpg avec son propre nom", ""});
     EXPECT_EQ(rapport.Lignes(), (QStringList{"Vous varlimez a.jpg avec son propre nom", ""}));
     rapport.Remplir({"*** Aucune erreur à signaler ***"});

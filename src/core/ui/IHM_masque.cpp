@@ -126,8 +126,8 @@ void TDLG_masque::RGA_masqueClick(int item) {
         break;
     case 2:
         LBL_info->setText(message("RSC_masque_information_prefixe_suffixe",
-                                  "Remplacez les mots PRÉFIXE et SUFFIXE par vos critères.Chaîne "
-                                  "vide possible.Laissez le caractère \"*\""));
+                                  "Remplacez les mots PRÉFIXE et SUFFIXE par vos critères. Chaîne "
+                                  "vide possible. Laissez le caractère \"*\""));
         break;
     default:
         LBL_info->clear();

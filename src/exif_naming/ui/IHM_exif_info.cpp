@@ -96,7 +96,7 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     CKB_separateur_final->setChecked(true);
     CBB_separateur_final = separateur("CBB_separateur_final", this);
     CKB_compteur = control<QCheckBox>(
-        "CKB_compteur", QStringLiteral("Ne pas  garder dans ce cas un compteur pour le nom."),
+        "CKB_compteur", QStringLiteral("Ne pas garder dans ce cas un compteur pour le nom."),
         this);
     CKB_masque_compteur = control<QCheckBox>(
         "CKB_masque_compteur",
@@ -113,11 +113,11 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     LBL_exemple->setStyleSheet(QStringLiteral("font-weight: bold"));
     LBL_avertissement_1 = control<QLabel>(
         "LBL_avertissement_1",
-        QStringLiteral("ATTENTION avec cette option activée vous devez  impérativement activer  "),
+        QStringLiteral("ATTENTION avec cette option activée vous devez impérativement activer"),
         this);
     LBL_avertissement_2 =
         control<QLabel>("LBL_avertissement_2",
-                        QStringLiteral("la  Date et  l'Heure pour éviter les redondances."), this);
+                        QStringLiteral("la Date et l'Heure pour éviter les redondances."), this);
     for (QLabel* l : {LBL_avertissement_1, LBL_avertissement_2})
         l->setStyleSheet(QStringLiteral("color: red"));
     BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
@@ -408,7 +408,7 @@ void TDLG_exif_info::BT_okClick() {
             app_.texte("RSC_msg_avertissement_exif_sans_compteur",
                        "Vous tentez de varlimer en utilisant des informations EXIF avec "
                        "suppression \r\ndu compteur automatique alors que vous n'avez pas "
-                       "slectionn les \r\noptions date et heure.\r\nEtes-vous sr de vouloir "
+                       "sélectionné les \r\noptions date et heure.\r\nÊtes-vous sûr de vouloir "
                        "continuer ?"),
             this))
         return;

@@ -11,7 +11,7 @@ namespace varlime {
 
 TDLG_a_propos::TDLG_a_propos(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("DLG_a_propos"));
-    setWindowTitle(QStringLiteral("A propos"));
+    setWindowTitle(QStringLiteral("À propos"));
     auto* layout = new QVBoxLayout(this);
     LBL_produit = new QLabel(QStringLiteral("<b>Varlime</b>"), this);
     LBL_produit->setObjectName(QStringLiteral("LBL_produit"));

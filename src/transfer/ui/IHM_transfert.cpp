@@ -321,7 +321,7 @@ void TDLG_transfert::Sauver_rep_liste(Panneau p) {
     }
     app_.messages().warning(
         app_.texte("RSC_msg_toutes_places_occupees",
-                   "Toutes les places sont occupes, effacez une ligne pour stocker ce "
+                   "Toutes les places sont occupées, effacez une ligne pour stocker ce "
                    "\r\nchemin."),
         this);
 }
@@ -335,7 +335,7 @@ void TDLG_transfert::Creer_sous_repertoire() {
     const std::string nouveau = Retourne_repertoire_slash(dossier + nom);
     if (nom.empty() || ::mkdir(nouveau.c_str(), 0777) != 0) {
         app_.messages().warning(
-            app_.texte("RSC_msg_impossible_creer_repertoire", "Impossible de crer le rpertoire"),
+            app_.texte("RSC_msg_impossible_creer_repertoire", "Impossible de créer le répertoire"),
             this);
         return;
     }
