@@ -57,6 +57,7 @@ struct FauxPrincipal {
             sauves.push_back({s, k, v});
         };
         l.ouvrirAdresse = [this](const QString& a) { adresses << a; };
+        l.ouvrirAide = [this](const char* cle) { adresses << QString::fromLatin1(cle); };
         return l;
     }
 };
@@ -192,10 +193,10 @@ TEST(MaskDialog, OkPutsTheMaskIntoThePrefixField) {
     }
 }
 
-TEST(MaskDialog, HelpOpensItsAddress) {
+TEST(MaskDialog, HelpOpensItsPage) {
     Dialogues d;
     d.masque.BT_aide->click();
-    EXPECT_EQ(d.principal.adresses, QStringList{"https://varlime.example.org/aide/masques"});
+    EXPECT_EQ(d.principal.adresses, QStringList{"RSC_lien_aide_masque"});
 }
 
 TEST(MaskDialog, CancelClearsTheChoice) {

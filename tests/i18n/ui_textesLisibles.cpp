@@ -18,10 +18,9 @@ namespace {
 // Words as they came out when their accented letters were dropped; each pattern stands
 // alone between non-letters.
 constexpr const char* kMotsSansAccent[] = {
-    "en-tte",  "slectionn", "slectionne", "sr",     "rpertoire", "Rpertoire",
-    "dj",      "tre",       "mme",        "varlim", "varlims",   "crer",
-    "occupes", "apparat",   "diffrent",   "Etes",   "prfixe",    "numro",
-    "donnes",  "dfaut",     "fentre",     "A propos", "A droite", "A gauche",
+    "en-tte", "slectionn", "slectionne", "sr",    "rpertoire", "Rpertoire", "dj",       "tre",
+    "mme",    "varlim",    "varlims",    "crer",  "occupes",   "apparat",   "diffrent", "Etes",
+    "prfixe", "numro",     "donnes",     "dfaut", "fentre",    "A propos",  "A droite", "A gauche",
 };
 
 struct Texte {
@@ -80,8 +79,8 @@ std::vector<Texte> textesFrancais() {
         fenetres.push_back(d);
     for (QWidget* w : fenetres)
         for (const FormText& t : translatableTexts(w))
-            out.push_back({formInstanceName(w).toStdString() + " " + t.key().toStdString(),
-                           t.text});
+            out.push_back(
+                {formInstanceName(w).toStdString() + " " + t.key().toStdString(), t.text});
     return out;
 }
 

@@ -172,9 +172,8 @@ void TDLG_masque::BT_annulerClick() {
 }
 
 void TDLG_masque::BT_aideClick() {
-    if (liens.ouvrirAdresse)
-        liens.ouvrirAdresse(
-            message("RSC_lien_aide_masque", "https://varlime.example.org/aide/masques"));
+    if (liens.ouvrirAide)
+        liens.ouvrirAide("RSC_lien_aide_masque");
 }
 
 } // namespace varlime

@@ -1149,7 +1149,7 @@ void TMainForm::Positionne_option_main(const QString& masque, const QString& pre
 }
 
 void TMainForm::ouvrirAide(const char* key) {
-    app_.ouvrirAdresse(app_.texte(key, "https://varlime.example.org/aide/"), this);
+    app_.ouvrirAide(key, this);
 }
 
 void TMainForm::enregistrerOptionsMain() {

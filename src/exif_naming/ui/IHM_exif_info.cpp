@@ -204,8 +204,7 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
         Compose_exemple();
     });
     connect(BT_aide, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(QUrl(app_.texte(
-            "RSC_lien_aide_exif", "https://varlime.example.org/aide/nommage-exif.html")));
+        app_.ouvrirAide("RSC_lien_aide_exif", this);
     });
     connect(BT_ok, &QPushButton::clicked, this, &TDLG_exif_info::BT_okClick);
 

@@ -167,8 +167,7 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
         accept();
     });
     connect(BT_aide, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(QUrl(app_.texte("RSC_lien_aide_module_transfert",
-                                                  "https://varlime.example.org/aide/transfert")));
+        app_.ouvrirAide("RSC_lien_aide_module_transfert", this);
     });
     connect(BT_selection_repertoire_source, &QPushButton::clicked, this,
             [this] { Selection_repertoire(Panneau::Source); });
