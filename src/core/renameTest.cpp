@@ -106,9 +106,10 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
             const auto source = premiereSource.find(nouveau);
             if (source != premiereSource.end() && cibles.count(nouveau) == 0) {
                 const std::size_t i = source->second;
-                ajouter(formattedLines(texte("RSC_msg_test_devant_etre_varlime",
-                                             "mais le fichier %s devant être lui-même varlimé en %s"),
-                                       {nouveau, lignes[i].nouveau}));
+                ajouter(
+                    formattedLines(texte("RSC_msg_test_devant_etre_varlime",
+                                         "mais le fichier %s devant être lui-même varlimé en %s"),
+                                   {nouveau, lignes[i].nouveau}));
                 ajouter(formattedLines(
                     texte("RSC_msg_test_peut_etre_varlime", "le fichier %s peut donc être varlimé"),
                     {ancien}));

@@ -423,12 +423,12 @@ TEST(ReportWindow, LinesOfRealFolders) {
     open(m, photos);
     m.CKB_compteur_inactif->setChecked(true);
     m.EDT_prefixe_remplacement->setText(QStringLiteral("[{IMG}{PIC}]"));
-    EXPECT_EQ(
-        rapportDuBouton(f),
-        (QStringList{"Le fichier IMG_0042.jpg doit être varlimé en PIC_0042.jpg",
-                     "ce fichier existe déjà,", "modifiez la cible (PIC_0042.jpg) pour IMG_0042.jpg",
-                     "", "Vous varlimez img_0043.jpg avec son propre nom", "",
-                     "Vous varlimez PIC_0042.jpg avec son propre nom", ""}));
+    EXPECT_EQ(rapportDuBouton(f),
+              (QStringList{"Le fichier IMG_0042.jpg doit être varlimé en PIC_0042.jpg",
+                           "ce fichier existe déjà,",
+                           "modifiez la cible (PIC_0042.jpg) pour IMG_0042.jpg", "",
+                           "Vous varlimez img_0043.jpg avec son propre nom", "",
+                           "Vous varlimez PIC_0042.jpg avec son propre nom", ""}));
     EXPECT_EQ(photos.names(),
               (std::vector<std::string>{"IMG_0042.jpg", "PIC_0042.jpg", "img_0043.jpg"}));
 

@@ -94,8 +94,7 @@ TEST(LangFrMessages, ShippedFileOnlyNamesTheLanguage) {
         const std::string key = line.left(line.indexOf(u'=')).toStdString();
         const auto def = keys.find(key);
         ASSERT_NE(def, keys.end()) << key << " is not used by the program";
-        EXPECT_EQ(formatPlaceholders(*doc.value("MESSAGES", key)),
-                  formatPlaceholders(def->second))
+        EXPECT_EQ(formatPlaceholders(*doc.value("MESSAGES", key)), formatPlaceholders(def->second))
             << key;
     }
 }

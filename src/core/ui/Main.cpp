@@ -766,9 +766,9 @@ bool TMainForm::Test_liste_exif() {
     TDB_utilitaire& util = app_.DB_utilitaire();
     QString message =
         v.sansExif == 1
-            ? util.formater(
-                  app_.texte("RSC_msg_un_fichier_sans_exif", "Le fichier %s n'a pas d'en-tête Exif"),
-                  {qs(v.premier)})
+            ? util.formater(app_.texte("RSC_msg_un_fichier_sans_exif",
+                                       "Le fichier %s n'a pas d'en-tête Exif"),
+                            {qs(v.premier)})
             : util.formater(app_.texte("RSC_msg_plusieurs_fichiers_sans_exif",
                                        "%d fichiers de la liste ne portent pas d'en-tête "
                                        "Exif\r\npar exemple : %s"),

@@ -96,8 +96,7 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     CKB_separateur_final->setChecked(true);
     CBB_separateur_final = separateur("CBB_separateur_final", this);
     CKB_compteur = control<QCheckBox>(
-        "CKB_compteur", QStringLiteral("Ne pas garder dans ce cas un compteur pour le nom."),
-        this);
+        "CKB_compteur", QStringLiteral("Ne pas garder dans ce cas un compteur pour le nom."), this);
     CKB_masque_compteur = control<QCheckBox>(
         "CKB_masque_compteur",
         QStringLiteral("Maintien d'un compteur existant (exploitation du masque [*&&N])"), this);
@@ -203,9 +202,8 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
         Retourne_nom_exif();
         Compose_exemple();
     });
-    connect(BT_aide, &QPushButton::clicked, this, [this] {
-        app_.ouvrirAide("RSC_lien_aide_exif", this);
-    });
+    connect(BT_aide, &QPushButton::clicked, this,
+            [this] { app_.ouvrirAide("RSC_lien_aide_exif", this); });
     connect(BT_ok, &QPushButton::clicked, this, &TDLG_exif_info::BT_okClick);
 
     app_.translate(this);

@@ -166,9 +166,8 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
         Sauver_parametres_transfert();
         accept();
     });
-    connect(BT_aide, &QPushButton::clicked, this, [this] {
-        app_.ouvrirAide("RSC_lien_aide_module_transfert", this);
-    });
+    connect(BT_aide, &QPushButton::clicked, this,
+            [this] { app_.ouvrirAide("RSC_lien_aide_module_transfert", this); });
     connect(BT_selection_repertoire_source, &QPushButton::clicked, this,
             [this] { Selection_repertoire(Panneau::Source); });
     connect(BT_selection_repertoire_cible, &QPushButton::clicked, this,
