@@ -129,6 +129,10 @@ bool LibGfl::chargerBibliotheque() {
             dlinfo(h, RTLD_DI_LINKMAP, &carte) == 0 && carte && carte->l_name && *carte->l_name
                 ? carte->l_name
                 : chemin;
+        if (char* reel = ::realpath(cheminCharge_.c_str(), nullptr)) {
+            cheminCharge_ = reel;
+            std::free(reel);
+        }
         utilisable_ = true;
         init_();
         return true;
