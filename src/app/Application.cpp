@@ -274,17 +274,23 @@ void Application::ouvrirUrl(const QUrl& url, QWidget* parent) {
     // Without a browser the shipped pages are still readable: they are simple enough for
     // the text browser of the toolkit.
     if (url.isLocalFile()) {
-        auto* fenetre = new QDialog(parent ? parent->window() : mainForm_.get(), Qt::Window);
-        fenetre->setObjectName(QStringLiteral("DLG_aide"));
-        fenetre->setAttribute(Qt::WA_DeleteOnClose);
-        fenetre->setWindowTitle(texte("RSC_titre_aide", "Aide de Varlime"));
-        auto* navigateur = new QTextBrowser(fenetre);
-        navigateur->setObjectName(QStringLiteral("TXB_aide"));
-        navigateur->setOpenExternalLinks(true);
-        navigateur->setSource(url);
-        (new QVBoxLayout(fenetre))->addWidget(navigateur);
-        fenetre->resize(780, 620);
+        // One help window per window asking, shown again at the new page.
+        QWidget* hote = parent ? parent->window() : mainForm_.get();
+        auto* fenetre =
+            hote->findChild<QDialog*>(QStringLiteral("DLG_aide"), Qt::FindDirectChildrenOnly);
+        if (!fenetre) {
+            fenetre = new QDialog(hote, Qt::Window);
+            fenetre->setObjectName(QStringLiteral("DLG_aide"));
+            fenetre->setWindowTitle(texte("RSC_titre_aide", "Aide de Varlime"));
+            auto* navigateur = new QTextBrowser(fenetre);
+            navigateur->setObjectName(QStringLiteral("TXB_aide"));
+            navigateur->setOpenExternalLinks(true);
+            (new QVBoxLayout(fenetre))->addWidget(navigateur);
+            fenetre->resize(780, 620);
+        }
+        fenetre->findChild<QTextBrowser*>()->setSource(url);
         fenetre->show();
+        fenetre->raise();
         return;
     }
     messages_.error(
