@@ -92,31 +92,25 @@ QString attendu(const TempDir& dossier, const std::string& langue, const char* p
            QString::fromLatin1(page);
 }
 
-TEST(Aide, EachWindowOpensItsPageInFrench) {
-    AppFixture f;
-    livrerAide(f.programDir);
-    for (const Cas& c : kCas) {
-        Ouvertures o;
-        c.geste(*f.app);
-        EXPECT_EQ(o.urls, QStringList{attendu(f.programDir, "fr", c.page)}) << c.nom;
+TEST(Aide, EachWindowOpensItsPageInTheActiveLanguage) {
+    for (const std::string langue : {"fr", "en"}) {
+        AppFixture f;
+        livrerAide(f.programDir);
+        if (langue == "en") {
+            f.programDir.write("lang_en.ini",
+                               readFile(std::string(VARLIME_SOURCE_DIR) + "/lang/lang_en.ini"));
+            f.programDir.write("lang.ini", "[CONFIG]\nActiveLanguage=en\n");
+            f.app.reset();
+            f.app = std::make_unique<Application>(f.programDir.path(), f.messages);
+        }
+        for (const Cas& c : kCas) {
+            Ouvertures o;
+            c.geste(*f.app);
+            EXPECT_EQ(o.urls, QStringList{attendu(f.programDir, langue, c.page)})
+                << c.nom << " " << langue;
+        }
+        EXPECT_TRUE(f.messages.shown.empty()) << langue;
     }
-    EXPECT_TRUE(f.messages.shown.empty());
-}
-
-TEST(Aide, EachWindowOpensItsPageInEnglish) {
-    AppFixture f;
-    livrerAide(f.programDir);
-    f.programDir.write("lang_en.ini",
-                       readFile(std::string(VARLIME_SOURCE_DIR) + "/lang/lang_en.ini"));
-    f.programDir.write("lang.ini", "[CONFIG]\nActiveLanguage=en\n");
-    f.app.reset();
-    f.app = std::make_unique<Application>(f.programDir.path(), f.messages);
-    for (const Cas& c : kCas) {
-        Ouvertures o;
-        c.geste(*f.app);
-        EXPECT_EQ(o.urls, QStringList{attendu(f.programDir, "en", c.page)}) << c.nom;
-    }
-    EXPECT_TRUE(f.messages.shown.empty());
 }
 
 // Every window the application creates has its page.
