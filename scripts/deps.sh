@@ -19,6 +19,9 @@ test_packages=(
   clang-format
   libimage-exiftool-perl exiv2
   xvfb xauth
+  # The package check: dpkg-shlibdeps finds the package's dependencies; the desktop
+  # entry, AppStream data, manual page and completion are checked with their own tools.
+  dpkg-dev desktop-file-utils appstream man-db bash-completion
 )
 case "${1:-}" in
   run) packages=("${run_packages[@]}") ;;

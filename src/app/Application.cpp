@@ -23,6 +23,7 @@
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
+#include "i18n/aide.h"
 #include "i18n/uLocalization.h"
 #include "i18n/ui/IHM_langue.h"
 #include "i18n/ui/TranslateForm.h"
@@ -43,8 +44,11 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QScreen>
+#include <QTextBrowser>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
 
@@ -91,6 +95,29 @@ private:
     }
 };
 
+// F1 opens the help page of the window the key was pressed in (the main window's
+// help menu holds F1 for itself).
+class ToucheAide : public QObject {
+public:
+    explicit ToucheAide(Application& app) : app_(app) {}
+    bool eventFilter(QObject* objet, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress ||
+            !static_cast<QKeyEvent*>(e)->matches(QKeySequence::HelpContents))
+            return false;
+        auto* widget = qobject_cast<QWidget*>(objet);
+        for (QWidget* w = widget ? widget->window() : nullptr; w;
+             w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+            if (const PageAide* page = pageAideDeFenetre(w->objectName().toStdString())) {
+                app_.ouvrirAideFenetre(*page, w);
+                return true;
+            }
+        return false;
+    }
+
+private:
+    Application& app_;
+};
+
 } // namespace
 
 Application::Application(std::string programFolder, MessageService& messages)
@@ -99,6 +126,9 @@ Application::Application(std::string programFolder, MessageService& messages)
     placement_ = std::make_unique<PlacementDialogues>();
     if (qApp)
         qApp->installEventFilter(placement_.get());
+    toucheAide_ = std::make_unique<ToucheAide>(*this);
+    if (qApp)
+        qApp->installEventFilter(toucheAide_.get());
     // The start-up order: the main window first, then every dialog and module. The
     // main window's activation, which calls into the dialogs, only comes later.
     lecteur_ = std::make_unique<TimgData>();
@@ -201,6 +231,72 @@ QString Application::texte(const char* key, const char* defaultText) {
 
 void Application::translate(QWidget* window) {
     TranslateForm(window, *localization_);
+}
+
+void Application::ouvrirAide(const char* cle, QWidget* parent) {
+    const std::string defaut = pageAideParDefaut(cle);
+    ouvrirPageAide(localization_->GetLangText("MESSAGES", cle, defaut), defaut, parent);
+}
+
+void Application::ouvrirAideFenetre(const PageAide& page, QWidget* fenetre) {
+    if (page.cle)
+        ouvrirAide(page.cle, fenetre);
+    else
+        ouvrirPageAide(page.page, page.page, fenetre);
+}
+
+void Application::ouvrirPageAide(const std::string& valeur, const std::string& defaut,
+                                 QWidget* parent) {
+    const RechercheAide r = chercherPageAide(valeur, defaut, localization_->ActiveLanguageCode(),
+                                             dossiersAide(programFolder_));
+    if (!r.chemin.empty()) {
+        QUrl url = QUrl::fromLocalFile(QString::fromStdString(r.chemin));
+        if (!r.ancre.empty())
+            url.setFragment(QString::fromStdString(r.ancre));
+        ouvrirUrl(url, parent);
+    } else if (!r.adresseWeb.empty()) {
+        ouvrirUrl(QUrl(QString::fromStdString(r.adresseWeb)), parent);
+    } else {
+        QStringList chemins;
+        for (const std::string& c : r.cherches)
+            chemins << QString::fromStdString(c);
+        messages_.error(
+            formatMessage(texte("RSC_msg_aide_introuvable",
+                                "Page d'aide introuvable : %s\r\nCherchée dans :\r\n%s"),
+                          {QString::fromStdString(valeur), chemins.join("\r\n")}),
+            parent);
+    }
+}
+
+void Application::ouvrirUrl(const QUrl& url, QWidget* parent) {
+    if (QDesktopServices::openUrl(url))
+        return;
+    // Without a browser the shipped pages are still readable: they are simple enough for
+    // the text browser of the toolkit.
+    if (url.isLocalFile()) {
+        // One help window per window asking, shown again at the new page.
+        QWidget* hote = parent ? parent->window() : mainForm_.get();
+        auto* fenetre =
+            hote->findChild<QDialog*>(QStringLiteral("DLG_aide"), Qt::FindDirectChildrenOnly);
+        if (!fenetre) {
+            fenetre = new QDialog(hote, Qt::Window);
+            fenetre->setObjectName(QStringLiteral("DLG_aide"));
+            fenetre->setWindowTitle(texte("RSC_titre_aide", "Aide de Varlime"));
+            auto* navigateur = new QTextBrowser(fenetre);
+            navigateur->setObjectName(QStringLiteral("TXB_aide"));
+            navigateur->setOpenExternalLinks(true);
+            (new QVBoxLayout(fenetre))->addWidget(navigateur);
+            fenetre->resize(780, 620);
+        }
+        fenetre->findChild<QTextBrowser*>()->setSource(url);
+        fenetre->show();
+        fenetre->raise();
+        return;
+    }
+    messages_.error(
+        formatMessage(texte("RSC_msg_adresse_impossible", "Impossible d'ouvrir l'adresse %s"),
+                      {url.toString()}),
+        parent);
 }
 
 void Application::ouvrirAdresse(const QString& adresse, QWidget* parent) {

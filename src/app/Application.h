@@ -6,11 +6,13 @@
 #include <string>
 
 class QObject;
+class QUrl;
 class QWidget;
 
 namespace varlime {
 
 class Localization;
+struct PageAide;
 class MessageService;
 class TMainForm;
 class TDLG_type_fichier;
@@ -64,6 +66,11 @@ public:
     // Opens an address with the desktop's default handler; a message box tells when
     // nothing could open it.
     void ouvrirAdresse(const QString& adresse, QWidget* parent);
+    // Opens the shipped help page named by a RSC_lien_aide_ key, in the active language;
+    // a message box names the places looked in when no page is there.
+    void ouvrirAide(const char* cle, QWidget* parent);
+    // The page of a window (F1).
+    void ouvrirAideFenetre(const PageAide& page, QWidget* fenetre);
 
     TMainForm& MainForm() { return *mainForm_; }
     TDLG_option_date& DLG_option_date() { return *optionDate_; }
@@ -102,7 +109,11 @@ public:
     TDB_image& DB_image() { return *dbImage_; }
 
 private:
+    void ouvrirPageAide(const std::string& valeur, const std::string& defaut, QWidget* parent);
+    void ouvrirUrl(const QUrl& url, QWidget* parent);
+
     std::unique_ptr<QObject> placement_;
+    std::unique_ptr<QObject> toucheAide_;
     std::string programFolder_;
     MessageService& messages_;
     std::unique_ptr<Localization> localization_;

@@ -1,4 +1,5 @@
 #include "app/Headless.h"
+#include "app/usage.h"
 
 #include "companions/compagnons.h"
 #include "core/dateFormats.h"
@@ -391,7 +392,7 @@ int executerRendu(const std::vector<std::string>& args, const std::string& progr
 
 std::string resumeRun(const TextLookup& texte, const BilanRenommage& bilan) {
     return sansCrLf(
-        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs"),
+        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlimés\r\n%d erreurs"),
                       {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
 }
 
@@ -400,7 +401,7 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
                     std::ostream& out, std::ostream& err) {
     const std::string& dossier = args[2];
     if (args.size() > 3) {
-        erreur(err, "unknown option " + args[3]);
+        err << texteOptionInconnue(args[3]);
         return 2;
     }
     DossierListe d;
@@ -531,7 +532,7 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     for (std::size_t i = 3; i < args.size(); ++i) {
         const Option* o = trouverOption(args[i]);
         if (!o) {
-            erreur(err, "unknown option " + args[i]);
+            err << texteOptionInconnue(args[i]);
             return 2;
         }
         std::string value;

@@ -1,6 +1,7 @@
 #include "core/ui/Main.h"
 #include "app/Application.h"
 #include "app/Headless.h"
+#include "app/usage.h"
 #include "exif/exifFormat.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/MessageService.h"
@@ -36,6 +37,14 @@ void prendreMarqueDecimale() {
 int main(int argc, char** argv) {
     // Arguments are kept as the bytes given: a folder or file name need not be UTF-8.
     const std::vector<std::string> args(argv, argv + argc);
+    if (args.size() > 1 && (args[1] == "--help" || args[1] == "-h")) {
+        std::cout << varlime::texteAide();
+        return 0;
+    }
+    if (args.size() > 1 && args[1] == "--version") {
+        std::cout << varlime::texteVersion();
+        return 0;
+    }
     if (varlime::estCommandeSansFenetre(args)) {
         // No window and no display: only Qt's core classes are used.
         QCoreApplication qapp(argc, argv);
@@ -50,7 +59,7 @@ int main(int argc, char** argv) {
     // once (and not stored), its name taken as the bytes given.
     const bool dossierDonne = args.size() == 2 && !args[1].starts_with("--");
     if (args.size() > 1 && !dossierDonne) {
-        std::fprintf(stderr, "varlime: unknown command %s\n", argv[1]);
+        std::cerr << varlime::texteOptionInconnue(args[1].starts_with("--") ? args[1] : args[2]);
         return 2;
     }
     QApplication qapp(argc, argv);

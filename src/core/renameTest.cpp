@@ -100,18 +100,19 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
         if (verifier && existe && existe(nouveau)) {
             rapport.erreur = true;
             ajouter(formattedLines(
-                texte("RSC_msg_test_doit_etre_varlime", "Le fichier %s doit tre varlim en %s"),
+                texte("RSC_msg_test_doit_etre_varlime", "Le fichier %s doit être varlimé en %s"),
                 {ancien, nouveau}));
             ajouter(
-                messageLines(texte("RSC_msg_test_fichier_existe_deja", "ce fichier existe dj,")));
+                messageLines(texte("RSC_msg_test_fichier_existe_deja", "ce fichier existe déjà,")));
             const auto source = premiereSource.find(nouveau);
             if (source != premiereSource.end() && cibles.count(nouveau) == 0) {
                 const std::size_t i = source->second;
-                ajouter(formattedLines(texte("RSC_msg_test_devant_etre_varlime",
-                                             "mais le fichier %s devant tre lui mme varlim en %s"),
-                                       {nouveau, lignes[i].nouveau}));
+                ajouter(
+                    formattedLines(texte("RSC_msg_test_devant_etre_varlime",
+                                         "mais le fichier %s devant être lui-même varlimé en %s"),
+                                   {nouveau, lignes[i].nouveau}));
                 ajouter(formattedLines(
-                    texte("RSC_msg_test_peut_etre_varlime", "le fichier %s peut donc tre varlim"),
+                    texte("RSC_msg_test_peut_etre_varlime", "le fichier %s peut donc être varlimé"),
                     {ancien}));
             } else {
                 ajouter(formattedLines(
@@ -124,11 +125,11 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
 
         if (verifier && cibles.count(nouveau) > 0) {
             ajouter(formattedLines(texte("RSC_msg_test_apparait_plusieurs_fois",
-                                         "Le fichier %s apparat plusieurs fois dans la liste des "
+                                         "Le fichier %s apparaît plusieurs fois dans la liste des "
                                          "fichiers cibles"),
                                    {nouveau}));
             ajouter(formattedLines(texte("RSC_msg_test_cible_differente",
-                                         "Le fichier %s doit avoir un fichier cible diffrent\r\n"),
+                                         "Le fichier %s doit avoir un fichier cible différent\r\n"),
                                    {ancien}));
             rapport.erreur = true;
         }

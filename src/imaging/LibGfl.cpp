@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <link.h>
 
 namespace varlime {
 
@@ -93,10 +94,14 @@ bool LibGfl::chargerBibliotheque() {
         return utilisable_;
     // A failed load is tried again on the next picture: the library may have been
     // installed meanwhile.
+    raisonsEchec_.clear();
     for (const std::string& chemin : chemins_) {
         void* h = dlopen(chemin.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!h)
+        if (!h) {
+            const char* raison = dlerror();
+            raisonsEchec_.push_back(raison ? raison : chemin + ": cannot be loaded");
             continue;
+        }
         const bool tous =
             resoudre(h, "gflLibraryInit", init_) && resoudre(h, "gflLibraryExit", exit_) &&
             resoudre(h, "gflGetErrorString", errorString_) &&
@@ -113,9 +118,21 @@ bool LibGfl::chargerBibliotheque() {
             loadBitmap_ = nullptr;
             defaultParams_ = nullptr;
             dlclose(h);
+            raisonsEchec_.push_back(chemin +
+                                    ": not the imaging library (an entry point is missing)");
             continue;
         }
         handle_ = h;
+        // The file itself, also when the system's search path found it.
+        struct link_map* carte = nullptr;
+        cheminCharge_ =
+            dlinfo(h, RTLD_DI_LINKMAP, &carte) == 0 && carte && carte->l_name && *carte->l_name
+                ? carte->l_name
+                : chemin;
+        if (char* reel = ::realpath(cheminCharge_.c_str(), nullptr)) {
+            cheminCharge_ = reel;
+            std::free(reel);
+        }
         utilisable_ = true;
         init_();
         return true;

@@ -42,6 +42,16 @@ public:
         std::lock_guard verrou(mutex_);
         return handle_ != nullptr;
     }
+    // The file the library was loaded from (empty while it is not), and why each place
+    // tried failed at the last attempt ("file: reason"), for the about box.
+    std::string cheminCharge() const {
+        std::lock_guard verrou(mutex_);
+        return cheminCharge_;
+    }
+    std::vector<std::string> raisonsEchec() const {
+        std::lock_guard verrou(mutex_);
+        return raisonsEchec_;
+    }
     // Calls the library's exit function once when it was loaded; never unloads it.
     void Cloturer_DLL_LibGfl();
 
@@ -65,6 +75,8 @@ private:
     bool utilisable_ = false;
     bool cloturee_ = false;
     int profondeurRefusee_ = 0;
+    std::string cheminCharge_;
+    std::vector<std::string> raisonsEchec_;
     GflLibraryInitFn init_ = nullptr;
     GflLibraryExitFn exit_ = nullptr;
     GflGetErrorStringFn errorString_ = nullptr;

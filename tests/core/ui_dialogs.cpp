@@ -57,6 +57,7 @@ struct FauxPrincipal {
             sauves.push_back({s, k, v});
         };
         l.ouvrirAdresse = [this](const QString& a) { adresses << a; };
+        l.ouvrirAide = [this](const char* cle) { adresses << QString::fromLatin1(cle); };
         return l;
     }
 };
@@ -109,7 +110,7 @@ TEST(MaskDialog, ItemsGiveTheirMasksAndHints) {
          "Substituez le mot REMPLACÉ par la chaîne à remplacer, REMPLACEMENT par celle de "
          "remplacement"},
         {2, "[PRÉFIXE*SUFFIXE]",
-         "Remplacez les mots PRÉFIXE et SUFFIXE par vos critères.Chaîne vide possible.Laissez le "
+         "Remplacez les mots PRÉFIXE et SUFFIXE par vos critères. Chaîne vide possible. Laissez le "
          "caractère \"*\""},
         {3, "[-N]", ""},
     };
@@ -192,10 +193,10 @@ TEST(MaskDialog, OkPutsTheMaskIntoThePrefixField) {
     }
 }
 
-TEST(MaskDialog, HelpOpensItsAddress) {
+TEST(MaskDialog, HelpOpensItsPage) {
     Dialogues d;
     d.masque.BT_aide->click();
-    EXPECT_EQ(d.principal.adresses, QStringList{"https://varlime.example.org/aide/masques"});
+    EXPECT_EQ(d.principal.adresses, QStringList{"RSC_lien_aide_masque"});
 }
 
 TEST(MaskDialog, CancelClearsTheChoice) {
@@ -454,7 +455,7 @@ TEST(PrefixChooser, LeadsToTheDateOrMaskDialog) {
 
 TEST(ReportWindow, ShowsTheLines) {
     TDLG_rapport rapport;
-    EXPECT_EQ(rapport.windowTitle(), QStringLiteral("Rapport des  erreurs possibles"));
+    EXPECT_EQ(rapport.windowTitle(), QStringLiteral("Rapport des erreurs possibles"));
     rapport.Remplir({"Vous varlimez a.jpg avec son propre nom", ""});
     EXPECT_EQ(rapport.Lignes(), (QStringList{"Vous varlimez a.jpg avec son propre nom", ""}));
     rapport.Remplir({"*** Aucune erreur à signaler ***"});

@@ -76,7 +76,7 @@ TEST(MainWindow, PickTypeAndRenameAsAUserWould) {
     ASSERT_EQ(f.messages.shown.size(), 2u);
     EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Voulez-vous varlimer la liste ?");
     EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Confirmation);
-    EXPECT_EQ(f.messages.shown[1].text.toStdString(), "3 fichiers varlims\r\n0 erreurs");
+    EXPECT_EQ(f.messages.shown[1].text.toStdString(), "3 fichiers varlimés\r\n0 erreurs");
     EXPECT_EQ(f.messages.shown[1].kind, MessageKind::Information);
     // The list was read again after the run.
     EXPECT_EQ(
@@ -100,7 +100,7 @@ TEST(MainWindow, AnswerNoRenamesNothingAndReportsZero) {
     f.messages.answer(false);
     m.Varlimer();
     EXPECT_EQ(photos.names(), std::vector<std::string>{"a.jpg"});
-    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlims\r\n0 erreurs");
+    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlimés\r\n0 erreurs");
 }
 
 TEST(MainWindow, EmptyFolderHasOneEmptyRow) {
@@ -113,7 +113,7 @@ TEST(MainWindow, EmptyFolderHasOneEmptyRow) {
     m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
     EXPECT_EQ(grid(m), (Grid{{"", ""}}));
     m.Varlimer();
-    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlims\r\n0 erreurs");
+    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlimés\r\n0 erreurs");
 }
 
 TEST(MainWindow, HandEditedCellsAreUsedAndMarkedRowsSkipped) {
@@ -134,7 +134,7 @@ TEST(MainWindow, HandEditedCellsAreUsedAndMarkedRowsSkipped) {
         model.setData(model.index(1, 1), QStringLiteral("NON VARLIMÉ à garder"), Qt::EditRole));
     m.Varlimer();
     EXPECT_EQ(photos.names(), (std::vector<std::string>{"P003.jpg", "b.jpg", "vacances.jpg"}));
-    EXPECT_EQ(f.messages.texts().last().toStdString(), "2 fichiers varlims\r\n0 erreurs");
+    EXPECT_EQ(f.messages.texts().last().toStdString(), "2 fichiers varlimés\r\n0 erreurs");
     EXPECT_TRUE(modelFaults.faults().isEmpty()) << modelFaults.faults().join(u'\n').toStdString();
 }
 
@@ -322,7 +322,7 @@ TEST(FolderPicker, MissingStartFolderWarnsAndCancelChangesNothing) {
     whenModal([&](QWidget*) { p.BT_annuler->click(); });
     EXPECT_FALSE(p.Selection_repertoire(QStringLiteral("/no/such/folder")));
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Rpertoire inexistant");
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Répertoire inexistant");
     EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Warning);
     EXPECT_EQ(QDir::currentPath(), before);
     whenModal([&](QWidget*) { p.BT_annuler->click(); });

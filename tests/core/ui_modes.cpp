@@ -423,12 +423,12 @@ TEST(ReportWindow, LinesOfRealFolders) {
     open(m, photos);
     m.CKB_compteur_inactif->setChecked(true);
     m.EDT_prefixe_remplacement->setText(QStringLiteral("[{IMG}{PIC}]"));
-    EXPECT_EQ(
-        rapportDuBouton(f),
-        (QStringList{"Le fichier IMG_0042.jpg doit tre varlim en PIC_0042.jpg",
-                     "ce fichier existe dj,", "modifiez la cible (PIC_0042.jpg) pour IMG_0042.jpg",
-                     "", "Vous varlimez img_0043.jpg avec son propre nom", "",
-                     "Vous varlimez PIC_0042.jpg avec son propre nom", ""}));
+    EXPECT_EQ(rapportDuBouton(f),
+              (QStringList{"Le fichier IMG_0042.jpg doit être varlimé en PIC_0042.jpg",
+                           "ce fichier existe déjà,",
+                           "modifiez la cible (PIC_0042.jpg) pour IMG_0042.jpg", "",
+                           "Vous varlimez img_0043.jpg avec son propre nom", "",
+                           "Vous varlimez PIC_0042.jpg avec son propre nom", ""}));
     EXPECT_EQ(photos.names(),
               (std::vector<std::string>{"IMG_0042.jpg", "PIC_0042.jpg", "img_0043.jpg"}));
 
@@ -441,12 +441,12 @@ TEST(ReportWindow, LinesOfRealFolders) {
     ASSERT_TRUE(grille.setData(grille.index(2, 1), QStringLiteral("x.jpg"), Qt::EditRole));
     EXPECT_EQ(
         rapportDuBouton(f),
-        (QStringList{"Le fichier img_0043.jpg doit tre varlim en IMG_0042.jpg",
-                     "ce fichier existe dj,",
-                     "mais le fichier IMG_0042.jpg devant tre lui mme varlim en x.jpg",
-                     "le fichier img_0043.jpg peut donc tre varlim", "",
-                     "Le fichier x.jpg apparat plusieurs fois dans la liste des fichiers cibles",
-                     "Le fichier PIC_0042.jpg doit avoir un fichier cible diffrent", ""}));
+        (QStringList{"Le fichier img_0043.jpg doit être varlimé en IMG_0042.jpg",
+                     "ce fichier existe déjà,",
+                     "mais le fichier IMG_0042.jpg devant être lui-même varlimé en x.jpg",
+                     "le fichier img_0043.jpg peut donc être varlimé", "",
+                     "Le fichier x.jpg apparaît plusieurs fois dans la liste des fichiers cibles",
+                     "Le fichier PIC_0042.jpg doit avoir un fichier cible différent", ""}));
 
     m.EDT_prefixe_remplacement->setText(QStringLiteral("OK_"));
     EXPECT_EQ(rapportDuBouton(f), QStringList{"*** Aucune erreur à signaler ***"});

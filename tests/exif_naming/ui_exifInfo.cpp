@@ -143,7 +143,7 @@ TEST(ExifInfo, ModeExifDeLaFenetrePrincipale) {
     d.CKB_exploitation_exif->click();
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].text.toStdString(),
-              "Le fichier b.jpg n'a pas d'en-tte Exif\r\nVoulez-vous varlimer les autres "
+              "Le fichier b.jpg n'a pas d'en-tête Exif\r\nVoulez-vous varlimer les autres "
               "fichiers porteurs d'informations Exif ?");
     EXPECT_FALSE(d.Est_mode_exif());
 

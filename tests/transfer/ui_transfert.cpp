@@ -109,9 +109,10 @@ TEST(TransferDialog, StoredRowsAndTheSixPlaces) {
     d.Sauver_rep_liste(P::Cible);
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Warning);
-    EXPECT_EQ(f.messages.shown[0].text,
-              QStringLiteral(
-                  "Toutes les places sont occupes, effacez une ligne pour stocker ce \r\nchemin."));
+    EXPECT_EQ(
+        f.messages.shown[0].text,
+        QStringLiteral(
+            "Toutes les places sont occupées, effacez une ligne pour stocker ce \r\nchemin."));
     EXPECT_EQ(cellule(d, P::Cible, 6, 1), QStringLiteral("/home/p/Photos/"));
 
     // Escape quits as "Quitter" does: every row as label;path, and only existing folders
@@ -149,7 +150,7 @@ TEST(TransferDialog, CameraFolderSearchAndSubfolder) {
     d.definirDossier(P::Cible, q(dir.path() + "dst")); // no separator: one is added
     d.Creer_sous_repertoire();                         // exists already
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, QStringLiteral("Impossible de crer le rpertoire"));
+    EXPECT_EQ(f.messages.shown[0].text, QStringLiteral("Impossible de créer le répertoire"));
     EXPECT_EQ(d.dossierTexte(P::Cible), q(dir.path() + "dst"));
 }
 

@@ -63,10 +63,8 @@ TDLG_canon::TDLG_canon(Application& app, QWidget* parent) : QDialog(parent), app
         app_.DLG_exif_info().Gerer(true);
         accept();
     });
-    connect(BT_aide, &QPushButton::clicked, this, [this] {
-        app_.ouvrirAdresse(
-            app_.texte("RSC_lien_aide_raw", "https://varlime.example.org/aide/raw.html"), this);
-    });
+    connect(BT_aide, &QPushButton::clicked, this,
+            [this] { app_.ouvrirAide("RSC_lien_aide_raw", this); });
     app_.translate(this);
     placerBoutons();
 }

@@ -43,6 +43,9 @@ LiensPrincipal liensPrincipal(Application& app) {
     l.ouvrirAdresse = [&app](const QString& adresse) {
         app.ouvrirAdresse(adresse, QApplication::activeModalWidget());
     };
+    l.ouvrirAide = [&app](const char* cle) {
+        app.ouvrirAide(cle, QApplication::activeModalWidget());
+    };
     return l;
 }
 

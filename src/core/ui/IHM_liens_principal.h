@@ -32,6 +32,8 @@ struct LiensPrincipal {
         sauverParametre;
     // Opens a help address with the desktop's default handler.
     std::function<void(const QString& adresse)> ouvrirAdresse;
+    // Opens the shipped help page named by a RSC_lien_aide_ key.
+    std::function<void(const char* cle)> ouvrirAide;
 };
 
 class Application;

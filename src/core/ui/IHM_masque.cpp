@@ -126,8 +126,8 @@ void TDLG_masque::RGA_masqueClick(int item) {
         break;
     case 2:
         LBL_info->setText(message("RSC_masque_information_prefixe_suffixe",
-                                  "Remplacez les mots PRÉFIXE et SUFFIXE par vos critères.Chaîne "
-                                  "vide possible.Laissez le caractère \"*\""));
+                                  "Remplacez les mots PRÉFIXE et SUFFIXE par vos critères. Chaîne "
+                                  "vide possible. Laissez le caractère \"*\""));
         break;
     default:
         LBL_info->clear();
@@ -172,9 +172,8 @@ void TDLG_masque::BT_annulerClick() {
 }
 
 void TDLG_masque::BT_aideClick() {
-    if (liens.ouvrirAdresse)
-        liens.ouvrirAdresse(
-            message("RSC_lien_aide_masque", "https://varlime.example.org/aide/masques"));
+    if (liens.ouvrirAide)
+        liens.ouvrirAide("RSC_lien_aide_masque");
 }
 
 } // namespace varlime

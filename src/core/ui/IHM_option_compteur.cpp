@@ -30,8 +30,8 @@ TDLG_option_compteur::TDLG_option_compteur(Application& app, QWidget* parent)
     RGA_type_compteur->setItemIndex(0);
     RGA_position_compteur = new RadioGroup(
         QStringLiteral("RGA_position_compteur"), QStringLiteral("Position du compteur"),
-        {QStringLiteral("A droite du préfixe (entre le préfixe et l'extension)"),
-         QStringLiteral("A gauche du préfixe (préfixe du préfixe)")},
+        {QStringLiteral("À droite du préfixe (entre le préfixe et l'extension)"),
+         QStringLiteral("À gauche du préfixe (préfixe du préfixe)")},
         this);
     RGA_position_compteur->setItemIndex(0);
     layout->addWidget(RGA_type_compteur);

@@ -11,7 +11,7 @@ namespace varlime {
 
 TDLG_rapport::TDLG_rapport(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DLG_rapport"));
-    setWindowTitle(QStringLiteral("Rapport des  erreurs possibles"));
+    setWindowTitle(QStringLiteral("Rapport des erreurs possibles"));
     setModal(true);
 
     LBL_titre = new QLabel(QStringLiteral("Rapport des erreurs possibles"), this);

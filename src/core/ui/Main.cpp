@@ -149,7 +149,7 @@ TMainForm::TMainForm(Application& app) : app_(app) {
         action(MIT_aide, "MIT_aide_truc_astuce", QStringLiteral("Trucs et astuces"));
     MIT_aide_langue = action(MIT_aide, "MIT_aide_langue", QStringLiteral("Langues"));
     MIT_aide->addSeparator();
-    MIT_aide_a_propos = action(MIT_aide, "MIT_aide_a_propos", QStringLiteral("A propos"));
+    MIT_aide_a_propos = action(MIT_aide, "MIT_aide_a_propos", QStringLiteral("À propos"));
 
     // Tool bar.
     TBR_outils = addToolBar(QStringLiteral("Outils"));
@@ -769,11 +769,11 @@ bool TMainForm::Test_liste_exif() {
     TDB_utilitaire& util = app_.DB_utilitaire();
     QString message =
         v.sansExif == 1
-            ? util.formater(
-                  app_.texte("RSC_msg_un_fichier_sans_exif", "Le fichier %s n'a pas d'en-tte Exif"),
-                  {qs(v.premier)})
+            ? util.formater(app_.texte("RSC_msg_un_fichier_sans_exif",
+                                       "Le fichier %s n'a pas d'en-tête Exif"),
+                            {qs(v.premier)})
             : util.formater(app_.texte("RSC_msg_plusieurs_fichiers_sans_exif",
-                                       "%d fichiers de la liste ne portent pas d'en-tte "
+                                       "%d fichiers de la liste ne portent pas d'en-tête "
                                        "Exif\r\npar exemple : %s"),
                             {v.sansExif, qs(v.premier)});
     message +=
@@ -874,7 +874,7 @@ void TMainForm::Varlimer() {
     }
     Chercher_fichier();
     const QString bilanTexte =
-        app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlims\r\n%d erreurs");
+        app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlimés\r\n%d erreurs");
     app_.messages().information(
         app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}), this);
 }
@@ -1152,7 +1152,7 @@ void TMainForm::Positionne_option_main(const QString& masque, const QString& pre
 }
 
 void TMainForm::ouvrirAide(const char* key) {
-    app_.ouvrirAdresse(app_.texte(key, "https://varlime.example.org/aide/"), this);
+    app_.ouvrirAide(key, this);
 }
 
 void TMainForm::enregistrerOptionsMain() {

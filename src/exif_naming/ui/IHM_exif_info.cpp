@@ -96,8 +96,7 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     CKB_separateur_final->setChecked(true);
     CBB_separateur_final = separateur("CBB_separateur_final", this);
     CKB_compteur = control<QCheckBox>(
-        "CKB_compteur", QStringLiteral("Ne pas  garder dans ce cas un compteur pour le nom."),
-        this);
+        "CKB_compteur", QStringLiteral("Ne pas garder dans ce cas un compteur pour le nom."), this);
     CKB_masque_compteur = control<QCheckBox>(
         "CKB_masque_compteur",
         QStringLiteral("Maintien d'un compteur existant (exploitation du masque [*&&N])"), this);
@@ -113,11 +112,11 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     LBL_exemple->setStyleSheet(QStringLiteral("font-weight: bold"));
     LBL_avertissement_1 = control<QLabel>(
         "LBL_avertissement_1",
-        QStringLiteral("ATTENTION avec cette option activée vous devez  impérativement activer  "),
+        QStringLiteral("ATTENTION avec cette option activée vous devez impérativement activer"),
         this);
     LBL_avertissement_2 =
         control<QLabel>("LBL_avertissement_2",
-                        QStringLiteral("la  Date et  l'Heure pour éviter les redondances."), this);
+                        QStringLiteral("la Date et l'Heure pour éviter les redondances."), this);
     for (QLabel* l : {LBL_avertissement_1, LBL_avertissement_2})
         l->setStyleSheet(QStringLiteral("color: red"));
     BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
@@ -203,10 +202,8 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
         Retourne_nom_exif();
         Compose_exemple();
     });
-    connect(BT_aide, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(QUrl(app_.texte(
-            "RSC_lien_aide_exif", "https://varlime.example.org/aide/nommage-exif.html")));
-    });
+    connect(BT_aide, &QPushButton::clicked, this,
+            [this] { app_.ouvrirAide("RSC_lien_aide_exif", this); });
     connect(BT_ok, &QPushButton::clicked, this, &TDLG_exif_info::BT_okClick);
 
     app_.translate(this);
@@ -408,7 +405,7 @@ void TDLG_exif_info::BT_okClick() {
             app_.texte("RSC_msg_avertissement_exif_sans_compteur",
                        "Vous tentez de varlimer en utilisant des informations EXIF avec "
                        "suppression \r\ndu compteur automatique alors que vous n'avez pas "
-                       "slectionn les \r\noptions date et heure.\r\nEtes-vous sr de vouloir "
+                       "sélectionné les \r\noptions date et heure.\r\nÊtes-vous sûr de vouloir "
                        "continuer ?"),
             this))
         return;

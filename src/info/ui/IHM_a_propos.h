@@ -14,6 +14,8 @@ class TDLG_a_propos : public QDialog {
 public:
     TDLG_a_propos(Application& app, QWidget* parent);
     void Gerer();
+    // Fills LBL_bibliotheque_image: loaded and from which file, or why not.
+    void Decrire_bibliotheque_image();
     // The version text shown in the main window's title and here.
     static QString version();
 

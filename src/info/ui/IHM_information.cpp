@@ -39,7 +39,7 @@ TDLG_information::TDLG_information(Application& app, QWidget* parent) : QDialog(
     connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(BT_aide, &QPushButton::clicked, this, [this] {
         if (helpKey_)
-            app_.ouvrirAdresse(app_.texte(helpKey_, "https://varlime.example.org/aide/"), this);
+            app_.ouvrirAide(helpKey_, this);
     });
     app.translate(this);
 }

@@ -89,8 +89,8 @@ QString TDLG_rep_xp::cheminSelectionne() const {
 
 bool TDLG_rep_xp::Selection_repertoire(const QString& start) {
     if (!start.isEmpty() && start != QStringLiteral("Erreur") && !selectionner(start))
-        app_.messages().warning(app_.texte("RSC_msg_repertoire_inexistant", "Rpertoire inexistant"),
-                                this);
+        app_.messages().warning(
+            app_.texte("RSC_msg_repertoire_inexistant", "Répertoire inexistant"), this);
     // Scroll once the window is on screen: a hidden view does not scroll.
     // The keyboard starts in the tree, on the selected folder.
     QTimer::singleShot(0, this, [this] {

@@ -166,10 +166,8 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
         Sauver_parametres_transfert();
         accept();
     });
-    connect(BT_aide, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(QUrl(app_.texte("RSC_lien_aide_module_transfert",
-                                                  "https://varlime.example.org/aide/transfert")));
-    });
+    connect(BT_aide, &QPushButton::clicked, this,
+            [this] { app_.ouvrirAide("RSC_lien_aide_module_transfert", this); });
     connect(BT_selection_repertoire_source, &QPushButton::clicked, this,
             [this] { Selection_repertoire(Panneau::Source); });
     connect(BT_selection_repertoire_cible, &QPushButton::clicked, this,
@@ -321,7 +319,7 @@ void TDLG_transfert::Sauver_rep_liste(Panneau p) {
     }
     app_.messages().warning(
         app_.texte("RSC_msg_toutes_places_occupees",
-                   "Toutes les places sont occupes, effacez une ligne pour stocker ce "
+                   "Toutes les places sont occupées, effacez une ligne pour stocker ce "
                    "\r\nchemin."),
         this);
 }
@@ -335,7 +333,7 @@ void TDLG_transfert::Creer_sous_repertoire() {
     const std::string nouveau = Retourne_repertoire_slash(dossier + nom);
     if (nom.empty() || ::mkdir(nouveau.c_str(), 0777) != 0) {
         app_.messages().warning(
-            app_.texte("RSC_msg_impossible_creer_repertoire", "Impossible de crer le rpertoire"),
+            app_.texte("RSC_msg_impossible_creer_repertoire", "Impossible de créer le répertoire"),
             this);
         return;
     }
