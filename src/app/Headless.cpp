@@ -424,12 +424,29 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
         return 0;
     }
     const auto plan = planAnnulation(d, journaux);
-    if (!plan) {
+    // The command only ever goes back: after an undo that brought every file back,
+    // there is nothing left to undo (the window asks before making the run again).
+    if (!plan || plan->sens == PlanAnnulation::Sens::Refaire) {
         erreur(err,
                texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
         return 1;
     }
+    const std::string enCours =
+        formatMessage(texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours), {dossier});
+    if (plan->enCours) {
+        erreur(err, enCours);
+        return 1;
+    }
     const BilanRenommage bilan = annuler(d, *plan, journaux);
+    if (bilan.enCours) {
+        erreur(err, enCours);
+        return 1;
+    }
+    if (bilan.dossierDeplace) {
+        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                  {dossier}));
+        return 1;
+    }
     out << sansCrLf(formatMessage(texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
                                   {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}))
         << '\n';
