@@ -130,6 +130,24 @@ IdentiteFichier identiteFichier(int dossierFd, const std::string& nom) {
     return id;
 }
 
+std::string texteEnteteJournal(const std::string& dossier, std::uint64_t device,
+                               std::uint64_t inode, const std::string& debut,
+                               const std::vector<JournalLu::Ligne>& lignes, bool annulation) {
+    std::string tete;
+    tete += kEntete;
+    // The start time is read back as it stands: a line break would end its line.
+    std::string date = debut;
+    std::replace(date.begin(), date.end(), '\n', ' ');
+    tete += "\ndossier " + echapper(dossier) + "\ndevice " + std::to_string(device) + "\ninode " +
+            std::to_string(inode) + "\ndebut " + date + "\nannulation " + (annulation ? "1" : "0") +
+            "\n";
+    for (const auto& l : lignes)
+        tete += "ligne " + std::to_string(l.inode) + " " + std::to_string(l.naissance) + " " +
+                echapper(l.ancien) + " " + echapper(l.nouveau) + "\n";
+    tete += "depart\n";
+    return tete;
+}
+
 int JournalLu::faits() const {
     return static_cast<int>(
         std::count_if(lignes.begin(), lignes.end(), [](const Ligne& l) { return l.fait; }));
@@ -302,15 +320,8 @@ bool JournalEcrit::ouvrir(const std::string& dossierJournaux, const std::string&
     // died. The wait is only for a reader that opened the new file a moment ago.
     while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
     }
-    std::string tete;
-    tete += kEntete;
-    tete += "\ndossier " + echapper(dossier) + "\ndevice " + std::to_string(device) + "\ninode " +
-            std::to_string(inode) + "\ndebut " + maintenant("%Y-%m-%d %H:%M:%S") + "\nannulation " +
-            (annulation ? "1" : "0") + "\n";
-    for (const auto& l : lignes)
-        tete += "ligne " + std::to_string(l.inode) + " " + std::to_string(l.naissance) + " " +
-                echapper(l.ancien) + " " + echapper(l.nouveau) + "\n";
-    tete += "depart\n";
+    const std::string tete = texteEnteteJournal(
+        dossier, device, inode, maintenant("%Y-%m-%d %H:%M:%S"), lignes, annulation);
     if (!toutEcrire(fd_, tete) || ::fsync(fd_) != 0) {
         ::close(fd_);
         fd_ = -1;

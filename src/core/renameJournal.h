@@ -47,6 +47,11 @@ struct JournalLu {
 std::optional<JournalLu> lireJournal(const std::string& chemin);
 // The same from the journal's text (`chemin` is only recorded).
 std::optional<JournalLu> lireJournalTexte(std::string_view texte, const std::string& chemin = {});
+// The head of a journal as a run writes it before its first rename: the folder, the
+// start, and every row, up to and including the start mark.
+std::string texteEnteteJournal(const std::string& dossier, std::uint64_t device,
+                               std::uint64_t inode, const std::string& debut,
+                               const std::vector<JournalLu::Ligne>& lignes, bool annulation);
 // True when a run still holds the journal (it has not reached its end mark).
 bool journalVerrouille(const std::string& chemin);
 // The kept journals of `dossierJournaux`, newest first.
