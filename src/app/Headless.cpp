@@ -288,8 +288,22 @@ std::string messageConversion(std::string_view texte) {
 
 // The options the settings file keeps, read as the window's activation reads them; a
 // stored text that is no number ends the read, as it does in the window.
-std::optional<std::string> lireParametres(const std::string& programFolder, Contexte& c) {
-    const IniDocument ini = IniDocument::load(configFilePath(programFolder, "varlime.ini"));
+// A settings or language file that was not read whole is told, with its path and key;
+// the command goes on with what could be read.
+std::optional<std::string> lireParametres(const std::string& programFolder, Contexte& c,
+                                          std::ostream& err) {
+    const std::string chemin = configFilePath(programFolder, "varlime.ini");
+    const IniDocument ini = IniDocument::load(chemin);
+    {
+        Localization localization(programFolder);
+        const TextLookup texte = lookupMessages(localization);
+        std::string langue;
+        const IniProblem probleme = localization.ActiveFileProblem(&langue);
+        for (const std::string& m : {messageProblemeIni(texte, chemin, ini.problem()),
+                                     messageProblemeIni(texte, langue, probleme)})
+            if (!m.empty())
+                erreur(err, m);
+    }
     c.largeur = ini.read("MAIN", "LARGEUR_COMPTEUR", "3");
     c.options.prefixe = ini.read("MAIN", "PREFIXE_REMPLACEMENT", "");
     c.options.masqueRecherche = ini.read("MAIN", "MASQUE_RECHERCHE", "*.*");
@@ -541,7 +555,7 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // The stored options first, as a window's activation applies them; the command
     // line then changes them, and nothing is written back.
     Contexte c;
-    if (const auto refus = lireParametres(programFolder, c)) {
+    if (const auto refus = lireParametres(programFolder, c, err)) {
         erreur(err, messageConversion(*refus));
         return 1;
     }
