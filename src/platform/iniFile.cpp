@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -246,6 +247,7 @@ IniDocument IniDocument::parse(std::string_view bytes) {
     }
     bool newlineSeen = false;
     std::size_t pos = 0;
+    doc.lines_.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     while (pos < bytes.size()) {
         const auto nl = bytes.find('\n', pos);
         Line line;
@@ -291,7 +293,7 @@ void IniDocument::reindex() {
             sectionsWithEntries_.insert(key);
             key += '\n';
             key += iniNameFold(nameOf(l));
-            firstEntry_.emplace(key, static_cast<int>(i));
+            firstEntry_.try_emplace(key, static_cast<int>(i));
         }
     }
 }
