@@ -204,6 +204,8 @@ void IniDocument::analyse(Line& line, int currentSection) {
     line.kind = Kind::Other;
     line.detail = -1;
     line.section = currentSection;
+    if (line.filler)
+        return;
     // Blank lines and comments need no decoding.
     std::string_view raw = trim(line.text);
     if (raw.empty() || raw.front() == ';' || raw.front() == '#')
@@ -247,7 +249,6 @@ IniDocument IniDocument::parse(std::string_view bytes) {
     }
     bool newlineSeen = false;
     std::size_t pos = 0;
-    doc.lines_.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     while (pos < bytes.size()) {
         const auto nl = bytes.find('\n', pos);
         Line line;
@@ -269,6 +270,17 @@ IniDocument IniDocument::parse(std::string_view bytes) {
                 newlineSeen = true;
             }
         }
+        // Blank and comment lines mean nothing and never change: a run of them is kept
+        // as one line, so that a file of many costs no more than its bytes.
+        const std::string_view raw = trim(line.text);
+        line.filler = raw.empty() || raw.front() == ';' || raw.front() == '#';
+        if (line.filler && !doc.lines_.empty() && doc.lines_.back().filler) {
+            Line& previous = doc.lines_.back();
+            previous.text += endText(previous.end);
+            previous.text += line.text;
+            previous.end = line.end;
+            continue;
+        }
         doc.lines_.push_back(std::move(line));
     }
     doc.reindex();
@@ -282,15 +294,17 @@ void IniDocument::reindex() {
     if (problem_.kind == IniProblem::Kind::NulByte)
         problem_ = {};
     int current = -1;
+    std::string section; // the current section's folded name
     std::string key;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         Line& l = lines_[i];
         analyse(l, current);
         if (l.kind == Kind::Section) {
             current = static_cast<int>(i);
+            section = iniNameFold(nameOf(l));
         } else if (l.kind == Kind::Entry) {
-            key = iniNameFold(nameOf(lines_[static_cast<std::size_t>(l.section)]));
-            sectionsWithEntries_.insert(key);
+            sectionsWithEntries_.insert(section);
+            key = section;
             key += '\n';
             key += iniNameFold(nameOf(l));
             firstEntry_.try_emplace(key, static_cast<int>(i));

@@ -27,7 +27,7 @@ namespace varlime {
 // Files larger than this are not read (a settings or language file is a few kilobytes);
 // a write to such a file is refused so that nothing in it is lost. Every activation of
 // the main window reads the settings file whole, so the bound keeps that read short.
-inline constexpr std::size_t kIniMaxFileSize = 2u * 1024u * 1024u;
+inline constexpr std::size_t kIniMaxFileSize = 4u * 1024u * 1024u;
 
 // Why a file was not read whole, so that the program can say which file and which key.
 struct IniProblem {
@@ -93,6 +93,8 @@ private:
         Kind kind = Kind::Other;
         int section = -1; // index of the section line above (Entry, Other)
         int detail = -1;  // index in names_ (Section, Entry)
+        // Blank and comment lines in a row, held as one (their ends inside `text`).
+        bool filler = false;
     };
     struct Names {
         std::string name;  // section name (Section) or key (Entry)
