@@ -320,8 +320,18 @@ bool JournalEcrit::ouvrir(const std::string& dossierJournaux, const std::string&
     // died. The wait is only for a reader that opened the new file a moment ago.
     while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
     }
+    // The folder is named in full: the offer after a crash comes from another process,
+    // which may stand in another folder.
+    std::string complet = dossier;
+    if (complet.empty() || complet.front() != '/') {
+        if (char* ici = ::getcwd(nullptr, 0)) {
+            complet =
+                std::string(ici) + (std::string_view(ici).ends_with('/') ? "" : "/") + complet;
+            std::free(ici);
+        }
+    }
     const std::string tete = texteEnteteJournal(
-        dossier, device, inode, maintenant("%Y-%m-%d %H:%M:%S"), lignes, annulation);
+        complet, device, inode, maintenant("%Y-%m-%d %H:%M:%S"), lignes, annulation);
     if (!toutEcrire(fd_, tete) || ::fsync(fd_) != 0) {
         ::close(fd_);
         fd_ = -1;
