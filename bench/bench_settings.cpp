@@ -52,6 +52,24 @@ void BM_WriteOneKey(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteOneKey)->Unit(benchmark::kMicrosecond);
 
+// Every activation of the main window reads the settings file whole: a file just under
+// the size bound, of blank lines (arg 0) or of short keys (arg 1), the costliest shapes.
+void BM_ReadFileAtTheBound(benchmark::State& state) {
+    const std::string folder = makeFolder();
+    const std::string path = folder + "varlime.ini";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "[MAIN]\nPREFIXE_REMPLACEMENT=IMG\n";
+        const std::string ligne = state.range(0) == 0 ? "\n" : "k=v\n";
+        for (std::size_t n = 32; n + ligne.size() < varlime::kIniMaxFileSize; n += ligne.size())
+            out << ligne;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(varlime::IniDocument::load(path).read("MAIN", "k", ""));
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_ReadFileAtTheBound)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

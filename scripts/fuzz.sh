@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Fuzzes the EXIF reader, the JPEG header walk that finds a camera's stored previews, the
-# rename masks and the ini files with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
+# rename masks, the ini files and the rename journals with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
 #   scripts/fuzz.sh --short          about 60 s on the EXIF reader over the sample photos and
 #                                    the committed regression inputs, 15 s on each of the
-#                                    others (part of the test command)
+#                                    others, 10 s on the journal reader (part of the test
+#                                    command)
 #   scripts/fuzz.sh --long SECONDS   a long run; new crashing inputs land in build/fuzz/artifacts/
 # Fails when the target crashes, leaks, runs out of memory or hangs on an input.
 set -euo pipefail
@@ -20,7 +21,7 @@ build="$root/build/fuzz"
 testdata="${VARLIME_TESTDATA_DIR:-$root/tests/data}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
-cmake --build "$build" --target fuzz_exif fuzz_jpegPreviews fuzz_mask fuzz_iniFile -j2
+cmake --build "$build" --target fuzz_exif fuzz_jpegPreviews fuzz_mask fuzz_iniFile fuzz_journal -j2
 
 corpus="$build/corpus"
 artifacts="$build/artifacts"
@@ -64,3 +65,12 @@ for target in fuzz_mask fuzz_iniFile; do
     -rss_limit_mb=2048 -max_len=65536 -artifact_prefix="$artifacts/" -print_final_stats=1
   echo "fuzz: $target, no crash in ${others} s"
 done
+
+# The journal reader takes what a crash, a full disk or another program left in the
+# state folder; it starts from journals as runs and undos write them.
+[ "$mode" = "--short" ] && journal_seconds=10 || journal_seconds=$others
+mkdir -p "$build/corpus-fuzz_journal"
+"$build/fuzz/fuzz_journal" "$build/corpus-fuzz_journal" "$root/fuzz/seeds-journal" \
+  -max_total_time="$journal_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -artifact_prefix="$artifacts/" -print_final_stats=1
+echo "fuzz: fuzz_journal, no crash in ${journal_seconds} s"

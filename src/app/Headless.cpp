@@ -289,8 +289,22 @@ std::string messageConversion(std::string_view texte) {
 
 // The options the settings file keeps, read as the window's activation reads them; a
 // stored text that is no number ends the read, as it does in the window.
-std::optional<std::string> lireParametres(const std::string& programFolder, Contexte& c) {
-    const IniDocument ini = IniDocument::load(configFilePath(programFolder, "varlime.ini"));
+// A settings or language file that was not read whole is told, with its path and key;
+// the command goes on with what could be read.
+std::optional<std::string> lireParametres(const std::string& programFolder, Contexte& c,
+                                          std::ostream& err) {
+    const std::string chemin = configFilePath(programFolder, "varlime.ini");
+    const IniDocument ini = IniDocument::load(chemin);
+    {
+        Localization localization(programFolder);
+        const TextLookup texte = lookupMessages(localization);
+        std::string langue;
+        const IniProblem probleme = localization.ActiveFileProblem(&langue);
+        for (const std::string& m : {messageProblemeIni(texte, chemin, ini.problem()),
+                                     messageProblemeIni(texte, langue, probleme)})
+            if (!m.empty())
+                erreur(err, m);
+    }
     c.largeur = ini.read("MAIN", "LARGEUR_COMPTEUR", "3");
     c.options.prefixe = ini.read("MAIN", "PREFIXE_REMPLACEMENT", "");
     c.options.masqueRecherche = ini.read("MAIN", "MASQUE_RECHERCHE", "*.*");
@@ -425,12 +439,29 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
         return 0;
     }
     const auto plan = planAnnulation(d, journaux);
-    if (!plan) {
+    // The command only ever goes back: after an undo that brought every file back,
+    // there is nothing left to undo (the window asks before making the run again).
+    if (!plan || plan->sens == PlanAnnulation::Sens::Refaire) {
         erreur(err,
                texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
         return 1;
     }
+    const std::string enCours =
+        formatMessage(texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours), {dossier});
+    if (plan->enCours) {
+        erreur(err, enCours);
+        return 1;
+    }
     const BilanRenommage bilan = annuler(d, *plan, journaux);
+    if (bilan.enCours) {
+        erreur(err, enCours);
+        return 1;
+    }
+    if (bilan.dossierDeplace) {
+        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
+                                  {dossier}));
+        return 1;
+    }
     out << sansCrLf(formatMessage(texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
                                   {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}))
         << '\n';
@@ -525,7 +556,7 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // The stored options first, as a window's activation applies them; the command
     // line then changes them, and nothing is written back.
     Contexte c;
-    if (const auto refus = lireParametres(programFolder, c)) {
+    if (const auto refus = lireParametres(programFolder, c, err)) {
         erreur(err, messageConversion(*refus));
         return 1;
     }

@@ -1,6 +1,7 @@
 #include "core/messageFormat.h"
 
 #include "i18n/uLocalization.h"
+#include "platform/iniFile.h"
 
 #include <span>
 #include <vector>
@@ -66,6 +67,25 @@ std::string formatMessage(std::string_view format, std::initializer_list<std::st
     // bytes of the other characters pass through unchanged.
     std::size_t next = 0;
     return remplir(format, std::span(args.begin(), args.size()), next);
+}
+
+std::string messageProblemeIni(const TextLookup& texte, const std::string& chemin,
+                               const IniProblem& probleme) {
+    switch (probleme.kind) {
+    case IniProblem::Kind::TooLarge:
+        return formatMessage(
+            texte("RSC_msg_fichier_trop_grand", "Le fichier %s dépasse %d Ko : il n'a pas été lu."),
+            {chemin, std::to_string(kIniMaxFileSize / 1024)});
+    case IniProblem::Kind::NulByte:
+        return formatMessage(texte("RSC_msg_valeur_caractere_nul",
+                                   "Le fichier %s contient un caractère nul dans la clé %s de la "
+                                   "section %s : cette valeur ne peut pas servir."),
+                             {chemin, controlesVisibles(probleme.key, false),
+                              controlesVisibles(probleme.section, false)});
+    case IniProblem::Kind::None:
+        break;
+    }
+    return {};
 }
 
 std::vector<std::string> formattedLines(std::string_view format,

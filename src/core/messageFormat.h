@@ -14,6 +14,7 @@
 namespace varlime {
 
 class Localization;
+struct IniProblem;
 
 QString formatMessage(const QString& format, std::initializer_list<QVariant> args);
 
@@ -27,6 +28,12 @@ using TextLookup = std::function<std::string(std::string_view key, std::string_v
 TextLookup lookupMessages(Localization& localization);
 // The built-in French texts only.
 TextLookup defaultMessages();
+
+// What to tell about a settings or language file that was not read whole: the file's
+// path and, for a value holding a NUL byte, its key and section. Empty when there is
+// nothing to tell.
+std::string messageProblemeIni(const TextLookup& texte, const std::string& chemin,
+                               const IniProblem& probleme);
 
 // Lines of a message as a memo shows them: split at "\r\n", "\n" or "\r"; a text
 // ending in a line break gives an empty last line.

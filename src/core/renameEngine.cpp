@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QString>
 #include <algorithm>
+#include <map>
 #include <numeric>
 #include <unordered_map>
 #include <unordered_set>
@@ -367,32 +368,136 @@ BilanRenommage renommerLignes(const std::string& dossier, const std::vector<File
     return renommerLignes(d, rows);
 }
 
-PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal) {
+namespace {
+
+using Sens = PlanAnnulation::Sens;
+
+bool memeIdentite(const IdentiteFichier& vu, const IdentiteFichier& attendu) {
+    return vu.inode == attendu.inode &&
+           (attendu.naissance == 0 || vu.naissance == 0 || vu.naissance == attendu.naissance);
+}
+
+// What stands under a name: on disk, unless an earlier step of the plan changed it.
+class EtatPrevu {
+public:
+    explicit EtatPrevu(int fd) : fd_(fd) {}
+    struct Entree {
+        bool existe = false;
+        IdentiteFichier id;
+    };
+    Entree sous(const std::string& nom) const {
+        if (const auto it = prevus_.find(nom); it != prevus_.end())
+            return it->second;
+        Entree e;
+        e.existe = entreeExisteAt(fd_, nom);
+        if (e.existe)
+            e.id = identiteFichier(fd_, nom);
+        return e;
+    }
+    void deplacer(const std::string& de, const std::string& vers) {
+        const Entree e = sous(de);
+        prevus_[de] = Entree{};
+        prevus_[vers] = e;
+    }
+
+private:
+    int fd_;
+    std::map<std::string, Entree> prevus_;
+};
+
+// The rows of the run to make, each with the file it moves. A row's file is known by the
+// identity taken before the run; a row whose old name did not exist then (it was freed
+// and taken during the run) moves the file an earlier row brought there.
+std::vector<JournalLu::Ligne> lignesDuRun(const JournalLu& j, Sens sens) {
+    std::vector<JournalLu::Ligne> lignes = j.lignes;
+    std::map<std::string, IdentiteFichier> apporte;
+    for (JournalLu::Ligne& l : lignes) {
+        if (l.inode == 0) {
+            if (const auto it = apporte.find(l.ancien); it != apporte.end()) {
+                l.inode = it->second.inode;
+                l.naissance = it->second.naissance;
+            }
+        }
+        apporte.erase(l.ancien);
+        apporte[l.nouveau] = {l.inode, l.naissance};
+    }
+    if (sens == Sens::Terminer)
+        return lignes; // the undo's rows already lead back
+    // Going back: newest first, each from its new name to its old one.
+    std::reverse(lignes.begin(), lignes.end());
+    for (JournalLu::Ligne& l : lignes)
+        std::swap(l.ancien, l.nouveau);
+    return lignes;
+}
+
+// `requis`: whether each row must reach its new name (a row the undone run never made
+// has nothing to undo).
+PlanAnnulation planifier(int fd, JournalLu journal, Sens sens) {
     PlanAnnulation plan;
-    const int fd = dossier.fd();
-    for (auto it = journal.lignes.rbegin(); it != journal.lignes.rend(); ++it) {
-        const bool nouveauLa = entreeExisteAt(fd, it->nouveau);
-        const bool ancienLa = entreeExisteAt(fd, it->ancien);
-        // Renames marked done, and those a crash left unmarked: the new name is there
-        // and the old one is free.
-        if (!it->fait && (it->inode == 0 || !(nouveauLa && !ancienLa)))
+    plan.sens = sens;
+    plan.lignes = lignesDuRun(journal, sens);
+    std::vector<bool> requis(plan.lignes.size(), true);
+    if (sens == Sens::Annuler)
+        for (std::size_t i = 0; i < journal.lignes.size(); ++i)
+            requis[journal.lignes.size() - 1 - i] = journal.lignes[i].fait;
+    EtatPrevu etat(fd);
+    for (std::size_t i = 0; i < plan.lignes.size(); ++i) {
+        JournalLu::Ligne& l = plan.lignes[i];
+        l.fait = false;
+        if (l.ancien == l.nouveau)
             continue;
-        // The file under the new name must be the one renamed, and its old name free.
-        const IdentiteFichier id = identiteFichier(fd, it->nouveau);
-        const bool memeFichier =
-            it->inode == 0 ||
-            (id.inode == it->inode && (it->naissance == 0 || id.naissance == it->naissance));
-        if (!nouveauLa || ancienLa || !memeFichier) {
-            ++plan.impossibles;
+        const EtatPrevu::Entree depart = etat.sous(l.ancien);
+        const EtatPrevu::Entree arrivee = etat.sous(l.nouveau);
+        const IdentiteFichier id{l.inode, l.naissance};
+        bool aPartir, arrive;
+        if (id.inode != 0) {
+            aPartir = depart.existe && memeIdentite(depart.id, id);
+            arrive = arrivee.existe && memeIdentite(arrivee.id, id);
+            // A file system that ignores letter case finds the file under both spellings.
+            if (aPartir && arrive)
+                arrive = !requis[i];
+        } else {
+            // Nothing tells the file: a row marked done goes when its target is free.
+            aPartir = requis[i] && depart.existe && !arrivee.existe;
+            arrive = false;
+        }
+        if (arrive)
+            continue; // already there
+        if (!aPartir) {
+            if (requis[i])
+                ++plan.impossibles; // renamed or replaced since
+            continue;
+        }
+        if (arrivee.existe && !(id.inode != 0 && memeIdentite(arrivee.id, id))) {
+            ++plan.impossibles; // its name is taken
             continue;
         }
         FileRow retour;
-        retour.ancien = it->nouveau;
-        retour.nouveau = it->ancien;
+        retour.ancien = l.ancien;
+        retour.nouveau = l.nouveau;
         plan.retours.push_back(std::move(retour));
+        plan.indices.push_back(i);
+        etat.deplacer(l.ancien, l.nouveau);
     }
     plan.journal = std::move(journal);
     return plan;
+}
+
+bool runEnCours(const std::vector<JournalLu>& liste) {
+    return std::any_of(liste.begin(), liste.end(), [](const JournalLu& j) { return j.enCours; });
+}
+
+} // namespace
+
+PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal) {
+    if (journal.enCours) {
+        PlanAnnulation plan;
+        plan.enCours = true;
+        plan.journal = std::move(journal);
+        return plan;
+    }
+    const Sens sens = journal.annulation ? Sens::Terminer : Sens::Annuler;
+    return planifier(dossier.fd(), std::move(journal), sens);
 }
 
 std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier,
@@ -403,12 +508,72 @@ std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier,
     std::vector<JournalLu> liste = journauxDuDossier(journaux, st.st_dev, st.st_ino);
     if (liste.empty())
         return std::nullopt;
-    return planAnnulation(dossier, std::move(liste.front()));
+    if (runEnCours(liste)) {
+        PlanAnnulation plan;
+        plan.enCours = true;
+        plan.journal = std::move(liste.front());
+        return plan;
+    }
+    JournalLu& dernier = liste.front();
+    if (!dernier.annulation)
+        return planifier(dossier.fd(), std::move(dernier), Sens::Annuler);
+    // An undo that left files behind is finished; one that brought every file back is
+    // undone in turn (the run is made again).
+    PlanAnnulation fin = planifier(dossier.fd(), dernier, Sens::Terminer);
+    if (!fin.retours.empty() || fin.impossibles != 0)
+        return fin;
+    return planifier(dossier.fd(), std::move(dernier), Sens::Refaire);
 }
 
 BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
                        const std::string& journaux) {
-    BilanRenommage bilan = renommerLignes(dossier, plan.retours, journaux, true);
+    BilanRenommage bilan;
+    if (plan.enCours) {
+        bilan.enCours = true;
+        return bilan;
+    }
+    if (!dossier.toujoursEnPlace()) {
+        bilan.dossierDeplace = true;
+        return bilan;
+    }
+    const int fd = dossier.fd();
+    struct stat st;
+    ::fstat(fd, &st);
+    JournalEcrit journal;
+    if (!journaux.empty()) {
+        // A redo is an ordinary run: undoing it puts the files back again.
+        bilan.sansJournal = !journal.ouvrir(journaux, dossier.chemin(), st.st_dev, st.st_ino,
+                                            plan.lignes, plan.sens != Sens::Refaire);
+        // Checked with this journal held: a run that started since is still going.
+        if (journal.ouvert()) {
+            std::vector<JournalLu> liste = journauxDuDossier(journaux, st.st_dev, st.st_ino);
+            if (std::any_of(liste.begin(), liste.end(), [&](const JournalLu& j) {
+                    return j.enCours && j.fichier != journal.chemin();
+                })) {
+                journal.abandonner();
+                bilan.enCours = true;
+                return bilan;
+            }
+        }
+    }
+    for (std::size_t k = 0; k < plan.retours.size(); ++k) {
+        const FileRow& r = plan.retours[k];
+        const std::size_t index = k < plan.indices.size() ? plan.indices[k] : plan.lignes.size();
+        // The file is the one planned: another one may have taken the name meanwhile.
+        bool sur = entreeExisteAt(fd, r.ancien);
+        if (sur && index < plan.lignes.size() && plan.lignes[index].inode != 0)
+            sur = memeIdentite(identiteFichier(fd, r.ancien),
+                               {plan.lignes[index].inode, plan.lignes[index].naissance});
+        // The names go back as they were, hidden ones included.
+        if (sur && renommerSansEcraserAt(fd, r.ancien, r.nouveau) == ResultatRenommage::Renomme) {
+            ++bilan.renommes;
+            if (index < plan.lignes.size())
+                journal.fait(index);
+        } else {
+            ++bilan.erreurs;
+        }
+    }
+    journal.fermer();
     bilan.erreurs += plan.impossibles;
     return bilan;
 }

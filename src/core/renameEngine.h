@@ -172,6 +172,8 @@ struct BilanRenommage {
     bool dossierDeplace = false;
     // The run could not write its journal first (it can then not be undone).
     bool sansJournal = false;
+    // An undo refused because a run of the folder is still going.
+    bool enCours = false;
 };
 
 // Shown when a run refuses to start because its folder moved (key RSC_msg_repertoire_deplace).
@@ -185,6 +187,10 @@ inline constexpr const char* kMessageBilanAnnulation =
 // Told when a run could not write its journal first (key RSC_msg_journal_impossible).
 inline constexpr const char* kMessageJournalImpossible =
     "Le journal du varlimage n'a pas pu être écrit : ce varlimage ne pourra pas être annulé.";
+
+// Told when an undo is asked while a run of the folder goes on (key RSC_msg_varlimage_en_cours).
+inline constexpr const char* kMessageVarlimageEnCours =
+    "Un varlimage du répertoire %s est en cours : il pourra être annulé une fois terminé.";
 
 // Reported at start for a run that never ended (key RSC_msg_varlimage_interrompu).
 inline constexpr const char* kMessageVarlimageInterrompu =
@@ -200,20 +206,38 @@ BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<Fil
 // The same in a folder opened for this run alone.
 BilanRenommage renommerLignes(const std::string& dossier, const std::vector<FileRow>& rows);
 
-// Undoing a run: the rows that go back to their old names, newest first, and how many
-// cannot (renamed or replaced since, or their old name taken).
+// Undoing a run is a run of its own toward the names the files had before it. Its rows
+// are those of the run it undoes, each on its way back; the renames it has to make follow
+// the names each earlier step frees, so chains (a new name that is another row's old
+// name) and renumberings go back whole. A file already back stays; a file renamed or
+// replaced since, or whose old name is taken, is left alone and counted.
 struct PlanAnnulation {
-    JournalLu journal;
-    std::vector<FileRow> retours; // old name: the run's new name; new name: its old one
+    enum class Sens {
+        Annuler,  // the last run goes back
+        Terminer, // the last run was an undo that did not finish: it is finished
+        Refaire,  // the last run was an undo that finished: its files are renamed again
+    };
+    JournalLu journal; // the journal the plan comes from
+    Sens sens = Sens::Annuler;
+    // A run of the folder is still going: nothing is planned, and nothing may be undone.
+    bool enCours = false;
+    // The rows of the undo run, as its journal holds them.
+    std::vector<JournalLu::Ligne> lignes;
+    // The renames to make, in order: old name: the current one; new name: where it goes.
+    std::vector<FileRow> retours;
+    std::vector<std::size_t> indices; // the row of `lignes` of each rename
     int impossibles = 0;
 };
-// The last journaled run in the folder, as an undo plan; nothing when there is none.
+// The undo of the last journaled run in the folder; nothing when there is none.
 std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier,
                                              const std::string& journaux);
-// The undo plan of one journal (a run left unfinished, reported at start).
+// The undo plan of one journal (a run left unfinished, reported at start): the run goes
+// back, or, for an undo left unfinished, the undo is finished.
 PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal);
-// Renames the plan's rows back, journaled itself so that it can be undone in turn; the
-// rows that cannot go back count as errors.
+// Makes the plan's renames, journaled as a run of its own so that it can be finished or
+// undone in turn; each file is checked to be the one planned right before it is renamed.
+// The rows that cannot go back count as errors. Refused when a run of the folder is
+// still going.
 BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
                        const std::string& journaux);
 

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,6 +130,24 @@ IdentiteFichier identiteFichier(int dossierFd, const std::string& nom) {
     return id;
 }
 
+std::string texteEnteteJournal(const std::string& dossier, std::uint64_t device,
+                               std::uint64_t inode, const std::string& debut,
+                               const std::vector<JournalLu::Ligne>& lignes, bool annulation) {
+    std::string tete;
+    tete += kEntete;
+    // The start time is read back as it stands: a line break would end its line.
+    std::string date = debut;
+    std::replace(date.begin(), date.end(), '\n', ' ');
+    tete += "\ndossier " + echapper(dossier) + "\ndevice " + std::to_string(device) + "\ninode " +
+            std::to_string(inode) + "\ndebut " + date + "\nannulation " + (annulation ? "1" : "0") +
+            "\n";
+    for (const auto& l : lignes)
+        tete += "ligne " + std::to_string(l.inode) + " " + std::to_string(l.naissance) + " " +
+                echapper(l.ancien) + " " + echapper(l.nouveau) + "\n";
+    tete += "depart\n";
+    return tete;
+}
+
 int JournalLu::faits() const {
     return static_cast<int>(
         std::count_if(lignes.begin(), lignes.end(), [](const Ligne& l) { return l.fait; }));
@@ -144,15 +163,39 @@ std::string dossierJournaux() {
     return {};
 }
 
+bool journalVerrouille(const std::string& chemin) {
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const bool pris = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return pris;
+}
+
 std::optional<JournalLu> lireJournal(const std::string& chemin) {
-    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    // The lock is asked on this descriptor: a run holds its journal locked from its
+    // first line to its end mark.
+    const bool enCours = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     std::string texte;
     char buffer[65536];
     for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
         texte.append(buffer, static_cast<std::size_t>(n));
     ::close(fd);
+    auto j = lireJournalTexte(texte, chemin);
+    if (j)
+        j->enCours = enCours;
+    return j;
+}
+
+std::optional<JournalLu> lireJournalTexte(std::string_view texte, const std::string& chemin) {
     JournalLu j;
     j.fichier = chemin;
     bool entete = false, depart = false;
@@ -161,7 +204,7 @@ std::optional<JournalLu> lireJournal(const std::string& chemin) {
         const std::size_t fin = texte.find('\n', debut);
         if (fin == std::string::npos)
             break; // a line cut short by a crash is not a line
-        const std::string_view ligne(texte.data() + debut, fin - debut);
+        const std::string_view ligne = texte.substr(debut, fin - debut);
         debut = fin + 1;
         const std::size_t espace = ligne.find(' ');
         const std::string_view cle = ligne.substr(0, espace);
@@ -258,8 +301,10 @@ bool JournalEcrit::ouvrir(const std::string& dossierJournaux, const std::string&
         return false;
     // The oldest journals go, so that this one is among the ones kept.
     const std::vector<std::string> anciens = fichiersJournaux(dossierJournaux);
+    // A journal still locked belongs to a run going on: it stays.
     for (std::size_t i = kJournauxGardes - 1; i < anciens.size(); ++i)
-        ::unlink((dossierJournaux + anciens[i]).c_str());
+        if (!journalVerrouille(dossierJournaux + anciens[i]))
+            ::unlink((dossierJournaux + anciens[i]).c_str());
     static int compteur = 0;
     // Names sort in the order runs started, to the nanosecond.
     timespec ts{};
@@ -271,15 +316,22 @@ bool JournalEcrit::ouvrir(const std::string& dossierJournaux, const std::string&
     fd_ = ::open(chemin_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
     if (fd_ < 0)
         return false;
-    std::string tete;
-    tete += kEntete;
-    tete += "\ndossier " + echapper(dossier) + "\ndevice " + std::to_string(device) + "\ninode " +
-            std::to_string(inode) + "\ndebut " + maintenant("%Y-%m-%d %H:%M:%S") + "\nannulation " +
-            (annulation ? "1" : "0") + "\n";
-    for (const auto& l : lignes)
-        tete += "ligne " + std::to_string(l.inode) + " " + std::to_string(l.naissance) + " " +
-                echapper(l.ancien) + " " + echapper(l.nouveau) + "\n";
-    tete += "depart\n";
+    // Locked before its first line: a reader never takes a run going on for one that
+    // died. The wait is only for a reader that opened the new file a moment ago.
+    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    // The folder is named in full: the offer after a crash comes from another process,
+    // which may stand in another folder.
+    std::string complet = dossier;
+    if (complet.empty() || complet.front() != '/') {
+        if (char* ici = ::getcwd(nullptr, 0)) {
+            complet =
+                std::string(ici) + (std::string_view(ici).ends_with('/') ? "" : "/") + complet;
+            std::free(ici);
+        }
+    }
+    const std::string tete = texteEnteteJournal(
+        complet, device, inode, maintenant("%Y-%m-%d %H:%M:%S"), lignes, annulation);
     if (!toutEcrire(fd_, tete) || ::fsync(fd_) != 0) {
         ::close(fd_);
         fd_ = -1;
@@ -309,6 +361,16 @@ void JournalEcrit::vider(bool surDisque) {
     nonVides_ = 0;
     if (surDisque)
         ::fdatasync(fd_);
+}
+
+void JournalEcrit::abandonner() {
+    if (fd_ < 0)
+        return;
+    ::unlink(chemin_.c_str());
+    ::close(fd_);
+    fd_ = -1;
+    enAttente_.clear();
+    nonVides_ = 0;
 }
 
 void JournalEcrit::fermer() {

@@ -38,11 +38,22 @@ struct JournalLu {
     std::vector<Ligne> lignes;
     bool termine = false; // the run reached its end
     bool signale = false; // an unfinished run was already reported to the user
+    // A run still going holds its journal locked: it is neither unfinished nor undoable.
+    bool enCours = false;
     int faits() const;
 };
 
 // Reads a journal; nothing when it is no journal.
 std::optional<JournalLu> lireJournal(const std::string& chemin);
+// The same from the journal's text (`chemin` is only recorded).
+std::optional<JournalLu> lireJournalTexte(std::string_view texte, const std::string& chemin = {});
+// The head of a journal as a run writes it before its first rename: the folder, the
+// start, and every row, up to and including the start mark.
+std::string texteEnteteJournal(const std::string& dossier, std::uint64_t device,
+                               std::uint64_t inode, const std::string& debut,
+                               const std::vector<JournalLu::Ligne>& lignes, bool annulation);
+// True when a run still holds the journal (it has not reached its end mark).
+bool journalVerrouille(const std::string& chemin);
 // The kept journals of `dossierJournaux`, newest first.
 std::vector<JournalLu> journaux(const std::string& dossierJournaux);
 // The journals of the folder with this device and inode, newest first.
@@ -69,6 +80,8 @@ public:
 
     // Writes the head and every row, and flushes them to disk; removes the oldest
     // journals beyond the kept number. False when the journal could not be written.
+    // The journal stays locked until it is closed, so that no other process takes
+    // the run for an unfinished one, or undoes it, while it goes on.
     bool ouvrir(const std::string& dossierJournaux, const std::string& dossier,
                 std::uint64_t device, std::uint64_t inode,
                 const std::vector<JournalLu::Ligne>& lignes, bool annulation);
@@ -76,6 +89,9 @@ public:
     void fait(std::size_t index);
     // Marks the end of the run and closes the journal.
     void fermer();
+    // Removes a journal whose run did not start (nothing was renamed).
+    void abandonner();
+    bool ouvert() const { return fd_ >= 0; }
     const std::string& chemin() const { return chemin_; }
 
 private:

@@ -296,6 +296,7 @@ const IniDocument* Localization::activeDocumentLocked() {
     struct stat st;
     if (activePath_.empty() || ::stat(activePath_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         cache_.reset();
+        activeProblem_ = {};
         return nullptr;
     }
     const long long stamp =
@@ -304,6 +305,7 @@ const IniDocument* Localization::activeDocumentLocked() {
     if (!cache_ || stamp != cacheStamp_ || size != cacheSize_) {
         bool exists = false;
         IniDocument doc = IniDocument::load(activePath_, &exists);
+        activeProblem_ = doc.problem();
         if (!exists) {
             cache_.reset();
             return nullptr;
@@ -313,6 +315,14 @@ const IniDocument* Localization::activeDocumentLocked() {
         cacheSize_ = size;
     }
     return &*cache_;
+}
+
+IniProblem Localization::ActiveFileProblem(std::string* path) {
+    std::lock_guard lock(mutex_);
+    activeDocumentLocked();
+    if (path)
+        *path = activePath_;
+    return activePath_.empty() ? IniProblem{} : activeProblem_;
 }
 
 std::optional<IniDocument> Localization::ActiveDocument() {

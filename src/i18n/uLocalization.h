@@ -86,6 +86,9 @@ public:
     // The active language file as read (nullptr when it does not exist). Reloaded when
     // the file changes on disk.
     std::optional<IniDocument> ActiveDocument();
+    // What was left out of the active language file (too large, a value holding a NUL),
+    // with its path in `path`; Kind::None when it was read whole or there is none.
+    IniProblem ActiveFileProblem(std::string* path = nullptr);
     // Reads a language file given by bare name (looked up in the language folders) or
     // by path; nullopt when it does not exist.
     std::optional<IniDocument> LoadLanguageFile(std::string_view nameOrPath);
@@ -111,6 +114,7 @@ private:
     std::string activeCode_;
     std::string activeFile_;
     std::string activePath_;
+    IniProblem activeProblem_;
     // Cache of the active file, keyed by its modification time and size.
     std::optional<IniDocument> cache_;
     long long cacheStamp_ = -1;

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -182,24 +183,45 @@ bool iniNameEquals(std::string_view a, std::string_view b) {
 
 // ---------------------------------------------------------------------------------------
 
-void IniDocument::analyse(Line& line, int& currentSection) {
+std::string_view IniDocument::endText(End end) {
+    switch (end) {
+    case End::Lf:
+        return "\n";
+    case End::CrLf:
+        return "\r\n";
+    case End::None:
+        break;
+    }
+    return {};
+}
+
+const std::string& IniDocument::nameOf(const Line& line) const {
+    static const std::string kNone;
+    return line.detail < 0 ? kNone : names_[static_cast<std::size_t>(line.detail)].name;
+}
+
+void IniDocument::analyse(Line& line, int currentSection) {
     line.kind = Kind::Other;
-    line.name.clear();
-    line.value.clear();
+    line.detail = -1;
     line.section = currentSection;
+    if (line.filler)
+        return;
+    // Blank lines and comments need no decoding.
+    std::string_view raw = trim(line.text);
+    if (raw.empty() || raw.front() == ';' || raw.front() == '#')
+        return;
     // Each line is decoded on its own: a damaged line does not change how the others
     // read, and a line of a Windows-1252 file is not valid UTF-8 as soon as it holds an
     // accented letter.
     const std::string decoded = textFromFileBytes(line.text);
     const std::string_view t = trim(decoded);
-    if (t.empty() || t.front() == ';' || t.front() == '#')
-        return;
     if (t.front() == '[') {
         const auto close = t.find(']');
         if (close == std::string_view::npos)
             return;
         line.kind = Kind::Section;
-        line.name = std::string(trim(t.substr(1, close - 1)));
+        line.detail = static_cast<int>(names_.size());
+        names_.push_back({std::string(trim(t.substr(1, close - 1))), {}});
         return;
     }
     const auto eq = t.find('=');
@@ -208,9 +230,15 @@ void IniDocument::analyse(Line& line, int& currentSection) {
     const std::string_view key = trim(t.substr(0, eq));
     if (key.empty())
         return;
+    // A NUL is part of no text the program stores: the reader can say where it is.
+    if (problem_.kind == IniProblem::Kind::None && t.find('\0') != std::string_view::npos) {
+        problem_.kind = IniProblem::Kind::NulByte;
+        problem_.section = nameOf(lines_[static_cast<std::size_t>(currentSection)]);
+        problem_.key = std::string(key);
+    }
     line.kind = Kind::Entry;
-    line.name = std::string(key);
-    line.value = decodeValue(t.substr(eq + 1));
+    line.detail = static_cast<int>(names_.size());
+    names_.push_back({std::string(key), decodeValue(t.substr(eq + 1))});
 }
 
 IniDocument IniDocument::parse(std::string_view bytes) {
@@ -231,9 +259,9 @@ IniDocument IniDocument::parse(std::string_view bytes) {
             std::string_view t = bytes.substr(pos, nl - pos);
             if (!t.empty() && t.back() == '\r') {
                 t.remove_suffix(1);
-                line.end = "\r\n";
+                line.end = End::CrLf;
             } else {
-                line.end = "\n";
+                line.end = End::Lf;
             }
             line.text = std::string(t);
             pos = nl + 1;
@@ -241,6 +269,17 @@ IniDocument IniDocument::parse(std::string_view bytes) {
                 doc.newline_ = line.end;
                 newlineSeen = true;
             }
+        }
+        // Blank and comment lines mean nothing and never change: a run of them is kept
+        // as one line, so that a file of many costs no more than its bytes.
+        const std::string_view raw = trim(line.text);
+        line.filler = raw.empty() || raw.front() == ';' || raw.front() == '#';
+        if (line.filler && !doc.lines_.empty() && doc.lines_.back().filler) {
+            Line& previous = doc.lines_.back();
+            previous.text += endText(previous.end);
+            previous.text += line.text;
+            previous.end = line.end;
+            continue;
         }
         doc.lines_.push_back(std::move(line));
     }
@@ -251,27 +290,40 @@ IniDocument IniDocument::parse(std::string_view bytes) {
 void IniDocument::reindex() {
     firstEntry_.clear();
     sectionsWithEntries_.clear();
+    names_.clear();
+    if (problem_.kind == IniProblem::Kind::NulByte)
+        problem_ = {};
     int current = -1;
+    std::string section; // the current section's folded name
+    std::string key;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         Line& l = lines_[i];
         analyse(l, current);
         if (l.kind == Kind::Section) {
             current = static_cast<int>(i);
+            section = iniNameFold(nameOf(l));
         } else if (l.kind == Kind::Entry) {
-            const std::string section =
-                iniNameFold(lines_[static_cast<std::size_t>(l.section)].name);
-            firstEntry_.emplace(section + '\n' + iniNameFold(l.name), static_cast<int>(i));
             sectionsWithEntries_.insert(section);
+            key = section;
+            key += '\n';
+            key += iniNameFold(nameOf(l));
+            firstEntry_.try_emplace(key, static_cast<int>(i));
         }
     }
 }
 
 IniDocument IniDocument::load(const std::string& path, bool* exists) {
     std::string bytes;
-    const bool ok = readWholeFile(path, bytes);
+    std::string error;
+    const bool ok = readWholeFile(path, bytes, &error);
     if (exists)
         *exists = ok;
-    return ok ? parse(bytes) : IniDocument();
+    if (ok)
+        return parse(bytes);
+    IniDocument doc;
+    if (error == "file too large")
+        doc.problem_.kind = IniProblem::Kind::TooLarge;
+    return doc;
 }
 
 int IniDocument::findEntry(std::string_view section, std::string_view key) const {
@@ -284,7 +336,7 @@ std::optional<std::string> IniDocument::value(std::string_view section,
     const int i = findEntry(section, key);
     if (i < 0)
         return std::nullopt;
-    return lines_[static_cast<std::size_t>(i)].value;
+    return names_[static_cast<std::size_t>(lines_[static_cast<std::size_t>(i)].detail)].value;
 }
 
 std::string IniDocument::read(std::string_view section, std::string_view key,
@@ -303,15 +355,14 @@ bool IniDocument::hasSection(std::string_view section) const {
 
 std::vector<std::string> IniDocument::keys(std::string_view section) const {
     std::vector<std::string> out;
+    // Folded names already given: a section of many keys is listed in one pass.
+    std::unordered_set<std::string> seen;
     for (const Line& l : lines_) {
         if (l.kind != Kind::Entry ||
-            !iniNameEquals(lines_[static_cast<std::size_t>(l.section)].name, section))
+            !iniNameEquals(nameOf(lines_[static_cast<std::size_t>(l.section)]), section))
             continue;
-        bool seen = false;
-        for (const auto& k : out)
-            seen = seen || iniNameEquals(k, l.name);
-        if (!seen)
-            out.push_back(l.name);
+        if (seen.insert(iniNameFold(nameOf(l))).second)
+            out.push_back(nameOf(l));
     }
     return out;
 }
@@ -336,14 +387,14 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     if (found >= 0) {
         Line& l = lines_[static_cast<std::size_t>(found)];
         // Keep the key as the file spells it; only the value changes.
-        l.text = l.name + "=" + encodeValue(value);
+        l.text = nameOf(l) + "=" + encodeValue(value);
     } else {
         std::size_t insertAt = lines_.size();
         bool sectionFound = false;
         for (std::size_t i = 0; i < lines_.size(); ++i) {
             if (!sectionFound) {
                 if (lines_[i].kind == Kind::Section &&
-                    iniNameEquals(lines_[i].name, cleanSection)) {
+                    iniNameEquals(nameOf(lines_[i]), cleanSection)) {
                     sectionFound = true;
                     insertAt = i + 1;
                 }
@@ -365,7 +416,7 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
         entry.text = text;
         entry.end = newline_;
         added.push_back(std::move(entry));
-        if (insertAt > 0 && lines_[insertAt - 1].end.empty())
+        if (insertAt > 0 && lines_[insertAt - 1].end == End::None)
             lines_[insertAt - 1].end = newline_;
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), added.begin(),
                       added.end());
@@ -379,7 +430,7 @@ std::string IniDocument::serialize() const {
         out += kBom;
     for (const Line& l : lines_) {
         out += l.text;
-        out += l.end;
+        out += endText(l.end);
     }
     return out;
 }

@@ -25,8 +25,21 @@
 namespace varlime {
 
 // Files larger than this are not read (a settings or language file is a few kilobytes);
-// a write to such a file is refused so that nothing in it is lost.
-inline constexpr std::size_t kIniMaxFileSize = 64u * 1024u * 1024u;
+// a write to such a file is refused so that nothing in it is lost. Every activation of
+// the main window reads the settings file whole, so the bound keeps that read short.
+inline constexpr std::size_t kIniMaxFileSize = 4u * 1024u * 1024u;
+
+// Why a file was not read whole, so that the program can say which file and which key.
+struct IniProblem {
+    enum class Kind {
+        None,
+        TooLarge, // the file was not read at all
+        NulByte,  // an entry holds a NUL byte, which no stored text can hold
+    };
+    Kind kind = Kind::None;
+    std::string section; // NulByte: the first such entry
+    std::string key;
+};
 
 // Case-insensitive comparison of section and key names.
 bool iniNameEquals(std::string_view a, std::string_view b);
@@ -41,6 +54,9 @@ public:
     // Reads a whole file in one pass. A missing, unreadable or oversized file gives an
     // empty document; `exists` tells whether the file could be read.
     static IniDocument load(const std::string& path, bool* exists = nullptr);
+
+    // What was left out while reading; Kind::None when nothing was.
+    const IniProblem& problem() const { return problem_; }
 
     // The first value of key in section (the first section of that name holding it).
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
@@ -67,27 +83,39 @@ public:
     static std::string encodeValue(std::string_view value);
 
 private:
-    enum class Kind { Other, Section, Entry };
+    enum class Kind : unsigned char { Other, Section, Entry };
+    enum class End : unsigned char { None, Lf, CrLf };
+    // One line of the file. Most lines of a large file are blank or comments: only
+    // sections and entries keep their names, in `names_`, so a line costs little.
     struct Line {
         std::string text; // the line without its end
-        std::string end;  // "\n", "\r\n" or "" for a last line without end
+        End end = End::None;
         Kind kind = Kind::Other;
+        int section = -1; // index of the section line above (Entry, Other)
+        int detail = -1;  // index in names_ (Section, Entry)
+        // Blank and comment lines in a row, held as one (their ends inside `text`).
+        bool filler = false;
+    };
+    struct Names {
         std::string name;  // section name (Section) or key (Entry)
         std::string value; // decoded value (Entry)
-        int section = -1;  // index of the section line above (Entry, Other)
     };
-    static void analyse(Line& line, int& currentSection);
+    static std::string_view endText(End end);
+    void analyse(Line& line, int currentSection);
+    const std::string& nameOf(const Line& line) const;
     // Works out every line's meaning again and indexes the first entry of each key.
     void reindex();
     int findEntry(std::string_view section, std::string_view key) const;
 
     std::vector<Line> lines_;
+    std::vector<Names> names_;
+    IniProblem problem_;
     // Folded "section\nkey" -> line of its first entry; folded names of the sections
     // that hold an entry.
     std::unordered_map<std::string, int> firstEntry_;
     std::unordered_set<std::string> sectionsWithEntries_;
     bool bom_ = false;
-    std::string newline_ = "\n";
+    End newline_ = End::Lf;
 };
 
 // Result of a write; `ok` false means nothing was changed on disk.

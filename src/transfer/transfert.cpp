@@ -245,19 +245,54 @@ TransfertPhotos::TransfertPhotos(std::string source, std::string cible, bool dep
 TransfertPhotos::~TransfertPhotos() {
     if (cibleFd_ >= 0)
         ::close(cibleFd_);
+    if (dossierFd_ >= 0)
+        ::close(dossierFd_);
+}
+
+namespace {
+
+bool memesTemps(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool disquePlein(int err) {
+    return err == ENOSPC || err == EDQUOT;
+}
+
+} // namespace
+
+int TransfertPhotos::dossierSource(const std::string& dossier) {
+    if (dossierFd_ >= 0 && dossier == dossierOuvert_)
+        return dossierFd_;
+    if (dossierFd_ >= 0)
+        ::close(dossierFd_);
+    dossierOuvert_ = dossier;
+    dossierFd_ = ::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return dossierFd_;
 }
 
 void TransfertPhotos::nettoyerTemporaires() {
-    // A run that was killed leaves its temporary file behind. A run still going holds
-    // a lock on its own, so only abandoned ones can be locked and removed here.
+    // A run that was killed while writing into a hidden temporary file leaves it behind.
+    // A run still going holds a lock on its own, so only abandoned ones can be locked
+    // and removed here. Only regular files are opened, and never waited for: a pipe or
+    // a device given such a name must not hold the run.
     for (const EntreeRepertoire& e :
          chercherFichiersAt(cibleFd_, "*", attrTous & ~attrRepertoire)) {
         if (e.nom.rfind(kPrefixeTemporaire, 0) != 0)
             continue;
-        const int fd = ::openat(cibleFd_, e.nom.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        struct stat avant, ouvert, fin;
+        if (::fstatat(cibleFd_, e.nom.c_str(), &avant, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(avant.st_mode))
+            continue;
+        const int fd =
+            ::openat(cibleFd_, e.nom.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0)
             continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (::fstat(fd, &ouvert) == 0 && S_ISREG(ouvert.st_mode) &&
+            memeIdentite(ouvert, avant.st_dev, avant.st_ino) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(cibleFd_, e.nom.c_str(), &fin, AT_SYMLINK_NOFOLLOW) == 0 &&
+            memeIdentite(fin, ouvert.st_dev, ouvert.st_ino))
             ::unlinkat(cibleFd_, e.nom.c_str(), 0);
         ::close(fd);
     }
@@ -265,8 +300,14 @@ void TransfertPhotos::nettoyerTemporaires() {
 
 TransfertPhotos::Resultat TransfertPhotos::copierUn(const std::string& dossier,
                                                     const std::string& nom) {
+    const int dfd = dossierSource(dossier);
+    if (dfd < 0)
+        return Resultat::Echec;
+    struct stat dst;
+    if (::fstat(dfd, &dst) != 0)
+        return Resultat::Echec;
     // Non-blocking: a pipe among the files must not hold the run.
-    const int in = ::open((dossier + nom).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int in = ::openat(dfd, nom.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0)
         return Resultat::Echec;
     struct stat st;
@@ -274,14 +315,23 @@ TransfertPhotos::Resultat TransfertPhotos::copierUn(const std::string& dossier,
         ::close(in);
         return Resultat::Echec;
     }
-    const std::string temp = std::string(kPrefixeTemporaire) + std::to_string(::getpid()) + "-" +
-                             std::to_string(++sequence_) + ".tmp";
-    const int out = ::openat(cibleFd_, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    // An unnamed file in the target gets its name only once complete: a run killed on
+    // the way leaves nothing at all. Where the file system has no such files, a hidden
+    // temporary file stands in, locked while it is written.
+    std::string temp;
+    int out = ::openat(cibleFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (out < 0) {
-        ::close(in);
-        return Resultat::Echec;
+        temp = std::string(kPrefixeTemporaire) + std::to_string(::getpid()) + "-" +
+               std::to_string(++sequence_) + ".tmp";
+        out = ::openat(cibleFd_, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (out < 0) {
+            const int err = errno;
+            ::close(in);
+            return disquePlein(err) ? Resultat::PlusDePlace : Resultat::Echec;
+        }
+        ::flock(out, LOCK_EX);
     }
-    ::flock(out, LOCK_EX);
+    int erreur = 0;
     bool ok = true;
     off_t copie = 0;
     bool parNoyau = true;
@@ -299,6 +349,8 @@ TransfertPhotos::Resultat TransfertPhotos::copierUn(const std::string& dossier,
                 parNoyau = false; // this pair of file systems copies through user space
                 continue;
             }
+            if (n < 0)
+                erreur = errno;
             ok = n > 0; // 0: the file shrank under the copy
             continue;
         }
@@ -311,41 +363,54 @@ TransfertPhotos::Resultat TransfertPhotos::copierUn(const std::string& dossier,
         }
         for (ssize_t ecrit = 0; ok && ecrit < n;) {
             const ssize_t w = ::write(out, tampon_.data() + ecrit, std::size_t(n - ecrit));
-            if (w > 0)
+            if (w > 0) {
                 ecrit += w;
-            else if (!(w < 0 && errno == EINTR))
+            } else if (!(w < 0 && errno == EINTR)) {
+                erreur = w < 0 ? errno : ENOSPC;
                 ok = false;
+            }
         }
         copie += n;
     }
     struct stat apres;
-    // A file that changed size while it was read is not taken as copied.
-    ok = ok && copie == st.st_size && ::fstat(in, &apres) == 0 && apres.st_size == st.st_size;
+    // A file that changed while it was read is not taken as copied.
+    ok = ok && copie == st.st_size && ::fstat(in, &apres) == 0 && apres.st_size == st.st_size &&
+         memesTemps(apres.st_mtim, st.st_mtim) && memesTemps(apres.st_ctim, st.st_ctim);
     ::close(in);
     const struct timespec temps[2] = {st.st_atim, st.st_mtim};
     ok = ok && ::fchmod(out, st.st_mode & 07777) == 0 && ::futimens(out, temps) == 0;
     // The final name appears only now, complete, and never in place of another file.
-    ok = ok && renommerSansEcraserAt(cibleFd_, temp, nom) == ResultatRenommage::Renomme;
-    if (!ok)
+    if (ok && temp.empty()) {
+        const std::string lien = "/proc/self/fd/" + std::to_string(out);
+        ok = ::linkat(AT_FDCWD, lien.c_str(), cibleFd_, nom.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        if (!ok)
+            erreur = errno;
+    } else if (ok) {
+        ok = renommerSansEcraserAt(cibleFd_, temp, nom) == ResultatRenommage::Renomme;
+    }
+    if (!ok && !temp.empty())
         ::unlinkat(cibleFd_, temp.c_str(), 0);
     struct stat fin;
     if (ok)
         ok = ::fstat(out, &fin) == 0;
-    // The lock protects the temporary file until its final name exists.
+    // The lock protects the temporary file until its final name exists. A write error
+    // the system reports only now (a full disk over the network) undoes the copy.
     if (::close(out) != 0 && ok) {
+        erreur = errno;
         ::unlinkat(cibleFd_, nom.c_str(), 0);
         ok = false;
     }
     if (!ok)
-        return Resultat::Echec;
-    copies_.push_back({dossier + nom, nom, st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec,
-                       st.st_mtim.tv_nsec, fin.st_dev, fin.st_ino,
+        return disquePlein(erreur) ? Resultat::PlusDePlace : Resultat::Echec;
+    copies_.push_back({dossier, nom, dst.st_dev, dst.st_ino, st.st_dev, st.st_ino, st.st_size,
+                       st.st_mtim, st.st_ctim, fin.st_dev, fin.st_ino,
                        identiteFichier(cibleFd_, nom).naissance});
     return Resultat::Copie;
 }
 
 int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) {
     nbCopies_ = 0;
+    manqueDePlace_ = 0;
     int erreurs = 0;
     copies_.clear();
     if (cibleFd_ < 0)
@@ -356,20 +421,30 @@ int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) 
     parcourirFichiers(
         source_, recursif_, recursif_, &arret_,
         [&](const std::string& dossier, const std::string& nom) {
-            if (copierUn(dossier, nom) == Resultat::Copie) {
+            switch (copierUn(dossier, nom)) {
+            case Resultat::Copie:
                 ++nbCopies_;
                 if (avancement)
                     avancement(nbCopies_);
-            } else {
+                break;
+            case Resultat::PlusDePlace:
+                ++manqueDePlace_;
                 ++erreurs;
+                break;
+            case Resultat::Echec:
+                ++erreurs;
+                break;
             }
         },
         // A folder that cannot be read (no permission, a card pulled out)
         // holds photos that were not copied: a move must not go on.
         &erreurs);
     // Copies count as done only once they are on the disk.
-    if (nbCopies_ > 0 && ::syncfs(cibleFd_) != 0)
+    if (nbCopies_ > 0 && ::syncfs(cibleFd_) != 0) {
+        if (disquePlein(errno))
+            ++manqueDePlace_;
         ++erreurs;
+    }
     return erreurs;
 }
 
@@ -379,20 +454,25 @@ int TransfertPhotos::effacerFichiers(const std::function<void(int)>& avancement)
     for (const Copie& c : copies_) {
         if (arret_.load())
             break;
-        struct stat cible, source;
-        // The copy must be the file this run made, whole; the source must still be the
-        // file that was copied (not replaced or rewritten since).
-        const bool sur = ::fstatat(cibleFd_, c.nom.c_str(), &cible, AT_SYMLINK_NOFOLLOW) == 0 &&
+        // The source is looked at and deleted through its folder, which must be the one
+        // walked; it must still be the very file copied (not replaced, rewritten or
+        // touched since, even with its old dates put back), and a regular file.
+        const int dfd = dossierSource(c.dossier);
+        struct stat dossier, cible, source;
+        const bool sur = dfd >= 0 && ::fstat(dfd, &dossier) == 0 &&
+                         memeIdentite(dossier, c.dossierDev, c.dossierIno) &&
+                         // The copy must be the file this run made, whole.
+                         ::fstatat(cibleFd_, c.nom.c_str(), &cible, AT_SYMLINK_NOFOLLOW) == 0 &&
                          memeIdentite(cible, c.cibleDev, c.cibleIno) && cible.st_size == c.taille &&
                          identiteFichier(cibleFd_, c.nom).naissance == c.cibleNaissance &&
-                         ::stat(c.source.c_str(), &source) == 0 &&
-                         memeIdentite(source, c.dev, c.ino) && source.st_size == c.taille &&
-                         source.st_mtim.tv_sec == c.mtimeSec &&
-                         source.st_mtim.tv_nsec == c.mtimeNsec &&
-                         // A photo protected in the camera is read-only on its card: it
-                         // stays there, counted, as protection asks.
+                         ::fstatat(dfd, c.nom.c_str(), &source, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         S_ISREG(source.st_mode) && memeIdentite(source, c.dev, c.ino) &&
+                         source.st_size == c.taille && memesTemps(source.st_mtim, c.mtime) &&
+                         memesTemps(source.st_ctim, c.ctime) &&
+                         // A photo protected in the camera is read-only on its card: it stays
+                         // there, counted, as protection asks.
                          (source.st_mode & S_IWUSR) != 0;
-        if (sur && ::unlink(c.source.c_str()) == 0) {
+        if (sur && ::unlinkat(dfd, c.nom.c_str(), 0) == 0) {
             ++nbEffaces_;
             if (avancement)
                 avancement(nbEffaces_);
@@ -419,11 +499,18 @@ BilanTransfert TransfertPhotos::executer(const std::string& totalTexte, const Te
     sortie.fermer();
 
     if (b.erreursCopie != 0) {
+        // A full disk is told as such: removing same-named files would not help.
         sortie.afficherMessage(
             std::to_string(b.erreursCopie) + " " +
-            texte("RSC_message_erreur_copie_fichiers",
-                  "fichiers n'ont pu être copiés\n"
-                  "Effacez les fichiers du répertoire de destination portant un nom identique"));
+            (manqueDePlace_ > 0
+                 ? texte("RSC_message_erreur_copie_place",
+                         "fichiers n'ont pu être copiés\n"
+                         "Le disque de destination est plein : libérez de la place ou choisissez "
+                         "un autre répertoire cible")
+                 : texte("RSC_message_erreur_copie_fichiers",
+                         "fichiers n'ont pu être copiés\n"
+                         "Effacez les fichiers du répertoire de destination portant un nom "
+                         "identique")));
         sortie.basculerBoutons(false);
         if (deplacement_)
             sortie.afficherMessage(

@@ -6,6 +6,7 @@
 #include "core/messageFormat.h"
 
 #include <atomic>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -100,11 +101,13 @@ struct BilanTransfert {
     bool reussi(bool deplacement) const;
 };
 
-// One copy or move run. Copies go into a hidden temporary file in the target, which
-// is then linked to its final name without replacing anything; the source's
-// modification time and permissions are kept. A move deletes only the files this
-// run copied, after the target was flushed to disk, and only when the copy is still
-// there with the source's size and the source is still the file that was copied.
+// One copy or move run. Copies are written into an unnamed file of the target (or, where
+// the file system has none, a hidden temporary file), which is then linked to its final
+// name without replacing anything; the source's modification time and permissions are
+// kept. A move deletes only the files this run copied, after the target was flushed to
+// disk, and only when the copy is still there with the source's size and the source is
+// still the very file that was copied: same device, inode, size, modification and change
+// times, a regular file, in the folder that was walked.
 class TransfertPhotos {
 public:
     TransfertPhotos(std::string source, std::string cible, bool deplacement);
@@ -125,24 +128,32 @@ public:
     int copierFichiers(const std::function<void(int)>& avancement);
     int effacerFichiers(const std::function<void(int)>& avancement);
     int nbCopies() const { return nbCopies_; }
+    // Copies of the last copy phase that failed because the target's disk was full.
+    int manqueDePlace() const { return manqueDePlace_; }
     int nbEffaces() const { return nbEffaces_; }
 
 private:
+    // What a copied source was when it was copied: the move deletes it only while it is
+    // still exactly that file, in that very folder.
     struct Copie {
-        std::string source;
+        std::string dossier;
         std::string nom;
+        dev_t dossierDev;
+        ino_t dossierIno;
         dev_t dev;
         ino_t ino;
         off_t taille;
-        long long mtimeSec, mtimeNsec;
+        struct timespec mtime, ctime;
         dev_t cibleDev;
         ino_t cibleIno;
         // The copy's birth time: an inode number freed by a removed copy may be given
         // at once to another file under the same name.
         std::uint64_t cibleNaissance;
     };
-    enum class Resultat { Copie, Echec };
+    enum class Resultat { Copie, Echec, PlusDePlace };
     Resultat copierUn(const std::string& dossier, const std::string& nom);
+    // The source folder, opened once while its files are walked (or deleted).
+    int dossierSource(const std::string& dossier);
     void nettoyerTemporaires();
 
     std::string source_;
@@ -156,6 +167,9 @@ private:
     unsigned sequence_ = 0;
     int nbCopies_ = 0;
     int nbEffaces_ = 0;
+    int manqueDePlace_ = 0;
+    std::string dossierOuvert_;
+    int dossierFd_ = -1;
 };
 
 // Prefix of the temporary files of a copy in progress (hidden: the name begins with '.').

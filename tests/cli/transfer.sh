@@ -85,4 +85,20 @@ for point in copied:1 copied:40 copied:80 deleting:1; do
 done
 # The kill points must fall inside the run for the checks above to mean anything.
 check "some kill landed while the run was going on" "yes" "$([ "$midrun" -gt 0 ] && echo yes)"
+# A target disk that fills up is told as such, not as files of the same name, and a move
+# then deletes nothing. The small disk is a tmpfs mounted in a namespace of our own.
+mkdir -p "$work/full/src" "$work/full/dst"
+for n in a b c d; do head -c 40000 /dev/urandom > "$work/full/src/$n.jpg"; done
+if unshare -Urm true 2>/dev/null; then
+    out=$(unshare -Urm sh -c 'mount -t tmpfs -o size=64k tmpfs "$1" && "$2" --transfer "$3" "$1" --move' \
+        sh "$work/full/dst" "$varlime" "$work/full/src" 2>&1); rc=$?
+    case "$out" in *"disque de destination est plein"*) said=full ;; *) said="$out" ;; esac
+    check "full target: told as a full disk" full "$said"
+    case "$out" in *"nom identique"*) same=yes ;; *) same=no ;; esac
+    check "full target: no advice about same names" no "$same"
+    check "full target: status and every source kept" "3 4" "$rc $(ls "$work/full/src" | wc -l)"
+else
+    echo "FAIL full target: no user namespace to mount a small disk in"
+    fail=1
+fi
 finish

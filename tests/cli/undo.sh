@@ -43,4 +43,58 @@ done
 [ "$partial" -gt 0 ] && cut=yes || cut=no
 check "at least one run was cut short" yes "$cut"
 
+# Renumbering from 0 makes each new name another file's old name: the undo goes back whole.
+mkdir "$work/chain"
+for i in 1 2 3; do printf '%s' "IMG00$i.jpg" > "$work/chain/IMG00$i.jpg"; done
+"$varlime" --rename "$work/chain" --prefix IMG --start 0 >/dev/null
+out=$("$varlime" --undo "$work/chain"); rc=$?
+check "chained undo summary" "$(printf '3 fichiers ont repris leur ancien nom\n0 n'"'"'ont pas pu')" "$out"
+check "chained undo names" "$(printf 'IMG001.jpg\nIMG002.jpg\nIMG003.jpg')" "$(ls "$work/chain")"
+# After an undo that brought everything back, a second --undo has nothing left to do.
+"$varlime" --undo "$work/chain" >/dev/null 2>&1; rc=$?
+check "second undo changes nothing" "1 IMG001.jpg IMG002.jpg IMG003.jpg" "$rc $(ls "$work/chain" | tr '\n' ' ' | sed 's/ $//')"
+
+# A run still going holds its journal: another process cannot undo it.
+mkdir "$work/locked"
+printf 'a.jpg' > "$work/locked/a.jpg"
+"$varlime" --rename "$work/locked" --prefix L >/dev/null
+journal=$(ls "$XDG_STATE_HOME"/varlime/run-*.journal | sort | tail -1)
+exec {held}<"$journal"
+flock -x "$held"
+msg=$("$varlime" --undo "$work/locked" 2>&1); rc=$?
+exec {held}<&-
+check "undo refused while a run holds the journal" "1 L001.jpg" "$rc $(ls "$work/locked")"
+case "$msg" in *"est en cours"*) said=yes ;; *) said=no ;; esac
+check "refusal says a run is going on" yes "$said"
+"$varlime" --undo "$work/locked" >/dev/null; rc=$?
+check "undone once the run is over" "0 a.jpg" "$rc $(ls "$work/locked")"
+
+# Undos killed part way, then undone again: the second undo finishes the way back.
+rm -rf "$work/big"; mkdir "$work/big"
+for i in $(seq 1 3000); do printf '%s' "f$i.jpg" > "$work/big/f$i.jpg"; done
+partial=0
+for seen in 1 800 1600; do
+    "$varlime" --rename "$work/big" --prefix "U" >/dev/null 2>&1
+    "$varlime" --undo "$work/big" >/dev/null 2>&1 &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        n=$(find "$work/big" -name 'f*' | wc -l)
+        [ "$n" -ge "$seen" ] && break
+    done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    n=$(find "$work/big" -name 'U*' | wc -l)
+    [ "$n" -gt 0 ] && partial=$((partial + 1))
+    "$varlime" --undo "$work/big" >/dev/null 2>&1
+    bad=0
+    for f in "$work"/big/*; do
+        read -r content < "$f"
+        [ "$content" = "$(basename "$f")" ] || bad=$((bad + 1))
+    done
+    check "undo killed with $seen files back, undone again: every file under its old name" \
+        "0 3000" "$bad $(ls "$work/big" | wc -l)"
+done
+[ "$partial" -gt 0 ] && cut=yes || cut=no
+check "at least one undo was cut short" yes "$cut"
+
 finish

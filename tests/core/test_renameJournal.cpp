@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace varlime;
@@ -120,6 +122,184 @@ TEST(Journal, NamesAsBytesAndOnlyTheNewestKept) {
     EXPECT_EQ(kept.front().lignes[0].ancien, odd);
     EXPECT_EQ(kept.front().lignes[0].nouveau, "Q.jpg");
     EXPECT_TRUE(kept.front().termine);
+}
+
+} // namespace
+
+namespace {
+
+// Every file holds its own name: a folder is back when each file's contents match its name.
+int horsDeSonNom(const TempDir& dir) {
+    int n = 0;
+    for (const std::string& nom : dir.names())
+        n += dir.read(nom) != nom;
+    return n;
+}
+
+std::vector<FileRow> lignes(std::initializer_list<std::pair<const char*, const char*>> l) {
+    std::vector<FileRow> rows;
+    for (const auto& [a, n] : l) {
+        FileRow r;
+        r.ancien = a;
+        r.nouveau = n;
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+// Renames where a new name is another row's old name go back whole: the undo follows
+// the names each of its steps frees, not the folder as it stood before it began.
+TEST(Journal, ChainedRenamesUndoneWhole) {
+    const struct {
+        const char* name;
+        std::vector<std::string> fichiers;
+        std::vector<FileRow> rows;
+        int renommes;
+    } cases[] = {
+        {"renumbered from 0",
+         {"IMG001.jpg", "IMG002.jpg", "IMG003.jpg"},
+         lignes({{"IMG001.jpg", "IMG000.jpg"},
+                 {"IMG002.jpg", "IMG001.jpg"},
+                 {"IMG003.jpg", "IMG002.jpg"}}),
+         3},
+        {"swap through a free name",
+         {"a.jpg", "b.jpg"},
+         lignes({{"a.jpg", "t.jpg"}, {"b.jpg", "a.jpg"}, {"t.jpg", "b.jpg"}}),
+         3},
+        {"each into the name just freed",
+         {"a", "b", "c"},
+         lignes({{"c", "d"}, {"b", "c"}, {"a", "b"}}),
+         3},
+    };
+    for (const auto& c : cases) {
+        TempDir dir, state;
+        for (const std::string& f : c.fichiers)
+            dir.write(f, f);
+        DossierListe d;
+        ASSERT_TRUE(d.ouvrir(dir.path()));
+        ASSERT_EQ(renommerLignes(d, c.rows, state.path()).renommes, c.renommes) << c.name;
+        ASSERT_GT(horsDeSonNom(dir), 0) << c.name;
+        const auto plan = planAnnulation(d, state.path());
+        ASSERT_TRUE(plan) << c.name;
+        const BilanRenommage b = annuler(d, *plan, state.path());
+        EXPECT_EQ(b.renommes, c.renommes) << c.name;
+        EXPECT_EQ(b.erreurs, 0) << c.name;
+        EXPECT_EQ(dir.names(), c.fichiers) << c.name;
+        EXPECT_EQ(horsDeSonNom(dir), 0) << c.name;
+    }
+}
+
+// An undo that stopped short (a name still taken, the program killed with only some of
+// its marks written) is finished by the next undo: files already back stay back, the
+// others come back, and only then would another undo make the run again.
+TEST(Journal, UndoLeftUnfinishedIsFinished) {
+    enum class Arret { NomPris, Tue };
+    const struct {
+        const char* name;
+        Arret arret;
+        int faitsPuisTue; // renames made by the killed undo / marks it wrote
+        int marques;
+    } cases[] = {
+        {"old name taken, then freed", Arret::NomPris, 0, 0},
+        {"killed after 3 of 6, every mark written", Arret::Tue, 3, 3},
+        {"killed after 5 of 6, 2 marks written", Arret::Tue, 5, 2},
+    };
+    const std::vector<std::string> noms = {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"};
+    for (const auto& c : cases) {
+        TempDir dir, state;
+        for (const std::string& n : noms)
+            dir.write(n, n);
+        MoteurNommage engine;
+        engine.journaux = state.path();
+        engine.options.prefixe = "P";
+        ASSERT_TRUE(engine.lister(dir.path()));
+        engine.calculer();
+        ASSERT_EQ(engine.renommer().renommes, 6) << c.name;
+        const DossierListe& d = engine.dossier();
+        auto plan = planAnnulation(d, state.path());
+        ASSERT_TRUE(plan) << c.name;
+        ASSERT_EQ(plan->retours.size(), 6u) << c.name;
+        if (c.arret == Arret::NomPris) {
+            dir.write("b.jpg", "someone else");
+            const BilanRenommage b = annuler(d, *plan, state.path());
+            EXPECT_EQ(b.renommes, 5) << c.name;
+            EXPECT_EQ(b.erreurs, 1) << c.name;
+            ::unlink((dir.path() + "b.jpg").c_str());
+        } else {
+            struct stat st;
+            ASSERT_EQ(::fstat(d.fd(), &st), 0);
+            JournalEcrit j;
+            ASSERT_TRUE(
+                j.ouvrir(state.path(), d.chemin(), st.st_dev, st.st_ino, plan->lignes, true));
+            for (int k = 0; k < c.faitsPuisTue; ++k) {
+                const FileRow& r = plan->retours[std::size_t(k)];
+                ASSERT_EQ(::renameat(d.fd(), r.ancien.c_str(), d.fd(), r.nouveau.c_str()), 0);
+                if (k < c.marques)
+                    j.fait(plan->indices[std::size_t(k)]);
+            }
+            // The program dies here: no end mark.
+        }
+        const auto suite = planAnnulation(d, state.path());
+        ASSERT_TRUE(suite) << c.name;
+        EXPECT_EQ(suite->sens, PlanAnnulation::Sens::Terminer) << c.name;
+        const int reste = c.arret == Arret::NomPris ? 1 : 6 - c.faitsPuisTue;
+        EXPECT_EQ(int(suite->retours.size()), reste) << c.name;
+        const BilanRenommage b = annuler(d, *suite, state.path());
+        EXPECT_EQ(b.renommes, reste) << c.name;
+        EXPECT_EQ(b.erreurs, 0) << c.name;
+        EXPECT_EQ(dir.names(), noms) << c.name;
+        EXPECT_EQ(horsDeSonNom(dir), 0) << c.name;
+        // Nothing is left to finish: the next step would make the run again.
+        const auto encore = planAnnulation(d, state.path());
+        ASSERT_TRUE(encore) << c.name;
+        EXPECT_EQ(encore->sens, PlanAnnulation::Sens::Refaire) << c.name;
+        EXPECT_EQ(encore->retours.size(), 6u) << c.name;
+    }
+}
+
+// A run holds its journal locked until its end mark: while it goes on, no undo of the
+// folder starts, whether it was planned before the run began or after; once the run is
+// over its journal is an ordinary one again.
+TEST(Journal, RunGoingOnIsNotUndone) {
+    for (const bool planAvant : {false, true}) {
+        TempDir dir, state;
+        dir.write("a.jpg", "a.jpg");
+        dir.write("b.jpg", "b.jpg");
+        DossierListe d;
+        ASSERT_TRUE(d.ouvrir(dir.path()));
+        ASSERT_EQ(renommerLignes(d, lignes({{"a.jpg", "P1.jpg"}}), state.path()).renommes, 1);
+        const auto avant = planAnnulation(d, state.path());
+        ASSERT_TRUE(avant && !avant->enCours);
+        struct stat st;
+        ASSERT_EQ(::fstat(d.fd(), &st), 0);
+        auto run = std::make_unique<JournalEcrit>();
+        ASSERT_TRUE(run->ouvrir(state.path(), d.chemin(), st.st_dev, st.st_ino,
+                                {{"b.jpg", "P2.jpg", 0, 0, false}}, false));
+        ASSERT_EQ(::renameat(d.fd(), "b.jpg", d.fd(), "P2.jpg"), 0);
+        run->fait(0);
+        EXPECT_TRUE(journalVerrouille(run->chemin())) << planAvant;
+        BilanRenommage b;
+        if (planAvant) {
+            b = annuler(d, *avant, state.path());
+        } else {
+            const auto plan = planAnnulation(d, state.path());
+            ASSERT_TRUE(plan);
+            EXPECT_TRUE(plan->enCours);
+            EXPECT_TRUE(plan->retours.empty());
+            b = annuler(d, *plan, state.path());
+        }
+        EXPECT_TRUE(b.enCours) << planAvant;
+        EXPECT_EQ(b.renommes, 0) << planAvant;
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{"P1.jpg", "P2.jpg"})) << planAvant;
+        // The refused undo left no journal of its own.
+        EXPECT_EQ(journaux(state.path()).size(), 2u) << planAvant;
+        run->fermer();
+        const auto apres = planAnnulation(d, state.path());
+        ASSERT_TRUE(apres);
+        EXPECT_FALSE(apres->enCours);
+        EXPECT_EQ(annuler(d, *apres, state.path()).renommes, 1) << planAvant;
+        EXPECT_TRUE(dir.exists("b.jpg")) << planAvant;
+    }
 }
 
 } // namespace

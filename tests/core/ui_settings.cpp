@@ -6,6 +6,7 @@
 #include "core/ui/IHM_option_heure.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
+#include "i18n/uLocalization.h"
 #include "platform/iniFile.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
@@ -304,6 +305,53 @@ TEST(Settings, HeadlessRunsReadThemAndTheCommandLineWinsWithoutWritingBack) {
         runHeadless(program, {"--preview", photos.path(), "--prefix", "Given_", "--width", "3"}),
         "a.jpg\tGiven_001.jpg\nb.jpg\tGiven_002.jpg\n");
     EXPECT_EQ(program.read("varlime.ini"), stored);
+}
+
+} // namespace
+
+namespace {
+
+// A settings or language file that cannot be read whole is told with its path (and the
+// key holding a NUL), once, however often the window reads the files again.
+TEST(Settings, FileNotReadWholeIsToldWithItsPathAndKeyOnce) {
+    const struct {
+        const char* name;
+        std::string fichier; // "varlime.ini" or the language file
+        std::string contenu;
+        std::vector<std::string> attendus; // pieces of the one message
+    } cases[] = {
+        {"settings value with a NUL",
+         "varlime.ini",
+         "[MAIN]\nLARGEUR_COMPTEUR=3\n[FORMATS]\nDATE=1\0002\n"s,
+         {"varlime.ini", "DATE", "FORMATS", "caractère nul"}},
+        {"settings file too large",
+         "varlime.ini",
+         "[MAIN]\nLARGEUR_COMPTEUR=3\n" + std::string(kIniMaxFileSize, ';'),
+         {"varlime.ini", "dépasse"}},
+        {"language value with a NUL",
+         "lang_xx.ini",
+         "[langue]\nLangCode=xx\n[MESSAGES]\nRSC_avant=Be\0fore\n"s,
+         {"lang_xx.ini", "RSC_avant", "MESSAGES", "caractère nul"}},
+    };
+    for (const auto& c : cases) {
+        AppFixture f;
+        const std::string chemin = f.programDir.write(c.fichier, c.contenu);
+        if (c.fichier != "varlime.ini") {
+            f.programDir.write("lang.ini", "[CONFIG]\nActiveLanguage=xx\n");
+            f.app->localization().SetActiveLanguage("xx");
+        }
+        TDB_utilitaire& util = f.app->DB_utilitaire();
+        for (int pass = 0; pass < 3; ++pass)
+            util.Lecture_parametres();
+        std::vector<std::string> textes;
+        for (const auto& e : f.messages.shown)
+            if (e.kind == MessageKind::Warning)
+                textes.push_back(e.text.toStdString());
+        ASSERT_EQ(textes.size(), 1u) << c.name;
+        EXPECT_NE(textes[0].find(chemin), std::string::npos) << c.name << ": " << textes[0];
+        for (const std::string& piece : c.attendus)
+            EXPECT_NE(textes[0].find(piece), std::string::npos) << c.name << ": " << piece;
+    }
 }
 
 } // namespace

@@ -425,3 +425,42 @@ TEST(ConfigLocation, MoveToTheUserFolderKeepsEveryStoredValue) {
 }
 
 } // namespace
+
+namespace {
+
+// What is left out of a file is told: a file over the size bound is not read at all, and
+// the first entry holding a NUL is named by its section and key; a NUL in a comment or a
+// stray line is no one's value.
+TEST(IniRead, ProblemsNameTheirEntry) {
+    const struct {
+        const char* name;
+        std::string contenu;
+        IniProblem::Kind kind;
+        const char* section;
+        const char* key;
+    } cases[] = {
+        {"clean", "[A]\nk=v\n", IniProblem::Kind::None, "", ""},
+        {"nul in a comment", "[A]\n; a\0b\nk=v\n\0\0\n"s, IniProblem::Kind::None, "", ""},
+        {"nul in a value", "[A]\nk=v\n[Formats]\nDate=1\0002\nx=\0\n"s, IniProblem::Kind::NulByte,
+         "Formats", "Date"},
+        {"just under the bound", "[A]\nk=v\n" + std::string(kIniMaxFileSize - 9, '\n'),
+         IniProblem::Kind::None, "", ""},
+        {"over the bound", "[A]\nk=v\n" + std::string(kIniMaxFileSize, '\n'),
+         IniProblem::Kind::TooLarge, "", ""},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string path = dir.write("f.ini", c.contenu);
+        bool exists = false;
+        const IniDocument doc = IniDocument::load(path, &exists);
+        EXPECT_EQ(exists, c.kind != IniProblem::Kind::TooLarge) << c.name;
+        EXPECT_EQ(doc.problem().kind, c.kind) << c.name;
+        EXPECT_EQ(doc.problem().section, c.section) << c.name;
+        EXPECT_EQ(doc.problem().key, c.key) << c.name;
+        if (exists) {
+            EXPECT_EQ(doc.read("A", "k", ""), "v") << c.name;
+        }
+    }
+}
+
+} // namespace

@@ -273,13 +273,16 @@ TEST(Transfert, LeftoverTemporaryFilesGoUnlessARunHoldsThem) {
     const std::string tenu = std::string(kPrefixeTemporaire) + "99999-2.tmp";
     d.write("dst/" + abandonne, "partial");
     d.write("dst/" + tenu, "partial");
+    // A pipe under such a name is no file of ours: it is neither waited on nor removed.
+    const std::string tuyau = std::string(kPrefixeTemporaire) + "99999-3.tmp";
+    ASSERT_EQ(::mkfifo((d.path() + "dst/" + tuyau).c_str(), 0600), 0);
     // Another run still writing keeps its file locked.
     const int fd = ::open((d.path() + "dst/" + tenu).c_str(), O_RDONLY);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
     TransfertPhotos run(d.path() + "src/", d.path() + "dst/", false);
     EXPECT_EQ(run.copierFichiers(nullptr), 0);
     ::close(fd);
-    EXPECT_EQ(nomsDans(d.path() + "dst"), (std::vector<std::string>{tenu, "a.jpg"}));
+    EXPECT_EQ(nomsDans(d.path() + "dst"), (std::vector<std::string>{tenu, tuyau, "a.jpg"}));
 }
 
 TEST(Transfert, DeleteOnlyWhatIsStillTheCopiedFile) {
@@ -307,6 +310,27 @@ TEST(Transfert, DeleteOnlyWhatIsStillTheCopiedFile) {
          {"c.jpg"},
          1},
         {"new-file-in-source", [](const TempDir& d) { d.write("src/d.jpg", "new"); }, {"d.jpg"}, 0},
+        // Rewritten in place with its size and dates put back (as `touch -r` or a tool
+        // that keeps dates does): only its change time tells, and it stays.
+        {"source-rewritten-dates-put-back",
+         [](const TempDir& d) {
+             const std::string b = d.path() + "src/b.jpg";
+             struct stat avant, sonde;
+             ASSERT_EQ(::stat(b.c_str(), &avant), 0);
+             // The clock must have moved on from the file's change time first.
+             do {
+                 d.write("sonde", "x");
+                 ASSERT_EQ(::stat((d.path() + "sonde").c_str(), &sonde), 0);
+             } while (sonde.st_ctim.tv_sec == avant.st_ctim.tv_sec &&
+                      sonde.st_ctim.tv_nsec == avant.st_ctim.tv_nsec);
+             const int fd = ::open(b.c_str(), O_WRONLY);
+             ASSERT_EQ(::pwrite(fd, "PHOTO b", 7, 0), 7);
+             ::close(fd);
+             const struct timespec t[2] = {avant.st_atim, avant.st_mtim};
+             ASSERT_EQ(::utimensat(AT_FDCWD, b.c_str(), t, 0), 0);
+         },
+         {"b.jpg"},
+         1},
         // Protected in the camera: read-only on the card, so it stays.
         {"source-protected",
          [](const TempDir& d) { ::chmod((d.path() + "src/a.jpg").c_str(), 0444); },

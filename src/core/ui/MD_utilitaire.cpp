@@ -13,6 +13,7 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
+#include "i18n/uLocalization.h"
 #include "platform/iniFile.h"
 #include "platform/ui/MessageService.h"
 #include "transfer/ui/IHM_transfert.h"
@@ -67,10 +68,28 @@ bool TDB_utilitaire::Refuser_valeur(const QString& text) {
     return false;
 }
 
+void TDB_utilitaire::Signaler_fichiers_incomplets(const std::string& parametres,
+                                                  const IniProblem& probleme) {
+    // Each activation reads the files again: a file is told once, until what there is
+    // to tell changes.
+    const TextLookup texte = lookupMessages(app_.localization());
+    std::string langue;
+    const IniProblem probLangue = app_.localization().ActiveFileProblem(&langue);
+    for (const std::string& m : {messageProblemeIni(texte, parametres, probleme),
+                                 messageProblemeIni(texte, langue, probLangue)}) {
+        if (m.empty() || signales_.count(m))
+            continue;
+        signales_.insert(m);
+        app_.messages().warning(qs(m), &app_.MainForm());
+    }
+}
+
 void TDB_utilitaire::Lecture_parametres() {
     // The file is read once; the values are then handed to their owners in a fixed
     // order, and a receiver that cannot convert its value ends the pass.
-    const IniDocument ini = IniDocument::load(Fichier_parametres());
+    const std::string chemin = Fichier_parametres();
+    const IniDocument ini = IniDocument::load(chemin);
+    Signaler_fichiers_incomplets(chemin, ini.problem());
     auto lire = [&ini](const char* section, const char* key, const char* defaut) {
         return qs(ini.read(section, key, defaut));
     };

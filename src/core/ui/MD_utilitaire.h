@@ -8,11 +8,13 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace varlime {
 
 class Application;
+struct IniProblem;
 
 class TDB_utilitaire {
 public:
@@ -31,6 +33,9 @@ public:
                           const std::string& value, bool signaler = true);
     // Reads the whole settings file and hands every value to its owner.
     void Lecture_parametres();
+    // Tells, once each, a settings file (`parametres`) or active language file that was
+    // not read whole (too large, a value holding a NUL), with its path and key.
+    void Signaler_fichiers_incomplets(const std::string& parametres, const IniProblem& probleme);
     // A receiver of the read pass refused a stored text (no number): shows the
     // conversion error and returns false, which ends the pass. The same text is not
     // reported again until a pass completes: the main window reads the settings each
@@ -69,6 +74,7 @@ private:
     Mode dernierStatut_ = Mode::Normal;
     // The last refused text, until a read pass completes.
     std::optional<QString> dernierRefus_;
+    std::set<std::string> signales_; // files already told as not read whole
 };
 
 } // namespace varlime

@@ -884,6 +884,10 @@ namespace {
 QString annulerPlan(Application& app, const DossierListe& dossier, const PlanAnnulation& plan,
                     const std::string& journaux) {
     const BilanRenommage bilan = annuler(dossier, plan, journaux);
+    if (bilan.enCours)
+        return app.DB_utilitaire().formater(
+            app.texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours),
+            {QString::fromUtf8(nomAffichable(dossier.chemin()).c_str())});
     return app.DB_utilitaire().formater(
         app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
         {bilan.renommes, bilan.erreurs});
@@ -898,10 +902,18 @@ void TMainForm::Annuler_dernier_varlimage() {
             this);
         return;
     }
-    // The last run in this folder may be an undo itself: undoing it renames the files
-    // again, and the question says so rather than speaking of old names.
+    if (plan->enCours) {
+        app_.messages().information(
+            app_.DB_utilitaire().formater(
+                app_.texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours),
+                {qs(nomAffichable(moteur_.dossier().chemin()))}),
+            this);
+        return;
+    }
+    // The last run in this folder may be an undo that brought every file back: undoing
+    // it renames the files again, and the question says so rather than speaking of old names.
     const QString question =
-        plan->journal.annulation
+        plan->sens == PlanAnnulation::Sens::Refaire
             ? app_.texte("RSC_msg_confirmation_refaire",
                          "Le dernier varlimage a été annulé. Voulez-vous le refaire "
                          "(%d fichiers) ?")
@@ -926,14 +938,16 @@ void TMainForm::Signaler_varlimage_interrompu() {
     for (JournalLu& j : journaux(moteur_.journaux)) {
         if (j.termine || j.signale)
             continue;
-        marquerSignale(j.fichier);
         const QString dossier = qs(nomAffichable(j.dossier));
-        if (!app_.messages().confirm(
+        // A run still going holds its journal: it is told, and offered once it has died.
+        if (j.enCours) {
+            app_.messages().information(
                 app_.DB_utilitaire().formater(
-                    app_.texte("RSC_msg_varlimage_interrompu", kMessageVarlimageInterrompu),
-                    {dossier, j.faits()}),
-                this))
+                    app_.texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours), {dossier}),
+                this);
             continue;
+        }
+        marquerSignale(j.fichier);
         // The journal names its folder by device and inode: a folder removed, or
         // another one now at its path, is refused.
         DossierListe d;
@@ -946,8 +960,18 @@ void TMainForm::Signaler_varlimage_interrompu() {
                 this);
             continue;
         }
-        const QString resume =
-            annulerPlan(app_, d, planAnnulation(d, std::move(j)), moteur_.journaux);
+        // The offer counts the files that would go back, as they are on disk: the
+        // marks of the last renames may not have been written.
+        const PlanAnnulation plan = planAnnulation(d, std::move(j));
+        if (plan.retours.empty())
+            continue;
+        if (!app_.messages().confirm(
+                app_.DB_utilitaire().formater(
+                    app_.texte("RSC_msg_varlimage_interrompu", kMessageVarlimageInterrompu),
+                    {dossier, int(plan.retours.size())}),
+                this))
+            continue;
+        const QString resume = annulerPlan(app_, d, plan, moteur_.journaux);
         if (dossierListe())
             Chercher_fichier();
         app_.messages().information(resume, this);
