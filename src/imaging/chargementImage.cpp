@@ -1,5 +1,6 @@
 #include "imaging/chargementImage.h"
 
+#include "core/fileKinds.h"
 #include "exif/dEXIF.h"
 #include "imaging/decodeurJpeg.h"
 #include "imaging/rotation.h"
@@ -15,13 +16,7 @@
 namespace varlime {
 
 bool extensionJpeg(const std::string& chemin) {
-    const auto point = chemin.find_last_of("./");
-    if (point == std::string::npos || chemin[point] != '.')
-        return false;
-    std::string ext = chemin.substr(point + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jfif";
+    return isJpegName(chemin);
 }
 
 ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, int largeurVoulue,
