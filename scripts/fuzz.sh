@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Fuzzes the EXIF reader, the JPEG header walk that finds a camera's stored previews, the
-# rename masks and the ini files with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
+# Fuzzes the EXIF reader, its container walkers (ISO boxes, PNG/WebP chunks, CRW heaps),
+# the JPEG header walk that finds a camera's stored previews, the rename masks and the ini
+# files with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
 #   scripts/fuzz.sh --short          about 60 s on the EXIF reader over the sample photos and
 #                                    the committed regression inputs, 15 s on each of the
-#                                    others (part of the test command)
+#                                    others, the container walkers included (part of the
+#                                    test command)
 #   scripts/fuzz.sh --long SECONDS   a long run; new crashing inputs land in build/fuzz/artifacts/
 # Fails when the target crashes, leaks, runs out of memory or hangs on an input.
 set -euo pipefail
@@ -20,7 +22,7 @@ build="$root/build/fuzz"
 testdata="${VARLIME_TESTDATA_DIR:-$root/tests/data}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
-cmake --build "$build" --target fuzz_exif fuzz_jpegPreviews fuzz_mask fuzz_iniFile -j2
+cmake --build "$build" --target fuzz_exif fuzz_containers fuzz_jpegPreviews fuzz_mask fuzz_iniFile -j2
 
 corpus="$build/corpus"
 artifacts="$build/artifacts"
@@ -56,6 +58,18 @@ mkdir -p "$build/corpus-fuzz_jpegPreviews"
   -max_total_time="$others" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
   -artifact_prefix="$artifacts/" -print_final_stats=1
 echo "fuzz: fuzz_jpegPreviews, no crash in ${others} s"
+
+# The container walkers (boxes, chunks, heaps) start from the camera and phone files.
+containerSeeds=("$root/fuzz/regressions")
+if [ -d "$testdata/raw" ]; then
+  containerSeeds+=("$testdata/raw")
+fi
+containerSeconds=$(( seconds / 4 ))
+mkdir -p "$build/corpus-fuzz_containers"
+"$build/fuzz/fuzz_containers" "$build/corpus-fuzz_containers" "${containerSeeds[@]}" \
+  -max_total_time="$containerSeconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+  -artifact_prefix="$artifacts/" -print_final_stats=1
+echo "fuzz: fuzz_containers, no crash in ${containerSeconds} s"
 
 # The mask engine and the ini parser take text a user or another program wrote.
 for target in fuzz_mask fuzz_iniFile; do

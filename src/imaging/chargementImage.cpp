@@ -55,9 +55,10 @@ ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, int largeurVou
 
 int orientationExif(TimgData& reader, const std::string& chemin) {
     reader.ReadImageFile(chemin);
-    if (!reader.ExifInfo || reader.ExifInfo->FindEntryByName("Orientation") < 0)
+    const TTagEntry* e = reader.ExifInfo ? reader.ExifInfo->EntryByTag(0x0112) : nullptr;
+    if (!e)
         return 1;
-    const int o = reader.ExifInfo->EntryInteger("Orientation");
+    const int o = RoundHalfEven(e->Number());
     return o >= 1 && o <= 8 ? o : 1;
 }
 
