@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     using varlime::Container;
     for (Container c : {Container::IsoMedia, Container::Png, Container::WebP, Container::JpegXl,
-                        Container::Raf, Container::Crw}) {
+                        Container::Raf, Container::Crw, Container::Mrw}) {
         varlime::FileWindow window(fd, size);
         const varlime::ContainerFind found = varlime::findExif(window, c);
         if (window.bytesRead() > size * 4 + (1u << 20))

@@ -20,7 +20,7 @@ constexpr std::array<FileKindRow, 47> kRows = {{
     {"mef", K::Raw, C::Tiff},       {"mos", K::Raw, C::Tiff},       {"iiq", K::Raw, C::Tiff},
     {"dcr", K::Raw, C::Tiff},       {"kdc", K::Raw, C::Tiff},       {"orf", K::Raw, C::Tiff},
     {"rw2", K::Raw, C::Tiff},       {"rwl", K::Raw, C::Tiff},       {"raf", K::Raw, C::Raf},
-    {"crw", K::Raw, C::Crw},        {"cr3", K::Raw, C::IsoMedia},   {"mrw", K::Raw, C::None},
+    {"crw", K::Raw, C::Crw},        {"cr3", K::Raw, C::IsoMedia},   {"mrw", K::Raw, C::Mrw},
     {"heic", K::Heif, C::IsoMedia}, {"heif", K::Heif, C::IsoMedia}, {"hif", K::Heif, C::IsoMedia},
     {"avif", K::Heif, C::IsoMedia}, {"mp4", K::Video, C::IsoMedia}, {"mov", K::Video, C::IsoMedia},
     {"m4v", K::Video, C::IsoMedia}, {"3gp", K::Video, C::IsoMedia}, {"avi", K::Video, C::None},
@@ -96,6 +96,8 @@ Container containerOfBytes(std::string_view h) {
     if (h.size() >= 14 && (startsWith(h, "II"sv) || startsWith(h, "MM"sv)) &&
         h.substr(6, 8) == "HEAPCCDR"sv)
         return Container::Crw;
+    if (startsWith(h, "\0MRM"sv))
+        return Container::Mrw;
     if (startsWith(h, "\x89PNG\r\n\x1A\n"sv))
         return Container::Png;
     if (h.size() >= 12 && startsWith(h, "RIFF"sv) && h.substr(8, 4) == "WEBP"sv)

@@ -30,6 +30,7 @@ enum class Container : std::uint8_t {
     Tiff,     // the TIFF structure itself, whatever its magic number (ORF, RW2 ...)
     Raf,      // a JPEG embedded at an offset given by the header
     Crw,      // a heap of tagged records
+    Mrw,      // blocks, one of them a TIFF structure
     IsoMedia, // boxes: CR3, HEIF, AVIF, MP4, MOV
     Png,      // eXIf chunk
     WebP,     // EXIF chunk of a RIFF file

@@ -799,6 +799,40 @@ ContainerFind findCrw(FileWindow& file) {
     return out;
 }
 
+// The blocks of an MRW file up to its picture data; the TTW block is a TIFF structure.
+ContainerFind findMrw(FileWindow& file) {
+    ContainerFind out;
+    std::string h;
+    if (!file.read(0, 8, h)) {
+        out.error = "Header cut short";
+        return out;
+    }
+    const std::uint64_t end = std::min<std::uint64_t>(file.size(), 8 + std::uint64_t{u32be(h, 4)});
+    std::uint64_t at = 8;
+    for (int n = 0; n < kMaxBoxes && at + 8 <= end; ++n) {
+        h.clear();
+        if (!file.read(at, 8, h))
+            break;
+        const std::uint64_t length = u32be(h, 4);
+        if (length > end - at - 8) {
+            out.error = "Block past the end of the file";
+            return out;
+        }
+        if (std::string_view(h).substr(0, 4) == "\0TTW"sv) {
+            std::string tiff;
+            if (length > kMaxExifBytes || !file.read(at + 8, static_cast<std::size_t>(length), tiff) ||
+                !isTiffHeader(tiff)) {
+                out.error = "Bad TIFF block";
+                return out;
+            }
+            out.parts.push_back({std::move(tiff), TDirGroup::Main});
+            return out;
+        }
+        at += 8 + length;
+    }
+    return out;
+}
+
 } // namespace
 
 bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
@@ -841,6 +875,8 @@ ContainerFind findExif(FileWindow& file, Container container) {
         return findRaf(file);
     case Container::Crw:
         return findCrw(file);
+    case Container::Mrw:
+        return findMrw(file);
     default:
         return {};
     }

@@ -71,6 +71,7 @@ TEST(FileKinds, ByFirstBytes) {
              {"IIU\0\x08\0\0\0"s, Container::Tiff},
              {"II+\0\x08\0\0\0"s, Container::None},
              {"FUJIFILMCCD-RAW 0201"s, Container::Raf},
+             {"\0MRM\0\0\x0a\x0c"s, Container::Mrw},
              {"II\x1a\0\0\0HEAPCCDR"s, Container::Crw},
              {"II\x1a\0\0\0HEAPCCD"s, Container::None},
              {"\0\0\0\x18"

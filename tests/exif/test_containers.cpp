@@ -119,6 +119,9 @@ std::vector<Echantillon> echantillons() {
          "NIKON CORPORATION_NIKON D70_20040609", "DateTimeOriginal"},
         {"a.rw2", lire(raw + "Panasonic.rw2"), "Panasonic", "DMC-LX3", "2008:08:06 15:21:56",
          "Panasonic_DMC-LX3_20080806", "DateTimeOriginal"},
+        {"a.mrw", lire(raw + "Minolta.mrw"), "Konica Minolta Camera, Inc.", "DiMAGE A2",
+         "2004:11:18 23:14:58", "Konica Minolta Camera, Inc._DiMAGE A2_20041118",
+         "DateTimeOriginal"},
         {"a.iiq", lire(raw + "PhaseOne.iiq"), "Leaf", "Credo 40", "2013:06:19 15:44:21",
          "Leaf_Credo 40_20130619", "DateTimeOriginal"},
         {"a.heic", lire(raw + "Phone.heic"), "Apple", "iPhone 13", "2023:07:14 09:30:05",
@@ -261,6 +264,9 @@ TEST_F(Containers, DamagedFilesSayWhatWasWrong) {
          "Chunk past the end of the file"},
         {"heap.crw", crw, "Heap table past the end of its heap"},
         {"jpeg.raf", raf, "Embedded JPEG past the end of the file"},
+        {"block.mrw", std::string("\0MRM", 4) + test::be32(100) + std::string("\0TTW", 4) +
+                          test::be32(5000) + tiff,
+         "Block past the end of the file"},
         {"box.jxl", test::box("JXL ", "\r\n\x87\n") + test::be32(9000) + "Exif" + tiff,
          "Box size past the end of its container"},
     };
