@@ -820,8 +820,8 @@ ContainerFind findMrw(FileWindow& file) {
         }
         if (std::string_view(h).substr(0, 4) == "\0TTW"sv) {
             std::string tiff;
-            if (length > kMaxExifBytes || !file.read(at + 8, static_cast<std::size_t>(length), tiff) ||
-                !isTiffHeader(tiff)) {
+            if (length > kMaxExifBytes ||
+                !file.read(at + 8, static_cast<std::size_t>(length), tiff) || !isTiffHeader(tiff)) {
                 out.error = "Bad TIFF block";
                 return out;
             }

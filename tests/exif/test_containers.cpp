@@ -264,8 +264,9 @@ TEST_F(Containers, DamagedFilesSayWhatWasWrong) {
          "Chunk past the end of the file"},
         {"heap.crw", crw, "Heap table past the end of its heap"},
         {"jpeg.raf", raf, "Embedded JPEG past the end of the file"},
-        {"block.mrw", std::string("\0MRM", 4) + test::be32(100) + std::string("\0TTW", 4) +
-                          test::be32(5000) + tiff,
+        {"block.mrw",
+         std::string("\0MRM", 4) + test::be32(100) + std::string("\0TTW", 4) + test::be32(5000) +
+             tiff,
          "Block past the end of the file"},
         {"box.jxl", test::box("JXL ", "\r\n\x87\n") + test::be32(9000) + "Exif" + tiff,
          "Box size past the end of its container"},
