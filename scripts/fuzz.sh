@@ -36,6 +36,10 @@ if [ -d "$testdata/photos" ]; then
   seeds+=("$testdata/photos")
 fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+# The targets write each input to a file: in memory, a run is many times faster than on disk.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
+  export TMPDIR=/dev/shm
+fi
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 # Every committed regression input must pass on its own first.

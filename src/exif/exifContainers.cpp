@@ -835,29 +835,52 @@ ContainerFind findMrw(FileWindow& file) {
 
 } // namespace
 
+bool FileWindow::readFile(std::uint64_t offset, std::size_t n, char* to) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::pread(fd_, to + done, n - done, static_cast<off_t>(offset + done));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        done += static_cast<std::size_t>(r);
+    }
+    bytesRead_ += n;
+    return true;
+}
+
 bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
     if (offset > size_ || n > size_ - offset)
         return false;
     // Records that point back at what holds them could make a walk read the same bytes
     // over and over: all the walks of one file read at most a few times its size.
     const std::uint64_t budget = std::min<std::uint64_t>(size_, UINT64_MAX / 8) * 4 + (1u << 20);
-    if (n > budget - std::min(bytesRead_, budget))
+    if (n > budget - std::min(asked_, budget))
         return false;
+    asked_ += n;
+    constexpr std::size_t kBlock = 4096;
+    if (n <= kBlock / 4) {
+        const bool inBlock = offset >= blockAt_ && offset - blockAt_ <= block_.size() &&
+                             n <= block_.size() - (offset - blockAt_);
+        if (!inBlock) {
+            const auto take =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - offset));
+            block_.resize(take);
+            if (!readFile(offset, take, block_.data())) {
+                block_.clear();
+                return false;
+            }
+            blockAt_ = offset;
+        }
+        out.append(block_, static_cast<std::size_t>(offset - blockAt_), n);
+        return true;
+    }
     const std::size_t old = out.size();
     out.resize(old + n);
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t r =
-            ::pread(fd_, out.data() + old + done, n - done, static_cast<off_t>(offset + done));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0) {
-            out.resize(old);
-            return false;
-        }
-        done += static_cast<std::size_t>(r);
+    if (!readFile(offset, n, out.data() + old)) {
+        out.resize(old);
+        return false;
     }
-    bytesRead_ += n;
     return true;
 }
 

@@ -22,14 +22,22 @@ class FileWindow {
 public:
     FileWindow(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
     std::uint64_t size() const { return size_; }
+    // Bytes read from the file (the small reads of headers come from one block).
     std::uint64_t bytesRead() const { return bytesRead_; }
-    // The n bytes at offset, or false when they do not all lie in the file.
+    // The n bytes at offset, appended to out, or false when they do not all lie in the
+    // file (out is then as it was).
     bool read(std::uint64_t offset, std::size_t n, std::string& out);
 
 private:
+    bool readFile(std::uint64_t offset, std::size_t n, char* to);
+
     int fd_;
     std::uint64_t size_;
     std::uint64_t bytesRead_ = 0;
+    std::uint64_t asked_ = 0;
+    // The last block read for small reads: walks read many headers side by side.
+    std::string block_;
+    std::uint64_t blockAt_ = 0;
 };
 
 // One TIFF structure (header first) holding EXIF directories, and the table its
