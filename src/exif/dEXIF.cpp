@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
@@ -474,6 +475,20 @@ public:
         return true;
     }
 
+    // Copies up to n bytes to `to`; returns how many were copied.
+    std::size_t readInto(char* to, std::size_t n) {
+        std::size_t done = 0;
+        while (done < n) {
+            if (pos_ == len_ && !refill())
+                break;
+            const std::size_t take = std::min(n - done, len_ - pos_);
+            std::memcpy(to + done, buf_.data() + pos_, take);
+            pos_ += take;
+            done += take;
+        }
+        return done;
+    }
+
     // Appends up to n bytes to out; returns how many were appended.
     std::size_t read(std::string& out, std::size_t n) {
         std::size_t done = 0;
@@ -779,9 +794,15 @@ bool TimgData::readTiff(Source& in) {
             // as zeros. Its memory is kept from one TIFF to the next (see Reset).
             std::string& buf = ExifInfo->Buffer;
             buf.swap(tiffBuffer_);
-            buf.clear();
-            const std::size_t got = in.read(buf, kTiffBufferSize);
-            buf.resize(kTiffBufferSize, '\0');
+            // Only the bytes the last file left need zeroing again, not the whole buffer.
+            if (buf.size() != kTiffBufferSize) {
+                buf.assign(kTiffBufferSize, '\0');
+                tiffBytesUsed_ = 0;
+            }
+            const std::size_t got = in.readInto(buf.data(), kTiffBufferSize);
+            if (tiffBytesUsed_ > got)
+                std::memset(buf.data() + got, 0, tiffBytesUsed_ - got);
+            tiffBytesUsed_ = got;
             // Slot 1 holds the bytes read from the file.
             tSection& slot = Segments[1];
             slot.Bytes.assign(buf, 0, got);

@@ -237,6 +237,8 @@ private:
     std::vector<unsigned char> readBuffer_;
     // The memory of the last TIFF buffer, reused by the next TIFF read.
     std::string tiffBuffer_;
+    // How many bytes of that memory the last file filled (the rest is zeros).
+    std::size_t tiffBytesUsed_ = 0;
 };
 
 } // namespace varlime
