@@ -836,6 +836,11 @@ ContainerFind findMrw(FileWindow& file) {
 } // namespace
 
 bool FileWindow::readFile(std::uint64_t offset, std::size_t n, char* to) {
+    // Records that point back at what holds them could make a walk read the same bytes
+    // over and over: all the walks of one file read at most a few times its size.
+    const std::uint64_t budget = std::min<std::uint64_t>(size_, UINT64_MAX / 8) * 4 + (1u << 20);
+    if (n > budget - std::min(bytesRead_, budget))
+        return false;
     std::size_t done = 0;
     while (done < n) {
         const ssize_t r = ::pread(fd_, to + done, n - done, static_cast<off_t>(offset + done));
@@ -852,12 +857,6 @@ bool FileWindow::readFile(std::uint64_t offset, std::size_t n, char* to) {
 bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
     if (offset > size_ || n > size_ - offset)
         return false;
-    // Records that point back at what holds them could make a walk read the same bytes
-    // over and over: all the walks of one file read at most a few times its size.
-    const std::uint64_t budget = std::min<std::uint64_t>(size_, UINT64_MAX / 8) * 4 + (1u << 20);
-    if (n > budget - std::min(asked_, budget))
-        return false;
-    asked_ += n;
     constexpr std::size_t kBlock = 4096;
     if (n <= kBlock / 4) {
         const bool inBlock = offset >= blockAt_ && offset - blockAt_ <= block_.size() &&

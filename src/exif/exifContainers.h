@@ -34,7 +34,6 @@ private:
     int fd_;
     std::uint64_t size_;
     std::uint64_t bytesRead_ = 0;
-    std::uint64_t asked_ = 0;
     // The last block read for small reads: walks read many headers side by side.
     std::string block_;
     std::uint64_t blockAt_ = 0;
