@@ -475,6 +475,13 @@ public:
         return true;
     }
 
+    // The bytes read ahead and not taken yet, reading the first block when there are none.
+    std::string_view peek() {
+        if (pos_ == len_ && !refill())
+            return {};
+        return std::string_view(reinterpret_cast<const char*>(buf_.data() + pos_), len_ - pos_);
+    }
+
     // Copies up to n bytes to `to`; returns how many were copied.
     std::size_t readInto(char* to, std::size_t n) {
         std::size_t done = 0;
@@ -564,9 +571,8 @@ bool TimgData::ReadImageFile(const std::string& path) {
         // name says; any other file is recognised by its first bytes.
         const Container byName = containerByName(name);
 
-        // A picture is opened at once and its facts taken from the open file; other
-        // names are looked up first and opened only when they are regular files.
-        // Non-blocking, so that a named pipe given as a picture cannot hang the reader.
+        // Every file is opened at once and its facts taken from the open file; only a
+        // regular file is read. Non-blocking, so that a named pipe cannot hang the reader.
         struct File {
             int fd = -1;
             ~File() {
@@ -575,15 +581,12 @@ bool TimgData::ReadImageFile(const std::string& path) {
             }
         } file;
         struct stat st {};
-        const bool lookedUp = byName == Container::None && ::stat(path.c_str(), &st) == 0;
-        if (byName != Container::None || (lookedUp && S_ISREG(st.st_mode))) {
-            file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            if (file.fd >= 0 && ::fstat(file.fd, &st) != 0) {
-                ::close(file.fd);
-                file.fd = -1;
-            }
+        file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (file.fd >= 0 && ::fstat(file.fd, &st) != 0) {
+            ::close(file.fd);
+            file.fd = -1;
         }
-        if (file.fd < 0 && !lookedUp && ::stat(path.c_str(), &st) != 0)
+        if (file.fd < 0 && ::stat(path.c_str(), &st) != 0)
             return false;
         LoadedFileName = path;
         LoadedFileStat = st;
@@ -591,34 +594,30 @@ bool TimgData::ReadImageFile(const std::string& path) {
         LoadedFileSize = static_cast<std::int32_t>(
             std::min<long long>(st.st_size, std::numeric_limits<std::int32_t>::max()));
         ErrorText = "Not an EXIF file";
-        Container container = byName;
-        if (container == Container::None) {
-            if (file.fd < 0 || !S_ISREG(st.st_mode))
-                return false;
-            char head[16];
-            ssize_t got;
-            do
-                got = ::pread(file.fd, head, sizeof head, 0);
-            while (got < 0 && errno == EINTR);
-            if (got <= 0)
-                return false;
-            TotalBytesRead += static_cast<std::uint64_t>(got);
-            container = containerOfBytes(std::string_view(head, static_cast<std::size_t>(got)));
-            if (container == Container::None)
-                return false;
-        }
         // Only regular files are read.
-        if (file.fd < 0 || !S_ISREG(st.st_mode)) {
+        const bool readable = file.fd >= 0 && S_ISREG(st.st_mode);
+        if (byName != Container::None && !readable) {
             ErrorText = "Illegal Exif construction";
             return false;
         }
-        bool ok = false;
-        if (container == Container::Jpeg || container == Container::Tiff) {
-            Source in(file.fd, readBuffer_, TotalBytesRead);
-            ok = container == Container::Jpeg ? readJpeg(in) : readTiff(in);
-        } else {
-            ok = readContainer(file.fd, static_cast<std::uint64_t>(st.st_size), container);
+        if (!readable)
+            return false;
+        Source in(file.fd, readBuffer_, TotalBytesRead);
+        Container container = byName;
+        if (container == Container::None) {
+            // The first block read tells what the file is, and serves the read that follows.
+            container = containerOfBytes(in.peek().substr(0, 16));
+            if (container == Container::None)
+                return false;
         }
+        bool ok = false;
+        if (container == Container::Jpeg)
+            ok = readJpeg(in);
+        else if (container == Container::Tiff)
+            ok = readTiff(in);
+        else
+            ok = readContainer(file.fd, static_cast<std::uint64_t>(st.st_size), container,
+                               in.peek());
         IsTiffSource = false;
         if (ok)
             ErrorText = "<none>";
@@ -630,8 +629,9 @@ bool TimgData::ReadImageFile(const std::string& path) {
     }
 }
 
-bool TimgData::readContainer(int fd, std::uint64_t size, Container container) {
-    FileWindow window(fd, size);
+bool TimgData::readContainer(int fd, std::uint64_t size, Container container,
+                             std::string_view firstBytes) {
+    FileWindow window(fd, size, firstBytes);
     ContainerFind found = findExif(window, container);
     TotalBytesRead += window.bytesRead();
     if (found.jpegOffset) {

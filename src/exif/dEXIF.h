@@ -231,7 +231,8 @@ private:
     bool readJpeg(Source& in);
     bool segmentWalk(Source& in);
     void openJpegExif(int slot, const std::vector<TiffPart>& more = {});
-    bool readContainer(int fd, std::uint64_t size, Container container);
+    bool readContainer(int fd, std::uint64_t size, Container container,
+                       std::string_view firstBytes);
     bool readTiff(Source& in);
 
     std::vector<unsigned char> readBuffer_;

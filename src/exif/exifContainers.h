@@ -7,9 +7,11 @@
 #include "core/fileKinds.h"
 #include "exif/exifTables.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varlime {
@@ -21,6 +23,10 @@ namespace varlime {
 class FileWindow {
 public:
     FileWindow(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    // With the file's first bytes, already read (they are not counted again).
+    FileWindow(int fd, std::uint64_t size, std::string_view firstBytes)
+        : fd_(fd), size_(size),
+          block_(firstBytes.substr(0, std::min<std::uint64_t>(firstBytes.size(), size))) {}
     std::uint64_t size() const { return size_; }
     // Bytes read from the file (the small reads of headers come from one block).
     std::uint64_t bytesRead() const { return bytesRead_; }
