@@ -482,6 +482,14 @@ public:
         return std::string_view(reinterpret_cast<const char*>(buf_.data() + pos_), len_ - pos_);
     }
 
+    // Passes over n bytes already read ahead; false when fewer are.
+    bool skip(std::size_t n) {
+        if (n > len_ - pos_)
+            return false;
+        pos_ += n;
+        return true;
+    }
+
     // Copies up to n bytes to `to`; returns how many were copied.
     std::size_t readInto(char* to, std::size_t n) {
         std::size_t done = 0;
@@ -616,8 +624,7 @@ bool TimgData::ReadImageFile(const std::string& path) {
         else if (container == Container::Tiff)
             ok = readTiff(in);
         else
-            ok = readContainer(file.fd, static_cast<std::uint64_t>(st.st_size), container,
-                               in.peek());
+            ok = readContainer(file.fd, static_cast<std::uint64_t>(st.st_size), container, in);
         IsTiffSource = false;
         if (ok)
             ErrorText = "<none>";
@@ -629,17 +636,19 @@ bool TimgData::ReadImageFile(const std::string& path) {
     }
 }
 
-bool TimgData::readContainer(int fd, std::uint64_t size, Container container,
-                             std::string_view firstBytes) {
-    FileWindow window(fd, size, firstBytes);
+bool TimgData::readContainer(int fd, std::uint64_t size, Container container, Source& in) {
+    FileWindow window(fd, size, in.peek());
     ContainerFind found = findExif(window, container);
     TotalBytesRead += window.bytesRead();
     if (found.jpegOffset) {
-        // A JPEG inside the file, read from its first byte as a JPEG file is.
+        // A JPEG inside the file, read from its first byte as a JPEG file is: from the
+        // block already read when it starts there.
+        if (in.skip(static_cast<std::size_t>(std::min<std::uint64_t>(*found.jpegOffset, SIZE_MAX))))
+            return readJpeg(in);
         if (::lseek(fd, static_cast<off_t>(*found.jpegOffset), SEEK_SET) < 0)
             return false;
-        Source in(fd, readBuffer_, TotalBytesRead);
-        return readJpeg(in);
+        Source from(fd, readBuffer_, TotalBytesRead);
+        return readJpeg(from);
     }
     if (found.parts.empty()) {
         if (!found.error.empty())

@@ -231,8 +231,7 @@ private:
     bool readJpeg(Source& in);
     bool segmentWalk(Source& in);
     void openJpegExif(int slot, const std::vector<TiffPart>& more = {});
-    bool readContainer(int fd, std::uint64_t size, Container container,
-                       std::string_view firstBytes);
+    bool readContainer(int fd, std::uint64_t size, Container container, Source& in);
     bool readTiff(Source& in);
 
     std::vector<unsigned char> readBuffer_;

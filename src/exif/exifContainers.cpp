@@ -858,9 +858,9 @@ bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
     if (offset > size_ || n > size_ - offset)
         return false;
     constexpr std::size_t kBlock = 4096;
-    if (n <= kBlock / 4) {
-        const bool inBlock = offset >= blockAt_ && offset - blockAt_ <= block_.size() &&
-                             n <= block_.size() - (offset - blockAt_);
+    const bool inBlock = offset >= blockAt_ && offset - blockAt_ <= block_.size() &&
+                         n <= block_.size() - (offset - blockAt_);
+    if (inBlock || n <= kBlock / 4) {
         if (!inBlock) {
             const auto take =
                 static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - offset));
