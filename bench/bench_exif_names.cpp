@@ -1,6 +1,8 @@
 // EXIF naming over a card folder of 5,000 photos (copies of the sample photos):
 // the first listing in EXIF mode beside a bare loop that opens each file and reads
-// its first 64 KiB, and one keystroke's recomputation from the kept facts.
+// its first 64 KiB, and one keystroke's recomputation from the kept facts. A second
+// card mixes today's files (JPEG, CR2, CR3, HEIC, RAF, MOV copies of the samples), with
+// the bytes read shown beside the bare loop's.
 //   build/<dir>/bench/bench_exif_names
 #include "core/renameEngine.h"
 #include "exif/dEXIF.h"
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -43,6 +46,35 @@ struct Carte {
 
 const Carte& carte() {
     static Carte c;
+    return c;
+}
+
+// 5,000 files of six kinds, in turn.
+struct CarteMixte {
+    std::string dir;
+    std::vector<std::string> noms;
+    CarteMixte() {
+        char templ[] = "/tmp/varlime-bench-mixed-XXXXXX";
+        dir = std::string(mkdtemp(templ)) + "/";
+        const std::string data = VARLIME_BENCH_TESTDATA_DIR;
+        const std::pair<std::string, const char*> sources[] = {
+            {data + "/photos/Canon_40D.jpg", "JPG"}, {data + "/raw/CanonRaw.cr2", "CR2"},
+            {data + "/raw/CanonRaw.cr3", "CR3"},     {data + "/raw/Phone.heic", "HEIC"},
+            {data + "/raw/FujiFilm.raf", "RAF"},     {data + "/raw/QuickTime.mov", "MOV"},
+        };
+        for (int i = 0; i < kPhotos; ++i) {
+            const auto& [source, ext] = sources[std::size_t(i) % std::size(sources)];
+            char nom[32];
+            std::snprintf(nom, sizeof nom, "F_%05d.%s", i, ext);
+            std::filesystem::copy_file(source, dir + nom);
+            noms.emplace_back(nom);
+        }
+    }
+    ~CarteMixte() { std::filesystem::remove_all(dir); }
+};
+
+const CarteMixte& carteMixte() {
+    static CarteMixte c;
     return c;
 }
 
@@ -140,9 +172,57 @@ BENCHMARK(BM_KeystrokeRecompute)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-// The folder is made before any timing, so that no benchmark pays for its copies.
+void BM_MixedBareRead64KiB(benchmark::State& state) {
+    const CarteMixte& c = carteMixte();
+    std::vector<char> buffer(64 * 1024);
+    double octets = 0;
+    for (auto _ : state) {
+        octets = 0;
+        for (const std::string& nom : c.noms) {
+            const int fd = ::open((c.dir + nom).c_str(), O_RDONLY | O_CLOEXEC);
+            const ssize_t r = ::read(fd, buffer.data(), buffer.size());
+            octets += r > 0 ? double(r) : 0;
+            ::close(fd);
+        }
+    }
+    state.counters["files"] = double(c.noms.size());
+    state.counters["bytes_read"] = octets;
+}
+BENCHMARK(BM_MixedBareRead64KiB)->Unit(benchmark::kMillisecond);
+
+// The reader as naming uses it, over the mixed card, with the bytes it read.
+void BM_MixedReaderNamingFactsOnly(benchmark::State& state) {
+    const CarteMixte& c = carteMixte();
+    double octets = 0;
+    for (auto _ : state) {
+        varlime::TimgData reader;
+        reader.NamingFactsOnly = true;
+        for (const std::string& nom : c.noms)
+            benchmark::DoNotOptimize(reader.ReadImageFile(c.dir + nom));
+        octets = double(reader.TotalBytesRead);
+    }
+    state.counters["bytes_read"] = octets;
+}
+BENCHMARK(BM_MixedReaderNamingFactsOnly)->Unit(benchmark::kMillisecond);
+
+void BM_MixedFirstExifListing(benchmark::State& state) {
+    const CarteMixte& c = carteMixte();
+    for (auto _ : state) {
+        varlime::MoteurNommage m;
+        m.options = options();
+        varlime::CacheFaitsExif cache;
+        m.lister(c.dir);
+        cache.precharger(m.dossier(), m.lignes());
+        m.calculer(varlime::partieNomExif(cache, m.dossier(), m.options, QDate(2026, 12, 7)));
+        benchmark::DoNotOptimize(m.lignes().data());
+    }
+}
+BENCHMARK(BM_MixedFirstExifListing)->Unit(benchmark::kMillisecond);
+
+// The folders are made before any timing, so that no benchmark pays for their copies.
 int main(int argc, char** argv) {
     carte();
+    carteMixte();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

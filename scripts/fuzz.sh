@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Fuzzes the EXIF reader, the JPEG header walk that finds a camera's stored previews, the
-# rename masks, the ini files and the rename journals with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
+# Fuzzes the EXIF reader, its container walkers (ISO boxes, PNG/WebP chunks, CRW heaps),
+# the JPEG header walk that finds a camera's stored previews, the rename masks, the ini
+# files and the rename journals with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
 #   scripts/fuzz.sh --short          about 60 s on the EXIF reader over the sample photos and
 #                                    the committed regression inputs, 15 s on each of the
-#                                    others, 10 s on the journal reader (part of the test
-#                                    command)
+#                                    others, the container walkers included, 10 s on the
+#                                    journal reader (part of the test command)
 #   scripts/fuzz.sh --long SECONDS   a long run; new crashing inputs land in build/fuzz/artifacts/
 # Fails when the target crashes, leaks, runs out of memory or hangs on an input.
 set -euo pipefail
@@ -21,7 +22,7 @@ build="$root/build/fuzz"
 testdata="${VARLIME_TESTDATA_DIR:-$root/tests/data}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
-cmake --build "$build" --target fuzz_exif fuzz_jpegPreviews fuzz_mask fuzz_iniFile fuzz_journal -j2
+cmake --build "$build" --target fuzz_exif fuzz_containers fuzz_jpegPreviews fuzz_mask fuzz_iniFile fuzz_journal -j2
 
 corpus="$build/corpus"
 artifacts="$build/artifacts"
@@ -35,6 +36,10 @@ if [ -d "$testdata/photos" ]; then
   seeds+=("$testdata/photos")
 fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+# The targets write each input to a file: in memory, a run is many times faster than on disk.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
+  export TMPDIR=/dev/shm
+fi
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 # Every committed regression input must pass on its own first.
@@ -57,6 +62,18 @@ mkdir -p "$build/corpus-fuzz_jpegPreviews"
   -max_total_time="$others" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
   -artifact_prefix="$artifacts/" -print_final_stats=1
 echo "fuzz: fuzz_jpegPreviews, no crash in ${others} s"
+
+# The container walkers (boxes, chunks, heaps) start from the camera and phone files.
+containerSeeds=("$root/fuzz/regressions")
+if [ -d "$testdata/raw" ]; then
+  containerSeeds+=("$testdata/raw")
+fi
+containerSeconds=$(( seconds / 4 ))
+mkdir -p "$build/corpus-fuzz_containers"
+"$build/fuzz/fuzz_containers" "$build/corpus-fuzz_containers" "${containerSeeds[@]}" \
+  -max_total_time="$containerSeconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+  -artifact_prefix="$artifacts/" -print_final_stats=1
+echo "fuzz: fuzz_containers, no crash in ${containerSeconds} s"
 
 # The mask engine and the ini parser take text a user or another program wrote.
 for target in fuzz_mask fuzz_iniFile; do

@@ -1,6 +1,7 @@
 #include "exif/dEXIF.h"
 
 #include "core/nameUtils.h"
+#include "exif/exifContainers.h"
 #include "exif/msData.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
@@ -118,6 +120,35 @@ TTagEntry TTagEntry::FromRow(const TTagRow& row) {
     return e;
 }
 
+std::size_t TTagEntry::ComponentCount() const {
+    const int size = TypeByteSize(ValueType);
+    return size > 0 ? RawBytes.size() / static_cast<std::size_t>(size) : 0;
+}
+
+double TTagEntry::Number(std::size_t i) const {
+    const auto size = static_cast<std::size_t>(TypeByteSize(ValueType));
+    if (size == 0 || i >= ComponentCount())
+        return 0;
+    return ValueAsNumber(BigEndianValue, std::string_view(RawBytes).substr(i * size, size),
+                         ValueType);
+}
+
+TTagEntry::Rational TTagEntry::RationalAt(std::size_t i) const {
+    const auto size = static_cast<std::size_t>(TypeByteSize(ValueType));
+    if (size == 0 || i >= ComponentCount())
+        return {};
+    const std::string_view c = std::string_view(RawBytes).substr(i * size, size);
+    if (ValueType == 5)
+        return {BytesToUnsigned(BigEndianValue, c.substr(0, 4)),
+                BytesToUnsigned(BigEndianValue, c.substr(4, 4))};
+    if (ValueType == 10)
+        return {BytesToInt(BigEndianValue, c.substr(0, 4)),
+                BytesToInt(BigEndianValue, c.substr(4, 4))};
+    if (ValueType == 11 || ValueType == 12)
+        return {};
+    return {static_cast<std::int64_t>(ValueAsNumber(BigEndianValue, c, ValueType)), 1};
+}
+
 // ---------------------------------------------------------------------------
 // TImageInfo
 
@@ -146,35 +177,24 @@ double TImageInfo::ValueAsNumber(std::string_view raw, int type) const {
 namespace {
 
 // The tags a name is made from, those the 35 mm focal length is worked out from, and
-// those leading to them. Values are picked from the listing by their captions, so a
-// caption is kept whichever tag carries it. Worked out once from the table.
+// those leading to them.
 bool neededForNames(TDirGroup group, std::uint16_t tag) {
     static const std::bitset<0x10000> needed = [] {
         std::bitset<0x10000> b;
-        // Make, model, the two dates, pixel sizes, maker notes (the owner's name) and
-        // the sub-directories.
-        for (std::uint16_t t : {0x010F, 0x0110, 0x0132, 0x9003, 0x0100, 0x0101, 0xA002, 0xA003,
-                                0x927C, 0x014A, 0x8769, 0xA005})
+        for (std::uint16_t t : {
+                 0x010F, 0x0110, 0x0132, 0x9003, // make, model, the two dates
+                 0x0100, 0x0101, 0xA002, 0xA003, // pixel sizes
+                 0x1001, 0x1002,                 // the related image's sizes
+                 0x927C,                         // maker notes (the owner's name)
+                 0x014A, 0x8769, 0xA005,         // sub-directories
+                 0x829D, 0x9202,                 // f-number, aperture value
+                 0x829A, 0x9201,                 // exposure time, shutter speed
+                 0x920A, 0xA405,                 // focal lengths
+                 0x0112,                         // orientation
+                 0x0128, 0x9210, 0xA210,         // resolution units
+                 0x920E, 0x920F, 0xA20E, 0xA20F, // focal-plane resolutions
+             })
             b.set(t);
-        static constexpr std::string_view kCaptions[] = {
-            "FNumber",      "Aperture Value", "Exposure Time",       "Shutter Speed Value",
-            "Focal Length", "Orientation",    "Related Image Width", "Related Image Height",
-        };
-        static constexpr std::string_view kKeys[] = {
-            "FocalLengthin35mmFilm", "FocalLength",           "FocalPlaneResolutionUnit",
-            "ResolutionUnit",        "FocalPlaneXResolution", "FocalPlaneYResolution",
-        };
-        for (const TTagRow& row : MainTagTable()) {
-            if (row.TagNumber == 0)
-                continue;
-            const std::string_view caption = RowCaption(row);
-            for (std::string_view c : kCaptions)
-                if (caption == c)
-                    b.set(row.TagNumber);
-            for (std::string_view k : kKeys)
-                if (equalsNoCase(row.KeyName, k))
-                    b.set(row.TagNumber);
-        }
         return b;
     }();
     return group != TDirGroup::Gps && needed.test(tag);
@@ -313,9 +333,17 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             e.RawSize = static_cast<std::int32_t>(raw.size());
             e.RawPosition = valuePosition;
             e.ValueType = static_cast<std::uint16_t>(type);
+            e.BigEndianValue = BigEndian;
             Entries.push_back(std::move(e));
         }
     }
+}
+
+const TTagEntry* TImageInfo::EntryByTag(std::uint16_t tag, std::int32_t group) const {
+    for (const TTagEntry& e : Entries)
+        if (e.TagNumber == tag && e.TagGroup == group)
+            return &e;
+    return nullptr;
 }
 
 int TImageInfo::FindEntryByName(std::string_view name) const {
@@ -349,21 +377,42 @@ std::int32_t TImageInfo::EntryInteger(std::string_view name) const {
     return RoundHalfEven(EntryNumber(name));
 }
 
+namespace {
+
+// The first of the entries with either tag number (two tags of the table carry each
+// focal-plane value), in list order.
+const TTagEntry* firstOf(const TImageInfo& info, std::uint16_t a, std::uint16_t b) {
+    for (const TTagEntry& e : info.Entries)
+        if (e.TagGroup == kExifGroup && (e.TagNumber == a || e.TagNumber == b))
+            return &e;
+    return nullptr;
+}
+
+std::int32_t integerOf(const TTagEntry* e) {
+    return e ? RoundHalfEven(e->Number()) : 0;
+}
+
+} // namespace
+
 void TImageInfo::DeriveFocal35() {
-    const double width = RelatedImageDimension(*this, 1);
-    const double height = RelatedImageDimension(*this, 0);
-    if (FindEntryByName("FocalLengthin35mmFilm") >= 0)
+    // The sizes the sensor is worked out from: the related image's when recorded.
+    const TTagEntry* relatedWidth = EntryByTag(0x1001);
+    const TTagEntry* relatedHeight = EntryByTag(0x1002);
+    const double width = relatedWidth ? integerOf(relatedWidth) : PixelWidth;
+    const double height = relatedHeight ? integerOf(relatedHeight) : PixelHeight;
+    if (EntryByTag(0xA405))
         return;
-    int unit = EntryInteger("FocalPlaneResolutionUnit");
+    int unit = integerOf(firstOf(*this, 0x9210, 0xA210));
     if (unit < 1)
-        unit = EntryInteger("ResolutionUnit");
+        unit = integerOf(EntryByTag(0x0128));
     const double mmPerUnit = unit == 2 ? 25.4 : unit == 3 ? 10.0 : 0.0;
-    const double focal = EntryNumber("FocalLength");
+    const TTagEntry* focalEntry = EntryByTag(0x920A);
+    const double focal = focalEntry ? focalEntry->Number() : 0;
     if (mmPerUnit == 0 || focal == 0)
         return;
-    const int xRes = EntryInteger("FocalPlaneXResolution");
+    const int xRes = integerOf(firstOf(*this, 0x920E, 0xA20E));
     const double sensorWidth = xRes > 0 ? width * mmPerUnit / xRes : 0;
-    const int yRes = EntryInteger("FocalPlaneYResolution");
+    const int yRes = integerOf(firstOf(*this, 0x920F, 0xA20F));
     const double sensorHeight = yRes > 0 ? height * mmPerUnit / yRes : 0;
     if (!(sensorWidth * sensorHeight > 0))
         return;
@@ -371,12 +420,22 @@ void TImageInfo::DeriveFocal35() {
     const double focal35 =
         focal * 43.26661531 / std::sqrt(sensorWidth * sensorWidth + sensorHeight * sensorHeight);
     for (const auto& row : MainTagTable()) {
-        if (!equalsNoCase(row.KeyName, "FocalLengthIn35mmFilm"))
+        if (row.TagNumber != 0xA405)
             continue;
         TTagEntry e = TTagEntry::FromRow(row);
         e.ValueType = 10;
         e.ValueText = FormatNumber("%5.2f", focal35);
         e.FormatPattern = "%s mm";
+        // The typed value is the one listed: hundredths of a millimetre.
+        const double hundredths = std::nearbyint(focal35 * 100);
+        if (std::abs(hundredths) < 2147483647.0) {
+            const auto n = static_cast<std::uint32_t>(static_cast<std::int32_t>(hundredths));
+            e.BigEndianValue = false;
+            for (std::uint32_t v : {n, 100u})
+                for (int i = 0; i < 4; ++i)
+                    e.RawBytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+            e.RawSize = 8;
+        }
         AppendLine(ExifText, "Focal Length in 35mm Film", e.ValueText);
         Entries.push_back(std::move(e));
         break;
@@ -406,13 +465,43 @@ std::int32_t RelatedImageDimension(const TImageInfo& info, int which) {
 // of the file.
 class TimgData::Source {
 public:
-    Source(int fd, std::vector<unsigned char>& buf) : fd_(fd), buf_(buf) {}
+    Source(int fd, std::vector<unsigned char>& buf, std::uint64_t& counter)
+        : fd_(fd), buf_(buf), counter_(counter) {}
 
     bool byte(unsigned char& b) {
         if (pos_ == len_ && !refill())
             return false;
         b = buf_[pos_++];
         return true;
+    }
+
+    // The bytes read ahead and not taken yet, reading the first block when there are none.
+    std::string_view peek() {
+        if (pos_ == len_ && !refill())
+            return {};
+        return std::string_view(reinterpret_cast<const char*>(buf_.data() + pos_), len_ - pos_);
+    }
+
+    // Passes over n bytes already read ahead; false when fewer are.
+    bool skip(std::size_t n) {
+        if (n > len_ - pos_)
+            return false;
+        pos_ += n;
+        return true;
+    }
+
+    // Copies up to n bytes to `to`; returns how many were copied.
+    std::size_t readInto(char* to, std::size_t n) {
+        std::size_t done = 0;
+        while (done < n) {
+            if (pos_ == len_ && !refill())
+                break;
+            const std::size_t take = std::min(n - done, len_ - pos_);
+            std::memcpy(to + done, buf_.data() + pos_, take);
+            pos_ += take;
+            done += take;
+        }
+        return done;
     }
 
     // Appends up to n bytes to out; returns how many were appended.
@@ -443,12 +532,14 @@ private:
             }
             pos_ = 0;
             len_ = static_cast<std::size_t>(r);
+            counter_ += len_;
             return true;
         }
     }
 
     int fd_;
     std::vector<unsigned char>& buf_;
+    std::uint64_t& counter_;
     std::size_t pos_ = 0, len_ = 0;
     bool eof_ = false;
 };
@@ -484,17 +575,12 @@ bool TimgData::ReadImageFile(const std::string& path) {
         const auto slash = path.rfind('/');
         const std::string_view name =
             std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
-        const auto dot = name.rfind('.');
-        std::string ext =
-            dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
-        for (char& c : ext)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        const bool jpeg = ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".thm";
-        const bool tiff = ext == ".tif" || ext == ".tiff" || ext == ".nef" || ext == ".pef";
+        // The eight extensions that have always been read by name are read as their
+        // name says; any other file is recognised by its first bytes.
+        const Container byName = containerByName(name);
 
-        // A picture is opened at once and its facts taken from the open file; other
-        // names are only looked up. Non-blocking, so that a named pipe given as a
-        // picture cannot hang the reader.
+        // Every file is opened at once and its facts taken from the open file; only a
+        // regular file is read. Non-blocking, so that a named pipe cannot hang the reader.
         struct File {
             int fd = -1;
             ~File() {
@@ -503,12 +589,10 @@ bool TimgData::ReadImageFile(const std::string& path) {
             }
         } file;
         struct stat st {};
-        if (jpeg || tiff) {
-            file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            if (file.fd >= 0 && ::fstat(file.fd, &st) != 0) {
-                ::close(file.fd);
-                file.fd = -1;
-            }
+        file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (file.fd >= 0 && ::fstat(file.fd, &st) != 0) {
+            ::close(file.fd);
+            file.fd = -1;
         }
         if (file.fd < 0 && ::stat(path.c_str(), &st) != 0)
             return false;
@@ -518,15 +602,29 @@ bool TimgData::ReadImageFile(const std::string& path) {
         LoadedFileSize = static_cast<std::int32_t>(
             std::min<long long>(st.st_size, std::numeric_limits<std::int32_t>::max()));
         ErrorText = "Not an EXIF file";
-        if (!jpeg && !tiff)
-            return false;
         // Only regular files are read.
-        if (file.fd < 0 || !S_ISREG(st.st_mode)) {
+        const bool readable = file.fd >= 0 && S_ISREG(st.st_mode);
+        if (byName != Container::None && !readable) {
             ErrorText = "Illegal Exif construction";
             return false;
         }
-        Source in(file.fd, readBuffer_);
-        const bool ok = jpeg ? readJpeg(in) : readTiff(in);
+        if (!readable)
+            return false;
+        Source in(file.fd, readBuffer_, TotalBytesRead);
+        Container container = byName;
+        if (container == Container::None) {
+            // The first block read tells what the file is, and serves the read that follows.
+            container = containerOfBytes(in.peek().substr(0, 16));
+            if (container == Container::None)
+                return false;
+        }
+        bool ok = false;
+        if (container == Container::Jpeg)
+            ok = readJpeg(in);
+        else if (container == Container::Tiff)
+            ok = readTiff(in);
+        else
+            ok = readContainer(file.fd, static_cast<std::uint64_t>(st.st_size), container, in);
         IsTiffSource = false;
         if (ok)
             ErrorText = "<none>";
@@ -536,6 +634,41 @@ bool TimgData::ReadImageFile(const std::string& path) {
         ErrorText = "Illegal Exif construction";
         return false;
     }
+}
+
+bool TimgData::readContainer(int fd, std::uint64_t size, Container container, Source& in) {
+    FileWindow window(fd, size, in.peek());
+    ContainerFind found = findExif(window, container);
+    TotalBytesRead += window.bytesRead();
+    if (found.jpegOffset) {
+        // A JPEG inside the file, read from its first byte as a JPEG file is: from the
+        // block already read when it starts there.
+        if (in.skip(static_cast<std::size_t>(std::min<std::uint64_t>(*found.jpegOffset, SIZE_MAX))))
+            return readJpeg(in);
+        if (::lseek(fd, static_cast<off_t>(*found.jpegOffset), SEEK_SET) < 0)
+            return false;
+        Source from(fd, readBuffer_, TotalBytesRead);
+        return readJpeg(from);
+    }
+    if (found.parts.empty()) {
+        if (!found.error.empty())
+            ErrorText = found.error;
+        return false;
+    }
+    // The first structure takes the place of a JPEG's EXIF segment (its two length
+    // bytes and "Exif\0\0" before the TIFF header), so that it is listed, named and
+    // dumped exactly as a JPEG's; the others are walked after it.
+    tSection& slot = Segments[1];
+    slot.Bytes.assign("\0\0Exif\0\0", 8);
+    slot.Bytes += found.parts.front().bytes;
+    slot.Marker = 0xE1;
+    slot.Size = slot.Bytes.size();
+    SegmentCount = 1;
+    ExifSegment = 1;
+    ExifInfo = std::make_unique<TImageInfo>(this);
+    found.parts.erase(found.parts.begin());
+    openJpegExif(1, found.parts);
+    return true;
 }
 
 bool TimgData::readJpeg(Source& in) {
@@ -607,7 +740,7 @@ bool TimgData::segmentWalk(Source& in) {
     return ExifSegment || IptcSegment || CommentSegment;
 }
 
-void TimgData::openJpegExif(int slotNumber) {
+void TimgData::openJpegExif(int slotNumber, const std::vector<TiffPart>& more) {
     tSection& slot = Segments[static_cast<std::size_t>(slotNumber)];
     if (!ExifInfo)
         ExifInfo = std::make_unique<TImageInfo>(this);
@@ -640,6 +773,19 @@ void TimgData::openJpegExif(int slotNumber) {
     // counts the length bytes, so 6 less is the data's length.
     const std::size_t length = slot.Size > 6 ? slot.Size - 6 : 0;
     info.WalkDirectory(PositionOf(first, 8), 8, length, TDirGroup::Main);
+    for (const TiffPart& part : more) {
+        // Each further structure has its own header and byte order; its offsets count
+        // from that header, placed after what the buffer already holds.
+        const std::size_t base = info.Buffer.size();
+        info.Buffer += part.bytes;
+        info.BigEndian = part.bytes.compare(0, 2, "MM") == 0;
+        std::uint32_t at = info.ReadU32(base + 4);
+        if (at == 0)
+            at = 8;
+        info.WalkDirectory(PositionOf(at, static_cast<std::int64_t>(base)),
+                           static_cast<std::int64_t>(base), part.bytes.size(), part.group);
+    }
+    info.BigEndian = BigEndian;
     info.DeriveFocal35();
 }
 
@@ -657,9 +803,15 @@ bool TimgData::readTiff(Source& in) {
             // as zeros. Its memory is kept from one TIFF to the next (see Reset).
             std::string& buf = ExifInfo->Buffer;
             buf.swap(tiffBuffer_);
-            buf.clear();
-            const std::size_t got = in.read(buf, kTiffBufferSize);
-            buf.resize(kTiffBufferSize, '\0');
+            // Only the bytes the last file left need zeroing again, not the whole buffer.
+            if (buf.size() != kTiffBufferSize) {
+                buf.assign(kTiffBufferSize, '\0');
+                tiffBytesUsed_ = 0;
+            }
+            const std::size_t got = in.readInto(buf.data(), kTiffBufferSize);
+            if (tiffBytesUsed_ > got)
+                std::memset(buf.data() + got, 0, tiffBytesUsed_ - got);
+            tiffBytesUsed_ = got;
             // Slot 1 holds the bytes read from the file.
             tSection& slot = Segments[1];
             slot.Bytes.assign(buf, 0, got);

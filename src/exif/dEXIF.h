@@ -4,6 +4,8 @@
 // which walks its TIFF directories into a text listing, an entry list and a few
 // camera fields. Nothing here raises to its caller or shows a message: every read
 // ends with the reader's ErrorText set.
+#include "core/fileKinds.h"
+#include "exif/exifContainers.h"
 #include "exif/exifFormat.h"
 #include "exif/exifTables.h"
 
@@ -84,9 +86,23 @@ struct TTagEntry {
     std::int32_t RawSize = 0;
     TDecoder Decoder = nullptr;
     bool DecodesToLines = false;
+    // Byte order of RawBytes.
+    bool BigEndianValue = false;
 
     // A copy of a table row (caption completed), with the read fields empty.
     static TTagEntry FromRow(const TTagRow& row);
+
+    // The typed value, read from RawBytes by ValueType: how many components it holds,
+    // and each as a number (integers as they are, rationals divided, a zero
+    // denominator giving 0; texts and unknown types give 0). A component the bytes
+    // do not hold whole reads as 0.
+    std::size_t ComponentCount() const;
+    double Number(std::size_t i = 0) const;
+    struct Rational {
+        std::int64_t num = 0, den = 0;
+    };
+    // Numerator and denominator of a rational component ({n, 1} for an integer).
+    Rational RationalAt(std::size_t i = 0) const;
 };
 
 // Group keys of TTagEntry::TagGroup.
@@ -125,6 +141,8 @@ public:
     void DeriveFocal35();
 
     int FindEntryByName(std::string_view name) const;
+    // The first entry of the group with that tag number, or nullptr.
+    const TTagEntry* EntryByTag(std::uint16_t tag, std::int32_t group = 0) const;
     std::string EntryValueByName(std::string_view name) const;
     TTagEntry EntryByName(std::string_view name) const;
     double EntryNumber(std::string_view name) const;
@@ -201,6 +219,8 @@ public:
     // passed over. Naming a folder of thousands of photos reads each of them, and
     // formatting values nobody looks at was most of that time.
     bool NamingFactsOnly = false;
+    // Bytes this reader has read from files since it was made (never reset).
+    std::uint64_t TotalBytesRead = 0;
 
     bool ReadImageFile(const std::string& path);
     bool HasExifBlock() const { return ExifSegment != 0; }
@@ -210,12 +230,15 @@ private:
     class Source;
     bool readJpeg(Source& in);
     bool segmentWalk(Source& in);
-    void openJpegExif(int slot);
+    void openJpegExif(int slot, const std::vector<TiffPart>& more = {});
+    bool readContainer(int fd, std::uint64_t size, Container container, Source& in);
     bool readTiff(Source& in);
 
     std::vector<unsigned char> readBuffer_;
     // The memory of the last TIFF buffer, reused by the next TIFF read.
     std::string tiffBuffer_;
+    // How many bytes of that memory the last file filled (the rest is zeros).
+    std::size_t tiffBytesUsed_ = 0;
 };
 
 } // namespace varlime

@@ -178,6 +178,7 @@ void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<cons
                     e.RawSize = static_cast<std::int32_t>(raw.size());
                     e.RawPosition = position;
                     e.ValueType = static_cast<std::uint16_t>(type);
+                    e.BigEndianValue = BigEndian;
                     Entries.push_back(std::move(e));
                 } catch (const std::exception&) {
                     // An entry that cannot be kept leaves the listing as it is.

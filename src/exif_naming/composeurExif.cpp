@@ -8,6 +8,7 @@
 #include "exif/exifFormat.h"
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 
 namespace varlime {
@@ -276,21 +277,86 @@ std::optional<DateHeure> ExploiteDateHeure(std::string_view texte) {
     return DateHeure{date, heure};
 }
 
+namespace {
+
+// A number rounded to the decimals the listing shows it with, so that names come out
+// as they did when they were read back from the listing.
+double auxDecimales(double v, int decimales) {
+    const double echelle = decimales == 1 ? 10.0 : decimales == 2 ? 100.0 : 10000.0;
+    return std::nearbyint(v * echelle) / echelle;
+}
+
+std::optional<double> ouvertureTypee(const TImageInfo& info) {
+    const TTagEntry* e = info.EntryByTag(0x829D);
+    if (!e)
+        e = info.EntryByTag(0x9202);
+    if (!e)
+        return std::nullopt;
+    return auxDecimales(e->Number(), 1);
+}
+
+std::optional<double> expositionTypee(const TImageInfo& info) {
+    if (const TTagEntry* e = info.EntryByTag(0x829A)) {
+        // A fraction of two 32-bit integers; several values, or a zero denominator,
+        // make no exposure.
+        if (e->ComponentCount() != 1)
+            return std::nullopt;
+        const TTagEntry::Rational r = e->RationalAt();
+        if (e->ValueType != 5 && e->ValueType != 10)
+            return e->Number();
+        if (r.den == 0 || r.num > INT32_MAX || r.den > INT32_MAX)
+            return std::nullopt;
+        return static_cast<double>(r.num) / static_cast<double>(r.den);
+    }
+    if (const TTagEntry* e = info.EntryByTag(0x9201)) {
+        // The shutter speed is an exponent of two; listed to four decimals.
+        return auxDecimales(std::pow(2.0, -e->Number()), 4);
+    }
+    return std::nullopt;
+}
+
+std::optional<double> focaleTypee(const TImageInfo& info, std::uint16_t tag) {
+    const TTagEntry* e = info.EntryByTag(tag);
+    if (!e)
+        return std::nullopt;
+    return auxDecimales(e->Number(), 2);
+}
+
+int orientationTypee(const TImageInfo& info) {
+    const TTagEntry* e = info.EntryByTag(0x0112);
+    if (!e)
+        return 0;
+    // 6: the picture lies turned a quarter counter-clockwise; 8: clockwise.
+    switch (RoundHalfEven(e->Number())) {
+    case 6:
+        return 90;
+    case 8:
+        return 270;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 FaitsExif faitsDepuisLecteur(bool exifTrouve, const TImageInfo* info) {
     FaitsExif f;
     if (!exifTrouve || !info)
         return f;
+    // A make of blanks is still a make: the photo has EXIF data, and the make item is
+    // empty.
+    f.exif = !info->MakeForNames.empty();
     f.fabricant = std::string(sansBlancs(info->MakeForNames));
-    f.exif = !f.fabricant.empty();
     f.modele = std::string(sansBlancs(info->ModelForNames));
     f.dateHeure = info->DateTimeText;
-    const auto v = valeursListing(info->ExifText);
-    f.ouverture = ouvertureDe(v[kFNumber] ? v[kFNumber] : v[kAperture]);
-    f.exposition = expositionDe(v[kExposure] ? v[kExposure] : v[kShutter]);
-    f.focale = focaleDe(v[kFocal]);
-    f.focale35 = focaleDe(v[kFocal35]);
+    f.ouverture = ouvertureTypee(*info);
+    f.exposition = expositionTypee(*info);
+    f.focale = focaleTypee(*info, 0x920A);
+    f.focale35 = focaleTypee(*info, 0xA405);
     f.proprietaire = Retourne_proprietaire(info->MakerText);
-    f.orientation = orientationDe(v[kOrientation]);
+    f.orientation = orientationTypee(*info);
+    f.largeur = info->PixelWidth;
+    f.hauteur = info->PixelHeight;
     return f;
 }
 

@@ -77,15 +77,18 @@ std::optional<DateHeure> ExploiteDateHeure(std::string_view texte);
 
 // --- The facts of one photo, and the composer -----------------------------------
 
-// What the composer needs of a photo, read once from its EXIF data.
+// What the composer needs of a photo, read once from its EXIF data, whatever the
+// container: every value is taken from the typed entries by tag number.
 struct FaitsExif {
-    bool exif = false;     // EXIF found and a camera make present
+    bool exif = false;     // EXIF found and a camera make present (blanks count)
     std::string fabricant; // trimmed, cut at the first zero byte
     std::string modele;
     std::string dateHeure; // the date-time text as stored
     std::optional<double> ouverture, exposition, focale, focale35;
     std::string proprietaire;
     int orientation = 0;
+    // Pixel sizes as recorded (0 when not).
+    int largeur = 0, hauteur = 0;
     bool operator==(const FaitsExif&) const = default;
 };
 

@@ -1,5 +1,6 @@
 #include "imaging/chargementImage.h"
 
+#include "core/fileKinds.h"
 #include "exif/dEXIF.h"
 #include "imaging/decodeurJpeg.h"
 #include "imaging/rotation.h"
@@ -15,13 +16,7 @@
 namespace varlime {
 
 bool extensionJpeg(const std::string& chemin) {
-    const auto point = chemin.find_last_of("./");
-    if (point == std::string::npos || chemin[point] != '.')
-        return false;
-    std::string ext = chemin.substr(point + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jfif";
+    return isJpegName(chemin);
 }
 
 ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, int largeurVoulue,
@@ -60,9 +55,10 @@ ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, int largeurVou
 
 int orientationExif(TimgData& reader, const std::string& chemin) {
     reader.ReadImageFile(chemin);
-    if (!reader.ExifInfo || reader.ExifInfo->FindEntryByName("Orientation") < 0)
+    const TTagEntry* e = reader.ExifInfo ? reader.ExifInfo->EntryByTag(0x0112) : nullptr;
+    if (!e)
         return 1;
-    const int o = reader.ExifInfo->EntryInteger("Orientation");
+    const int o = RoundHalfEven(e->Number());
     return o >= 1 && o <= 8 ? o : 1;
 }
 

@@ -3,6 +3,7 @@
 #include "core/annexes.h"
 #include "core/renameJournal.h"
 
+#include "core/fileKinds.h"
 #include "core/nameUtils.h"
 #include "platform/fileSystem.h"
 #include "platform/volumes.h"
@@ -79,12 +80,11 @@ bool Dcim(std::string_view chemin) {
 bool Fichier_a_copier(std::string_view nom, bool sourceApn) {
     if (!sourceApn)
         return true;
-    static constexpr std::string_view kExtensions[] = {"JPG", "JPEG", "TIF", "THM", "CR2",
-                                                       "CRW", "PEF",  "NEF", "AVI", "MOV"};
-    const auto point = nom.rfind('.');
-    const std::string ext =
-        enMajuscules(point == std::string_view::npos ? nom : nom.substr(point + 1));
-    return std::find(std::begin(kExtensions), std::end(kExtensions), ext) != std::end(kExtensions);
+    // The pictures and films a camera writes, from the table of file kinds; a name
+    // without a dot is its own extension.
+    if (nom.find('.') == std::string_view::npos)
+        return isCameraFile("." + std::string(nom));
+    return isCameraFile(nom);
 }
 
 void parcourirFichiers(const std::string& dossierTexte, bool recursif, bool sourceApn,

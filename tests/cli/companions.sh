@@ -22,9 +22,10 @@ check "typed in lower case" \
     "$("$varlime" --preview "$d" --exif make,date --associate AVI:THM)" \
     "$("$varlime" --preview "$d" --exif make,date --associate avi:thm)"
 # The THM now reads the AVI above it, which carries no EXIF: its own data is not used.
+# The lone film (a MOV under an AVI name) is read by its bytes: named from its own make.
 noexif="NON VARLIMÉ (Pas d'en-tête Exif)"
 check "THM:AVI reads the row above" \
-    "$(printf 'MVI_0001.AVI\t%s\nMVI_0001.THM\t%s\nMVI_0002.avi\t%s' "$noexif" "$noexif" "$noexif")" \
+    "$(printf 'MVI_0001.AVI\t%s\nMVI_0001.THM\t%s\nMVI_0002.avi\t%s' "$noexif" "$noexif" "PENTAX DIGITAL CAMERA_001.avi")" \
     "$("$varlime" --preview "$d" --exif make --associate THM:AVI)"
 p="$work/previous"
 mkdir "$p"

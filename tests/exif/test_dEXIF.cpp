@@ -334,7 +334,10 @@ TEST(DeriveFocal35, FromTheFocalPlane) {
     EXPECT_EQ(e.ValueType, 10);
     EXPECT_EQ(e.ValueText, "31.62");
     EXPECT_EQ(e.FormatPattern, "%s mm");
-    EXPECT_EQ(e.RawSize, 0);
+    // Its typed value is the one listed, in hundredths of a millimetre.
+    EXPECT_EQ(e.RawSize, 8);
+    EXPECT_EQ(e.RationalAt().num, 3162);
+    EXPECT_EQ(e.RationalAt().den, 100);
 }
 
 TEST(DeriveFocal35, NotWithoutFocalPlaneResolutions) {
@@ -399,19 +402,32 @@ TEST(ReadImageFile, JpegInBothByteOrders) {
     }
 }
 
+// The eight extensions read by name are read as their name says, whatever the bytes;
+// any other name is read by what its first bytes are.
 TEST(ReadImageFile, ExtensionDecidesTheFormat) {
     TempDir dir;
+    const std::string tiff = Tiff{false}.build({{Tiff{false}.ascii(0x010F, "Maker")}});
     struct Case {
         const char* name;
+        bool jpegBytes;
         bool read;
-    } cases[] = {{"a.JPG", true},  {"b.Jpeg", true}, {"c.jpe", true},  {"d.thm", true},
-                 {"e.crw", false}, {"f.png", false}, {"noext", false}, {"g.jpg.bak", false}};
+    } cases[] = {{"a.JPG", true, true},  {"b.Jpeg", true, true},    {"c.jpe", true, true},
+                 {"d.thm", true, true},  {"e.crw", true, true},     {"f.png", true, true},
+                 {"noext", true, true},  {"g.jpg.bak", true, true}, {"h.jpg", false, false},
+                 {"i.nef", true, false}, {"j.cr2", false, true},    {"k.txt", false, true},
+                 {"l.avi", false, true}};
     for (const auto& c : cases) {
         TimgData r;
-        EXPECT_EQ(r.ReadImageFile(dir.write(c.name, sampleJpeg(false))), c.read) << c.name;
+        EXPECT_EQ(r.ReadImageFile(dir.write(c.name, c.jpegBytes ? sampleJpeg(false) : tiff)),
+                  c.read)
+            << c.name;
         EXPECT_EQ(r.ErrorText, c.read ? "<none>" : "Not an EXIF file") << c.name;
         EXPECT_EQ(r.HasExifBlock(), c.read) << c.name;
     }
+    // Bytes that are no known container leave any other name unread.
+    TimgData r;
+    EXPECT_FALSE(r.ReadImageFile(dir.write("m.cr2", "plain text, no picture")));
+    EXPECT_EQ(r.ErrorText, "Not an EXIF file");
 }
 
 TEST(ReadImageFile, MissingFile) {

@@ -1,5 +1,6 @@
-// The EXIF dump of every sample photo, compared with the text kept under
-// tests/exif/golden/ (one file per photo; its lines are what `varlime --dump` prints).
+// The EXIF dump of every sample photo and camera file, compared with the text kept under
+// tests/exif/golden/ (one file per file, those of tests/data/raw/ under raw__NAME; its
+// lines are what `varlime --dump` prints; films are dated in UTC here).
 // VARLIME_UPDATE_GOLDEN=1 rewrites the files instead; check the difference by hand.
 #include "exif/exifDump.h"
 #include "support/test_support.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -45,15 +47,31 @@ std::string joined(const std::vector<std::string>& lines) {
 
 } // namespace
 
+// The sample photos, then the camera files of raw/ as "raw/NAME".
+std::vector<std::string> samples() {
+    auto files = filesUnder(test::photosDir());
+    for (const auto& f : filesUnder(test::photosDir() + "../raw/"))
+        files.push_back("raw/" + f);
+    return files;
+}
+
+std::string samplePath(const std::string& rel) {
+    return test::photosDir() + (rel.starts_with("raw/") ? "../" : "") + rel;
+}
+
 TEST(Golden, DumpOfEverySamplePhoto) {
-    const std::string photos = test::photosDir();
     const std::string goldenDir = std::string(VARLIME_TESTS_DIR) + "/exif/golden/";
-    const auto files = filesUnder(photos);
-    ASSERT_GE(files.size(), 25u) << photos;
+    const auto files = samples();
+    ASSERT_GE(files.size(), 38u) << test::photosDir();
+    // A film without a zoned date is dated in this computer's time zone.
+    const char* tz = std::getenv("TZ");
+    const std::string savedTz = tz ? tz : "";
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
     const bool update = std::getenv("VARLIME_UPDATE_GOLDEN") != nullptr;
     TimgData reader;
     for (const auto& rel : files) {
-        const std::string text = joined(DumpExifFile(reader, photos + rel));
+        const std::string text = joined(DumpExifFile(reader, samplePath(rel)));
         const std::string golden = goldenDir + goldenName(rel);
         if (update) {
             std::ofstream(golden, std::ios::binary) << text;
@@ -62,13 +80,19 @@ TEST(Golden, DumpOfEverySamplePhoto) {
         ASSERT_TRUE(fs::exists(golden)) << "no golden file for " << rel;
         EXPECT_EQ(text, test::readFile(golden)) << rel;
     }
+    if (tz)
+        ::setenv("TZ", savedTz.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
 }
 
 TEST(Golden, EveryGoldenFileHasItsPhoto) {
     const std::string goldenDir = std::string(VARLIME_TESTS_DIR) + "/exif/golden/";
     std::vector<std::string> expected;
-    for (const auto& rel : filesUnder(test::photosDir()))
+    for (const auto& rel : samples())
         expected.push_back(goldenName(rel));
+    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(filesUnder(goldenDir), expected);
 }
 

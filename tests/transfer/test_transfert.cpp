@@ -404,6 +404,10 @@ TEST(CameraFolder, NamesAndFiles) {
                                                            {"a.tar.nef", true, true},
                                                            {"notes.txt", false, true},
                                                            {"JPG", true, true},
+                                                           {"IMG_2.CR3", true, true},
+                                                           {"IMG_3.heic", true, true},
+                                                           {"clip.MP4", true, true},
+                                                           {"IMG_2.CR3.xmp", false, true},
                                                            {"a.jpg.bak", false, true}})
         EXPECT_EQ(std::make_pair(Fichier_a_copier(f.nom, true), Fichier_a_copier(f.nom, false)),
                   std::make_pair(f.apn, f.plain))

@@ -1,0 +1,83 @@
+// Feeds arbitrary bytes to each container walker (ISO boxes, PNG and WebP chunks, JPEG XL
+// boxes, RAF, CRW and MRW headers) and to the reader's recognition by first bytes: nothing
+// may crash, read outside a buffer, leak, hang or read more than the file's budget.
+#include "exif/dEXIF.h"
+#include "exif/exifContainers.h"
+#include "exif/exifDump.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+std::string gDir, gPath;
+
+void removeInput() {
+    ::unlink(gPath.c_str());
+    ::rmdir(gDir.c_str());
+}
+
+void writeInput(const std::uint8_t* data, std::size_t size) {
+    const int fd = ::open(gPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        std::abort();
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t w = ::write(fd, data + done, size - done);
+        if (w <= 0)
+            std::abort();
+        done += static_cast<std::size_t>(w);
+    }
+    ::close(fd);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* base = std::getenv("TMPDIR");
+    std::string dir = std::string(base && *base ? base : "/tmp") + "/varlime-fuzzc-XXXXXX";
+    if (!::mkdtemp(dir.data()))
+        std::abort();
+    // A name the reader does not know: the first bytes decide.
+    gDir = dir;
+    gPath = dir + "/input.bin";
+    std::atexit(removeInput);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using varlime::Container;
+    writeInput(data, size);
+    // Every walker on the same bytes, whatever they announce.
+    const int fd = ::open(gPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        std::abort();
+    for (Container c : {Container::IsoMedia, Container::Png, Container::WebP, Container::JpegXl,
+                        Container::Raf, Container::Crw, Container::Mrw}) {
+        varlime::FileWindow window(fd, size);
+        const varlime::ContainerFind found = varlime::findExif(window, c);
+        if (window.bytesRead() > size * 4 + (1u << 20))
+            std::abort(); // the window's budget was passed
+        volatile std::size_t sink = found.parts.size() + found.error.size();
+        (void)sink;
+    }
+    ::close(fd);
+    // The whole reader, and the lighter walk of naming, for the containers this target is
+    // about (the JPEG and TIFF walks have their own target).
+    const Container c = varlime::containerOfBytes(
+        std::string_view(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 16)));
+    if (c == Container::None || c == Container::Jpeg || c == Container::Tiff)
+        return 0;
+    static varlime::TimgData reader;
+    volatile std::size_t lines = varlime::DumpExifFile(reader, gPath).size();
+    (void)lines;
+    static varlime::TimgData faits;
+    faits.NamingFactsOnly = true;
+    faits.ReadImageFile(gPath);
+    return 0;
+}

@@ -1,0 +1,995 @@
+#include "exif/exifContainers.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <unistd.h>
+
+namespace varlime {
+
+namespace {
+
+// Limits that keep a hostile file from making a walk long or large. Real files stay
+// far below them: a few levels of boxes, some dozens of boxes, EXIF blocks of some
+// tens of kilobytes.
+constexpr int kMaxDepth = 8;
+constexpr int kMaxBoxes = 4096;
+constexpr int kMaxChunks = 100000;
+constexpr std::size_t kMaxExifBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxMetaBytes = 1024 * 1024;
+
+using namespace std::string_view_literals;
+using namespace std::string_literals;
+
+std::uint32_t u16be(std::string_view b, std::size_t at) {
+    if (at > b.size() || b.size() - at < 2)
+        return 0;
+    return (std::uint32_t{static_cast<unsigned char>(b[at])} << 8) |
+           static_cast<unsigned char>(b[at + 1]);
+}
+std::uint32_t u32be(std::string_view b, std::size_t at) {
+    if (at > b.size() || b.size() - at < 4)
+        return 0;
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+    return v;
+}
+std::uint64_t u64be(std::string_view b, std::size_t at) {
+    return (std::uint64_t{u32be(b, at)} << 32) | u32be(b, at + 4);
+}
+std::uint32_t u32le(std::string_view b, std::size_t at) {
+    if (at > b.size() || b.size() - at < 4)
+        return 0;
+    std::uint32_t v = 0;
+    for (std::size_t i = 4; i-- > 0;)
+        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+    return v;
+}
+std::uint32_t u16in(bool be, std::string_view b, std::size_t at) {
+    if (at > b.size() || b.size() - at < 2)
+        return 0;
+    const auto c0 = static_cast<unsigned char>(b[at]), c1 = static_cast<unsigned char>(b[at + 1]);
+    return be ? (std::uint32_t{c0} << 8) | c1 : (std::uint32_t{c1} << 8) | c0;
+}
+std::uint32_t u32in(bool be, std::string_view b, std::size_t at) {
+    return be ? u32be(b, at) : u32le(b, at);
+}
+
+bool isTiffHeader(std::string_view b) {
+    return b.size() >= 8 && (b.substr(0, 2) == "II"sv || b.substr(0, 2) == "MM"sv);
+}
+
+// A TIFF structure that some writers precede with "Exif\0\0", as a JPEG does.
+std::string_view withoutExifPrefix(std::string_view b) {
+    if (b.size() >= 6 && b.substr(0, 6) == "Exif\0\0"sv)
+        b.remove_prefix(6);
+    return b;
+}
+
+// One box of an ISO base media file (or of a JPEG XL container): where its payload
+// starts and where the box ends, as offsets of whatever holds it.
+struct Box {
+    std::string type;
+    std::uint64_t start = 0, payload = 0, end = 0;
+};
+
+// Reads a box header from the bytes `h` found at its start, with `room` bytes left in
+// what holds it. Gives what was wrong, or an empty text.
+std::string boxHeader(std::string_view h, std::uint64_t start, std::uint64_t room, Box& b) {
+    if (h.size() < 8)
+        return "Box header cut short";
+    std::uint64_t size = u32be(h, 0);
+    std::uint64_t header = 8;
+    b.type = std::string(h.substr(4, 4));
+    if (size == 1) {
+        if (h.size() < 16)
+            return "Box header cut short";
+        size = u64be(h, 8);
+        header = 16;
+    } else if (size == 0) {
+        size = room; // to the end of what holds it
+    }
+    if (b.type == "uuid") {
+        header += 16;
+        if (h.size() < header)
+            return "Box header cut short";
+    }
+    if (size < header)
+        return "Box size smaller than its header";
+    if (size > room)
+        return "Box size past the end of its container";
+    b.start = start;
+    b.payload = start + header;
+    b.end = start + size;
+    return {};
+}
+
+// The state of one walk: the file, the boxes met so far and the first fault found.
+struct Walk {
+    explicit Walk(FileWindow& f) : file(f) {}
+    FileWindow& file;
+    int boxes = 0;
+    std::string error;
+
+    void fault(std::string text) {
+        if (error.empty())
+            error = std::move(text);
+    }
+
+    // Calls `visit` for each box between `from` and `to` of the file; false when the
+    // walk had to stop on a fault.
+    bool eachBox(std::uint64_t from, std::uint64_t to, int depth,
+                 const std::function<bool(const Box&)>& visit) {
+        if (depth > kMaxDepth) {
+            fault("Boxes nested too deep");
+            return false;
+        }
+        std::uint64_t at = from;
+        std::string h;
+        while (at < to && to - at >= 8) {
+            if (++boxes > kMaxBoxes) {
+                fault("Too many boxes");
+                return false;
+            }
+            h.clear();
+            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(32, to - at));
+            if (!file.read(at, want, h)) {
+                fault("Box header past the end of the file");
+                return false;
+            }
+            Box b;
+            const std::string e = boxHeader(h, at, to - at, b);
+            if (!e.empty()) {
+                fault(e);
+                return false;
+            }
+            if (!visit(b))
+                return false;
+            at = b.end;
+        }
+        return true;
+    }
+
+    // The payload of a box, when it is no larger than `cap`.
+    bool payload(const Box& b, std::size_t cap, std::string& out) {
+        const std::uint64_t n = b.end - b.payload;
+        if (n > cap) {
+            fault("Box too large to be read");
+            return false;
+        }
+        out.clear();
+        if (!file.read(b.payload, static_cast<std::size_t>(n), out)) {
+            fault("Box past the end of the file");
+            return false;
+        }
+        return true;
+    }
+};
+
+// Boxes inside a payload already read.
+bool eachBoxIn(std::string_view bytes, Walk& w,
+               const std::function<bool(const Box&, std::string_view)>& visit) {
+    std::uint64_t at = 0;
+    while (at + 8 <= bytes.size()) {
+        if (++w.boxes > kMaxBoxes) {
+            w.fault("Too many boxes");
+            return false;
+        }
+        Box b;
+        const std::string e = boxHeader(bytes.substr(at, 32), at, bytes.size() - at, b);
+        if (!e.empty()) {
+            w.fault(e);
+            return false;
+        }
+        if (!visit(b, bytes.substr(b.payload, b.end - b.payload)))
+            return false;
+        at = b.end;
+    }
+    return true;
+}
+
+// The payload of a "meta" box: a full box in ISO files, a plain one in QuickTime
+// movies; its first child is the handler box either way.
+std::string_view metaChildren(std::string_view p) {
+    if (p.size() >= 12 && p.substr(4, 4) != "hdlr"sv && p.substr(8, 4) == "hdlr"sv)
+        return p.substr(4);
+    if (p.size() >= 4 && p.substr(0, 4) == "\0\0\0\0"sv && p.substr(4, 4) != "hdlr"sv)
+        return p.substr(4);
+    return p;
+}
+
+constexpr std::string_view kCanonUuid =
+    "\x85\xc0\xb6\x87\x82\x0f\x11\xe0\x81\x11\xf4\xce\x46\x2b\x6a\x48"sv;
+
+// What a film's own metadata says.
+struct Movie {
+    std::string make, model;
+    std::string zonedDate, plainDate; // a date written with a time zone, and one without
+    std::uint64_t created = 0;        // movie header, seconds since 1904 (UTC)
+};
+
+void takeDate(Movie& m, std::string_view text) {
+    bool zoned = false;
+    const auto d = movieDate(text, &zoned);
+    if (!d)
+        return;
+    std::string& slot = zoned ? m.zonedDate : m.plainDate;
+    if (slot.empty())
+        slot = *d;
+}
+
+std::string trimmedText(std::string_view t) {
+    t = t.substr(0, std::min(t.find('\0'), t.size()));
+    while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ')
+        t.remove_suffix(1);
+    while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ')
+        t.remove_prefix(1);
+    return std::string(t);
+}
+
+// A value of an item list: its "data" box holds a type, a locale and the value.
+std::optional<std::string_view> dataValue(std::string_view item, Walk& w) {
+    std::optional<std::string_view> out;
+    eachBoxIn(item, w, [&](const Box& b, std::string_view p) {
+        if (b.type == "data" && p.size() >= 8) {
+            out = p.substr(8);
+            return false;
+        }
+        return true;
+    });
+    return out;
+}
+
+// The keys and values of a metadata box: com.apple.quicktime.make and the like,
+// and the item list's own ©mak, ©mod, ©day.
+void readMeta(std::string_view payload, Walk& w, Movie& m) {
+    std::vector<std::string> keys;
+    std::string_view list;
+    eachBoxIn(metaChildren(payload), w, [&](const Box& b, std::string_view p) {
+        if (b.type == "keys" && p.size() >= 8) {
+            const std::uint32_t count = std::min<std::uint32_t>(u32be(p, 4), 1024);
+            std::size_t at = 8;
+            for (std::uint32_t i = 0; i < count && at + 8 <= p.size(); ++i) {
+                const std::uint32_t size = u32be(p, at);
+                if (size < 8 || size > p.size() - at)
+                    break;
+                keys.emplace_back(p.substr(at + 8, size - 8));
+                at += size;
+            }
+        } else if (b.type == "ilst") {
+            list = p;
+        }
+        return true;
+    });
+    eachBoxIn(list, w, [&](const Box& b, std::string_view p) {
+        const auto value = dataValue(p, w);
+        if (!value)
+            return true;
+        std::string name = b.type;
+        const std::uint32_t index = u32be(b.type, 0);
+        if (index >= 1 && index <= keys.size())
+            name = keys[index - 1];
+        if (name == "com.apple.quicktime.make" || name == "\xA9mak")
+            m.make = trimmedText(*value);
+        else if (name == "com.apple.quicktime.model" || name == "\xA9mod")
+            m.model = trimmedText(*value);
+        else if (name == "com.apple.quicktime.creationdate" || name == "\xA9"
+                                                                       "day")
+            takeDate(m, *value);
+        return true;
+    });
+}
+
+// A QuickTime text item: a length, a language code, the text.
+std::string_view quickTimeText(std::string_view p) {
+    if (p.size() >= 4) {
+        const std::uint32_t n = u16be(p, 0);
+        if (n <= p.size() - 4)
+            return p.substr(4, n);
+    }
+    return {};
+}
+
+void readUserData(std::string_view payload, Walk& w, Movie& m) {
+    eachBoxIn(payload, w, [&](const Box& b, std::string_view p) {
+        if (b.type == "meta") {
+            readMeta(p, w, m);
+            return true;
+        }
+        // An item list style value, or a QuickTime text.
+        std::string_view text;
+        if (p.size() >= 8 && p.substr(4, 4) == "data"sv) {
+            if (const auto v = dataValue(p, w))
+                text = *v;
+        } else {
+            text = quickTimeText(p);
+        }
+        if (b.type == "\xA9mak" && m.make.empty())
+            m.make = trimmedText(text);
+        else if (b.type == "\xA9mod" && m.model.empty())
+            m.model = trimmedText(text);
+        else if (b.type == "\xA9"
+                           "day")
+            takeDate(m, text);
+        else if (b.type == "TAGS" && m.make.empty() && p.size() >= 24) {
+            // A camera's own block that begins with its make, 24 bytes.
+            const std::string make = trimmedText(p.substr(0, 24));
+            if (!make.empty() &&
+                std::all_of(make.begin(), make.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+                m.make = make;
+        }
+        return true;
+    });
+}
+
+// The CMT1 to CMT4 blocks of a Canon box: main directory, EXIF, maker notes (not
+// listed here), GPS.
+void readCanonBox(Walk& w, const Box& uuid, int depth, ContainerFind& out) {
+    w.eachBox(uuid.payload, uuid.end, depth, [&](const Box& b) {
+        if (b.type == "CMT1" || b.type == "CMT2" || b.type == "CMT4") {
+            std::string bytes;
+            if (!w.payload(b, kMaxExifBytes, bytes))
+                return false;
+            if (!isTiffHeader(bytes)) {
+                w.fault("Bad TIFF header in " + b.type);
+                return true;
+            }
+            out.parts.push_back(
+                {std::move(bytes), b.type == "CMT4" ? TDirGroup::Gps : TDirGroup::Main});
+        }
+        return true;
+    });
+}
+
+bool isCanonUuid(Walk& w, const Box& b) {
+    std::string id;
+    return b.type == "uuid" && w.file.read(b.payload - 16, 16, id) && id == kCanonUuid;
+}
+
+void readMovie(Walk& w, const Box& moov, Movie& m, ContainerFind& out) {
+    w.eachBox(moov.payload, moov.end, 2, [&](const Box& b) {
+        std::string p;
+        if (b.type == "mvhd") {
+            if (!w.file.read(
+                    b.payload,
+                    static_cast<std::size_t>(std::min<std::uint64_t>(b.end - b.payload, 12)), p))
+                return true;
+            m.created = p.size() >= 12 && p[0] == 1 ? u64be(p, 4) : u32be(p, 4);
+        } else if (b.type == "udta" || b.type == "meta") {
+            if (b.end - b.payload > kMaxMetaBytes || !w.payload(b, kMaxMetaBytes, p))
+                return true;
+            if (b.type == "udta")
+                readUserData(p, w, m);
+            else
+                readMeta(p, w, m);
+        } else if (isCanonUuid(w, b)) {
+            readCanonBox(w, b, 3, out);
+        }
+        return true;
+    });
+}
+
+// Item tables of a HEIF file: the "Exif" item, where its bytes lie.
+struct Cursor {
+    std::string_view b;
+    std::size_t at = 0;
+    bool ok = true;
+    std::uint64_t take(unsigned bytes) {
+        if (bytes == 0)
+            return 0;
+        if (at > b.size() || b.size() - at < bytes) {
+            ok = false;
+            at = b.size();
+            return 0;
+        }
+        std::uint64_t v = 0;
+        for (unsigned i = 0; i < bytes; ++i)
+            v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+        at += bytes;
+        return v;
+    }
+};
+
+std::optional<std::uint32_t> exifItemId(std::string_view iinf, Walk& w) {
+    Cursor c{iinf};
+    const auto version = c.take(1);
+    c.take(3);
+    c.take(version == 0 ? 2 : 4);
+    if (!c.ok)
+        return std::nullopt;
+    std::optional<std::uint32_t> id;
+    eachBoxIn(iinf.substr(c.at), w, [&](const Box& b, std::string_view p) {
+        if (b.type != "infe")
+            return true;
+        Cursor e{p};
+        const auto v = e.take(1);
+        e.take(3);
+        if (v < 2)
+            return true;
+        const auto item = e.take(v == 2 ? 2 : 4);
+        e.take(2);
+        const auto type = e.take(4);
+        if (e.ok && type == u32be("Exif", 0)) {
+            id = static_cast<std::uint32_t>(item);
+            return false;
+        }
+        return true;
+    });
+    return id;
+}
+
+struct Extent {
+    std::uint64_t offset = 0, length = 0;
+};
+
+// The extents of an item in the location box, and whether they lie in "idat".
+bool itemExtents(std::string_view iloc, std::uint32_t wanted, std::vector<Extent>& out,
+                 bool& inIdat) {
+    Cursor c{iloc};
+    const auto version = c.take(1);
+    c.take(3);
+    const auto sizes = c.take(1);
+    const unsigned offsetSize = static_cast<unsigned>(sizes >> 4), lengthSize = sizes & 15;
+    const auto sizes2 = c.take(1);
+    const unsigned baseSize = static_cast<unsigned>(sizes2 >> 4);
+    const unsigned indexSize = version == 1 || version == 2 ? sizes2 & 15 : 0;
+    for (unsigned s : {offsetSize, lengthSize, baseSize, indexSize})
+        if (s != 0 && s != 4 && s != 8)
+            return false;
+    const auto count = c.take(version < 2 ? 2 : 4);
+    for (std::uint64_t i = 0; i < count && c.ok; ++i) {
+        const auto id = c.take(version < 2 ? 2 : 4);
+        std::uint64_t method = 0;
+        if (version == 1 || version == 2)
+            method = c.take(2) & 15;
+        c.take(2); // data reference index
+        const auto base = c.take(baseSize);
+        const auto extents = c.take(2);
+        for (std::uint64_t e = 0; e < extents && c.ok; ++e) {
+            c.take(indexSize);
+            const auto offset = c.take(offsetSize);
+            const auto length = c.take(lengthSize);
+            if (id == wanted && c.ok) {
+                if (out.size() >= 64 || offset > UINT64_MAX - base)
+                    return false;
+                out.push_back({base + offset, length});
+                inIdat = method == 1;
+            }
+        }
+        if (id == wanted)
+            return c.ok && method <= 1;
+    }
+    return false;
+}
+
+void readHeifMeta(Walk& w, const Box& meta, ContainerFind& out) {
+    std::string p;
+    if (!w.payload(meta, kMaxMetaBytes, p))
+        return;
+    std::string_view iinf, iloc, idat;
+    std::uint64_t idatStart = 0;
+    if (p.size() < 4)
+        return;
+    eachBoxIn(std::string_view(p).substr(4), w, [&](const Box& b, std::string_view body) {
+        if (b.type == "iinf")
+            iinf = body;
+        else if (b.type == "iloc")
+            iloc = body;
+        else if (b.type == "idat") {
+            idat = body;
+            idatStart = b.payload;
+        }
+        return true;
+    });
+    (void)idatStart;
+    const auto id = exifItemId(iinf, w);
+    if (!id)
+        return;
+    std::vector<Extent> extents;
+    bool inIdat = false;
+    if (!itemExtents(iloc, *id, extents, inIdat)) {
+        w.fault("Bad item location for the Exif item");
+        return;
+    }
+    std::string item;
+    for (const Extent& e : extents) {
+        // A length of 0 runs to the end of the file (or of the item data).
+        const std::uint64_t whole = inIdat ? idat.size() : w.file.size();
+        const std::uint64_t length =
+            e.length ? e.length : (e.offset <= whole ? whole - e.offset : 0);
+        if (e.offset > whole || length > whole - e.offset) {
+            w.fault("Exif item past the end of the file");
+            return;
+        }
+        if (length > kMaxExifBytes - item.size()) {
+            w.fault("Exif item too large to be read");
+            return;
+        }
+        if (inIdat)
+            item.append(idat.substr(e.offset, length));
+        else if (!w.file.read(e.offset, static_cast<std::size_t>(length), item)) {
+            w.fault("Exif item past the end of the file");
+            return;
+        }
+    }
+    // The item starts with the offset of the TIFF header after these four bytes.
+    const std::uint32_t skip = u32be(item, 0);
+    if (item.size() < 4 || skip > item.size() - 4) {
+        w.fault("Bad Exif item header");
+        return;
+    }
+    const std::string_view tiff = withoutExifPrefix(std::string_view(item).substr(4 + skip));
+    if (!isTiffHeader(tiff)) {
+        w.fault("Bad TIFF header in the Exif item");
+        return;
+    }
+    out.parts.push_back({std::string(tiff), TDirGroup::Main});
+}
+
+ContainerFind findIso(FileWindow& file) {
+    ContainerFind out;
+    Walk w(file);
+    Movie movie;
+    bool isMovie = false;
+    w.eachBox(0, file.size(), 0, [&](const Box& b) {
+        if (b.type == "moov") {
+            isMovie = true;
+            readMovie(w, b, movie, out);
+        } else if (b.type == "meta") {
+            readHeifMeta(w, b, out);
+        }
+        return true;
+    });
+    if (out.parts.empty() && isMovie) {
+        // The camera's date with its time zone, else one written without, else the
+        // movie header's creation time (UTC) in this computer's time.
+        PlainFacts f{movie.make, movie.model, movie.zonedDate, 0};
+        if (f.dateTime.empty())
+            f.dateTime = movie.plainDate;
+        if (f.dateTime.empty())
+            f.dateTime = localTimeOf1904(movie.created).value_or("");
+        if (!f.make.empty() || !f.model.empty() || !f.dateTime.empty())
+            out.parts.push_back({tiffOfFacts(f), TDirGroup::Main});
+    }
+    if (out.parts.empty())
+        out.error = w.error;
+    return out;
+}
+
+ContainerFind findPng(FileWindow& file) {
+    ContainerFind out;
+    std::uint64_t at = 8;
+    std::string h;
+    for (int n = 0; n < kMaxChunks && at < file.size(); ++n) {
+        h.clear();
+        if (!file.read(at, 8, h)) {
+            out.error = "Chunk header past the end of the file";
+            return out;
+        }
+        const std::uint32_t length = u32be(h, 0);
+        const std::string_view type = std::string_view(h).substr(4, 4);
+        if (length > 0x7FFFFFFFu || length + std::uint64_t{12} > file.size() - at) {
+            out.error = "Chunk past the end of the file";
+            return out;
+        }
+        if (type == "eXIf"sv) {
+            std::string data;
+            if (length > kMaxExifBytes || !file.read(at + 8, length, data)) {
+                out.error = "Exif chunk too large to be read";
+                return out;
+            }
+            const std::string_view tiff = withoutExifPrefix(data);
+            if (!isTiffHeader(tiff)) {
+                out.error = "Bad TIFF header in the Exif chunk";
+                return out;
+            }
+            out.parts.push_back({std::string(tiff), TDirGroup::Main});
+            return out;
+        }
+        if (type == "IEND"sv)
+            break;
+        at += 12 + std::uint64_t{length};
+    }
+    return out;
+}
+
+ContainerFind findWebP(FileWindow& file) {
+    ContainerFind out;
+    std::string h;
+    if (!file.read(0, 12, h))
+        return out;
+    const std::uint64_t end = std::min<std::uint64_t>(file.size(), 8 + std::uint64_t{u32le(h, 4)});
+    std::uint64_t at = 12;
+    for (int n = 0; n < kMaxChunks && at + 8 <= end; ++n) {
+        h.clear();
+        if (!file.read(at, 8, h))
+            break;
+        const std::uint64_t length = u32le(h, 4);
+        if (length > end - at - 8) {
+            out.error = "Chunk past the end of the file";
+            return out;
+        }
+        if (std::string_view(h).substr(0, 4) == "EXIF"sv) {
+            std::string data;
+            if (length > kMaxExifBytes ||
+                !file.read(at + 8, static_cast<std::size_t>(length), data)) {
+                out.error = "Exif chunk too large to be read";
+                return out;
+            }
+            const std::string_view tiff = withoutExifPrefix(data);
+            if (!isTiffHeader(tiff)) {
+                out.error = "Bad TIFF header in the Exif chunk";
+                return out;
+            }
+            out.parts.push_back({std::string(tiff), TDirGroup::Main});
+            return out;
+        }
+        at += 8 + length + (length & 1);
+    }
+    return out;
+}
+
+ContainerFind findJpegXl(FileWindow& file) {
+    ContainerFind out;
+    Walk w(file);
+    w.eachBox(0, file.size(), 0, [&](const Box& b) {
+        if (b.type != "Exif")
+            return true;
+        std::string p;
+        if (!w.payload(b, kMaxExifBytes, p))
+            return false;
+        const std::uint32_t skip = u32be(p, 0);
+        if (p.size() < 4 || skip > p.size() - 4) {
+            w.fault("Bad Exif box header");
+            return false;
+        }
+        const std::string_view tiff = withoutExifPrefix(std::string_view(p).substr(4 + skip));
+        if (!isTiffHeader(tiff)) {
+            w.fault("Bad TIFF header in the Exif box");
+            return false;
+        }
+        out.parts.push_back({std::string(tiff), TDirGroup::Main});
+        return false;
+    });
+    if (out.parts.empty())
+        out.error = w.error;
+    return out;
+}
+
+ContainerFind findRaf(FileWindow& file) {
+    ContainerFind out;
+    std::string h;
+    if (!file.read(0, 92, h)) {
+        out.error = "Header cut short";
+        return out;
+    }
+    const std::uint64_t offset = u32be(h, 84), length = u32be(h, 88);
+    if (offset < 92 || offset > file.size() || length > file.size() - offset) {
+        out.error = "Embedded JPEG past the end of the file";
+        return out;
+    }
+    out.jpegOffset = offset;
+    return out;
+}
+
+// The records of a CRW heap: make and model, the time it was taken, the rotation.
+struct CrwWalk {
+    CrwWalk(FileWindow& f, bool bigEndian) : file(f), be(bigEndian) {}
+    FileWindow& file;
+    bool be = false;
+    int records = 0;
+    std::string error;
+    PlainFacts facts;
+
+    void heap(std::uint64_t start, std::uint64_t end, int depth) {
+        if (depth > kMaxDepth || end - start < 4) {
+            error = depth > kMaxDepth ? "Heaps nested too deep" : "Heap cut short";
+            return;
+        }
+        std::string b;
+        if (!file.read(end - 4, 4, b)) {
+            error = "Heap past the end of the file";
+            return;
+        }
+        const std::uint64_t table = start + u32in(be, b, 0);
+        b.clear();
+        if (table > end - 4 || end - 4 - table < 2 || !file.read(table, 2, b)) {
+            error = "Heap table past the end of its heap";
+            return;
+        }
+        const std::uint64_t count = u16in(be, b, 0);
+        if (count * 10 > end - 4 - table - 2) {
+            error = "Heap table past the end of its heap";
+            return;
+        }
+        std::string entries;
+        if (!file.read(table + 2, static_cast<std::size_t>(count * 10), entries)) {
+            error = "Heap table past the end of the file";
+            return;
+        }
+        for (std::uint64_t i = 0; i < count && error.empty(); ++i) {
+            if (++records > kMaxBoxes) {
+                error = "Too many records";
+                return;
+            }
+            const std::size_t e = static_cast<std::size_t>(i * 10);
+            const std::uint32_t tag = u16in(be, entries, e);
+            const std::uint64_t size = u32in(be, entries, e + 2),
+                                offset = u32in(be, entries, e + 6);
+            std::string value;
+            if ((tag & 0xC000) == 0x4000) {
+                value = entries.substr(e + 2, 8); // the value lies in the record itself
+            } else if ((tag & 0xC000) == 0) {
+                if (offset > end - start || size > end - start - offset) {
+                    error = "Record past the end of its heap";
+                    return;
+                }
+                const std::uint32_t type = tag & 0x3800;
+                if (type == 0x2800 || type == 0x3000) {
+                    heap(start + offset, start + offset + size, depth + 1);
+                    continue;
+                }
+                const std::uint32_t id = tag & 0x3FFF;
+                if (id != 0x080A && id != 0x180E && id != 0x1810)
+                    continue;
+                if (!file.read(start + offset,
+                               static_cast<std::size_t>(std::min<std::uint64_t>(size, 256)), value))
+                    continue;
+            }
+            take(tag & 0x3FFF, value);
+        }
+    }
+
+    void take(std::uint32_t id, std::string_view v) {
+        if (id == 0x080A && facts.make.empty()) {
+            const auto zero = v.find('\0');
+            facts.make = trimmedText(v.substr(0, zero));
+            if (zero != std::string_view::npos)
+                facts.model = trimmedText(v.substr(zero + 1));
+        } else if (id == 0x180E && v.size() >= 4 && facts.dateTime.empty()) {
+            // Seconds since 1970 of the camera's clock, taken as they are.
+            const std::time_t t = static_cast<std::time_t>(u32in(be, v, 0));
+            std::tm tm{};
+            char text[32];
+            if (t != 0 && gmtime_r(&t, &tm) &&
+                std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &tm) == 19)
+                facts.dateTime = text;
+        } else if (id == 0x1810 && v.size() >= 16) {
+            switch (static_cast<std::int32_t>(u32in(be, v, 12))) {
+            case 0:
+                facts.orientation = 1;
+                break;
+            case 90:
+                facts.orientation = 6;
+                break;
+            case 180:
+                facts.orientation = 3;
+                break;
+            case 270:
+                facts.orientation = 8;
+                break;
+            default:
+                break;
+            }
+        }
+    }
+};
+
+ContainerFind findCrw(FileWindow& file) {
+    ContainerFind out;
+    std::string h;
+    if (!file.read(0, 14, h)) {
+        out.error = "Header cut short";
+        return out;
+    }
+    CrwWalk w(file, h[0] == 'M');
+    const std::uint64_t start = u32in(w.be, h, 2);
+    if (start < 14 || start > file.size()) {
+        out.error = "Heap past the end of the file";
+        return out;
+    }
+    w.heap(start, file.size(), 0);
+    if (!w.facts.make.empty() || !w.facts.dateTime.empty())
+        out.parts.push_back({tiffOfFacts(w.facts), TDirGroup::Main});
+    else
+        out.error = w.error;
+    return out;
+}
+
+// The blocks of an MRW file up to its picture data; the TTW block is a TIFF structure.
+ContainerFind findMrw(FileWindow& file) {
+    ContainerFind out;
+    std::string h;
+    if (!file.read(0, 8, h)) {
+        out.error = "Header cut short";
+        return out;
+    }
+    const std::uint64_t end = std::min<std::uint64_t>(file.size(), 8 + std::uint64_t{u32be(h, 4)});
+    std::uint64_t at = 8;
+    for (int n = 0; n < kMaxBoxes && at + 8 <= end; ++n) {
+        h.clear();
+        if (!file.read(at, 8, h))
+            break;
+        const std::uint64_t length = u32be(h, 4);
+        if (length > end - at - 8) {
+            out.error = "Block past the end of the file";
+            return out;
+        }
+        if (std::string_view(h).substr(0, 4) == "\0TTW"sv) {
+            std::string tiff;
+            if (length > kMaxExifBytes ||
+                !file.read(at + 8, static_cast<std::size_t>(length), tiff) || !isTiffHeader(tiff)) {
+                out.error = "Bad TIFF block";
+                return out;
+            }
+            out.parts.push_back({std::move(tiff), TDirGroup::Main});
+            return out;
+        }
+        at += 8 + length;
+    }
+    return out;
+}
+
+} // namespace
+
+bool FileWindow::readFile(std::uint64_t offset, std::size_t n, char* to) {
+    // Records that point back at what holds them could make a walk read the same bytes
+    // over and over: all the walks of one file read at most a few times its size.
+    const std::uint64_t budget = std::min<std::uint64_t>(size_, UINT64_MAX / 8) * 4 + (1u << 20);
+    if (n > budget - std::min(bytesRead_, budget))
+        return false;
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::pread(fd_, to + done, n - done, static_cast<off_t>(offset + done));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        done += static_cast<std::size_t>(r);
+    }
+    bytesRead_ += n;
+    return true;
+}
+
+bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
+    if (offset > size_ || n > size_ - offset)
+        return false;
+    constexpr std::size_t kBlock = 4096;
+    const bool inBlock = offset >= blockAt_ && offset - blockAt_ <= block_.size() &&
+                         n <= block_.size() - (offset - blockAt_);
+    if (inBlock || n <= kBlock / 4) {
+        if (!inBlock) {
+            const auto take =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - offset));
+            block_.resize(take);
+            if (!readFile(offset, take, block_.data())) {
+                block_.clear();
+                return false;
+            }
+            blockAt_ = offset;
+        }
+        out.append(block_, static_cast<std::size_t>(offset - blockAt_), n);
+        return true;
+    }
+    const std::size_t old = out.size();
+    out.resize(old + n);
+    if (!readFile(offset, n, out.data() + old)) {
+        out.resize(old);
+        return false;
+    }
+    return true;
+}
+
+ContainerFind findExif(FileWindow& file, Container container) {
+    switch (container) {
+    case Container::IsoMedia:
+        return findIso(file);
+    case Container::Png:
+        return findPng(file);
+    case Container::WebP:
+        return findWebP(file);
+    case Container::JpegXl:
+        return findJpegXl(file);
+    case Container::Raf:
+        return findRaf(file);
+    case Container::Crw:
+        return findCrw(file);
+    case Container::Mrw:
+        return findMrw(file);
+    default:
+        return {};
+    }
+}
+
+std::string tiffOfFacts(const PlainFacts& facts) {
+    struct Entry {
+        std::uint16_t tag, type;
+        std::string value; // ASCII with its zero, or the 2 or 4 bytes of a number
+    };
+    auto le = [](std::uint32_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; ++i)
+            s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return s;
+    };
+    std::vector<Entry> main, exif;
+    if (!facts.make.empty())
+        main.push_back({0x010F, 2, facts.make + '\0'});
+    if (!facts.model.empty())
+        main.push_back({0x0110, 2, facts.model + '\0'});
+    if (facts.orientation >= 1 && facts.orientation <= 8)
+        main.push_back({0x0112, 3, le(static_cast<std::uint32_t>(facts.orientation), 2)});
+    if (!facts.dateTime.empty()) {
+        exif.push_back({0x9003, 2, facts.dateTime + '\0'});
+        main.push_back({0x8769, 4, ""}); // offset filled below
+    }
+    const std::uint32_t mainAt = 8;
+    const std::uint32_t exifAt = mainAt + 2 + 12 * static_cast<std::uint32_t>(main.size()) + 4;
+    std::uint32_t dataAt =
+        exifAt + (exif.empty() ? 0 : 2 + 12 * static_cast<std::uint32_t>(exif.size()) + 4);
+    std::string data;
+    auto directory = [&](const std::vector<Entry>& entries) {
+        std::string d = le(static_cast<std::uint32_t>(entries.size()), 2);
+        for (const Entry& e : entries) {
+            const std::string value = e.tag == 0x8769 ? le(exifAt, 4) : e.value;
+            d += le(e.tag, 2) + le(e.type, 2);
+            d += le(static_cast<std::uint32_t>(e.type == 2 ? value.size() : 1), 4);
+            if (value.size() <= 4) {
+                d += value + std::string(4 - value.size(), '\0');
+            } else {
+                d += le(dataAt + static_cast<std::uint32_t>(data.size()), 4);
+                data += value;
+            }
+        }
+        return d + le(0, 4);
+    };
+    std::string out = "II*\0"s + le(mainAt, 4);
+    out += directory(main);
+    if (!exif.empty())
+        out += directory(exif);
+    return out + data;
+}
+
+std::optional<std::string> movieDate(std::string_view t, bool* withZone) {
+    // YYYY-MM-DDTHH:MM:SS (or with ':' between the date's parts, or a blank for the
+    // T), then fractions of a second and a zone: Z, +HH:MM, +HHMM or +HH.
+    if (t.size() < 19)
+        return std::nullopt;
+    for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u, 11u, 12u, 14u, 15u, 17u, 18u})
+        if (t[i] < '0' || t[i] > '9')
+            return std::nullopt;
+    if ((t[4] != '-' && t[4] != ':') || t[7] != t[4] || (t[10] != 'T' && t[10] != ' ') ||
+        t[13] != ':' || t[16] != ':')
+        return std::nullopt;
+    if (t.substr(0, 4) == "0000"sv)
+        return std::nullopt;
+    std::string out(t.substr(0, 19));
+    out[4] = out[7] = ':';
+    out[10] = ' ';
+    std::string_view rest = t.substr(19);
+    if (!rest.empty() && rest.front() == '.') {
+        const auto digitsEnd = rest.find_first_not_of("0123456789", 1);
+        rest.remove_prefix(digitsEnd == std::string_view::npos ? rest.size() : digitsEnd);
+    }
+    if (withZone)
+        *withZone =
+            !rest.empty() && (rest.front() == 'Z' || rest.front() == '+' || rest.front() == '-');
+    return out;
+}
+
+std::optional<std::string> localTimeOf1904(std::uint64_t seconds) {
+    constexpr std::uint64_t k1904To1970 = 2082844800;
+    if (seconds <= k1904To1970 || seconds - k1904To1970 > 253402300799ull)
+        return std::nullopt;
+    const std::time_t t = static_cast<std::time_t>(seconds - k1904To1970);
+    std::tm tm{};
+    char text[32];
+    if (!localtime_r(&t, &tm) || std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &tm) != 19)
+        return std::nullopt;
+    return std::string(text);
+}
+
+} // namespace varlime
