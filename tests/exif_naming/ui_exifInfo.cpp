@@ -121,7 +121,7 @@ TEST(ExifInfo, ListeEnregistreeEnFrancaisRelueEnAnglais) {
     ASSERT_TRUE(
         d.Positionne_option_exif("", "Zone libre;Heure;Time;Date", "0", "0", "1", "0", "1", "0"));
     EXPECT_EQ(ordre(d), (QStringList{"Free text", "Time", "Date"}));
-    EXPECT_EQ(d.Liste_option().toStdString(), "Free text;Time;Date");
+    EXPECT_EQ(d.Liste_option().toStdString(), "Zone libre;Heure;Date");
 }
 
 TEST(ExifInfo, ModeExifDeLaFenetrePrincipale) {

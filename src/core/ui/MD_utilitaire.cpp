@@ -49,6 +49,9 @@ bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::str
                                       const std::string& value, bool signaler) {
     const ConfigFileLocation where = locateConfigFile(app_.programFolder(), "varlime.ini");
     const std::string& path = where.writePath;
+    // What this window's user chose stays this window's, even when the file refuses it
+    // or another program writes the same key later.
+    ecrits_[iniNameFold(section) + '\n' + iniNameFold(key)] = {section, key, value};
     if (writeConfigValue(where, section, key, value).ok)
         return true;
     if (!signaler)
@@ -67,10 +70,17 @@ bool TDB_utilitaire::Refuser_valeur(const QString& text) {
     return false;
 }
 
+IniDocument TDB_utilitaire::Document_parametres() const {
+    IniDocument ini = IniDocument::load(Fichier_parametres());
+    for (const auto& [_, e] : ecrits_)
+        ini.set(e.section, e.cle, e.valeur);
+    return ini;
+}
+
 void TDB_utilitaire::Lecture_parametres() {
     // The file is read once; the values are then handed to their owners in a fixed
     // order, and a receiver that cannot convert its value ends the pass.
-    const IniDocument ini = IniDocument::load(Fichier_parametres());
+    const IniDocument ini = Document_parametres();
     auto lire = [&ini](const char* section, const char* key, const char* defaut) {
         return qs(ini.read(section, key, defaut));
     };

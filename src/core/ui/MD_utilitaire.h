@@ -2,11 +2,13 @@
 // The utility module: settings access, the listing filter of the companion modes,
 // the status line and the program-wide message helpers.
 #include "core/modes.h"
+#include "platform/iniFile.h"
 
 #include <QString>
 #include <QVariant>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -31,6 +33,10 @@ public:
                           const std::string& value, bool signaler = true);
     // Reads the whole settings file and hands every value to its owner.
     void Lecture_parametres();
+    // The settings file as this window sees it: what is on disk, with every value this
+    // window wrote itself in place of what another program may have written since.
+    // Several windows share one file; each keeps the choices its user made.
+    IniDocument Document_parametres() const;
     // A receiver of the read pass refused a stored text (no number): shows the
     // conversion error and returns false, which ends the pass. The same text is not
     // reported again until a pass completes: the main window reads the settings each
@@ -69,6 +75,11 @@ private:
     Mode dernierStatut_ = Mode::Normal;
     // The last refused text, until a read pass completes.
     std::optional<QString> dernierRefus_;
+    // Every value this window wrote, the last one of each key, by folded section and key.
+    struct Ecrit {
+        std::string section, cle, valeur;
+    };
+    std::map<std::string, Ecrit> ecrits_;
 };
 
 } // namespace varlime

@@ -4,6 +4,7 @@
 #include "core/nameUtils.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
+#include "i18n/uLocalization.h"
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
@@ -446,24 +447,53 @@ void TDLG_exif_info::Gerer(bool depuisCompagnon) {
 }
 
 QString TDLG_exif_info::Liste_option() const {
-    return lignesOrdre().join(QLatin1Char(';'));
+    // The items are stored under their built-in names, whatever the language shown:
+    // the list then comes back the same after a change of language, and reads as the
+    // French program writes it.
+    QStringList noms;
+    for (const QString& ligne : lignesOrdre())
+        for (const DescriptionItem& d : kItemsExif)
+            if (ligne == nomAffiche(d.item)) {
+                noms << QString::fromUtf8(d.defaut);
+                break;
+            }
+    return noms.join(QLatin1Char(';'));
+}
+
+std::optional<std::size_t> TDLG_exif_info::itemStocke(const QString& piece) const {
+    auto chercher = [&piece](auto&& nom) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < kItemsExif.size(); ++i) {
+            const QString n = nom(kItemsExif[i]);
+            if (!n.isEmpty() && n == piece)
+                return i;
+        }
+        return std::nullopt;
+    };
+    // The built-in names first, then the names on screen, then those of every language
+    // file present: a list written while another language was shown still reads.
+    if (auto i = chercher([](const DescriptionItem& d) { return QString::fromUtf8(d.defaut); }))
+        return i;
+    if (auto i = chercher([this](const DescriptionItem& d) { return nomAffiche(d.item); }))
+        return i;
+    Localization& loc = app_.localization();
+    for (const TLangItem& langue : loc.LanguageList()) {
+        if (langue.path.empty())
+            continue;
+        const std::optional<IniDocument> doc = loc.LoadLanguageFile(langue.path);
+        if (!doc)
+            continue;
+        if (auto i = chercher([&doc](const DescriptionItem& d) {
+                return QString::fromStdString(
+                    replaceLineBreakMarks(doc->read("MESSAGES", d.cle, "")));
+            }))
+            return i;
+    }
+    return std::nullopt;
 }
 
 void TDLG_exif_info::Exploite_liste_option(const QString& valeur) {
-    // The list holds display names. One stored under the built-in French names is still
-    // understood under another language, so that changing language does not drop items
-    // from the names without a word.
-    auto item = [this](const QString& piece) -> std::optional<std::size_t> {
-        for (std::size_t i = 0; i < CKB_items.size(); ++i)
-            if (piece == nomAffiche(kItemsExif[i].item))
-                return i;
-        for (std::size_t i = 0; i < CKB_items.size(); ++i)
-            if (piece == QString::fromUtf8(kItemsExif[i].defaut))
-                return i;
-        return std::nullopt;
-    };
     for (const QString& piece : valeur.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        if (const auto i = item(piece); i && !CKB_items[*i]->isChecked()) {
+        if (const auto i = itemStocke(piece); i && !CKB_items[*i]->isChecked()) {
             CKB_items[*i]->setChecked(true);
             Positionne_ordre(nomAffiche(kItemsExif[*i].item));
         }

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -50,6 +51,8 @@ public:
     void Sauver_parametres_exif();
     QString Liste_option() const;
     void Exploite_liste_option(const QString& valeur);
+    // The item a stored piece of LISTE_OPTION names, under any language's name.
+    std::optional<std::size_t> itemStocke(const QString& piece) const;
     void Positionne_ordre(const QString& nom);
     void Efface(const QString& nom);
     void Ecran_option_exif();

@@ -228,7 +228,7 @@ void TDLG_transfert::Gerer() {
                                       app_.texte("RSC_message_chemin", "Chemin")});
     // The stored source is read when the dialog opens, not at every activation: a
     // folder just picked must not give way to the stored one when the picker closes.
-    const IniDocument ini = IniDocument::load(app_.DB_utilitaire().Fichier_parametres());
+    const IniDocument ini = app_.DB_utilitaire().Document_parametres();
     Positionne_option_transfert(qs(ini.read("CHEMINS", "SOURCE", "ERREUR")));
     Basculer_boutons(false);
     if (parentWidget())
