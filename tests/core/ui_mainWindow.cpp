@@ -28,7 +28,9 @@
 #include <QToolButton>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace varlime;
 using namespace varlime::test;
@@ -90,17 +92,91 @@ TEST(MainWindow, PickTypeAndRenameAsAUserWould) {
     m.close();
 }
 
-TEST(MainWindow, AnswerNoRenamesNothingAndReportsZero) {
+// "Non" to the question: nothing renamed, no summary pretending a run took place, and
+// the grid (a hand-edited cell included) left as the user made it.
+TEST(MainWindow, AnswerNoRenamesNothingAndSaysNothingMore) {
     AppFixture f;
     TempDir photos;
     photos.write("a.jpg");
+    photos.write("b.jpg");
     TMainForm& m = f.app->MainForm();
     open(m, photos);
     m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+    m.grille().setData(m.grille().index(1, 1), QStringLiteral("main.jpg"), Qt::EditRole);
     f.messages.answer(false);
     m.Varlimer();
-    EXPECT_EQ(photos.names(), std::vector<std::string>{"a.jpg"});
-    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlims\r\n0 erreurs");
+    EXPECT_EQ(photos.names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(f.messages.texts(), QStringList{"Voulez-vous varlimer la liste ?"});
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "X001.jpg"}, {"b.jpg", "main.jpg"}}));
+}
+
+// Folders the user may not read or rename in, as the window tells them. The superuser
+// reads and writes everywhere: the checks run with the file-system rights of an
+// ordinary user.
+class DroitsOrdinaires {
+public:
+    DroitsOrdinaires() : ancien_(::setfsuid(::geteuid() == 0 ? 65534 : ::geteuid())) {}
+    ~DroitsOrdinaires() { ::setfsuid(ancien_); }
+
+private:
+    int ancien_;
+};
+
+TEST(MainWindow, UnreadableAndReadOnlyFoldersAreToldAsSuch) {
+    const struct {
+        const char* nom;
+        mode_t mode;
+        bool listee;           // the files show in the grid
+        QString message;       // a message shown when the folder is listed (or empty)
+        QString premiereLigne; // the test report's first line
+    } cas[] = {
+        {"unreadable", 0311, false, QStringLiteral("ne peut pas être lu"), QString()},
+        {"read_only", 0555, true, QString(), QStringLiteral("n'autorise pas le renommage")},
+        {"writable", 0777, true, QString(), QStringLiteral("*** Aucune erreur à signaler ***")},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        AppFixture f;
+        TempDir photos;
+        photos.write("a.jpg");
+        TMainForm& m = f.app->MainForm();
+        m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+        ::chmod(photos.path().c_str(), c.mode);
+        m.Repertoire_courant = photos.path();
+        {
+            DroitsOrdinaires droits;
+            m.Chercher_fichier();
+            m.Chercher_fichier(); // told once, not at every listing
+            const RapportTest rapport = m.Rapport_test();
+            if (!c.premiereLigne.isEmpty()) {
+                ASSERT_FALSE(rapport.lignes.empty());
+                EXPECT_TRUE(q(rapport.lignes.front()).contains(c.premiereLigne))
+                    << rapport.lignes.front();
+                EXPECT_EQ(rapport.erreur, c.mode != 0777);
+            }
+        }
+        ::chmod(photos.path().c_str(), 0755);
+        EXPECT_EQ(m.Fichiers_trouves, c.listee);
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(f.messages.shown.empty()) << f.messages.texts().join('|').toStdString();
+        } else {
+            ASSERT_EQ(f.messages.shown.size(), 1u);
+            EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Error);
+            EXPECT_TRUE(f.messages.shown[0].text.contains(c.message));
+            EXPECT_TRUE(f.messages.shown[0].text.contains(q(photos.path())));
+        }
+    }
+}
+
+// "EXIF infos" over an empty folder names no file that is not there.
+TEST(MainWindow, ExifInfosInAnEmptyFolderNamesNoFile) {
+    AppFixture f;
+    TempDir empty;
+    TMainForm& m = f.app->MainForm();
+    open(m, empty);
+    m.BT_exif_info->click();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Aucun fichier dans la liste.");
 }
 
 TEST(MainWindow, EmptyFolderHasOneEmptyRow) {

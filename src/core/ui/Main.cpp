@@ -65,7 +65,11 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace varlime {
@@ -606,14 +610,46 @@ void TMainForm::Chercher_fichier() {
         listeFiltree_ = c.rawCanon || c.association;
     }
     model_->debutListing();
+    bool listeOk = true;
     if (Repertoire_courant != "Erreur")
-        moteur_.lister(Repertoire_courant);
+        listeOk = moteur_.lister(Repertoire_courant);
     else
         moteur_.lignes().assign(1, FileRow{});
     model_->finListing();
+    signalerDossierIllisible(listeOk);
     Fichiers_trouves = moteur_.fichiersTrouves();
     Voir_rename();
     Rafraichir_imagette();
+}
+
+void TMainForm::signalerDossierIllisible(bool listeOk) {
+    // A folder that is there but cannot be read would otherwise look empty. It is told
+    // once, not at every keystroke in the search mask; a missing folder is the picker's
+    // to report.
+    int erreur = 0;
+    if (!listeOk) {
+        const int fd = ::open(Repertoire_courant.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+        else
+            erreur = errno;
+    }
+    struct stat st;
+    const bool illisible = erreur != 0 && erreur != ENOENT && erreur != ENOTDIR &&
+                           ::stat(Repertoire_courant.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (!illisible) {
+        dossierIllisibleSignale_.clear();
+        return;
+    }
+    if (dossierIllisibleSignale_ == Repertoire_courant)
+        return;
+    dossierIllisibleSignale_ = Repertoire_courant;
+    app_.messages().error(
+        app_.DB_utilitaire().formater(
+            app_.texte("RSC_msg_repertoire_illisible",
+                       "Le répertoire %s ne peut pas être lu (%s) : aucun fichier n'est listé."),
+            {qs(nomAffichable(Repertoire_courant)), QString::fromLocal8Bit(std::strerror(erreur))}),
+        this);
 }
 
 bool TMainForm::lireOptions(OptionsNommage& o) {
@@ -761,7 +797,8 @@ bool TMainForm::Test_liste_exif() {
         Chercher_fichier();
     }
     const VerificationExif v = verifierListeExif(cacheExif_, moteur_.dossier(), moteur_.lignes());
-    if (v.sansExif == 0)
+    // An empty list has no file without EXIF data to name.
+    if (v.sansExif == 0 || !moteur_.fichiersTrouves())
         return true;
     TDB_utilitaire& util = app_.DB_utilitaire();
     QString message =
@@ -805,12 +842,15 @@ void TMainForm::Ecran_principal_exif() {
 void TMainForm::Desactive_option_exif() {
     TDB_utilitaire& util = app_.DB_utilitaire();
     const QString nom = nomLigneCourante();
+    // With no file listed there is no name to give.
     app_.messages().warning(
-        util.formater(app_.texte("RSC_fichier_sans_exif",
-                                 "Le fichier %s ne porte pas d'information EXIF.\nVeuillez "
-                                 "cliquer sur une autre ligne pour\nlire les informations du "
-                                 "fichier."),
-                      {nom}),
+        nom.isEmpty()
+            ? app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste.")
+            : util.formater(app_.texte("RSC_fichier_sans_exif",
+                                       "Le fichier %s ne porte pas d'information EXIF.\nVeuillez "
+                                       "cliquer sur une autre ligne pour\nlire les informations "
+                                       "du fichier."),
+                            {nom}),
         this);
     // The companion modes are kinds of EXIF naming: they go with it, or their filter
     // would go on hiding files in the normal mode.
@@ -841,7 +881,31 @@ void TMainForm::BT_exif_infoClick() {
 }
 
 RapportTest TMainForm::Rapport_test() {
-    return moteur_.tester(lookupMessages(app_.localization()));
+    const TextLookup texte = lookupMessages(app_.localization());
+    RapportTest rapport = moteur_.tester(texte);
+    // Rows checked one by one cannot tell that the folder itself refuses every rename
+    // (read-only folder or card): the report says so first, and never "no error".
+    bool aRenommer = false;
+    for (const FileRow& r : moteur_.lignes())
+        aRenommer = aRenommer || (!r.ancien.empty() && !r.nouveau.empty() &&
+                                  !Remplacement_indique_pas_varlime(r.nouveau) &&
+                                  r.nouveau != r.ancienSurDisque());
+    const DossierListe& dossier = moteur_.dossier();
+    if (!aRenommer || !dossier.ouvert() ||
+        ::faccessat(dossier.fd(), ".", W_OK | X_OK, AT_EACCESS) == 0)
+        return rapport;
+    if (!rapport.erreur) {
+        const auto fin = messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
+        rapport.lignes.resize(rapport.lignes.size() - std::min(rapport.lignes.size(), fin.size()));
+    }
+    auto lignes = messageLines(formatMessage(
+        texte("RSC_msg_test_repertoire_protege",
+              "Le répertoire %s n'autorise pas le renommage (lecture seule) : aucun fichier "
+              "ne pourra être varlimé.\r\n"),
+        {nomAffichable(dossier.chemin())}));
+    rapport.lignes.insert(rapport.lignes.begin(), lignes.begin(), lignes.end());
+    rapport.erreur = true;
+    return rapport;
 }
 
 void TMainForm::Tester_rename() {
@@ -851,11 +915,13 @@ void TMainForm::Tester_rename() {
 }
 
 void TMainForm::Varlimer() {
-    BilanRenommage bilan;
-    if (app_.messages().confirm(
+    // A declined run touches nothing and says nothing: a summary of zero files would
+    // read as if the run had been tried and had found nothing to do.
+    if (!app_.messages().confirm(
             app_.texte("RSC_msg_confirmation_varlimer_liste", "Voulez-vous varlimer la liste ?"),
             this))
-        bilan = moteur_.renommer();
+        return;
+    const BilanRenommage bilan = moteur_.renommer();
     dernierBilan = bilan;
     if (bilan.sansJournal)
         app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible),

@@ -203,6 +203,10 @@ private:
     // Writes the three main options when they differ from what was last written.
     void enregistrerOptionsMain();
 
+    // Tells once that the folder is there but could not be listed.
+    void signalerDossierIllisible(bool listeOk);
+    std::string dossierIllisibleSignale_;
+
     // Fills the EXIF facts of rows not read yet; a long first read shows its progress.
     void prechargerExif();
 

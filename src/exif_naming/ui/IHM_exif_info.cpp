@@ -418,15 +418,60 @@ void TDLG_exif_info::BT_okClick() {
     fermetureAutorisee_ = false;
 }
 
+TDLG_exif_info::Etat TDLG_exif_info::etat() const {
+    auto b = [](const QCheckBox* c) { return c->isChecked(); };
+    return {b(CKB_exploitation_exif),
+            EDT_zone_libre->text(),
+            Liste_option(),
+            b(CKB_masque_compteur),
+            b(CKB_separateur_info),
+            CBB_separateur_info->currentText(),
+            b(CKB_separateur_final),
+            CBB_separateur_final->currentText(),
+            b(CKB_compteur),
+            app_.MainForm().EDT_prefixe_remplacement->text()};
+}
+
+void TDLG_exif_info::retablir(const Etat& e) {
+    if (EDT_zone_libre->text() != e.zoneLibre)
+        EDT_zone_libre->setText(e.zoneLibre);
+    for (QCheckBox* c : CKB_items)
+        c->setChecked(false);
+    GRS_exif_ordre->setRowCount(1);
+    GRS_exif_ordre->setItem(0, 0, new QTableWidgetItem());
+    ajusterHauteur();
+    Exploite_liste_option(e.liste);
+    CKB_masque_compteur->setChecked(e.masqueCompteur);
+    CKB_separateur_info->setChecked(e.infoCoche);
+    CBB_separateur_info->setCurrentText(e.separateurInfo);
+    CKB_separateur_final->setChecked(e.finalCoche);
+    CBB_separateur_final->setCurrentText(e.separateurFinal);
+    CKB_compteur->setChecked(e.sansCompteur);
+    if (CKB_exploitation_exif->isChecked() != e.actif)
+        CKB_exploitation_exif->setChecked(e.actif);
+    // Lays both windows out again, and the prefix field (which the keep-counter box
+    // writes into) gets back what it held.
+    Ecran_option_exif();
+    if (app_.MainForm().EDT_prefixe_remplacement->text() != e.prefixe)
+        app_.MainForm().definirPrefixe(e.prefixe);
+    Compose_exemple();
+}
+
 void TDLG_exif_info::reject() {
-    // Escape and the window manager's close: only OK ends the dialog.
+    // Escape and the window manager's close cancel: the options come back as the
+    // dialog opened with them, and nothing is stored.
+    if (ouvert_)
+        retablir(*ouvert_);
+    QDialog::reject();
 }
 
 void TDLG_exif_info::closeEvent(QCloseEvent* e) {
-    if (fermetureAutorisee_)
+    if (fermetureAutorisee_) {
         QDialog::closeEvent(e);
-    else
-        e->ignore();
+        return;
+    }
+    e->ignore();
+    reject();
 }
 
 void TDLG_exif_info::Gerer(bool depuisCompagnon) {
@@ -442,8 +487,11 @@ void TDLG_exif_info::Gerer(bool depuisCompagnon) {
     Retourne_nom_exif();
     Ecran_option_exif();
     Compose_exemple();
-    exec();
-    Sauver_parametres_exif();
+    ouvert_ = etat();
+    const int resultat = exec();
+    ouvert_.reset();
+    if (resultat == QDialog::Accepted)
+        Sauver_parametres_exif();
 }
 
 QString TDLG_exif_info::Liste_option() const {
