@@ -317,8 +317,8 @@ struct Options {
     bool operator==(const Options&) const = default;
 };
 std::ostream& operator<<(std::ostream& os, const Options& o) {
-    return os << "{" << o.masque << ", " << o.prefixe << ", " << o.largeur << ", " << o.date
-              << ", " << o.zoneLibre << "}";
+    return os << "{" << o.masque << ", " << o.prefixe << ", " << o.largeur << ", " << o.date << ", "
+              << o.zoneLibre << "}";
 }
 Options options(Application& app) {
     TMainForm& m = app.MainForm();

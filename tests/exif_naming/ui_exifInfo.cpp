@@ -306,8 +306,8 @@ TEST(ExifInfo, ItemsSurviveEveryChangeOfLanguage) {
         EXPECT_EQ(ordreAuDemarrage(programme, "fr"), francais);
 
         // The names of that language, stored as such, read in French.
-        programme.write("varlime.ini", "[EXIF]\nLISTE_OPTION=" +
-                                           affiches.mid(2).join(';').toStdString() + "\n");
+        programme.write("varlime.ini",
+                        "[EXIF]\nLISTE_OPTION=" + affiches.mid(2).join(';').toStdString() + "\n");
         EXPECT_EQ(ordreAuDemarrage(programme, "fr"), francais.mid(2));
     }
 }

@@ -69,8 +69,8 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
-#include <unistd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace varlime {
 
@@ -895,7 +895,8 @@ RapportTest TMainForm::Rapport_test() {
         ::faccessat(dossier.fd(), ".", W_OK | X_OK, AT_EACCESS) == 0)
         return rapport;
     if (!rapport.erreur) {
-        const auto fin = messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
+        const auto fin =
+            messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
         rapport.lignes.resize(rapport.lignes.size() - std::min(rapport.lignes.size(), fin.size()));
     }
     auto lignes = messageLines(formatMessage(

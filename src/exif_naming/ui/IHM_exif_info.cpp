@@ -4,8 +4,8 @@
 #include "core/nameUtils.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
-#include "i18n/uLocalization.h"
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
+#include "i18n/uLocalization.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 
@@ -420,16 +420,11 @@ void TDLG_exif_info::BT_okClick() {
 
 TDLG_exif_info::Etat TDLG_exif_info::etat() const {
     auto b = [](const QCheckBox* c) { return c->isChecked(); };
-    return {b(CKB_exploitation_exif),
-            EDT_zone_libre->text(),
-            Liste_option(),
-            b(CKB_masque_compteur),
-            b(CKB_separateur_info),
-            CBB_separateur_info->currentText(),
-            b(CKB_separateur_final),
-            CBB_separateur_final->currentText(),
-            b(CKB_compteur),
-            app_.MainForm().EDT_prefixe_remplacement->text()};
+    return {b(CKB_exploitation_exif), EDT_zone_libre->text(),
+            Liste_option(),           b(CKB_masque_compteur),
+            b(CKB_separateur_info),   CBB_separateur_info->currentText(),
+            b(CKB_separateur_final),  CBB_separateur_final->currentText(),
+            b(CKB_compteur),          app_.MainForm().EDT_prefixe_remplacement->text()};
 }
 
 void TDLG_exif_info::retablir(const Etat& e) {
