@@ -87,9 +87,44 @@ TEST(MainWindow, PickTypeAndRenameAsAUserWould) {
 
     m.resize(900, 700);
     QApplication::processEvents();
-    const int col = m.GRS_fichier->columnWidth(0);
-    EXPECT_EQ(col, (m.GRS_fichier->width() - 20 + 1) / 2);
+    EXPECT_EQ(m.GRS_fichier->columnWidth(0) + m.GRS_fichier->columnWidth(1),
+              m.GRS_fichier->viewport()->width());
     m.close();
+}
+
+// The grid's columns follow the names: a long old name widens the first column at the
+// expense of short new names, and the other way round; both always fill the grid.
+TEST(MainWindow, GridColumnsFollowTheNames) {
+    const std::string longNom = "Vacances_en_Bretagne_avec_toute_la_famille_et_les_amis_2024.jpg";
+    const struct {
+        const char* nom;
+        std::string fichier, prefixe;
+        bool premierePlusLarge;
+    } cas[] = {
+        {"long_old_name", longNom, "X", true},
+        {"long_new_name", "a.jpg", "Vacances_en_Bretagne_avec_toute_la_famille_et_les_amis_",
+         false},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        AppFixture f;
+        TempDir photos;
+        photos.write(c.fichier);
+        TMainForm& m = f.app->MainForm();
+        m.resize(700, 500);
+        m.show();
+        open(m, photos);
+        m.EDT_prefixe_remplacement->setText(q(c.prefixe));
+        QApplication::processEvents();
+        QTableView* g = m.GRS_fichier;
+        const int w0 = g->columnWidth(0), w1 = g->columnWidth(1);
+        EXPECT_EQ(w0 + w1, g->viewport()->width());
+        EXPECT_EQ(w0 > w1, c.premierePlusLarge) << w0 << " " << w1;
+        const int colonneLongue = c.premierePlusLarge ? 0 : 1;
+        EXPECT_GE(g->columnWidth(colonneLongue),
+                  g->fontMetrics().horizontalAdvance(m.cellule(colonneLongue, 1)));
+        m.close();
+    }
 }
 
 // "Non" to the question: nothing renamed, no summary pretending a run took place, and

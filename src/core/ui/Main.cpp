@@ -47,6 +47,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -63,8 +64,10 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -96,6 +99,20 @@ public:
             return;
         }
         QStyledItemDelegate::paint(painter, option, index);
+    }
+    // A name cut to fit its column shows whole as a tip.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString texte = index.data().toString();
+        const int marge = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        if (!texte.isEmpty() &&
+            option.fontMetrics.horizontalAdvance(texte) + marge > option.rect.width())
+            QToolTip::showText(event->globalPos(), texte, view);
+        else
+            QToolTip::hideText();
+        return true;
     }
 };
 
@@ -305,6 +322,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
                                  QAbstractItemView::EditKeyPressed |
                                  QAbstractItemView::AnyKeyPressed);
     GRS_fichier->setWordWrap(false);
+    // A name cut to fit keeps its beginning and its extension.
+    GRS_fichier->setTextElideMode(Qt::ElideMiddle);
     GRS_fichier->horizontalHeader()->setStyleSheet(QStringLiteral(
         "QHeaderView::section { background-color: rgb(255,255,204); font-weight: bold; }"));
     GRS_fichier->horizontalHeader()->setDefaultAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -537,11 +556,53 @@ void TMainForm::showEvent(QShowEvent* e) {
     }
 }
 
+int TMainForm::largeurNoms(int colonne) const {
+    // The widest names are among the longest: only those few are measured, so that a
+    // folder of many thousand photos costs one pass over the lengths.
+    constexpr std::size_t kMesures = 24;
+    const auto& rows = model_->rows();
+    auto texte = [colonne](const FileRow& r) -> const std::string& {
+        return colonne == 0 ? r.ancien : r.nouveau;
+    };
+    std::vector<std::pair<std::size_t, std::size_t>> longs; // (length, row)
+    longs.reserve(kMesures + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::size_t n = texte(rows[i]).size();
+        if (longs.size() == kMesures && n <= longs.back().first)
+            continue;
+        longs.insert(
+            std::upper_bound(longs.begin(), longs.end(), std::pair{n, i},
+                             [](const auto& a, const auto& b) { return a.first > b.first; }),
+            {n, i});
+        if (longs.size() > kMesures)
+            longs.pop_back();
+    }
+    const QFontMetrics fm = GRS_fichier->fontMetrics();
+    int largeur = QFontMetrics(GRS_fichier->horizontalHeader()->font())
+                      .horizontalAdvance(
+                          model_->headerData(colonne, Qt::Horizontal, Qt::DisplayRole).toString());
+    for (const auto& [n, i] : longs)
+        largeur = std::max(largeur,
+                           fm.horizontalAdvance(colonne == 0 ? qs(rows[i].ancien)
+                                                             : qs(nomAffichable(rows[i].nouveau))));
+    return largeur + 2 * GRS_fichier->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+}
+
 void TMainForm::ajusterColonnes() {
-    const int w = std::max(40, int(std::lround((GRS_fichier->width() - 20) / 2.0)));
-    GRS_fichier->horizontalHeader()->setDefaultSectionSize(w);
-    GRS_fichier->setColumnWidth(0, w);
-    GRS_fichier->setColumnWidth(1, w);
+    // Each column as wide as its names when both fit, the room left shared between them;
+    // otherwise the room shared in the ratio of their widths (a column never below a
+    // quarter), the names cut in the middle and shown whole as a tip.
+    const int place = std::max(80, GRS_fichier->viewport()->width());
+    const int a = largeurNoms(0), b = largeurNoms(1);
+    int w0;
+    if (a + b <= place)
+        w0 = a + (place - a - b) / 2;
+    else
+        w0 = std::clamp(int(std::lround(double(place) * a / double(a + b))), place / 4,
+                        place - place / 4);
+    GRS_fichier->horizontalHeader()->setDefaultSectionSize(place / 2);
+    GRS_fichier->setColumnWidth(0, w0);
+    GRS_fichier->setColumnWidth(1, place - w0);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
@@ -732,6 +793,7 @@ void TMainForm::Voir_rename() {
         moteur_.calculer();
     }
     model_->newNamesChanged();
+    ajusterColonnes();
     if (listingDemande_) {
         listingDemande_ = false;
         calculDemande_ = false;

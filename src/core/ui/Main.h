@@ -198,6 +198,8 @@ private:
     void FormActivate();
     void placerFenetre();
     void ajusterColonnes();
+    // Width a column needs to show its names whole (header included).
+    int largeurNoms(int colonne) const;
     void ouvrirAide(const char* key);
     void EDT_initialisationChange();
     // Writes the three main options when they differ from what was last written.

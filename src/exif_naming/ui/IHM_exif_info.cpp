@@ -106,11 +106,15 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
         "LBL_fabricant",  "LBL_modele", "LBL_date",      "LBL_heure",       "LBL_ouverture",
         "LBL_exposition", "LBL_focale", "LBL_focale_35", "LBL_proprietaire"};
     for (std::size_t i = 0; i < LBL_valeurs.size(); ++i) {
-        LBL_valeurs[i] = control<QLabel>(kValeurs[i], QString(), this);
+        // Values come from the photo (an owner may be a whole sentence): they never
+        // widen the dialog.
+        LBL_valeurs[i] = control<LibelleAbrege>(kValeurs[i], QString(), this);
         LBL_valeurs[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     LBL_titre_exemple = control<QLabel>("LBL_titre_exemple", QStringLiteral("Exemple :"), this);
-    LBL_exemple = control<QLabel>("LBL_exemple", QString(), this);
+    // However long the free text, the example keeps the dialog's width (and its
+    // buttons on screen).
+    LBL_exemple = control<LibelleAbrege>("LBL_exemple", QString(), this);
     LBL_exemple->setStyleSheet(QStringLiteral("font-weight: bold"));
     LBL_avertissement_1 = control<QLabel>(
         "LBL_avertissement_1",

@@ -8,6 +8,7 @@
 #include "core/ui/Main.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 #include "platform/volumes.h"
 #include "transfer/transfert.h"
@@ -96,9 +97,10 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
     LBL_origine->setObjectName(QStringLiteral("LBL_origine"));
     LBL_destination = new QLabel(QStringLiteral("vers Répertoire destination"), this);
     LBL_destination->setObjectName(QStringLiteral("LBL_destination"));
-    LBL_repertoire_source = new QLabel(QStringLiteral("Répertoire source"), this);
+    // A deep folder's path never pushes the buttons off the screen.
+    LBL_repertoire_source = new LibelleAbrege(QStringLiteral("Répertoire source"), this);
     LBL_repertoire_source->setObjectName(QStringLiteral("LBL_repertoire_source"));
-    LBL_repertoire_cible = new QLabel(QStringLiteral("Répertoire cible"), this);
+    LBL_repertoire_cible = new LibelleAbrege(QStringLiteral("Répertoire cible"), this);
     LBL_repertoire_cible->setObjectName(QStringLiteral("LBL_repertoire_cible"));
     for (QLabel* l : {LBL_repertoire_source, LBL_repertoire_cible}) {
         l->setFont(gras);
