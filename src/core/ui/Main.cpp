@@ -480,6 +480,22 @@ void TMainForm::placerFenetre() {
          s.y() + int(std::lround(s.height() / 20.0)));
 }
 
+void TMainForm::decalerFenetre(int rang) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || rang <= 0)
+        return;
+    const QRect zone = screen->availableGeometry();
+    // One title bar's height a step, as desktops cascade their windows.
+    const int pas = std::max(24, fontMetrics().height() * 2);
+    int dx = pas * rang;
+    if (x() + dx + width() > zone.right() + 1)
+        dx = std::max(zone.left() - x(), -dx); // no room at the right: to the left
+    const int dy = pas * rang;
+    if (y() + dy + height() > zone.bottom() + 1)
+        resize(width(), std::max(minimumSizeHint().height(), zone.bottom() + 1 - y() - dy));
+    move(x() + dx, y() + dy);
+}
+
 QString TMainForm::cellule(int colonne, int ligne) const {
     if (ligne == 0)
         return model_->headerData(colonne, Qt::Horizontal, Qt::DisplayRole).toString();

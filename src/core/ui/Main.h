@@ -36,6 +36,9 @@ public:
     explicit TMainForm(Application& app);
     ~TMainForm() override;
 
+    // Moves the window down and right by `rang` steps, so that windows started one
+    // after the other stay apart; it stays on the screen.
+    void decalerFenetre(int rang);
     // Rebuilds the grid from the current folder and the search mask, then the preview.
     void Chercher_fichier();
     // Recomputes every new name from the current options.

@@ -487,6 +487,8 @@ void TDLG_exif_info::Gerer(bool depuisCompagnon) {
     Ecran_option_exif();
     Compose_exemple();
     ouvert_ = etat();
+    // Sized for what it shows now: a long text met before leaves no wide dialog behind.
+    adjustSize();
     const int resultat = exec();
     ouvert_.reset();
     if (resultat == QDialog::Accepted)

@@ -45,7 +45,7 @@ public:
     }
     QSize minimumSizeHint() const override {
         QSize s = QLabel::minimumSizeHint();
-        s.setWidth(std::min(s.width(), fontMetrics().averageCharWidth() * 6));
+        s.setWidth(std::min(s.width(), fontMetrics().averageCharWidth() * 16));
         return s;
     }
     bool abrege() const { return fontMetrics().horizontalAdvance(text()) > contentsRect().width(); }
