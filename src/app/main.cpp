@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "varlime: no such folder: %s\n", argv[1]);
             return 1;
         }
+        app.MainForm().differerMessages = true;
         app.MainForm().Repertoire_courant = args[1];
         app.MainForm().Validation_repertoire(false);
     }

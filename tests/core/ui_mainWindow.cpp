@@ -5,6 +5,8 @@
 #include "core/ui/Main.h"
 #include "core/ui/fileGridModel.h"
 #include "exif/ui/IHM_exif_dump.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "platform/iniFile.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_rep_xp.h"
@@ -27,6 +29,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -622,3 +625,69 @@ TEST(MainWindow, UndoThenRedoSaysWhichItIs) {
 }
 
 } // namespace
+
+namespace varlime {
+// Escape in a dialog: it closes, and what was changed in it goes back to what it was
+// when it opened; nothing is stored.
+TEST(MainWindow, EscapeCancelsTheDialogs) {
+    const struct {
+        const char* nom;
+        std::function<void(Application&)> ouvrir;
+        std::function<void(QWidget*)> changer;
+        std::function<void(Application&)> verifier;
+    } cas[] = {
+        {"counter", [](Application& a) { a.DLG_option_compteur().Gerer(); },
+         [](QWidget* w) {
+             auto* d = qobject_cast<TDLG_option_compteur*>(w);
+             ASSERT_NE(d, nullptr);
+             d->RGA_type_compteur->setItemIndex(1);
+             d->RGA_position_compteur->setItemIndex(1);
+             d->EDT_initialisation->setText(QStringLiteral("7"));
+         },
+         [](Application& a) {
+             EXPECT_FALSE(a.DLG_option_compteur().Type_compteur());
+             EXPECT_TRUE(a.DLG_option_compteur().Position());
+             EXPECT_EQ(a.MainForm().EDT_initialisation->text().toStdString(), "1");
+         }},
+        {"file_types", [](Application& a) { a.DLG_type_fichier().Gerer(); },
+         [](QWidget* w) {
+             auto* d = qobject_cast<TDLG_type_fichier*>(w);
+             ASSERT_NE(d, nullptr);
+             d->GRA_fichier->setItemIndex(0);
+         },
+         [](Application& a) { EXPECT_EQ(a.DLG_type_fichier().Determiner(), 47); }},
+        {"exif", [](Application& a) { a.DLG_exif_info().Gerer(); },
+         [](QWidget* w) {
+             auto* d = qobject_cast<TDLG_exif_info*>(w);
+             ASSERT_NE(d, nullptr);
+             d->CKB_exploitation_exif->click();
+             d->findChild<QCheckBox*>(QStringLiteral("CKB_fabricant"))->click();
+             d->EDT_zone_libre->setText(QStringLiteral("Bretagne"));
+         },
+         [](Application& a) {
+             TDLG_exif_info& d = a.DLG_exif_info();
+             EXPECT_FALSE(d.Est_mode_exif());
+             EXPECT_TRUE(d.lignesOrdre().isEmpty());
+             EXPECT_TRUE(d.EDT_zone_libre->text().isEmpty());
+             EXPECT_FALSE(a.MainForm().EDT_prefixe_remplacement->isHidden());
+             EXPECT_FALSE(
+                 IniDocument::load(a.DB_utilitaire().Fichier_parametres()).hasSection("EXIF"));
+         }},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        AppFixture f;
+        bool fermeParEchap = false;
+        whenModal([&](QWidget* w) {
+            c.changer(w);
+            QTest::keyClick(w, Qt::Key_Escape);
+            fermeParEchap = !w->isVisible();
+            if (w->isVisible()) // not to hang where Escape is refused
+                static_cast<QDialog*>(w)->done(QDialog::Accepted);
+        });
+        c.ouvrir(*f.app);
+        EXPECT_TRUE(fermeParEchap);
+        c.verifier(*f.app);
+    }
+}
+} // namespace varlime

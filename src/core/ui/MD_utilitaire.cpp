@@ -52,6 +52,10 @@ bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::str
     // What this window's user chose stays this window's, even when the file refuses it
     // or another program writes the same key later.
     ecrits_[iniNameFold(section) + '\n' + iniNameFold(key)] = {section, key, value};
+    // A value the file already holds is not written again: each write goes to disk at
+    // once, and a dialog closing stores all its keys, changed or not.
+    if (IniDocument::load(where.readPath).value(section, key) == value)
+        return true;
     if (writeConfigValue(where, section, key, value).ok)
         return true;
     if (!signaler)

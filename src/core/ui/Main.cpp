@@ -67,6 +67,7 @@
 #include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -74,6 +75,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace varlime {
 
@@ -529,9 +531,38 @@ bool TMainForm::event(QEvent* e) {
     return QMainWindow::event(e);
 }
 
+bool TMainForm::fenetrePlacee() const {
+    // Without a window manager (offscreen, tests) there is no frame to wait for.
+    const QString plateforme = QGuiApplication::platformName();
+    if (plateforme == QLatin1String("offscreen") || plateforme == QLatin1String("minimal"))
+        return true;
+    return windowHandle() && windowHandle()->isExposed() && frameGeometry() != geometry();
+}
+
 void TMainForm::FormActivate() {
     if (!isVisible())
         return;
+    // The first activation may show messages (an interrupted run, a folder that cannot
+    // be read, a stored value refused): they wait until the desktop has placed this
+    // window and drawn its frame, so that they open centred over it.
+    if (!premiereActivation_) {
+        if (attentePlacement_)
+            return;
+        if (!fenetrePlacee() && essaisPlacement_ < 40) {
+            ++essaisPlacement_;
+            attentePlacement_ = true;
+            QTimer::singleShot(25, this, [this] {
+                attentePlacement_ = false;
+                FormActivate();
+            });
+            return;
+        }
+        premiereActivation_ = true;
+    }
+    if (!messageDiffere_.isEmpty()) {
+        const QString message = std::exchange(messageDiffere_, QString());
+        app_.messages().error(message, this);
+    }
     app_.DLG_option_compteur().Informe_init_alpha(0);
     // The user may have changed photos in another program meanwhile.
     cacheExif_.nouvelleGeneration();
@@ -721,12 +752,16 @@ void TMainForm::signalerDossierIllisible(bool listeOk) {
     if (dossierIllisibleSignale_ == Repertoire_courant)
         return;
     dossierIllisibleSignale_ = Repertoire_courant;
-    app_.messages().error(
-        app_.DB_utilitaire().formater(
-            app_.texte("RSC_msg_repertoire_illisible",
-                       "Le répertoire %s ne peut pas être lu (%s) : aucun fichier n'est listé."),
-            {qs(nomAffichable(Repertoire_courant)), QString::fromLocal8Bit(std::strerror(erreur))}),
-        this);
+    const QString message = app_.DB_utilitaire().formater(
+        app_.texte("RSC_msg_repertoire_illisible",
+                   "Le répertoire %s ne peut pas être lu (%s) : aucun fichier n'est listé."),
+        {qs(nomAffichable(Repertoire_courant)), QString::fromLocal8Bit(std::strerror(erreur))});
+    // A folder given at start is listed before the window shows: its message waits for
+    // the window, over which it opens.
+    if (differerMessages && !premiereActivation_)
+        messageDiffere_ = message;
+    else
+        app_.messages().error(message, this);
 }
 
 bool TMainForm::lireOptions(OptionsNommage& o) {
