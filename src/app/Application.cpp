@@ -43,7 +43,9 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QEvent>
+#include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
@@ -59,8 +61,13 @@ public:
     bool eventFilter(QObject* objet, QEvent* e) override {
         if (e->type() == QEvent::Show) {
             auto* d = qobject_cast<QDialog*>(objet);
-            if (d && d->isWindow() && d->isModal())
+            if (d && d->isWindow() && d->isModal()) {
                 placer(*d);
+                // A message box sizes itself for its text only while it shows: placed
+                // again once that is done, it stands centred over its window.
+                if (qobject_cast<QMessageBox*>(d))
+                    QTimer::singleShot(0, d, [d] { placer(*d); });
+            }
         }
         return false;
     }
