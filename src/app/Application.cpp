@@ -45,8 +45,10 @@
 #include <QDialog>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -63,8 +65,13 @@ public:
     bool eventFilter(QObject* objet, QEvent* e) override {
         if (e->type() == QEvent::Show) {
             auto* d = qobject_cast<QDialog*>(objet);
-            if (d && d->isWindow() && d->isModal())
+            if (d && d->isWindow() && d->isModal()) {
                 placer(*d);
+                // A message box sizes itself for its text only while it shows: placed
+                // again once that is done, it stands centred over its window.
+                if (qobject_cast<QMessageBox*>(d))
+                    QTimer::singleShot(0, d, [d] { placer(*d); });
+            }
         }
         return false;
     }

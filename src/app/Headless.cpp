@@ -602,7 +602,7 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     MoteurNommage moteur;
     moteur.options = o;
     moteur.journaux = dossierJournaux();
-    // The Canon filter's CR2 flag lasts the run, as it does in the window.
+    // The Canon filter's CR2 flag belongs to the listing, as it does in the window.
     bool cr2Vu = false;
     moteur.garderFichier = [&moteur, &cr2Vu](const std::string& nom) {
         return Fichier_compagnon_a_traiter(moteur.options.compagnons, cr2Vu, nomAffichable(nom));

@@ -11,8 +11,11 @@
 #include <QIcon>
 #include <QLocale>
 #include <cstdio>
+#include <fcntl.h>
 #include <iostream>
 #include <string>
+#include <sys/file.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -25,6 +28,26 @@ void filtreMessagesSansFenetre(QtMsgType type, const QMessageLogContext&, const 
 } // namespace
 
 namespace {
+// The rank of this window among the program's windows open on the desktop: 0 for the
+// first, 1 for the second... Each holds a lock for its rank while it runs (the system
+// releases it when the program ends, however it ends), so a window started while
+// another shows takes the next free rank.
+int rangFenetre() {
+    const QByteArray dossier = qgetenv("XDG_RUNTIME_DIR");
+    const std::string base = (dossier.isEmpty() ? std::string("/tmp") : dossier.toStdString()) +
+                             "/varlime-" + std::to_string(::getuid()) + "-fenetre-";
+    for (int rang = 0; rang < 16; ++rang) {
+        const int fd = ::open((base + std::to_string(rang)).c_str(),
+                              O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            return 0;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return rang; // the descriptor stays open: the rank is ours until the end
+        ::close(fd);
+    }
+    return 0;
+}
+
 // EXIF values are written and read back with the user's decimal mark as found at
 // start (one program-wide mark, never the C library's locale).
 void prendreMarqueDecimale() {
@@ -76,9 +99,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "varlime: no such folder: %s\n", argv[1]);
             return 1;
         }
+        app.MainForm().differerMessages = true;
         app.MainForm().Repertoire_courant = args[1];
         app.MainForm().Validation_repertoire(false);
     }
+    // A second window does not hide the first one exactly.
+    app.MainForm().decalerFenetre(rangFenetre());
     app.MainForm().show();
     return QApplication::exec();
 }

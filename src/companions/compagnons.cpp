@@ -23,13 +23,17 @@ bool Fichier_canon_a_traiter(const OptionsCompagnons& o, bool& cr2Vu, std::strin
     const std::string ext = extensionMajuscule(nom);
     if (ext == "CR2")
         cr2Vu = true;
-    // The first cameras wrote a CRW beside a THM; later ones a CR2 beside a JPG.
-    if (!cr2Vu)
-        return ext == "CRW" || ext == "THM";
-    return ext == "CR2" || ext == "JPG";
+    // The first cameras wrote a CRW beside a THM; later ones a CR2 beside a JPG. A
+    // folder may hold both: the CRW pairs are always listed, the JPG files only when
+    // the folder holds a CR2 (otherwise they are plain photos, not companions).
+    if (ext == "CRW" || ext == "THM")
+        return true;
+    return cr2Vu && (ext == "CR2" || ext == "JPG");
 }
 
 void Noter_cr2(const OptionsCompagnons& o, bool& cr2Vu, const std::vector<std::string>& noms) {
+    // Each listing decides for itself: a folder visited before says nothing of this one.
+    cr2Vu = false;
     if (!o.rawCanon)
         return;
     for (const std::string& n : noms)

@@ -19,10 +19,10 @@ class CacheFaitsExif;
 // The extension of a name in capitals, as both modes compare them.
 std::string extensionMajuscule(std::string_view nom);
 
-// The listing filter of the Canon RAW mode. `cr2Vu` lives for the whole run: once a
-// CR2 has been met, CRW and THM files are no longer listed.
+// The listing filter of the Canon RAW mode: CRW and THM files are always kept, CR2 and
+// JPG files when `cr2Vu` says the listing holds a CR2.
 bool Fichier_canon_a_traiter(const OptionsCompagnons& o, bool& cr2Vu, std::string_view nom);
-// Sets `cr2Vu` when the Canon RAW mode is on and the listing holds a CR2 file, before
+// Sets `cr2Vu` to whether the Canon RAW mode is on and the listing holds a CR2 file, before
 // the filter sees the first entry: a folder lists its entries in no set order, and a
 // JPG met before its CR2 must be kept too.
 void Noter_cr2(const OptionsCompagnons& o, bool& cr2Vu, const std::vector<std::string>& noms);

@@ -483,10 +483,19 @@ int TransfertPhotos::effacerFichiers(const std::function<void(int)>& avancement)
     return erreurs;
 }
 
+namespace {
+// "N " + the text of a message key: the count lines of a result.
+std::string compte(int n, const TextLookup& texte, const char* cle, const char* defaut) {
+    return std::to_string(n) + " " + texte(cle, defaut);
+}
+} // namespace
+
 BilanTransfert TransfertPhotos::executer(const std::string& totalTexte, const TextLookup& texte,
                                          SortieTransfert& sortie) {
     BilanTransfert b;
     sortie.basculerBoutons(true);
+    int total = 0;
+    toInteger(totalTexte, total);
 
     sortie.initialiserMessage(
         texte("RSC_message_information_copie_fichiers", "Copie des fichiers") + " (" + totalTexte +
@@ -497,31 +506,58 @@ BilanTransfert TransfertPhotos::executer(const std::string& totalTexte, const Te
         [&](int n) { sortie.afficherAvancement(n, std::to_string(n) + ligneCopie); });
     b.copies = nbCopies_;
     sortie.fermer();
+    const bool interrompuCopie = arret_.load();
+
+    // The result tells whether the run was interrupted, then what was copied, what
+    // failed and what is left, so that no count is left for the user to guess.
+    std::vector<std::string> lignes;
+    if (interrompuCopie)
+        lignes.push_back(texte("RSC_message_transfert_interrompu", "Transfert interrompu."));
+    lignes.push_back(compte(b.copies, texte, "RSC_message_information_fichiers_copies",
+                            "fichiers ont été copiés"));
+    // A full disk is told as such: removing same-named files would not help.
+    if (b.erreursCopie != 0 && manqueDePlace_ > 0)
+        lignes.push_back(compte(b.erreursCopie, texte, "RSC_message_erreur_copie_place",
+                                "fichiers n'ont pu être copiés\n"
+                                "Le disque de destination est plein : libérez de la place ou "
+                                "choisissez un autre répertoire cible"));
+    else if (b.erreursCopie != 0)
+        lignes.push_back(compte(b.erreursCopie, texte, "RSC_message_erreur_copie_fichiers",
+                                "fichiers n'ont pu être copiés\n"
+                                "Effacez les fichiers du répertoire de destination portant un "
+                                "nom identique"));
+    if (interrompuCopie && total > b.copies + b.erreursCopie)
+        lignes.push_back(compte(total - b.copies - b.erreursCopie, texte,
+                                "RSC_message_fichiers_restants", "fichiers n'ont pas été traités"));
+    const std::string sourceConservee =
+        texte("RSC_message_source_conservee", "Aucun fichier n'a été effacé du répertoire source.");
+    auto joindre = [](const std::vector<std::string>& l) {
+        std::string out;
+        for (const std::string& x : l)
+            out += (out.empty() ? "" : "\n") + x;
+        return out;
+    };
 
     if (b.erreursCopie != 0) {
-        // A full disk is told as such: removing same-named files would not help.
-        sortie.afficherMessage(
-            std::to_string(b.erreursCopie) + " " +
-            (manqueDePlace_ > 0
-                 ? texte("RSC_message_erreur_copie_place",
-                         "fichiers n'ont pu être copiés\n"
-                         "Le disque de destination est plein : libérez de la place ou choisissez "
-                         "un autre répertoire cible")
-                 : texte("RSC_message_erreur_copie_fichiers",
-                         "fichiers n'ont pu être copiés\n"
-                         "Effacez les fichiers du répertoire de destination portant un nom "
-                         "identique")));
+        sortie.afficherResultat(joindre(lignes), false);
         sortie.basculerBoutons(false);
         if (deplacement_)
-            sortie.afficherMessage(
+            sortie.afficherResultat(
                 texte("RSC_message_erreur_deplacement_fichiers",
                       "Certains fichiers n'ont pu être déplacés.\r\n"
-                      "Les fichiers n'ont pas été effacés du répertoire source."));
-    } else if (!deplacement_) {
+                      "Les fichiers n'ont pas été effacés du répertoire source."),
+                false);
+    } else if (!deplacement_ || interrompuCopie) {
+        // An interrupted move stops there: the files copied so far stay on the card too.
+        if (deplacement_)
+            lignes.push_back(sourceConservee);
         sortie.basculerBoutons(false);
-        sortie.afficherMessage(
-            std::to_string(b.copies) + " " +
-            texte("RSC_message_information_fichiers_copies", "fichiers ont été copiés"));
+        sortie.afficherResultat(joindre(lignes), !interrompuCopie);
+    } else if (!sortie.confirmerEffacement(b.copies, source_)) {
+        b.effacementRefuse = true;
+        lignes.push_back(sourceConservee);
+        sortie.basculerBoutons(false);
+        sortie.afficherResultat(joindre(lignes), true);
     } else {
         b.effacementLance = true;
         sortie.initialiserMessage(
@@ -535,14 +571,22 @@ BilanTransfert TransfertPhotos::executer(const std::string& totalTexte, const Te
         b.effaces = nbEffaces_;
         sortie.fermer();
         sortie.basculerBoutons(false);
-        if (b.erreursEffacement == 0)
-            sortie.afficherMessage(std::to_string(b.effaces) + " " +
-                                   texte("RSC_message_information_fichiers_transferes",
-                                         "fichiers ont été transférés"));
-        else
-            sortie.afficherMessage(
-                std::to_string(b.erreursEffacement) + " " +
-                texte("RSC_message_erreur_effacement_fichiers", "fichiers n'ont pu être effacés"));
+        const bool interrompuEffacement = arret_.load();
+        lignes.clear();
+        if (interrompuEffacement)
+            lignes.push_back(texte("RSC_message_transfert_interrompu", "Transfert interrompu."));
+        if (b.erreursEffacement == 0 || b.effaces != 0)
+            lignes.push_back(compte(b.effaces, texte, "RSC_message_information_fichiers_transferes",
+                                    "fichiers ont été transférés"));
+        if (b.erreursEffacement != 0)
+            lignes.push_back(compte(b.erreursEffacement, texte,
+                                    "RSC_message_erreur_effacement_fichiers",
+                                    "fichiers n'ont pu être effacés"));
+        const int restants = b.copies - b.effaces - b.erreursEffacement;
+        if (interrompuEffacement && restants > 0)
+            lignes.push_back(compte(restants, texte, "RSC_message_fichiers_non_effaces",
+                                    "fichiers copiés sont restés dans le répertoire source"));
+        sortie.afficherResultat(joindre(lignes), b.erreursEffacement == 0 && !interrompuEffacement);
     }
     b.interrompu = arret_.load();
     sortie.recompter();

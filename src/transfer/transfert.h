@@ -87,6 +87,18 @@ public:
     virtual void afficherAvancement(int n, const std::string& ligne) = 0;
     virtual void fermer() = 0;
     virtual void afficherMessage(const std::string& texte) = 0;
+    // The run's result: `reussite` when nothing failed and nothing was left undone (an
+    // information then, a warning otherwise).
+    virtual void afficherResultat(const std::string& texte, bool reussite) {
+        (void)reussite;
+        afficherMessage(texte);
+    }
+    // Asked once, before a move deletes `n` files from `source`; false keeps them.
+    virtual bool confirmerEffacement(int n, const std::string& source) {
+        (void)n;
+        (void)source;
+        return true;
+    }
     virtual void recompter() = 0;
 };
 
@@ -96,6 +108,8 @@ struct BilanTransfert {
     int effaces = 0;
     int erreursEffacement = 0;
     bool effacementLance = false;
+    // The user kept the copied files on the card rather than deleting them.
+    bool effacementRefuse = false;
     bool interrompu = false;
     // Nothing failed and nothing was left undone.
     bool reussi(bool deplacement) const;
@@ -115,8 +129,9 @@ public:
     TransfertPhotos(const TransfertPhotos&) = delete;
     TransfertPhotos& operator=(const TransfertPhotos&) = delete;
 
-    // The whole run: copy phase, then (a move without copy failure) the delete phase,
-    // the messages, then the recount. `totalTexte` is the count shown after the '/'.
+    // The whole run: copy phase, then (a move without copy failure nor interruption,
+    // once the user agreed) the delete phase, the result, then the recount.
+    // `totalTexte` is the count shown after the '/'.
     BilanTransfert executer(const std::string& totalTexte, const TextLookup& texte,
                             SortieTransfert& sortie);
 

@@ -15,7 +15,7 @@ echo "old" >"$work/dst/P05.jpg"
 out=$("$varlime" --transfer "$work/plain" "$work/dst" 2>&1; echo "status $?")
 check "copy with two names taken" "$(printf '%s\n' 'Copie des fichiers (12)' \
     "$(for n in 1 2 3 4 5 6 7 8 9 10; do echo "$n fichiers copiés /12"; done)" \
-    "2 fichiers n'ont pu être copiés" \
+    "10 fichiers ont été copiés" "2 fichiers n'ont pu être copiés" \
     'Effacez les fichiers du répertoire de destination portant un nom identique' 'status 3')" "$out"
 check "copies are whole and keep their time, taken names are untouched" "old old" \
     "$(for f in "$work"/plain/*; do n=${f##*/}; [ "$n" = P02.jpg ] || [ "$n" = P05.jpg ] && continue

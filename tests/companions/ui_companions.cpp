@@ -3,6 +3,7 @@
 // hold, the not-concerned switch, and the question before leaving another mode.
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
+#include "core/nameUtils.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
@@ -185,3 +186,61 @@ TEST(Compagnons, NoticesNikonEtPentax) {
 }
 
 } // namespace
+
+namespace {
+std::vector<std::string> anciens(TMainForm& m) {
+    std::vector<std::string> out;
+    for (const auto& [ancien, nouveau] : grid(m))
+        out.push_back(ancien);
+    return out;
+}
+} // namespace
+
+// The Canon RAW mode asks each folder listed whether it holds a CR2: a folder of CRW
+// files listed after a CR2 folder shows its files, and a folder holding both kinds
+// shows both pairs.
+TEST(Compagnons, RawCanonDecideParListage) {
+    AppFixture f;
+    const std::string photos = photosDir();
+    TempDir crw, cr2, mixte;
+    for (const TempDir* d : {&crw, &mixte}) {
+        d->write("IMG_0001.CRW", readFile(photos + "../raw/CanonRaw.crw"));
+        d->write("IMG_0001.THM", readFile(photos + "Canon_40D.jpg"));
+    }
+    for (const TempDir* d : {&cr2, &mixte}) {
+        d->write("IMG_0007.CR2", readFile(photos + "../raw/CanonRaw.cr2"));
+        d->write("IMG_0007.JPG", readFile(photos + "Canon_DIGITAL_IXUS_400.jpg"));
+    }
+    crw.write("IMG_0009.JPG", readFile(photos + "Nikon_D70.jpg"));
+    TMainForm& m = f.app->MainForm();
+    m.Repertoire_courant = crw.path();
+    m.Validation_repertoire();
+    TDLG_canon& canon = f.app->DLG_canon();
+    bool ouvert = false;
+    siOuvert(canon, ouvert, [&] { canon.CKB_traiter->click(); });
+    m.MIT_options_raw_canon->trigger();
+    ASSERT_TRUE(ouvert);
+
+    using V = std::vector<std::string>;
+    const struct {
+        const TempDir& dossier;
+        V lignes;
+    } listages[] = {
+        {crw, V{"IMG_0001.CRW", "IMG_0001.THM"}},
+        {cr2, V{"IMG_0007.CR2", "IMG_0007.JPG"}},
+        {crw, V{"IMG_0001.CRW", "IMG_0001.THM"}},
+        {mixte, V{"IMG_0001.CRW", "IMG_0001.THM", "IMG_0007.CR2", "IMG_0007.JPG"}},
+        {crw, V{"IMG_0001.CRW", "IMG_0001.THM"}},
+    };
+    for (const auto& l : listages) {
+        m.Repertoire_courant = l.dossier.path();
+        m.Validation_repertoire();
+        EXPECT_EQ(anciens(m), l.lignes) << l.dossier.path();
+        m.Chercher_fichier(); // F5 lists the same
+        EXPECT_EQ(anciens(m), l.lignes) << l.dossier.path();
+    }
+    // In the folder holding both, each RAW file takes its companion's name.
+    const Grid g = grid(m);
+    ASSERT_EQ(g.size(), 2u);
+    EXPECT_EQ(Prefixe(g[0].second), Prefixe(g[1].second));
+}

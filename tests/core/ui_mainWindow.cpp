@@ -5,6 +5,8 @@
 #include "core/ui/Main.h"
 #include "core/ui/fileGridModel.h"
 #include "exif/ui/IHM_exif_dump.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "platform/iniFile.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_rep_xp.h"
@@ -27,8 +29,11 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace varlime;
 using namespace varlime::test;
@@ -85,22 +90,131 @@ TEST(MainWindow, PickTypeAndRenameAsAUserWould) {
 
     m.resize(900, 700);
     QApplication::processEvents();
-    const int col = m.GRS_fichier->columnWidth(0);
-    EXPECT_EQ(col, (m.GRS_fichier->width() - 20 + 1) / 2);
+    EXPECT_EQ(m.GRS_fichier->columnWidth(0) + m.GRS_fichier->columnWidth(1),
+              m.GRS_fichier->viewport()->width());
     m.close();
 }
 
-TEST(MainWindow, AnswerNoRenamesNothingAndReportsZero) {
+// The grid's columns follow the names: a long old name widens the first column at the
+// expense of short new names, and the other way round; both always fill the grid.
+TEST(MainWindow, GridColumnsFollowTheNames) {
+    const std::string longNom = "Vacances_en_Bretagne_avec_toute_la_famille_et_les_amis_2024.jpg";
+    const struct {
+        const char* nom;
+        std::string fichier, prefixe;
+        bool premierePlusLarge;
+    } cas[] = {
+        {"long_old_name", longNom, "X", true},
+        {"long_new_name", "a.jpg", "Vacances_en_Bretagne_avec_toute_la_famille_et_les_amis_",
+         false},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        AppFixture f;
+        TempDir photos;
+        photos.write(c.fichier);
+        TMainForm& m = f.app->MainForm();
+        m.resize(700, 500);
+        m.show();
+        open(m, photos);
+        m.EDT_prefixe_remplacement->setText(q(c.prefixe));
+        QApplication::processEvents();
+        QTableView* g = m.GRS_fichier;
+        const int w0 = g->columnWidth(0), w1 = g->columnWidth(1);
+        EXPECT_EQ(w0 + w1, g->viewport()->width());
+        EXPECT_EQ(w0 > w1, c.premierePlusLarge) << w0 << " " << w1;
+        const int colonneLongue = c.premierePlusLarge ? 0 : 1;
+        EXPECT_GE(g->columnWidth(colonneLongue),
+                  g->fontMetrics().horizontalAdvance(m.cellule(colonneLongue, 1)));
+        m.close();
+    }
+}
+
+// "Non" to the question: nothing renamed, no summary pretending a run took place, and
+// the grid (a hand-edited cell included) left as the user made it.
+TEST(MainWindow, AnswerNoRenamesNothingAndSaysNothingMore) {
     AppFixture f;
     TempDir photos;
     photos.write("a.jpg");
+    photos.write("b.jpg");
     TMainForm& m = f.app->MainForm();
     open(m, photos);
     m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+    m.grille().setData(m.grille().index(1, 1), QStringLiteral("main.jpg"), Qt::EditRole);
     f.messages.answer(false);
     m.Varlimer();
-    EXPECT_EQ(photos.names(), std::vector<std::string>{"a.jpg"});
-    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlimés\r\n0 erreurs");
+    EXPECT_EQ(photos.names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(f.messages.texts(), QStringList{"Voulez-vous varlimer la liste ?"});
+    EXPECT_EQ(grid(m), (Grid{{"a.jpg", "X001.jpg"}, {"b.jpg", "main.jpg"}}));
+}
+
+// Folders the user may not read or rename in, as the window tells them. The superuser
+// reads and writes everywhere: the checks run with the file-system rights of an
+// ordinary user.
+class DroitsOrdinaires {
+public:
+    DroitsOrdinaires() : ancien_(::setfsuid(::geteuid() == 0 ? 65534 : ::geteuid())) {}
+    ~DroitsOrdinaires() { ::setfsuid(ancien_); }
+
+private:
+    int ancien_;
+};
+
+TEST(MainWindow, UnreadableAndReadOnlyFoldersAreToldAsSuch) {
+    const struct {
+        const char* nom;
+        mode_t mode;
+        bool listee;           // the files show in the grid
+        QString message;       // a message shown when the folder is listed (or empty)
+        QString premiereLigne; // the test report's first line
+    } cas[] = {
+        {"unreadable", 0311, false, QStringLiteral("ne peut pas être lu"), QString()},
+        {"read_only", 0555, true, QString(), QStringLiteral("n'autorise pas le renommage")},
+        {"writable", 0777, true, QString(), QStringLiteral("*** Aucune erreur à signaler ***")},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        AppFixture f;
+        TempDir photos;
+        photos.write("a.jpg");
+        TMainForm& m = f.app->MainForm();
+        m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+        ::chmod(photos.path().c_str(), c.mode);
+        m.Repertoire_courant = photos.path();
+        {
+            DroitsOrdinaires droits;
+            m.Chercher_fichier();
+            m.Chercher_fichier(); // told once, not at every listing
+            const RapportTest rapport = m.Rapport_test();
+            if (!c.premiereLigne.isEmpty()) {
+                ASSERT_FALSE(rapport.lignes.empty());
+                EXPECT_TRUE(q(rapport.lignes.front()).contains(c.premiereLigne))
+                    << rapport.lignes.front();
+                EXPECT_EQ(rapport.erreur, c.mode != 0777);
+            }
+        }
+        ::chmod(photos.path().c_str(), 0755);
+        EXPECT_EQ(m.Fichiers_trouves, c.listee);
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(f.messages.shown.empty()) << f.messages.texts().join('|').toStdString();
+        } else {
+            ASSERT_EQ(f.messages.shown.size(), 1u);
+            EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Error);
+            EXPECT_TRUE(f.messages.shown[0].text.contains(c.message));
+            EXPECT_TRUE(f.messages.shown[0].text.contains(q(photos.path())));
+        }
+    }
+}
+
+// "EXIF infos" over an empty folder names no file that is not there.
+TEST(MainWindow, ExifInfosInAnEmptyFolderNamesNoFile) {
+    AppFixture f;
+    TempDir empty;
+    TMainForm& m = f.app->MainForm();
+    open(m, empty);
+    m.BT_exif_info->click();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Aucun fichier dans la liste.");
 }
 
 TEST(MainWindow, EmptyFolderHasOneEmptyRow) {
@@ -511,3 +625,69 @@ TEST(MainWindow, UndoThenRedoSaysWhichItIs) {
 }
 
 } // namespace
+
+namespace varlime {
+// Escape in a dialog: it closes, and what was changed in it goes back to what it was
+// when it opened; nothing is stored.
+TEST(MainWindow, EscapeCancelsTheDialogs) {
+    const struct {
+        const char* nom;
+        std::function<void(Application&)> ouvrir;
+        std::function<void(QWidget*)> changer;
+        std::function<void(Application&)> verifier;
+    } cas[] = {
+        {"counter", [](Application& a) { a.DLG_option_compteur().Gerer(); },
+         [](QWidget* w) {
+             auto* d = qobject_cast<TDLG_option_compteur*>(w);
+             ASSERT_NE(d, nullptr);
+             d->RGA_type_compteur->setItemIndex(1);
+             d->RGA_position_compteur->setItemIndex(1);
+             d->EDT_initialisation->setText(QStringLiteral("7"));
+         },
+         [](Application& a) {
+             EXPECT_FALSE(a.DLG_option_compteur().Type_compteur());
+             EXPECT_TRUE(a.DLG_option_compteur().Position());
+             EXPECT_EQ(a.MainForm().EDT_initialisation->text().toStdString(), "1");
+         }},
+        {"file_types", [](Application& a) { a.DLG_type_fichier().Gerer(); },
+         [](QWidget* w) {
+             auto* d = qobject_cast<TDLG_type_fichier*>(w);
+             ASSERT_NE(d, nullptr);
+             d->GRA_fichier->setItemIndex(0);
+         },
+         [](Application& a) { EXPECT_EQ(a.DLG_type_fichier().Determiner(), 47); }},
+        {"exif", [](Application& a) { a.DLG_exif_info().Gerer(); },
+         [](QWidget* w) {
+             auto* d = qobject_cast<TDLG_exif_info*>(w);
+             ASSERT_NE(d, nullptr);
+             d->CKB_exploitation_exif->click();
+             d->findChild<QCheckBox*>(QStringLiteral("CKB_fabricant"))->click();
+             d->EDT_zone_libre->setText(QStringLiteral("Bretagne"));
+         },
+         [](Application& a) {
+             TDLG_exif_info& d = a.DLG_exif_info();
+             EXPECT_FALSE(d.Est_mode_exif());
+             EXPECT_TRUE(d.lignesOrdre().isEmpty());
+             EXPECT_TRUE(d.EDT_zone_libre->text().isEmpty());
+             EXPECT_FALSE(a.MainForm().EDT_prefixe_remplacement->isHidden());
+             EXPECT_FALSE(
+                 IniDocument::load(a.DB_utilitaire().Fichier_parametres()).hasSection("EXIF"));
+         }},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        AppFixture f;
+        bool fermeParEchap = false;
+        whenModal([&](QWidget* w) {
+            c.changer(w);
+            QTest::keyClick(w, Qt::Key_Escape);
+            fermeParEchap = !w->isVisible();
+            if (w->isVisible()) // not to hang where Escape is refused
+                static_cast<QDialog*>(w)->done(QDialog::Accepted);
+        });
+        c.ouvrir(*f.app);
+        EXPECT_TRUE(fermeParEchap);
+        c.verifier(*f.app);
+    }
+}
+} // namespace varlime

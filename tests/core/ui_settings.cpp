@@ -7,6 +7,7 @@
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
 #include "i18n/uLocalization.h"
+#include "exif_naming/ui/IHM_exif_info.h"
 #include "platform/iniFile.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
@@ -17,6 +18,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -354,4 +356,85 @@ TEST(Settings, FileNotReadWholeIsToldWithItsPathAndKeyOnce) {
     }
 }
 
+// What a window's option fields show.
+struct Options {
+    std::string masque, prefixe, largeur, date, zoneLibre;
+    bool operator==(const Options&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Options& o) {
+    return os << "{" << o.masque << ", " << o.prefixe << ", " << o.largeur << ", " << o.date << ", "
+              << o.zoneLibre << "}";
+}
+Options options(Application& app) {
+    TMainForm& m = app.MainForm();
+    return {m.EDT_masque_recherche->text().toStdString(),
+            m.EDT_prefixe_remplacement->text().toStdString(),
+            m.CBB_largeur_increment->currentText().toStdString(),
+            std::to_string(app.DLG_option_date().formatDate()),
+            app.DLG_exif_info().EDT_zone_libre->text().toStdString()};
+}
 } // namespace
+
+// Two programs started over one settings file (two folders renamed side by side): each
+// window keeps what its user set in it, whatever the other writes meanwhile; an option
+// one window never touched follows what the other stored; the file holds the last
+// change of each option.
+TEST(Settings, TwoWindowsSharingOneFileKeepTheirOwnOptions) {
+    AppFixture a;
+    ScriptedMessageService messagesB;
+    Application b(a.programDir.path(), messagesB);
+    TempDir dossierA, dossierB;
+    dossierA.write("a.jpg");
+    dossierB.write("b.jpg");
+    // Each window reads the file when it first becomes active.
+    a.app->DB_utilitaire().Lecture_parametres();
+    b.DB_utilitaire().Lecture_parametres();
+    open(a.app->MainForm(), dossierA);
+    open(b.MainForm(), dossierB);
+
+    // Each user changes something in their own window: A the prefix and the EXIF free
+    // text, B the prefix, the mask, the width and the date format.
+    a.app->MainForm().EDT_prefixe_remplacement->setText(QStringLiteral("Alpha_"));
+    a.app->DLG_exif_info().EDT_zone_libre->setText(QStringLiteral("Bretagne"));
+    a.app->DLG_exif_info().Sauver_parametres_exif();
+    TMainForm& mb = b.MainForm();
+    mb.EDT_prefixe_remplacement->setText(QStringLiteral("Beta_"));
+    mb.EDT_masque_recherche->setText(QStringLiteral("*.jpg"));
+    mb.CBB_largeur_increment->setCurrentText(QStringLiteral("5"));
+    whenModal([](QWidget* w) {
+        auto* d = qobject_cast<TDLG_option_date*>(w);
+        ASSERT_NE(d, nullptr);
+        d->RGA_type_date->setItemIndex(3);
+        d->BT_ok->click();
+    });
+    b.DLG_option_date().Gerer(false);
+    b.DLG_exif_info().EDT_zone_libre->setText(QStringLiteral("Provence"));
+    b.DLG_exif_info().Sauver_parametres_exif();
+
+    // Every activation reads the file again.
+    const struct {
+        const char* nom;
+        Application& app;
+        Options attendu;
+    } cas[] = {
+        {"A", *a.app, {"*.jpg", "Alpha_", "5", "3", "Bretagne"}},
+        {"B", b, {"*.jpg", "Beta_", "5", "3", "Provence"}},
+    };
+    for (const auto& c : cas) {
+        c.app.DB_utilitaire().Lecture_parametres();
+        EXPECT_EQ(options(c.app), c.attendu) << c.nom;
+    }
+
+    // A's run renames with A's prefix.
+    a.messages.answer(true);
+    a.app->MainForm().Varlimer();
+    EXPECT_EQ(dossierA.names(), std::vector<std::string>{"Alpha_00001.jpg"});
+    // The file holds the last change of each option: A types again, B reads it only for
+    // what B never set.
+    a.app->MainForm().EDT_prefixe_remplacement->setText(QStringLiteral("Gamma_"));
+    const IniDocument ini = IniDocument::load(a.app->DB_utilitaire().Fichier_parametres());
+    EXPECT_EQ(ini.read("MAIN", "PREFIXE_REMPLACEMENT", ""), "Gamma_");
+    EXPECT_EQ(ini.read("EXIF", "ZONE_LIBRE", ""), "Provence");
+    b.DB_utilitaire().Lecture_parametres();
+    EXPECT_EQ(options(b).prefixe, "Beta_");
+}

@@ -7,6 +7,7 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
+#include "i18n/uLocalization.h"
 #include "platform/iniFile.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
@@ -20,6 +21,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace varlime;
@@ -121,7 +123,7 @@ TEST(ExifInfo, ListeEnregistreeEnFrancaisRelueEnAnglais) {
     ASSERT_TRUE(
         d.Positionne_option_exif("", "Zone libre;Heure;Time;Date", "0", "0", "1", "0", "1", "0"));
     EXPECT_EQ(ordre(d), (QStringList{"Free text", "Time", "Date"}));
-    EXPECT_EQ(d.Liste_option().toStdString(), "Free text;Time;Date");
+    EXPECT_EQ(d.Liste_option().toStdString(), "Zone libre;Heure;Date");
 }
 
 TEST(ExifInfo, ModeExifDeLaFenetrePrincipale) {
@@ -259,3 +261,53 @@ TEST(ExifInfo, AutreModeProposeDeSortirDuModeExif) {
 }
 
 } // namespace
+
+namespace {
+// The order list after a start in `code` ("fr" French) over `programme`.
+QStringList ordreAuDemarrage(const TempDir& programme, const std::string& code,
+                             const std::function<void(TDLG_exif_info&)>& ensuite = {}) {
+    programme.write("lang.ini", "[CONFIG]\nActiveLanguage=" + code + "\n");
+    ScriptedMessageService messages;
+    Application app(programme.path(), messages);
+    app.DB_utilitaire().Lecture_parametres();
+    TDLG_exif_info& d = app.DLG_exif_info();
+    const QStringList lignes = d.lignesOrdre();
+    if (ensuite)
+        ensuite(d);
+    return lignes;
+}
+} // namespace
+
+// Items chosen in French, the dialog closed once in every language shipped, then French
+// again: the same items in the same order. A list stored under another language's names
+// (as earlier versions stored it) still reads.
+TEST(ExifInfo, ItemsSurviveEveryChangeOfLanguage) {
+    const QStringList francais{"Fabricant", "Modèle", "Date", "Heure", "Zone libre"};
+    const char* cases[] = {"CKB_fabricant", "CKB_modele", "CKB_date", "CKB_heure",
+                           "CKB_zone_libre"};
+    const std::string lang = std::string(VARLIME_SOURCE_DIR) + "/lang/";
+    for (const char* fichier : {"lang_en.ini", "lang_fr.ini"}) {
+        SCOPED_TRACE(fichier);
+        TempDir programme;
+        programme.write(fichier, readFile(lang + fichier));
+        const std::string code = codeFromLanguageFileName(fichier);
+        ordreAuDemarrage(programme, "fr", [&](TDLG_exif_info& d) {
+            for (const char* c : cases)
+                caseItem(d, c)->click();
+            d.Sauver_parametres_exif();
+        });
+        QStringList affiches;
+        const QStringList autre = ordreAuDemarrage(programme, code, [&](TDLG_exif_info& d) {
+            for (const char* c : cases)
+                affiches << caseItem(d, c)->text();
+            d.Sauver_parametres_exif(); // OK in that language
+        });
+        EXPECT_EQ(autre, affiches);
+        EXPECT_EQ(ordreAuDemarrage(programme, "fr"), francais);
+
+        // The names of that language, stored as such, read in French.
+        programme.write("varlime.ini",
+                        "[EXIF]\nLISTE_OPTION=" + affiches.mid(2).join(';').toStdString() + "\n");
+        EXPECT_EQ(ordreAuDemarrage(programme, "fr"), francais.mid(2));
+    }
+}

@@ -30,8 +30,17 @@ public:
     }
     void fermer() override { lignes.push_back("[close]"); }
     void afficherMessage(const std::string& t) override { lignes.push_back("message " + t); }
+    // The result's icon: an information for a run that did all it had to, else a warning.
+    void afficherResultat(const std::string& t, bool reussite) override {
+        lignes.push_back((reussite ? "info " : "warn ") + t);
+    }
+    bool confirmerEffacement(int n, const std::string&) override {
+        lignes.push_back("confirm " + std::to_string(n));
+        return !refuserEffacement;
+    }
     void recompter() override { lignes.push_back("[recount]"); }
     std::vector<std::string> lignes;
+    bool refuserEffacement = false;
     int interrompreA = -1;
     TransfertPhotos* transfert = nullptr;
 };
@@ -84,6 +93,7 @@ struct Cas {
     std::vector<std::string> cibleAttendue; // names in the target afterwards (when known)
     std::size_t nbCible;                    // how many files the target gets
     int resteSource;                        // files left under the source folder
+    bool refuserEffacement = false;         // "No" to the question before deleting
 };
 
 TEST(Transfert, RunsAsTheDialogShowsThem) {
@@ -98,7 +108,7 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          -1,
          joindre({{"[run]", "title Copie des fichiers (12)"},
                   progression(copie, 12, "12"),
-                  {"[close]", "[idle]", "message 12 fichiers ont été copiés", "[recount]"}}),
+                  {"[close]", "[idle]", "info 12 fichiers ont été copiés", "[recount]"}}),
          douze,
          12,
          12},
@@ -110,7 +120,8 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          -1,
          joindre({{"[run]", "title Copie des fichiers (12)"},
                   progression(copie, 9, "12"),
-                  {"[close]", "message 3 " + kErreurCopie, "[idle]", "[recount]"}}),
+                  {"[close]", "warn 9 fichiers ont été copiés\n3 " + kErreurCopie, "[idle]",
+                   "[recount]"}}),
          douze,
          12,
          12},
@@ -122,8 +133,8 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          -1,
          joindre({{"[run]", "title Copie des fichiers (12)"},
                   progression(copie, 11, "12"),
-                  {"[close]", "message 1 " + kErreurCopie, "[idle]",
-                   "message " + kErreurDeplacement, "[recount]"}}),
+                  {"[close]", "warn 11 fichiers ont été copiés\n1 " + kErreurCopie, "[idle]",
+                   "warn " + kErreurDeplacement, "[recount]"}}),
          douze,
          12,
          12},
@@ -135,9 +146,9 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          -1,
          joindre({{"[run]", "title Copie des fichiers (12)"},
                   progression(copie, 12, "12"),
-                  {"[close]", "title Déplacement des fichiers (12)"},
+                  {"[close]", "confirm 12", "title Déplacement des fichiers (12)"},
                   progression(depl, 12, "12"),
-                  {"[close]", "[idle]", "message 12 fichiers ont été transférés", "[recount]"}}),
+                  {"[close]", "[idle]", "info 12 fichiers ont été transférés", "[recount]"}}),
          douze,
          12,
          0},
@@ -149,11 +160,29 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          5,
          joindre({{"[run]", "title Copie des fichiers (12)"},
                   progression(copie, 5, "12"),
-                  {"[close]", "title Déplacement des fichiers (12)", "[close]", "[idle]",
-                   "message 0 fichiers ont été transférés", "[recount]"}}),
+                  {"[close]", "[idle]",
+                   "warn Transfert interrompu.\n5 fichiers ont été copiés\n7 fichiers n'ont pas "
+                   "été traités\nAucun fichier n'a été effacé du répertoire source.",
+                   "[recount]"}}),
          {},
          5,
          12},
+        {"move/declined-keeps-the-card",
+         douze,
+         {},
+         "",
+         true,
+         -1,
+         joindre({{"[run]", "title Copie des fichiers (12)"},
+                  progression(copie, 12, "12"),
+                  {"[close]", "confirm 12", "[idle]",
+                   "info 12 fichiers ont été copiés\nAucun fichier n'a été effacé du répertoire "
+                   "source.",
+                   "[recount]"}}),
+         douze,
+         12,
+         12,
+         true},
         {"dcim/same-name-in-two-subfolders",
          {"DCIM/100CANON/IMG_1.JPG", "DCIM/101CANON/IMG_1.JPG", "DCIM/101CANON/IMG_2.CR2"},
          {},
@@ -162,7 +191,8 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          -1,
          joindre({{"[run]", "title Copie des fichiers (3)"},
                   progression(copie, 2, "3"),
-                  {"[close]", "message 1 " + kErreurCopie, "[idle]", "[recount]"}}),
+                  {"[close]", "warn 2 fichiers ont été copiés\n1 " + kErreurCopie, "[idle]",
+                   "[recount]"}}),
          {"IMG_1.JPG", "IMG_2.CR2"},
          2,
          3},
@@ -175,9 +205,9 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          -1,
          joindre({{"[run]", "title Copie des fichiers (2)"},
                   progression(copie, 2, "2"),
-                  {"[close]", "title Déplacement des fichiers (2)"},
+                  {"[close]", "confirm 2", "title Déplacement des fichiers (2)"},
                   progression(depl, 2, "2"),
-                  {"[close]", "[idle]", "message 2 fichiers ont été transférés", "[recount]"}}),
+                  {"[close]", "[idle]", "info 2 fichiers ont été transférés", "[recount]"}}),
          {"a.jpg", "b.Mov"},
          2,
          3},
@@ -189,7 +219,7 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          -1,
          joindre({{"[run]", "title Copie des fichiers (2)"},
                   progression(copie, 2, "2"),
-                  {"[close]", "[idle]", "message 2 fichiers ont été copiés", "[recount]"}}),
+                  {"[close]", "[idle]", "info 2 fichiers ont été copiés", "[recount]"}}),
          {"a.txt", "b.jpg"},
          2,
          5},
@@ -208,6 +238,7 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
         TransfertPhotos t(source, d.path() + "dst", c.deplacement);
         Journal j;
         j.interrompreA = c.interrompreA;
+        j.refuserEffacement = c.refuserEffacement;
         j.transfert = &t;
         t.executer(total, defaultMessages(), j);
         EXPECT_EQ(j.lignes, c.journal);

@@ -158,9 +158,10 @@ struct CasRun {
     const char* nom;
     bool deplacement;
     std::vector<std::string> dejaLa;
-    QStringList messages;
+    QStringList messages; // %1 stands for the source folder
     int resteSource;
     QString compteCible;
+    MessageKind derniere; // the result's icon
 };
 
 TEST(TransferDialog, RunsOnTheWorkerThread) {
@@ -170,24 +171,29 @@ TEST(TransferDialog, RunsOnTheWorkerThread) {
          {},
          {QStringLiteral("12 fichiers ont été copiés")},
          12,
-         QStringLiteral("12 fichiers")},
+         QStringLiteral("12 fichiers"),
+         MessageKind::Information},
+        // A move asks once, naming how many files leave the card, before deleting.
         {"move",
          true,
          {},
-         {QStringLiteral("12 fichiers ont été transférés")},
+         {QStringLiteral("Les 12 fichiers copiés vont être effacés du répertoire source "
+                         "%1.\nVoulez-vous continuer ?"),
+          QStringLiteral("12 fichiers ont été transférés")},
          0,
-         QStringLiteral("12 fichiers")},
+         QStringLiteral("12 fichiers"),
+         MessageKind::Information},
         {"move-with-a-failure",
          true,
          {"IMG_105.JPG"},
-         {QStringLiteral(
-              "1 fichiers n'ont pu être copiés\nEffacez les fichiers du répertoire de destination "
-              "portant un nom identique"),
+         {QStringLiteral("11 fichiers ont été copiés\n1 fichiers n'ont pu être copiés\nEffacez "
+                         "les fichiers du répertoire de destination portant un nom identique"),
           QStringLiteral(
               "Certains fichiers n'ont pu être déplacés.\r\nLes fichiers n'ont pas été effacés du "
               "répertoire source.")},
          12,
-         QStringLiteral("12 fichiers")},
+         QStringLiteral("12 fichiers"),
+         MessageKind::Warning},
     };
     for (const CasRun& r : runs) {
         SCOPED_TRACE(r.nom);
@@ -205,7 +211,12 @@ TEST(TransferDialog, RunsOnTheWorkerThread) {
         r.deplacement ? d.BT_deplacerClick() : d.BT_copierClick();
         ASSERT_TRUE(d.enCours());
         d.attendreFin(false);
-        EXPECT_EQ(f.messages.texts(), r.messages);
+        QStringList attendus;
+        for (const QString& m : r.messages)
+            attendus << (m.contains(QLatin1String("%1")) ? m.arg(q(dir.path() + "src/")) : m);
+        EXPECT_EQ(f.messages.texts(), attendus);
+        ASSERT_FALSE(f.messages.shown.empty());
+        EXPECT_EQ(f.messages.shown.back().kind, r.derniere);
         int reste = 0;
         for (int i = 1; i <= 12; ++i)
             reste += dir.exists("src/IMG_" + std::to_string(100 + i) + ".JPG");

@@ -1,6 +1,6 @@
 #pragma once
 // The Canon RAW data module: whether the mode is on, and its listing filter, which
-// remembers for the whole run whether a CR2 file was met.
+// knows for each listing whether the folder holds a CR2 file.
 #include <string>
 #include <vector>
 

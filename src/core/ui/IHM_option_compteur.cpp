@@ -64,6 +64,9 @@ TDLG_option_compteur::TDLG_option_compteur(Application& app, QWidget* parent)
 
 void TDLG_option_compteur::Gerer() {
     Informe_init_alpha(1);
+    type_ = RGA_type_compteur->itemIndex();
+    position_ = RGA_position_compteur->itemIndex();
+    initialisation_ = EDT_initialisation->text();
     exec();
 }
 
@@ -108,16 +111,13 @@ void TDLG_option_compteur::BT_okClick() {
 }
 
 void TDLG_option_compteur::reject() {
-    // Escape and the window manager's close do not bypass the check of OK.
-    BT_okClick();
-}
-
-void TDLG_option_compteur::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Escape) {
-        e->accept();
-        return;
-    }
-    QDialog::keyPressEvent(e);
+    // Escape and the window manager's close cancel: the options the dialog opened with
+    // come back (the main window's start value with them).
+    RGA_type_compteur->setItemIndex(type_);
+    RGA_position_compteur->setItemIndex(position_);
+    if (EDT_initialisation->text() != initialisation_)
+        EDT_initialisation->setText(initialisation_);
+    QDialog::reject();
 }
 
 } // namespace varlime

@@ -37,9 +37,12 @@ public:
 
 protected:
     void reject() override;
-    void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // The options as the dialog opened with them, for Escape.
+    int type_ = 0;
+    int position_ = 0;
+    QString initialisation_ = QStringLiteral("1");
     Application& app_;
     bool synchronising_ = false;
 };

@@ -22,7 +22,9 @@ TDLG_rapport::TDLG_rapport(QWidget* parent) : QDialog(parent) {
 
     MEM_rapport = new QPlainTextEdit(this);
     MEM_rapport->setObjectName(QStringLiteral("MEM_rapport"));
-    MEM_rapport->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long names make long lines: they wrap rather than hide behind a scroll bar.
+    MEM_rapport->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MEM_rapport->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     BT_ok = new QPushButton(QStringLiteral("Fermer"), this);
     BT_ok->setObjectName(QStringLiteral("BT_ok"));

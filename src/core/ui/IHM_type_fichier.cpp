@@ -8,8 +8,10 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <array>
 
 namespace varlime {
 
@@ -47,8 +49,15 @@ TDLG_type_fichier::TDLG_type_fichier(Application& app, QWidget* parent) : QDialo
     BT_ok = new QPushButton(QStringLiteral("OK"), this);
     BT_ok->setObjectName(QStringLiteral("BT_ok"));
     BT_ok->setDefault(true);
-    layout->addWidget(BT_ok, 0, Qt::AlignHCenter);
+    BT_annuler = control<QPushButton>("BT_annuler", QStringLiteral("Annuler"), this);
+    auto* boutons = new QHBoxLayout;
+    boutons->addStretch(1);
+    boutons->addWidget(BT_ok);
+    boutons->addWidget(BT_annuler);
+    boutons->addStretch(1);
+    layout->addLayout(boutons);
     connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BT_annuler, &QPushButton::clicked, this, &QDialog::reject);
     // The attribute boxes only matter for the third choice.
     connect(GRA_fichier, &RadioGroup::itemIndexChanged, this, [this](int i) {
         GRP_propriete->setVisible(i == 2);
@@ -58,7 +67,18 @@ TDLG_type_fichier::TDLG_type_fichier(Application& app, QWidget* parent) : QDialo
 }
 
 void TDLG_type_fichier::Gerer() {
-    exec();
+    // Cancel (or Escape) puts back the choice the dialog opened with.
+    const int choix = GRA_fichier->itemIndex();
+    const std::array<QCheckBox*, 6> cases = {CKB_lecture_seule, CKB_cache,      CKB_systeme,
+                                             CKB_volume,        CKB_repertoire, CKB_archive};
+    std::array<bool, 6> cochees{};
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        cochees[i] = cases[i]->isChecked();
+    if (exec() == QDialog::Accepted)
+        return;
+    GRA_fichier->setItemIndex(choix);
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        cases[i]->setChecked(cochees[i]);
 }
 
 int TDLG_type_fichier::Determiner() const {

@@ -17,6 +17,7 @@ class TDLG_type_fichier : public QDialog {
 public:
     TDLG_type_fichier(Application& app, QWidget* parent);
     // Shows the dialog modally.
+    // Shows the dialog; Cancel keeps the choice it had.
     void Gerer();
     // The attribute set passed to the directory search.
     int Determiner() const;
@@ -30,6 +31,7 @@ public:
     QCheckBox* CKB_repertoire;
     QCheckBox* CKB_archive;
     QPushButton* BT_ok;
+    QPushButton* BT_annuler;
 };
 
 } // namespace varlime

@@ -50,6 +50,13 @@ bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::str
                                       const std::string& value, bool signaler) {
     const ConfigFileLocation where = locateConfigFile(app_.programFolder(), "varlime.ini");
     const std::string& path = where.writePath;
+    // What this window's user chose stays this window's, even when the file refuses it
+    // or another program writes the same key later.
+    ecrits_[iniNameFold(section) + '\n' + iniNameFold(key)] = {section, key, value};
+    // A value the file already holds is not written again: each write goes to disk at
+    // once, and a dialog closing stores all its keys, changed or not.
+    if (IniDocument::load(where.readPath).value(section, key) == value)
+        return true;
     if (writeConfigValue(where, section, key, value).ok)
         return true;
     if (!signaler)
@@ -84,11 +91,18 @@ void TDB_utilitaire::Signaler_fichiers_incomplets(const std::string& parametres,
     }
 }
 
+IniDocument TDB_utilitaire::Document_parametres() const {
+    IniDocument ini = IniDocument::load(Fichier_parametres());
+    for (const auto& [_, e] : ecrits_)
+        ini.set(e.section, e.cle, e.valeur);
+    return ini;
+}
+
 void TDB_utilitaire::Lecture_parametres() {
     // The file is read once; the values are then handed to their owners in a fixed
     // order, and a receiver that cannot convert its value ends the pass.
     const std::string chemin = Fichier_parametres();
-    const IniDocument ini = IniDocument::load(chemin);
+    const IniDocument ini = Document_parametres();
     Signaler_fichiers_incomplets(chemin, ini.problem());
     auto lire = [&ini](const char* section, const char* key, const char* defaut) {
         return qs(ini.read(section, key, defaut));

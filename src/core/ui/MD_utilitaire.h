@@ -2,11 +2,13 @@
 // The utility module: settings access, the listing filter of the companion modes,
 // the status line and the program-wide message helpers.
 #include "core/modes.h"
+#include "platform/iniFile.h"
 
 #include <QString>
 #include <QVariant>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -36,6 +38,10 @@ public:
     // Tells, once each, a settings file (`parametres`) or active language file that was
     // not read whole (too large, a value holding a NUL), with its path and key.
     void Signaler_fichiers_incomplets(const std::string& parametres, const IniProblem& probleme);
+    // The settings file as this window sees it: what is on disk, with every value this
+    // window wrote itself in place of what another program may have written since.
+    // Several windows share one file; each keeps the choices its user made.
+    IniDocument Document_parametres() const;
     // A receiver of the read pass refused a stored text (no number): shows the
     // conversion error and returns false, which ends the pass. The same text is not
     // reported again until a pass completes: the main window reads the settings each
@@ -75,6 +81,11 @@ private:
     // The last refused text, until a read pass completes.
     std::optional<QString> dernierRefus_;
     std::set<std::string> signales_; // files already told as not read whole
+    // Every value this window wrote, the last one of each key, by folded section and key.
+    struct Ecrit {
+        std::string section, cle, valeur;
+    };
+    std::map<std::string, Ecrit> ecrits_;
 };
 
 } // namespace varlime

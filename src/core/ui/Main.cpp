@@ -47,6 +47,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -63,10 +64,18 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace varlime {
 
@@ -92,6 +101,20 @@ public:
             return;
         }
         QStyledItemDelegate::paint(painter, option, index);
+    }
+    // A name cut to fit its column shows whole as a tip.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString texte = index.data().toString();
+        const int marge = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        if (!texte.isEmpty() &&
+            option.fontMetrics.horizontalAdvance(texte) + marge > option.rect.width())
+            QToolTip::showText(event->globalPos(), texte, view);
+        else
+            QToolTip::hideText();
+        return true;
     }
 };
 
@@ -301,6 +324,8 @@ TMainForm::TMainForm(Application& app) : app_(app) {
                                  QAbstractItemView::EditKeyPressed |
                                  QAbstractItemView::AnyKeyPressed);
     GRS_fichier->setWordWrap(false);
+    // A name cut to fit keeps its beginning and its extension.
+    GRS_fichier->setTextElideMode(Qt::ElideMiddle);
     GRS_fichier->horizontalHeader()->setStyleSheet(QStringLiteral(
         "QHeaderView::section { background-color: rgb(255,255,204); font-weight: bold; }"));
     GRS_fichier->horizontalHeader()->setDefaultAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -458,6 +483,22 @@ void TMainForm::placerFenetre() {
          s.y() + int(std::lround(s.height() / 20.0)));
 }
 
+void TMainForm::decalerFenetre(int rang) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || rang <= 0)
+        return;
+    const QRect zone = screen->availableGeometry();
+    // One title bar's height a step, as desktops cascade their windows.
+    const int pas = std::max(24, fontMetrics().height() * 2);
+    int dx = pas * rang;
+    if (x() + dx + width() > zone.right() + 1)
+        dx = std::max(zone.left() - x(), -dx); // no room at the right: to the left
+    const int dy = pas * rang;
+    if (y() + dy + height() > zone.bottom() + 1)
+        resize(width(), std::max(minimumSizeHint().height(), zone.bottom() + 1 - y() - dy));
+    move(x() + dx, y() + dy);
+}
+
 QString TMainForm::cellule(int colonne, int ligne) const {
     if (ligne == 0)
         return model_->headerData(colonne, Qt::Horizontal, Qt::DisplayRole).toString();
@@ -491,9 +532,38 @@ bool TMainForm::event(QEvent* e) {
     return QMainWindow::event(e);
 }
 
+bool TMainForm::fenetrePlacee() const {
+    // Without a window manager (offscreen, tests) there is no frame to wait for.
+    const QString plateforme = QGuiApplication::platformName();
+    if (plateforme == QLatin1String("offscreen") || plateforme == QLatin1String("minimal"))
+        return true;
+    return windowHandle() && windowHandle()->isExposed() && frameGeometry() != geometry();
+}
+
 void TMainForm::FormActivate() {
     if (!isVisible())
         return;
+    // The first activation may show messages (an interrupted run, a folder that cannot
+    // be read, a stored value refused): they wait until the desktop has placed this
+    // window and drawn its frame, so that they open centred over it.
+    if (!premiereActivation_) {
+        if (attentePlacement_)
+            return;
+        if (!fenetrePlacee() && essaisPlacement_ < 40) {
+            ++essaisPlacement_;
+            attentePlacement_ = true;
+            QTimer::singleShot(25, this, [this] {
+                attentePlacement_ = false;
+                FormActivate();
+            });
+            return;
+        }
+        premiereActivation_ = true;
+    }
+    if (!messageDiffere_.isEmpty()) {
+        const QString message = std::exchange(messageDiffere_, QString());
+        app_.messages().error(message, this);
+    }
     app_.DLG_option_compteur().Informe_init_alpha(0);
     // The user may have changed photos in another program meanwhile.
     cacheExif_.nouvelleGeneration();
@@ -534,11 +604,53 @@ void TMainForm::showEvent(QShowEvent* e) {
     }
 }
 
+int TMainForm::largeurNoms(int colonne) const {
+    // The widest names are among the longest: only those few are measured, so that a
+    // folder of many thousand photos costs one pass over the lengths.
+    constexpr std::size_t kMesures = 24;
+    const auto& rows = model_->rows();
+    auto texte = [colonne](const FileRow& r) -> const std::string& {
+        return colonne == 0 ? r.ancien : r.nouveau;
+    };
+    std::vector<std::pair<std::size_t, std::size_t>> longs; // (length, row)
+    longs.reserve(kMesures + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::size_t n = texte(rows[i]).size();
+        if (longs.size() == kMesures && n <= longs.back().first)
+            continue;
+        longs.insert(
+            std::upper_bound(longs.begin(), longs.end(), std::pair{n, i},
+                             [](const auto& a, const auto& b) { return a.first > b.first; }),
+            {n, i});
+        if (longs.size() > kMesures)
+            longs.pop_back();
+    }
+    const QFontMetrics fm = GRS_fichier->fontMetrics();
+    int largeur = QFontMetrics(GRS_fichier->horizontalHeader()->font())
+                      .horizontalAdvance(
+                          model_->headerData(colonne, Qt::Horizontal, Qt::DisplayRole).toString());
+    for (const auto& [n, i] : longs)
+        largeur = std::max(largeur,
+                           fm.horizontalAdvance(colonne == 0 ? qs(rows[i].ancien)
+                                                             : qs(nomAffichable(rows[i].nouveau))));
+    return largeur + 2 * GRS_fichier->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+}
+
 void TMainForm::ajusterColonnes() {
-    const int w = std::max(40, int(std::lround((GRS_fichier->width() - 20) / 2.0)));
-    GRS_fichier->horizontalHeader()->setDefaultSectionSize(w);
-    GRS_fichier->setColumnWidth(0, w);
-    GRS_fichier->setColumnWidth(1, w);
+    // Each column as wide as its names when both fit, the room left shared between them;
+    // otherwise the room shared in the ratio of their widths (a column never below a
+    // quarter), the names cut in the middle and shown whole as a tip.
+    const int place = std::max(80, GRS_fichier->viewport()->width());
+    const int a = largeurNoms(0), b = largeurNoms(1);
+    int w0;
+    if (a + b <= place)
+        w0 = a + (place - a - b) / 2;
+    else
+        w0 = std::clamp(int(std::lround(double(place) * a / double(a + b))), place / 4,
+                        place - place / 4);
+    GRS_fichier->horizontalHeader()->setDefaultSectionSize(place / 2);
+    GRS_fichier->setColumnWidth(0, w0);
+    GRS_fichier->setColumnWidth(1, place - w0);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
@@ -608,14 +720,50 @@ void TMainForm::Chercher_fichier() {
         listeFiltree_ = c.rawCanon || c.association;
     }
     model_->debutListing();
+    bool listeOk = true;
     if (Repertoire_courant != "Erreur")
-        moteur_.lister(Repertoire_courant);
+        listeOk = moteur_.lister(Repertoire_courant);
     else
         moteur_.lignes().assign(1, FileRow{});
     model_->finListing();
+    signalerDossierIllisible(listeOk);
     Fichiers_trouves = moteur_.fichiersTrouves();
     Voir_rename();
     Rafraichir_imagette();
+}
+
+void TMainForm::signalerDossierIllisible(bool listeOk) {
+    // A folder that is there but cannot be read would otherwise look empty. It is told
+    // once, not at every keystroke in the search mask; a missing folder is the picker's
+    // to report.
+    int erreur = 0;
+    if (!listeOk) {
+        const int fd = ::open(Repertoire_courant.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+        else
+            erreur = errno;
+    }
+    struct stat st;
+    const bool illisible = erreur != 0 && erreur != ENOENT && erreur != ENOTDIR &&
+                           ::stat(Repertoire_courant.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (!illisible) {
+        dossierIllisibleSignale_.clear();
+        return;
+    }
+    if (dossierIllisibleSignale_ == Repertoire_courant)
+        return;
+    dossierIllisibleSignale_ = Repertoire_courant;
+    const QString message = app_.DB_utilitaire().formater(
+        app_.texte("RSC_msg_repertoire_illisible",
+                   "Le répertoire %s ne peut pas être lu (%s) : aucun fichier n'est listé."),
+        {qs(nomAffichable(Repertoire_courant)), QString::fromLocal8Bit(std::strerror(erreur))});
+    // A folder given at start is listed before the window shows: its message waits for
+    // the window, over which it opens.
+    if (differerMessages && !premiereActivation_)
+        messageDiffere_ = message;
+    else
+        app_.messages().error(message, this);
 }
 
 bool TMainForm::lireOptions(OptionsNommage& o) {
@@ -699,6 +847,7 @@ void TMainForm::Voir_rename() {
         moteur_.calculer();
     }
     model_->newNamesChanged();
+    ajusterColonnes();
     if (listingDemande_) {
         listingDemande_ = false;
         calculDemande_ = false;
@@ -764,7 +913,8 @@ bool TMainForm::Test_liste_exif() {
         Chercher_fichier();
     }
     const VerificationExif v = verifierListeExif(cacheExif_, moteur_.dossier(), moteur_.lignes());
-    if (v.sansExif == 0)
+    // An empty list has no file without EXIF data to name.
+    if (v.sansExif == 0 || !moteur_.fichiersTrouves())
         return true;
     TDB_utilitaire& util = app_.DB_utilitaire();
     QString message =
@@ -808,12 +958,15 @@ void TMainForm::Ecran_principal_exif() {
 void TMainForm::Desactive_option_exif() {
     TDB_utilitaire& util = app_.DB_utilitaire();
     const QString nom = nomLigneCourante();
+    // With no file listed there is no name to give.
     app_.messages().warning(
-        util.formater(app_.texte("RSC_fichier_sans_exif",
-                                 "Le fichier %s ne porte pas d'information EXIF.\nVeuillez "
-                                 "cliquer sur une autre ligne pour\nlire les informations du "
-                                 "fichier."),
-                      {nom}),
+        nom.isEmpty()
+            ? app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste.")
+            : util.formater(app_.texte("RSC_fichier_sans_exif",
+                                       "Le fichier %s ne porte pas d'information EXIF.\nVeuillez "
+                                       "cliquer sur une autre ligne pour\nlire les informations "
+                                       "du fichier."),
+                            {nom}),
         this);
     // The companion modes are kinds of EXIF naming: they go with it, or their filter
     // would go on hiding files in the normal mode.
@@ -844,7 +997,32 @@ void TMainForm::BT_exif_infoClick() {
 }
 
 RapportTest TMainForm::Rapport_test() {
-    return moteur_.tester(lookupMessages(app_.localization()));
+    const TextLookup texte = lookupMessages(app_.localization());
+    RapportTest rapport = moteur_.tester(texte);
+    // Rows checked one by one cannot tell that the folder itself refuses every rename
+    // (read-only folder or card): the report says so first, and never "no error".
+    bool aRenommer = false;
+    for (const FileRow& r : moteur_.lignes())
+        aRenommer = aRenommer || (!r.ancien.empty() && !r.nouveau.empty() &&
+                                  !Remplacement_indique_pas_varlime(r.nouveau) &&
+                                  r.nouveau != r.ancienSurDisque());
+    const DossierListe& dossier = moteur_.dossier();
+    if (!aRenommer || !dossier.ouvert() ||
+        ::faccessat(dossier.fd(), ".", W_OK | X_OK, AT_EACCESS) == 0)
+        return rapport;
+    if (!rapport.erreur) {
+        const auto fin =
+            messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
+        rapport.lignes.resize(rapport.lignes.size() - std::min(rapport.lignes.size(), fin.size()));
+    }
+    auto lignes = messageLines(formatMessage(
+        texte("RSC_msg_test_repertoire_protege",
+              "Le répertoire %s n'autorise pas le renommage (lecture seule) : aucun fichier "
+              "ne pourra être varlimé.\r\n"),
+        {nomAffichable(dossier.chemin())}));
+    rapport.lignes.insert(rapport.lignes.begin(), lignes.begin(), lignes.end());
+    rapport.erreur = true;
+    return rapport;
 }
 
 void TMainForm::Tester_rename() {
@@ -854,11 +1032,13 @@ void TMainForm::Tester_rename() {
 }
 
 void TMainForm::Varlimer() {
-    BilanRenommage bilan;
-    if (app_.messages().confirm(
+    // A declined run touches nothing and says nothing: a summary of zero files would
+    // read as if the run had been tried and had found nothing to do.
+    if (!app_.messages().confirm(
             app_.texte("RSC_msg_confirmation_varlimer_liste", "Voulez-vous varlimer la liste ?"),
             this))
-        bilan = moteur_.renommer();
+        return;
+    const BilanRenommage bilan = moteur_.renommer();
     dernierBilan = bilan;
     if (bilan.sansJournal)
         app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible),

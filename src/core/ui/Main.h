@@ -36,6 +36,9 @@ public:
     explicit TMainForm(Application& app);
     ~TMainForm() override;
 
+    // Moves the window down and right by `rang` steps, so that windows started one
+    // after the other stay apart; it stays on the screen.
+    void decalerFenetre(int rang);
     // Rebuilds the grid from the current folder and the search mask, then the preview.
     void Chercher_fichier();
     // Recomputes every new name from the current options.
@@ -93,6 +96,9 @@ public:
     // stored. The settings file sets it only until a folder is listed: from then on
     // the grid, the test and the run belong to the folder listed.
     std::string Repertoire_courant = "Erreur";
+    // Set at start before the window shows: a message of a listing made until then waits
+    // for the window's first activation.
+    bool differerMessages = false;
     bool Fichiers_trouves = false;
     // The summary of the last rename run.
     BilanRenommage dernierBilan;
@@ -198,10 +204,23 @@ private:
     void FormActivate();
     void placerFenetre();
     void ajusterColonnes();
+    // Width a column needs to show its names whole (header included).
+    int largeurNoms(int colonne) const;
     void ouvrirAide(const char* key);
     void EDT_initialisationChange();
     // Writes the three main options when they differ from what was last written.
     void enregistrerOptionsMain();
+
+    // Tells once that the folder is there but could not be listed.
+    void signalerDossierIllisible(bool listeOk);
+    // The desktop has placed the window and drawn its frame.
+    bool fenetrePlacee() const;
+    bool premiereActivation_ = false;
+    bool attentePlacement_ = false;
+    int essaisPlacement_ = 0;
+    // A message of the listing made before the window showed.
+    QString messageDiffere_;
+    std::string dossierIllisibleSignale_;
 
     // Fills the EXIF facts of rows not read yet; a long first read shows its progress.
     void prechargerExif();

@@ -5,6 +5,7 @@
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
+#include "i18n/uLocalization.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 
@@ -104,11 +105,15 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
         "LBL_fabricant",  "LBL_modele", "LBL_date",      "LBL_heure",       "LBL_ouverture",
         "LBL_exposition", "LBL_focale", "LBL_focale_35", "LBL_proprietaire"};
     for (std::size_t i = 0; i < LBL_valeurs.size(); ++i) {
-        LBL_valeurs[i] = control<QLabel>(kValeurs[i], QString(), this);
+        // Values come from the photo (an owner may be a whole sentence): they never
+        // widen the dialog.
+        LBL_valeurs[i] = control<LibelleAbrege>(kValeurs[i], QString(), this);
         LBL_valeurs[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     LBL_titre_exemple = control<QLabel>("LBL_titre_exemple", QStringLiteral("Exemple :"), this);
-    LBL_exemple = control<QLabel>("LBL_exemple", QString(), this);
+    // However long the free text, the example keeps the dialog's width (and its
+    // buttons on screen).
+    LBL_exemple = control<LibelleAbrege>("LBL_exemple", QString(), this);
     LBL_exemple->setStyleSheet(QStringLiteral("font-weight: bold"));
     LBL_avertissement_1 = control<QLabel>(
         "LBL_avertissement_1",
@@ -414,15 +419,55 @@ void TDLG_exif_info::BT_okClick() {
     fermetureAutorisee_ = false;
 }
 
+TDLG_exif_info::Etat TDLG_exif_info::etat() const {
+    auto b = [](const QCheckBox* c) { return c->isChecked(); };
+    return {b(CKB_exploitation_exif), EDT_zone_libre->text(),
+            Liste_option(),           b(CKB_masque_compteur),
+            b(CKB_separateur_info),   CBB_separateur_info->currentText(),
+            b(CKB_separateur_final),  CBB_separateur_final->currentText(),
+            b(CKB_compteur),          app_.MainForm().EDT_prefixe_remplacement->text()};
+}
+
+void TDLG_exif_info::retablir(const Etat& e) {
+    if (EDT_zone_libre->text() != e.zoneLibre)
+        EDT_zone_libre->setText(e.zoneLibre);
+    for (QCheckBox* c : CKB_items)
+        c->setChecked(false);
+    GRS_exif_ordre->setRowCount(1);
+    GRS_exif_ordre->setItem(0, 0, new QTableWidgetItem());
+    ajusterHauteur();
+    Exploite_liste_option(e.liste);
+    CKB_masque_compteur->setChecked(e.masqueCompteur);
+    CKB_separateur_info->setChecked(e.infoCoche);
+    CBB_separateur_info->setCurrentText(e.separateurInfo);
+    CKB_separateur_final->setChecked(e.finalCoche);
+    CBB_separateur_final->setCurrentText(e.separateurFinal);
+    CKB_compteur->setChecked(e.sansCompteur);
+    if (CKB_exploitation_exif->isChecked() != e.actif)
+        CKB_exploitation_exif->setChecked(e.actif);
+    // Lays both windows out again, and the prefix field (which the keep-counter box
+    // writes into) gets back what it held.
+    Ecran_option_exif();
+    if (app_.MainForm().EDT_prefixe_remplacement->text() != e.prefixe)
+        app_.MainForm().definirPrefixe(e.prefixe);
+    Compose_exemple();
+}
+
 void TDLG_exif_info::reject() {
-    // Escape and the window manager's close: only OK ends the dialog.
+    // Escape and the window manager's close cancel: the options come back as the
+    // dialog opened with them, and nothing is stored.
+    if (ouvert_)
+        retablir(*ouvert_);
+    QDialog::reject();
 }
 
 void TDLG_exif_info::closeEvent(QCloseEvent* e) {
-    if (fermetureAutorisee_)
+    if (fermetureAutorisee_) {
         QDialog::closeEvent(e);
-    else
-        e->ignore();
+        return;
+    }
+    e->ignore();
+    reject();
 }
 
 void TDLG_exif_info::Gerer(bool depuisCompagnon) {
@@ -438,29 +483,63 @@ void TDLG_exif_info::Gerer(bool depuisCompagnon) {
     Retourne_nom_exif();
     Ecran_option_exif();
     Compose_exemple();
-    exec();
-    Sauver_parametres_exif();
+    ouvert_ = etat();
+    // Sized for what it shows now: a long text met before leaves no wide dialog behind.
+    adjustSize();
+    const int resultat = exec();
+    ouvert_.reset();
+    if (resultat == QDialog::Accepted)
+        Sauver_parametres_exif();
 }
 
 QString TDLG_exif_info::Liste_option() const {
-    return lignesOrdre().join(QLatin1Char(';'));
+    // The items are stored under their built-in names, whatever the language shown:
+    // the list then comes back the same after a change of language, and reads as the
+    // French program writes it.
+    QStringList noms;
+    for (const QString& ligne : lignesOrdre())
+        for (const DescriptionItem& d : kItemsExif)
+            if (ligne == nomAffiche(d.item)) {
+                noms << QString::fromUtf8(d.defaut);
+                break;
+            }
+    return noms.join(QLatin1Char(';'));
+}
+
+std::optional<std::size_t> TDLG_exif_info::itemStocke(const QString& piece) const {
+    auto chercher = [&piece](auto&& nom) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < kItemsExif.size(); ++i) {
+            const QString n = nom(kItemsExif[i]);
+            if (!n.isEmpty() && n == piece)
+                return i;
+        }
+        return std::nullopt;
+    };
+    // The built-in names first, then the names on screen, then those of every language
+    // file present: a list written while another language was shown still reads.
+    if (auto i = chercher([](const DescriptionItem& d) { return QString::fromUtf8(d.defaut); }))
+        return i;
+    if (auto i = chercher([this](const DescriptionItem& d) { return nomAffiche(d.item); }))
+        return i;
+    Localization& loc = app_.localization();
+    for (const TLangItem& langue : loc.LanguageList()) {
+        if (langue.path.empty())
+            continue;
+        const std::optional<IniDocument> doc = loc.LoadLanguageFile(langue.path);
+        if (!doc)
+            continue;
+        if (auto i = chercher([&doc](const DescriptionItem& d) {
+                return QString::fromStdString(
+                    replaceLineBreakMarks(doc->read("MESSAGES", d.cle, "")));
+            }))
+            return i;
+    }
+    return std::nullopt;
 }
 
 void TDLG_exif_info::Exploite_liste_option(const QString& valeur) {
-    // The list holds display names. One stored under the built-in French names is still
-    // understood under another language, so that changing language does not drop items
-    // from the names without a word.
-    auto item = [this](const QString& piece) -> std::optional<std::size_t> {
-        for (std::size_t i = 0; i < CKB_items.size(); ++i)
-            if (piece == nomAffiche(kItemsExif[i].item))
-                return i;
-        for (std::size_t i = 0; i < CKB_items.size(); ++i)
-            if (piece == QString::fromUtf8(kItemsExif[i].defaut))
-                return i;
-        return std::nullopt;
-    };
     for (const QString& piece : valeur.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        if (const auto i = item(piece); i && !CKB_items[*i]->isChecked()) {
+        if (const auto i = itemStocke(piece); i && !CKB_items[*i]->isChecked()) {
             CKB_items[*i]->setChecked(true);
             Positionne_ordre(nomAffiche(kItemsExif[*i].item));
         }

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -50,6 +51,8 @@ public:
     void Sauver_parametres_exif();
     QString Liste_option() const;
     void Exploite_liste_option(const QString& valeur);
+    // The item a stored piece of LISTE_OPTION names, under any language's name.
+    std::optional<std::size_t> itemStocke(const QString& piece) const;
     void Positionne_ordre(const QString& nom);
     void Efface(const QString& nom);
     void Ecran_option_exif();
@@ -82,7 +85,7 @@ public:
     QPushButton* BT_options;
 
 protected:
-    void reject() override; // no cancel: Escape does not close it
+    void reject() override; // Escape: the options as the dialog opened with them
     void closeEvent(QCloseEvent* e) override;
 
 private:
@@ -95,6 +98,21 @@ private:
     // Shows the option controls exactly when EXIF naming is on.
     void afficherControles();
     OptionsNommage optionsCourantes() const;
+
+    // What the dialog holds, to put back when it is cancelled.
+    struct Etat {
+        bool actif;
+        QString zoneLibre, liste;
+        bool masqueCompteur, infoCoche;
+        QString separateurInfo;
+        bool finalCoche;
+        QString separateurFinal;
+        bool sansCompteur;
+        QString prefixe; // the main window's prefix field
+    };
+    Etat etat() const;
+    void retablir(const Etat& e);
+    std::optional<Etat> ouvert_;
 
     Application& app_;
     FaitsExif faits_;

@@ -1,10 +1,14 @@
 #pragma once
 // Creates a control with its name: language files and tests address controls by
 // their object name, so every control gets one when it is made.
+#include <QHelpEvent>
+#include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QString>
 #include <QStringList>
+#include <QToolTip>
 #include <QWidget>
 
 #include <algorithm>
@@ -27,5 +31,43 @@ inline void largeurDesLignes(QPlainTextEdit* memo) {
                           2 * static_cast<int>(memo->document()->documentMargin()) +
                           memo->verticalScrollBar()->sizeHint().width() + 4);
 }
+
+// A one-line label whose text comes from the user's data (a path, a name, an EXIF value):
+// however long the text, it never widens its window. What does not fit is left out in
+// the middle, and the whole text shows as a tip. text() keeps the whole text.
+class LibelleAbrege : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize sizeHint() const override {
+        QSize s = QLabel::sizeHint();
+        s.setWidth(std::min(s.width(), fontMetrics().averageCharWidth() * 40));
+        return s;
+    }
+    QSize minimumSizeHint() const override {
+        QSize s = QLabel::minimumSizeHint();
+        s.setWidth(std::min(s.width(), fontMetrics().averageCharWidth() * 16));
+        return s;
+    }
+    bool abrege() const { return fontMetrics().horizontalAdvance(text()) > contentsRect().width(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect r = contentsRect();
+        p.setPen(palette().color(foregroundRole()));
+        p.drawText(r, int(alignment()) | Qt::TextSingleLine,
+                   fontMetrics().elidedText(text(), Qt::ElideMiddle, r.width()));
+    }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+            if (abrege())
+                QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), text(), this);
+            else
+                QToolTip::hideText();
+            return true;
+        }
+        return QLabel::event(e);
+    }
+};
 
 } // namespace varlime

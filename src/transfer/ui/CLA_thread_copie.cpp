@@ -105,6 +105,17 @@ void TThread_copie::afficherMessage(const std::string& texte) {
     surFenetre([&] { dialogue_.Afficher_message(QString::fromStdString(texte)); });
 }
 
+void TThread_copie::afficherResultat(const std::string& texte, bool reussite) {
+    surFenetre([&] { dialogue_.Afficher_message(QString::fromStdString(texte), reussite); });
+}
+
+bool TThread_copie::confirmerEffacement(int n, const std::string& source) {
+    // A window going away answers no: nothing is deleted without the user's word.
+    bool oui = false;
+    surFenetre([&] { oui = dialogue_.Confirmer_effacement(n, source); });
+    return oui;
+}
+
 void TThread_copie::recompter() {
     surFenetre([&] {
         dialogue_.Liste_information_fichier(TDLG_transfert::Panneau::Source);

@@ -41,6 +41,8 @@ private:
     void afficherAvancement(int n, const std::string& ligne) override;
     void fermer() override;
     void afficherMessage(const std::string& texte) override;
+    void afficherResultat(const std::string& texte, bool reussite) override;
+    bool confirmerEffacement(int n, const std::string& source) override;
     void recompter() override;
     // Runs `f` on the window thread and waits for it.
     template <typename F> void surFenetre(F&& f);

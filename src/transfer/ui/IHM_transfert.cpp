@@ -1,12 +1,14 @@
 #include "transfer/ui/IHM_transfert.h"
 
 #include "app/Application.h"
+#include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "core/renameEngine.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 #include "platform/volumes.h"
 #include "transfer/transfert.h"
@@ -95,9 +97,10 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
     LBL_origine->setObjectName(QStringLiteral("LBL_origine"));
     LBL_destination = new QLabel(QStringLiteral("vers Répertoire destination"), this);
     LBL_destination->setObjectName(QStringLiteral("LBL_destination"));
-    LBL_repertoire_source = new QLabel(QStringLiteral("Répertoire source"), this);
+    // A deep folder's path never pushes the buttons off the screen.
+    LBL_repertoire_source = new LibelleAbrege(QStringLiteral("Répertoire source"), this);
     LBL_repertoire_source->setObjectName(QStringLiteral("LBL_repertoire_source"));
-    LBL_repertoire_cible = new QLabel(QStringLiteral("Répertoire cible"), this);
+    LBL_repertoire_cible = new LibelleAbrege(QStringLiteral("Répertoire cible"), this);
     LBL_repertoire_cible->setObjectName(QStringLiteral("LBL_repertoire_cible"));
     for (QLabel* l : {LBL_repertoire_source, LBL_repertoire_cible}) {
         l->setFont(gras);
@@ -133,7 +136,14 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
     panneaux->addLayout(ligneDossier(LBL_repertoire_cible, BT_selection_repertoire_cible), 1, 1);
     panneaux->addWidget(LBL_info_fichier_source, 2, 0);
     panneaux->addWidget(LBL_info_fichier_cible, 2, 1);
-    panneaux->addWidget(CHK_apn, 3, 0);
+    auto* options = new QVBoxLayout;
+    options->addWidget(CHK_apn);
+    CKB_confirmer_effacement = new QCheckBox(
+        QStringLiteral("Demander avant d'effacer les fichiers transférés de la source"), this);
+    CKB_confirmer_effacement->setObjectName(QStringLiteral("CKB_confirmer_effacement"));
+    CKB_confirmer_effacement->setChecked(true);
+    options->addWidget(CKB_confirmer_effacement);
+    panneaux->addLayout(options, 3, 0);
     auto* sousRep = new QHBoxLayout;
     sousRep->addWidget(EDT_sous_repertoire, 1);
     sousRep->addWidget(BT_creer_sous_repertoire);
@@ -182,6 +192,10 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
         if (coche)
             Chercher_dcim();
     });
+    // The user's word is stored at once, as the other switches of the program are.
+    connect(CKB_confirmer_effacement, &QCheckBox::clicked, this, [this](bool coche) {
+        app_.DB_utilitaire().Sauver_parametre("OPTIONS", "CONFIRMER_EFFACEMENT", coche ? "1" : "0");
+    });
     connect(GRS_rep_source, &QTableWidget::cellClicked, this,
             [this](int r, int) { GRS_rep_Click(Panneau::Source, r + 1); });
     connect(GRS_rep_cible, &QTableWidget::cellClicked, this,
@@ -226,8 +240,9 @@ void TDLG_transfert::Gerer() {
                                       app_.texte("RSC_message_chemin", "Chemin")});
     // The stored source is read when the dialog opens, not at every activation: a
     // folder just picked must not give way to the stored one when the picker closes.
-    const IniDocument ini = IniDocument::load(app_.DB_utilitaire().Fichier_parametres());
+    const IniDocument ini = app_.DB_utilitaire().Document_parametres();
     Positionne_option_transfert(qs(ini.read("CHEMINS", "SOURCE", "ERREUR")));
+    CKB_confirmer_effacement->setChecked(ini.read("OPTIONS", "CONFIRMER_EFFACEMENT", "1") != "0");
     Basculer_boutons(false);
     if (parentWidget())
         move(parentWidget()->geometry().center() - rect().center());
@@ -416,8 +431,22 @@ void TDLG_transfert::Basculer_boutons(bool enCours) {
     BT_interrompre->setVisible(enCours);
 }
 
-void TDLG_transfert::Afficher_message(const QString& texte) {
-    app_.messages().warning(texte, this);
+void TDLG_transfert::Afficher_message(const QString& texte, bool reussite) {
+    if (reussite)
+        app_.messages().information(texte, this);
+    else
+        app_.messages().warning(texte, this);
+}
+
+bool TDLG_transfert::Confirmer_effacement(int n, const std::string& source) {
+    if (!CKB_confirmer_effacement->isChecked())
+        return true;
+    return app_.messages().confirm(
+        formatMessage(app_.texte("RSC_msg_confirmation_effacement_source",
+                                 "Les %d fichiers copiés vont être effacés du répertoire source "
+                                 "%s.\nVoulez-vous continuer ?"),
+                      {n, qs(nomAffichable(source))}),
+        this);
 }
 
 void TDLG_transfert::attendreFin(bool interrompre) {

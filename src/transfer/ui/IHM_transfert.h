@@ -48,7 +48,12 @@ public:
     void BT_interrompreClick();
     // The worker's button switch: true while a run goes on.
     void Basculer_boutons(bool enCours);
-    void Afficher_message(const QString& texte);
+    // A message of the run: an information for a run that fully succeeded, a warning
+    // otherwise.
+    void Afficher_message(const QString& texte, bool reussite = false);
+    // Before a move deletes `n` files from `source`: asks once, unless the user chose
+    // not to be asked (the box below, stored as OPTIONS/CONFIRMER_EFFACEMENT).
+    bool Confirmer_effacement(int n, const std::string& source);
     bool enCours() const;
     // Waits for the run to end (after asking it to stop when `interrompre`).
     void attendreFin(bool interrompre);
@@ -71,6 +76,7 @@ public:
     QTableWidget* GRS_rep_source;
     QTableWidget* GRS_rep_cible;
     QCheckBox* CHK_apn;
+    QCheckBox* CKB_confirmer_effacement;
     QLineEdit* EDT_sous_repertoire;
     QPushButton* BT_creer_sous_repertoire;
     QPushButton* BT_sauve_source;
