@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Fuzzes the EXIF reader, the JPEG header walk that finds a camera's stored previews, the
-# rename masks and the ini files with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
+# rename masks, the ini files and the imaging library's readers (JPEG, PNG, TIFF, camera RAW)
+# with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
 #   scripts/fuzz.sh --short          about 60 s on the EXIF reader over the sample photos and
 #                                    the committed regression inputs, 15 s on each of the
-#                                    others (part of the test command)
+#                                    others, 10 s on each imaging reader (part of the test
+#                                    command)
 #   scripts/fuzz.sh --long SECONDS   a long run; new crashing inputs land in build/fuzz/artifacts/
 # Fails when the target crashes, leaks, runs out of memory or hangs on an input.
 set -euo pipefail
@@ -20,7 +22,8 @@ build="$root/build/fuzz"
 testdata="${VARLIME_TESTDATA_DIR:-$root/tests/data}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
-cmake --build "$build" --target fuzz_exif fuzz_jpegPreviews fuzz_mask fuzz_iniFile -j2
+cmake --build "$build" --target fuzz_exif fuzz_jpegPreviews fuzz_mask fuzz_iniFile \
+  fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw -j2
 
 corpus="$build/corpus"
 artifacts="$build/artifacts"
@@ -63,4 +66,28 @@ for target in fuzz_mask fuzz_iniFile; do
   "$build/fuzz/$target" "$build/corpus-$target" -max_total_time="$others" -timeout=10 \
     -rss_limit_mb=2048 -max_len=65536 -artifact_prefix="$artifacts/" -print_final_stats=1
   echo "fuzz: $target, no crash in ${others} s"
+done
+
+# The imaging library's readers, from small pictures of every layout and the sample photos.
+# Held to the pictures' memory budget (512 MiB): a single allocation above it is a failure,
+# and so is a process above twice that (AddressSanitizer's own bookkeeping included, its
+# quarantine kept small).
+images="$root/fuzz/seeds-images"
+readers=$(( seconds / 6 ))
+for target in fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw; do
+  case "$target" in
+    fuzz_gflJpeg) from=("$root/fuzz/seeds") ;;
+    fuzz_gflPng) from=("$images") ;;
+    fuzz_gflTiff) from=("$images") ;;
+    fuzz_gflRaw) from=("$images") ;;
+  esac
+  if [ "$target" = fuzz_gflJpeg ] && [ -d "$testdata/photos" ]; then from+=("$testdata/photos"); fi
+  if [ "$target" = fuzz_gflTiff ] && [ -d "$testdata/photos/tiff" ]; then from+=("$testdata/photos/tiff"); fi
+  if [ "$target" = fuzz_gflRaw ] && [ -d "$testdata/raw" ]; then from+=("$testdata/raw"); fi
+  mkdir -p "$build/corpus-$target"
+  ASAN_OPTIONS="${ASAN_OPTIONS}:quarantine_size_mb=64:malloc_context_size=10" \
+    "$build/fuzz/$target" "$build/corpus-$target" "${from[@]}" -max_total_time="$readers" \
+    -timeout=20 -rss_limit_mb=1024 -malloc_limit_mb=512 -max_len=262144 \
+    -artifact_prefix="$artifacts/" -print_final_stats=1
+  echo "fuzz: $target, no crash in ${readers} s"
 done

@@ -16,8 +16,11 @@ void redresser(Pixels& image, int orientation);
 // The quarter turn the orientation asks for: 90, 270 or 0 (for the window sizes).
 int angleOrientation(int orientation);
 
-// A copy `largeur` pixels wide keeping the proportions (at least 1 pixel high); each
-// pixel the mean of the pixels it covers when shrinking.
+// A copy `largeur` pixels wide keeping the picture's own proportions (its height
+// rounded once from them, at least 1 pixel); each pixel the mean of the pixels it
+// covers when shrinking. Empty when the copy would be beyond the budget.
 Pixels redimensionner(const Pixels& image, int largeur);
+// The same to a size the caller worked out from the picture's own proportions.
+Pixels redimensionnerA(const Pixels& image, Taille taille);
 
 } // namespace varlime

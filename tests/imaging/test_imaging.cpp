@@ -204,14 +204,14 @@ TEST(Loading, samplePhotosStandUprightWithOrWithoutTheLibrary) {
     TimgData reader;
     const std::string dossier = test::photosDir() + "orientation/";
     const ImageChargee droite =
-        chargerImageRedressee(&lib, reader, dossier + "landscape_1.jpg", 0, nullptr);
+        chargerImageRedressee(&lib, reader, dossier + "landscape_1.jpg", {}, nullptr);
     ASSERT_EQ(droite.pixels.largeur, 600);
     ASSERT_EQ(droite.pixels.hauteur, 450);
     EXPECT_EQ(lib.DLL_LibGfl_charge(), bibliothequeVoulue());
     for (int n = 1; n <= 8; ++n) {
         const std::string f = dossier + "landscape_" + std::to_string(n) + ".jpg";
         EXPECT_EQ(orientationExif(reader, f), n);
-        const ImageChargee r = chargerImageRedressee(&lib, reader, f, 0, nullptr);
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, {}, nullptr);
         ASSERT_EQ(r.pixels.largeur, 600) << f;
         ASSERT_EQ(r.pixels.hauteur, 450) << f;
         // Each file carries its own digit, so no turn matches exactly; the scene turned
@@ -225,7 +225,7 @@ TEST(Loading, samplePhotosStandUprightWithOrWithoutTheLibrary) {
                                       static_cast<int>((b.px[i] >> decalage) & 0xff));
             return ecart / static_cast<long long>(a.px.size() * 3);
         };
-        const Pixels stocke = chargerImage(&lib, f, 0, nullptr).pixels;
+        const Pixels stocke = chargerImage(&lib, f, {}, nullptr).pixels;
         int meilleure = 0;
         long long plusPetit = 1 << 30;
         for (int o = 1; o <= 8; ++o) {
@@ -256,7 +256,9 @@ TEST(Loading, pictureOnItsSideDecodedForTheWidthItWillHave) {
     LibGfl lib;
     TimgData reader;
     for (int voulue : {300, 700}) {
-        const ImageChargee r = chargerImageRedressee(&lib, reader, f, voulue, nullptr);
+        DemandeImage d;
+        d.boite.largeur = voulue;
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, d, nullptr);
         EXPECT_LT(r.pixels.largeur, r.pixels.hauteur) << voulue;
         EXPECT_GE(r.pixels.largeur, voulue);
         // Still decoded shrunk, not at full size.
@@ -277,10 +279,11 @@ TEST(Loading, filesNoLoaderReadsComeBackEmpty) {
     for (const std::string& f : fichiers) {
         int autres = 0;
         const ImageChargee r =
-            chargerImageRedressee(&lib, reader, f, 160, [&](const std::string&, Pixels&) {
-                ++autres;
-                return false;
-            });
+            chargerImageRedressee(&lib, reader, f, {{160, 160}, true},
+                                  [&](const std::string&, const DemandeImage&, Pixels&) {
+                                      ++autres;
+                                      return false;
+                                  });
         EXPECT_TRUE(r.pixels.vide()) << f;
         EXPECT_FALSE(r.profondeurRefusee) << f;
     }
@@ -312,30 +315,71 @@ TEST(Loading, damagedAndTruncatedFilesStayInsideTheirBuffers) {
     LibGfl lib;
     TimgData reader;
     for (const std::string& f : fichiers) {
-        const ImageChargee r = chargerImageRedressee(&lib, reader, f, 0, nullptr);
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, {}, nullptr);
         EXPECT_EQ(r.pixels.px.size(), static_cast<std::size_t>(r.pixels.largeur) * r.pixels.hauteur)
             << f;
     }
 }
 
-TEST(Loading, jpegDecodedAtTheSizeShown) {
-    LibGfl lib;
-    // no_exif.jpg, 322 pixels across, holds no smaller copy: shrunk by 2, 4 or 8 while
-    // decoding. Canon_40D.jpg, 100 across, holds the camera's thumbnail, 68 × 46 and of
-    // the same shape, which stands in for it whenever 68 pixels are enough.
+// Decoded straight to the size shown (libjpeg's scaling, then the rows averaged as they
+// come), each side following the picture's own proportions, rounded once: 600 × 450
+// shown 64 across is 64 × 48, not the 64 × 49 a height taken from the reduced decode
+// (75 × 57) would give. A stored copy serves the thumbnail only when it is the picture.
+TEST(Loading, sizesFollowThePicturesOwnProportions) {
+    TempDir dir;
+    const std::string debout = dir.write("debout.jpg", test::jpegUni(450, 600, 90, 90, 90));
+    const std::string o = test::photosDir() + "orientation/";
     struct Cas {
-        const char* fichier;
-        int voulue, largeur;
+        std::string fichier;
+        Boite boite;
+        bool apercu;
+        int largeur, hauteur;
     } cas[] = {
-        {"no_exif.jpg", 0, 322},    {"no_exif.jpg", 322, 322}, {"no_exif.jpg", 161, 161},
-        {"no_exif.jpg", 100, 161},  {"no_exif.jpg", 81, 81},   {"no_exif.jpg", 41, 41},
-        {"no_exif.jpg", 1, 41},     {"Canon_40D.jpg", 0, 100}, {"Canon_40D.jpg", 100, 100},
-        {"Canon_40D.jpg", 69, 100}, {"Canon_40D.jpg", 68, 68}, {"Canon_40D.jpg", 50, 68},
-        {"Canon_40D.jpg", 30, 34},  {"Canon_40D.jpg", 13, 17}, {"Canon_40D.jpg", 1, 9},
+        {o + "landscape_1.jpg", {64, 64}, true, 64, 48},
+        {o + "landscape_1.jpg", {64, 0}, false, 64, 48},
+        {o + "landscape_1.jpg", {0, 48}, false, 64, 48},
+        {o + "landscape_1.jpg", {0, 0}, false, 600, 450},
+        // Never enlarged by a loader.
+        {o + "landscape_1.jpg", {700, 700}, false, 600, 450},
+        {debout, {64, 64}, true, 48, 64},
+        {debout, {64, 0}, false, 64, 85},
+        // 322 × 466.
+        {test::photosDir() + "no_exif.jpg", {100, 100}, false, 69, 100},
+        {test::photosDir() + "no_exif.jpg", {161, 0}, false, 161, 233},
+        {test::photosDir() + "no_exif.jpg", {1, 1}, false, 1, 1},
+        // 100 × 68, with the camera's 68 × 46 thumbnail.
+        {test::photosDir() + "Canon_40D.jpg", {68, 68}, true, 68, 46},
+        {test::photosDir() + "Canon_40D.jpg", {30, 30}, true, 30, 20},
+        {test::photosDir() + "Canon_40D.jpg", {69, 69}, true, 69, 47},
     };
+    LibGfl lib;
     for (const Cas& c : cas) {
-        const ImageChargee r = chargerImage(&lib, test::photosDir() + c.fichier, c.voulue, nullptr);
-        EXPECT_EQ(r.pixels.largeur, c.largeur) << c.fichier << " " << c.voulue;
+        DemandeImage d;
+        d.boite = c.boite;
+        d.apercuPermis = c.apercu;
+        const ImageChargee r = chargerImage(&lib, c.fichier, d, nullptr);
+        EXPECT_EQ(r.pixels.largeur, c.largeur) << c.fichier << " " << c.boite.largeur;
+        EXPECT_EQ(r.pixels.hauteur, c.hauteur) << c.fichier << " " << c.boite.largeur;
+    }
+    // The size of the picture itself, from which every drawn size is worked out.
+    struct Rendu {
+        std::string fichier;
+        int largeur;
+        int attenduL, attenduH;
+    } rendus[] = {
+        {o + "landscape_1.jpg", 64, 64, 48},
+        // Stored 450 × 600 on its side: upright 600 × 450.
+        {o + "landscape_6.jpg", 64, 64, 48},
+        {debout, 48, 48, 64},
+        // Stretched when asked wider than the picture, still rounded from its own sides.
+        {o + "landscape_1.jpg", 1001, 1001, 751},
+        {o + "landscape_1.jpg", 0, 600, 450},
+    };
+    TimgData reader;
+    for (const Rendu& c : rendus) {
+        const ImageChargee r = rendreImage(&lib, reader, c.fichier, c.largeur, nullptr);
+        EXPECT_EQ(r.pixels.largeur, c.attenduL) << c.fichier << " " << c.largeur;
+        EXPECT_EQ(r.pixels.hauteur, c.attenduH) << c.fichier << " " << c.largeur;
     }
 }
 
@@ -349,11 +393,12 @@ TEST(Library, deepPictureRefusedThenFallback) {
         test::ecrirePngBrut(f, 2, 1, 16, PNG_COLOR_TYPE_RGB, std::vector<std::uint8_t>(12, 0x80)));
     LibGfl lib;
     int autres = 0;
-    const ImageChargee r = chargerImage(&lib, f, 0, [&](const std::string&, Pixels& p) {
-        ++autres;
-        p = numerotee(2, 1);
-        return true;
-    });
+    const ImageChargee r =
+        chargerImage(&lib, f, {}, [&](const std::string&, const DemandeImage&, Pixels& p) {
+            ++autres;
+            p = numerotee(2, 1);
+            return true;
+        });
     EXPECT_TRUE(r.profondeurRefusee);
     EXPECT_EQ(r.profondeur, 48);
     EXPECT_EQ(autres, 1);
@@ -385,7 +430,7 @@ TEST(Library, formatsOnlyTheLibraryReads) {
     LibGfl lib;
     for (const Cas& c : cas) {
         Pixels p;
-        ASSERT_EQ(lib.Charger_image_gfl(c.fichier, 0, p), LibGfl::Resultat::Charge) << c.fichier;
+        ASSERT_EQ(lib.Charger_image_gfl(c.fichier, {}, p), LibGfl::Resultat::Charge) << c.fichier;
         std::vector<std::uint32_t> vu;
         for (std::uint32_t v : p.px)
             vu.push_back(v & 0xffffff);
@@ -394,7 +439,7 @@ TEST(Library, formatsOnlyTheLibraryReads) {
     // Without the library no loader takes these.
     LibGfl sans;
     sans.choisirChemins({});
-    EXPECT_TRUE(chargerImage(&sans, tiff, 0, nullptr).pixels.vide());
+    EXPECT_TRUE(chargerImage(&sans, tiff, {}, nullptr).pixels.vide());
     EXPECT_FALSE(sans.DLL_LibGfl_charge());
 }
 
@@ -415,7 +460,7 @@ TEST(Library, cameraRawFilesPreviewElseDeveloped) {
         ASSERT_TRUE(test::ecrireDngLineaire(dng, 64, 48, c.apercu));
         LibGfl lib;
         Pixels p;
-        ASSERT_EQ(lib.Charger_image_gfl(dng, 0, p), LibGfl::Resultat::Charge) << dng;
+        ASSERT_EQ(lib.Charger_image_gfl(dng, {}, p), LibGfl::Resultat::Charge) << dng;
         ASSERT_EQ(p.largeur, c.largeur) << dng;
         ASSERT_EQ(p.hauteur, c.hauteur) << dng;
         const std::uint32_t gauche = p.at(2, c.hauteur / 2),
@@ -430,7 +475,7 @@ TEST(Library, cameraRawFilesPreviewElseDeveloped) {
             EXPECT_GT(rouge(gauche), rouge(droite) + 50);
         }
         // Without the library, no loader reads a camera file.
-        EXPECT_TRUE(chargerImage(nullptr, dng, 0, nullptr).pixels.vide());
+        EXPECT_TRUE(chargerImage(nullptr, dng, {}, nullptr).pixels.vide());
     }
 }
 
@@ -442,7 +487,7 @@ TEST(Library, allSevenEntryPointsOrNone) {
     EXPECT_FALSE(autre.Charger_DLL_LibGfl());
     EXPECT_FALSE(autre.DLL_LibGfl_charge());
     Pixels p;
-    EXPECT_EQ(autre.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", 0, p),
+    EXPECT_EQ(autre.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", {}, p),
               LibGfl::Resultat::Echec);
 #ifdef VARLIME_GFL_FILE
     LibGfl lib;
@@ -450,7 +495,7 @@ TEST(Library, allSevenEntryPointsOrNone) {
     EXPECT_TRUE(lib.Charger_DLL_LibGfl());
     lib.Cloturer_DLL_LibGfl();
     // Closed: pictures go to the fallback loader.
-    EXPECT_EQ(lib.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", 0, p),
+    EXPECT_EQ(lib.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", {}, p),
               LibGfl::Resultat::Echec);
 #endif
 }

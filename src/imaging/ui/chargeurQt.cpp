@@ -1,10 +1,15 @@
 #include "imaging/ui/chargeurQt.h"
 
+#include "imaging/reduction.h"
+
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 namespace varlime {
 
@@ -22,24 +27,52 @@ std::string extensionMinuscule(const std::string& chemin) {
 
 } // namespace
 
-bool chargerAvecQt(const std::string& chemin, Pixels& sortie) {
+bool chargerAvecQt(const std::string& chemin, const DemandeImage& demande, Pixels& sortie) {
+    sortie = Pixels();
     const std::string ext = extensionMinuscule(chemin);
     const char* format = ext == "png" ? "png" : (ext == "bmp" || ext == "dib") ? "bmp" : nullptr;
     if (!format)
         return false;
+    // Raised to the budget, never lifted: a file declaring more is still refused.
+    static std::once_flag limite;
+    std::call_once(limite, [] { QImageReader::setAllocationLimit(kBudgetMo); });
     // The name's bytes as the file system has them, whatever the locale makes of them.
     QImageReader lecteur(QFile::decodeName(QByteArray::fromStdString(chemin)), format);
     lecteur.setDecideFormatFromContent(false);
-    QImage image = lecteur.read();
+    const QSize declaree = lecteur.size();
+    if (declaree.isValid() &&
+        static_cast<long long>(declaree.width()) * declaree.height() > kPixelsSourceMax)
+        return false;
+    const QImage image = lecteur.read();
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return false;
-    image = image.convertToFormat(QImage::Format_RGB32);
-    sortie.largeur = image.width();
-    sortie.hauteur = image.height();
-    sortie.px.resize(static_cast<std::size_t>(sortie.largeur) * sortie.hauteur);
-    for (int y = 0; y < sortie.hauteur; ++y)
-        std::memcpy(sortie.px.data() + static_cast<std::size_t>(y) * sortie.largeur,
-                    image.constScanLine(y), static_cast<std::size_t>(sortie.largeur) * 4);
+    const Taille cible = tailleCible(image.width(), image.height(), demande.boite);
+    Reducteur reducteur;
+    DestinationPixels destination(sortie);
+    if (!reducteur.preparer(image.width(), image.height(), cible.largeur, cible.hauteur, 3, true) ||
+        !destination.preparer(image.width(), image.height(), cible, 3))
+        return false;
+    // A band of rows at a time in the one format read here, whatever depth the file had
+    // (16-bit PNG, paletted bitmaps); each pixel as blue, green, red bytes.
+    constexpr int kBande = 64;
+    std::vector<std::uint8_t> ligne(static_cast<std::size_t>(image.width()) * 3);
+    const auto donner = [&](int y, const std::uint8_t* r) { destination.ligne(y, r); };
+    for (int y0 = 0; y0 < image.height(); y0 += kBande) {
+        const int n = std::min(kBande, image.height() - y0);
+        const QImage bande =
+            image.copy(0, y0, image.width(), n).convertToFormat(QImage::Format_RGB32);
+        if (bande.isNull())
+            return false;
+        for (int y = 0; y < n; ++y) {
+            const auto* px = reinterpret_cast<const QRgb*>(bande.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                ligne[x * 3] = static_cast<std::uint8_t>(qBlue(px[x]));
+                ligne[x * 3 + 1] = static_cast<std::uint8_t>(qGreen(px[x]));
+                ligne[x * 3 + 2] = static_cast<std::uint8_t>(qRed(px[x]));
+            }
+            reducteur.ajouter(ligne.data(), donner);
+        }
+    }
     return true;
 }
 
