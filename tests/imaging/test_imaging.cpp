@@ -5,6 +5,7 @@
 #include "exif/exif_builder.h"
 #include "imaging/LibGfl.h"
 #include "imaging/chargementImage.h"
+#include "imaging/reduction.h"
 #include "imaging/rotation.h"
 #include "imaging_files.h"
 #include "support/test_support.h"
@@ -93,6 +94,84 @@ TEST(Rotation, shrinkAveragesWhatEachPixelCovers) {
 }
 
 // The library's bitmap records as the binding converts them.
+TEST(Reduction, boxSizesRoundedOnceFromThePicturesOwnSides) {
+    struct Cas {
+        int largeur, hauteur;
+        Boite boite;
+        Taille attendue;
+    } cas[] = {
+        {600, 450, {64, 64}, {64, 48}},
+        {450, 600, {64, 64}, {48, 64}},
+        {600, 450, {64, 0}, {64, 48}},
+        {600, 450, {0, 48}, {64, 48}},
+        {600, 450, {64, 30}, {40, 30}},
+        {600, 450, {0, 0}, {600, 450}},
+        {600, 450, {700, 700}, {600, 450}},
+        {1, 65500, {200, 200}, {1, 200}},
+        {65500, 1, {200, 200}, {200, 1}},
+        {0, 450, {64, 64}, {0, 0}},
+        // 6000 × 4000 into 1000: 666.67 rounds up, once.
+        {4000, 6000, {0, 1000}, {667, 1000}},
+    };
+    for (const Cas& c : cas) {
+        const Taille t = tailleCible(c.largeur, c.hauteur, c.boite);
+        EXPECT_EQ(t, c.attendue) << c.largeur << "x" << c.hauteur << " in " << c.boite.largeur
+                                 << "x" << c.boite.hauteur << ": " << t.largeur << "x" << t.hauteur;
+    }
+}
+
+// Rows averaged into the smaller picture as they come; one pixel of each area kept for
+// values whose means mean nothing; a row reused when the target is taller.
+TEST(Reduction, rowsAveragedAsTheyCome) {
+    struct Cas {
+        const char* nom;
+        int l, h, lc, hc, octets;
+        bool moyenne;
+        std::vector<std::uint8_t> source;
+        std::vector<std::uint8_t> attendu;
+    } cas[] = {
+        {"halves", 4, 2, 2, 1, 1, true, {10, 20, 30, 41, 50, 60, 70, 80}, {35, 55}},
+        {"uneven columns", 3, 1, 2, 1, 1, true, {9, 10, 21}, {9, 16}},
+        {"two samples a pixel",
+         2,
+         2,
+         1,
+         1,
+         2,
+         true,
+         {0, 100, 10, 100, 20, 100, 31, 101},
+         {15, 100}},
+        {"first of each area",
+         4,
+         2,
+         2,
+         1,
+         2,
+         false,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 9, 9, 9, 9, 9},
+         {1, 2, 5, 6}},
+        {"taller target reuses rows", 2, 1, 2, 3, 1, true, {7, 8}, {7, 8, 7, 8, 7, 8}},
+        {"wider target repeats pixels", 2, 1, 4, 1, 1, true, {7, 8}, {7, 7, 8, 8}},
+    };
+    for (const Cas& c : cas) {
+        Reducteur r;
+        ASSERT_TRUE(r.preparer(c.l, c.h, c.lc, c.hc, c.octets, c.moyenne)) << c.nom;
+        std::vector<std::uint8_t> sortie;
+        int attendueY = 0;
+        const std::size_t parLigne = static_cast<std::size_t>(c.l) * c.octets;
+        for (int y = 0; y < c.h; ++y)
+            r.ajouter(c.source.data() + y * parLigne, [&](int ligne, const std::uint8_t* o) {
+                EXPECT_EQ(ligne, attendueY++) << c.nom;
+                sortie.insert(sortie.end(), o, o + static_cast<std::size_t>(c.lc) * c.octets);
+            });
+        EXPECT_EQ(sortie, c.attendu) << c.nom;
+        EXPECT_EQ(r.lignesSorties(), c.hc) << c.nom;
+    }
+    Reducteur r;
+    EXPECT_FALSE(r.preparer(0, 1, 1, 1, 1, true));
+    EXPECT_FALSE(r.preparer(1, 1, 1, 0, 3, true));
+}
+
 TEST(BitmapLibrary, depthsAndColourMaps) {
     GFL_COLORMAP carte{};
     carte.Red[2] = 10;
