@@ -161,8 +161,20 @@ extern "C" void erreurPng(png_structp png, png_const_charp) {
 }
 extern "C" void avertissementPng(png_structp, png_const_charp) {}
 
+// libpng allocates what a chunk's length says (a text chunk of 800 MB in a 120-byte
+// file): anything beyond what a row or a chunk worth reading needs is refused, and
+// libpng then fails the file.
+constexpr png_alloc_size_t kAllocationPngMax = kBudgetOctets / 8;
+extern "C" png_voidp allouerPng(png_structp, png_alloc_size_t taille) {
+    return taille <= kAllocationPngMax ? std::malloc(taille) : nullptr;
+}
+extern "C" void libererPng(png_structp, png_voidp p) {
+    std::free(p);
+}
+
 GFL_ERROR decoderPng(LecturePng& l, const GFL_LOAD_PARAMS& p, GFL_FILE_INFORMATION* info) {
-    l.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, erreurPng, avertissementPng);
+    l.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, erreurPng, avertissementPng,
+                                     nullptr, allouerPng, libererPng);
     if (!l.png)
         return GFL_ERROR_NO_MEMORY;
     l.info = png_create_info_struct(l.png);
@@ -172,6 +184,10 @@ GFL_ERROR decoderPng(LecturePng& l, const GFL_LOAD_PARAMS& p, GFL_FILE_INFORMATI
         return GFL_ERROR_BAD_FORMAT;
     png_init_io(l.png, l.f);
     png_set_user_limits(l.png, 1u << 20, 1u << 20);
+    // A chunk's length comes from the file: libpng would allocate whatever it says for a
+    // text or profile chunk. None worth showing a picture needs more than this.
+    png_set_chunk_malloc_max(l.png, 8u << 20);
+    png_set_chunk_cache_max(l.png, 1000);
     png_read_info(l.png, l.info);
     png_uint_32 largeur = 0, hauteur = 0;
     int profondeur = 0, couleurs = 0, entrelace = 0;

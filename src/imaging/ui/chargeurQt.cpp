@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -25,13 +27,47 @@ std::string extensionMinuscule(const std::string& chemin) {
     return ext;
 }
 
+// Qt's PNG reader allocates what a chunk's length says before reading it (a text chunk
+// of 800 MB in a file of 50 bytes): the chunks are walked first, and a file where one
+// does not fit, or one that is not picture data is larger than any worth reading, is
+// left unread.
+bool morceauxPngPlausibles(const std::string& chemin) {
+    std::FILE* f = std::fopen(chemin.c_str(), "rb");
+    if (!f)
+        return false;
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    const long taille = ok ? std::ftell(f) : -1;
+    long position = 8;
+    constexpr long kMorceauMax = 64L << 20;
+    while (ok && taille >= 0 && position + 12 <= taille) {
+        unsigned char entete[8];
+        if (std::fseek(f, position, SEEK_SET) != 0 || std::fread(entete, 1, 8, f) != 8) {
+            ok = false;
+            break;
+        }
+        const long longueur =
+            static_cast<long>(std::uint32_t{entete[0]} << 24 | std::uint32_t{entete[1]} << 16 |
+                              std::uint32_t{entete[2]} << 8 | entete[3]);
+        const bool donnees = std::memcmp(entete + 4, "IDAT", 4) == 0;
+        if (longueur > taille - position - 12 || (!donnees && longueur > kMorceauMax)) {
+            ok = false;
+            break;
+        }
+        if (std::memcmp(entete + 4, "IEND", 4) == 0)
+            break;
+        position += 12 + longueur;
+    }
+    std::fclose(f);
+    return ok;
+}
+
 } // namespace
 
 bool chargerAvecQt(const std::string& chemin, const DemandeImage& demande, Pixels& sortie) {
     sortie = Pixels();
     const std::string ext = extensionMinuscule(chemin);
     const char* format = ext == "png" ? "png" : (ext == "bmp" || ext == "dib") ? "bmp" : nullptr;
-    if (!format)
+    if (!format || (ext == "png" && !morceauxPngPlausibles(chemin)))
         return false;
     // Raised to the budget, never lifted: a file declaring more is still refused.
     static std::once_flag limite;
