@@ -1,8 +1,8 @@
 // libgfl201.so: the imaging library the program loads at run time. It reads JPEG
-// (libjpeg), PNG (libpng), TIFF (libtiff) and camera RAW files (LibRaw: the embedded
-// preview when there is one, else the decoded picture) into the bitmap record of
-// libgfl.h. Every reader shrinks the picture into the box asked for while it reads its
-// rows, so no picture is held at its own size only to be shrunk, and a file declaring
+// (libjpeg), PNG (libpng), TIFF (libtiff), HEIF pictures (HEIC, AVIF: libheif) and camera
+// RAW files (LibRaw: the embedded preview when there is one, else the decoded picture)
+// into the bitmap record of libgfl.h. Every reader shrinks the picture into the box asked for while
+// it reads its rows, so no picture is held at its own size only to be shrunk, and a file declaring
 // more than the budget of imaging/tailles.h is refused. Nothing here writes to the
 // file it reads.
 #include "lecteurs.h"
@@ -11,6 +11,7 @@
 #include "imaging/reduction.h"
 #include "imaging/tailles.h"
 
+#include <libheif/heif.h>
 #include <libraw/libraw.h>
 #include <png.h>
 #include <tiffio.h>
@@ -457,6 +458,76 @@ struct ImageLibRaw {
     void operator()(libraw_processed_image_t* i) const { LibRaw::dcraw_clear_mem(i); }
 };
 
+// ---- HEIF (HEIC, AVIF)
+
+struct ContexteHeif {
+    void operator()(heif_context* c) const { heif_context_free(c); }
+};
+struct PoigneeHeif {
+    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+};
+struct ImageHeif {
+    void operator()(heif_image* i) const { heif_image_release(i); }
+};
+struct OptionsHeif {
+    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+};
+
+// The brands of the ISO base media files that hold HEIF pictures (HEVC, AVC or AV1
+// coded); a camera's CR3 (brand "crx ") goes to LibRaw.
+bool marqueHeif(const unsigned char* debut, std::size_t n) {
+    if (n < 12 || std::memcmp(debut + 4, "ftyp", 4) != 0)
+        return false;
+    static const char* const marques[] = {"heic", "heix", "heim", "heis", "hevc", "hevx",
+                                          "hevm", "hevs", "mif1", "msf1", "avif", "avis"};
+    for (const char* m : marques)
+        if (std::memcmp(debut + 8, m, 4) == 0)
+            return true;
+    return false;
+}
+
+// Decodes one picture of the file (the primary one, or one of its thumbnails) upright,
+// as libheif turns and mirrors it by the file's own transformations, into a bitmap
+// fitted to the box asked for.
+GFL_ERROR decoderHeif(heif_image_handle* h, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie) {
+    const int largeur = heif_image_handle_get_width(h), hauteur = heif_image_handle_get_height(h);
+    // libheif decodes the whole picture, a few bytes a pixel in its planes and three in
+    // the rows handed back: only pictures that fit the budget that way are decoded.
+    if (largeur <= 0 || hauteur <= 0 ||
+        static_cast<std::uint64_t>(largeur) * static_cast<std::uint64_t>(hauteur) * 8 >
+            kBudgetOctets)
+        return GFL_ERROR_NO_MEMORY;
+    std::unique_ptr<heif_decoding_options, OptionsHeif> options(heif_decoding_options_alloc());
+    heif_image* brute = nullptr;
+    const heif_error e = heif_decode_image(h, &brute, heif_colorspace_RGB,
+                                           heif_chroma_interleaved_RGB, options.get());
+    std::unique_ptr<heif_image, ImageHeif> image(brute);
+    if (e.code != heif_error_Ok || !image)
+        return GFL_ERROR_BAD_FORMAT;
+    int pas = 0;
+    const std::uint8_t* plan =
+        heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &pas);
+    const int l = heif_image_get_width(image.get(), heif_channel_interleaved),
+              ht = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (!plan || l <= 0 || ht <= 0 || pas < l * 3)
+        return GFL_ERROR_BAD_FORMAT;
+    const Taille cible = tailleCible(l, ht, boiteDe(p));
+    std::unique_ptr<GFL_BITMAP, void (*)(GFL_BITMAP*)> b(
+        nouveauBitmap(GFL_RGB_TYPE, cible, 3, 8, 3), libererBitmap);
+    Reducteur reducteur;
+    if (!b || !reducteur.preparer(l, ht, cible.largeur, cible.hauteur, 3, true))
+        return GFL_ERROR_NO_MEMORY;
+    GFL_BITMAP* d = b.get();
+    const bool echanger = p.ColorModel == GFL_BGR;
+    const auto donner = [d, echanger](int y, const std::uint8_t* r) {
+        copierLigne(d, y, r, echanger);
+    };
+    for (int y = 0; y < ht; ++y)
+        reducteur.ajouter(plan + static_cast<std::size_t>(y) * pas, donner);
+    *sortie = b.release();
+    return GFL_NO_ERROR;
+}
+
 } // namespace
 
 void libererBitmap(GFL_BITMAP* b) {
@@ -562,6 +633,45 @@ GFL_ERROR lireRaw(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sor
                          p, sortie);
 }
 
+GFL_ERROR lireHeif(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
+                   GFL_FILE_INFORMATION* info) {
+    std::unique_ptr<heif_context, ContexteHeif> contexte(heif_context_alloc());
+    if (!contexte)
+        return GFL_ERROR_NO_MEMORY;
+    // No side of a picture worth reading is longer: larger ones are refused unread.
+    heif_context_set_maximum_image_size_limit(contexte.get(), 1 << 15);
+    if (heif_context_read_from_file(contexte.get(), chemin, nullptr).code != heif_error_Ok)
+        return GFL_ERROR_BAD_FORMAT;
+    heif_image_handle* brute = nullptr;
+    if (heif_context_get_primary_image_handle(contexte.get(), &brute).code != heif_error_Ok ||
+        !brute)
+        return GFL_ERROR_BAD_FORMAT;
+    std::unique_ptr<heif_image_handle, PoigneeHeif> principale(brute);
+    const int largeur = heif_image_handle_get_width(principale.get()),
+              hauteur = heif_image_handle_get_height(principale.get());
+    nommer(info, "heif", largeur, hauteur);
+    // The grid's thumbnail may come from a thumbnail the file stores, when it is wide
+    // enough and of the picture's shape.
+    const Taille cible = tailleCible(largeur, hauteur, boiteDe(p));
+    if ((p.Flags & GFL_LOAD_STORED_COPY) && cible.largeur > 0) {
+        heif_item_id ids[4] = {0, 0, 0, 0};
+        const int n = heif_image_handle_get_list_of_thumbnail_IDs(principale.get(), ids, 4);
+        for (int i = 0; i < n; ++i) {
+            heif_image_handle* v = nullptr;
+            if (heif_image_handle_get_thumbnail(principale.get(), ids[i], &v).code !=
+                    heif_error_Ok ||
+                !v)
+                continue;
+            std::unique_ptr<heif_image_handle, PoigneeHeif> vignette(v);
+            const int lv = heif_image_handle_get_width(v), hv = heif_image_handle_get_height(v);
+            if (apercuConvient(largeur, hauteur, lv, hv, cible.largeur) &&
+                decoderHeif(v, p, sortie) == GFL_NO_ERROR)
+                return GFL_NO_ERROR;
+        }
+    }
+    return decoderHeif(principale.get(), p, sortie);
+}
+
 } // namespace varlime::gfl
 
 using namespace varlime::gfl;
@@ -569,10 +679,13 @@ using namespace varlime::gfl;
 extern "C" {
 
 GFL_ERROR gflLibraryInit(void) {
+    heif_init(nullptr);
     return GFL_NO_ERROR;
 }
 
-void gflLibraryExit(void) {}
+void gflLibraryExit(void) {
+    heif_deinit();
+}
 
 const char* gflGetErrorString(GFL_ERROR error) {
     switch (error) {
@@ -626,6 +739,13 @@ GFL_ERROR gflLoadBitmap(const char* filename, GFL_BITMAP** bitmap, const GFL_LOA
         return lireJpeg(filename, *params, bitmap, info);
     if (std::memcmp(debut, "\x89PNG", 4) == 0)
         return lirePng(filename, *params, bitmap, info);
+    if (marqueHeif(debut, sizeof debut)) {
+        const GFL_ERROR e = lireHeif(filename, *params, bitmap, info);
+        // Stands upright already: the program leaves it as it is.
+        if (e == GFL_NO_ERROR && info)
+            info->Upright = 1;
+        return e;
+    }
     if (std::memcmp(debut, "II*\0", 4) == 0 || std::memcmp(debut, "MM\0*", 4) == 0) {
         const auto t = ouvrirTiff(filename);
         if (!t)

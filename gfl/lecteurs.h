@@ -17,6 +17,11 @@ GFL_ERROR lireTiff(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** so
 GFL_ERROR lireRaw(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
                   GFL_FILE_INFORMATION* info);
 
+// HEIF pictures (HEIC, HEIF, AVIF) through libheif, upright by the file's own
+// transformations.
+GFL_ERROR lireHeif(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
+                   GFL_FILE_INFORMATION* info);
+
 // Frees what the readers return (gflFreeBitmap).
 void libererBitmap(GFL_BITMAP* bitmap);
 

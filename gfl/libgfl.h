@@ -88,7 +88,10 @@ struct GFL_FILE_INFORMATION {
     GFL_INT32 Width;
     GFL_INT32 Height;
     char FormatName[16];
-    GFL_INT32 Reserved[8];
+    // Not 0 when the bitmap already stands upright by the file's own record of its
+    // orientation (HEIF's transformations): the caller must not turn it again.
+    GFL_INT32 Upright;
+    GFL_INT32 Reserved[7];
 };
 
 GFL_ERROR gflLibraryInit(void);

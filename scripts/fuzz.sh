@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the EXIF reader, the JPEG header walk that finds a camera's stored previews, the
-# rename masks, the ini files and the imaging library's readers (JPEG, PNG, TIFF, camera RAW)
-# with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
+# rename masks, the ini files and the imaging library's readers (JPEG, PNG, TIFF, camera RAW,
+# HEIF) with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
 #   scripts/fuzz.sh --short          about 60 s on the EXIF reader over the sample photos and
 #                                    the committed regression inputs, 15 s on each of the
 #                                    others, 10 s on each imaging reader (part of the test
@@ -23,7 +23,7 @@ testdata="${VARLIME_TESTDATA_DIR:-$root/tests/data}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
 cmake --build "$build" --target fuzz_exif fuzz_jpegPreviews fuzz_mask fuzz_iniFile \
-  fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw -j2
+  fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw fuzz_gflHeif -j2
 
 corpus="$build/corpus"
 artifacts="$build/artifacts"
@@ -68,18 +68,20 @@ for target in fuzz_mask fuzz_iniFile; do
   echo "fuzz: $target, no crash in ${others} s"
 done
 
-# The imaging library's readers, from small pictures of every layout and the sample photos.
+# The imaging library's readers, from small pictures of every layout (HEIC and AVIF among
+# them) and the sample photos.
 # Held to the pictures' memory budget (512 MiB): a single allocation above it is a failure,
 # and so is a process above twice that (AddressSanitizer's own bookkeeping included, its
 # quarantine kept small).
 images="$root/fuzz/seeds-images"
 readers=$(( seconds / 6 ))
-for target in fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw; do
+for target in fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw fuzz_gflHeif; do
   case "$target" in
     fuzz_gflJpeg) from=("$root/fuzz/seeds") ;;
     fuzz_gflPng) from=("$images") ;;
     fuzz_gflTiff) from=("$images") ;;
     fuzz_gflRaw) from=("$images") ;;
+    fuzz_gflHeif) from=("$images") ;;
   esac
   if [ "$target" = fuzz_gflJpeg ] && [ -d "$testdata/photos" ]; then from+=("$testdata/photos"); fi
   if [ "$target" = fuzz_gflTiff ] && [ -d "$testdata/photos/tiff" ]; then from+=("$testdata/photos/tiff"); fi

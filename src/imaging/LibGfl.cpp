@@ -185,6 +185,7 @@ LibGfl::Resultat LibGfl::Charger_image_gfl(const std::string& chemin, const Dema
         sortie.largeurImage = info.Width;
         sortie.hauteurImage = info.Height;
     }
+    sortie.redressee = info.Upright != 0;
     return Resultat::Charge;
 }
 

@@ -17,6 +17,9 @@ struct Pixels {
     // not): every size drawn follows its proportions, not those of the reduction.
     int largeurImage = 0;
     int hauteurImage = 0;
+    // Already upright by the file's own record (a HEIF picture's transformations): its
+    // EXIF orientation must not turn it a second time.
+    bool redressee = false;
 
     bool vide() const { return largeur <= 0 || hauteur <= 0; }
     Taille propre() const {

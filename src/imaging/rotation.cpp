@@ -55,6 +55,8 @@ int angleOrientation(int orientation) {
 }
 
 void redresser(Pixels& image, int orientation) {
+    if (image.redressee)
+        return;
     switch (orientation) {
     case 2:
         miroirHorizontal(image);

@@ -10,7 +10,8 @@ void Bmprot90(Pixels& image, int angle);
 
 // Shows a picture upright from its EXIF orientation value (1 to 8): 6 turns
 // clockwise, 8 counter-clockwise, 3 a half turn, 2 and 4 mirror, 5 and 7 (stored
-// across a diagonal) mirror and turn. Any other value leaves the picture as stored.
+// across a diagonal) mirror and turn. Any other value leaves the picture as stored, and so
+// does a picture the imaging library already stood upright.
 void redresser(Pixels& image, int orientation);
 
 // The quarter turn the orientation asks for: 90, 270 or 0 (for the window sizes).

@@ -49,8 +49,12 @@ for lib in default off; do
         check "$lib: stripped $raw fails cleanly" "1" "$?"
     done
 done
-# Only the imaging library reads TIFF: the built program finds it in the build tree.
+# Only the imaging library reads TIFF and HEIC: the built program finds it in the build tree.
 unset VARLIME_GFL
+"$varlime" --render "$testdata/raw/Phone.heic" "$work/h.png" --width 32
+check "HEIC through the library" "0 32x24" "$? $(size "$work/h.png")"
+VARLIME_GFL=off "$varlime" --render "$testdata/raw/Phone.heic" "$work/h2.png" 2>/dev/null
+check "HEIC without the library" "1" "$?"
 "$varlime" --render "$testdata/photos/tiff/Arbitro.tiff" "$work/t.png"
 check "TIFF through the library found beside the build" "0" "$?"
 VARLIME_GFL=off "$varlime" --render "$testdata/photos/tiff/Arbitro.tiff" "$work/t2.png" 2>/dev/null

@@ -558,6 +558,35 @@ TEST(Library, cameraRawFilesPreviewElseDeveloped) {
     }
 }
 
+// HEIF pictures come through libheif inside the library, upright by the file's own
+// transformations: the picture is marked so, and no EXIF orientation turns it again.
+TEST(Library, heifPicturesThroughTheLibraryUprightOnce) {
+    if (!bibliothequeVoulue())
+        GTEST_SKIP() << "without the imaging library";
+    TempDir dir;
+    const std::string phone = test::photosDir() + "../raw/Phone.heic";
+    struct Cas {
+        Boite boite;
+        int largeur, hauteur;
+    } cas[] = {{{}, 64, 48}, {{32, 32}, 32, 24}, {{0, 12}, 16, 12}};
+    LibGfl lib;
+    for (const Cas& c : cas) {
+        Pixels p;
+        DemandeImage d;
+        d.boite = c.boite;
+        ASSERT_EQ(lib.Charger_image_gfl(phone, d, p), LibGfl::Resultat::Charge) << c.largeur;
+        EXPECT_EQ(p.largeur, c.largeur);
+        EXPECT_EQ(p.hauteur, c.hauteur);
+        EXPECT_TRUE(p.redressee);
+        // Orientation 6 says a quarter turn: not for a picture already upright.
+        Pixels q = p;
+        redresser(q, 6);
+        EXPECT_EQ(pixelsTexte(q), pixelsTexte(p));
+    }
+    // Without the library, nothing reads it.
+    EXPECT_TRUE(chargerImage(nullptr, phone, {}, nullptr).pixels.vide());
+}
+
 TEST(Library, allSevenEntryPointsOrNone) {
     TempDir dir;
     // A shared object that is no imaging library at all: the C library.

@@ -136,7 +136,7 @@ void TDLG_vignette::Image(const std::string& chemin) {
     // picture stood on the card first, then turned, as a turn by double-click is.
     Pixels stocke = image.pixels;
     redresser(image.pixels, orientation);
-    const int angle = angleOrientation(orientation);
+    const int angle = image.pixels.redressee ? 0 : angleOrientation(orientation);
     pixels_ = angle == 0 ? image.pixels : stocke;
     Dimensionne();
     Positionne();
