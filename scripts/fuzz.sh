@@ -88,6 +88,7 @@ for target in fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw fuzz_gflHeif; do
   if [ "$target" = fuzz_gflRaw ] && [ -d "$testdata/raw" ]; then from+=("$testdata/raw"); fi
   mkdir -p "$build/corpus-$target"
   ASAN_OPTIONS="${ASAN_OPTIONS}:quarantine_size_mb=64:malloc_context_size=10" \
+    LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
     "$build/fuzz/$target" "$build/corpus-$target" "${from[@]}" -max_total_time="$readers" \
     -timeout=20 -rss_limit_mb=1024 -malloc_limit_mb=512 -max_len=262144 \
     -artifact_prefix="$artifacts/" -print_final_stats=1
