@@ -65,7 +65,8 @@ bool ecrireTiffDeuxNiveaux(const std::string& chemin, int largeur, int hauteur,
     return ok;
 }
 
-bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur, bool apercu) {
+bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur, bool apercu,
+                       int orientation) {
     TIFF* t = TIFFOpen(chemin.c_str(), "w");
     if (!t)
         return false;
@@ -104,6 +105,8 @@ bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur, bool
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, hauteur);
     if (!apercu) {
+        if (orientation != 1)
+            TIFFSetField(t, TIFFTAG_ORIENTATION, orientation);
         TIFFSetField(t, TIFFTAG_MAKE, "Varlime");
         TIFFSetField(t, TIFFTAG_MODEL, "Test");
         const unsigned char version[4] = {1, 4, 0, 0};

@@ -22,7 +22,9 @@ bool ecrireTiffDeuxNiveaux(const std::string& chemin, int largeur, int hauteur,
 // right half dark grey (camera values 60000/2000/2000 and 2000/2000/2000). With
 // `apercu`, the first directory is instead an 8-bit preview of half the size, left half
 // green (10, 250, 10) and right half (10, 10, 10), and the picture a sub-directory.
-bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur, bool apercu = false);
+// `orientation`: the TIFF orientation tag of the picture (1 leaves it out).
+bool ecrireDngLineaire(const std::string& chemin, int largeur, int hauteur, bool apercu = false,
+                       int orientation = 1);
 
 // Large pictures written a row at a time, every row the same: a left half of one grey
 // (value 200) and a right half of another (value 40). An 8- or 16-bit RGB PNG, and a

@@ -533,10 +533,17 @@ TEST(Library, cameraRawFilesPreviewElseDeveloped) {
         int largeur, hauteur;
         // The channel that tells the left half from the right one.
         bool parLeVert;
-    } cas[] = {{false, 64, 48, false}, {true, 32, 24, true}};
+        // Developed as stored whatever its orientation: the program turns it once, by
+        // its EXIF orientation, as it turns every picture.
+        int orientation = 1;
+    } cas[] = {{false, 64, 48, false},
+               {true, 32, 24, true},
+               {false, 64, 48, false, 6},
+               {false, 64, 48, false, 8}};
     for (const Cas& c : cas) {
-        const std::string dng = dir.path() + (c.apercu ? "apercu.dng" : "seul.dng");
-        ASSERT_TRUE(test::ecrireDngLineaire(dng, 64, 48, c.apercu));
+        const std::string dng =
+            dir.path() + (c.apercu ? "apercu" : "seul") + std::to_string(c.orientation) + ".dng";
+        ASSERT_TRUE(test::ecrireDngLineaire(dng, 64, 48, c.apercu, c.orientation));
         LibGfl lib;
         Pixels p;
         ASSERT_EQ(lib.Charger_image_gfl(dng, {}, p), LibGfl::Resultat::Charge) << dng;
