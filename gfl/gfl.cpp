@@ -497,6 +497,11 @@ GFL_ERROR decoderHeif(heif_image_handle* h, const GFL_LOAD_PARAMS& p, GFL_BITMAP
         static_cast<std::uint64_t>(largeur) * static_cast<std::uint64_t>(hauteur) * 8 >
             kBudgetOctets)
         return GFL_ERROR_NO_MEMORY;
+    // A picture whose depth the file does not tell coherently (libheif then sizes its
+    // buffers from whatever the coded data claims) is refused before any decode.
+    const int bits = heif_image_handle_get_luma_bits_per_pixel(h);
+    if (bits < 1 || bits > 16)
+        return GFL_ERROR_BAD_FORMAT;
     std::unique_ptr<heif_decoding_options, OptionsHeif> options(heif_decoding_options_alloc());
     heif_image* brute = nullptr;
     const heif_error e = heif_decode_image(h, &brute, heif_colorspace_RGB,
