@@ -86,6 +86,8 @@ for target in fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw fuzz_gflHeif; do
   if [ "$target" = fuzz_gflJpeg ] && [ -d "$testdata/photos" ]; then from+=("$testdata/photos"); fi
   if [ "$target" = fuzz_gflTiff ] && [ -d "$testdata/photos/tiff" ]; then from+=("$testdata/photos/tiff"); fi
   if [ "$target" = fuzz_gflRaw ] && [ -d "$testdata/raw" ]; then from+=("$testdata/raw"); fi
+  # Inputs that once broke a reader come first.
+  from+=("$root/fuzz/regressions-images")
   mkdir -p "$build/corpus-$target"
   ASAN_OPTIONS="${ASAN_OPTIONS}:quarantine_size_mb=64:malloc_context_size=10" \
     LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \

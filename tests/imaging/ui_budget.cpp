@@ -147,6 +147,7 @@ TEST(Budget, whatAFileDeclaresOrACallerAsksStaysBounded) {
     const std::string paysage = photosDir() + "orientation/landscape_1.jpg";
     // 2,238 bytes of JPEG declaring 1 × 65500 pixels.
     const std::string haute = dir.write("haute.jpg", jpegUni(1, 65500, 90, 90, 90));
+    const std::string regression = std::string(VARLIME_SOURCE_DIR) + "/fuzz/regressions-images/";
     struct Cas {
         const char* nom;
         std::string fichier;
@@ -178,6 +179,10 @@ TEST(Budget, whatAFileDeclaresOrACallerAsksStaysBounded) {
         // A 16 × 12 PNG whose text chunk says it is 809,107,493 bytes long, cut short.
         {"PNG chunk declaring 800 MB", dir.write("texte.png", pngTexteEnorme()), false, 0,
          "refused"},
+        // Inputs the fuzzers found: a HEIC whose tiles claim a depth its picture does not
+        // have (libheif then sized a buffer of 800 MB), and the PNG above as found.
+        {"HEIC tiles of another depth", regression + "heif_tile_depth.heic", true, 200, "refused"},
+        {"PNG text chunk as found", regression + "png_text_chunk_800mb.png", false, 0, "refused"},
     };
     for (const Cas& c : cas) {
         const Issue i = dansUnEnfant([&c] {
