@@ -514,7 +514,8 @@ GFL_ERROR decoderHeif(heif_image_handle* h, const GFL_LOAD_PARAMS& p, GFL_BITMAP
         heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &pas);
     const int l = heif_image_get_width(image.get(), heif_channel_interleaved),
               ht = heif_image_get_height(image.get(), heif_channel_interleaved);
-    if (!plan || l <= 0 || ht <= 0 || pas < l * 3)
+    // A decoded picture of another size than the file declares is a damaged file.
+    if (!plan || l != largeur || ht != hauteur || pas < l * 3)
         return GFL_ERROR_BAD_FORMAT;
     const Taille cible = tailleCible(l, ht, boiteDe(p));
     std::unique_ptr<GFL_BITMAP, void (*)(GFL_BITMAP*)> b(

@@ -180,8 +180,11 @@ TEST(Budget, whatAFileDeclaresOrACallerAsksStaysBounded) {
         {"PNG chunk declaring 800 MB", dir.write("texte.png", pngTexteEnorme()), false, 0,
          "refused"},
         // Inputs the fuzzers found: a HEIC whose tiles claim a depth its picture does not
-        // have (libheif then sized a buffer of 800 MB), and the PNG above as found.
+        // have (libheif then sized a buffer of 800 MB), one whose 32 × 24 picture decodes
+        // far larger, and the PNG above as found.
         {"HEIC tiles of another depth", regression + "heif_tile_depth.heic", true, 200, "refused"},
+        {"HEIC decoding larger than it declares", regression + "heif_decoded_larger.heic", true,
+         200, "refused"},
         {"PNG text chunk as found", regression + "png_text_chunk_800mb.png", false, 0, "refused"},
     };
     for (const Cas& c : cas) {
