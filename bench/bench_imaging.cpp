@@ -179,8 +179,10 @@ void BM_Thumbnail(benchmark::State& state) {
     const std::string& f = fichier(state.range(1) != 0);
     varlime::TimgData reader;
     for (auto _ : state) {
-        const varlime::ImageChargee i =
-            varlime::chargerImageRedressee(lib, reader, f, kVignette, nullptr);
+        varlime::DemandeImage d;
+        d.boite = {kVignette, kVignette};
+        d.apercuPermis = true;
+        const varlime::ImageChargee i = varlime::chargerImageRedressee(lib, reader, f, d, nullptr);
         const varlime::Pixels p = varlime::redimensionner(i.pixels, kVignette);
         benchmark::DoNotOptimize(p.px.data());
     }
@@ -198,8 +200,10 @@ void BM_ViewerPage(benchmark::State& state) {
     varlime::LibGfl* lib = bibliotheque(state.range(0) != 0);
     varlime::TimgData reader;
     for (auto _ : state) {
+        varlime::DemandeImage d;
+        d.boite = {kEcran, kEcran};
         const varlime::ImageChargee i =
-            varlime::chargerImageRedressee(lib, reader, fichier(true), kEcran, nullptr);
+            varlime::chargerImageRedressee(lib, reader, fichier(true), d, nullptr);
         benchmark::DoNotOptimize(i.pixels.px.data());
     }
     state.SetLabel(state.range(0) ? "imaging library" : "fallback loader");

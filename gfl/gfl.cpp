@@ -1,15 +1,22 @@
 // libgfl201.so: the imaging library the program loads at run time. It reads JPEG
-// (libjpeg), PNG (libpng), TIFF (libtiff) and camera RAW files (LibRaw: the embedded
-// preview when there is one, else the decoded picture) into the bitmap record of
-// libgfl.h. Nothing here writes to the file it reads.
-#include "libgfl.h"
+// (libjpeg), PNG (libpng), TIFF (libtiff), HEIF pictures (HEIC, AVIF: libheif) and camera
+// RAW files (LibRaw: the embedded preview when there is one, else the decoded picture)
+// into the bitmap record of libgfl.h. Every reader shrinks the picture into the box asked for while
+// it reads its rows, so no picture is held at its own size only to be shrunk, and a file declaring
+// more than the budget of imaging/tailles.h is refused. Nothing here writes to the
+// file it reads.
+#include "lecteurs.h"
 
 #include "imaging/decodeurJpeg.h"
+#include "imaging/reduction.h"
+#include "imaging/tailles.h"
 
+#include <libheif/heif.h>
 #include <libraw/libraw.h>
 #include <png.h>
 #include <tiffio.h>
 
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -18,12 +25,11 @@
 #include <new>
 #include <vector>
 
+namespace varlime::gfl {
+
 namespace {
 
-// A picture larger than this is refused rather than allocated: 256 megapixels.
-constexpr long long kPixelsMax = 1LL << 28;
-
-bool lzwPermis = true;
+std::atomic<bool> lzwPermis{true};
 
 void nommer(GFL_FILE_INFORMATION* info, const char* format, int l, int h) {
     if (!info)
@@ -34,23 +40,29 @@ void nommer(GFL_FILE_INFORMATION* info, const char* format, int l, int h) {
     info->Height = h;
 }
 
-// A zeroed bitmap with its rows, or null when the size is absurd or memory short.
-GFL_BITMAP* nouveauBitmap(GFL_UINT16 type, long long l, long long h, int octetsParPixel,
-                          int bitsParComposante, int composantes) {
-    if (l <= 0 || h <= 0 || l * h > kPixelsMax)
+Boite boiteDe(const GFL_LOAD_PARAMS& p) {
+    return {p.WantedWidth > 0 ? p.WantedWidth : 0, p.WantedHeight > 0 ? p.WantedHeight : 0};
+}
+
+// A bitmap of the given size with its rows (mid-grey, as rows a damaged file never
+// delivers stay), or null when the size is beyond the budget or memory short.
+GFL_BITMAP* nouveauBitmap(GFL_UINT16 type, Taille t, int octetsParPixel, int bitsParComposante,
+                          int composantes) {
+    if (!dansLeBudget(t))
         return nullptr;
-    const long long parLigne = l * octetsParPixel;
+    const std::size_t parLigne = static_cast<std::size_t>(t.largeur) * octetsParPixel;
     auto* b = static_cast<GFL_BITMAP*>(std::calloc(1, sizeof(GFL_BITMAP)));
     if (!b)
         return nullptr;
-    b->Data = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(parLigne * h), 1));
+    b->Data = static_cast<std::uint8_t*>(std::malloc(parLigne * t.hauteur));
     if (!b->Data) {
         std::free(b);
         return nullptr;
     }
+    std::memset(b->Data, 128, parLigne * t.hauteur);
     b->Type = type;
-    b->Width = static_cast<GFL_INT32>(l);
-    b->Height = static_cast<GFL_INT32>(h);
+    b->Width = t.largeur;
+    b->Height = t.hauteur;
     b->BytesPerLine = static_cast<GFL_UINT32>(parLigne);
     b->BytesPerPixel = static_cast<GFL_UINT16>(octetsParPixel);
     b->BitsPerComponent = static_cast<GFL_UINT16>(bitsParComposante);
@@ -63,59 +75,85 @@ bool ajouterPalette(GFL_BITMAP* b) {
     return b->ColorMap != nullptr;
 }
 
-void liberer(GFL_BITMAP* b) {
-    if (!b)
-        return;
-    std::free(b->ColorMap);
-    std::free(b->Data);
-    std::free(b);
+std::uint8_t* ligneDe(GFL_BITMAP* b, int y) {
+    return b->Data + static_cast<std::size_t>(y) * b->BytesPerLine;
 }
 
-// 3-byte rows come back in the order the caller asked for.
-void ordonner(GFL_BITMAP* b, const GFL_LOAD_PARAMS& p, bool dejaBgr) {
-    const bool bgr = p.ColorModel == GFL_BGR;
-    if (bgr == dejaBgr || b->BytesPerPixel < 3 || b->BitsPerComponent != 8)
+// A row of 8-bit samples into the bitmap, red and blue swapped when the caller's order
+// is not the decoder's.
+void copierLigne(GFL_BITMAP* b, int y, const std::uint8_t* src, bool echanger) {
+    std::uint8_t* d = ligneDe(b, y);
+    if (!echanger || b->BytesPerPixel < 3) {
+        std::memcpy(d, src, b->BytesPerLine);
         return;
-    for (GFL_INT32 y = 0; y < b->Height; ++y) {
-        std::uint8_t* r = b->Data + static_cast<std::size_t>(y) * b->BytesPerLine;
-        for (GFL_INT32 x = 0; x < b->Width; ++x)
-            std::swap(r[x * b->BytesPerPixel], r[x * b->BytesPerPixel + 2]);
+    }
+    const int n = b->BytesPerPixel;
+    for (GFL_INT32 x = 0; x < b->Width; ++x, d += n, src += n) {
+        std::memcpy(d, src, static_cast<std::size_t>(n));
+        d[0] = src[2];
+        d[2] = src[0];
     }
 }
 
-GFL_ERROR depuisJpeg(const varlime::ImageJpeg& j, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie) {
-    GFL_BITMAP* b = nouveauBitmap(j.composantes == 1 ? GFL_GREY : GFL_RGB_TYPE, j.largeur,
-                                  j.hauteur, j.composantes, 8, j.composantes);
-    if (!b)
-        return GFL_ERROR_NO_MEMORY;
-    std::memcpy(b->Data, j.octets.data(), j.octets.size());
-    ordonner(b, p, true);
-    *sortie = b;
-    return GFL_NO_ERROR;
-}
+// Rows of a decoder that delivers blue, green, red (or grey) into a bitmap.
+class DestinationBitmap : public DestinationImage {
+public:
+    explicit DestinationBitmap(const GFL_LOAD_PARAMS& p) : bgr_(p.ColorModel == GFL_BGR) {}
+    ~DestinationBitmap() override { libererBitmap(b_); }
+    bool preparer(int largeurImage, int hauteurImage, Taille taille, int composantes) override {
+        libererBitmap(b_);
+        largeurImage_ = largeurImage;
+        hauteurImage_ = hauteurImage;
+        b_ = nouveauBitmap(composantes == 1 ? GFL_GREY : GFL_RGB_TYPE, taille, composantes, 8,
+                           composantes);
+        return b_ != nullptr;
+    }
+    void ligne(int y, const std::uint8_t* octets) override {
+        if (b_ && y >= 0 && y < b_->Height)
+            copierLigne(b_, y, octets, !bgr_);
+    }
+    GFL_BITMAP* liberer() {
+        GFL_BITMAP* b = b_;
+        b_ = nullptr;
+        return b;
+    }
+    int largeurImage_ = 0, hauteurImage_ = 0;
 
-GFL_ERROR lireJpeg(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
-                   GFL_FILE_INFORMATION* info) {
-    varlime::ImageJpeg j;
-    if (!varlime::decoderJpegFichier(chemin, p.WantedWidth, j))
+private:
+    bool bgr_;
+    GFL_BITMAP* b_ = nullptr;
+};
+
+// `propre`: receives the picture's own size.
+GFL_ERROR depuisJpegMemoire(const std::uint8_t* data, std::size_t taille, const GFL_LOAD_PARAMS& p,
+                            GFL_BITMAP** sortie, Taille& propre) {
+    DestinationBitmap d(p);
+    if (!decoderJpeg(data, taille, boiteDe(p), d))
         return GFL_ERROR_BAD_FORMAT;
-    nommer(info, "jpeg", j.largeur, j.hauteur);
-    return depuisJpeg(j, p, sortie);
+    propre = {d.largeurImage_, d.hauteurImage_};
+    *sortie = d.liberer();
+    return GFL_NO_ERROR;
 }
 
 // ---- PNG
 
+// Everything that needs freeing or lives across libpng's long jump sits here, made by
+// the caller before the jump point.
 struct LecturePng {
     png_structp png = nullptr;
     png_infop info = nullptr;
     std::FILE* f = nullptr;
     GFL_BITMAP* b = nullptr;
+    Reducteur reducteur;
+    std::vector<std::uint8_t> ligne;
+    // An interlaced picture comes in seven passes over the whole of it: held whole.
+    std::vector<std::uint8_t> entiere;
     std::vector<png_bytep> lignes;
     ~LecturePng() {
         png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
         if (f)
             std::fclose(f);
-        liberer(b);
+        libererBitmap(b);
     }
 };
 
@@ -124,10 +162,20 @@ extern "C" void erreurPng(png_structp png, png_const_charp) {
 }
 extern "C" void avertissementPng(png_structp, png_const_charp) {}
 
-// Everything that needs freeing lives in `l`, made by the caller, so a long jump back
-// from libpng only returns an error.
+// libpng allocates what a chunk's length says (a text chunk of 800 MB in a 120-byte
+// file): anything beyond what a row or a chunk worth reading needs is refused, and
+// libpng then fails the file.
+constexpr png_alloc_size_t kAllocationPngMax = kBudgetOctets / 8;
+extern "C" png_voidp allouerPng(png_structp, png_alloc_size_t taille) {
+    return taille <= kAllocationPngMax ? std::malloc(taille) : nullptr;
+}
+extern "C" void libererPng(png_structp, png_voidp p) {
+    std::free(p);
+}
+
 GFL_ERROR decoderPng(LecturePng& l, const GFL_LOAD_PARAMS& p, GFL_FILE_INFORMATION* info) {
-    l.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, erreurPng, avertissementPng);
+    l.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, erreurPng, avertissementPng,
+                                     nullptr, allouerPng, libererPng);
     if (!l.png)
         return GFL_ERROR_NO_MEMORY;
     l.info = png_create_info_struct(l.png);
@@ -137,11 +185,17 @@ GFL_ERROR decoderPng(LecturePng& l, const GFL_LOAD_PARAMS& p, GFL_FILE_INFORMATI
         return GFL_ERROR_BAD_FORMAT;
     png_init_io(l.png, l.f);
     png_set_user_limits(l.png, 1u << 20, 1u << 20);
+    // A chunk's length comes from the file: libpng would allocate whatever it says for a
+    // text or profile chunk. None worth showing a picture needs more than this.
+    png_set_chunk_malloc_max(l.png, 8u << 20);
+    png_set_chunk_cache_max(l.png, 1000);
     png_read_info(l.png, l.info);
     png_uint_32 largeur = 0, hauteur = 0;
     int profondeur = 0, couleurs = 0, entrelace = 0;
     png_get_IHDR(l.png, l.info, &largeur, &hauteur, &profondeur, &couleurs, &entrelace, nullptr,
                  nullptr);
+    if (static_cast<long long>(largeur) * hauteur > kPixelsSourceMax)
+        return GFL_ERROR_NO_MEMORY;
     GFL_UINT16 type = GFL_RGB_TYPE;
     int octets = 3, bits = 8, composantes = 3;
     bool palette = false;
@@ -175,11 +229,20 @@ GFL_ERROR decoderPng(LecturePng& l, const GFL_LOAD_PARAMS& p, GFL_FILE_INFORMATI
     }
     if (p.ColorModel == GFL_BGR && bits == 8 && octets >= 3)
         png_set_bgr(l.png);
-    png_set_interlace_handling(l.png);
+    const int passes = png_set_interlace_handling(l.png);
     png_read_update_info(l.png, l.info);
-    if (png_get_rowbytes(l.png, l.info) != static_cast<png_size_t>(largeur) * octets)
+    const std::size_t parLigne = static_cast<std::size_t>(largeur) * octets;
+    if (png_get_rowbytes(l.png, l.info) != parLigne)
         return GFL_ERROR_BAD_FORMAT;
-    l.b = nouveauBitmap(type, largeur, hauteur, octets, bits, composantes);
+    const Taille cible =
+        tailleCible(static_cast<int>(largeur), static_cast<int>(hauteur), boiteDe(p));
+    // Means of colour-map indexes, of two levels or of deep samples mean nothing: those
+    // keep one pixel of each area.
+    const bool moyenne = type == GFL_GREY || type == GFL_RGB_TYPE || type == GFL_RGBA_TYPE;
+    if (!l.reducteur.preparer(static_cast<int>(largeur), static_cast<int>(hauteur), cible.largeur,
+                              cible.hauteur, octets, moyenne))
+        return GFL_ERROR_BAD_FORMAT;
+    l.b = nouveauBitmap(type, cible, octets, bits, composantes);
     if (!l.b)
         return GFL_ERROR_NO_MEMORY;
     if (palette) {
@@ -194,11 +257,303 @@ GFL_ERROR decoderPng(LecturePng& l, const GFL_LOAD_PARAMS& p, GFL_FILE_INFORMATI
                 l.b->ColorMap->Blue[i] = entrees[i].blue;
             }
     }
-    l.lignes.resize(hauteur);
-    for (png_uint_32 y = 0; y < hauteur; ++y)
-        l.lignes[y] = l.b->Data + static_cast<std::size_t>(y) * l.b->BytesPerLine;
-    png_read_image(l.png, l.lignes.data());
+    GFL_BITMAP* b = l.b;
+    const auto donner = [b](int y, const std::uint8_t* r) {
+        std::memcpy(ligneDe(b, y), r, b->BytesPerLine);
+    };
+    if (passes > 1) {
+        if (parLigne * hauteur > kBudgetOctets / 2)
+            return GFL_ERROR_NO_MEMORY;
+        l.entiere.assign(parLigne * hauteur, 0);
+        l.lignes.resize(hauteur);
+        for (png_uint_32 y = 0; y < hauteur; ++y)
+            l.lignes[y] = l.entiere.data() + y * parLigne;
+        png_read_image(l.png, l.lignes.data());
+        for (png_uint_32 y = 0; y < hauteur; ++y)
+            l.reducteur.ajouter(l.lignes[y], donner);
+    } else {
+        l.ligne.assign(parLigne, 0);
+        for (png_uint_32 y = 0; y < hauteur; ++y) {
+            png_read_row(l.png, l.ligne.data(), nullptr);
+            l.reducteur.ajouter(l.ligne.data(), donner);
+        }
+    }
     nommer(info, "png", static_cast<int>(largeur), static_cast<int>(hauteur));
+    return GFL_NO_ERROR;
+}
+
+// ---- TIFF
+
+extern "C" int silenceTiff(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+struct TiffFerme {
+    void operator()(TIFF* t) const { TIFFClose(t); }
+};
+
+std::unique_ptr<TIFF, TiffFerme> ouvrirTiff(const char* chemin) {
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (!options)
+        return nullptr;
+    // libtiff's own buffers (a strip, a tile, a directory's values) are held to the
+    // budget too, whatever the file declares.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(kBudgetOctets / 4));
+    TIFFOpenOptionsSetErrorHandlerExtR(options, silenceTiff, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, silenceTiff, nullptr);
+    std::unique_ptr<TIFF, TiffFerme> t(TIFFOpenExt(chemin, "r", options));
+    TIFFOpenOptionsFree(options);
+    return t;
+}
+
+struct RgbaFin {
+    void operator()(TIFFRGBAImage* i) const { TIFFRGBAImageEnd(i); }
+};
+
+GFL_ERROR decoderTiff(TIFF* t, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
+                      GFL_FILE_INFORMATION* info) {
+    std::uint32_t largeur = 0, hauteur = 0;
+    std::uint16_t bits = 1, echantillons = 1, photometrie = PHOTOMETRIC_MINISBLACK,
+                  plans = PLANARCONFIG_CONTIG;
+    TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &largeur);
+    TIFFGetField(t, TIFFTAG_IMAGELENGTH, &hauteur);
+    TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &echantillons);
+    TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &plans);
+    TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometrie);
+    if (largeur == 0 || hauteur == 0 || largeur > (1u << 20) || hauteur > (1u << 28) ||
+        static_cast<long long>(largeur) * hauteur > kPixelsSourceMax)
+        return GFL_ERROR_BAD_FORMAT;
+    const int l = static_cast<int>(largeur), h = static_cast<int>(hauteur);
+    const Taille cible = tailleCible(l, h, boiteDe(p));
+    nommer(info, "tiff", l, h);
+    Reducteur reducteur;
+    const bool parLignes = !TIFFIsTiled(t) && plans == PLANARCONFIG_CONTIG;
+    if ((bits == 16 || bits == 1) && parLignes && echantillons <= 4 &&
+        (photometrie <= PHOTOMETRIC_RGB) &&
+        static_cast<long long>(TIFFScanlineSize64(t)) ==
+            (static_cast<long long>(largeur) * bits * echantillons + 7) / 8) {
+        const bool deux = bits == 1;
+        if (deux && echantillons != 1)
+            return GFL_ERROR_BAD_FORMAT;
+        const int octets = deux ? 1 : 2 * echantillons;
+        std::unique_ptr<GFL_BITMAP, void (*)(GFL_BITMAP*)> b(
+            deux ? nouveauBitmap(GFL_BINARY, cible, 1, 1, 1)
+                 : nouveauBitmap(GFL_DEEP, cible, octets, 16, echantillons),
+            libererBitmap);
+        if (!b || !reducteur.preparer(l, h, cible.largeur, cible.hauteur, octets, false))
+            return GFL_ERROR_NO_MEMORY;
+        std::vector<std::uint8_t> ligne(static_cast<std::size_t>(TIFFScanlineSize64(t)));
+        std::vector<std::uint8_t> pixels(deux ? largeur : 0);
+        GFL_BITMAP* d = b.get();
+        const auto donner = [d](int y, const std::uint8_t* r) {
+            std::memcpy(ligneDe(d, y), r, d->BytesPerLine);
+        };
+        for (std::uint32_t y = 0; y < hauteur; ++y) {
+            if (TIFFReadScanline(t, ligne.data(), y, 0) < 0)
+                return GFL_ERROR_FILE_READ;
+            if (deux) {
+                // One byte a pixel: 0 black, 1 white, whichever way the file counts.
+                for (std::uint32_t x = 0; x < largeur; ++x) {
+                    const bool blanc = (ligne[x / 8] >> (7 - x % 8)) & 1;
+                    pixels[x] = (blanc != (photometrie == PHOTOMETRIC_MINISWHITE)) ? 1 : 0;
+                }
+                reducteur.ajouter(pixels.data(), donner);
+            } else {
+                reducteur.ajouter(ligne.data(), donner);
+            }
+        }
+        *sortie = b.release();
+        return GFL_NO_ERROR;
+    }
+    char message[1024] = {0};
+    TIFFRGBAImage img;
+    if (!TIFFRGBAImageOK(t, message) || !TIFFRGBAImageBegin(&img, t, 0, message))
+        return GFL_ERROR_BAD_FORMAT;
+    std::unique_ptr<TIFFRGBAImage, RgbaFin> fin(&img);
+    // Rows as stored: the caller turns the picture by its orientation tag itself.
+    img.req_orientation = img.orientation;
+    // Read a band at a time, a band being what libtiff decodes in one go (a strip, or a
+    // row of tiles), so that no band is decoded twice.
+    std::uint32_t bande = 0;
+    if (TIFFIsTiled(t))
+        TIFFGetField(t, TIFFTAG_TILELENGTH, &bande);
+    else
+        TIFFGetFieldDefaulted(t, TIFFTAG_ROWSPERSTRIP, &bande);
+    if (bande == 0 || bande > hauteur)
+        bande = hauteur;
+    if (static_cast<std::uint64_t>(largeur) * bande * 4 > kBudgetOctets / 4)
+        return GFL_ERROR_NO_MEMORY;
+    std::unique_ptr<GFL_BITMAP, void (*)(GFL_BITMAP*)> b(
+        nouveauBitmap(GFL_RGB_TYPE, cible, 3, 8, 3), libererBitmap);
+    if (!b || !reducteur.preparer(l, h, cible.largeur, cible.hauteur, 3, true))
+        return GFL_ERROR_NO_MEMORY;
+    std::vector<std::uint32_t> rgba(static_cast<std::size_t>(largeur) * bande);
+    std::vector<std::uint8_t> ligne(static_cast<std::size_t>(largeur) * 3);
+    const bool bgr = p.ColorModel == GFL_BGR;
+    GFL_BITMAP* d = b.get();
+    const auto donner = [d](int y, const std::uint8_t* r) {
+        std::memcpy(ligneDe(d, y), r, d->BytesPerLine);
+    };
+    for (std::uint32_t y = 0; y < hauteur; y += bande) {
+        const std::uint32_t n = std::min(bande, hauteur - y);
+        img.row_offset = static_cast<int>(y);
+        img.col_offset = 0;
+        if (!TIFFRGBAImageGet(&img, rgba.data(), largeur, n))
+            return GFL_ERROR_FILE_READ;
+        for (std::uint32_t r = 0; r < n; ++r) {
+            const std::uint32_t* s = rgba.data() + static_cast<std::size_t>(r) * largeur;
+            for (std::uint32_t x = 0; x < largeur; ++x) {
+                std::uint8_t* o = ligne.data() + static_cast<std::size_t>(x) * 3;
+                o[bgr ? 2 : 0] = static_cast<std::uint8_t>(TIFFGetR(s[x]));
+                o[1] = static_cast<std::uint8_t>(TIFFGetG(s[x]));
+                o[bgr ? 0 : 2] = static_cast<std::uint8_t>(TIFFGetB(s[x]));
+            }
+            reducteur.ajouter(ligne.data(), donner);
+        }
+    }
+    *sortie = b.release();
+    return GFL_NO_ERROR;
+}
+
+// A TIFF-structured camera file (DNG, CR2) goes to LibRaw, a plain TIFF to libtiff.
+bool tiffDeCamera(TIFF* t, const unsigned char* debut) {
+    void* version = nullptr;
+    if (debut[8] == 'C' && debut[9] == 'R')
+        return true;
+    return TIFFGetField(t, TIFFTAG_DNGVERSION, &version) != 0;
+}
+
+// ---- camera RAW
+
+// 8-bit rows of `composantes` samples (red first) handed over by LibRaw, shrunk into a
+// bitmap in the caller's order.
+GFL_ERROR depuisRangees(const std::uint8_t* data, std::size_t taille, int largeur, int hauteur,
+                        int composantes, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie) {
+    if (largeur <= 0 || hauteur <= 0 || (composantes != 1 && composantes != 3) ||
+        static_cast<std::uint64_t>(largeur) * hauteur * composantes > taille)
+        return GFL_ERROR_BAD_FORMAT;
+    const Taille cible = tailleCible(largeur, hauteur, boiteDe(p));
+    std::unique_ptr<GFL_BITMAP, void (*)(GFL_BITMAP*)> b(
+        nouveauBitmap(composantes == 3 ? GFL_RGB_TYPE : GFL_GREY, cible, composantes, 8,
+                      composantes),
+        libererBitmap);
+    Reducteur reducteur;
+    if (!b ||
+        !reducteur.preparer(largeur, hauteur, cible.largeur, cible.hauteur, composantes, true))
+        return GFL_ERROR_NO_MEMORY;
+    GFL_BITMAP* d = b.get();
+    const bool echanger = p.ColorModel == GFL_BGR;
+    const auto donner = [d, echanger](int y, const std::uint8_t* r) {
+        copierLigne(d, y, r, echanger);
+    };
+    const std::size_t parLigne = static_cast<std::size_t>(largeur) * composantes;
+    for (int y = 0; y < hauteur; ++y)
+        reducteur.ajouter(data + static_cast<std::size_t>(y) * parLigne, donner);
+    *sortie = b.release();
+    return GFL_NO_ERROR;
+}
+
+struct ImageLibRaw {
+    void operator()(libraw_processed_image_t* i) const { LibRaw::dcraw_clear_mem(i); }
+};
+
+// ---- HEIF (HEIC, AVIF)
+
+struct ContexteHeif {
+    void operator()(heif_context* c) const { heif_context_free(c); }
+};
+struct PoigneeHeif {
+    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+};
+struct ImageHeif {
+    void operator()(heif_image* i) const { heif_image_release(i); }
+};
+struct OptionsHeif {
+    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+};
+
+// The brands of the ISO base media files that hold HEIF pictures (HEVC, AVC or AV1
+// coded); a camera's CR3 (brand "crx ") goes to LibRaw.
+bool marqueHeif(const unsigned char* debut, std::size_t n) {
+    if (n < 12 || std::memcmp(debut + 4, "ftyp", 4) != 0)
+        return false;
+    static const char* const marques[] = {"heic", "heix", "heim", "heis", "hevc", "hevx",
+                                          "hevm", "hevs", "mif1", "msf1", "avif", "avis"};
+    for (const char* m : marques)
+        if (std::memcmp(debut + 8, m, 4) == 0)
+            return true;
+    return false;
+}
+
+// Decodes one picture of the file (the primary one, or one of its thumbnails) upright,
+// as libheif turns and mirrors it by the file's own transformations, into a bitmap
+// fitted to the box asked for.
+GFL_ERROR decoderHeif(heif_image_handle* h, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie) {
+    const int largeur = heif_image_handle_get_width(h), hauteur = heif_image_handle_get_height(h);
+    // libheif decodes the whole picture, a few bytes a pixel in its planes and three in
+    // the rows handed back: only pictures that fit the budget that way are decoded.
+    if (largeur <= 0 || hauteur <= 0 ||
+        static_cast<std::uint64_t>(largeur) * static_cast<std::uint64_t>(hauteur) * 8 >
+            kBudgetOctets)
+        return GFL_ERROR_NO_MEMORY;
+    // A picture whose depth the file does not tell coherently (libheif then sizes its
+    // buffers from whatever the coded data claims) is refused before any decode.
+    const int bits = heif_image_handle_get_luma_bits_per_pixel(h);
+    if (bits < 1 || bits > 16)
+        return GFL_ERROR_BAD_FORMAT;
+    std::unique_ptr<heif_decoding_options, OptionsHeif> options(heif_decoding_options_alloc());
+    heif_image* brute = nullptr;
+    const heif_error e = heif_decode_image(h, &brute, heif_colorspace_RGB,
+                                           heif_chroma_interleaved_RGB, options.get());
+    std::unique_ptr<heif_image, ImageHeif> image(brute);
+    if (e.code != heif_error_Ok || !image)
+        return GFL_ERROR_BAD_FORMAT;
+    int pas = 0;
+    const std::uint8_t* plan =
+        heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &pas);
+    const int l = heif_image_get_width(image.get(), heif_channel_interleaved),
+              ht = heif_image_get_height(image.get(), heif_channel_interleaved);
+    // A decoded picture of another size than the file declares is a damaged file.
+    if (!plan || l != largeur || ht != hauteur || pas < l * 3)
+        return GFL_ERROR_BAD_FORMAT;
+    const Taille cible = tailleCible(l, ht, boiteDe(p));
+    std::unique_ptr<GFL_BITMAP, void (*)(GFL_BITMAP*)> b(
+        nouveauBitmap(GFL_RGB_TYPE, cible, 3, 8, 3), libererBitmap);
+    Reducteur reducteur;
+    if (!b || !reducteur.preparer(l, ht, cible.largeur, cible.hauteur, 3, true))
+        return GFL_ERROR_NO_MEMORY;
+    GFL_BITMAP* d = b.get();
+    const bool echanger = p.ColorModel == GFL_BGR;
+    const auto donner = [d, echanger](int y, const std::uint8_t* r) {
+        copierLigne(d, y, r, echanger);
+    };
+    for (int y = 0; y < ht; ++y)
+        reducteur.ajouter(plan + static_cast<std::size_t>(y) * pas, donner);
+    *sortie = b.release();
+    return GFL_NO_ERROR;
+}
+
+} // namespace
+
+void libererBitmap(GFL_BITMAP* b) {
+    if (!b)
+        return;
+    std::free(b->ColorMap);
+    std::free(b->Data);
+    std::free(b);
+}
+
+GFL_ERROR lireJpeg(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
+                   GFL_FILE_INFORMATION* info) {
+    DestinationBitmap d(p);
+    DemandeImage demande;
+    demande.boite = boiteDe(p);
+    demande.apercuPermis = (p.Flags & GFL_LOAD_STORED_COPY) != 0;
+    if (!decoderJpegFichier(chemin, demande, d))
+        return GFL_ERROR_BAD_FORMAT;
+    nommer(info, "jpeg", d.largeurImage_, d.hauteurImage_);
+    *sortie = d.liberer();
     return GFL_NO_ERROR;
 }
 
@@ -216,177 +571,127 @@ GFL_ERROR lirePng(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sor
     return e;
 }
 
-// ---- TIFF
-
-extern "C" void silenceTiff(const char*, const char*, va_list) {}
-
-struct TiffFerme {
-    void operator()(TIFF* t) const { TIFFClose(t); }
-};
-
-GFL_ERROR lireTiff(TIFF* t, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
+GFL_ERROR lireTiff(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
                    GFL_FILE_INFORMATION* info) {
-    std::uint32_t largeur = 0, hauteur = 0;
-    std::uint16_t bits = 1, echantillons = 1, photometrie = PHOTOMETRIC_MINISBLACK,
-                  plans = PLANARCONFIG_CONTIG;
-    TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &largeur);
-    TIFFGetField(t, TIFFTAG_IMAGELENGTH, &hauteur);
-    TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &echantillons);
-    TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &plans);
-    TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometrie);
-    if (largeur == 0 || hauteur == 0 || static_cast<long long>(largeur) * hauteur > kPixelsMax)
+    const auto t = ouvrirTiff(chemin);
+    if (!t)
         return GFL_ERROR_BAD_FORMAT;
-    nommer(info, "tiff", static_cast<int>(largeur), static_cast<int>(hauteur));
-    const bool parLignes = !TIFFIsTiled(t) && plans == PLANARCONFIG_CONTIG;
-    if ((bits == 16 || bits == 1) && parLignes && echantillons <= 4 &&
-        (photometrie <= PHOTOMETRIC_RGB) &&
-        static_cast<long long>(TIFFScanlineSize64(t)) ==
-            (static_cast<long long>(largeur) * bits * echantillons + 7) / 8) {
-        const bool deux = bits == 1;
-        if (deux && echantillons != 1)
-            return GFL_ERROR_BAD_FORMAT;
-        GFL_BITMAP* b =
-            deux ? nouveauBitmap(GFL_BINARY, largeur, hauteur, 1, 1, 1)
-                 : nouveauBitmap(GFL_DEEP, largeur, hauteur, 2 * echantillons, 16, echantillons);
-        if (!b)
-            return GFL_ERROR_NO_MEMORY;
-        std::vector<std::uint8_t> ligne(static_cast<std::size_t>(TIFFScanlineSize64(t)));
-        for (std::uint32_t y = 0; y < hauteur; ++y) {
-            if (TIFFReadScanline(t, ligne.data(), y, 0) < 0) {
-                liberer(b);
-                return GFL_ERROR_FILE_READ;
-            }
-            std::uint8_t* dest = b->Data + static_cast<std::size_t>(y) * b->BytesPerLine;
-            if (deux) {
-                // One byte a pixel: 0 black, 1 white, whichever way the file counts.
-                for (std::uint32_t x = 0; x < largeur; ++x) {
-                    const bool blanc = (ligne[x / 8] >> (7 - x % 8)) & 1;
-                    dest[x] = (blanc != (photometrie == PHOTOMETRIC_MINISWHITE)) ? 1 : 0;
-                }
-            } else {
-                std::memcpy(dest, ligne.data(), b->BytesPerLine);
-            }
-        }
-        *sortie = b;
-        return GFL_NO_ERROR;
-    }
-    char message[1024] = {0};
-    TIFFRGBAImage img;
-    if (!TIFFRGBAImageOK(t, message) || !TIFFRGBAImageBegin(&img, t, 0, message))
-        return GFL_ERROR_BAD_FORMAT;
-    // Rows as stored: the caller turns the picture by its orientation tag itself.
-    img.req_orientation = img.orientation;
-    std::vector<std::uint32_t> rgba;
-    try {
-        rgba.assign(static_cast<std::size_t>(largeur) * hauteur, 0);
-    } catch (const std::bad_alloc&) {
-        TIFFRGBAImageEnd(&img);
-        return GFL_ERROR_NO_MEMORY;
-    }
-    const int ok = TIFFRGBAImageGet(&img, rgba.data(), largeur, hauteur);
-    TIFFRGBAImageEnd(&img);
-    if (!ok)
-        return GFL_ERROR_FILE_READ;
-    GFL_BITMAP* b = nouveauBitmap(GFL_RGB_TYPE, largeur, hauteur, 3, 8, 3);
-    if (!b)
-        return GFL_ERROR_NO_MEMORY;
-    const bool bgr = p.ColorModel == GFL_BGR;
-    for (std::size_t i = 0; i < rgba.size(); ++i) {
-        const std::uint32_t v = rgba[i];
-        std::uint8_t* d = b->Data + i * 3;
-        d[bgr ? 2 : 0] = static_cast<std::uint8_t>(TIFFGetR(v));
-        d[1] = static_cast<std::uint8_t>(TIFFGetG(v));
-        d[bgr ? 0 : 2] = static_cast<std::uint8_t>(TIFFGetB(v));
-    }
-    *sortie = b;
-    return GFL_NO_ERROR;
+    return decoderTiff(t.get(), p, sortie, info);
 }
-
-// ---- camera RAW
 
 GFL_ERROR lireRaw(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
                   GFL_FILE_INFORMATION* info) {
     // LibRaw's object is large: on the heap, not the stack.
-    auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+    std::unique_ptr<LibRaw> raw(new (std::nothrow) LibRaw(LIBRAW_OPTIONS_NONE));
+    if (!raw)
+        return GFL_ERROR_NO_MEMORY;
+    // LibRaw's own buffers for the sensor's data are held to the budget.
+    raw->imgdata.params.max_raw_memory_mb = static_cast<unsigned>(kBudgetMo / 2);
+    // The picture comes as the sensor stored it: the program turns it by its EXIF
+    // orientation, once.
+    raw->imgdata.params.user_flip = 0;
     if (raw->open_file(chemin) != LIBRAW_SUCCESS)
         return GFL_ERROR_UNKNOWN_FORMAT;
-    nommer(info, "raw", raw->imgdata.sizes.width, raw->imgdata.sizes.height);
+    const int largeur = raw->imgdata.sizes.width, hauteur = raw->imgdata.sizes.height;
+    nommer(info, "raw", largeur, hauteur);
     int e = 0;
-    if (raw->unpack_thumb() == LIBRAW_SUCCESS) {
-        libraw_processed_image_t* apercu = raw->dcraw_make_mem_thumb(&e);
-        if (apercu) {
-            GFL_ERROR r = GFL_ERROR_BAD_FORMAT;
-            if (apercu->type == LIBRAW_IMAGE_JPEG) {
-                varlime::ImageJpeg j;
-                if (varlime::decoderJpeg(apercu->data, apercu->data_size, p.WantedWidth, j))
-                    r = depuisJpeg(j, p, sortie);
-            } else if (apercu->type == LIBRAW_IMAGE_BITMAP && apercu->bits == 8 &&
-                       apercu->colors == 3 &&
-                       static_cast<long long>(apercu->width) * apercu->height * 3 <=
-                           apercu->data_size) {
-                GFL_BITMAP* b = nouveauBitmap(GFL_RGB_TYPE, apercu->width, apercu->height, 3, 8, 3);
-                if (b) {
-                    std::memcpy(b->Data, apercu->data,
-                                static_cast<std::size_t>(b->BytesPerLine) * b->Height);
-                    ordonner(b, p, false);
-                    *sortie = b;
-                    r = GFL_NO_ERROR;
-                }
-            }
-            LibRaw::dcraw_clear_mem(apercu);
-            if (r == GFL_NO_ERROR)
-                return r;
+    const libraw_thumbnail_t& vignette = raw->imgdata.thumbnail;
+    const bool vignetteRaisonnable =
+        vignette.tlength <= kBudgetOctets / 8 &&
+        static_cast<std::uint64_t>(vignette.twidth) * vignette.theight <= kPixelsSourceMax;
+    if (vignetteRaisonnable && raw->unpack_thumb() == LIBRAW_SUCCESS) {
+        std::unique_ptr<libraw_processed_image_t, ImageLibRaw> apercu(
+            raw->dcraw_make_mem_thumb(&e));
+        GFL_ERROR r = GFL_ERROR_BAD_FORMAT;
+        Taille propre;
+        if (apercu && apercu->type == LIBRAW_IMAGE_JPEG) {
+            r = depuisJpegMemoire(apercu->data, apercu->data_size, p, sortie, propre);
+        } else if (apercu && apercu->type == LIBRAW_IMAGE_BITMAP && apercu->bits == 8) {
+            r = depuisRangees(apercu->data, apercu->data_size, apercu->width, apercu->height,
+                              apercu->colors, p, sortie);
+            propre = {apercu->width, apercu->height};
+        }
+        if (r == GFL_NO_ERROR) {
+            // The preview is the picture shown: its proportions are the ones drawn.
+            nommer(info, "raw", propre.largeur, propre.hauteur);
+            return r;
         }
     }
-    // No usable preview: develop the picture itself, at half size when that is enough.
+    // No usable preview: develop the picture itself, at half size when that is enough
+    // or when the whole would not fit the budget (the sensor's values, four 16-bit
+    // channels a pixel while developing, and the picture handed back).
+    if (largeur <= 0 || hauteur <= 0 ||
+        static_cast<long long>(largeur) * hauteur > kPixelsSourceMax)
+        return GFL_ERROR_BAD_FORMAT;
+    const Taille cible = tailleCible(largeur, hauteur, boiteDe(p));
+    const std::uint64_t pixels = static_cast<std::uint64_t>(largeur) * hauteur;
     raw->imgdata.params.output_bps = 8;
-    raw->imgdata.params.half_size =
-        p.WantedWidth > 0 && p.WantedWidth * 2 <= raw->imgdata.sizes.width;
+    raw->imgdata.params.half_size = cible.largeur * 2 <= largeur || pixels * 13 > kBudgetOctets;
+    if (raw->imgdata.params.half_size && pixels * 13 / 4 > kBudgetOctets)
+        return GFL_ERROR_NO_MEMORY;
     if (raw->unpack() != LIBRAW_SUCCESS || raw->dcraw_process() != LIBRAW_SUCCESS)
         return GFL_ERROR_BAD_FORMAT;
-    libraw_processed_image_t* image = raw->dcraw_make_mem_image(&e);
-    if (!image)
+    std::unique_ptr<libraw_processed_image_t, ImageLibRaw> image(raw->dcraw_make_mem_image(&e));
+    if (!image || image->type != LIBRAW_IMAGE_BITMAP || image->bits != 8)
         return GFL_ERROR_BAD_FORMAT;
-    GFL_ERROR r = GFL_ERROR_BAD_FORMAT;
-    if (image->type == LIBRAW_IMAGE_BITMAP && image->bits == 8 &&
-        (image->colors == 3 || image->colors == 1) &&
-        static_cast<long long>(image->width) * image->height * image->colors <= image->data_size) {
-        GFL_BITMAP* b = nouveauBitmap(image->colors == 3 ? GFL_RGB_TYPE : GFL_GREY, image->width,
-                                      image->height, image->colors, 8, image->colors);
-        if (b) {
-            std::memcpy(b->Data, image->data,
-                        static_cast<std::size_t>(b->BytesPerLine) * b->Height);
-            ordonner(b, p, false);
-            *sortie = b;
-            r = GFL_NO_ERROR;
-        } else {
-            r = GFL_ERROR_NO_MEMORY;
+    nommer(info, "raw", image->width, image->height);
+    return depuisRangees(image->data, image->data_size, image->width, image->height, image->colors,
+                         p, sortie);
+}
+
+GFL_ERROR lireHeif(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
+                   GFL_FILE_INFORMATION* info) {
+    std::unique_ptr<heif_context, ContexteHeif> contexte(heif_context_alloc());
+    if (!contexte)
+        return GFL_ERROR_NO_MEMORY;
+    // No side of a picture worth reading is longer: larger ones are refused unread.
+    heif_context_set_maximum_image_size_limit(contexte.get(), 1 << 15);
+    if (heif_context_read_from_file(contexte.get(), chemin, nullptr).code != heif_error_Ok)
+        return GFL_ERROR_BAD_FORMAT;
+    heif_image_handle* brute = nullptr;
+    if (heif_context_get_primary_image_handle(contexte.get(), &brute).code != heif_error_Ok ||
+        !brute)
+        return GFL_ERROR_BAD_FORMAT;
+    std::unique_ptr<heif_image_handle, PoigneeHeif> principale(brute);
+    const int largeur = heif_image_handle_get_width(principale.get()),
+              hauteur = heif_image_handle_get_height(principale.get());
+    nommer(info, "heif", largeur, hauteur);
+    // The grid's thumbnail may come from a thumbnail the file stores, when it is wide
+    // enough and of the picture's shape.
+    const Taille cible = tailleCible(largeur, hauteur, boiteDe(p));
+    if ((p.Flags & GFL_LOAD_STORED_COPY) && cible.largeur > 0) {
+        heif_item_id ids[4] = {0, 0, 0, 0};
+        const int n = heif_image_handle_get_list_of_thumbnail_IDs(principale.get(), ids, 4);
+        for (int i = 0; i < n; ++i) {
+            heif_image_handle* v = nullptr;
+            if (heif_image_handle_get_thumbnail(principale.get(), ids[i], &v).code !=
+                    heif_error_Ok ||
+                !v)
+                continue;
+            std::unique_ptr<heif_image_handle, PoigneeHeif> vignette(v);
+            const int lv = heif_image_handle_get_width(v), hv = heif_image_handle_get_height(v);
+            if (apercuConvient(largeur, hauteur, lv, hv, cible.largeur) &&
+                decoderHeif(v, p, sortie) == GFL_NO_ERROR)
+                return GFL_NO_ERROR;
         }
     }
-    LibRaw::dcraw_clear_mem(image);
-    return r;
+    return decoderHeif(principale.get(), p, sortie);
 }
 
-// A TIFF-structured camera file (DNG, CR2) goes to LibRaw, a plain TIFF to libtiff.
-bool tiffDeCamera(TIFF* t, const unsigned char* debut) {
-    void* version = nullptr;
-    if (debut[8] == 'C' && debut[9] == 'R')
-        return true;
-    return TIFFGetField(t, TIFFTAG_DNGVERSION, &version) != 0;
-}
+} // namespace varlime::gfl
 
-} // namespace
+using namespace varlime::gfl;
 
 extern "C" {
 
 GFL_ERROR gflLibraryInit(void) {
-    TIFFSetErrorHandler(silenceTiff);
-    TIFFSetWarningHandler(silenceTiff);
+    heif_init(nullptr);
     return GFL_NO_ERROR;
 }
 
-void gflLibraryExit(void) {}
+void gflLibraryExit(void) {
+    heif_deinit();
+}
 
 const char* gflGetErrorString(GFL_ERROR error) {
     switch (error) {
@@ -412,7 +717,7 @@ void gflEnableLZW(GFL_BOOL enable) {
 }
 
 void gflFreeBitmap(GFL_BITMAP* bitmap) {
-    liberer(bitmap);
+    libererBitmap(bitmap);
 }
 
 void gflGetDefaultLoadParams(GFL_LOAD_PARAMS* params) {
@@ -440,12 +745,19 @@ GFL_ERROR gflLoadBitmap(const char* filename, GFL_BITMAP** bitmap, const GFL_LOA
         return lireJpeg(filename, *params, bitmap, info);
     if (std::memcmp(debut, "\x89PNG", 4) == 0)
         return lirePng(filename, *params, bitmap, info);
+    if (marqueHeif(debut, sizeof debut)) {
+        const GFL_ERROR e = lireHeif(filename, *params, bitmap, info);
+        // Stands upright already: the program leaves it as it is.
+        if (e == GFL_NO_ERROR && info)
+            info->Upright = 1;
+        return e;
+    }
     if (std::memcmp(debut, "II*\0", 4) == 0 || std::memcmp(debut, "MM\0*", 4) == 0) {
-        std::unique_ptr<TIFF, TiffFerme> t(TIFFOpen(filename, "r"));
+        const auto t = ouvrirTiff(filename);
         if (!t)
             return GFL_ERROR_BAD_FORMAT;
         if (!tiffDeCamera(t.get(), debut))
-            return lireTiff(t.get(), *params, bitmap, info);
+            return decoderTiff(t.get(), *params, bitmap, info);
     }
     return lireRaw(filename, *params, bitmap, info);
 }

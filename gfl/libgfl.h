@@ -41,16 +41,26 @@ enum : GFL_UINT16 {
     GFL_DEEP = 256, // more than 8 bits a channel, kept as decoded
 };
 
+// Load flags.
+enum : GFL_UINT32 {
+    // A smaller copy the file stores (a JPEG's EXIF thumbnail or Multi-Picture preview)
+    // may stand for the picture when it is the same picture and large enough.
+    GFL_LOAD_STORED_COPY = 0x0001,
+};
+
 struct GFL_LOAD_PARAMS {
     GFL_UINT32 Flags;
     GFL_INT32 FormatIndex;
     GFL_INT32 ImageWanted;
     GFL_UINT16 Origin;
     GFL_UINT16 ColorModel;
-    // The width the caller will show; 0 for full size. A decoder that can shrink
-    // while decoding (JPEG scaling, a RAW file's preview) gives at least this width.
+    // The box the caller will show the picture in, in its stored orientation; 0 leaves
+    // a side free, both 0 asks for the picture's own size. A larger picture is decoded
+    // shrunk to fit it, keeping its proportions; a smaller one keeps its own size. A
+    // picture that would not fit the memory budget even so is refused.
     GFL_INT32 WantedWidth;
-    GFL_INT32 Reserved[8];
+    GFL_INT32 WantedHeight;
+    GFL_INT32 Reserved[7];
 };
 
 struct GFL_COLORMAP {
@@ -74,10 +84,14 @@ struct GFL_BITMAP {
 };
 
 struct GFL_FILE_INFORMATION {
+    // The picture's own size, whatever size the bitmap was decoded to.
     GFL_INT32 Width;
     GFL_INT32 Height;
     char FormatName[16];
-    GFL_INT32 Reserved[8];
+    // Not 0 when the bitmap already stands upright by the file's own record of its
+    // orientation (HEIF's transformations): the caller must not turn it again.
+    GFL_INT32 Upright;
+    GFL_INT32 Reserved[7];
 };
 
 GFL_ERROR gflLibraryInit(void);

@@ -7,7 +7,7 @@ set -euo pipefail
 run_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg-dev libraw-dev libtiff-dev libpng-dev
+  libjpeg-dev libraw-dev libtiff-dev libpng-dev libheif-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -368,14 +368,16 @@ int executerDump(const std::vector<std::string>& args, std::ostream& out, std::o
 }
 
 // `--render FILE OUT.png [--width N]`: the picture as the viewer shows it (through
-// the imaging library when it loads, upright), shrunk or stretched to N pixels across
-// when asked, written as PNG. The file itself is only read.
+// the imaging library when it loads, upright, its own pixels and never a smaller copy
+// stored beside them), shrunk or stretched to N pixels across when asked, written as
+// PNG. A result beyond the pictures' memory budget is refused as unreadable. The file
+// itself is only read.
 int executerRendu(const std::vector<std::string>& args, const std::string& programFolder,
                   std::ostream& err) {
     int largeur = 0;
     if (args.size() == 6 && args[4] == "--width") {
-        if (!toInteger(args[5], largeur) || largeur < 1 || largeur > 65535) {
-            erreur(err, "--width needs a number from 1 to 65535");
+        if (!toInteger(args[5], largeur) || largeur < 1 || largeur > kLargeurRenduMax) {
+            erreur(err, "--width needs a number from 1 to " + std::to_string(kLargeurRenduMax));
             return 2;
         }
     } else if (args.size() != 4) {
@@ -387,8 +389,7 @@ int executerRendu(const std::vector<std::string>& args, const std::string& progr
     const std::string& fichier = args[2];
     LibGfl bibliotheque;
     TimgData reader;
-    const ImageChargee image =
-        chargerImageRedressee(&bibliotheque, reader, fichier, largeur, chargerAvecQt);
+    const ImageChargee image = rendreImage(&bibliotheque, reader, fichier, largeur, chargerAvecQt);
     if (image.profondeurRefusee)
         erreur(err, texte("RSC_msg_bpp_non_supporte", kMessageProfondeur));
     bibliotheque.Cloturer_DLL_LibGfl();
@@ -397,7 +398,7 @@ int executerRendu(const std::vector<std::string>& args, const std::string& progr
                                   {fichier}));
         return 1;
     }
-    if (!ecrirePng(largeur > 0 ? redimensionner(image.pixels, largeur) : image.pixels, args[3])) {
+    if (!ecrirePng(image.pixels, args[3])) {
         erreur(err, "cannot write " + args[3]);
         return 1;
     }

@@ -11,8 +11,6 @@ namespace varlime {
 
 namespace {
 
-constexpr long long kPixelsMax = 1LL << 28;
-
 std::vector<std::string> cheminsParDefaut() {
     const char* choisi = std::getenv("VARLIME_GFL");
     if (choisi && *choisi) {
@@ -44,7 +42,7 @@ std::optional<Pixels> convertirBitmap(const GFL_BITMAP& b) {
     if (profondeur != 1 && profondeur != 8 && profondeur != 24 && profondeur != 32)
         return std::nullopt;
     if (b.Width <= 0 || b.Height <= 0 || !b.Data ||
-        static_cast<long long>(b.Width) * b.Height > kPixelsMax)
+        static_cast<long long>(b.Width) * b.Height > kPixelsCibleMax)
         return std::nullopt;
     Pixels p;
     p.largeur = b.Width;
@@ -141,34 +139,53 @@ bool LibGfl::chargerBibliotheque() {
 }
 
 void LibGfl::Cloturer_DLL_LibGfl() {
-    std::lock_guard verrou(mutex_);
+    std::unique_lock verrou(mutex_);
+    libre_.wait(verrou, [this] { return enCours_ == 0; });
     if (handle_ && !cloturee_) {
         exit_();
         cloturee_ = true;
     }
 }
 
-LibGfl::Resultat LibGfl::Charger_image_gfl(const std::string& chemin, int largeurVoulue,
+LibGfl::Resultat LibGfl::Charger_image_gfl(const std::string& chemin, const DemandeImage& demande,
                                            Pixels& sortie, int* profondeur) {
-    std::lock_guard verrou(mutex_);
     sortie = Pixels();
-    if (cloturee_ || !chargerBibliotheque())
-        return Resultat::Echec;
-    enableLzw_(1);
+    GflLoadBitmapFn charger = nullptr;
+    GflFreeBitmapFn liberer = nullptr;
     GFL_LOAD_PARAMS params;
-    defaultParams_(&params);
-    params.ColorModel = GFL_BGR;
-    params.WantedWidth = largeurVoulue;
-    GFL_FILE_INFORMATION info;
-    GFL_BITMAP* bitmap = nullptr;
-    if (loadBitmap_(chemin.c_str(), &bitmap, &params, &info) != GFL_NO_ERROR || !bitmap) {
-        if (bitmap)
-            freeBitmap_(bitmap);
-        return Resultat::Echec;
+    {
+        std::lock_guard verrou(mutex_);
+        if (cloturee_ || !chargerBibliotheque())
+            return Resultat::Echec;
+        enableLzw_(1);
+        defaultParams_(&params);
+        charger = loadBitmap_;
+        liberer = freeBitmap_;
+        ++enCours_;
     }
-    std::optional<Pixels> p = convertirBitmap(*bitmap);
-    const int bits = profondeurBitmap(*bitmap);
-    freeBitmap_(bitmap);
+    params.ColorModel = GFL_BGR;
+    params.WantedWidth = demande.boite.largeur;
+    params.WantedHeight = demande.boite.hauteur;
+    if (demande.apercuPermis)
+        params.Flags |= GFL_LOAD_STORED_COPY;
+    GFL_FILE_INFORMATION info{};
+    GFL_BITMAP* bitmap = nullptr;
+    // The decode itself runs unlocked: the viewer never waits behind the thumbnail.
+    const GFL_ERROR erreur = charger(chemin.c_str(), &bitmap, &params, &info);
+    std::optional<Pixels> p;
+    int bits = 0;
+    if (bitmap) {
+        if (erreur == GFL_NO_ERROR) {
+            p = convertirBitmap(*bitmap);
+            bits = profondeurBitmap(*bitmap);
+        }
+        liberer(bitmap);
+    }
+    std::lock_guard verrou(mutex_);
+    --enCours_;
+    libre_.notify_all();
+    if (erreur != GFL_NO_ERROR || bits == 0)
+        return Resultat::Echec;
     if (!p) {
         if (bits != 1 && bits != 8 && bits != 24 && bits != 32) {
             profondeurRefusee_ = bits;
@@ -179,6 +196,13 @@ LibGfl::Resultat LibGfl::Charger_image_gfl(const std::string& chemin, int largeu
         return Resultat::Echec;
     }
     sortie = std::move(*p);
+    // The library's record of the picture's own size, when it gives one that the
+    // bitmap can be a reduction of.
+    if (info.Width >= sortie.largeur && info.Height >= sortie.hauteur) {
+        sortie.largeurImage = info.Width;
+        sortie.hauteurImage = info.Height;
+    }
+    sortie.redressee = info.Upright != 0;
     return Resultat::Charge;
 }
 

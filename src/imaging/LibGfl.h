@@ -2,15 +2,18 @@
 // The binding to libgfl201.so, the imaging library loaded at run time: loaded on the
 // first picture, usable only with all seven entry points, tried first for every
 // picture. One object for the whole program, owned by the application object; the
-// thumbnail's worker thread and the window use it in turn.
+// thumbnail's worker thread and the window use it at the same time: the lock guards
+// the loading of the library only, never a decode.
 //
 // VARLIME_GFL in the environment chooses the library: "off" never loads it (how the
 // tests run without it), a path loads that file only. Unset, the program looks beside
 // its executable, in ../lib/varlime (installed), in ../../gfl (the build tree), then
 // on the system's search path.
+#include "imaging/decodeurJpeg.h"
 #include "imaging/pixels.h"
 #include "libgfl.h"
 
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -55,11 +58,11 @@ public:
     // Calls the library's exit function once when it was loaded; never unloads it.
     void Cloturer_DLL_LibGfl();
 
-    // Loads the picture through the library, shrunk while decoding to no less than
-    // `largeurVoulue` pixels across when the format allows (0: full size). A refused
-    // depth is also written to `profondeur` when given.
-    Resultat Charger_image_gfl(const std::string& chemin, int largeurVoulue, Pixels& sortie,
-                               int* profondeur = nullptr);
+    // Loads the picture through the library, shrunk while decoding into the box asked
+    // for; the pixels know the picture's own size. A refused depth is also written to
+    // `profondeur` when given.
+    Resultat Charger_image_gfl(const std::string& chemin, const DemandeImage& demande,
+                               Pixels& sortie, int* profondeur = nullptr);
     // The depth of the last refused picture.
     int profondeurRefusee() const {
         std::lock_guard verrou(mutex_);
@@ -77,6 +80,9 @@ private:
     int profondeurRefusee_ = 0;
     std::string cheminCharge_;
     std::vector<std::string> raisonsEchec_;
+    // Decodes under way, which the exit function waits for.
+    int enCours_ = 0;
+    std::condition_variable libre_;
     GflLibraryInitFn init_ = nullptr;
     GflLibraryExitFn exit_ = nullptr;
     GflGetErrorStringFn errorString_ = nullptr;

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <utility>
 
 namespace varlime {
 
@@ -19,11 +20,34 @@ bool extensionJpeg(const std::string& chemin) {
     return isJpegName(chemin);
 }
 
-ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, int largeurVoulue,
+bool DestinationPixels::preparer(int largeurImage, int hauteurImage, Taille taille,
+                                 int composantes) {
+    sortie_ = Pixels();
+    if (!dansLeBudget(taille) || (composantes != 1 && composantes != 3))
+        return false;
+    composantes_ = composantes;
+    sortie_.largeur = taille.largeur;
+    sortie_.hauteur = taille.hauteur;
+    sortie_.largeurImage = largeurImage;
+    sortie_.hauteurImage = hauteurImage;
+    sortie_.px.assign(static_cast<std::size_t>(taille.largeur) * taille.hauteur,
+                      rgb(128, 128, 128));
+    return true;
+}
+
+void DestinationPixels::ligne(int y, const std::uint8_t* s) {
+    if (y < 0 || y >= sortie_.hauteur)
+        return;
+    std::uint32_t* d = sortie_.px.data() + static_cast<std::size_t>(y) * sortie_.largeur;
+    for (int x = 0; x < sortie_.largeur; ++x, s += composantes_)
+        d[x] = composantes_ == 1 ? rgb(s[0], s[0], s[0]) : rgb(s[2], s[1], s[0]);
+}
+
+ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, const DemandeImage& demande,
                           const ChargeurAutre& autre) {
     ImageChargee r;
     if (lib) {
-        switch (lib->Charger_image_gfl(chemin, largeurVoulue, r.pixels, &r.profondeur)) {
+        switch (lib->Charger_image_gfl(chemin, demande, r.pixels, &r.profondeur)) {
         case LibGfl::Resultat::Charge:
             return r;
         case LibGfl::Resultat::ProfondeurRefusee:
@@ -35,20 +59,12 @@ ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, int largeurVou
     }
     r.pixels = Pixels();
     if (extensionJpeg(chemin)) {
-        ImageJpeg j;
-        if (!decoderJpegFichier(chemin, largeurVoulue, j))
-            return r;
-        r.pixels.largeur = j.largeur;
-        r.pixels.hauteur = j.hauteur;
-        r.pixels.px.resize(static_cast<std::size_t>(j.largeur) * j.hauteur);
-        const std::uint8_t* s = j.octets.data();
-        for (std::uint32_t& v : r.pixels.px) {
-            v = j.composantes == 1 ? rgb(s[0], s[0], s[0]) : rgb(s[2], s[1], s[0]);
-            s += j.composantes;
-        }
+        DestinationPixels d(r.pixels);
+        if (!decoderJpegFichier(chemin, demande, d))
+            r.pixels = Pixels();
         return r;
     }
-    if (autre && !autre(chemin, r.pixels))
+    if (autre && !autre(chemin, demande, r.pixels))
         r.pixels = Pixels();
     return r;
 }
@@ -63,20 +79,31 @@ int orientationExif(TimgData& reader, const std::string& chemin) {
 }
 
 ImageChargee chargerImageRedressee(LibGfl* lib, TimgData& reader, const std::string& chemin,
-                                   int largeurVoulue, const ChargeurAutre& autre) {
+                                   DemandeImage demande, const ChargeurAutre& autre) {
     const int orientation = orientationExif(reader, chemin);
-    // A picture stored on its side is shown turned: the wanted width applies to what
-    // will stand across once turned, the stored height. The stored proportions come
-    // from the EXIF block; without them the stored width is asked for.
-    int voulue = largeurVoulue;
-    if (largeurVoulue > 0 && angleOrientation(orientation) != 0 && reader.ExifInfo &&
-        reader.ExifInfo->PixelWidth > 0 && reader.ExifInfo->PixelHeight > 0)
-        voulue = static_cast<int>(
-            std::min<double>(std::ceil(static_cast<double>(largeurVoulue) *
-                                       reader.ExifInfo->PixelWidth / reader.ExifInfo->PixelHeight),
-                             1 << 20));
-    ImageChargee r = chargerImage(lib, chemin, voulue, autre);
+    // A picture stored on its side is shown turned: what stands across once turned is
+    // its stored height.
+    if (angleOrientation(orientation) != 0)
+        std::swap(demande.boite.largeur, demande.boite.hauteur);
+    ImageChargee r = chargerImage(lib, chemin, demande, autre);
     redresser(r.pixels, orientation);
+    return r;
+}
+
+ImageChargee rendreImage(LibGfl* lib, TimgData& reader, const std::string& chemin, int largeur,
+                         const ChargeurAutre& autre) {
+    DemandeImage demande;
+    demande.boite.largeur = std::max(0, largeur);
+    ImageChargee r = chargerImageRedressee(lib, reader, chemin, demande, autre);
+    // Shrunk while decoding when larger; stretched here when smaller, the height
+    // following the picture's own proportions. A height the budget cannot hold (a
+    // picture far taller than wide) is refused like a file no loader reads.
+    if (largeur > 0 && !r.pixels.vide()) {
+        const Taille propre = r.pixels.propre();
+        if (r.pixels.largeur != largeur ||
+            r.pixels.hauteur != proportion(largeur, propre.hauteur, propre.largeur))
+            r.pixels = redimensionner(r.pixels, largeur);
+    }
     return r;
 }
 

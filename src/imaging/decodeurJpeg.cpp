@@ -1,5 +1,7 @@
 #include "imaging/decodeurJpeg.h"
 
+#include "imaging/reduction.h"
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -30,27 +32,66 @@ extern "C" void sortieErreur(j_common_ptr cinfo) {
 // Warnings (a file cut short, extra bytes) are not worth a word: the picture shows.
 extern "C" void taireMessage(j_common_ptr) {}
 
-constexpr long kPixelsMax = 1L << 28;
-
-// Everything here is plain data, so the long jump back leaves nothing to unwind; the
-// output buffer is a vector owned by the caller. `sansDefaut`: a picture cut short or
-// with damaged data fails instead of showing in part (a stored copy is only worth
-// showing whole, the picture itself is there to fall back on).
-bool decoder(jpeg_decompress_struct& cinfo, Erreurs& err, int largeurVoulue, ImageJpeg& sortie,
-             bool sansDefaut = false) {
-    // Made before the jump point, so a jump back finds it whole and it is freed on return.
+// Everything the decode holds lives here, made by the caller before the jump point, so
+// a long jump back from libjpeg leaves nothing to unwind and only returns an error.
+struct LectureJpeg {
+    jpeg_decompress_struct cinfo;
+    Erreurs err;
+    Reducteur reducteur;
+    std::vector<std::uint8_t> ligne;
     std::vector<std::uint8_t> ligneCmjn;
-    if (setjmp(err.saut)) {
-        jpeg_destroy_decompress(&cinfo);
-        sortie.erreur = err.texte;
-        sortie.octets.clear();
+    bool cree = false;
+    LectureJpeg() = default;
+    LectureJpeg(const LectureJpeg&) = delete;
+    LectureJpeg& operator=(const LectureJpeg&) = delete;
+    ~LectureJpeg() {
+        if (cree)
+            jpeg_destroy_decompress(&cinfo);
+    }
+};
+
+// The scale denominator (8, 4, 2 or 1) that keeps at least `cible` on both sides.
+unsigned denominateur(unsigned largeur, unsigned hauteur, Taille cible) {
+    for (unsigned d : {8u, 4u, 2u})
+        if ((largeur + d - 1) / d >= static_cast<unsigned>(cible.largeur) &&
+            (hauteur + d - 1) / d >= static_cast<unsigned>(cible.hauteur))
+            return d;
+    return 1;
+}
+
+// Decodes into `sortie` at the size the picture takes in `boite`. `image`: the
+// picture's own size when these bytes are a stored copy of it (the rows then take the
+// picture's proportions); zero for the picture itself. `sansDefaut`: a picture cut short
+// or with damaged data fails instead of showing in part (a stored copy is only worth
+// showing whole, the picture itself is there to fall back on).
+bool decoder(LectureJpeg& l, Boite boite, Taille image, DestinationImage& sortie, bool sansDefaut,
+             std::string* erreur) {
+    jpeg_decompress_struct& cinfo = l.cinfo;
+    if (setjmp(l.err.saut)) {
+        if (erreur)
+            *erreur = l.err.texte;
         return false;
     }
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
-        jpeg_destroy_decompress(&cinfo);
-        sortie.erreur = "no JPEG header";
+        if (erreur)
+            *erreur = "no JPEG header";
         return false;
     }
+    // A copy's rows take the proportions of the picture it stands for.
+    const Taille propre =
+        image.largeur > 0 && image.hauteur > 0
+            ? image
+            : Taille{static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height)};
+    const Taille cible = tailleCible(propre.largeur, propre.hauteur, boite);
+    // Whatever the file declares, no more is decoded than the budget allows: libjpeg's
+    // own buffers (a progressive picture keeps all its coefficients) are held to it too.
+    if (static_cast<long long>(cinfo.image_width) * cinfo.image_height > kPixelsSourceMax ||
+        !dansLeBudget(cible)) {
+        if (erreur)
+            *erreur = "picture too large";
+        return false;
+    }
+    cinfo.mem->max_memory_to_use = static_cast<long>(kBudgetOctets / 2);
     const bool cmjn = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     if (cinfo.num_components == 1)
         cinfo.out_color_space = JCS_GRAYSCALE;
@@ -59,73 +100,74 @@ bool decoder(jpeg_decompress_struct& cinfo, Erreurs& err, int largeurVoulue, Ima
     else
         cinfo.out_color_space = JCS_EXT_BGR;
     cinfo.scale_num = 1;
-    cinfo.scale_denom =
-        static_cast<unsigned>(denominateurJpeg(static_cast<int>(cinfo.image_width), largeurVoulue));
+    cinfo.scale_denom = denominateur(cinfo.image_width, cinfo.image_height, cible);
     jpeg_start_decompress(&cinfo);
-    const long l = cinfo.output_width, h = cinfo.output_height;
-    if (l <= 0 || h <= 0 || l * h > kPixelsMax) {
-        jpeg_destroy_decompress(&cinfo);
-        sortie.erreur = "picture too large";
+    const int l0 = static_cast<int>(cinfo.output_width), h0 = static_cast<int>(cinfo.output_height);
+    const int composantes = cinfo.output_components == 1 ? 1 : 3;
+    if (l0 <= 0 || h0 <= 0 ||
+        !l.reducteur.preparer(l0, h0, cible.largeur, cible.hauteur, composantes, true)) {
+        if (erreur)
+            *erreur = "picture too large";
         return false;
     }
-    const int entree = cinfo.output_components;
-    sortie.largeur = static_cast<int>(l);
-    sortie.hauteur = static_cast<int>(h);
-    sortie.composantes = entree == 1 ? 1 : 3;
-    // Rows a damaged file never delivers stay mid-grey.
-    sortie.octets.assign(static_cast<std::size_t>(l * h * sortie.composantes), 128);
+    if (!sortie.preparer(propre.largeur, propre.hauteur, cible, composantes)) {
+        if (erreur)
+            *erreur = "not enough memory";
+        return false;
+    }
+    l.ligne.assign(static_cast<std::size_t>(l0) * composantes, 128);
     if (cmjn)
-        ligneCmjn.assign(static_cast<std::size_t>(l * 4), 0);
+        l.ligneCmjn.assign(static_cast<std::size_t>(l0) * 4, 0);
+    const auto donner = [&](int y, const std::uint8_t* r) { sortie.ligne(y, r); };
     while (cinfo.output_scanline < cinfo.output_height) {
-        const std::size_t y = cinfo.output_scanline;
-        std::uint8_t* dest =
-            sortie.octets.data() + y * static_cast<std::size_t>(l * sortie.composantes);
-        JSAMPROW ligne = cmjn ? ligneCmjn.data() : dest;
+        JSAMPROW ligne = cmjn ? l.ligneCmjn.data() : l.ligne.data();
         if (jpeg_read_scanlines(&cinfo, &ligne, 1) != 1)
             break;
         if (cmjn) {
             // Adobe writes CMYK inverted: each value is already 255 − ink.
-            for (long x = 0; x < l; ++x) {
-                const unsigned c = ligneCmjn[x * 4], m = ligneCmjn[x * 4 + 1],
-                               j = ligneCmjn[x * 4 + 2], k = ligneCmjn[x * 4 + 3];
+            std::uint8_t* dest = l.ligne.data();
+            for (int x = 0; x < l0; ++x) {
+                const unsigned c = l.ligneCmjn[x * 4], m = l.ligneCmjn[x * 4 + 1],
+                               j = l.ligneCmjn[x * 4 + 2], k = l.ligneCmjn[x * 4 + 3];
                 dest[x * 3] = static_cast<std::uint8_t>(j * k / 255);
                 dest[x * 3 + 1] = static_cast<std::uint8_t>(m * k / 255);
                 dest[x * 3 + 2] = static_cast<std::uint8_t>(c * k / 255);
             }
         }
+        l.reducteur.ajouter(l.ligne.data(), donner);
     }
-    // libjpeg only warns about damaged data, and fills in what is missing.
-    const bool abime = cinfo.output_scanline < cinfo.output_height || err.mgr.num_warnings > 0;
+    // libjpeg only warns about damaged data, and fills in what is missing. Rows a
+    // damaged file never delivers stay as the destination made them (mid-grey).
+    const bool abime = cinfo.output_scanline < cinfo.output_height || l.err.mgr.num_warnings > 0;
     jpeg_abort_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
     if (sansDefaut && abime) {
-        sortie = ImageJpeg();
-        sortie.erreur = "damaged picture data";
+        if (erreur)
+            *erreur = "damaged picture data";
         return false;
     }
     return true;
 }
 
-void preparer(jpeg_decompress_struct& cinfo, Erreurs& err) {
-    cinfo.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = sortieErreur;
-    err.mgr.output_message = taireMessage;
-    err.texte[0] = 0;
-    jpeg_create_decompress(&cinfo);
+void preparer(LectureJpeg& l) {
+    l.cinfo.err = jpeg_std_error(&l.err.mgr);
+    l.err.mgr.error_exit = sortieErreur;
+    l.err.mgr.output_message = taireMessage;
+    l.err.texte[0] = 0;
+    jpeg_create_decompress(&l.cinfo);
+    l.cree = true;
 }
 
-bool decoderMemoire(const std::uint8_t* data, std::size_t taille, int largeurVoulue,
-                    ImageJpeg& sortie, bool sansDefaut) {
-    sortie = ImageJpeg();
+bool decoderMemoire(const std::uint8_t* data, std::size_t taille, Boite boite, Taille image,
+                    DestinationImage& sortie, bool sansDefaut, std::string* erreur) {
     if (taille < 4 || data[0] != 0xFF || data[1] != 0xD8) {
-        sortie.erreur = "not a JPEG file";
+        if (erreur)
+            *erreur = "not a JPEG file";
         return false;
     }
-    jpeg_decompress_struct cinfo;
-    Erreurs err;
-    preparer(cinfo, err);
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(taille));
-    return decoder(cinfo, err, largeurVoulue, sortie, sansDefaut);
+    LectureJpeg l;
+    preparer(l);
+    jpeg_mem_src(&l.cinfo, data, static_cast<unsigned long>(taille));
+    return decoder(l, boite, image, sortie, sansDefaut, erreur);
 }
 
 // ---- Copies of the picture stored in the file
@@ -203,22 +245,74 @@ template <class F> std::uint32_t parcourir(const BlocTiff& b, std::uint64_t posi
 }
 
 void ajouter(std::vector<ApercuJpeg>& apercus, std::uint64_t position, std::uint64_t longueur,
-             std::uint64_t tailleFichier) {
+             std::uint64_t tailleFichier, bool vignette) {
     // Shorter than any JPEG: no picture, and no use reading it.
     if (longueur < 4 || position > tailleFichier || longueur > tailleFichier - position ||
         apercus.size() >= kApercusMax)
         return;
-    apercus.push_back({position, longueur});
+    apercus.push_back({position, longueur, vignette});
 }
 
-// The thumbnail the second directory (IFD1) of an EXIF block points to. `base`: where the
-// block's TIFF header starts in the file, which its offsets count from.
-void lireExif(BlocTiff b, std::uint64_t base, std::uint64_t tailleFichier,
-              std::vector<ApercuJpeg>& apercus) {
+// A short ASCII value (a date), as written, without its ending NULs; empty when it
+// does not fit the block or is longer than a date.
+std::string texteCourt(const BlocTiff& b, std::uint32_t type, std::uint32_t compte,
+                       std::uint64_t e) {
+    if (type != 2 || compte == 0 || compte > 32)
+        return {};
+    std::uint32_t position = static_cast<std::uint32_t>(e + 8);
+    if (compte > 4 && !b.lire32(e + 8, position))
+        return {};
+    if (!b.tient(position, compte))
+        return {};
+    std::string t(reinterpret_cast<const char*>(b.d + position), compte);
+    while (!t.empty() && (t.back() == '\0' || t.back() == ' '))
+        t.pop_back();
+    return t;
+}
+
+// A SHORT or LONG value of count 1.
+bool entier(const BlocTiff& b, std::uint32_t type, std::uint32_t compte, std::uint64_t e,
+            std::uint32_t& v) {
+    return compte == 1 && (type == 3 ? b.lire16(e + 8, v) : type == 4 && b.lire32(e + 8, v));
+}
+
+// The thumbnail the second directory (IFD1) of an EXIF block points to, and what the
+// block records of the picture (size, date). `base`: where the block's TIFF header
+// starts in the file, which its offsets count from.
+void lireExif(BlocTiff b, std::uint64_t base, std::uint64_t tailleFichier, EnteteJpeg& r) {
     std::uint32_t premier = 0;
     if (!b.ouvrir(premier))
         return;
-    const std::uint32_t second = parcourir(b, premier, [](auto...) {});
+    std::uint32_t sousDossier = 0;
+    std::string dateFichier;
+    const std::uint32_t second = parcourir(
+        b, premier,
+        [&](std::uint32_t etiquette, std::uint32_t type, std::uint32_t compte, std::uint64_t e) {
+            if (etiquette == 0x8769)
+                entier(b, type, compte, e, sousDossier);
+            else if (etiquette == 0x0132)
+                dateFichier = texteCourt(b, type, compte, e);
+        });
+    // The EXIF directory itself: unless it points back at the first one.
+    if (sousDossier != 0 && sousDossier != premier) {
+        std::uint32_t l = 0, h = 0;
+        parcourir(b, sousDossier,
+                  [&](std::uint32_t etiquette, std::uint32_t type, std::uint32_t compte,
+                      std::uint64_t e) {
+                      if (etiquette == 0xA002)
+                          entier(b, type, compte, e, l);
+                      else if (etiquette == 0xA003)
+                          entier(b, type, compte, e, h);
+                      else if (etiquette == 0x9003)
+                          r.dateExif = texteCourt(b, type, compte, e);
+                  });
+        if (l > 0 && h > 0 && l <= 65535 && h <= 65535) {
+            r.largeurExif = static_cast<int>(l);
+            r.hauteurExif = static_cast<int>(h);
+        }
+    }
+    if (r.dateExif.empty())
+        r.dateExif = dateFichier;
     if (second == 0)
         return;
     std::uint32_t position = 0, longueur = 0;
@@ -227,7 +321,9 @@ void lireExif(BlocTiff b, std::uint64_t base, std::uint64_t tailleFichier,
         b, second,
         [&](std::uint32_t etiquette, std::uint32_t type, std::uint32_t compte, std::uint64_t e) {
             std::uint32_t v = 0;
-            if (compte != 1 || !(type == 3 ? b.lire16(e + 8, v) : type == 4 && b.lire32(e + 8, v)))
+            if (etiquette == 0x0132)
+                r.dateVignette = texteCourt(b, type, compte, e);
+            if (!entier(b, type, compte, e, v))
                 return;
             if (etiquette == 0x0201) {
                 position = v;
@@ -238,7 +334,7 @@ void lireExif(BlocTiff b, std::uint64_t base, std::uint64_t tailleFichier,
             }
         });
     if (avecPosition && avecLongueur)
-        ajouter(apercus, base + position, longueur, tailleFichier);
+        ajouter(r.apercus, base + position, longueur, tailleFichier, true);
 }
 
 // The images a Multi-Picture block lists (MPEntry: 16 bytes each, attributes, size and
@@ -262,7 +358,7 @@ void lireMpf(BlocTiff b, std::uint64_t base, std::uint64_t tailleFichier,
                     return;
                 // Bits 24 to 26 tell the image's format, 0 for JPEG.
                 if ((attributs >> 24 & 7) == 0 && position != 0)
-                    ajouter(apercus, base + position, longueur, tailleFichier);
+                    ajouter(apercus, base + position, longueur, tailleFichier, false);
             }
         });
 }
@@ -281,9 +377,10 @@ bool lireA(std::FILE* f, std::uint64_t position, std::size_t n, std::vector<std:
     return std::fread(octets.data(), 1, n, f) == n;
 }
 
-// The smallest stored copy that will do, decoded at the size wanted; false when there is
-// none or none decodes cleanly, and the picture itself is decoded instead.
-bool decoderApercu(std::FILE* f, int largeurVoulue, ImageJpeg& sortie) {
+// The smallest stored copy that will do, decoded at the size the picture takes in
+// `boite`; false when there is none or none decodes cleanly, and the picture itself is
+// decoded instead.
+bool decoderApercu(std::FILE* f, Boite boite, DestinationImage& sortie) {
     struct stat etat;
     if (fstat(fileno(f), &etat) != 0 || etat.st_size <= 0)
         return false;
@@ -293,6 +390,9 @@ bool decoderApercu(std::FILE* f, int largeurVoulue, ImageJpeg& sortie) {
                octets))
         return false;
     const EnteteJpeg entete = enteteJpeg(octets.data(), octets.size(), tailleFichier);
+    const Taille cible = tailleCible(entete.largeur, entete.hauteur, boite);
+    if (cible.largeur <= 0)
+        return false;
     struct Candidat {
         ApercuJpeg apercu;
         long long pixels;
@@ -307,14 +407,16 @@ bool decoderApercu(std::FILE* f, int largeurVoulue, ImageJpeg& sortie) {
             continue;
         const EnteteJpeg sien = enteteJpeg(octets.data(), n, a.longueur);
         if (apercuConvient(entete.largeur, entete.hauteur, sien.largeur, sien.hauteur,
-                           largeurVoulue))
+                           cible.largeur) &&
+            copieDeLaPhoto(entete, sien, a.vignette))
             candidats.push_back({a, static_cast<long long>(sien.largeur) * sien.hauteur});
     }
     std::stable_sort(candidats.begin(), candidats.end(),
                      [](const Candidat& a, const Candidat& b) { return a.pixels < b.pixels; });
     for (const Candidat& c : candidats)
         if (lireA(f, c.apercu.position, static_cast<std::size_t>(c.apercu.longueur), octets) &&
-            decoderMemoire(octets.data(), octets.size(), largeurVoulue, sortie, true))
+            decoderMemoire(octets.data(), octets.size(), boite, {entete.largeur, entete.hauteur},
+                           sortie, true, nullptr))
             return true;
     return false;
 }
@@ -356,7 +458,7 @@ EnteteJpeg enteteJpeg(const std::uint8_t* debut, std::size_t taille, std::uint64
             if (r.largeur == 0 || r.hauteur == 0)
                 r.largeur = r.hauteur = 0;
         } else if (marqueur == 0xE1 && debutSegment(contenu, n, "Exif\0\0", 6)) {
-            lireExif({contenu + 6, n - 6}, p + 2 + 6, tailleFichier, r.apercus);
+            lireExif({contenu + 6, n - 6}, p + 2 + 6, tailleFichier, r);
         } else if (marqueur == 0xE2 && debutSegment(contenu, n, "MPF\0", 4)) {
             lireMpf({contenu + 4, n - 4}, p + 2 + 4, tailleFichier, r.apercus);
         }
@@ -378,46 +480,46 @@ bool apercuConvient(int largeurImage, int hauteurImage, int largeur, int hauteur
            15LL * static_cast<long long>(hauteur) * largeurImage;
 }
 
-int denominateurJpeg(int largeur, int largeurVoulue) {
-    if (largeurVoulue <= 0)
-        return 1;
-    for (int d : {8, 4, 2})
-        if ((largeur + d - 1) / d >= largeurVoulue)
-            return d;
-    return 1;
+bool copieDeLaPhoto(const EnteteJpeg& photo, const EnteteJpeg& copie, bool vignette) {
+    if (photo.largeurExif > 0 &&
+        (photo.largeurExif != photo.largeur || photo.hauteurExif != photo.hauteur))
+        return false;
+    const std::string& date = vignette ? photo.dateVignette : copie.dateExif;
+    return date.empty() || photo.dateExif.empty() || date == photo.dateExif;
 }
 
-bool decoderJpeg(const std::uint8_t* data, std::size_t taille, int largeurVoulue,
-                 ImageJpeg& sortie) {
-    return decoderMemoire(data, taille, largeurVoulue, sortie, false);
+bool decoderJpeg(const std::uint8_t* data, std::size_t taille, Boite boite,
+                 DestinationImage& sortie, std::string* erreur) {
+    return decoderMemoire(data, taille, boite, {}, sortie, false, erreur);
 }
 
-bool decoderJpegFichier(const std::string& chemin, int largeurVoulue, ImageJpeg& sortie) {
-    sortie = ImageJpeg();
+bool decoderJpegFichier(const std::string& chemin, const DemandeImage& demande,
+                        DestinationImage& sortie, std::string* erreur) {
     std::FILE* f = std::fopen(chemin.c_str(), "rb");
     if (!f) {
-        sortie.erreur = "cannot open the file";
+        if (erreur)
+            *erreur = "cannot open the file";
         return false;
     }
     unsigned char debut[2] = {0, 0};
     if (std::fread(debut, 1, 2, f) != 2 || debut[0] != 0xFF || debut[1] != 0xD8) {
         std::fclose(f);
-        sortie.erreur = "not a JPEG file";
+        if (erreur)
+            *erreur = "not a JPEG file";
         return false;
     }
     // A thumbnail needs far fewer pixels than a camera's picture holds, and the camera
     // often stored a copy of about that size: decoding it spares reading the whole file.
-    if (largeurVoulue > 0 && decoderApercu(f, largeurVoulue, sortie)) {
+    if (demande.apercuPermis && demande.boite.largeur > 0 &&
+        decoderApercu(f, demande.boite, sortie)) {
         std::fclose(f);
         return true;
     }
-    sortie = ImageJpeg();
     std::rewind(f);
-    jpeg_decompress_struct cinfo;
-    Erreurs err;
-    preparer(cinfo, err);
-    jpeg_stdio_src(&cinfo, f);
-    const bool ok = decoder(cinfo, err, largeurVoulue, sortie);
+    LectureJpeg l;
+    preparer(l);
+    jpeg_stdio_src(&l.cinfo, f);
+    const bool ok = decoder(l, demande.boite, {}, sortie, false, erreur);
     std::fclose(f);
     return ok;
 }

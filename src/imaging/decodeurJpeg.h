@@ -2,6 +2,8 @@
 // JPEG decoding with libjpeg, shrunk while decoding when a smaller picture will do, or
 // taken from a smaller copy the camera stored in the file when that one is enough.
 // Shared by the fallback loader and by the imaging library built in gfl/.
+#include "imaging/tailles.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,28 +11,38 @@
 
 namespace varlime {
 
-struct ImageJpeg {
-    int largeur = 0;
-    int hauteur = 0;
-    // 1 (grey) or 3 (blue, green, red).
-    int composantes = 0;
-    // Rows top first, largeur × composantes bytes each.
-    std::vector<std::uint8_t> octets;
-    std::string erreur;
+// What a loader is asked for: the box the picture is shrunk to fit (see tailleCible),
+// and whether a smaller copy stored in the file may stand for it. Only the grid's
+// thumbnail allows that: the viewer, where a user decides to delete a photo, shows
+// the photo's own pixels.
+struct DemandeImage {
+    Boite boite;
+    bool apercuPermis = false;
 };
 
-// The scale denominator (1, 2, 4 or 8) that still gives at least `largeurVoulue`
-// pixels across; 1 when no width is wanted.
-int denominateurJpeg(int largeur, int largeurVoulue);
+// Where a decoder's rows go. `preparer` comes first (again when a stored copy fails
+// and the picture itself is decoded instead), then every row top first.
+class DestinationImage {
+public:
+    virtual ~DestinationImage() = default;
+    // The picture's own size, then the size of the rows that follow and their bytes a
+    // pixel: 1 (grey) or 3 (blue, green, red). False when there is no room: the decode
+    // stops and fails.
+    virtual bool preparer(int largeurImage, int hauteurImage, Taille taille, int composantes) = 0;
+    virtual void ligne(int y, const std::uint8_t* octets) = 0;
+};
 
-// False with `erreur` set when the data is no JPEG or is damaged beyond use; a picture
-// cut short keeps the rows that were there (the rest grey), as viewers show it.
-bool decoderJpeg(const std::uint8_t* data, std::size_t taille, int largeurVoulue,
-                 ImageJpeg& sortie);
-// With a wanted width, a smaller copy of the picture stored in the file (see
-// apercuConvient) is decoded instead of the picture itself when one will do: the result
-// then has that copy's size. Without one, or when it is damaged, the picture itself.
-bool decoderJpegFichier(const std::string& chemin, int largeurVoulue, ImageJpeg& sortie);
+// Decodes a JPEG held in memory, shrunk to fit `boite` (libjpeg's scaling, then the
+// rows averaged as they come). False with `erreur` set when the data is no JPEG, is
+// damaged beyond use or declares a picture beyond the budget; a picture cut short
+// keeps the rows that were there (the rest mid-grey), as viewers show it.
+bool decoderJpeg(const std::uint8_t* data, std::size_t taille, Boite boite,
+                 DestinationImage& sortie, std::string* erreur = nullptr);
+// The same from a file. When `demande.apercuPermis`, a smaller copy of the picture
+// stored in the file (see apercuConvient and copieDeLaPhoto) is decoded instead when
+// one will do; the rows then come from it, at the size the picture would have had.
+bool decoderJpegFichier(const std::string& chemin, const DemandeImage& demande,
+                        DestinationImage& sortie, std::string* erreur = nullptr);
 
 // A smaller JPEG copy of the picture stored in the same file: the EXIF thumbnail
 // (second directory of the APP1 block) or an image listed by an APP2 Multi-Picture
@@ -39,6 +51,8 @@ struct ApercuJpeg {
     // From the start of the file.
     std::uint64_t position = 0;
     std::uint64_t longueur = 0;
+    // The EXIF thumbnail, rather than a Multi-Picture image.
+    bool vignette = false;
 };
 
 struct EnteteJpeg {
@@ -47,6 +61,13 @@ struct EnteteJpeg {
     int hauteur = 0;
     // Only copies lying wholly inside the file; in the order the blocks list them.
     std::vector<ApercuJpeg> apercus;
+    // What the EXIF block records, when it does: the picture's size (0 when not), its
+    // date (the shot's, else the file's, as written), and the date of the thumbnail's
+    // own directory.
+    int largeurExif = 0;
+    int hauteurExif = 0;
+    std::string dateExif;
+    std::string dateVignette;
 };
 
 // Walks the segments of a JPEG file from its start up to the picture's data (SOS), over
@@ -60,5 +81,11 @@ EnteteJpeg enteteJpeg(const std::uint8_t* debut, std::size_t taille, std::uint64
 // from before a crop or a turn, or one padded with black bands, is not the picture).
 bool apercuConvient(int largeurImage, int hauteurImage, int largeur, int hauteur,
                     int largeurVoulue);
+
+// Whether what the file records lets a stored copy stand for the picture: the size
+// the EXIF block records is the picture's (an editor that rewrote the pixels often
+// leaves the block and its old thumbnail), and the copy's date, when it has one, is
+// the picture's. `copie`: the copy's own header, `vignette`: it is the EXIF thumbnail.
+bool copieDeLaPhoto(const EnteteJpeg& photo, const EnteteJpeg& copie, bool vignette);
 
 } // namespace varlime

@@ -23,6 +23,7 @@ void Bmprot90(Pixels& image, int angle) {
     }
     image.px = std::move(tourne);
     std::swap(image.largeur, image.hauteur);
+    std::swap(image.largeurImage, image.hauteurImage);
 }
 
 namespace {
@@ -54,6 +55,8 @@ int angleOrientation(int orientation) {
 }
 
 void redresser(Pixels& image, int orientation) {
+    if (image.redressee)
+        return;
     switch (orientation) {
     case 2:
         miroirHorizontal(image);
@@ -86,12 +89,25 @@ void redresser(Pixels& image, int orientation) {
 }
 
 Pixels redimensionner(const Pixels& image, int largeur) {
-    Pixels r;
     if (image.vide() || largeur <= 0)
+        return {};
+    const Taille propre = image.propre();
+    return redimensionnerA(image, {largeur, proportion(largeur, propre.hauteur, propre.largeur)});
+}
+
+Pixels redimensionnerA(const Pixels& image, Taille t) {
+    Pixels r;
+    const Taille propre = image.propre();
+    if (image.vide() || !dansLeBudget(t))
         return r;
-    r.largeur = largeur;
-    r.hauteur = std::max(1, static_cast<int>(std::lround(static_cast<double>(image.hauteur) *
-                                                         largeur / image.largeur)));
+    r.largeur = t.largeur;
+    r.hauteur = t.hauteur;
+    r.largeurImage = propre.largeur;
+    r.hauteurImage = propre.hauteur;
+    if (t.largeur == image.largeur && t.hauteur == image.hauteur) {
+        r.px = image.px;
+        return r;
+    }
     r.px.resize(static_cast<std::size_t>(r.largeur) * r.hauteur);
     for (int y = 0; y < r.hauteur; ++y) {
         const int y0 = static_cast<int>(static_cast<long long>(y) * image.hauteur / r.hauteur);

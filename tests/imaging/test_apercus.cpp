@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <utility>
 
 namespace varlime {
 namespace {
@@ -87,45 +89,80 @@ TEST(StoredCopies, smallestFittingCopyDecodedElseThePicture) {
     // 160 × 120 with the picture in a 3:2 band, as some cameras write for 3:2 pictures.
     const std::string boite = test::jpegUni(160, 120, 40, 40, 200);
     const std::string carre = test::jpegUni(300, 225, 40, 200, 40);
+    // The same picture and thumbnail with what the EXIF block records of them.
+    const auto note = [&](std::optional<std::pair<int, int>> taille, std::string date,
+                          std::string dateVignette) {
+        FichierCamera f = camera(i, v, "");
+        f.tailleExif = taille;
+        f.dateExif = std::move(date);
+        f.dateVignette = std::move(dateVignette);
+        return f;
+    };
+    // A preview carrying its own EXIF date, in a picture dated `date`.
+    const auto apercuDate = [&](std::string date, std::string dateApercu) {
+        FichierCamera copie = camera(a, "", "");
+        copie.dateExif = std::move(dateApercu);
+        FichierCamera f = camera(i, "", test::jpegCamera(copie));
+        f.dateExif = std::move(date);
+        return f;
+    };
+    const std::string jour = "2021:06:01 10:00:00", autreJour = "2019:01:02 08:00:00";
+    // Sizes are those of the picture in the box (600 × 400 into 100 across: 100 × 67),
+    // whichever part the pixels come from.
     struct Cas {
         const char* nom;
         FichierCamera parties;
         int voulue;
         std::uint32_t couleur;
         int largeur, hauteur;
+        // The grid's thumbnail; the viewer and the command line never take a copy.
+        bool permis = true;
     } cas[] = {
-        {"preview, shrunk", camera(i, "", a), 100, kVert, 150, 100},
-        {"preview, whole", camera(i, "", a), 250, kVert, 300, 200},
+        {"preview, shrunk", camera(i, "", a), 100, kVert, 100, 67},
+        {"preview, shrunk a little", camera(i, "", a), 250, kVert, 250, 167},
         {"preview, just wide enough", camera(i, "", a), 300, kVert, 300, 200},
-        {"preview too narrow", camera(i, "", a), 301, kRouge, 600, 400},
+        {"preview too narrow", camera(i, "", a), 301, kRouge, 301, 201},
         {"full size", camera(i, "", a), 0, kRouge, 600, 400},
-        {"preview, big-endian", camera(i, "", a, true), 100, kVert, 150, 100},
-        {"thumbnail", camera(i, v, ""), 100, kBleu, 150, 100},
-        {"thumbnail too narrow", camera(i, v, ""), 200, kRouge, 300, 200},
-        {"both, the smaller one", camera(i, v, a), 100, kBleu, 150, 100},
-        {"both, the wide enough one", camera(i, v, a), 200, kVert, 300, 200},
-        {"thumbnail with black bands", camera(i, boite, ""), 100, kRouge, 150, 100},
-        {"preview of another shape", camera(i, "", carre), 100, kRouge, 150, 100},
-        {"banded thumbnail passed over for the preview", camera(i, boite, a), 100, kVert, 150, 100},
+        {"preview, big-endian", camera(i, "", a, true), 100, kVert, 100, 67},
+        {"thumbnail", camera(i, v, ""), 100, kBleu, 100, 67},
+        {"thumbnail too narrow", camera(i, v, ""), 200, kRouge, 200, 133},
+        {"both, the smaller one", camera(i, v, a), 100, kBleu, 100, 67},
+        {"both, the wide enough one", camera(i, v, a), 200, kVert, 200, 133},
+        {"thumbnail with black bands", camera(i, boite, ""), 100, kRouge, 100, 67},
+        {"preview of another shape", camera(i, "", carre), 100, kRouge, 100, 67},
+        {"banded thumbnail passed over for the preview", camera(i, boite, a), 100, kVert, 100, 67},
         {"preview past the end", menteur(camera(i, "", a), 0x7ffffff0, std::nullopt), 100, kRouge,
-         150, 100},
+         100, 67},
         {"preview longer than the file",
          menteur(camera(i, "", a), std::nullopt, static_cast<std::uint32_t>(a.size() + 1)), 100,
-         kRouge, 150, 100},
+         kRouge, 100, 67},
         {"preview offset wrapping round", menteur(camera(i, "", a), 0xfffffff0, 0x20), 100, kRouge,
-         150, 100},
+         100, 67},
         {"preview length wrapping round", menteur(camera(i, "", a), std::nullopt, 0xffffffff), 100,
-         kRouge, 150, 100},
+         kRouge, 100, 67},
         {"thumbnail offset wrapping round",
-         menteur(camera(i, v, ""), std::nullopt, std::nullopt, 0xffffffff), 100, kRouge, 150, 100},
+         menteur(camera(i, v, ""), std::nullopt, std::nullopt, 0xffffffff), 100, kRouge, 100, 67},
         {"thumbnail offset at the EXIF header",
-         menteur(camera(i, v, ""), std::nullopt, std::nullopt, 0), 100, kRouge, 150, 100},
-        {"preview of garbage bytes", camera(i, "", std::string(a.size(), '\x5a')), 100, kRouge, 150,
-         100},
-        {"preview cut short", camera(i, "", a.substr(0, a.size() / 2)), 100, kRouge, 150, 100},
-        {"preview with damaged data", camera(i, "", donneesAbimees(a)), 100, kRouge, 150, 100},
-        {"damaged thumbnail, then the preview", camera(i, donneesAbimees(v), a), 100, kVert, 150,
-         100},
+         menteur(camera(i, v, ""), std::nullopt, std::nullopt, 0), 100, kRouge, 100, 67},
+        {"preview of garbage bytes", camera(i, "", std::string(a.size(), '\x5a')), 100, kRouge, 100,
+         67},
+        {"preview cut short", camera(i, "", a.substr(0, a.size() / 2)), 100, kRouge, 100, 67},
+        {"preview with damaged data", camera(i, "", donneesAbimees(a)), 100, kRouge, 100, 67},
+        {"damaged thumbnail, then the preview", camera(i, donneesAbimees(v), a), 100, kVert, 100,
+         67},
+        // What the file records must be the picture's: an editor that rewrote the pixels
+        // often left the EXIF block, and its thumbnail, as they were.
+        {"recorded size is the picture's", note(std::pair{600, 400}, "", ""), 100, kBleu, 100, 67},
+        {"recorded size of another picture", note(std::pair{3888, 2592}, "", ""), 100, kRouge, 100,
+         67},
+        {"thumbnail dated as the picture", note(std::nullopt, jour, jour), 100, kBleu, 100, 67},
+        {"thumbnail dated otherwise", note(std::nullopt, jour, autreJour), 100, kRouge, 100, 67},
+        {"thumbnail undated", note(std::nullopt, jour, ""), 100, kBleu, 100, 67},
+        {"preview dated as the picture", apercuDate(jour, jour), 100, kVert, 100, 67},
+        {"preview dated otherwise", apercuDate(jour, autreJour), 100, kRouge, 100, 67},
+        // The viewer and --render draw the picture itself, whatever the file stores.
+        {"viewer: thumbnail left aside", camera(i, v, ""), 100, kRouge, 100, 67, false},
+        {"viewer: preview left aside", camera(i, "", a), 100, kRouge, 100, 67, false},
     };
     TempDir dir;
     LibGfl lib;
@@ -133,7 +170,10 @@ TEST(StoredCopies, smallestFittingCopyDecodedElseThePicture) {
     for (const Cas& c : cas) {
         const std::string f =
             dir.write("camera" + std::to_string(n++) + ".jpg", test::jpegCamera(c.parties));
-        const ImageChargee r = chargerImage(&lib, f, c.voulue, nullptr);
+        DemandeImage d;
+        d.boite = {c.voulue, c.voulue};
+        d.apercuPermis = c.permis;
+        const ImageChargee r = chargerImage(&lib, f, d, nullptr);
         ASSERT_EQ(r.pixels.largeur, c.largeur) << c.nom;
         ASSERT_EQ(r.pixels.hauteur, c.hauteur) << c.nom;
         const std::uint32_t milieu = r.pixels.at(c.largeur / 2, c.hauteur / 2);

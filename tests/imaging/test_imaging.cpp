@@ -5,6 +5,7 @@
 #include "exif/exif_builder.h"
 #include "imaging/LibGfl.h"
 #include "imaging/chargementImage.h"
+#include "imaging/reduction.h"
 #include "imaging/rotation.h"
 #include "imaging_files.h"
 #include "support/test_support.h"
@@ -93,6 +94,84 @@ TEST(Rotation, shrinkAveragesWhatEachPixelCovers) {
 }
 
 // The library's bitmap records as the binding converts them.
+TEST(Reduction, boxSizesRoundedOnceFromThePicturesOwnSides) {
+    struct Cas {
+        int largeur, hauteur;
+        Boite boite;
+        Taille attendue;
+    } cas[] = {
+        {600, 450, {64, 64}, {64, 48}},
+        {450, 600, {64, 64}, {48, 64}},
+        {600, 450, {64, 0}, {64, 48}},
+        {600, 450, {0, 48}, {64, 48}},
+        {600, 450, {64, 30}, {40, 30}},
+        {600, 450, {0, 0}, {600, 450}},
+        {600, 450, {700, 700}, {600, 450}},
+        {1, 65500, {200, 200}, {1, 200}},
+        {65500, 1, {200, 200}, {200, 1}},
+        {0, 450, {64, 64}, {0, 0}},
+        // 6000 × 4000 into 1000: 666.67 rounds up, once.
+        {4000, 6000, {0, 1000}, {667, 1000}},
+    };
+    for (const Cas& c : cas) {
+        const Taille t = tailleCible(c.largeur, c.hauteur, c.boite);
+        EXPECT_EQ(t, c.attendue) << c.largeur << "x" << c.hauteur << " in " << c.boite.largeur
+                                 << "x" << c.boite.hauteur << ": " << t.largeur << "x" << t.hauteur;
+    }
+}
+
+// Rows averaged into the smaller picture as they come; one pixel of each area kept for
+// values whose means mean nothing; a row reused when the target is taller.
+TEST(Reduction, rowsAveragedAsTheyCome) {
+    struct Cas {
+        const char* nom;
+        int l, h, lc, hc, octets;
+        bool moyenne;
+        std::vector<std::uint8_t> source;
+        std::vector<std::uint8_t> attendu;
+    } cas[] = {
+        {"halves", 4, 2, 2, 1, 1, true, {10, 20, 30, 41, 50, 60, 70, 80}, {35, 55}},
+        {"uneven columns", 3, 1, 2, 1, 1, true, {9, 10, 21}, {9, 16}},
+        {"two samples a pixel",
+         2,
+         2,
+         1,
+         1,
+         2,
+         true,
+         {0, 100, 10, 100, 20, 100, 31, 101},
+         {15, 100}},
+        {"first of each area",
+         4,
+         2,
+         2,
+         1,
+         2,
+         false,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9, 9, 9, 9, 9, 9},
+         {1, 2, 5, 6}},
+        {"taller target reuses rows", 2, 1, 2, 3, 1, true, {7, 8}, {7, 8, 7, 8, 7, 8}},
+        {"wider target repeats pixels", 2, 1, 4, 1, 1, true, {7, 8}, {7, 7, 8, 8}},
+    };
+    for (const Cas& c : cas) {
+        Reducteur r;
+        ASSERT_TRUE(r.preparer(c.l, c.h, c.lc, c.hc, c.octets, c.moyenne)) << c.nom;
+        std::vector<std::uint8_t> sortie;
+        int attendueY = 0;
+        const std::size_t parLigne = static_cast<std::size_t>(c.l) * c.octets;
+        for (int y = 0; y < c.h; ++y)
+            r.ajouter(c.source.data() + y * parLigne, [&](int ligne, const std::uint8_t* o) {
+                EXPECT_EQ(ligne, attendueY++) << c.nom;
+                sortie.insert(sortie.end(), o, o + static_cast<std::size_t>(c.lc) * c.octets);
+            });
+        EXPECT_EQ(sortie, c.attendu) << c.nom;
+        EXPECT_EQ(r.lignesSorties(), c.hc) << c.nom;
+    }
+    Reducteur r;
+    EXPECT_FALSE(r.preparer(0, 1, 1, 1, 1, true));
+    EXPECT_FALSE(r.preparer(1, 1, 1, 0, 3, true));
+}
+
 TEST(BitmapLibrary, depthsAndColourMaps) {
     GFL_COLORMAP carte{};
     carte.Red[2] = 10;
@@ -204,14 +283,14 @@ TEST(Loading, samplePhotosStandUprightWithOrWithoutTheLibrary) {
     TimgData reader;
     const std::string dossier = test::photosDir() + "orientation/";
     const ImageChargee droite =
-        chargerImageRedressee(&lib, reader, dossier + "landscape_1.jpg", 0, nullptr);
+        chargerImageRedressee(&lib, reader, dossier + "landscape_1.jpg", {}, nullptr);
     ASSERT_EQ(droite.pixels.largeur, 600);
     ASSERT_EQ(droite.pixels.hauteur, 450);
     EXPECT_EQ(lib.DLL_LibGfl_charge(), bibliothequeVoulue());
     for (int n = 1; n <= 8; ++n) {
         const std::string f = dossier + "landscape_" + std::to_string(n) + ".jpg";
         EXPECT_EQ(orientationExif(reader, f), n);
-        const ImageChargee r = chargerImageRedressee(&lib, reader, f, 0, nullptr);
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, {}, nullptr);
         ASSERT_EQ(r.pixels.largeur, 600) << f;
         ASSERT_EQ(r.pixels.hauteur, 450) << f;
         // Each file carries its own digit, so no turn matches exactly; the scene turned
@@ -225,7 +304,7 @@ TEST(Loading, samplePhotosStandUprightWithOrWithoutTheLibrary) {
                                       static_cast<int>((b.px[i] >> decalage) & 0xff));
             return ecart / static_cast<long long>(a.px.size() * 3);
         };
-        const Pixels stocke = chargerImage(&lib, f, 0, nullptr).pixels;
+        const Pixels stocke = chargerImage(&lib, f, {}, nullptr).pixels;
         int meilleure = 0;
         long long plusPetit = 1 << 30;
         for (int o = 1; o <= 8; ++o) {
@@ -256,7 +335,9 @@ TEST(Loading, pictureOnItsSideDecodedForTheWidthItWillHave) {
     LibGfl lib;
     TimgData reader;
     for (int voulue : {300, 700}) {
-        const ImageChargee r = chargerImageRedressee(&lib, reader, f, voulue, nullptr);
+        DemandeImage d;
+        d.boite.largeur = voulue;
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, d, nullptr);
         EXPECT_LT(r.pixels.largeur, r.pixels.hauteur) << voulue;
         EXPECT_GE(r.pixels.largeur, voulue);
         // Still decoded shrunk, not at full size.
@@ -277,10 +358,11 @@ TEST(Loading, filesNoLoaderReadsComeBackEmpty) {
     for (const std::string& f : fichiers) {
         int autres = 0;
         const ImageChargee r =
-            chargerImageRedressee(&lib, reader, f, 160, [&](const std::string&, Pixels&) {
-                ++autres;
-                return false;
-            });
+            chargerImageRedressee(&lib, reader, f, {{160, 160}, true},
+                                  [&](const std::string&, const DemandeImage&, Pixels&) {
+                                      ++autres;
+                                      return false;
+                                  });
         EXPECT_TRUE(r.pixels.vide()) << f;
         EXPECT_FALSE(r.profondeurRefusee) << f;
     }
@@ -312,30 +394,71 @@ TEST(Loading, damagedAndTruncatedFilesStayInsideTheirBuffers) {
     LibGfl lib;
     TimgData reader;
     for (const std::string& f : fichiers) {
-        const ImageChargee r = chargerImageRedressee(&lib, reader, f, 0, nullptr);
+        const ImageChargee r = chargerImageRedressee(&lib, reader, f, {}, nullptr);
         EXPECT_EQ(r.pixels.px.size(), static_cast<std::size_t>(r.pixels.largeur) * r.pixels.hauteur)
             << f;
     }
 }
 
-TEST(Loading, jpegDecodedAtTheSizeShown) {
-    LibGfl lib;
-    // no_exif.jpg, 322 pixels across, holds no smaller copy: shrunk by 2, 4 or 8 while
-    // decoding. Canon_40D.jpg, 100 across, holds the camera's thumbnail, 68 × 46 and of
-    // the same shape, which stands in for it whenever 68 pixels are enough.
+// Decoded straight to the size shown (libjpeg's scaling, then the rows averaged as they
+// come), each side following the picture's own proportions, rounded once: 600 × 450
+// shown 64 across is 64 × 48, not the 64 × 49 a height taken from the reduced decode
+// (75 × 57) would give. A stored copy serves the thumbnail only when it is the picture.
+TEST(Loading, sizesFollowThePicturesOwnProportions) {
+    TempDir dir;
+    const std::string debout = dir.write("debout.jpg", test::jpegUni(450, 600, 90, 90, 90));
+    const std::string o = test::photosDir() + "orientation/";
     struct Cas {
-        const char* fichier;
-        int voulue, largeur;
+        std::string fichier;
+        Boite boite;
+        bool apercu;
+        int largeur, hauteur;
     } cas[] = {
-        {"no_exif.jpg", 0, 322},    {"no_exif.jpg", 322, 322}, {"no_exif.jpg", 161, 161},
-        {"no_exif.jpg", 100, 161},  {"no_exif.jpg", 81, 81},   {"no_exif.jpg", 41, 41},
-        {"no_exif.jpg", 1, 41},     {"Canon_40D.jpg", 0, 100}, {"Canon_40D.jpg", 100, 100},
-        {"Canon_40D.jpg", 69, 100}, {"Canon_40D.jpg", 68, 68}, {"Canon_40D.jpg", 50, 68},
-        {"Canon_40D.jpg", 30, 34},  {"Canon_40D.jpg", 13, 17}, {"Canon_40D.jpg", 1, 9},
+        {o + "landscape_1.jpg", {64, 64}, true, 64, 48},
+        {o + "landscape_1.jpg", {64, 0}, false, 64, 48},
+        {o + "landscape_1.jpg", {0, 48}, false, 64, 48},
+        {o + "landscape_1.jpg", {0, 0}, false, 600, 450},
+        // Never enlarged by a loader.
+        {o + "landscape_1.jpg", {700, 700}, false, 600, 450},
+        {debout, {64, 64}, true, 48, 64},
+        {debout, {64, 0}, false, 64, 85},
+        // 322 × 466.
+        {test::photosDir() + "no_exif.jpg", {100, 100}, false, 69, 100},
+        {test::photosDir() + "no_exif.jpg", {161, 0}, false, 161, 233},
+        {test::photosDir() + "no_exif.jpg", {1, 1}, false, 1, 1},
+        // 100 × 68, with the camera's 68 × 46 thumbnail.
+        {test::photosDir() + "Canon_40D.jpg", {68, 68}, true, 68, 46},
+        {test::photosDir() + "Canon_40D.jpg", {30, 30}, true, 30, 20},
+        {test::photosDir() + "Canon_40D.jpg", {69, 69}, true, 69, 47},
     };
+    LibGfl lib;
     for (const Cas& c : cas) {
-        const ImageChargee r = chargerImage(&lib, test::photosDir() + c.fichier, c.voulue, nullptr);
-        EXPECT_EQ(r.pixels.largeur, c.largeur) << c.fichier << " " << c.voulue;
+        DemandeImage d;
+        d.boite = c.boite;
+        d.apercuPermis = c.apercu;
+        const ImageChargee r = chargerImage(&lib, c.fichier, d, nullptr);
+        EXPECT_EQ(r.pixels.largeur, c.largeur) << c.fichier << " " << c.boite.largeur;
+        EXPECT_EQ(r.pixels.hauteur, c.hauteur) << c.fichier << " " << c.boite.largeur;
+    }
+    // The size of the picture itself, from which every drawn size is worked out.
+    struct Rendu {
+        std::string fichier;
+        int largeur;
+        int attenduL, attenduH;
+    } rendus[] = {
+        {o + "landscape_1.jpg", 64, 64, 48},
+        // Stored 450 × 600 on its side: upright 600 × 450.
+        {o + "landscape_6.jpg", 64, 64, 48},
+        {debout, 48, 48, 64},
+        // Stretched when asked wider than the picture, still rounded from its own sides.
+        {o + "landscape_1.jpg", 1001, 1001, 751},
+        {o + "landscape_1.jpg", 0, 600, 450},
+    };
+    TimgData reader;
+    for (const Rendu& c : rendus) {
+        const ImageChargee r = rendreImage(&lib, reader, c.fichier, c.largeur, nullptr);
+        EXPECT_EQ(r.pixels.largeur, c.attenduL) << c.fichier << " " << c.largeur;
+        EXPECT_EQ(r.pixels.hauteur, c.attenduH) << c.fichier << " " << c.largeur;
     }
 }
 
@@ -349,11 +472,12 @@ TEST(Library, deepPictureRefusedThenFallback) {
         test::ecrirePngBrut(f, 2, 1, 16, PNG_COLOR_TYPE_RGB, std::vector<std::uint8_t>(12, 0x80)));
     LibGfl lib;
     int autres = 0;
-    const ImageChargee r = chargerImage(&lib, f, 0, [&](const std::string&, Pixels& p) {
-        ++autres;
-        p = numerotee(2, 1);
-        return true;
-    });
+    const ImageChargee r =
+        chargerImage(&lib, f, {}, [&](const std::string&, const DemandeImage&, Pixels& p) {
+            ++autres;
+            p = numerotee(2, 1);
+            return true;
+        });
     EXPECT_TRUE(r.profondeurRefusee);
     EXPECT_EQ(r.profondeur, 48);
     EXPECT_EQ(autres, 1);
@@ -385,7 +509,7 @@ TEST(Library, formatsOnlyTheLibraryReads) {
     LibGfl lib;
     for (const Cas& c : cas) {
         Pixels p;
-        ASSERT_EQ(lib.Charger_image_gfl(c.fichier, 0, p), LibGfl::Resultat::Charge) << c.fichier;
+        ASSERT_EQ(lib.Charger_image_gfl(c.fichier, {}, p), LibGfl::Resultat::Charge) << c.fichier;
         std::vector<std::uint32_t> vu;
         for (std::uint32_t v : p.px)
             vu.push_back(v & 0xffffff);
@@ -394,7 +518,7 @@ TEST(Library, formatsOnlyTheLibraryReads) {
     // Without the library no loader takes these.
     LibGfl sans;
     sans.choisirChemins({});
-    EXPECT_TRUE(chargerImage(&sans, tiff, 0, nullptr).pixels.vide());
+    EXPECT_TRUE(chargerImage(&sans, tiff, {}, nullptr).pixels.vide());
     EXPECT_FALSE(sans.DLL_LibGfl_charge());
 }
 
@@ -409,13 +533,20 @@ TEST(Library, cameraRawFilesPreviewElseDeveloped) {
         int largeur, hauteur;
         // The channel that tells the left half from the right one.
         bool parLeVert;
-    } cas[] = {{false, 64, 48, false}, {true, 32, 24, true}};
+        // Developed as stored whatever its orientation: the program turns it once, by
+        // its EXIF orientation, as it turns every picture.
+        int orientation = 1;
+    } cas[] = {{false, 64, 48, false},
+               {true, 32, 24, true},
+               {false, 64, 48, false, 6},
+               {false, 64, 48, false, 8}};
     for (const Cas& c : cas) {
-        const std::string dng = dir.path() + (c.apercu ? "apercu.dng" : "seul.dng");
-        ASSERT_TRUE(test::ecrireDngLineaire(dng, 64, 48, c.apercu));
+        const std::string dng =
+            dir.path() + (c.apercu ? "apercu" : "seul") + std::to_string(c.orientation) + ".dng";
+        ASSERT_TRUE(test::ecrireDngLineaire(dng, 64, 48, c.apercu, c.orientation));
         LibGfl lib;
         Pixels p;
-        ASSERT_EQ(lib.Charger_image_gfl(dng, 0, p), LibGfl::Resultat::Charge) << dng;
+        ASSERT_EQ(lib.Charger_image_gfl(dng, {}, p), LibGfl::Resultat::Charge) << dng;
         ASSERT_EQ(p.largeur, c.largeur) << dng;
         ASSERT_EQ(p.hauteur, c.hauteur) << dng;
         const std::uint32_t gauche = p.at(2, c.hauteur / 2),
@@ -430,8 +561,37 @@ TEST(Library, cameraRawFilesPreviewElseDeveloped) {
             EXPECT_GT(rouge(gauche), rouge(droite) + 50);
         }
         // Without the library, no loader reads a camera file.
-        EXPECT_TRUE(chargerImage(nullptr, dng, 0, nullptr).pixels.vide());
+        EXPECT_TRUE(chargerImage(nullptr, dng, {}, nullptr).pixels.vide());
     }
+}
+
+// HEIF pictures come through libheif inside the library, upright by the file's own
+// transformations: the picture is marked so, and no EXIF orientation turns it again.
+TEST(Library, heifPicturesThroughTheLibraryUprightOnce) {
+    if (!bibliothequeVoulue())
+        GTEST_SKIP() << "without the imaging library";
+    TempDir dir;
+    const std::string phone = test::photosDir() + "../raw/Phone.heic";
+    struct Cas {
+        Boite boite;
+        int largeur, hauteur;
+    } cas[] = {{{}, 64, 48}, {{32, 32}, 32, 24}, {{0, 12}, 16, 12}};
+    LibGfl lib;
+    for (const Cas& c : cas) {
+        Pixels p;
+        DemandeImage d;
+        d.boite = c.boite;
+        ASSERT_EQ(lib.Charger_image_gfl(phone, d, p), LibGfl::Resultat::Charge) << c.largeur;
+        EXPECT_EQ(p.largeur, c.largeur);
+        EXPECT_EQ(p.hauteur, c.hauteur);
+        EXPECT_TRUE(p.redressee);
+        // Orientation 6 says a quarter turn: not for a picture already upright.
+        Pixels q = p;
+        redresser(q, 6);
+        EXPECT_EQ(pixelsTexte(q), pixelsTexte(p));
+    }
+    // Without the library, nothing reads it.
+    EXPECT_TRUE(chargerImage(nullptr, phone, {}, nullptr).pixels.vide());
 }
 
 TEST(Library, allSevenEntryPointsOrNone) {
@@ -442,7 +602,7 @@ TEST(Library, allSevenEntryPointsOrNone) {
     EXPECT_FALSE(autre.Charger_DLL_LibGfl());
     EXPECT_FALSE(autre.DLL_LibGfl_charge());
     Pixels p;
-    EXPECT_EQ(autre.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", 0, p),
+    EXPECT_EQ(autre.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", {}, p),
               LibGfl::Resultat::Echec);
 #ifdef VARLIME_GFL_FILE
     LibGfl lib;
@@ -450,7 +610,7 @@ TEST(Library, allSevenEntryPointsOrNone) {
     EXPECT_TRUE(lib.Charger_DLL_LibGfl());
     lib.Cloturer_DLL_LibGfl();
     // Closed: pictures go to the fallback loader.
-    EXPECT_EQ(lib.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", 0, p),
+    EXPECT_EQ(lib.Charger_image_gfl(test::photosDir() + "Canon_40D.jpg", {}, p),
               LibGfl::Resultat::Echec);
 #endif
 }

@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 using namespace varlime;
 using namespace varlime::test;
@@ -138,15 +139,101 @@ TEST(Viewer, deleteAfterConfirmationOnlyTheRowsOwnFile) {
         EXPECT_EQ(m.ligneCourante(), c.ligneApres) << c.ligne;
         EXPECT_EQ(dir.names(), c.restent) << c.ligne;
     }
-    // Gone behind the viewer's back: the failed delete is told, never passed over.
+    // Gone behind the viewer's back: told, never passed over, and nothing else deleted.
     ASSERT_EQ(std::remove((dir.path() + "c.png").c_str()), 0);
     f.messages.answer(true);
     QTest::keyClick(&v, Qt::Key_Delete);
-    EXPECT_EQ(f.messages.texts().last().toStdString().rfind(
-                  "L'image c.png n'a pas pu être effacée : ", 0),
-              0u)
-        << f.messages.texts().last().toStdString();
-    EXPECT_EQ(nomAffiche(v), "a.png");
+    EXPECT_EQ(f.messages.texts().last().toStdString(),
+              "Le fichier c.png n'est plus l'image affichée : rien n'a été effacé.");
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.png"}));
+}
+
+// The viewer remembers the file it shows, not only its name: after a rename run (or any
+// program) gave the name to another file, Delete deletes nothing and says so.
+TEST(Viewer, deleteActsOnlyOnThePictureShown) {
+    const std::string change =
+        "Le fichier a.png n'est plus l'image affichée : rien n'a été effacé.";
+    const std::string question = "Voulez-vous vraiment effacer cette image ?";
+    const auto renommer = [](const TempDir& d, const char* de, const char* vers) {
+        ASSERT_EQ(std::rename((d.path() + de).c_str(), (d.path() + vers).c_str()), 0);
+    };
+    struct Cas {
+        const char* nom;
+        std::function<void(const TempDir&)> derriere;
+        std::string message;
+        std::vector<std::string> restent;
+    } cas[] = {
+        {"nothing changed", [](const TempDir&) {}, question, {"b.png"}},
+        {"another file renamed to the name shown",
+         [&](const TempDir& d) {
+             renommer(d, "a.png", "z.png");
+             renommer(d, "b.png", "a.png");
+         },
+         change,
+         {"a.png", "z.png"}},
+        {"the picture shown renamed away",
+         [&](const TempDir& d) { renommer(d, "a.png", "z.png"); },
+         change,
+         {"b.png", "z.png"}},
+        {"replaced by another file of the same name",
+         [&](const TempDir& d) {
+             d.write("nouveau.png", d.read("b.png"));
+             renommer(d, "nouveau.png", "a.png");
+         },
+         change,
+         {"a.png", "b.png"}},
+    };
+    for (const Cas& c : cas) {
+        AppFixture f;
+        TempDir dir;
+        photo(dir, "a.png", 8, 6);
+        photo(dir, "b.png", 6, 8);
+        TMainForm& m = f.app->MainForm();
+        open(m, dir);
+        TDLG_vignette& v = f.app->DLG_vignette();
+        v.Image_centree(m.cheminLigne(0));
+        ASSERT_EQ(nomAffiche(v), "a.png");
+        c.derriere(dir);
+        // The list as a rename run leaves it, the viewer still open on its picture.
+        m.Chercher_fichier();
+        const auto avant = f.messages.texts().size();
+        f.messages.answer(true);
+        QTest::keyClick(&v, Qt::Key_Delete);
+        ASSERT_EQ(f.messages.texts().size(), avant + 1) << c.nom;
+        EXPECT_EQ(f.messages.texts().last().toStdString(), c.message) << c.nom;
+        EXPECT_EQ(dir.names(), c.restent) << c.nom;
+    }
+}
+
+// A picture smaller than the window's area is drawn at its own size, never enlarged; a
+// larger one fills the area, keeping its proportions.
+TEST(Viewer, smallPicturesAtTheirOwnSize) {
+    AppFixture f;
+    TempDir dir;
+    struct Cas {
+        int largeur, hauteur;
+        QSize fenetre, dessinee;
+    } cas[] = {
+        {100, 75, {1000, 750}, {100, 75}},     {75, 100, {525, 700}, {75, 100}},
+        {1000, 750, {1000, 750}, {1000, 750}}, {2000, 1500, {1000, 750}, {1000, 750}},
+        {1500, 2000, {525, 700}, {525, 700}},
+    };
+    TDLG_vignette& v = f.app->DLG_vignette();
+    v.ecranImpose = QSize(1600, 1000);
+    for (const Cas& c : cas) {
+        const std::string nom =
+            std::to_string(c.largeur) + "x" + std::to_string(c.hauteur) + ".png";
+        photo(dir, nom, c.largeur, c.hauteur);
+        v.close();
+        v.resize(1000, 700);
+        v.Image_centree(dir.path() + nom);
+        EXPECT_EQ(v.size(), c.fenetre) << nom;
+        EXPECT_EQ(v.tailleDessinee(), c.dessinee) << nom;
+        // At its own size the red corner is one pixel, exactly red.
+        if (c.dessinee.width() == c.largeur) {
+            EXPECT_EQ(v.IMG_01->pixmap().toImage().pixel(0, 0) & 0xffffff, 0xff0000u) << nom;
+        }
+    }
 }
 
 TEST(Viewer, doubleClicksTurnTheShownPictureNotTheFile) {

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace varlime {
@@ -45,7 +46,10 @@ TDLG_vignette::TDLG_vignette(Application& app, TMainForm& main)
     setModal(false);
     IMG_01 = new QLabel(this);
     IMG_01->setObjectName(QStringLiteral("IMG_01"));
-    IMG_01->setScaledContents(true);
+    // Drawn by afficherPixels at the size it should have, centred: a small picture at
+    // its own size, a large one shrunk smoothly rather than stretched by the label.
+    IMG_01->setScaledContents(false);
+    IMG_01->setAlignment(Qt::AlignCenter);
     IMG_01->installEventFilter(this);
     const int largeur = arrondi(0.7 * ecran().width());
     resize(largeur, arrondi(largeur / 1.3333));
@@ -59,7 +63,8 @@ QSize TDLG_vignette::ecran() const {
 }
 
 double TDLG_vignette::rapport() const {
-    return static_cast<double>(pixels_.hauteur) / static_cast<double>(pixels_.largeur);
+    const Taille propre = pixels_.propre();
+    return static_cast<double>(propre.hauteur) / static_cast<double>(propre.largeur);
 }
 
 void TDLG_vignette::Image_centree(const std::string& chemin) {
@@ -82,11 +87,28 @@ void TDLG_vignette::Initialise_image() {
 }
 
 void TDLG_vignette::afficherPixels() {
-    IMG_01->setPixmap(QPixmap::fromImage(versQImage(pixels_)));
+    if (pixels_.vide())
+        return;
+    const Taille propre = pixels_.propre();
+    const QSize zone = IMG_01->size();
+    const QSize voulue = propre.largeur <= zone.width() && propre.hauteur <= zone.height()
+                             ? QSize(propre.largeur, propre.hauteur)
+                             : zone;
+    QImage image = versQImage(pixels_);
+    if (image.size() != voulue && !voulue.isEmpty())
+        image = image.scaled(voulue, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    IMG_01->setPixmap(QPixmap::fromImage(image));
+}
+
+QSize TDLG_vignette::tailleDessinee() const {
+    return IMG_01->pixmap().size();
 }
 
 void TDLG_vignette::Image(const std::string& chemin) {
     chemin_ = chemin;
+    struct stat etat;
+    identite_ =
+        ::lstat(chemin.c_str(), &etat) == 0 ? Identite{etat.st_dev, etat.st_ino, true} : Identite{};
     setWindowTitle(nomDuFichier(chemin));
     IMG_01->setVisible(true);
     int orientation = 1;
@@ -114,7 +136,7 @@ void TDLG_vignette::Image(const std::string& chemin) {
     // picture stood on the card first, then turned, as a turn by double-click is.
     Pixels stocke = image.pixels;
     redresser(image.pixels, orientation);
-    const int angle = angleOrientation(orientation);
+    const int angle = image.pixels.redressee ? 0 : angleOrientation(orientation);
     pixels_ = angle == 0 ? image.pixels : stocke;
     Dimensionne();
     Positionne();
@@ -257,6 +279,8 @@ bool TDLG_vignette::eventFilter(QObject* watched, QEvent* e) {
         IMG_01DblClick();
         return true;
     }
+    if (watched == IMG_01 && e->type() == QEvent::Resize)
+        afficherPixels();
     return QDialog::eventFilter(watched, e);
 }
 
@@ -269,18 +293,40 @@ void TDLG_vignette::Effacer_image() {
     for (int i = 0; i < static_cast<int>(lignes.size()) && ligne < 0; ++i)
         if (!chemin_.empty() && main_.cheminLigne(i) == chemin_)
             ligne = i;
-    if (ligne < 0)
+    if (chemin_.empty())
         return;
+    const int dossier = main_.moteur().dossier().fd();
+    // The row's own name, in the folder its rows were listed from, and nothing else.
+    const std::string nom = ligne >= 0 ? lignes[ligne].ancienSurDisque() : std::string();
+    // A rename run, or any other program, may have given the name to another file while
+    // this window showed the picture: only the file shown is ever deleted.
+    const auto memeFichier = [&] {
+        struct stat etat;
+        return identite_.connue && ligne >= 0 && !nom.empty() &&
+               nom.find('/') == std::string::npos && nom != "." && nom != ".." &&
+               ::fstatat(dossier, nom.c_str(), &etat, AT_SYMLINK_NOFOLLOW) == 0 &&
+               etat.st_dev == identite_.appareil && etat.st_ino == identite_.inode;
+    };
+    const auto direChange = [&] {
+        app_.messages().warning(
+            formatMessage(app_.texte("RSC_msg_image_changee", kMessageImageChangee),
+                          {nomDuFichier(chemin_)}),
+            this);
+    };
+    if (!memeFichier()) {
+        direChange();
+        return;
+    }
     if (!app_.messages().confirm(
             app_.texte("RSC_msg_confirmation_effacer_image", kMessageConfirmationEffacer), this))
         return;
+    // Checked again after the question, which may have stayed open a long time.
+    if (!memeFichier()) {
+        direChange();
+        return;
+    }
     const int suivante = ligne == static_cast<int>(lignes.size()) - 1 ? 0 : ligne;
-    // The row's own name, in the folder its rows were listed from, and nothing else:
-    // a name holding '/' or naming a folder is refused by unlinkat itself or here.
-    const std::string nom = lignes[ligne].ancienSurDisque();
-    int erreur = EINVAL;
-    if (nom.find('/') == std::string::npos && nom != "." && nom != "..")
-        erreur = ::unlinkat(main_.moteur().dossier().fd(), nom.c_str(), 0) == 0 ? 0 : errno;
+    const int erreur = ::unlinkat(dossier, nom.c_str(), 0) == 0 ? 0 : errno;
     // A picture that stays must not look deleted: the user is told why.
     if (erreur != 0)
         app_.messages().warning(

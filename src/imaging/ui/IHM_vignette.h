@@ -10,6 +10,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 class QLabel;
@@ -43,6 +44,8 @@ public:
     // The path shown (bytes), and the picture as shown, upright.
     const std::string& cheminAffiche() const { return chemin_; }
     const Pixels& imageAffichee() const { return pixels_; }
+    // The size the picture is drawn at inside IMG_01: never larger than its own.
+    QSize tailleDessinee() const;
 
     QLabel* IMG_01;
 
@@ -65,6 +68,8 @@ private:
     int hautSurEcran(int haut) const;
     void IMG_01DblClick();
     void Effacer_image();
+    // Draws the picture in IMG_01: at its own size when that fits (never enlarged),
+    // else shrunk smoothly to IMG_01's size.
     void afficherPixels();
     void montrer(const std::string& chemin);
     QSize ecran() const;
@@ -75,6 +80,13 @@ private:
     TMainForm& main_;
     std::string chemin_;
     Pixels pixels_;
+    // The file shown, as it was when shown: Delete acts only while its name still
+    // leads to that same file.
+    struct Identite {
+        dev_t appareil = 0;
+        ino_t inode = 0;
+        bool connue = false;
+    } identite_;
     bool dimensionnement_ = false;
     // Where the frame was last placed, and the top the centred layout asks for.
     QPoint coin_;

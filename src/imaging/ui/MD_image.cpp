@@ -15,8 +15,8 @@ namespace varlime {
 
 TDB_image::TDB_image(LibGfl& bibliotheque, TimgData& lecteur, MessageService& messages,
                      TextLookup texte)
-    : bibliotheque_(bibliotheque), lecteur_(lecteur), messages_(messages), texte_(std::move(texte)),
-      lecteurTravail_(std::make_unique<TimgData>()) {}
+    : lecteurTravail_(std::make_unique<TimgData>()), bibliotheque_(bibliotheque), lecteur_(lecteur),
+      messages_(messages), texte_(std::move(texte)) {}
 
 TDB_image::~TDB_image() {
     {
@@ -34,17 +34,32 @@ void TDB_image::signalerProfondeur(const ImageChargee& image, QWidget* parent) {
             QString::fromStdString(texte_("RSC_msg_bpp_non_supporte", kMessageProfondeur)), parent);
 }
 
-ImageChargee TDB_image::Charger(const std::string& chemin, int largeurVoulue, QWidget* parent) {
+namespace {
+
+// The grid's thumbnail: a square box, where a stored copy that is the photo may serve.
+DemandeImage demandeImagette(int largeur) {
+    DemandeImage d;
+    d.boite = {largeur, largeur};
+    d.apercuPermis = true;
+    return d;
+}
+
+} // namespace
+
+ImageChargee TDB_image::Charger(const std::string& chemin, const DemandeImage& demande,
+                                QWidget* parent) {
     ImageChargee image =
-        chargerImageRedressee(&bibliotheque_, lecteur_, chemin, largeurVoulue, chargerAvecQt);
+        chargerImageRedressee(&bibliotheque_, lecteur_, chemin, demande, chargerAvecQt);
     signalerProfondeur(image, parent);
     return image;
 }
 
-ImageChargee TDB_image::ChargerStockee(const std::string& chemin, int& orientation,
-                                       int largeurVoulue, QWidget* parent) {
+ImageChargee TDB_image::ChargerStockee(const std::string& chemin, int& orientation, int cote,
+                                       QWidget* parent) {
     orientation = orientationExif(lecteur_, chemin);
-    ImageChargee image = chargerImage(&bibliotheque_, chemin, largeurVoulue, chargerAvecQt);
+    DemandeImage demande;
+    demande.boite = {cote, cote};
+    ImageChargee image = chargerImage(&bibliotheque_, chemin, demande, chargerAvecQt);
     signalerProfondeur(image, parent);
     return image;
 }
@@ -54,7 +69,7 @@ void TDB_image::Image(const std::string& chemin, QLabel* controle) {
     const int largeur = std::max(1, controle->width());
     // Decoded near the size shown: walking through a folder with the arrow keys must
     // not wait for full-size decodes.
-    const ImageChargee image = Charger(chemin, largeur, controle->window());
+    const ImageChargee image = Charger(chemin, demandeImagette(largeur), controle->window());
     afficher(image, controle);
 }
 
@@ -66,15 +81,13 @@ void TDB_image::afficher(const ImageChargee& image, QLabel* controle) {
         return;
     }
     // The box is as high as it is wide: a tall picture is fitted to its height, so that
-    // it never stretches the main window.
-    const Pixels& s = image.pixels;
-    const int hauteurPleine = static_cast<int>(
-        std::lround(static_cast<double>(largeur) * s.hauteur / std::max(1, s.largeur)));
-    const Pixels p = redimensionner(
-        s, hauteurPleine <= largeur
-               ? largeur
-               : std::max(1, static_cast<int>(std::lround(static_cast<double>(largeur) * s.largeur /
-                                                          s.hauteur))));
+    // it never stretches the main window. The other side follows the picture's own
+    // proportions, rounded once.
+    const Taille propre = image.pixels.propre();
+    const Taille t = propre.hauteur <= propre.largeur
+                         ? Taille{largeur, proportion(largeur, propre.hauteur, propre.largeur)}
+                         : Taille{proportion(largeur, propre.largeur, propre.hauteur), largeur};
+    const Pixels p = redimensionnerA(image.pixels, t);
     controle->setPixmap(QPixmap::fromImage(versQImage(p)));
     controle->setFixedHeight(p.hauteur);
     controle->setCursor(Qt::PointingHandCursor);
@@ -108,7 +121,7 @@ void TDB_image::travailler() {
         occupe_ = true;
         verrou.unlock();
         auto image = std::make_shared<ImageChargee>(chargerImageRedressee(
-            &bibliotheque_, *lecteurTravail_, d.chemin, d.largeur, chargerAvecQt));
+            &bibliotheque_, *lecteurTravail_, d.chemin, demandeImagette(d.largeur), chargerAvecQt));
         ++decodees_;
         // Shown by the window's thread, if nothing was asked for since.
         QMetaObject::invokeMethod(

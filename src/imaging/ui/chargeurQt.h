@@ -8,7 +8,10 @@
 namespace varlime {
 
 // Decoder chosen by the extension, as the fallback loader does: .bmp, .dib and .png.
-bool chargerAvecQt(const std::string& chemin, Pixels& sortie);
+// Qt's readers may take as much memory as the pictures' budget (a large bitmap needs
+// more than their default allowance); the picture is then shrunk into the box asked
+// for a band of rows at a time, never copied whole.
+bool chargerAvecQt(const std::string& chemin, const DemandeImage& demande, Pixels& sortie);
 
 QImage versQImage(const Pixels& pixels);
 

@@ -1,0 +1,8 @@
+// The imaging library's reader of PNG files (libpng), interlaced, paletted and deep ones among
+// them: whatever the bytes, it reads nothing outside them, allocates no more than the pictures'
+// budget, and returns a whole bitmap no larger than asked, or an error.
+#include "lecture_gfl.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return varlime::fuzz::lireEntree(varlime::gfl::lirePng, data, size);
+}

@@ -1,0 +1,8 @@
+// The imaging library's reader of camera RAW files (LibRaw): the embedded preview, else the
+// developed picture: whatever the bytes, it reads nothing outside them, allocates no more than the
+// pictures' budget, and returns a whole bitmap no larger than asked, or an error.
+#include "lecture_gfl.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return varlime::fuzz::lireEntree(varlime::gfl::lireRaw, data, size);
+}
