@@ -194,6 +194,11 @@ Application::Application(std::string programFolder, MessageService& messages)
 }
 
 Application::~Application() {
+    // A field that still has the focus reports its last edit as the widgets go; by then
+    // the dialogs its handler updates may be gone, and the main window half destroyed.
+    if (mainForm_)
+        for (QObject* enfant : mainForm_->findChildren<QObject*>())
+            QObject::disconnect(enfant, nullptr, mainForm_.get(), nullptr);
     // Dialogs are children of the main window: delete them before it, newest first.
     dbAssociation_.reset();
     association_.reset();

@@ -691,3 +691,20 @@ TEST(MainWindow, EscapeCancelsTheDialogs) {
     }
 }
 } // namespace varlime
+
+// Closing the program while the user is typing a prefix: the field's last edit reaches
+// the main window while the dialogs below it are being destroyed.
+TEST(MainWindow, QuitWhileTypingThePrefix) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg");
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    m.show();
+    QApplication::setActiveWindow(&m);
+    m.EDT_prefixe_remplacement->setFocus();
+    QTest::keyClicks(m.EDT_prefixe_remplacement, "X_");
+    QApplication::processEvents();
+    // Under the sanitizers a handler reaching a destroyed dialog fails the test here.
+    f.app.reset();
+}
