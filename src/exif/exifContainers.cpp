@@ -864,14 +864,16 @@ bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
         if (!inBlock) {
             const auto take =
                 static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - offset));
-            block_.resize(take);
-            if (!readFile(offset, take, block_.data())) {
-                block_.clear();
+            block_ = {};
+            own_.resize(take);
+            if (!readFile(offset, take, own_.data())) {
+                own_.clear();
                 return false;
             }
+            block_ = own_;
             blockAt_ = offset;
         }
-        out.append(block_, static_cast<std::size_t>(offset - blockAt_), n);
+        out.append(block_.substr(static_cast<std::size_t>(offset - blockAt_), n));
         return true;
     }
     const std::size_t old = out.size();

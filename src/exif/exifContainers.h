@@ -23,7 +23,8 @@ namespace varlime {
 class FileWindow {
 public:
     FileWindow(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
-    // With the file's first bytes, already read (they are not counted again).
+    // With the file's first bytes, already read (they are not counted again). They are
+    // looked at where they lie, not copied: they must outlive the window.
     FileWindow(int fd, std::uint64_t size, std::string_view firstBytes)
         : fd_(fd), size_(size),
           block_(firstBytes.substr(0, std::min<std::uint64_t>(firstBytes.size(), size))) {}
@@ -40,8 +41,10 @@ private:
     int fd_;
     std::uint64_t size_;
     std::uint64_t bytesRead_ = 0;
-    // The last block read for small reads: walks read many headers side by side.
-    std::string block_;
+    // The last block read for small reads: walks read many headers side by side. It
+    // lies in own_, or in the first bytes the window was made with.
+    std::string_view block_;
+    std::string own_;
     std::uint64_t blockAt_ = 0;
 };
 

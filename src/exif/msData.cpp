@@ -17,13 +17,20 @@ constexpr std::int64_t kMaxMakerBytes = 8 * 1024 * 1024;
 
 // The maker note is walked with Buffer and BigEndian of the owner set to the note and
 // its byte order; this puts the EXIF block and its byte order back on every way out.
+// The owner's own copy of the note is lent to Buffer for the walk rather than copied.
 class BufferSwap {
 public:
     BufferSwap(TImageInfo& info, const std::string& note)
-        : info_(info), block_(std::move(info.Buffer)), bigEndian_(info.BigEndian) {
-        info_.Buffer = note;
+        : info_(info), block_(std::move(info.Buffer)), bigEndian_(info.BigEndian),
+          lent_(&note == &info.MakerNoteBytes) {
+        if (lent_)
+            info_.Buffer.swap(info_.MakerNoteBytes);
+        else
+            info_.Buffer = note;
     }
     ~BufferSwap() {
+        if (lent_)
+            info_.MakerNoteBytes.swap(info_.Buffer);
         info_.Buffer = std::move(block_);
         info_.BigEndian = bigEndian_;
     }
@@ -35,6 +42,7 @@ private:
     TImageInfo& info_;
     std::string block_;
     bool bigEndian_;
+    bool lent_;
 };
 
 // Up to n bytes of data from offset: fewer when the data ends earlier, none when the
