@@ -245,24 +245,31 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         const std::string_view raw = ReadBytes(valuePosition, byteCount);
         bytesConsumed_ += static_cast<std::int64_t>(raw.size());
 
-        if (Parent && Parent->NamingFactsOnly && !neededForNames(group, tag))
+        const bool naming = Parent && Parent->NamingFactsOnly;
+        if (naming && !neededForNames(group, tag))
             continue;
         const TTagRow& row = LookupTag(group, tag);
+        // Naming takes numbers from the raw bytes: of the values as text, it keeps the
+        // make, the model and the date alone, and lists nothing.
+        const bool asText =
+            !naming || tag == 0x010F || tag == 0x0110 || tag == 0x0132 || tag == 0x9003;
         std::string value;
-        if (type == 2) {
-            std::string_view text = raw;
-            if (!text.empty() && text.back() == '\0')
-                text.remove_suffix(1);
-            value = BytesAsText(text);
-        } else if (type == 7) {
-            value = '"' + BytesAsText(raw.substr(0, raw.find('\0'))) + '"';
-        } else {
-            value = FormatValue(BigEndian, raw, type, row.ValueCodes, row.FormatPattern);
+        if (asText) {
+            if (type == 2) {
+                std::string_view text = raw;
+                if (!text.empty() && text.back() == '\0')
+                    text.remove_suffix(1);
+                value = BytesAsText(text);
+            } else if (type == 7) {
+                value = '"' + BytesAsText(raw.substr(0, raw.find('\0'))) + '"';
+            } else {
+                value = FormatValue(BigEndian, raw, type, row.ValueCodes, row.FormatPattern);
+            }
+            if (row.TagNumber != 0 && row.Decoder)
+                value = row.Decoder(value);
+            else
+                value = Printable(value);
         }
-        if (row.TagNumber != 0 && row.Decoder)
-            value = row.Decoder(value);
-        else
-            value = Printable(value);
 
         if (tag == 0x9286) {
             // Skips the 8-byte character-code header and the last byte.
@@ -271,9 +278,11 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             value = BytesAsText(trimBlanksAndControls(text));
         }
 
-        const std::string_view caption = RowCaption(row);
-        AppendLine(ExifText, caption, value);
-        bytesConsumed_ += static_cast<std::int64_t>(caption.size() + value.size() + 5);
+        if (!naming) {
+            const std::string_view caption = RowCaption(row);
+            AppendLine(ExifText, caption, value);
+            bytesConsumed_ += static_cast<std::int64_t>(caption.size() + value.size() + 5);
+        }
 
         switch (tag) {
         case 0x0100:
@@ -328,8 +337,16 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         }
 
         // The maker notes were read above; naming needs no second copy of them.
-        if (row.TagNumber != 0 && !(tag == 0x927C && Parent && Parent->NamingFactsOnly)) {
-            TTagEntry e = TTagEntry::FromRow(row);
+        if (row.TagNumber != 0 && !(tag == 0x927C && naming)) {
+            // Naming finds its entries by tag number and reads their raw bytes: it
+            // needs no caption, value codes or pattern copied from the table.
+            TTagEntry e;
+            if (naming) {
+                e.TagNumber = row.TagNumber;
+                e.KeyName = row.KeyName;
+            } else {
+                e = TTagEntry::FromRow(row);
+            }
             e.ValueText = std::move(value);
             e.RawBytes = std::string(raw);
             e.RawSize = static_cast<std::int32_t>(raw.size());
@@ -438,7 +455,8 @@ void TImageInfo::DeriveFocal35() {
                     e.RawBytes += static_cast<char>((v >> (8 * i)) & 0xFF);
             e.RawSize = 8;
         }
-        AppendLine(ExifText, "Focal Length in 35mm Film", e.ValueText);
+        if (!(Parent && Parent->NamingFactsOnly))
+            AppendLine(ExifText, "Focal Length in 35mm Film", e.ValueText);
         Entries.push_back(std::move(e));
         break;
     }
@@ -814,9 +832,12 @@ bool TimgData::readTiff(Source& in) {
             if (tiffBytesUsed_ > got)
                 std::memset(buf.data() + got, 0, tiffBytesUsed_ - got);
             tiffBytesUsed_ = got;
-            // Slot 1 holds the bytes read from the file.
+            // Slot 1 holds the bytes read from the file (naming never looks at them).
             tSection& slot = Segments[1];
-            slot.Bytes.assign(buf, 0, got);
+            if (NamingFactsOnly)
+                slot.Bytes.clear();
+            else
+                slot.Bytes.assign(buf, 0, got);
             slot.Marker = 0;
             slot.Size = got;
             SegmentCount = 1;

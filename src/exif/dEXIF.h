@@ -217,7 +217,10 @@ public:
     // dates, aperture, exposure, focal lengths and what the 35 mm focal length is
     // worked out from, orientation) and the maker notes; GPS and every other tag are
     // passed over. Naming a folder of thousands of photos reads each of them, and
-    // formatting values nobody looks at was most of that time.
+    // formatting values nobody looks at was most of that time. So such a read makes no
+    // listing (ExifText stays empty; MakerText holds the owner's name alone), its
+    // entries carry their tag, key name and raw bytes but no caption or text (make,
+    // model and dates excepted), and a TIFF's bytes are not copied to its segment slot.
     bool NamingFactsOnly = false;
     // Bytes this reader has read from files since it was made (never reset).
     std::uint64_t TotalBytesRead = 0;

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <functional>
 #include <unistd.h>
 
 namespace varlime {
@@ -71,8 +70,15 @@ std::string_view withoutExifPrefix(std::string_view b) {
 
 // One box of an ISO base media file (or of a JPEG XL container): where its payload
 // starts and where the box ends, as offsets of whatever holds it.
+// A box type: four bytes, compared without making a text of them.
+struct FourCC {
+    char c[4] = {};
+    std::string_view view() const { return {c, 4}; }
+    friend bool operator==(const FourCC& a, std::string_view b) { return a.view() == b; }
+};
+
 struct Box {
-    std::string type;
+    FourCC type;
     std::uint64_t start = 0, payload = 0, end = 0;
 };
 
@@ -83,7 +89,7 @@ std::string boxHeader(std::string_view h, std::uint64_t start, std::uint64_t roo
         return "Box header cut short";
     std::uint64_t size = u32be(h, 0);
     std::uint64_t header = 8;
-    b.type = std::string(h.substr(4, 4));
+    std::memcpy(b.type.c, h.data() + 4, 4);
     if (size == 1) {
         if (h.size() < 16)
             return "Box header cut short";
@@ -121,8 +127,8 @@ struct Walk {
 
     // Calls `visit` for each box between `from` and `to` of the file; false when the
     // walk had to stop on a fault.
-    bool eachBox(std::uint64_t from, std::uint64_t to, int depth,
-                 const std::function<bool(const Box&)>& visit) {
+    template <class Visit>
+    bool eachBox(std::uint64_t from, std::uint64_t to, int depth, const Visit& visit) {
         if (depth > kMaxDepth) {
             fault("Boxes nested too deep");
             return false;
@@ -170,8 +176,7 @@ struct Walk {
 };
 
 // Boxes inside a payload already read.
-bool eachBoxIn(std::string_view bytes, Walk& w,
-               const std::function<bool(const Box&, std::string_view)>& visit) {
+template <class Visit> bool eachBoxIn(std::string_view bytes, Walk& w, const Visit& visit) {
     std::uint64_t at = 0;
     while (at + 8 <= bytes.size()) {
         if (++w.boxes > kMaxBoxes) {
@@ -268,8 +273,8 @@ void readMeta(std::string_view payload, Walk& w, Movie& m) {
         const auto value = dataValue(p, w);
         if (!value)
             return true;
-        std::string name = b.type;
-        const std::uint32_t index = u32be(b.type, 0);
+        std::string_view name = b.type.view();
+        const std::uint32_t index = u32be(b.type.view(), 0);
         if (index >= 1 && index <= keys.size())
             name = keys[index - 1];
         if (name == "com.apple.quicktime.make" || name == "\xA9mak")
@@ -334,7 +339,7 @@ void readCanonBox(Walk& w, const Box& uuid, int depth, ContainerFind& out) {
             if (!w.payload(b, kMaxExifBytes, bytes))
                 return false;
             if (!isTiffHeader(bytes)) {
-                w.fault("Bad TIFF header in " + b.type);
+                w.fault("Bad TIFF header in " + std::string(b.type.view()));
                 return true;
             }
             out.parts.push_back(
