@@ -358,6 +358,21 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
     }
 }
 
+void TImageInfo::ReadMakerNoteAt(std::size_t position, std::int64_t tiffHeader) {
+    if (makerNoteRead_ || position >= Buffer.size())
+        return;
+    makerNoteRead_ = true;
+    MakerNoteBytes.assign(Buffer, position);
+    MakerNotePosition = position;
+    try {
+        TmsInfo reader(IsTiff, *this);
+        reader.TiffHeaderAt = tiffHeader;
+        reader.ReadMakerNote();
+    } catch (const std::exception& e) {
+        SetError(std::string("Error Detected = ") + e.what());
+    }
+}
+
 const TTagEntry* TImageInfo::EntryByTag(std::uint16_t tag, std::int32_t group) const {
     for (const TTagEntry& e : Entries)
         if (e.TagNumber == tag && e.TagGroup == group)
@@ -802,6 +817,11 @@ void TimgData::openJpegExif(int slotNumber, const std::vector<TiffPart>& more) {
         std::uint32_t at = info.ReadU32(base + 4);
         if (at == 0)
             at = 8;
+        if (part.makerNote) {
+            info.ReadMakerNoteAt(PositionOf(at, static_cast<std::int64_t>(base)),
+                                 static_cast<std::int64_t>(base));
+            continue;
+        }
         info.WalkDirectory(PositionOf(at, static_cast<std::int64_t>(base)),
                            static_cast<std::int64_t>(base), part.bytes.size(), part.group);
     }

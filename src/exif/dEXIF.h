@@ -137,6 +137,10 @@ public:
     // `base` is where the TIFF header lies in Buffer (stored offsets count from it,
     // see PositionOf), `length` the data length from the base.
     void WalkDirectory(std::size_t start, std::int64_t base, std::size_t length, TDirGroup group);
+    // Walks the maker note lying from `position` to the end of Buffer, whose offsets
+    // count from a TIFF header at `tiffHeader` of Buffer (a CR3's maker-note block);
+    // nothing when a maker note was read already.
+    void ReadMakerNoteAt(std::size_t position, std::int64_t tiffHeader);
     // Adds the 35 mm equivalent focal length when the camera did not record it.
     void DeriveFocal35();
 

@@ -330,11 +330,10 @@ void readUserData(std::string_view payload, Walk& w, Movie& m) {
     });
 }
 
-// The CMT1 to CMT4 blocks of a Canon box: main directory, EXIF, maker notes (not
-// listed here), GPS.
+// The CMT1 to CMT4 blocks of a Canon box: main directory, EXIF, maker notes, GPS.
 void readCanonBox(Walk& w, const Box& uuid, int depth, ContainerFind& out) {
     w.eachBox(uuid.payload, uuid.end, depth, [&](const Box& b) {
-        if (b.type == "CMT1" || b.type == "CMT2" || b.type == "CMT4") {
+        if (b.type == "CMT1" || b.type == "CMT2" || b.type == "CMT3" || b.type == "CMT4") {
             std::string bytes;
             if (!w.payload(b, kMaxExifBytes, bytes))
                 return false;
@@ -342,8 +341,9 @@ void readCanonBox(Walk& w, const Box& uuid, int depth, ContainerFind& out) {
                 w.fault("Bad TIFF header in " + std::string(b.type.view()));
                 return true;
             }
-            out.parts.push_back(
-                {std::move(bytes), b.type == "CMT4" ? TDirGroup::Gps : TDirGroup::Main});
+            out.parts.push_back({std::move(bytes),
+                                 b.type == "CMT4" ? TDirGroup::Gps : TDirGroup::Main,
+                                 b.type == "CMT3"});
         }
         return true;
     });

@@ -49,10 +49,12 @@ private:
 };
 
 // One TIFF structure (header first) holding EXIF directories, and the table its
-// first directory's tags are looked up in.
+// first directory's tags are looked up in; or, with makerNote set, holding the camera
+// maker's directory (a CR3's maker notes), whose offsets count from that header.
 struct TiffPart {
     std::string bytes;
     TDirGroup group = TDirGroup::Main;
+    bool makerNote = false;
 };
 
 // What a container holds when it has no EXIF block of its own (a CRW's heap, a

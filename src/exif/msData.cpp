@@ -86,7 +86,7 @@ bool TmsInfo::ReadMakerNote() {
 
     // Where the TIFF header lies in the EXIF block: after "Exif\0\0" and the segment
     // length in a JPEG, 8 bytes before the buffer's start in a TIFF file.
-    const std::int64_t tiffHeader = FromTiff ? -8 : 8;
+    const std::int64_t tiffHeader = TiffHeaderAt ? *TiffHeaderAt : FromTiff ? -8 : 8;
     // Where the TIFF header lies counted from the note's start (before it, so
     // negative). A note that lies nowhere in the block has no bytes to walk.
     const std::int64_t notePosition = Owner.MakerNotePosition == kNowhere
