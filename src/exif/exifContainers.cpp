@@ -68,8 +68,6 @@ std::string_view withoutExifPrefix(std::string_view b) {
     return b;
 }
 
-// One box of an ISO base media file (or of a JPEG XL container): where its payload
-// starts and where the box ends, as offsets of whatever holds it.
 // A box type: four bytes, compared without making a text of them.
 struct FourCC {
     char c[4] = {};
@@ -77,6 +75,8 @@ struct FourCC {
     friend bool operator==(const FourCC& a, std::string_view b) { return a.view() == b; }
 };
 
+// One box of an ISO base media file (or of a JPEG XL container): where its payload
+// starts and where the box ends, as offsets of whatever holds it.
 struct Box {
     FourCC type;
     std::uint64_t start = 0, payload = 0, end = 0;

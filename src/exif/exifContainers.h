@@ -28,6 +28,9 @@ public:
     FileWindow(int fd, std::uint64_t size, std::string_view firstBytes)
         : fd_(fd), size_(size),
           block_(firstBytes.substr(0, std::min<std::uint64_t>(firstBytes.size(), size))) {}
+    // A copy would look at the other window's block.
+    FileWindow(const FileWindow&) = delete;
+    FileWindow& operator=(const FileWindow&) = delete;
     std::uint64_t size() const { return size_; }
     // Bytes read from the file (the small reads of headers come from one block).
     std::uint64_t bytesRead() const { return bytesRead_; }
