@@ -205,6 +205,32 @@ void BM_MixedReaderNamingFactsOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_MixedReaderNamingFactsOnly)->Unit(benchmark::kMillisecond);
 
+// The reader over the mixed card's files of one kind only (0 JPEG, 1 CR2, 2 CR3,
+// 3 HEIC, 4 RAF, 5 MOV), to see which kind costs what.
+void BM_MixedReaderOneKind(benchmark::State& state) {
+    const CarteMixte& c = carteMixte();
+    const auto kind = static_cast<std::size_t>(state.range(0));
+    varlime::TimgData reader;
+    reader.NamingFactsOnly = true;
+    for (auto _ : state)
+        for (std::size_t i = kind; i < c.noms.size(); i += 6)
+            benchmark::DoNotOptimize(reader.ReadImageFile(c.dir + c.noms[i]));
+}
+BENCHMARK(BM_MixedReaderOneKind)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+
+void BM_MixedBareOneKind(benchmark::State& state) {
+    const CarteMixte& c = carteMixte();
+    const auto kind = static_cast<std::size_t>(state.range(0));
+    std::vector<char> buffer(64 * 1024);
+    for (auto _ : state)
+        for (std::size_t i = kind; i < c.noms.size(); i += 6) {
+            const int fd = ::open((c.dir + c.noms[i]).c_str(), O_RDONLY | O_CLOEXEC);
+            benchmark::DoNotOptimize(::read(fd, buffer.data(), buffer.size()));
+            ::close(fd);
+        }
+}
+BENCHMARK(BM_MixedBareOneKind)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+
 void BM_MixedFirstExifListing(benchmark::State& state) {
     const CarteMixte& c = carteMixte();
     for (auto _ : state) {

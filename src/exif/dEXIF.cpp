@@ -155,6 +155,8 @@ TTagEntry::Rational TTagEntry::RationalAt(std::size_t i) const {
 TImageInfo::TImageInfo(TimgData* parent) : Parent(parent) {
     // Completes the table captions once per process, before any walk needs them.
     (void)RowCaption(MainTagTable()[0]);
+    // Room for a camera's usual entries at once, instead of moving them as they come.
+    Entries.reserve(32);
 }
 
 void TImageInfo::AppendLine(std::string& listing, std::string_view caption,
@@ -243,24 +245,31 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         const std::string_view raw = ReadBytes(valuePosition, byteCount);
         bytesConsumed_ += static_cast<std::int64_t>(raw.size());
 
-        if (Parent && Parent->NamingFactsOnly && !neededForNames(group, tag))
+        const bool naming = Parent && Parent->NamingFactsOnly;
+        if (naming && !neededForNames(group, tag))
             continue;
         const TTagRow& row = LookupTag(group, tag);
+        // Naming takes numbers from the raw bytes: of the values as text, it keeps the
+        // make, the model and the date alone, and lists nothing.
+        const bool asText =
+            !naming || tag == 0x010F || tag == 0x0110 || tag == 0x0132 || tag == 0x9003;
         std::string value;
-        if (type == 2) {
-            std::string_view text = raw;
-            if (!text.empty() && text.back() == '\0')
-                text.remove_suffix(1);
-            value = BytesAsText(text);
-        } else if (type == 7) {
-            value = '"' + BytesAsText(raw.substr(0, raw.find('\0'))) + '"';
-        } else {
-            value = FormatValue(BigEndian, raw, type, row.ValueCodes, row.FormatPattern);
+        if (asText) {
+            if (type == 2) {
+                std::string_view text = raw;
+                if (!text.empty() && text.back() == '\0')
+                    text.remove_suffix(1);
+                value = BytesAsText(text);
+            } else if (type == 7) {
+                value = '"' + BytesAsText(raw.substr(0, raw.find('\0'))) + '"';
+            } else {
+                value = FormatValue(BigEndian, raw, type, row.ValueCodes, row.FormatPattern);
+            }
+            if (row.TagNumber != 0 && row.Decoder)
+                value = row.Decoder(value);
+            else
+                value = Printable(value);
         }
-        if (row.TagNumber != 0 && row.Decoder)
-            value = row.Decoder(value);
-        else
-            value = Printable(value);
 
         if (tag == 0x9286) {
             // Skips the 8-byte character-code header and the last byte.
@@ -269,9 +278,11 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             value = BytesAsText(trimBlanksAndControls(text));
         }
 
-        const std::string_view caption = RowCaption(row);
-        AppendLine(ExifText, caption, value);
-        bytesConsumed_ += static_cast<std::int64_t>(caption.size() + value.size() + 5);
+        if (!naming) {
+            const std::string_view caption = RowCaption(row);
+            AppendLine(ExifText, caption, value);
+            bytesConsumed_ += static_cast<std::int64_t>(caption.size() + value.size() + 5);
+        }
 
         switch (tag) {
         case 0x0100:
@@ -326,8 +337,16 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         }
 
         // The maker notes were read above; naming needs no second copy of them.
-        if (row.TagNumber != 0 && !(tag == 0x927C && Parent && Parent->NamingFactsOnly)) {
-            TTagEntry e = TTagEntry::FromRow(row);
+        if (row.TagNumber != 0 && !(tag == 0x927C && naming)) {
+            // Naming finds its entries by tag number and reads their raw bytes: it
+            // needs no caption, value codes or pattern copied from the table.
+            TTagEntry e;
+            if (naming) {
+                e.TagNumber = row.TagNumber;
+                e.KeyName = row.KeyName;
+            } else {
+                e = TTagEntry::FromRow(row);
+            }
             e.ValueText = std::move(value);
             e.RawBytes = std::string(raw);
             e.RawSize = static_cast<std::int32_t>(raw.size());
@@ -336,6 +355,21 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             e.BigEndianValue = BigEndian;
             Entries.push_back(std::move(e));
         }
+    }
+}
+
+void TImageInfo::ReadMakerNoteAt(std::size_t position, std::int64_t tiffHeader) {
+    if (makerNoteRead_ || position >= Buffer.size())
+        return;
+    makerNoteRead_ = true;
+    MakerNoteBytes.assign(Buffer, position);
+    MakerNotePosition = position;
+    try {
+        TmsInfo reader(IsTiff, *this);
+        reader.TiffHeaderAt = tiffHeader;
+        reader.ReadMakerNote();
+    } catch (const std::exception& e) {
+        SetError(std::string("Error Detected = ") + e.what());
     }
 }
 
@@ -436,7 +470,8 @@ void TImageInfo::DeriveFocal35() {
                     e.RawBytes += static_cast<char>((v >> (8 * i)) & 0xFF);
             e.RawSize = 8;
         }
-        AppendLine(ExifText, "Focal Length in 35mm Film", e.ValueText);
+        if (!(Parent && Parent->NamingFactsOnly))
+            AppendLine(ExifText, "Focal Length in 35mm Film", e.ValueText);
         Entries.push_back(std::move(e));
         break;
     }
@@ -782,6 +817,11 @@ void TimgData::openJpegExif(int slotNumber, const std::vector<TiffPart>& more) {
         std::uint32_t at = info.ReadU32(base + 4);
         if (at == 0)
             at = 8;
+        if (part.makerNote) {
+            info.ReadMakerNoteAt(PositionOf(at, static_cast<std::int64_t>(base)),
+                                 static_cast<std::int64_t>(base));
+            continue;
+        }
         info.WalkDirectory(PositionOf(at, static_cast<std::int64_t>(base)),
                            static_cast<std::int64_t>(base), part.bytes.size(), part.group);
     }
@@ -812,9 +852,12 @@ bool TimgData::readTiff(Source& in) {
             if (tiffBytesUsed_ > got)
                 std::memset(buf.data() + got, 0, tiffBytesUsed_ - got);
             tiffBytesUsed_ = got;
-            // Slot 1 holds the bytes read from the file.
+            // Slot 1 holds the bytes read from the file (naming never looks at them).
             tSection& slot = Segments[1];
-            slot.Bytes.assign(buf, 0, got);
+            if (NamingFactsOnly)
+                slot.Bytes.clear();
+            else
+                slot.Bytes.assign(buf, 0, got);
             slot.Marker = 0;
             slot.Size = got;
             SegmentCount = 1;

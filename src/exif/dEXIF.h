@@ -137,6 +137,10 @@ public:
     // `base` is where the TIFF header lies in Buffer (stored offsets count from it,
     // see PositionOf), `length` the data length from the base.
     void WalkDirectory(std::size_t start, std::int64_t base, std::size_t length, TDirGroup group);
+    // Walks the maker note lying from `position` to the end of Buffer, whose offsets
+    // count from a TIFF header at `tiffHeader` of Buffer (a CR3's maker-note block);
+    // nothing when a maker note was read already.
+    void ReadMakerNoteAt(std::size_t position, std::int64_t tiffHeader);
     // Adds the 35 mm equivalent focal length when the camera did not record it.
     void DeriveFocal35();
 
@@ -217,7 +221,10 @@ public:
     // dates, aperture, exposure, focal lengths and what the 35 mm focal length is
     // worked out from, orientation) and the maker notes; GPS and every other tag are
     // passed over. Naming a folder of thousands of photos reads each of them, and
-    // formatting values nobody looks at was most of that time.
+    // formatting values nobody looks at was most of that time. So such a read makes no
+    // listing (ExifText stays empty; MakerText holds the owner's name alone), its
+    // entries carry their tag, key name and raw bytes but no caption or text (make,
+    // model and dates excepted), and a TIFF's bytes are not copied to its segment slot.
     bool NamingFactsOnly = false;
     // Bytes this reader has read from files since it was made (never reset).
     std::uint64_t TotalBytesRead = 0;

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <functional>
 #include <unistd.h>
 
 namespace varlime {
@@ -69,10 +68,17 @@ std::string_view withoutExifPrefix(std::string_view b) {
     return b;
 }
 
+// A box type: four bytes, compared without making a text of them.
+struct FourCC {
+    char c[4] = {};
+    std::string_view view() const { return {c, 4}; }
+    friend bool operator==(const FourCC& a, std::string_view b) { return a.view() == b; }
+};
+
 // One box of an ISO base media file (or of a JPEG XL container): where its payload
 // starts and where the box ends, as offsets of whatever holds it.
 struct Box {
-    std::string type;
+    FourCC type;
     std::uint64_t start = 0, payload = 0, end = 0;
 };
 
@@ -83,7 +89,7 @@ std::string boxHeader(std::string_view h, std::uint64_t start, std::uint64_t roo
         return "Box header cut short";
     std::uint64_t size = u32be(h, 0);
     std::uint64_t header = 8;
-    b.type = std::string(h.substr(4, 4));
+    std::memcpy(b.type.c, h.data() + 4, 4);
     if (size == 1) {
         if (h.size() < 16)
             return "Box header cut short";
@@ -121,8 +127,8 @@ struct Walk {
 
     // Calls `visit` for each box between `from` and `to` of the file; false when the
     // walk had to stop on a fault.
-    bool eachBox(std::uint64_t from, std::uint64_t to, int depth,
-                 const std::function<bool(const Box&)>& visit) {
+    template <class Visit>
+    bool eachBox(std::uint64_t from, std::uint64_t to, int depth, const Visit& visit) {
         if (depth > kMaxDepth) {
             fault("Boxes nested too deep");
             return false;
@@ -170,8 +176,7 @@ struct Walk {
 };
 
 // Boxes inside a payload already read.
-bool eachBoxIn(std::string_view bytes, Walk& w,
-               const std::function<bool(const Box&, std::string_view)>& visit) {
+template <class Visit> bool eachBoxIn(std::string_view bytes, Walk& w, const Visit& visit) {
     std::uint64_t at = 0;
     while (at + 8 <= bytes.size()) {
         if (++w.boxes > kMaxBoxes) {
@@ -268,8 +273,8 @@ void readMeta(std::string_view payload, Walk& w, Movie& m) {
         const auto value = dataValue(p, w);
         if (!value)
             return true;
-        std::string name = b.type;
-        const std::uint32_t index = u32be(b.type, 0);
+        std::string_view name = b.type.view();
+        const std::uint32_t index = u32be(b.type.view(), 0);
         if (index >= 1 && index <= keys.size())
             name = keys[index - 1];
         if (name == "com.apple.quicktime.make" || name == "\xA9mak")
@@ -325,20 +330,20 @@ void readUserData(std::string_view payload, Walk& w, Movie& m) {
     });
 }
 
-// The CMT1 to CMT4 blocks of a Canon box: main directory, EXIF, maker notes (not
-// listed here), GPS.
+// The CMT1 to CMT4 blocks of a Canon box: main directory, EXIF, maker notes, GPS.
 void readCanonBox(Walk& w, const Box& uuid, int depth, ContainerFind& out) {
     w.eachBox(uuid.payload, uuid.end, depth, [&](const Box& b) {
-        if (b.type == "CMT1" || b.type == "CMT2" || b.type == "CMT4") {
+        if (b.type == "CMT1" || b.type == "CMT2" || b.type == "CMT3" || b.type == "CMT4") {
             std::string bytes;
             if (!w.payload(b, kMaxExifBytes, bytes))
                 return false;
             if (!isTiffHeader(bytes)) {
-                w.fault("Bad TIFF header in " + b.type);
+                w.fault("Bad TIFF header in " + std::string(b.type.view()));
                 return true;
             }
-            out.parts.push_back(
-                {std::move(bytes), b.type == "CMT4" ? TDirGroup::Gps : TDirGroup::Main});
+            out.parts.push_back({std::move(bytes),
+                                 b.type == "CMT4" ? TDirGroup::Gps : TDirGroup::Main,
+                                 b.type == "CMT3"});
         }
         return true;
     });
@@ -864,14 +869,16 @@ bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
         if (!inBlock) {
             const auto take =
                 static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - offset));
-            block_.resize(take);
-            if (!readFile(offset, take, block_.data())) {
-                block_.clear();
+            block_ = {};
+            own_.resize(take);
+            if (!readFile(offset, take, own_.data())) {
+                own_.clear();
                 return false;
             }
+            block_ = own_;
             blockAt_ = offset;
         }
-        out.append(block_, static_cast<std::size_t>(offset - blockAt_), n);
+        out.append(block_.substr(static_cast<std::size_t>(offset - blockAt_), n));
         return true;
     }
     const std::size_t old = out.size();

@@ -23,10 +23,14 @@ namespace varlime {
 class FileWindow {
 public:
     FileWindow(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
-    // With the file's first bytes, already read (they are not counted again).
+    // With the file's first bytes, already read (they are not counted again). They are
+    // looked at where they lie, not copied: they must outlive the window.
     FileWindow(int fd, std::uint64_t size, std::string_view firstBytes)
         : fd_(fd), size_(size),
           block_(firstBytes.substr(0, std::min<std::uint64_t>(firstBytes.size(), size))) {}
+    // A copy would look at the other window's block.
+    FileWindow(const FileWindow&) = delete;
+    FileWindow& operator=(const FileWindow&) = delete;
     std::uint64_t size() const { return size_; }
     // Bytes read from the file (the small reads of headers come from one block).
     std::uint64_t bytesRead() const { return bytesRead_; }
@@ -40,16 +44,20 @@ private:
     int fd_;
     std::uint64_t size_;
     std::uint64_t bytesRead_ = 0;
-    // The last block read for small reads: walks read many headers side by side.
-    std::string block_;
+    // The last block read for small reads: walks read many headers side by side. It
+    // lies in own_, or in the first bytes the window was made with.
+    std::string_view block_;
+    std::string own_;
     std::uint64_t blockAt_ = 0;
 };
 
 // One TIFF structure (header first) holding EXIF directories, and the table its
-// first directory's tags are looked up in.
+// first directory's tags are looked up in; or, with makerNote set, holding the camera
+// maker's directory (a CR3's maker notes), whose offsets count from that header.
 struct TiffPart {
     std::string bytes;
     TDirGroup group = TDirGroup::Main;
+    bool makerNote = false;
 };
 
 // What a container holds when it has no EXIF block of its own (a CRW's heap, a

@@ -17,13 +17,20 @@ constexpr std::int64_t kMaxMakerBytes = 8 * 1024 * 1024;
 
 // The maker note is walked with Buffer and BigEndian of the owner set to the note and
 // its byte order; this puts the EXIF block and its byte order back on every way out.
+// The owner's own copy of the note is lent to Buffer for the walk rather than copied.
 class BufferSwap {
 public:
     BufferSwap(TImageInfo& info, const std::string& note)
-        : info_(info), block_(std::move(info.Buffer)), bigEndian_(info.BigEndian) {
-        info_.Buffer = note;
+        : info_(info), block_(std::move(info.Buffer)), bigEndian_(info.BigEndian),
+          lent_(&note == &info.MakerNoteBytes) {
+        if (lent_)
+            info_.Buffer.swap(info_.MakerNoteBytes);
+        else
+            info_.Buffer = note;
     }
     ~BufferSwap() {
+        if (lent_)
+            info_.MakerNoteBytes.swap(info_.Buffer);
         info_.Buffer = std::move(block_);
         info_.BigEndian = bigEndian_;
     }
@@ -35,6 +42,7 @@ private:
     TImageInfo& info_;
     std::string block_;
     bool bigEndian_;
+    bool lent_;
 };
 
 // Up to n bytes of data from offset: fewer when the data ends earlier, none when the
@@ -78,7 +86,7 @@ bool TmsInfo::ReadMakerNote() {
 
     // Where the TIFF header lies in the EXIF block: after "Exif\0\0" and the segment
     // length in a JPEG, 8 bytes before the buffer's start in a TIFF file.
-    const std::int64_t tiffHeader = FromTiff ? -8 : 8;
+    const std::int64_t tiffHeader = TiffHeaderAt ? *TiffHeaderAt : FromTiff ? -8 : 8;
     // Where the TIFF header lies counted from the note's start (before it, so
     // negative). A note that lies nowhere in the block has no bytes to walk.
     const std::int64_t notePosition = Owner.MakerNotePosition == kNowhere

@@ -4,6 +4,9 @@
 // the results go to the owner's MakerText and Entries (group kMakerGroup).
 #include "exif/dEXIF.h"
 
+#include <cstdint>
+#include <optional>
+
 namespace varlime {
 
 class TmsInfo {
@@ -16,6 +19,9 @@ public:
 
     bool FromTiff;
     TImageInfo& Owner;
+    // Where the TIFF header the note's offsets count from lies in the owner's Buffer,
+    // when not where a JPEG or TIFF file has it.
+    std::optional<std::int64_t> TiffHeaderAt;
 };
 
 } // namespace varlime

@@ -192,6 +192,36 @@ TEST_F(Containers, EachNamesItselfAsExiftoolReadsIt) {
     }
 }
 
+// A CR3 keeps its maker notes in a block of their own: they give the owner's name and
+// the camera's own fields as a CR2's do, both as exiftool reads them.
+TEST_F(Containers, CanonMakerNotesAsExiftoolReadsThem) {
+    for (const char* file : {"CanonRaw.cr2", "CanonRaw.cr3"}) {
+        const std::string path = rawDir() + file;
+        const auto tool =
+            exiftool(path, {"Canon:OwnerName", "CanonImageType", "CanonFirmwareVersion"});
+        ASSERT_EQ(tool.size(), 3u) << "exiftool gave too little for " << file;
+        TimgData reader;
+        ASSERT_TRUE(reader.ReadImageFile(path)) << file << ": " << reader.ErrorText;
+        const TImageInfo& info = *reader.ExifInfo;
+        const struct {
+            std::uint16_t tag;
+            const char* exiftoolName;
+        } fields[] = {
+            {0x0009, "OwnerName"}, {0x0006, "CanonImageType"}, {0x0007, "CanonFirmwareVersion"}};
+        for (const auto& field : fields) {
+            const TTagEntry* e = info.EntryByTag(field.tag, kMakerGroup);
+            ASSERT_NE(e, nullptr) << file << ": " << field.exiftoolName;
+            EXPECT_EQ(e->ValueText, '"' + tool.at(field.exiftoolName) + '"')
+                << file << ": " << field.exiftoolName;
+        }
+        // Naming reads the same owner's name.
+        TimgData naming;
+        naming.NamingFactsOnly = true;
+        EXPECT_EQ(faitsDe(naming, path).proprietaire, tool.at("OwnerName")) << file;
+        EXPECT_NE(naming.ExifInfo->MakerText.find("OwnerName = "), std::string::npos) << file;
+    }
+}
+
 // The whole reader, as the dump window and --dump use it: the same listing as a JPEG's.
 TEST_F(Containers, DumpListsTheirEntries) {
     TempDir d;

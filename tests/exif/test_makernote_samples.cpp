@@ -132,4 +132,35 @@ TEST(MakerNoteSamples, CanonOwnerNameAndMakerEntries) {
     EXPECT_EQ(makerKeys, expected);
 }
 
+// One reader naming file after file lends each maker note to the walk instead of
+// copying it: the note, the EXIF block and the owner's name must come back whole, the
+// same as a reader made for that file alone lists them.
+TEST(MakerNoteSamples, OneNamingReaderKeepsEachNoteWhole) {
+    const std::string raw = test::photosDir() + "../raw/";
+    const std::string files[] = {test::photosDir() + "Canon_DIGITAL_IXUS_400.jpg",
+                                 raw + "CanonRaw.cr2", raw + "FujiFilm.raf",
+                                 test::photosDir() + "Canon_DIGITAL_IXUS_400.jpg",
+                                 raw + "CanonRaw.cr2"};
+    TimgData naming;
+    naming.NamingFactsOnly = true;
+    for (const std::string& file : files) {
+        TimgData alone;
+        alone.NamingFactsOnly = true;
+        ASSERT_TRUE(alone.ReadImageFile(file)) << file;
+        ASSERT_TRUE(naming.ReadImageFile(file)) << file;
+        const TImageInfo& a = *alone.ExifInfo;
+        const TImageInfo& n = *naming.ExifInfo;
+        EXPECT_FALSE(n.MakerNoteBytes.empty()) << file;
+        EXPECT_EQ(n.MakerNoteBytes, a.MakerNoteBytes) << file;
+        EXPECT_EQ(n.Buffer, a.Buffer) << file;
+        EXPECT_EQ(n.MakerText, a.MakerText) << file;
+        EXPECT_EQ(n.ExifText, a.ExifText) << file;
+        EXPECT_EQ(n.EntryValueByName("OwnerName"), a.EntryValueByName("OwnerName")) << file;
+        // The note lies where the directory says, in the block walked.
+        EXPECT_EQ(std::string_view(n.Buffer).substr(n.MakerNotePosition, n.MakerNoteBytes.size()),
+                  n.MakerNoteBytes)
+            << file;
+    }
+}
+
 } // namespace
