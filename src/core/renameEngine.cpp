@@ -52,6 +52,33 @@ QCollator* collateurDeListe() {
 
 } // namespace
 
+std::string clePliee(std::string_view nom) {
+    std::string cle(nom);
+    bool ascii = true;
+    for (char& c : cle) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    // Folding ASCII only lowers A-Z, and for ASCII the bytes sort as the UTF-16 units
+    // do: most names need no detour through Qt.
+    if (ascii)
+        return cle;
+    cle = texteDe(nom).toCaseFolded().toStdString();
+    // UTF-8 bytes sort by code point, UTF-16 units put U+E000..U+FFFF after the
+    // characters beyond U+FFFF. Their lead bytes, EE and EF, are moved past F4 (never a
+    // continuation byte, never another lead), so the bytes sort as the folded text does.
+    for (char& c : cle) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b == 0xEE || b == 0xEF)
+            c = char(b + 8);
+    }
+    return cle;
+}
+
 bool nomsEgauxPourLaListe(std::string_view a, std::string_view b) {
     if (QCollator* c = collateurDeListe())
         return c->compare(texteDe(a), texteDe(b)) == 0;
@@ -70,12 +97,15 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
     std::iota(order.begin(), order.end(), 0);
     QCollator* collator = collateurDeListe();
     if (!collator) {
-        std::vector<QString> folded;
-        folded.reserve(rows.size());
-        for (const auto& r : rows)
-            folded.push_back(texteDe(r.ancien).toCaseFolded());
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return folded[a] < folded[b]; });
+        // Each key beside its row number, which also breaks ties: the order stays stable
+        // and the comparisons read memory in sequence.
+        std::vector<std::pair<std::string, std::size_t>> cles;
+        cles.reserve(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            cles.emplace_back(clePliee(rows[i].ancien), i);
+        std::sort(cles.begin(), cles.end());
+        for (std::size_t i = 0; i < cles.size(); ++i)
+            order[i] = cles[i].second;
     } else {
         // One sort key a name: comparing keys is far cheaper than collating every pair.
         std::vector<QCollatorSortKey> keys;
