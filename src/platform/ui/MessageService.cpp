@@ -1,14 +1,41 @@
 #include "platform/ui/MessageService.h"
 
+#include "platform/ui/FramePlacement.h"
+
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QShowEvent>
 #include <cstdio>
 
 namespace varlime {
 
+namespace {
+
+// A message box centred over its parent's window, frame included. Qt centres a dialog
+// whose frame is not known yet as if it had none and moves its frame's corner where the
+// inside's was meant, so under a window manager it opens a title bar too high.
+class BoiteCentree : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* e) override {
+        QMessageBox::showEvent(e); // the box takes its final size here
+        const QWidget* p = parentWidget();
+        if (!p || e->spontaneous())
+            return;
+        const QWidget* fenetre = p->window();
+        placerParCadre(*this,
+                       coinCentre(fenetre->frameGeometry(), size(), margesCadre(*this, {fenetre})),
+                       size(), {fenetre});
+    }
+};
+
+} // namespace
+
 bool DialogMessageService::show(MessageKind kind, const QString& text, MessageButtons buttons,
                                 QWidget* parent) {
-    QMessageBox box(parent);
+    BoiteCentree box(parent);
     box.setWindowTitle(QStringLiteral("Varlime"));
     box.setText(text);
     switch (kind) {
