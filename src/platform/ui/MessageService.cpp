@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QShowEvent>
+#include <QTimer>
 #include <cstdio>
 
 namespace varlime {
@@ -28,6 +29,25 @@ protected:
         placerParCadre(*this,
                        coinCentre(fenetre->frameGeometry(), size(), margesCadre(*this, {fenetre})),
                        size(), {fenetre});
+        // The window manager may still move the box as it maps it: once its own frame is
+        // known, the box is put back over the centre.
+        essais_ = 0;
+        QTimer::singleShot(0, this, [this] { recentrer(); });
+    }
+
+private:
+    int essais_ = 0;
+    void recentrer() {
+        const QWidget* p = parentWidget();
+        if (!p || !isVisible())
+            return;
+        const QMargins m = margesCadre(*this);
+        if (m.isNull() && ++essais_ < 40) {
+            QTimer::singleShot(25, this, [this] { recentrer(); });
+            return;
+        }
+        // move() places a shown window by its frame's corner.
+        move(coinCentre(p->window()->frameGeometry(), size(), m));
     }
 };
 
