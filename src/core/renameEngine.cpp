@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QString>
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <numeric>
 #include <unordered_map>
@@ -97,15 +98,40 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
     std::iota(order.begin(), order.end(), 0);
     QCollator* collator = collateurDeListe();
     if (!collator) {
-        // Each key beside its row number, which also breaks ties: the order stays stable
-        // and the comparisons read memory in sequence.
-        std::vector<std::pair<std::string, std::size_t>> cles;
+        // The first 16 bytes of each key as two big-endian numbers beside the row number,
+        // which also breaks ties: most names are told apart without reaching the strings,
+        // and the order stays stable.
+        std::vector<std::string> cles;
         cles.reserve(rows.size());
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            cles.emplace_back(clePliee(rows[i].ancien), i);
-        std::sort(cles.begin(), cles.end());
-        for (std::size_t i = 0; i < cles.size(); ++i)
-            order[i] = cles[i].second;
+        struct Tete {
+            std::uint64_t a, b;
+            std::size_t ligne;
+        };
+        std::vector<Tete> tetes;
+        tetes.reserve(rows.size());
+        auto nombre = [](const std::string& cle, std::size_t debut) {
+            std::uint64_t n = 0;
+            for (std::size_t k = debut; k < debut + 8; ++k)
+                n = (n << 8) | (k < cle.size() ? static_cast<unsigned char>(cle[k]) : 0u);
+            return n;
+        };
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            cles.push_back(clePliee(rows[i].ancien));
+            tetes.push_back({nombre(cles.back(), 0), nombre(cles.back(), 8), i});
+        }
+        std::sort(tetes.begin(), tetes.end(), [&](const Tete& x, const Tete& y) {
+            if (x.a != y.a)
+                return x.a < y.a;
+            if (x.b != y.b)
+                return x.b < y.b;
+            // Names hold no zero byte: equal heads of short keys are equal keys.
+            if (cles[x.ligne].size() > 16 || cles[y.ligne].size() > 16)
+                if (const int c = cles[x.ligne].compare(cles[y.ligne]); c != 0)
+                    return c < 0;
+            return x.ligne < y.ligne;
+        });
+        for (std::size_t i = 0; i < tetes.size(); ++i)
+            order[i] = tetes[i].ligne;
     } else {
         // One sort key a name: comparing keys is far cheaper than collating every pair.
         std::vector<QCollatorSortKey> keys;
