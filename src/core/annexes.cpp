@@ -5,6 +5,7 @@
 #include <QString>
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace varlime {
 
@@ -26,7 +27,10 @@ std::string minusculesAscii(std::string_view s) {
 
 // Names compared ignoring letter case; bytes that are no UTF-8 are compared as they are.
 std::string plie(std::string_view s) {
-    if (!isValidUtf8(s))
+    // ASCII folds by lowering A-Z alone: the common name needs no detour through Qt.
+    if (std::all_of(s.begin(), s.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }) ||
+        !isValidUtf8(s))
         return minusculesAscii(s);
     return QString::fromUtf8(s.data(), qsizetype(s.size())).toCaseFolded().toUtf8().toStdString();
 }
@@ -67,13 +71,25 @@ std::string nomAnnexe(std::string_view nouveauPhoto, const Annexe& annexe) {
 
 std::vector<Rattachement> rattacherAnnexes(const std::vector<std::string>& noms) {
     std::vector<Rattachement> out(noms.size());
+    // What the sidecars ask for, folded: only the photos that may answer are indexed, and
+    // a folder without sidecars costs one pass over the suffixes.
+    std::unordered_set<std::string> cherches;
+    for (const std::string& nom : noms)
+        if (estNomAnnexe(nom))
+            cherches.insert(plie(baseDe(nom)));
+    if (cherches.empty())
+        return out;
     // The photos, by whole name and by base name, folded.
     std::unordered_map<std::string, std::vector<std::size_t>> parNom, parBase;
     for (std::size_t i = 0; i < noms.size(); ++i) {
         if (estNomAnnexe(noms[i]))
             continue;
-        parNom[plie(noms[i])].push_back(i);
-        parBase[plie(baseDe(noms[i]))].push_back(i);
+        std::string entier = plie(noms[i]);
+        std::string base = plie(baseDe(noms[i]));
+        if (cherches.count(entier))
+            parNom[std::move(entier)].push_back(i);
+        if (cherches.count(base))
+            parBase[std::move(base)].push_back(i);
     }
     for (std::size_t i = 0; i < noms.size(); ++i) {
         const std::string& nom = noms[i];

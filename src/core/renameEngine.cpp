@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QString>
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <numeric>
 #include <unordered_map>
@@ -52,6 +53,33 @@ QCollator* collateurDeListe() {
 
 } // namespace
 
+std::string clePliee(std::string_view nom) {
+    std::string cle(nom);
+    bool ascii = true;
+    for (char& c : cle) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    // Folding ASCII only lowers A-Z, and for ASCII the bytes sort as the UTF-16 units
+    // do: most names need no detour through Qt.
+    if (ascii)
+        return cle;
+    cle = texteDe(nom).toCaseFolded().toStdString();
+    // UTF-8 bytes sort by code point, UTF-16 units put U+E000..U+FFFF after the
+    // characters beyond U+FFFF. Their lead bytes, EE and EF, are moved past F4 (never a
+    // continuation byte, never another lead), so the bytes sort as the folded text does.
+    for (char& c : cle) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b == 0xEE || b == 0xEF)
+            c = char(b + 8);
+    }
+    return cle;
+}
+
 bool nomsEgauxPourLaListe(std::string_view a, std::string_view b) {
     if (QCollator* c = collateurDeListe())
         return c->compare(texteDe(a), texteDe(b)) == 0;
@@ -70,12 +98,40 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
     std::iota(order.begin(), order.end(), 0);
     QCollator* collator = collateurDeListe();
     if (!collator) {
-        std::vector<QString> folded;
-        folded.reserve(rows.size());
-        for (const auto& r : rows)
-            folded.push_back(texteDe(r.ancien).toCaseFolded());
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return folded[a] < folded[b]; });
+        // The first 16 bytes of each key as two big-endian numbers beside the row number,
+        // which also breaks ties: most names are told apart without reaching the strings,
+        // and the order stays stable.
+        std::vector<std::string> cles;
+        cles.reserve(rows.size());
+        struct Tete {
+            std::uint64_t a, b;
+            std::size_t ligne;
+        };
+        std::vector<Tete> tetes;
+        tetes.reserve(rows.size());
+        auto nombre = [](const std::string& cle, std::size_t debut) {
+            std::uint64_t n = 0;
+            for (std::size_t k = debut; k < debut + 8; ++k)
+                n = (n << 8) | (k < cle.size() ? static_cast<unsigned char>(cle[k]) : 0u);
+            return n;
+        };
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            cles.push_back(clePliee(rows[i].ancien));
+            tetes.push_back({nombre(cles.back(), 0), nombre(cles.back(), 8), i});
+        }
+        std::sort(tetes.begin(), tetes.end(), [&](const Tete& x, const Tete& y) {
+            if (x.a != y.a)
+                return x.a < y.a;
+            if (x.b != y.b)
+                return x.b < y.b;
+            // Names hold no zero byte: equal heads of short keys are equal keys.
+            if (cles[x.ligne].size() > 16 || cles[y.ligne].size() > 16)
+                if (const int c = cles[x.ligne].compare(cles[y.ligne]); c != 0)
+                    return c < 0;
+            return x.ligne < y.ligne;
+        });
+        for (std::size_t i = 0; i < tetes.size(); ++i)
+            order[i] = tetes[i].ligne;
     } else {
         // One sort key a name: comparing keys is far cheaper than collating every pair.
         std::vector<QCollatorSortKey> keys;

@@ -37,6 +37,10 @@ struct FileRow {
 // bytes decoded with replacement characters (the row keeps the exact bytes).
 std::string nomAffichable(std::string_view octets);
 
+// Where the locale has no collation: a name's key, folded, whose bytes sort as the
+// folded UTF-16 text does.
+std::string clePliee(std::string_view nom);
+
 // True when two names are equal as the listing compares them (its sort order).
 bool nomsEgauxPourLaListe(std::string_view a, std::string_view b);
 

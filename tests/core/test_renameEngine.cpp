@@ -1,6 +1,9 @@
 #include "core/renameEngine.h"
 #include "support/test_support.h"
 
+#include <QCollator>
+#include <QLocale>
+#include <QString>
 #include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -39,6 +42,57 @@ TEST(Sorting, CaseInsensitiveNotNumericDuplicatesKept) {
     EXPECT_EQ(oldNames(rows({"img10.jpg", "IMG2.jpg", "img1.jpg"})),
               (std::vector<std::string>{"img1.jpg", "img10.jpg", "IMG2.jpg"}));
     EXPECT_EQ(oldNames(rows({"x", "x", "X"})).size(), 3u);
+}
+
+// Names that sort differently under naive byte, case or code-point orders: accents,
+// case, digits, punctuation, characters beyond U+FFFF against the private-use and
+// specials area, and bytes that are no UTF-8.
+const std::vector<std::string> kNomsDelicats = {
+    "b.jpg", "B.JPG", "a.jpg", "_a.jpg", "-a.jpg", "a_b", "a-b", "a b", "a.b", "a~b", "Zèbre",
+    "zebre", "zèbre", "ÉTÉ", "été", "ete", "Ete", "eté", "Straße", "STRASSE", "strasse", "img10",
+    "IMG2", "img1", "img01", "ΣΙΣΥΦΟΣ", "σισυφος", "ǅ", "ǆ", "Ǆ", "\xef\xbc\xa1", "\xee\x80\x80",
+    "\xf0\x9f\x93\xb7", "\xf0\x90\x90\x80", "\xef\xbf\xbd", "x\xff", "x\xc3", "X\xe9t\xe9", "\x01",
+    "~", "Ab", "aB", "AB", "ab", "k", "\xe2\x84\xaa", "\xc3\x85", "\xe2\x84\xab", "a\xcc\x8a",
+    // Keys longer than 16 bytes that share their first 16.
+    "2024-06-01 Mariage 010.jpg", "2024-06-01 mariage 002.JPG", "2024-06-01 Mariage 010.jpg",
+    "2024-06-01 mariage", "2024-06-01 marIAGE 002.jpg", "2024-06-01 Mariag",
+    "2024-06-01 Mariage \xc3\xa9"};
+
+TEST(Sorting, FoldedKeysOrderAsTheFoldedText) {
+    // Every pair: the keys compare exactly as the folded UTF-16 text of the shown names.
+    for (const std::string& a : kNomsDelicats)
+        for (const std::string& b : kNomsDelicats) {
+            const QString fa = QString::fromStdString(nomAffichable(a)).toCaseFolded();
+            const QString fb = QString::fromStdString(nomAffichable(b)).toCaseFolded();
+            const std::string ka = clePliee(nomAffichable(a)), kb = clePliee(nomAffichable(b));
+            EXPECT_EQ(ka < kb, fa < fb) << a << " / " << b;
+            EXPECT_EQ(ka == kb, fa == fb) << a << " / " << b;
+        }
+}
+
+TEST(Sorting, ListingOrderIsTheLocaleOrder) {
+    // The listing against a plain stable sort by the locale's own comparison, in the C
+    // locale (folded text) and in one whose collation has its own letters after z.
+    const QLocale avant;
+    for (const char* locale : {"C", "da_DK"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+        std::vector<std::string> attendu = kNomsDelicats;
+        const bool c = QLocale().language() == QLocale::C;
+        QCollator collator{QLocale()};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(false);
+        std::stable_sort(
+            attendu.begin(), attendu.end(), [&](const std::string& x, const std::string& y) {
+                const QString a = QString::fromStdString(nomAffichable(x));
+                const QString b = QString::fromStdString(nomAffichable(y));
+                return c ? a.toCaseFolded() < b.toCaseFolded() : collator.compare(a, b) < 0;
+            });
+        std::vector<std::string> obtenu;
+        for (const FileRow& r : lignesTriees(kNomsDelicats))
+            obtenu.push_back(r.ancienSurDisque());
+        EXPECT_EQ(obtenu, attendu) << locale;
+    }
+    QLocale::setDefault(avant);
 }
 
 struct PreviewCase {

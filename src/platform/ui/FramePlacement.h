@@ -29,4 +29,12 @@ inline void placerParCadre(QWidget& w, QPoint coin, QSize interieur,
     w.setGeometry(QRect(coin + QPoint(m.left(), m.top()), interieur));
 }
 
+// Where the outer corner of a window's frame goes for the window to sit centred over
+// another's frame: its own frame is its inside plus the margins.
+inline QPoint coinCentre(const QRect& cadreParent, QSize interieur, const QMargins& marges) {
+    const QSize cadre = interieur.grownBy(marges);
+    return cadreParent.topLeft() + QPoint((cadreParent.width() - cadre.width()) / 2,
+                                          (cadreParent.height() - cadre.height()) / 2);
+}
+
 } // namespace varlime
