@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to each container walker (ISO boxes, PNG and WebP chunks, JPEG XL
 // boxes, RAF, CRW and MRW headers) and to the reader's recognition by first bytes: nothing
 // may crash, read outside a buffer, leak, hang or read more than the file's budget.
+#include "ecrireEntree.h"
 #include "exif/dEXIF.h"
 #include "exif/exifContainers.h"
 #include "exif/exifDump.h"
@@ -22,20 +23,6 @@ void removeInput() {
     ::rmdir(gDir.c_str());
 }
 
-void writeInput(const std::uint8_t* data, std::size_t size) {
-    const int fd = ::open(gPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        std::abort();
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t w = ::write(fd, data + done, size - done);
-        if (w <= 0)
-            std::abort();
-        done += static_cast<std::size_t>(w);
-    }
-    ::close(fd);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -52,7 +39,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using varlime::Container;
-    writeInput(data, size);
+    ecrireEntree(gPath, data, size);
     // Every walker on the same bytes, whatever they announce.
     const int fd = ::open(gPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)

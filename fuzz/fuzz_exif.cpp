@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the EXIF reader through its real entry point, once as a
 // JPEG and once as a TIFF file, and dumps what it found: nothing may crash, read
 // outside a buffer, leak or hang, whatever the bytes.
+#include "ecrireEntree.h"
 #include "exif/exifDump.h"
 
 #include <cstdint>
@@ -12,20 +13,6 @@
 namespace {
 
 std::string gData, gJpeg, gTiff;
-
-void writeInput(const std::uint8_t* data, std::size_t size) {
-    const int fd = ::open(gData.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        std::abort();
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t w = ::write(fd, data + done, size - done);
-        if (w <= 0)
-            std::abort();
-        done += static_cast<std::size_t>(w);
-    }
-    ::close(fd);
-}
 
 void readAndDump(varlime::TimgData& reader, const std::string& path) {
     const auto lines = varlime::DumpExifFile(reader, path);
@@ -47,7 +34,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     gData = dir + "/input";
     gJpeg = dir + "/input.jpg";
     gTiff = dir + "/input.tif";
-    writeInput(nullptr, 0);
+    ecrireEntree(gData, nullptr, 0);
     if (::symlink("input", gJpeg.c_str()) != 0 || ::symlink("input", gTiff.c_str()) != 0)
         std::abort();
     return 0;
@@ -55,7 +42,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static varlime::TimgData reader;
-    writeInput(data, size);
+    ecrireEntree(gData, data, size);
     readAndDump(reader, gJpeg);
     readAndDump(reader, gTiff);
     // The lighter walk used when naming a folder.

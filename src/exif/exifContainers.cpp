@@ -564,6 +564,22 @@ ContainerFind findIso(FileWindow& file) {
     return out;
 }
 
+// The TIFF structure a PNG or WebP chunk holds from `at` on (its "Exif" prefix, when a
+// writer put one, passed over): added to `out`, or the fault said in its error.
+void exifDuBloc(FileWindow& file, std::uint64_t at, std::uint64_t length, ContainerFind& out) {
+    std::string data;
+    if (length > kMaxExifBytes || !file.read(at, static_cast<std::size_t>(length), data)) {
+        out.error = "Exif chunk too large to be read";
+        return;
+    }
+    const std::string_view tiff = withoutExifPrefix(data);
+    if (!isTiffHeader(tiff)) {
+        out.error = "Bad TIFF header in the Exif chunk";
+        return;
+    }
+    out.parts.push_back({std::string(tiff), TDirGroup::Main});
+}
+
 ContainerFind findPng(FileWindow& file) {
     ContainerFind out;
     std::uint64_t at = 8;
@@ -581,17 +597,7 @@ ContainerFind findPng(FileWindow& file) {
             return out;
         }
         if (type == "eXIf"sv) {
-            std::string data;
-            if (length > kMaxExifBytes || !file.read(at + 8, length, data)) {
-                out.error = "Exif chunk too large to be read";
-                return out;
-            }
-            const std::string_view tiff = withoutExifPrefix(data);
-            if (!isTiffHeader(tiff)) {
-                out.error = "Bad TIFF header in the Exif chunk";
-                return out;
-            }
-            out.parts.push_back({std::string(tiff), TDirGroup::Main});
+            exifDuBloc(file, at + 8, length, out);
             return out;
         }
         if (type == "IEND"sv)
@@ -618,18 +624,7 @@ ContainerFind findWebP(FileWindow& file) {
             return out;
         }
         if (std::string_view(h).substr(0, 4) == "EXIF"sv) {
-            std::string data;
-            if (length > kMaxExifBytes ||
-                !file.read(at + 8, static_cast<std::size_t>(length), data)) {
-                out.error = "Exif chunk too large to be read";
-                return out;
-            }
-            const std::string_view tiff = withoutExifPrefix(data);
-            if (!isTiffHeader(tiff)) {
-                out.error = "Bad TIFF header in the Exif chunk";
-                return out;
-            }
-            out.parts.push_back({std::string(tiff), TDirGroup::Main});
+            exifDuBloc(file, at + 8, length, out);
             return out;
         }
         at += 8 + length + (length & 1);
