@@ -141,100 +141,75 @@ Application::Application(std::string programFolder, MessageService& messages)
     lecteur_ = std::make_unique<TimgData>();
     bibliothequeImage_ = std::make_unique<LibGfl>();
     mainForm_ = std::make_unique<TMainForm>(*this);
-    optionDate_ =
-        std::make_unique<TDLG_option_date>(lookupMessages(*localization_), mainForm_.get());
-    translate(optionDate_.get());
-    typeFichier_ = std::make_unique<TDLG_type_fichier>(*this, mainForm_.get());
+    optionDate_ = new TDLG_option_date(lookupMessages(*localization_), mainForm_.get());
+    translate(optionDate_);
+    typeFichier_ = new TDLG_type_fichier(*this, mainForm_.get());
     utilitaire_ = std::make_unique<TDB_utilitaire>(*this);
-    optionCompteur_ = std::make_unique<TDLG_option_compteur>(*this, mainForm_.get());
-    aPropos_ = std::make_unique<TDLG_a_propos>(*this, mainForm_.get());
-    rapport_ = std::make_unique<TDLG_rapport>(mainForm_.get());
-    translate(rapport_.get());
-    optionHeure_ = std::make_unique<TDLG_option_heure>(mainForm_.get());
-    translate(optionHeure_.get());
-    optionPrefixe_ = std::make_unique<TDLG_option_prefixe>(mainForm_.get());
-    translate(optionPrefixe_.get());
-    masque_ = std::make_unique<TDLG_masque>(lookupMessages(*localization_), messages_, *optionDate_,
-                                            mainForm_.get());
-    translate(masque_.get());
+    optionCompteur_ = new TDLG_option_compteur(*this, mainForm_.get());
+    aPropos_ = new TDLG_a_propos(*this, mainForm_.get());
+    rapport_ = new TDLG_rapport(mainForm_.get());
+    translate(rapport_);
+    optionHeure_ = new TDLG_option_heure(mainForm_.get());
+    translate(optionHeure_);
+    optionPrefixe_ = new TDLG_option_prefixe(mainForm_.get());
+    translate(optionPrefixe_);
+    masque_ =
+        new TDLG_masque(lookupMessages(*localization_), messages_, *optionDate_, mainForm_.get());
+    translate(masque_);
     dbMasque_ = std::make_unique<TDB_masque>();
-    selectionRepertoire_ = std::make_unique<TDLG_selection_repertoire>(*this, mainForm_.get());
-    vignette_ = std::make_unique<TDLG_vignette>(*this, *mainForm_);
-    translate(vignette_.get());
-    exifDump_ = std::make_unique<TDLG_exif_dump>(
+    selectionRepertoire_ = new TDLG_selection_repertoire(*this, mainForm_.get());
+    vignette_ = new TDLG_vignette(*this, *mainForm_);
+    translate(vignette_);
+    exifDump_ = new TDLG_exif_dump(
         *lecteur_, [this] { return QString::fromStdString(mainForm_->Repertoire_courant); },
         mainForm_.get());
-    translate(exifDump_.get());
+    translate(exifDump_);
     exifDump_->texte = lookupMessages(*localization_);
     // Owned by the viewer, so that window managers keep it above the viewer it explains.
-    infoTouche_ = std::make_unique<TDLG_info_touche>(vignette_.get());
-    translate(infoTouche_.get());
-    repXp_ = std::make_unique<TDLG_rep_xp>(*this, mainForm_.get());
-    dbExif_ = std::make_unique<TDB_exif>(*lecteur_);
-    optionOuverture_ = std::make_unique<TDLG_option_ouverture>(mainForm_.get());
-    translate(optionOuverture_.get());
-    optionExposition_ = std::make_unique<TDLG_option_exposition>(mainForm_.get());
-    translate(optionExposition_.get());
-    exifOptionAffichage_ = std::make_unique<TDLG_exif_option_affichage>(mainForm_.get());
-    translate(exifOptionAffichage_.get());
-    exifInfo_ = std::make_unique<TDLG_exif_info>(*this, mainForm_.get());
-    canon_ = std::make_unique<TDLG_canon>(*this, mainForm_.get());
+    infoTouche_ = new TDLG_info_touche(vignette_);
+    translate(infoTouche_);
+    repXp_ = new TDLG_rep_xp(*this, mainForm_.get());
+    optionOuverture_ = new TDLG_option_ouverture(mainForm_.get());
+    translate(optionOuverture_);
+    optionExposition_ = new TDLG_option_exposition(mainForm_.get());
+    translate(optionExposition_);
+    exifOptionAffichage_ = new TDLG_exif_option_affichage(mainForm_.get());
+    translate(exifOptionAffichage_);
+    exifInfo_ = new TDLG_exif_info(*this, mainForm_.get());
+    canon_ = new TDLG_canon(*this, mainForm_.get());
     dbCanon_ = std::make_unique<TDB_canon>(*this);
     dbImage_ = std::make_unique<TDB_image>(*bibliothequeImage_, *lecteur_, messages_,
                                            lookupMessages(*localization_));
-    essai_ = std::make_unique<TDLG_essai>(*this, mainForm_.get());
-    information_ = std::make_unique<TDLG_information>(*this, mainForm_.get());
-    langue_ = std::make_unique<TDLG_langue>(*this, mainForm_.get());
-    infoAvancement_ = std::make_unique<TDLG_info_avancement>(*this, mainForm_.get());
-    transfert_ = std::make_unique<TDLG_transfert>(*this, *infoAvancement_, mainForm_.get());
-    association_ = std::make_unique<TDLG_association_fichier>(*this, mainForm_.get());
+    essai_ = new TDLG_essai(*this, mainForm_.get());
+    information_ = new TDLG_information(*this, mainForm_.get());
+    langue_ = new TDLG_langue(*this, mainForm_.get());
+    infoAvancement_ = new TDLG_info_avancement(*this, mainForm_.get());
+    transfert_ = new TDLG_transfert(*this, *infoAvancement_, mainForm_.get());
+    association_ = new TDLG_association_fichier(*this, mainForm_.get());
     dbAssociation_ = std::make_unique<TDB_association_fichier>(*this);
     relierOptionsNommage(*this);
     relierCompagnons(*this);
 }
 
 Application::~Application() {
-    // A field that still has the focus reports its last edit as the widgets go; by then
-    // the dialogs its handler updates may be gone, and the main window half destroyed.
-    if (mainForm_)
+    if (mainForm_) {
+        // A field that still has the focus reports its last edit as the widgets go; by
+        // then the dialogs its handler updates may be gone, and the main window half
+        // destroyed.
         for (QObject* enfant : mainForm_->findChildren<QObject*>())
             QObject::disconnect(enfant, nullptr, mainForm_.get(), nullptr);
-    // Dialogs are children of the main window: delete them before it, newest first.
-    dbAssociation_.reset();
-    association_.reset();
-    // The transfer dialog goes first of the others: a run still going is stopped and
-    // waited for.
-    transfert_.reset();
-    infoAvancement_.reset();
-    langue_.reset();
-    information_.reset();
-    essai_.reset();
+        // A transfer still going is stopped and waited for while every other window
+        // still stands.
+        delete transfert_;
+        // Then the other windows, newest first: a window is made after those it
+        // calls. The main window would delete them oldest first, after its own members.
+        const QObjectList enfants = mainForm_->children();
+        for (auto it = enfants.rbegin(); it != enfants.rend(); ++it)
+            if (auto* w = qobject_cast<QWidget*>(*it); w && w->isWindow())
+                delete w;
+    }
     dbImage_.reset();
-    dbCanon_.reset();
-    canon_.reset();
-    exifInfo_.reset();
-    exifOptionAffichage_.reset();
-    optionExposition_.reset();
-    optionOuverture_.reset();
-    dbExif_.reset();
-    repXp_.reset();
-    infoTouche_.reset();
-    exifDump_.reset();
-    vignette_.reset();
-    selectionRepertoire_.reset();
-    dbMasque_.reset();
-    masque_.reset();
-    optionPrefixe_.reset();
-    optionHeure_.reset();
-    rapport_.reset();
-    aPropos_.reset();
-    optionCompteur_.reset();
-    utilitaire_.reset();
-    typeFichier_.reset();
-    optionDate_.reset();
     mainForm_.reset();
-    bibliothequeImage_.reset();
-    lecteur_.reset();
 }
 
 QString Application::texte(const char* key, const char* defaultText) {

@@ -32,7 +32,6 @@ class TDB_masque;
 class TDLG_langue;
 class TimgData;
 class TDLG_exif_dump;
-class TDB_exif;
 class TDLG_info_avancement;
 class TDLG_transfert;
 class TDLG_exif_info;
@@ -88,10 +87,7 @@ public:
     TDLG_essai& DLG_essai() { return *essai_; }
     TDLG_information& DLG_information() { return *information_; }
     TDLG_langue& DLG_langue() { return *langue_; }
-    // The one picture reader shared by every window that reads EXIF data.
-    TimgData& lecteurImage() { return *lecteur_; }
     TDLG_exif_dump& DLG_exif_dump() { return *exifDump_; }
-    TDB_exif& DB_exif() { return *dbExif_; }
     TDLG_info_avancement& DLG_info_avancement() { return *infoAvancement_; }
     TDLG_transfert& DLG_transfert() { return *transfert_; }
     TDLG_exif_info& DLG_exif_info() { return *exifInfo_; }
@@ -117,40 +113,45 @@ private:
     std::string programFolder_;
     MessageService& messages_;
     std::unique_ptr<Localization> localization_;
-    // Declared in the start-up order: they are destroyed in the reverse order.
+    // What no window owns: the picture reader, the imaging library and the data
+    // modules. They are declared before the main window, so they outlive every window
+    // that calls them.
     std::unique_ptr<TimgData> lecteur_;
     std::unique_ptr<LibGfl> bibliothequeImage_;
-    std::unique_ptr<TMainForm> mainForm_;
-    std::unique_ptr<TDLG_option_date> optionDate_;
-    std::unique_ptr<TDLG_type_fichier> typeFichier_;
     std::unique_ptr<TDB_utilitaire> utilitaire_;
-    std::unique_ptr<TDLG_option_compteur> optionCompteur_;
-    std::unique_ptr<TDLG_a_propos> aPropos_;
-    std::unique_ptr<TDLG_rapport> rapport_;
-    std::unique_ptr<TDLG_option_heure> optionHeure_;
-    std::unique_ptr<TDLG_option_prefixe> optionPrefixe_;
-    std::unique_ptr<TDLG_masque> masque_;
     std::unique_ptr<TDB_masque> dbMasque_;
-    std::unique_ptr<TDLG_selection_repertoire> selectionRepertoire_;
-    std::unique_ptr<TDLG_vignette> vignette_;
-    std::unique_ptr<TDLG_exif_dump> exifDump_;
-    std::unique_ptr<TDLG_info_touche> infoTouche_;
-    std::unique_ptr<TDLG_rep_xp> repXp_;
-    std::unique_ptr<TDB_exif> dbExif_;
-    std::unique_ptr<TDLG_option_ouverture> optionOuverture_;
-    std::unique_ptr<TDLG_option_exposition> optionExposition_;
-    std::unique_ptr<TDLG_exif_option_affichage> exifOptionAffichage_;
-    std::unique_ptr<TDLG_exif_info> exifInfo_;
-    std::unique_ptr<TDLG_canon> canon_;
     std::unique_ptr<TDB_canon> dbCanon_;
-    std::unique_ptr<TDB_image> dbImage_;
-    std::unique_ptr<TDLG_essai> essai_;
-    std::unique_ptr<TDLG_information> information_;
-    std::unique_ptr<TDLG_langue> langue_;
-    std::unique_ptr<TDLG_info_avancement> infoAvancement_;
-    std::unique_ptr<TDLG_transfert> transfert_;
-    std::unique_ptr<TDLG_association_fichier> association_;
     std::unique_ptr<TDB_association_fichier> dbAssociation_;
+    std::unique_ptr<TMainForm> mainForm_;
+    // The thumbnail worker posts to the main window's controls: it is stopped (this
+    // goes) before the windows.
+    std::unique_ptr<TDB_image> dbImage_;
+    // The dialogs, in the start-up order. Each is owned by its Qt parent (the main
+    // window, or the viewer for its key help), which deletes it: these only point.
+    TDLG_option_date* optionDate_ = nullptr;
+    TDLG_type_fichier* typeFichier_ = nullptr;
+    TDLG_option_compteur* optionCompteur_ = nullptr;
+    TDLG_a_propos* aPropos_ = nullptr;
+    TDLG_rapport* rapport_ = nullptr;
+    TDLG_option_heure* optionHeure_ = nullptr;
+    TDLG_option_prefixe* optionPrefixe_ = nullptr;
+    TDLG_masque* masque_ = nullptr;
+    TDLG_selection_repertoire* selectionRepertoire_ = nullptr;
+    TDLG_vignette* vignette_ = nullptr;
+    TDLG_exif_dump* exifDump_ = nullptr;
+    TDLG_info_touche* infoTouche_ = nullptr;
+    TDLG_rep_xp* repXp_ = nullptr;
+    TDLG_option_ouverture* optionOuverture_ = nullptr;
+    TDLG_option_exposition* optionExposition_ = nullptr;
+    TDLG_exif_option_affichage* exifOptionAffichage_ = nullptr;
+    TDLG_exif_info* exifInfo_ = nullptr;
+    TDLG_canon* canon_ = nullptr;
+    TDLG_essai* essai_ = nullptr;
+    TDLG_information* information_ = nullptr;
+    TDLG_langue* langue_ = nullptr;
+    TDLG_info_avancement* infoAvancement_ = nullptr;
+    TDLG_transfert* transfert_ = nullptr;
+    TDLG_association_fichier* association_ = nullptr;
 };
 
 } // namespace varlime

@@ -1,4 +1,5 @@
 #include "companions/compagnons.h"
+#include "platform/texteQt.h"
 
 #include "core/nameUtils.h"
 #include "exif_naming/faitsExif.h"
@@ -6,12 +7,6 @@
 #include <QString>
 
 namespace varlime {
-
-namespace {
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-} // namespace
 
 std::string extensionMajuscule(std::string_view nom) {
     return qs(Extension(nom)).toUpper().toStdString();

@@ -1,4 +1,5 @@
 #include "core/renameEngine.h"
+#include "platform/texteQt.h"
 
 #include "core/maskEngine.h"
 #include "core/nameUtils.h"
@@ -30,10 +31,6 @@ std::string nomAffichable(std::string_view octets) {
 }
 
 namespace {
-
-QString texteDe(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // The collation the listing sorts by: case-insensitive, by the user's locale, not
 // numeric-aware. Nothing when the locale is C, whose collation ignores the case
@@ -68,7 +65,7 @@ std::string clePliee(std::string_view nom) {
     // do: most names need no detour through Qt.
     if (ascii)
         return cle;
-    cle = texteDe(nom).toCaseFolded().toStdString();
+    cle = qs(nom).toCaseFolded().toStdString();
     // UTF-8 bytes sort by code point, UTF-16 units put U+E000..U+FFFF after the
     // characters beyond U+FFFF. Their lead bytes, EE and EF, are moved past F4 (never a
     // continuation byte, never another lead), so the bytes sort as the folded text does.
@@ -82,8 +79,8 @@ std::string clePliee(std::string_view nom) {
 
 bool nomsEgauxPourLaListe(std::string_view a, std::string_view b) {
     if (QCollator* c = collateurDeListe())
-        return c->compare(texteDe(a), texteDe(b)) == 0;
-    return texteDe(a).toCaseFolded() == texteDe(b).toCaseFolded();
+        return c->compare(qs(a), qs(b)) == 0;
+    return qs(a).toCaseFolded() == qs(b).toCaseFolded();
 }
 
 std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
@@ -137,7 +134,7 @@ std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
         std::vector<QCollatorSortKey> keys;
         keys.reserve(rows.size());
         for (const auto& r : rows)
-            keys.push_back(collator->sortKey(texteDe(r.ancien)));
+            keys.push_back(collator->sortKey(qs(r.ancien)));
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             return keys[a].compare(keys[b]) < 0;
         });

@@ -142,10 +142,8 @@ public:
     // The phases alone (executer calls them); each returns its failures.
     int copierFichiers(const std::function<void(int)>& avancement);
     int effacerFichiers(const std::function<void(int)>& avancement);
-    int nbCopies() const { return nbCopies_; }
     // Copies of the last copy phase that failed because the target's disk was full.
     int manqueDePlace() const { return manqueDePlace_; }
-    int nbEffaces() const { return nbEffaces_; }
 
 private:
     // What a copied source was when it was copied: the move deletes it only while it is

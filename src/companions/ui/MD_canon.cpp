@@ -9,10 +9,6 @@ namespace varlime {
 
 TDB_canon::TDB_canon(Application& app) : app_(app) {}
 
-bool TDB_canon::Traite_raw_canon() const {
-    return app_.DB_association_fichier().options().rawCanon;
-}
-
 bool TDB_canon::Fichier_canon_a_traiter(const std::string& nom) {
     return varlime::Fichier_canon_a_traiter(app_.DB_association_fichier().options(), cr2Vu_,
                                             nomAffichable(nom));

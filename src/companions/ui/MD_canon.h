@@ -11,7 +11,6 @@ class Application;
 class TDB_canon {
 public:
     explicit TDB_canon(Application& app);
-    bool Traite_raw_canon() const;
     bool Fichier_canon_a_traiter(const std::string& nom);
     // Notes a CR2 of the listing before its entries are filtered.
     void Voir_listing(const std::vector<std::string>& noms);

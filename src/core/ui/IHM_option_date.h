@@ -27,7 +27,6 @@ public:
     void Gerer(bool prefixe);
 
     QString Formate_date(const QDate& date) const;
-    QString Retourne_date_formatee(const QDate& date) const { return Formate_date(date); }
     // Adds the final separator on the counter's side.
     QString Retourne_date_et_compteur_formate(const QString& texte) const;
     // Date prefix of one file of `dossier` (its name as the bytes on disk), from its

@@ -1,4 +1,5 @@
 #include "core/ui/MD_utilitaire.h"
+#include "platform/texteQt.h"
 
 #include "app/Application.h"
 #include "companions/ui/IHM_association_fichier.h"
@@ -36,9 +37,6 @@ namespace {
 bool toIntegerOk(const QString& t) {
     int i = 0;
     return t == QLatin1String("ERREUR") || toInteger(t.toStdString(), i);
-}
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 } // namespace
 

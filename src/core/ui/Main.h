@@ -198,6 +198,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // The window's parts, built in this order by the constructor, then connected.
+    void construireMenus();
+    void construireOutils();
+    void construireLigneDossier(QVBoxLayout& top, QWidget* central);
+    void construireGroupesNommage(QVBoxLayout& top, QWidget* central);
+    void construireLigneOptions(QVBoxLayout& top, QWidget* central);
+    void construireGrille(QVBoxLayout& top, QWidget* central);
+    void relierMenus();
+    void relierBoutons();
+    void relierChamps();
     // A message of several lines in the active language.
     QStringList texteLignes(const char* cle, const std::vector<std::string>& defaut);
     QAction* actionRaw_ = nullptr;

@@ -1,6 +1,7 @@
 #include "core/ui/fileGridModel.h"
 
 #include "core/nameUtils.h"
+#include "platform/texteQt.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -9,10 +10,6 @@
 namespace varlime {
 
 namespace {
-
-QString texte(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // The mark of a new name whose file carries sidecars: "+N" on a small tag, N being how
 // many sidecars go with it.
@@ -60,7 +57,7 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     // A new name is bytes made from the old name's bytes: shown readable.
     case Qt::EditRole:
-        return QString::fromUtf8(s.data(), qsizetype(s.size()));
+        return qs(s);
     case Qt::TextAlignmentRole:
         if (sansExif)
             return int(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -76,10 +73,10 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
         QString tip = titreAnnexes_;
         const auto renommees = annexesARenommer(r);
         for (const Annexe& a : r.annexes) {
-            tip += QStringLiteral("\n") + texte(nomAffichable(a.nom));
+            tip += QStringLiteral("\n") + qs(nomAffichable(a.nom));
             for (const auto& [ancien, nouveau] : renommees)
                 if (ancien == a.nom)
-                    tip += QStringLiteral(" → ") + texte(nomAffichable(nouveau));
+                    tip += QStringLiteral(" → ") + qs(nomAffichable(nouveau));
         }
         return tip;
     }

@@ -1,4 +1,5 @@
 #include "exif_naming/ui/IHM_exif_info.h"
+#include "platform/texteQt.h"
 
 #include "app/Application.h"
 #include "core/nameUtils.h"
@@ -28,10 +29,6 @@
 namespace varlime {
 
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // In the order of kItemsExif.
 constexpr const char* kNomsCases[10] = {
@@ -65,7 +62,18 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     setModal(true);
     // No close box: the dialog ends with OK only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    creerControles();
+    disposerControles();
+    relierControles();
 
+    app_.translate(this);
+    for (std::size_t i = 0; i < CKB_items.size(); ++i)
+        CKB_items[i]->setText(nomAffiche(kItemsExif[i].item));
+    ajusterHauteur();
+    afficherControles();
+}
+
+void TDLG_exif_info::creerControles() {
     CKB_exploitation_exif = control<QCheckBox>(
         "CKB_exploitation_exif", QStringLiteral("Exploitation des infos EXIF pour varlimer"), this);
     LBL_zone_libre = control<QLabel>("LBL_zone_libre", QStringLiteral("Zone libre :"), this);
@@ -128,7 +136,9 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     BT_ok->setDefault(true);
     BT_aide = control<QPushButton>("BT_aide", QStringLiteral("Aide"), this);
     BT_options = control<QPushButton>("BT_options", QStringLiteral("Options"), this);
+}
 
+void TDLG_exif_info::disposerControles() {
     // Layout: the switch, the items beside their values, the order list, the
     // separators and counter options, the example, the buttons.
     auto* top = new QVBoxLayout(this);
@@ -175,7 +185,9 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     boutons->addWidget(BT_ok);
     top->addLayout(boutons);
     top->setContentsMargins(9, 9, 9, 5); // OK and Aide sit 5 pixels above the bottom
+}
 
+void TDLG_exif_info::relierControles() {
     // Wiring.
     connect(CKB_exploitation_exif, &QCheckBox::clicked, this,
             &TDLG_exif_info::CKB_exploitation_exifClick);
@@ -210,12 +222,6 @@ TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(pare
     connect(BT_aide, &QPushButton::clicked, this,
             [this] { app_.ouvrirAide("RSC_lien_aide_exif", this); });
     connect(BT_ok, &QPushButton::clicked, this, &TDLG_exif_info::BT_okClick);
-
-    app_.translate(this);
-    for (std::size_t i = 0; i < CKB_items.size(); ++i)
-        CKB_items[i]->setText(nomAffiche(kItemsExif[i].item));
-    ajusterHauteur();
-    afficherControles();
 }
 
 QString TDLG_exif_info::nomAffiche(ItemExif item) const {

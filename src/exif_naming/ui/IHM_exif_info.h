@@ -89,6 +89,10 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // The constructor's steps: the controls, their layout, their connections.
+    void creerControles();
+    void disposerControles();
+    void relierControles();
     void CKB_exploitation_exifClick();
     void CKB_masque_compteurClick();
     void BT_okClick();

@@ -1,4 +1,5 @@
 #include "i18n/ui/IHM_langue.h"
+#include "platform/texteQt.h"
 
 #include "app/Application.h"
 #include "core/messageFormat.h"
@@ -11,12 +12,6 @@
 #include <QVBoxLayout>
 
 namespace varlime {
-
-namespace {
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-} // namespace
 
 TDLG_langue::TDLG_langue(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("DLG_langue"));

@@ -1,4 +1,5 @@
 #include "i18n/ui/TranslateForm.h"
+#include "platform/texteQt.h"
 
 #include "i18n/uLocalization.h"
 
@@ -25,9 +26,6 @@ namespace {
 
 std::string utf8(const QString& s) {
     return s.toUtf8().toStdString();
-}
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 // The tab widget showing `w` as one of its pages, if any.

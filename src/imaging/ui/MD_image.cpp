@@ -64,15 +64,6 @@ ImageChargee TDB_image::ChargerStockee(const std::string& chemin, int& orientati
     return image;
 }
 
-void TDB_image::Image(const std::string& chemin, QLabel* controle) {
-    controle->setVisible(true);
-    const int largeur = std::max(1, controle->width());
-    // Decoded near the size shown: walking through a folder with the arrow keys must
-    // not wait for full-size decodes.
-    const ImageChargee image = Charger(chemin, demandeImagette(largeur), controle->window());
-    afficher(image, controle);
-}
-
 void TDB_image::afficher(const ImageChargee& image, QLabel* controle) {
     const int largeur = std::max(1, controle->width());
     if (image.pixels.vide()) {

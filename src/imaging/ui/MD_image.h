@@ -32,11 +32,9 @@ public:
 
     // The file (full path, bytes) in the thumbnail control: upright, fitted to the
     // control's width keeping its proportions; the control is hidden when no loader
-    // reads the file. No message but the depth one.
-    void Image(const std::string& chemin, QLabel* controle);
-    // The same, decoded on a worker thread so that walking through the grid never
-    // waits for a picture: the control keeps what it shows until the new picture is
-    // there, and of several files asked for meanwhile only the last is decoded. An
+    // reads the file. No message but the depth one. Decoded on a worker thread so that
+    // walking through the grid never waits for a picture: the control keeps what it shows until the
+    // new picture is there, and of several files asked for meanwhile only the last is decoded. An
     // empty path hides the control and drops what was asked before.
     void ImageEnArrierePlan(const std::string& chemin, QLabel* controle);
     // Waits until the worker is idle and what it decoded is shown.

@@ -12,8 +12,8 @@ namespace varlime {
 TThread_copie::TThread_copie(TDLG_transfert& dialogue, bool deplacement, const std::string& source,
                              const std::string& cible, const std::string& totalTexte,
                              TextLookup texte)
-    : Mode_deplacement(deplacement), dialogue_(dialogue), transfert_(source, cible, deplacement),
-      totalTexte_(totalTexte), texte_(std::move(texte)) {
+    : dialogue_(dialogue), transfert_(source, cible, deplacement), totalTexte_(totalTexte),
+      texte_(std::move(texte)) {
     toInteger(totalTexte_, total_);
 }
 
@@ -32,7 +32,7 @@ void TThread_copie::Abandonner() {
 }
 
 void TThread_copie::run() {
-    bilan_ = transfert_.executer(totalTexte_, texte_, *this);
+    transfert_.executer(totalTexte_, texte_, *this);
 }
 
 template <typename F> void TThread_copie::surFenetre(F&& f) {

@@ -21,7 +21,7 @@ class TThread_copie : public QThread, private SortieTransfert {
 public:
     // Folders and total are taken when the run starts: a folder picked in the dialog
     // during the run only shows in the final recount.
-    TThread_copie(TDLG_transfert& dialogue, bool Mode_deplacement, const std::string& source,
+    TThread_copie(TDLG_transfert& dialogue, bool deplacement, const std::string& source,
                   const std::string& cible, const std::string& Total_texte, TextLookup texte);
     ~TThread_copie() override;
 
@@ -29,8 +29,6 @@ public:
     void Interrompre();
     // The window is going away: the run stops and touches no window any more.
     void Abandonner();
-    const BilanTransfert& bilan() const { return bilan_; }
-    const bool Mode_deplacement;
 
 protected:
     void run() override;
@@ -52,7 +50,6 @@ private:
     std::string totalTexte_;
     int total_ = 0;
     TextLookup texte_;
-    BilanTransfert bilan_;
     std::atomic<bool> abandon_{false};
     QMutex avancementMutex_;
     QString derniereLigne_;

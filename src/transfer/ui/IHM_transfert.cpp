@@ -1,4 +1,5 @@
 #include "transfer/ui/IHM_transfert.h"
+#include "platform/texteQt.h"
 
 #include "app/Application.h"
 #include "core/messageFormat.h"
@@ -37,10 +38,6 @@ namespace varlime {
 namespace {
 
 constexpr int kPlaces = 6;
-
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 // The favourite lists: light orange for sources, light green for targets, pale yellow headers.
 const QColor kCouleurSource(253, 203, 149);
@@ -88,10 +85,22 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
     setWindowTitle(QStringLiteral("Module de transfert des photos"));
     // No title-bar buttons: the dialog closes through Quitter.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    QFont gras = font();
-    gras.setBold(true);
 
     auto* layout = new QVBoxLayout(this);
+    creerPanneaux(*layout);
+    creerBoutons(*layout);
+    relierControles();
+    resize(760, 360);
+    app.translate(this);
+    // The placeholders are the captions as translated: a folder text equal to one means
+    // that no folder is chosen.
+    placeholderSource_ = LBL_repertoire_source->text();
+    placeholderCible_ = LBL_repertoire_cible->text();
+}
+
+void TDLG_transfert::creerPanneaux(QVBoxLayout& layout) {
+    QFont gras = font();
+    gras.setBold(true);
     auto* panneaux = new QGridLayout;
     LBL_origine = new QLabel(QStringLiteral("Répertoire origine "), this);
     LBL_origine->setObjectName(QStringLiteral("LBL_origine"));
@@ -152,9 +161,11 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
     panneaux->addWidget(GRS_rep_cible, 4, 1);
     panneaux->addWidget(BT_sauve_source, 5, 0, Qt::AlignLeft);
     panneaux->addWidget(BT_sauve_cible, 5, 1, Qt::AlignLeft);
-    layout->addLayout(panneaux);
-    layout->addStretch(1);
+    layout.addLayout(panneaux);
+    layout.addStretch(1);
+}
 
+void TDLG_transfert::creerBoutons(QVBoxLayout& layout) {
     auto* boutons = new QHBoxLayout;
     BT_copier = bouton(this, "BT_copier", "Copier les fichiers");
     BT_deplacer = bouton(this, "BT_deplacer", "Transférer les fichiers");
@@ -166,9 +177,11 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
     boutons->addStretch(1);
     boutons->addWidget(BT_aide);
     boutons->addWidget(BT_quitter);
-    layout->addLayout(boutons);
+    layout.addLayout(boutons);
     BT_interrompre->hide();
+}
 
+void TDLG_transfert::relierControles() {
     connect(BT_copier, &QPushButton::clicked, this, &TDLG_transfert::BT_copierClick);
     connect(BT_deplacer, &QPushButton::clicked, this, &TDLG_transfert::BT_deplacerClick);
     connect(BT_interrompre, &QPushButton::clicked, this, &TDLG_transfert::BT_interrompreClick);
@@ -200,12 +213,6 @@ TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancemen
             [this](int r, int) { GRS_rep_Click(Panneau::Source, r + 1); });
     connect(GRS_rep_cible, &QTableWidget::cellClicked, this,
             [this](int r, int) { GRS_rep_Click(Panneau::Cible, r + 1); });
-    resize(760, 360);
-    app.translate(this);
-    // The placeholders are the captions as translated: a folder text equal to one means
-    // that no folder is chosen.
-    placeholderSource_ = LBL_repertoire_source->text();
-    placeholderCible_ = LBL_repertoire_cible->text();
 }
 
 TDLG_transfert::~TDLG_transfert() {

@@ -12,6 +12,8 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
+class QVBoxLayout;
+
 namespace varlime {
 
 class Application;
@@ -95,6 +97,10 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // The constructor's steps: the folder panels, the buttons, their connections.
+    void creerPanneaux(QVBoxLayout& layout);
+    void creerBoutons(QVBoxLayout& layout);
+    void relierControles();
     void Demarrer(bool deplacement);
     QString placeholder(Panneau p) const;
 

@@ -1,0 +1,271 @@
+// The main window's activation, which reads the settings file again, and the
+// writing of its own three options.
+#include "core/ui/Main.h"
+#include "platform/texteQt.h"
+
+#include "companions/compagnons.h"
+#include "companions/ui/IHM_association_fichier.h"
+#include "companions/ui/IHM_canon.h"
+#include "companions/ui/MD_association_fichier.h"
+#include "companions/ui/MD_canon.h"
+#include "info/ui/IHM_information.h"
+
+#include "app/Application.h"
+#include "core/nameUtils.h"
+#include "core/ui/IHM_masque.h"
+#include "core/ui/IHM_option_compteur.h"
+#include "core/ui/IHM_option_date.h"
+#include "core/ui/IHM_option_heure.h"
+#include "core/ui/IHM_option_prefixe.h"
+#include "core/ui/IHM_rapport.h"
+#include "core/ui/IHM_type_fichier.h"
+#include "core/ui/MD_masque.h"
+#include "core/ui/MD_utilitaire.h"
+#include "core/ui/fileGridModel.h"
+#include "exif/ui/IHM_exif_dump.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "exif_naming/ui/IHM_option_exposition.h"
+#include "exif_naming/ui/IHM_option_ouverture.h"
+#include "i18n/ui/IHM_langue.h"
+#include "imaging/ui/IHM_vignette.h"
+#include "imaging/ui/MD_image.h"
+#include "info/ui/IHM_a_propos.h"
+#include "info/ui/IHM_essai.h"
+#include "platform/fileSystem.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/MessageService.h"
+#include "platform/ui/RadioGroup.h"
+#include "transfer/ui/IHM_rep_xp.h"
+#include "transfer/ui/IHM_selection_repertoire.h"
+#include "transfer/ui/IHM_transfert.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace varlime {
+
+bool TMainForm::event(QEvent* e) {
+    // The status line holds the mode: menus and tips passing over it never wipe it.
+    if (e->type() == QEvent::StatusTip)
+        return true;
+    if (e->type() == QEvent::WindowActivate && revenuDAutreProgramme_) {
+        // Coming back from another program is not an activation of this window within
+        // the program: the options typed and not yet saved stay as they are.
+        revenuDAutreProgramme_ = false;
+    } else if (e->type() == QEvent::WindowActivate && !activationPending_) {
+        // Run the activation once the event is delivered: it may open modal dialogs.
+        activationPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            activationPending_ = false;
+            FormActivate();
+        });
+    }
+    return QMainWindow::event(e);
+}
+
+void TMainForm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!dejaMontree_) {
+        // Without a window manager no activation may ever come: the first showing
+        // counts as one.
+        dejaMontree_ = true;
+        activateWindow();
+        if (!activationPending_) {
+            activationPending_ = true;
+            QTimer::singleShot(0, this, [this] {
+                activationPending_ = false;
+                FormActivate();
+            });
+        }
+    }
+}
+
+void TMainForm::FormActivate() {
+    if (!isVisible())
+        return;
+    // The first activation may show messages (an interrupted run, a folder that cannot
+    // be read, a stored value refused): they wait until the desktop has placed this
+    // window and drawn its frame, so that they open centred over it.
+    if (!premiereActivation_) {
+        if (attentePlacement_)
+            return;
+        if (!fenetrePlacee() && essaisPlacement_ < 40) {
+            ++essaisPlacement_;
+            attentePlacement_ = true;
+            QTimer::singleShot(25, this, [this] {
+                attentePlacement_ = false;
+                FormActivate();
+            });
+            return;
+        }
+        premiereActivation_ = true;
+    }
+    if (!messageDiffere_.isEmpty()) {
+        const QString message = std::exchange(messageDiffere_, QString());
+        app_.messages().error(message, this);
+    }
+    app_.DLG_option_compteur().Informe_init_alpha(0);
+    // The user may have changed photos in another program meanwhile.
+    cacheExif_.nouvelleGeneration();
+    app_.DB_utilitaire().Lecture_parametres();
+    if (!interrompusSignales_) {
+        interrompusSignales_ = true;
+        Signaler_varlimage_interrompu();
+    }
+    if (LBL_repertoire->text().isEmpty()) {
+        // A cancelled picker must not reopen at once, or the program could never be left.
+        if (pickerJustCancelled_) {
+            pickerJustCancelled_ = false;
+            return;
+        }
+        Selection_repertoire();
+    }
+}
+
+bool TMainForm::lireOptions(OptionsNommage& o) {
+    const QString largeur = CBB_largeur_increment->currentText();
+    if (!toInteger(largeur.toStdString(), o.largeur)) {
+        app_.messages().error(app_.DB_utilitaire().messageConversion(largeur), this);
+        return false;
+    }
+    TDLG_option_compteur& compteur = app_.DLG_option_compteur();
+    // The main window's copy is the one the user types into; the dialog's copy only
+    // follows it while it holds a number.
+    const QString init = EDT_initialisation->text();
+    if (!toInteger(init.toStdString(), o.initialisation)) {
+        app_.messages().error(app_.DB_utilitaire().messageConversion(init), this);
+        return false;
+    }
+    o.prefixe = EDT_prefixe_remplacement->text().toStdString();
+    o.extensionImposee = CKB_extension->isChecked();
+    o.extension = TXT_extension_remplacement->text().toStdString();
+    o.alphabetique = compteur.Type_compteur();
+    o.compteurADroite = compteur.Position();
+    o.compteurInactif = CKB_compteur_inactif->isChecked();
+    const TDLG_option_date& date = app_.DLG_option_date();
+    o.dateFichier = date.Utilise_date_fichier();
+    o.formatDate = date.formatDate();
+    o.separateur = date.separateur();
+    o.formatHeure = app_.DLG_option_heure().formatHeure();
+    app_.DLG_exif_info().remplirOptions(o.exif);
+    o.compagnons = app_.DB_association_fichier().options();
+    o.exif.formatOuverture = app_.DLG_option_ouverture().index();
+    o.exif.formatExposition = app_.DLG_option_exposition().index();
+    return true;
+}
+
+bool TMainForm::largeurEnregistrable() const {
+    // A width being typed (empty, or not a number yet) is not stored: the next start
+    // would stop on it.
+    bool ok = false;
+    CBB_largeur_increment->currentText().toInt(&ok);
+    return ok;
+}
+
+void TMainForm::Sauver_parametres_main() {
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    // In EXIF naming the prefix field holds what the EXIF dialog put there (the
+    // keep-counter mask, which the names depend on): it stays, and the stored prefix is
+    // left for leaving that mode to bring back.
+    const bool exif = util.Est_mode_exif();
+    if (!exif && EDT_prefixe_remplacement->text() == QStringLiteral("[*&N]"))
+        EDT_prefixe_remplacement->clear();
+    if (!util.Sauver_parametre("MAIN", "MASQUE_RECHERCHE",
+                               EDT_masque_recherche->text().toStdString()))
+        return;
+    if (!exif && !util.Sauver_parametre("MAIN", "PREFIXE_REMPLACEMENT",
+                                        EDT_prefixe_remplacement->text().toStdString()))
+        return;
+    if (largeurEnregistrable())
+        util.Sauver_parametre("MAIN", "LARGEUR_COMPTEUR",
+                              CBB_largeur_increment->currentText().toStdString());
+}
+
+void TMainForm::Positionne_option_main(const QString& masque, const QString& prefixe,
+                                       const QString& largeur) {
+    enLecture_ = true;
+    if (EDT_masque_recherche->text() != masque)
+        EDT_masque_recherche->setText(masque);
+    // In EXIF naming the prefix field holds what the EXIF dialog put there (the
+    // keep-counter mask): the stored prefix comes back when that mode is left.
+    if (EDT_prefixe_remplacement->text() != prefixe && !app_.DB_utilitaire().Est_mode_exif())
+        EDT_prefixe_remplacement->setText(prefixe);
+    if (CBB_largeur_increment->currentText() != largeur)
+        CBB_largeur_increment->setCurrentText(largeur);
+    enLecture_ = false;
+    // What the settings file holds is now what the fields show.
+    enregistre_[0] = masque.toStdString();
+    enregistre_[1] = prefixe.toStdString();
+    enregistre_[2] = largeur.toStdString();
+    optionsLues_ = true;
+    enregistrerOptionsMain();
+}
+
+void TMainForm::enregistrerOptionsMain() {
+    // A keep-the-digits mask alone is not kept (see Sauver_parametres_main); while the
+    // user types, the field itself is left alone.
+    // Nothing is stored before the stored values were read, nor while they are shown.
+    // In EXIF naming the prefix field belongs to the EXIF dialog: the stored options
+    // are the ones leaving that mode brings back.
+    if (!optionsLues_ || enLecture_ || app_.DB_utilitaire().Est_mode_exif())
+        return;
+    const QString prefixe = EDT_prefixe_remplacement->text();
+    const std::string valeurs[3] = {EDT_masque_recherche->text().toStdString(),
+                                    prefixe == QStringLiteral("[*&N]") ? std::string()
+                                                                       : prefixe.toStdString(),
+                                    CBB_largeur_increment->currentText().toStdString()};
+    static constexpr const char* kCles[3] = {"MASQUE_RECHERCHE", "PREFIXE_REMPLACEMENT",
+                                             "LARGEUR_COMPTEUR"};
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    for (int i = 0; i < 3; ++i) {
+        if (enregistre_[i] == valeurs[i] || (i == 2 && !largeurEnregistrable()))
+            continue;
+        // A refused write is told once, not at every keystroke.
+        if (!util.Sauver_parametre("MAIN", kCles[i], valeurs[i], !ecritureRefusee_)) {
+            ecritureRefusee_ = true;
+            return;
+        }
+        ecritureRefusee_ = false;
+        enregistre_[i] = valeurs[i];
+    }
+}
+
+} // namespace varlime
