@@ -5,7 +5,6 @@
 #include "companions/ui/MD_canon.h"
 #include "core/messageFormat.h"
 
-#include "core/ui/IHM_liens_principal.h"
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"
@@ -125,6 +124,18 @@ private:
     Application& app_;
 };
 
+// The main window's grid as the viewer walks it.
+GrilleVignette grilleVignette(TMainForm& m) {
+    GrilleVignette g;
+    g.moteur = [&m]() -> const MoteurNommage& { return m.moteur(); };
+    g.cheminLigne = [&m](int ligne) { return m.cheminLigne(ligne); };
+    g.ligneCourante = [&m] { return m.ligneCourante(); };
+    g.selectionnerLigne = [&m](int ligne) { m.selectionnerLigne(ligne); };
+    g.selection = [&m](int direction, QString& nom) { m.Selection(direction, nom); };
+    g.chercherFichier = [&m] { m.Chercher_fichier(); };
+    return g;
+}
+
 } // namespace
 
 Application::Application(std::string programFolder, MessageService& messages)
@@ -140,64 +151,72 @@ Application::Application(std::string programFolder, MessageService& messages)
     // main window's activation, which calls into the dialogs, only comes later.
     lecteur_ = std::make_unique<TimgData>();
     bibliothequeImage_ = std::make_unique<LibGfl>();
-    mainForm_ = std::make_unique<TMainForm>(*this);
-    optionDate_ = new TDLG_option_date(lookupMessages(*localization_), mainForm_.get());
+    fenetrePrincipale_ = std::make_unique<TMainForm>(*this);
+    mainForm_ = fenetrePrincipale_.get();
+    const LiensPrincipal liens = liensPrincipal();
+    optionDate_ = new TDLG_option_date(lookupMessages(*localization_), mainForm_);
     translate(optionDate_);
-    typeFichier_ = new TDLG_type_fichier(*this, mainForm_.get());
-    utilitaire_ = std::make_unique<TDB_utilitaire>(*this);
-    optionCompteur_ = new TDLG_option_compteur(*this, mainForm_.get());
-    aPropos_ = new TDLG_a_propos(*this, mainForm_.get());
-    rapport_ = new TDLG_rapport(mainForm_.get());
+    typeFichier_ = new TDLG_type_fichier(*this, mainForm_);
+    moduleUtilitaire_ = std::make_unique<TDB_utilitaire>(*this);
+    utilitaire_ = moduleUtilitaire_.get();
+    optionCompteur_ = new TDLG_option_compteur(*this, mainForm_);
+    aPropos_ = new TDLG_a_propos(*this, *bibliothequeImage_, mainForm_);
+    rapport_ = new TDLG_rapport(mainForm_);
     translate(rapport_);
-    optionHeure_ = new TDLG_option_heure(mainForm_.get());
+    optionHeure_ = new TDLG_option_heure(mainForm_);
     translate(optionHeure_);
-    optionPrefixe_ = new TDLG_option_prefixe(mainForm_.get());
+    optionPrefixe_ = new TDLG_option_prefixe(mainForm_);
     translate(optionPrefixe_);
-    masque_ =
-        new TDLG_masque(lookupMessages(*localization_), messages_, *optionDate_, mainForm_.get());
+    masque_ = new TDLG_masque(lookupMessages(*localization_), messages_, *optionDate_, mainForm_);
     translate(masque_);
-    dbMasque_ = std::make_unique<TDB_masque>();
-    selectionRepertoire_ = new TDLG_selection_repertoire(*this, mainForm_.get());
-    vignette_ = new TDLG_vignette(*this, *mainForm_);
-    translate(vignette_);
+    moduleMasque_ = std::make_unique<TDB_masque>();
+    dbMasque_ = moduleMasque_.get();
+    selectionRepertoire_ = new TDLG_selection_repertoire(*this, mainForm_);
+    moduleImage_ = std::make_unique<TDB_image>(*bibliothequeImage_, *lecteur_, messages_,
+                                               lookupMessages(*localization_));
+    dbImage_ = moduleImage_.get();
     exifDump_ = new TDLG_exif_dump(
         *lecteur_, [this] { return QString::fromStdString(mainForm_->Repertoire_courant); },
-        mainForm_.get());
+        mainForm_);
     translate(exifDump_);
     exifDump_->texte = lookupMessages(*localization_);
-    // Owned by the viewer, so that window managers keep it above the viewer it explains.
-    infoTouche_ = new TDLG_info_touche(vignette_);
+    vignette_ =
+        new TDLG_vignette(*this, *dbImage_, *exifDump_, grilleVignette(*mainForm_), mainForm_);
+    translate(vignette_);
+    infoTouche_ = &vignette_->DLG_info_touche();
     translate(infoTouche_);
-    repXp_ = new TDLG_rep_xp(*this, mainForm_.get());
-    optionOuverture_ = new TDLG_option_ouverture(mainForm_.get());
+    repXp_ = new TDLG_rep_xp(*this, mainForm_);
+    optionOuverture_ = new TDLG_option_ouverture(mainForm_);
     translate(optionOuverture_);
-    optionExposition_ = new TDLG_option_exposition(mainForm_.get());
+    optionExposition_ = new TDLG_option_exposition(mainForm_);
     translate(optionExposition_);
-    exifOptionAffichage_ = new TDLG_exif_option_affichage(mainForm_.get());
+    exifOptionAffichage_ = new TDLG_exif_option_affichage(mainForm_);
     translate(exifOptionAffichage_);
-    exifInfo_ = new TDLG_exif_info(*this, mainForm_.get());
-    canon_ = new TDLG_canon(*this, mainForm_.get());
-    dbCanon_ = std::make_unique<TDB_canon>(*this);
-    dbImage_ = std::make_unique<TDB_image>(*bibliothequeImage_, *lecteur_, messages_,
-                                           lookupMessages(*localization_));
-    essai_ = new TDLG_essai(*this, mainForm_.get());
-    information_ = new TDLG_information(*this, mainForm_.get());
-    langue_ = new TDLG_langue(*this, mainForm_.get());
-    infoAvancement_ = new TDLG_info_avancement(*this, mainForm_.get());
-    transfert_ = new TDLG_transfert(*this, *infoAvancement_, mainForm_.get());
-    association_ = new TDLG_association_fichier(*this, mainForm_.get());
-    dbAssociation_ = std::make_unique<TDB_association_fichier>(*this);
-    relierOptionsNommage(*this);
-    relierCompagnons(*this);
+    exifInfo_ = new TDLG_exif_info(*this, *utilitaire_, liens, *exifOptionAffichage_, mainForm_);
+    canon_ = new TDLG_canon(*this, *utilitaire_, liens, *exifInfo_, mainForm_);
+    essai_ = new TDLG_essai(*this, mainForm_);
+    information_ = new TDLG_information(*this, mainForm_);
+    langue_ = new TDLG_langue(*this, mainForm_);
+    infoAvancement_ = new TDLG_info_avancement(*this, mainForm_);
+    transfert_ =
+        new TDLG_transfert(*this, *utilitaire_, liens, *repXp_, *infoAvancement_, mainForm_);
+    association_ =
+        new TDLG_association_fichier(*this, *utilitaire_, liens, *exifInfo_, *canon_, mainForm_);
+    moduleAssociation_ = std::make_unique<TDB_association_fichier>(*canon_, *association_);
+    dbAssociation_ = moduleAssociation_.get();
+    moduleCanon_ = std::make_unique<TDB_canon>(*dbAssociation_);
+    dbCanon_ = moduleCanon_.get();
+    relierOptionsNommage();
+    relierCompagnons();
 }
 
 Application::~Application() {
-    if (mainForm_) {
+    if (fenetrePrincipale_) {
         // A field that still has the focus reports its last edit as the widgets go; by
         // then the dialogs its handler updates may be gone, and the main window half
         // destroyed.
         for (QObject* enfant : mainForm_->findChildren<QObject*>())
-            QObject::disconnect(enfant, nullptr, mainForm_.get(), nullptr);
+            QObject::disconnect(enfant, nullptr, mainForm_, nullptr);
         // A transfer still going is stopped and waited for while every other window
         // still stands.
         delete transfert_;
@@ -208,8 +227,8 @@ Application::~Application() {
             if (auto* w = qobject_cast<QWidget*>(*it); w && w->isWindow())
                 delete w;
     }
-    dbImage_.reset();
-    mainForm_.reset();
+    moduleImage_.reset();
+    fenetrePrincipale_.reset();
 }
 
 QString Application::texte(const char* key, const char* defaultText) {
@@ -262,7 +281,7 @@ void Application::ouvrirUrl(const QUrl& url, QWidget* parent) {
     // the text browser of the toolkit.
     if (url.isLocalFile()) {
         // One help window per window asking, shown again at the new page.
-        QWidget* hote = parent ? parent->window() : mainForm_.get();
+        QWidget* hote = parent ? parent->window() : mainForm_;
         auto* fenetre =
             hote->findChild<QDialog*>(QStringLiteral("DLG_aide"), Qt::FindDirectChildrenOnly);
         if (!fenetre) {

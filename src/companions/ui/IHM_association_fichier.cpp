@@ -1,12 +1,12 @@
 #include "companions/ui/IHM_association_fichier.h"
 
-#include "app/Application.h"
 #include "companions/ui/IHM_canon.h"
 #include "core/modes.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
+#include "i18n/uLocalization.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/ServicesFenetre.h"
+#include "platform/ui/Utilitaire.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -19,8 +19,11 @@
 
 namespace varlime {
 
-TDLG_association_fichier::TDLG_association_fichier(Application& app, QWidget* parent)
-    : QDialog(parent), app_(app) {
+TDLG_association_fichier::TDLG_association_fichier(ServicesFenetre& app, Utilitaire& utilitaire,
+                                                   LiensPrincipal liens, TDLG_exif_info& exif,
+                                                   TDLG_canon& canon, QWidget* parent)
+    : QDialog(parent), app_(app), utilitaire_(utilitaire), liens_(std::move(liens)), exif_(exif),
+      canon_(canon) {
     setObjectName(QStringLiteral("DLG_association_fichier"));
     setWindowTitle(QStringLiteral("Association de fichiers"));
     auto* layout = new QVBoxLayout(this);
@@ -64,23 +67,23 @@ TDLG_association_fichier::TDLG_association_fichier(Application& app, QWidget* pa
     connect(CKB_activer, &QCheckBox::toggled, this, &TDLG_association_fichier::CKB_activerChange);
     connect(BT_ok, &QPushButton::clicked, this, [this] {
         if (!CKB_activer->isChecked())
-            app_.MainForm().EDT_prefixe_remplacement->setEnabled(true);
+            liens_.prefixeActif(true);
         accept();
     });
     connect(BT_options, &QPushButton::clicked, this, [this] {
-        app_.DLG_exif_info().Gerer(true);
+        exif_.Gerer(true);
         accept();
     });
     app_.translate(this);
 }
 
 void TDLG_association_fichier::Gerer() {
-    if (!app_.DB_utilitaire().Proposer_sortie_mode(Mode::Association))
+    if (!utilitaire_.Proposer_sortie_mode(Mode::Association))
         return;
     largeurDesLignes(MEM_info);
     exec();
     // The listing filter follows the mode and the extensions.
-    app_.MainForm().Chercher_fichier();
+    liens_.chercherFichier();
 }
 
 QString TDLG_association_fichier::Texte_statut() const {
@@ -91,16 +94,15 @@ QString TDLG_association_fichier::Texte_statut() const {
 
 void TDLG_association_fichier::CKB_activerChange(bool coche) {
     if (!coche) {
-        app_.DLG_exif_info().Desactive_exif();
+        exif_.Desactive_exif();
         return;
     }
-    app_.DLG_canon().Desactiver_raw_canon();
-    app_.DLG_exif_info().Active_exif();
-    TMainForm& main = app_.MainForm();
+    canon_.Desactiver_raw_canon();
+    exif_.Active_exif();
     // Every file is searched, so that the filter sees both extensions.
-    main.EDT_masque_recherche->setText(QStringLiteral("*.*"));
-    main.STB_main->showMessage(Texte_statut());
-    TDB_utilitaire& util = app_.DB_utilitaire();
+    liens_.definirMasqueRecherche(QStringLiteral("*.*"));
+    liens_.afficherStatut(Texte_statut());
+    Utilitaire& util = utilitaire_;
     util.Sauver_parametre("ASSOCIATION_FICHIER", "CIBLE", EDT_association1->text().toStdString());
     util.Sauver_parametre("ASSOCIATION_FICHIER", "SOURCE_EXIF",
                           EDT_association2->text().toStdString());

@@ -1,6 +1,8 @@
 #pragma once
 // "Association de fichiers": files of one extension (AVI) renamed with the EXIF data
 // of the file of the same base name and another extension (THM).
+#include "platform/ui/LiensPrincipal.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -12,12 +14,16 @@ class QPushButton;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
+class TDLG_canon;
+class TDLG_exif_info;
+class Utilitaire;
 
 class TDLG_association_fichier : public QDialog {
     Q_OBJECT
 public:
-    TDLG_association_fichier(Application& app, QWidget* parent = nullptr);
+    TDLG_association_fichier(ServicesFenetre& app, Utilitaire& utilitaire, LiensPrincipal liens,
+                             TDLG_exif_info& exif, TDLG_canon& canon, QWidget* parent = nullptr);
 
     // Offers to leave another mode, shows the dialog, then lists the folder again.
     void Gerer();
@@ -40,7 +46,11 @@ public:
 private:
     void CKB_activerChange(bool coche);
 
-    Application& app_;
+    ServicesFenetre& app_;
+    Utilitaire& utilitaire_;
+    LiensPrincipal liens_;
+    TDLG_exif_info& exif_;
+    TDLG_canon& canon_;
 };
 
 } // namespace varlime

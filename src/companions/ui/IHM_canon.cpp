@@ -1,12 +1,10 @@
 #include "companions/ui/IHM_canon.h"
 
-#include "app/Application.h"
-#include "companions/ui/IHM_association_fichier.h"
 #include "core/modes.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/ServicesFenetre.h"
+#include "platform/ui/Utilitaire.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -19,7 +17,9 @@
 
 namespace varlime {
 
-TDLG_canon::TDLG_canon(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
+TDLG_canon::TDLG_canon(ServicesFenetre& app, Utilitaire& utilitaire, LiensPrincipal liens,
+                       TDLG_exif_info& exif, QWidget* parent)
+    : QDialog(parent), app_(app), utilitaire_(utilitaire), liens_(std::move(liens)), exif_(exif) {
     setObjectName(QStringLiteral("DLG_canon"));
     setWindowTitle(QStringLiteral("Traitement des RAW Canon"));
     auto* layout = new QVBoxLayout(this);
@@ -60,7 +60,7 @@ TDLG_canon::TDLG_canon(Application& app, QWidget* parent) : QDialog(parent), app
     connect(CKB_pas_raw_canon, &QCheckBox::clicked, this, &TDLG_canon::CKB_pas_raw_canonClick);
     connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(BT_options, &QPushButton::clicked, this, [this] {
-        app_.DLG_exif_info().Gerer(true);
+        exif_.Gerer(true);
         accept();
     });
     connect(BT_aide, &QPushButton::clicked, this,
@@ -75,27 +75,27 @@ void TDLG_canon::placerBoutons() {
 }
 
 void TDLG_canon::Gerer() {
-    if (!app_.DB_utilitaire().Proposer_sortie_mode(Mode::RawCanon))
+    if (!utilitaire_.Proposer_sortie_mode(Mode::RawCanon))
         return;
     placerBoutons();
     largeurDesLignes(MEM_info);
     exec();
     // The listing filter follows the mode.
-    app_.MainForm().Chercher_fichier();
+    liens_.chercherFichier();
 }
 
 void TDLG_canon::CKB_traiterChange(bool coche) {
-    TMainForm& main = app_.MainForm();
     if (coche) {
-        app_.DLG_association_fichier().Desactiver_mode_association();
-        app_.DLG_exif_info().Active_exif();
+        if (desactiverAssociation)
+            desactiverAssociation();
+        exif_.Active_exif();
         // Every file is searched, so that the filter sees the companions.
-        main.EDT_masque_recherche->setText(QStringLiteral("*.*"));
-        main.BT_canon->setVisible(true);
-        main.STB_main->showMessage(app_.texte("RSC_statut_raw_canon", "Mode Raw Canon"));
+        liens_.definirMasqueRecherche(QStringLiteral("*.*"));
+        liens_.boutonCanonVisible(true);
+        liens_.afficherStatut(app_.texte("RSC_statut_raw_canon", "Mode Raw Canon"));
     } else {
-        app_.DLG_exif_info().Desactive_exif();
-        main.BT_canon->setVisible(false);
+        exif_.Desactive_exif();
+        liens_.boutonCanonVisible(false);
     }
     placerBoutons();
 }
@@ -103,23 +103,22 @@ void TDLG_canon::CKB_traiterChange(bool coche) {
 void TDLG_canon::CKB_pas_raw_canonClick() {
     const bool concerne = !CKB_pas_raw_canon->isChecked();
     Affiche_raw_canon(concerne);
-    app_.DB_utilitaire().Sauver_parametre("OPTIONS", "RAW_CANON", concerne ? "1" : "0");
+    utilitaire_.Sauver_parametre("OPTIONS", "RAW_CANON", concerne ? "1" : "0");
 }
 
 void TDLG_canon::Affiche_raw_canon(bool concerne) {
-    TMainForm& main = app_.MainForm();
     if (concerne) {
         CKB_traiter->setVisible(true);
         BT_options->setEnabled(true);
         CKB_pas_raw_canon->setChecked(false);
-        main.afficherOutilRaw(true);
+        liens_.outilRawVisible(true);
     } else {
         CKB_traiter->setChecked(false);
         CKB_traiter->setVisible(false);
         BT_options->setEnabled(false);
         CKB_pas_raw_canon->setChecked(true);
-        main.afficherOutilRaw(false);
-        main.BT_canon->setVisible(false);
+        liens_.outilRawVisible(false);
+        liens_.boutonCanonVisible(false);
     }
 }
 

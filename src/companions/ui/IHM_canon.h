@@ -1,8 +1,11 @@
 #pragma once
 // "Traitement des RAW Canon": the Canon RAW switch, the box of users not concerned
 // by it (which hides the mode everywhere), and the way to the EXIF naming options.
+#include "platform/ui/LiensPrincipal.h"
+
 #include <QDialog>
 #include <QString>
+#include <functional>
 
 class QCheckBox;
 class QPlainTextEdit;
@@ -10,12 +13,15 @@ class QPushButton;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
+class TDLG_exif_info;
+class Utilitaire;
 
 class TDLG_canon : public QDialog {
     Q_OBJECT
 public:
-    TDLG_canon(Application& app, QWidget* parent = nullptr);
+    TDLG_canon(ServicesFenetre& app, Utilitaire& utilitaire, LiensPrincipal liens,
+               TDLG_exif_info& exif, QWidget* parent = nullptr);
 
     // Offers to leave another mode, shows the dialog, then lists the folder again.
     void Gerer();
@@ -23,6 +29,9 @@ public:
     void Positionne_option_raw_canon(const QString& valeur);
     void Desactiver_raw_canon();
     void Affiche_raw_canon(bool concerne);
+    // Leaves the file association mode (the other companion mode; its dialog comes
+    // after this one).
+    std::function<void()> desactiverAssociation;
 
     QCheckBox* CKB_traiter;
     QCheckBox* CKB_pas_raw_canon;
@@ -36,7 +45,10 @@ private:
     void CKB_pas_raw_canonClick();
     void placerBoutons();
 
-    Application& app_;
+    ServicesFenetre& app_;
+    Utilitaire& utilitaire_;
+    LiensPrincipal liens_;
+    TDLG_exif_info& exif_;
 };
 
 } // namespace varlime

@@ -7,11 +7,12 @@
 
 namespace varlime {
 
-class Application;
+class TDLG_association_fichier;
+class TDLG_canon;
 
 class TDB_association_fichier {
 public:
-    explicit TDB_association_fichier(Application& app);
+    TDB_association_fichier(const TDLG_canon& canon, const TDLG_association_fichier& dialogue);
     bool Traite_association_fichier() const;
     bool Fichier_association_a_traiter(const std::string& nom) const;
     bool Traiter_association(const std::string& nom, int& decalage) const;
@@ -19,11 +20,8 @@ public:
     OptionsCompagnons options() const;
 
 private:
-    Application& app_;
+    const TDLG_canon& canon_;
+    const TDLG_association_fichier& dialogue_;
 };
-
-// Hands the utility module what it asks of the companion modes: whether each is on,
-// the association's extensions, and how each is left.
-void relierCompagnons(Application& app);
 
 } // namespace varlime

@@ -6,18 +6,18 @@
 
 namespace varlime {
 
-class Application;
+class TDB_association_fichier;
 
 class TDB_canon {
 public:
-    explicit TDB_canon(Application& app);
+    explicit TDB_canon(const TDB_association_fichier& association);
     bool Fichier_canon_a_traiter(const std::string& nom);
     // Notes a CR2 of the listing before its entries are filtered.
     void Voir_listing(const std::vector<std::string>& noms);
     bool Fichier_raw_canon(const std::string& nom, int& decalage) const;
 
 private:
-    Application& app_;
+    const TDB_association_fichier& association_;
     bool cr2Vu_ = false;
 };
 

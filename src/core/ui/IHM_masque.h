@@ -2,7 +2,7 @@
 // "Utilisation des masques": helps the user build one of the four rename masks and
 // puts it into the main window's prefix field.
 #include "core/messageFormat.h"
-#include "core/ui/IHM_liens_principal.h"
+#include "platform/ui/LiensPrincipal.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #include "core/ui/IHM_option_compteur.h"
 
-#include "app/Application.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
+#include "core/ui/FenetresPrincipal.h"
 #include "core/ui/Main.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
@@ -17,7 +17,7 @@
 
 namespace varlime {
 
-TDLG_option_compteur::TDLG_option_compteur(Application& app, QWidget* parent)
+TDLG_option_compteur::TDLG_option_compteur(FenetresPrincipal& app, QWidget* parent)
     : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("DLG_option_compteur"));
     setWindowTitle(QStringLiteral("Options compteur"));

@@ -9,13 +9,13 @@ class QPushButton;
 
 namespace varlime {
 
-class Application;
+class FenetresPrincipal;
 class RadioGroup;
 
 class TDLG_option_compteur : public QDialog {
     Q_OBJECT
 public:
-    TDLG_option_compteur(Application& app, QWidget* parent);
+    TDLG_option_compteur(FenetresPrincipal& app, QWidget* parent);
 
     void Gerer();
     // True for the alphabetic counter.
@@ -43,7 +43,7 @@ private:
     int type_ = 0;
     int position_ = 0;
     QString initialisation_ = QStringLiteral("1");
-    Application& app_;
+    FenetresPrincipal& app_;
     bool synchronising_ = false;
 };
 

@@ -3,7 +3,7 @@
 // format also used in EXIF names (stored as FORMATS/DATE) and the final separator.
 #include "core/dateFormats.h"
 #include "core/messageFormat.h"
-#include "core/ui/IHM_liens_principal.h"
+#include "platform/ui/LiensPrincipal.h"
 
 #include <QDate>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 // "Options heure": the format of times in EXIF names, stored as FORMATS/HEURE.
-#include "core/ui/IHM_liens_principal.h"
+#include "platform/ui/LiensPrincipal.h"
 
 #include <QDialog>
 #include <QTime>

@@ -1,9 +1,9 @@
 #include "core/ui/IHM_type_fichier.h"
 
-#include "app/Application.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
+#include "platform/ui/ServicesFenetre.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -15,7 +15,7 @@
 
 namespace varlime {
 
-TDLG_type_fichier::TDLG_type_fichier(Application& app, QWidget* parent) : QDialog(parent) {
+TDLG_type_fichier::TDLG_type_fichier(ServicesFenetre& app, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DLG_type_fichier"));
     setWindowTitle(QStringLiteral("Type fichiers"));
     auto* layout = new QVBoxLayout(this);

@@ -9,13 +9,13 @@ class QPushButton;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
 class RadioGroup;
 
 class TDLG_type_fichier : public QDialog {
     Q_OBJECT
 public:
-    TDLG_type_fichier(Application& app, QWidget* parent);
+    TDLG_type_fichier(ServicesFenetre& app, QWidget* parent);
     // Shows the dialog modally.
     // Shows the dialog; Cancel keeps the choice it had.
     void Gerer();

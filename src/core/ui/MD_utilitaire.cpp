@@ -1,13 +1,13 @@
 #include "core/ui/MD_utilitaire.h"
 #include "platform/texteQt.h"
 
-#include "app/Application.h"
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
 #include "companions/ui/MD_canon.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
+#include "core/ui/FenetresPrincipal.h"
 #include "core/ui/IHM_option_date.h"
 #include "core/ui/IHM_option_heure.h"
 #include "core/ui/Main.h"
@@ -24,7 +24,7 @@
 
 namespace varlime {
 
-TDB_utilitaire::TDB_utilitaire(Application& app) : app_(app) {}
+TDB_utilitaire::TDB_utilitaire(FenetresPrincipal& app) : app_(app) {}
 
 bool TDB_utilitaire::Fichier_a_traiter(const std::string& name) const {
     // The association filter is asked only when the Canon one keeps the file.

@@ -3,6 +3,7 @@
 // the status line and the program-wide message helpers.
 #include "core/modes.h"
 #include "platform/iniFile.h"
+#include "platform/ui/Utilitaire.h"
 
 #include <QString>
 #include <QVariant>
@@ -15,12 +16,12 @@
 
 namespace varlime {
 
-class Application;
+class FenetresPrincipal;
 struct IniProblem;
 
-class TDB_utilitaire {
+class TDB_utilitaire : public Utilitaire {
 public:
-    explicit TDB_utilitaire(Application& app);
+    explicit TDB_utilitaire(FenetresPrincipal& app);
 
     // True when the listing keeps the file (every companion mode that is on agrees).
     bool Fichier_a_traiter(const std::string& name) const;
@@ -32,7 +33,7 @@ public:
     // Writes one value of the settings file at once; false when refused (after the
     // message naming the file written, unless `signaler` is false).
     bool Sauver_parametre(const std::string& section, const std::string& key,
-                          const std::string& value, bool signaler = true);
+                          const std::string& value, bool signaler = true) override;
     // Reads the whole settings file and hands every value to its owner.
     void Lecture_parametres();
     // Tells, once each, a settings file (`parametres`) or active language file that was
@@ -41,7 +42,7 @@ public:
     // The settings file as this window sees it: what is on disk, with every value this
     // window wrote itself in place of what another program may have written since.
     // Several windows share one file; each keeps the choices its user made.
-    IniDocument Document_parametres() const;
+    IniDocument Document_parametres() const override;
     // A receiver of the read pass refused a stored text (no number): shows the
     // conversion error and returns false, which ends the pass. The same text is not
     // reported again until a pass completes: the main window reads the settings each
@@ -49,17 +50,17 @@ public:
     bool Refuser_valeur(const QString& text);
 
     // The operating mode as the options stand now.
-    Mode Retourner_statut() const;
+    Mode Retourner_statut() const override;
     // Writes the current mode into the main window's status line and remembers it.
     void Afficher_statut();
     // Computes and remembers the current mode; `texte` gets its name.
     void Retourner_statut_chaine(QString& texte);
     // Leaves the given mode.
-    void Desactiver_mode(Mode mode);
+    void Desactiver_mode(Mode mode) override;
     // Before a dialog enters its own mode: when the last shown mode is another one
     // (not normal), asks "Voulez-vous sortir du ... ?" and leaves it on Yes. False
     // when the user answered No: the dialog is then not shown.
-    bool Proposer_sortie_mode(Mode propre);
+    bool Proposer_sortie_mode(Mode propre) override;
     // EXIF naming on (the preview then makes equal neighbouring names distinct).
     bool Est_mode_exif() const { return modeExif && modeExif(); }
 
@@ -76,7 +77,7 @@ public:
     QString formater(const QString& format, std::initializer_list<QVariant> args) const;
 
 private:
-    Application& app_;
+    FenetresPrincipal& app_;
     Mode dernierStatut_ = Mode::Normal;
     // The last refused text, until a read pass completes.
     std::optional<QString> dernierRefus_;

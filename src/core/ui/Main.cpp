@@ -8,8 +8,8 @@
 #include "companions/ui/MD_canon.h"
 #include "info/ui/IHM_information.h"
 
-#include "app/Application.h"
 #include "core/nameUtils.h"
+#include "core/ui/FenetresPrincipal.h"
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"
@@ -470,7 +470,7 @@ void TMainForm::Varlimer() {
 
 namespace {
 // Undoes a plan in its folder and returns the summary to show.
-QString annulerPlan(Application& app, const DossierListe& dossier, const PlanAnnulation& plan,
+QString annulerPlan(FenetresPrincipal& app, const DossierListe& dossier, const PlanAnnulation& plan,
                     const std::string& journaux) {
     const BilanRenommage bilan = annuler(dossier, plan, journaux);
     if (bilan.enCours)

@@ -27,13 +27,13 @@ class QVBoxLayout;
 
 namespace varlime {
 
-class Application;
+class FenetresPrincipal;
 class FileGridModel;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TMainForm(Application& app);
+    explicit TMainForm(FenetresPrincipal& app);
     ~TMainForm() override;
 
     // Moves the window down and right by `rang` steps, so that windows started one
@@ -235,7 +235,7 @@ private:
     // Fills the EXIF facts of rows not read yet; a long first read shows its progress.
     void prechargerExif();
 
-    Application& app_;
+    FenetresPrincipal& app_;
     MoteurNommage moteur_;
     CacheFaitsExif cacheExif_;
     // A keystroke during a long first read asks for one more computation at its end.

@@ -9,8 +9,8 @@
 #include "companions/ui/MD_canon.h"
 #include "info/ui/IHM_information.h"
 
-#include "app/Application.h"
 #include "core/nameUtils.h"
+#include "core/ui/FenetresPrincipal.h"
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"
@@ -118,7 +118,7 @@ public:
 
 } // namespace
 
-TMainForm::TMainForm(Application& app) : app_(app) {
+TMainForm::TMainForm(FenetresPrincipal& app) : app_(app) {
     setObjectName(QStringLiteral("MainForm"));
     auto* central = new QWidget(this);
     setCentralWidget(central);

@@ -9,8 +9,8 @@
 #include "companions/ui/MD_canon.h"
 #include "info/ui/IHM_information.h"
 
-#include "app/Application.h"
 #include "core/nameUtils.h"
+#include "core/ui/FenetresPrincipal.h"
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"

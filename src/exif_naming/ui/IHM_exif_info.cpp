@@ -1,14 +1,13 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "platform/texteQt.h"
 
-#include "app/Application.h"
 #include "core/nameUtils.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
 #include "i18n/uLocalization.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/ServicesFenetre.h"
+#include "platform/ui/Utilitaire.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -56,7 +55,10 @@ int indexSeparateur(const QComboBox* c) {
 
 } // namespace
 
-TDLG_exif_info::TDLG_exif_info(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
+TDLG_exif_info::TDLG_exif_info(ServicesFenetre& app, Utilitaire& utilitaire, LiensPrincipal liens,
+                               TDLG_exif_option_affichage& affichage, QWidget* parent)
+    : QDialog(parent), app_(app), utilitaire_(utilitaire), liens_(std::move(liens)),
+      affichage_(affichage) {
     setObjectName(QStringLiteral("DLG_exif_info"));
     setWindowTitle(QStringLiteral("Information EXIF du fichier"));
     setModal(true);
@@ -210,12 +212,12 @@ void TDLG_exif_info::relierControles() {
         CKB_separateur_final->setVisible(Est_mode_exif() && !CKB_compteur->isChecked());
         CBB_separateur_final->setVisible(Est_mode_exif() && !CKB_compteur->isChecked());
         Compose_exemple();
-        app_.MainForm().Ecran_principal_exif();
+        liens_.ecranPrincipalExif();
     });
     connect(CKB_masque_compteur, &QCheckBox::clicked, this,
             &TDLG_exif_info::CKB_masque_compteurClick);
     connect(BT_options, &QPushButton::clicked, this, [this] {
-        app_.DLG_exif_option_affichage().Gerer();
+        affichage_.Gerer();
         Retourne_nom_exif();
         Compose_exemple();
     });
@@ -251,7 +253,7 @@ void TDLG_exif_info::definirFichier(const FaitsExif& faits, const std::string& a
 }
 
 OptionsNommage TDLG_exif_info::optionsCourantes() const {
-    OptionsNommage o = app_.MainForm().optionsAffichees();
+    OptionsNommage o = liens_.optionsAffichees();
     remplirOptions(o.exif);
     return o;
 }
@@ -369,7 +371,7 @@ void TDLG_exif_info::Ecran_option_exif() {
     afficherControles();
     if (Est_mode_exif() && CKB_masque_compteur->isChecked())
         CKB_masque_compteurClick();
-    app_.MainForm().Ecran_principal_exif();
+    liens_.ecranPrincipalExif();
 }
 
 void TDLG_exif_info::afficherControles() {
@@ -386,20 +388,19 @@ void TDLG_exif_info::afficherControles() {
 }
 
 void TDLG_exif_info::CKB_exploitation_exifClick() {
-    if (CKB_exploitation_exif->isChecked() && !app_.MainForm().Test_liste_exif()) {
+    if (CKB_exploitation_exif->isChecked() && !liens_.testListeExif()) {
         CKB_exploitation_exif->setChecked(false);
-        app_.MainForm().Sauver_parametres_main();
+        liens_.sauverParametresMain();
     }
     Ecran_option_exif();
 }
 
 void TDLG_exif_info::CKB_masque_compteurClick() {
     // The mask engine then reads the counter out of each old name.
-    app_.MainForm().definirPrefixe(
-        CKB_masque_compteur->isChecked() && Est_mode_exif()
-            ? QString::fromLatin1(kMasqueGarderCompteur.data(),
-                                  qsizetype(kMasqueGarderCompteur.size()))
-            : QString());
+    liens_.definirPrefixe(CKB_masque_compteur->isChecked() && Est_mode_exif()
+                              ? QString::fromLatin1(kMasqueGarderCompteur.data(),
+                                                    qsizetype(kMasqueGarderCompteur.size()))
+                              : QString());
     Compose_exemple();
 }
 
@@ -431,7 +432,7 @@ TDLG_exif_info::Etat TDLG_exif_info::etat() const {
             Liste_option(),           b(CKB_masque_compteur),
             b(CKB_separateur_info),   CBB_separateur_info->currentText(),
             b(CKB_separateur_final),  CBB_separateur_final->currentText(),
-            b(CKB_compteur),          app_.MainForm().EDT_prefixe_remplacement->text()};
+            b(CKB_compteur),          liens_.prefixe()};
 }
 
 void TDLG_exif_info::retablir(const Etat& e) {
@@ -454,8 +455,8 @@ void TDLG_exif_info::retablir(const Etat& e) {
     // Lays both windows out again, and the prefix field (which the keep-counter box
     // writes into) gets back what it held.
     Ecran_option_exif();
-    if (app_.MainForm().EDT_prefixe_remplacement->text() != e.prefixe)
-        app_.MainForm().definirPrefixe(e.prefixe);
+    if (liens_.prefixe() != e.prefixe)
+        liens_.definirPrefixe(e.prefixe);
     Compose_exemple();
 }
 
@@ -477,7 +478,7 @@ void TDLG_exif_info::closeEvent(QCloseEvent* e) {
 }
 
 void TDLG_exif_info::Gerer(bool depuisCompagnon) {
-    TDB_utilitaire& util = app_.DB_utilitaire();
+    Utilitaire& util = utilitaire_;
     // It leaves any other mode without asking; a companion mode is a kind of EXIF
     // naming, and its "Options Exif" button only sets the names up.
     const Mode mode = util.Retourner_statut();
@@ -485,7 +486,7 @@ void TDLG_exif_info::Gerer(bool depuisCompagnon) {
     if (mode != Mode::Normal && mode != Mode::Exif && !(depuisCompagnon && compagnon))
         util.Desactiver_mode(mode);
     if (!Est_mode_exif())
-        app_.MainForm().Sauver_parametres_main();
+        liens_.sauverParametresMain();
     Retourne_nom_exif();
     Ecran_option_exif();
     Compose_exemple();
@@ -587,7 +588,7 @@ bool TDLG_exif_info::Positionne_option_exif(const QString& zoneLibre, const QStr
 }
 
 void TDLG_exif_info::Sauver_parametres_exif() {
-    TDB_utilitaire& util = app_.DB_utilitaire();
+    Utilitaire& util = utilitaire_;
     auto b = [](const QCheckBox* c) { return std::string(c->isChecked() ? "1" : "0"); };
     util.Sauver_parametre("EXIF", "ZONE_LIBRE", EDT_zone_libre->text().toStdString());
     util.Sauver_parametre("EXIF", "LISTE_OPTION", Liste_option().toStdString());

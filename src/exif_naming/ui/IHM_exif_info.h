@@ -4,6 +4,7 @@
 // current file's values and a live example. The options live in the controls; the
 // composer itself is core (exif_naming/composeurExif.h).
 #include "exif_naming/composeurExif.h"
+#include "platform/ui/LiensPrincipal.h"
 
 #include <QDialog>
 #include <QString>
@@ -19,12 +20,15 @@ class QTableWidget;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
+class TDLG_exif_option_affichage;
+class Utilitaire;
 
 class TDLG_exif_info : public QDialog {
     Q_OBJECT
 public:
-    TDLG_exif_info(Application& app, QWidget* parent = nullptr);
+    TDLG_exif_info(ServicesFenetre& app, Utilitaire& utilitaire, LiensPrincipal liens,
+                   TDLG_exif_option_affichage& affichage, QWidget* parent = nullptr);
 
     // Opens the dialog for the main window's current file, then stores its settings.
     // It leaves any other mode, but the companion modes when their own dialog opens
@@ -118,7 +122,10 @@ private:
     void retablir(const Etat& e);
     std::optional<Etat> ouvert_;
 
-    Application& app_;
+    ServicesFenetre& app_;
+    Utilitaire& utilitaire_;
+    LiensPrincipal liens_;
+    TDLG_exif_option_affichage& affichage_;
     FaitsExif faits_;
     std::string ancien_;
     bool fermetureAutorisee_ = false;

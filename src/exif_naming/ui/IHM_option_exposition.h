@@ -1,7 +1,7 @@
 #pragma once
 // "Options exposition": how exposure times are written in EXIF names (1_50_eme or
 // 1_50_ème); stored as FORMATS/EXPOSITION.
-#include "core/ui/IHM_liens_principal.h"
+#include "platform/ui/LiensPrincipal.h"
 
 #include <QDialog>
 

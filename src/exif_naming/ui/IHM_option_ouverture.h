@@ -1,7 +1,7 @@
 #pragma once
 // "Options ouverture": how apertures are written in EXIF names (F2,8 or F2.8), which
 // also sets the decimal mark of focal lengths; stored as FORMATS/OUVERTURE.
-#include "core/ui/IHM_liens_principal.h"
+#include "platform/ui/LiensPrincipal.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #include "i18n/ui/IHM_langue.h"
 #include "platform/texteQt.h"
 
-#include "app/Application.h"
 #include "core/messageFormat.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/ServicesFenetre.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -13,7 +13,7 @@
 
 namespace varlime {
 
-TDLG_langue::TDLG_langue(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
+TDLG_langue::TDLG_langue(ServicesFenetre& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("DLG_langue"));
     setWindowTitle(QStringLiteral("Sélection de la langue"));
     auto* layout = new QVBoxLayout(this);

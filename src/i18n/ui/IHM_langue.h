@@ -12,12 +12,12 @@ class QPushButton;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
 
 class TDLG_langue : public QDialog {
     Q_OBJECT
 public:
-    TDLG_langue(Application& app, QWidget* parent);
+    TDLG_langue(ServicesFenetre& app, QWidget* parent);
     // Prepares the list, shows the dialog modally and applies the choice on Confirm.
     void Gerer();
 
@@ -34,7 +34,7 @@ public:
     QPushButton* BT_annuler;
 
 private:
-    Application& app_;
+    ServicesFenetre& app_;
     std::vector<TLangItem> items_;
 };
 

@@ -1,7 +1,5 @@
 #include "imaging/ui/IHM_vignette.h"
 
-#include "app/Application.h"
-#include "core/ui/Main.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "imaging/rotation.h"
 #include "imaging/ui/IHM_info_touche.h"
@@ -9,6 +7,7 @@
 #include "imaging/ui/chargeurQt.h"
 #include "platform/ui/FramePlacement.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/ServicesFenetre.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -39,8 +38,10 @@ QString nomDuFichier(const std::string& chemin) {
 
 } // namespace
 
-TDLG_vignette::TDLG_vignette(Application& app, TMainForm& main)
-    : QDialog(&main), app_(app), main_(main) {
+TDLG_vignette::TDLG_vignette(ServicesFenetre& app, TDB_image& images, TDLG_exif_dump& dump,
+                             GrilleVignette grille, QWidget* principal)
+    : QDialog(principal), app_(app), images_(images), dump_(dump), grille_(std::move(grille)),
+      main_(*principal), infoTouche_(new TDLG_info_touche(this)) {
     setObjectName(QStringLiteral("DLG_vignette"));
     setWindowTitle(QStringLiteral("Visualisation"));
     setModal(false);
@@ -83,7 +84,7 @@ void TDLG_vignette::Image_positionnee(const std::string& chemin) {
 
 void TDLG_vignette::Initialise_image() {
     IMG_01->setGeometry(0, 0, width(), height());
-    app_.DLG_info_touche().Afficher(*this, coin_);
+    infoTouche_->Afficher(*this, coin_);
 }
 
 void TDLG_vignette::afficherPixels() {
@@ -117,7 +118,7 @@ void TDLG_vignette::Image(const std::string& chemin) {
     // and keeps paging quick.
     const QSize e = ecran();
     ImageChargee image =
-        app_.DB_image().ChargerStockee(chemin, orientation, std::max(e.width(), e.height()), this);
+        images_.ChargerStockee(chemin, orientation, std::max(e.width(), e.height()), this);
     dimensionnement_ = true;
     IMG_01->resize(width(), height());
     dimensionnement_ = false;
@@ -195,7 +196,7 @@ void TDLG_vignette::Positionne() {
         placer(QPoint(e.width() - width(), haut));
         // Placed by its frame, as this window is, so that both tops line up under a
         // window manager's title bars.
-        placerParCadre(app_.DLG_exif_dump(), QPoint(0, haut), QSize(e.width() - width(), height()),
+        placerParCadre(dump_, QPoint(0, haut), QSize(e.width() - width(), height()),
                        {this, &main_});
     } else {
         // The top the centred layout was given; a window manager may have moved the
@@ -203,8 +204,8 @@ void TDLG_vignette::Positionne() {
         placer(QPoint(arrondi((e.width() - width()) / 2.0),
                       hautSurEcran(hautVoulu_.value_or(frameGeometry().top()))));
     }
-    if (app_.DLG_info_touche().isVisible())
-        app_.DLG_info_touche().Afficher(*this, coin_);
+    if (infoTouche_->isVisible())
+        infoTouche_->Afficher(*this, coin_);
 }
 
 void TDLG_vignette::placer(QPoint coin) {
@@ -288,14 +289,14 @@ void TDLG_vignette::Effacer_image() {
     // The question is about the picture on screen: the grid's cursor may have moved to
     // another row since, as this window does not block the main one. That picture's row
     // stands for the current row in what follows.
-    const auto& lignes = main_.moteur().lignes();
+    const auto& lignes = grille_.moteur().lignes();
     int ligne = -1;
     for (int i = 0; i < static_cast<int>(lignes.size()) && ligne < 0; ++i)
-        if (!chemin_.empty() && main_.cheminLigne(i) == chemin_)
+        if (!chemin_.empty() && grille_.cheminLigne(i) == chemin_)
             ligne = i;
     if (chemin_.empty())
         return;
-    const int dossier = main_.moteur().dossier().fd();
+    const int dossier = grille_.moteur().dossier().fd();
     // The row's own name, in the folder its rows were listed from, and nothing else.
     const std::string nom = ligne >= 0 ? lignes[ligne].ancienSurDisque() : std::string();
     // A rename run, or any other program, may have given the name to another file while
@@ -333,9 +334,9 @@ void TDLG_vignette::Effacer_image() {
             formatMessage(app_.texte("RSC_msg_effacement_impossible", kMessageEffacementImpossible),
                           {nomDuFichier(nom), QString::fromLocal8Bit(std::strerror(erreur))}),
             this);
-    main_.Chercher_fichier();
-    main_.selectionnerLigne(suivante);
-    montrer(main_.cheminLigne(main_.ligneCourante()));
+    grille_.chercherFichier();
+    grille_.selectionnerLigne(suivante);
+    montrer(grille_.cheminLigne(grille_.ligneCourante()));
 }
 
 void TDLG_vignette::montrer(const std::string& chemin) {
@@ -344,26 +345,26 @@ void TDLG_vignette::montrer(const std::string& chemin) {
         close();
         return;
     }
-    if (app_.DLG_exif_dump().isVisible())
-        app_.DLG_exif_dump().Liste_info_exif_chemin(chemin);
+    if (dump_.isVisible())
+        dump_.Liste_info_exif_chemin(chemin);
     Image(chemin);
 }
 
 void TDLG_vignette::keyPressEvent(QKeyEvent* e) {
-    app_.DLG_info_touche().Effacer();
+    infoTouche_->Effacer();
     QString nom;
     switch (e->key()) {
     case Qt::Key_Right:
     case Qt::Key_PageDown:
     case Qt::Key_Up:
-        main_.Selection(0, nom);
-        montrer(main_.cheminLigne(main_.ligneCourante()));
+        grille_.selection(0, nom);
+        montrer(grille_.cheminLigne(grille_.ligneCourante()));
         break;
     case Qt::Key_Left:
     case Qt::Key_PageUp:
     case Qt::Key_Down:
-        main_.Selection(1, nom);
-        montrer(main_.cheminLigne(main_.ligneCourante()));
+        grille_.selection(1, nom);
+        montrer(grille_.cheminLigne(grille_.ligneCourante()));
         break;
     case Qt::Key_Delete:
         Effacer_image();
@@ -377,9 +378,9 @@ void TDLG_vignette::keyPressEvent(QKeyEvent* e) {
 }
 
 void TDLG_vignette::closeEvent(QCloseEvent* e) {
-    app_.DLG_info_touche().Effacer();
-    if (app_.DLG_exif_dump().isVisible())
-        app_.DLG_exif_dump().close();
+    infoTouche_->Effacer();
+    if (dump_.isVisible())
+        dump_.close();
     QDialog::closeEvent(e);
 }
 

@@ -4,10 +4,12 @@
 // the shown file after confirmation, a double-click turns the picture a quarter turn
 // (the file is never changed). It does not block the main window.
 #include "core/messageFormat.h"
+#include "core/renameEngine.h"
 #include "imaging/pixels.h"
 
 #include <QDialog>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -17,15 +19,35 @@ class QLabel;
 
 namespace varlime {
 
-class Application;
-class TMainForm;
+class ServicesFenetre;
+class TDB_image;
+class TDLG_exif_dump;
+class TDLG_info_touche;
+
+// The main window's grid as the viewer walks it: rows counted from 0.
+struct GrilleVignette {
+    // The naming engine behind the grid: the folder listed and its rows.
+    std::function<const MoteurNommage&()> moteur;
+    // Full path (bytes) of a row's file; empty when none.
+    std::function<std::string(int ligne)> cheminLigne;
+    // -1 when no row is current.
+    std::function<int()> ligneCourante;
+    std::function<void(int ligne)> selectionnerLigne;
+    // Moves the current row (0 next, 1 previous, wrapping) and gives its old name.
+    std::function<void(int direction, QString& nom)> selection;
+    // Lists the folder again.
+    std::function<void()> chercherFichier;
+};
 
 class TDLG_vignette : public QDialog {
     Q_OBJECT
 public:
-    // The key help, the EXIF dump window and the picture module are reached through
-    // the application object when used: they are created after this window.
-    TDLG_vignette(Application& app, TMainForm& main);
+    // `principal` is the main window: its parent, and where it stands centred.
+    TDLG_vignette(ServicesFenetre& app, TDB_image& images, TDLG_exif_dump& dump,
+                  GrilleVignette grille, QWidget* principal);
+    // The key help, which this window owns, so that window managers keep it above
+    // the viewer it explains.
+    TDLG_info_touche& DLG_info_touche() { return *infoTouche_; }
 
     // Paths are the file's full path as bytes.
     void Image_centree(const std::string& chemin);
@@ -76,8 +98,12 @@ private:
     // Picture height ÷ width.
     double rapport() const;
 
-    Application& app_;
-    TMainForm& main_;
+    ServicesFenetre& app_;
+    TDB_image& images_;
+    TDLG_exif_dump& dump_;
+    GrilleVignette grille_;
+    QWidget& main_;
+    TDLG_info_touche* infoTouche_;
     std::string chemin_;
     Pixels pixels_;
     // The file shown, as it was when shown: Delete acts only while its name still

@@ -1,9 +1,9 @@
 #include "info/ui/IHM_a_propos.h"
 
-#include "app/Application.h"
 #include "core/messageFormat.h"
 #include "imaging/LibGfl.h"
 #include "imaging/ui/MD_image.h"
+#include "platform/ui/ServicesFenetre.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -11,7 +11,8 @@
 
 namespace varlime {
 
-TDLG_a_propos::TDLG_a_propos(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
+TDLG_a_propos::TDLG_a_propos(ServicesFenetre& app, LibGfl& bibliotheque, QWidget* parent)
+    : QDialog(parent), app_(app), bibliotheque_(bibliotheque) {
     setObjectName(QStringLiteral("DLG_a_propos"));
     setWindowTitle(QStringLiteral("À propos"));
     auto* layout = new QVBoxLayout(this);
@@ -43,7 +44,7 @@ void TDLG_a_propos::Gerer() {
 void TDLG_a_propos::Decrire_bibliotheque_image() {
     // Whether pictures go through the imaging library, told as it is now: the library
     // is loaded here when no picture has loaded it yet.
-    LibGfl& bibliotheque = app_.bibliothequeImage();
+    LibGfl& bibliotheque = bibliotheque_;
     QStringList lignes;
     if (bibliotheque.Charger_DLL_LibGfl()) {
         lignes << app_.texte("RSC_msg_libgfl_chargee", "Bibliothèque d'images chargée")

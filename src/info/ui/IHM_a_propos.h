@@ -7,12 +7,13 @@ class QPushButton;
 
 namespace varlime {
 
-class Application;
+class LibGfl;
+class ServicesFenetre;
 
 class TDLG_a_propos : public QDialog {
     Q_OBJECT
 public:
-    TDLG_a_propos(Application& app, QWidget* parent);
+    TDLG_a_propos(ServicesFenetre& app, LibGfl& bibliotheque, QWidget* parent);
     void Gerer();
     // Fills LBL_bibliotheque_image: loaded and from which file, or why not.
     void Decrire_bibliotheque_image();
@@ -26,7 +27,8 @@ public:
     QPushButton* BT_ok;
 
 private:
-    Application& app_;
+    ServicesFenetre& app_;
+    LibGfl& bibliotheque_;
 };
 
 } // namespace varlime

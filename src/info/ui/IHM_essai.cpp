@@ -1,6 +1,6 @@
 #include "info/ui/IHM_essai.h"
 
-#include "app/Application.h"
+#include "platform/ui/ServicesFenetre.h"
 
 #include <QDirIterator>
 #include <QPlainTextEdit>
@@ -9,7 +9,7 @@
 
 namespace varlime {
 
-TDLG_essai::TDLG_essai(Application& app, QWidget* parent) : QDialog(parent) {
+TDLG_essai::TDLG_essai(ServicesFenetre& app, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DLG_essai"));
     setWindowTitle(QStringLiteral("Contenu du répertoire"));
     resize(600, 500);

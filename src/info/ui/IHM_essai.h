@@ -7,12 +7,12 @@ class QPushButton;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
 
 class TDLG_essai : public QDialog {
     Q_OBJECT
 public:
-    TDLG_essai(Application& app, QWidget* parent);
+    TDLG_essai(ServicesFenetre& app, QWidget* parent);
     void Gerer(const std::string& folder);
     // The listing text of a folder and its sub-folders (links are not followed).
     static QString listing(const QString& folder, int maxLines = 20000);

@@ -1,6 +1,6 @@
 #include "info/ui/IHM_information.h"
 
-#include "app/Application.h"
+#include "platform/ui/ServicesFenetre.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -12,7 +12,8 @@
 
 namespace varlime {
 
-TDLG_information::TDLG_information(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
+TDLG_information::TDLG_information(ServicesFenetre& app, QWidget* parent)
+    : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("DLG_information"));
     setWindowTitle(QStringLiteral("Information"));
     auto* layout = new QVBoxLayout(this);

@@ -8,12 +8,12 @@ class QPushButton;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
 
 class TDLG_information : public QDialog {
     Q_OBJECT
 public:
-    TDLG_information(Application& app, QWidget* parent);
+    TDLG_information(ServicesFenetre& app, QWidget* parent);
     // Shows `title` and `lines`; the help button opens the address of `helpKey`.
     void Gerer(const QString& title, const QStringList& lines, const char* helpKey);
 
@@ -23,7 +23,7 @@ public:
     QPushButton* BT_aide;
 
 private:
-    Application& app_;
+    ServicesFenetre& app_;
     const char* helpKey_ = nullptr;
 };
 

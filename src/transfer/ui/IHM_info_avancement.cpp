@@ -1,6 +1,6 @@
 #include "transfer/ui/IHM_info_avancement.h"
 
-#include "app/Application.h"
+#include "platform/ui/ServicesFenetre.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -9,7 +9,8 @@
 
 namespace varlime {
 
-TDLG_info_avancement::TDLG_info_avancement(Application& app, QWidget* parent) : QDialog(parent) {
+TDLG_info_avancement::TDLG_info_avancement(ServicesFenetre& app, QWidget* parent)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("DLG_info_avancement"));
     setWindowTitle(QStringLiteral("Avancement traitement"));
     // No title-bar buttons: the run, not the user, closes it.

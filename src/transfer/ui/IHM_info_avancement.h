@@ -8,12 +8,12 @@ class QProgressBar;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
 
 class TDLG_info_avancement : public QDialog {
     Q_OBJECT
 public:
-    TDLG_info_avancement(Application& app, QWidget* parent);
+    TDLG_info_avancement(ServicesFenetre& app, QWidget* parent);
 
     // Shows the window (modeless) with `texte` as its caption and title, an empty
     // count, and a bar running from 0 to `total` (a busy bar when the total is unknown).

@@ -1,8 +1,8 @@
 #include "transfer/ui/IHM_rep_xp.h"
 
-#include "app/Application.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/ServicesFenetre.h"
 
 #include <QDir>
 #include <QFileSystemModel>
@@ -16,7 +16,7 @@
 
 namespace varlime {
 
-TDLG_rep_xp::TDLG_rep_xp(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
+TDLG_rep_xp::TDLG_rep_xp(ServicesFenetre& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("DLG_rep_xp"));
     setWindowTitle(QStringLiteral("Sélection de répertoire"));
     setSizeGripEnabled(true);

@@ -9,12 +9,12 @@ class QTreeView;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
 
 class TDLG_rep_xp : public QDialog {
     Q_OBJECT
 public:
-    TDLG_rep_xp(Application& app, QWidget* parent);
+    TDLG_rep_xp(ServicesFenetre& app, QWidget* parent);
 
     // Opens the picker at `start` (ignored when empty or "Erreur"); true when the user
     // confirmed a folder, which then is the process's current directory.
@@ -30,7 +30,7 @@ public:
     QPushButton* BT_annuler;
 
 private:
-    Application& app_;
+    ServicesFenetre& app_;
     QFileSystemModel* model_;
 };
 

@@ -1,9 +1,9 @@
 #include "transfer/ui/IHM_selection_repertoire.h"
 
-#include "app/Application.h"
 #include "core/messageFormat.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/ServicesFenetre.h"
 #include "platform/volumes.h"
 
 #include <QComboBox>
@@ -16,7 +16,7 @@
 
 namespace varlime {
 
-TDLG_selection_repertoire::TDLG_selection_repertoire(Application& app, QWidget* parent)
+TDLG_selection_repertoire::TDLG_selection_repertoire(ServicesFenetre& app, QWidget* parent)
     : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("DLG_selection_repertoire"));
     setWindowTitle(QStringLiteral("Sélection de répertoire"));

@@ -10,12 +10,12 @@ class QPushButton;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
 
 class TDLG_selection_repertoire : public QDialog {
     Q_OBJECT
 public:
-    TDLG_selection_repertoire(Application& app, QWidget* parent);
+    TDLG_selection_repertoire(ServicesFenetre& app, QWidget* parent);
 
     // Shows `folder` in the list and makes it the current directory; false (after
     // an error message) when it does not exist.
@@ -34,7 +34,7 @@ public:
     void DLB_RepClick();
 
 private:
-    Application& app_;
+    ServicesFenetre& app_;
     QString folder_;
 };
 

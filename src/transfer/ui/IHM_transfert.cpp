@@ -1,16 +1,15 @@
 #include "transfer/ui/IHM_transfert.h"
 #include "platform/texteQt.h"
 
-#include "app/Application.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "core/renameEngine.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/ServicesFenetre.h"
+#include "platform/ui/Utilitaire.h"
 #include "platform/volumes.h"
 #include "transfer/transfert.h"
 #include "transfer/ui/CLA_thread_copie.h"
@@ -79,8 +78,11 @@ QPushButton* bouton(QWidget* parent, const char* nom, const char* texte) {
 
 } // namespace
 
-TDLG_transfert::TDLG_transfert(Application& app, TDLG_info_avancement& avancement, QWidget* parent)
-    : QDialog(parent), app_(app), avancement_(avancement) {
+TDLG_transfert::TDLG_transfert(ServicesFenetre& app, Utilitaire& utilitaire, LiensPrincipal liens,
+                               TDLG_rep_xp& selecteur, TDLG_info_avancement& avancement,
+                               QWidget* parent)
+    : QDialog(parent), app_(app), utilitaire_(utilitaire), liens_(std::move(liens)),
+      selecteur_(selecteur), avancement_(avancement) {
     setObjectName(QStringLiteral("DLG_transfert"));
     setWindowTitle(QStringLiteral("Module de transfert des photos"));
     // No title-bar buttons: the dialog closes through Quitter.
@@ -207,7 +209,7 @@ void TDLG_transfert::relierControles() {
     });
     // The user's word is stored at once, as the other switches of the program are.
     connect(CKB_confirmer_effacement, &QCheckBox::clicked, this, [this](bool coche) {
-        app_.DB_utilitaire().Sauver_parametre("OPTIONS", "CONFIRMER_EFFACEMENT", coche ? "1" : "0");
+        utilitaire_.Sauver_parametre("OPTIONS", "CONFIRMER_EFFACEMENT", coche ? "1" : "0");
     });
     connect(GRS_rep_source, &QTableWidget::cellClicked, this,
             [this](int r, int) { GRS_rep_Click(Panneau::Source, r + 1); });
@@ -238,16 +240,15 @@ void TDLG_transfert::definirDossier(Panneau p, const QString& texte) {
 }
 
 void TDLG_transfert::Gerer() {
-    TMainForm& main = app_.MainForm();
-    definirDossier(Panneau::Cible, main.Repertoire_courant == "Erreur"
-                                       ? placeholder(Panneau::Cible)
-                                       : qs(nomAffichable(main.Repertoire_courant)));
+    const std::string courant = liens_.repertoireCourant();
+    definirDossier(Panneau::Cible,
+                   courant == "Erreur" ? placeholder(Panneau::Cible) : qs(nomAffichable(courant)));
     for (QTableWidget* g : {GRS_rep_source, GRS_rep_cible})
         g->setHorizontalHeaderLabels({app_.texte("RSC_message_libelle", "Libellé"),
                                       app_.texte("RSC_message_chemin", "Chemin")});
     // The stored source is read when the dialog opens, not at every activation: a
     // folder just picked must not give way to the stored one when the picker closes.
-    const IniDocument ini = app_.DB_utilitaire().Document_parametres();
+    const IniDocument ini = utilitaire_.Document_parametres();
     Positionne_option_transfert(qs(ini.read("CHEMINS", "SOURCE", "ERREUR")));
     CKB_confirmer_effacement->setChecked(ini.read("OPTIONS", "CONFIRMER_EFFACEMENT", "1") != "0");
     Basculer_boutons(false);
@@ -256,7 +257,7 @@ void TDLG_transfert::Gerer() {
     exec();
     const std::string cible = cheminSurDisque(dossierTexte(Panneau::Cible));
     if (Chemin_valide(cible))
-        main.Repertoire_courant = Retourne_repertoire_slash(cible);
+        liens_.definirRepertoireCourant(Retourne_repertoire_slash(cible));
 }
 
 bool TDLG_transfert::event(QEvent* e) {
@@ -319,7 +320,7 @@ void TDLG_transfert::Chercher_dcim() {
 
 void TDLG_transfert::Selection_repertoire(Panneau p) {
     const QString t = dossierTexte(p);
-    TDLG_rep_xp& picker = app_.DLG_rep_xp();
+    TDLG_rep_xp& picker = selecteur_;
     if (!picker.Selection_repertoire(t == placeholder(p) ? QString() : t))
         return;
     QString chemin = picker.cheminSelectionne();
@@ -364,7 +365,7 @@ void TDLG_transfert::Creer_sous_repertoire() {
 }
 
 void TDLG_transfert::Sauver_parametres_transfert() {
-    TDB_utilitaire& util = app_.DB_utilitaire();
+    Utilitaire& util = utilitaire_;
     for (Panneau p : {Panneau::Source, Panneau::Cible}) {
         const char* section = p == Panneau::Source ? "CHEMINS_SOURCE" : "CHEMINS_CIBLE";
         for (int r = 0; r < kPlaces; ++r)

@@ -2,8 +2,11 @@
 // The photo transfer dialog: a source folder (typically a camera card's DCIM folder)
 // and a target folder with their file counts, two lists of six favourite folders,
 // and the copy and move buttons that start the worker thread.
+#include "platform/ui/LiensPrincipal.h"
+
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 #include <string>
 
 class QCheckBox;
@@ -11,12 +14,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
-
 class QVBoxLayout;
 
 namespace varlime {
 
-class Application;
+class ServicesFenetre;
+class TDLG_rep_xp;
+class Utilitaire;
 class TDLG_info_avancement;
 class TThread_copie;
 
@@ -25,7 +29,8 @@ class TDLG_transfert : public QDialog {
 public:
     enum class Panneau { Source, Cible };
 
-    TDLG_transfert(Application& app, TDLG_info_avancement& avancement, QWidget* parent);
+    TDLG_transfert(ServicesFenetre& app, Utilitaire& utilitaire, LiensPrincipal liens,
+                   TDLG_rep_xp& selecteur, TDLG_info_avancement& avancement, QWidget* parent);
     ~TDLG_transfert() override;
 
     // Shows the dialog with the main window's folder as target; afterwards the target,
@@ -104,7 +109,10 @@ private:
     void Demarrer(bool deplacement);
     QString placeholder(Panneau p) const;
 
-    Application& app_;
+    ServicesFenetre& app_;
+    Utilitaire& utilitaire_;
+    LiensPrincipal liens_;
+    TDLG_rep_xp& selecteur_;
     TDLG_info_avancement& avancement_;
     QPointer<TThread_copie> thread_;
     QString placeholderSource_;

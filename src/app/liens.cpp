@@ -1,6 +1,7 @@
-#include "core/ui/IHM_liens_principal.h"
-
 #include "app/Application.h"
+#include "companions/ui/IHM_association_fichier.h"
+#include "companions/ui/IHM_canon.h"
+#include "companions/ui/MD_association_fichier.h"
 #include "core/ui/IHM_masque.h"
 #include "core/ui/IHM_option_compteur.h"
 #include "core/ui/IHM_option_date.h"
@@ -18,12 +19,17 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QUrl>
 
 namespace varlime {
 
-LiensPrincipal liensPrincipal(Application& app) {
+// The wiring between the windows: the links the dialogs are given over the main window,
+// the settings and the modes, and the calls between the modes' dialogs and modules.
+
+LiensPrincipal Application::liensPrincipal() {
+    Application& app = *this;
     LiensPrincipal l;
     l.prefixe = [&app] { return app.MainForm().EDT_prefixe_remplacement->text(); };
     l.definirPrefixe = [&app](const QString& t) {
@@ -46,11 +52,25 @@ LiensPrincipal liensPrincipal(Application& app) {
     l.ouvrirAide = [&app](const char* cle) {
         app.ouvrirAide(cle, QApplication::activeModalWidget());
     };
+    l.definirMasqueRecherche = [&app](const QString& t) {
+        app.MainForm().EDT_masque_recherche->setText(t);
+    };
+    l.repertoireCourant = [&app] { return app.MainForm().Repertoire_courant; };
+    l.definirRepertoireCourant = [&app](const std::string& d) {
+        app.MainForm().Repertoire_courant = d;
+    };
+    l.boutonCanonVisible = [&app](bool v) { app.MainForm().BT_canon->setVisible(v); };
+    l.outilRawVisible = [&app](bool v) { app.MainForm().afficherOutilRaw(v); };
+    l.ecranPrincipalExif = [&app] { app.MainForm().Ecran_principal_exif(); };
+    l.testListeExif = [&app] { return app.MainForm().Test_liste_exif(); };
+    l.sauverParametresMain = [&app] { app.MainForm().Sauver_parametres_main(); };
+    l.optionsAffichees = [&app] { return app.MainForm().optionsAffichees(); };
     return l;
 }
 
-void relierOptionsNommage(Application& app) {
-    const LiensPrincipal liens = liensPrincipal(app);
+void Application::relierOptionsNommage() {
+    Application& app = *this;
+    const LiensPrincipal liens = liensPrincipal();
     app.DLG_option_date().liens = liens;
     app.DLG_option_heure().liens = liens;
     app.DLG_masque().liens = liens;
@@ -78,6 +98,40 @@ void relierOptionsNommage(Application& app) {
     util.desactiverModeExterne = [&app](Mode mode) {
         if (mode == Mode::Exif)
             app.DLG_exif_info().Desactive_exif();
+    };
+}
+
+void Application::relierCompagnons() {
+    Application& app = *this;
+    app.DLG_canon().desactiverAssociation = [&app] {
+        app.DLG_association_fichier().Desactiver_mode_association();
+    };
+    TDB_utilitaire& util = app.DB_utilitaire();
+    util.modeRawCanon = [&app] { return app.DB_association_fichier().options().rawCanon; };
+    util.modeAssociation = [&app] {
+        return app.DB_association_fichier().Traite_association_fichier();
+    };
+    util.extensionsAssociation = [&app](QString& cible, QString& source) {
+        cible = app.DLG_association_fichier().EDT_association1->text();
+        source = app.DLG_association_fichier().EDT_association2->text();
+    };
+    // The companion modes are kinds of EXIF naming: switching EXIF naming off by hand
+    // leaves them too, or their filter would go on hiding files in the normal mode.
+    QObject::connect(app.DLG_exif_info().CKB_exploitation_exif, &QCheckBox::clicked,
+                     app.DLG_exif_info().CKB_exploitation_exif, [&app](bool coche) {
+                         if (coche)
+                             return;
+                         app.DLG_canon().Desactiver_raw_canon();
+                         app.DLG_association_fichier().Desactiver_mode_association();
+                     });
+    // EXIF naming itself is left by the EXIF dialog's own wiring.
+    util.desactiverModeExterne = [&app, exif = util.desactiverModeExterne](Mode mode) {
+        if (mode == Mode::RawCanon)
+            app.DLG_canon().Desactiver_raw_canon();
+        else if (mode == Mode::Association)
+            app.DLG_association_fichier().Desactiver_mode_association();
+        else if (exif)
+            exif(mode);
     };
 }
 

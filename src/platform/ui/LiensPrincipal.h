@@ -1,11 +1,13 @@
 #pragma once
-// What the option dialogs do to the main window and the settings, as plain calls.
-// The application object fills one set once every window exists and hands it to
-// each dialog, so the dialogs need no knowledge of the main window's layout.
+// What the dialogs do to the main window and the settings, as plain calls. The
+// application object fills one set and hands it to each dialog, so the dialogs need
+// no knowledge of the main window's layout.
 #include "core/modes.h"
+#include "core/renameEngine.h"
 
 #include <QString>
 #include <functional>
+#include <string>
 
 namespace varlime {
 
@@ -34,14 +36,22 @@ struct LiensPrincipal {
     std::function<void(const QString& adresse)> ouvrirAdresse;
     // Opens the shipped help page named by a RSC_lien_aide_ key.
     std::function<void(const char* cle)> ouvrirAide;
+
+    // The main window's search mask EDT_masque_recherche.
+    std::function<void(const QString&)> definirMasqueRecherche;
+    // The current folder as bytes (ending in '/'), or "Erreur" when none.
+    std::function<std::string()> repertoireCourant;
+    std::function<void(const std::string&)> definirRepertoireCourant;
+    // The Canon RAW button of the main window's panel, and its tool button.
+    std::function<void(bool)> boutonCanonVisible;
+    std::function<void(bool)> outilRawVisible;
+    // EXIF naming: the main window's layout for it, the list check before switching
+    // it on (true = go on), the writing of the three main options, and the options
+    // of the last preview with the formats as the dialogs now hold them.
+    std::function<void()> ecranPrincipalExif;
+    std::function<bool()> testListeExif;
+    std::function<void()> sauverParametresMain;
+    std::function<OptionsNommage()> optionsAffichees;
 };
-
-class Application;
-
-// The links over the application's main window, settings and modes.
-LiensPrincipal liensPrincipal(Application& app);
-// Hands the links to the date, time, prefix and mask dialogs and to the mask module;
-// called once every window exists.
-void relierOptionsNommage(Application& app);
 
 } // namespace varlime
