@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks that the C++ sources follow the root .clang-format: prints each file that
-# differs and fails when there is one. Fix a file with `clang-format -i FILE`.
+# differs and fails when there is one. Fix a file with `clang-format -i FILE`. Then checks
+# the structure: no function of a window's source over 80 lines, no include cycle
+# between the folders of src/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -24,3 +26,7 @@ if [ ${#differ[@]} -gt 0 ]; then
   exit 1
 fi
 echo "format: ${#files[@]} files as .clang-format says"
+# The structure: no function of a window over 80 lines, no include cycle between folders.
+bash scripts/longest-functions.sh 80 >/dev/null || { bash scripts/longest-functions.sh 80; exit 1; }
+python3 scripts/include-cycles.py >/dev/null || { python3 scripts/include-cycles.py; exit 1; }
+echo "structure: no window function over 80 lines, no include cycle between folders"

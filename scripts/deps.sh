@@ -17,6 +17,8 @@ test_packages=(
   # functions and lines instead of bare addresses.
   llvm
   clang-format
+  # The structure checks (scripts/longest-functions.sh, scripts/include-cycles.py).
+  python3
   libimage-exiftool-perl exiv2
   xvfb xauth
   # The package check: dpkg-shlibdeps finds the package's dependencies; the desktop

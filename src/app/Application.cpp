@@ -157,7 +157,7 @@ Application::Application(std::string programFolder, MessageService& messages)
     optionDate_ = new TDLG_option_date(lookupMessages(*localization_), mainForm_);
     translate(optionDate_);
     typeFichier_ = new TDLG_type_fichier(*this, mainForm_);
-    moduleUtilitaire_ = std::make_unique<TDB_utilitaire>(*this);
+    moduleUtilitaire_ = std::make_unique<TDB_utilitaire>(*this, liens);
     utilitaire_ = moduleUtilitaire_.get();
     optionCompteur_ = new TDLG_option_compteur(*this, mainForm_);
     aPropos_ = new TDLG_a_propos(*this, *bibliothequeImage_, mainForm_);

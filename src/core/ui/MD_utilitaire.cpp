@@ -24,7 +24,8 @@
 
 namespace varlime {
 
-TDB_utilitaire::TDB_utilitaire(FenetresPrincipal& app) : app_(app) {}
+TDB_utilitaire::TDB_utilitaire(FenetresPrincipal& app, LiensPrincipal liens)
+    : app_(app), liens_(std::move(liens)) {}
 
 bool TDB_utilitaire::Fichier_a_traiter(const std::string& name) const {
     // The association filter is asked only when the Canon one keeps the file.
@@ -160,7 +161,7 @@ Mode TDB_utilitaire::Retourner_statut() const {
     e.exif = modeExif && modeExif();
     e.rawCanon = modeRawCanon && modeRawCanon();
     e.association = modeAssociation && modeAssociation();
-    const std::string prefixe = app_.MainForm().EDT_prefixe_remplacement->text().toStdString();
+    const std::string prefixe = liens_.prefixe().toStdString();
     e.champPrefixe = prefixe;
     const TDLG_option_date& date = app_.DLG_option_date();
     e.datePrefixe = date.Date_prefixe_active();
@@ -175,7 +176,7 @@ void TDB_utilitaire::Afficher_statut() {
         extensionsAssociation(ext1, ext2);
     const std::string texte = Texte_statut(dernierStatut_, lookupMessages(app_.localization()),
                                            ext1.toStdString(), ext2.toStdString());
-    app_.MainForm().STB_main->showMessage(QString::fromStdString(texte));
+    liens_.afficherStatut(QString::fromStdString(texte));
 }
 
 void TDB_utilitaire::Retourner_statut_chaine(QString& texte) {
@@ -184,14 +185,13 @@ void TDB_utilitaire::Retourner_statut_chaine(QString& texte) {
 }
 
 void TDB_utilitaire::Desactiver_mode(Mode mode) {
-    TMainForm& main = app_.MainForm();
     switch (mode) {
     case Mode::Masque:
-        main.EDT_prefixe_remplacement->clear();
+        liens_.definirPrefixe(QString());
         break;
     case Mode::DateCreation:
         app_.DLG_option_date().Desactiver_mode_date_creation();
-        main.Prefixe_visible(true);
+        liens_.prefixeVisible(true);
         break;
     case Mode::Exif:
     case Mode::RawCanon:

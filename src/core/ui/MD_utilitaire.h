@@ -3,6 +3,7 @@
 // the status line and the program-wide message helpers.
 #include "core/modes.h"
 #include "platform/iniFile.h"
+#include "platform/ui/LiensPrincipal.h"
 #include "platform/ui/Utilitaire.h"
 
 #include <QString>
@@ -21,7 +22,8 @@ struct IniProblem;
 
 class TDB_utilitaire : public Utilitaire {
 public:
-    explicit TDB_utilitaire(FenetresPrincipal& app);
+    // `liens`: the main window's fields and status line as this module changes them.
+    TDB_utilitaire(FenetresPrincipal& app, LiensPrincipal liens);
 
     // True when the listing keeps the file (every companion mode that is on agrees).
     bool Fichier_a_traiter(const std::string& name) const;
@@ -78,6 +80,7 @@ public:
 
 private:
     FenetresPrincipal& app_;
+    LiensPrincipal liens_;
     Mode dernierStatut_ = Mode::Normal;
     // The last refused text, until a read pass completes.
     std::optional<QString> dernierRefus_;
