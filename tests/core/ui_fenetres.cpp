@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <map>
+#include <string>
 #include <vector>
 
 using namespace varlime;
@@ -68,16 +69,18 @@ TEST(Fenetres, EachWindowIsDestroyedOnceBeforeTheMainWindowNewestFirst) {
     EXPECT_EQ(ordre.back(), "MainForm");
     EXPECT_EQ(ordre.front(), "DLG_transfert");
     // The main window's own windows after the transfer dialog: newest first. The key
-    // help goes with the viewer that owns it, just before it.
-    std::vector<QString> attendu;
+    // help goes with the viewer that owns it, right after it.
+    std::vector<std::string> attendu;
     for (auto it = creation.rbegin(); it != creation.rend(); ++it) {
         if (*it == "DLG_transfert")
             continue;
+        attendu.push_back(it->toStdString());
         if (*it == "DLG_vignette")
             attendu.push_back("DLG_info_touche");
-        attendu.push_back(*it);
     }
-    const std::vector<QString> suite(ordre.begin() + 1, ordre.end() - 1);
+    std::vector<std::string> suite;
+    for (auto it = ordre.begin() + 1; it != ordre.end() - 1; ++it)
+        suite.push_back(it->toStdString());
     EXPECT_EQ(suite, attendu);
     for (QWidget* w : QApplication::allWidgets())
         EXPECT_TRUE(avant.contains(w)) << w->objectName().toStdString();
