@@ -13,7 +13,6 @@ class TDB_association_fichier {
 public:
     explicit TDB_association_fichier(Application& app);
     bool Traite_association_fichier() const;
-    bool Fichier_association_a_traiter(const std::string& nom) const;
     bool Traiter_association(const std::string& nom, int& decalage) const;
     // Both companion modes as the dialogs' controls hold them.
     OptionsCompagnons options() const;

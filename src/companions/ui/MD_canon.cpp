@@ -13,15 +13,6 @@ bool TDB_canon::Traite_raw_canon() const {
     return app_.DB_association_fichier().options().rawCanon;
 }
 
-bool TDB_canon::Fichier_canon_a_traiter(const std::string& nom) {
-    return varlime::Fichier_canon_a_traiter(app_.DB_association_fichier().options(), cr2Vu_,
-                                            nomAffichable(nom));
-}
-
-void TDB_canon::Voir_listing(const std::vector<std::string>& noms) {
-    Noter_cr2(app_.DB_association_fichier().options(), cr2Vu_, noms);
-}
-
 bool TDB_canon::Fichier_raw_canon(const std::string& nom, int& decalage) const {
     return varlime::Fichier_raw_canon(app_.DB_association_fichier().options(), nom, decalage);
 }

@@ -22,9 +22,6 @@ class TDB_utilitaire {
 public:
     explicit TDB_utilitaire(Application& app);
 
-    // True when the listing keeps the file (every companion mode that is on agrees).
-    bool Fichier_a_traiter(const std::string& name) const;
-
     // Full path of the varlime.ini to read: in the program folder when that folder is
     // writable, else in the user's configuration folder (see locateConfigFile; the
     // program folder's file is read until the first write copies it there).

@@ -1,6 +1,7 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 
 #include "app/Application.h"
+#include "core/chaineNommage.h"
 #include "core/nameUtils.h"
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/Main.h"
@@ -389,11 +390,10 @@ void TDLG_exif_info::CKB_exploitation_exifClick() {
 
 void TDLG_exif_info::CKB_masque_compteurClick() {
     // The mask engine then reads the counter out of each old name.
-    app_.MainForm().definirPrefixe(
-        CKB_masque_compteur->isChecked() && Est_mode_exif()
-            ? QString::fromLatin1(kMasqueGarderCompteur.data(),
-                                  qsizetype(kMasqueGarderCompteur.size()))
-            : QString());
+    OptionsExif e;
+    e.actif = Est_mode_exif();
+    e.garderCompteur = CKB_masque_compteur->isChecked();
+    app_.MainForm().definirPrefixe(QString::fromStdString(prefixeModeExif(e)));
     Compose_exemple();
 }
 
