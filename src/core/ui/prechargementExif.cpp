@@ -79,6 +79,7 @@ void PrechargementExif::arreter() {
     if (!enCours_)
         return;
     arret_ = true;
+    travailleur_.request_stop();
     if (travailleur_.joinable())
         travailleur_.join();
     enCours_ = false;
