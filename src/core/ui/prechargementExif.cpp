@@ -2,6 +2,7 @@
 
 #include "core/chaineNommage.h"
 
+#include <QApplication>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QWidget>
@@ -99,7 +100,11 @@ void PrechargementExif::nouvelleGeneration() {
 void PrechargementExif::montrerProgression() {
     if (progression_)
         return;
-    progression_ = new QProgressDialog(libelle_, annuler_, 0, std::max(total_, 1), fenetre_);
+    // Over a dialog open for its own (the EXIF dialog's switch starts a reading), the
+    // progress goes over it, where it can be seen and cancelled.
+    QWidget* modal = QApplication::activeModalWidget();
+    progression_ =
+        new QProgressDialog(libelle_, annuler_, 0, std::max(total_, 1), modal ? modal : fenetre_);
     progression_->setObjectName(QStringLiteral("DLG_lecture_exif"));
     // Not modal: the main window goes on answering, and setValue never runs an event
     // loop of its own.
