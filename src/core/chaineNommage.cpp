@@ -83,6 +83,11 @@ void ChaineNommage::nouvelleGeneration() {
     cache_->nouvelleGeneration();
 }
 
+void ChaineNommage::oublierFaits() {
+    precharge_ = false;
+    cache_->vider();
+}
+
 const FaitsExif& ChaineNommage::faits(const std::string& nom) {
     return cache_->faits(moteur_.dossier(), nom);
 }

@@ -66,6 +66,8 @@ public:
                     const std::atomic<bool>* arret = nullptr);
     // Files may have changed since they were read: each is checked again at its next use.
     void nouvelleGeneration();
+    // Forgets every fact read: each file is read again at its next use.
+    void oublierFaits();
     // The facts of one listed file (read now when not known).
     const FaitsExif& faits(const std::string& nom);
     // The list check before EXIF naming: the files that carry no EXIF.
