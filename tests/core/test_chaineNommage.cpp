@@ -158,10 +158,17 @@ TEST(ChaineNommage, PreloadCountsAndStops) {
     std::atomic<bool> arret{true};
     EXPECT_FALSE(chaine.precharger({}, &arret));
     EXPECT_GT(chaine.aPrecharger(), 0u);
-    std::size_t dernier = 0;
+    std::size_t dernier = 0, total = 0;
     arret = false;
-    EXPECT_TRUE(chaine.precharger([&](std::size_t f, std::size_t) { dernier = f; }, &arret));
-    EXPECT_EQ(dernier, 21u);
+    EXPECT_TRUE(chaine.precharger(
+        [&](std::size_t f, std::size_t t) {
+            dernier = f;
+            total = t;
+        },
+        &arret));
+    // Only the files the stopped reading left are read.
+    EXPECT_EQ(dernier, total);
+    EXPECT_LT(total, 21u);
     EXPECT_EQ(chaine.aPrecharger(), 0u);
     chaine.nouvelleGeneration();
     EXPECT_EQ(chaine.aPrecharger(), 21u);
