@@ -150,14 +150,14 @@ void passerEnExif(Fenetre& f) {
         exif.findChild<QCheckBox*>(QString::fromLatin1(nom))->click();
     exif.Ecran_option_exif();
     f.m->Voir_rename();
+    f.m->prechargement().attendre(); // the facts are read on a worker: the names come then
     f.dessiner();
     // The current row is a photo with EXIF data, as "EXIF infos" needs.
     const auto& lignes = f.m->moteur().lignes();
     for (std::size_t i = 0; i < lignes.size(); ++i)
-        if (f.m->cacheExif().faits(f.m->moteur().dossier(), lignes[i].ancien).exif) {
+        if (f.m->chaine().faits(lignes[i].ancien).exif) {
             f.m->selectionnerLigne(int(i));
-            exif.definirFichier(f.m->cacheExif().faits(f.m->moteur().dossier(), lignes[i].ancien),
-                                lignes[i].ancien);
+            exif.definirFichier(f.m->chaine().faits(lignes[i].ancien), lignes[i].ancien);
             break;
         }
 }
@@ -201,6 +201,7 @@ void BM_ExifOkToGrid(benchmark::State& state) {
         });
         attente.start(1);
         f.m->BT_exif_info->click();
+        f.m->prechargement().attendre();
         f.dessiner();
         state.SetIterationTime(secondesDepuis(t0));
     }
@@ -214,9 +215,10 @@ void BM_FirstExifListing(benchmark::State& state) {
     passerEnExif(f);
     for (auto _ : state) {
         state.PauseTiming();
-        f.m->cacheExif().vider(); // no file read yet
+        f.m->chaine().oublierFaits(); // no file read yet
         state.ResumeTiming();
         f.m->Chercher_fichier();
+        f.m->prechargement().attendre();
         f.dessiner();
     }
 }

@@ -1,13 +1,13 @@
 #include "app/Headless.h"
 #include "app/usage.h"
 
-#include "companions/compagnons.h"
+#include "core/chaineNommage.h"
 #include "core/dateFormats.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "core/renameEngine.h"
 #include "exif/exifDump.h"
-#include "exif_naming/faitsExif.h"
+#include "exif_naming/composeurExif.h"
 #include "i18n/uLocalization.h"
 #include "imaging/chargementImage.h"
 #include "imaging/rotation.h"
@@ -586,53 +586,34 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
         erreur(err, messageConversion(c.largeur));
         return 1;
     }
-    // The date dialog's OK: a fixed date becomes the prefix text, the file's date
-    // leaves the prefix empty.
-    if (c.datePrefixe)
-        o.prefixe = c.dateFixe
-                        ? Retourne_date_et_compteur_formate(Formate_date(o.formatDate, *c.dateFixe),
-                                                            o.separateur, o.compteurADroite)
-                        : std::string();
-    // EXIF naming leaves every other mode, as its dialog does. Its keep-counter box
-    // writes its mask into the prefix field and empties it when off.
-    if (o.exif.actif) {
-        o.dateFichier = false;
-        o.prefixe = o.exif.garderCompteur ? std::string(kMasqueGarderCompteur) : std::string();
+    // The modes rewrite the prefix as their dialogs do: a fixed date becomes the prefix
+    // text, the file's date leaves it empty, and EXIF naming leaves every other mode.
+    if (c.datePrefixe) {
+        if (c.dateFixe)
+            appliquerDateFixe(o, *c.dateFixe);
+        else
+            appliquerDateFichier(o);
     }
+    appliquerModeExif(o);
     const std::string& dossier = args[2];
-    MoteurNommage moteur;
-    moteur.options = o;
-    moteur.journaux = dossierJournaux();
-    // The Canon filter's CR2 flag belongs to the listing, as it does in the window.
-    bool cr2Vu = false;
-    moteur.garderFichier = [&moteur, &cr2Vu](const std::string& nom) {
-        return Fichier_compagnon_a_traiter(moteur.options.compagnons, cr2Vu, nomAffichable(nom));
-    };
-    moteur.voirListing = [&moteur, &cr2Vu](const std::vector<std::string>& noms) {
-        Noter_cr2(moteur.options.compagnons, cr2Vu, noms);
-    };
-    if (!Chemin_valide(dossier) || !moteur.lister(dossier)) {
+    ChaineNommage chaine;
+    chaine.options() = o;
+    chaine.journaux() = dossierJournaux();
+    if (!Chemin_valide(dossier) || !chaine.lister(dossier)) {
         erreur(err, "no such folder: " + dossier);
         return 1;
     }
     // A run without a window answers the list check's question with yes: files
     // without EXIF keep their marker row and are never renamed.
-    CacheFaitsExif cache;
-    if (moteur.options.exif.actif) {
-        cache.precharger(moteur.dossier(), moteur.lignes());
-        moteur.calculer(
-            partieNomExifCompagnons(cache, moteur.dossier(), moteur.lignes(), moteur.options,
-                                    dateDuJour()),
-            lignesCompagnons(cache, moteur.dossier(), moteur.options.compagnons, moteur.lignes()));
-    } else {
-        moteur.calculer();
-    }
+    if (chaine.options().exif.actif)
+        chaine.precharger();
+    chaine.calculer();
     Localization localization(programFolder);
     const TextLookup texte = lookupMessages(localization);
     if (commande == "--preview") {
-        if (!moteur.fichiersTrouves())
+        if (!chaine.fichiersTrouves())
             return 0;
-        for (const FileRow& r : moteur.lignes()) {
+        for (const FileRow& r : chaine.lignes()) {
             out << controlesVisibles(r.ancienSurDisque(), true) << '\t'
                 << controlesVisibles(r.nouveau, true);
             // The sidecars renamed with the row follow on its line, two fields each.
@@ -645,12 +626,12 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     }
     if (commande == "--test") {
         // The report of the test before renaming, one line each; nothing changes.
-        for (const std::string& l : moteur.tester(texte).lignes)
+        for (const std::string& l : chaine.tester(texte).lignes)
             out << controlesVisibles(l, true) << '\n';
         return 0;
     }
     // --rename: the run after a Yes.
-    const BilanRenommage bilan = moteur.renommer();
+    const BilanRenommage bilan = chaine.renommer();
     if (bilan.dossierDeplace) {
         erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
                                   {dossier}));

@@ -169,6 +169,26 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
         progression(n, n);
 }
 
+std::size_t CacheFaitsExif::aVerifier(const DossierListe& dossier,
+                                      const std::vector<FileRow>& lignes) const {
+    if (!dossier.ouvert())
+        return 0;
+    const bool memeDossier = dossier.chemin() == dossier_;
+    return std::size_t(std::count_if(lignes.begin(), lignes.end(), [&](const FileRow& r) {
+        const std::string& nom = r.ancienSurDisque();
+        if (nom.empty() || nom.find('/') != std::string::npos)
+            return false;
+        if (!memeDossier)
+            return true;
+        const auto it = entrees_.find(nom);
+        return it == entrees_.end() || it->second.generation != generation_;
+    }));
+}
+
+FaitsExif lireFaitsExif(const std::string& chemin) {
+    return lireFaits(*lecteurDeFaits(), chemin);
+}
+
 NamePartFn partieNomExif(CacheFaitsExif& cache, const DossierListe& dossier,
                          const OptionsNommage& options, const QDate& aujourdhui) {
     return [&cache, &dossier, &options, aujourdhui](std::size_t, const FileRow& row) {

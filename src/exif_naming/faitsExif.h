@@ -32,6 +32,9 @@ public:
     // returns false to stop (the rest is then read when first needed).
     void precharger(const DossierListe& dossier, const std::vector<FileRow>& lignes,
                     const std::function<bool(std::size_t, std::size_t)>& progression = {});
+    // How many rows the next preload would check or read: those whose facts were not
+    // checked in this generation (a preload may find some of them unchanged).
+    std::size_t aVerifier(const DossierListe& dossier, const std::vector<FileRow>& lignes) const;
     void vider() { entrees_.clear(); }
     // How many files were read since the cache was made (tests check the reuse).
     std::size_t lectures() const { return lectures_; }
@@ -60,6 +63,9 @@ private:
     std::size_t lectures_ = 0;
     FaitsExif vide_;
 };
+
+// The facts of one file read now, whatever a cache holds.
+FaitsExif lireFaitsExif(const std::string& chemin);
 
 // The name part of each row in EXIF naming, from the cached facts of its file.
 NamePartFn partieNomExif(CacheFaitsExif& cache, const DossierListe& dossier,

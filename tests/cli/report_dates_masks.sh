@@ -22,6 +22,18 @@ check "test invalid name" \
     "$(printf '%s\n' 'Le fichier beach.jpg ne peut pas être varlimé en "be/ch.jpg" : nom de fichier invalide' '')" \
     "$("$varlime" --test "$work/p" --prefix '[{a}{/}]' --mask 'b*')"
 check "test changes nothing" "IMG_0042.jpg PIC_0042.jpg beach.jpg" "$(cd "$work/p" && echo *)"
+# A read-only folder refuses every rename, which no row tells by itself. Root may write
+# anywhere: the program then runs as an ordinary user.
+mkdir "$work/ro"; printf 1 > "$work/ro/a.jpg"; chmod 555 "$work/ro"
+as_user=()
+if [ "$(id -u)" = 0 ]; then
+    chmod 755 "$work" "$home"
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+check "test read-only folder" "$(printf '%s\n' \
+    "Le répertoire $work/ro/ n'autorise pas le renommage (lecture seule) : aucun fichier ne pourra être varlimé." '')" \
+    "$("${as_user[@]}" "$varlime" --test "$work/ro" --prefix X)"
+chmod 755 "$work/ro"
 mkdir "$work/empty"
 check "test empty folder" "*** Aucune erreur à signaler ***" "$("$varlime" --test "$work/empty" --prefix X)"
 

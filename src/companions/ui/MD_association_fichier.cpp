@@ -27,10 +27,6 @@ bool TDB_association_fichier::Traite_association_fichier() const {
     return options().association;
 }
 
-bool TDB_association_fichier::Fichier_association_a_traiter(const std::string& nom) const {
-    return varlime::Fichier_association_a_traiter(options(), nomAffichable(nom));
-}
-
 bool TDB_association_fichier::Traiter_association(const std::string& nom, int& decalage) const {
     return varlime::Traiter_association(options(), nom, decalage);
 }

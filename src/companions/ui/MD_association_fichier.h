@@ -14,7 +14,6 @@ class TDB_association_fichier {
 public:
     TDB_association_fichier(const TDLG_canon& canon, const TDLG_association_fichier& dialogue);
     bool Traite_association_fichier() const;
-    bool Fichier_association_a_traiter(const std::string& nom) const;
     bool Traiter_association(const std::string& nom, int& decalage) const;
     // Both companion modes as the dialogs' controls hold them.
     OptionsCompagnons options() const;

@@ -1,4 +1,5 @@
 #include "core/ui/IHM_option_date.h"
+#include "core/chaineNommage.h"
 
 #include "core/nameUtils.h"
 #include "platform/ui/RadioGroup.h"
@@ -131,16 +132,22 @@ void TDLG_option_date::BT_okClick() {
         statut(Mode::Normal);
     } else if (RGA_select_source_date->itemIndex() == 1) {
         // Each row asks for its own file's date: the prefix field has nothing to hold.
+        OptionsNommage o;
+        appliquerDateFichier(o);
         if (liens.definirPrefixe)
-            liens.definirPrefixe(QString());
+            liens.definirPrefixe(QString::fromStdString(o.prefixe));
         if (liens.prefixeVisible)
             liens.prefixeVisible(false);
         statut(Mode::DateCreation);
     } else {
         // A fixed date is an ordinary prefix text from now on.
-        const QString texte = Retourne_date_et_compteur_formate(Formate_date(EDT_date->date()));
+        OptionsNommage o;
+        o.formatDate = formatDate();
+        o.separateur = separateur();
+        o.compteurADroite = liens.compteurADroite ? liens.compteurADroite() : true;
+        appliquerDateFixe(o, EDT_date->date());
         if (liens.definirPrefixe)
-            liens.definirPrefixe(texte);
+            liens.definirPrefixe(QString::fromStdString(o.prefixe));
         if (liens.prefixeVisible)
             liens.prefixeVisible(true);
         statut(Mode::Normal);

@@ -27,12 +27,6 @@ namespace varlime {
 TDB_utilitaire::TDB_utilitaire(FenetresPrincipal& app, LiensPrincipal liens)
     : app_(app), liens_(std::move(liens)) {}
 
-bool TDB_utilitaire::Fichier_a_traiter(const std::string& name) const {
-    // The association filter is asked only when the Canon one keeps the file.
-    return app_.DB_canon().Fichier_canon_a_traiter(name) &&
-           app_.DB_association_fichier().Fichier_association_a_traiter(name);
-}
-
 namespace {
 // "ERREUR" (a missing key) or a whole number: what a separator index may hold.
 bool toIntegerOk(const QString& t) {

@@ -25,9 +25,6 @@ public:
     // `liens`: the main window's fields and status line as this module changes them.
     TDB_utilitaire(FenetresPrincipal& app, LiensPrincipal liens);
 
-    // True when the listing keeps the file (every companion mode that is on agrees).
-    bool Fichier_a_traiter(const std::string& name) const;
-
     // Full path of the varlime.ini to read: in the program folder when that folder is
     // writable, else in the user's configuration folder (see locateConfigFile; the
     // program folder's file is read until the first write copies it there).

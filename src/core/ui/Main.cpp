@@ -21,6 +21,7 @@
 #include "core/ui/MD_utilitaire.h"
 #include "core/ui/fileGridModel.h"
 #include "exif/ui/IHM_exif_dump.h"
+#include "exif_naming/faitsExif.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
@@ -44,7 +45,6 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -54,7 +54,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -109,6 +108,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
+    prechargement_.arreter();
     Sauver_parametres_main();
     app_.DB_image().Cloturer_DLL_LibGfl();
     e->accept();
@@ -138,37 +138,26 @@ void TMainForm::Validation_repertoire(bool enregistrer) {
 }
 
 void TMainForm::Chercher_fichier() {
-    if (calculEnCours_) {
-        // The rows are being read: the listing comes right after.
-        listingDemande_ = true;
-        return;
-    }
+    // A reading of the facts of the rows being replaced stops first.
+    prechargement_.arreter();
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
-    OptionsNommage& o = moteur_.options;
+    OptionsNommage& o = chaine_.options();
     o.masqueRecherche = EDT_masque_recherche->text().toStdString();
     o.attributs = app_.DLG_type_fichier().Determiner();
-    TDB_utilitaire& util = app_.DB_utilitaire();
-    moteur_.garderFichier = [&util](const std::string& nom) { return util.Fichier_a_traiter(nom); };
-    TDB_canon& canon = app_.DB_canon();
-    moteur_.voirListing = [&canon](const std::vector<std::string>& noms) {
-        canon.Voir_listing(noms);
-    };
-    // A listing checks every file's facts again (the cache forgets another folder's).
-    cacheExif_.nouvelleGeneration();
-    {
-        const OptionsCompagnons c = app_.DB_association_fichier().options();
-        listeFiltree_ = c.rawCanon || c.association;
-    }
+    o.compagnons = app_.DB_association_fichier().options();
+    listeFiltree_ = o.compagnons.rawCanon || o.compagnons.association;
     model_->debutListing();
     bool listeOk = true;
-    if (Repertoire_courant != "Erreur")
-        listeOk = moteur_.lister(Repertoire_courant);
-    else
-        moteur_.lignes().assign(1, FileRow{});
+    if (Repertoire_courant != "Erreur") {
+        listeOk = chaine_.lister(Repertoire_courant);
+    } else {
+        chaine_.nouvelleGeneration();
+        chaine_.lignes().assign(1, FileRow{});
+    }
     model_->finListing();
     signalerDossierIllisible(listeOk);
-    Fichiers_trouves = moteur_.fichiersTrouves();
+    Fichiers_trouves = chaine_.fichiersTrouves();
     Voir_rename();
     Rafraichir_imagette();
 }
@@ -221,78 +210,79 @@ void TMainForm::definirPrefixe(const QString& texte) {
     EDT_prefixe_remplacement->setText(texte);
 }
 
+namespace {
+// Up to this many files to check or read, the names are computed at once: reading
+// them takes less time than a worker and its progress would save.
+constexpr std::size_t kLectureSurPlace = 64;
+} // namespace
+
 void TMainForm::Voir_rename() {
     // Masks that search and replace, add a prefix and suffix or remove a counter let
     // the user switch the counter off.
     CKB_compteur_inactif->setVisible(Type_masque(EDT_prefixe_remplacement->text().toStdString()) >=
                                      kMasqueChercherRemplacer);
-    if (calculEnCours_) {
-        calculDemande_ = true;
+    // While the facts are read on the side, the rows are the reader's: the names are
+    // computed, with the options as they then stand, when it is done.
+    if (prechargement_.enCours())
         return;
-    }
-    if (!lireOptions(moteur_.options))
+    if (!lireOptions(chaine_.options()))
         return; // the grid keeps its previous new names
     // A companion mode left (by EXIF infos, or with EXIF naming) no longer filters the
     // listing: the folder is listed again, whole, rather than left showing the pairs only.
-    const bool filtre =
-        moteur_.options.compagnons.rawCanon || moteur_.options.compagnons.association;
-    if (listeFiltree_ && !filtre) {
+    const OptionsNommage& o = chaine_.options();
+    if (listeFiltree_ && !o.compagnons.rawCanon && !o.compagnons.association) {
         Chercher_fichier();
         return;
     }
     // The counter controls are there whenever names get a counter.
-    const OptionsNommage& o = moteur_.options;
     const bool sansCompteur = (o.compteurInactif && !CKB_compteur_inactif->isHidden()) ||
                               (o.exif.actif && o.exif.sansCompteur);
     Option_compteur_visible(!sansCompteur);
     app_.DB_utilitaire().Afficher_statut();
-    if (moteur_.options.exif.actif) {
-        prechargerExif();
-        moteur_.calculer(partieNomExifCompagnons(cacheExif_, moteur_.dossier(), moteur_.lignes(),
-                                                 moteur_.options, dateDuJour()),
-                         lignesCompagnons(cacheExif_, moteur_.dossier(), moteur_.options.compagnons,
-                                          moteur_.lignes()));
-    } else {
-        moteur_.calculer();
+    // Many files to read: they are read on the side, and the names come at the end.
+    if (o.exif.actif && !calculSurPlace_ && chaine_.aPrecharger() > kLectureSurPlace) {
+        if (lancerPrechargement())
+            return;
+        signalerPrechargementImpossible();
     }
+    chaine_.calculer();
     model_->newNamesChanged();
     ajusterColonnes();
-    if (listingDemande_) {
-        listingDemande_ = false;
-        calculDemande_ = false;
-        Chercher_fichier();
-    } else if (calculDemande_) {
-        calculDemande_ = false;
-        Voir_rename();
-    }
 }
 
-void TMainForm::prechargerExif() {
-    if (!moteur_.fichiersTrouves())
-        return;
-    calculEnCours_ = true;
-    // A progress window appears only when the reading lasts beyond half a second, so a
-    // keystroke over known files makes no window at all; while it shows, the main
-    // window keeps being redrawn.
-    QElapsedTimer chrono;
-    chrono.start();
-    std::unique_ptr<QProgressDialog> progression;
-    cacheExif_.precharger(
-        moteur_.dossier(), moteur_.lignes(), [&](std::size_t fait, std::size_t total) {
-            if (!progression && chrono.elapsed() > 500) {
-                progression = std::make_unique<QProgressDialog>(
-                    app_.texte("RSC_msg_lecture_exif", "Lecture des informations EXIF..."),
-                    QString(), 0, int(total), this);
-                progression->setObjectName(QStringLiteral("DLG_lecture_exif"));
-                progression->setWindowModality(Qt::WindowModal);
-                progression->setCancelButton(nullptr);
-                progression->setMinimumDuration(0);
-            }
-            if (progression)
-                progression->setValue(int(fait)); // also lets the window answer
-            return true;
-        });
-    calculEnCours_ = false;
+void TMainForm::finPrechargement(bool complet) {
+    TDLG_exif_info& exif = app_.DLG_exif_info();
+    if (!complet) {
+        // Without the facts there are no EXIF names.
+        verificationDemandee_ = false;
+        quitterModeExif();
+    } else if (std::exchange(verificationDemandee_, false) && exif.Est_mode_exif() &&
+               !confirmerListeExif()) {
+        // Refused as the dialog's switch refuses it when the files are read at once.
+        exif.CKB_exploitation_exif->setChecked(false);
+        Sauver_parametres_main();
+        exif.Ecran_option_exif();
+    }
+    calculSurPlace_ = true;
+    Voir_rename();
+    calculSurPlace_ = false;
+}
+
+bool TMainForm::lancerPrechargement() {
+    prechargement_.definirTextes(
+        app_.texte("RSC_msg_lecture_exif", "Lecture des informations EXIF..."),
+        app_.texte("RSC_msg_lecture_exif_annuler", "Annuler"));
+    return prechargement_.lancer();
+}
+
+void TMainForm::signalerPrechargementImpossible() {
+    app_.messages().error(
+        app_.DB_utilitaire().formater(
+            app_.texte("RSC_msg_lecture_exif_impossible",
+                       "Les informations EXIF ne peuvent pas être lues en arrière-plan (%s) : "
+                       "la fenêtre les lit elle-même et attend la fin de leur lecture."),
+            {QString::fromStdString(prechargement_.erreur())}),
+        this);
 }
 
 void TMainForm::afficherOutilRaw(bool visible) {
@@ -316,14 +306,22 @@ bool TMainForm::Test_liste_exif() {
     if ((utilitaire.modeRawCanon && utilitaire.modeRawCanon()) ||
         (utilitaire.modeAssociation && utilitaire.modeAssociation()))
         return true;
-    prechargerExif(); // a large folder shows its progress here already
-    if (listingDemande_) {
-        listingDemande_ = false;
-        Chercher_fichier();
+    // A large folder is read on the side: EXIF naming is on meanwhile, and the question,
+    // if any, comes when the files are read.
+    if (prechargement_.enCours() || chaine_.aPrecharger() > kLectureSurPlace) {
+        if (prechargement_.enCours() || lancerPrechargement()) {
+            verificationDemandee_ = true;
+            return true;
+        }
+        signalerPrechargementImpossible();
     }
-    const VerificationExif v = verifierListeExif(cacheExif_, moteur_.dossier(), moteur_.lignes());
+    return confirmerListeExif();
+}
+
+bool TMainForm::confirmerListeExif() {
+    const VerificationExif v = chaine_.verifierListeExif();
     // An empty list has no file without EXIF data to name.
-    if (v.sansExif == 0 || !moteur_.fichiersTrouves())
+    if (v.sansExif == 0 || !chaine_.fichiersTrouves())
         return true;
     TDB_utilitaire& util = app_.DB_utilitaire();
     QString message =
@@ -377,8 +375,13 @@ void TMainForm::Desactive_option_exif() {
                                        "du fichier."),
                             {nom}),
         this);
+    quitterModeExif();
+}
+
+void TMainForm::quitterModeExif() {
     // The companion modes are kinds of EXIF naming: they go with it, or their filter
     // would go on hiding files in the normal mode.
+    TDB_utilitaire& util = app_.DB_utilitaire();
     if (util.desactiverModeExterne) {
         util.desactiverModeExterne(Mode::RawCanon);
         util.desactiverModeExterne(Mode::Association);
@@ -394,7 +397,11 @@ void TMainForm::BT_exif_infoClick() {
     TDLG_exif_info& exif = app_.DLG_exif_info();
     if (ligne < rows.size() && !rows[ligne].ancienSurDisque().empty()) {
         const std::string& nom = rows[ligne].ancienSurDisque();
-        exif.definirFichier(cacheExif_.faits(moteur_.dossier(), nom), nom);
+        // While the listing is read on the side, this one file is read apart.
+        if (prechargement_.enCours())
+            exif.definirFichier(lireFaitsExif(chaine_.dossier().chemin() + nom), nom);
+        else
+            exif.definirFichier(chaine_.faits(nom), nom);
     } else {
         exif.definirFichier(FaitsExif{}, std::string());
     }
@@ -406,32 +413,9 @@ void TMainForm::BT_exif_infoClick() {
 }
 
 RapportTest TMainForm::Rapport_test() {
-    const TextLookup texte = lookupMessages(app_.localization());
-    RapportTest rapport = moteur_.tester(texte);
-    // Rows checked one by one cannot tell that the folder itself refuses every rename
-    // (read-only folder or card): the report says so first, and never "no error".
-    bool aRenommer = false;
-    for (const FileRow& r : moteur_.lignes())
-        aRenommer = aRenommer || (!r.ancien.empty() && !r.nouveau.empty() &&
-                                  !Remplacement_indique_pas_varlime(r.nouveau) &&
-                                  r.nouveau != r.ancienSurDisque());
-    const DossierListe& dossier = moteur_.dossier();
-    if (!aRenommer || !dossier.ouvert() ||
-        ::faccessat(dossier.fd(), ".", W_OK | X_OK, AT_EACCESS) == 0)
-        return rapport;
-    if (!rapport.erreur) {
-        const auto fin =
-            messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
-        rapport.lignes.resize(rapport.lignes.size() - std::min(rapport.lignes.size(), fin.size()));
-    }
-    auto lignes = messageLines(formatMessage(
-        texte("RSC_msg_test_repertoire_protege",
-              "Le répertoire %s n'autorise pas le renommage (lecture seule) : aucun fichier "
-              "ne pourra être varlimé.\r\n"),
-        {nomAffichable(dossier.chemin())}));
-    rapport.lignes.insert(rapport.lignes.begin(), lignes.begin(), lignes.end());
-    rapport.erreur = true;
-    return rapport;
+    // The report speaks of every file's new name: a reading on the side ends first.
+    prechargement_.attendre();
+    return chaine_.tester(lookupMessages(app_.localization()));
 }
 
 void TMainForm::Tester_rename() {
@@ -441,13 +425,16 @@ void TMainForm::Tester_rename() {
 }
 
 void TMainForm::Varlimer() {
+    // The run renames what the grid shows: a reading on the side ends first, so that
+    // the grid shows every file's name before the question.
+    prechargement_.attendre();
     // A declined run touches nothing and says nothing: a summary of zero files would
     // read as if the run had been tried and had found nothing to do.
     if (!app_.messages().confirm(
             app_.texte("RSC_msg_confirmation_varlimer_liste", "Voulez-vous varlimer la liste ?"),
             this))
         return;
-    const BilanRenommage bilan = moteur_.renommer();
+    const BilanRenommage bilan = chaine_.renommer();
     dernierBilan = bilan;
     if (bilan.sansJournal)
         app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible),

@@ -1,9 +1,10 @@
 #pragma once
 // The main window: the current folder, the file grid with old and new names, the
 // naming controls, and the rename run.
+#include "core/chaineNommage.h"
 #include "core/renameEngine.h"
 #include "core/renameTest.h"
-#include "exif_naming/faitsExif.h"
+#include "core/ui/prechargementExif.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -123,8 +124,9 @@ public:
     // The options of the last preview, with the formats as the dialogs now hold them.
     OptionsNommage optionsAffichees() const;
     void definirPrefixe(const QString& texte);
-    // Each listed file's EXIF facts, read once and kept while the file is unchanged.
-    CacheFaitsExif& cacheExif() { return cacheExif_; }
+    // The naming pipeline behind the grid, and its reading of EXIF facts on the side.
+    ChaineNommage& chaine() { return chaine_; }
+    PrechargementExif& prechargement() { return prechargement_; }
 
     // The options of the preview as the controls hold them; false (after the
     // conversion error message) when a numeric field holds no integer.
@@ -232,16 +234,27 @@ private:
     QString messageDiffere_;
     std::string dossierIllisibleSignale_;
 
-    // Fills the EXIF facts of rows not read yet; a long first read shows its progress.
-    void prechargerExif();
+    // The end of a reading of EXIF facts on the side: the list check it was started
+    // for, if any, then the names. A cancelled reading leaves EXIF naming.
+    void finPrechargement(bool complet);
+    // The list check before EXIF naming, over facts already read.
+    bool confirmerListeExif();
+    // EXIF naming off, with the companion modes that are kinds of it.
+    void quitterModeExif();
+    // Starts reading the facts on the side; false when no worker could start.
+    bool lancerPrechargement();
+    // Tells that the worker reading the facts could not start (the window reads them).
+    void signalerPrechargementImpossible();
 
     FenetresPrincipal& app_;
-    MoteurNommage moteur_;
-    CacheFaitsExif cacheExif_;
-    // A keystroke during a long first read asks for one more computation at its end.
-    bool calculEnCours_ = false;
-    bool calculDemande_ = false;
-    bool listingDemande_ = false;
+    ChaineNommage chaine_;
+    MoteurNommage& moteur_ = chaine_.moteur();
+    // Declared after the pipeline: it stops its worker before the pipeline goes.
+    PrechargementExif prechargement_{chaine_, this};
+    // The reading just ended: the names are computed here, whatever is left to read.
+    bool calculSurPlace_ = false;
+    // The list check waits for the reading that was started for it.
+    bool verificationDemandee_ = false;
     // The rows were listed through a companion mode's filter.
     bool listeFiltree_ = false;
     FileGridModel* model_;

@@ -453,6 +453,7 @@ void TMainForm::relierBoutons() {
     connect(GRS_fichier->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TMainForm::Rafraichir_imagette);
     connect(BT_tester, &QPushButton::clicked, this, &TMainForm::Tester_rename);
+    connect(&prechargement_, &PrechargementExif::termine, this, &TMainForm::finPrechargement);
     connect(BT_exif_info, &QPushButton::clicked, this, &TMainForm::BT_exif_infoClick);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
         app_.DLG_option_date().Gerer(true);

@@ -144,7 +144,7 @@ void TMainForm::FormActivate() {
     }
     app_.DLG_option_compteur().Informe_init_alpha(0);
     // The user may have changed photos in another program meanwhile.
-    cacheExif_.nouvelleGeneration();
+    prechargement_.nouvelleGeneration();
     app_.DB_utilitaire().Lecture_parametres();
     if (!interrompusSignales_) {
         interrompusSignales_ = true;

@@ -1,6 +1,7 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "platform/texteQt.h"
 
+#include "core/chaineNommage.h"
 #include "core/nameUtils.h"
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
 #include "i18n/uLocalization.h"
@@ -397,10 +398,10 @@ void TDLG_exif_info::CKB_exploitation_exifClick() {
 
 void TDLG_exif_info::CKB_masque_compteurClick() {
     // The mask engine then reads the counter out of each old name.
-    liens_.definirPrefixe(CKB_masque_compteur->isChecked() && Est_mode_exif()
-                              ? QString::fromLatin1(kMasqueGarderCompteur.data(),
-                                                    qsizetype(kMasqueGarderCompteur.size()))
-                              : QString());
+    OptionsExif e;
+    e.actif = Est_mode_exif();
+    e.garderCompteur = CKB_masque_compteur->isChecked();
+    liens_.definirPrefixe(QString::fromStdString(prefixeModeExif(e)));
     Compose_exemple();
 }
 

@@ -1,0 +1,143 @@
+#include "core/chaineNommage.h"
+
+#include "companions/compagnons.h"
+#include "core/nameUtils.h"
+#include "exif_naming/composeurExif.h"
+#include "exif_naming/faitsExif.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace varlime {
+
+void appliquerDateFixe(OptionsNommage& o, const QDate& date) {
+    o.dateFichier = false;
+    o.prefixe = Retourne_date_et_compteur_formate(Formate_date(o.formatDate, date), o.separateur,
+                                                  o.compteurADroite);
+}
+
+void appliquerDateFichier(OptionsNommage& o) {
+    o.dateFichier = true;
+    o.prefixe.clear();
+}
+
+std::string prefixeModeExif(const OptionsExif& e) {
+    return e.actif && e.garderCompteur ? std::string(kMasqueGarderCompteur) : std::string();
+}
+
+void appliquerModeExif(OptionsNommage& o) {
+    if (!o.exif.actif)
+        return;
+    o.dateFichier = false;
+    o.prefixe = prefixeModeExif(o.exif);
+}
+
+ChaineNommage::ChaineNommage() : cache_(std::make_unique<CacheFaitsExif>()) {
+    // The companion modes keep only their pairs; the Canon filter also needs to know,
+    // before the first entry, whether the listing holds a CR2 at all.
+    moteur_.garderFichier = [this](const std::string& nom) {
+        return Fichier_compagnon_a_traiter(moteur_.options.compagnons, cr2Vu_, nomAffichable(nom));
+    };
+    moteur_.voirListing = [this](const std::vector<std::string>& noms) {
+        Noter_cr2(moteur_.options.compagnons, cr2Vu_, noms);
+    };
+}
+
+ChaineNommage::~ChaineNommage() = default;
+
+bool ChaineNommage::lister(const std::string& chemin) {
+    // A listing says nothing of the next one: a folder that cannot be opened keeps no
+    // CR2 of the folder listed before.
+    cr2Vu_ = false;
+    precharge_ = false;
+    // Every file's facts are checked again (the cache forgets another folder's).
+    cache_->nouvelleGeneration();
+    return moteur_.lister(chemin);
+}
+
+std::size_t ChaineNommage::aPrecharger() const {
+    if (!moteur_.fichiersTrouves() || precharge_)
+        return 0;
+    return cache_->aVerifier(moteur_.dossier(), moteur_.lignes());
+}
+
+bool ChaineNommage::precharger(const std::function<void(std::size_t, std::size_t)>& progression,
+                               const std::atomic<bool>* arret) {
+    if (!moteur_.fichiersTrouves())
+        return true;
+    bool arrete = false;
+    cache_->precharger(moteur_.dossier(), moteur_.lignes(),
+                       [&](std::size_t fait, std::size_t total) {
+                           if (progression)
+                               progression(fait, total);
+                           arrete = arret && arret->load();
+                           return !arrete;
+                       });
+    precharge_ = !arrete;
+    return !arrete;
+}
+
+void ChaineNommage::nouvelleGeneration() {
+    precharge_ = false;
+    cache_->nouvelleGeneration();
+}
+
+void ChaineNommage::oublierFaits() {
+    precharge_ = false;
+    cache_->vider();
+}
+
+const FaitsExif& ChaineNommage::faits(const std::string& nom) {
+    return cache_->faits(moteur_.dossier(), nom);
+}
+
+VerificationExif ChaineNommage::verifierListeExif() {
+    return varlime::verifierListeExif(*cache_, moteur_.dossier(), moteur_.lignes());
+}
+
+void ChaineNommage::calculer() {
+    if (!moteur_.options.exif.actif) {
+        moteur_.calculer();
+        return;
+    }
+    const QDate jour = aujourdhui ? *aujourdhui : dateDuJour();
+    moteur_.calculer(
+        partieNomExifCompagnons(*cache_, moteur_.dossier(), moteur_.lignes(), moteur_.options,
+                                jour),
+        lignesCompagnons(*cache_, moteur_.dossier(), moteur_.options.compagnons, moteur_.lignes()));
+}
+
+RapportTest ChaineNommage::tester(const TextLookup& texte) const {
+    RapportTest rapport = moteur_.tester(texte);
+    // Rows checked one by one cannot tell that the folder itself refuses every rename
+    // (read-only folder or card): the report says so first, and never "no error".
+    const bool aRenommer =
+        std::any_of(moteur_.lignes().begin(), moteur_.lignes().end(), [](const FileRow& r) {
+            return !r.ancien.empty() && !r.nouveau.empty() &&
+                   !Remplacement_indique_pas_varlime(r.nouveau) && r.nouveau != r.ancienSurDisque();
+        });
+    const DossierListe& dossier = moteur_.dossier();
+    if (!aRenommer || !dossier.ouvert() ||
+        ::faccessat(dossier.fd(), ".", W_OK | X_OK, AT_EACCESS) == 0)
+        return rapport;
+    if (!rapport.erreur) {
+        const auto fin =
+            messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
+        rapport.lignes.resize(rapport.lignes.size() - std::min(rapport.lignes.size(), fin.size()));
+    }
+    auto lignes = messageLines(formatMessage(
+        texte("RSC_msg_test_repertoire_protege",
+              "Le répertoire %s n'autorise pas le renommage (lecture seule) : aucun fichier "
+              "ne pourra être varlimé.\r\n"),
+        {nomAffichable(dossier.chemin())}));
+    rapport.lignes.insert(rapport.lignes.begin(), lignes.begin(), lignes.end());
+    rapport.erreur = true;
+    return rapport;
+}
+
+BilanRenommage ChaineNommage::renommer() const {
+    return moteur_.renommer();
+}
+
+} // namespace varlime

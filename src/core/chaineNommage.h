@@ -1,0 +1,97 @@
+#pragma once
+// The naming pipeline shared by the main window and the command line: the options,
+// the listing with its filters, the EXIF facts the mode needs, the new names, the test
+// before renaming, the run. Each front end fills the options, calls it and shows what
+// it returns; neither lists, reads or names anything itself, so what the window shows
+// is what a run of the command line does with the same options.
+#include "core/renameEngine.h"
+
+#include <QDate>
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace varlime {
+
+class CacheFaitsExif;
+struct FaitsExif;
+struct VerificationExif;
+
+// The prefix rewrites of the modes, made when the mode is chosen (the date dialog's OK,
+// the EXIF dialog's boxes, their command-line options).
+//
+// A fixed date becomes an ordinary prefix text: the date in the options' form and
+// separator, on the side opposite the counter. Each file's own date is then off.
+void appliquerDateFixe(OptionsNommage& o, const QDate& date);
+// Each row is named from its own file's date: the prefix field has nothing to hold.
+void appliquerDateFichier(OptionsNommage& o);
+// What EXIF naming leaves in the prefix field: the keep-counter mask when that box is
+// on (the mask engine then reads each old name's counter), nothing otherwise.
+std::string prefixeModeExif(const OptionsExif& e);
+// EXIF naming leaves the other modes: no file date, and the prefix field as above.
+void appliquerModeExif(OptionsNommage& o);
+
+class ChaineNommage {
+public:
+    ChaineNommage();
+    ~ChaineNommage();
+    ChaineNommage(const ChaineNommage&) = delete;
+    ChaineNommage& operator=(const ChaineNommage&) = delete;
+
+    OptionsNommage& options() { return moteur_.options; }
+    const OptionsNommage& options() const { return moteur_.options; }
+    // The day EXIF names use for "today"; the current date (dateDuJour) when unset.
+    std::optional<QDate> aujourdhui;
+
+    // Lists the folder with the search mask, the file types and the companion modes'
+    // filters (the Canon filter knows whether this very listing holds a CR2). False
+    // when the folder cannot be opened: the rows are then one empty row.
+    bool lister(const std::string& chemin);
+    const DossierListe& dossier() const { return moteur_.dossier(); }
+    std::vector<FileRow>& lignes() { return moteur_.lignes(); }
+    const std::vector<FileRow>& lignes() const { return moteur_.lignes(); }
+    bool fichiersTrouves() const { return moteur_.fichiersTrouves(); }
+
+    // How many rows a preload of the EXIF facts would check or read: none when nothing
+    // is listed or when a preload already went through since the last listing.
+    std::size_t aPrecharger() const;
+    // Reads the EXIF facts of every listed file not known yet. `progression(done,
+    // total)` is called on the calling thread, which may be a worker: nothing else may
+    // use this pipeline meanwhile. Setting `arret` stops the reading before its end
+    // (what is left is read when first needed). True when it went through.
+    bool precharger(const std::function<void(std::size_t, std::size_t)>& progression = {},
+                    const std::atomic<bool>* arret = nullptr);
+    // Files may have changed since they were read: each is checked again at its next use.
+    void nouvelleGeneration();
+    // Forgets every fact read: each file is read again at its next use.
+    void oublierFaits();
+    // The facts of one listed file (read now when not known).
+    const FaitsExif& faits(const std::string& nom);
+    // The list check before EXIF naming: the files that carry no EXIF.
+    VerificationExif verifierListeExif();
+
+    // Every new name from the options: EXIF names (companions included) in EXIF
+    // naming, otherwise the mask, the file date or the prefix.
+    void calculer();
+    // The report of the test before renaming, over the rows as they stand. A folder
+    // that refuses every rename (read-only folder or card) is told first, and the
+    // report then never says "no error".
+    RapportTest tester(const TextLookup& texte) const;
+    // The rename run over the rows as they stand, journaled in `journaux`.
+    BilanRenommage renommer() const;
+
+    // The engine behind it (the grid edits its rows in place) and where runs are journaled.
+    MoteurNommage& moteur() { return moteur_; }
+    std::string& journaux() { return moteur_.journaux; }
+
+private:
+    MoteurNommage moteur_;
+    std::unique_ptr<CacheFaitsExif> cache_;
+    bool cr2Vu_ = false;
+    bool precharge_ = false;
+};
+
+} // namespace varlime

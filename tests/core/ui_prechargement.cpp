@@ -1,0 +1,159 @@
+// The EXIF facts of a large folder are read on a worker: the window answers meanwhile,
+// a new listing, a cancel or closing the window stops it, and a worker that cannot start
+// is told while the names still come.
+#include "core/ui/MD_utilitaire.h"
+#include "core/ui/Main.h"
+#include "core/ui/fileGridModel.h"
+#include "exif_naming/ui/IHM_exif_info.h"
+#include "support/ui_support.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+using namespace varlime;
+using namespace varlime::test;
+
+namespace {
+
+// Starts the worker held at its door until the test opens it (or it is asked to stop),
+// and notes the thread it runs on.
+class Porte {
+public:
+    PrechargementExif::Demarreur demarreur(bool refuser) {
+        return [this, refuser](std::function<void()> travail) {
+            ++demarrages;
+            if (refuser)
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
+            return std::jthread([this, travail = std::move(travail)](std::stop_token arret) {
+                fil = std::this_thread::get_id();
+                {
+                    std::unique_lock verrou(m_);
+                    cv_.wait(verrou, arret, [this] { return ouverte_; });
+                }
+                travail();
+            });
+        };
+    }
+    void ouvrir() {
+        {
+            std::lock_guard verrou(m_);
+            ouverte_ = true;
+        }
+        cv_.notify_all();
+    }
+    int demarrages = 0;
+    std::atomic<std::thread::id> fil;
+
+private:
+    std::mutex m_;
+    std::condition_variable_any cv_;
+    bool ouverte_ = false;
+};
+
+const std::string kMarque = "NON VARLIMÉ (Pas d'en-tête Exif)";
+
+// `n` photos with EXIF, then one without: more than the window reads at once.
+void remplir(const TempDir& d, int n) {
+    const std::string photo = readFile(photosDir() + "Canon_40D.jpg");
+    for (int i = 0; i < n; ++i)
+        d.write("p" + std::to_string(100 + i) + ".jpg", photo);
+    d.write("z.jpg", readFile(photosDir() + "no_exif.jpg"));
+}
+
+TEST(Prechargement, RunsOffTheWindowThreadStopsAndIsToldWhenItCannotStart) {
+    enum class Fin { Lu, Annule, Ferme, Refuse };
+    const struct {
+        const char* nom;
+        Fin fin;
+        Grid::value_type premiere; // the first row once the reading is over
+        QStringList messages;      // shown, in order
+    } cas[] = {
+        {"read",
+         Fin::Lu,
+         {"p100.jpg", "Canon EOS 40D_001.jpg"},
+         {"Le fichier z.jpg n'a pas d'en-tête Exif\r\nVoulez-vous varlimer les autres fichiers "
+          "porteurs d'informations Exif ?"}},
+        {"cancelled: EXIF naming is left", Fin::Annule, {"p100.jpg", "IMG001.jpg"}, {}},
+        {"window closed", Fin::Ferme, {"p100.jpg", ""}, {}},
+        {"no thread",
+         Fin::Refuse,
+         {"p100.jpg", "Canon EOS 40D_001.jpg"},
+         {"Les informations EXIF ne peuvent pas être lues en arrière-plan (Resource temporarily "
+          "unavailable) : la fenêtre les lit elle-même et attend la fin de leur lecture.",
+          "Le fichier z.jpg n'a pas d'en-tête Exif\r\nVoulez-vous varlimer les autres fichiers "
+          "porteurs d'informations Exif ?"}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        AppFixture f;
+        TempDir photos, autres;
+        remplir(photos, 70);
+        remplir(autres, 65);
+        TMainForm& m = f.app->MainForm();
+        PrechargementExif& p = m.prechargement();
+        Porte porte;
+        p.definirDemarreur(porte.demarreur(c.fin == Fin::Refuse));
+        f.app->DB_utilitaire().Sauver_parametre("MAIN", "PREFIXE_REMPLACEMENT", "IMG");
+        m.EDT_prefixe_remplacement->setText(QStringLiteral("IMG"));
+        m.Repertoire_courant = photos.path();
+        m.Validation_repertoire();
+        EXPECT_EQ(porte.demarrages, 0); // no EXIF naming, nothing to read
+        TDLG_exif_info& d = f.app->DLG_exif_info();
+        d.findChild<QCheckBox*>(QStringLiteral("CKB_modele"))->click();
+        f.messages.answer(true);
+        d.CKB_exploitation_exif->click();
+        m.Voir_rename();
+        EXPECT_EQ(porte.demarrages, 1);
+        EXPECT_EQ(p.enCours(), c.fin != Fin::Refuse);
+        if (p.enCours()) {
+            // The window answers while the worker is held: a new listing stops it and
+            // reads the new rows on a worker of its own.
+            EXPECT_TRUE(f.messages.shown.empty());
+            m.Repertoire_courant = autres.path();
+            m.Chercher_fichier();
+            EXPECT_EQ(porte.demarrages, 2);
+            m.Repertoire_courant = photos.path();
+            m.Chercher_fichier();
+            EXPECT_EQ(porte.demarrages, 3);
+            ASSERT_TRUE(p.enCours());
+            QSignalSpy fin(&p, &PrechargementExif::termine);
+            if (c.fin == Fin::Annule) {
+                while (!p.fenetreProgression())
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+                EXPECT_TRUE(p.fenetreProgression()->isVisible());
+                EXPECT_FALSE(p.fenetreProgression()->isModal());
+                p.fenetreProgression()->findChild<QPushButton*>()->click();
+            }
+            if (c.fin == Fin::Ferme)
+                m.close();
+            porte.ouvrir();
+            if (c.fin != Fin::Ferme) {
+                EXPECT_TRUE(fin.wait(20000));
+            }
+            EXPECT_EQ(fin.size(), c.fin == Fin::Ferme ? 0 : 1);
+            EXPECT_NE(porte.fil.load(), std::this_thread::get_id());
+        }
+        EXPECT_FALSE(p.enCours());
+        EXPECT_EQ(f.messages.texts(), c.messages);
+        const Grid g = grid(m);
+        ASSERT_EQ(g.size(), 71u);
+        EXPECT_EQ(g.front(), c.premiere);
+        if (c.fin == Fin::Lu || c.fin == Fin::Refuse) {
+            EXPECT_EQ(g.back(), (Grid::value_type{"z.jpg", kMarque}));
+        }
+    }
+}
+
+} // namespace
