@@ -1,7 +1,7 @@
 #include "app/Headless.h"
 #include "app/usage.h"
 
-#include "core/chaineNommage.h"
+#include "naming/chaineNommage.h"
 #include "core/dateFormats.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"

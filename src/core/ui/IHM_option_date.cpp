@@ -1,5 +1,5 @@
 #include "core/ui/IHM_option_date.h"
-#include "core/chaineNommage.h"
+#include "naming/chaineNommage.h"
 
 #include "core/nameUtils.h"
 #include "platform/ui/RadioGroup.h"

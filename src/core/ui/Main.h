@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the current folder, the file grid with old and new names, the
 // naming controls, and the rename run.
-#include "core/chaineNommage.h"
+#include "naming/chaineNommage.h"
 #include "core/renameEngine.h"
 #include "core/renameTest.h"
 #include "core/ui/prechargementExif.h"

@@ -1,6 +1,6 @@
 #include "core/ui/prechargementExif.h"
 
-#include "core/chaineNommage.h"
+#include "naming/chaineNommage.h"
 
 #include <QApplication>
 #include <QProgressDialog>

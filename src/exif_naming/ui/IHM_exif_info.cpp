@@ -1,7 +1,7 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "platform/texteQt.h"
 
-#include "core/chaineNommage.h"
+#include "naming/chaineNommage.h"
 #include "core/nameUtils.h"
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
 #include "i18n/uLocalization.h"

@@ -1,4 +1,4 @@
-#include "core/chaineNommage.h"
+#include "naming/chaineNommage.h"
 
 #include "companions/compagnons.h"
 #include "core/nameUtils.h"
