@@ -1,7 +1,6 @@
 #include "app/Headless.h"
 #include "app/usage.h"
 
-#include "naming/chaineNommage.h"
 #include "core/dateFormats.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
@@ -12,6 +11,7 @@
 #include "imaging/chargementImage.h"
 #include "imaging/rotation.h"
 #include "imaging/ui/chargeurQt.h"
+#include "naming/chaineNommage.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
 #include "transfer/transfert.h"

@@ -1,7 +1,7 @@
 // The naming pipeline shared by the window and the command line: the prefix each mode
 // leaves, the listing with its filters, the EXIF facts read on the side, the test report.
-#include "naming/chaineNommage.h"
 #include "exif_naming/faitsExif.h"
+#include "naming/chaineNommage.h"
 #include "support/test_support.h"
 
 #include <QDate>

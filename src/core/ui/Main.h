@@ -1,10 +1,10 @@
 #pragma once
 // The main window: the current folder, the file grid with old and new names, the
 // naming controls, and the rename run.
-#include "naming/chaineNommage.h"
 #include "core/renameEngine.h"
 #include "core/renameTest.h"
 #include "core/ui/prechargementExif.h"
+#include "naming/chaineNommage.h"
 
 #include <QMainWindow>
 #include <QStringList>

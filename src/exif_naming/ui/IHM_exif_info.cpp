@@ -1,10 +1,10 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "platform/texteQt.h"
 
-#include "naming/chaineNommage.h"
 #include "core/nameUtils.h"
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
 #include "i18n/uLocalization.h"
+#include "naming/chaineNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/ServicesFenetre.h"
