@@ -2,6 +2,7 @@
 // and nothing when they store none; HEIF files whose item tables declare more than the
 // pictures' budget never reach libheif. Run with the imaging library and without it.
 #include "exif/container_builder.h"
+#include "films_builder.h"
 #include "imaging/LibGfl.h"
 #include "imaging/chargementImage.h"
 #include "imaging/structureHeif.h"
@@ -19,30 +20,18 @@ using namespace varlime;
 using test::be16;
 using test::be32;
 using test::box;
+using test::film;
 using test::fullBox;
+using test::kFtypMov;
+using test::kFtypMp4;
 using test::TempDir;
+using test::thmb;
 
 namespace {
 
 bool avecBibliotheque() {
     const char* e = std::getenv("VARLIME_GFL");
     return !(e && std::string(e) == "off");
-}
-
-const std::string kFtypMp4 = box("ftyp", std::string("isom\0\0\x02\0isommp41", 16));
-const std::string kFtypMov = box("ftyp", std::string("qt  \0\0\0\0qt  ", 12));
-const std::string kUuidCanon("\x85\xc0\xb6\x87\x82\x0f\x11\xe0\x81\x11\xf4\xce\x46\x2b\x6a\x48",
-                             16);
-
-std::string film(const std::string& ftyp, const std::string& moov) {
-    return ftyp + box("moov", test::movieHeader(3600000000u) + moov) +
-           box("mdat", std::string(64, '\0'));
-}
-
-// Canon's THMB box: version and flags, width, height, the JPEG's length, 4 bytes, the JPEG.
-std::string thmb(const std::string& jpeg, std::uint32_t longueur) {
-    return box("uuid", kUuidCanon + box("THMB", std::string(4, '\0') + be16(160) + be16(120) +
-                                                    be32(longueur) + be32(0) + jpeg));
 }
 
 // An item list's cover: a "data" box of the given type (13 JPEG, 14 PNG).
