@@ -447,6 +447,9 @@ bool itemExtents(std::string_view iloc, std::uint32_t wanted, std::vector<Extent
         if (s != 0 && s != 4 && s != 8)
             return false;
     const auto count = c.take(version < 2 ? 2 : 4);
+    // Extents whose sizes are all 0 take no room in the table: counted, so that a small
+    // table cannot make billions of them.
+    std::uint64_t seen = 0;
     for (std::uint64_t i = 0; i < count && c.ok; ++i) {
         const auto id = c.take(version < 2 ? 2 : 4);
         std::uint64_t method = 0;
@@ -455,6 +458,8 @@ bool itemExtents(std::string_view iloc, std::uint32_t wanted, std::vector<Extent
         c.take(2); // data reference index
         const auto base = c.take(baseSize);
         const auto extents = c.take(2);
+        if ((seen += extents) > 65536)
+            return false;
         for (std::uint64_t e = 0; e < extents && c.ok; ++e) {
             c.take(indexSize);
             const auto offset = c.take(offsetSize);

@@ -20,6 +20,7 @@ constexpr std::size_t kItemsMax = 4096;
 constexpr std::size_t kProprietesMax = 4096;
 // A grid's description is 8 or 12 bytes, an overlay's a few per picture it places.
 constexpr std::uint64_t kDescriptionMax = 64u << 10;
+constexpr std::uint64_t kEtenduesMax = 1u << 16;
 
 // Numbers one after the other in a byte string; past its end every number is 0 and the
 // cursor is no longer ok.
@@ -141,6 +142,9 @@ std::optional<std::string> donneesItem(const Tables& t, iso::Fichier& f, std::ui
         if (s != 0 && s != 4 && s != 8)
             return std::nullopt;
     const auto n = c.prendre(version < 2 ? 2 : 4);
+    // Extents of no bytes at all (every size 0) take no room in the table: counted, so
+    // that a small table cannot make billions of them.
+    std::uint64_t vues = 0;
     for (std::uint64_t i = 0; i < n && c.ok; ++i) {
         const auto id = c.prendre(version < 2 ? 2 : 4);
         const auto methode = version == 1 || version == 2 ? c.prendre(2) & 15 : 0;
@@ -148,6 +152,8 @@ std::optional<std::string> donneesItem(const Tables& t, iso::Fichier& f, std::ui
         const auto base = c.prendre(tBase);
         const auto etendues = c.prendre(2);
         std::string donnees, morceau;
+        if ((vues += etendues) > kEtenduesMax)
+            return std::nullopt;
         for (std::uint64_t e = 0; e < etendues && c.ok; ++e) {
             c.prendre(tIndex);
             const auto offset = c.prendre(tOffset);
