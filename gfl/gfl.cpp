@@ -658,6 +658,9 @@ GFL_ERROR lireHeif(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** so
         return GFL_ERROR_NO_MEMORY;
     // No side of a picture worth reading is longer: larger ones are refused unread.
     heif_context_set_maximum_image_size_limit(contexte.get(), 1 << 15);
+    // A grid's tiles one after the other, in this thread: never several tiles' buffers
+    // at once on top of the canvas.
+    heif_context_set_max_decoding_threads(contexte.get(), 0);
     if (heif_context_read_from_file(contexte.get(), chemin, nullptr).code != heif_error_Ok)
         return GFL_ERROR_BAD_FORMAT;
     heif_image_handle* brute = nullptr;
