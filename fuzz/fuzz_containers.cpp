@@ -1,15 +1,20 @@
 // Feeds arbitrary bytes to each container walker (ISO boxes, PNG and WebP chunks, JPEG XL
-// boxes, RAF, CRW and MRW headers) and to the reader's recognition by first bytes: nothing
-// may crash, read outside a buffer, leak, hang or read more than the file's budget.
+// boxes, compressed ones included, RAF, CRW and MRW headers), to the picture loaders' box
+// walks (a film's stored picture, a HEIF picture's item tables) and to the reader's
+// recognition by first bytes: nothing may crash, read outside a buffer, leak, hang or read
+// more than the file's budget.
 #include "ecrireEntree.h"
 #include "exif/dEXIF.h"
 #include "exif/exifContainers.h"
 #include "exif/exifDump.h"
+#include "imaging/structureHeif.h"
+#include "imaging/vignetteFilm.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -44,6 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int fd = ::open(gPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         std::abort();
+    // The picture loaders' walks of the same boxes: a film's stored picture, a HEIF
+    // picture's item tables.
+    {
+        const std::optional<std::string> vignette = varlime::vignetteFilm(fd, size);
+        if (vignette && (vignette->size() > size || vignette->compare(0, 2, "\xFF\xD8") != 0))
+            std::abort(); // only a JPEG, and only bytes of the file
+        volatile std::size_t sink = varlime::verifierStructureHeif(fd, size).size();
+        (void)sink;
+    }
     for (Container c : {Container::IsoMedia, Container::Png, Container::WebP, Container::JpegXl,
                         Container::Raf, Container::Crw, Container::Mrw}) {
         varlime::FileWindow window(fd, size);

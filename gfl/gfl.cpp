@@ -7,9 +7,12 @@
 // file it reads.
 #include "lecteurs.h"
 
+#include "core/fileKinds.h"
 #include "imaging/decodeurJpeg.h"
 #include "imaging/reduction.h"
+#include "imaging/structureHeif.h"
 #include "imaging/tailles.h"
+#include "imaging/vignetteFilm.h"
 
 #include <libheif/heif.h>
 #include <libraw/libraw.h>
@@ -21,8 +24,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <new>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace varlime::gfl {
@@ -416,11 +423,9 @@ GFL_ERROR decoderTiff(TIFF* t, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
     return GFL_NO_ERROR;
 }
 
-// A TIFF-structured camera file (DNG, CR2) goes to LibRaw, a plain TIFF to libtiff.
-bool tiffDeCamera(TIFF* t, const unsigned char* debut) {
+// A DNG starts as any TIFF does: its version tag sends it to LibRaw.
+bool tiffDeCamera(TIFF* t) {
     void* version = nullptr;
-    if (debut[8] == 'C' && debut[9] == 'R')
-        return true;
     return TIFFGetField(t, TIFFTAG_DNGVERSION, &version) != 0;
 }
 
@@ -473,19 +478,6 @@ struct OptionsHeif {
     void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
 };
 
-// The brands of the ISO base media files that hold HEIF pictures (HEVC, AVC or AV1
-// coded); a camera's CR3 (brand "crx ") goes to LibRaw.
-bool marqueHeif(const unsigned char* debut, std::size_t n) {
-    if (n < 12 || std::memcmp(debut + 4, "ftyp", 4) != 0)
-        return false;
-    static const char* const marques[] = {"heic", "heix", "heim", "heis", "hevc", "hevx",
-                                          "hevm", "hevs", "mif1", "msf1", "avif", "avis"};
-    for (const char* m : marques)
-        if (std::memcmp(debut + 8, m, 4) == 0)
-            return true;
-    return false;
-}
-
 // Decodes one picture of the file (the primary one, or one of its thumbnails) upright,
 // as libheif turns and mirrors it by the file's own transformations, into a bitmap
 // fitted to the box asked for.
@@ -493,9 +485,9 @@ GFL_ERROR decoderHeif(heif_image_handle* h, const GFL_LOAD_PARAMS& p, GFL_BITMAP
     const int largeur = heif_image_handle_get_width(h), hauteur = heif_image_handle_get_height(h);
     // libheif decodes the whole picture, a few bytes a pixel in its planes and three in
     // the rows handed back: only pictures that fit the budget that way are decoded.
-    if (largeur <= 0 || hauteur <= 0 ||
-        static_cast<std::uint64_t>(largeur) * static_cast<std::uint64_t>(hauteur) * 8 >
-            kBudgetOctets)
+    if (largeur <= 0 || hauteur <= 0)
+        return GFL_ERROR_BAD_FORMAT;
+    if (!heifDansLeBudget(static_cast<std::uint64_t>(largeur), static_cast<std::uint64_t>(hauteur)))
         return GFL_ERROR_NO_MEMORY;
     // A picture whose depth the file does not tell coherently (libheif then sizes its
     // buffers from whatever the coded data claims) is refused before any decode.
@@ -639,13 +631,36 @@ GFL_ERROR lireRaw(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sor
                          p, sortie);
 }
 
+// The size of a regular file open as `fd`, or nothing.
+static std::optional<std::uint64_t> tailleFichier(int fd) {
+    struct stat etat;
+    if (fd < 0 || ::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(etat.st_size);
+}
+
 GFL_ERROR lireHeif(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
                    GFL_FILE_INFORMATION* info) {
+    {
+        // libheif makes a grid's or an overlay's canvas at the size the item describes
+        // before anything is checked: a file whose tables declare more than the budget
+        // never reaches it.
+        const int fd = ::open(chemin, O_RDONLY | O_CLOEXEC);
+        const auto taille = tailleFichier(fd);
+        const std::string faute = taille ? verifierStructureHeif(fd, *taille) : "unreadable";
+        if (fd >= 0)
+            ::close(fd);
+        if (!faute.empty())
+            return taille ? GFL_ERROR_BAD_FORMAT : GFL_ERROR_FILE_READ;
+    }
     std::unique_ptr<heif_context, ContexteHeif> contexte(heif_context_alloc());
     if (!contexte)
         return GFL_ERROR_NO_MEMORY;
     // No side of a picture worth reading is longer: larger ones are refused unread.
     heif_context_set_maximum_image_size_limit(contexte.get(), 1 << 15);
+    // A grid's tiles one after the other, in this thread: never several tiles' buffers
+    // at once on top of the canvas.
+    heif_context_set_max_decoding_threads(contexte.get(), 0);
     if (heif_context_read_from_file(contexte.get(), chemin, nullptr).code != heif_error_Ok)
         return GFL_ERROR_BAD_FORMAT;
     heif_image_handle* brute = nullptr;
@@ -676,6 +691,19 @@ GFL_ERROR lireHeif(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** so
         }
     }
     return decoderHeif(principale.get(), p, sortie);
+}
+
+GFL_ERROR lireFilm(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
+                   GFL_FILE_INFORMATION* info) {
+    const std::optional<std::string> jpeg = vignetteFilmFichier(chemin);
+    if (!jpeg)
+        return GFL_ERROR_UNKNOWN_FORMAT;
+    Taille propre;
+    const GFL_ERROR e = depuisJpegMemoire(reinterpret_cast<const std::uint8_t*>(jpeg->data()),
+                                          jpeg->size(), p, sortie, propre);
+    if (e == GFL_NO_ERROR)
+        nommer(info, "jpeg", propre.largeur, propre.hauteur);
+    return e;
 }
 
 } // namespace varlime::gfl
@@ -731,35 +759,49 @@ GFL_ERROR gflLoadBitmap(const char* filename, GFL_BITMAP** bitmap, const GFL_LOA
         return GFL_ERROR_BAD_PARAMETERS;
     *bitmap = nullptr;
     nommer(info, "", 0, 0);
-    unsigned char debut[16] = {0};
+    char debut[16] = {0};
+    std::size_t n = 0;
     {
         std::FILE* f = std::fopen(filename, "rb");
         if (!f)
             return GFL_ERROR_FILE_OPEN;
-        const std::size_t n = std::fread(debut, 1, sizeof debut, f);
+        n = std::fread(debut, 1, sizeof debut, f);
         std::fclose(f);
         if (n < 4)
             return GFL_ERROR_UNKNOWN_FORMAT;
     }
-    if (debut[0] == 0xFF && debut[1] == 0xD8)
+    // The program's table of file kinds decides by the first bytes, whatever the name.
+    switch (varlime::kindOfBytes(std::string_view(debut, n))) {
+    case varlime::FileKind::Jpeg:
         return lireJpeg(filename, *params, bitmap, info);
-    if (std::memcmp(debut, "\x89PNG", 4) == 0)
+    case varlime::FileKind::Png:
         return lirePng(filename, *params, bitmap, info);
-    if (marqueHeif(debut, sizeof debut)) {
+    case varlime::FileKind::Heif: {
         const GFL_ERROR e = lireHeif(filename, *params, bitmap, info);
         // Stands upright already: the program leaves it as it is.
         if (e == GFL_NO_ERROR && info)
             info->Upright = 1;
         return e;
     }
-    if (std::memcmp(debut, "II*\0", 4) == 0 || std::memcmp(debut, "MM\0*", 4) == 0) {
+    case varlime::FileKind::Video:
+        return lireFilm(filename, *params, bitmap, info);
+    case varlime::FileKind::Tiff: {
         const auto t = ouvrirTiff(filename);
         if (!t)
             return GFL_ERROR_BAD_FORMAT;
-        if (!tiffDeCamera(t.get(), debut))
+        if (!tiffDeCamera(t.get()))
             return decoderTiff(t.get(), *params, bitmap, info);
+        return lireRaw(filename, *params, bitmap, info);
     }
-    return lireRaw(filename, *params, bitmap, info);
+    case varlime::FileKind::WebP:
+    case varlime::FileKind::JpegXl:
+    case varlime::FileKind::Bitmap:
+        // Left to the program's other loaders.
+        return GFL_ERROR_UNKNOWN_FORMAT;
+    default:
+        // Camera RAW files, and whatever LibRaw recognises that the table does not.
+        return lireRaw(filename, *params, bitmap, info);
+    }
 }
 
 } // extern "C"

@@ -1,7 +1,7 @@
 #pragma once
 // The readers of libgfl201.so, one a format, each reading a file into the bitmap record
 // of libgfl.h within the budget of imaging/tailles.h. gflLoadBitmap picks one by the
-// file's first bytes; the fuzz targets call each one directly.
+// file's first bytes (the program's table of file kinds); the fuzz targets call each one directly.
 #include "libgfl.h"
 
 namespace varlime::gfl {
@@ -20,6 +20,10 @@ GFL_ERROR lireRaw(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sor
 // HEIF pictures (HEIC, HEIF, AVIF) through libheif, upright by the file's own
 // transformations.
 GFL_ERROR lireHeif(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
+                   GFL_FILE_INFORMATION* info);
+
+// Films (MP4, MOV): the JPEG picture the film stores of itself, when it stores one.
+GFL_ERROR lireFilm(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
                    GFL_FILE_INFORMATION* info);
 
 // Frees what the readers return (gflFreeBitmap).

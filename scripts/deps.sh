@@ -8,6 +8,8 @@ run_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg-dev libraw-dev libtiff-dev libpng-dev libheif-dev
+  # A JPEG XL file may keep its EXIF block Brotli-compressed.
+  libbrotli-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -2,7 +2,7 @@
 # Fuzzes the EXIF reader, its container walkers (ISO boxes, PNG/WebP chunks, CRW heaps),
 # the JPEG header walk that finds a camera's stored previews, the rename masks, the ini
 # files, the rename journals and the imaging library's readers (JPEG, PNG, TIFF, camera RAW,
-# HEIF) with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
+# HEIF, films) with libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer).
 #   scripts/fuzz.sh --short          about 60 s on the EXIF reader over the sample photos and
 #                                    the committed regression inputs, 15 s on each of the
 #                                    others, the container walkers included, 10 s on the
@@ -25,7 +25,8 @@ testdata="${VARLIME_TESTDATA_DIR:-$root/tests/data}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARLIME_FUZZ=ON -DVARLIME_TESTDATA_DIR="$testdata" >/dev/null
 cmake --build "$build" --target fuzz_exif fuzz_containers fuzz_jpegPreviews fuzz_mask \
-  fuzz_iniFile fuzz_journal fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw fuzz_gflHeif -j2
+  fuzz_iniFile fuzz_journal fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw fuzz_gflHeif \
+  fuzz_gflFilm -j2
 
 corpus="$build/corpus"
 artifacts="$build/artifacts"
@@ -67,7 +68,8 @@ mkdir -p "$build/corpus-fuzz_jpegPreviews"
 echo "fuzz: fuzz_jpegPreviews, no crash in ${others} s"
 
 # The container walkers (boxes, chunks, heaps) start from the camera and phone files.
-containerSeeds=("$root/fuzz/regressions")
+# Films with a stored picture in each camera's box, and a compressed JPEG XL EXIF box.
+containerSeeds=("$root/fuzz/regressions" "$root/fuzz/seeds-containers")
 if [ -d "$testdata/raw" ]; then
   containerSeeds+=("$testdata/raw")
 fi
@@ -102,25 +104,22 @@ echo "fuzz: fuzz_journal, no crash in ${journal_seconds} s"
 # quarantine kept small).
 images="$root/fuzz/seeds-images"
 readers=$(( seconds / 6 ))
-for target in fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw fuzz_gflHeif; do
+for target in fuzz_gflJpeg fuzz_gflPng fuzz_gflTiff fuzz_gflRaw fuzz_gflHeif fuzz_gflFilm; do
   case "$target" in
     fuzz_gflJpeg) from=("$root/fuzz/seeds") ;;
     fuzz_gflPng) from=("$images") ;;
     fuzz_gflTiff) from=("$images") ;;
     fuzz_gflRaw) from=("$images") ;;
     fuzz_gflHeif) from=("$images") ;;
+    fuzz_gflFilm) from=("$root/fuzz/seeds-containers") ;;
   esac
+  if [ "$target" = fuzz_gflFilm ] && [ -d "$testdata/raw" ]; then from+=("$testdata/raw"); fi
   if [ "$target" = fuzz_gflJpeg ] && [ -d "$testdata/photos" ]; then from+=("$testdata/photos"); fi
   if [ "$target" = fuzz_gflTiff ] && [ -d "$testdata/photos/tiff" ]; then from+=("$testdata/photos/tiff"); fi
   if [ "$target" = fuzz_gflRaw ] && [ -d "$testdata/raw" ]; then from+=("$testdata/raw"); fi
   # Inputs that once broke a reader come first.
   from+=("$root/fuzz/regressions-images")
-  # libheif (1.15) itself can take far more than the budget on a crafted file before the
-  # reader sees the result (a 1 KB HEIC found by a long run takes 6 GiB and a minute, in
-  # heif-convert too); until libheif can be held to a limit, its target is let up to 2 GiB
-  # so that the short run tells new faults, not that known one.
   limite=512 rss=1024
-  if [ "$target" = fuzz_gflHeif ]; then limite=2048 rss=2048; fi
   mkdir -p "$build/corpus-$target"
   ASAN_OPTIONS="${ASAN_OPTIONS}:quarantine_size_mb=64:malloc_context_size=10" \
     LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \

@@ -10,7 +10,7 @@ namespace {
 using K = FileKind;
 using C = Container;
 
-constexpr std::array<FileKindRow, 47> kRows = {{
+constexpr std::array<FileKindRow, 48> kRows = {{
     {"jpg", K::Jpeg, C::Jpeg},      {"jpeg", K::Jpeg, C::Jpeg},     {"jpe", K::Jpeg, C::Jpeg},
     {"jfif", K::Jpeg, C::Jpeg},     {"thm", K::Thumbnail, C::Jpeg}, {"tif", K::Tiff, C::Tiff},
     {"tiff", K::Tiff, C::Tiff},     {"cr2", K::Raw, C::Tiff},       {"dng", K::Raw, C::Tiff},
@@ -25,8 +25,8 @@ constexpr std::array<FileKindRow, 47> kRows = {{
     {"avif", K::Heif, C::IsoMedia}, {"mp4", K::Video, C::IsoMedia}, {"mov", K::Video, C::IsoMedia},
     {"m4v", K::Video, C::IsoMedia}, {"3gp", K::Video, C::IsoMedia}, {"avi", K::Video, C::None},
     {"mts", K::Video, C::None},     {"png", K::Png, C::Png},        {"webp", K::WebP, C::WebP},
-    {"jxl", K::JpegXl, C::JpegXl},  {"bmp", K::Bitmap, C::None},    {"xmp", K::Sidecar, C::None},
-    {"pp3", K::Sidecar, C::None},   {"dop", K::Sidecar, C::None},
+    {"jxl", K::JpegXl, C::JpegXl},  {"bmp", K::Bitmap, C::None},    {"dib", K::Bitmap, C::None},
+    {"xmp", K::Sidecar, C::None},   {"pp3", K::Sidecar, C::None},   {"dop", K::Sidecar, C::None},
 }};
 
 // The extension of a name, from its last dot, in lower case; empty without a dot.
@@ -113,6 +113,50 @@ Container containerOfBytes(std::string_view h) {
                 return Container::IsoMedia;
     }
     return Container::None;
+}
+
+FileKind kindOfBytes(std::string_view h) {
+    using namespace std::string_view_literals;
+    switch (containerOfBytes(h)) {
+    case Container::Jpeg:
+        return FileKind::Jpeg;
+    case Container::Tiff:
+        if (!startsWith(h, "II*\0"sv) && !startsWith(h, "MM\0*"sv))
+            return FileKind::Raw;
+        return h.size() >= 10 && h.substr(8, 2) == "CR"sv ? FileKind::Raw : FileKind::Tiff;
+    case Container::Raf:
+    case Container::Crw:
+    case Container::Mrw:
+        return FileKind::Raw;
+    case Container::IsoMedia: {
+        if (h.substr(4, 4) != "ftyp"sv || h.size() < 12)
+            return FileKind::Video;
+        const std::string_view brand = h.substr(8, 4);
+        // The brands of pictures coded with HEVC, AVC or AV1, images and sequences.
+        for (std::string_view b : {"heic"sv, "heix"sv, "heim"sv, "heis"sv, "hevc"sv, "hevx"sv,
+                                   "hevm"sv, "hevs"sv, "mif1"sv, "msf1"sv, "avif"sv, "avis"sv})
+            if (brand == b)
+                return FileKind::Heif;
+        return brand == "crx "sv ? FileKind::Raw : FileKind::Video;
+    }
+    case Container::Png:
+        return FileKind::Png;
+    case Container::WebP:
+        return FileKind::WebP;
+    case Container::JpegXl:
+        return FileKind::JpegXl;
+    case Container::None:
+        break;
+    }
+    // A bare JPEG XL code stream, and a Windows bitmap.
+    if (startsWith(h, "\xFF\x0A"sv))
+        return FileKind::JpegXl;
+    return startsWith(h, "BM"sv) && h.size() >= 14 ? FileKind::Bitmap : FileKind::Unknown;
+}
+
+FileKind kindOfFile(std::string_view name, std::string_view head) {
+    const FileKind k = kindOfName(name);
+    return k != FileKind::Unknown ? k : kindOfBytes(head);
 }
 
 bool isCameraFile(std::string_view name) {

@@ -56,6 +56,16 @@ Container containerOfBytes(std::string_view head);
 // ".pef" as TIFF); None for every other name, whose bytes then decide.
 Container containerByName(std::string_view name);
 
+// The kind of a file by its first bytes (a dozen are enough), for the picture loaders:
+// a HEIF picture, a CR3 and a film are told apart by their file type box's brand, a
+// TIFF-structured RAW by its own magic number (or a CR2's "CR" mark). A DNG and most
+// other TIFF-based RAW files start as any TIFF does: Tiff.
+FileKind kindOfBytes(std::string_view head);
+
+// The kind of a file for the loaders: its name's, when the table knows the extension,
+// else its first bytes'.
+FileKind kindOfFile(std::string_view name, std::string_view head);
+
 // A picture or film a camera writes (what a transfer from a camera folder takes).
 bool isCameraFile(std::string_view name);
 

@@ -1,5 +1,7 @@
 #include "exif/exifContainers.h"
 
+#include <brotli/decode.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -445,6 +447,9 @@ bool itemExtents(std::string_view iloc, std::uint32_t wanted, std::vector<Extent
         if (s != 0 && s != 4 && s != 8)
             return false;
     const auto count = c.take(version < 2 ? 2 : 4);
+    // Extents whose sizes are all 0 take no room in the table: counted, so that a small
+    // table cannot make billions of them.
+    std::uint64_t seen = 0;
     for (std::uint64_t i = 0; i < count && c.ok; ++i) {
         const auto id = c.take(version < 2 ? 2 : 4);
         std::uint64_t method = 0;
@@ -453,6 +458,8 @@ bool itemExtents(std::string_view iloc, std::uint32_t wanted, std::vector<Extent
         c.take(2); // data reference index
         const auto base = c.take(baseSize);
         const auto extents = c.take(2);
+        if ((seen += extents) > 65536)
+            return false;
         for (std::uint64_t e = 0; e < extents && c.ok; ++e) {
             c.take(indexSize);
             const auto offset = c.take(offsetSize);
@@ -632,15 +639,59 @@ ContainerFind findWebP(FileWindow& file) {
     return out;
 }
 
+// The contents of a "brob" box (the type of the box it stands for, then that box's
+// payload compressed with Brotli), never more than `cap` bytes of it.
+bool brotliPayload(std::string_view packed, std::size_t cap, std::string& out, Walk& w) {
+    BrotliDecoderState* state = BrotliDecoderCreateInstance(nullptr, nullptr, nullptr);
+    if (!state) {
+        w.fault("Compressed Exif box could not be read");
+        return false;
+    }
+    out.clear();
+    const auto* next = reinterpret_cast<const std::uint8_t*>(packed.data());
+    std::size_t left = packed.size();
+    char chunk[16384];
+    BrotliDecoderResult r = BROTLI_DECODER_RESULT_NEEDS_MORE_OUTPUT;
+    while (r == BROTLI_DECODER_RESULT_NEEDS_MORE_OUTPUT) {
+        auto* to = reinterpret_cast<std::uint8_t*>(chunk);
+        std::size_t room = sizeof chunk;
+        r = BrotliDecoderDecompressStream(state, &left, &next, &room, &to, nullptr);
+        const std::size_t got = sizeof chunk - room;
+        // Checked before keeping them: a few bytes may unpack to gigabytes.
+        if (got > cap - out.size()) {
+            r = BROTLI_DECODER_RESULT_ERROR;
+            w.fault("Compressed Exif box too large to be read");
+            break;
+        }
+        out.append(chunk, got);
+    }
+    BrotliDecoderDestroyInstance(state);
+    if (r == BROTLI_DECODER_RESULT_SUCCESS)
+        return true;
+    w.fault("Damaged compressed Exif box");
+    out.clear();
+    return false;
+}
+
 ContainerFind findJpegXl(FileWindow& file) {
     ContainerFind out;
     Walk w(file);
     w.eachBox(0, file.size(), 0, [&](const Box& b) {
-        if (b.type != "Exif")
-            return true;
         std::string p;
-        if (!w.payload(b, kMaxExifBytes, p))
+        if (b.type == "brob") {
+            // Only a compressed Exif box is unpacked; other compressed boxes are passed by.
+            std::string type;
+            if (b.end - b.payload < 4 || !file.read(b.payload, 4, type) || type != "Exif")
+                return true;
+            std::string packed;
+            if (!w.payload(b, kMaxExifBytes, packed) ||
+                !brotliPayload(std::string_view(packed).substr(4), kMaxExifBytes, p, w))
+                return false;
+        } else if (b.type != "Exif") {
+            return true;
+        } else if (!w.payload(b, kMaxExifBytes, p)) {
             return false;
+        }
         const std::uint32_t skip = u32be(p, 0);
         if (p.size() < 4 || skip > p.size() - 4) {
             w.fault("Bad Exif box header");

@@ -4,6 +4,7 @@
 #include "exif/dEXIF.h"
 #include "imaging/decodeurJpeg.h"
 #include "imaging/rotation.h"
+#include "imaging/vignetteFilm.h"
 
 #include <png.h>
 
@@ -18,6 +19,19 @@ namespace varlime {
 
 bool extensionJpeg(const std::string& chemin) {
     return isJpegName(chemin);
+}
+
+FileKind genreImage(const std::string& chemin) {
+    const FileKind parNom = kindOfName(chemin);
+    if (parNom != FileKind::Unknown)
+        return parNom;
+    char tete[16];
+    std::FILE* f = std::fopen(chemin.c_str(), "rb");
+    if (!f)
+        return FileKind::Unknown;
+    const std::size_t n = std::fread(tete, 1, sizeof tete, f);
+    std::fclose(f);
+    return kindOfBytes(std::string_view(tete, n));
 }
 
 bool DestinationPixels::preparer(int largeurImage, int hauteurImage, Taille taille,
@@ -58,9 +72,19 @@ ImageChargee chargerImage(LibGfl* lib, const std::string& chemin, const DemandeI
         }
     }
     r.pixels = Pixels();
-    if (extensionJpeg(chemin)) {
+    const FileKind genre = genreImage(chemin);
+    if (genre == FileKind::Jpeg || genre == FileKind::Thumbnail) {
         DestinationPixels d(r.pixels);
         if (!decoderJpegFichier(chemin, demande, d))
+            r.pixels = Pixels();
+        return r;
+    }
+    if (genre == FileKind::Video) {
+        // The picture the film stores of itself, when it stores one; never the film.
+        const auto jpeg = vignetteFilmFichier(chemin);
+        DestinationPixels d(r.pixels);
+        if (!jpeg || !decoderJpeg(reinterpret_cast<const std::uint8_t*>(jpeg->data()), jpeg->size(),
+                                  demande.boite, d))
             r.pixels = Pixels();
         return r;
     }

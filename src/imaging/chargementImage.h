@@ -1,8 +1,10 @@
 #pragma once
 // Loading a picture for the thumbnail, the viewer and --render: through the imaging
 // library when it loads, else through the fallback loader, which picks its decoder by
-// the file's extension (libjpeg for JPEG here; BMP and PNG by a loader the caller
-// hands in, Qt's in the windows). Then turned upright by the EXIF orientation.
+// the file's kind in the table of file kinds (libjpeg for JPEG and for the picture a
+// film stores; BMP and PNG by a loader the caller hands in, Qt's in the windows). Then
+// turned upright by the EXIF orientation.
+#include "core/fileKinds.h"
 #include "imaging/LibGfl.h"
 #include "imaging/decodeurJpeg.h"
 #include "imaging/pixels.h"
@@ -42,6 +44,10 @@ struct ImageChargee {
 
 // True for the extensions the fallback loader decodes with libjpeg.
 bool extensionJpeg(const std::string& chemin);
+
+// The kind a loader takes a file for: its extension's in the table of file kinds, else
+// its first bytes' (a JPEG named without an extension is still a JPEG).
+FileKind genreImage(const std::string& chemin);
 
 // The picture as stored, shrunk into the box asked for (in the stored orientation);
 // empty pixels when no loader reads it or it is beyond the budget. `lib` may be null.

@@ -93,4 +93,74 @@ TEST(FileKinds, ByFirstBytes) {
         EXPECT_EQ(containerOfBytes(c.tete), c.container) << c.tete;
 }
 
+// What the picture loaders take a file for: its first bytes, or its name when the table
+// knows the extension.
+TEST(FileKinds, ForTheLoaders) {
+    using namespace std::string_literals;
+    struct Cas {
+        const char* nom;
+        std::string tete;
+        FileKind parOctets, pourChargeur;
+    };
+    const std::string tiff = "II*\0\x10\0\0\0"s;
+    for (const Cas& c : std::initializer_list<Cas>{
+             {"a.jpg", "\xFF\xD8\xFF\xE0"s, FileKind::Jpeg, FileKind::Jpeg},
+             {"photo", "\xFF\xD8\xFF\xE1"s, FileKind::Jpeg, FileKind::Jpeg},
+             {"a.tif", tiff + "\0\0"s, FileKind::Tiff, FileKind::Tiff},
+             // A CR2 says so at its eighth byte; a DNG starts as any TIFF does.
+             {"a.cr2", tiff + "CR\x02\0"s, FileKind::Raw, FileKind::Raw},
+             {"cr2", tiff + "CR\x02\0"s, FileKind::Raw, FileKind::Raw},
+             {"a.dng", tiff + "\0\0"s, FileKind::Tiff, FileKind::Raw},
+             {"a.orf", "IIRO\x08\0\0\0"s, FileKind::Raw, FileKind::Raw},
+             {"a.rw2", "IIU\0\x08\0\0\0"s, FileKind::Raw, FileKind::Raw},
+             {"a.raf", "FUJIFILMCCD-RAW 0201"s, FileKind::Raw, FileKind::Raw},
+             {"a.mrw", "\0MRM\0\0\x0a\x0c"s, FileKind::Raw, FileKind::Raw},
+             {"x.heic",
+              "\0\0\0\x18"
+              "ftypheic\0\0\0\0"s,
+              FileKind::Heif, FileKind::Heif},
+             {"x",
+              "\0\0\0\x1c"
+              "ftypmif1\0\0\0\0"s,
+              FileKind::Heif, FileKind::Heif},
+             {"x",
+              "\0\0\0\x1c"
+              "ftypavif\0\0\0\0"s,
+              FileKind::Heif, FileKind::Heif},
+             {"x.cr3",
+              "\0\0\0\x18"
+              "ftypcrx \0\0\0\0"s,
+              FileKind::Raw, FileKind::Raw},
+             {"x",
+              "\0\0\0\x18"
+              "ftypisom\0\0\x02\0"s,
+              FileKind::Video, FileKind::Video},
+             {"x",
+              "\0\0\0\x14"
+              "ftypqt  \0\0\0\0"s,
+              FileKind::Video, FileKind::Video},
+             {"x", "\0\0\x0f\x17moov"s, FileKind::Video, FileKind::Video},
+             // Named as a picture, the name decides.
+             {"x.mp4",
+              "\0\0\0\x1c"
+              "ftypmif1\0\0\0\0"s,
+              FileKind::Heif, FileKind::Video},
+             {"x", "\x89PNG\r\n\x1A\n"s, FileKind::Png, FileKind::Png},
+             {"x", "RIFF\0\0\0\0WEBPVP8X"s, FileKind::WebP, FileKind::WebP},
+             {"x", "\0\0\0\x0CJXL \r\n\x87\n"s, FileKind::JpegXl, FileKind::JpegXl},
+             {"x", "\xFF\x0A\xFA"s, FileKind::JpegXl, FileKind::JpegXl},
+             {"x", "BM\x36\0\0\0\0\0\0\0\x36\0\0\0"s, FileKind::Bitmap, FileKind::Bitmap},
+             {"a.dib", "BM"s, FileKind::Unknown, FileKind::Bitmap},
+             {"x", "RIFF\0\0\0\0AVI LIST"s, FileKind::Unknown, FileKind::Unknown},
+             {"x",
+              "\0\0\0\x18"
+              "ftyp"s,
+              FileKind::Video, FileKind::Video},
+             {"x", ""s, FileKind::Unknown, FileKind::Unknown},
+         }) {
+        EXPECT_EQ(kindOfBytes(c.tete), c.parOctets) << c.nom << " " << c.tete;
+        EXPECT_EQ(kindOfFile(c.nom, c.tete), c.pourChargeur) << c.nom << " " << c.tete;
+    }
+}
+
 } // namespace

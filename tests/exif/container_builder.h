@@ -2,6 +2,8 @@
 // Builds the containers of today's cameras and phones byte by byte (ISO boxes, PNG
 // chunks, RIFF chunks), so that tests can make files holding a TIFF structure where
 // each container keeps its EXIF data.
+#include <brotli/encode.h>
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -94,6 +96,25 @@ inline std::string webpWithExif(const std::string& tiff) {
 inline std::string jxlWithExif(const std::string& tiff) {
     return box("JXL ", "\r\n\x87\n") + box("ftyp", std::string("jxl \0\0\0\0jxl ", 12)) +
            box("Exif", be32(0) + tiff) + box("jxlc", std::string("\xFF\x0A", 2));
+}
+
+// Bytes compressed with Brotli, as a JPEG XL writer compresses a box.
+inline std::string brotli(const std::string& bytes) {
+    std::string out(BrotliEncoderMaxCompressedSize(bytes.size()), '\0');
+    std::size_t n = out.size();
+    if (!BrotliEncoderCompress(BROTLI_DEFAULT_QUALITY, BROTLI_DEFAULT_WINDOW, BROTLI_MODE_GENERIC,
+                               bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                               &n, reinterpret_cast<std::uint8_t*>(out.data())))
+        return {};
+    out.resize(n);
+    return out;
+}
+
+// A JPEG XL container whose Exif box is compressed: a "brob" box holding the type it
+// stands for, then that box's payload (here `payload` as given) compressed.
+inline std::string jxlWithCompressedBox(const std::string& type, const std::string& payload) {
+    return box("JXL ", "\r\n\x87\n") + box("ftyp", std::string("jxl \0\0\0\0jxl ", 12)) +
+           box("brob", type + brotli(payload)) + box("jxlc", std::string("\xFF\x0A", 2));
 }
 
 } // namespace varlime::test

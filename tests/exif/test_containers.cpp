@@ -84,7 +84,9 @@ struct Echantillon {
     std::string contenu; // its bytes
     const char *fabricant, *modele, *date;
     const char* nomExif; // the name EXIF naming gives it (make_model_date)
-    const char* tagDate; // exiftool's tag for that date
+    // exiftool's tag for that date; null where Debian's exiftool cannot read the file
+    // (it unpacks Brotli only with a Perl module Debian does not ship).
+    const char* tagDate;
 };
 
 std::vector<Echantillon> echantillons() {
@@ -139,6 +141,9 @@ std::vector<Echantillon> echantillons() {
          "Maker_Model 1_20240501", "DateTimeOriginal"},
         {"a.jxl", test::jxlWithExif(tiff), "Maker", "Model 1", "2024:05:01 18:20:33",
          "Maker_Model 1_20240501", "DateTimeOriginal"},
+        // The same block compressed, as JPEG XL writers may keep it.
+        {"b.jxl", test::jxlWithCompressedBox("Exif", test::be32(0) + tiff), "Maker", "Model 1",
+         "2024:05:01 18:20:33", "Maker_Model 1_20240501", nullptr},
         {"a.orf", orf, "OLYMPUS", "E-M5", "2013:01:02 03:04:05", "OLYMPUS_E-M5_20130102",
          "DateTimeOriginal"},
         {"a.jfif", lire(photos + "Nikon_D70.jpg"), "NIKON CORPORATION", "NIKON D70",
@@ -183,6 +188,8 @@ TEST_F(Containers, EachNamesItselfAsExiftoolReadsIt) {
         EXPECT_EQ(Retourne_nom_exif(f, optionsNom(), e.nom, today), e.nomExif) << e.nom;
 
         // exiftool reads the same values from the same bytes.
+        if (!e.tagDate)
+            continue;
         const auto tool = exiftool(path, {"Make", "Model", e.tagDate});
         ASSERT_FALSE(tool.empty()) << "exiftool gave nothing for " << e.nom;
         EXPECT_EQ(tool.count("Make") ? tool.at("Make") : "", e.fabricant) << e.nom;
@@ -300,6 +307,14 @@ TEST_F(Containers, DamagedFilesSayWhatWasWrong) {
          "Block past the end of the file"},
         {"box.jxl", test::box("JXL ", "\r\n\x87\n") + test::be32(9000) + "Exif" + tiff,
          "Box size past the end of its container"},
+        // 8 MiB of zeros pack into a few bytes: unpacking stops at the EXIF limit (4 MiB).
+        {"bomb.jxl", test::jxlWithCompressedBox("Exif", std::string(8u << 20, '\0')),
+         "Compressed Exif box too large to be read"},
+        // A compressed box cut in its middle.
+        {"cut.jxl",
+         test::box("JXL ", "\r\n\x87\n") +
+             test::box("brob", "Exif" + test::brotli(test::be32(0) + tiff).substr(0, 20)),
+         "Damaged compressed Exif box"},
     };
     TempDir d;
     TimgData reader;

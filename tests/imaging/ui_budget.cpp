@@ -185,6 +185,10 @@ TEST(Budget, whatAFileDeclaresOrACallerAsksStaysBounded) {
         {"HEIC tiles of another depth", regression + "heif_tile_depth.heic", true, 200, "refused"},
         {"HEIC decoding larger than it declares", regression + "heif_decoded_larger.heic", true,
          200, "refused"},
+        // The phone's sample grid with a canvas of 32767 x 32767 in its description: libheif
+        // made that canvas (some gigabytes) before any tile was decoded.
+        {"HEIC grid canvas beyond its picture", regression + "heif_grid_canvas.heic", true, 200,
+         "refused"},
         {"PNG text chunk as found", regression + "png_text_chunk_800mb.png", false, 0, "refused"},
     };
     for (const Cas& c : cas) {

@@ -2,6 +2,7 @@
 // the imaging library and without it (VARLIME_GFL=off), as the core tests are.
 #include "core/ui/Main.h"
 #include "exif/ui/IHM_exif_dump.h"
+#include "films_builder.h"
 #include "imaging/chargementImage.h"
 #include "imaging/ui/IHM_info_touche.h"
 #include "imaging/ui/IHM_vignette.h"
@@ -302,6 +303,45 @@ TEST(Viewer, unreadableFileWarnsAndKeepsTheWindow) {
     EXPECT_EQ(f.messages.texts().last().toStdString(), "faux.jpg n'est pas une image affichable");
     EXPECT_FALSE(v.IMG_01->isVisible());
     EXPECT_EQ(v.size(), QSize(500, 400));
+}
+
+// A film shows the picture it stores of itself, in the viewer and as the grid's
+// thumbnail; one that stores none shows nothing, and no message stops the user paging
+// through a card. A damaged photo is still told.
+TEST(Viewer, filmsShowTheirStoredPictureElseNothingSilently) {
+    AppFixture f;
+    TempDir dir;
+    const std::string rouge = jpegUni(160, 120, 220, 20, 20);
+    dir.write("a.mp4", film(kFtypMp4, thmb(rouge, static_cast<std::uint32_t>(rouge.size()))));
+    dir.write("b.mov", film(kFtypMov, ""));
+    dir.write("c.avi", readFile(photosDir() + "../raw/Pentax.avi"));
+    dir.write("d.jpg", "damaged");
+    struct Cas {
+        const char* nom;
+        bool image;
+        int messages;
+    } cas[] = {{"a.mp4", true, 0}, {"b.mov", false, 0}, {"c.avi", false, 0}, {"d.jpg", false, 1}};
+    TMainForm& m = f.app->MainForm();
+    m.resize(900, 600);
+    m.show();
+    open(m, dir);
+    TDLG_vignette& v = f.app->DLG_vignette();
+    v.resize(500, 400);
+    for (int i = 0; i < 4; ++i) {
+        const Cas& c = cas[i];
+        const auto avant = f.messages.texts().size();
+        m.selectionnerLigne(i);
+        f.app->DB_image().attendreImagette();
+        EXPECT_EQ(!m.IMG_imagette->isHidden(), c.image) << c.nom;
+        v.Image(dir.path() + c.nom);
+        EXPECT_EQ(v.IMG_01->isVisible(), c.image) << c.nom;
+        EXPECT_EQ(f.messages.texts().size() - avant, c.messages) << c.nom;
+        if (c.image) {
+            EXPECT_EQ(v.IMG_01->pixmap().size(), QSize(160, 120)) << c.nom;
+            EXPECT_EQ(m.IMG_imagette->pixmap().width(), m.IMG_imagette->width()) << c.nom;
+        }
+    }
+    m.close();
 }
 
 TEST(Thumbnail, followsTheCurrentRowAndHidesUnreadableFiles) {

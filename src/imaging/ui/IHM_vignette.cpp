@@ -126,10 +126,13 @@ void TDLG_vignette::Image(const std::string& chemin) {
         // The window is neither resized nor moved: an open viewer stays open, empty.
         pixels_ = Pixels();
         IMG_01->clear();
-        app_.messages().warning(
-            formatMessage(app_.texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
-                          {nomDuFichier(chemin)}),
-            this);
+        // A film that stores no picture of itself is no damaged picture: it shows nothing,
+        // and the user paging through a card is not stopped by a message.
+        if (genreImage(chemin) != FileKind::Video)
+            app_.messages().warning(
+                formatMessage(app_.texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
+                              {nomDuFichier(chemin)}),
+                this);
         IMG_01->setVisible(false);
         return;
     }

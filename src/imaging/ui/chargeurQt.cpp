@@ -1,12 +1,13 @@
 #include "imaging/ui/chargeurQt.h"
 
+#include "core/fileKinds.h"
+#include "imaging/chargementImage.h"
 #include "imaging/reduction.h"
 
 #include <QFile>
 #include <QImageReader>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -16,16 +17,6 @@
 namespace varlime {
 
 namespace {
-
-std::string extensionMinuscule(const std::string& chemin) {
-    const auto point = chemin.find_last_of("./");
-    if (point == std::string::npos || chemin[point] != '.')
-        return {};
-    std::string ext = chemin.substr(point + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
 
 // Qt's PNG reader allocates what a chunk's length says before reading it (a text chunk
 // of 800 MB in a file of 50 bytes): the chunks are walked first, and a file where one
@@ -65,9 +56,11 @@ bool morceauxPngPlausibles(const std::string& chemin) {
 
 bool chargerAvecQt(const std::string& chemin, const DemandeImage& demande, Pixels& sortie) {
     sortie = Pixels();
-    const std::string ext = extensionMinuscule(chemin);
-    const char* format = ext == "png" ? "png" : (ext == "bmp" || ext == "dib") ? "bmp" : nullptr;
-    if (!format || (ext == "png" && !morceauxPngPlausibles(chemin)))
+    const FileKind genre = genreImage(chemin);
+    const char* format = genre == FileKind::Png      ? "png"
+                         : genre == FileKind::Bitmap ? "bmp"
+                                                     : nullptr;
+    if (!format || (genre == FileKind::Png && !morceauxPngPlausibles(chemin)))
         return false;
     // Raised to the budget, never lifted: a file declaring more is still refused.
     static std::once_flag limite;

@@ -1,0 +1,276 @@
+#include "imaging/structureHeif.h"
+
+#include "imaging/boitesIso.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace varlime {
+
+namespace {
+
+using iso::u16;
+using iso::u32;
+
+// Item tables of some kilobytes are the rule (a grid of 48 tiles takes about 3 KB).
+constexpr std::uint64_t kTablesMax = 1u << 20;
+constexpr std::size_t kItemsMax = 4096;
+constexpr std::size_t kProprietesMax = 4096;
+// A grid's description is 8 or 12 bytes, an overlay's a few per picture it places.
+constexpr std::uint64_t kDescriptionMax = 64u << 10;
+constexpr std::uint64_t kEtenduesMax = 1u << 16;
+
+// Numbers one after the other in a byte string; past its end every number is 0 and the
+// cursor is no longer ok.
+struct Curseur {
+    std::string_view b;
+    std::size_t at = 0;
+    bool ok = true;
+    std::uint64_t prendre(unsigned octets) {
+        if (octets == 0)
+            return 0;
+        if (at > b.size() || b.size() - at < octets) {
+            ok = false;
+            at = b.size();
+            return 0;
+        }
+        std::uint64_t v = 0;
+        for (unsigned i = 0; i < octets; ++i)
+            v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+        at += octets;
+        return v;
+    }
+};
+
+struct Item {
+    std::uint32_t id = 0;
+    char type[4] = {};
+    bool est(std::string_view t) const { return std::string_view(type, 4) == t; }
+};
+
+struct Taille2 {
+    std::uint64_t largeur = 0, hauteur = 0;
+};
+
+struct Tables {
+    std::string_view iinf, iloc, ipco, ipma, idat;
+    std::vector<Item> items;
+    std::vector<std::optional<Taille2>> ispe; // by property index, from 0
+    std::string faute;
+};
+
+void lireItems(Tables& t, iso::Parcours& p) {
+    Curseur c{t.iinf};
+    const auto version = c.prendre(1);
+    c.prendre(3);
+    c.prendre(version == 0 ? 2 : 4);
+    p.dansOctets(t.iinf.substr(std::min(c.at, t.iinf.size())),
+                 [&](const iso::Boite& b, std::string_view charge) {
+                     if (!b.est("infe"))
+                         return true;
+                     if (t.items.size() >= kItemsMax) {
+                         t.faute = "Too many items";
+                         return false;
+                     }
+                     Curseur e{charge};
+                     const auto v = e.prendre(1);
+                     e.prendre(3);
+                     if (v < 2)
+                         return true; // no item type: no picture
+                     Item item;
+                     item.id = static_cast<std::uint32_t>(e.prendre(v == 2 ? 2 : 4));
+                     e.prendre(2);
+                     if (e.ok && e.at + 4 <= charge.size()) {
+                         std::copy_n(charge.data() + e.at, 4, item.type);
+                         t.items.push_back(item);
+                     }
+                     return true;
+                 });
+}
+
+void lireProprietes(Tables& t, iso::Parcours& p) {
+    p.dansOctets(t.ipco, [&](const iso::Boite& b, std::string_view charge) {
+        if (t.ispe.size() >= kProprietesMax) {
+            t.faute = "Too many item properties";
+            return false;
+        }
+        std::optional<Taille2> taille;
+        if (b.est("ispe")) {
+            Curseur c{charge};
+            c.prendre(4);
+            const auto l = c.prendre(4), h = c.prendre(4);
+            taille = Taille2{l, h};
+        }
+        t.ispe.push_back(taille);
+        return true;
+    });
+}
+
+// The declared size of each item, from the properties associated with it.
+std::vector<std::pair<std::uint32_t, Taille2>> taillesDeclarees(const Tables& t) {
+    std::vector<std::pair<std::uint32_t, Taille2>> out;
+    Curseur c{t.ipma};
+    const auto version = c.prendre(1);
+    const auto flags = c.prendre(3);
+    const auto n = c.prendre(4);
+    for (std::uint64_t i = 0; i < n && c.ok && out.size() <= kItemsMax * 4; ++i) {
+        const auto id = static_cast<std::uint32_t>(c.prendre(version < 1 ? 2 : 4));
+        const auto associations = c.prendre(1);
+        for (std::uint64_t a = 0; a < associations && c.ok; ++a) {
+            const auto index = (flags & 1) ? c.prendre(2) & 0x7FFF : c.prendre(1) & 0x7F;
+            if (c.ok && index >= 1 && index <= t.ispe.size() && t.ispe[index - 1])
+                out.emplace_back(id, *t.ispe[index - 1]);
+        }
+    }
+    return out;
+}
+
+// The bytes of an item (its description), from the file or from the "idat" box; nothing
+// when the location table does not place it wholly in them or it is too large.
+std::optional<std::string> donneesItem(const Tables& t, iso::Fichier& f, std::uint32_t voulu) {
+    Curseur c{t.iloc};
+    const auto version = c.prendre(1);
+    c.prendre(3);
+    const auto tailles = c.prendre(1);
+    const unsigned tOffset = static_cast<unsigned>(tailles >> 4), tLongueur = tailles & 15;
+    const auto tailles2 = c.prendre(1);
+    const unsigned tBase = static_cast<unsigned>(tailles2 >> 4);
+    const unsigned tIndex = version == 1 || version == 2 ? tailles2 & 15 : 0;
+    for (unsigned s : {tOffset, tLongueur, tBase, tIndex})
+        if (s != 0 && s != 4 && s != 8)
+            return std::nullopt;
+    const auto n = c.prendre(version < 2 ? 2 : 4);
+    // Extents of no bytes at all (every size 0) take no room in the table: counted, so
+    // that a small table cannot make billions of them.
+    std::uint64_t vues = 0;
+    for (std::uint64_t i = 0; i < n && c.ok; ++i) {
+        const auto id = c.prendre(version < 2 ? 2 : 4);
+        const auto methode = version == 1 || version == 2 ? c.prendre(2) & 15 : 0;
+        c.prendre(2);
+        const auto base = c.prendre(tBase);
+        const auto etendues = c.prendre(2);
+        std::string donnees, morceau;
+        if ((vues += etendues) > kEtenduesMax)
+            return std::nullopt;
+        for (std::uint64_t e = 0; e < etendues && c.ok; ++e) {
+            c.prendre(tIndex);
+            const auto offset = c.prendre(tOffset);
+            const auto longueur = c.prendre(tLongueur);
+            if (id != voulu || !c.ok)
+                continue;
+            const std::uint64_t source = methode == 1 ? t.idat.size() : f.taille();
+            if (offset > UINT64_MAX - base || base + offset > source)
+                return std::nullopt;
+            const std::uint64_t debut = base + offset;
+            const std::uint64_t l = longueur ? longueur : source - debut;
+            if (l > source - debut || l > kDescriptionMax - donnees.size())
+                return std::nullopt;
+            if (methode == 1)
+                donnees.append(t.idat.substr(debut, l));
+            else if (methode == 0 && f.lire(debut, static_cast<std::size_t>(l), morceau))
+                donnees += morceau;
+            else
+                return std::nullopt;
+        }
+        if (id == voulu)
+            return c.ok ? std::optional<std::string>(std::move(donnees)) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The canvas a grid or an overlay describes, and for a grid its tiles.
+struct Canevas {
+    Taille2 taille;
+    std::uint64_t tuiles = 0;
+};
+
+std::optional<Canevas> canevas(const Item& item, std::string_view d) {
+    Curseur c{d};
+    c.prendre(1);
+    const auto flags = c.prendre(1);
+    const unsigned champ = (flags & 1) ? 4 : 2;
+    Canevas out;
+    if (item.est("grid")) {
+        out.tuiles = (c.prendre(1) + 1) * (c.prendre(1) + 1);
+    } else {
+        c.prendre(8); // the colour the canvas is filled with
+    }
+    out.taille.largeur = c.prendre(champ);
+    out.taille.hauteur = c.prendre(champ);
+    if (!c.ok)
+        return std::nullopt;
+    return out;
+}
+
+} // namespace
+
+std::string verifierStructureHeif(int fd, std::uint64_t taille) {
+    iso::Fichier f(fd, taille);
+    iso::Parcours p(f);
+    std::string meta;
+    bool trouvee = false;
+    p.dansFichier(0, taille, 0, [&](const iso::Boite& b) {
+        if (!b.est("meta"))
+            return true;
+        trouvee = true;
+        if (b.fin - b.charge > kTablesMax)
+            p.fauter("Item tables too large to be read");
+        else if (!f.lire(b.charge, static_cast<std::size_t>(b.fin - b.charge), meta))
+            p.fauter("Item tables past the end of the file");
+        return false;
+    });
+    if (!p.faute.empty())
+        return p.faute;
+    if (!trouvee || meta.size() < 4)
+        return {};
+    Tables t;
+    // A full box: its version and flags come first.
+    p.dansOctets(std::string_view(meta).substr(4), [&](const iso::Boite& b, std::string_view c) {
+        if (b.est("iinf"))
+            t.iinf = c;
+        else if (b.est("iloc"))
+            t.iloc = c;
+        else if (b.est("idat"))
+            t.idat = c;
+        else if (b.est("iprp"))
+            p.dansOctets(c, [&](const iso::Boite& e, std::string_view ec) {
+                if (e.est("ipco"))
+                    t.ipco = ec;
+                else if (e.est("ipma"))
+                    t.ipma = ec;
+                return true;
+            });
+        return true;
+    });
+    if (!p.faute.empty())
+        return p.faute;
+    lireItems(t, p);
+    if (t.faute.empty())
+        lireProprietes(t, p);
+    if (!t.faute.empty() || !p.faute.empty())
+        return t.faute.empty() ? p.faute : t.faute;
+    const auto declarees = taillesDeclarees(t);
+    for (const auto& [id, d] : declarees)
+        if (!heifDansLeBudget(d.largeur, d.hauteur))
+            return "Picture larger than the memory budget";
+    for (const Item& item : t.items) {
+        if (!item.est("grid") && !item.est("iovl"))
+            continue;
+        const auto donnees = donneesItem(t, f, item.id);
+        const auto c = donnees ? canevas(item, *donnees) : std::nullopt;
+        if (!c)
+            return item.est("grid") ? "Bad grid description" : "Bad overlay description";
+        if (c->tuiles > static_cast<std::uint64_t>(kTuilesMax))
+            return "Grid of too many tiles";
+        if (!heifDansLeBudget(c->taille.largeur, c->taille.hauteur))
+            return "Picture larger than the memory budget";
+        for (const auto& [id, d] : declarees)
+            if (id == item.id && (d.largeur != c->taille.largeur || d.hauteur != c->taille.hauteur))
+                return "Canvas of another size than its picture declares";
+    }
+    return {};
+}
+
+} // namespace varlime
