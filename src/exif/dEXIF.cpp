@@ -500,8 +500,10 @@ std::int32_t RelatedImageDimension(const TImageInfo& info, int which) {
 // of the file.
 class TimgData::Source {
 public:
-    Source(int fd, std::vector<unsigned char>& buf, std::uint64_t& counter)
-        : fd_(fd), buf_(buf), counter_(counter) {}
+    // `first`: how many bytes the first read takes (at most the buffer's size); the
+    // following reads fill the buffer.
+    Source(int fd, std::vector<unsigned char>& buf, std::uint64_t& counter, std::size_t first)
+        : fd_(fd), buf_(buf), counter_(counter), next_(std::min(first, buf.size())) {}
 
     bool byte(unsigned char& b) {
         if (pos_ == len_ && !refill())
@@ -529,8 +531,14 @@ public:
     std::size_t readInto(char* to, std::size_t n) {
         std::size_t done = 0;
         while (done < n) {
-            if (pos_ == len_ && !refill())
-                break;
+            if (pos_ == len_) {
+                // What the buffer no longer holds goes straight to its place, unless
+                // it is small enough to come with the next bytes in one read.
+                if (n - done >= kDirect)
+                    return done + readDirect(to + done, n - done);
+                if (!refill())
+                    break;
+            }
             const std::size_t take = std::min(n - done, len_ - pos_);
             std::memcpy(to + done, buf_.data() + pos_, take);
             pos_ += take;
@@ -541,15 +549,12 @@ public:
 
     // Appends up to n bytes to out; returns how many were appended.
     std::size_t read(std::string& out, std::size_t n) {
-        std::size_t done = 0;
-        while (done < n) {
-            if (pos_ == len_ && !refill())
-                break;
-            const std::size_t take = std::min(n - done, len_ - pos_);
-            out.append(reinterpret_cast<const char*>(buf_.data() + pos_), take);
-            pos_ += take;
-            done += take;
-        }
+        const std::size_t old = out.size();
+        // The rest of a long segment is read straight into it, not through the buffer:
+        // a camera's EXIF block often runs past the first read.
+        out.resize(old + n);
+        const std::size_t done = readInto(out.data() + old, n);
+        out.resize(old + done);
         return done;
     }
 
@@ -557,8 +562,10 @@ private:
     bool refill() {
         if (eof_)
             return false;
+        const std::size_t want = next_;
+        next_ = buf_.size();
         for (;;) {
-            const ssize_t r = ::read(fd_, buf_.data(), buf_.size());
+            const ssize_t r = ::read(fd_, buf_.data(), want);
             if (r < 0 && errno == EINTR)
                 continue;
             if (r <= 0) {
@@ -572,9 +579,29 @@ private:
         }
     }
 
+    // Reads up to n bytes from the file to `to`, the buffer being empty.
+    std::size_t readDirect(char* to, std::size_t n) {
+        std::size_t done = 0;
+        while (done < n && !eof_) {
+            const ssize_t r = ::read(fd_, to + done, n - done);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0) {
+                eof_ = true;
+                break;
+            }
+            done += static_cast<std::size_t>(r);
+            counter_ += static_cast<std::size_t>(r);
+        }
+        return done;
+    }
+
+    static constexpr std::size_t kDirect = 4096;
+
     int fd_;
     std::vector<unsigned char>& buf_;
     std::uint64_t& counter_;
+    std::size_t next_;
     std::size_t pos_ = 0, len_ = 0;
     bool eof_ = false;
 };
@@ -645,7 +672,11 @@ bool TimgData::ReadImageFile(const std::string& path) {
         }
         if (!readable)
             return false;
-        Source in(file.fd, readBuffer_, TotalBytesRead);
+        // Naming needs the EXIF block alone, which a camera writes within the first
+        // kilobytes: a first read of 16 KiB finds most of them whole, and the rest of a
+        // longer one is read on its own.
+        Source in(file.fd, readBuffer_, TotalBytesRead,
+                  NamingFactsOnly ? kNamingFirstRead : readBuffer_.size());
         Container container = byName;
         if (container == Container::None) {
             // The first block read tells what the file is, and serves the read that follows.
@@ -682,7 +713,7 @@ bool TimgData::readContainer(int fd, std::uint64_t size, Container container, So
             return readJpeg(in);
         if (::lseek(fd, static_cast<off_t>(*found.jpegOffset), SEEK_SET) < 0)
             return false;
-        Source from(fd, readBuffer_, TotalBytesRead);
+        Source from(fd, readBuffer_, TotalBytesRead, readBuffer_.size());
         return readJpeg(from);
     }
     if (found.parts.empty()) {
