@@ -232,22 +232,43 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         SetError("Illegally sized directory");
         return;
     }
+    const bool naming = Parent && Parent->NamingFactsOnly;
     for (std::size_t i = 0; i < count; ++i) {
         if (++entriesExamined_ > kMaxEntriesExamined || bytesConsumed_ > kMaxBytesConsumed)
             return;
+        // Every entry lies inside the buffer (checked above): its 12 bytes are read in
+        // place. The buffer is looked at afresh for each, as a maker-note walk lends it.
+        const auto* bytes = reinterpret_cast<const unsigned char*>(Buffer.data());
+        const bool big = BigEndian;
+        auto u16 = [bytes, big](std::size_t at) {
+            return static_cast<std::uint16_t>(big ? (bytes[at] << 8) | bytes[at + 1]
+                                                  : (bytes[at + 1] << 8) | bytes[at]);
+        };
+        auto u32 = [bytes, big](std::size_t at) {
+            const std::uint32_t a = bytes[at], b = bytes[at + 1], c = bytes[at + 2],
+                                d = bytes[at + 3];
+            return big ? (a << 24) | (b << 16) | (c << 8) | d
+                       : (d << 24) | (c << 16) | (b << 8) | a;
+        };
         const std::size_t p = start + 2 + 12 * i;
-        const std::uint16_t tag = ReadU16(p);
-        const int type = ReadU16(p + 2);
-        const std::size_t byteCount = ValueByteCount(ReadU32(p + 4), type, Buffer.size());
+        if (!FitsIn(p, 12, Buffer.size()))
+            return;
+        const std::uint16_t tag = u16(p);
+        const int type = u16(p + 2);
+        const std::size_t byteCount = ValueByteCount(u32(p + 4), type, Buffer.size());
         if (byteCount == 0)
             continue;
-        const std::size_t valuePosition = byteCount <= 4 ? p + 8 : PositionOf(ReadU32(p + 8), base);
+        const std::size_t valuePosition = byteCount <= 4 ? p + 8 : PositionOf(u32(p + 8), base);
+        if (naming && !neededForNames(group, tag)) {
+            // The bytes the entry would have given count as taken, as in a full read.
+            if (valuePosition < Buffer.size())
+                bytesConsumed_ +=
+                    static_cast<std::int64_t>(std::min(byteCount, Buffer.size() - valuePosition));
+            continue;
+        }
         const std::string_view raw = ReadBytes(valuePosition, byteCount);
         bytesConsumed_ += static_cast<std::int64_t>(raw.size());
 
-        const bool naming = Parent && Parent->NamingFactsOnly;
-        if (naming && !neededForNames(group, tag))
-            continue;
         const TTagRow& row = LookupTag(group, tag);
         // Naming takes numbers from the raw bytes: of the values as text, it keeps the
         // make, the model and the date alone, and lists nothing.
@@ -549,13 +570,18 @@ public:
 
     // Appends up to n bytes to out; returns how many were appended.
     std::size_t read(std::string& out, std::size_t n) {
-        const std::size_t old = out.size();
+        std::size_t done = std::min(n, len_ - pos_);
+        out.append(reinterpret_cast<const char*>(buf_.data() + pos_), done);
+        pos_ += done;
+        if (done == n)
+            return done;
         // The rest of a long segment is read straight into it, not through the buffer:
         // a camera's EXIF block often runs past the first read.
-        out.resize(old + n);
-        const std::size_t done = readInto(out.data() + old, n);
-        out.resize(old + done);
-        return done;
+        const std::size_t old = out.size();
+        out.resize(old + (n - done));
+        const std::size_t more = readInto(out.data() + old, n - done);
+        out.resize(old + more);
+        return done + more;
     }
 
 private:
