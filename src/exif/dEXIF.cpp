@@ -434,15 +434,6 @@ std::int32_t TImageInfo::EntryInteger(std::string_view name) const {
 
 namespace {
 
-// The first of the entries with either tag number (two tags of the table carry each
-// focal-plane value), in list order.
-const TTagEntry* firstOf(const TImageInfo& info, std::uint16_t a, std::uint16_t b) {
-    for (const TTagEntry& e : info.Entries)
-        if (e.TagGroup == kExifGroup && (e.TagNumber == a || e.TagNumber == b))
-            return &e;
-    return nullptr;
-}
-
 std::int32_t integerOf(const TTagEntry* e) {
     return e ? RoundHalfEven(e->Number()) : 0;
 }
@@ -450,24 +441,64 @@ std::int32_t integerOf(const TTagEntry* e) {
 } // namespace
 
 void TImageInfo::DeriveFocal35() {
+    // The entries it is worked out from, found in one pass: the first of each tag (of
+    // either tag where two carry the same value), in list order.
+    const TTagEntry *relatedWidth = nullptr, *relatedHeight = nullptr, *recorded = nullptr,
+                    *focalEntry = nullptr, *unitEntry = nullptr, *tiffUnit = nullptr,
+                    *xResEntry = nullptr, *yResEntry = nullptr;
+    for (const TTagEntry& e : Entries) {
+        if (e.TagGroup != kExifGroup)
+            continue;
+        const TTagEntry** slot = nullptr;
+        switch (e.TagNumber) {
+        case 0x1001:
+            slot = &relatedWidth;
+            break;
+        case 0x1002:
+            slot = &relatedHeight;
+            break;
+        case 0xA405:
+            slot = &recorded;
+            break;
+        case 0x920A:
+            slot = &focalEntry;
+            break;
+        case 0x9210:
+        case 0xA210:
+            slot = &unitEntry;
+            break;
+        case 0x0128:
+            slot = &tiffUnit;
+            break;
+        case 0x920E:
+        case 0xA20E:
+            slot = &xResEntry;
+            break;
+        case 0x920F:
+        case 0xA20F:
+            slot = &yResEntry;
+            break;
+        default:
+            break;
+        }
+        if (slot && !*slot)
+            *slot = &e;
+    }
     // The sizes the sensor is worked out from: the related image's when recorded.
-    const TTagEntry* relatedWidth = EntryByTag(0x1001);
-    const TTagEntry* relatedHeight = EntryByTag(0x1002);
     const double width = relatedWidth ? integerOf(relatedWidth) : PixelWidth;
     const double height = relatedHeight ? integerOf(relatedHeight) : PixelHeight;
-    if (EntryByTag(0xA405))
+    if (recorded)
         return;
-    int unit = integerOf(firstOf(*this, 0x9210, 0xA210));
+    int unit = integerOf(unitEntry);
     if (unit < 1)
-        unit = integerOf(EntryByTag(0x0128));
+        unit = integerOf(tiffUnit);
     const double mmPerUnit = unit == 2 ? 25.4 : unit == 3 ? 10.0 : 0.0;
-    const TTagEntry* focalEntry = EntryByTag(0x920A);
     const double focal = focalEntry ? focalEntry->Number() : 0;
     if (mmPerUnit == 0 || focal == 0)
         return;
-    const int xRes = integerOf(firstOf(*this, 0x920E, 0xA20E));
+    const int xRes = integerOf(xResEntry);
     const double sensorWidth = xRes > 0 ? width * mmPerUnit / xRes : 0;
-    const int yRes = integerOf(firstOf(*this, 0x920F, 0xA20F));
+    const int yRes = integerOf(yResEntry);
     const double sensorHeight = yRes > 0 ? height * mmPerUnit / yRes : 0;
     if (!(sensorWidth * sensorHeight > 0))
         return;
