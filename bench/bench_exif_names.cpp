@@ -1,7 +1,8 @@
 // EXIF naming over a card folder of 5,000 photos (copies of the sample photos):
 // the first listing in EXIF mode beside a bare loop that opens each file and reads
 // its first 64 KiB, and one keystroke's recomputation from the kept facts. A second
-// card mixes today's files (JPEG, CR2, CR3, HEIC, RAF, MOV copies of the samples), with
+// card holds camera-sized photos (6 MB each, their EXIF in the first kilobytes), and a
+// third mixes today's files (JPEG, CR2, CR3, HEIC, RAF, MOV copies of the samples), with
 // the bytes read shown beside the bare loop's.
 //   build/<dir>/bench/bench_exif_names
 #include "core/renameEngine.h"
@@ -24,7 +25,10 @@ constexpr int kPhotos = 5000;
 struct Carte {
     std::string dir;
     std::vector<std::string> noms;
-    Carte() {
+    // `taille` 0 keeps each copy as it is; otherwise each copy is lengthened to that
+    // many bytes, the way a camera's picture data follows its EXIF. The added bytes are
+    // a hole in the file, so that 5,000 of them take no room on the disk.
+    explicit Carte(off_t taille = 0) {
         char templ[] = "/tmp/varlime-bench-exif-XXXXXX";
         dir = std::string(mkdtemp(templ)) + "/";
         std::vector<std::filesystem::path> sources;
@@ -36,6 +40,8 @@ struct Carte {
             char nom[32];
             std::snprintf(nom, sizeof nom, "DSC_%05d.JPG", i);
             std::filesystem::copy_file(sources[std::size_t(i) % sources.size()], dir + nom);
+            if (taille > 0 && ::truncate((dir + nom).c_str(), taille) != 0)
+                std::abort();
             noms.emplace_back(nom);
         }
     }
@@ -46,6 +52,11 @@ struct Carte {
 
 const Carte& carte() {
     static Carte c;
+    return c;
+}
+
+const Carte& carteAppareil() {
+    static Carte c(6 * 1024 * 1024);
     return c;
 }
 
@@ -89,8 +100,7 @@ varlime::OptionsNommage options() {
     return o;
 }
 
-void BM_BareRead64KiB(benchmark::State& state) {
-    const Carte& c = carte();
+void bareRead64KiB(benchmark::State& state, const Carte& c) {
     std::vector<char> buffer(64 * 1024);
     for (auto _ : state) {
         for (const std::string& nom : c.noms) {
@@ -101,7 +111,16 @@ void BM_BareRead64KiB(benchmark::State& state) {
     }
     state.counters["files"] = double(c.noms.size());
 }
+
+void BM_BareRead64KiB(benchmark::State& state) {
+    bareRead64KiB(state, carte());
+}
 BENCHMARK(BM_BareRead64KiB)->Unit(benchmark::kMillisecond);
+
+void BM_CameraBareRead64KiB(benchmark::State& state) {
+    bareRead64KiB(state, carteAppareil());
+}
+BENCHMARK(BM_CameraBareRead64KiB)->Unit(benchmark::kMillisecond);
 
 // The parts of a first listing: the folder listed and sorted, and the EXIF reader
 // over every file.
@@ -136,19 +155,42 @@ void BM_ReaderNamingFactsOnly(benchmark::State& state) {
 BENCHMARK(BM_ReaderNamingFactsOnly)->Unit(benchmark::kMillisecond);
 
 // Listing the folder and naming every row with facts not read yet.
-void BM_FirstExifListing(benchmark::State& state) {
-    const Carte& c = carte();
+void firstExifListing(benchmark::State& state, const std::string& dir) {
     for (auto _ : state) {
         varlime::MoteurNommage m;
         m.options = options();
         varlime::CacheFaitsExif cache;
-        m.lister(c.dir);
+        m.lister(dir);
         cache.precharger(m.dossier(), m.lignes());
         m.calculer(varlime::partieNomExif(cache, m.dossier(), m.options, QDate(2026, 12, 7)));
         benchmark::DoNotOptimize(m.lignes().data());
     }
 }
+
+void BM_FirstExifListing(benchmark::State& state) {
+    firstExifListing(state, carte().dir);
+}
 BENCHMARK(BM_FirstExifListing)->Unit(benchmark::kMillisecond);
+
+void BM_CameraFirstExifListing(benchmark::State& state) {
+    firstExifListing(state, carteAppareil().dir);
+}
+BENCHMARK(BM_CameraFirstExifListing)->Unit(benchmark::kMillisecond);
+
+// The reader alone over the camera-sized photos, with the bytes it read.
+void BM_CameraReaderNamingFactsOnly(benchmark::State& state) {
+    const Carte& c = carteAppareil();
+    double octets = 0;
+    for (auto _ : state) {
+        varlime::TimgData reader;
+        reader.NamingFactsOnly = true;
+        for (const std::string& nom : c.noms)
+            benchmark::DoNotOptimize(reader.ReadImageFile(c.dir + nom));
+        octets = double(reader.TotalBytesRead);
+    }
+    state.counters["bytes_read"] = octets;
+}
+BENCHMARK(BM_CameraReaderNamingFactsOnly)->Unit(benchmark::kMillisecond);
 
 // One keystroke in the free text: every name again, no file read or checked.
 void BM_KeystrokeRecompute(benchmark::State& state) {
@@ -248,6 +290,7 @@ BENCHMARK(BM_MixedFirstExifListing)->Unit(benchmark::kMillisecond);
 // The folders are made before any timing, so that no benchmark pays for their copies.
 int main(int argc, char** argv) {
     carte();
+    carteAppareil();
     carteMixte();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -22,6 +22,8 @@ test_packages=(
   # The structure checks (scripts/longest-functions.sh, scripts/include-cycles.py).
   python3
   libimage-exiftool-perl exiv2
+  # bench/cli_compare.sh times renaming beside jhead and exiv2, with hyperfine.
+  jhead hyperfine
   xvfb xauth
   # The package check: dpkg-shlibdeps finds the package's dependencies; the desktop
   # entry, AppStream data, manual page and completion are checked with their own tools.

@@ -103,14 +103,14 @@ bool prisEnsemble(CacheFaitsExif& cache, const DossierListe& dossier,
         return false;
     const FileRow& haut = lignes[ligne - 1];
     const FileRow& bas = lignes[ligne];
-    if (!memesNomsDeBase(haut.ancien, bas.ancien))
-        return false;
+    // The dates first: they are kept facts, and rarely equal, while comparing the names
+    // the way the list sorts them is slow.
     const FaitsExif& a = cache.faits(dossier, haut.ancienSurDisque());
     if (!a.exif)
         return false;
     const std::string date = a.dateHeure; // the cache may move its entries
     const FaitsExif& b = cache.faits(dossier, bas.ancienSurDisque());
-    return b.exif && b.dateHeure == date;
+    return b.exif && b.dateHeure == date && memesNomsDeBase(haut.ancien, bas.ancien);
 }
 
 LigneCompagnonFn lignesCompagnons(CacheFaitsExif& cache, const DossierListe& dossier,

@@ -11,6 +11,10 @@ namespace varlime {
 
 namespace {
 std::string deuxChiffres(int v) {
+    // Months, days, hours, minutes and seconds: two digits made directly, as naming a
+    // folder asks for several of them per photo.
+    if (v >= 0 && v < 100)
+        return {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
     char b[16];
     std::snprintf(b, sizeof b, "%2.2d", v);
     return b;
@@ -24,6 +28,9 @@ std::string anneeCourte(int annee) {
 }
 
 std::string annee(int a) {
+    if (a >= 0 && a <= 9999)
+        return {static_cast<char>('0' + a / 1000), static_cast<char>('0' + a / 100 % 10),
+                static_cast<char>('0' + a / 10 % 10), static_cast<char>('0' + a % 10)};
     char b[16];
     std::snprintf(b, sizeof b, "%4.4d", a);
     return b;

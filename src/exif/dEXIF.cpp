@@ -232,22 +232,43 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         SetError("Illegally sized directory");
         return;
     }
+    const bool naming = Parent && Parent->NamingFactsOnly;
     for (std::size_t i = 0; i < count; ++i) {
         if (++entriesExamined_ > kMaxEntriesExamined || bytesConsumed_ > kMaxBytesConsumed)
             return;
+        // Every entry lies inside the buffer (checked above): its 12 bytes are read in
+        // place. The buffer is looked at afresh for each, as a maker-note walk lends it.
+        const auto* bytes = reinterpret_cast<const unsigned char*>(Buffer.data());
+        const bool big = BigEndian;
+        auto u16 = [bytes, big](std::size_t at) {
+            return static_cast<std::uint16_t>(big ? (bytes[at] << 8) | bytes[at + 1]
+                                                  : (bytes[at + 1] << 8) | bytes[at]);
+        };
+        auto u32 = [bytes, big](std::size_t at) {
+            const std::uint32_t a = bytes[at], b = bytes[at + 1], c = bytes[at + 2],
+                                d = bytes[at + 3];
+            return big ? (a << 24) | (b << 16) | (c << 8) | d
+                       : (d << 24) | (c << 16) | (b << 8) | a;
+        };
         const std::size_t p = start + 2 + 12 * i;
-        const std::uint16_t tag = ReadU16(p);
-        const int type = ReadU16(p + 2);
-        const std::size_t byteCount = ValueByteCount(ReadU32(p + 4), type, Buffer.size());
+        if (!FitsIn(p, 12, Buffer.size()))
+            return;
+        const std::uint16_t tag = u16(p);
+        const int type = u16(p + 2);
+        const std::size_t byteCount = ValueByteCount(u32(p + 4), type, Buffer.size());
         if (byteCount == 0)
             continue;
-        const std::size_t valuePosition = byteCount <= 4 ? p + 8 : PositionOf(ReadU32(p + 8), base);
+        const std::size_t valuePosition = byteCount <= 4 ? p + 8 : PositionOf(u32(p + 8), base);
+        if (naming && !neededForNames(group, tag)) {
+            // The bytes the entry would have given count as taken, as in a full read.
+            if (valuePosition < Buffer.size())
+                bytesConsumed_ +=
+                    static_cast<std::int64_t>(std::min(byteCount, Buffer.size() - valuePosition));
+            continue;
+        }
         const std::string_view raw = ReadBytes(valuePosition, byteCount);
         bytesConsumed_ += static_cast<std::int64_t>(raw.size());
 
-        const bool naming = Parent && Parent->NamingFactsOnly;
-        if (naming && !neededForNames(group, tag))
-            continue;
         const TTagRow& row = LookupTag(group, tag);
         // Naming takes numbers from the raw bytes: of the values as text, it keeps the
         // make, the model and the date alone, and lists nothing.
@@ -413,15 +434,6 @@ std::int32_t TImageInfo::EntryInteger(std::string_view name) const {
 
 namespace {
 
-// The first of the entries with either tag number (two tags of the table carry each
-// focal-plane value), in list order.
-const TTagEntry* firstOf(const TImageInfo& info, std::uint16_t a, std::uint16_t b) {
-    for (const TTagEntry& e : info.Entries)
-        if (e.TagGroup == kExifGroup && (e.TagNumber == a || e.TagNumber == b))
-            return &e;
-    return nullptr;
-}
-
 std::int32_t integerOf(const TTagEntry* e) {
     return e ? RoundHalfEven(e->Number()) : 0;
 }
@@ -429,24 +441,64 @@ std::int32_t integerOf(const TTagEntry* e) {
 } // namespace
 
 void TImageInfo::DeriveFocal35() {
+    // The entries it is worked out from, found in one pass: the first of each tag (of
+    // either tag where two carry the same value), in list order.
+    const TTagEntry *relatedWidth = nullptr, *relatedHeight = nullptr, *recorded = nullptr,
+                    *focalEntry = nullptr, *unitEntry = nullptr, *tiffUnit = nullptr,
+                    *xResEntry = nullptr, *yResEntry = nullptr;
+    for (const TTagEntry& e : Entries) {
+        if (e.TagGroup != kExifGroup)
+            continue;
+        const TTagEntry** slot = nullptr;
+        switch (e.TagNumber) {
+        case 0x1001:
+            slot = &relatedWidth;
+            break;
+        case 0x1002:
+            slot = &relatedHeight;
+            break;
+        case 0xA405:
+            slot = &recorded;
+            break;
+        case 0x920A:
+            slot = &focalEntry;
+            break;
+        case 0x9210:
+        case 0xA210:
+            slot = &unitEntry;
+            break;
+        case 0x0128:
+            slot = &tiffUnit;
+            break;
+        case 0x920E:
+        case 0xA20E:
+            slot = &xResEntry;
+            break;
+        case 0x920F:
+        case 0xA20F:
+            slot = &yResEntry;
+            break;
+        default:
+            break;
+        }
+        if (slot && !*slot)
+            *slot = &e;
+    }
     // The sizes the sensor is worked out from: the related image's when recorded.
-    const TTagEntry* relatedWidth = EntryByTag(0x1001);
-    const TTagEntry* relatedHeight = EntryByTag(0x1002);
     const double width = relatedWidth ? integerOf(relatedWidth) : PixelWidth;
     const double height = relatedHeight ? integerOf(relatedHeight) : PixelHeight;
-    if (EntryByTag(0xA405))
+    if (recorded)
         return;
-    int unit = integerOf(firstOf(*this, 0x9210, 0xA210));
+    int unit = integerOf(unitEntry);
     if (unit < 1)
-        unit = integerOf(EntryByTag(0x0128));
+        unit = integerOf(tiffUnit);
     const double mmPerUnit = unit == 2 ? 25.4 : unit == 3 ? 10.0 : 0.0;
-    const TTagEntry* focalEntry = EntryByTag(0x920A);
     const double focal = focalEntry ? focalEntry->Number() : 0;
     if (mmPerUnit == 0 || focal == 0)
         return;
-    const int xRes = integerOf(firstOf(*this, 0x920E, 0xA20E));
+    const int xRes = integerOf(xResEntry);
     const double sensorWidth = xRes > 0 ? width * mmPerUnit / xRes : 0;
-    const int yRes = integerOf(firstOf(*this, 0x920F, 0xA20F));
+    const int yRes = integerOf(yResEntry);
     const double sensorHeight = yRes > 0 ? height * mmPerUnit / yRes : 0;
     if (!(sensorWidth * sensorHeight > 0))
         return;
@@ -500,8 +552,10 @@ std::int32_t RelatedImageDimension(const TImageInfo& info, int which) {
 // of the file.
 class TimgData::Source {
 public:
-    Source(int fd, std::vector<unsigned char>& buf, std::uint64_t& counter)
-        : fd_(fd), buf_(buf), counter_(counter) {}
+    // `first`: how many bytes the first read takes (at most the buffer's size); the
+    // following reads fill the buffer.
+    Source(int fd, std::vector<unsigned char>& buf, std::uint64_t& counter, std::size_t first)
+        : fd_(fd), buf_(buf), counter_(counter), next_(std::min(first, buf.size())) {}
 
     bool byte(unsigned char& b) {
         if (pos_ == len_ && !refill())
@@ -529,8 +583,14 @@ public:
     std::size_t readInto(char* to, std::size_t n) {
         std::size_t done = 0;
         while (done < n) {
-            if (pos_ == len_ && !refill())
-                break;
+            if (pos_ == len_) {
+                // What the buffer no longer holds goes straight to its place, unless
+                // it is small enough to come with the next bytes in one read.
+                if (n - done >= kDirect)
+                    return done + readDirect(to + done, n - done);
+                if (!refill())
+                    break;
+            }
             const std::size_t take = std::min(n - done, len_ - pos_);
             std::memcpy(to + done, buf_.data() + pos_, take);
             pos_ += take;
@@ -541,24 +601,28 @@ public:
 
     // Appends up to n bytes to out; returns how many were appended.
     std::size_t read(std::string& out, std::size_t n) {
-        std::size_t done = 0;
-        while (done < n) {
-            if (pos_ == len_ && !refill())
-                break;
-            const std::size_t take = std::min(n - done, len_ - pos_);
-            out.append(reinterpret_cast<const char*>(buf_.data() + pos_), take);
-            pos_ += take;
-            done += take;
-        }
-        return done;
+        std::size_t done = std::min(n, len_ - pos_);
+        out.append(reinterpret_cast<const char*>(buf_.data() + pos_), done);
+        pos_ += done;
+        if (done == n)
+            return done;
+        // The rest of a long segment is read straight into it, not through the buffer:
+        // a camera's EXIF block often runs past the first read.
+        const std::size_t old = out.size();
+        out.resize(old + (n - done));
+        const std::size_t more = readInto(out.data() + old, n - done);
+        out.resize(old + more);
+        return done + more;
     }
 
 private:
     bool refill() {
         if (eof_)
             return false;
+        const std::size_t want = next_;
+        next_ = buf_.size();
         for (;;) {
-            const ssize_t r = ::read(fd_, buf_.data(), buf_.size());
+            const ssize_t r = ::read(fd_, buf_.data(), want);
             if (r < 0 && errno == EINTR)
                 continue;
             if (r <= 0) {
@@ -572,9 +636,29 @@ private:
         }
     }
 
+    // Reads up to n bytes from the file to `to`, the buffer being empty.
+    std::size_t readDirect(char* to, std::size_t n) {
+        std::size_t done = 0;
+        while (done < n && !eof_) {
+            const ssize_t r = ::read(fd_, to + done, n - done);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0) {
+                eof_ = true;
+                break;
+            }
+            done += static_cast<std::size_t>(r);
+            counter_ += static_cast<std::size_t>(r);
+        }
+        return done;
+    }
+
+    static constexpr std::size_t kDirect = 4096;
+
     int fd_;
     std::vector<unsigned char>& buf_;
     std::uint64_t& counter_;
+    std::size_t next_;
     std::size_t pos_ = 0, len_ = 0;
     bool eof_ = false;
 };
@@ -645,7 +729,11 @@ bool TimgData::ReadImageFile(const std::string& path) {
         }
         if (!readable)
             return false;
-        Source in(file.fd, readBuffer_, TotalBytesRead);
+        // Naming needs the EXIF block alone, which a camera writes within the first
+        // kilobytes: a first read of 16 KiB finds most of them whole, and the rest of a
+        // longer one is read on its own.
+        Source in(file.fd, readBuffer_, TotalBytesRead,
+                  NamingFactsOnly ? kNamingFirstRead : readBuffer_.size());
         Container container = byName;
         if (container == Container::None) {
             // The first block read tells what the file is, and serves the read that follows.
@@ -682,7 +770,7 @@ bool TimgData::readContainer(int fd, std::uint64_t size, Container container, So
             return readJpeg(in);
         if (::lseek(fd, static_cast<off_t>(*found.jpegOffset), SEEK_SET) < 0)
             return false;
-        Source from(fd, readBuffer_, TotalBytesRead);
+        Source from(fd, readBuffer_, TotalBytesRead, readBuffer_.size());
         return readJpeg(from);
     }
     if (found.parts.empty()) {

@@ -192,6 +192,8 @@ public:
     static constexpr int kMaxSegments = 20;
     // Size of the buffer a TIFF file is read into, from its offset 8 on.
     static constexpr std::size_t kTiffBufferSize = 256000;
+    // Bytes a naming read takes first from a file (see Source).
+    static constexpr std::size_t kNamingFirstRead = 16 * 1024;
 
     TimgData();
     ~TimgData();

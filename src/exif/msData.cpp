@@ -83,6 +83,12 @@ bool TmsInfo::ReadMakerNote() {
     const std::optional<TMakerLayout> layout = ChooseMakerLayout(source);
     if (!layout)
         return false;
+    // Of the maker notes, naming wants the owner's name alone: a maker whose table has
+    // none gives it nothing, and its note is not walked.
+    if (Owner.Parent && Owner.Parent->NamingFactsOnly &&
+        std::none_of(layout->Table.begin(), layout->Table.end(),
+                     [](const TTagRow& row) { return RowCaption(row) == "OwnerName"; }))
+        return true;
 
     // Where the TIFF header lies in the EXIF block: after "Exif\0\0" and the segment
     // length in a JPEG, 8 bytes before the buffer's start in a TIFF file.

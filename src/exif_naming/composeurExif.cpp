@@ -52,7 +52,8 @@ std::string Retourne_decimal_formatee(double valeur, int formatOuverture) {
     const char* debutExposant = s.data() + e + 1 + (s[e + 1] == '+' ? 1 : 0);
     if (std::from_chars(debutExposant, s.data() + s.size(), exposant).ec != std::errc())
         return {};
-    const std::string chiffres = std::string(1, s[0]) + std::string(s.substr(2, 6));
+    std::string chiffres(1, s[0]);
+    chiffres += s.substr(2, 6);
     // The value times ten has exposant + 2 digits before its point.
     const int entiers = exposant + 2;
     std::string dixiemes; // the value times ten, rounded, as decimal digits
@@ -384,28 +385,69 @@ std::string nombre(const std::optional<double>& v, auto&& forme) {
 
 } // namespace
 
+namespace {
+
+// The text of one item for one photo (the free text aside), made only when asked for:
+// naming a folder asks for the few items of the name, not for all of them.
+// `date` is the photo's date once read (see dateDeLaPhoto), read here when not yet.
+std::string valeurItem(ItemExif item, const FaitsExif& faits, const OptionsNommage& options,
+                       const QDate& aujourdhui, std::optional<std::optional<DateHeure>>& date) {
+    const OptionsExif& e = options.exif;
+    auto dateLue = [&]() -> const std::optional<DateHeure>& {
+        if (!date)
+            date = dateDeLaPhoto(faits, aujourdhui);
+        return *date;
+    };
+    switch (item) {
+    case ItemExif::Fabricant:
+        return nettoyerPourNom(faits.fabricant);
+    case ItemExif::Modele:
+        return nettoyerPourNom(faits.modele);
+    case ItemExif::Date: {
+        // An undated photo still gets a date item: today's.
+        const auto& dh = dateLue();
+        return Formate_date(options.formatDate, dh ? dh->date : aujourdhui);
+    }
+    case ItemExif::Heure: {
+        const auto& dh = dateLue();
+        return dh ? Formate_heure(options.formatHeure, dh->heure) : std::string();
+    }
+    case ItemExif::Ouverture:
+        return nombre(faits.ouverture,
+                      [&](double x) { return Retourne_ouverture_formatee(x, e.formatOuverture); });
+    case ItemExif::Exposition:
+        return nombre(faits.exposition, [&](double x) {
+            return Retourne_exposition_formatee(x, e.formatExposition);
+        });
+    case ItemExif::Focale:
+        return nombre(faits.focale,
+                      [&](double x) { return Retourne_focale_formatee(x, e.formatOuverture); });
+    case ItemExif::Focale35:
+        return nombre(faits.focale35,
+                      [&](double x) { return Retourne_focale_formatee(x, e.formatOuverture); });
+    case ItemExif::Proprietaire:
+        return nettoyerPourNom(faits.proprietaire);
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
 ValeursExif valeursAffichees(const FaitsExif& faits, const OptionsNommage& options,
                              const QDate& aujourdhui) {
-    const OptionsExif& e = options.exif;
+    std::optional<std::optional<DateHeure>> date;
+    auto item = [&](ItemExif i) { return valeurItem(i, faits, options, aujourdhui, date); };
     ValeursExif v;
-    v.fabricant = nettoyerPourNom(faits.fabricant);
-    v.modele = nettoyerPourNom(faits.modele);
-    const auto dh = dateDeLaPhoto(faits, aujourdhui);
-    // An undated photo still gets a date item: today's.
-    v.date = Formate_date(options.formatDate, dh ? dh->date : aujourdhui);
-    if (dh)
-        v.heure = Formate_heure(options.formatHeure, dh->heure);
-    v.ouverture = nombre(faits.ouverture, [&](double x) {
-        return Retourne_ouverture_formatee(x, e.formatOuverture);
-    });
-    v.exposition = nombre(faits.exposition, [&](double x) {
-        return Retourne_exposition_formatee(x, e.formatExposition);
-    });
-    v.focale = nombre(faits.focale,
-                      [&](double x) { return Retourne_focale_formatee(x, e.formatOuverture); });
-    v.focale35 = nombre(faits.focale35,
-                        [&](double x) { return Retourne_focale_formatee(x, e.formatOuverture); });
-    v.proprietaire = nettoyerPourNom(faits.proprietaire);
+    v.fabricant = item(ItemExif::Fabricant);
+    v.modele = item(ItemExif::Modele);
+    v.date = item(ItemExif::Date);
+    v.heure = item(ItemExif::Heure);
+    v.ouverture = item(ItemExif::Ouverture);
+    v.exposition = item(ItemExif::Exposition);
+    v.focale = item(ItemExif::Focale);
+    v.focale35 = item(ItemExif::Focale35);
+    v.proprietaire = item(ItemExif::Proprietaire);
     return v;
 }
 
@@ -415,19 +457,16 @@ namespace {
 std::string exemple(const FaitsExif& faits, const OptionsNommage& options, std::string_view ancien,
                     const QDate& aujourdhui, bool& avecPlaceholder) {
     const OptionsExif& e = options.exif;
-    const ValeursExif v = valeursAffichees(faits, options, aujourdhui);
-    // The text of each item, in the order of ItemExif.
-    const std::array<const std::string*, 10> valeurs = {
-        &e.zoneLibre, &v.fabricant,  &v.modele, &v.date,     &v.heure,
-        &v.ouverture, &v.exposition, &v.focale, &v.focale35, &v.proprietaire};
+    std::optional<std::optional<DateHeure>> date;
     std::string out;
     for (std::size_t i = 0; i < e.ordre.size(); ++i) {
         // An empty value still gets its separator, so the items keep their places.
         if (i > 0 && e.separateurInfoCoche)
             out += e.separateurInfo;
-        const auto k = static_cast<std::size_t>(e.ordre[i]);
-        if (k < valeurs.size())
-            out += *valeurs[k];
+        if (e.ordre[i] == ItemExif::ZoneLibre)
+            out += e.zoneLibre;
+        else
+            out += valeurItem(e.ordre[i], faits, options, aujourdhui, date);
     }
     std::string garde;
     if (e.garderCompteur)

@@ -720,3 +720,63 @@ TEST(RetourneExifEntier, PrefersRelatedImageSize) {
         "c.jpg", jpeg({exifApp1(t.build({{t.shortE(0x0100, {640}), t.ascii(0x1001, "wide")}}))})));
     EXPECT_EQ(numbers.Retourne_exif_entier(1), 640);
 }
+
+// Naming reads a photo's first 16 KiB, then the rest of a longer EXIF block by itself.
+// The block may start or end anywhere around that first read and around the 64 KiB the
+// later reads take: each case puts its start there with another block of padding before
+// it, and lengthens it with a long value (a camera's thumbnail) after the directories.
+// The naming read must find the same facts and bytes as the full read.
+TEST(SegmentWalk, ExifBlockAcrossTheFirstReadsIsReadWhole) {
+    constexpr std::size_t k16 = 16 * 1024;
+    // Bytes read: the first read; what a long block lacks then; 64 KiB when less than
+    // 4 KiB of a segment is missing (it comes with what follows in one read).
+    const struct {
+        std::size_t debut;  // where the EXIF segment's marker starts in the file
+        std::size_t taille; // its body's length
+        std::size_t lus;    // bytes naming reads
+    } cas[] = {
+        {20, 400, k16},                        // in the first read
+        {20, k16 - 100, k16},                  // ends just before the first read's end
+        {20, k16 + 5000, 20 + 4 + k16 + 5000}, // ends after it, the rest read alone
+        {k16 - 3, 3000, k16 + 65536},          // its length split by the first read's end
+        {k16 + 7, 60000, k16 + 65536},         // after the first read, ends past 64 KiB
+        {40000, 65000, 40000 + 65536},         // after a long block read alone
+    };
+    TempDir dir;
+    const Tiff t{false};
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.debut);
+        const std::string tiffDebut =
+            t.build({{t.ascii(0x010F, "Maker"), t.ascii(0x0110, "Model 7"), t.sub(0x8769, 1)},
+                     {t.ascii(0x9003, "2021:03:04 05:06:07"), t.ratE(0x829D, 56, 10)}});
+        // The thumbnail-like tail makes the body c.taille bytes long.
+        const std::size_t corps = 6 + tiffDebut.size();
+        ASSERT_LT(corps, c.taille);
+        const std::string exif = exifApp1(tiffDebut + std::string(c.taille - corps, 'T'));
+        // SOI (2 bytes), then another application's block as padding up to the EXIF
+        // block's start.
+        std::vector<std::string> segments;
+        ASSERT_GE(c.debut, 2u + 4u);
+        segments.push_back(segment(0xE2, std::string(c.debut - 2 - 4, ' ')));
+        segments.push_back(exif);
+        segments.push_back(segment(0xDB, std::string(64, '\x01')));
+        // A camera's picture data follows: a megabyte naming must not read.
+        const std::string octets = jpeg(segments) + std::string(1 << 20, '\x55');
+        ASSERT_EQ(octets.substr(c.debut, 2), "\xFF\xE1");
+        const std::string chemin = dir.write("p.jpg", octets);
+
+        TimgData complet, nommage;
+        nommage.NamingFactsOnly = true;
+        ASSERT_TRUE(complet.ReadImageFile(chemin));
+        ASSERT_TRUE(nommage.ReadImageFile(chemin));
+        EXPECT_EQ(nommage.ExifInfo->Buffer, complet.ExifInfo->Buffer);
+        EXPECT_EQ(nommage.ExifInfo->Buffer.size(), c.taille + 2);
+        EXPECT_EQ(nommage.ExifInfo->MakeForNames, "Maker");
+        EXPECT_EQ(nommage.ExifInfo->ModelForNames, "Model 7");
+        EXPECT_EQ(nommage.ExifInfo->DateTimeText, "2021:03:04 05:06:07");
+        ASSERT_NE(nommage.ExifInfo->EntryByTag(0x829D), nullptr);
+        EXPECT_EQ(nommage.ExifInfo->EntryByTag(0x829D)->Number(), 5.6);
+        // Naming stops at the EXIF block, and reads little of the picture data.
+        EXPECT_EQ(nommage.TotalBytesRead, c.lus);
+    }
+}
