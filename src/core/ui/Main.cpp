@@ -707,18 +707,26 @@ void TMainForm::Chercher_fichier() {
     OptionsNommage& o = moteur_.options;
     o.masqueRecherche = EDT_masque_recherche->text().toStdString();
     o.attributs = app_.DLG_type_fichier().Determiner();
-    TDB_utilitaire& util = app_.DB_utilitaire();
-    moteur_.garderFichier = [&util](const std::string& nom) { return util.Fichier_a_traiter(nom); };
-    TDB_canon& canon = app_.DB_canon();
-    moteur_.voirListing = [&canon](const std::vector<std::string>& noms) {
-        canon.Voir_listing(noms);
-    };
-    // A listing checks every file's facts again (the cache forgets another folder's).
-    cacheExif_.nouvelleGeneration();
     {
         const OptionsCompagnons c = app_.DB_association_fichier().options();
         listeFiltree_ = c.rawCanon || c.association;
     }
+    // Outside the companion modes every file is kept: the filter is not asked 100,000
+    // times for nothing.
+    TDB_utilitaire& util = app_.DB_utilitaire();
+    TDB_canon& canon = app_.DB_canon();
+    moteur_.garderFichier = nullptr;
+    moteur_.voirListing = nullptr;
+    if (listeFiltree_) {
+        moteur_.garderFichier = [&util](const std::string& nom) {
+            return util.Fichier_a_traiter(nom);
+        };
+        moteur_.voirListing = [&canon](const std::vector<std::string>& noms) {
+            canon.Voir_listing(noms);
+        };
+    }
+    // A listing checks every file's facts again (the cache forgets another folder's).
+    cacheExif_.nouvelleGeneration();
     model_->debutListing();
     bool listeOk = true;
     if (Repertoire_courant != "Erreur")
