@@ -22,7 +22,8 @@ struct GenreAnnexe {
     FormeAnnexe forme;
 };
 
-// The sidecar kinds, one row each. The less common kinds are met in both forms.
+// The sidecar kinds, one row each. The less common kinds are met in both forms. Each
+// suffix is a sidecar in the file kinds table too, which tells the listing a sidecar.
 inline constexpr GenreAnnexe kGenresAnnexes[] = {
     {"xmp", FormeAnnexe::Base},       {"xmp", FormeAnnexe::NomComplet},
     {"pp3", FormeAnnexe::NomComplet}, {"pp2", FormeAnnexe::NomComplet},
