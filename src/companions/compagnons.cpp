@@ -20,9 +20,14 @@ enum class GenreCanon { Autre, Crw, Cr2, Thm, Jpg };
 
 GenreCanon genreCanon(std::string_view nom) {
     // A name without a dot is its own extension.
-    const FileKindRow* r = nom.find('.') == std::string_view::npos
-                               ? rowOfName("." + std::string(nom))
-                               : rowOfName(nom);
+    std::string avecPoint;
+    if (nom.find('.') == std::string_view::npos) {
+        avecPoint.reserve(nom.size() + 1);
+        avecPoint.push_back('.');
+        avecPoint.append(nom);
+        nom = avecPoint;
+    }
+    const FileKindRow* r = rowOfName(nom);
     if (!r)
         return GenreCanon::Autre;
     if (r->container == Container::Crw)
