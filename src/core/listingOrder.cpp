@@ -61,7 +61,7 @@ bool deduireRangs(const QCollator& collateur, std::array<unsigned char, 128>& ra
     std::vector<char> cars;
     for (char c = kPremierImprimable; c <= kDernierImprimable; ++c)
         cars.push_back(c);
-    auto texte = [](char c) { return QString(QChar(c)); };
+    auto texte = [](char c) { return QString(QChar::fromLatin1(c)); };
     for (char c : cars)
         if (collateur.compare(texte(c), QString()) == 0)
             return false; // ignored by the collation
