@@ -131,10 +131,16 @@ Collation& collationDeListe() {
     return c;
 }
 
+// A second thread is worth starting: a large listing, and a second processor to run it.
+bool deuxFils(std::size_t n) {
+    static const bool plusieurs = std::thread::hardware_concurrency() > 1;
+    return n >= kGrandeListe && plusieurs;
+}
+
 // Sorts by a total order (ties already broken), a large vector in two halves on two
 // threads, then merged: the same result as one sort.
 template <class T, class Moins> void trier(std::vector<T>& v, Moins moins) {
-    if (v.size() < kGrandeListe) {
+    if (!deuxFils(v.size())) {
         std::sort(v.begin(), v.end(), moins);
         return;
     }
@@ -197,7 +203,7 @@ std::vector<std::size_t> ordreParCollation(const std::vector<FileRow>& rows,
         return out;
     };
     std::vector<QCollatorSortKey> toutes;
-    if (n < kGrandeListe) {
+    if (!deuxFils(n)) {
         toutes = cles(*collation.collateur, 0, n);
     } else {
         const std::size_t milieu = n / 2;
