@@ -48,6 +48,7 @@ bool estRaw(std::string_view nom) {
 
 } // namespace
 
+// Every sidecar kind's suffix is a sidecar in the file kinds table too.
 bool estNomAnnexe(std::string_view nom) {
     if (nom.size() == suffixeDe(nom).size() + 1)
         return false; // ".xmp" alone names no photo

@@ -22,8 +22,7 @@ struct GenreAnnexe {
     FormeAnnexe forme;
 };
 
-// The sidecar kinds, one row each. The less common kinds are met in both forms. Each
-// suffix is a sidecar in the file kinds table too, which tells the listing a sidecar.
+// The sidecar kinds, one row each. The less common kinds are met in both forms.
 inline constexpr GenreAnnexe kGenresAnnexes[] = {
     {"xmp", FormeAnnexe::Base},       {"xmp", FormeAnnexe::NomComplet},
     {"pp3", FormeAnnexe::NomComplet}, {"pp2", FormeAnnexe::NomComplet},
