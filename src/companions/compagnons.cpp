@@ -1,12 +1,53 @@
 #include "companions/compagnons.h"
 #include "platform/texteQt.h"
 
+#include "core/fileKinds.h"
 #include "core/nameUtils.h"
 #include "exif_naming/faitsExif.h"
 
 #include <QString>
 
 namespace varlime {
+
+namespace {
+// The files the Canon RAW mode knows, told by the file kinds table: the RAW files
+// (CRW with its heap of records, CR2) and the pictures beside them carrying the EXIF
+// data (the camera's THM thumbnail, JPG).
+enum class GenreCanon { Autre, Crw, Cr2, Thm, Jpg };
+
+GenreCanon genreCanon(std::string_view nom) {
+    // A name without a dot is its own extension.
+    std::string avecPoint;
+    if (nom.find('.') == std::string_view::npos) {
+        avecPoint.reserve(nom.size() + 1);
+        avecPoint.push_back('.');
+        avecPoint.append(nom);
+        nom = avecPoint;
+    }
+    const FileKindRow* r = rowOfName(nom);
+    if (!r)
+        return GenreCanon::Autre;
+    if (r->container == Container::Crw)
+        return GenreCanon::Crw;
+    if (r->kind == FileKind::Thumbnail)
+        return GenreCanon::Thm;
+    if (r->extension == "cr2")
+        return GenreCanon::Cr2;
+    if (r->extension == "jpg")
+        return GenreCanon::Jpg;
+    return GenreCanon::Autre;
+}
+
+// Whether `autre` is the file whose EXIF data names `nom` (a target of the Canon rule
+// or of the association), judged by the extensions alone.
+bool compagnonDe(const OptionsCompagnons& o, std::string_view nom, std::string_view autre) {
+    int decalage = 0;
+    if (Fichier_raw_canon(o, nom, decalage))
+        return genreCanon(autre) ==
+               (genreCanon(nom) == GenreCanon::Crw ? GenreCanon::Thm : GenreCanon::Jpg);
+    return qs(extensionMajuscule(autre)) == qs(o.source).toUpper();
+}
+} // namespace
 
 std::string extensionMajuscule(std::string_view nom) {
     return qs(Extension(nom)).toUpper().toStdString();
@@ -15,15 +56,15 @@ std::string extensionMajuscule(std::string_view nom) {
 bool Fichier_canon_a_traiter(const OptionsCompagnons& o, bool& cr2Vu, std::string_view nom) {
     if (!o.rawCanon)
         return true;
-    const std::string ext = extensionMajuscule(nom);
-    if (ext == "CR2")
+    const GenreCanon genre = genreCanon(nom);
+    if (genre == GenreCanon::Cr2)
         cr2Vu = true;
     // The first cameras wrote a CRW beside a THM; later ones a CR2 beside a JPG. A
     // folder may hold both: the CRW pairs are always listed, the JPG files only when
     // the folder holds a CR2 (otherwise they are plain photos, not companions).
-    if (ext == "CRW" || ext == "THM")
+    if (genre == GenreCanon::Crw || genre == GenreCanon::Thm)
         return true;
-    return cr2Vu && (ext == "CR2" || ext == "JPG");
+    return cr2Vu && (genre == GenreCanon::Cr2 || genre == GenreCanon::Jpg);
 }
 
 void Noter_cr2(const OptionsCompagnons& o, bool& cr2Vu, const std::vector<std::string>& noms) {
@@ -32,7 +73,7 @@ void Noter_cr2(const OptionsCompagnons& o, bool& cr2Vu, const std::vector<std::s
     if (!o.rawCanon)
         return;
     for (const std::string& n : noms)
-        if (extensionMajuscule(nomAffichable(n)) == "CR2")
+        if (genreCanon(nomAffichable(n)) == GenreCanon::Cr2)
             cr2Vu = true;
 }
 
@@ -50,10 +91,10 @@ bool Fichier_compagnon_a_traiter(const OptionsCompagnons& o, bool& cr2Vu, std::s
 bool Fichier_raw_canon(const OptionsCompagnons& o, std::string_view nom, int& decalage) {
     if (!o.rawCanon)
         return false;
-    const std::string ext = extensionMajuscule(nom);
-    if (ext != "CRW" && ext != "CR2")
+    const GenreCanon genre = genreCanon(nom);
+    if (genre != GenreCanon::Crw && genre != GenreCanon::Cr2)
         return false;
-    // Sorted by name, the THM or JPG of the same base name comes right after.
+    // Sorted by name, the THM or JPG of the same base name comes after.
     decalage = 1;
     return true;
 }
@@ -80,12 +121,19 @@ std::optional<std::size_t> ligneSourceExif(const OptionsCompagnons& o,
     int decalage = 0;
     if (ligne >= lignes.size() || !Traiter_association(o, lignes[ligne].ancien, decalage))
         return ligne;
-    if ((decalage < 0 && ligne == 0) || (decalage > 0 && ligne + 1 >= lignes.size()))
-        return std::nullopt;
-    const std::size_t voisine = decalage > 0 ? ligne + 1 : ligne - 1;
-    if (!memesNomsDeBase(lignes[ligne].ancien, lignes[voisine].ancien))
-        return std::nullopt;
-    return voisine;
+    // The nearest row that way of the same base name and the companion's extension:
+    // another file of that base name (IMG_1.CRW between IMG_1.CR2 and IMG_1.JPG) is
+    // passed over, never read in the companion's stead.
+    const std::string& nom = lignes[ligne].ancien;
+    for (std::size_t j = ligne;;) {
+        if (decalage > 0 ? j + 1 >= lignes.size() : j == 0)
+            return std::nullopt;
+        j = decalage > 0 ? j + 1 : j - 1;
+        if (!memesNomsDeBase(nom, lignes[j].ancien))
+            return std::nullopt;
+        if (compagnonDe(o, nom, lignes[j].ancien))
+            return j;
+    }
 }
 
 LigneCompagnonFn lignesCompagnons(const OptionsCompagnons& o, const std::vector<FileRow>& lignes) {

@@ -31,8 +31,8 @@ bool Fichier_association_a_traiter(const OptionsCompagnons& o, std::string_view 
 // Both filters, Canon first, as the listing applies them.
 bool Fichier_compagnon_a_traiter(const OptionsCompagnons& o, bool& cr2Vu, std::string_view nom);
 
-// Whether a row takes its EXIF data from another row, and which one (+1 the next
-// row, -1 the previous one). The Canon rule: a CRW or CR2 reads the row below.
+// Whether a row takes its EXIF data from another row, and which way (+1 below, -1
+// above). The Canon rule: a CRW reads its THM below, a CR2 its JPG.
 bool Fichier_raw_canon(const OptionsCompagnons& o, std::string_view nom, int& decalage);
 // The Canon rule first, then the association: a target reads the next row when its
 // extension sorts before the source's (or equals it), the previous one otherwise.
@@ -42,9 +42,10 @@ bool Traiter_association(const OptionsCompagnons& o, std::string_view nom, int& 
 // locale.
 bool memesNomsDeBase(std::string_view a, std::string_view b);
 
-// The row whose EXIF data names row `ligne`: itself, its companion, or nothing when
-// the row should take a neighbour's data but no neighbour of its base name stands
-// there (the row is then left unrenamed rather than named from an unrelated photo).
+// The row whose EXIF data names row `ligne`: itself, or its companion: the nearest row
+// that way of the same base name and the companion's extension (rows of that base
+// name and another extension passed over); nothing when there is none (the row is then
+// left unrenamed rather than named from an unrelated photo or another RAW file).
 std::optional<std::size_t> ligneSourceExif(const OptionsCompagnons& o,
                                            const std::vector<FileRow>& lignes, std::size_t ligne);
 

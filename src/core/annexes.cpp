@@ -1,5 +1,6 @@
 #include "core/annexes.h"
 
+#include "core/fileKinds.h"
 #include "platform/textEncoding.h"
 
 #include <QString>
@@ -10,12 +11,6 @@
 namespace varlime {
 
 namespace {
-
-// Camera RAW extensions: a RAW file is the photo a lone BASE.xmp was written for when
-// the camera also saved a JPEG under the same base name.
-constexpr std::string_view kExtensionsRaw[] = {
-    "3fr", "arw", "cr2", "cr3", "crw", "dcr", "dng", "erf", "iiq", "kdc", "mef", "mos",
-    "mrw", "nef", "nrw", "orf", "pef", "raf", "rw2", "rwl", "sr2", "srf", "srw", "x3f"};
 
 std::string minusculesAscii(std::string_view s) {
     std::string out(s);
@@ -45,20 +40,19 @@ std::string_view baseDe(std::string_view nom) {
     return point == std::string_view::npos ? nom : nom.substr(0, point);
 }
 
+// A RAW file is the photo a lone BASE.xmp was written for when the camera also saved
+// a JPEG under the same base name.
 bool estRaw(std::string_view nom) {
-    const std::string ext = minusculesAscii(suffixeDe(nom));
-    return std::find(std::begin(kExtensionsRaw), std::end(kExtensionsRaw), ext) !=
-           std::end(kExtensionsRaw);
+    return kindOfName(nom) == FileKind::Raw;
 }
 
 } // namespace
 
+// Every sidecar kind's suffix is a sidecar in the file kinds table too.
 bool estNomAnnexe(std::string_view nom) {
-    const std::string suffixe = minusculesAscii(suffixeDe(nom));
-    if (suffixe.empty() || nom.size() == suffixe.size() + 1)
+    if (nom.size() == suffixeDe(nom).size() + 1)
         return false; // ".xmp" alone names no photo
-    return std::any_of(std::begin(kGenresAnnexes), std::end(kGenresAnnexes),
-                       [&](const GenreAnnexe& g) { return g.suffixe == suffixe; });
+    return kindOfName(nom) == FileKind::Sidecar;
 }
 
 std::string nomAnnexe(std::string_view nouveauPhoto, const Annexe& annexe) {

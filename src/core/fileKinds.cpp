@@ -10,7 +10,7 @@ namespace {
 using K = FileKind;
 using C = Container;
 
-constexpr std::array<FileKindRow, 48> kRows = {{
+constexpr std::array<FileKindRow, 53> kRows = {{
     {"jpg", K::Jpeg, C::Jpeg},      {"jpeg", K::Jpeg, C::Jpeg},     {"jpe", K::Jpeg, C::Jpeg},
     {"jfif", K::Jpeg, C::Jpeg},     {"thm", K::Thumbnail, C::Jpeg}, {"tif", K::Tiff, C::Tiff},
     {"tiff", K::Tiff, C::Tiff},     {"cr2", K::Raw, C::Tiff},       {"dng", K::Raw, C::Tiff},
@@ -27,6 +27,8 @@ constexpr std::array<FileKindRow, 48> kRows = {{
     {"mts", K::Video, C::None},     {"png", K::Png, C::Png},        {"webp", K::WebP, C::WebP},
     {"jxl", K::JpegXl, C::JpegXl},  {"bmp", K::Bitmap, C::None},    {"dib", K::Bitmap, C::None},
     {"xmp", K::Sidecar, C::None},   {"pp3", K::Sidecar, C::None},   {"dop", K::Sidecar, C::None},
+    {"x3f", K::Raw, C::None},       {"pp2", K::Sidecar, C::None},   {"dxo", K::Sidecar, C::None},
+    {"arp", K::Sidecar, C::None},   {"on1", K::Sidecar, C::None},
 }};
 
 // The extension of a name, from its last dot, in lower case; empty without a dot.

@@ -10,8 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCollator>
-#include <QLocale>
 #include <QString>
 #include <algorithm>
 #include <cstdint>
@@ -28,122 +26,6 @@ std::string nomAffichable(std::string_view octets) {
     // The same replacement characters as Qt shows, so a name looked up again by its
     // display text is found.
     return QString::fromUtf8(octets.data(), qsizetype(octets.size())).toUtf8().toStdString();
-}
-
-namespace {
-
-// The collation the listing sorts by: case-insensitive, by the user's locale, not
-// numeric-aware. Nothing when the locale is C, whose collation ignores the case
-// setting: names are then folded instead.
-QCollator* collateurDeListe() {
-    if (QLocale().language() == QLocale::C)
-        return nullptr;
-    // Made once a thread: building a collator costs far more than a comparison.
-    thread_local QCollator collator = [] {
-        QCollator c{QLocale()};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        c.setNumericMode(false);
-        return c;
-    }();
-    return &collator;
-}
-
-} // namespace
-
-std::string clePliee(std::string_view nom) {
-    std::string cle(nom);
-    bool ascii = true;
-    for (char& c : cle) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    }
-    // Folding ASCII only lowers A-Z, and for ASCII the bytes sort as the UTF-16 units
-    // do: most names need no detour through Qt.
-    if (ascii)
-        return cle;
-    cle = qs(nom).toCaseFolded().toStdString();
-    // UTF-8 bytes sort by code point, UTF-16 units put U+E000..U+FFFF after the
-    // characters beyond U+FFFF. Their lead bytes, EE and EF, are moved past F4 (never a
-    // continuation byte, never another lead), so the bytes sort as the folded text does.
-    for (char& c : cle) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b == 0xEE || b == 0xEF)
-            c = char(b + 8);
-    }
-    return cle;
-}
-
-bool nomsEgauxPourLaListe(std::string_view a, std::string_view b) {
-    if (QCollator* c = collateurDeListe())
-        return c->compare(qs(a), qs(b)) == 0;
-    return qs(a).toCaseFolded() == qs(b).toCaseFolded();
-}
-
-std::vector<FileRow> lignesTriees(std::vector<std::string> noms) {
-    std::vector<FileRow> rows(noms.size());
-    for (std::size_t i = 0; i < noms.size(); ++i) {
-        std::string affiche = nomAffichable(noms[i]);
-        if (affiche != noms[i])
-            rows[i].brut = std::move(noms[i]);
-        rows[i].ancien = std::move(affiche);
-    }
-    std::vector<std::size_t> order(rows.size());
-    std::iota(order.begin(), order.end(), 0);
-    QCollator* collator = collateurDeListe();
-    if (!collator) {
-        // The first 16 bytes of each key as two big-endian numbers beside the row number,
-        // which also breaks ties: most names are told apart without reaching the strings,
-        // and the order stays stable.
-        std::vector<std::string> cles;
-        cles.reserve(rows.size());
-        struct Tete {
-            std::uint64_t a, b;
-            std::size_t ligne;
-        };
-        std::vector<Tete> tetes;
-        tetes.reserve(rows.size());
-        auto nombre = [](const std::string& cle, std::size_t debut) {
-            std::uint64_t n = 0;
-            for (std::size_t k = debut; k < debut + 8; ++k)
-                n = (n << 8) | (k < cle.size() ? static_cast<unsigned char>(cle[k]) : 0u);
-            return n;
-        };
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            cles.push_back(clePliee(rows[i].ancien));
-            tetes.push_back({nombre(cles.back(), 0), nombre(cles.back(), 8), i});
-        }
-        std::sort(tetes.begin(), tetes.end(), [&](const Tete& x, const Tete& y) {
-            if (x.a != y.a)
-                return x.a < y.a;
-            if (x.b != y.b)
-                return x.b < y.b;
-            // Names hold no zero byte: equal heads of short keys are equal keys.
-            if (cles[x.ligne].size() > 16 || cles[y.ligne].size() > 16)
-                if (const int c = cles[x.ligne].compare(cles[y.ligne]); c != 0)
-                    return c < 0;
-            return x.ligne < y.ligne;
-        });
-        for (std::size_t i = 0; i < tetes.size(); ++i)
-            order[i] = tetes[i].ligne;
-    } else {
-        // One sort key a name: comparing keys is far cheaper than collating every pair.
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(rows.size());
-        for (const auto& r : rows)
-            keys.push_back(collator->sortKey(qs(r.ancien)));
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return keys[a].compare(keys[b]) < 0;
-        });
-    }
-    std::vector<FileRow> sorted;
-    sorted.reserve(rows.size());
-    for (std::size_t i : order)
-        sorted.push_back(std::move(rows[i]));
-    return sorted;
 }
 
 std::vector<std::size_t> groupesDeLignes(std::size_t n, const LigneCompagnonFn& compagnon) {
@@ -659,21 +541,28 @@ bool MoteurNommage::lister(const std::string& chemin) {
         if (!toutListe)
             autres = chercherFichiersAt(dossier_.fd(), "*",
                                         attrTous & ~attrRepertoire & ~attrLectureSeule);
-        std::vector<std::string> fichiers;
-        for (const auto& e : toutListe ? entrees : autres)
-            if (!(e.attributs & attrRepertoire))
-                fichiers.push_back(e.nom);
+        const auto& tous = toutListe ? entrees : autres;
+        // Most folders hold no sidecar: their names are not copied for nothing.
+        const bool avecAnnexes = std::any_of(tous.begin(), tous.end(), [](const auto& e) {
+            return !(e.attributs & attrRepertoire) && estNomAnnexe(e.nom);
+        });
         std::unordered_set<std::string> cachees;
-        const std::vector<Rattachement> rattachements = rattacherAnnexes(fichiers);
-        for (std::size_t k = 0; k < fichiers.size(); ++k) {
-            const Rattachement& r = rattachements[k];
-            if (r.photo == kSansPhoto)
-                continue;
-            cachees.insert(fichiers[k]);
-            annexes[fichiers[r.photo]].push_back(r.annexe);
+        if (avecAnnexes) {
+            std::vector<std::string> fichiers;
+            for (const auto& e : tous)
+                if (!(e.attributs & attrRepertoire))
+                    fichiers.push_back(e.nom);
+            const std::vector<Rattachement> rattachements = rattacherAnnexes(fichiers);
+            for (std::size_t k = 0; k < fichiers.size(); ++k) {
+                const Rattachement& r = rattachements[k];
+                if (r.photo == kSansPhoto)
+                    continue;
+                cachees.insert(fichiers[k]);
+                annexes[fichiers[r.photo]].push_back(r.annexe);
+            }
         }
         for (auto& e : entrees) {
-            if (!(e.attributs & attrRepertoire) && cachees.count(e.nom))
+            if (!cachees.empty() && !(e.attributs & attrRepertoire) && cachees.count(e.nom))
                 continue;
             if (!garderFichier || garderFichier(e.nom))
                 noms.push_back(std::move(e.nom));
@@ -684,6 +573,8 @@ bool MoteurNommage::lister(const std::string& chemin) {
     if (lignes_.empty())
         lignes_.resize(1);
     for (FileRow& row : lignes_) {
+        if (annexes.empty())
+            break;
         const auto a = annexes.find(row.ancienSurDisque());
         if (a == annexes.end())
             continue;

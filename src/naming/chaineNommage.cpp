@@ -33,16 +33,7 @@ void appliquerModeExif(OptionsNommage& o) {
     o.prefixe = prefixeModeExif(o.exif);
 }
 
-ChaineNommage::ChaineNommage() : cache_(std::make_unique<CacheFaitsExif>()) {
-    // The companion modes keep only their pairs; the Canon filter also needs to know,
-    // before the first entry, whether the listing holds a CR2 at all.
-    moteur_.garderFichier = [this](const std::string& nom) {
-        return Fichier_compagnon_a_traiter(moteur_.options.compagnons, cr2Vu_, nomAffichable(nom));
-    };
-    moteur_.voirListing = [this](const std::vector<std::string>& noms) {
-        Noter_cr2(moteur_.options.compagnons, cr2Vu_, noms);
-    };
-}
+ChaineNommage::ChaineNommage() : cache_(std::make_unique<CacheFaitsExif>()) {}
 
 ChaineNommage::~ChaineNommage() = default;
 
@@ -53,6 +44,21 @@ bool ChaineNommage::lister(const std::string& chemin) {
     precharge_ = false;
     // Every file's facts are checked again (the cache forgets another folder's).
     cache_->nouvelleGeneration();
+    // The companion modes keep only their pairs; the Canon filter also needs to know,
+    // before the first entry, whether the listing holds a CR2 at all. Outside them
+    // every file is kept, and the filter is not asked 100,000 times for nothing.
+    const OptionsCompagnons& c = moteur_.options.compagnons;
+    moteur_.garderFichier = nullptr;
+    moteur_.voirListing = nullptr;
+    if (c.rawCanon || c.association) {
+        moteur_.garderFichier = [this](const std::string& nom) {
+            return Fichier_compagnon_a_traiter(moteur_.options.compagnons, cr2Vu_,
+                                               nomAffichable(nom));
+        };
+        moteur_.voirListing = [this](const std::vector<std::string>& noms) {
+            Noter_cr2(moteur_.options.compagnons, cr2Vu_, noms);
+        };
+    }
     return moteur_.lister(chemin);
 }
 

@@ -118,6 +118,27 @@ TEST(Compagnons, SourceRowNeedsTheSameBaseName) {
         {"thm_missing_unrelated_below", canon(), lignes({"IMG_1.CRW", "IMG_2.THM"}), {-1, 1}},
         {"crw_last_row", canon(), lignes({"IMG_1.THM", "IMG_2.CRW"}), {0, -1}},
         {"case_differs", canon(), lignes({"img_1.CR2", "IMG_1.jpg"}), {1, 1}},
+        // Both kinds of one base name: each RAW file reads its own companion.
+        {"cr2_crw_jpg_thm",
+         canon(),
+         lignes({"IMG_1.CR2", "IMG_1.CRW", "IMG_1.JPG", "IMG_1.THM"}),
+         {2, 3, 2, 3}},
+        {"cr2_without_its_jpg",
+         canon(),
+         lignes({"IMG_1.CR2", "IMG_1.CRW", "IMG_1.THM"}),
+         {-1, 2, 2}},
+        {"crw_without_its_thm",
+         canon(),
+         lignes({"IMG_1.CR2", "IMG_1.CRW", "IMG_1.JPG"}),
+         {2, -1, 2}},
+        {"other_file_between",
+         association("AVI", "THM"),
+         lignes({"M_1.AVI", "M_1.JPG", "M_1.THM"}),
+         {2, 1, 2}},
+        {"other_file_between_above",
+         association("THM", "AVI"),
+         lignes({"M_1.AVI", "M_1.JPG", "M_1.THM"}),
+         {0, 1, 0}},
         {"avi_thm",
          association("AVI", "THM"),
          lignes({"M_1.AVI", "M_1.THM", "M_2.AVI"}),
@@ -154,6 +175,12 @@ TEST(Compagnons, EngineNamesCompanionsFromTheirSource) {
     crw.write("IMG_0004.THM", test::readFile(photos + "Canon_40D.jpg"));
     cr2.write("img_0007.cr2", test::readFile(raw + "CanonRaw.cr2"));
     cr2.write("IMG_0007.JPG", test::readFile(photos + "Canon_DIGITAL_IXUS_400.jpg"));
+    // Both kinds under one base name, each RAW file beside its own companion.
+    TempDir mixte;
+    mixte.write("IMG_0009.CR2", test::readFile(raw + "CanonRaw.cr2"));
+    mixte.write("IMG_0009.CRW", test::readFile(raw + "CanonRaw.crw"));
+    mixte.write("IMG_0009.JPG", test::readFile(photos + "Canon_DIGITAL_IXUS_400.jpg"));
+    mixte.write("IMG_0009.THM", test::readFile(photos + "Canon_40D.jpg"));
 
     bool cr2Vu = false;
     MoteurNommage moteur;
@@ -187,6 +214,10 @@ TEST(Compagnons, EngineNamesCompanionsFromTheirSource) {
                                      {"IMG_0004.THM", "Canon_20080530-002.THM"}}));
     EXPECT_EQ(nommer(cr2.path()), (P{{"img_0007.cr2", "Canon_20040827-001.cr2"},
                                      {"IMG_0007.JPG", "Canon_20040827-001.JPG"}}));
+    EXPECT_EQ(nommer(mixte.path()), (P{{"IMG_0009.CR2", "Canon_20040827-001.CR2"},
+                                       {"IMG_0009.CRW", "Canon_20080530-002.CRW"},
+                                       {"IMG_0009.JPG", "Canon_20040827-001.JPG"},
+                                       {"IMG_0009.THM", "Canon_20080530-002.THM"}}));
     // A CR2 folder listed before says nothing of this one: the CRW folder lists its pairs.
     EXPECT_EQ(nommer(crw.path()).size(), 5u);
 

@@ -1,4 +1,5 @@
 // The table of file kinds: extensions to kinds, first bytes to containers.
+#include "core/annexes.h"
 #include "core/fileKinds.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,9 @@ TEST(FileKinds, ByName) {
              {"a.webp", FileKind::WebP, Container::None, false, false},
              {"a.jxl", FileKind::JpegXl, Container::None, false, false},
              {"IMG_1.CR3.xmp", FileKind::Sidecar, Container::None, false, false},
+             {"IMG_1.dxo", FileKind::Sidecar, Container::None, false, false},
+             {"IMG_1.NEF.on1", FileKind::Sidecar, Container::None, false, false},
+             {"IMG_1.X3F", FileKind::Raw, Container::None, true, false},
              {"notes.txt", FileKind::Unknown, Container::None, false, false},
              {"JPG", FileKind::Unknown, Container::None, false, false},
              {"dir.jpg/file", FileKind::Unknown, Container::None, false, false},
@@ -51,6 +55,15 @@ TEST(FileKinds, ByName) {
         EXPECT_EQ(containerByName(c.nom), c.parNom) << c.nom;
         EXPECT_EQ(isCameraFile(c.nom), c.camera) << c.nom;
         EXPECT_EQ(isJpegName(c.nom), c.jpeg) << c.nom;
+    }
+}
+
+// The listing tells a sidecar by the table: every sidecar kind is one there.
+TEST(FileKinds, EverySidecarKindIsASidecar) {
+    for (const GenreAnnexe& g : kGenresAnnexes) {
+        const std::string nom = "IMG_1." + std::string(g.suffixe);
+        EXPECT_EQ(kindOfName(nom), FileKind::Sidecar) << nom;
+        EXPECT_TRUE(estNomAnnexe(nom)) << nom;
     }
 }
 

@@ -5,8 +5,10 @@
 #include <QLocale>
 #include <QString>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <numeric>
 #include <unistd.h>
 
 using namespace varlime;
@@ -91,6 +93,62 @@ TEST(Sorting, ListingOrderIsTheLocaleOrder) {
         for (const FileRow& r : lignesTriees(kNomsDelicats))
             obtenu.push_back(r.ancienSurDisque());
         EXPECT_EQ(obtenu, attendu) << locale;
+    }
+    QLocale::setDefault(avant);
+}
+
+// Large listings take other roads (two threads; for names of plain ASCII, the
+// characters' ranks in the collation instead of its sort keys): their order must stay
+// the collation's, also in locales where letters pair up ("aa" in Danish, "ch" in
+// Czech) or where i and I are two letters (Turkish).
+TEST(Sorting, LargeListingsKeepTheLocaleOrder) {
+    // Short names over characters whose orders differ between byte, case and collation,
+    // repeated so that equal names show that the folder's order is kept.
+    const std::string lettres = "aAbBcChHiIyYvVwWzZ019 _-.~!(@";
+    std::vector<std::string> ascii;
+    std::uint32_t graine = 12345;
+    for (int i = 0; i < 6000; ++i) {
+        std::string nom;
+        graine = graine * 1103515245u + 12345u;
+        const std::size_t longueur = 1 + (graine >> 16) % 5;
+        for (std::size_t k = 0; k < longueur; ++k) {
+            graine = graine * 1103515245u + 12345u;
+            nom += lettres[(graine >> 16) % lettres.size()];
+        }
+        ascii.push_back(nom + (i % 3 ? ".jpg" : ".JPG"));
+    }
+    std::vector<std::string> melanges;
+    for (int i = 0; i < 5000; ++i)
+        melanges.push_back(kNomsDelicats[std::size_t(i) % kNomsDelicats.size()] +
+                           ascii[std::size_t(i)]);
+    const QLocale avant;
+    for (const char* locale : {"C", "fr_FR", "en_US", "da_DK", "cs_CZ", "tr_TR"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+        QCollator collator{QLocale()};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(false);
+        const bool c = QLocale().language() == QLocale::C;
+        for (const auto* noms : {&ascii, &melanges}) {
+            std::vector<std::size_t> attendu(noms->size());
+            std::iota(attendu.begin(), attendu.end(), 0);
+            std::vector<QString> textes;
+            for (const std::string& n : *noms)
+                textes.push_back(QString::fromStdString(nomAffichable(n)));
+            std::stable_sort(attendu.begin(), attendu.end(), [&](std::size_t x, std::size_t y) {
+                return c ? textes[x].toCaseFolded() < textes[y].toCaseFolded()
+                         : collator.compare(textes[x], textes[y]) < 0;
+            });
+            // Names the collation holds equal ("a.jpg", "A.JPG") keep the folder's order.
+            const std::vector<FileRow> obtenu = lignesTriees(*noms);
+            ASSERT_EQ(obtenu.size(), attendu.size());
+            std::size_t ecarts = 0;
+            for (std::size_t i = 0; i < attendu.size() && ecarts < 5; ++i)
+                if (obtenu[i].ancienSurDisque() != (*noms)[attendu[i]]) {
+                    ++ecarts;
+                    ADD_FAILURE() << locale << " row " << i << ": " << obtenu[i].ancien
+                                  << " instead of " << (*noms)[attendu[i]];
+                }
+        }
     }
     QLocale::setDefault(avant);
 }
