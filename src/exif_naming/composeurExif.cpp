@@ -185,6 +185,12 @@ std::array<Valeur, kLignes> valeursListing(std::string_view listing) {
     return out;
 }
 
+// The aperture value is an APEX number, not an f-number: f = 2^(Av/2), so Av 5 is
+// f/5.7. Naming a photo without an FNumber by the bare Av would call f/5.7 "F5,0".
+double nombreFDeApex(double av) {
+    return std::nearbyint(std::exp2(av / 2) * 10.0) / 10.0;
+}
+
 std::optional<double> ouvertureDe(Valeur valeur) {
     if (!valeur || valeur->empty())
         return std::nullopt;
@@ -227,7 +233,10 @@ int orientationDe(Valeur valeur) {
 
 std::optional<double> Retourne_ouverture(std::string_view listingExif) {
     const auto v = valeursListing(listingExif);
-    return ouvertureDe(v[kFNumber] ? v[kFNumber] : v[kAperture]);
+    if (v[kFNumber])
+        return ouvertureDe(v[kFNumber]);
+    const auto apex = ouvertureDe(v[kAperture]);
+    return apex ? std::optional(nombreFDeApex(*apex)) : std::nullopt;
 }
 
 std::optional<double> Retourne_exposition(std::string_view listingExif) {
@@ -288,12 +297,12 @@ double auxDecimales(double v, int decimales) {
 }
 
 std::optional<double> ouvertureTypee(const TImageInfo& info) {
-    const TTagEntry* e = info.EntryByTag(0x829D);
-    if (!e)
-        e = info.EntryByTag(0x9202);
-    if (!e)
-        return std::nullopt;
-    return auxDecimales(e->Number(), 1);
+    if (const TTagEntry* e = info.EntryByTag(0x829D))
+        return auxDecimales(e->Number(), 1);
+    // Taken at the precision the listing shows, as the listing's reader takes it.
+    if (const TTagEntry* e = info.EntryByTag(0x9202))
+        return nombreFDeApex(auxDecimales(e->Number(), 1));
+    return std::nullopt;
 }
 
 std::optional<double> expositionTypee(const TImageInfo& info) {

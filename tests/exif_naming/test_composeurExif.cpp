@@ -323,6 +323,23 @@ TEST(ComposeurExif, PhotosTagueesParLeTest) {
     EXPECT_EQ(m.lignes()[0].nouveau, "EOS-40D_20261207__2.jpg");
 }
 
+// Without an FNumber the aperture comes from the APEX aperture value, turned into the
+// f-number it stands for (the 40D's Av 5.625 is f/7.0), by both ways of reading it.
+TEST(ComposeurExif, OuvertureSansFNumber) {
+    TempDir dir;
+    const std::string p = copier(dir, "Canon_40D.jpg", "x.jpg");
+    ASSERT_TRUE(exiftool("-FNumber= '" + p + "'"));
+    MoteurNommage m;
+    m.options.exif.actif = true;
+    m.options.exif.sansCompteur = true;
+    m.options.exif.ordre = {ItemExif::Ouverture};
+    ASSERT_TRUE(m.lister(dir.path()));
+    CacheFaitsExif cache;
+    m.calculer(partieNomExif(cache, m.dossier(), m.options, kAujourdhui));
+    EXPECT_EQ(m.lignes()[0].nouveau, "F7,0.jpg");
+    EXPECT_DOUBLE_EQ(*Retourne_ouverture("\r\nAperture Value = F5.0"), 5.7);
+}
+
 // Bytes after a text's first zero byte (padding some cameras leave) stay out of the
 // name; the dump still shows them. A make of zero bytes alone counts as no EXIF.
 TEST(ComposeurExif, TextesArretesAuPremierZero) {
