@@ -64,14 +64,14 @@ check() {
 }
 check varlime '"$VARLIME_BIN" --rename "$work/run" --exif date,time >/dev/null'
 check jhead 'jhead -q -n%Y%m%d-%H%M%S "$work/run"/*.jpg >/dev/null'
-check exiv2 'exiv2 -r %Y%m%d-%H%M%S mv "$work/run"/*.jpg >/dev/null'
+check exiv2 'exiv2 -q -r %Y%m%d-%H%M%S mv "$work/run"/*.jpg >/dev/null 2>&1'
 hyperfine --runs 3 --prepare "$prepare" --export-json "$work/times.json" \
   --command-name "varlime --rename --exif date,time" \
   '"$VARLIME_BIN" --rename "$work/run" --exif date,time >/dev/null' \
   --command-name "jhead -n%Y%m%d-%H%M%S" \
   'jhead -q -n%Y%m%d-%H%M%S "$work/run"/*.jpg >/dev/null' \
   --command-name "exiv2 -r %Y%m%d-%H%M%S mv" \
-  'exiv2 -r %Y%m%d-%H%M%S mv "$work/run"/*.jpg >/dev/null'
+  'exiv2 -q -r %Y%m%d-%H%M%S mv "$work/run"/*.jpg >/dev/null 2>&1'
 
 echo
 echo "best of 3 over $count photos:"

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -138,9 +139,14 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
     };
     std::vector<std::thread> threads;
     std::vector<std::unique_ptr<TimgData>> lecteurs;
-    for (std::size_t t = 1; t < nombre; ++t) {
-        lecteurs.push_back(lecteurDeFaits());
-        threads.emplace_back(travailler, std::ref(*lecteurs.back()), SIZE_MAX);
+    // A helper that cannot start (no memory, a thread limit) leaves its share to the
+    // threads that did: the reading is slower, never lost, and never ends the program.
+    try {
+        for (std::size_t t = 1; t < nombre; ++t) {
+            lecteurs.push_back(lecteurDeFaits());
+            threads.emplace_back(travailler, std::ref(*lecteurs.back()), SIZE_MAX);
+        }
+    } catch (const std::exception&) {
     }
     // This thread reads too, a few files at a time, and reports in between so that a
     // window can show the progress and stay alive.
