@@ -23,10 +23,8 @@ constexpr std::size_t kLot = 128;
 
 // Names are bytes: every byte that is not a visible ASCII character, and '%', is
 // written as %HH so that a line holds one name whatever it contains.
-std::string echapper(std::string_view s) {
+void ajouterEchappe(std::string& out, std::string_view s) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(s.size());
     for (const char c : s) {
         const auto u = static_cast<unsigned char>(c);
         if (u <= 0x20 || u >= 0x7F || c == '%') {
@@ -37,7 +35,19 @@ std::string echapper(std::string_view s) {
             out += c;
         }
     }
+}
+
+std::string echapper(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    ajouterEchappe(out, s);
     return out;
+}
+
+void ajouterNombre(std::string& out, std::uint64_t n) {
+    char chiffres[20];
+    const auto fin = std::to_chars(chiffres, chiffres + sizeof chiffres, n).ptr;
+    out.append(chiffres, fin);
 }
 
 std::optional<std::string> desechapper(std::string_view s) {
@@ -141,9 +151,23 @@ std::string texteEnteteJournal(const std::string& dossier, std::uint64_t device,
     tete += "\ndossier " + echapper(dossier) + "\ndevice " + std::to_string(device) + "\ninode " +
             std::to_string(inode) + "\ndebut " + date + "\nannulation " + (annulation ? "1" : "0") +
             "\n";
+    // Appended in place: a run of many thousand files writes this before its first
+    // rename, and temporaries for each piece would cost more than the renames' checks.
+    std::size_t taille = tete.size() + 8;
     for (const auto& l : lignes)
-        tete += "ligne " + std::to_string(l.inode) + " " + std::to_string(l.naissance) + " " +
-                echapper(l.ancien) + " " + echapper(l.nouveau) + "\n";
+        taille += 50 + l.ancien.size() + l.nouveau.size();
+    tete.reserve(taille);
+    for (const auto& l : lignes) {
+        tete += "ligne ";
+        ajouterNombre(tete, l.inode);
+        tete += ' ';
+        ajouterNombre(tete, static_cast<std::uint64_t>(l.naissance));
+        tete += ' ';
+        ajouterEchappe(tete, l.ancien);
+        tete += ' ';
+        ajouterEchappe(tete, l.nouveau);
+        tete += '\n';
+    }
     tete += "depart\n";
     return tete;
 }
