@@ -7,12 +7,14 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "support/ui_support.h"
 
+#include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -121,6 +123,13 @@ TEST(Prechargement, RunsOffTheWindowThreadStopsAndIsToldWhenItCannotStart) {
             // The window answers while the worker is held: a new listing stops it and
             // reads the new rows on a worker of its own.
             EXPECT_TRUE(f.messages.shown.empty());
+            // The worker reads the rows' names: none can be edited by hand meanwhile.
+            QAbstractItemModel* grille = m.GRS_fichier->model();
+            const QModelIndex cellule = grille->index(0, 0);
+            EXPECT_FALSE(grille->flags(cellule) & Qt::ItemIsEditable);
+            EXPECT_FALSE(grille->setData(cellule, QStringLiteral("autre.jpg"), Qt::EditRole));
+            EXPECT_EQ(grille->data(cellule, Qt::DisplayRole).toString(),
+                      QStringLiteral("p100.jpg"));
             m.Repertoire_courant = autres.path();
             m.Chercher_fichier();
             EXPECT_EQ(porte.demarrages, 2);
@@ -146,6 +155,8 @@ TEST(Prechargement, RunsOffTheWindowThreadStopsAndIsToldWhenItCannotStart) {
             EXPECT_NE(porte.fil.load(), std::this_thread::get_id());
         }
         EXPECT_FALSE(p.enCours());
+        EXPECT_TRUE(m.GRS_fichier->model()->flags(m.GRS_fichier->model()->index(0, 0)) &
+                    Qt::ItemIsEditable);
         EXPECT_EQ(f.messages.texts(), c.messages);
         const Grid g = grid(m);
         ASSERT_EQ(g.size(), 71u);
