@@ -158,6 +158,9 @@ TEST(Prechargement, RunsOffTheWindowThreadStopsAndIsToldWhenItCannotStart) {
         EXPECT_TRUE(m.GRS_fichier->model()->flags(m.GRS_fichier->model()->index(0, 0)) &
                     Qt::ItemIsEditable);
         EXPECT_EQ(f.messages.texts(), c.messages);
+        // The dialog shows its options exactly when its switch is on.
+        EXPECT_EQ(d.findChild<QCheckBox*>(QStringLiteral("CKB_modele"))->isHidden(),
+                  !d.CKB_exploitation_exif->isChecked());
         const Grid g = grid(m);
         ASSERT_EQ(g.size(), 71u);
         EXPECT_EQ(g.front(), c.premiere);
