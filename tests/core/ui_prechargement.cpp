@@ -170,4 +170,47 @@ TEST(Prechargement, RunsOffTheWindowThreadStopsAndIsToldWhenItCannotStart) {
     }
 }
 
+// The progress window of a reading started from the EXIF dialog sits over that dialog;
+// when the dialog is closed with the reading still going, the progress stays in view over
+// the main window, Cancel included.
+TEST(Prechargement, ProgressOutlivesTheDialogItWasShownOver) {
+    for (const bool fermerAvant : {false, true}) {
+        SCOPED_TRACE(fermerAvant ? "dialog closed before the progress shows" : "shown over it");
+        AppFixture f;
+        TempDir photos;
+        remplir(photos, 70);
+        TMainForm& m = f.app->MainForm();
+        PrechargementExif& p = m.prechargement();
+        Porte porte;
+        p.definirDemarreur(porte.demarreur(false));
+        m.Repertoire_courant = photos.path();
+        m.Validation_repertoire();
+        m.show();
+        TDLG_exif_info& d = f.app->DLG_exif_info();
+        d.setWindowModality(Qt::ApplicationModal);
+        d.show();
+        f.messages.answer(true);
+        d.CKB_exploitation_exif->click();
+        ASSERT_TRUE(p.enCours());
+        if (fermerAvant)
+            d.hide();
+        while (!p.fenetreProgression())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_EQ(p.fenetreProgression()->parentWidget() == &d, !fermerAvant);
+        d.hide();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(p.fenetreProgression());
+        EXPECT_TRUE(p.fenetreProgression()->isVisible());
+        EXPECT_EQ(p.fenetreProgression()->parentWidget(), &m);
+        // Its Cancel still stops the reading and leaves EXIF naming.
+        QSignalSpy fin(&p, &PrechargementExif::termine);
+        p.fenetreProgression()->findChild<QPushButton*>()->click();
+        porte.ouvrir();
+        ASSERT_TRUE(fin.wait(20000));
+        EXPECT_FALSE(fin.front().front().toBool());
+        EXPECT_FALSE(d.CKB_exploitation_exif->isChecked());
+        m.close();
+    }
+}
+
 } // namespace
