@@ -7,12 +7,14 @@
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "support/ui_support.h"
 
+#include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -121,6 +123,13 @@ TEST(Prechargement, RunsOffTheWindowThreadStopsAndIsToldWhenItCannotStart) {
             // The window answers while the worker is held: a new listing stops it and
             // reads the new rows on a worker of its own.
             EXPECT_TRUE(f.messages.shown.empty());
+            // The worker reads the rows' names: none can be edited by hand meanwhile.
+            QAbstractItemModel* grille = m.GRS_fichier->model();
+            const QModelIndex cellule = grille->index(0, 0);
+            EXPECT_FALSE(grille->flags(cellule) & Qt::ItemIsEditable);
+            EXPECT_FALSE(grille->setData(cellule, QStringLiteral("autre.jpg"), Qt::EditRole));
+            EXPECT_EQ(grille->data(cellule, Qt::DisplayRole).toString(),
+                      QStringLiteral("p100.jpg"));
             m.Repertoire_courant = autres.path();
             m.Chercher_fichier();
             EXPECT_EQ(porte.demarrages, 2);
@@ -146,13 +155,61 @@ TEST(Prechargement, RunsOffTheWindowThreadStopsAndIsToldWhenItCannotStart) {
             EXPECT_NE(porte.fil.load(), std::this_thread::get_id());
         }
         EXPECT_FALSE(p.enCours());
+        EXPECT_TRUE(m.GRS_fichier->model()->flags(m.GRS_fichier->model()->index(0, 0)) &
+                    Qt::ItemIsEditable);
         EXPECT_EQ(f.messages.texts(), c.messages);
+        // The dialog shows its options exactly when its switch is on.
+        EXPECT_EQ(d.findChild<QCheckBox*>(QStringLiteral("CKB_modele"))->isHidden(),
+                  !d.CKB_exploitation_exif->isChecked());
         const Grid g = grid(m);
         ASSERT_EQ(g.size(), 71u);
         EXPECT_EQ(g.front(), c.premiere);
         if (c.fin == Fin::Lu || c.fin == Fin::Refuse) {
             EXPECT_EQ(g.back(), (Grid::value_type{"z.jpg", kMarque}));
         }
+    }
+}
+
+// The progress window of a reading started from the EXIF dialog sits over that dialog;
+// when the dialog is closed with the reading still going, the progress stays in view over
+// the main window, Cancel included.
+TEST(Prechargement, ProgressOutlivesTheDialogItWasShownOver) {
+    for (const bool fermerAvant : {false, true}) {
+        SCOPED_TRACE(fermerAvant ? "dialog closed before the progress shows" : "shown over it");
+        AppFixture f;
+        TempDir photos;
+        remplir(photos, 70);
+        TMainForm& m = f.app->MainForm();
+        PrechargementExif& p = m.prechargement();
+        Porte porte;
+        p.definirDemarreur(porte.demarreur(false));
+        m.Repertoire_courant = photos.path();
+        m.Validation_repertoire();
+        m.show();
+        TDLG_exif_info& d = f.app->DLG_exif_info();
+        d.setWindowModality(Qt::ApplicationModal);
+        d.show();
+        f.messages.answer(true);
+        d.CKB_exploitation_exif->click();
+        ASSERT_TRUE(p.enCours());
+        if (fermerAvant)
+            d.hide();
+        while (!p.fenetreProgression())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_EQ(p.fenetreProgression()->parentWidget() == &d, !fermerAvant);
+        d.hide();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(p.fenetreProgression());
+        EXPECT_TRUE(p.fenetreProgression()->isVisible());
+        EXPECT_EQ(p.fenetreProgression()->parentWidget(), &m);
+        // Its Cancel still stops the reading and leaves EXIF naming.
+        QSignalSpy fin(&p, &PrechargementExif::termine);
+        p.fenetreProgression()->findChild<QPushButton*>()->click();
+        porte.ouvrir();
+        ASSERT_TRUE(fin.wait(20000));
+        EXPECT_FALSE(fin.front().front().toBool());
+        EXPECT_FALSE(d.CKB_exploitation_exif->isChecked());
+        m.close();
     }
 }
 

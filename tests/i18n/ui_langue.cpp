@@ -3,12 +3,14 @@
 #include "app/Headless.h"
 
 #include "core/ui/Main.h"
+#include "exif_naming/ui/IHM_exif_info.h"
 #include "i18n/uLocalization.h"
 #include "i18n/ui/IHM_langue.h"
 #include "support/ui_support.h"
 #include <sstream>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
@@ -95,6 +97,44 @@ TEST(LanguageDialog, ConfirmStoresSwitchesMessagesAndShowsTheLanguagesMessage) {
               "La langue sélectionnée sera active au prochain démarrage de l'application.");
     EXPECT_EQ(f.programDir.read("lang.ini"), "[CONFIG]\nActiveLanguage=fr\n");
     EXPECT_EQ(f.app->texte("RSC_avant", "Avant").toStdString(), "Avant");
+}
+
+// The running windows keep their language until the next start: the EXIF items chosen
+// in them go on naming files, and are stored the same, after a change of language.
+TEST(LanguageDialog, ChosenExifItemsOutliveAChangeOfLanguage) {
+    const struct {
+        const char* depart; // lang.ini at start, or none for French
+        int choix;          // the language then confirmed
+    } cas[] = {{nullptr, 1}, {"[CONFIG]\nActiveLanguage=en\n", 0}};
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.choix);
+        AppFixture f;
+        addLanguages(f.programDir);
+        if (c.depart) {
+            f.programDir.write("lang.ini", c.depart);
+            f.app.reset();
+            f.app = std::make_unique<Application>(f.programDir.path(), f.messages);
+        }
+        TDLG_exif_info& exif = f.app->DLG_exif_info();
+        for (const char* nom : {"CKB_zone_libre", "CKB_fabricant", "CKB_date", "CKB_heure"})
+            exif.findChild<QCheckBox*>(QString::fromLatin1(nom))->click();
+        const std::vector<ItemExif> attendu = {ItemExif::ZoneLibre, ItemExif::Fabricant,
+                                               ItemExif::Date, ItemExif::Heure};
+        OptionsExif avant;
+        exif.remplirOptions(avant);
+        ASSERT_EQ(avant.ordre, attendu);
+        const QString liste = exif.Liste_option();
+        EXPECT_EQ(liste.toStdString(), "Zone libre;Fabricant;Date;Heure");
+
+        TDLG_langue& d = f.app->DLG_langue();
+        d.Preparer();
+        d.CBB_langue->setCurrentIndex(c.choix);
+        ASSERT_TRUE(d.Confirmer());
+        OptionsExif apres;
+        exif.remplirOptions(apres);
+        EXPECT_EQ(apres.ordre, attendu);
+        EXPECT_EQ(exif.Liste_option(), liste);
+    }
 }
 
 TEST(LanguageDialog, GererThroughTheMenuConfirmOrCancel) {

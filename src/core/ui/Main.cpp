@@ -256,6 +256,9 @@ void TMainForm::finPrechargement(bool complet) {
         // Without the facts there are no EXIF names.
         verificationDemandee_ = false;
         quitterModeExif();
+        // The EXIF dialog may be open on its switch: it folds its options away as when
+        // the switch is turned off by hand.
+        exif.Ecran_option_exif();
     } else if (std::exchange(verificationDemandee_, false) && exif.Est_mode_exif() &&
                !confirmerListeExif()) {
         // Refused as the dialog's switch refuses it when the files are read at once.

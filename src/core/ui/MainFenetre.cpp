@@ -55,6 +55,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -348,6 +349,11 @@ void TMainForm::construireGrille(QVBoxLayout& top, QWidget* central) {
     // The grid and the button panel at its right.
     auto* body = new QHBoxLayout;
     model_ = new FileGridModel(moteur_.lignes(), this);
+    // The worker reading the facts reads the rows' names: they stay as they are meanwhile.
+    // The pointer empties itself once the reader is gone, before the grid is.
+    model_->setRowsBusy([lecteur = QPointer<PrechargementExif>(&prechargement_)] {
+        return lecteur && lecteur->enCours();
+    });
     GRS_fichier = new QTableView(central);
     GRS_fichier->setObjectName(QStringLiteral("GRS_fichier"));
     GRS_fichier->setModel(model_);

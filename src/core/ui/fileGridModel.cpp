@@ -87,7 +87,7 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
 
 bool FileGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !index.isValid() || index.row() >= int(rows_.size()) ||
-        index.column() > 1)
+        index.column() > 1 || rowsBusy())
         return false;
     FileRow& r = rows_[std::size_t(index.row())];
     const std::string text = value.toString().toStdString();
@@ -111,6 +111,8 @@ bool FileGridModel::setData(const QModelIndex& index, const QVariant& value, int
 Qt::ItemFlags FileGridModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
+    if (rowsBusy())
+        return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
 }
 

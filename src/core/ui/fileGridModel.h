@@ -4,6 +4,7 @@
 #include "core/renameEngine.h"
 
 #include <QAbstractTableModel>
+#include <functional>
 
 namespace varlime {
 
@@ -31,9 +32,15 @@ public:
     const std::vector<FileRow>& rows() const { return rows_; }
     // Announces that every new name may have changed.
     void newNamesChanged();
+    // While this answers true the rows are being read on another thread: no name can
+    // be edited by hand, as a change would tear the name that thread is reading.
+    void setRowsBusy(std::function<bool()> busy) { busy_ = std::move(busy); }
 
 private:
+    bool rowsBusy() const { return busy_ && busy_(); }
+
     std::vector<FileRow>& rows_;
+    std::function<bool()> busy_;
     QString avant_, apres_;
     QString titreAnnexes_ = QStringLiteral("Fichiers annexes varlimés avec lui :");
 };

@@ -3,6 +3,7 @@
 #include "naming/chaineNommage.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QWidget>
@@ -105,6 +106,10 @@ void PrechargementExif::montrerProgression() {
     QWidget* modal = QApplication::activeModalWidget();
     progression_ =
         new QProgressDialog(libelle_, annuler_, 0, std::max(total_, 1), modal ? modal : fenetre_);
+    // Closing that dialog would take the progress window down with it while the reading
+    // goes on: it then moves over the main window.
+    if (modal)
+        modal->installEventFilter(this);
     progression_->setObjectName(QStringLiteral("DLG_lecture_exif"));
     // Not modal: the main window goes on answering, and setValue never runs an event
     // loop of its own.
@@ -120,6 +125,16 @@ void PrechargementExif::montrerProgression() {
         arret_ = true;
     });
     progression_->show();
+}
+
+bool PrechargementExif::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && progression_ && watched == progression_->parentWidget() &&
+        watched != fenetre_) {
+        watched->removeEventFilter(this);
+        progression_->setParent(fenetre_, progression_->windowFlags());
+        progression_->show();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PrechargementExif::avancer(unsigned lancement, int fait, int total) {
@@ -158,6 +173,8 @@ void PrechargementExif::fermerProgression() {
         return;
     // Closing the window would report a cancel: it is only taken down.
     progression_->disconnect(this);
+    if (QWidget* dessous = progression_->parentWidget())
+        dessous->removeEventFilter(this);
     progression_->hide();
     progression_->deleteLater();
     progression_ = nullptr;

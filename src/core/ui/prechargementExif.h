@@ -51,6 +51,9 @@ public:
     // The progress window, once the reading has lasted long enough to show it.
     QProgressDialog* fenetreProgression() const { return progression_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // The worker is done and joined. `complet` is false when the user cancelled.
     void termine(bool complet);

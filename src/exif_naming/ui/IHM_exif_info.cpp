@@ -70,8 +70,10 @@ TDLG_exif_info::TDLG_exif_info(ServicesFenetre& app, Utilitaire& utilitaire, Lie
     relierControles();
 
     app_.translate(this);
-    for (std::size_t i = 0; i < CKB_items.size(); ++i)
-        CKB_items[i]->setText(nomAffiche(kItemsExif[i].item));
+    for (std::size_t i = 0; i < CKB_items.size(); ++i) {
+        nomsItems_[i] = app_.texte(kItemsExif[i].cle, kItemsExif[i].defaut);
+        CKB_items[i]->setText(nomsItems_[i]);
+    }
     ajusterHauteur();
     afficherControles();
 }
@@ -228,9 +230,9 @@ void TDLG_exif_info::relierControles() {
 }
 
 QString TDLG_exif_info::nomAffiche(ItemExif item) const {
-    for (const DescriptionItem& d : kItemsExif)
-        if (d.item == item)
-            return app_.texte(d.cle, d.defaut);
+    for (std::size_t i = 0; i < kItemsExif.size(); ++i)
+        if (kItemsExif[i].item == item)
+            return nomsItems_[i];
     return {};
 }
 

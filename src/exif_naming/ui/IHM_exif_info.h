@@ -62,7 +62,7 @@ public:
     void Ecran_option_exif();
     // The order list's rows, top to bottom (one empty row when nothing is chosen).
     QStringList lignesOrdre() const;
-    // The display name of an item in the active language.
+    // The name this dialog shows for an item (the language it was opened in).
     QString nomAffiche(ItemExif item) const;
 
     QCheckBox* CKB_exploitation_exif;
@@ -129,6 +129,9 @@ private:
     FaitsExif faits_;
     std::string ancien_;
     bool fermetureAutorisee_ = false;
+    // The items' names as this dialog shows them, in the order of kItemsExif: a change of
+    // language reaches the windows at the next start, so the rows keep these names.
+    std::array<QString, 10> nomsItems_;
 };
 
 } // namespace varlime
