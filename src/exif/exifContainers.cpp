@@ -2,6 +2,7 @@
 
 #include <brotli/decode.h>
 
+#include "core/curseurOctets.h"
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -380,25 +381,7 @@ void readMovie(Walk& w, const Box& moov, Movie& m, ContainerFind& out) {
 }
 
 // Item tables of a HEIF file: the "Exif" item, where its bytes lie.
-struct Cursor {
-    std::string_view b;
-    std::size_t at = 0;
-    bool ok = true;
-    std::uint64_t take(unsigned bytes) {
-        if (bytes == 0)
-            return 0;
-        if (at > b.size() || b.size() - at < bytes) {
-            ok = false;
-            at = b.size();
-            return 0;
-        }
-        std::uint64_t v = 0;
-        for (unsigned i = 0; i < bytes; ++i)
-            v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-        at += bytes;
-        return v;
-    }
-};
+using Cursor = CurseurOctets;
 
 std::optional<std::uint32_t> exifItemId(std::string_view iinf, Walk& w) {
     Cursor c{iinf};

@@ -2,6 +2,7 @@
 
 #include "imaging/boitesIso.h"
 
+#include "core/curseurOctets.h"
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -22,27 +23,7 @@ constexpr std::size_t kProprietesMax = 4096;
 constexpr std::uint64_t kDescriptionMax = 64u << 10;
 constexpr std::uint64_t kEtenduesMax = 1u << 16;
 
-// Numbers one after the other in a byte string; past its end every number is 0 and the
-// cursor is no longer ok.
-struct Curseur {
-    std::string_view b;
-    std::size_t at = 0;
-    bool ok = true;
-    std::uint64_t prendre(unsigned octets) {
-        if (octets == 0)
-            return 0;
-        if (at > b.size() || b.size() - at < octets) {
-            ok = false;
-            at = b.size();
-            return 0;
-        }
-        std::uint64_t v = 0;
-        for (unsigned i = 0; i < octets; ++i)
-            v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-        at += octets;
-        return v;
-    }
-};
+using Curseur = CurseurOctets;
 
 struct Item {
     std::uint32_t id = 0;
@@ -63,9 +44,9 @@ struct Tables {
 
 void lireItems(Tables& t, iso::Parcours& p) {
     Curseur c{t.iinf};
-    const auto version = c.prendre(1);
-    c.prendre(3);
-    c.prendre(version == 0 ? 2 : 4);
+    const auto version = c.take(1);
+    c.take(3);
+    c.take(version == 0 ? 2 : 4);
     p.dansOctets(t.iinf.substr(std::min(c.at, t.iinf.size())),
                  [&](const iso::Boite& b, std::string_view charge) {
                      if (!b.est("infe"))
@@ -75,13 +56,13 @@ void lireItems(Tables& t, iso::Parcours& p) {
                          return false;
                      }
                      Curseur e{charge};
-                     const auto v = e.prendre(1);
-                     e.prendre(3);
+                     const auto v = e.take(1);
+                     e.take(3);
                      if (v < 2)
                          return true; // no item type: no picture
                      Item item;
-                     item.id = static_cast<std::uint32_t>(e.prendre(v == 2 ? 2 : 4));
-                     e.prendre(2);
+                     item.id = static_cast<std::uint32_t>(e.take(v == 2 ? 2 : 4));
+                     e.take(2);
                      if (e.ok && e.at + 4 <= charge.size()) {
                          std::copy_n(charge.data() + e.at, 4, item.type);
                          t.items.push_back(item);
@@ -99,8 +80,8 @@ void lireProprietes(Tables& t, iso::Parcours& p) {
         std::optional<Taille2> taille;
         if (b.est("ispe")) {
             Curseur c{charge};
-            c.prendre(4);
-            const auto l = c.prendre(4), h = c.prendre(4);
+            c.take(4);
+            const auto l = c.take(4), h = c.take(4);
             taille = Taille2{l, h};
         }
         t.ispe.push_back(taille);
@@ -112,14 +93,14 @@ void lireProprietes(Tables& t, iso::Parcours& p) {
 std::vector<std::pair<std::uint32_t, Taille2>> taillesDeclarees(const Tables& t) {
     std::vector<std::pair<std::uint32_t, Taille2>> out;
     Curseur c{t.ipma};
-    const auto version = c.prendre(1);
-    const auto flags = c.prendre(3);
-    const auto n = c.prendre(4);
+    const auto version = c.take(1);
+    const auto flags = c.take(3);
+    const auto n = c.take(4);
     for (std::uint64_t i = 0; i < n && c.ok && out.size() <= kItemsMax * 4; ++i) {
-        const auto id = static_cast<std::uint32_t>(c.prendre(version < 1 ? 2 : 4));
-        const auto associations = c.prendre(1);
+        const auto id = static_cast<std::uint32_t>(c.take(version < 1 ? 2 : 4));
+        const auto associations = c.take(1);
         for (std::uint64_t a = 0; a < associations && c.ok; ++a) {
-            const auto index = (flags & 1) ? c.prendre(2) & 0x7FFF : c.prendre(1) & 0x7F;
+            const auto index = (flags & 1) ? c.take(2) & 0x7FFF : c.take(1) & 0x7F;
             if (c.ok && index >= 1 && index <= t.ispe.size() && t.ispe[index - 1])
                 out.emplace_back(id, *t.ispe[index - 1]);
         }
@@ -131,33 +112,33 @@ std::vector<std::pair<std::uint32_t, Taille2>> taillesDeclarees(const Tables& t)
 // when the location table does not place it wholly in them or it is too large.
 std::optional<std::string> donneesItem(const Tables& t, iso::Fichier& f, std::uint32_t voulu) {
     Curseur c{t.iloc};
-    const auto version = c.prendre(1);
-    c.prendre(3);
-    const auto tailles = c.prendre(1);
+    const auto version = c.take(1);
+    c.take(3);
+    const auto tailles = c.take(1);
     const unsigned tOffset = static_cast<unsigned>(tailles >> 4), tLongueur = tailles & 15;
-    const auto tailles2 = c.prendre(1);
+    const auto tailles2 = c.take(1);
     const unsigned tBase = static_cast<unsigned>(tailles2 >> 4);
     const unsigned tIndex = version == 1 || version == 2 ? tailles2 & 15 : 0;
     for (unsigned s : {tOffset, tLongueur, tBase, tIndex})
         if (s != 0 && s != 4 && s != 8)
             return std::nullopt;
-    const auto n = c.prendre(version < 2 ? 2 : 4);
+    const auto n = c.take(version < 2 ? 2 : 4);
     // Extents of no bytes at all (every size 0) take no room in the table: counted, so
     // that a small table cannot make billions of them.
     std::uint64_t vues = 0;
     for (std::uint64_t i = 0; i < n && c.ok; ++i) {
-        const auto id = c.prendre(version < 2 ? 2 : 4);
-        const auto methode = version == 1 || version == 2 ? c.prendre(2) & 15 : 0;
-        c.prendre(2);
-        const auto base = c.prendre(tBase);
-        const auto etendues = c.prendre(2);
+        const auto id = c.take(version < 2 ? 2 : 4);
+        const auto methode = version == 1 || version == 2 ? c.take(2) & 15 : 0;
+        c.take(2);
+        const auto base = c.take(tBase);
+        const auto etendues = c.take(2);
         std::string donnees, morceau;
         if ((vues += etendues) > kEtenduesMax)
             return std::nullopt;
         for (std::uint64_t e = 0; e < etendues && c.ok; ++e) {
-            c.prendre(tIndex);
-            const auto offset = c.prendre(tOffset);
-            const auto longueur = c.prendre(tLongueur);
+            c.take(tIndex);
+            const auto offset = c.take(tOffset);
+            const auto longueur = c.take(tLongueur);
             if (id != voulu || !c.ok)
                 continue;
             const std::uint64_t source = methode == 1 ? t.idat.size() : f.taille();
@@ -188,17 +169,17 @@ struct Canevas {
 
 std::optional<Canevas> canevas(const Item& item, std::string_view d) {
     Curseur c{d};
-    c.prendre(1);
-    const auto flags = c.prendre(1);
+    c.take(1);
+    const auto flags = c.take(1);
     const unsigned champ = (flags & 1) ? 4 : 2;
     Canevas out;
     if (item.est("grid")) {
-        out.tuiles = (c.prendre(1) + 1) * (c.prendre(1) + 1);
+        out.tuiles = (c.take(1) + 1) * (c.take(1) + 1);
     } else {
-        c.prendre(8); // the colour the canvas is filled with
+        c.take(8); // the colour the canvas is filled with
     }
-    out.taille.largeur = c.prendre(champ);
-    out.taille.hauteur = c.prendre(champ);
+    out.taille.largeur = c.take(champ);
+    out.taille.hauteur = c.take(champ);
     if (!c.ok)
         return std::nullopt;
     return out;

@@ -7,6 +7,7 @@
 #include "exif_naming/composeurExif.h"
 #include "support/test_support.h"
 
+#include "support/fuseauUtc.h"
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -261,26 +262,7 @@ bool ecart(const std::string& golden, std::string_view item) {
                        [&](const Ecart& e) { return golden == e.golden && item == e.item; });
 }
 
-class ContreExiftool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        // Films are dated in the computer's time zone, as in the goldens.
-        const char* tz = std::getenv("TZ");
-        savedTz_ = tz ? std::optional<std::string>(tz) : std::nullopt;
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
-    }
-    void TearDown() override {
-        if (savedTz_)
-            ::setenv("TZ", savedTz_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> savedTz_;
-};
+class ContreExiftool : public FuseauUtc {};
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "exif_naming/composeurExif.h"
 #include "support/test_support.h"
 
+#include "support/fuseauUtc.h"
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -153,25 +154,7 @@ std::vector<Echantillon> echantillons() {
     };
 }
 
-class Containers : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        savedTz_ = tz ? std::optional<std::string>(tz) : std::nullopt;
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
-    }
-    void TearDown() override {
-        if (savedTz_)
-            ::setenv("TZ", savedTz_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> savedTz_;
-};
+class Containers : public FuseauUtc {};
 
 TEST_F(Containers, EachNamesItselfAsExiftoolReadsIt) {
     TempDir d;
