@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QLocale>
+#include <QThreadPool>
 #include <cstdio>
 #include <fcntl.h>
 #include <iostream>
@@ -106,5 +107,8 @@ int main(int argc, char** argv) {
     // A second window does not hide the first one exactly.
     app.MainForm().decalerFenetre(rangFenetre());
     app.MainForm().show();
-    return QApplication::exec();
+    const int statut = QApplication::exec();
+    // The idle threads of Qt's picture thread pool end before the application does.
+    QThreadPool::globalInstance()->waitForDone();
+    return statut;
 }
