@@ -3,6 +3,7 @@
 #include "imaging/boitesIso.h"
 
 #include "core/curseurOctets.h"
+#include "core/tablesIso.h"
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -21,7 +22,6 @@ constexpr std::size_t kItemsMax = 4096;
 constexpr std::size_t kProprietesMax = 4096;
 // A grid's description is 8 or 12 bytes, an overlay's a few per picture it places.
 constexpr std::uint64_t kDescriptionMax = 64u << 10;
-constexpr std::uint64_t kEtenduesMax = 1u << 16;
 
 using Curseur = CurseurOctets;
 
@@ -111,54 +111,27 @@ std::vector<std::pair<std::uint32_t, Taille2>> taillesDeclarees(const Tables& t)
 // The bytes of an item (its description), from the file or from the "idat" box; nothing
 // when the location table does not place it wholly in them or it is too large.
 std::optional<std::string> donneesItem(const Tables& t, iso::Fichier& f, std::uint32_t voulu) {
-    Curseur c{t.iloc};
-    const auto version = c.take(1);
-    c.take(3);
-    const auto tailles = c.take(1);
-    const unsigned tOffset = static_cast<unsigned>(tailles >> 4), tLongueur = tailles & 15;
-    const auto tailles2 = c.take(1);
-    const unsigned tBase = static_cast<unsigned>(tailles2 >> 4);
-    const unsigned tIndex = version == 1 || version == 2 ? tailles2 & 15 : 0;
-    for (unsigned s : {tOffset, tLongueur, tBase, tIndex})
-        if (s != 0 && s != 4 && s != 8)
+    std::vector<Extent> etendues;
+    bool dansIdat = false;
+    if (!itemExtents(t.iloc, voulu, etendues, dansIdat))
+        return std::nullopt;
+    const std::uint64_t source = dansIdat ? t.idat.size() : f.taille();
+    std::string donnees, morceau;
+    for (const Extent& e : etendues) {
+        if (e.offset > source)
             return std::nullopt;
-    const auto n = c.take(version < 2 ? 2 : 4);
-    // Extents of no bytes at all (every size 0) take no room in the table: counted, so
-    // that a small table cannot make billions of them.
-    std::uint64_t vues = 0;
-    for (std::uint64_t i = 0; i < n && c.ok; ++i) {
-        const auto id = c.take(version < 2 ? 2 : 4);
-        const auto methode = version == 1 || version == 2 ? c.take(2) & 15 : 0;
-        c.take(2);
-        const auto base = c.take(tBase);
-        const auto etendues = c.take(2);
-        std::string donnees, morceau;
-        if ((vues += etendues) > kEtenduesMax)
+        // A length of 0 runs to the end of the file (or of the item data).
+        const std::uint64_t l = e.length ? e.length : source - e.offset;
+        if (l > source - e.offset || l > kDescriptionMax - donnees.size())
             return std::nullopt;
-        for (std::uint64_t e = 0; e < etendues && c.ok; ++e) {
-            c.take(tIndex);
-            const auto offset = c.take(tOffset);
-            const auto longueur = c.take(tLongueur);
-            if (id != voulu || !c.ok)
-                continue;
-            const std::uint64_t source = methode == 1 ? t.idat.size() : f.taille();
-            if (offset > UINT64_MAX - base || base + offset > source)
-                return std::nullopt;
-            const std::uint64_t debut = base + offset;
-            const std::uint64_t l = longueur ? longueur : source - debut;
-            if (l > source - debut || l > kDescriptionMax - donnees.size())
-                return std::nullopt;
-            if (methode == 1)
-                donnees.append(t.idat.substr(debut, l));
-            else if (methode == 0 && f.lire(debut, static_cast<std::size_t>(l), morceau))
-                donnees += morceau;
-            else
-                return std::nullopt;
-        }
-        if (id == voulu)
-            return c.ok ? std::optional<std::string>(std::move(donnees)) : std::nullopt;
+        if (dansIdat)
+            donnees.append(t.idat.substr(e.offset, l));
+        else if (f.lire(e.offset, static_cast<std::size_t>(l), morceau))
+            donnees += morceau;
+        else
+            return std::nullopt;
     }
-    return std::nullopt;
+    return donnees;
 }
 
 // The canvas a grid or an overlay describes, and for a grid its tiles.
