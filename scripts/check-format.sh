@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that the C++ sources follow the root .clang-format: prints each file that
 # differs and fails when there is one. Fix a file with `clang-format -i FILE`. Then checks
 # the structure: no function of a window's source over 80 lines, no include cycle
-# between the folders of src/.
+# between the folders of src/. Last, that every source file opens with its licence line
+# (scripts/spdx.sh; `scripts/spdx.sh --fix` adds what lacks).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -30,3 +32,5 @@ echo "format: ${#files[@]} files as .clang-format says"
 bash scripts/longest-functions.sh 80 >/dev/null || { bash scripts/longest-functions.sh 80; exit 1; }
 python3 scripts/include-cycles.py >/dev/null || { python3 scripts/include-cycles.py; exit 1; }
 echo "structure: no window function over 80 lines, no include cycle between folders"
+# Every source file names its licence on its first line (after a script's shebang).
+bash scripts/spdx.sh
