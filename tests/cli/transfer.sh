@@ -86,19 +86,32 @@ done
 # The kill points must fall inside the run for the checks above to mean anything.
 check "some kill landed while the run was going on" "yes" "$([ "$midrun" -gt 0 ] && echo yes)"
 # A target disk that fills up is told as such, not as files of the same name, and a move
-# then deletes nothing. The small disk is a tmpfs mounted in a namespace of our own.
+# then deletes nothing. The small disk is a tmpfs mounted in a mount namespace of our own:
+# through a user namespace, or as root where the system refuses user namespaces (many
+# containers and CI runners do). Where neither is allowed the check is skipped.
 mkdir -p "$work/full/src" "$work/full/dst"
 for n in a b c d; do head -c 40000 /dev/urandom > "$work/full/src/$n.jpg"; done
+namespace=()
 if unshare -Urm true 2>/dev/null; then
-    out=$(unshare -Urm sh -c 'mount -t tmpfs -o size=64k tmpfs "$1" && "$2" --transfer "$3" "$1" --move' \
-        sh "$work/full/dst" "$varlime" "$work/full/src" 2>&1); rc=$?
-    case "$out" in *"disque de destination est plein"*) said=full ;; *) said="$out" ;; esac
-    check "full target: told as a full disk" full "$said"
-    case "$out" in *"nom identique"*) same=yes ;; *) same=no ;; esac
-    check "full target: no advice about same names" no "$same"
-    check "full target: status and every source kept" "3 4" "$rc $(ls "$work/full/src" | wc -l)"
+    namespace=(unshare -Urm)
+elif [ "$(id -u)" -eq 0 ] && unshare -m true 2>/dev/null; then
+    namespace=(unshare -m)
+fi
+if [ ${#namespace[@]} -eq 0 ]; then
+    echo "skipped: full target: the system refuses the mount namespace a small disk is mounted in (no user namespace, and unshare -m needs root)"
 else
-    echo "FAIL full target: no user namespace to mount a small disk in"
-    fail=1
+    # Status 99: the namespace was made but the mount refused.
+    out=$("${namespace[@]}" sh -c 'mount -t tmpfs -o size=64k tmpfs "$1" || exit 99
+            "$2" --transfer "$3" "$1" --move' \
+        sh "$work/full/dst" "$varlime" "$work/full/src" 2>&1); rc=$?
+    if [ "$rc" -eq 99 ]; then
+        echo "skipped: full target: a small disk cannot be mounted here ($out)"
+    else
+        case "$out" in *"disque de destination est plein"*) said=full ;; *) said="$out" ;; esac
+        check "full target: told as a full disk" full "$said"
+        case "$out" in *"nom identique"*) same=yes ;; *) same=no ;; esac
+        check "full target: no advice about same names" no "$same"
+        check "full target: status and every source kept" "3 4" "$rc $(ls "$work/full/src" | wc -l)"
+    fi
 fi
 finish
