@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of the configured build (cpack -G DEB), checks what it holds
 # and declares, then unpacks it into a scratch root and runs the program from there as
-# an installed program. Skipped (status 77) where dpkg-deb is missing.
+# an installed program, and has lintian judge it as Debian would: its warnings are
+# listed, an error fails. Skipped (status 77) where dpkg-deb is missing.
 #   check_package.sh BUILD_DIR PHOTO
 build="$1"
 photo="$2"
@@ -22,6 +24,11 @@ check() {
 # Without dpkg-shlibdeps the package still builds, declaring only what is written out.
 shlibdeps=ON
 command -v dpkg-shlibdeps >/dev/null || shlibdeps=OFF
+# The package names who built it (DEBFULLNAME, DEBEMAIL, else git's user); a machine
+# that says neither still gets a package to check.
+if [ -z "${DEBEMAIL:-}" ] && ! git -C "$(dirname "$0")" config user.email >/dev/null 2>&1; then
+    export DEBFULLNAME="Varlime package test" DEBEMAIL="package-test@varlime.example"
+fi
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" \
     -D CPACK_DEBIAN_PACKAGE_SHLIBDEPS=$shlibdeps >"$work/cpack.log" 2>&1
 check "cpack status" 0 "$?"
@@ -43,7 +50,9 @@ done <<'FILES'
 /usr/share/doc/varlime/images/principale-fr.png
 /usr/share/doc/varlime/images/principale-en.png
 /usr/share/doc/varlime/style.css
-/usr/share/man/man1/varlime.1
+/usr/share/doc/varlime/copyright
+/usr/share/doc/varlime/changelog.gz
+/usr/share/man/man1/varlime.1.gz
 /usr/share/bash-completion/completions/varlime
 /usr/share/applications/varlime.desktop
 /usr/share/icons/hicolor/scalable/apps/varlime.svg
@@ -60,12 +69,16 @@ for d in $want; do
 done
 check "package name" "varlime" "$(dpkg-deb -f "$deb" Package)"
 check "section" "graphics" "$(dpkg-deb -f "$deb" Section)"
+# No placeholder address: a homepage is left out until there is one.
+check "no homepage field" "" "$(dpkg-deb -f "$deb" Homepage)"
 
 # Installed into a scratch root, the program runs from there: the version, the help, and
 # a picture drawn through the imaging library found beside it (../lib/varlime).
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 version=$(sed -n 's/^project(varlime VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
+check "changelog's last entry is this version" "varlime ($version)" \
+    "$(gzip -dc "$root/usr/share/doc/varlime/changelog.gz" | head -1 | cut -d' ' -f1-2)"
 check "installed --version" "varlime $version" "$(env -u VARLIME_GFL "$root/usr/bin/varlime" --version)"
 env -u VARLIME_GFL "$root/usr/bin/varlime" --help >"$work/help"
 check "installed --help status" 0 "$?"
@@ -83,7 +96,16 @@ if command -v appstreamcli >/dev/null; then
     check "metainfo valid" 0 "$?"
 fi
 if command -v man >/dev/null; then
-    check "manual page" "" "$(MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/varlime.1" 2>&1 >/dev/null)"
+    check "manual page" "" "$(MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/varlime.1.gz" 2>&1 >/dev/null)"
+fi
+
+# What Debian's own checker says: every warning listed, any error fails.
+if command -v lintian >/dev/null; then
+    lintian "$deb" >"$work/lintian" 2>&1
+    grep -E '^W: ' "$work/lintian" | sed 's/^/     lintian /'
+    check "lintian: no error" "" "$(grep -E '^E: ' "$work/lintian")"
+else
+    echo "skipped: lintian is not installed (bash scripts/deps.sh test installs it)"
 fi
 
 # The completion offers commands, then options, then EXIF items after a comma.
