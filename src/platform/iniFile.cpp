@@ -547,6 +547,24 @@ bool folderIsWritable(const std::string& folder) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool isInstalledProgramFolder(const std::string& folder) {
+    char* real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    if (!real)
+        return false;
+    std::string path = real;
+    std::free(real);
+    if (path.back() != '/')
+        path += '/';
+    for (const std::string_view system :
+         {"/usr/", "/bin/", "/sbin/", "/lib/", "/lib32/", "/lib64/", "/libx32/"})
+        if (path.starts_with(system))
+            return true;
+    // The bin/ folder of a tree that also holds share/varlime/, as an install lays out.
+    struct stat st;
+    return path.ends_with("/bin/") && ::stat((path + "../share/varlime").c_str(), &st) == 0 &&
+           S_ISDIR(st.st_mode);
+}
+
 ConfigFileLocation locateConfigFile(const std::string& programFolder, std::string_view fileName,
                                     bool programFolderWritable) {
     std::string folder = programFolder.empty() ? std::string("./") : programFolder;
@@ -568,7 +586,8 @@ ConfigFileLocation locateConfigFile(const std::string& programFolder, std::strin
 
 ConfigFileLocation locateConfigFile(const std::string& programFolder, std::string_view fileName) {
     std::string folder = programFolder.empty() ? std::string("./") : programFolder;
-    return locateConfigFile(programFolder, fileName, folderIsWritable(folder));
+    return locateConfigFile(programFolder, fileName,
+                            folderIsWritable(folder) && !isInstalledProgramFolder(folder));
 }
 
 std::string configFilePath(const std::string& programFolder, std::string_view fileName) {

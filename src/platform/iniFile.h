@@ -143,10 +143,18 @@ std::string userConfigFolder();
 // True when a file in `folder` can be replaced (a new name can be made there).
 bool folderIsWritable(const std::string& folder);
 
+// True when `folder` holds an installed program rather than a copy of the user's own: a
+// system folder (under /usr/, /bin/, /sbin/ or /lib.../, links followed), or the bin/
+// folder of an installed tree, beside share/varlime/ (a package unpacked anywhere, an
+// install under /opt). An installed program never writes beside itself, even when run by
+// the superuser, who could.
+bool isInstalledProgramFolder(const std::string& folder);
+
 // Where the settings file (or lang.ini, which follows the same rule) is read and written.
-// A writable program folder holds it (portable use). Otherwise it lives in
-// userConfigFolder(); while only the program folder holds the file, it is still read
-// from there, and the first write starts the user's file as a copy of it.
+// A writable program folder that is not an installed one holds it (portable use, a copy
+// run from its build folder). Otherwise it lives in userConfigFolder(); while only the
+// program folder holds the file, it is still read from there, and the first write starts
+// the user's file as a copy of it.
 struct ConfigFileLocation {
     std::string readPath;
     std::string writePath;

@@ -424,6 +424,59 @@ TEST(ConfigLocation, MoveToTheUserFolderKeepsEveryStoredValue) {
     EXPECT_EQ(dir.read("prog/varlime.ini"), old);
 }
 
+// An installed program never writes beside itself, even for the superuser who could: its
+// settings and language choice go to the user's folder. A copy run from its build folder
+// keeps the settings file beside it. Each program folder is made for real (a package
+// unpacked into a temporary root lays out usr/bin beside usr/share/varlime).
+TEST(ConfigLocation, InstalledProgramWritesInTheUserFolder) {
+    TempDir dir;
+    EnvOverride xdg("XDG_CONFIG_HOME", (dir.path() + "xdg").c_str());
+    dir.write("root/usr/share/varlime/lang/lang_en.ini", "");
+    dir.write("root/usr/bin/varlime", "");
+    dir.write("build/src/app/varlime.ini", "[MAIN]\nLARGEUR_COMPTEUR=4\n");
+    dir.write("own/bin/varlime", "");
+    ASSERT_EQ(::symlink("/usr/bin", (dir.path() + "link").c_str()), 0);
+    const std::string user = dir.path() + "xdg/varlime/";
+    struct Case {
+        std::string folder;
+        bool installed;
+    };
+    const Case cases[] = {
+        {dir.path() + "root/usr/bin/", true},
+        {dir.path() + "root/usr/bin/../bin", true},
+        {dir.path() + "build/src/app/", false},
+        // A folder named bin is not enough: the installed tree holds share/varlime too.
+        {dir.path() + "own/bin/", false},
+        {dir.path() + "link/", true},
+        {"/usr/bin/", true},
+        {"/usr/local/bin", true},
+        {"/sbin/", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isInstalledProgramFolder(c.folder), c.installed) << c.folder;
+        std::string beside = c.folder;
+        if (beside.back() != '/')
+            beside += '/';
+        for (const char* name : {"varlime.ini", "lang.ini"}) {
+            const ConfigFileLocation got = locateConfigFile(c.folder, name);
+            EXPECT_EQ(got.writePath, (c.installed ? user : beside) + name) << c.folder;
+        }
+    }
+
+    // The installed program's first write lands in the user's folder; the build folder's
+    // settings file is read and written where it is.
+    ASSERT_TRUE(writeConfigValue(locateConfigFile(dir.path() + "root/usr/bin/", "varlime.ini"),
+                                 "MAIN", "LARGEUR_COMPTEUR", "3")
+                    .ok);
+    EXPECT_EQ(dir.read("xdg/varlime/varlime.ini"), "[MAIN]\nLARGEUR_COMPTEUR=3\n");
+    EXPECT_FALSE(dir.exists("root/usr/bin/varlime.ini"));
+    const ConfigFileLocation build = locateConfigFile(dir.path() + "build/src/app/", "varlime.ini");
+    EXPECT_EQ(build.readPath, dir.path() + "build/src/app/varlime.ini");
+    ASSERT_TRUE(writeConfigValue(build, "MAIN", "LARGEUR_COMPTEUR", "5").ok);
+    EXPECT_EQ(dir.read("build/src/app/varlime.ini"), "[MAIN]\nLARGEUR_COMPTEUR=5\n");
+    EXPECT_EQ(dir.read("xdg/varlime/varlime.ini"), "[MAIN]\nLARGEUR_COMPTEUR=3\n");
+}
+
 } // namespace
 
 namespace {
