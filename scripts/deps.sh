@@ -10,6 +10,8 @@ run_packages=(
   libjpeg-dev libraw-dev libtiff-dev libpng-dev libheif-dev
   # A JPEG XL file may keep its EXIF block Brotli-compressed.
   libbrotli-dev
+  # The verified copy of a move hashes with XXH3.
+  libxxhash-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -24,6 +26,8 @@ test_packages=(
   libimage-exiftool-perl exiv2
   # bench/cli_compare.sh times renaming beside jhead and exiv2, with hyperfine.
   jhead hyperfine
+  # bench/transfer_compare.sh hashes both sides of cp -p with xxhsum.
+  xxhash
   xvfb xauth
   # Camera cards for the tests: FAT32 and exFAT images, mounted through FUSE.
   dosfstools exfatprogs fusefat exfat-fuse
