@@ -167,3 +167,36 @@ INSTANTIATE_TEST_SUITE_P(Supports, TransfertCarte,
                                                 : i.param == Lieu::Fat32 ? "FAT32"
                                                                          : "exFAT");
                          });
+
+namespace {
+// The result lines of a run, as the command line prints them.
+class Resultats : public SortieTransfert {
+public:
+    void basculerBoutons(bool) override {}
+    void initialiserMessage(const std::string&) override {}
+    void afficherAvancement(int, const std::string&) override {}
+    void fermer() override {}
+    void afficherMessage(const std::string& t) override { texte += t + "\n"; }
+    void recompter() override {}
+    std::string texte;
+};
+} // namespace
+
+// A folder of the card that cannot be read is told as such, not as files of the same name.
+TEST(TransfertMessages, AnUnreadableFolderIsToldAsSuch) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "skipped: root reads every folder";
+    TempDir d;
+    d.write("DCIM/100CANON/A.JPG", "a");
+    d.write("DCIM/101CANON/B.JPG", "b");
+    d.write("pc/.keep");
+    ASSERT_EQ(::chmod((d.path() + "DCIM/101CANON").c_str(), 0), 0);
+    TransfertPhotos run(d.path() + "DCIM", d.path() + "pc", true);
+    Resultats r;
+    const BilanTransfert b = run.executer("2", defaultMessages(), r);
+    ::chmod((d.path() + "DCIM/101CANON").c_str(), 0755);
+    EXPECT_FALSE(b.reussi(true));
+    EXPECT_NE(r.texte.find("n'ont pu être lus"), std::string::npos) << r.texte;
+    EXPECT_EQ(r.texte.find("nom identique"), std::string::npos) << r.texte;
+    EXPECT_TRUE(d.exists("DCIM/100CANON/A.JPG"));
+}
