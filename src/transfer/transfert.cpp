@@ -361,6 +361,7 @@ int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) 
 
 int TransfertPhotos::effacerFichiers(const std::function<void(int)>& avancement) {
     nbEffaces_ = 0;
+    modifiesDepuisCopie_ = 0;
     int erreurs = 0;
     for (const Copie& c : copies_) {
         if (arret_.load())
@@ -370,22 +371,27 @@ int TransfertPhotos::effacerFichiers(const std::function<void(int)>& avancement)
         // touched since, even with its old dates put back), and a regular file.
         const int dfd = dossierSource(c.dossier);
         struct stat dossier, cible, source;
-        const bool sur = dfd >= 0 && ::fstat(dfd, &dossier) == 0 &&
-                         memeIdentite(dossier, c.dossierDev, c.dossierIno) &&
-                         // The copy must be the file this run made, whole.
-                         ::fstatat(cibleFd_, c.nom.c_str(), &cible, AT_SYMLINK_NOFOLLOW) == 0 &&
-                         memeIdentite(cible, c.cibleDev, c.cibleIno) && cible.st_size == c.taille &&
-                         identiteFichier(cibleFd_, c.nom).naissance == c.cibleNaissance &&
-                         ::fstatat(dfd, c.nom.c_str(), &source, AT_SYMLINK_NOFOLLOW) == 0 &&
-                         S_ISREG(source.st_mode) && memeIdentite(source, c.dev, c.ino) &&
-                         source.st_size == c.taille && memesTemps(source.st_mtim, c.mtime) &&
-                         memesTemps(source.st_ctim, c.ctime) &&
-                         // A photo protected in the camera is read-only on its card: it stays
-                         // there, counted, as protection asks.
-                         (source.st_mode & S_IWUSR) != 0 &&
-                         // Read once more, whole: on FAT and exFAT a file rewritten with its
-                         // dates put back looks the same to every test above.
-                         contenuInchange(dfd, c.nom, c.taille, c.empreinte, tampon_);
+        const bool copieIntacte =
+            dfd >= 0 && ::fstat(dfd, &dossier) == 0 &&
+            memeIdentite(dossier, c.dossierDev, c.dossierIno) &&
+            // The copy must be the file this run made, whole.
+            ::fstatat(cibleFd_, c.nom.c_str(), &cible, AT_SYMLINK_NOFOLLOW) == 0 &&
+            memeIdentite(cible, c.cibleDev, c.cibleIno) && cible.st_size == c.taille &&
+            identiteFichier(cibleFd_, c.nom).naissance == c.cibleNaissance;
+        const bool presente =
+            copieIntacte && ::fstatat(dfd, c.nom.c_str(), &source, AT_SYMLINK_NOFOLLOW) == 0;
+        const bool inchangee = presente && S_ISREG(source.st_mode) &&
+                               memeIdentite(source, c.dev, c.ino) && source.st_size == c.taille &&
+                               memesTemps(source.st_mtim, c.mtime) &&
+                               memesTemps(source.st_ctim, c.ctime) &&
+                               // Read once more, whole: on FAT and exFAT a file rewritten with its
+                               // dates put back looks the same to every test above.
+                               contenuInchange(dfd, c.nom, c.taille, c.empreinte, tampon_);
+        if (presente && !inchangee)
+            ++modifiesDepuisCopie_;
+        // A photo protected in the camera is read-only on its card: it stays there,
+        // counted, as protection asks.
+        const bool sur = inchangee && (source.st_mode & S_IWUSR) != 0;
         if (sur && ::unlinkat(dfd, c.nom.c_str(), 0) == 0) {
             ++nbEffaces_;
             if (avancement)
@@ -522,6 +528,10 @@ BilanTransfert TransfertPhotos::executer(const std::string& totalTexte, const Te
             lignes.push_back(compte(b.erreursEffacement, texte,
                                     "RSC_message_erreur_effacement_fichiers",
                                     "fichiers n'ont pu être effacés"));
+        if (modifiesDepuisCopie_ != 0)
+            lignes.push_back(compte(modifiesDepuisCopie_, texte, "RSC_message_effacement_modifies",
+                                    "fichiers ont changé depuis leur copie : ils restent dans le "
+                                    "répertoire source"));
         const int restants = b.copies - b.effaces - b.erreursEffacement;
         if (interrompuEffacement && restants > 0)
             lignes.push_back(compte(restants, texte, "RSC_message_fichiers_non_effaces",

@@ -152,6 +152,8 @@ public:
     // Failures of the last copy phase for that cause; folders of the source that could not
     // be listed count as SourceIllisible.
     int echecs(CauseCopie cause) const { return echecs_[std::size_t(cause)]; }
+    // Sources of the last delete phase kept because they changed since their copy.
+    int modifiesDepuisCopie() const { return modifiesDepuisCopie_; }
 
 private:
     // What a copied source was when it was copied: the move deletes it only while it is
@@ -190,6 +192,7 @@ private:
     int nbCopies_ = 0;
     int nbEffaces_ = 0;
     std::array<int, std::size_t(CauseCopie::Differente) + 1> echecs_{};
+    int modifiesDepuisCopie_ = 0;
     std::string dossierOuvert_;
     int dossierFd_ = -1;
 };

@@ -124,8 +124,10 @@ TEST_P(TransfertCarte, MoveDeletesOnlyWhatItProvedIdentical) {
         EXPECT_EQ(noms(pc.path()), c.copies);
         if (c.apres)
             reecrireEnPlace(dcim + "B.JPG");
-        if (c.erreursCopie == 0)
+        if (c.erreursCopie == 0) {
             EXPECT_EQ(run.effacerFichiers(nullptr), c.erreursEffacement);
+            EXPECT_EQ(run.modifiesDepuisCopie(), c.erreursEffacement);
+        }
         EXPECT_EQ(noms(dcim), c.resteSource);
         // The copy holds the photo as it was copied, whole.
         if (std::count(c.copies.begin(), c.copies.end(), "B.JPG")) {
