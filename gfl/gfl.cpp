@@ -6,6 +6,7 @@
 // more than the budget of imaging/tailles.h is refused. Nothing here writes to the
 // file it reads.
 #include "lecteurs.h"
+#include "platform/fichierOrdinaire.h"
 
 #include "core/fileKinds.h"
 #include "imaging/decodeurJpeg.h"
@@ -552,7 +553,7 @@ GFL_ERROR lireJpeg(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** so
 GFL_ERROR lirePng(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** sortie,
                   GFL_FILE_INFORMATION* info) {
     LecturePng l;
-    l.f = std::fopen(chemin, "rb");
+    l.f = varlime::ouvrirFluxOrdinaire(chemin);
     if (!l.f)
         return GFL_ERROR_FILE_OPEN;
     const GFL_ERROR e = decoderPng(l, p, info);
@@ -645,7 +646,7 @@ GFL_ERROR lireHeif(const char* chemin, const GFL_LOAD_PARAMS& p, GFL_BITMAP** so
         // libheif makes a grid's or an overlay's canvas at the size the item describes
         // before anything is checked: a file whose tables declare more than the budget
         // never reaches it.
-        const int fd = ::open(chemin, O_RDONLY | O_CLOEXEC);
+        const int fd = varlime::ouvrirFichierOrdinaire(chemin);
         const auto taille = tailleFichier(fd);
         const std::string faute = taille ? verifierStructureHeif(fd, *taille) : "unreadable";
         if (fd >= 0)
@@ -762,7 +763,9 @@ GFL_ERROR gflLoadBitmap(const char* filename, GFL_BITMAP** bitmap, const GFL_LOA
     char debut[16] = {0};
     std::size_t n = 0;
     {
-        std::FILE* f = std::fopen(filename, "rb");
+        // Only a regular file, opened without waiting: a pipe named like a photo would
+        // hold the caller for ever, here or in the decoders that open it by name below.
+        std::FILE* f = varlime::ouvrirFluxOrdinaire(filename);
         if (!f)
             return GFL_ERROR_FILE_OPEN;
         n = std::fread(debut, 1, sizeof debut, f);

@@ -1,4 +1,5 @@
 #include "imaging/chargementImage.h"
+#include "platform/fichierOrdinaire.h"
 
 #include "core/fileKinds.h"
 #include "exif/dEXIF.h"
@@ -26,7 +27,7 @@ FileKind genreImage(const std::string& chemin) {
     if (parNom != FileKind::Unknown)
         return parNom;
     char tete[16];
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
+    std::FILE* f = ouvrirFluxOrdinaire(chemin.c_str());
     if (!f)
         return FileKind::Unknown;
     const std::size_t n = std::fread(tete, 1, sizeof tete, f);

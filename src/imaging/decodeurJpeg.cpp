@@ -1,8 +1,10 @@
 #include "imaging/decodeurJpeg.h"
+#include "platform/fichierOrdinaire.h"
 
 #include "imaging/reduction.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -495,10 +497,10 @@ bool decoderJpeg(const std::uint8_t* data, std::size_t taille, Boite boite,
 
 bool decoderJpegFichier(const std::string& chemin, const DemandeImage& demande,
                         DestinationImage& sortie, std::string* erreur) {
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
+    std::FILE* f = ouvrirFluxOrdinaire(chemin.c_str());
     if (!f) {
         if (erreur)
-            *erreur = "cannot open the file";
+            *erreur = pasUnFichierOrdinaire(errno) ? "not a regular file" : "cannot open the file";
         return false;
     }
     unsigned char debut[2] = {0, 0};

@@ -1,4 +1,5 @@
 #include "imaging/vignetteFilm.h"
+#include "platform/fichierOrdinaire.h"
 
 #include "imaging/boitesIso.h"
 
@@ -171,7 +172,7 @@ std::optional<std::string> vignetteFilm(int fd, std::uint64_t taille) {
 }
 
 std::optional<std::string> vignetteFilmFichier(const std::string& chemin) {
-    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ouvrirFichierOrdinaire(chemin.c_str());
     if (fd < 0)
         return std::nullopt;
     struct stat etat;

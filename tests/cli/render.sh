@@ -65,4 +65,16 @@ msg=$("$varlime" --render "$o/landscape_1.jpg" "$work/x.png" --width 16385 2>&1)
 check "--width above 16384 refused" "2 varlime: --width needs a number from 1 to 16384" "$? $msg"
 "$varlime" --render "$o/landscape_1.jpg" 2>/dev/null
 check "OUT missing" "2" "$?"
+# A pipe named like a photo fails at once with a message, with and without the library.
+mkfifo "$work/pipe.jpg" "$work/pipe.png"
+for lib in default off; do
+    if [ "$lib" = off ]; then export VARLIME_GFL=off; else unset VARLIME_GFL; fi
+    for f in pipe.jpg pipe.png; do
+        msg=$(timeout 20 "$varlime" --render "$work/$f" "$work/pipe_out.png" 2>&1 >/dev/null)
+        rc=$?
+        check "$lib: $f fails without waiting, with a message" "1 yes no" \
+            "$rc $([ -n "$msg" ] && echo yes || echo no) $([ -e "$work/pipe_out.png" ] && echo yes || echo no)"
+    done
+done
+unset VARLIME_GFL
 finish

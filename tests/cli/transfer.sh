@@ -114,4 +114,29 @@ else
         check "full target: status and every source kept" "3 4" "$rc $(ls "$work/full/src" | wc -l)"
     fi
 fi
+# A pipe named like a photo is told as what it is, at once, never waited on, and never
+# as a file of the same name in the target.
+mkdir -p "$work/pipe/src" "$work/pipe/dst"
+mkfifo "$work/pipe/src/IMG_0001.JPG"
+echo photo > "$work/pipe/src/IMG_0002.JPG"
+out=$(timeout 20 "$varlime" --transfer "$work/pipe/src" "$work/pipe/dst" --move 2>&1); rc=$?
+case "$out" in *"pas des fichiers ordinaires"*) said=pipe ;; *) said="$out" ;; esac
+check "pipe in the source: told as not a regular file" pipe "$said"
+case "$out" in *"nom identique"*) same=yes ;; *) same=no ;; esac
+check "pipe in the source: no advice about same names" no "$same"
+check "pipe in the source: status 3, the photo copied, nothing deleted" "3 IMG_0002.JPG 2" \
+    "$rc $(ls "$work/pipe/dst") $(ls "$work/pipe/src" | wc -l)"
+# Into a FAT card mounted by fusefat, which refuses to set permissions.
+source "$(dirname "$0")/../support/fat_image.bash"
+trap 'card_unmount; rm -rf "$work"' EXIT
+mkdir -p "$work/fat/src"
+for n in a b c; do head -c 300000 /dev/urandom > "$work/fat/src/$n.jpg"; done
+if card_mount fat32 "$work/fat"; then
+    "$varlime" --transfer "$work/fat/src" "$card_root" --move >/dev/null 2>&1; rc=$?
+    check "move onto a FAT card: status, copies, sources deleted" "0 a.jpg b.jpg c.jpg 0" \
+        "$rc $(ls "$card_root" | tr '\n' ' ' | sed 's/ $//') $(ls "$work/fat/src" | wc -l)"
+    card_unmount
+else
+    echo "skipped: FAT card: $card_reason"
+fi
 finish

@@ -144,6 +144,9 @@ TEST(Budget, whatAFileDeclaresOrACallerAsksStaysBounded) {
     const std::string png8 = dir.path() + "grand8.png", png16 = dir.path() + "grand16.png";
     ASSERT_TRUE(ecrirePngGrand(png8, 7000, 5000, 8));
     ASSERT_TRUE(ecrirePngGrand(png16, 7000, 5000, 16));
+    // 8192 × 8000 at 16 bits a channel: whole, at 8 bytes a pixel, it is past the budget.
+    const std::string png16Grand = dir.path() + "grand16b.png";
+    ASSERT_TRUE(ecrirePngGrand(png16Grand, 8192, 8000, 16));
     const std::string paysage = photosDir() + "orientation/landscape_1.jpg";
     // 2,238 bytes of JPEG declaring 1 × 65500 pixels.
     const std::string haute = dir.write("haute.jpg", jpegUni(1, 65500, 90, 90, 90));
@@ -166,6 +169,8 @@ TEST(Budget, whatAFileDeclaresOrACallerAsksStaysBounded) {
         {"8000 x 6000 bitmap as a thumbnail", grand, true, 200, "200x150"},
         {"35 megapixel PNG", png8, false, 0, "7000x5000"},
         {"35 megapixel PNG, 16 bits a channel", png16, false, 1000, "1000x714"},
+        {"8192 x 8000 PNG, 16 bits a channel, 300 across", png16Grand, false, 300, "300x293"},
+        {"8192 x 8000 PNG, 16 bits a channel, as a thumbnail", png16Grand, true, 200, "200x195"},
         {"PNG declaring 100000 x 100000", dir.write("faux.png", enteteSeul("png", 100000, 100000)),
          false, 0, "refused"},
         {"JPEG declaring 65535 x 65535", dir.write("faux.jpg", enteteSeul("jpeg", 65535, 65535)),

@@ -3,15 +3,20 @@
 #include "core/fileKinds.h"
 #include "imaging/chargementImage.h"
 #include "imaging/reduction.h"
+#include "imaging/tailles.h"
+#include "platform/fichierOrdinaire.h"
 
 #include <QFile>
 #include <QImageReader>
 
 #include <algorithm>
+#include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <png.h>
+#include <unistd.h>
 #include <vector>
 
 namespace varlime {
@@ -23,7 +28,7 @@ namespace {
 // does not fit, or one that is not picture data is larger than any worth reading, is
 // left unread.
 bool morceauxPngPlausibles(const std::string& chemin) {
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
+    std::FILE* f = ouvrirFluxOrdinaire(chemin.c_str());
     if (!f)
         return false;
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
@@ -52,6 +57,97 @@ bool morceauxPngPlausibles(const std::string& chemin) {
     return ok;
 }
 
+// A PNG is read with libpng a row at a time into the reduced picture, whatever its depth:
+// Qt would decode a 16-bit picture whole at 8 bytes a pixel, then copy it.
+struct LecturePng {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    std::FILE* f = nullptr;
+    std::vector<std::uint8_t> ligne;
+    // An interlaced picture comes in seven passes over the whole of it: held whole.
+    std::vector<std::uint8_t> entiere;
+    std::vector<png_bytep> lignes;
+    Reducteur reducteur;
+    ~LecturePng() {
+        png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+        if (f)
+            std::fclose(f);
+    }
+};
+
+extern "C" void erreurPngQt(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+extern "C" void avertissementPngQt(png_structp, png_const_charp) {}
+
+bool lirePngParLignes(LecturePng& l, const DemandeImage& demande, Pixels& sortie) {
+    l.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, erreurPngQt, avertissementPngQt);
+    if (!l.png || !(l.info = png_create_info_struct(l.png)))
+        return false;
+    DestinationPixels destination(sortie);
+    if (setjmp(png_jmpbuf(l.png)))
+        return false;
+    png_init_io(l.png, l.f);
+    png_set_user_limits(l.png, 1u << 20, 1u << 20);
+    // A chunk's length comes from the file: none worth showing a picture needs more.
+    png_set_chunk_malloc_max(l.png, 8u << 20);
+    png_read_info(l.png, l.info);
+    png_uint_32 largeur = 0, hauteur = 0;
+    int profondeur = 0, couleurs = 0, entrelace = 0;
+    png_get_IHDR(l.png, l.info, &largeur, &hauteur, &profondeur, &couleurs, &entrelace, nullptr,
+                 nullptr);
+    if (largeur == 0 || hauteur == 0 ||
+        static_cast<long long>(largeur) * hauteur > kPixelsSourceMax)
+        return false;
+    // Every kind becomes 8-bit blue, green, red: what the reduction and Qt's own reader
+    // give for the other formats.
+    png_set_strip_16(l.png);
+    png_set_strip_alpha(l.png);
+    png_set_palette_to_rgb(l.png);
+    png_set_expand_gray_1_2_4_to_8(l.png);
+    png_set_gray_to_rgb(l.png);
+    png_set_bgr(l.png);
+    const int passes = png_set_interlace_handling(l.png);
+    png_read_update_info(l.png, l.info);
+    const std::size_t parLigne = static_cast<std::size_t>(largeur) * 3;
+    if (png_get_rowbytes(l.png, l.info) != parLigne)
+        return false;
+    const int w = static_cast<int>(largeur), h = static_cast<int>(hauteur);
+    const Taille cible = tailleCible(w, h, demande.boite);
+    if (!l.reducteur.preparer(w, h, cible.largeur, cible.hauteur, 3, true) ||
+        !destination.preparer(w, h, cible, 3))
+        return false;
+    const auto donner = [&](int y, const std::uint8_t* r) { destination.ligne(y, r); };
+    if (passes > 1) {
+        if (parLigne * hauteur > kBudgetOctets / 2)
+            return false;
+        l.entiere.assign(parLigne * hauteur, 0);
+        l.lignes.resize(hauteur);
+        for (png_uint_32 y = 0; y < hauteur; ++y)
+            l.lignes[y] = l.entiere.data() + y * parLigne;
+        png_read_image(l.png, l.lignes.data());
+        for (png_uint_32 y = 0; y < hauteur; ++y)
+            l.reducteur.ajouter(l.lignes[y], donner);
+    } else {
+        l.ligne.assign(parLigne, 0);
+        for (png_uint_32 y = 0; y < hauteur; ++y) {
+            png_read_row(l.png, l.ligne.data(), nullptr);
+            l.reducteur.ajouter(l.ligne.data(), donner);
+        }
+    }
+    return true;
+}
+
+bool chargerPng(const std::string& chemin, const DemandeImage& demande, Pixels& sortie) {
+    LecturePng l;
+    l.f = ouvrirFluxOrdinaire(chemin.c_str());
+    if (!l.f || !lirePngParLignes(l, demande, sortie)) {
+        sortie = Pixels();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool chargerAvecQt(const std::string& chemin, const DemandeImage& demande, Pixels& sortie) {
@@ -62,11 +158,21 @@ bool chargerAvecQt(const std::string& chemin, const DemandeImage& demande, Pixel
                                                      : nullptr;
     if (!format || (genre == FileKind::Png && !morceauxPngPlausibles(chemin)))
         return false;
+    if (genre == FileKind::Png)
+        return chargerPng(chemin, demande, sortie);
+    // Opened here, without waiting and only as a regular file, then handed to Qt.
+    const int fd = ouvrirFichierOrdinaire(chemin.c_str());
+    if (fd < 0)
+        return false;
+    QFile fichier;
+    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     // Raised to the budget, never lifted: a file declaring more is still refused.
     static std::once_flag limite;
     std::call_once(limite, [] { QImageReader::setAllocationLimit(kBudgetMo); });
-    // The name's bytes as the file system has them, whatever the locale makes of them.
-    QImageReader lecteur(QFile::decodeName(QByteArray::fromStdString(chemin)), format);
+    QImageReader lecteur(&fichier, format);
     lecteur.setDecideFormatFromContent(false);
     const QSize declaree = lecteur.size();
     if (declaree.isValid() &&
