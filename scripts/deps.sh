@@ -10,6 +10,8 @@ run_packages=(
   libjpeg-dev libraw-dev libtiff-dev libpng-dev libheif-dev
   # A JPEG XL file may keep its EXIF block Brotli-compressed.
   libbrotli-dev
+  # XXH3 hashes tell the files of a camera card apart.
+  libxxhash-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
