@@ -27,6 +27,8 @@ test_packages=(
   # bench/cli_compare.sh times renaming beside jhead and exiv2, with hyperfine.
   jhead hyperfine
   xvfb xauth
+  # Camera cards for the tests: FAT32 and exFAT images, mounted through FUSE.
+  dosfstools exfatprogs fusefat exfat-fuse
   # The package check: dpkg-shlibdeps finds the package's dependencies; the desktop
   # entry, AppStream data, manual page and completion are checked with their own tools.
   dpkg-dev desktop-file-utils appstream man-db bash-completion
