@@ -78,8 +78,7 @@ bool typeSansInodesStables(const std::string& type) {
 }
 
 bool typeCarte(const std::string& type) {
-    return type == "vfat" || type == "msdos" || type == "exfat" || type == "fuseblk" ||
-           type.starts_with("fuse.");
+    return type == "vfat" || type == "msdos" || type == "exfat" || type.starts_with("fuse");
 }
 
 // The name udev gave the device under /dev/disk/by-uuid: read from the volume by udev,

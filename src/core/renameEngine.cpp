@@ -6,6 +6,7 @@
 #include "platform/fileSystem.h"
 #include "platform/textEncoding.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -234,23 +235,60 @@ bool casseSeule(std::string_view a, std::string_view b) {
     return true;
 }
 
-// True when both spellings lead to the same file: the file system ignores case.
-bool memeEntreeSousDeuxCasses(int dirfd, const std::string& a, const std::string& b) {
-    if (dirfd < 0 || !casseSeule(a, b) || !nomValide(a) || !nomValide(b))
-        return false;
-    struct stat x, y;
-    return ::fstatat(dirfd, a.c_str(), &x, AT_SYMLINK_NOFOLLOW) == 0 &&
-           ::fstatat(dirfd, b.c_str(), &y, AT_SYMLINK_NOFOLLOW) == 0 && x.st_dev == y.st_dev &&
-           x.st_ino == y.st_ino;
+// The temporary names of changes of case.
+constexpr std::string_view kPrefixeCasse = "varlime-casse-";
+bool estNomTemporaireCasse(std::string_view nom) {
+    return nom.starts_with(kPrefixeCasse) && nom.ends_with(".tmp");
 }
 
-std::vector<Pas> pasDuRenommage(int dirfd, const std::string& ancien, const std::string& nouveau) {
-    if (!memeEntreeSousDeuxCasses(dirfd, ancien, nouveau))
+// The exact names of a folder's entries, read once for a run's changes of case.
+std::unordered_set<std::string> nomsExacts(int dirfd) {
+    std::unordered_set<std::string> noms;
+    const int fd = ::dup(dirfd);
+    DIR* d = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!d) {
+        if (fd >= 0)
+            ::close(fd);
+        return noms;
+    }
+    ::rewinddir(d);
+    while (dirent* e = ::readdir(d))
+        noms.insert(e->d_name);
+    ::closedir(d);
+    return noms;
+}
+
+// True when the new spelling leads to the old name's file: the file system ignores case.
+// Inode numbers cannot tell (FUSE drivers of FAT give each spelling its own), the
+// folder's entries can: the new spelling is found, but no entry is spelled so.
+class CasseIgnoree {
+public:
+    explicit CasseIgnoree(int dirfd) : fd_(dirfd) {}
+    bool operator()(const std::string& a, const std::string& b) {
+        if (fd_ < 0 || !casseSeule(a, b) || !nomValide(a) || !nomValide(b))
+            return false;
+        struct stat x, y;
+        if (::fstatat(fd_, a.c_str(), &x, AT_SYMLINK_NOFOLLOW) != 0 ||
+            ::fstatat(fd_, b.c_str(), &y, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        if (!noms_)
+            noms_ = nomsExacts(fd_);
+        return noms_->count(a) && !noms_->count(b);
+    }
+
+private:
+    int fd_;
+    std::optional<std::unordered_set<std::string>> noms_;
+};
+
+std::vector<Pas> pasDuRenommage(int dirfd, CasseIgnoree& casseIgnoree, const std::string& ancien,
+                                const std::string& nouveau) {
+    if (!casseIgnoree(ancien, nouveau))
         return {{ancien, nouveau}};
     static unsigned compteur = 0;
     for (int essai = 0; essai < 1000; ++essai) {
-        const std::string temporaire = "varlime-casse-" + std::to_string(::getpid()) + "-" +
-                                       std::to_string(++compteur) + ".tmp";
+        const std::string temporaire = std::string(kPrefixeCasse) + std::to_string(::getpid()) +
+                                       "-" + std::to_string(++compteur) + ".tmp";
         if (!entreeExisteAt(dirfd, temporaire))
             return {{ancien, temporaire}, {temporaire, nouveau}};
     }
@@ -259,14 +297,15 @@ std::vector<Pas> pasDuRenommage(int dirfd, const std::string& ancien, const std:
 
 std::vector<PasLigne> pasDesLignes(int dirfd, const std::vector<FileRow>& rows) {
     std::vector<PasLigne> out;
+    CasseIgnoree casseIgnoree(dirfd);
     for (const FileRow& row : rows) {
         if (!aRenommer(row))
             continue;
         PasLigne p;
-        p.fichier = pasDuRenommage(dirfd, row.ancienSurDisque(), row.nouveau);
+        p.fichier = pasDuRenommage(dirfd, casseIgnoree, row.ancienSurDisque(), row.nouveau);
         p.nomsAnnexes = annexesARenommer(row);
         for (const auto& [ancien, nouveau] : p.nomsAnnexes)
-            p.annexes.push_back(pasDuRenommage(dirfd, ancien, nouveau));
+            p.annexes.push_back(pasDuRenommage(dirfd, casseIgnoree, ancien, nouveau));
         out.push_back(std::move(p));
     }
     return out;
@@ -638,6 +677,17 @@ BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
         return bilan;
     }
     const bool contenu = !plan.inodesStables;
+    // A file that goes on from where a step brought it (a change of case through a
+    // temporary name) is counted once, at its last step.
+    std::vector<bool> continue_(plan.retours.size(), false);
+    {
+        std::unordered_set<std::string> departsSuivants;
+        for (std::size_t k = plan.retours.size(); k-- > 0;) {
+            continue_[k] = estNomTemporaireCasse(plan.retours[k].nouveau) &&
+                           departsSuivants.count(plan.retours[k].nouveau) != 0;
+            departsSuivants.insert(plan.retours[k].ancien);
+        }
+    }
     for (std::size_t k = 0; k < plan.retours.size(); ++k) {
         const FileRow& r = plan.retours[k];
         const std::size_t index = k < plan.indices.size() ? plan.indices[k] : plan.lignes.size();
@@ -648,11 +698,11 @@ BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
                               identiteLigne(plan.lignes[index]), plan.inodesStables);
         // The names go back as they were, hidden ones included.
         if (sur && renommerSansEcraserAt(fd, r.ancien, r.nouveau) == ResultatRenommage::Renomme) {
-            ++bilan.renommes;
+            bilan.renommes += continue_[k] ? 0 : 1;
             if (index < plan.lignes.size())
                 journal.fait(index);
         } else {
-            ++bilan.erreurs;
+            bilan.erreurs += continue_[k] ? 0 : 1;
         }
     }
     journal.fermer();
