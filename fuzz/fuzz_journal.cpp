@@ -16,7 +16,8 @@ bool memesLignes(const varlime::JournalLu& a, const varlime::JournalLu& b) {
     for (std::size_t i = 0; i < a.lignes.size(); ++i) {
         const auto &x = a.lignes[i], &y = b.lignes[i];
         if (x.ancien != y.ancien || x.nouveau != y.nouveau || x.inode != y.inode ||
-            x.naissance != y.naissance || x.fait != y.fait)
+            x.naissance != y.naissance || x.fait != y.fait || x.contenu != y.contenu ||
+            x.taille != y.taille || x.mtime != y.mtime || (x.contenu && x.empreinte != y.empreinte))
             return false;
     }
     return true;
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort(); // a journal always names its folder
     if (lu->faits() < 0 || std::size_t(lu->faits()) > lu->lignes.size())
         std::abort();
-    std::string ecrit = varlime::texteEnteteJournal(lu->dossier, lu->device, lu->inode, lu->debut,
+    std::string ecrit = varlime::texteEnteteJournal(lu->dossier, lu->identite(), lu->debut,
                                                     lu->lignes, lu->annulation);
     for (std::size_t i = 0; i < lu->lignes.size(); ++i)
         if (lu->lignes[i].fait)
@@ -42,7 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ecrit += "fin\n";
     const auto relu = varlime::lireJournalTexte(ecrit, "fuzz");
     if (!relu || relu->dossier != lu->dossier || relu->device != lu->device ||
-        relu->inode != lu->inode || relu->annulation != lu->annulation ||
+        relu->inode != lu->inode || relu->volume != lu->volume || relu->interne != lu->interne ||
+        relu->naissanceDossier != lu->naissanceDossier ||
+        relu->inodesStables != lu->inodesStables || relu->annulation != lu->annulation ||
         relu->termine != lu->termine || !memesLignes(*lu, *relu))
         std::abort();
     return 0;

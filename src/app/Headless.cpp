@@ -427,19 +427,30 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
     const std::string journaux = dossierJournaux();
     Localization localization(programFolder);
     const TextLookup texte = lookupMessages(localization);
+    auto tropGrand = [&](const std::string& chemin) {
+        erreur(err, formatMessage(texte("RSC_msg_journal_trop_grand", kMessageJournalTropGrand),
+                                  {nomAffichable(chemin)}));
+    };
     if (args[1] == "--history") {
-        struct stat st;
-        ::fstat(d.fd(), &st);
-        for (const JournalLu& j : journauxDuDossier(journaux, st.st_dev, st.st_ino))
+        for (const JournalLu& j : journauxDuDossier(journaux, identiteDossier(d.fd()))) {
+            if (j.tropGrand) {
+                tropGrand(j.fichier);
+                continue;
+            }
             out << j.debut << '\t'
                 << formatMessage(texte("RSC_msg_historique_ligne", "%d fichiers varlimés sur %d"),
                                  {std::to_string(j.faits()), std::to_string(j.lignes.size())})
                 << (j.annulation ? "\t" + texte("RSC_msg_historique_annulation", "annulation") : "")
                 << (j.termine ? "" : "\t" + texte("RSC_msg_historique_interrompu", "interrompu"))
                 << '\n';
+        }
         return 0;
     }
     const auto plan = planAnnulation(d, journaux);
+    if (plan && !plan->journalTropGrand.empty()) {
+        tropGrand(plan->journalTropGrand);
+        return 1;
+    }
     // The command only ever goes back: after an undo that brought every file back,
     // there is nothing left to undo (the window asks before making the run again).
     if (!plan || plan->sens == PlanAnnulation::Sens::Refaire) {
@@ -456,6 +467,10 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
     const BilanRenommage bilan = annuler(d, *plan, journaux);
     if (bilan.enCours) {
         erreur(err, enCours);
+        return 1;
+    }
+    if (bilan.sansJournal) {
+        erreur(err, messageSansJournal(texte, bilan));
         return 1;
     }
     if (bilan.dossierDeplace) {
@@ -637,8 +652,15 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
                                   {dossier}));
         return 1;
     }
-    if (bilan.sansJournal)
-        erreur(err, texte("RSC_msg_journal_impossible", kMessageJournalImpossible));
+    if (bilan.sansJournal) {
+        erreur(err, messageSansJournal(texte, bilan));
+        return 1;
+    }
+    if (bilan.enCours) {
+        erreur(err, formatMessage(texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours),
+                                  {dossier}));
+        return 1;
+    }
     out << resumeRun(texte, bilan) << '\n';
     return bilan.erreurs == 0 ? 0 : 3;
 }

@@ -6,13 +6,16 @@
 #include "platform/fileSystem.h"
 #include "platform/textEncoding.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QString>
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <numeric>
 #include <unordered_map>
@@ -209,17 +212,134 @@ bool cibleAnnexePrise(int dirfd, const std::string& ancien, const std::string& n
     return a.inode == 0 || a.inode != n.inode;
 }
 
-BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, JournalEcrit* journal) {
+// One rename as the journal holds it: old name, new name.
+using Pas = std::pair<std::string, std::string>;
+
+// The renames of a row: the file's own, then each sidecar's, each made of one step, or of
+// two through a temporary name for a change of letter case only on a file system that
+// ignores case (FAT and exFAT refuse to rename a file onto its own other spelling).
+struct PasLigne {
+    std::vector<Pas> fichier;
+    std::vector<std::vector<Pas>> annexes;
+    std::vector<std::pair<std::string, std::string>> nomsAnnexes;
+};
+
+bool casseSeule(std::string_view a, std::string_view b) {
+    if (a == b || a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x != y && !(std::isalpha(x) && std::isalpha(y) && std::tolower(x) == std::tolower(y)))
+            return false;
+    }
+    return true;
+}
+
+// The temporary names of changes of case.
+constexpr std::string_view kPrefixeCasse = "varlime-casse-";
+bool estNomTemporaireCasse(std::string_view nom) {
+    return nom.starts_with(kPrefixeCasse) && nom.ends_with(".tmp");
+}
+
+// The exact names of a folder's entries, read once for a run's changes of case.
+std::unordered_set<std::string> nomsExacts(int dirfd) {
+    std::unordered_set<std::string> noms;
+    const int fd = ::dup(dirfd);
+    DIR* d = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!d) {
+        if (fd >= 0)
+            ::close(fd);
+        return noms;
+    }
+    ::rewinddir(d);
+    while (dirent* e = ::readdir(d))
+        noms.insert(e->d_name);
+    ::closedir(d);
+    return noms;
+}
+
+// True when the new spelling leads to the old name's file: the file system ignores case.
+// Inode numbers cannot tell (FUSE drivers of FAT give each spelling its own), the
+// folder's entries can: the new spelling is found, but no entry is spelled so.
+class CasseIgnoree {
+public:
+    explicit CasseIgnoree(int dirfd) : fd_(dirfd) {}
+    bool operator()(const std::string& a, const std::string& b) {
+        if (fd_ < 0 || !casseSeule(a, b) || !nomValide(a) || !nomValide(b))
+            return false;
+        struct stat x, y;
+        if (::fstatat(fd_, a.c_str(), &x, AT_SYMLINK_NOFOLLOW) != 0 ||
+            ::fstatat(fd_, b.c_str(), &y, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        if (!noms_)
+            noms_ = nomsExacts(fd_);
+        return noms_->count(a) && !noms_->count(b);
+    }
+
+private:
+    int fd_;
+    std::optional<std::unordered_set<std::string>> noms_;
+};
+
+std::vector<Pas> pasDuRenommage(int dirfd, CasseIgnoree& casseIgnoree, const std::string& ancien,
+                                const std::string& nouveau) {
+    if (!casseIgnoree(ancien, nouveau))
+        return {{ancien, nouveau}};
+    static unsigned compteur = 0;
+    for (int essai = 0; essai < 1000; ++essai) {
+        const std::string temporaire = std::string(kPrefixeCasse) + std::to_string(::getpid()) +
+                                       "-" + std::to_string(++compteur) + ".tmp";
+        if (!entreeExisteAt(dirfd, temporaire))
+            return {{ancien, temporaire}, {temporaire, nouveau}};
+    }
+    return {{ancien, nouveau}};
+}
+
+std::vector<PasLigne> pasDesLignes(int dirfd, const std::vector<FileRow>& rows) {
+    std::vector<PasLigne> out;
+    CasseIgnoree casseIgnoree(dirfd);
+    for (const FileRow& row : rows) {
+        if (!aRenommer(row))
+            continue;
+        PasLigne p;
+        p.fichier = pasDuRenommage(dirfd, casseIgnoree, row.ancienSurDisque(), row.nouveau);
+        p.nomsAnnexes = annexesARenommer(row);
+        for (const auto& [ancien, nouveau] : p.nomsAnnexes)
+            p.annexes.push_back(pasDuRenommage(dirfd, casseIgnoree, ancien, nouveau));
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
+// Makes the steps of one rename, each marked done in the journal as it is made. A file
+// left under its temporary name by a failed second step is in the journal: an undo
+// gives it its old name back.
+bool fairePas(int dirfd, const std::vector<Pas>& pas, std::size_t index, JournalEcrit* journal) {
+    for (std::size_t k = 0; k < pas.size(); ++k) {
+        if (renommerSansEcraserAt(dirfd, pas[k].first, pas[k].second) != ResultatRenommage::Renomme)
+            return false;
+        if (journal)
+            journal->fait(index + k);
+    }
+    return true;
+}
+
+BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows,
+                            const std::vector<PasLigne>& pas, JournalEcrit* journal) {
     BilanRenommage bilan;
-    std::size_t n = 0;
+    std::size_t n = 0, ligne = 0;
     for (const auto& row : rows) {
         if (!aRenommer(row))
             continue;
-        const std::size_t index = n++;
+        const PasLigne& p = pas[ligne++];
+        const std::size_t index = n;
+        n += p.fichier.size();
         // The journal holds the row, then each of its sidecars.
-        const auto annexes = annexesARenommer(row);
-        const std::size_t indexAnnexes = n;
-        n += annexes.size();
+        std::vector<std::size_t> indexAnnexes;
+        for (const auto& a : p.annexes) {
+            indexAnnexes.push_back(n);
+            n += a.size();
+        }
         // A file that already bears its new name has nothing to do: it is there, named as
         // asked, which is no failure. Nothing is marked done, so an undo leaves it alone.
         if (dirfd >= 0 && row.ancienSurDisque() == row.nouveau) {
@@ -231,36 +351,75 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, Journal
         }
         // A photo whose sidecar could not follow stays as it is, with its sidecars, rather
         // than leave them behind under its old name.
+        const auto& annexes = p.nomsAnnexes;
         const bool annexesLibres =
             dirfd >= 0 && std::none_of(annexes.begin(), annexes.end(), [dirfd](const auto& a) {
                 return cibleAnnexePrise(dirfd, a.first, a.second);
             });
         if (annexesLibres && !Nom_avec_joker(row.nouveau) &&
             !Nom_cachant(row.ancienSurDisque(), row.nouveau) &&
-            renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
-                ResultatRenommage::Renomme) {
+            fairePas(dirfd, p.fichier, index, journal)) {
             ++bilan.renommes;
-            if (journal)
-                journal->fait(index);
         } else {
             ++bilan.erreurs;
             continue;
         }
-        for (std::size_t k = 0; k < annexes.size(); ++k) {
-            if (renommerSansEcraserAt(dirfd, annexes[k].first, annexes[k].second) ==
-                ResultatRenommage::Renomme) {
+        for (std::size_t k = 0; k < p.annexes.size(); ++k) {
+            if (fairePas(dirfd, p.annexes[k], indexAnnexes[k], journal))
                 ++bilan.renommes;
-                if (journal)
-                    journal->fait(indexAnnexes + k);
-            } else {
+            else
                 ++bilan.erreurs;
-            }
         }
     }
     return bilan;
 }
 
+BilanRenommage refusSansJournal(const std::string& journaux, int erreur) {
+    BilanRenommage b;
+    b.sansJournal = true;
+    b.dossierJournal = journaux;
+    b.erreurJournal = erreur;
+    return b;
+}
+
+// Takes the folder's lock for a run; what to answer when it cannot be taken.
+std::optional<BilanRenommage> prendreVerrou(VerrouDossier& verrou, const std::string& journaux,
+                                            const IdentiteDossier& id) {
+    if (verrou.prendre(journaux, id))
+        return std::nullopt;
+    if (verrou.erreur() != 0)
+        return refusSansJournal(journaux, verrou.erreur());
+    BilanRenommage b;
+    b.enCours = true;
+    return b;
+}
+
 } // namespace
+
+std::string messageSansJournal(const TextLookup& texte, const BilanRenommage& bilan) {
+    const std::string dossier = bilan.dossierJournal.empty()
+                                    ? std::string("~/.local/state/varlime/")
+                                    : bilan.dossierJournal;
+    const std::string raison =
+        bilan.dossierJournal.empty()
+            ? texte("RSC_msg_sans_dossier_etat", "ni XDG_STATE_HOME ni HOME n'est défini")
+            : std::string(std::strerror(bilan.erreurJournal));
+    return formatMessage(texte("RSC_msg_journal_impossible", kMessageJournalImpossible),
+                         {nomAffichable(dossier), raison});
+}
+
+std::string messageRefus(const TextLookup& texte, const BilanRenommage& bilan,
+                         const std::string& dossier, const std::string& journalTropGrand) {
+    if (!journalTropGrand.empty())
+        return formatMessage(texte("RSC_msg_journal_trop_grand", kMessageJournalTropGrand),
+                             {nomAffichable(journalTropGrand)});
+    if (bilan.enCours)
+        return formatMessage(texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours),
+                             {nomAffichable(dossier)});
+    if (bilan.sansJournal)
+        return messageSansJournal(texte, bilan);
+    return {};
+}
 
 BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<FileRow>& rows,
                               const std::string& journaux, bool annulation) {
@@ -270,36 +429,43 @@ BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<Fil
         return refus;
     }
     if (journaux.empty())
-        return renommerDans(dossier.fd(), rows, nullptr);
-    // The journal is on disk before the first file is touched.
+        return renommerDans(dossier.fd(), rows, pasDesLignes(dossier.fd(), rows), nullptr);
+    const IdentiteDossier id = identiteDossier(dossier.fd());
+    // One run per folder, whatever path or process it comes from: two runs mixed would
+    // leave files under names neither journal can give back.
+    VerrouDossier verrou;
+    if (auto refus = prendreVerrou(verrou, journaux, id))
+        return *refus;
+    const std::vector<PasLigne> pas = pasDesLignes(dossier.fd(), rows);
+    // The journal is on disk before the first file is touched. Where inode numbers do
+    // not outlast a mount, each file is also known by its content.
+    const bool contenu = !id.inodesStables;
     std::vector<JournalLu::Ligne> lignes;
-    for (const FileRow& row : rows) {
-        if (!aRenommer(row))
-            continue;
-        const IdentiteFichier id = identiteFichier(dossier.fd(), row.ancienSurDisque());
-        lignes.push_back({row.ancienSurDisque(), row.nouveau, id.inode, id.naissance, false});
-        // A sidecar is undone like any other file: a row of its own after its photo.
-        for (auto& [ancien, nouveau] : annexesARenommer(row)) {
-            const IdentiteFichier ida = identiteFichier(dossier.fd(), ancien);
-            lignes.push_back(
-                {std::move(ancien), std::move(nouveau), ida.inode, ida.naissance, false});
+    auto ajouter = [&](const std::vector<Pas>& etapes) {
+        for (const auto& [ancien, nouveau] : etapes) {
+            JournalLu::Ligne l{ancien, nouveau};
+            poserIdentite(l, identiteFichier(dossier.fd(), ancien, contenu));
+            lignes.push_back(std::move(l));
         }
+    };
+    for (const PasLigne& p : pas) {
+        ajouter(p.fichier);
+        // A sidecar is undone like any other file: a row of its own after its photo.
+        for (const auto& a : p.annexes)
+            ajouter(a);
     }
-    struct stat st;
-    ::fstat(dossier.fd(), &st);
     JournalEcrit journal;
-    const bool ecrit =
-        journal.ouvrir(journaux, dossier.chemin(), st.st_dev, st.st_ino, lignes, annulation);
-    BilanRenommage bilan = renommerDans(dossier.fd(), rows, ecrit ? &journal : nullptr);
+    if (!journal.ouvrir(journaux, dossier.chemin(), id, lignes, annulation))
+        return refusSansJournal(journaux, journal.erreur());
+    BilanRenommage bilan = renommerDans(dossier.fd(), rows, pas, &journal);
     journal.fermer();
-    bilan.sansJournal = !ecrit;
     return bilan;
 }
 
 BilanRenommage renommerLignes(const std::string& dossier, const std::vector<FileRow>& rows) {
     DossierListe d;
     if (!d.ouvrir(dossier))
-        return renommerDans(-1, rows, nullptr);
+        return renommerDans(-1, rows, pasDesLignes(-1, rows), nullptr);
     return renommerLignes(d, rows);
 }
 
@@ -307,15 +473,21 @@ namespace {
 
 using Sens = PlanAnnulation::Sens;
 
-bool memeIdentite(const IdentiteFichier& vu, const IdentiteFichier& attendu) {
-    return vu.inode == attendu.inode &&
-           (attendu.naissance == 0 || vu.naissance == 0 || vu.naissance == attendu.naissance);
+// True when a row knows its file by something.
+bool identiteConnue(const IdentiteFichier& id) {
+    return id.inode != 0 || id.contenu;
+}
+
+// Whether the files of a journal are known by their content (cards), and whether their
+// inode numbers still mean something.
+bool parContenu(const JournalLu& j) {
+    return j.version >= 2 && !j.inodesStables;
 }
 
 // What stands under a name: on disk, unless an earlier step of the plan changed it.
 class EtatPrevu {
 public:
-    explicit EtatPrevu(int fd) : fd_(fd) {}
+    EtatPrevu(int fd, bool contenu) : fd_(fd), contenu_(contenu) {}
     struct Entree {
         bool existe = false;
         IdentiteFichier id;
@@ -326,7 +498,7 @@ public:
         Entree e;
         e.existe = entreeExisteAt(fd_, nom);
         if (e.existe)
-            e.id = identiteFichier(fd_, nom);
+            e.id = identiteFichier(fd_, nom, contenu_);
         return e;
     }
     void deplacer(const std::string& de, const std::string& vers) {
@@ -337,6 +509,7 @@ public:
 
 private:
     int fd_;
+    bool contenu_;
     std::map<std::string, Entree> prevus_;
 };
 
@@ -347,14 +520,12 @@ std::vector<JournalLu::Ligne> lignesDuRun(const JournalLu& j, Sens sens) {
     std::vector<JournalLu::Ligne> lignes = j.lignes;
     std::map<std::string, IdentiteFichier> apporte;
     for (JournalLu::Ligne& l : lignes) {
-        if (l.inode == 0) {
-            if (const auto it = apporte.find(l.ancien); it != apporte.end()) {
-                l.inode = it->second.inode;
-                l.naissance = it->second.naissance;
-            }
+        if (!identiteConnue(identiteLigne(l))) {
+            if (const auto it = apporte.find(l.ancien); it != apporte.end())
+                poserIdentite(l, it->second);
         }
         apporte.erase(l.ancien);
-        apporte[l.nouveau] = {l.inode, l.naissance};
+        apporte[l.nouveau] = identiteLigne(l);
     }
     if (sens == Sens::Terminer)
         return lignes; // the undo's rows already lead back
@@ -375,7 +546,12 @@ PlanAnnulation planifier(int fd, JournalLu journal, Sens sens) {
     if (sens == Sens::Annuler)
         for (std::size_t i = 0; i < journal.lignes.size(); ++i)
             requis[journal.lignes.size() - 1 - i] = journal.lignes[i].fait;
-    EtatPrevu etat(fd);
+    const bool stables = !parContenu(journal);
+    plan.inodesStables = stables;
+    EtatPrevu etat(fd, !stables);
+    auto memeIdentite = [stables](const IdentiteFichier& vu, const IdentiteFichier& attendu) {
+        return memeFichier(vu, attendu, stables);
+    };
     for (std::size_t i = 0; i < plan.lignes.size(); ++i) {
         JournalLu::Ligne& l = plan.lignes[i];
         l.fait = false;
@@ -383,9 +559,9 @@ PlanAnnulation planifier(int fd, JournalLu journal, Sens sens) {
             continue;
         const EtatPrevu::Entree depart = etat.sous(l.ancien);
         const EtatPrevu::Entree arrivee = etat.sous(l.nouveau);
-        const IdentiteFichier id{l.inode, l.naissance};
+        const IdentiteFichier id = identiteLigne(l);
         bool aPartir, arrive;
-        if (id.inode != 0) {
+        if (identiteConnue(id)) {
             aPartir = depart.existe && memeIdentite(depart.id, id);
             arrive = arrivee.existe && memeIdentite(arrivee.id, id);
             // A file system that ignores letter case finds the file under both spellings.
@@ -403,7 +579,7 @@ PlanAnnulation planifier(int fd, JournalLu journal, Sens sens) {
                 ++plan.impossibles; // renamed or replaced since
             continue;
         }
-        if (arrivee.existe && !(id.inode != 0 && memeIdentite(arrivee.id, id))) {
+        if (arrivee.existe && !(identiteConnue(id) && memeIdentite(arrivee.id, id))) {
             ++plan.impossibles; // its name is taken
             continue;
         }
@@ -425,9 +601,11 @@ bool runEnCours(const std::vector<JournalLu>& liste) {
 } // namespace
 
 PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal) {
-    if (journal.enCours) {
+    if (journal.enCours || journal.tropGrand) {
         PlanAnnulation plan;
-        plan.enCours = true;
+        plan.enCours = journal.enCours;
+        if (journal.tropGrand)
+            plan.journalTropGrand = journal.fichier;
         plan.journal = std::move(journal);
         return plan;
     }
@@ -437,12 +615,17 @@ PlanAnnulation planAnnulation(const DossierListe& dossier, JournalLu journal) {
 
 std::optional<PlanAnnulation> planAnnulation(const DossierListe& dossier,
                                              const std::string& journaux) {
-    struct stat st;
-    if (!dossier.ouvert() || ::fstat(dossier.fd(), &st) != 0)
+    if (!dossier.ouvert())
         return std::nullopt;
-    std::vector<JournalLu> liste = journauxDuDossier(journaux, st.st_dev, st.st_ino);
+    std::vector<JournalLu> liste = journauxDuDossier(journaux, identiteDossier(dossier.fd()));
     if (liste.empty())
         return std::nullopt;
+    if (liste.front().tropGrand) {
+        PlanAnnulation plan;
+        plan.journalTropGrand = liste.front().fichier;
+        plan.journal = std::move(liste.front());
+        return plan;
+    }
     if (runEnCours(liste)) {
         PlanAnnulation plan;
         plan.enCours = true;
@@ -467,28 +650,42 @@ BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
         bilan.enCours = true;
         return bilan;
     }
+    if (!plan.journalTropGrand.empty())
+        return bilan;
     if (!dossier.toujoursEnPlace()) {
         bilan.dossierDeplace = true;
         return bilan;
     }
     const int fd = dossier.fd();
-    struct stat st;
-    ::fstat(fd, &st);
+    const IdentiteDossier id = identiteDossier(fd);
+    VerrouDossier verrou;
+    if (auto refus = prendreVerrou(verrou, journaux, id))
+        return *refus;
+    // No undo goes without its own journal: an undo cut short must be finished or
+    // undone in turn. A redo is an ordinary run: undoing it puts the files back again.
     JournalEcrit journal;
-    if (!journaux.empty()) {
-        // A redo is an ordinary run: undoing it puts the files back again.
-        bilan.sansJournal = !journal.ouvrir(journaux, dossier.chemin(), st.st_dev, st.st_ino,
-                                            plan.lignes, plan.sens != Sens::Refaire);
-        // Checked with this journal held: a run that started since is still going.
-        if (journal.ouvert()) {
-            std::vector<JournalLu> liste = journauxDuDossier(journaux, st.st_dev, st.st_ino);
-            if (std::any_of(liste.begin(), liste.end(), [&](const JournalLu& j) {
-                    return j.enCours && j.fichier != journal.chemin();
-                })) {
-                journal.abandonner();
-                bilan.enCours = true;
-                return bilan;
-            }
+    if (!journal.ouvrir(journaux, dossier.chemin(), id, plan.lignes, plan.sens != Sens::Refaire))
+        return refusSansJournal(journaux, journal.erreur());
+    // Checked with this journal held: a run that died without its lock's file
+    // removed, or of another version of the program, may still be going.
+    std::vector<JournalLu> liste = journauxDuDossier(journaux, id);
+    if (std::any_of(liste.begin(), liste.end(), [&](const JournalLu& j) {
+            return j.enCours && j.fichier != journal.chemin();
+        })) {
+        journal.abandonner();
+        bilan.enCours = true;
+        return bilan;
+    }
+    const bool contenu = !plan.inodesStables;
+    // A file that goes on from where a step brought it (a change of case through a
+    // temporary name) is counted once, at its last step.
+    std::vector<bool> continue_(plan.retours.size(), false);
+    {
+        std::unordered_set<std::string> departsSuivants;
+        for (std::size_t k = plan.retours.size(); k-- > 0;) {
+            continue_[k] = estNomTemporaireCasse(plan.retours[k].nouveau) &&
+                           departsSuivants.count(plan.retours[k].nouveau) != 0;
+            departsSuivants.insert(plan.retours[k].ancien);
         }
     }
     for (std::size_t k = 0; k < plan.retours.size(); ++k) {
@@ -496,16 +693,16 @@ BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
         const std::size_t index = k < plan.indices.size() ? plan.indices[k] : plan.lignes.size();
         // The file is the one planned: another one may have taken the name meanwhile.
         bool sur = entreeExisteAt(fd, r.ancien);
-        if (sur && index < plan.lignes.size() && plan.lignes[index].inode != 0)
-            sur = memeIdentite(identiteFichier(fd, r.ancien),
-                               {plan.lignes[index].inode, plan.lignes[index].naissance});
+        if (sur && index < plan.lignes.size() && identiteConnue(identiteLigne(plan.lignes[index])))
+            sur = memeFichier(identiteFichier(fd, r.ancien, contenu),
+                              identiteLigne(plan.lignes[index]), plan.inodesStables);
         // The names go back as they were, hidden ones included.
         if (sur && renommerSansEcraserAt(fd, r.ancien, r.nouveau) == ResultatRenommage::Renomme) {
-            ++bilan.renommes;
+            bilan.renommes += continue_[k] ? 0 : 1;
             if (index < plan.lignes.size())
                 journal.fait(index);
         } else {
-            ++bilan.erreurs;
+            bilan.erreurs += continue_[k] ? 0 : 1;
         }
     }
     journal.fermer();
@@ -625,6 +822,9 @@ RapportTest MoteurNommage::tester(const TextLookup& texte) const {
 }
 
 BilanRenommage MoteurNommage::renommer() const {
+    // No journal, no run: a run that cannot be undone is not made.
+    if (journaux.empty())
+        return refusSansJournal(journaux, 0);
     return renommerLignes(dossier_, lignes_, journaux);
 }
 

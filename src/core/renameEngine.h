@@ -174,9 +174,12 @@ struct BilanRenommage {
     int erreurs = 0;
     // The run refused to start: the folder is no longer where it was listed.
     bool dossierDeplace = false;
-    // The run could not write its journal first (it can then not be undone).
+    // The run renamed nothing: its journal could not be written first, in
+    // `dossierJournal` (empty: no state folder is set), for the reason `erreurJournal` (errno).
     bool sansJournal = false;
-    // An undo refused because a run of the folder is still going.
+    std::string dossierJournal;
+    int erreurJournal = 0;
+    // Refused because a run of the folder is still going.
     bool enCours = false;
 };
 
@@ -188,9 +191,17 @@ inline constexpr const char* kMessageDossierDeplace =
 // The summary of an undo (key RSC_msg_bilan_annulation).
 inline constexpr const char* kMessageBilanAnnulation =
     "%d fichiers ont repris leur ancien nom\r\n%d n'ont pas pu";
-// Told when a run could not write its journal first (key RSC_msg_journal_impossible).
+// Told when a run could not write its journal first (key RSC_msg_journal_impossible): the
+// journals' folder, and the reason.
 inline constexpr const char* kMessageJournalImpossible =
-    "Le journal du varlimage n'a pas pu être écrit : ce varlimage ne pourra pas être annulé.";
+    "Le journal du varlimage n'a pas pu être écrit dans %s (%s) : aucun fichier n'a été varlimé.";
+// What to tell for a run refused without its journal.
+std::string messageSansJournal(const TextLookup& texte, const BilanRenommage& bilan);
+
+// Told when the journal of the last run is too large to be read (key
+// RSC_msg_journal_trop_grand).
+inline constexpr const char* kMessageJournalTropGrand =
+    "Le journal %s est trop grand pour être lu : ce varlimage ne peut pas être annulé.";
 
 // Told when an undo is asked while a run of the folder goes on (key RSC_msg_varlimage_en_cours).
 inline constexpr const char* kMessageVarlimageEnCours =
@@ -201,10 +212,18 @@ inline constexpr const char* kMessageVarlimageInterrompu =
     "Un varlimage du répertoire %s s'est interrompu après %d changements de nom.\r\nVoulez-vous "
     "remettre ces fichiers sous leur ancien nom ?";
 
-// Renames every row in order inside the listed folder, one direct rename each, never
-// replacing a file; marked rows are skipped and counted nowhere; every failure is
+// What to tell for a run of `dossier` that renamed nothing because it had no journal,
+// because another run of the folder goes on, or because the journal to undo
+// (`journalTropGrand`) is too large; empty when the run was not refused for those.
+std::string messageRefus(const TextLookup& texte, const BilanRenommage& bilan,
+                         const std::string& dossier, const std::string& journalTropGrand = {});
+
+// Renames every row in order inside the listed folder, one direct rename each (two,
+// through a temporary name, for a change of case on a file system that ignores case),
+// never replacing a file; marked rows are skipped and counted nowhere; every failure is
 // counted. Nothing is renamed when the folder moved since it was listed.
-// With `journaux` (a folder) the run is journaled there first, so it can be undone.
+// With `journaux` (a folder) the run holds the folder's lock and is journaled there
+// first, so it can be undone; nothing is renamed when either cannot be had.
 BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<FileRow>& rows,
                               const std::string& journaux = {}, bool annulation = false);
 // The same in a folder opened for this run alone.
@@ -225,6 +244,10 @@ struct PlanAnnulation {
     Sens sens = Sens::Annuler;
     // A run of the folder is still going: nothing is planned, and nothing may be undone.
     bool enCours = false;
+    // The journal of the last run is too large to be read (its path): nothing is planned.
+    std::string journalTropGrand;
+    // Whether the files' inode numbers tell them apart (false on cards: their content does).
+    bool inodesStables = true;
     // The rows of the undo run, as its journal holds them.
     std::vector<JournalLu::Ligne> lignes;
     // The renames to make, in order: old name: the current one; new name: where it goes.
@@ -249,7 +272,7 @@ BilanRenommage annuler(const DossierListe& dossier, const PlanAnnulation& plan,
 class MoteurNommage {
 public:
     OptionsNommage options;
-    // Where rename runs are journaled (dossierJournaux()); no journal when empty.
+    // Where rename runs are journaled (dossierJournaux()); no run when empty.
     std::string journaux;
     // Which listed entries are kept (the companion modes leave some out); all when empty.
     std::function<bool(const std::string& nom)> garderFichier;
@@ -270,7 +293,7 @@ public:
     void calculer(const NamePartFn& partieExif = {}, const LigneCompagnonFn& compagnon = {});
     // The report of the test before renaming, over the rows as they stand.
     RapportTest tester(const TextLookup& texte) const;
-    // The rename run over the rows as they stand.
+    // The rename run over the rows as they stand; refused when `journaux` is empty.
     BilanRenommage renommer() const;
 
 private:

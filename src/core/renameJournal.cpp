@@ -11,12 +11,18 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <xxhash.h>
 
 namespace varlime {
 
 namespace {
 
-constexpr std::string_view kEntete = "varlime-journal 1";
+// Version 1 named the folder by device and inode only, and each file by inode and
+// birth time; it is still read.
+constexpr std::string_view kEntete = "varlime-journal 2";
+constexpr std::string_view kEnteteV1 = "varlime-journal 1";
+// What a file's content is known by on a card: its first bytes.
+constexpr std::size_t kTeteHachee = 64 * 1024;
 // Marks are written out every this many renames: a program that dies loses none of
 // those already written. The head is flushed to disk before the first rename.
 constexpr std::size_t kLot = 128;
@@ -100,17 +106,6 @@ std::string maintenant(const char* format) {
     return buffer;
 }
 
-bool creerDossiers(const std::string& chemin) {
-    for (std::size_t p = 1; p <= chemin.size(); ++p) {
-        if (p == chemin.size() || chemin[p] == '/') {
-            const std::string partie = chemin.substr(0, p);
-            if (::mkdir(partie.c_str(), 0700) != 0 && errno != EEXIST)
-                return false;
-        }
-    }
-    return true;
-}
-
 // Journal names sort by their start: run-YYYYMMDD-HHMMSS-PID-N.journal.
 std::vector<std::string> fichiersJournaux(const std::string& dossier) {
     std::vector<std::string> noms;
@@ -126,42 +121,156 @@ std::vector<std::string> fichiersJournaux(const std::string& dossier) {
     return noms;
 }
 
+// The hash of a file's first bytes; 0 when it cannot be read (a file that is not a
+// regular one is never opened for reading: a FIFO would block).
+std::uint64_t empreinteTete(int dossierFd, const std::string& nom) {
+    const int fd =
+        ::openat(dossierFd, nom.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return 0;
+    struct stat st;
+    std::uint64_t h = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        std::string tete(kTeteHachee, '\0');
+        std::size_t lu = 0;
+        bool ok = true;
+        while (lu < tete.size()) {
+            const ssize_t n = ::pread(fd, tete.data() + lu, tete.size() - lu, off_t(lu));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                ok = false;
+            if (n <= 0)
+                break;
+            lu += std::size_t(n);
+        }
+        // 0 stands for "unknown": a hash that happens to be 0 is moved off it.
+        if (ok)
+            h = XXH3_64bits(tete.data(), lu);
+        if (ok && h == 0)
+            h = 1;
+    }
+    ::close(fd);
+    return h;
+}
+
 } // namespace
 
-IdentiteFichier identiteFichier(int dossierFd, const std::string& nom) {
+bool creerDossiers(const std::string& chemin) {
+    for (std::size_t p = 1; p <= chemin.size(); ++p) {
+        if (p == chemin.size() || chemin[p] == '/') {
+            const std::string partie = chemin.substr(0, p);
+            if (::mkdir(partie.c_str(), 0700) != 0 && errno != EEXIST)
+                return false;
+        }
+    }
+    return true;
+}
+
+IdentiteFichier identiteFichier(int dossierFd, const std::string& nom, bool contenu) {
     struct statx st {};
     if (nom.empty() || nom.find('\0') != std::string::npos ||
-        ::statx(dossierFd, nom.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &st) != 0)
+        ::statx(dossierFd, nom.c_str(), AT_SYMLINK_NOFOLLOW,
+                STATX_INO | STATX_BTIME | STATX_SIZE | STATX_MTIME, &st) != 0)
         return {};
     IdentiteFichier id;
     id.inode = st.stx_ino;
     if (st.stx_mask & STATX_BTIME)
         id.naissance = std::uint64_t(st.stx_btime.tv_sec) * 1000000000u + st.stx_btime.tv_nsec;
+    if (contenu) {
+        id.contenu = true;
+        id.taille = st.stx_size;
+        id.mtime = std::uint64_t(st.stx_mtime.tv_sec) * 1000000000u + st.stx_mtime.tv_nsec;
+        id.empreinte = empreinteTete(dossierFd, nom);
+    }
     return id;
 }
 
-std::string texteEnteteJournal(const std::string& dossier, std::uint64_t device,
-                               std::uint64_t inode, const std::string& debut,
+bool memeFichier(const IdentiteFichier& vu, const IdentiteFichier& attendu, bool inodesStables) {
+    if (attendu.contenu) {
+        if (!vu.contenu || vu.taille != attendu.taille || vu.empreinte != attendu.empreinte ||
+            attendu.empreinte == 0)
+            return false;
+        // FAT keeps times to two seconds, and a driver may round them another way
+        // than the one that wrote the journal.
+        const std::uint64_t ecart =
+            vu.mtime > attendu.mtime ? vu.mtime - attendu.mtime : attendu.mtime - vu.mtime;
+        if (ecart > 2000000000u)
+            return false;
+        if (!inodesStables)
+            return true;
+    }
+    return vu.inode == attendu.inode &&
+           (attendu.naissance == 0 || vu.naissance == 0 || vu.naissance == attendu.naissance);
+}
+
+IdentiteFichier identiteLigne(const JournalLu::Ligne& l) {
+    return {l.inode, l.naissance, l.contenu, l.taille, l.mtime, l.empreinte};
+}
+
+void poserIdentite(JournalLu::Ligne& l, const IdentiteFichier& id) {
+    l.inode = id.inode;
+    l.naissance = id.naissance;
+    l.contenu = id.contenu;
+    l.taille = id.taille;
+    l.mtime = id.mtime;
+    l.empreinte = id.empreinte;
+}
+
+IdentiteDossier JournalLu::identite() const {
+    IdentiteDossier id;
+    id.volume = volume;
+    id.interne = interne;
+    id.device = device;
+    id.inode = inode;
+    id.naissance = naissanceDossier;
+    id.inodesStables = inodesStables;
+    return id;
+}
+
+bool journalDuDossier(const JournalLu& j, const IdentiteDossier& ici) {
+    if (j.version < 2)
+        return ici.inodesStables && j.device == ici.device && j.inode == ici.inode;
+    return memeDossier(j.identite(), ici);
+}
+
+std::string texteEnteteJournal(const std::string& dossier, const IdentiteDossier& identite,
+                               const std::string& debut,
                                const std::vector<JournalLu::Ligne>& lignes, bool annulation) {
     std::string tete;
     tete += kEntete;
     // The start time is read back as it stands: a line break would end its line.
     std::string date = debut;
     std::replace(date.begin(), date.end(), '\n', ' ');
-    tete += "\ndossier " + echapper(dossier) + "\ndevice " + std::to_string(device) + "\ninode " +
-            std::to_string(inode) + "\ndebut " + date + "\nannulation " + (annulation ? "1" : "0") +
-            "\n";
+    tete += "\ndossier " + echapper(dossier) + "\nvolume " + echapper(identite.volume) +
+            "\ninterne " + echapper(identite.interne) + "\ndevice " +
+            std::to_string(identite.device) + "\ninode " + std::to_string(identite.inode) +
+            "\nnaissance " + std::to_string(identite.naissance) + "\nstable " +
+            (identite.inodesStables ? "1" : "0") + "\ndebut " + date + "\nannulation " +
+            (annulation ? "1" : "0") + "\n";
     // Appended in place: a run of many thousand files writes this before its first
     // rename, and temporaries for each piece would cost more than the renames' checks.
     std::size_t taille = tete.size() + 8;
     for (const auto& l : lignes)
-        taille += 50 + l.ancien.size() + l.nouveau.size();
+        taille += 110 + l.ancien.size() + l.nouveau.size();
     tete.reserve(taille);
     for (const auto& l : lignes) {
         tete += "ligne ";
         ajouterNombre(tete, l.inode);
         tete += ' ';
         ajouterNombre(tete, static_cast<std::uint64_t>(l.naissance));
+        tete += ' ';
+        ajouterNombre(tete, l.taille);
+        tete += ' ';
+        ajouterNombre(tete, l.mtime);
+        tete += ' ';
+        if (l.contenu) {
+            char h[17];
+            std::snprintf(h, sizeof h, "%016llx", static_cast<unsigned long long>(l.empreinte));
+            tete += h;
+        } else {
+            tete += '-';
+        }
         tete += ' ';
         ajouterEchappe(tete, l.ancien);
         tete += ' ';
@@ -196,30 +305,11 @@ bool journalVerrouille(const std::string& chemin) {
     return pris;
 }
 
-std::optional<JournalLu> lireJournal(const std::string& chemin) {
-    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    // The lock is asked on this descriptor: a run holds its journal locked from its
-    // first line to its end mark.
-    const bool enCours = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    std::string texte;
-    char buffer[65536];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        texte.append(buffer, static_cast<std::size_t>(n));
-    ::close(fd);
-    auto j = lireJournalTexte(texte, chemin);
-    if (j)
-        j->enCours = enCours;
-    return j;
-}
+namespace {
 
-std::optional<JournalLu> lireJournalTexte(std::string_view texte, const std::string& chemin) {
+// `enteteSeule`: only the head is read (the folder), up to the first row.
+std::optional<JournalLu> lireTexte(std::string_view texte, const std::string& chemin,
+                                   bool enteteSeule) {
     JournalLu j;
     j.fichier = chemin;
     bool entete = false, depart = false;
@@ -235,39 +325,69 @@ std::optional<JournalLu> lireJournalTexte(std::string_view texte, const std::str
         const std::string_view reste =
             espace == std::string_view::npos ? std::string_view() : ligne.substr(espace + 1);
         if (!entete) {
-            if (ligne != kEntete)
+            if (ligne == kEnteteV1)
+                j.version = 1;
+            else if (ligne != kEntete)
                 return std::nullopt;
             entete = true;
         } else if (cle == "dossier") {
             if (auto d = desechapper(reste))
                 j.dossier = *d;
+        } else if (cle == "volume" && j.version >= 2) {
+            if (auto v = desechapper(reste))
+                j.volume = *v;
+        } else if (cle == "interne" && j.version >= 2) {
+            if (auto v = desechapper(reste))
+                j.interne = *v;
         } else if (cle == "device") {
             j.device = nombre(reste).value_or(0);
         } else if (cle == "inode") {
             j.inode = nombre(reste).value_or(0);
+        } else if (cle == "naissance" && j.version >= 2) {
+            j.naissanceDossier = nombre(reste).value_or(0);
+        } else if (cle == "stable" && j.version >= 2) {
+            j.inodesStables = reste != "0";
         } else if (cle == "debut") {
             j.debut = std::string(reste);
         } else if (cle == "annulation") {
             j.annulation = reste == "1";
         } else if (cle == "ligne" && !depart) {
-            // ligne INODE BIRTH OLD NEW
-            std::string_view parties[4];
+            if (enteteSeule)
+                break;
+            // ligne INODE BIRTH OLD NEW; from version 2,
+            // ligne INODE BIRTH SIZE MTIME HASH-or-"-" OLD NEW
+            const int champs = j.version >= 2 ? 7 : 4;
+            std::string_view parties[7];
             std::string_view r = reste;
-            for (int k = 0; k < 3; ++k) {
+            for (int k = 0; k < champs - 1; ++k) {
                 const std::size_t e = r.find(' ');
                 if (e == std::string_view::npos)
                     return std::nullopt;
                 parties[k] = r.substr(0, e);
                 r.remove_prefix(e + 1);
             }
-            parties[3] = r;
-            auto ancien = desechapper(parties[2]);
-            auto nouveau = desechapper(parties[3]);
+            parties[champs - 1] = r;
+            auto ancien = desechapper(parties[champs - 2]);
+            auto nouveau = desechapper(parties[champs - 1]);
             if (!ancien || !nouveau)
                 return std::nullopt;
-            j.lignes.push_back({std::move(*ancien), std::move(*nouveau),
-                                nombre(parties[0]).value_or(0), nombre(parties[1]).value_or(0),
-                                false});
+            JournalLu::Ligne l{std::move(*ancien), std::move(*nouveau),
+                               nombre(parties[0]).value_or(0), nombre(parties[1]).value_or(0),
+                               false};
+            if (j.version >= 2) {
+                l.taille = nombre(parties[2]).value_or(0);
+                l.mtime = nombre(parties[3]).value_or(0);
+                if (parties[4] != "-") {
+                    std::uint64_t h = 0;
+                    const auto rh = std::from_chars(parties[4].data(),
+                                                    parties[4].data() + parties[4].size(), h, 16);
+                    if (rh.ec != std::errc() || rh.ptr != parties[4].data() + parties[4].size())
+                        return std::nullopt;
+                    l.contenu = true;
+                    l.empreinte = h;
+                }
+            }
+            j.lignes.push_back(std::move(l));
         } else if (cle == "depart") {
             depart = true;
         } else if (cle == "fait" && depart) {
@@ -280,10 +400,55 @@ std::optional<JournalLu> lireJournalTexte(std::string_view texte, const std::str
             j.signale = true;
         }
     }
+    if (enteteSeule)
+        return j.dossier.empty() ? std::nullopt : std::optional<JournalLu>(std::move(j));
     // Without its start mark the run never touched a file.
     if (!depart || j.dossier.empty())
         return std::nullopt;
     return j;
+}
+
+} // namespace
+
+std::optional<JournalLu> lireJournal(const std::string& chemin) {
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    // The lock is asked on this descriptor: a run holds its journal locked from its
+    // first line to its end mark.
+    const bool enCours = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    // A journal too large is known by its head alone, so that it can be named.
+    const bool tropGrand = std::uint64_t(st.st_size) > kTailleMaxJournal;
+    const std::size_t limite = tropGrand ? 65536 : std::size_t(kTailleMaxJournal);
+    std::string texte;
+    texte.reserve(std::min<std::size_t>(std::size_t(st.st_size), limite));
+    char buffer[65536];
+    while (texte.size() < limite) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limite - texte.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        texte.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    auto j = lireTexte(texte, chemin, tropGrand);
+    if (j) {
+        j->enCours = enCours;
+        j->tropGrand = tropGrand;
+        if (tropGrand)
+            j->lignes.clear();
+    }
+    return j;
+}
+
+std::optional<JournalLu> lireJournalTexte(std::string_view texte, const std::string& chemin) {
+    return lireTexte(texte, chemin, false);
 }
 
 std::vector<JournalLu> journaux(const std::string& dossier) {
@@ -294,11 +459,10 @@ std::vector<JournalLu> journaux(const std::string& dossier) {
     return out;
 }
 
-std::vector<JournalLu> journauxDuDossier(const std::string& dossier, std::uint64_t device,
-                                         std::uint64_t inode) {
+std::vector<JournalLu> journauxDuDossier(const std::string& dossier, const IdentiteDossier& ici) {
     std::vector<JournalLu> out;
     for (JournalLu& j : journaux(dossier))
-        if (j.device == device && j.inode == inode)
+        if (journalDuDossier(j, ici))
             out.push_back(std::move(j));
     return out;
 }
@@ -319,10 +483,17 @@ JournalEcrit::~JournalEcrit() {
 }
 
 bool JournalEcrit::ouvrir(const std::string& dossierJournaux, const std::string& dossier,
-                          std::uint64_t device, std::uint64_t inode,
+                          const IdentiteDossier& identite,
                           const std::vector<JournalLu::Ligne>& lignes, bool annulation) {
-    if (dossierJournaux.empty() || !creerDossiers(dossierJournaux))
+    erreur_ = 0;
+    if (dossierJournaux.empty()) {
+        erreur_ = ENOENT;
         return false;
+    }
+    if (!creerDossiers(dossierJournaux)) {
+        erreur_ = errno;
+        return false;
+    }
     // The oldest journals go, so that this one is among the ones kept.
     const std::vector<std::string> anciens = fichiersJournaux(dossierJournaux);
     // A journal still locked belongs to a run going on: it stays.
@@ -338,8 +509,10 @@ bool JournalEcrit::ouvrir(const std::string& dossierJournaux, const std::string&
     chemin_ = dossierJournaux + "run-" + maintenant("%Y%m%d-%H%M%S") + "-" + nanos + "-" +
               std::to_string(::getpid()) + "-" + std::to_string(++compteur) + ".journal";
     fd_ = ::open(chemin_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
-    if (fd_ < 0)
+    if (fd_ < 0) {
+        erreur_ = errno;
         return false;
+    }
     // Locked before its first line: a reader never takes a run going on for one that
     // died. The wait is only for a reader that opened the new file a moment ago.
     while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
@@ -354,9 +527,10 @@ bool JournalEcrit::ouvrir(const std::string& dossierJournaux, const std::string&
             std::free(ici);
         }
     }
-    const std::string tete = texteEnteteJournal(
-        complet, device, inode, maintenant("%Y-%m-%d %H:%M:%S"), lignes, annulation);
+    const std::string tete =
+        texteEnteteJournal(complet, identite, maintenant("%Y-%m-%d %H:%M:%S"), lignes, annulation);
     if (!toutEcrire(fd_, tete) || ::fsync(fd_) != 0) {
+        erreur_ = errno;
         ::close(fd_);
         fd_ = -1;
         ::unlink(chemin_.c_str());

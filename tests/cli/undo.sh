@@ -97,4 +97,24 @@ done
 [ "$partial" -gt 0 ] && cut=yes || cut=no
 check "at least one undo was cut short" yes "$cut"
 
+# No journal, no rename: without a state folder, or with one that cannot be written,
+# nothing is renamed and the message names the folder and the reason.
+mkdir "$work/nojournal"
+printf 'a.jpg' > "$work/nojournal/a.jpg"
+msg=$(env -u HOME -u XDG_STATE_HOME "$varlime" --rename "$work/nojournal" --prefix N 2>&1); rc=$?
+check "no HOME: refused, nothing renamed" "1 a.jpg" "$rc $(ls "$work/nojournal")"
+case "$msg" in *"XDG_STATE_HOME"*"aucun fichier"*|*"aucun fichier"*"XDG_STATE_HOME"*) said=yes ;; *) said=no ;; esac
+check "no HOME: the message says why" yes "$said"
+printf x > "$work/notafolder"
+msg=$(XDG_STATE_HOME="$work/notafolder" "$varlime" --rename "$work/nojournal" --prefix N 2>&1); rc=$?
+check "state folder unusable: refused" "1 a.jpg" "$rc $(ls "$work/nojournal")"
+case "$msg" in *"$work/notafolder/varlime/"*) said=yes ;; *) said=no ;; esac
+check "state folder unusable: the message names it" yes "$said"
+
+# --history shows only the runs of the folder asked about.
+mkdir "$work/h1" "$work/h2"
+printf 'a.jpg' > "$work/h1/a.jpg"
+"$varlime" --rename "$work/h1" --prefix H >/dev/null
+check "history of a folder never renamed" "0" "$("$varlime" --history "$work/h2" | wc -l)"
+
 finish

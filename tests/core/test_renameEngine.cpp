@@ -410,10 +410,11 @@ TEST(Engine, RunRefusesWhenTheListedFolderMoved) {
         {"folder/replaced by another", Sort::Remplace, true},
     };
     for (const auto& c : cases) {
-        TempDir root;
+        TempDir root, state;
         root.write("photos/a.jpg");
         const std::string photos = root.path() + "photos/";
         MoteurNommage engine;
+        engine.journaux = state.path();
         engine.options.prefixe = "P";
         ASSERT_TRUE(engine.lister(photos)) << c.name;
         engine.calculer();
@@ -449,11 +450,12 @@ TEST(Engine, RunRefusesWhenTheListedFolderMoved) {
 // Names are bytes: a mask keeps the bytes of an old name that is not UTF-8, in a
 // folder whose own path is not UTF-8, and two such names stay two files.
 TEST(Engine, NonUtf8NamesAndFolderThroughAMask) {
-    TempDir root;
+    TempDir root, state;
     const std::string folder = root.path() + "f\xF6to/";
     root.write("f\xF6to/caf\xE9.jpg", "1");
     root.write("f\xF6to/caf\xE8.jpg", "2");
     MoteurNommage engine;
+    engine.journaux = state.path();
     engine.options.prefixe = "[*_s]";
     ASSERT_TRUE(engine.lister(folder));
     engine.calculer();
@@ -470,10 +472,11 @@ TEST(Engine, NonUtf8NamesAndFolderThroughAMask) {
 // The extension field starts as "*": a name holding a wildcard is never created, and
 // the test before renaming names the row.
 TEST(Engine, WildcardNamesAreRefusedAndNamedByTheTest) {
-    TempDir dir;
+    TempDir dir, state;
     dir.write("a.jpg");
     dir.write("b.jpg");
     MoteurNommage engine;
+    engine.journaux = state.path();
     engine.options.prefixe = "P";
     engine.options.extensionImposee = true; // the field still holds "*"
     ASSERT_TRUE(engine.lister(dir.path()));

@@ -1,9 +1,13 @@
 #include "core/renameEngine.h"
 #include "support/test_support.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -226,11 +230,9 @@ TEST(Journal, UndoLeftUnfinishedIsFinished) {
             EXPECT_EQ(b.erreurs, 1) << c.name;
             ::unlink((dir.path() + "b.jpg").c_str());
         } else {
-            struct stat st;
-            ASSERT_EQ(::fstat(d.fd(), &st), 0);
             JournalEcrit j;
             ASSERT_TRUE(
-                j.ouvrir(state.path(), d.chemin(), st.st_dev, st.st_ino, plan->lignes, true));
+                j.ouvrir(state.path(), d.chemin(), identiteDossier(d.fd()), plan->lignes, true));
             for (int k = 0; k < c.faitsPuisTue; ++k) {
                 const FileRow& r = plan->retours[std::size_t(k)];
                 ASSERT_EQ(::renameat(d.fd(), r.ancien.c_str(), d.fd(), r.nouveau.c_str()), 0);
@@ -270,10 +272,8 @@ TEST(Journal, RunGoingOnIsNotUndone) {
         ASSERT_EQ(renommerLignes(d, lignes({{"a.jpg", "P1.jpg"}}), state.path()).renommes, 1);
         const auto avant = planAnnulation(d, state.path());
         ASSERT_TRUE(avant && !avant->enCours);
-        struct stat st;
-        ASSERT_EQ(::fstat(d.fd(), &st), 0);
         auto run = std::make_unique<JournalEcrit>();
-        ASSERT_TRUE(run->ouvrir(state.path(), d.chemin(), st.st_dev, st.st_ino,
+        ASSERT_TRUE(run->ouvrir(state.path(), d.chemin(), identiteDossier(d.fd()),
                                 {{"b.jpg", "P2.jpg", 0, 0, false}}, false));
         ASSERT_EQ(::renameat(d.fd(), "b.jpg", d.fd(), "P2.jpg"), 0);
         run->fait(0);
@@ -300,6 +300,197 @@ TEST(Journal, RunGoingOnIsNotUndone) {
         EXPECT_EQ(annuler(d, *apres, state.path()).renommes, 1) << planAvant;
         EXPECT_TRUE(dir.exists("b.jpg")) << planAvant;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A journal is read within a bound: one of 100,000 rows is read whole; one past the bound
+// is known by its head alone, and an undo refuses it, naming it, without reading it all.
+TEST(Journal, ReadWithinABound) {
+    const struct {
+        const char* name;
+        std::size_t lignesEcrites;
+        bool agrandi; // grown past the bound (a sparse file: no disk used)
+    } cases[] = {{"100,000 rows", 100000, false}, {"past the bound", 1, true}};
+    for (const auto& c : cases) {
+        TempDir dir, state;
+        dir.write("a.jpg", "a");
+        DossierListe d;
+        ASSERT_TRUE(d.ouvrir(dir.path()));
+        std::vector<JournalLu::Ligne> rows;
+        for (std::size_t i = 0; i < c.lignesEcrites; ++i)
+            rows.push_back({"IMG_" + std::to_string(i) + ".JPG", "P" + std::to_string(i) + ".JPG"});
+        rows[0].ancien = "a.jpg";
+        const std::string chemin = state.path() + "run-20260101-000000-000000000-1-1.journal";
+        {
+            std::FILE* f = std::fopen(chemin.c_str(), "wb");
+            ASSERT_TRUE(f);
+            const std::string t = texteEnteteJournal(d.chemin(), identiteDossier(d.fd()),
+                                                     "2026-01-01 00:00:00", rows, false) +
+                                  "fin\n";
+            std::fwrite(t.data(), 1, t.size(), f);
+            std::fclose(f);
+        }
+        if (c.agrandi)
+            ASSERT_EQ(::truncate(chemin.c_str(), off_t(kTailleMaxJournal) + 1), 0);
+        const auto j = lireJournal(chemin);
+        ASSERT_TRUE(j) << c.name;
+        EXPECT_EQ(j->tropGrand, c.agrandi) << c.name;
+        EXPECT_EQ(j->lignes.size(), c.agrandi ? 0u : c.lignesEcrites) << c.name;
+        const auto plan = planAnnulation(d, state.path());
+        ASSERT_TRUE(plan) << c.name;
+        EXPECT_EQ(plan->journalTropGrand, c.agrandi ? chemin : std::string()) << c.name;
+        const std::string message =
+            messageRefus(defaultMessages(), {}, d.chemin(), plan->journalTropGrand);
+        EXPECT_EQ(message.find(chemin) != std::string::npos, c.agrandi) << message;
+    }
+}
+
+// No journal, no rename: when the journal cannot be made and flushed, nothing is renamed,
+// and the message names the journals' folder and the reason.
+TEST(Journal, NoJournalNoRename) {
+    enum class Cause { SansDossierEtat, DossierSousUnFichier, EcritureRefusee };
+    const struct {
+        const char* name;
+        Cause cause;
+        const char* raison;
+    } cases[] = {
+        {"neither XDG_STATE_HOME nor HOME", Cause::SansDossierEtat, "XDG_STATE_HOME"},
+        {"state folder under a file", Cause::DossierSousUnFichier, std::strerror(ENOTDIR)},
+        {"journal cannot be written", Cause::EcritureRefusee, std::strerror(EFBIG)},
+    };
+    for (const auto& c : cases) {
+        TempDir dir, state;
+        for (int i = 0; i < 50; ++i)
+            dir.write("IMG_" + std::to_string(1000 + i) + ".jpg", "x");
+        MoteurNommage engine;
+        engine.options.prefixe = "P";
+        ASSERT_TRUE(engine.lister(dir.path()));
+        engine.calculer();
+        const auto avant = dir.names();
+        BilanRenommage b;
+        switch (c.cause) {
+        case Cause::SansDossierEtat:
+            b = engine.renommer();
+            break;
+        case Cause::DossierSousUnFichier:
+            state.write("fichier");
+            engine.journaux = state.path() + "fichier/varlime/";
+            b = engine.renommer();
+            break;
+        case Cause::EcritureRefusee: {
+            // A full disk, as far as the journal sees it: its head cannot be written whole.
+            engine.journaux = state.path();
+            struct rlimit ancienne;
+            ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &ancienne), 0);
+            const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit petite = ancienne;
+            petite.rlim_cur = 200;
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &petite), 0);
+            b = engine.renommer();
+            ::setrlimit(RLIMIT_FSIZE, &ancienne);
+            std::signal(SIGXFSZ, signal);
+            break;
+        }
+        }
+        EXPECT_TRUE(b.sansJournal) << c.name;
+        EXPECT_EQ(b.renommes, 0) << c.name;
+        EXPECT_EQ(dir.names(), avant) << c.name;
+        const std::string message = messageRefus(defaultMessages(), b, dir.path());
+        EXPECT_NE(message.find(c.raison), std::string::npos) << message;
+        if (!engine.journaux.empty())
+            EXPECT_NE(message.find(engine.journaux), std::string::npos) << message;
+        EXPECT_TRUE(journaux(state.path()).empty()) << c.name;
+    }
+}
+
+// One run per folder: while a run holds the folder, a rename or an undo of it, by any
+// path, is refused with nothing renamed; once it ends both go ahead.
+TEST(Journal, OneRunPerFolder) {
+    TempDir root, state;
+    root.write("photos/a.jpg", "a");
+    ASSERT_EQ(::symlink((root.path() + "photos").c_str(), (root.path() + "lien").c_str()), 0);
+    DossierListe d, parLien;
+    ASSERT_TRUE(d.ouvrir(root.path() + "photos"));
+    ASSERT_TRUE(parLien.ouvrir(root.path() + "lien"));
+    auto autreRun = std::make_unique<VerrouDossier>();
+    ASSERT_TRUE(autreRun->prendre(state.path(), identiteDossier(d.fd())));
+    BilanRenommage b = renommerLignes(parLien, lignes({{"a.jpg", "P1.jpg"}}), state.path());
+    EXPECT_TRUE(b.enCours);
+    EXPECT_EQ(b.renommes, 0);
+    EXPECT_TRUE(root.exists("photos/a.jpg"));
+    EXPECT_NE(messageRefus(defaultMessages(), b, d.chemin()).find("en cours"), std::string::npos);
+    autreRun.reset();
+    ASSERT_EQ(renommerLignes(parLien, lignes({{"a.jpg", "P1.jpg"}}), state.path()).renommes, 1);
+    const auto plan = planAnnulation(d, state.path());
+    ASSERT_TRUE(plan);
+    autreRun = std::make_unique<VerrouDossier>();
+    ASSERT_TRUE(autreRun->prendre(state.path(), identiteDossier(parLien.fd())));
+    b = annuler(d, *plan, state.path());
+    EXPECT_TRUE(b.enCours);
+    EXPECT_TRUE(root.exists("photos/P1.jpg"));
+    autreRun.reset();
+    EXPECT_EQ(annuler(d, *plan, state.path()).renommes, 1);
+    EXPECT_TRUE(root.exists("photos/a.jpg"));
+}
+
+// A new folder given a removed folder's inode number is another folder: it has no
+// history and nothing to undo.
+TEST(Journal, FolderReusingAnInodeIsAnotherFolder) {
+    TempDir root, state;
+    root.write("a/x.jpg", "x");
+    std::uint64_t ino = 0;
+    {
+        DossierListe d;
+        ASSERT_TRUE(d.ouvrir(root.path() + "a"));
+        if (identiteDossier(d.fd()).naissance == 0)
+            GTEST_SKIP() << "skipped: this file system keeps no birth time";
+        ino = identiteDossier(d.fd()).inode;
+        ASSERT_EQ(renommerLignes(d, lignes({{"x.jpg", "P1.jpg"}}), state.path()).renommes, 1);
+    }
+    ASSERT_EQ(::unlink((root.path() + "a/P1.jpg").c_str()), 0);
+    ASSERT_EQ(::rmdir((root.path() + "a").c_str()), 0);
+    std::string nouveau;
+    for (int i = 0; i < 200 && nouveau.empty(); ++i) {
+        const std::string p = root.path() + "b" + std::to_string(i);
+        struct stat st;
+        if (::mkdir(p.c_str(), 0700) == 0 && ::stat(p.c_str(), &st) == 0 && st.st_ino == ino)
+            nouveau = p;
+    }
+    if (nouveau.empty())
+        GTEST_SKIP() << "skipped: no new folder was given the removed folder's inode";
+    root.write(nouveau.substr(root.path().size()) + "/P1.jpg", "y");
+    DossierListe d;
+    ASSERT_TRUE(d.ouvrir(nouveau));
+    EXPECT_TRUE(journauxDuDossier(state.path(), identiteDossier(d.fd())).empty());
+    EXPECT_FALSE(planAnnulation(d, state.path()));
+}
+
+// Journals written before the folder's volume and birth time were kept are still read
+// and undone, where inode numbers last.
+TEST(Journal, FirstFormatStillUndone) {
+    TempDir dir, state;
+    dir.write("P1.jpg", "a");
+    DossierListe d;
+    ASSERT_TRUE(d.ouvrir(dir.path()));
+    struct stat sd, sf;
+    ASSERT_EQ(::fstat(d.fd(), &sd), 0);
+    ASSERT_EQ(::stat((dir.path() + "P1.jpg").c_str(), &sf), 0);
+    const std::string texte = "varlime-journal 1\ndossier " + d.chemin() + "\ndevice " +
+                              std::to_string(sd.st_dev) + "\ninode " + std::to_string(sd.st_ino) +
+                              "\ndebut 2025-01-01 00:00:00\nannulation 0\nligne " +
+                              std::to_string(sf.st_ino) + " 0 a.jpg P1.jpg\ndepart\nfait 0\nfin\n";
+    std::FILE* f = std::fopen((state.path() + "run-20250101-000000-1-1.journal").c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fwrite(texte.data(), 1, texte.size(), f);
+    std::fclose(f);
+    EXPECT_EQ(journauxDuDossier(state.path(), identiteDossier(d.fd())).size(), 1u);
+    const auto plan = planAnnulation(d, state.path());
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(annuler(d, *plan, state.path()).renommes, 1);
+    EXPECT_TRUE(dir.exists("a.jpg"));
 }
 
 } // namespace

@@ -29,6 +29,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/fsuid.h>
@@ -572,12 +574,10 @@ TEST(MainWindow, ARunThatNeverEndedIsReportedOnceAndUndone) {
     {
         DossierListe d;
         ASSERT_TRUE(d.ouvrir(photos.path()));
-        struct stat st;
-        ASSERT_EQ(::fstat(d.fd(), &st), 0);
         const IdentiteFichier a = identiteFichier(d.fd(), "a.jpg");
         const IdentiteFichier b = identiteFichier(d.fd(), "b.jpg");
         JournalEcrit journal;
-        ASSERT_TRUE(journal.ouvrir(dossierJournaux(), photos.path(), st.st_dev, st.st_ino,
+        ASSERT_TRUE(journal.ouvrir(dossierJournaux(), photos.path(), identiteDossier(d.fd()),
                                    {{"a.jpg", "P1.jpg", a.inode, a.naissance, false},
                                     {"b.jpg", "P2.jpg", b.inode, b.naissance, false}},
                                    false));
@@ -594,6 +594,29 @@ TEST(MainWindow, ARunThatNeverEndedIsReportedOnceAndUndone) {
     EXPECT_EQ(photos.names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
     m.Signaler_varlimage_interrompu();
     EXPECT_EQ(f.messages.shown.size(), 2u);
+}
+
+// A run whose journal cannot be written renames nothing, and says where and why.
+TEST(MainWindow, NoJournalNoRename) {
+    AppFixture f;
+    TempDir photos;
+    photos.write("a.jpg", "A");
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("P"));
+    // The state folder is a file: no journal can be made under it.
+    const std::filesystem::path etat = std::filesystem::path(dossierJournaux()).parent_path();
+    std::filesystem::remove_all(etat);
+    std::filesystem::create_directories(etat.parent_path());
+    { std::ofstream fichier(etat); }
+    f.messages.answer(true);
+    m.Varlimer();
+    std::filesystem::remove(etat);
+    EXPECT_EQ(photos.names(), (std::vector<std::string>{"a.jpg"}));
+    ASSERT_EQ(f.messages.shown.size(), 2u);
+    const QString dit = f.messages.shown[1].text;
+    EXPECT_TRUE(dit.contains(QString::fromStdString(dossierJournaux()))) << dit.toStdString();
+    EXPECT_TRUE(dit.contains(QStringLiteral("aucun fichier"))) << dit.toStdString();
 }
 
 // Undo, then the same command again: the second time it offers to redo the run, in

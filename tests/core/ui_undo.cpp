@@ -45,10 +45,8 @@ TEST(StartOffer, CountsTheFilesOnDiskAndSkipsARunGoingOn) {
             lignes.push_back({n, "P" + std::to_string(lignes.size() + 1) + ".jpg", id.inode,
                               id.naissance, false});
         }
-        struct stat st;
-        ASSERT_EQ(::fstat(d.fd(), &st), 0);
         const std::string chemin = dossierJournaux() + "run-20260101-000000-000000000-1-1.journal";
-        std::string texte = texteEnteteJournal(photos.path(), st.st_dev, st.st_ino,
+        std::string texte = texteEnteteJournal(photos.path(), identiteDossier(d.fd()),
                                                "2026-01-01 00:00:00", lignes, false);
         for (int i = 0; i < c.marques; ++i)
             texte += "fait " + std::to_string(i) + "\n";

@@ -162,7 +162,11 @@ bool ImageCarte::monter() {
     if (fat) {
         // In the foreground and single-threaded, so the unmount can wait for the image to be
         // written out before anyone reads it or mounts it again.
-        demon_ = demarrer({outil("fusefat"), "-f", "-s", "-o", "rw+", image_, point_}, journal);
+        // Named by its image, as the kernel names a card by its device: the volume's
+        // serial can then be read from it.
+        demon_ = demarrer({outil("fusefat"), "-f", "-s", "-o",
+                           "rw+,subtype=fusefat,fsname=" + image_, image_, point_},
+                          journal);
     } else {
         std::string source = image_;
         // As root, exfat-fuse asks for a block device: lend it a loop device.

@@ -439,9 +439,13 @@ void TMainForm::Varlimer() {
         return;
     const BilanRenommage bilan = chaine_.renommer();
     dernierBilan = bilan;
-    if (bilan.sansJournal)
-        app_.messages().warning(app_.texte("RSC_msg_journal_impossible", kMessageJournalImpossible),
-                                this);
+    if (bilan.sansJournal || bilan.enCours) {
+        // Nothing was renamed: the grid stays as it was.
+        app_.messages().error(qs(messageRefus(lookupMessages(app_.localization()), bilan,
+                                              moteur_.dossier().chemin())),
+                              this);
+        return;
+    }
     if (bilan.dossierDeplace) {
         // The rows belong to a folder that is no longer there: nothing was renamed,
         // and the grid stays as it was so the user sees what was meant.
@@ -463,10 +467,9 @@ namespace {
 QString annulerPlan(FenetresPrincipal& app, const DossierListe& dossier, const PlanAnnulation& plan,
                     const std::string& journaux) {
     const BilanRenommage bilan = annuler(dossier, plan, journaux);
-    if (bilan.enCours)
-        return app.DB_utilitaire().formater(
-            app.texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours),
-            {QString::fromUtf8(nomAffichable(dossier.chemin()).c_str())});
+    if (bilan.enCours || bilan.sansJournal || !plan.journalTropGrand.empty())
+        return QString::fromStdString(messageRefus(lookupMessages(app.localization()), bilan,
+                                                   dossier.chemin(), plan.journalTropGrand));
     return app.DB_utilitaire().formater(
         app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
         {bilan.renommes, bilan.erreurs});
@@ -479,6 +482,12 @@ void TMainForm::Annuler_dernier_varlimage() {
         app_.messages().information(
             app_.texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."),
             this);
+        return;
+    }
+    if (!plan->journalTropGrand.empty()) {
+        app_.messages().error(qs(messageRefus(lookupMessages(app_.localization()), {},
+                                              moteur_.dossier().chemin(), plan->journalTropGrand)),
+                              this);
         return;
     }
     if (plan->enCours) {
@@ -527,12 +536,10 @@ void TMainForm::Signaler_varlimage_interrompu() {
             continue;
         }
         marquerSignale(j.fichier);
-        // The journal names its folder by device and inode: a folder removed, or
+        // The journal names its folder by its identity: a folder removed, or
         // another one now at its path, is refused.
         DossierListe d;
-        struct stat st;
-        if (!d.ouvrir(j.dossier) || ::fstat(d.fd(), &st) != 0 || st.st_dev != j.device ||
-            st.st_ino != j.inode) {
+        if (!d.ouvrir(j.dossier) || !journalDuDossier(j, identiteDossier(d.fd()))) {
             app_.messages().error(
                 app_.DB_utilitaire().formater(
                     app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier}),
