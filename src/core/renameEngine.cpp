@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <map>
 #include <numeric>
@@ -211,6 +212,10 @@ bool cibleAnnexePrise(int dirfd, const std::string& ancien, const std::string& n
 
 BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, JournalEcrit* journal) {
     BilanRenommage bilan;
+    const auto echec = [&bilan](const std::string& ancien, const std::string& nouveau, int e) {
+        ++bilan.erreurs;
+        bilan.echecs.push_back({ancien, nouveau, e});
+    };
     std::size_t n = 0;
     for (const auto& row : rows) {
         if (!aRenommer(row))
@@ -226,24 +231,36 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, Journal
             if (entreeExisteAt(dirfd, row.nouveau))
                 ++bilan.renommes;
             else
-                ++bilan.erreurs;
+                echec(row.ancienSurDisque(), row.nouveau, ENOENT);
             continue;
         }
         // A photo whose sidecar could not follow stays as it is, with its sidecars, rather
         // than leave them behind under its old name.
-        const bool annexesLibres =
-            dirfd >= 0 && std::none_of(annexes.begin(), annexes.end(), [dirfd](const auto& a) {
-                return cibleAnnexePrise(dirfd, a.first, a.second);
+        const auto annexePrise =
+            std::find_if(annexes.begin(), annexes.end(), [dirfd](const auto& a) {
+                return dirfd >= 0 && cibleAnnexePrise(dirfd, a.first, a.second);
             });
-        if (annexesLibres && !Nom_avec_joker(row.nouveau) &&
-            !Nom_cachant(row.ancienSurDisque(), row.nouveau) &&
-            renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
-                ResultatRenommage::Renomme) {
+        if (dirfd < 0) {
+            echec(row.ancienSurDisque(), row.nouveau, EBADF);
+            continue;
+        }
+        if (annexePrise != annexes.end()) {
+            // One failure, told by the sidecar that holds the photo back.
+            echec(annexePrise->first, annexePrise->second,
+                  Nom_cible_invalide(annexePrise->second) ? EINVAL : EEXIST);
+            continue;
+        }
+        if (Nom_avec_joker(row.nouveau) || Nom_cachant(row.ancienSurDisque(), row.nouveau)) {
+            echec(row.ancienSurDisque(), row.nouveau, EINVAL);
+            continue;
+        }
+        if (renommerSansEcraserAt(dirfd, row.ancienSurDisque(), row.nouveau) ==
+            ResultatRenommage::Renomme) {
             ++bilan.renommes;
             if (journal)
                 journal->fait(index);
         } else {
-            ++bilan.erreurs;
+            echec(row.ancienSurDisque(), row.nouveau, errno);
             continue;
         }
         for (std::size_t k = 0; k < annexes.size(); ++k) {
@@ -253,7 +270,7 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows, Journal
                 if (journal)
                     journal->fait(indexAnnexes + k);
             } else {
-                ++bilan.erreurs;
+                echec(annexes[k].first, annexes[k].second, errno);
             }
         }
     }
@@ -294,6 +311,28 @@ BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<Fil
     journal.fermer();
     bilan.sansJournal = !ecrit;
     return bilan;
+}
+
+bool lignesARenommer(const std::vector<FileRow>& rows) {
+    return std::any_of(rows.begin(), rows.end(), aRenommer);
+}
+
+std::string raisonsEchecs(const BilanRenommage& bilan, const TextLookup& texte,
+                          std::size_t maximum) {
+    std::string out;
+    const std::string format = texte("RSC_msg_echec_renommage", "%s → %s : %s");
+    for (std::size_t i = 0; i < bilan.echecs.size() && i < maximum; ++i) {
+        const EchecRenommage& e = bilan.echecs[i];
+        if (!out.empty())
+            out += "\r\n";
+        out += formatMessage(format, {controlesVisibles(nomAffichable(e.ancien), false),
+                                      controlesVisibles(nomAffichable(e.nouveau), false),
+                                      texteErreurSysteme(texte, e.erreur)});
+    }
+    if (bilan.echecs.size() > maximum)
+        out += "\r\n" + formatMessage(texte("RSC_msg_echecs_autres", "… et %d autres"),
+                                       {std::to_string(bilan.echecs.size() - maximum)});
+    return out;
 }
 
 BilanRenommage renommerLignes(const std::string& dossier, const std::vector<FileRow>& rows) {

@@ -169,9 +169,18 @@ private:
     ino_t ino_ = 0;
 };
 
+// One rename that failed, and why: an errno value (EEXIST when the name is taken, EINVAL
+// for a name no file can bear, EACCES or EROFS for a folder that cannot be written…).
+struct EchecRenommage {
+    std::string ancien, nouveau;
+    int erreur = 0;
+};
+
 struct BilanRenommage {
     int renommes = 0;
     int erreurs = 0;
+    // Each failure counted in `erreurs`, in order, with its cause.
+    std::vector<EchecRenommage> echecs;
     // The run refused to start: the folder is no longer where it was listed.
     bool dossierDeplace = false;
     // The run could not write its journal first (it can then not be undone).
@@ -200,6 +209,14 @@ inline constexpr const char* kMessageVarlimageEnCours =
 inline constexpr const char* kMessageVarlimageInterrompu =
     "Un varlimage du répertoire %s s'est interrompu après %d changements de nom.\r\nVoulez-vous "
     "remettre ces fichiers sous leur ancien nom ?";
+
+// Whether a run would have anything to do: some row is neither empty nor marked.
+bool lignesARenommer(const std::vector<FileRow>& rows);
+
+// Why the renames of a run failed, one line per failure ("old → new: cause"), at most
+// `maximum` lines and then how many more; empty when nothing failed.
+std::string raisonsEchecs(const BilanRenommage& bilan, const TextLookup& texte,
+                          std::size_t maximum = 8);
 
 // Renames every row in order inside the listed folder, one direct rename each, never
 // replacing a file; marked rows are skipped and counted nowhere; every failure is

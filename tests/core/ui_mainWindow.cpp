@@ -31,6 +31,7 @@
 #include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -168,7 +169,7 @@ TEST(MainWindow, UnreadableAndReadOnlyFoldersAreToldAsSuch) {
         QString message;       // a message shown when the folder is listed (or empty)
         QString premiereLigne; // the test report's first line
     } cas[] = {
-        {"unreadable", 0311, false, QStringLiteral("ne peut pas être lu"), QString()},
+        {"unreadable", 0311, false, QStringLiteral("ne peut pas être lu (accès refusé)"), QString()},
         {"read_only", 0555, true, QString(), QStringLiteral("n'autorise pas le renommage")},
         {"writable", 0777, true, QString(), QStringLiteral("*** Aucune erreur à signaler ***")},
     };
@@ -226,8 +227,51 @@ TEST(MainWindow, EmptyFolderHasOneEmptyRow) {
     EXPECT_EQ(m.nombreLignes(), 2);
     m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
     EXPECT_EQ(grid(m), (Grid{{"", ""}}));
+    // Nothing to rename: no question is asked, and the reason is told.
     m.Varlimer();
-    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlimés\r\n0 erreurs");
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Information);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Aucun fichier à varlimer dans la liste.");
+}
+
+// A rename that fails says why, under the warning icon: the folder cannot be written,
+// or the name is taken by a file that came after the listing.
+TEST(MainWindow, FailedRenamesSayWhy) {
+    const struct {
+        const char* nom;
+        mode_t mode;
+        const char* arrive; // a file written after the listing, or null
+        std::string attendu;
+    } cas[] = {
+        {"read_only", 0555, nullptr,
+         "0 fichiers varlimés\r\n2 erreurs\r\n\r\na.jpg → X001.jpg : accès refusé\r\n"
+         "b.jpg → X002.jpg : accès refusé"},
+        {"taken", 0777, "X002.jpg",
+         "1 fichiers varlimés\r\n1 erreurs\r\n\r\nb.jpg → X002.jpg : le nom est déjà pris"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        AppFixture f;
+        TempDir photos;
+        photos.write("a.jpg");
+        photos.write("b.jpg");
+        TMainForm& m = f.app->MainForm();
+        open(m, photos);
+        m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+        if (c.arrive)
+            photos.write(c.arrive, "other");
+        ::chmod(photos.path().c_str(), c.mode);
+        {
+            std::optional<DroitsOrdinaires> droits;
+            if (c.mode != 0777)
+                droits.emplace();
+            m.Varlimer();
+        }
+        ::chmod(photos.path().c_str(), 0755);
+        ASSERT_FALSE(f.messages.shown.empty());
+        EXPECT_EQ(f.messages.shown.back().kind, MessageKind::Warning);
+        EXPECT_EQ(f.messages.shown.back().text.toStdString(), c.attendu);
+    }
 }
 
 TEST(MainWindow, HandEditedCellsAreUsedAndMarkedRowsSkipped) {

@@ -187,7 +187,8 @@ void TMainForm::signalerDossierIllisible(bool listeOk) {
     const QString message = app_.DB_utilitaire().formater(
         app_.texte("RSC_msg_repertoire_illisible",
                    "Le répertoire %s ne peut pas être lu (%s) : aucun fichier n'est listé."),
-        {qs(nomAffichable(Repertoire_courant)), QString::fromLocal8Bit(std::strerror(erreur))});
+        {qs(nomAffichable(Repertoire_courant)),
+         qs(texteErreurSysteme(lookupMessages(app_.localization()), erreur))});
     // A folder given at start is listed before the window shows: its message waits for
     // the window, over which it opens.
     if (differerMessages && !premiereActivation_)
@@ -431,6 +432,10 @@ void TMainForm::Varlimer() {
     // The run renames what the grid shows: a reading on the side ends first, so that
     // the grid shows every file's name before the question.
     prechargement_.attendre();
+    // Nothing to rename: no question, only the reason.
+    if (!lignesARenommer(moteur_.lignes()))
+        return (void)app_.messages().information(
+            app_.texte("RSC_msg_rien_a_varlimer", "Aucun fichier à varlimer dans la liste."), this);
     // A declined run touches nothing and says nothing: a summary of zero files would
     // read as if the run had been tried and had found nothing to do.
     if (!app_.messages().confirm(
@@ -454,8 +459,13 @@ void TMainForm::Varlimer() {
     Chercher_fichier();
     const QString bilanTexte =
         app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlimés\r\n%d erreurs");
-    app_.messages().information(
-        app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}), this);
+    // A failure is told with its cause, under the warning icon.
+    const std::string raisons = raisonsEchecs(bilan, lookupMessages(app_.localization()));
+    app_.messages().show(
+        bilan.erreurs ? MessageKind::Warning : MessageKind::Information,
+        app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}) +
+            (raisons.empty() ? QString() : QStringLiteral("\r\n\r\n") + qs(raisons)),
+        MessageButtons::Ok, this);
 }
 
 namespace {
