@@ -3,7 +3,11 @@
 #include "core/ui/fileGridModel.h"
 #include "support/ui_support.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QTableView>
+#include <QToolTip>
 #include <QPixmap>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -44,6 +48,15 @@ TEST(GridSidecars, MarkAndTip) {
         EXPECT_EQ(model.data(i, Qt::ToolTipRole).toString().toStdString(), c.tip)
             << c.ligne << "," << c.colonne;
     }
+    // The tip shows where the user points: over the mark in the grid.
+    m.resize(900, 600);
+    m.show();
+    QApplication::processEvents();
+    const QRect r = m.GRS_fichier->visualRect(model.index(0, 1));
+    QHelpEvent survol(QEvent::ToolTip, r.center(), m.GRS_fichier->viewport()->mapToGlobal(r.center()));
+    QApplication::sendEvent(m.GRS_fichier->viewport(), &survol);
+    EXPECT_EQ(QToolTip::text().toStdString(), cas[0].tip);
+    m.close();
 }
 
 } // namespace

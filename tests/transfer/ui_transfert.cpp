@@ -268,26 +268,28 @@ TEST(TransferDialog, RefusesAndClosingWaitsForTheRun) {
     }
 }
 
-TEST(TransferDialog, MainWindowTakesTheTarget) {
+// Closing the transfer, the main window lists its own folder again, not the target
+// the dialog pointed at; a copy into its own folder shows at once.
+TEST(TransferDialog, MainWindowKeepsItsOwnFolder) {
     AppFixture f;
     TempDir dir;
-    dir.write("photos/a.jpg");
+    dir.write("mine/a.jpg");
     dir.write("photos/b.jpg");
     TMainForm& main = f.app->MainForm();
+    main.Repertoire_courant = dir.path() + "mine/";
+    main.Validation_repertoire();
     TDLG_transfert& d = f.app->DLG_transfert();
     whenModal([&](QWidget* w) {
         EXPECT_EQ(w, &d);
-        EXPECT_EQ(d.grille(P::Source)->horizontalHeaderItem(0)->text(), QStringLiteral("Libellé"));
+        EXPECT_EQ(d.dossierTexte(P::Cible), q(dir.path() + "mine/"));
         d.definirDossier(P::Cible, q(dir.path() + "photos"));
+        dir.write("mine/c.jpg");
         d.BT_quitter->click();
     });
     main.TBT_transfert->click();
-    EXPECT_EQ(main.Repertoire_courant, dir.path() + "photos/");
+    EXPECT_EQ(main.Repertoire_courant, dir.path() + "mine/");
     EXPECT_EQ(main.cellule(0, 1), QStringLiteral("a.jpg"));
-    EXPECT_EQ(main.cellule(0, 2), QStringLiteral("b.jpg"));
-    EXPECT_EQ(IniDocument::load(f.app->DB_utilitaire().Fichier_parametres())
-                  .read("CHEMINS", "DEFAUT", "?"),
-              dir.path() + "photos/");
+    EXPECT_EQ(main.cellule(0, 2), QStringLiteral("c.jpg"));
 }
 
 } // namespace

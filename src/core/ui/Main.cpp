@@ -142,6 +142,9 @@ void TMainForm::Chercher_fichier() {
     prechargement_.arreter();
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
+    model_->setTextesMarqueurs(app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
+                               app_.texte("RSC_non_varlime_sans_compagnon",
+                                          kNonVarlimeSansCompagnon.data()));
     OptionsNommage& o = chaine_.options();
     o.masqueRecherche = EDT_masque_recherche->text().toStdString();
     o.attributs = app_.DLG_type_fichier().Determiner();

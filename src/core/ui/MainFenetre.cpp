@@ -90,11 +90,10 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const QString texte = index.data().toString();
-        if (texte == qs(std::string(kNonVarlimeSansExif)) ||
-            texte == qs(std::string(kNonVarlimeSansCompagnon))) {
+        if (FileGridModel::estMarqueur(index)) {
             painter->save();
-            painter->fillRect(option.rect, QColor(255, 0, 0));
+            painter->fillRect(option.rect, index.data(Qt::BackgroundRole).value<QColor>());
+            painter->setPen(index.data(Qt::ForegroundRole).value<QColor>());
             painter->drawText(option.rect, Qt::AlignCenter, index.data().toString());
             painter->restore();
             return;
@@ -106,6 +105,11 @@ public:
                    const QModelIndex& index) override {
         if (event->type() != QEvent::ToolTip)
             return QStyledItemDelegate::helpEvent(event, view, option, index);
+        // The sidecars of a "+N" mark, else a name cut to fit its column.
+        if (const QString tip = index.data(Qt::ToolTipRole).toString(); !tip.isEmpty()) {
+            QToolTip::showText(event->globalPos(), tip, view);
+            return true;
+        }
         const QString texte = index.data().toString();
         const int marge = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
         if (!texte.isEmpty() &&
@@ -146,6 +150,9 @@ TMainForm::TMainForm(FenetresPrincipal& app) : app_(app) {
     TXT_extension_remplacement->setEnabled(false);
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
+    model_->setTextesMarqueurs(app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
+                               app_.texte("RSC_non_varlime_sans_compagnon",
+                                          kNonVarlimeSansCompagnon.data()));
     setWindowTitle(app_.texte("RSC_main_caption", "Varlime ") + QStringLiteral(VARLIME_VERSION) +
                    QStringLiteral(" Linux"));
     setAcceptDrops(true);
