@@ -8,6 +8,8 @@ run_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg-dev libraw-dev libtiff-dev libpng-dev libheif-dev
+  # Qt's image formats plugin: WebP pictures in the thumbnail and the viewer.
+  qt6-image-formats-plugins
   # A JPEG XL file may keep its EXIF block Brotli-compressed.
   libbrotli-dev
 )

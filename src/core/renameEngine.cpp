@@ -77,15 +77,16 @@ bool Exploite_compteur(const OptionsNommage& options, std::string_view ancien) {
     return true;
 }
 
-void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
-                          const OptionsNommage& options, const NamePartFn& partieNom,
-                          const LigneCompagnonFn& compagnon) {
+long long calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
+                               const OptionsNommage& options, const NamePartFn& partieNom,
+                               const LigneCompagnonFn& compagnon) {
     if (!fichiersTrouves ||
         (options.prefixe.empty() && !options.exif.actif && !options.dateFichier)) {
         for (auto& r : rows)
             r.nouveau.clear();
-        return;
+        return 0;
     }
+    bool numerote = false;
     long long valeur = static_cast<long long>(options.initialisation) - 1;
     const std::string extImposee = "." + options.extension;
     // Rows named together: the first of a group takes the next number, the others
@@ -115,6 +116,7 @@ void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
         } else if (!marque && Exploite_compteur(options, ancien)) {
             compteur = Maj_compteur(options.alphabetique, options.largeur, valeur);
             ++valeur;
+            numerote = true;
         }
         if (!compteurs.empty())
             compteurs[i] = compteur;
@@ -131,6 +133,32 @@ void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
         }
         out += ext;
     }
+    return numerote ? valeur : 0;
+}
+
+int largeurCompteurNecessaire(const OptionsNommage& options, long long dernier) {
+    if (options.alphabetique || dernier <= 0)
+        return 0;
+    return static_cast<int>(std::to_string(dernier).size());
+}
+
+std::vector<std::string> rapportLargeurCompteur(const OptionsNommage& options, long long dernier,
+                                                const TextLookup& texte) {
+    const int voulue = largeurCompteurNecessaire(options, dernier);
+    const int choisie = std::clamp(options.largeur, kLargeurCompteurMin, kLargeurCompteurMax);
+    if (voulue <= choisie)
+        return {};
+    return formattedLines(
+        texte("RSC_msg_compteur_trop_court",
+              "Le compteur sur %d chiffres ne suffit pas : il va jusqu'à %d.\r\n"
+              "Les noms ne se suivraient plus dans l'ordre : choisissez %d chiffres."),
+        {std::to_string(choisie), std::to_string(dernier), std::to_string(voulue)});
+}
+
+int MoteurNommage::largeurCompteurManquante() const {
+    const int voulue = largeurCompteurNecessaire(options, dernierCompteur_);
+    return voulue > std::clamp(options.largeur, kLargeurCompteurMin, kLargeurCompteurMax) ? voulue
+                                                                                          : 0;
 }
 
 std::string partieNomStandard(const OptionsNommage& options, int dirfd, const FileRow& row) {
@@ -629,7 +657,7 @@ void MoteurNommage::calculer(const NamePartFn& partieExif, const LigneCompagnonF
     const NamePartFn standard = [this, fd](std::size_t, const FileRow& row) {
         return partieNomStandard(options, fd, row);
     };
-    calculerNouveauxNoms(lignes_, fichiersTrouves_, options,
+    dernierCompteur_ = calculerNouveauxNoms(lignes_, fichiersTrouves_, options,
                          options.exif.actif && partieExif ? partieExif : standard,
                          options.exif.actif ? compagnon : LigneCompagnonFn());
     if (options.exif.actif) {
@@ -657,6 +685,17 @@ RapportTest MoteurNommage::tester(const TextLookup& texte) const {
     const int fd = dossier_.fd();
     const EntreeExiste existe = [fd](const std::string& nom) { return entreeExisteAt(fd, nom); };
     RapportTest rapport = Tester_rename(lignes, existe, texte);
+    // A counter that outgrows its width is told first, and is no "no error".
+    if (auto largeur = rapportLargeurCompteur(options, dernierCompteur_, texte); !largeur.empty()) {
+        if (!rapport.erreur) {
+            const auto fin =
+                messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
+            rapport.lignes.resize(rapport.lignes.size() -
+                                  std::min(rapport.lignes.size(), fin.size()));
+        }
+        rapport.lignes.insert(rapport.lignes.begin(), largeur.begin(), largeur.end());
+        rapport.erreur = true;
+    }
     // The report is read by a person: names that are not valid UTF-8 are shown readable.
     for (std::string& l : rapport.lignes)
         l = nomAffichable(l);

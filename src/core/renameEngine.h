@@ -133,10 +133,25 @@ std::vector<std::size_t> groupesDeLignes(std::size_t n, const LigneCompagnonFn& 
 // Recomputes the new name of every row. With no file, or with an empty prefix while
 // neither EXIF nor date naming is on, every new name is emptied. A companion row and
 // the row it goes with (`compagnon`) share one counter number, so that the pair keeps
-// one base name.
-void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
-                          const OptionsNommage& options, const NamePartFn& partieNom,
-                          const LigneCompagnonFn& compagnon = {});
+// one base name. Returns the highest counter number written (0 when none was).
+long long calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
+                               const OptionsNommage& options, const NamePartFn& partieNom,
+                               const LigneCompagnonFn& compagnon = {});
+
+// The digits a numeric counter needs to reach `dernier`, its highest number; 0 when
+// the counter is alphabetic or took no number.
+int largeurCompteurNecessaire(const OptionsNommage& options, long long dernier);
+
+// The question a run asks before renaming with a counter too narrow (key
+// RSC_msg_proposer_largeur_compteur).
+inline constexpr const char* kMessageProposerLargeur =
+    "Le compteur sur %d chiffres va jusqu'à %d : les noms ne se suivraient plus dans "
+    "l'ordre.\r\nVoulez-vous passer à %d chiffres ?";
+
+// The lines the test before renaming adds when the counter outgrows its width (a name
+// ending in _1000 after _999 breaks the order file managers sort by); none otherwise.
+std::vector<std::string> rapportLargeurCompteur(const OptionsNommage& options, long long dernier,
+                                                const TextLookup& texte);
 
 // The name part of a row in every mode but EXIF naming: the mask applied to the old
 // name's bytes, else the file's own date (read through `dirfd`), else the prefix.
@@ -282,6 +297,10 @@ public:
     std::vector<FileRow>& lignes() { return lignes_; }
     const std::vector<FileRow>& lignes() const { return lignes_; }
     bool fichiersTrouves() const { return fichiersTrouves_; }
+    // The highest counter number the last calculation wrote (0 when none).
+    long long dernierCompteur() const { return dernierCompteur_; }
+    // The counter width the rows need, when the chosen one is too narrow; else 0.
+    int largeurCompteurManquante() const;
 
     // Every new name from the options; `partieExif` gives the name part in EXIF naming.
     void calculer(const NamePartFn& partieExif = {}, const LigneCompagnonFn& compagnon = {});
@@ -294,6 +313,7 @@ private:
     DossierListe dossier_;
     std::vector<FileRow> lignes_ = std::vector<FileRow>(1);
     bool fichiersTrouves_ = false;
+    long long dernierCompteur_ = 0;
 };
 
 } // namespace varlime

@@ -234,6 +234,37 @@ TEST(MainWindow, EmptyFolderHasOneEmptyRow) {
     EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Aucun fichier à varlimer dans la liste.");
 }
 
+// A counter too narrow for the list is reported by the test before renaming, and the run
+// offers the width that fits: 1000 files on 3 digits would end in _1000 after _999.
+TEST(MainWindow, CounterOutgrowingItsWidthIsToldAndWidened) {
+    AppFixture f;
+    TempDir photos;
+    for (int i = 0; i < 1000; ++i)
+        photos.write("p" + std::to_string(10000 + i) + ".jpg");
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+    const RapportTest rapport = m.Rapport_test();
+    ASSERT_GE(rapport.lignes.size(), 2u);
+    EXPECT_EQ(rapport.lignes[0], "Le compteur sur 3 chiffres ne suffit pas : il va jusqu'à 1000.");
+    EXPECT_TRUE(rapport.erreur);
+    for (const std::string& l : rapport.lignes)
+        EXPECT_EQ(l.find("Aucune erreur"), std::string::npos) << l;
+    f.messages.answer(true); // 4 digits
+    f.messages.answer(true); // rename
+    m.Varlimer();
+    ASSERT_GE(f.messages.shown.size(), 2u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(),
+              "Le compteur sur 3 chiffres va jusqu'à 1000 : les noms ne se suivraient plus dans "
+              "l'ordre.\r\nVoulez-vous passer à 4 chiffres ?");
+    EXPECT_EQ(m.CBB_largeur_increment->currentText(), QStringLiteral("4"));
+    EXPECT_TRUE(photos.exists("X0001.jpg"));
+    EXPECT_TRUE(photos.exists("X1000.jpg"));
+    EXPECT_FALSE(photos.exists("X001.jpg"));
+    // Wide enough now: the test has nothing to say about the counter.
+    EXPECT_EQ(m.Rapport_test().lignes.front().find("compteur"), std::string::npos);
+}
+
 // A rename that fails says why, under the warning icon: the folder cannot be written,
 // or the name is taken by a file that came after the listing.
 TEST(MainWindow, FailedRenamesSayWhy) {

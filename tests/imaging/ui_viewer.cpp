@@ -10,6 +10,7 @@
 #include "imaging_files.h"
 #include "support/ui_support.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -301,6 +302,10 @@ TEST(Viewer, pagesPastWhatItCannotShowWithAMark) {
     dir.write("b.jpg", "no picture");
     dir.write("c.jpg", "");
     photo(dir, "d.png", 8, 6);
+    // A WebP picture shows, through Qt's image formats plugin.
+    QImage webp(40, 30, QImage::Format_RGB32);
+    webp.fill(QColor(20, 200, 20));
+    ASSERT_TRUE(webp.save(QString::fromStdString(dir.path() + "e.webp"), "WEBP"));
     TMainForm& m = f.app->MainForm();
     open(m, dir);
     m.selectionnerLigne(0);
@@ -313,6 +318,7 @@ TEST(Viewer, pagesPastWhatItCannotShowWithAMark) {
     } cas[] = {{"b.jpg", "b.jpg n'est pas une image affichable"},
                {"c.jpg", "c.jpg n'est pas une image affichable"},
                {"d.png", ""},
+               {"e.webp", ""},
                {"a.png", ""}};
     for (const Cas& c : cas) {
         QTest::keyClick(&v, Qt::Key_Right);
@@ -324,6 +330,14 @@ TEST(Viewer, pagesPastWhatItCannotShowWithAMark) {
         if (*c.marque)
             EXPECT_EQ(v.size(), taille) << c.nom;
     }
+    // The WebP picture as the grid's thumbnail too.
+    m.resize(900, 600);
+    m.show();
+    m.selectionnerLigne(4);
+    f.app->DB_image().attendreImagette();
+    EXPECT_FALSE(m.IMG_imagette->isHidden());
+    EXPECT_EQ(m.IMG_imagette->pixmap().width(), m.IMG_imagette->width());
+    m.close();
     EXPECT_TRUE(f.messages.texts().isEmpty()) << f.messages.texts().join(u'|').toStdString();
 }
 

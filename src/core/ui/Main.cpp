@@ -439,6 +439,13 @@ void TMainForm::Varlimer() {
     if (!lignesARenommer(moteur_.lignes()))
         return (void)app_.messages().information(
             app_.texte("RSC_msg_rien_a_varlimer", "Aucun fichier à varlimer dans la liste."), this);
+    // A counter too narrow for the list: the width that fits is offered first.
+    if (const int w = moteur_.largeurCompteurManquante(); w > 0 && app_.messages().confirm(
+            app_.DB_utilitaire().formater(app_.texte("RSC_msg_proposer_largeur_compteur",
+                                                     kMessageProposerLargeur),
+                                          {moteur_.options.largeur, moteur_.dernierCompteur(), w}),
+            this))
+        CBB_largeur_increment->setCurrentText(QString::number(w));
     // A declined run touches nothing and says nothing: a summary of zero files would
     // read as if the run had been tried and had found nothing to do.
     if (!app_.messages().confirm(

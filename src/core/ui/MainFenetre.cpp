@@ -442,7 +442,7 @@ void TMainForm::relierMenus() {
             app_.texte("RSC_titre_fenetre_nikon", "Exploitation des NEF Nikon"),
             texteLignes("RSC_message_nikon",
                         {"Cette version de Varlime sait utiliser le format NEF de Nikon pour "
-                         "extraire les EXIF",
+                         "extraire les EXIF.",
                          "Cependant moins d'informations seront trouvées que dans les jpeg.",
                          "L'essentiel cependant y est."}),
             "RSC_lien_aide_raw");
@@ -452,7 +452,7 @@ void TMainForm::relierMenus() {
             app_.texte("RSC_titre_fenetre_pentax", "Exploitation des PEF Pentax"),
             texteLignes("RSC_message_pentax",
                         {"Cette version de Varlime sait utiliser le format PEF de Pentax pour "
-                         "extraire les EXIF",
+                         "extraire les EXIF.",
                          "Cependant l'image n'est pas affichée par Varlime.",
                          "Ceci ne gêne en rien les opérations de \"nommage\"."}),
             "RSC_lien_aide_raw");
