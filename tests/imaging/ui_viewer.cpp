@@ -108,6 +108,30 @@ TEST(Viewer, keysWalkThroughTheListAndWrap) {
     EXPECT_FALSE(f.app->DLG_info_touche().isVisible());
 }
 
+// The key help never covers the viewer's title bar: above the viewer when there is room,
+// else below it, else over the picture.
+TEST(Viewer, keyHelpLeavesTheTitleBarFree) {
+    AppFixture f;
+    TempDir dir;
+    photo(dir, "a.png", 400, 300);
+    TMainForm& m = f.app->MainForm();
+    TDLG_vignette& v = f.app->DLG_vignette();
+    TDLG_info_touche& aide = f.app->DLG_info_touche();
+    for (const int hautMain : {200, -60}) {
+        SCOPED_TRACE(hautMain);
+        m.move(0, hautMain);
+        v.close();
+        v.resize(400, 300);
+        v.Image_centree(dir.path() + "a.png");
+        ASSERT_TRUE(aide.isVisible());
+        const QRect cadre = aide.frameGeometry(), viewer = v.frameGeometry();
+        EXPECT_TRUE(cadre.bottom() < viewer.top() || cadre.top() >= v.geometry().top())
+            << cadre.top() << ".." << cadre.bottom() << " against the viewer at " << viewer.top();
+        if (hautMain == 200)
+            EXPECT_EQ(cadre.bottom() + 1, viewer.top());
+    }
+}
+
 TEST(Viewer, deleteAfterConfirmationOnlyTheRowsOwnFile) {
     AppFixture f;
     TempDir dir;

@@ -6,9 +6,13 @@
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_info_avancement.h"
+#include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_transfert.h"
 
 #include <QCheckBox>
+#include <QFileSystemModel>
+#include <QTreeView>
+#include <unistd.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -265,6 +269,30 @@ TEST(TransferDialog, RefusesAndClosingWaitsForTheRun) {
         EXPECT_TRUE((dir.exists("src/" + n) && dir.read("src/" + n) == attendu) ||
                     (dir.exists("dst/" + n) && dir.read("dst/" + n) == attendu))
             << n;
+    }
+}
+
+// The folder picker offers to open only folders that hold a folder (hidden ones are not
+// shown, so they do not count); links to folders count as folders.
+TEST(FolderPicker, ExpandArrowsOnlyWhereThereAreSubfolders) {
+    AppFixture f;
+    TempDir dir;
+    dir.write("avec/sous/a.jpg");
+    dir.write("fichiers/a.jpg");
+    dir.write("cache/.x/a.jpg");
+    dir.write("vide/.keep");
+    dir.write("par_lien/.keep");
+    ::symlink((dir.path() + "avec").c_str(), (dir.path() + "par_lien/vers_avec").c_str());
+    TDLG_rep_xp& p = f.app->DLG_rep_xp();
+    const QAbstractItemModel& m = *p.STV_rep->model();
+    const auto index = [&](const char* nom) {
+        return static_cast<const QFileSystemModel&>(m).index(q(dir.path() + nom));
+    };
+    for (const auto& [nom, enfants] : {std::pair{"avec", true}, std::pair{"fichiers", false},
+                                       std::pair{"cache", false}, std::pair{"vide", false},
+                                       std::pair{"par_lien", true}}) {
+        ASSERT_TRUE(index(nom).isValid()) << nom;
+        EXPECT_EQ(m.hasChildren(index(nom)), enfants) << nom;
     }
 }
 

@@ -17,6 +17,7 @@ public:
     explicit TDLG_option_exposition(QWidget* parent = nullptr);
 
     // Shows the window modally, then stores the chosen index.
+    // Opens with the current choice ticked; Annuler leaves it as it was.
     void Gerer();
     int index() const;
     QString Retourne_exposition_formatee(double secondes) const;
@@ -27,6 +28,7 @@ public:
 
     RadioGroup* RGA_affichage_exposition;
     QPushButton* BT_ok;
+    QPushButton* BT_annuler;
 };
 
 } // namespace varlime
