@@ -79,6 +79,9 @@ struct OptionsExif {
     std::string zoneLibre;
     int formatOuverture = -1;  // FORMATS/OUVERTURE: 1 gives F2.8, anything else F2,8
     int formatExposition = -1; // FORMATS/EXPOSITION: 1 gives the accented 1_50_ème
+    // What follows "1_N" in the active language ("th" in English); the format's own
+    // "_eme" or "_ème" when empty.
+    std::string suffixeExposition;
 };
 
 // Companion files renamed with their main file.

@@ -5,6 +5,7 @@
 // tip, list item, cell or status line.
 #include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
+#include "exif_naming/ui/IHM_option_exposition.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_transfert.h"
 
@@ -126,6 +127,9 @@ TEST(TextesAnglais, EveryWindowInEnglishShowsNoFrenchWord) {
     m.Voir_rename();
     ASSERT_EQ(grid(m).size(), 2u);
     EXPECT_EQ(grid(m)[1].second, "NON VARLIMÉ (Pas d'en-tête Exif)"); // the marker itself
+    // Exposure times in names as English writes them.
+    EXPECT_EQ(f.app->DLG_option_exposition().Retourne_exposition_formatee(1.0 / 40).toStdString(),
+              "1_40th");
     // Both transfer panels count their folder.
     TDLG_transfert& t = f.app->DLG_transfert();
     t.definirDossier(TDLG_transfert::Panneau::Source, q(photos.path()));

@@ -207,6 +207,7 @@ OptionsNommage TMainForm::optionsAffichees() const {
     o.formatHeure = app_.DLG_option_heure().formatHeure();
     o.exif.formatOuverture = app_.DLG_option_ouverture().index();
     o.exif.formatExposition = app_.DLG_option_exposition().index();
+    o.exif.suffixeExposition = app_.DLG_option_exposition().suffixe();
     return o;
 }
 

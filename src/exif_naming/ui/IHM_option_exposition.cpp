@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace varlime {
 
@@ -52,8 +53,20 @@ int TDLG_option_exposition::index() const {
     return RGA_affichage_exposition->itemIndex();
 }
 
+std::string TDLG_option_exposition::suffixe() const {
+    // The choice as its item shows it, "1_50" then the suffix, in the active language:
+    // names are written as the dialog shows them.
+    const QString item = RGA_affichage_exposition->itemText(std::max(0, index()));
+    const QString exemple = QStringLiteral("1_50");
+    if (!item.startsWith(exemple))
+        return {};
+    const QString reste = item.mid(exemple.size());
+    return reste.left(reste.indexOf(u' ')).toStdString();
+}
+
 QString TDLG_option_exposition::Retourne_exposition_formatee(double secondes) const {
-    return QString::fromStdString(varlime::Retourne_exposition_formatee(secondes, index()));
+    return QString::fromStdString(
+        varlime::Retourne_exposition_formatee(secondes, index(), suffixe()));
 }
 
 bool TDLG_option_exposition::Positionne_option_exposition(const QString& texte) {

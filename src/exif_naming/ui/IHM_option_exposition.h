@@ -4,6 +4,7 @@
 #include "platform/ui/LiensPrincipal.h"
 
 #include <QDialog>
+#include <string>
 
 class QPushButton;
 
@@ -21,6 +22,9 @@ public:
     void Gerer();
     int index() const;
     QString Retourne_exposition_formatee(double secondes) const;
+    // What follows "1_N" in names, read from the chosen item as the active language
+    // writes it ("_eme", "_ème", "th" in English).
+    std::string suffixe() const;
     // Stored value: "ERREUR" keeps the choice; false when the text is no integer.
     bool Positionne_option_exposition(const QString& texte);
 
