@@ -359,7 +359,7 @@ std::string raisonsEchecs(const BilanRenommage& bilan, const TextLookup& texte,
     }
     if (bilan.echecs.size() > maximum)
         out += "\r\n" + formatMessage(texte("RSC_msg_echecs_autres", "… et %d autres"),
-                                       {std::to_string(bilan.echecs.size() - maximum)});
+                                      {std::to_string(bilan.echecs.size() - maximum)});
     return out;
 }
 
@@ -657,9 +657,10 @@ void MoteurNommage::calculer(const NamePartFn& partieExif, const LigneCompagnonF
     const NamePartFn standard = [this, fd](std::size_t, const FileRow& row) {
         return partieNomStandard(options, fd, row);
     };
-    dernierCompteur_ = calculerNouveauxNoms(lignes_, fichiersTrouves_, options,
-                         options.exif.actif && partieExif ? partieExif : standard,
-                         options.exif.actif ? compagnon : LigneCompagnonFn());
+    dernierCompteur_ =
+        calculerNouveauxNoms(lignes_, fichiersTrouves_, options,
+                             options.exif.actif && partieExif ? partieExif : standard,
+                             options.exif.actif ? compagnon : LigneCompagnonFn());
     if (options.exif.actif) {
         std::vector<std::string> nouveaux;
         nouveaux.reserve(lignes_.size());

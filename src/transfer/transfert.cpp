@@ -503,9 +503,9 @@ BilanTransfert TransfertPhotos::executer(const std::string& totalTexte, const Te
 
     // A move is told as a move from its first step, the copy, on.
     sortie.initialiserMessage(
-        (deplacement_ ? texte("RSC_message_information_deplacement_fichiers",
-                              "Déplacement des fichiers")
-                      : texte("RSC_message_information_copie_fichiers", "Copie des fichiers")) +
+        (deplacement_
+             ? texte("RSC_message_information_deplacement_fichiers", "Déplacement des fichiers")
+             : texte("RSC_message_information_copie_fichiers", "Copie des fichiers")) +
         " (" + totalTexte + ")");
     const std::string ligneCopie =
         " " + texte("RSC_message_avancement_copie_fichiers", "fichiers copiés /") + totalTexte;

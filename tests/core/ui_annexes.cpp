@@ -6,10 +6,10 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLineEdit>
-#include <QTableView>
-#include <QToolTip>
 #include <QPixmap>
+#include <QTableView>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace varlime;
@@ -53,7 +53,8 @@ TEST(GridSidecars, MarkAndTip) {
     m.show();
     QApplication::processEvents();
     const QRect r = m.GRS_fichier->visualRect(model.index(0, 1));
-    QHelpEvent survol(QEvent::ToolTip, r.center(), m.GRS_fichier->viewport()->mapToGlobal(r.center()));
+    QHelpEvent survol(QEvent::ToolTip, r.center(),
+                      m.GRS_fichier->viewport()->mapToGlobal(r.center()));
     QApplication::sendEvent(m.GRS_fichier->viewport(), &survol);
     EXPECT_EQ(QToolTip::text().toStdString(), cas[0].tip);
     m.close();

@@ -169,7 +169,8 @@ TEST(MainWindow, UnreadableAndReadOnlyFoldersAreToldAsSuch) {
         QString message;       // a message shown when the folder is listed (or empty)
         QString premiereLigne; // the test report's first line
     } cas[] = {
-        {"unreadable", 0311, false, QStringLiteral("ne peut pas être lu (accès refusé)"), QString()},
+        {"unreadable", 0311, false, QStringLiteral("ne peut pas être lu (accès refusé)"),
+         QString()},
         {"read_only", 0555, true, QString(), QStringLiteral("n'autorise pas le renommage")},
         {"writable", 0777, true, QString(), QStringLiteral("*** Aucune erreur à signaler ***")},
     };

@@ -65,7 +65,8 @@ TEST(TextesAnglais, RuleFindsFrenchWords) {
 }
 
 // Every text a widget shows, with where it is.
-void textesDe(QWidget* w, const std::string& ou, std::vector<std::pair<std::string, QString>>& out) {
+void textesDe(QWidget* w, const std::string& ou,
+              std::vector<std::pair<std::string, QString>>& out) {
     const auto ajouter = [&](const char* quoi, const QString& t) {
         if (!t.isEmpty())
             out.emplace_back(ou + " " + w->objectName().toStdString() + " " + quoi, t);
@@ -111,7 +112,8 @@ void textesDe(QWidget* w, const std::string& ou, std::vector<std::pair<std::stri
 
 TEST(TextesAnglais, EveryWindowInEnglishShowsNoFrenchWord) {
     AppFixture f;
-    f.programDir.write("lang_en.ini", readFile(std::string(VARLIME_SOURCE_DIR) + "/lang/lang_en.ini"));
+    f.programDir.write("lang_en.ini",
+                       readFile(std::string(VARLIME_SOURCE_DIR) + "/lang/lang_en.ini"));
     f.programDir.write("lang.ini", "[CONFIG]\nActiveLanguage=en\n");
     f.app.reset();
     f.app = std::make_unique<Application>(f.programDir.path(), f.messages);

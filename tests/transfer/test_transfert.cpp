@@ -458,10 +458,10 @@ TEST(CameraFolder, WalksInNameOrder) {
                       [&](const std::string& dossier, const std::string& nom) {
                           vus.push_back(dossier.substr(dossier.size() - 4) + nom);
                       });
-    EXPECT_EQ(vus, (std::vector<std::string>{"100/IMG_0001.JPG", "100/IMG_0002.JPG",
-                                             "100/IMG_0003.JPG", "100/IMG_0004.JPG",
-                                             "100/IMG_0005.JPG", "101/IMG_0006.JPG",
-                                             "101/IMG_0007.JPG"}));
+    EXPECT_EQ(vus,
+              (std::vector<std::string>{"100/IMG_0001.JPG", "100/IMG_0002.JPG", "100/IMG_0003.JPG",
+                                        "100/IMG_0004.JPG", "100/IMG_0005.JPG", "101/IMG_0006.JPG",
+                                        "101/IMG_0007.JPG"}));
 }
 
 TEST(CameraFolder, CountsAsTheCopyWalks) {

@@ -11,8 +11,6 @@
 
 #include <QCheckBox>
 #include <QFileSystemModel>
-#include <QTreeView>
-#include <unistd.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -20,7 +18,9 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace varlime;
 using namespace varlime::test;
@@ -288,9 +288,9 @@ TEST(FolderPicker, ExpandArrowsOnlyWhereThereAreSubfolders) {
     const auto index = [&](const char* nom) {
         return static_cast<const QFileSystemModel&>(m).index(q(dir.path() + nom));
     };
-    for (const auto& [nom, enfants] : {std::pair{"avec", true}, std::pair{"fichiers", false},
-                                       std::pair{"cache", false}, std::pair{"vide", false},
-                                       std::pair{"par_lien", true}}) {
+    for (const auto& [nom, enfants] :
+         {std::pair{"avec", true}, std::pair{"fichiers", false}, std::pair{"cache", false},
+          std::pair{"vide", false}, std::pair{"par_lien", true}}) {
         ASSERT_TRUE(index(nom).isValid()) << nom;
         EXPECT_EQ(m.hasChildren(index(nom)), enfants) << nom;
     }

@@ -142,9 +142,9 @@ void TMainForm::Chercher_fichier() {
     prechargement_.arreter();
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
-    model_->setTextesMarqueurs(app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
-                               app_.texte("RSC_non_varlime_sans_compagnon",
-                                          kNonVarlimeSansCompagnon.data()));
+    model_->setTextesMarqueurs(
+        app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
+        app_.texte("RSC_non_varlime_sans_compagnon", kNonVarlimeSansCompagnon.data()));
     OptionsNommage& o = chaine_.options();
     o.masqueRecherche = EDT_masque_recherche->text().toStdString();
     o.attributs = app_.DLG_type_fichier().Determiner();
@@ -437,16 +437,20 @@ void TMainForm::Varlimer() {
     // the grid shows every file's name before the question.
     prechargement_.attendre();
     // Nothing to rename: no question, only the reason.
-    if (!lignesARenommer(moteur_.lignes()))
-        return (void)app_.messages().information(
+    if (!lignesARenommer(moteur_.lignes())) {
+        app_.messages().information(
             app_.texte("RSC_msg_rien_a_varlimer", "Aucun fichier à varlimer dans la liste."), this);
+        return;
+    }
     // A counter too narrow for the list: the width that fits is offered first.
-    if (const int w = moteur_.largeurCompteurManquante(); w > 0 && app_.messages().confirm(
-            app_.DB_utilitaire().formater(app_.texte("RSC_msg_proposer_largeur_compteur",
-                                                     kMessageProposerLargeur),
-                                          {moteur_.options.largeur, moteur_.dernierCompteur(), w}),
+    const int largeur = moteur_.largeurCompteurManquante();
+    if (largeur > 0 &&
+        app_.messages().confirm(
+            app_.DB_utilitaire().formater(
+                app_.texte("RSC_msg_proposer_largeur_compteur", kMessageProposerLargeur),
+                {moteur_.options.largeur, moteur_.dernierCompteur(), largeur}),
             this))
-        CBB_largeur_increment->setCurrentText(QString::number(w));
+        CBB_largeur_increment->setCurrentText(QString::number(largeur));
     // A declined run touches nothing and says nothing: a summary of zero files would
     // read as if the run had been tried and had found nothing to do.
     if (!app_.messages().confirm(

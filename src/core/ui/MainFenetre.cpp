@@ -150,9 +150,9 @@ TMainForm::TMainForm(FenetresPrincipal& app) : app_(app) {
     TXT_extension_remplacement->setEnabled(false);
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
-    model_->setTextesMarqueurs(app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
-                               app_.texte("RSC_non_varlime_sans_compagnon",
-                                          kNonVarlimeSansCompagnon.data()));
+    model_->setTextesMarqueurs(
+        app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
+        app_.texte("RSC_non_varlime_sans_compagnon", kNonVarlimeSansCompagnon.data()));
     setWindowTitle(app_.texte("RSC_main_caption", "Varlime ") + QStringLiteral(VARLIME_VERSION) +
                    QStringLiteral(" Linux"));
     setAcceptDrops(true);

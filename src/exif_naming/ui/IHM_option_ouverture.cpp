@@ -5,8 +5,8 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 

@@ -129,9 +129,9 @@ void TDLG_vignette::Image(const std::string& chemin) {
         // arrow key goes on to the next file.
         pixels_ = Pixels();
         IMG_01->clear();
-        IMG_01->setText(formatMessage(
-            app_.texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
-            {nomDuFichier(chemin)}));
+        IMG_01->setText(
+            formatMessage(app_.texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
+                          {nomDuFichier(chemin)}));
         if (!isVisible())
             show();
         raise();
@@ -338,7 +338,7 @@ void TDLG_vignette::Effacer_image() {
         app_.messages().warning(
             formatMessage(app_.texte("RSC_msg_effacement_impossible", kMessageEffacementImpossible),
                           {nomDuFichier(nom), QString::fromStdString(texteErreurSysteme(
-                                                     lookupMessages(app_.localization()), erreur))}),
+                                                  lookupMessages(app_.localization()), erreur))}),
             this);
     grille_.chercherFichier();
     grille_.selectionnerLigne(suivante);

@@ -7,17 +7,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
-#include <QHash>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace varlime {
 
