@@ -32,6 +32,7 @@
 #include "info/ui/IHM_essai.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/OublieSurvol.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
 #include "transfer/ui/IHM_rep_xp.h"
@@ -216,6 +217,7 @@ void TMainForm::construireOutils() {
     TBR_outils = addToolBar(QStringLiteral("Outils"));
     TBR_outils->setObjectName(QStringLiteral("TBR_outils"));
     TBR_outils->setMovable(false);
+    new OublieSurvol(TBR_outils);
     // A named tool button with a standard icon and its text beside it.
     auto outil = [this](const char* nom, QStyle::StandardPixmap icone, const QString& texte,
                         const QString& bulle) {
