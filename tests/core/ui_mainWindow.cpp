@@ -13,6 +13,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QCursor>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -784,3 +785,25 @@ TEST(MainWindow, QuitWhileTypingThePrefix) {
     // Under the sanitizers a handler reaching a destroyed dialog fails the test here.
     f.app.reset();
 }
+
+namespace {
+
+// A tool button that opened a dialog never heard the mouse leave it: when the main
+// window comes back, it is no longer drawn under the mouse.
+TEST(MainWindow, ToolButtonsForgetTheHoverOfADialogsTime) {
+    AppFixture f;
+    TMainForm& m = f.app->MainForm();
+    m.resize(900, 600);
+    m.show();
+    QCursor::setPos(m.mapToGlobal(QPoint(m.width() - 5, m.height() - 5)));
+    QEvent entree(QEvent::Enter);
+    QApplication::sendEvent(m.TBT_transfert, &entree);
+    m.TBT_transfert->setAttribute(Qt::WA_UnderMouse, true);
+    ASSERT_TRUE(m.TBT_transfert->underMouse());
+    QEvent retour(QEvent::WindowActivate);
+    QApplication::sendEvent(&m, &retour);
+    EXPECT_FALSE(m.TBT_transfert->underMouse());
+    m.close();
+}
+
+} // namespace
