@@ -33,10 +33,11 @@ namespace {
 
 // Words that are French and not English, as they stand between non-letters.
 constexpr const char* kMotsFrancais[] = {
-    "fichier", "fichiers", "répertoire", "dossier", "varlimé", "varlimés", "VARLIMÉ", "erreur",
-    "erreurs", "aucun",    "aucune",     "avec",    "pour",    "dans",     "sans",    "une",
-    "les",     "des",      "est",        "pas",     "Pas",     "sur",      "et",      "ou",
-    "le",      "la",       "Annuler",    "Copie",   "Lecteur", "Média",    "Voulez",  "en-tête",
+    "fichier", "fichiers", "répertoire", "dossier", "varlimé", "varlimés", "VARLIMÉ",
+    "erreur",  "erreurs",  "aucun",      "aucune",  "avec",    "pour",     "dans",
+    "sans",    "une",      "les",        "des",     "est",     "pas",      "Pas",
+    "sur",     "et",       "ou",         "le",      "la",      "Annuler",  "Copie",
+    "Lecteur", "Média",    "Voulez",     "en-tête", "accès",   "refusé",
 };
 
 std::string motsFrancais(const QString& text) {
@@ -149,7 +150,7 @@ TEST(TextesAnglais, EveryWindowInEnglishShowsNoFrenchWord) {
             if (w->window() == fenetre)
                 textesDe(w, nom, textes);
     }
-    EXPECT_GT(textes.size(), 300u);
+    EXPECT_GT(textes.size(), 200u);
     std::string fautes;
     for (const auto& [ou, texte] : textes)
         if (const std::string mots = motsFrancais(texte); !mots.empty())

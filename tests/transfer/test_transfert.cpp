@@ -203,7 +203,7 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          "DCIM",
          true,
          -1,
-         joindre({{"[run]", "title Copie des fichiers (2)"},
+         joindre({{"[run]", "title Déplacement des fichiers (2)"},
                   progression(copie, 2, "2"),
                   {"[close]", "confirm 2", "title Déplacement des fichiers (2)"},
                   progression(depl, 2, "2"),
