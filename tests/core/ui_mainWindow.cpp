@@ -13,9 +13,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
-#include <QCursor>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QDropEvent>
 #include <QGroupBox>
