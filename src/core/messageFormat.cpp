@@ -3,6 +3,7 @@
 #include "i18n/uLocalization.h"
 #include "platform/iniFile.h"
 
+#include <cerrno>
 #include <span>
 #include <vector>
 
@@ -86,6 +87,37 @@ std::string messageProblemeIni(const TextLookup& texte, const std::string& chemi
         break;
     }
     return {};
+}
+
+std::string texteErreurSysteme(const TextLookup& texte, int erreur) {
+    struct Cause {
+        int erreurs[3]; // unused places hold -1
+        const char* cle;
+        const char* defaut;
+    };
+    static const Cause causes[] = {
+        {{EACCES, EPERM, -1}, "RSC_erreur_acces_refuse", "accès refusé"},
+        {{EROFS, -1, -1}, "RSC_erreur_lecture_seule", "disque ou dossier en lecture seule"},
+        {{EEXIST, ENOTEMPTY, -1}, "RSC_erreur_nom_pris", "le nom est déjà pris"},
+        {{ENOENT, -1, -1}, "RSC_erreur_introuvable", "fichier ou dossier introuvable"},
+        {{ENOTDIR, -1, -1}, "RSC_erreur_pas_un_dossier", "ce n'est pas un dossier"},
+        {{EISDIR, -1, -1}, "RSC_erreur_est_un_dossier", "c'est un dossier"},
+        {{ENOSPC, EDQUOT, -1}, "RSC_erreur_disque_plein", "disque plein"},
+        {{ENAMETOOLONG, -1, -1}, "RSC_erreur_nom_trop_long", "nom trop long"},
+        {{EINVAL, -1, -1}, "RSC_erreur_nom_invalide", "nom non valide"},
+        {{EBUSY, ETXTBSY, -1}, "RSC_erreur_occupe", "fichier en cours d'utilisation"},
+        {{EIO, -1, -1}, "RSC_erreur_entree_sortie", "erreur de lecture ou d'écriture du disque"},
+        {{EXDEV, -1, -1}, "RSC_erreur_autre_disque", "le fichier est sur un autre disque"},
+        {{ELOOP, -1, -1}, "RSC_erreur_liens", "trop de liens symboliques"},
+        {{EMFILE, ENFILE, ENOMEM}, "RSC_erreur_ressources", "ressources du système épuisées"},
+        {{ENODEV, ENXIO, -1}, "RSC_erreur_appareil_absent", "appareil absent ou retiré"},
+    };
+    for (const Cause& c : causes)
+        for (const int e : c.erreurs)
+            if (e == erreur)
+                return texte(c.cle, c.defaut);
+    return formatMessage(texte("RSC_erreur_systeme", "erreur système %s"),
+                         {std::to_string(erreur)});
 }
 
 std::vector<std::string> formattedLines(std::string_view format,

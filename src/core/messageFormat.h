@@ -35,6 +35,11 @@ TextLookup defaultMessages();
 std::string messageProblemeIni(const TextLookup& texte, const std::string& chemin,
                                const IniProblem& probleme);
 
+// The cause of a system failure (an errno value) in the user's language: our own words
+// for the causes a user meets (access refused, read-only disk, name taken, disk full…),
+// never the C library's English text inside a French sentence.
+std::string texteErreurSysteme(const TextLookup& texte, int erreur);
+
 // Lines of a message as a memo shows them: split at "\r\n", "\n" or "\r"; a text
 // ending in a line break gives an empty last line.
 std::vector<std::string> messageLines(std::string_view text);

@@ -14,6 +14,7 @@
 #include <QString>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -79,15 +80,16 @@ bool Exploite_compteur(const OptionsNommage& options, std::string_view ancien) {
     return true;
 }
 
-void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
-                          const OptionsNommage& options, const NamePartFn& partieNom,
-                          const LigneCompagnonFn& compagnon) {
+long long calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
+                               const OptionsNommage& options, const NamePartFn& partieNom,
+                               const LigneCompagnonFn& compagnon) {
     if (!fichiersTrouves ||
         (options.prefixe.empty() && !options.exif.actif && !options.dateFichier)) {
         for (auto& r : rows)
             r.nouveau.clear();
-        return;
+        return 0;
     }
+    bool numerote = false;
     long long valeur = static_cast<long long>(options.initialisation) - 1;
     const std::string extImposee = "." + options.extension;
     // Rows named together: the first of a group takes the next number, the others
@@ -117,6 +119,7 @@ void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
         } else if (!marque && Exploite_compteur(options, ancien)) {
             compteur = Maj_compteur(options.alphabetique, options.largeur, valeur);
             ++valeur;
+            numerote = true;
         }
         if (!compteurs.empty())
             compteurs[i] = compteur;
@@ -133,6 +136,32 @@ void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
         }
         out += ext;
     }
+    return numerote ? valeur : 0;
+}
+
+int largeurCompteurNecessaire(const OptionsNommage& options, long long dernier) {
+    if (options.alphabetique || dernier <= 0)
+        return 0;
+    return static_cast<int>(std::to_string(dernier).size());
+}
+
+std::vector<std::string> rapportLargeurCompteur(const OptionsNommage& options, long long dernier,
+                                                const TextLookup& texte) {
+    const int voulue = largeurCompteurNecessaire(options, dernier);
+    const int choisie = std::clamp(options.largeur, kLargeurCompteurMin, kLargeurCompteurMax);
+    if (voulue <= choisie)
+        return {};
+    return formattedLines(
+        texte("RSC_msg_compteur_trop_court",
+              "Le compteur sur %d chiffres ne suffit pas : il va jusqu'à %d.\r\n"
+              "Les noms ne se suivraient plus dans l'ordre : choisissez %d chiffres."),
+        {std::to_string(choisie), std::to_string(dernier), std::to_string(voulue)});
+}
+
+int MoteurNommage::largeurCompteurManquante() const {
+    const int voulue = largeurCompteurNecessaire(options, dernierCompteur_);
+    return voulue > std::clamp(options.largeur, kLargeurCompteurMin, kLargeurCompteurMax) ? voulue
+                                                                                          : 0;
 }
 
 std::string partieNomStandard(const OptionsNommage& options, int dirfd, const FileRow& row) {
@@ -327,6 +356,10 @@ bool fairePas(int dirfd, const std::vector<Pas>& pas, std::size_t index, Journal
 BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows,
                             const std::vector<PasLigne>& pas, JournalEcrit* journal) {
     BilanRenommage bilan;
+    const auto echec = [&bilan](const std::string& ancien, const std::string& nouveau, int e) {
+        ++bilan.erreurs;
+        bilan.echecs.push_back({ancien, nouveau, e});
+    };
     std::size_t n = 0, ligne = 0;
     for (const auto& row : rows) {
         if (!aRenommer(row))
@@ -346,29 +379,41 @@ BilanRenommage renommerDans(int dirfd, const std::vector<FileRow>& rows,
             if (entreeExisteAt(dirfd, row.nouveau))
                 ++bilan.renommes;
             else
-                ++bilan.erreurs;
+                echec(row.ancienSurDisque(), row.nouveau, ENOENT);
             continue;
         }
         // A photo whose sidecar could not follow stays as it is, with its sidecars, rather
         // than leave them behind under its old name.
         const auto& annexes = p.nomsAnnexes;
-        const bool annexesLibres =
-            dirfd >= 0 && std::none_of(annexes.begin(), annexes.end(), [dirfd](const auto& a) {
-                return cibleAnnexePrise(dirfd, a.first, a.second);
+        const auto annexePrise =
+            std::find_if(annexes.begin(), annexes.end(), [dirfd](const auto& a) {
+                return dirfd >= 0 && cibleAnnexePrise(dirfd, a.first, a.second);
             });
-        if (annexesLibres && !Nom_avec_joker(row.nouveau) &&
-            !Nom_cachant(row.ancienSurDisque(), row.nouveau) &&
-            fairePas(dirfd, p.fichier, index, journal)) {
+        if (dirfd < 0) {
+            echec(row.ancienSurDisque(), row.nouveau, EBADF);
+            continue;
+        }
+        if (annexePrise != annexes.end()) {
+            // One failure, told by the sidecar that holds the photo back.
+            echec(annexePrise->first, annexePrise->second,
+                  Nom_cible_invalide(annexePrise->second) ? EINVAL : EEXIST);
+            continue;
+        }
+        if (Nom_avec_joker(row.nouveau) || Nom_cachant(row.ancienSurDisque(), row.nouveau)) {
+            echec(row.ancienSurDisque(), row.nouveau, EINVAL);
+            continue;
+        }
+        if (fairePas(dirfd, p.fichier, index, journal)) {
             ++bilan.renommes;
         } else {
-            ++bilan.erreurs;
+            echec(row.ancienSurDisque(), row.nouveau, errno);
             continue;
         }
         for (std::size_t k = 0; k < p.annexes.size(); ++k) {
             if (fairePas(dirfd, p.annexes[k], indexAnnexes[k], journal))
                 ++bilan.renommes;
             else
-                ++bilan.erreurs;
+                echec(p.nomsAnnexes[k].first, p.nomsAnnexes[k].second, errno);
         }
     }
     return bilan;
@@ -460,6 +505,28 @@ BilanRenommage renommerLignes(const DossierListe& dossier, const std::vector<Fil
     BilanRenommage bilan = renommerDans(dossier.fd(), rows, pas, &journal);
     journal.fermer();
     return bilan;
+}
+
+bool lignesARenommer(const std::vector<FileRow>& rows) {
+    return std::any_of(rows.begin(), rows.end(), aRenommer);
+}
+
+std::string raisonsEchecs(const BilanRenommage& bilan, const TextLookup& texte,
+                          std::size_t maximum) {
+    std::string out;
+    const std::string format = texte("RSC_msg_echec_renommage", "%s → %s : %s");
+    for (std::size_t i = 0; i < bilan.echecs.size() && i < maximum; ++i) {
+        const EchecRenommage& e = bilan.echecs[i];
+        if (!out.empty())
+            out += "\r\n";
+        out += formatMessage(format, {controlesVisibles(nomAffichable(e.ancien), false),
+                                      controlesVisibles(nomAffichable(e.nouveau), false),
+                                      texteErreurSysteme(texte, e.erreur)});
+    }
+    if (bilan.echecs.size() > maximum)
+        out += "\r\n" + formatMessage(texte("RSC_msg_echecs_autres", "… et %d autres"),
+                                      {std::to_string(bilan.echecs.size() - maximum)});
+    return out;
 }
 
 BilanRenommage renommerLignes(const std::string& dossier, const std::vector<FileRow>& rows) {
@@ -787,9 +854,10 @@ void MoteurNommage::calculer(const NamePartFn& partieExif, const LigneCompagnonF
     const NamePartFn standard = [this, fd](std::size_t, const FileRow& row) {
         return partieNomStandard(options, fd, row);
     };
-    calculerNouveauxNoms(lignes_, fichiersTrouves_, options,
-                         options.exif.actif && partieExif ? partieExif : standard,
-                         options.exif.actif ? compagnon : LigneCompagnonFn());
+    dernierCompteur_ =
+        calculerNouveauxNoms(lignes_, fichiersTrouves_, options,
+                             options.exif.actif && partieExif ? partieExif : standard,
+                             options.exif.actif ? compagnon : LigneCompagnonFn());
     if (options.exif.actif) {
         std::vector<std::string> nouveaux;
         nouveaux.reserve(lignes_.size());
@@ -815,6 +883,17 @@ RapportTest MoteurNommage::tester(const TextLookup& texte) const {
     const int fd = dossier_.fd();
     const EntreeExiste existe = [fd](const std::string& nom) { return entreeExisteAt(fd, nom); };
     RapportTest rapport = Tester_rename(lignes, existe, texte);
+    // A counter that outgrows its width is told first, and is no "no error".
+    if (auto largeur = rapportLargeurCompteur(options, dernierCompteur_, texte); !largeur.empty()) {
+        if (!rapport.erreur) {
+            const auto fin =
+                messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***"));
+            rapport.lignes.resize(rapport.lignes.size() -
+                                  std::min(rapport.lignes.size(), fin.size()));
+        }
+        rapport.lignes.insert(rapport.lignes.begin(), largeur.begin(), largeur.end());
+        rapport.erreur = true;
+    }
     // The report is read by a person: names that are not valid UTF-8 are shown readable.
     for (std::string& l : rapport.lignes)
         l = nomAffichable(l);

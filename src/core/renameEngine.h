@@ -79,6 +79,9 @@ struct OptionsExif {
     std::string zoneLibre;
     int formatOuverture = -1;  // FORMATS/OUVERTURE: 1 gives F2.8, anything else F2,8
     int formatExposition = -1; // FORMATS/EXPOSITION: 1 gives the accented 1_50_ème
+    // What follows "1_N" in the active language ("th" in English); the format's own
+    // "_eme" or "_ème" when empty.
+    std::string suffixeExposition;
 };
 
 // Companion files renamed with their main file.
@@ -133,10 +136,25 @@ std::vector<std::size_t> groupesDeLignes(std::size_t n, const LigneCompagnonFn& 
 // Recomputes the new name of every row. With no file, or with an empty prefix while
 // neither EXIF nor date naming is on, every new name is emptied. A companion row and
 // the row it goes with (`compagnon`) share one counter number, so that the pair keeps
-// one base name.
-void calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
-                          const OptionsNommage& options, const NamePartFn& partieNom,
-                          const LigneCompagnonFn& compagnon = {});
+// one base name. Returns the highest counter number written (0 when none was).
+long long calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
+                               const OptionsNommage& options, const NamePartFn& partieNom,
+                               const LigneCompagnonFn& compagnon = {});
+
+// The digits a numeric counter needs to reach `dernier`, its highest number; 0 when
+// the counter is alphabetic or took no number.
+int largeurCompteurNecessaire(const OptionsNommage& options, long long dernier);
+
+// The question a run asks before renaming with a counter too narrow (key
+// RSC_msg_proposer_largeur_compteur).
+inline constexpr const char* kMessageProposerLargeur =
+    "Le compteur sur %d chiffres va jusqu'à %d : les noms ne se suivraient plus dans "
+    "l'ordre.\r\nVoulez-vous passer à %d chiffres ?";
+
+// The lines the test before renaming adds when the counter outgrows its width (a name
+// ending in _1000 after _999 breaks the order file managers sort by); none otherwise.
+std::vector<std::string> rapportLargeurCompteur(const OptionsNommage& options, long long dernier,
+                                                const TextLookup& texte);
 
 // The name part of a row in every mode but EXIF naming: the mask applied to the old
 // name's bytes, else the file's own date (read through `dirfd`), else the prefix.
@@ -169,9 +187,18 @@ private:
     ino_t ino_ = 0;
 };
 
+// One rename that failed, and why: an errno value (EEXIST when the name is taken, EINVAL
+// for a name no file can bear, EACCES or EROFS for a folder that cannot be written…).
+struct EchecRenommage {
+    std::string ancien, nouveau;
+    int erreur = 0;
+};
+
 struct BilanRenommage {
     int renommes = 0;
     int erreurs = 0;
+    // Each failure counted in `erreurs`, in order, with its cause.
+    std::vector<EchecRenommage> echecs;
     // The run refused to start: the folder is no longer where it was listed.
     bool dossierDeplace = false;
     // The run renamed nothing: its journal could not be written first, in
@@ -217,6 +244,14 @@ inline constexpr const char* kMessageVarlimageInterrompu =
 // (`journalTropGrand`) is too large; empty when the run was not refused for those.
 std::string messageRefus(const TextLookup& texte, const BilanRenommage& bilan,
                          const std::string& dossier, const std::string& journalTropGrand = {});
+
+// Whether a run would have anything to do: some row is neither empty nor marked.
+bool lignesARenommer(const std::vector<FileRow>& rows);
+
+// Why the renames of a run failed, one line per failure ("old → new: cause"), at most
+// `maximum` lines and then how many more; empty when nothing failed.
+std::string raisonsEchecs(const BilanRenommage& bilan, const TextLookup& texte,
+                          std::size_t maximum = 8);
 
 // Renames every row in order inside the listed folder, one direct rename each (two,
 // through a temporary name, for a change of case on a file system that ignores case),
@@ -288,6 +323,10 @@ public:
     std::vector<FileRow>& lignes() { return lignes_; }
     const std::vector<FileRow>& lignes() const { return lignes_; }
     bool fichiersTrouves() const { return fichiersTrouves_; }
+    // The highest counter number the last calculation wrote (0 when none).
+    long long dernierCompteur() const { return dernierCompteur_; }
+    // The counter width the rows need, when the chosen one is too narrow; else 0.
+    int largeurCompteurManquante() const;
 
     // Every new name from the options; `partieExif` gives the name part in EXIF naming.
     void calculer(const NamePartFn& partieExif = {}, const LigneCompagnonFn& compagnon = {});
@@ -300,6 +339,7 @@ private:
     DossierListe dossier_;
     std::vector<FileRow> lignes_ = std::vector<FileRow>(1);
     bool fichiersTrouves_ = false;
+    long long dernierCompteur_ = 0;
 };
 
 } // namespace varlime

@@ -96,12 +96,19 @@ std::string Retourne_focale_formatee(double valeur, int formatOuverture) {
 }
 
 std::string Retourne_exposition_formatee(double secondes, int formatExposition) {
+    return Retourne_exposition_formatee(secondes, formatExposition, {});
+}
+
+std::string Retourne_exposition_formatee(double secondes, int formatExposition,
+                                         std::string_view suffixe) {
     if (!(secondes > 0) || !std::isfinite(secondes))
         return {};
     if (secondes >= 1)
         return std::to_string(RoundHalfEven(secondes));
     const std::int32_t n = RoundHalfEven(1.0 / secondes);
-    return "1_" + std::to_string(n) + (formatExposition == 1 ? "_ème" : "_eme");
+    if (suffixe.empty())
+        suffixe = formatExposition == 1 ? "_ème" : "_eme";
+    return "1_" + std::to_string(n) + std::string(suffixe);
 }
 
 std::optional<std::string_view> valeurListing(std::string_view listing,
@@ -426,7 +433,7 @@ std::string valeurItem(ItemExif item, const FaitsExif& faits, const OptionsNomma
                       [&](double x) { return Retourne_ouverture_formatee(x, e.formatOuverture); });
     case ItemExif::Exposition:
         return nombre(faits.exposition, [&](double x) {
-            return Retourne_exposition_formatee(x, e.formatExposition);
+            return Retourne_exposition_formatee(x, e.formatExposition, e.suffixeExposition);
         });
     case ItemExif::Focale:
         return nombre(faits.focale,

@@ -49,6 +49,10 @@ std::string Retourne_focale_formatee(double valeur, int formatOuverture);    // 
 // Whole seconds from 1 s up, "1_N_eme" (or "1_N_ème" for choice 1) below; a zero,
 // negative or unreadable exposure gives "" (there is no reciprocal to show).
 std::string Retourne_exposition_formatee(double secondes, int formatExposition);
+// The same with the suffix of the active language after "1_N" ("th" in English); the
+// format's own one when `suffixe` is empty.
+std::string Retourne_exposition_formatee(double secondes, int formatExposition,
+                                         std::string_view suffixe);
 
 // --- Values read out of the listings --------------------------------------------
 

@@ -243,6 +243,8 @@ DossierOuvert::~DossierOuvert() {
 namespace {
 
 ResultatRenommage depuisErrno(int err) {
+    // The caller reads the cause in errno, whatever was called since the failure.
+    errno = err;
     switch (err) {
     case EEXIST:
     case ENOTEMPTY:
@@ -265,10 +267,14 @@ bool memesNomsSaufCasse(const std::string& a, const std::string& b) {
 
 ResultatRenommage renommerSansEcraserAt(int dirfd, const std::string& ancien,
                                         const std::string& nouveau) {
-    if (!nomValide(ancien) || !nomValide(nouveau))
+    if (!nomValide(ancien) || !nomValide(nouveau)) {
+        errno = EINVAL;
         return ResultatRenommage::NomInvalide;
-    if (dirfd < 0)
+    }
+    if (dirfd < 0) {
+        errno = EBADF;
         return ResultatRenommage::Refuse;
+    }
     if (::renameat2(dirfd, ancien.c_str(), dirfd, nouveau.c_str(), RENAME_NOREPLACE) == 0)
         return ResultatRenommage::Renomme;
     int err = errno;

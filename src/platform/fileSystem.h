@@ -76,6 +76,7 @@ enum class ResultatRenommage {
 // Renames `ancien` to `nouveau`, both bare names inside `dossier`, without ever
 // replacing an existing entry. A rename that only changes letter case works on
 // file systems that ignore case (the target is then the source itself).
+// On failure errno holds the system's cause.
 ResultatRenommage renommerSansEcraser(const std::string& dossier, const std::string& ancien,
                                       const std::string& nouveau);
 

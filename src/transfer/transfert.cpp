@@ -95,9 +95,13 @@ void parcourirFichiers(const std::string& dossierTexte, bool recursif, bool sour
     // Without subfolders the listing leaves folders out altogether.
     const int masque = recursif ? attrTous : attrTous & ~attrRepertoire;
     bool lu = false;
-    const std::vector<EntreeRepertoire> entrees = chercherFichiers(dossier, "*.*", masque, &lu);
+    std::vector<EntreeRepertoire> entrees = chercherFichiers(dossier, "*.*", masque, &lu);
     if (!lu && illisibles)
         ++*illisibles;
+    // In name order, as the camera numbered them (and folders 100…, 101… likewise): an
+    // interrupted copy holds the first photos, not those the folder happened to give first.
+    std::sort(entrees.begin(), entrees.end(),
+              [](const EntreeRepertoire& a, const EntreeRepertoire& b) { return a.nom < b.nom; });
     // The sidecars of this folder's files go with their photo, right after it, even
     // where their own kind would not be taken from a camera folder.
     std::vector<std::string> fichiers;
@@ -449,9 +453,12 @@ BilanTransfert TransfertPhotos::executer(const std::string& totalTexte, const Te
     int total = 0;
     toInteger(totalTexte, total);
 
+    // A move is told as a move from its first step, the copy, on.
     sortie.initialiserMessage(
-        texte("RSC_message_information_copie_fichiers", "Copie des fichiers") + " (" + totalTexte +
-        ")");
+        (deplacement_
+             ? texte("RSC_message_information_deplacement_fichiers", "Déplacement des fichiers")
+             : texte("RSC_message_information_copie_fichiers", "Copie des fichiers")) +
+        " (" + totalTexte + ")");
     const std::string ligneCopie =
         " " + texte("RSC_message_avancement_copie_fichiers", "fichiers copiés /") + totalTexte;
     b.erreursCopie = copierFichiers(

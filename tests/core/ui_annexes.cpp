@@ -3,9 +3,13 @@
 #include "core/ui/fileGridModel.h"
 #include "support/ui_support.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTableView>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace varlime;
@@ -44,6 +48,19 @@ TEST(GridSidecars, MarkAndTip) {
         EXPECT_EQ(model.data(i, Qt::ToolTipRole).toString().toStdString(), c.tip)
             << c.ligne << "," << c.colonne;
     }
+    // The tip shows where the user points: over the mark in the grid (the window, shown,
+    // reads its settings again, so the names may have changed since).
+    m.resize(900, 600);
+    m.show();
+    QApplication::processEvents();
+    const QRect r = m.GRS_fichier->visualRect(model.index(0, 1));
+    QHelpEvent survol(QEvent::ToolTip, r.center(),
+                      m.GRS_fichier->viewport()->mapToGlobal(r.center()));
+    QApplication::sendEvent(m.GRS_fichier->viewport(), &survol);
+    const QString tip = model.data(model.index(0, 1), Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("Fichiers annexes varlimés avec lui :\nIMG_0001")));
+    EXPECT_EQ(QToolTip::text(), tip);
+    m.close();
 }
 
 } // namespace

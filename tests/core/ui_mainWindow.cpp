@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -33,6 +34,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -170,7 +172,8 @@ TEST(MainWindow, UnreadableAndReadOnlyFoldersAreToldAsSuch) {
         QString message;       // a message shown when the folder is listed (or empty)
         QString premiereLigne; // the test report's first line
     } cas[] = {
-        {"unreadable", 0311, false, QStringLiteral("ne peut pas être lu"), QString()},
+        {"unreadable", 0311, false, QStringLiteral("ne peut pas être lu (accès refusé)"),
+         QString()},
         {"read_only", 0555, true, QString(), QStringLiteral("n'autorise pas le renommage")},
         {"writable", 0777, true, QString(), QStringLiteral("*** Aucune erreur à signaler ***")},
     };
@@ -228,8 +231,82 @@ TEST(MainWindow, EmptyFolderHasOneEmptyRow) {
     EXPECT_EQ(m.nombreLignes(), 2);
     m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
     EXPECT_EQ(grid(m), (Grid{{"", ""}}));
+    // Nothing to rename: no question is asked, and the reason is told.
     m.Varlimer();
-    EXPECT_EQ(f.messages.texts().last().toStdString(), "0 fichiers varlimés\r\n0 erreurs");
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].kind, MessageKind::Information);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(), "Aucun fichier à varlimer dans la liste.");
+}
+
+// A counter too narrow for the list is reported by the test before renaming, and the run
+// offers the width that fits: 1000 files on 3 digits would end in _1000 after _999.
+TEST(MainWindow, CounterOutgrowingItsWidthIsToldAndWidened) {
+    AppFixture f;
+    TempDir photos;
+    for (int i = 0; i < 1000; ++i)
+        photos.write("p" + std::to_string(10000 + i) + ".jpg");
+    TMainForm& m = f.app->MainForm();
+    open(m, photos);
+    m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+    const RapportTest rapport = m.Rapport_test();
+    ASSERT_GE(rapport.lignes.size(), 2u);
+    EXPECT_EQ(rapport.lignes[0], "Le compteur sur 3 chiffres ne suffit pas : il va jusqu'à 1000.");
+    EXPECT_TRUE(rapport.erreur);
+    for (const std::string& l : rapport.lignes)
+        EXPECT_EQ(l.find("Aucune erreur"), std::string::npos) << l;
+    f.messages.answer(true); // 4 digits
+    f.messages.answer(true); // rename
+    m.Varlimer();
+    ASSERT_GE(f.messages.shown.size(), 2u);
+    EXPECT_EQ(f.messages.shown[0].text.toStdString(),
+              "Le compteur sur 3 chiffres va jusqu'à 1000 : les noms ne se suivraient plus dans "
+              "l'ordre.\r\nVoulez-vous passer à 4 chiffres ?");
+    EXPECT_EQ(m.CBB_largeur_increment->currentText(), QStringLiteral("4"));
+    EXPECT_TRUE(photos.exists("X0001.jpg"));
+    EXPECT_TRUE(photos.exists("X1000.jpg"));
+    EXPECT_FALSE(photos.exists("X001.jpg"));
+    // Wide enough now: the test has nothing to say about the counter.
+    EXPECT_EQ(m.Rapport_test().lignes.front().find("compteur"), std::string::npos);
+}
+
+// A rename that fails says why, under the warning icon: the folder cannot be written,
+// or the name is taken by a file that came after the listing.
+TEST(MainWindow, FailedRenamesSayWhy) {
+    const struct {
+        const char* nom;
+        mode_t mode;
+        const char* arrive; // a file written after the listing, or null
+        std::string attendu;
+    } cas[] = {
+        {"read_only", 0555, nullptr,
+         "0 fichiers varlimés\r\n2 erreurs\r\n\r\na.jpg → X001.jpg : accès refusé\r\n"
+         "b.jpg → X002.jpg : accès refusé"},
+        {"taken", 0777, "X002.jpg",
+         "1 fichiers varlimés\r\n1 erreurs\r\n\r\nb.jpg → X002.jpg : le nom est déjà pris"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        AppFixture f;
+        TempDir photos;
+        photos.write("a.jpg");
+        photos.write("b.jpg");
+        TMainForm& m = f.app->MainForm();
+        open(m, photos);
+        m.EDT_prefixe_remplacement->setText(QStringLiteral("X"));
+        if (c.arrive)
+            photos.write(c.arrive, "other");
+        ::chmod(photos.path().c_str(), c.mode);
+        {
+            std::optional<DroitsOrdinaires> droits;
+            if (c.mode != 0777)
+                droits.emplace();
+            m.Varlimer();
+        }
+        ::chmod(photos.path().c_str(), 0755);
+        ASSERT_FALSE(f.messages.shown.empty());
+        EXPECT_EQ(f.messages.shown.back().kind, MessageKind::Warning);
+        EXPECT_EQ(f.messages.shown.back().text.toStdString(), c.attendu);
+    }
 }
 
 TEST(MainWindow, HandEditedCellsAreUsedAndMarkedRowsSkipped) {
@@ -731,3 +808,25 @@ TEST(MainWindow, QuitWhileTypingThePrefix) {
     // Under the sanitizers a handler reaching a destroyed dialog fails the test here.
     f.app.reset();
 }
+
+namespace {
+
+// A tool button that opened a dialog never heard the mouse leave it: when the main
+// window comes back, it is no longer drawn under the mouse.
+TEST(MainWindow, ToolButtonsForgetTheHoverOfADialogsTime) {
+    AppFixture f;
+    TMainForm& m = f.app->MainForm();
+    m.resize(900, 600);
+    m.show();
+    QCursor::setPos(m.mapToGlobal(QPoint(m.width() - 5, m.height() - 5)));
+    QEvent entree(QEvent::Enter);
+    QApplication::sendEvent(m.TBT_transfert, &entree);
+    m.TBT_transfert->setAttribute(Qt::WA_UnderMouse, true);
+    ASSERT_TRUE(m.TBT_transfert->underMouse());
+    QEvent retour(QEvent::WindowActivate);
+    QApplication::sendEvent(&m, &retour);
+    EXPECT_FALSE(m.TBT_transfert->underMouse());
+    m.close();
+}
+
+} // namespace

@@ -311,3 +311,57 @@ TEST(ExifInfo, ItemsSurviveEveryChangeOfLanguage) {
         EXPECT_EQ(ordreAuDemarrage(programme, "fr"), francais.mid(2));
     }
 }
+
+namespace {
+
+// The aperture and exposure format dialogs open with the current choice ticked (the
+// first one when none was stored), and Annuler leaves the choice and the settings file
+// as they were.
+TEST(FormatDialogs, OpenWithTheirChoiceAndCancel) {
+    AppFixture f;
+    struct Cas {
+        QDialog* dialogue;
+        RadioGroup* groupe;
+        QPushButton* annuler;
+        QPushButton* ok;
+        std::function<void()> gerer;
+        const char* cle;
+    };
+    TDLG_option_ouverture& o = f.app->DLG_option_ouverture();
+    TDLG_option_exposition& e = f.app->DLG_option_exposition();
+    const Cas cas[] = {
+        {&o, o.RGA_affichage_ouverture, o.BT_annuler, o.BT_ok, [&] { o.Gerer(); }, "OUVERTURE"},
+        {&e, e.RGA_affichage_exposition, e.BT_annuler, e.BT_ok, [&] { e.Gerer(); }, "EXPOSITION"},
+    };
+    const auto stocke = [&](const char* cle) {
+        return IniDocument::load(f.app->DB_utilitaire().Fichier_parametres())
+            .read("FORMATS", cle, "absent");
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.cle);
+        c.groupe->setItemIndex(-1);
+        int vu = -2;
+        whenModal([&](QWidget* w) {
+            EXPECT_EQ(w, c.dialogue);
+            vu = c.groupe->itemIndex();
+            c.groupe->setItemIndex(1);
+            c.annuler->click();
+        });
+        c.gerer();
+        EXPECT_EQ(vu, 0);
+        EXPECT_EQ(stocke(c.cle), "absent");
+        // The stored choice is the one ticked at the next opening; OK keeps a new one.
+        c.groupe->setItemIndex(1);
+        whenModal([&](QWidget*) {
+            vu = c.groupe->itemIndex();
+            c.groupe->setItemIndex(0);
+            c.ok->click();
+        });
+        c.gerer();
+        EXPECT_EQ(vu, 1);
+        EXPECT_EQ(c.groupe->itemIndex(), 0);
+        EXPECT_EQ(stocke(c.cle), "0");
+    }
+}
+
+} // namespace

@@ -131,7 +131,7 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          "",
          true,
          -1,
-         joindre({{"[run]", "title Copie des fichiers (12)"},
+         joindre({{"[run]", "title Déplacement des fichiers (12)"},
                   progression(copie, 11, "12"),
                   {"[close]", "warn 11 fichiers ont été copiés\n1 " + kErreurCopie, "[idle]",
                    "warn " + kErreurDeplacement, "[recount]"}}),
@@ -144,7 +144,7 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          "",
          true,
          -1,
-         joindre({{"[run]", "title Copie des fichiers (12)"},
+         joindre({{"[run]", "title Déplacement des fichiers (12)"},
                   progression(copie, 12, "12"),
                   {"[close]", "confirm 12", "title Déplacement des fichiers (12)"},
                   progression(depl, 12, "12"),
@@ -158,7 +158,7 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          "",
          true,
          5,
-         joindre({{"[run]", "title Copie des fichiers (12)"},
+         joindre({{"[run]", "title Déplacement des fichiers (12)"},
                   progression(copie, 5, "12"),
                   {"[close]", "[idle]",
                    "warn Transfert interrompu.\n5 fichiers ont été copiés\n7 fichiers n'ont pas "
@@ -173,7 +173,7 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          "",
          true,
          -1,
-         joindre({{"[run]", "title Copie des fichiers (12)"},
+         joindre({{"[run]", "title Déplacement des fichiers (12)"},
                   progression(copie, 12, "12"),
                   {"[close]", "confirm 12", "[idle]",
                    "info 12 fichiers ont été copiés\nAucun fichier n'a été effacé du répertoire "
@@ -203,7 +203,7 @@ TEST(Transfert, RunsAsTheDialogShowsThem) {
          "DCIM",
          true,
          -1,
-         joindre({{"[run]", "title Copie des fichiers (2)"},
+         joindre({{"[run]", "title Déplacement des fichiers (2)"},
                   progression(copie, 2, "2"),
                   {"[close]", "confirm 2", "title Déplacement des fichiers (2)"},
                   progression(depl, 2, "2"),
@@ -443,6 +443,25 @@ TEST(CameraFolder, NamesAndFiles) {
         EXPECT_EQ(std::make_pair(Fichier_a_copier(f.nom, true), Fichier_a_copier(f.nom, false)),
                   std::make_pair(f.apn, f.plain))
             << f.nom;
+}
+
+// A copy walks the card in name order, folder by folder: interrupted, it holds the first
+// photos, whatever order the folder gives its entries in.
+TEST(CameraFolder, WalksInNameOrder) {
+    TempDir d;
+    for (const char* f : {"DCIM/101/IMG_0007.JPG", "DCIM/100/IMG_0004.JPG", "DCIM/100/IMG_0001.JPG",
+                          "DCIM/100/IMG_0003.JPG", "DCIM/100/IMG_0002.JPG", "DCIM/101/IMG_0006.JPG",
+                          "DCIM/100/IMG_0005.JPG"})
+        d.write(f);
+    std::vector<std::string> vus;
+    parcourirFichiers(d.path() + "DCIM", true, true, nullptr,
+                      [&](const std::string& dossier, const std::string& nom) {
+                          vus.push_back(dossier.substr(dossier.size() - 4) + nom);
+                      });
+    EXPECT_EQ(vus,
+              (std::vector<std::string>{"100/IMG_0001.JPG", "100/IMG_0002.JPG", "100/IMG_0003.JPG",
+                                        "100/IMG_0004.JPG", "100/IMG_0005.JPG", "101/IMG_0006.JPG",
+                                        "101/IMG_0007.JPG"}));
 }
 
 TEST(CameraFolder, CountsAsTheCopyWalks) {

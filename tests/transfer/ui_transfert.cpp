@@ -6,9 +6,11 @@
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_info_avancement.h"
+#include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_transfert.h"
 
 #include <QCheckBox>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -16,7 +18,9 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace varlime;
 using namespace varlime::test;
@@ -268,26 +272,52 @@ TEST(TransferDialog, RefusesAndClosingWaitsForTheRun) {
     }
 }
 
-TEST(TransferDialog, MainWindowTakesTheTarget) {
+// The folder picker offers to open only folders that hold a folder (hidden ones are not
+// shown, so they do not count); links to folders count as folders.
+TEST(FolderPicker, ExpandArrowsOnlyWhereThereAreSubfolders) {
     AppFixture f;
     TempDir dir;
-    dir.write("photos/a.jpg");
+    dir.write("avec/sous/a.jpg");
+    dir.write("fichiers/a.jpg");
+    dir.write("cache/.x/a.jpg");
+    dir.write("vide/.keep");
+    dir.write("par_lien/.keep");
+    ::symlink((dir.path() + "avec").c_str(), (dir.path() + "par_lien/vers_avec").c_str());
+    TDLG_rep_xp& p = f.app->DLG_rep_xp();
+    const QAbstractItemModel& m = *p.STV_rep->model();
+    const auto index = [&](const char* nom) {
+        return static_cast<const QFileSystemModel&>(m).index(q(dir.path() + nom));
+    };
+    for (const auto& [nom, enfants] :
+         {std::pair{"avec", true}, std::pair{"fichiers", false}, std::pair{"cache", false},
+          std::pair{"vide", false}, std::pair{"par_lien", true}}) {
+        ASSERT_TRUE(index(nom).isValid()) << nom;
+        EXPECT_EQ(m.hasChildren(index(nom)), enfants) << nom;
+    }
+}
+
+// Closing the transfer, the main window lists its own folder again, not the target
+// the dialog pointed at; a copy into its own folder shows at once.
+TEST(TransferDialog, MainWindowKeepsItsOwnFolder) {
+    AppFixture f;
+    TempDir dir;
+    dir.write("mine/a.jpg");
     dir.write("photos/b.jpg");
     TMainForm& main = f.app->MainForm();
+    main.Repertoire_courant = dir.path() + "mine/";
+    main.Validation_repertoire();
     TDLG_transfert& d = f.app->DLG_transfert();
     whenModal([&](QWidget* w) {
         EXPECT_EQ(w, &d);
-        EXPECT_EQ(d.grille(P::Source)->horizontalHeaderItem(0)->text(), QStringLiteral("Libellé"));
+        EXPECT_EQ(d.dossierTexte(P::Cible), q(dir.path() + "mine/"));
         d.definirDossier(P::Cible, q(dir.path() + "photos"));
+        dir.write("mine/c.jpg");
         d.BT_quitter->click();
     });
     main.TBT_transfert->click();
-    EXPECT_EQ(main.Repertoire_courant, dir.path() + "photos/");
+    EXPECT_EQ(main.Repertoire_courant, dir.path() + "mine/");
     EXPECT_EQ(main.cellule(0, 1), QStringLiteral("a.jpg"));
-    EXPECT_EQ(main.cellule(0, 2), QStringLiteral("b.jpg"));
-    EXPECT_EQ(IniDocument::load(f.app->DB_utilitaire().Fichier_parametres())
-                  .read("CHEMINS", "DEFAUT", "?"),
-              dir.path() + "photos/");
+    EXPECT_EQ(main.cellule(0, 2), QStringLiteral("c.jpg"));
 }
 
 } // namespace

@@ -142,6 +142,9 @@ void TMainForm::Chercher_fichier() {
     prechargement_.arreter();
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
+    model_->setTextesMarqueurs(
+        app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
+        app_.texte("RSC_non_varlime_sans_compagnon", kNonVarlimeSansCompagnon.data()));
     OptionsNommage& o = chaine_.options();
     o.masqueRecherche = EDT_masque_recherche->text().toStdString();
     o.attributs = app_.DLG_type_fichier().Determiner();
@@ -187,7 +190,8 @@ void TMainForm::signalerDossierIllisible(bool listeOk) {
     const QString message = app_.DB_utilitaire().formater(
         app_.texte("RSC_msg_repertoire_illisible",
                    "Le répertoire %s ne peut pas être lu (%s) : aucun fichier n'est listé."),
-        {qs(nomAffichable(Repertoire_courant)), QString::fromLocal8Bit(std::strerror(erreur))});
+        {qs(nomAffichable(Repertoire_courant)),
+         qs(texteErreurSysteme(lookupMessages(app_.localization()), erreur))});
     // A folder given at start is listed before the window shows: its message waits for
     // the window, over which it opens.
     if (differerMessages && !premiereActivation_)
@@ -203,6 +207,7 @@ OptionsNommage TMainForm::optionsAffichees() const {
     o.formatHeure = app_.DLG_option_heure().formatHeure();
     o.exif.formatOuverture = app_.DLG_option_ouverture().index();
     o.exif.formatExposition = app_.DLG_option_exposition().index();
+    o.exif.suffixeExposition = app_.DLG_option_exposition().suffixe();
     return o;
 }
 
@@ -431,6 +436,21 @@ void TMainForm::Varlimer() {
     // The run renames what the grid shows: a reading on the side ends first, so that
     // the grid shows every file's name before the question.
     prechargement_.attendre();
+    // Nothing to rename: no question, only the reason.
+    if (!lignesARenommer(moteur_.lignes())) {
+        app_.messages().information(
+            app_.texte("RSC_msg_rien_a_varlimer", "Aucun fichier à varlimer dans la liste."), this);
+        return;
+    }
+    // A counter too narrow for the list: the width that fits is offered first.
+    const int largeur = moteur_.largeurCompteurManquante();
+    if (largeur > 0 &&
+        app_.messages().confirm(
+            app_.DB_utilitaire().formater(
+                app_.texte("RSC_msg_proposer_largeur_compteur", kMessageProposerLargeur),
+                {moteur_.options.largeur, moteur_.dernierCompteur(), largeur}),
+            this))
+        CBB_largeur_increment->setCurrentText(QString::number(largeur));
     // A declined run touches nothing and says nothing: a summary of zero files would
     // read as if the run had been tried and had found nothing to do.
     if (!app_.messages().confirm(
@@ -458,8 +478,13 @@ void TMainForm::Varlimer() {
     Chercher_fichier();
     const QString bilanTexte =
         app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlimés\r\n%d erreurs");
-    app_.messages().information(
-        app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}), this);
+    // A failure is told with its cause, under the warning icon.
+    const std::string raisons = raisonsEchecs(bilan, lookupMessages(app_.localization()));
+    app_.messages().show(
+        bilan.erreurs ? MessageKind::Warning : MessageKind::Information,
+        app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}) +
+            (raisons.empty() ? QString() : QStringLiteral("\r\n\r\n") + qs(raisons)),
+        MessageButtons::Ok, this);
 }
 
 namespace {

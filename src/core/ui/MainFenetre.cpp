@@ -33,6 +33,7 @@
 #include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/OublieSurvol.h"
 #include "platform/ui/RadioGroup.h"
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
@@ -90,11 +91,10 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const QString texte = index.data().toString();
-        if (texte == qs(std::string(kNonVarlimeSansExif)) ||
-            texte == qs(std::string(kNonVarlimeSansCompagnon))) {
+        if (FileGridModel::estMarqueur(index)) {
             painter->save();
-            painter->fillRect(option.rect, QColor(255, 0, 0));
+            painter->fillRect(option.rect, index.data(Qt::BackgroundRole).value<QColor>());
+            painter->setPen(index.data(Qt::ForegroundRole).value<QColor>());
             painter->drawText(option.rect, Qt::AlignCenter, index.data().toString());
             painter->restore();
             return;
@@ -106,6 +106,11 @@ public:
                    const QModelIndex& index) override {
         if (event->type() != QEvent::ToolTip)
             return QStyledItemDelegate::helpEvent(event, view, option, index);
+        // The sidecars of a "+N" mark, else a name cut to fit its column.
+        if (const QString tip = index.data(Qt::ToolTipRole).toString(); !tip.isEmpty()) {
+            QToolTip::showText(event->globalPos(), tip, view);
+            return true;
+        }
         const QString texte = index.data().toString();
         const int marge = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
         if (!texte.isEmpty() &&
@@ -146,6 +151,9 @@ TMainForm::TMainForm(FenetresPrincipal& app) : app_(app) {
     TXT_extension_remplacement->setEnabled(false);
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
+    model_->setTextesMarqueurs(
+        app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
+        app_.texte("RSC_non_varlime_sans_compagnon", kNonVarlimeSansCompagnon.data()));
     setWindowTitle(app_.texte("RSC_main_caption", "Varlime ") + QStringLiteral(VARLIME_VERSION) +
                    QStringLiteral(" Linux"));
     setAcceptDrops(true);
@@ -209,6 +217,7 @@ void TMainForm::construireOutils() {
     TBR_outils = addToolBar(QStringLiteral("Outils"));
     TBR_outils->setObjectName(QStringLiteral("TBR_outils"));
     TBR_outils->setMovable(false);
+    new OublieSurvol(TBR_outils);
     // A named tool button with a standard icon and its text beside it.
     auto outil = [this](const char* nom, QStyle::StandardPixmap icone, const QString& texte,
                         const QString& bulle) {
@@ -435,7 +444,7 @@ void TMainForm::relierMenus() {
             app_.texte("RSC_titre_fenetre_nikon", "Exploitation des NEF Nikon"),
             texteLignes("RSC_message_nikon",
                         {"Cette version de Varlime sait utiliser le format NEF de Nikon pour "
-                         "extraire les EXIF",
+                         "extraire les EXIF.",
                          "Cependant moins d'informations seront trouvées que dans les jpeg.",
                          "L'essentiel cependant y est."}),
             "RSC_lien_aide_raw");
@@ -445,7 +454,7 @@ void TMainForm::relierMenus() {
             app_.texte("RSC_titre_fenetre_pentax", "Exploitation des PEF Pentax"),
             texteLignes("RSC_message_pentax",
                         {"Cette version de Varlime sait utiliser le format PEF de Pentax pour "
-                         "extraire les EXIF",
+                         "extraire les EXIF.",
                          "Cependant l'image n'est pas affichée par Varlime.",
                          "Ceci ne gêne en rien les opérations de \"nommage\"."}),
             "RSC_lien_aide_raw");

@@ -189,6 +189,7 @@ bool TMainForm::lireOptions(OptionsNommage& o) {
     o.compagnons = app_.DB_association_fichier().options();
     o.exif.formatOuverture = app_.DLG_option_ouverture().index();
     o.exif.formatExposition = app_.DLG_option_exposition().index();
+    o.exif.suffixeExposition = app_.DLG_option_exposition().suffixe();
     return true;
 }
 

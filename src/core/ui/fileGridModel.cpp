@@ -55,12 +55,26 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
     const bool sansExif = s == kNonVarlimeSansExif || s == kNonVarlimeSansCompagnon;
     switch (role) {
     case Qt::DisplayRole:
+        if (sansExif) {
+            const QString& t = s == kNonVarlimeSansExif ? sansExif_ : sansCompagnon_;
+            if (!t.isEmpty())
+                return t;
+        }
+        [[fallthrough]];
     // A new name is bytes made from the old name's bytes: shown readable.
     case Qt::EditRole:
         return qs(s);
     case Qt::TextAlignmentRole:
         if (sansExif)
             return int(Qt::AlignHCenter | Qt::AlignVCenter);
+        return {};
+    case Qt::BackgroundRole:
+        if (sansExif)
+            return QColor(255, 0, 0);
+        return {};
+    case Qt::ForegroundRole:
+        if (sansExif)
+            return QColor(Qt::white);
         return {};
     case Qt::DecorationRole:
         if (index.column() == 1 && !r.annexes.empty())

@@ -27,6 +27,16 @@ public:
     void setHeaders(const QString& avant, const QString& apres);
     // The first line of the tip of a new name whose file carries sidecars.
     void setTitreAnnexes(const QString& titre) { titreAnnexes_ = titre; }
+    // The not-renamed markers as the grid shows them, in the active language (the rows
+    // keep the marker itself, which the rename run knows).
+    void setTextesMarqueurs(const QString& sansExif, const QString& sansCompagnon) {
+        sansExif_ = sansExif;
+        sansCompagnon_ = sansCompagnon;
+    }
+    // Whether a cell holds one of those markers: painted white on red.
+    static bool estMarqueur(const QModelIndex& index) {
+        return index.data(Qt::BackgroundRole).isValid();
+    }
     // The rows as they stand, hand edits included; always at least one row.
     std::vector<FileRow>& rows() { return rows_; }
     const std::vector<FileRow>& rows() const { return rows_; }
@@ -43,6 +53,7 @@ private:
     std::function<bool()> busy_;
     QString avant_, apres_;
     QString titreAnnexes_ = QStringLiteral("Fichiers annexes varlimés avec lui :");
+    QString sansExif_, sansCompagnon_;
 };
 
 } // namespace varlime

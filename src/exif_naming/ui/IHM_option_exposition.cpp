@@ -5,8 +5,10 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace varlime {
 
@@ -21,13 +23,27 @@ TDLG_option_exposition::TDLG_option_exposition(QWidget* parent) : QDialog(parent
     BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
     BT_ok->setDefault(true);
     connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
+    BT_annuler = control<QPushButton>("BT_annuler", QStringLiteral("Annuler"), this);
+    connect(BT_annuler, &QPushButton::clicked, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RGA_affichage_exposition);
-    layout->addWidget(BT_ok, 0, Qt::AlignHCenter);
+    auto* boutons = new QHBoxLayout;
+    boutons->addStretch();
+    boutons->addWidget(BT_ok);
+    boutons->addWidget(BT_annuler);
+    boutons->addStretch();
+    layout->addLayout(boutons);
 }
 
 void TDLG_option_exposition::Gerer() {
-    exec();
+    // No stored choice names read as the first one: it is shown ticked.
+    const int avant = index();
+    if (avant < 0)
+        RGA_affichage_exposition->setItemIndex(0);
+    if (exec() != QDialog::Accepted) {
+        RGA_affichage_exposition->setItemIndex(avant);
+        return;
+    }
     if (liens.sauverParametre)
         liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("EXPOSITION"),
                               QString::number(index()));
@@ -37,8 +53,20 @@ int TDLG_option_exposition::index() const {
     return RGA_affichage_exposition->itemIndex();
 }
 
+std::string TDLG_option_exposition::suffixe() const {
+    // The choice as its item shows it, "1_50" then the suffix, in the active language:
+    // names are written as the dialog shows them.
+    const QString item = RGA_affichage_exposition->itemText(std::max(0, index()));
+    const QString exemple = QStringLiteral("1_50");
+    if (!item.startsWith(exemple))
+        return {};
+    const QString reste = item.mid(exemple.size());
+    return reste.left(reste.indexOf(u' ')).toStdString();
+}
+
 QString TDLG_option_exposition::Retourne_exposition_formatee(double secondes) const {
-    return QString::fromStdString(varlime::Retourne_exposition_formatee(secondes, index()));
+    return QString::fromStdString(
+        varlime::Retourne_exposition_formatee(secondes, index(), suffixe()));
 }
 
 bool TDLG_option_exposition::Positionne_option_exposition(const QString& texte) {

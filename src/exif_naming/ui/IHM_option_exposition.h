@@ -4,6 +4,7 @@
 #include "platform/ui/LiensPrincipal.h"
 
 #include <QDialog>
+#include <string>
 
 class QPushButton;
 
@@ -17,9 +18,13 @@ public:
     explicit TDLG_option_exposition(QWidget* parent = nullptr);
 
     // Shows the window modally, then stores the chosen index.
+    // Opens with the current choice ticked; Annuler leaves it as it was.
     void Gerer();
     int index() const;
     QString Retourne_exposition_formatee(double secondes) const;
+    // What follows "1_N" in names, read from the chosen item as the active language
+    // writes it ("_eme", "_ème", "th" in English).
+    std::string suffixe() const;
     // Stored value: "ERREUR" keeps the choice; false when the text is no integer.
     bool Positionne_option_exposition(const QString& texte);
 
@@ -27,6 +32,7 @@ public:
 
     RadioGroup* RGA_affichage_exposition;
     QPushButton* BT_ok;
+    QPushButton* BT_annuler;
 };
 
 } // namespace varlime

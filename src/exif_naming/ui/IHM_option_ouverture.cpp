@@ -5,6 +5,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,14 +25,28 @@ TDLG_option_ouverture::TDLG_option_ouverture(QWidget* parent) : QDialog(parent) 
     BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
     BT_ok->setDefault(true);
     connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
+    BT_annuler = control<QPushButton>("BT_annuler", QStringLiteral("Annuler"), this);
+    connect(BT_annuler, &QPushButton::clicked, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RGA_affichage_ouverture);
     layout->addWidget(LBL_note);
-    layout->addWidget(BT_ok, 0, Qt::AlignHCenter);
+    auto* boutons = new QHBoxLayout;
+    boutons->addStretch();
+    boutons->addWidget(BT_ok);
+    boutons->addWidget(BT_annuler);
+    boutons->addStretch();
+    layout->addLayout(boutons);
 }
 
 void TDLG_option_ouverture::Gerer() {
-    exec();
+    // No stored choice names read as the first one: it is shown ticked.
+    const int avant = index();
+    if (avant < 0)
+        RGA_affichage_ouverture->setItemIndex(0);
+    if (exec() != QDialog::Accepted) {
+        RGA_affichage_ouverture->setItemIndex(avant);
+        return;
+    }
     if (liens.sauverParametre)
         liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("OUVERTURE"),
                               QString::number(index()));

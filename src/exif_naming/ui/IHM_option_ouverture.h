@@ -18,6 +18,7 @@ public:
     explicit TDLG_option_ouverture(QWidget* parent = nullptr);
 
     // Shows the window modally, then stores the chosen index.
+    // Opens with the current choice ticked; Annuler leaves it as it was.
     void Gerer();
     int index() const;
     QString Retourne_ouverture_formatee(double valeur) const;
@@ -31,6 +32,7 @@ public:
     RadioGroup* RGA_affichage_ouverture;
     QLabel* LBL_note;
     QPushButton* BT_ok;
+    QPushButton* BT_annuler;
 };
 
 } // namespace varlime

@@ -3,6 +3,7 @@
 #include "platform/ui/FramePlacement.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -33,12 +34,19 @@ TDLG_info_touche::TDLG_info_touche(QWidget* parent)
 void TDLG_info_touche::Afficher(const QWidget& viewer, QPoint coin) {
     adjustSize();
     // Its frame's bottom on the viewer's frame's top, both as the window manager draws
-    // them; with no room above the viewer, at the top of the screen over it, where its
-    // lines can still be read.
+    // them. With no room above the viewer, right below it; with no room there either,
+    // over the picture's top left corner: never over the viewer's title bar, which the
+    // user drags the viewer by.
     const QMargins m = margesCadre(*this, {&viewer, viewer.parentWidget()});
-    setGeometry(QRect(QPoint(coin.x() + m.left(),
-                             std::max(0, coin.y() - height() - m.top() - m.bottom()) + m.top()),
-                      size()));
+    const QMargins mv = margesCadre(viewer, {viewer.parentWidget()});
+    const int hauteurCadre = height() + m.top() + m.bottom();
+    const int basViewer = coin.y() + mv.top() + viewer.height() + mv.bottom();
+    const QScreen* ecran = viewer.screen();
+    const int basEcran = ecran ? ecran->availableGeometry().bottom() + 1 : basViewer + hauteurCadre;
+    int haut = coin.y() - hauteurCadre;
+    if (haut < 0)
+        haut = basViewer + hauteurCadre <= basEcran ? basViewer : coin.y() + mv.top();
+    setGeometry(QRect(QPoint(coin.x() + m.left(), haut + m.top()), size()));
     show();
 }
 

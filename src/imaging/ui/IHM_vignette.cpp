@@ -51,6 +51,7 @@ TDLG_vignette::TDLG_vignette(ServicesFenetre& app, TDB_image& images, TDLG_exif_
     // its own size, a large one shrunk smoothly rather than stretched by the label.
     IMG_01->setScaledContents(false);
     IMG_01->setAlignment(Qt::AlignCenter);
+    IMG_01->setWordWrap(true);
     IMG_01->installEventFilter(this);
     const int largeur = arrondi(0.7 * ecran().width());
     resize(largeur, arrondi(largeur / 1.3333));
@@ -123,17 +124,18 @@ void TDLG_vignette::Image(const std::string& chemin) {
     IMG_01->resize(width(), height());
     dimensionnement_ = false;
     if (image.pixels.vide()) {
-        // The window is neither resized nor moved: an open viewer stays open, empty.
+        // The window is neither resized nor moved, and no box stops the user paging
+        // through a card: the picture area tells what it cannot show, and the next
+        // arrow key goes on to the next file.
         pixels_ = Pixels();
         IMG_01->clear();
-        // A film that stores no picture of itself is no damaged picture: it shows nothing,
-        // and the user paging through a card is not stopped by a message.
-        if (genreImage(chemin) != FileKind::Video)
-            app_.messages().warning(
-                formatMessage(app_.texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
-                              {nomDuFichier(chemin)}),
-                this);
-        IMG_01->setVisible(false);
+        IMG_01->setText(
+            formatMessage(app_.texte("RSC_msg_image_non_affichable", kMessageNonAffichable),
+                          {nomDuFichier(chemin)}));
+        if (!isVisible())
+            show();
+        raise();
+        activateWindow();
         return;
     }
     // Mirrors and the half turn keep the proportions; a quarter turn is sized as the
@@ -335,7 +337,8 @@ void TDLG_vignette::Effacer_image() {
     if (erreur != 0)
         app_.messages().warning(
             formatMessage(app_.texte("RSC_msg_effacement_impossible", kMessageEffacementImpossible),
-                          {nomDuFichier(nom), QString::fromLocal8Bit(std::strerror(erreur))}),
+                          {nomDuFichier(nom), QString::fromStdString(texteErreurSysteme(
+                                                  lookupMessages(app_.localization()), erreur))}),
             this);
     grille_.chercherFichier();
     grille_.selectionnerLigne(suivante);

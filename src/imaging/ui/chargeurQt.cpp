@@ -153,8 +153,10 @@ bool chargerPng(const std::string& chemin, const DemandeImage& demande, Pixels& 
 bool chargerAvecQt(const std::string& chemin, const DemandeImage& demande, Pixels& sortie) {
     sortie = Pixels();
     const FileKind genre = genreImage(chemin);
+    // WebP through Qt's image formats plugin (scripts/deps.sh installs it).
     const char* format = genre == FileKind::Png      ? "png"
                          : genre == FileKind::Bitmap ? "bmp"
+                         : genre == FileKind::WebP   ? "webp"
                                                      : nullptr;
     if (!format || (genre == FileKind::Png && !morceauxPngPlausibles(chemin)))
         return false;

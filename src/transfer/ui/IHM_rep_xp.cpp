@@ -5,16 +5,73 @@
 #include "platform/ui/ServicesFenetre.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace varlime {
+
+namespace {
+
+// The folder tree shows an expand arrow only on folders that hold a folder: the
+// system's model claims children for every folder it has not read yet. A folder is
+// looked at once, when its row is drawn, and again each time the model reads it.
+class ModeleDossiers : public QFileSystemModel {
+public:
+    explicit ModeleDossiers(QObject* parent) : QFileSystemModel(parent) {
+        connect(this, &QFileSystemModel::directoryLoaded, this,
+                [this](const QString& chemin) { connus_.remove(chemin); });
+    }
+
+    bool hasChildren(const QModelIndex& parent) const override {
+        if (!parent.isValid() || !QFileSystemModel::hasChildren(parent))
+            return QFileSystemModel::hasChildren(parent);
+        const QString chemin = filePath(parent);
+        auto it = connus_.constFind(chemin);
+        if (it == connus_.constEnd())
+            it = connus_.insert(chemin, aUnSousDossier(chemin));
+        return *it;
+    }
+
+private:
+    // A visible subfolder (hidden ones are not listed), links to folders included.
+    static bool aUnSousDossier(const QString& chemin) {
+        const QByteArray c = QFile::encodeName(chemin);
+        DIR* d = ::opendir(c.constData());
+        if (!d)
+            return false;
+        bool trouve = false;
+        while (!trouve) {
+            const dirent* e = ::readdir(d);
+            if (!e)
+                break;
+            if (e->d_name[0] == '.')
+                continue;
+            if (e->d_type == DT_DIR) {
+                trouve = true;
+            } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+                struct stat st;
+                trouve = ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+            }
+        }
+        ::closedir(d);
+        return trouve;
+    }
+
+    mutable QHash<QString, bool> connus_;
+};
+
+} // namespace
 
 TDLG_rep_xp::TDLG_rep_xp(ServicesFenetre& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("DLG_rep_xp"));
@@ -26,7 +83,7 @@ TDLG_rep_xp::TDLG_rep_xp(ServicesFenetre& app, QWidget* parent) : QDialog(parent
     LBL_rep->setObjectName(QStringLiteral("LBL_rep"));
     LBL_rep->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(LBL_rep);
-    model_ = new QFileSystemModel(this);
+    model_ = new ModeleDossiers(this);
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setRootPath(QStringLiteral("/"));
     STV_rep = new QTreeView(this);

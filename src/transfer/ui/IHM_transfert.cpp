@@ -254,10 +254,9 @@ void TDLG_transfert::Gerer() {
     Basculer_boutons(false);
     if (parentWidget())
         move(parentWidget()->geometry().center() - rect().center());
+    // The main window keeps its own folder when the dialog closes: it lists it again,
+    // with what a copy into it may have added.
     exec();
-    const std::string cible = cheminSurDisque(dossierTexte(Panneau::Cible));
-    if (Chemin_valide(cible))
-        liens_.definirRepertoireCourant(Retourne_repertoire_slash(cible));
 }
 
 bool TDLG_transfert::event(QEvent* e) {
@@ -281,10 +280,8 @@ void TDLG_transfert::Liste_information_fichier(Panneau p) {
         return;
     const bool source = p == Panneau::Source;
     QLabel* compte = source ? LBL_info_fichier_source : LBL_info_fichier_cible;
-    // Only the source panel looks its texts up in the language file.
-    auto texte = [this, source](const char* cle, const char* defaut) {
-        return source ? app_.texte(cle, defaut) : QString::fromUtf8(defaut);
-    };
+    // Both panels speak the active language.
+    auto texte = [this](const char* cle, const char* defaut) { return app_.texte(cle, defaut); };
     const std::string chemin = cheminSurDisque(t);
     std::string media;
     if (!Lecteur_present(chemin, &media)) {
