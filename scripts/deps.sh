@@ -10,6 +10,8 @@ run_packages=(
   libjpeg-dev libraw-dev libtiff-dev libpng-dev libheif-dev
   # A JPEG XL file may keep its EXIF block Brotli-compressed.
   libbrotli-dev
+  # The import: its history, and the content hashes of its verified copies.
+  libsqlite3-dev libxxhash-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -25,6 +27,9 @@ test_packages=(
   # bench/cli_compare.sh times renaming beside jhead and exiv2, with hyperfine.
   jhead hyperfine
   xvfb xauth
+  # The import tests check the hash lists with xxhsum and xmllint, and file onto FAT and
+  # exFAT images mounted through FUSE.
+  xxhash libxml2-utils fuse fusefat exfat-fuse exfatprogs dosfstools
   # The package check: dpkg-shlibdeps finds the package's dependencies; the desktop
   # entry, AppStream data, manual page and completion are checked with their own tools.
   dpkg-dev desktop-file-utils appstream man-db bash-completion
