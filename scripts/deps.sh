@@ -27,9 +27,10 @@ test_packages=(
   # bench/cli_compare.sh times renaming beside jhead and exiv2, with hyperfine.
   jhead hyperfine
   xvfb xauth
-  # The import tests check the hash lists with xxhsum and xmllint, and file onto FAT and
-  # exFAT images mounted through FUSE.
-  xxhash libxml2-utils fuse fusefat exfat-fuse exfatprogs dosfstools
+  # Camera cards for the tests: FAT32 and exFAT images, mounted through FUSE.
+  dosfstools exfatprogs fusefat exfat-fuse
+  # The import tests check the hash lists with xxhsum and xmllint.
+  xxhash libxml2-utils
   # The package check: dpkg-shlibdeps finds the package's dependencies; the desktop
   # entry, AppStream data, manual page and completion are checked with their own tools.
   dpkg-dev desktop-file-utils appstream man-db bash-completion
