@@ -15,10 +15,12 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace varlime {
@@ -105,6 +107,8 @@ struct FichierImport {
     std::string empreinte;
     // For a sidecar: the index of its photo in the plan; kSansPhoto otherwise.
     std::size_t photo = kSansPhoto;
+    // A run stopped while writing it: it is finished under the name it was given then.
+    bool reprise = false;
 
     std::string cheminSource() const { return dossierSource + nomSource; }
     std::string cheminRelatif() const { return dossier + nom; }
@@ -179,8 +183,23 @@ public:
     std::function<void(const std::string& destination)> avantRelecture;
 
 private:
+    // What a card file was when planned: a move deletes it only while it is still that
+    // very file (same device, inode, size and time, a regular file).
+    struct Identite {
+        dev_t dev = 0;
+        ino_t ino = 0;
+        off_t taille = 0;
+        struct timespec mtime {};
+        bool present = false;
+    };
+    bool encoreLaMeme(std::size_t i, const std::string& empreinte) const;
+    bool effacerSource(std::size_t i, const std::string& empreinte);
+
     OptionsImport options_;
     PlanImport plan_;
+    std::string archive_;                   // canonical, ending in '/'
+    std::vector<std::string> destinations_; // the archive first, then each backup
+    std::vector<Identite> identites_;
     std::unique_ptr<HistoriqueImport> historique_;
     std::atomic<bool> arret_{false};
 };
