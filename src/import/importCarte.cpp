@@ -704,7 +704,10 @@ BilanImport ImportCarte::executer(const SuiviImport& suivi) {
             for (const std::string& d : destinations_) {
                 const std::string dossier = d + f.dossier;
                 if (!creerArborescence(dossier.substr(0, dossier.size() - 1))) {
-                    raison = "mkdir:" + dossier + ":" + std::strerror(errno);
+                    // A name the file system cannot hold (':' or '?' on FAT) is refused
+                    // as it is, never written under another name.
+                    raison = (errno == EINVAL ? "name:" : "mkdir:") + dossier + ":" +
+                             std::strerror(errno);
                     plein = errno == ENOSPC;
                     break;
                 }
