@@ -20,10 +20,16 @@ Commands (no window, no display needed):
                                  N pixels wide (N from 1 to 16384)
   --transfer SOURCE TARGET [--move]
                                  copies (or moves) SOURCE's photos into TARGET
+  --import SOURCE ARCHIVE [--backup DIR]... [--folders TEMPLATE] [--job TEXT]
+          [--time-offset MODEL=+HH:MM[:SS]]... [--undated-folder NAME]
+          [naming options] [--move] [--preview]
+                                 files SOURCE's photos into dated folders of
+                                 ARCHIVE (and of each backup), renamed, verified
+                                 by reading back, remembered and hash-listed
   -h, --help                     this text
   --version                      the version
 
-Naming options (--preview, --rename, --test):
+Naming options (--preview, --rename, --test, --import):
   --mask TEXT                    search mask (*.* by default)
   --prefix TEXT                  replacement prefix, or a mask ([{IMG}{PIC}])
   --width N                      counter width, 1 to 9
@@ -73,9 +79,10 @@ Environment:
 Exit status:
   0  done
   1  a folder or file is missing or unreadable, a stored value is no number,
-     or a transfer was refused
+     a transfer was refused, or an import stopped (damaged history, full disk)
   2  the command line is wrong (unknown command or option, missing or bad value)
-  3  some renames, undos or copies failed, or the transfer was interrupted
+  3  some renames, undos, copies or imports failed, or the transfer or import
+     was interrupted
 
 Manual: man varlime. Help pages: F1 in the window.
 )";
