@@ -209,12 +209,14 @@ TEST(ImportRun, alreadyImported) {
             << (premier.raisons.empty() ? "" : premier.raisons[0]);
         const std::string copie = b.archive + "2008/2008-05-30/IMG_0001.JPG";
         ASSERT_TRUE(existe(copie));
-        if (c.renommerArchive)
+        if (c.renommerArchive) {
             ASSERT_EQ(::rename(copie.c_str(), (b.archive + "renamed.jpg").c_str()), 0);
+        }
         if (c.decalage)
             toucher(p, c.decalage);
-        if (c.nouveauNomCarte)
+        if (c.nouveauNomCarte) {
             ASSERT_EQ(::rename(p.c_str(), (b.carte + "100CANON/" + c.nouveauNomCarte).c_str()), 0);
+        }
         // A new photo of the same day comes with it.
         b.photo("100CANON", "IMG_0003.JPG", "Canon_40D.jpg", "new");
         const BilanImport second = importer(b.options());
@@ -298,8 +300,10 @@ TEST(ImportRun, backupFailingVerificationAndMove) {
 TEST(ImportHistorique, damagedIsRefusedNeverRecreated) {
     Banc b;
     b.photo("100CANON", "IMG_0001.JPG");
-    const std::string abime = "SQLite format 3\0garbage garbage garbage";
-    b.t.write("historique.sqlite", std::string(abime.data(), 40) + std::string(4000, 'x'));
+    // A real header, then no database.
+    static const char kEntete[] = "SQLite format 3\0garbage garbage garbage";
+    b.t.write("historique.sqlite",
+              std::string(kEntete, sizeof kEntete - 1) + std::string(4000, 'x'));
     const std::string avant = b.t.read("historique.sqlite");
     ImportCarte import(b.options());
     std::string erreur;
