@@ -274,6 +274,25 @@ std::string dossierDuModele(const std::string& modele, const ValeursModele& v,
 ImportCarte::ImportCarte(OptionsImport options) : options_(std::move(options)) {}
 ImportCarte::~ImportCarte() = default;
 
+// What the plan's steps hand each other.
+struct ImportCarte::Etapes {
+    // Each card folder as the walk met it, with the files it takes there.
+    std::vector<std::string> dossiers;
+    std::map<std::string, std::vector<std::string>> parDossier;
+    // Each plan file's place: its folder's listing row, or the photo a sidecar goes with.
+    struct Ligne {
+        std::size_t dossier;   // index in `dossiers`
+        std::size_t rang;      // the row in that folder's listing; kSansPhoto when none
+        std::size_t principal; // for a sidecar: its photo's index in `lignes`
+        Annexe annexe;
+    };
+    std::vector<Ligne> lignes;
+    std::vector<std::unique_ptr<ChaineNommage>> chaines; // one listing per card folder
+    OptionsNommage nommage;
+    // The pending history entry of a file a stopped run had begun.
+    std::vector<std::optional<EntreeHistorique>> enCours;
+};
+
 bool ImportCarte::planifier(std::string* erreur) {
     plan_ = {};
     identites_.clear();
@@ -303,11 +322,23 @@ bool ImportCarte::planifier(std::string* erreur) {
         if (!historique_)
             return refus("history:" + chemin + "\n" + pourquoi);
     }
+    Etapes e;
+    lister(e);
+    identifier(e);
+    marquer(e);
+    nommer(e);
+    if (erreur)
+        erreur->clear();
+    return true;
+}
 
+void ImportCarte::lister(Etapes& e) {
+    auto& dossiers = e.dossiers;
+    auto& parDossier = e.parDossier;
+    auto& lignes = e.lignes;
+    auto& chaines = e.chaines;
     // The walk of the transfer: which files of which folders, sidecars after their photo.
     const bool apn = Dcim(options_.source);
-    std::vector<std::string> dossiers;
-    std::map<std::string, std::vector<std::string>> parDossier;
     parcourirFichiers(
         avecSlash(options_.source), apn, apn, &arret_,
         [&](const std::string& dossier, const std::string& nom) {
@@ -319,15 +350,8 @@ bool ImportCarte::planifier(std::string* erreur) {
         &plan_.illisibles);
 
     // Each folder listed by the naming pipeline, whose rows carry their sidecars.
-    struct Ligne {
-        std::size_t dossier;   // index in `dossiers`
-        std::size_t rang;      // the row in that folder's listing; kSansPhoto when none
-        std::size_t principal; // for a sidecar: its photo's index in `lignes`
-        Annexe annexe;
-    };
-    std::vector<Ligne> lignes;
-    std::vector<std::unique_ptr<ChaineNommage>> chaines;
-    OptionsNommage nommage = options_.nommage;
+    OptionsNommage& nommage = e.nommage;
+    nommage = options_.nommage;
     nommage.masqueRecherche = nommage.masqueRecherche.empty() ? "*.*" : nommage.masqueRecherche;
     const auto decalages = options_.decalages;
     for (std::size_t k = 0; k < dossiers.size(); ++k) {
@@ -381,12 +405,17 @@ bool ImportCarte::planifier(std::string* erreur) {
         }
         chaines.push_back(std::move(chaine));
     }
+}
 
+void ImportCarte::identifier(Etapes& e) {
+    const auto& lignes = e.lignes;
+    const auto& chaines = e.chaines;
+    const auto decalages = options_.decalages;
     // Facts, date, identity and folder of each file.
     std::vector<FichierImport>& fichiers = plan_.fichiers;
     for (std::size_t i = 0; i < fichiers.size(); ++i) {
         FichierImport& f = fichiers[i];
-        const Ligne& l = lignes[i];
+        const Etapes::Ligne& l = lignes[i];
         struct stat st {};
         Identite id;
         if (::lstat(f.cheminSource().c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
@@ -415,11 +444,15 @@ bool ImportCarte::planifier(std::string* erreur) {
             {f.datePrise, f.fabricant, f.modele, options_.travail, extensionDe(f.nomSource)},
             options_.moisAbreges, options_.dossierSansDate);
     }
+}
 
+void ImportCarte::marquer(Etapes& etapes) {
+    std::vector<FichierImport>& fichiers = plan_.fichiers;
+    auto& enCours = etapes.enCours;
+    enCours.assign(fichiers.size(), std::nullopt);
     // Already imported by name, size and time; then by content, for the files whose size
     // leaves a doubt (another card file, or a file of this archive, of that size).
     std::unordered_map<std::int64_t, int> tailles;
-    std::vector<std::optional<EntreeHistorique>> enCours(fichiers.size());
     for (std::size_t i = 0; i < fichiers.size(); ++i) {
         FichierImport& f = fichiers[i];
         if (!identites_[i].present)
@@ -460,7 +493,15 @@ bool ImportCarte::planifier(std::string* erreur) {
             f.deja = fichiers[it->second].cheminSource();
         }
     }
+}
 
+void ImportCarte::nommer(Etapes& e) {
+    std::vector<FichierImport>& fichiers = plan_.fichiers;
+    const auto& lignes = e.lignes;
+    const auto& dossiers = e.dossiers;
+    const auto& enCours = e.enCours;
+    const OptionsNommage& nommage = e.nommage;
+    auto& chaines = e.chaines;
     // Names: per card folder and destination folder, as a listing of their own, the
     // counter going on after the highest one each destination folder holds.
     std::map<std::string, std::vector<std::string>> nomsPris; // by destination folder
@@ -555,9 +596,6 @@ bool ImportCarte::planifier(std::string* erreur) {
         else
             plan_.octetsACopier += f.taille;
     }
-    if (erreur)
-        erreur->clear();
-    return true;
 }
 
 namespace {

@@ -192,6 +192,13 @@ private:
         struct timespec mtime {};
         bool present = false;
     };
+    // The plan's steps: the walk and the listings, each file's date and folder, what
+    // is already imported or twice on the card, the names.
+    struct Etapes;
+    void lister(Etapes& e);
+    void identifier(Etapes& e);
+    void marquer(Etapes& e);
+    void nommer(Etapes& e);
     bool encoreLaMeme(std::size_t i, const std::string& empreinte) const;
     bool effacerSource(std::size_t i, const std::string& empreinte);
 

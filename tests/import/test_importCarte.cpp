@@ -337,6 +337,17 @@ TEST_P(ImportFat, destinationOnCardFileSystem) {
     ASSERT_EQ(refus.echecs.size(), 1u);
     EXPECT_EQ(refus.raisons[0].substr(0, 5), "name:") << refus.raisons[0];
     EXPECT_FALSE(existe(disque.racine() + "Photos/a_b_"));
+    // A photo larger than the disk: the import stops and names the full disk.
+    o.modeleDossiers = "%Y";
+    o.travail.clear();
+    b.photo("100CANON", "IMG_0004.JPG", "Nikon_D70.jpg", std::string(70u << 20, 'z'));
+    const BilanImport plein = importer(o);
+    std::string racine = disque.racine();
+    racine.pop_back();
+    EXPECT_EQ(plein.erreur, "full:" + racine);
+    EXPECT_EQ(plein.importes, std::vector<std::string>{b.carte + "100CANON/IMG_0003.JPG"});
+    EXPECT_EQ(plein.echecs, std::vector<std::string>{b.carte + "100CANON/IMG_0004.JPG"});
+    EXPECT_FALSE(existe(disque.racine() + "Photos/2008/IMG_0004.JPG"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Systemes, ImportFat,
