@@ -233,6 +233,12 @@ bool HistoriqueImport::terminer(const EntreeHistorique& e) {
     return r.pas() == SQLITE_DONE && sqlite3_changes(db_) == 1;
 }
 
+bool HistoriqueImport::oublier(std::int64_t id) {
+    Requete r(db_, "DELETE FROM imports WHERE id = ?1 AND termine = 0");
+    r.entier(1, id);
+    return r.pas() == SQLITE_DONE;
+}
+
 std::vector<EntreeHistorique> HistoriqueImport::horsListe(const std::string& archive,
                                                           const std::string& destination) {
     std::vector<EntreeHistorique> out;

@@ -52,6 +52,8 @@ public:
     // False when the history could not be written.
     bool commencer(EntreeHistorique& e);
     bool terminer(const EntreeHistorique& e);
+    // A pending entry whose file no destination holds: the next run plans it afresh.
+    bool oublier(std::int64_t id);
     // The done entries of `archive` that no hash list of `destination` holds yet.
     std::vector<EntreeHistorique> horsListe(const std::string& archive,
                                             const std::string& destination);

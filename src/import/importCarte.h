@@ -199,6 +199,9 @@ private:
     void identifier(Etapes& e);
     void marquer(Etapes& e);
     void nommer(Etapes& e);
+    // Copies one file into every destination, verified; its reason of failure ("kind:detail"),
+    // or empty with `empreinte` set. `plein` tells a full disk.
+    std::string copier(const FichierImport& f, std::string& empreinte, bool& plein);
     bool encoreLaMeme(std::size_t i, const std::string& empreinte) const;
     bool effacerSource(std::size_t i, const std::string& empreinte);
 
@@ -207,6 +210,7 @@ private:
     std::string archive_;                   // canonical, ending in '/'
     std::vector<std::string> destinations_; // the archive first, then each backup
     std::vector<Identite> identites_;
+    std::vector<char> tampon_;
     std::unique_ptr<HistoriqueImport> historique_;
     std::atomic<bool> arret_{false};
 };

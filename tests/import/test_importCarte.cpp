@@ -344,7 +344,7 @@ TEST_P(ImportFat, destinationOnCardFileSystem) {
     const BilanImport plein = importer(o);
     std::string racine = disque.racine();
     racine.pop_back();
-    EXPECT_EQ(plein.erreur, "full:" + racine);
+    EXPECT_EQ(plein.erreur, "full:" + racine) << (plein.raisons.empty() ? "" : plein.raisons[0]);
     EXPECT_EQ(plein.importes, std::vector<std::string>{b.carte + "100CANON/IMG_0003.JPG"});
     EXPECT_EQ(plein.echecs, std::vector<std::string>{b.carte + "100CANON/IMG_0004.JPG"});
     EXPECT_FALSE(existe(disque.racine() + "Photos/2008/IMG_0004.JPG"));
