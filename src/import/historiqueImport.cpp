@@ -129,11 +129,21 @@ HistoriqueImport::~HistoriqueImport() {
 }
 
 std::unique_ptr<HistoriqueImport> HistoriqueImport::ouvrir(const std::string& chemin,
-                                                           std::string* erreur) {
+                                                           std::string* erreur, bool creer) {
     std::unique_ptr<HistoriqueImport> h(new HistoriqueImport);
     h->chemin_ = chemin;
     struct stat st;
     const bool existe = ::stat(chemin.c_str(), &st) == 0;
+    if (!existe && !creer) {
+        const int ok = sqlite3_open(":memory:", &h->db_);
+        if (ok != SQLITE_OK ||
+            sqlite3_exec(h->db_, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+            if (erreur)
+                *erreur = h->erreur();
+            return nullptr;
+        }
+        return h;
+    }
     if (!existe) {
         const auto slash = chemin.rfind('/');
         if (slash != std::string::npos && slash > 0)

@@ -34,7 +34,10 @@ public:
     ~HistoriqueImport();
     // Opens (or creates, when no file is there) the history at `chemin`. Nothing and
     // `*erreur` set when the file is damaged or no history.
-    static std::unique_ptr<HistoriqueImport> ouvrir(const std::string& chemin, std::string* erreur);
+    // With `creer` false, a missing history is not made: an empty one lives in memory
+    // (a preview changes nothing).
+    static std::unique_ptr<HistoriqueImport> ouvrir(const std::string& chemin, std::string* erreur,
+                                                    bool creer = true);
 
     // Imported into `archive` with this content.
     std::optional<EntreeHistorique> parEmpreinte(const std::string& archive,

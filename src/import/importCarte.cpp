@@ -319,7 +319,7 @@ bool ImportCarte::planifier(std::string* erreur) {
         const std::string chemin =
             options_.historique.empty() ? historiqueParDefaut() : options_.historique;
         std::string pourquoi;
-        historique_ = HistoriqueImport::ouvrir(chemin, &pourquoi);
+        historique_ = HistoriqueImport::ouvrir(chemin, &pourquoi, !options_.apercu);
         if (!historique_)
             return refus("history:" + chemin + "\n" + pourquoi);
     }

@@ -58,6 +58,8 @@ struct OptionsImport {
     bool deplacer = false; // delete from the card what every destination verified
     // The history database; empty: historiqueParDefaut().
     std::string historique;
+    // Only the plan is wanted: a missing history is not created.
+    bool apercu = false;
 };
 
 // The month names of the user's language (QLocale), for %b.
