@@ -139,6 +139,20 @@ for attempt in 1 2 3 4 5 6; do
     kill -9 "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
 done
+# Ctrl+C stops before the next file and says how many are left.
+mkdir -p "$work/int/DCIM/100CANON"
+cp "$big"/*.JPG "$work/int/DCIM/100CANON/" 2>/dev/null || cp "$work/karch"/*/*/*.JPG "$work/int/DCIM/100CANON/" 2>/dev/null
+XDG_DATA_HOME="$work/int-data" "$varlime" --import "$work/int/DCIM" "$work/iarch" >"$work/int.out" 2>/dev/null &
+pid=$!
+for _ in $(seq 1 500); do
+    [ "$(find "$work/iarch" -name '*.JPG' 2>/dev/null | wc -l)" -ge 2 ] && break
+    sleep 0.01
+done
+kill -INT "$pid"
+wait "$pid"
+status=$?
+check "Ctrl+C: status 3 and what is left" "3 yes" \
+    "$status $(grep -q '^Import interrompu : [1-9][0-9]* fichiers restent à importer$' "$work/int.out" && echo yes)"
 check "kills came in the middle of runs" "yes" "$([ "$midrun" -ge 3 ] && echo yes)"
 "$varlime" --import "$work/big/DCIM" "$work/karch" --backup "$work/kback" --move >/dev/null 2>&1
 status=$?
