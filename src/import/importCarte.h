@@ -123,7 +123,7 @@ struct PlanImport {
     int illisibles = 0;                  // card folders that could not be listed
 };
 
-// Where a run is, after each file (and within large files).
+// Where a run is, before and after each file.
 struct ProgressionImport {
     int fichiersFaits = 0, fichiersTotal = 0;
     std::int64_t octetsFaits = 0, octetsTotal = 0;
