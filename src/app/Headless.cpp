@@ -1,4 +1,5 @@
 #include "app/Headless.h"
+#include "app/importLigne.h"
 #include "app/usage.h"
 
 #include "core/dateFormats.h"
@@ -279,8 +280,9 @@ const Option* trouverOption(std::string_view name) {
     return nullptr;
 }
 
-constexpr std::string_view kCommandes[] = {"--preview", "--test",    "--rename",   "--dump",
-                                           "--undo",    "--history", "--transfer", "--render"};
+constexpr std::string_view kCommandes[] = {"--preview",  "--test",   "--rename",
+                                           "--dump",     "--undo",   "--history",
+                                           "--transfer", "--render", "--import"};
 
 // The message the window shows for a text that is no number.
 std::string messageConversion(std::string_view texte) {
@@ -539,48 +541,26 @@ int executerTransfert(const std::vector<std::string>& args, const std::string& p
     return bilan.reussi(deplacement) ? 0 : 3;
 }
 
-} // namespace
-
-bool estCommandeSansFenetre(const std::vector<std::string>& args) {
-    if (args.size() < 2)
-        return false;
-    for (std::string_view c : kCommandes)
-        if (args[1] == c)
-            return true;
-    return false;
-}
-
-int executerSansFenetre(const std::vector<std::string>& args, const std::string& programFolder,
-                        std::ostream& out, std::ostream& err) {
-    if (!estCommandeSansFenetre(args)) {
-        erreur(err, "unknown command");
-        return 2;
-    }
-    const std::string& commande = args[1];
-    if (commande == "--dump")
-        return executerDump(args, out, err);
-    if (commande == "--transfer")
-        return executerTransfert(args, programFolder, out, err);
-    if (commande == "--render")
-        return executerRendu(args, programFolder, err);
-    if (args.size() < 3 || args[2].starts_with("--")) {
-        erreur(err, commande + " needs a FOLDER");
-        return 2;
-    }
-    if (commande == "--undo" || commande == "--history")
-        return executerJournal(args, programFolder, out, err);
-    // The stored options first, as a window's activation applies them; the command
-    // line then changes them, and nothing is written back.
-    Contexte c;
-    if (const auto refus = lireParametres(programFolder, c, err)) {
-        erreur(err, messageConversion(*refus));
-        return 1;
-    }
-    for (std::size_t i = 3; i < args.size(); ++i) {
+// The naming options from args[debut] on, over the stored ones, with the modes' rewrites
+// of the prefix; `autre` takes the arguments that are no naming option (the import's
+// own), moving `i` past a value, and returns an error text, or nothing when the argument
+// is not its own either. Returns 0, or the exit status of a bad command line.
+int lireOptions(const std::vector<std::string>& args, std::size_t debut, Contexte& c,
+                std::ostream& err,
+                const std::function<std::optional<std::string>(std::size_t&)>& autre) {
+    for (std::size_t i = debut; i < args.size(); ++i) {
         const Option* o = trouverOption(args[i]);
         if (!o) {
-            err << texteOptionInconnue(args[i]);
-            return 2;
+            const auto probleme = autre ? autre(i) : std::nullopt;
+            if (!probleme) {
+                err << texteOptionInconnue(args[i]);
+                return 2;
+            }
+            if (!probleme->empty()) {
+                erreur(err, *probleme);
+                return 2;
+            }
+            continue;
         }
         std::string value;
         if (o->takesValue) {
@@ -610,6 +590,73 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
             appliquerDateFichier(o);
     }
     appliquerModeExif(o);
+    return 0;
+}
+
+// `--import SOURCE ARCHIVE [options]`: a card into the archive and its backups.
+int executerImport(const std::vector<std::string>& args, const std::string& programFolder,
+                   std::ostream& out, std::ostream& err) {
+    if (args.size() < 4 || args[2].starts_with("--") || args[3].starts_with("--")) {
+        erreur(err, "--import needs SOURCE ARCHIVE");
+        return 2;
+    }
+    Contexte c;
+    if (const auto refus = lireParametres(programFolder, c, err)) {
+        erreur(err, messageConversion(*refus));
+        return 1;
+    }
+    ArgumentsImport a;
+    a.options.source = args[2];
+    a.options.archive = args[3];
+    if (const int statut = lireOptions(
+            args, 4, c, err, [&](std::size_t& i) { return lireOptionImport(args, i, a); }))
+        return statut;
+    a.options.nommage = c.options;
+    return lancerImport(a, programFolder, out, err);
+}
+
+} // namespace
+
+bool estCommandeSansFenetre(const std::vector<std::string>& args) {
+    if (args.size() < 2)
+        return false;
+    for (std::string_view c : kCommandes)
+        if (args[1] == c)
+            return true;
+    return false;
+}
+
+int executerSansFenetre(const std::vector<std::string>& args, const std::string& programFolder,
+                        std::ostream& out, std::ostream& err) {
+    if (!estCommandeSansFenetre(args)) {
+        erreur(err, "unknown command");
+        return 2;
+    }
+    const std::string& commande = args[1];
+    if (commande == "--dump")
+        return executerDump(args, out, err);
+    if (commande == "--transfer")
+        return executerTransfert(args, programFolder, out, err);
+    if (commande == "--render")
+        return executerRendu(args, programFolder, err);
+    if (commande == "--import")
+        return executerImport(args, programFolder, out, err);
+    if (args.size() < 3 || args[2].starts_with("--")) {
+        erreur(err, commande + " needs a FOLDER");
+        return 2;
+    }
+    if (commande == "--undo" || commande == "--history")
+        return executerJournal(args, programFolder, out, err);
+    // The stored options first, as a window's activation applies them; the command
+    // line then changes them, and nothing is written back.
+    Contexte c;
+    if (const auto refus = lireParametres(programFolder, c, err)) {
+        erreur(err, messageConversion(*refus));
+        return 1;
+    }
+    if (const int statut = lireOptions(args, 3, c, err, {}))
+        return statut;
+    OptionsNommage& o = c.options;
     const std::string& dossier = args[2];
     ChaineNommage chaine;
     chaine.options() = o;

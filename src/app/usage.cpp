@@ -20,10 +20,14 @@ Commands (no window, no display needed):
                                  N pixels wide (N from 1 to 16384)
   --transfer SOURCE TARGET [--move]
                                  copies (or moves) SOURCE's photos into TARGET
+  --import SOURCE ARCHIVE [import options] [naming options]
+                                 files SOURCE's photos into dated folders of
+                                 ARCHIVE (and of each backup), renamed, verified
+                                 by reading back, remembered and hash-listed
   -h, --help                     this text
   --version                      the version
 
-Naming options (--preview, --rename, --test):
+Naming options (--preview, --rename, --test, --import):
   --mask TEXT                    search mask (*.* by default)
   --prefix TEXT                  replacement prefix, or a mask ([{IMG}{PIC}])
   --width N                      counter width, 1 to 9
@@ -62,6 +66,21 @@ Companion files:
   --associate TARGET:SOURCE      TARGET files named from the EXIF data of the
                                  SOURCE file of the same base name, e.g. AVI:THM
 
+Import options:
+  --backup DIR                   one more destination with the same tree
+                                 (repeatable)
+  --folders TEMPLATE             folders under each destination, %Y/%Y-%m-%d by
+                                 default: %Y %m %d %H %M %S %j %b, {make},
+                                 {model}, {job}, {ext}
+  --job TEXT                     the template's {job}
+  --time-offset MODEL=+HH:MM[:SS]
+                                 shifts that camera's capture dates (repeatable,
+                                 kept in the settings)
+  --undated-folder NAME          where files without a date go (sans date)
+  --preview                      prints the plan and its marks; changes nothing
+  --move                         deletes from the card what every destination
+                                 verified
+
 Transfer option:
   --move                         with --transfer: deletes the sources once every
                                  copy is safely on disk
@@ -73,9 +92,10 @@ Environment:
 Exit status:
   0  done
   1  a folder or file is missing or unreadable, a stored value is no number,
-     or a transfer was refused
+     a transfer was refused, or an import stopped (damaged history, full disk)
   2  the command line is wrong (unknown command or option, missing or bad value)
-  3  some renames, undos or copies failed, or the transfer was interrupted
+  3  some renames, undos, copies or imports failed, or the transfer or import
+     was interrupted
 
 Manual: man varlime. Help pages: F1 in the window.
 )";

@@ -77,6 +77,8 @@ const FaitsExif& CacheFaitsExif::faits(const DossierListe& dossier, const std::s
     if (it == entrees_.end() || !(it->second.cle == *cle)) {
         ++lectures_;
         Entree e{*cle, lireFaits(*lecteur_, dossier.chemin() + nom), generation_};
+        if (retouche_)
+            retouche_(e.faits);
         it = entrees_.insert_or_assign(nom, std::move(e)).first;
     }
     it->second.generation = generation_;
@@ -168,6 +170,8 @@ void CacheFaitsExif::precharger(const DossierListe& dossier, const std::vector<F
             entrees_.erase(travaux[i].nom);
             continue;
         }
+        if (retouche_)
+            retouche_(travaux[i].faits);
         entrees_.insert_or_assign(
             travaux[i].nom, Entree{*travaux[i].cle, std::move(travaux[i].faits), generation_});
     }

@@ -36,6 +36,12 @@ public:
     // checked in this generation (a preload may find some of them unchanged).
     std::size_t aVerifier(const DossierListe& dossier, const std::vector<FileRow>& lignes) const;
     void vider() { entrees_.clear(); }
+    // Applied to each file's facts once read, before they are kept: an import shifts the
+    // capture date of a camera whose clock was off. The cache is emptied.
+    void retoucher(std::function<void(FaitsExif&)> retouche) {
+        retouche_ = std::move(retouche);
+        entrees_.clear();
+    }
     // How many files were read since the cache was made (tests check the reuse).
     std::size_t lectures() const { return lectures_; }
 
@@ -62,6 +68,7 @@ private:
     std::unique_ptr<TimgData> lecteur_;
     std::size_t lectures_ = 0;
     FaitsExif vide_;
+    std::function<void(FaitsExif&)> retouche_;
 };
 
 // The facts of one file read now, whatever a cache holds.

@@ -94,6 +94,62 @@ void ChaineNommage::oublierFaits() {
     cache_->vider();
 }
 
+void ChaineNommage::retoucherFaits(std::function<void(FaitsExif&)> retouche) {
+    precharge_ = false;
+    cache_->retoucher(std::move(retouche));
+}
+
+ChaineNommage::Partie ChaineNommage::nommerPartie(const std::vector<std::size_t>& indices,
+                                                  int debut) {
+    Partie p;
+    const std::vector<FileRow>& tout = moteur_.lignes();
+    OptionsNommage options = moteur_.options;
+    options.initialisation = debut;
+    const DossierListe& dossier = moteur_.dossier();
+    NamePartFn partie;
+    LigneCompagnonFn compagnon;
+    if (options.exif.actif) {
+        const QDate jour = aujourdhui ? *aujourdhui : dateDuJour();
+        partie = partieNomExifCompagnons(*cache_, dossier, tout, options, jour);
+        compagnon = lignesCompagnons(*cache_, dossier, options.compagnons, tout);
+    } else {
+        const int fd = dossier.fd();
+        partie = [&options, fd](std::size_t, const FileRow& row) {
+            return partieNomStandard(options, fd, row);
+        };
+    }
+    // The part's rows by their place in the listing, and back.
+    std::vector<std::size_t> place(tout.size(), kSansPhoto);
+    for (std::size_t i = 0; i < indices.size(); ++i) {
+        p.lignes.push_back(tout[indices[i]]);
+        place[indices[i]] = i;
+    }
+    const NamePartFn partieLocale = [&](std::size_t i, const FileRow& row) {
+        std::string nom = partie(indices[i], row);
+        p.parties[i] = nom;
+        return nom;
+    };
+    const LigneCompagnonFn compagnonLocal =
+        compagnon ? LigneCompagnonFn([&](std::size_t i) -> std::optional<std::size_t> {
+            const auto autre = compagnon(indices[i]);
+            if (!autre || place[*autre] == kSansPhoto)
+                return std::nullopt;
+            return place[*autre];
+        })
+                  : LigneCompagnonFn();
+    p.parties.resize(indices.size());
+    calculerNouveauxNoms(p.lignes, !indices.empty(), options, partieLocale, compagnonLocal);
+    if (options.exif.actif) {
+        std::vector<std::string> nouveaux;
+        for (const FileRow& r : p.lignes)
+            nouveaux.push_back(r.nouveau);
+        Supprimer_doublons(nouveaux, groupesDeLignes(p.lignes.size(), compagnonLocal));
+        for (std::size_t i = 0; i < nouveaux.size(); ++i)
+            p.lignes[i].nouveau = std::move(nouveaux[i]);
+    }
+    return p;
+}
+
 const FaitsExif& ChaineNommage::faits(const std::string& nom) {
     return cache_->faits(moteur_.dossier(), nom);
 }

@@ -68,6 +68,8 @@ public:
     void nouvelleGeneration();
     // Forgets every fact read: each file is read again at its next use.
     void oublierFaits();
+    // Applied to each file's facts once read (see CacheFaitsExif::retoucher).
+    void retoucherFaits(std::function<void(FaitsExif&)> retouche);
     // The facts of one listed file (read now when not known).
     const FaitsExif& faits(const std::string& nom);
     // The list check before EXIF naming: the files that carry no EXIF.
@@ -76,6 +78,16 @@ public:
     // Every new name from the options: EXIF names (companions included) in EXIF
     // naming, otherwise the mask, the file date or the prefix.
     void calculer();
+    // Names some of the listed rows as a listing of their own, for files filed apart
+    // (an import files each day in its folder): the rows at `indices`, in that order,
+    // with the counter starting at `debut`. Companion rows are named with their row
+    // when it is among them. Each row's name part (before counter and extension) comes
+    // back beside it, so a caller can find the counters already used for that part.
+    struct Partie {
+        std::vector<FileRow> lignes;
+        std::vector<std::string> parties;
+    };
+    Partie nommerPartie(const std::vector<std::size_t>& indices, int debut);
     // The report of the test before renaming, over the rows as they stand. A folder
     // that refuses every rename (read-only folder or card) is told first, and the
     // report then never says "no error".
