@@ -2,6 +2,7 @@
 #include "platform/texteQt.h"
 
 #include "core/maskEngine.h"
+#include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "platform/fileSystem.h"
 #include "platform/textEncoding.h"
@@ -448,7 +449,7 @@ std::string messageSansJournal(const TextLookup& texte, const BilanRenommage& bi
     const std::string raison =
         bilan.dossierJournal.empty()
             ? texte("RSC_msg_sans_dossier_etat", "ni XDG_STATE_HOME ni HOME n'est défini")
-            : std::string(std::strerror(bilan.erreurJournal));
+            : texteErreurSysteme(texte, bilan.erreurJournal);
     return formatMessage(texte("RSC_msg_journal_impossible", kMessageJournalImpossible),
                          {nomAffichable(dossier), raison});
 }
