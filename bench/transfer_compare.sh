@@ -64,6 +64,8 @@ for set in photos big; do
     rm -rf "$work/out_cp" "$work/out_v" "$work/mv_src"
     mkdir "$work/out_cp" "$work/out_v"
     cp -p -r "$work/$set" "$work/mv_src"
+    # Writable, as on a card: a read-only photo counts as protected and is never deleted.
+    chmod -R u+w "$work/mv_src"
     cat "$work/mv_src"/* >/dev/null
     sync
     start=$(date +%s.%N)
