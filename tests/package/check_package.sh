@@ -76,6 +76,8 @@ check "no homepage field" "" "$(dpkg-deb -f "$deb" Homepage)"
 # a picture drawn through the imaging library found beside it (../lib/varlime).
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
+# Whatever the installed program would store goes to a home of the test's own.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_STATE_HOME="$work/home/.local/state"
 version=$(sed -n 's/^project(varlime VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 check "changelog's last entry is this version" "varlime ($version)" \
     "$(gzip -dc "$root/usr/share/doc/varlime/changelog.gz" | head -1 | cut -d' ' -f1-2)"
