@@ -159,6 +159,14 @@ std::optional<std::string> xmpDate(std::string_view packet) {
         {"http://ns.adobe.com/photoshop/1.0/", "DateCreated"},
     }};
     std::array<std::optional<std::string>, 3> found;
+    // The parse stops once it has the best date the packet can give: names the packet's
+    // text does not hold at all cannot be found by parsing it (an editor's history of
+    // edits can make a packet long).
+    std::size_t best = 0;
+    while (best < kWanted.size() && packet.find(kWanted[best].second) == std::string_view::npos)
+        ++best;
+    if (best == kWanted.size())
+        return std::nullopt;
     auto which = [](QStringView ns, QStringView name) -> int {
         for (std::size_t i = 0; i < kWanted.size(); ++i)
             if (ns == QLatin1String(kWanted[i].first.data(), qsizetype(kWanted[i].first.size())) &&
@@ -168,7 +176,7 @@ std::optional<std::string> xmpDate(std::string_view packet) {
         return -1;
     };
     QXmlStreamReader xml(QByteArray::fromRawData(packet.data(), qsizetype(packet.size())));
-    for (int tokens = 0; !xml.atEnd() && tokens < kMaxXmpTokens; ++tokens) {
+    for (int tokens = 0; !xml.atEnd() && tokens < kMaxXmpTokens && !found[best]; ++tokens) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         for (const QXmlStreamAttribute& a : xml.attributes()) {

@@ -4,6 +4,7 @@
 // files, made here from the sample photos with exiftool writing the tags.
 #include "container_builder.h"
 #include "exif/dEXIF.h"
+#include "exif/exifDump.h"
 #include "exif_builder.h"
 #include "exif_naming/composeurExif.h"
 #include "exif_naming/faitsExif.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -198,6 +200,27 @@ TEST_F(NamingDates, EachKindOfFileIsNamedByItsOwnDate) {
         EXPECT_EQ(f.sourceDate, l.source);
         EXPECT_EQ(Retourne_nom_exif(f, o, "x.jpg", QDate(2026, 1, 1)), l.nom);
     }
+}
+
+// The dump of a TIFF whose EXIF directory lies past its first 256,000 bytes lists that
+// directory; the naming read takes the bytes of the directory, not the whole file.
+TEST(NamingDatesTiff, FarExifDirectoryIsDumpedAndReadAlone) {
+    TempDir d;
+    const std::string p = d.write("t.tif", test::readFile(photo("tiff/Jobagent.tiff")));
+    exiftool(p, "'-DateTimeOriginal=2010:05:06 07:08:09' '-ModifyDate=2013:01:02 03:04:05'");
+    exifAtEnd(p, 2000000);
+    TimgData dump;
+    const std::vector<std::string> lignes = DumpExifFile(dump, p);
+    EXPECT_NE(std::find_if(lignes.begin(), lignes.end(),
+                           [](const std::string& l) {
+                               return l.find("2010:05:06 07:08:09") != std::string::npos;
+                           }),
+              lignes.end());
+    TimgData nommage;
+    nommage.NamingFactsOnly = true;
+    nommage.ReadImageFile(p);
+    EXPECT_EQ(nommage.DateForNaming.text, "2010:05:06 07:08:09");
+    EXPECT_LT(nommage.TotalBytesRead, 400000u);
 }
 
 // An undated file keeps its name whenever the date or the time is part of it, and is named
