@@ -287,6 +287,52 @@ void BM_MixedFirstExifListing(benchmark::State& state) {
 }
 BENCHMARK(BM_MixedFirstExifListing)->Unit(benchmark::kMillisecond);
 
+// A 100 MB TIFF as an editor writes it: the main directory at the start, the EXIF
+// directory with the capture date after 100 MB of picture data (a hole on the disk).
+// Naming it reads its first bytes and the bytes of that directory: bytes_read stays at
+// a few hundred kilobytes.
+struct GrandTiff {
+    std::string chemin;
+    GrandTiff() {
+        char templ[] = "/tmp/varlime-bench-tiff-XXXXXX";
+        chemin = std::string(mkdtemp(templ)) + "/grand.tif";
+        constexpr std::uint32_t kExif = 100u * 1000 * 1000;
+        auto le = [](std::uint32_t v, int n) {
+            std::string s;
+            for (int i = 0; i < n; ++i)
+                s += char((v >> (8 * i)) & 0xFF);
+            return s;
+        };
+        // IFD0: Make (inline "Nik" + NUL) and the EXIF pointer.
+        std::string debut = "II*\0" + le(8, 4) + le(2, 2);
+        debut += le(0x010F, 2) + le(2, 2) + le(4, 4) + std::string("Nik\0", 4);
+        debut += le(0x8769, 2) + le(4, 2) + le(1, 4) + le(kExif, 4) + le(0, 4);
+        std::string exif = le(1, 2) + le(0x9003, 2) + le(2, 2) + le(20, 4) + le(kExif + 18, 4) +
+                           le(0, 4) + std::string("2010:05:06 07:08:09\0", 20);
+        const int fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::pwrite(fd, debut.data(), debut.size(), 0) != ssize_t(debut.size()) ||
+            ::pwrite(fd, exif.data(), exif.size(), kExif) != ssize_t(exif.size()))
+            std::abort();
+        ::close(fd);
+    }
+    ~GrandTiff() { std::filesystem::remove_all(std::filesystem::path(chemin).parent_path()); }
+};
+
+void BM_Tiff100MoNaming(benchmark::State& state) {
+    static GrandTiff t;
+    double octets = 0;
+    for (auto _ : state) {
+        varlime::TimgData reader;
+        reader.NamingFactsOnly = true;
+        reader.ReadImageFile(t.chemin);
+        if (reader.DateForNaming.text != "2010:05:06 07:08:09")
+            state.SkipWithError("the capture date was not found");
+        octets = double(reader.TotalBytesRead);
+    }
+    state.counters["bytes_read"] = octets;
+}
+BENCHMARK(BM_Tiff100MoNaming)->Unit(benchmark::kMicrosecond);
+
 // The folders are made before any timing, so that no benchmark pays for their copies.
 int main(int argc, char** argv) {
     carte();

@@ -18,6 +18,7 @@
 #include "transfer/transfert.h"
 
 #include <QDate>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -709,6 +710,16 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
         return 1;
     }
     out << resumeRun(texte, bilan) << '\n';
+    // Files without a date were left aside, neither renamed nor failed: said apart.
+    const auto sansDate =
+        std::count_if(chaine.lignes().begin(), chaine.lignes().end(), [](const FileRow& r) {
+            return !r.ancien.empty() && r.nouveau == kNonVarlimeSansDate;
+        });
+    if (sansDate > 0)
+        out << sansCrLf(formatMessage(texte("RSC_msg_bilan_sans_date",
+                                            "%d fichiers sans date de prise de vue non varlimés"),
+                                      {std::to_string(sansDate)}))
+            << '\n';
     return bilan.erreurs == 0 ? 0 : 3;
 }
 

@@ -12,6 +12,9 @@ namespace varlime {
 inline constexpr std::string_view kMarqueurNonVarlime = "NON VARLIMÉ";
 // What the EXIF composer writes for a file without EXIF data; painted red in the grid.
 inline constexpr std::string_view kNonVarlimeSansExif = "NON VARLIMÉ (Pas d'en-tête Exif)";
+// What the EXIF composer writes for a file without any capture date when the date or
+// the time is part of the name: such a file is never named with another day's date.
+inline constexpr std::string_view kNonVarlimeSansDate = "NON VARLIMÉ (Pas de date)";
 // What a companion row gets when the file whose EXIF data should name it is missing.
 inline constexpr std::string_view kNonVarlimeSansCompagnon =
     "NON VARLIMÉ (Pas de fichier compagnon)";

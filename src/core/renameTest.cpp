@@ -3,6 +3,7 @@
 #include "core/nameUtils.h"
 #include "platform/fileSystem.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -43,6 +44,12 @@ bool Nom_avec_joker(std::string_view nom) {
 
 bool Nom_cible_invalide(std::string_view nom) {
     return !nomValide(nom) || nom.size() > kNomMax || Nom_avec_joker(nom);
+}
+
+long compterSansDate(const std::vector<LigneRenommage>& lignes) {
+    return std::count_if(lignes.begin(), lignes.end(), [](const LigneRenommage& l) {
+        return !l.ancien.empty() && l.nouveau == kNonVarlimeSansDate;
+    });
 }
 
 bool Nom_cachant(std::string_view ancien, std::string_view nouveau) {
@@ -151,6 +158,12 @@ RapportTest Tester_rename(const std::vector<LigneRenommage>& lignes, const Entre
         premiereSource.emplace(lignes[r].ancien, r);
         cibles.insert(lignes[r].nouveau);
     }
+    // Files left aside because they have no date are counted, not listed one by one.
+    if (const long sansDate = compterSansDate(lignes); sansDate > 0)
+        ajouter(formattedLines(texte("RSC_msg_test_sans_date",
+                                     "%d fichiers n'ont pas de date de prise de vue : ils ne "
+                                     "seront pas varlimés\r\n"),
+                               {std::to_string(sansDate)}));
     if (!rapport.erreur)
         ajouter(messageLines(texte("RSC_aucune_erreur", "*** Aucune erreur à signaler ***")));
     return rapport;

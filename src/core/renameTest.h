@@ -51,6 +51,10 @@ bool Nom_cible_invalide(std::string_view nom);
 // old one did not, as ".jpg" does when the name part and the counter come out empty.
 bool Nom_cachant(std::string_view ancien, std::string_view nouveau);
 
+// How many rows are left aside because their file has no date (the "Pas de date"
+// marker); the report and the command line's summary count them.
+long compterSansDate(const std::vector<LigneRenommage>& lignes);
+
 struct RapportTest {
     std::vector<std::string> lignes;
     bool erreur = false;

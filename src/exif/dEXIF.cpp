@@ -26,6 +26,11 @@ constexpr int kMaxDirectoryDepth = 8;
 constexpr int kMaxDirectories = 64;
 constexpr std::int64_t kMaxEntriesExamined = 32768;
 constexpr std::int64_t kMaxBytesConsumed = 32 * 1024 * 1024;
+// What is read of a TIFF file where a directory lies past its first bytes: the
+// directory and, as writers place them, its values just after it. A value lying
+// elsewhere is read on its own, up to kMaxFarValue bytes.
+constexpr std::size_t kFarWindow = 64 * 1024;
+constexpr std::size_t kMaxFarValue = 4 * 1024 * 1024;
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -184,7 +189,8 @@ bool neededForNames(TDirGroup group, std::uint16_t tag) {
     static const std::bitset<0x10000> needed = [] {
         std::bitset<0x10000> b;
         for (std::uint16_t t : {
-                 0x010F, 0x0110, 0x0132, 0x9003, // make, model, the two dates
+                 0x010F, 0x0110, 0x0132, 0x9003, // make, model, the dates
+                 0x9004, 0x02BC, 0x83BB,         // CreateDate, XMP and IPTC blocks
                  0x0100, 0x0101, 0xA002, 0xA003, // pixel sizes
                  0x1001, 0x1002,                 // the related image's sizes
                  0x927C,                         // maker notes (the owner's name)
@@ -206,7 +212,13 @@ bool neededForNames(TDirGroup group, std::uint16_t tag) {
 
 bool TImageInfo::followSubDirectory(std::size_t valuePosition, std::int64_t base,
                                     std::size_t length, TDirGroup group) {
-    const std::size_t target = PositionOf(ReadU32(valuePosition), base);
+    const std::uint32_t offset = ReadU32(valuePosition);
+    const std::size_t target = PositionOf(offset, base);
+    // In a TIFF file read in part, a directory past the bytes at hand is read from the
+    // file where it lies.
+    if (FileBytes && !(FitsIn(target, 2, Buffer.size()) &&
+                       FitsIn(target, 2 + std::size_t{12} * ReadU16(target), Buffer.size())))
+        return WalkFileDirectory(offset, group);
     if (std::find(visited_.begin(), visited_.end(), std::make_pair(target, base)) != visited_.end())
         return false;
     if (depth_ >= kMaxDirectoryDepth || directoriesWalked_ >= kMaxDirectories)
@@ -218,6 +230,30 @@ bool TImageInfo::followSubDirectory(std::size_t valuePosition, std::int64_t base
         // A sub-directory that cannot be read does not spoil the rest of the read.
     }
     --depth_;
+    return true;
+}
+
+bool TImageInfo::WalkFileDirectory(std::uint64_t offset, TDirGroup group) {
+    if (!FileBytes || offset + 2 > FileSize)
+        return false;
+    const std::int64_t base = -static_cast<std::int64_t>(offset);
+    if (std::find(visited_.begin(), visited_.end(), std::make_pair(std::size_t{0}, base)) !=
+        visited_.end())
+        return false;
+    if (depth_ >= kMaxDirectoryDepth || directoriesWalked_ >= kMaxDirectories)
+        return false;
+    std::string window = FileBytes(offset, kFarWindow);
+    if (window.size() < 2)
+        return false;
+    // The walk reads Buffer: the bytes at the directory take its place meanwhile.
+    Buffer.swap(window);
+    ++depth_;
+    try {
+        WalkDirectory(0, base, static_cast<std::size_t>(FileSize), group);
+    } catch (const std::exception&) {
+    }
+    --depth_;
+    Buffer.swap(window);
     return true;
 }
 
@@ -255,10 +291,11 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             return;
         const std::uint16_t tag = u16(p);
         const int type = u16(p + 2);
-        const std::size_t byteCount = ValueByteCount(u32(p + 4), type, Buffer.size());
+        std::size_t byteCount = ValueByteCount(u32(p + 4), type, Buffer.size());
         if (byteCount == 0)
             continue;
-        const std::size_t valuePosition = byteCount <= 4 ? p + 8 : PositionOf(u32(p + 8), base);
+        const std::uint32_t storedOffset = u32(p + 8);
+        const std::size_t valuePosition = byteCount <= 4 ? p + 8 : PositionOf(storedOffset, base);
         if (naming && !neededForNames(group, tag)) {
             // The bytes the entry would have given count as taken, as in a full read.
             if (valuePosition < Buffer.size())
@@ -266,14 +303,25 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
                     static_cast<std::int64_t>(std::min(byteCount, Buffer.size() - valuePosition));
             continue;
         }
-        const std::string_view raw = ReadBytes(valuePosition, byteCount);
+        std::string_view raw = ReadBytes(valuePosition, byteCount);
+        // A value past the bytes at hand of a TIFF file read in part is read where it
+        // lies in the file.
+        std::string farValue;
+        if (byteCount > 4 && FileBytes && raw.size() < byteCount) {
+            byteCount = ValueByteCount(u32(p + 4), type, kMaxFarValue);
+            // Past the file's 8-byte header, as a value must lie.
+            if (byteCount <= kMaxFarValue && storedOffset >= 8 && storedOffset < FileSize) {
+                farValue = FileBytes(storedOffset, byteCount);
+                raw = farValue;
+            }
+        }
         bytesConsumed_ += static_cast<std::int64_t>(raw.size());
 
         const TTagRow& row = LookupTag(group, tag);
         // Naming takes numbers from the raw bytes: of the values as text, it keeps the
         // make, the model and the date alone, and lists nothing.
-        const bool asText =
-            !naming || tag == 0x010F || tag == 0x0110 || tag == 0x0132 || tag == 0x9003;
+        const bool asText = !naming || tag == 0x010F || tag == 0x0110 || tag == 0x0132 ||
+                            tag == 0x9003 || tag == 0x9004;
         std::string value;
         if (asText) {
             if (type == 2) {
@@ -325,6 +373,20 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         case 0x0132:
         case 0x9003:
             DateTimeText = firstChars(value, 20);
+            if (std::string& date = tag == 0x0132 ? ModifyDateText : OriginalDateText; date.empty())
+                date = firstChars(value, 20);
+            break;
+        case 0x9004:
+            if (DigitizedDateText.empty())
+                DigitizedDateText = firstChars(value, 20);
+            break;
+        case 0x02BC:
+            if (XmpPacket.empty() && group == TDirGroup::Main)
+                XmpPacket = std::string(raw);
+            break;
+        case 0x83BB:
+            if (IptcRecords.empty() && group == TDirGroup::Main)
+                IptcRecords = std::string(raw);
             break;
         case 0x9000:
             ExifVersionText = std::string(raw.substr(0, 6));
@@ -334,7 +396,9 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             break;
         case 0x927C:
             MakerNoteBytes = std::string(raw);
-            MakerNotePosition = valuePosition;
+            // Read from the file: placed where a buffer of the whole file from its
+            // eighth byte on would hold it, as a TIFF's maker note is looked for.
+            MakerNotePosition = FileBytes ? PositionOf(storedOffset, -8) : valuePosition;
             // One maker note per read: a file repeating the tag gets no second walk.
             if (!makerNoteRead_) {
                 makerNoteRead_ = true;
@@ -438,6 +502,60 @@ std::int32_t integerOf(const TTagEntry* e) {
     return e ? RoundHalfEven(e->Number()) : 0;
 }
 
+struct SensorFacts {
+    const TTagEntry *recorded, *focal, *unit, *xRes, *yRes;
+    double width, height; // the camera's own picture size, as recorded
+    bool canon;
+};
+
+// The sensor's diagonal in millimetres from Canon's focal-plane resolutions, whose
+// numerators are the camera's own picture size times 1000 and whose denominators are
+// the sensor's size in thousandths of an inch: they describe the sensor whatever an
+// editor did to the picture's size since.
+std::optional<double> canonSensorDiagonal(const TTagEntry* x, const TTagEntry* y) {
+    if (!x || !y || x->ComponentCount() != 1 || y->ComponentCount() != 1)
+        return std::nullopt;
+    const TTagEntry::Rational rx = x->RationalAt(), ry = y->RationalAt();
+    const bool picture = rx.num % 1000 == 0 && ry.num % 1000 == 0 && rx.num >= 640000 &&
+                         ry.num >= 480000 && rx.num < 10000000 && ry.num < 10000000;
+    const bool sensor = rx.den >= 61 && rx.den < 1500 && ry.den >= 61 && ry.den < 1000;
+    if (!picture || !sensor || rx.den == ry.den)
+        return std::nullopt;
+    return std::hypot(double(rx.den), double(ry.den)) * 0.0254;
+}
+
+// The 35 mm equivalent focal length a name shows: the recorded one; else the focal
+// length scaled by the sensor's diagonal, taken from Canon's focal-plane resolutions or
+// from the focal-plane resolution and the recorded picture size. A sensor that comes out
+// smaller than a millimetre or larger than 10 cm across (a resized copy, a wrong unit)
+// gives nothing rather than a focal length off by a factor.
+std::optional<double> focal35ForNames(const SensorFacts& f) {
+    if (f.recorded && f.recorded->Number() > 0)
+        return std::nearbyint(f.recorded->Number() * 100) / 100;
+    const double focal = f.focal ? f.focal->Number() : 0;
+    if (!(focal > 0) || !std::isfinite(focal))
+        return std::nullopt;
+    std::optional<double> diagonal = f.canon ? canonSensorDiagonal(f.xRes, f.yRes) : std::nullopt;
+    if (!diagonal) {
+        // Millimetres per unit of the resolution; inches when the unit is not said.
+        const int unit = integerOf(f.unit);
+        const double mm = unit == 3 ? 10.0 : unit == 4 ? 1.0 : unit == 5 ? 0.001 : 25.4;
+        const double xRes = f.xRes ? f.xRes->Number() : 0;
+        const double yRes = f.yRes ? f.yRes->Number() : xRes;
+        if (!(xRes > 0) || !(yRes > 0) || !(f.width > 0) || !(f.height > 0) ||
+            f.width / f.height <= 0.5 || f.width / f.height >= 2)
+            return std::nullopt;
+        diagonal = std::hypot(f.width * mm / xRes, f.height * mm / yRes);
+        if (!(*diagonal > 1 && *diagonal < 100))
+            return std::nullopt;
+    }
+    // 43.26661531 mm is the diagonal of a 36 x 24 mm frame.
+    const double focal35 = focal * 43.26661531 / *diagonal;
+    if (!std::isfinite(focal35))
+        return std::nullopt;
+    return std::nearbyint(focal35 * 100) / 100;
+}
+
 } // namespace
 
 void TImageInfo::DeriveFocal35() {
@@ -487,6 +605,9 @@ void TImageInfo::DeriveFocal35() {
     // The sizes the sensor is worked out from: the related image's when recorded.
     const double width = relatedWidth ? integerOf(relatedWidth) : PixelWidth;
     const double height = relatedHeight ? integerOf(relatedHeight) : PixelHeight;
+    Focal35ForNames = focal35ForNames({recorded, focalEntry, unitEntry ? unitEntry : tiffUnit,
+                                       xResEntry, yResEntry, width, height,
+                                       std::string_view(MakeForNames).starts_with("Canon")});
     if (recorded)
         return;
     int unit = integerOf(unitEntry);
@@ -543,431 +664,6 @@ std::int32_t RelatedImageDimension(const TImageInfo& info, int which) {
     if (!toInteger(std::string_view(info.ExifText).substr(from, end - from), v))
         return fallback;
     return v;
-}
-
-// ---------------------------------------------------------------------------
-// TimgData
-
-// Buffered reading of a file opened by the reader; a read error counts as the end
-// of the file.
-class TimgData::Source {
-public:
-    // `first`: how many bytes the first read takes (at most the buffer's size); the
-    // following reads fill the buffer.
-    Source(int fd, std::vector<unsigned char>& buf, std::uint64_t& counter, std::size_t first)
-        : fd_(fd), buf_(buf), counter_(counter), next_(std::min(first, buf.size())) {}
-
-    bool byte(unsigned char& b) {
-        if (pos_ == len_ && !refill())
-            return false;
-        b = buf_[pos_++];
-        return true;
-    }
-
-    // The bytes read ahead and not taken yet, reading the first block when there are none.
-    std::string_view peek() {
-        if (pos_ == len_ && !refill())
-            return {};
-        return std::string_view(reinterpret_cast<const char*>(buf_.data() + pos_), len_ - pos_);
-    }
-
-    // Passes over n bytes already read ahead; false when fewer are.
-    bool skip(std::size_t n) {
-        if (n > len_ - pos_)
-            return false;
-        pos_ += n;
-        return true;
-    }
-
-    // Copies up to n bytes to `to`; returns how many were copied.
-    std::size_t readInto(char* to, std::size_t n) {
-        std::size_t done = 0;
-        while (done < n) {
-            if (pos_ == len_) {
-                // What the buffer no longer holds goes straight to its place, unless
-                // it is small enough to come with the next bytes in one read.
-                if (n - done >= kDirect)
-                    return done + readDirect(to + done, n - done);
-                if (!refill())
-                    break;
-            }
-            const std::size_t take = std::min(n - done, len_ - pos_);
-            std::memcpy(to + done, buf_.data() + pos_, take);
-            pos_ += take;
-            done += take;
-        }
-        return done;
-    }
-
-    // Appends up to n bytes to out; returns how many were appended.
-    std::size_t read(std::string& out, std::size_t n) {
-        std::size_t done = std::min(n, len_ - pos_);
-        out.append(reinterpret_cast<const char*>(buf_.data() + pos_), done);
-        pos_ += done;
-        if (done == n)
-            return done;
-        // The rest of a long segment is read straight into it, not through the buffer:
-        // a camera's EXIF block often runs past the first read.
-        const std::size_t old = out.size();
-        out.resize(old + (n - done));
-        const std::size_t more = readInto(out.data() + old, n - done);
-        out.resize(old + more);
-        return done + more;
-    }
-
-private:
-    bool refill() {
-        if (eof_)
-            return false;
-        const std::size_t want = next_;
-        next_ = buf_.size();
-        for (;;) {
-            const ssize_t r = ::read(fd_, buf_.data(), want);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0) {
-                eof_ = true;
-                return false;
-            }
-            pos_ = 0;
-            len_ = static_cast<std::size_t>(r);
-            counter_ += len_;
-            return true;
-        }
-    }
-
-    // Reads up to n bytes from the file to `to`, the buffer being empty.
-    std::size_t readDirect(char* to, std::size_t n) {
-        std::size_t done = 0;
-        while (done < n && !eof_) {
-            const ssize_t r = ::read(fd_, to + done, n - done);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0) {
-                eof_ = true;
-                break;
-            }
-            done += static_cast<std::size_t>(r);
-            counter_ += static_cast<std::size_t>(r);
-        }
-        return done;
-    }
-
-    static constexpr std::size_t kDirect = 4096;
-
-    int fd_;
-    std::vector<unsigned char>& buf_;
-    std::uint64_t& counter_;
-    std::size_t next_;
-    std::size_t pos_ = 0, len_ = 0;
-    bool eof_ = false;
-};
-
-TimgData::TimgData() : readBuffer_(64 * 1024) {
-    Reset();
-}
-TimgData::~TimgData() = default;
-
-void TimgData::Reset() {
-    // The naming walk borrowed the EXIF segment's bytes; its memory serves the next file.
-    if (ExifInfo && NamingFactsOnly && !ExifInfo->IsTiff && ExifSegment > 0)
-        Segments[static_cast<std::size_t>(ExifSegment)].Bytes.swap(ExifInfo->Buffer);
-    SegmentCount = 0;
-    ExifSegment = IptcSegment = CommentSegment = 0;
-    LoadedFileName.clear();
-    LoadedFileTime = 0;
-    LoadedFileSize = 0;
-    LoadedFileStat = {};
-    ErrorText.clear();
-    if (ExifInfo && ExifInfo->IsTiff)
-        tiffBuffer_.swap(ExifInfo->Buffer);
-    ExifInfo.reset();
-    BigEndian = false;
-    IsTiffSource = false;
-}
-
-bool TimgData::ReadImageFile(const std::string& path) {
-    Reset();
-    if (path.empty())
-        return false;
-    try {
-        const auto slash = path.rfind('/');
-        const std::string_view name =
-            std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
-        // The eight extensions that have always been read by name are read as their
-        // name says; any other file is recognised by its first bytes.
-        const Container byName = containerByName(name);
-
-        // Every file is opened at once and its facts taken from the open file; only a
-        // regular file is read. Non-blocking, so that a named pipe cannot hang the reader.
-        struct File {
-            int fd = -1;
-            ~File() {
-                if (fd >= 0)
-                    ::close(fd);
-            }
-        } file;
-        struct stat st {};
-        file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (file.fd >= 0 && ::fstat(file.fd, &st) != 0) {
-            ::close(file.fd);
-            file.fd = -1;
-        }
-        if (file.fd < 0 && ::stat(path.c_str(), &st) != 0)
-            return false;
-        LoadedFileName = path;
-        LoadedFileStat = st;
-        LoadedFileTime = static_cast<std::int64_t>(st.st_mtime);
-        LoadedFileSize = static_cast<std::int32_t>(
-            std::min<long long>(st.st_size, std::numeric_limits<std::int32_t>::max()));
-        ErrorText = "Not an EXIF file";
-        // Only regular files are read.
-        const bool readable = file.fd >= 0 && S_ISREG(st.st_mode);
-        if (byName != Container::None && !readable) {
-            ErrorText = "Illegal Exif construction";
-            return false;
-        }
-        if (!readable)
-            return false;
-        // Naming needs the EXIF block alone, which a camera writes within the first
-        // kilobytes: a first read of 16 KiB finds most of them whole, and the rest of a
-        // longer one is read on its own.
-        Source in(file.fd, readBuffer_, TotalBytesRead,
-                  NamingFactsOnly ? kNamingFirstRead : readBuffer_.size());
-        Container container = byName;
-        if (container == Container::None) {
-            // The first block read tells what the file is, and serves the read that follows.
-            container = containerOfBytes(in.peek().substr(0, 16));
-            if (container == Container::None)
-                return false;
-        }
-        bool ok = false;
-        if (container == Container::Jpeg)
-            ok = readJpeg(in);
-        else if (container == Container::Tiff)
-            ok = readTiff(in);
-        else
-            ok = readContainer(file.fd, static_cast<std::uint64_t>(st.st_size), container, in);
-        IsTiffSource = false;
-        if (ok)
-            ErrorText = "<none>";
-        return ok;
-    } catch (...) {
-        IsTiffSource = false;
-        ErrorText = "Illegal Exif construction";
-        return false;
-    }
-}
-
-bool TimgData::readContainer(int fd, std::uint64_t size, Container container, Source& in) {
-    FileWindow window(fd, size, in.peek());
-    ContainerFind found = findExif(window, container);
-    TotalBytesRead += window.bytesRead();
-    if (found.jpegOffset) {
-        // A JPEG inside the file, read from its first byte as a JPEG file is: from the
-        // block already read when it starts there.
-        if (in.skip(static_cast<std::size_t>(std::min<std::uint64_t>(*found.jpegOffset, SIZE_MAX))))
-            return readJpeg(in);
-        if (::lseek(fd, static_cast<off_t>(*found.jpegOffset), SEEK_SET) < 0)
-            return false;
-        Source from(fd, readBuffer_, TotalBytesRead, readBuffer_.size());
-        return readJpeg(from);
-    }
-    if (found.parts.empty()) {
-        if (!found.error.empty())
-            ErrorText = found.error;
-        return false;
-    }
-    // The first structure takes the place of a JPEG's EXIF segment (its two length
-    // bytes and "Exif\0\0" before the TIFF header), so that it is listed, named and
-    // dumped exactly as a JPEG's; the others are walked after it.
-    tSection& slot = Segments[1];
-    slot.Bytes.assign("\0\0Exif\0\0", 8);
-    slot.Bytes += found.parts.front().bytes;
-    slot.Marker = 0xE1;
-    slot.Size = slot.Bytes.size();
-    SegmentCount = 1;
-    ExifSegment = 1;
-    ExifInfo = std::make_unique<TImageInfo>(this);
-    found.parts.erase(found.parts.begin());
-    openJpegExif(1, found.parts);
-    return true;
-}
-
-bool TimgData::readJpeg(Source& in) {
-    IsTiffSource = false;
-    try {
-        return segmentWalk(in);
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-bool TimgData::segmentWalk(Source& in) {
-    unsigned char a, b;
-    if (!in.byte(a) || !in.byte(b) || a != 0xFF || b != 0xD8)
-        return false;
-    SegmentCount = 0;
-    while (SegmentCount < kMaxSegments) {
-        unsigned char marker;
-        do {
-            if (!in.byte(marker))
-                return ExifSegment || IptcSegment || CommentSegment;
-        } while (marker == 0xFF);
-        ++SegmentCount;
-        tSection& slot = Segments[static_cast<std::size_t>(SegmentCount)];
-        slot.Marker = marker;
-        slot.Size = 0;
-        slot.Bytes.clear();
-        if (in.read(slot.Bytes, 2) < 2)
-            continue; // the file ended: the next pass finds no marker and ends the walk
-        const std::size_t size = (std::size_t{static_cast<unsigned char>(slot.Bytes[0])} << 8) |
-                                 static_cast<unsigned char>(slot.Bytes[1]);
-        slot.Size = size;
-        const std::size_t body = size > 2 ? size - 2 : 0;
-        if (in.read(slot.Bytes, body) < body)
-            continue; // a body cut short keeps what was read but is not looked at
-
-        if (SegmentCount == 5 && !ExifSegment && !IptcSegment && !CommentSegment)
-            break;
-        switch (marker) {
-        case 0xD9:
-        case 0xDA:
-            return ExifSegment || IptcSegment || CommentSegment;
-        case 0xE1:
-            if (SegmentCount > 5 || ExifSegment) {
-                --SegmentCount;
-            } else if (std::string_view(slot.Bytes).substr(2, 5) != std::string_view("Exif\0", 5)) {
-                // Another application's block (XMP often comes first) stays in its slot
-                // like any other segment, so that the EXIF block after it is still found.
-            } else {
-                ExifSegment = SegmentCount;
-                ExifInfo = std::make_unique<TImageInfo>(this);
-                openJpegExif(SegmentCount);
-                // Names are made from the EXIF block alone.
-                if (NamingFactsOnly)
-                    return true;
-            }
-            break;
-        case 0xED:
-            if (!IptcSegment)
-                IptcSegment = SegmentCount;
-            break;
-        case 0xFE:
-            CommentSegment = SegmentCount;
-            break;
-        default:
-            break;
-        }
-    }
-    return ExifSegment || IptcSegment || CommentSegment;
-}
-
-void TimgData::openJpegExif(int slotNumber, const std::vector<TiffPart>& more) {
-    tSection& slot = Segments[static_cast<std::size_t>(slotNumber)];
-    if (!ExifInfo)
-        ExifInfo = std::make_unique<TImageInfo>(this);
-    const std::string_view bytes = slot.Bytes;
-    if (bytes.size() < 7 || bytes.substr(2, 5) != std::string_view("Exif\0", 5)) {
-        ErrorText = "Incorrect Exif header";
-        return;
-    }
-    const std::string_view order = bytes.size() >= 10 ? bytes.substr(8, 2) : std::string_view();
-    if (order == "II")
-        BigEndian = false;
-    else if (order == "MM")
-        BigEndian = true;
-    else {
-        ErrorText = "Invalid Exif alignment marker";
-        return;
-    }
-    TImageInfo& info = *ExifInfo;
-    info.ExifText.clear();
-    // Naming never looks at the segment again: its bytes are lent, not copied.
-    if (NamingFactsOnly)
-        info.Buffer.swap(slot.Bytes);
-    else
-        info.Buffer = slot.Bytes;
-    info.BigEndian = BigEndian;
-    std::uint32_t first = info.ReadU32(12);
-    if (first == 0)
-        first = 8;
-    // The TIFF data starts after the length bytes and "Exif\0\0"; the segment length
-    // counts the length bytes, so 6 less is the data's length.
-    const std::size_t length = slot.Size > 6 ? slot.Size - 6 : 0;
-    info.WalkDirectory(PositionOf(first, 8), 8, length, TDirGroup::Main);
-    for (const TiffPart& part : more) {
-        // Each further structure has its own header and byte order; its offsets count
-        // from that header, placed after what the buffer already holds.
-        const std::size_t base = info.Buffer.size();
-        info.Buffer += part.bytes;
-        info.BigEndian = part.bytes.compare(0, 2, "MM") == 0;
-        std::uint32_t at = info.ReadU32(base + 4);
-        if (at == 0)
-            at = 8;
-        if (part.makerNote) {
-            info.ReadMakerNoteAt(PositionOf(at, static_cast<std::int64_t>(base)),
-                                 static_cast<std::int64_t>(base));
-            continue;
-        }
-        info.WalkDirectory(PositionOf(at, static_cast<std::int64_t>(base)),
-                           static_cast<std::int64_t>(base), part.bytes.size(), part.group);
-    }
-    info.BigEndian = BigEndian;
-    info.DeriveFocal35();
-}
-
-bool TimgData::readTiff(Source& in) {
-    IsTiffSource = true;
-    bool ok = false;
-    try {
-        std::string header;
-        if (in.read(header, 2) == 2 && (header == "II" || header == "MM") &&
-            in.read(header, 6) == 6) {
-            ExifInfo = std::make_unique<TImageInfo>(this);
-            ExifInfo->IsTiff = IsTiffSource;
-            ExifInfo->ExifText.clear();
-            // The walk's buffer always has its full size, and what the file lacks reads
-            // as zeros. Its memory is kept from one TIFF to the next (see Reset).
-            std::string& buf = ExifInfo->Buffer;
-            buf.swap(tiffBuffer_);
-            // Only the bytes the last file left need zeroing again, not the whole buffer.
-            if (buf.size() != kTiffBufferSize) {
-                buf.assign(kTiffBufferSize, '\0');
-                tiffBytesUsed_ = 0;
-            }
-            const std::size_t got = in.readInto(buf.data(), kTiffBufferSize);
-            if (tiffBytesUsed_ > got)
-                std::memset(buf.data() + got, 0, tiffBytesUsed_ - got);
-            tiffBytesUsed_ = got;
-            // Slot 1 holds the bytes read from the file (naming never looks at them).
-            tSection& slot = Segments[1];
-            if (NamingFactsOnly)
-                slot.Bytes.clear();
-            else
-                slot.Bytes.assign(buf, 0, got);
-            slot.Marker = 0;
-            slot.Size = got;
-            SegmentCount = 1;
-            ExifSegment = 1;
-            ExifInfo->BigEndian = header.compare(0, 2, "MM") == 0;
-            // The reader shows the file's real byte order, as for a JPEG.
-            BigEndian = ExifInfo->BigEndian;
-            // The first directory lies where the header says: many TIFF writers put
-            // it after the pixel data, and reading pixels as a directory would list
-            // noise. An offset pointing into the header itself falls back to offset 8.
-            const std::uint32_t first =
-                BytesToUnsigned(BigEndian, std::string_view(header).substr(4, 4));
-            const std::size_t start = first >= 8 ? first - 8 : 0;
-            ExifInfo->WalkDirectory(start, -8, kTiffBufferSize, TDirGroup::Main);
-            ExifInfo->DeriveFocal35();
-            ok = true;
-        }
-    } catch (const std::exception&) {
-        ok = false;
-    }
-    IsTiffSource = false;
-    return ok;
 }
 
 } // namespace varlime

@@ -6,14 +6,17 @@
 // ends with the reader's ErrorText set.
 #include "core/fileKinds.h"
 #include "exif/exifContainers.h"
+#include "exif/exifDates.h"
 #include "exif/exifFormat.h"
 #include "exif/exifTables.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -117,6 +120,8 @@ public:
     TimgData* Parent = nullptr;
     std::vector<TTagEntry> Entries;
     std::string ExifVersionText;
+    // XMP packet (tag 700) and IPTC records (tag 33723) of a TIFF's main directory.
+    std::string XmpPacket, IptcRecords;
     std::string CameraMake;
     std::string CameraModel;
     // Make and model as names use them: the text before the first zero byte (some
@@ -124,6 +129,12 @@ public:
     std::string MakeForNames;
     std::string ModelForNames;
     std::string DateTimeText;
+    // The three EXIF dates, each as first met ("" when absent): DateTimeOriginal,
+    // DateTimeDigitized (CreateDate) and the main directory's DateTime.
+    std::string OriginalDateText, DigitizedDateText, ModifyDateText;
+    // The 35 mm equivalent focal length names use: the recorded one, else worked out
+    // from what describes the sensor (see DeriveFocal35); nothing when untrustworthy.
+    std::optional<double> Focal35ForNames;
     std::int32_t PixelWidth = 0;
     std::int32_t PixelHeight = 0;
     std::int32_t FlashValue = 0;
@@ -143,6 +154,14 @@ public:
     void ReadMakerNoteAt(std::size_t position, std::int64_t tiffHeader);
     // Adds the 35 mm equivalent focal length when the camera did not record it.
     void DeriveFocal35();
+
+    // Set for a TIFF file read in part: reads up to n bytes of the file from `offset`
+    // (fewer at its end, none past it). Directories and values lying past the bytes
+    // read first are then read where they lie, their offsets checked against FileSize.
+    std::function<std::string(std::uint64_t offset, std::size_t n)> FileBytes;
+    std::uint64_t FileSize = 0;
+    // Walks the directory at `offset` of the file (FileBytes set) from the bytes there.
+    bool WalkFileDirectory(std::uint64_t offset, TDirGroup group);
 
     int FindEntryByName(std::string_view name) const;
     // The first entry of the group with that tag number, or nullptr.
@@ -231,8 +250,21 @@ public:
     // Bytes this reader has read from files since it was made (never reset).
     std::uint64_t TotalBytesRead = 0;
 
+    // What the file says of itself besides EXIF, as found: its XMP packet and its IPTC
+    // records (in a TIFF, they come from its main directory).
+    std::string XmpPacket, IptcRecords;
+    // Where a container's facts came from when it had no EXIF of its own (a film's
+    // dates, a maker's record); None for a file with EXIF.
+    DateSource ContainerDateSource = DateSource::None;
+    // The date the file is named by and where it was found (see exifDates.h), worked
+    // out at the end of each ReadImageFile, for any file read (with or without EXIF).
+    NamingDate DateForNaming;
+
     bool ReadImageFile(const std::string& path);
     bool HasExifBlock() const { return ExifSegment != 0; }
+    // Whether the file read holds anything a name can be made from: EXIF, or a date
+    // in XMP or IPTC.
+    bool HasMetadata() const { return HasExifBlock() || DateForNaming.source != DateSource::None; }
     void Reset();
 
 private:
@@ -241,7 +273,9 @@ private:
     bool segmentWalk(Source& in);
     void openJpegExif(int slot, const std::vector<TiffPart>& more = {});
     bool readContainer(int fd, std::uint64_t size, Container container, Source& in);
-    bool readTiff(Source& in);
+    bool readTiff(Source& in, int fd, std::uint64_t size);
+    bool readAs(Container container, Source& in, int fd, std::uint64_t size);
+    void chooseNamingDate();
 
     std::vector<unsigned char> readBuffer_;
     // The memory of the last TIFF buffer, reused by the next TIFF read.

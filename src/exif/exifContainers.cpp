@@ -323,6 +323,9 @@ void readUserData(std::string_view payload, Walk& w, Movie& m) {
         else if (b.type == "\xA9"
                            "day")
             takeDate(m, text);
+        else if (b.type == "date")
+            // A phone's own date, its bytes alone: "2020-11-20T15:04:02+0100".
+            takeDate(m, trimmedText(p));
         else if (b.type == "TAGS" && m.make.empty() && p.size() >= 24) {
             // A camera's own block that begins with its make, 24 bytes.
             const std::string make = trimmedText(p.substr(0, 24));
@@ -494,10 +497,15 @@ ContainerFind findIso(FileWindow& file) {
         // The camera's date with its time zone, else one written without, else the
         // movie header's creation time (UTC) in this computer's time.
         PlainFacts f{movie.make, movie.model, movie.zonedDate, 0};
-        if (f.dateTime.empty())
+        out.dateSource = DateSource::FilmZoned;
+        if (f.dateTime.empty()) {
             f.dateTime = movie.plainDate;
-        if (f.dateTime.empty())
+            out.dateSource = DateSource::Film;
+        }
+        if (f.dateTime.empty()) {
             f.dateTime = localTimeOf1904(movie.created).value_or("");
+            out.dateSource = DateSource::FilmHeader;
+        }
         if (!f.make.empty() || !f.model.empty() || !f.dateTime.empty())
             out.parts.push_back({tiffOfFacts(f), TDirGroup::Main});
     }
@@ -522,6 +530,26 @@ void exifDuBloc(FileWindow& file, std::uint64_t at, std::uint64_t length, Contai
     out.parts.push_back({std::string(tiff), TDirGroup::Main});
 }
 
+// The XMP packet of a PNG iTXt chunk ("XML:com.adobe.xmp", uncompressed) into `out`.
+void xmpDuBloc(FileWindow& file, std::uint64_t at, std::uint64_t length, ContainerFind& out) {
+    static constexpr std::string_view kKeyword = "XML:com.adobe.xmp\0"sv;
+    std::string data;
+    if (!file.read(at, static_cast<std::size_t>(length), data) || !data.starts_with(kKeyword))
+        return;
+    // Keyword, compression flag and method, language and translated keyword.
+    std::size_t p = kKeyword.size();
+    if (p + 2 > data.size() || data[p] != 0)
+        return;
+    p += 2;
+    for (int field = 0; field < 2; ++field) {
+        const auto zero = data.find('\0', p);
+        if (zero == std::string::npos)
+            return;
+        p = zero + 1;
+    }
+    out.xmp = data.substr(p);
+}
+
 ContainerFind findPng(FileWindow& file) {
     ContainerFind out;
     std::uint64_t at = 8;
@@ -538,8 +566,16 @@ ContainerFind findPng(FileWindow& file) {
             out.error = "Chunk past the end of the file";
             return out;
         }
-        if (type == "eXIf"sv) {
+        if (type == "eXIf"sv && out.parts.empty()) {
             exifDuBloc(file, at + 8, length, out);
+            if (!out.xmp.empty() || out.parts.empty())
+                return out;
+        } else if (type == "iTXt"sv && out.xmp.empty() && length <= kMaxMetaBytes) {
+            xmpDuBloc(file, at + 8, length, out);
+            if (!out.parts.empty() && !out.xmp.empty())
+                return out;
+        } else if (type == "IDAT"sv && !out.parts.empty()) {
+            // Editors write their metadata before the picture: none is looked for after it.
             return out;
         }
         if (type == "IEND"sv)
@@ -778,9 +814,10 @@ ContainerFind findCrw(FileWindow& file) {
         return out;
     }
     w.heap(start, file.size(), 0);
-    if (!w.facts.make.empty() || !w.facts.dateTime.empty())
+    if (!w.facts.make.empty() || !w.facts.dateTime.empty()) {
         out.parts.push_back({tiffOfFacts(w.facts), TDirGroup::Main});
-    else
+        out.dateSource = DateSource::MakerNote;
+    } else
         out.error = w.error;
     return out;
 }
@@ -821,56 +858,6 @@ ContainerFind findMrw(FileWindow& file) {
 
 } // namespace
 
-bool FileWindow::readFile(std::uint64_t offset, std::size_t n, char* to) {
-    // Records that point back at what holds them could make a walk read the same bytes
-    // over and over: all the walks of one file read at most a few times its size.
-    const std::uint64_t budget = std::min<std::uint64_t>(size_, UINT64_MAX / 8) * 4 + (1u << 20);
-    if (n > budget - std::min(bytesRead_, budget))
-        return false;
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t r = ::pread(fd_, to + done, n - done, static_cast<off_t>(offset + done));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            return false;
-        done += static_cast<std::size_t>(r);
-    }
-    bytesRead_ += n;
-    return true;
-}
-
-bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
-    if (offset > size_ || n > size_ - offset)
-        return false;
-    constexpr std::size_t kBlock = 4096;
-    const bool inBlock = offset >= blockAt_ && offset - blockAt_ <= block_.size() &&
-                         n <= block_.size() - (offset - blockAt_);
-    if (inBlock || n <= kBlock / 4) {
-        if (!inBlock) {
-            const auto take =
-                static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - offset));
-            block_ = {};
-            own_.resize(take);
-            if (!readFile(offset, take, own_.data())) {
-                own_.clear();
-                return false;
-            }
-            block_ = own_;
-            blockAt_ = offset;
-        }
-        out.append(block_.substr(static_cast<std::size_t>(offset - blockAt_), n));
-        return true;
-    }
-    const std::size_t old = out.size();
-    out.resize(old + n);
-    if (!readFile(offset, n, out.data() + old)) {
-        out.resize(old);
-        return false;
-    }
-    return true;
-}
-
 ContainerFind findExif(FileWindow& file, Container container) {
     switch (container) {
     case Container::IsoMedia:
@@ -890,94 +877,6 @@ ContainerFind findExif(FileWindow& file, Container container) {
     default:
         return {};
     }
-}
-
-std::string tiffOfFacts(const PlainFacts& facts) {
-    struct Entry {
-        std::uint16_t tag, type;
-        std::string value; // ASCII with its zero, or the 2 or 4 bytes of a number
-    };
-    auto le = [](std::uint32_t v, int bytes) {
-        std::string s;
-        for (int i = 0; i < bytes; ++i)
-            s += static_cast<char>((v >> (8 * i)) & 0xFF);
-        return s;
-    };
-    std::vector<Entry> main, exif;
-    if (!facts.make.empty())
-        main.push_back({0x010F, 2, facts.make + '\0'});
-    if (!facts.model.empty())
-        main.push_back({0x0110, 2, facts.model + '\0'});
-    if (facts.orientation >= 1 && facts.orientation <= 8)
-        main.push_back({0x0112, 3, le(static_cast<std::uint32_t>(facts.orientation), 2)});
-    if (!facts.dateTime.empty()) {
-        exif.push_back({0x9003, 2, facts.dateTime + '\0'});
-        main.push_back({0x8769, 4, ""}); // offset filled below
-    }
-    const std::uint32_t mainAt = 8;
-    const std::uint32_t exifAt = mainAt + 2 + 12 * static_cast<std::uint32_t>(main.size()) + 4;
-    std::uint32_t dataAt =
-        exifAt + (exif.empty() ? 0 : 2 + 12 * static_cast<std::uint32_t>(exif.size()) + 4);
-    std::string data;
-    auto directory = [&](const std::vector<Entry>& entries) {
-        std::string d = le(static_cast<std::uint32_t>(entries.size()), 2);
-        for (const Entry& e : entries) {
-            const std::string value = e.tag == 0x8769 ? le(exifAt, 4) : e.value;
-            d += le(e.tag, 2) + le(e.type, 2);
-            d += le(static_cast<std::uint32_t>(e.type == 2 ? value.size() : 1), 4);
-            if (value.size() <= 4) {
-                d += value + std::string(4 - value.size(), '\0');
-            } else {
-                d += le(dataAt + static_cast<std::uint32_t>(data.size()), 4);
-                data += value;
-            }
-        }
-        return d + le(0, 4);
-    };
-    std::string out = "II*\0"s + le(mainAt, 4);
-    out += directory(main);
-    if (!exif.empty())
-        out += directory(exif);
-    return out + data;
-}
-
-std::optional<std::string> movieDate(std::string_view t, bool* withZone) {
-    // YYYY-MM-DDTHH:MM:SS (or with ':' between the date's parts, or a blank for the
-    // T), then fractions of a second and a zone: Z, +HH:MM, +HHMM or +HH.
-    if (t.size() < 19)
-        return std::nullopt;
-    for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u, 11u, 12u, 14u, 15u, 17u, 18u})
-        if (t[i] < '0' || t[i] > '9')
-            return std::nullopt;
-    if ((t[4] != '-' && t[4] != ':') || t[7] != t[4] || (t[10] != 'T' && t[10] != ' ') ||
-        t[13] != ':' || t[16] != ':')
-        return std::nullopt;
-    if (t.substr(0, 4) == "0000"sv)
-        return std::nullopt;
-    std::string out(t.substr(0, 19));
-    out[4] = out[7] = ':';
-    out[10] = ' ';
-    std::string_view rest = t.substr(19);
-    if (!rest.empty() && rest.front() == '.') {
-        const auto digitsEnd = rest.find_first_not_of("0123456789", 1);
-        rest.remove_prefix(digitsEnd == std::string_view::npos ? rest.size() : digitsEnd);
-    }
-    if (withZone)
-        *withZone =
-            !rest.empty() && (rest.front() == 'Z' || rest.front() == '+' || rest.front() == '-');
-    return out;
-}
-
-std::optional<std::string> localTimeOf1904(std::uint64_t seconds) {
-    constexpr std::uint64_t k1904To1970 = 2082844800;
-    if (seconds <= k1904To1970 || seconds - k1904To1970 > 253402300799ull)
-        return std::nullopt;
-    const std::time_t t = static_cast<std::time_t>(seconds - k1904To1970);
-    std::tm tm{};
-    char text[32];
-    if (!localtime_r(&t, &tm) || std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &tm) != 19)
-        return std::nullopt;
-    return std::string(text);
 }
 
 } // namespace varlime

@@ -5,6 +5,7 @@
 // that never reads past its end, checks every size it meets against what holds it,
 // and caps its depth and counts; it reads headers, never the pictures or the films.
 #include "core/fileKinds.h"
+#include "exif/exifDates.h"
 #include "exif/exifTables.h"
 
 #include <algorithm>
@@ -76,6 +77,11 @@ struct ContainerFind {
     std::optional<std::uint64_t> jpegOffset;
     // What was wrong with the file when nothing could be found, else empty.
     std::string error;
+    // The XMP packet the file holds besides (a PNG's iTXt chunk), else empty.
+    std::string xmp;
+    // Where the date of a structure made of plain facts came from (a film's own
+    // dates, a maker's record); None when the file has EXIF of its own.
+    DateSource dateSource = DateSource::None;
 };
 
 // Finds the EXIF data of a file of the given container (not Jpeg or Tiff, which the

@@ -360,21 +360,41 @@ FaitsExif faitsDepuisLecteur(bool exifTrouve, const TImageInfo* info) {
     FaitsExif f;
     if (!exifTrouve || !info)
         return f;
-    // A make of blanks is still a make: the photo has EXIF data, and the make item is
-    // empty.
-    f.exif = !info->MakeForNames.empty();
+    // EXIF without a make (a film, a scan, an editor's copy) still names the file: its
+    // make item is empty, as with a make of blanks.
+    f.exif = true;
     f.fabricant = std::string(sansBlancs(info->MakeForNames));
     f.modele = std::string(sansBlancs(info->ModelForNames));
-    f.dateHeure = info->DateTimeText;
+    for (const auto& [texte, source] :
+         {std::pair{&info->OriginalDateText, DateSource::DateTimeOriginal},
+          std::pair{&info->DigitizedDateText, DateSource::CreateDate},
+          std::pair{&info->ModifyDateText, DateSource::ModifyDate}})
+        if (isDateText(*texte)) {
+            f.dateHeure = texte->substr(0, 19);
+            f.sourceDate = source;
+            break;
+        }
     f.ouverture = ouvertureTypee(*info);
     f.exposition = expositionTypee(*info);
     f.focale = focaleTypee(*info, 0x920A);
-    f.focale35 = focaleTypee(*info, 0xA405);
+    f.focale35 = info->Focal35ForNames;
     f.proprietaire = Retourne_proprietaire(info->MakerText);
     f.orientation = orientationTypee(*info);
     f.largeur = info->PixelWidth;
     f.hauteur = info->PixelHeight;
     return f;
+}
+
+FaitsExif faitsDepuisLecteur(const TimgData& lecteur, bool lu) {
+    FaitsExif f = faitsDepuisLecteur(lu && lecteur.HasExifBlock(), lecteur.ExifInfo.get());
+    f.exif = f.exif || lecteur.HasMetadata();
+    f.dateHeure = lecteur.DateForNaming.text;
+    f.sourceDate = lecteur.DateForNaming.source;
+    return f;
+}
+
+std::optional<DateHeure> dateDeNommage(const FaitsExif& faits) {
+    return ExploiteDateHeure(faits.dateHeure);
 }
 
 std::string nettoyerPourNom(std::string_view valeur) {
@@ -420,9 +440,9 @@ std::string valeurItem(ItemExif item, const FaitsExif& faits, const OptionsNomma
     case ItemExif::Modele:
         return nettoyerPourNom(faits.modele);
     case ItemExif::Date: {
-        // An undated photo still gets a date item: today's.
+        // An undated file gets an empty date item, never another day's date.
         const auto& dh = dateLue();
-        return Formate_date(options.formatDate, dh ? dh->date : aujourdhui);
+        return dh ? Formate_date(options.formatDate, dh->date) : std::string();
     }
     case ItemExif::Heure: {
         const auto& dh = dateLue();
@@ -470,20 +490,29 @@ ValeursExif valeursAffichees(const FaitsExif& faits, const OptionsNommage& optio
 namespace {
 
 // The example, and whether it ends with the "001" placeholder.
+// `vide`, when given, tells whether the file gave no value to any of the items chosen
+// (the free text aside) while some were.
 std::string exemple(const FaitsExif& faits, const OptionsNommage& options, std::string_view ancien,
-                    const QDate& aujourdhui, bool& avecPlaceholder) {
+                    const QDate& aujourdhui, bool& avecPlaceholder, bool* vide = nullptr) {
     const OptionsExif& e = options.exif;
     std::optional<std::optional<DateHeure>> date;
     std::string out;
+    bool item = false, valeur = false;
     for (std::size_t i = 0; i < e.ordre.size(); ++i) {
         // An empty value still gets its separator, so the items keep their places.
         if (i > 0 && e.separateurInfoCoche)
             out += e.separateurInfo;
-        if (e.ordre[i] == ItemExif::ZoneLibre)
+        if (e.ordre[i] == ItemExif::ZoneLibre) {
             out += e.zoneLibre;
-        else
-            out += valeurItem(e.ordre[i], faits, options, aujourdhui, date);
+            continue;
+        }
+        const std::string v = valeurItem(e.ordre[i], faits, options, aujourdhui, date);
+        item = true;
+        valeur = valeur || !v.empty();
+        out += v;
     }
+    if (vide)
+        *vide = item && !valeur;
     std::string garde;
     if (e.garderCompteur)
         garde = Exploiter_masque(ancien, kMasqueGarderCompteur, true).nom;
@@ -509,8 +538,18 @@ std::string Retourne_nom_exif(const FaitsExif& faits, const OptionsNommage& opti
                               std::string_view ancien, const QDate& aujourdhui) {
     if (!faits.exif)
         return std::string(kNonVarlimeSansExif);
-    bool placeholder = false;
-    std::string texte = exemple(faits, options, ancien, aujourdhui, placeholder);
+    // A name asking for the date or the time of a file that has none; and a name whose
+    // items all come out empty for this file.
+    const auto& ordre = options.exif.ordre;
+    const bool veutDate = std::any_of(ordre.begin(), ordre.end(), [](ItemExif i) {
+        return i == ItemExif::Date || i == ItemExif::Heure;
+    });
+    if (veutDate && !dateDeLaPhoto(faits, aujourdhui))
+        return std::string(kNonVarlimeSansDate);
+    bool placeholder = false, vide = false;
+    std::string texte = exemple(faits, options, ancien, aujourdhui, placeholder, &vide);
+    if (vide)
+        return std::string(kNonVarlimeSansExif);
     if (placeholder) {
         // Where the example shows "001", the engine puts the real counter — unless
         // the prefix field's mask already gives the old name's own.

@@ -4,6 +4,7 @@
 // the composer that joins the chosen items with their separators and counter.
 // Nothing here reads a file or needs a window.
 #include "core/renameEngine.h"
+#include "exif/exifDates.h"
 
 #include <QDate>
 #include <QTime>
@@ -84,10 +85,15 @@ std::optional<DateHeure> ExploiteDateHeure(std::string_view texte);
 // What the composer needs of a photo, read once from its EXIF data, whatever the
 // container: every value is taken from the typed entries by tag number.
 struct FaitsExif {
-    bool exif = false;     // EXIF found and a camera make present (blanks count)
-    std::string fabricant; // trimmed, cut at the first zero byte
+    // Metadata found: an EXIF block (with or without a make), or a date in XMP or IPTC.
+    bool exif = false;
+    std::string fabricant; // trimmed, cut at the first zero byte; "" when none
     std::string modele;
-    std::string dateHeure; // the date-time text as stored
+    // The date used for naming, "YYYY:MM:DD HH:MM:SS" ("" when the file has none), and
+    // where it was found: a photo's capture date, a film's own date, XMP, IPTC...
+    // (see exifDates.h). This is the date any feature naming files by date takes.
+    std::string dateHeure;
+    DateSource sourceDate = DateSource::None;
     std::optional<double> ouverture, exposition, focale, focale35;
     std::string proprietaire;
     int orientation = 0;
@@ -97,8 +103,16 @@ struct FaitsExif {
 };
 
 class TImageInfo;
-// The facts of the photo just read by a reader (`exifTrouve` false: no EXIF block).
+class TimgData;
+// The facts of the photo just read by a reader (`exifTrouve` false: no EXIF block),
+// from its EXIF block alone: its date is DateTimeOriginal, CreateDate or DateTime.
 FaitsExif faitsDepuisLecteur(bool exifTrouve, const TImageInfo* info);
+// The facts of the file the reader just read, its date searched everywhere it may be
+// kept (`lu`: what ReadImageFile returned).
+FaitsExif faitsDepuisLecteur(const TimgData& lecteur, bool lu);
+
+// The date and time a file is named by, or nothing when it has none: never another day.
+std::optional<DateHeure> dateDeNommage(const FaitsExif& faits);
 
 // The text of each item for one photo, as the dialog's value labels show them.
 struct ValeursExif {

@@ -48,7 +48,7 @@ std::optional<CacheFaitsExif::Cle> cleFichier(int dirfd, const std::string& nom)
 
 FaitsExif lireFaits(TimgData& lecteur, const std::string& chemin) {
     const bool lu = lecteur.ReadImageFile(chemin);
-    return faitsDepuisLecteur(lu && lecteur.HasExifBlock(), lecteur.ExifInfo.get());
+    return faitsDepuisLecteur(lecteur, lu);
 }
 
 } // namespace

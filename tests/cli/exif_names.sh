@@ -10,7 +10,8 @@ d="$work/exif"
 mkdir "$d"
 cp "$photos/Canon_40D.jpg" "$d/IMG_0042.jpg"
 cp "$photos/Canon_40D.jpg" "$d/IMG_0043.jpg"
-cp "$photos/no_exif.jpg" "$d/plain.jpg"
+# A picture without any metadata (the sample's XMP and EXIF taken away).
+exiftool -q -q -all= -o "$d/plain.jpg" "$photos/no_exif.jpg"
 # Its maker note lists the owner between quotes.
 cp "$photos/Canon_DIGITAL_IXUS_400.jpg" "$d/owner.jpg"
 

@@ -36,14 +36,14 @@ TEST(PairesExif, ShotTogetherKeepOneBaseName) {
           "IMG_0002.jpg > Canon_20080530_002.jpg", "IMG_0003.jpg > Canon_20080530_003.jpg",
           // Another date: not shot together, a number of its own.
           "IMG_0003.thm > Canon_20040827_004.thm",
-          "IMG_0005.jpg > NON VARLIMÉ (Pas d'en-tête Exif)",
-          "IMG_0005.thm > NON VARLIMÉ (Pas d'en-tête Exif)"}},
+          // No make, and the date its editor wrote in XMP.
+          "IMG_0005.jpg > _20130923_005.jpg", "IMG_0005.thm > _20130923_005.thm"}},
         {"pairs/one letter",
          true,
          {"IMG_0001.jpg > Canon_20080530A.jpg", "IMG_0001.thm > Canon_20080530A.thm",
           "IMG_0002.jpg > Canon_20080530B.jpg", "IMG_0003.jpg > Canon_20080530C.jpg",
-          "IMG_0003.thm > Canon_20040827.thm", "IMG_0005.jpg > NON VARLIMÉ (Pas d'en-tête Exif)",
-          "IMG_0005.thm > NON VARLIMÉ (Pas d'en-tête Exif)"}},
+          "IMG_0003.thm > Canon_20040827.thm", "IMG_0005.jpg > _20130923.jpg",
+          "IMG_0005.thm > _20130923.thm"}},
     };
     for (const auto& c : cas) {
         MoteurNommage moteur;

@@ -101,6 +101,14 @@ TEST(RenameTest, ReportLines) {
          {"a\nb.jpg", "P\r001.jpg"},
          {"Le fichier a\nb.jpg doit être varlimé en P\r001.jpg", "ce fichier existe déjà,",
           "modifiez la cible (P\r001.jpg) pour a\nb.jpg", ""}},
+        // Files left aside for want of a date are counted in one line.
+        {"undated_rows_counted",
+         {{"a.jpg", "NON VARLIMÉ (Pas de date)"},
+          {"b.jpg", "IMG001.jpg"},
+          {"c.mp4", "NON VARLIMÉ (Pas de date)"}},
+         {"a.jpg", "b.jpg", "c.mp4"},
+         {"2 fichiers n'ont pas de date de prise de vue : ils ne seront pas varlimés", "",
+          "*** Aucune erreur à signaler ***"}},
         // Column titles are not files: a new name equal to one is no duplicate.
         {"header_titles_are_not_files",
          {{"Avant", "Après"}},

@@ -363,7 +363,12 @@ TEST(TypedFacts, AgreeWithTheListingForEverySample) {
         EXPECT_EQ(f.ouverture, Retourne_ouverture(listing)) << path;
         EXPECT_EQ(f.exposition, Retourne_exposition(listing)) << path;
         EXPECT_EQ(f.focale, Retourne_focale(listing, false)) << path;
-        EXPECT_EQ(f.focale35, Retourne_focale(listing, true)) << path;
+        // The 35 mm focal length the camera recorded is the listing's; one worked out from
+        // the sensor may not be, as the listing keeps its own line (test_naming_dates.cpp
+        // checks those against exiftool).
+        if (const TTagEntry* e = reader.ExifInfo->EntryByTag(0xA405); e && e->ValueType == 3) {
+            EXPECT_EQ(f.focale35, Retourne_focale(listing, true)) << path;
+        }
         EXPECT_EQ(f.orientation, Retourne_orientation(listing)) << path;
         avecOuverture += f.ouverture.has_value();
         avecFocale35 += f.focale35.has_value();
@@ -417,8 +422,8 @@ TEST(TypedFacts, EntriesKeepTheirTypedValues) {
     }
 }
 
-// A make of blanks is a make: the photo is named from its other items, its make item
-// is empty.
+// A make of blanks, or no make at all, leaves the make item empty: the photo is named
+// from its other items.
 TEST(TypedFacts, MakeOfBlanksStillNames) {
     const test::Tiff t{false};
     struct Cas {
@@ -428,7 +433,7 @@ TEST(TypedFacts, MakeOfBlanksStillNames) {
     };
     for (const Cas& c : std::vector<Cas>{{"   ", true, "_X1_20240501"},
                                          {" Nikon ", true, "Nikon_X1_20240501"},
-                                         {"", false, "NON VARLIMÉ (Pas d'en-tête Exif)"}}) {
+                                         {"", true, "_X1_20240501"}}) {
         std::vector<test::Tiff::Entry> ifd0;
         if (!c.make.empty())
             ifd0.push_back(t.ascii(0x010F, c.make));

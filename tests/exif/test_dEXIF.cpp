@@ -402,8 +402,8 @@ TEST(ReadImageFile, JpegInBothByteOrders) {
     }
 }
 
-// The eight extensions read by name are read as their name says, whatever the bytes;
-// any other name is read by what its first bytes are.
+// The eight extensions read by name are read as their name says; when their reader finds
+// no header of its kind, and any other name, the file is read by what its first bytes are.
 TEST(ReadImageFile, ExtensionDecidesTheFormat) {
     TempDir dir;
     const std::string tiff = Tiff{false}.build({{Tiff{false}.ascii(0x010F, "Maker")}});
@@ -411,10 +411,10 @@ TEST(ReadImageFile, ExtensionDecidesTheFormat) {
         const char* name;
         bool jpegBytes;
         bool read;
-    } cases[] = {{"a.JPG", true, true},  {"b.Jpeg", true, true},    {"c.jpe", true, true},
-                 {"d.thm", true, true},  {"e.crw", true, true},     {"f.png", true, true},
-                 {"noext", true, true},  {"g.jpg.bak", true, true}, {"h.jpg", false, false},
-                 {"i.nef", true, false}, {"j.cr2", false, true},    {"k.txt", false, true},
+    } cases[] = {{"a.JPG", true, true}, {"b.Jpeg", true, true},    {"c.jpe", true, true},
+                 {"d.thm", true, true}, {"e.crw", true, true},     {"f.png", true, true},
+                 {"noext", true, true}, {"g.jpg.bak", true, true}, {"h.jpg", false, true},
+                 {"i.nef", true, true}, {"j.cr2", false, true},    {"k.txt", false, true},
                  {"l.avi", false, true}};
     for (const auto& c : cases) {
         TimgData r;
@@ -650,9 +650,10 @@ TEST(TiffScan, DirectoryBeyondTheBufferIsReported) {
 TEST(TiffScan, WrongHeader) {
     TempDir dir;
     TimgData r;
-    EXPECT_FALSE(r.ReadImageFile(dir.write("x.tif", sampleJpeg(false))));
-    EXPECT_EQ(r.ErrorText, "Not an EXIF file");
-    EXPECT_FALSE(r.HasExifBlock());
+    // A JPEG named .tif is read as the JPEG it is.
+    EXPECT_TRUE(r.ReadImageFile(dir.write("x.tif", sampleJpeg(false))));
+    EXPECT_EQ(r.ErrorText, "<none>");
+    EXPECT_TRUE(r.HasExifBlock());
     EXPECT_FALSE(r.ReadImageFile(dir.write("y.tif", "MM\x00")));
     EXPECT_EQ(r.ErrorText, "Not an EXIF file");
 }

@@ -202,17 +202,25 @@ TEST(ComposeurExif, NomsComposes) {
          false,
          "a.jpg",
          "2026:12:07 00:00:00",
-         "20261207_",
-         "20261207_"},
-        {"sans_date", {I::Date, I::Heure}, true, false, "a.jpg", "", "20261207_", "20261207_"},
+         "_",
+         "NON VARLIMÉ (Pas de date)"},
+        // An undated photo is never named with today's date.
+        {"sans_date",
+         {I::Date, I::Heure},
+         true,
+         false,
+         "a.jpg",
+         "",
+         "_",
+         "NON VARLIMÉ (Pas de date)"},
         {"date_illisible",
          {I::Date, I::Heure},
          true,
          false,
          "a.jpg",
          "2008:13:45 99:00:00",
-         "20261207_",
-         "20261207_"},
+         "_",
+         "NON VARLIMÉ (Pas de date)"},
     };
     for (const Cas& c : cas) {
         OptionsNommage o;
@@ -280,9 +288,11 @@ TEST(ComposeurExif, MoteurSurDesPhotos) {
     EXPECT_EQ(m.lignes()[2].nouveau, "NON VARLIMÉ (Pas d'en-tête Exif)");
     EXPECT_EQ(cache.lectures(), 4u);
 
+    // d.jpg has EXIF without a make: none of the chosen items has a value, but the list
+    // check counts files without any metadata alone.
     const VerificationExif v = verifierListeExif(cache, m.dossier(), m.lignes());
-    EXPECT_EQ(v.sansExif, 1);
-    EXPECT_EQ(v.premier, "d.jpg");
+    EXPECT_EQ(v.sansExif, 0);
+    EXPECT_EQ(v.premier, "");
 
     // A keystroke: new options, no file read again.
     m.options.exif.separateurInfo = "-";
@@ -319,8 +329,9 @@ TEST(ComposeurExif, PhotosTagueesParLeTest) {
     ASSERT_TRUE(m.lister(dir.path()));
     CacheFaitsExif cache;
     m.calculer(partieNomExif(cache, m.dossier(), m.options, kAujourdhui));
-    // No real date: today's date and no time; the slash of the model becomes '-'.
-    EXPECT_EQ(m.lignes()[0].nouveau, "EOS-40D_20261207__2.jpg");
+    // No real DateTimeOriginal: the CreateDate the camera wrote names it, never today;
+    // the slash of the model becomes '-'.
+    EXPECT_EQ(m.lignes()[0].nouveau, "EOS-40D_20080530_155601_2.jpg");
 }
 
 // Without an FNumber the aperture comes from the APEX aperture value, turned into the

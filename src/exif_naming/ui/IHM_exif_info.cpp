@@ -296,7 +296,11 @@ QString TDLG_exif_info::Retourne_nom_exif() {
         // an undated photo.
         const auto dh = ExploiteDateHeure(faits_.dateHeure);
         if (dh && !v.heure.empty()) {
-            LBL_valeurs[2]->setText(QLocale().toString(dh->date, QLocale::ShortFormat));
+            // Beside the date, where it was found: "(DateTimeOriginal)", "(XMP)"...
+            QString date = QLocale().toString(dh->date, QLocale::ShortFormat);
+            if (const auto source = dateSourceLabel(faits_.sourceDate); !source.empty())
+                date += " (" + qs(std::string(source)) + ")";
+            LBL_valeurs[2]->setText(date);
             LBL_valeurs[3]->setText(QLocale().toString(dh->heure, QLocale::ShortFormat));
         } else {
             LBL_valeurs[2]->clear();
