@@ -79,6 +79,8 @@ struct OptionsExif {
     std::string zoneLibre;
     int formatOuverture = -1;  // FORMATS/OUVERTURE: 1 gives F2.8, anything else F2,8
     int formatExposition = -1; // FORMATS/EXPOSITION: 1 gives the accented 1_50_ème
+
+    bool operator==(const OptionsExif&) const = default;
 };
 
 // Companion files renamed with their main file.
@@ -87,6 +89,8 @@ struct OptionsCompagnons {
     bool association = false;
     std::string cible;  // extension of the files that take their name from a neighbour
     std::string source; // extension of the neighbour whose EXIF data names them
+
+    bool operator==(const OptionsCompagnons&) const = default;
 };
 
 // Every option that decides what is listed and how each row is renamed.
@@ -105,8 +109,9 @@ struct OptionsNommage {
     // suffix or remove a counter offer it, so it counts only for those.
     bool compteurInactif = true;
     // The extension.
-    bool extensionImposee = false; // CKB_extension
-    std::string extension = "*";   // TXT_extension_remplacement
+    bool extensionImposee = false;   // CKB_extension
+    std::string extension = "*";     // TXT_extension_remplacement
+    bool extensionMinuscule = false; // CKB_extension_minuscule: "JPG" becomes "jpg"
     // Each file's own date as name part (a fixed date is an ordinary prefix text).
     bool dateFichier = false;
     int formatDate = 0; // FORMATS/DATE
@@ -114,6 +119,8 @@ struct OptionsNommage {
     int formatHeure = -1; // FORMATS/HEURE
     OptionsExif exif;
     OptionsCompagnons compagnons;
+
+    bool operator==(const OptionsNommage&) const = default;
 };
 
 // Whether the row whose old name is `ancien` gets a counter.

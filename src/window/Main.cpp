@@ -1,4 +1,5 @@
 #include "window/Main.h"
+#include "naming/reglagesNommage.h"
 #include "platform/texteQt.h"
 
 #include "companions/compagnons.h"
@@ -133,7 +134,8 @@ void TMainForm::Validation_repertoire(bool enregistrer) {
     // The settings file is text: a path that is not UTF-8 would turn the whole file
     // into another encoding, so such a folder is listed but not remembered.
     if (enregistrer && nomAffichable(Repertoire_courant) == Repertoire_courant)
-        app_.DB_utilitaire().Sauver_parametre("CHEMINS", "DEFAUT", Repertoire_courant);
+        app_.DB_utilitaire().Sauver_parametre(reglages::kDossier.section, reglages::kDossier.cle,
+                                              Repertoire_courant);
     Chercher_fichier();
 }
 
@@ -143,7 +145,7 @@ void TMainForm::Chercher_fichier() {
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
     OptionsNommage& o = chaine_.options();
-    o.masqueRecherche = EDT_masque_recherche->text().toStdString();
+    o.masqueRecherche = modele_.options().masqueRecherche;
     o.attributs = app_.DLG_type_fichier().Determiner();
     o.compagnons = app_.DB_association_fichier().options();
     listeFiltree_ = o.compagnons.rawCanon || o.compagnons.association;
@@ -198,16 +200,12 @@ void TMainForm::signalerDossierIllisible(bool listeOk) {
 
 OptionsNommage TMainForm::optionsAffichees() const {
     OptionsNommage o = moteur_.options;
-    o.prefixe = EDT_prefixe_remplacement->text().toStdString();
+    o.prefixe = modele_.options().prefixe;
     o.formatDate = app_.DLG_option_date().formatDate();
     o.formatHeure = app_.DLG_option_heure().formatHeure();
     o.exif.formatOuverture = app_.DLG_option_ouverture().index();
     o.exif.formatExposition = app_.DLG_option_exposition().index();
     return o;
-}
-
-void TMainForm::definirPrefixe(const QString& texte) {
-    EDT_prefixe_remplacement->setText(texte);
 }
 
 namespace {
@@ -657,10 +655,6 @@ void TMainForm::TBT_transfertClick() {
     // The hidden folder list makes the folder the process's current directory.
     app_.DLG_selection_repertoire().definirRepertoire(qs(nomAffichable(Repertoire_courant)));
     Validation_repertoire();
-}
-
-void TMainForm::Masque(QString& text) const {
-    text = EDT_prefixe_remplacement->text();
 }
 
 void TMainForm::Positionne_compteur(int type) {

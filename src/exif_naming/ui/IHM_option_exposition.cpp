@@ -2,6 +2,7 @@
 
 #include "core/nameUtils.h"
 #include "exif_naming/composeurExif.h"
+#include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
@@ -29,7 +30,8 @@ TDLG_option_exposition::TDLG_option_exposition(QWidget* parent) : QDialog(parent
 void TDLG_option_exposition::Gerer() {
     exec();
     if (liens.sauverParametre)
-        liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("EXPOSITION"),
+        liens.sauverParametre(QString::fromLatin1(reglages::kFormatExposition.section),
+                              QString::fromLatin1(reglages::kFormatExposition.cle),
                               QString::number(index()));
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/nameUtils.h"
 #include "exif_naming/composeurExif.h"
+#include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
@@ -33,7 +34,8 @@ TDLG_option_ouverture::TDLG_option_ouverture(QWidget* parent) : QDialog(parent) 
 void TDLG_option_ouverture::Gerer() {
     exec();
     if (liens.sauverParametre)
-        liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("OUVERTURE"),
+        liens.sauverParametre(QString::fromLatin1(reglages::kFormatOuverture.section),
+                              QString::fromLatin1(reglages::kFormatOuverture.cle),
                               QString::number(index()));
 }
 
