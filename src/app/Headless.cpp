@@ -13,6 +13,7 @@
 #include "imaging/rotation.h"
 #include "imaging/ui/chargeurQt.h"
 #include "naming/chaineNommage.h"
+#include "naming/reglagesNommage.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
 #include "transfer/transfert.h"
@@ -285,13 +286,8 @@ constexpr std::string_view kCommandes[] = {"--preview",  "--test",   "--rename",
                                            "--dump",     "--undo",   "--history",
                                            "--transfer", "--render", "--import"};
 
-// The message the window shows for a text that is no number.
-std::string messageConversion(std::string_view texte) {
-    return formatMessage(std::string_view("'%s' is not a valid integer value"), {texte});
-}
-
-// The options the settings file keeps, read as the window's activation reads them; a
-// stored text that is no number ends the read, as it does in the window.
+// The options the settings file keeps, read as the window reads them at start; a stored
+// text that is no number ends the read, as it does in the window.
 // A settings or language file that was not read whole is told, with its path and key;
 // the command goes on with what could be read.
 std::optional<std::string> lireParametres(const std::string& programFolder, Contexte& c,
@@ -308,47 +304,8 @@ std::optional<std::string> lireParametres(const std::string& programFolder, Cont
             if (!m.empty())
                 erreur(err, m);
     }
-    c.largeur = ini.read("MAIN", "LARGEUR_COMPTEUR", "3");
-    c.options.prefixe = ini.read("MAIN", "PREFIXE_REMPLACEMENT", "");
-    c.options.masqueRecherche = ini.read("MAIN", "MASQUE_RECHERCHE", "*.*");
-    const std::string heure = ini.read("FORMATS", "HEURE", "ERREUR");
-    if (heure != "ERREUR" && !toInteger(heure, c.options.formatHeure))
-        return heure;
-    const std::string date = ini.read("FORMATS", "DATE", "0");
-    if (date != "ERREUR" && !toInteger(date, c.options.formatDate))
-        return date;
-    for (auto [cle, cible] : {std::pair{"OUVERTURE", &c.options.exif.formatOuverture},
-                              std::pair{"EXPOSITION", &c.options.exif.formatExposition}}) {
-        const std::string valeur = ini.read("FORMATS", cle, "ERREUR");
-        if (valeur != "ERREUR" && !toInteger(valeur, *cible))
-            return valeur;
-    }
-    // The EXIF dialog's stored boxes, separators and free text, as the window restores
-    // them (a missing key keeps the default). The item list is the --exif option's, and
-    // EXIF naming itself is never stored.
-    OptionsExif& e = c.options.exif;
-    e.zoneLibre = ini.read("EXIF", "ZONE_LIBRE", "");
-    for (auto [cle, cible] : {std::pair{"MASQUE_COMPTEUR_COCHE", &e.garderCompteur},
-                              std::pair{"SEPARATEUR_INFORMATION_COCHE", &e.separateurInfoCoche},
-                              std::pair{"SEPARATEUR_FINAL_COCHE", &e.separateurFinalCoche},
-                              std::pair{"COMPTEUR_COCHE", &e.sansCompteur}}) {
-        const std::string valeur = ini.read("EXIF", cle, "ERREUR");
-        if (valeur != "ERREUR")
-            *cible = valeur == "1";
-    }
-    for (auto [cle, cible] : {std::pair{"SEPARATEUR_INFORMATION", &e.separateurInfo},
-                              std::pair{"SEPARATEUR_FINAL", &e.separateurFinal}}) {
-        const std::string valeur = ini.read("EXIF", cle, "ERREUR");
-        int index = 0;
-        if (valeur == "ERREUR")
-            continue;
-        if (!toInteger(valeur, index))
-            return valeur;
-        // The drop-down's entries; any other index selects nothing: no separator.
-        static constexpr const char* kSeparateurs[] = {"_", "-", " "};
-        *cible = index >= 0 && index < 3 ? kSeparateurs[index] : "";
-    }
-    return std::nullopt;
+    // The item list is the --exif option's, and EXIF naming itself is never stored.
+    return lireReglagesNommage(ini, c.options, c.largeur);
 }
 
 // `--dump FILE...`: for each file in turn, the lines the EXIF dump window shows for
@@ -551,6 +508,9 @@ int lireOptions(const std::vector<std::string>& args, std::size_t debut, Context
                 const std::function<std::optional<std::string>(std::size_t&)>& autre) {
     for (std::size_t i = debut; i < args.size(); ++i) {
         const Option* o = trouverOption(args[i]);
+        // The switches of the stored boxes come with the settings table.
+        if (!o && appliquerInterrupteur(args[i], c.options))
+            continue;
         if (!o) {
             const auto probleme = autre ? autre(i) : std::nullopt;
             if (!probleme) {
@@ -579,7 +539,7 @@ int lireOptions(const std::vector<std::string>& args, std::size_t debut, Context
     }
     OptionsNommage& o = c.options;
     if (!toInteger(c.largeur, o.largeur)) {
-        erreur(err, messageConversion(c.largeur));
+        erreur(err, messageValeurNonEntiere(c.largeur));
         return 1;
     }
     // The modes rewrite the prefix as their dialogs do: a fixed date becomes the prefix
@@ -603,7 +563,7 @@ int executerImport(const std::vector<std::string>& args, const std::string& prog
     }
     Contexte c;
     if (const auto refus = lireParametres(programFolder, c, err)) {
-        erreur(err, messageConversion(*refus));
+        erreur(err, messageValeurNonEntiere(*refus));
         return 1;
     }
     ArgumentsImport a;
@@ -652,7 +612,7 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     // line then changes them, and nothing is written back.
     Contexte c;
     if (const auto refus = lireParametres(programFolder, c, err)) {
-        erreur(err, messageConversion(*refus));
+        erreur(err, messageValeurNonEntiere(*refus));
         return 1;
     }
     if (const int statut = lireOptions(args, 3, c, err, {}))

@@ -35,6 +35,7 @@ Naming options (--preview, --rename, --test, --import):
   --counter-left                 counter left of the prefix
   --alphabetic                   alphabetic counter (A, B, ...)
   --extension EXT                replacement extension
+  --lowercase-extension          extension in lower case (JPG becomes jpg)
   --files all|no-folders|attributes=N
                                  which entries are listed
   --date-prefix fixed:YYYY-MM-DD|fixed|file

@@ -39,6 +39,8 @@ std::string Formate_heure(int index, const QTime& heure);
 struct SeparateurDate {
     bool coche = true;       // CKB_separateur
     std::string texte = "_"; // CBB_separateur_final
+
+    bool operator==(const SeparateurDate&) const = default;
 };
 
 // Adds the separator on the counter's side: after the date when the counter stands

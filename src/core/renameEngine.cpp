@@ -135,7 +135,12 @@ long long calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
             out += compteur;
             out += nom;
         }
+        const std::size_t debutExtension = out.size();
         out += ext;
+        if (options.extensionMinuscule)
+            for (std::size_t k = debutExtension; k < out.size(); ++k)
+                if (out[k] >= 'A' && out[k] <= 'Z')
+                    out[k] = static_cast<char>(out[k] - 'A' + 'a');
     }
     return numerote ? valeur : 0;
 }

@@ -82,6 +82,8 @@ struct OptionsExif {
     // What follows "1_N" in the active language ("th" in English); the format's own
     // "_eme" or "_ème" when empty.
     std::string suffixeExposition;
+
+    bool operator==(const OptionsExif&) const = default;
 };
 
 // Companion files renamed with their main file.
@@ -90,6 +92,8 @@ struct OptionsCompagnons {
     bool association = false;
     std::string cible;  // extension of the files that take their name from a neighbour
     std::string source; // extension of the neighbour whose EXIF data names them
+
+    bool operator==(const OptionsCompagnons&) const = default;
 };
 
 // Every option that decides what is listed and how each row is renamed.
@@ -108,8 +112,9 @@ struct OptionsNommage {
     // suffix or remove a counter offer it, so it counts only for those.
     bool compteurInactif = true;
     // The extension.
-    bool extensionImposee = false; // CKB_extension
-    std::string extension = "*";   // TXT_extension_remplacement
+    bool extensionImposee = false;   // CKB_extension
+    std::string extension = "*";     // TXT_extension_remplacement
+    bool extensionMinuscule = false; // CKB_extension_minuscule: "JPG" becomes "jpg"
     // Each file's own date as name part (a fixed date is an ordinary prefix text).
     bool dateFichier = false;
     int formatDate = 0; // FORMATS/DATE
@@ -117,6 +122,8 @@ struct OptionsNommage {
     int formatHeure = -1; // FORMATS/HEURE
     OptionsExif exif;
     OptionsCompagnons compagnons;
+
+    bool operator==(const OptionsNommage&) const = default;
 };
 
 // Whether the row whose old name is `ancien` gets a counter.

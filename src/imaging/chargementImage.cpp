@@ -18,10 +18,6 @@
 
 namespace varlime {
 
-bool extensionJpeg(const std::string& chemin) {
-    return isJpegName(chemin);
-}
-
 FileKind genreImage(const std::string& chemin) {
     const FileKind parNom = kindOfName(chemin);
     if (parNom != FileKind::Unknown)

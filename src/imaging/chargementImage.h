@@ -42,9 +42,6 @@ struct ImageChargee {
     int profondeur = 0;
 };
 
-// True for the extensions the fallback loader decodes with libjpeg.
-bool extensionJpeg(const std::string& chemin);
-
 // The kind a loader takes a file for: its extension's in the table of file kinds, else
 // its first bytes' (a JPEG named without an extension is still a JPEG).
 FileKind genreImage(const std::string& chemin);

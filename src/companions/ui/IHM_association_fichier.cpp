@@ -4,6 +4,7 @@
 #include "core/modes.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "i18n/uLocalization.h"
+#include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ServicesFenetre.h"
 #include "platform/ui/Utilitaire.h"
@@ -103,8 +104,9 @@ void TDLG_association_fichier::CKB_activerChange(bool coche) {
     liens_.definirMasqueRecherche(QStringLiteral("*.*"));
     liens_.afficherStatut(Texte_statut());
     Utilitaire& util = utilitaire_;
-    util.Sauver_parametre("ASSOCIATION_FICHIER", "CIBLE", EDT_association1->text().toStdString());
-    util.Sauver_parametre("ASSOCIATION_FICHIER", "SOURCE_EXIF",
+    util.Sauver_parametre(reglages::kAssociationCible.section, reglages::kAssociationCible.cle,
+                          EDT_association1->text().toStdString());
+    util.Sauver_parametre(reglages::kAssociationSource.section, reglages::kAssociationSource.cle,
                           EDT_association2->text().toStdString());
 }
 

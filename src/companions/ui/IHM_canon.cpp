@@ -2,6 +2,7 @@
 
 #include "core/modes.h"
 #include "exif_naming/ui/IHM_exif_info.h"
+#include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ServicesFenetre.h"
 #include "platform/ui/Utilitaire.h"
@@ -103,7 +104,8 @@ void TDLG_canon::CKB_traiterChange(bool coche) {
 void TDLG_canon::CKB_pas_raw_canonClick() {
     const bool concerne = !CKB_pas_raw_canon->isChecked();
     Affiche_raw_canon(concerne);
-    utilitaire_.Sauver_parametre("OPTIONS", "RAW_CANON", concerne ? "1" : "0");
+    utilitaire_.Sauver_parametre(reglages::kRawCanon.section, reglages::kRawCanon.cle,
+                                 concerne ? "1" : "0");
 }
 
 void TDLG_canon::Affiche_raw_canon(bool concerne) {

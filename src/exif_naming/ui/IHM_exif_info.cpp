@@ -5,6 +5,7 @@
 #include "exif_naming/ui/IHM_exif_option_affichage.h"
 #include "i18n/uLocalization.h"
 #include "naming/chaineNommage.h"
+#include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/ServicesFenetre.h"
@@ -597,16 +598,22 @@ bool TDLG_exif_info::Positionne_option_exif(const QString& zoneLibre, const QStr
 void TDLG_exif_info::Sauver_parametres_exif() {
     Utilitaire& util = utilitaire_;
     auto b = [](const QCheckBox* c) { return std::string(c->isChecked() ? "1" : "0"); };
-    util.Sauver_parametre("EXIF", "ZONE_LIBRE", EDT_zone_libre->text().toStdString());
-    util.Sauver_parametre("EXIF", "LISTE_OPTION", Liste_option().toStdString());
-    util.Sauver_parametre("EXIF", "MASQUE_COMPTEUR_COCHE", b(CKB_masque_compteur));
-    util.Sauver_parametre("EXIF", "SEPARATEUR_INFORMATION_COCHE", b(CKB_separateur_info));
-    util.Sauver_parametre("EXIF", "SEPARATEUR_INFORMATION",
+    util.Sauver_parametre(reglages::kZoneLibre.section, reglages::kZoneLibre.cle,
+                          EDT_zone_libre->text().toStdString());
+    util.Sauver_parametre(reglages::kListeExif.section, reglages::kListeExif.cle,
+                          Liste_option().toStdString());
+    util.Sauver_parametre(reglages::kMasqueCompteurCoche.section,
+                          reglages::kMasqueCompteurCoche.cle, b(CKB_masque_compteur));
+    util.Sauver_parametre(reglages::kSeparateurInfoCoche.section,
+                          reglages::kSeparateurInfoCoche.cle, b(CKB_separateur_info));
+    util.Sauver_parametre(reglages::kSeparateurInfo.section, reglages::kSeparateurInfo.cle,
                           std::to_string(indexSeparateur(CBB_separateur_info)));
-    util.Sauver_parametre("EXIF", "SEPARATEUR_FINAL_COCHE", b(CKB_separateur_final));
-    util.Sauver_parametre("EXIF", "SEPARATEUR_FINAL",
+    util.Sauver_parametre(reglages::kSeparateurFinalCoche.section,
+                          reglages::kSeparateurFinalCoche.cle, b(CKB_separateur_final));
+    util.Sauver_parametre(reglages::kSeparateurFinal.section, reglages::kSeparateurFinal.cle,
                           std::to_string(indexSeparateur(CBB_separateur_final)));
-    util.Sauver_parametre("EXIF", "COMPTEUR_COCHE", b(CKB_compteur));
+    util.Sauver_parametre(reglages::kCompteurCoche.section, reglages::kCompteurCoche.cle,
+                          b(CKB_compteur));
 }
 
 } // namespace varlime

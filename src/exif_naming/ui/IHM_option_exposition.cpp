@@ -2,6 +2,7 @@
 
 #include "core/nameUtils.h"
 #include "exif_naming/composeurExif.h"
+#include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
@@ -45,7 +46,8 @@ void TDLG_option_exposition::Gerer() {
         return;
     }
     if (liens.sauverParametre)
-        liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("EXPOSITION"),
+        liens.sauverParametre(QString::fromLatin1(reglages::kFormatExposition.section),
+                              QString::fromLatin1(reglages::kFormatExposition.cle),
                               QString::number(index()));
 }
 

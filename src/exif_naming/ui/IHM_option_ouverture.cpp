@@ -2,6 +2,7 @@
 
 #include "core/nameUtils.h"
 #include "exif_naming/composeurExif.h"
+#include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
@@ -48,7 +49,8 @@ void TDLG_option_ouverture::Gerer() {
         return;
     }
     if (liens.sauverParametre)
-        liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("OUVERTURE"),
+        liens.sauverParametre(QString::fromLatin1(reglages::kFormatOuverture.section),
+                              QString::fromLatin1(reglages::kFormatOuverture.cle),
                               QString::number(index()));
 }
 

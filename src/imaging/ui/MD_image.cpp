@@ -46,14 +46,6 @@ DemandeImage demandeImagette(int largeur) {
 
 } // namespace
 
-ImageChargee TDB_image::Charger(const std::string& chemin, const DemandeImage& demande,
-                                QWidget* parent) {
-    ImageChargee image =
-        chargerImageRedressee(&bibliotheque_, lecteur_, chemin, demande, chargerAvecQt);
-    signalerProfondeur(image, parent);
-    return image;
-}
-
 ImageChargee TDB_image::ChargerStockee(const std::string& chemin, int& orientation, int cote,
                                        QWidget* parent) {
     orientation = orientationExif(lecteur_, chemin);

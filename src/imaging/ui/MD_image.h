@@ -41,8 +41,6 @@ public:
     void attendreImagette();
     // How many thumbnails the worker decoded since the start.
     std::uint64_t imagettesDecodees() const { return decodees_; }
-    // The upright picture, shrunk into the box asked for.
-    ImageChargee Charger(const std::string& chemin, const DemandeImage& demande, QWidget* parent);
     // The picture itself as stored (never a stored copy), and its EXIF orientation (for
     // the viewer's own turns), shrunk into a square of `cote`.
     ImageChargee ChargerStockee(const std::string& chemin, int& orientation, int cote,

@@ -3,8 +3,9 @@
 // naming controls, and the rename run.
 #include "core/renameEngine.h"
 #include "core/renameTest.h"
-#include "core/ui/prechargementExif.h"
 #include "naming/chaineNommage.h"
+#include "naming/modeleNommage.h"
+#include "window/prechargementExif.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -29,6 +30,7 @@ class QVBoxLayout;
 namespace varlime {
 
 class FenetresPrincipal;
+class IniDocument;
 class FileGridModel;
 
 class TMainForm : public QMainWindow {
@@ -79,8 +81,6 @@ public:
     std::string cheminLigne(int ligne) const;
     // Moves the current row (0 next, 1 previous, wrapping) and returns its old name.
     void Selection(int direction, QString& name);
-    // The text of the prefix field (read by the mask engine).
-    void Masque(QString& text) const;
     // Counter placement: 0 left, 1 right, 2 hide, 3 show; ends with a preview.
     void Positionne_compteur(int type);
     void Option_compteur_visible(bool visible);
@@ -123,7 +123,10 @@ public:
     void Desactive_option_exif();
     // The options of the last preview, with the formats as the dialogs now hold them.
     OptionsNommage optionsAffichees() const;
-    void definirPrefixe(const QString& texte);
+    // The naming options of this window: its own fields send their edits there.
+    ModeleNommage& modele() { return modele_; }
+    // The options the model keeps, as the settings file holds them (read at start).
+    void reprendreReglages(const IniDocument& ini);
     // The naming pipeline behind the grid, and its reading of EXIF facts on the side.
     ChaineNommage& chaine() { return chaine_; }
     PrechargementExif& prechargement() { return prechargement_; }
@@ -152,6 +155,7 @@ public:
     QCheckBox* CKB_extension;
     QLineEdit* TXT_extension_remplacement;
     QCheckBox* CKB_compteur_inactif;
+    QCheckBox* CKB_extension_minuscule;
     QTableView* GRS_fichier;
     QWidget* PAN_main;
     QLabel* IMG_imagette;
@@ -222,6 +226,9 @@ private:
     void EDT_initialisationChange();
     // Writes the three main options when they differ from what was last written.
     void enregistrerOptionsMain();
+    // After a change of the model: the options it keeps go to the settings file, and the
+    // names follow the options that no control of the window recomputes them for itself.
+    void suivreModele(const OptionsNommage& avant);
 
     // Tells once that the folder is there but could not be listed.
     void signalerDossierIllisible(bool listeOk);
@@ -247,6 +254,9 @@ private:
     void signalerPrechargementImpossible();
 
     FenetresPrincipal& app_;
+    ModeleNommage modele_;
+    // The model is being given what the settings file holds: nothing to write back.
+    bool lectureReglages_ = false;
     ChaineNommage chaine_;
     MoteurNommage& moteur_ = chaine_.moteur();
     // Declared after the pipeline: it stops its worker before the pipeline goes.
@@ -271,6 +281,8 @@ private:
     bool ecritureRefusee_ = false;
     bool interrompusSignales_ = false;
     bool optionsLues_ = false;
+    // The settings file was read, at the first activation: never again in this window.
+    bool parametresLus_ = false;
     bool enLecture_ = false;
 };
 

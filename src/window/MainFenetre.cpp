@@ -1,6 +1,6 @@
 // The main window's widgets, menus, tool bar and layouts, and their connections.
-#include "core/ui/Main.h"
 #include "platform/texteQt.h"
+#include "window/Main.h"
 
 #include "companions/compagnons.h"
 #include "companions/ui/IHM_association_fichier.h"
@@ -10,17 +10,6 @@
 #include "info/ui/IHM_information.h"
 
 #include "core/nameUtils.h"
-#include "core/ui/FenetresPrincipal.h"
-#include "core/ui/IHM_masque.h"
-#include "core/ui/IHM_option_compteur.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/IHM_option_prefixe.h"
-#include "core/ui/IHM_rapport.h"
-#include "core/ui/IHM_type_fichier.h"
-#include "core/ui/MD_masque.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/fileGridModel.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
@@ -38,6 +27,17 @@
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/FenetresPrincipal.h"
+#include "window/IHM_masque.h"
+#include "window/IHM_option_compteur.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/IHM_option_prefixe.h"
+#include "window/IHM_rapport.h"
+#include "window/IHM_type_fichier.h"
+#include "window/MD_masque.h"
+#include "window/MD_utilitaire.h"
+#include "window/fileGridModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -342,6 +342,14 @@ void TMainForm::construireLigneOptions(QVBoxLayout& top, QWidget* central) {
     CKB_compteur_inactif->setObjectName(QStringLiteral("CKB_compteur_inactif"));
     CKB_compteur_inactif->setChecked(true);
     CKB_compteur_inactif->setVisible(false);
+    CKB_extension_minuscule = new QCheckBox(QStringLiteral("Extension en minuscules"), central);
+    CKB_extension_minuscule->setObjectName(QStringLiteral("CKB_extension_minuscule"));
+    // The box shows the model, and sends its edits there.
+    connect(CKB_extension_minuscule, &QCheckBox::toggled, &modele_, [this](bool coche) {
+        modele_.modifier([coche](auto& o) { o.extensionMinuscule = coche; });
+    });
+    connect(&modele_, &ModeleNommage::change, CKB_extension_minuscule,
+            [this] { CKB_extension_minuscule->setChecked(modele_.options().extensionMinuscule); });
     optionLine->addWidget(LBL_initialise_compteur);
     optionLine->addWidget(EDT_initialisation);
     optionLine->addWidget(LBL_info_alpha);
@@ -350,6 +358,7 @@ void TMainForm::construireLigneOptions(QVBoxLayout& top, QWidget* central) {
     optionLine->addStretch(1);
     optionLine->addWidget(CKB_extension);
     optionLine->addWidget(TXT_extension_remplacement);
+    optionLine->addWidget(CKB_extension_minuscule);
     optionLine->addWidget(CKB_compteur_inactif);
     top.addLayout(optionLine);
 }
@@ -482,6 +491,24 @@ void TMainForm::relierBoutons() {
 }
 
 void TMainForm::relierChamps() {
+    // The fields send their edits to the model before anything else hears of them, so
+    // that the listing, the names and the settings see the options as typed.
+    connect(&modele_, &ModeleNommage::change, this, &TMainForm::suivreModele);
+    auto vers = [this](auto champ) {
+        return [this, champ](const auto& valeur) {
+            modele_.modifier([&](OptionsNommage& o) { champ(o, valeur); });
+        };
+    };
+    connect(EDT_masque_recherche, &QLineEdit::textChanged, &modele_,
+            vers([](OptionsNommage& o, const QString& t) { o.masqueRecherche = t.toStdString(); }));
+    connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, &modele_,
+            vers([](OptionsNommage& o, const QString& t) { o.prefixe = t.toStdString(); }));
+    connect(TXT_extension_remplacement, &QLineEdit::textChanged, &modele_,
+            vers([](OptionsNommage& o, const QString& t) { o.extension = t.toStdString(); }));
+    connect(CKB_extension, &QCheckBox::toggled, &modele_,
+            vers([](OptionsNommage& o, bool coche) { o.extensionImposee = coche; }));
+    connect(CKB_compteur_inactif, &QCheckBox::toggled, &modele_,
+            vers([](OptionsNommage& o, bool coche) { o.compteurInactif = coche; }));
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
     // The settings file always holds what the three main fields show, so that reading
     // it again (at every activation) never brings back older values.

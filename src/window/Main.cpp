@@ -1,4 +1,5 @@
-#include "core/ui/Main.h"
+#include "window/Main.h"
+#include "naming/reglagesNommage.h"
 #include "platform/texteQt.h"
 
 #include "companions/compagnons.h"
@@ -9,17 +10,6 @@
 #include "info/ui/IHM_information.h"
 
 #include "core/nameUtils.h"
-#include "core/ui/FenetresPrincipal.h"
-#include "core/ui/IHM_masque.h"
-#include "core/ui/IHM_option_compteur.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/IHM_option_prefixe.h"
-#include "core/ui/IHM_rapport.h"
-#include "core/ui/IHM_type_fichier.h"
-#include "core/ui/MD_masque.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/fileGridModel.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/faitsExif.h"
 #include "exif_naming/ui/IHM_exif_info.h"
@@ -37,6 +27,17 @@
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/FenetresPrincipal.h"
+#include "window/IHM_masque.h"
+#include "window/IHM_option_compteur.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/IHM_option_prefixe.h"
+#include "window/IHM_rapport.h"
+#include "window/IHM_type_fichier.h"
+#include "window/MD_masque.h"
+#include "window/MD_utilitaire.h"
+#include "window/fileGridModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -133,7 +134,8 @@ void TMainForm::Validation_repertoire(bool enregistrer) {
     // The settings file is text: a path that is not UTF-8 would turn the whole file
     // into another encoding, so such a folder is listed but not remembered.
     if (enregistrer && nomAffichable(Repertoire_courant) == Repertoire_courant)
-        app_.DB_utilitaire().Sauver_parametre("CHEMINS", "DEFAUT", Repertoire_courant);
+        app_.DB_utilitaire().Sauver_parametre(reglages::kDossier.section, reglages::kDossier.cle,
+                                              Repertoire_courant);
     Chercher_fichier();
 }
 
@@ -146,7 +148,7 @@ void TMainForm::Chercher_fichier() {
         app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
         app_.texte("RSC_non_varlime_sans_compagnon", kNonVarlimeSansCompagnon.data()));
     OptionsNommage& o = chaine_.options();
-    o.masqueRecherche = EDT_masque_recherche->text().toStdString();
+    o.masqueRecherche = modele_.options().masqueRecherche;
     o.attributs = app_.DLG_type_fichier().Determiner();
     o.compagnons = app_.DB_association_fichier().options();
     listeFiltree_ = o.compagnons.rawCanon || o.compagnons.association;
@@ -202,17 +204,13 @@ void TMainForm::signalerDossierIllisible(bool listeOk) {
 
 OptionsNommage TMainForm::optionsAffichees() const {
     OptionsNommage o = moteur_.options;
-    o.prefixe = EDT_prefixe_remplacement->text().toStdString();
+    o.prefixe = modele_.options().prefixe;
     o.formatDate = app_.DLG_option_date().formatDate();
     o.formatHeure = app_.DLG_option_heure().formatHeure();
     o.exif.formatOuverture = app_.DLG_option_ouverture().index();
     o.exif.formatExposition = app_.DLG_option_exposition().index();
     o.exif.suffixeExposition = app_.DLG_option_exposition().suffixe();
     return o;
-}
-
-void TMainForm::definirPrefixe(const QString& texte) {
-    EDT_prefixe_remplacement->setText(texte);
 }
 
 namespace {
@@ -689,10 +687,6 @@ void TMainForm::TBT_transfertClick() {
     // The hidden folder list makes the folder the process's current directory.
     app_.DLG_selection_repertoire().definirRepertoire(qs(nomAffichable(Repertoire_courant)));
     Validation_repertoire();
-}
-
-void TMainForm::Masque(QString& text) const {
-    text = EDT_prefixe_remplacement->text();
 }
 
 void TMainForm::Positionne_compteur(int type) {

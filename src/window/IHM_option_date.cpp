@@ -1,7 +1,8 @@
-#include "core/ui/IHM_option_date.h"
+#include "window/IHM_option_date.h"
 #include "naming/chaineNommage.h"
 
 #include "core/nameUtils.h"
+#include "naming/reglagesNommage.h"
 #include "platform/ui/RadioGroup.h"
 
 #include <QCheckBox>
@@ -111,7 +112,8 @@ void TDLG_option_date::Gerer(bool prefixe) {
     if (liens.chercherFichier)
         liens.chercherFichier();
     if (liens.sauverParametre)
-        liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("DATE"),
+        liens.sauverParametre(QString::fromLatin1(reglages::kFormatDate.section),
+                              QString::fromLatin1(reglages::kFormatDate.cle),
                               QString::number(RGA_type_date->itemIndex()));
 }
 

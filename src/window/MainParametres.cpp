@@ -1,7 +1,7 @@
-// The main window's activation, which reads the settings file again, and the
-// writing of its own three options.
-#include "core/ui/Main.h"
+// The main window's activation, which reads the settings file the first time, and the
+// writing of its own options.
 #include "platform/texteQt.h"
+#include "window/Main.h"
 
 #include "companions/compagnons.h"
 #include "companions/ui/IHM_association_fichier.h"
@@ -11,17 +11,6 @@
 #include "info/ui/IHM_information.h"
 
 #include "core/nameUtils.h"
-#include "core/ui/FenetresPrincipal.h"
-#include "core/ui/IHM_masque.h"
-#include "core/ui/IHM_option_compteur.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/IHM_option_prefixe.h"
-#include "core/ui/IHM_rapport.h"
-#include "core/ui/IHM_type_fichier.h"
-#include "core/ui/MD_masque.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/fileGridModel.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
@@ -31,6 +20,7 @@
 #include "imaging/ui/MD_image.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
+#include "naming/reglagesNommage.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
@@ -38,6 +28,17 @@
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/FenetresPrincipal.h"
+#include "window/IHM_masque.h"
+#include "window/IHM_option_compteur.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/IHM_option_prefixe.h"
+#include "window/IHM_rapport.h"
+#include "window/IHM_type_fichier.h"
+#include "window/MD_masque.h"
+#include "window/MD_utilitaire.h"
+#include "window/fileGridModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -145,7 +146,13 @@ void TMainForm::FormActivate() {
     app_.DLG_option_compteur().Informe_init_alpha(0);
     // The user may have changed photos in another program meanwhile.
     prechargement_.nouvelleGeneration();
-    app_.DB_utilitaire().Lecture_parametres();
+    // The settings file is read when the window first becomes active, and written at
+    // each change from then on: what another window sharing the file writes later never
+    // replaces what this window shows.
+    if (!parametresLus_) {
+        parametresLus_ = true;
+        app_.DB_utilitaire().Lecture_parametres();
+    }
     if (!interrompusSignales_) {
         interrompusSignales_ = true;
         Signaler_varlimage_interrompu();
@@ -161,25 +168,32 @@ void TMainForm::FormActivate() {
 }
 
 bool TMainForm::lireOptions(OptionsNommage& o) {
-    const QString largeur = CBB_largeur_increment->currentText();
-    if (!toInteger(largeur.toStdString(), o.largeur)) {
-        app_.messages().error(app_.DB_utilitaire().messageConversion(largeur), this);
+    // The counter's fields are checked first: a width or start value being typed may be
+    // no number yet, and the options then stay as they were.
+    int largeur = 0;
+    const QString texteLargeur = CBB_largeur_increment->currentText();
+    if (!toInteger(texteLargeur.toStdString(), largeur)) {
+        app_.messages().error(app_.DB_utilitaire().messageConversion(texteLargeur), this);
         return false;
     }
-    TDLG_option_compteur& compteur = app_.DLG_option_compteur();
     // The main window's copy is the one the user types into; the dialog's copy only
     // follows it while it holds a number.
+    int initialisation = 0;
     const QString init = EDT_initialisation->text();
-    if (!toInteger(init.toStdString(), o.initialisation)) {
+    if (!toInteger(init.toStdString(), initialisation)) {
         app_.messages().error(app_.DB_utilitaire().messageConversion(init), this);
         return false;
     }
-    o.prefixe = EDT_prefixe_remplacement->text().toStdString();
-    o.extensionImposee = CKB_extension->isChecked();
-    o.extension = TXT_extension_remplacement->text().toStdString();
+    // The model holds what the main window's own fields sent it; the file types are the
+    // listing's, and the dialogs hand over their part as it stands.
+    const int attributs = o.attributs;
+    o = modele_.options();
+    o.attributs = attributs;
+    o.largeur = largeur;
+    o.initialisation = initialisation;
+    const TDLG_option_compteur& compteur = app_.DLG_option_compteur();
     o.alphabetique = compteur.Type_compteur();
     o.compteurADroite = compteur.Position();
-    o.compteurInactif = CKB_compteur_inactif->isChecked();
     const TDLG_option_date& date = app_.DLG_option_date();
     o.dateFichier = date.Utilise_date_fichier();
     o.formatDate = date.formatDate();
@@ -209,14 +223,15 @@ void TMainForm::Sauver_parametres_main() {
     const bool exif = util.Est_mode_exif();
     if (!exif && EDT_prefixe_remplacement->text() == QStringLiteral("[*&N]"))
         EDT_prefixe_remplacement->clear();
-    if (!util.Sauver_parametre("MAIN", "MASQUE_RECHERCHE",
+    using namespace reglages;
+    if (!util.Sauver_parametre(kMasqueRecherche.section, kMasqueRecherche.cle,
                                EDT_masque_recherche->text().toStdString()))
         return;
-    if (!exif && !util.Sauver_parametre("MAIN", "PREFIXE_REMPLACEMENT",
+    if (!exif && !util.Sauver_parametre(kPrefixe.section, kPrefixe.cle,
                                         EDT_prefixe_remplacement->text().toStdString()))
         return;
     if (largeurEnregistrable())
-        util.Sauver_parametre("MAIN", "LARGEUR_COMPTEUR",
+        util.Sauver_parametre(kLargeurCompteur.section, kLargeurCompteur.cle,
                               CBB_largeur_increment->currentText().toStdString());
 }
 
@@ -240,6 +255,29 @@ void TMainForm::Positionne_option_main(const QString& masque, const QString& pre
     enregistrerOptionsMain();
 }
 
+void TMainForm::reprendreReglages(const IniDocument& ini) {
+    lectureReglages_ = true;
+    modele_.modifier([&ini](OptionsNommage& o) { lireReglagesDuModele(ini, o); });
+    lectureReglages_ = false;
+}
+
+void TMainForm::suivreModele(const OptionsNommage& avant) {
+    const OptionsNommage& apres = modele_.options();
+    if (!lectureReglages_)
+        for (const auto& [reglage, texte] : reglagesChanges(avant, apres))
+            app_.DB_utilitaire().Sauver_parametre(reglage->section, reglage->cle, texte);
+    // The search mask lists the folder again and the fields below compute the names
+    // again through their own connections; any other option of the model does it here.
+    OptionsNommage suivies = avant;
+    suivies.masqueRecherche = apres.masqueRecherche;
+    suivies.prefixe = apres.prefixe;
+    suivies.extensionImposee = apres.extensionImposee;
+    suivies.extension = apres.extension;
+    suivies.compteurInactif = apres.compteurInactif;
+    if (!(suivies == apres))
+        Voir_rename();
+}
+
 void TMainForm::enregistrerOptionsMain() {
     // A keep-the-digits mask alone is not kept (see Sauver_parametres_main); while the
     // user types, the field itself is left alone.
@@ -253,14 +291,15 @@ void TMainForm::enregistrerOptionsMain() {
                                     prefixe == QStringLiteral("[*&N]") ? std::string()
                                                                        : prefixe.toStdString(),
                                     CBB_largeur_increment->currentText().toStdString()};
-    static constexpr const char* kCles[3] = {"MASQUE_RECHERCHE", "PREFIXE_REMPLACEMENT",
-                                             "LARGEUR_COMPTEUR"};
+    static constexpr const Reglage* kCles[3] = {&reglages::kMasqueRecherche, &reglages::kPrefixe,
+                                                &reglages::kLargeurCompteur};
     TDB_utilitaire& util = app_.DB_utilitaire();
     for (int i = 0; i < 3; ++i) {
         if (enregistre_[i] == valeurs[i] || (i == 2 && !largeurEnregistrable()))
             continue;
         // A refused write is told once, not at every keystroke.
-        if (!util.Sauver_parametre("MAIN", kCles[i], valeurs[i], !ecritureRefusee_)) {
+        if (!util.Sauver_parametre(kCles[i]->section, kCles[i]->cle, valeurs[i],
+                                   !ecritureRefusee_)) {
             ecritureRefusee_ = true;
             return;
         }

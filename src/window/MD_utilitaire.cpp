@@ -1,4 +1,4 @@
-#include "core/ui/MD_utilitaire.h"
+#include "window/MD_utilitaire.h"
 #include "platform/texteQt.h"
 
 #include "companions/ui/IHM_association_fichier.h"
@@ -7,17 +7,18 @@
 #include "companions/ui/MD_canon.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
-#include "core/ui/FenetresPrincipal.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
 #include "i18n/uLocalization.h"
+#include "naming/reglagesNommage.h"
 #include "platform/iniFile.h"
 #include "platform/ui/MessageService.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/FenetresPrincipal.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/Main.h"
 
 #include <QLineEdit>
 #include <QStatusBar>
@@ -97,39 +98,37 @@ void TDB_utilitaire::Lecture_parametres() {
     const std::string chemin = Fichier_parametres();
     const IniDocument ini = Document_parametres();
     Signaler_fichiers_incomplets(chemin, ini.problem());
-    auto lire = [&ini](const char* section, const char* key, const char* defaut) {
-        return qs(ini.read(section, key, defaut));
-    };
+    auto lire = [&ini](const Reglage& r) { return qs(ini.read(r.section, r.cle, r.defaut)); };
+    using namespace reglages;
     const bool complet = [&] {
         TMainForm& main = app_.MainForm();
         // The stored folder is where the picker starts until a folder is listed. After
         // that, another window or program writing the file never moves this grid.
         if (!main.dossierListe())
-            main.Repertoire_courant = ini.read("CHEMINS", "DEFAUT", "Erreur");
-        const QString largeur = lire("MAIN", "LARGEUR_COMPTEUR", "3");
-        const QString prefixe = lire("MAIN", "PREFIXE_REMPLACEMENT", "");
-        const QString masque = lire("MAIN", "MASQUE_RECHERCHE", "*.*");
+            main.Repertoire_courant = ini.read(kDossier.section, kDossier.cle, kDossier.defaut);
+        const QString largeur = lire(kLargeurCompteur);
+        const QString prefixe = lire(kPrefixe);
+        const QString masque = lire(kMasqueRecherche);
         main.Positionne_option_main(masque, prefixe, largeur);
-        const QString heure = lire("FORMATS", "HEURE", "ERREUR");
+        main.reprendreReglages(ini);
+        const QString heure = lire(kFormatHeure);
         if (!app_.DLG_option_heure().Positionne_option_heure(heure))
             return Refuser_valeur(heure);
-        const QString date = lire("FORMATS", "DATE", "0");
+        const QString date = lire(kFormatDate);
         if (!app_.DLG_option_date().Positionne_option_date(date))
             return Refuser_valeur(date);
-        const QString ouverture = lire("FORMATS", "OUVERTURE", "ERREUR");
+        const QString ouverture = lire(kFormatOuverture);
         if (!app_.DLG_option_ouverture().Positionne_option_ouverture(ouverture))
             return Refuser_valeur(ouverture);
-        const QString exposition = lire("FORMATS", "EXPOSITION", "ERREUR");
+        const QString exposition = lire(kFormatExposition);
         if (!app_.DLG_option_exposition().Positionne_option_exposition(exposition))
             return Refuser_valeur(exposition);
-        const QString sepInfo = lire("EXIF", "SEPARATEUR_INFORMATION", "ERREUR");
-        const QString sepFinal = lire("EXIF", "SEPARATEUR_FINAL", "ERREUR");
+        const QString sepInfo = lire(kSeparateurInfo);
+        const QString sepFinal = lire(kSeparateurFinal);
         if (!app_.DLG_exif_info().Positionne_option_exif(
-                lire("EXIF", "ZONE_LIBRE", ""), lire("EXIF", "LISTE_OPTION", "ERREUR"),
-                lire("EXIF", "COMPTEUR_COCHE", "ERREUR"), sepFinal,
-                lire("EXIF", "SEPARATEUR_FINAL_COCHE", "ERREUR"), sepInfo,
-                lire("EXIF", "SEPARATEUR_INFORMATION_COCHE", "ERREUR"),
-                lire("EXIF", "MASQUE_COMPTEUR_COCHE", "ERREUR")))
+                lire(kZoneLibre), lire(kListeExif), lire(kCompteurCoche), sepFinal,
+                lire(kSeparateurFinalCoche), sepInfo, lire(kSeparateurInfoCoche),
+                lire(kMasqueCompteurCoche)))
             return Refuser_valeur(toIntegerOk(sepInfo) ? sepFinal : sepInfo);
         // The favourite folders of the transfer dialog, six of each.
         TDLG_transfert& transfert = app_.DLG_transfert();
@@ -140,9 +139,9 @@ void TDB_utilitaire::Lecture_parametres() {
             transfert.Positionne_option_transfert_chemin(
                 TDLG_transfert::Panneau::Cible, n, qs(ini.read("CHEMINS_CIBLE", cle, "ERREUR")));
         }
-        app_.DLG_canon().Positionne_option_raw_canon(lire("OPTIONS", "RAW_CANON", "1"));
-        const QString source = lire("ASSOCIATION_FICHIER", "SOURCE_EXIF", "THM");
-        const QString cible = lire("ASSOCIATION_FICHIER", "CIBLE", "AVI");
+        app_.DLG_canon().Positionne_option_raw_canon(lire(kRawCanon));
+        const QString source = lire(kAssociationSource);
+        const QString cible = lire(kAssociationCible);
         app_.DLG_association_fichier().Positionne_option_association_fichier(cible, source);
         return true;
     }();
@@ -215,7 +214,7 @@ bool TDB_utilitaire::Proposer_sortie_mode(Mode propre) {
 }
 
 QString TDB_utilitaire::messageConversion(const QString& text) const {
-    return formatMessage(QStringLiteral("'%s' is not a valid integer value"), {text});
+    return qs(messageValeurNonEntiere(text.toStdString()));
 }
 
 QString TDB_utilitaire::formater(const QString& format,

@@ -1,7 +1,8 @@
-#include "core/ui/IHM_option_heure.h"
+#include "window/IHM_option_heure.h"
 
 #include "core/dateFormats.h"
 #include "core/nameUtils.h"
+#include "naming/reglagesNommage.h"
 #include "platform/ui/RadioGroup.h"
 
 #include <QPushButton>
@@ -30,7 +31,8 @@ TDLG_option_heure::TDLG_option_heure(QWidget* parent) : QDialog(parent) {
 void TDLG_option_heure::Gerer() {
     exec();
     if (liens.sauverParametre)
-        liens.sauverParametre(QStringLiteral("FORMATS"), QStringLiteral("HEURE"),
+        liens.sauverParametre(QString::fromLatin1(reglages::kFormatHeure.section),
+                              QString::fromLatin1(reglages::kFormatHeure.cle),
                               QString::number(RGA_type_heure->itemIndex()));
 }
 
