@@ -103,6 +103,7 @@ std::string texteErreurSysteme(const TextLookup& texte, int erreur) {
         {{ENOTDIR, -1, -1}, "RSC_erreur_pas_un_dossier", "ce n'est pas un dossier"},
         {{EISDIR, -1, -1}, "RSC_erreur_est_un_dossier", "c'est un dossier"},
         {{ENOSPC, EDQUOT, -1}, "RSC_erreur_disque_plein", "disque plein"},
+        {{EFBIG, -1, -1}, "RSC_erreur_trop_grand", "fichier trop grand pour ce disque"},
         {{ENAMETOOLONG, -1, -1}, "RSC_erreur_nom_trop_long", "nom trop long"},
         {{EINVAL, -1, -1}, "RSC_erreur_nom_invalide", "nom non valide"},
         {{EBUSY, ETXTBSY, -1}, "RSC_erreur_occupe", "fichier en cours d'utilisation"},

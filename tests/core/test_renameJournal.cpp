@@ -358,8 +358,8 @@ TEST(Journal, NoJournalNoRename) {
         const char* raison;
     } cases[] = {
         {"neither XDG_STATE_HOME nor HOME", Cause::SansDossierEtat, "XDG_STATE_HOME"},
-        {"state folder under a file", Cause::DossierSousUnFichier, std::strerror(ENOTDIR)},
-        {"journal cannot be written", Cause::EcritureRefusee, std::strerror(EFBIG)},
+        {"state folder under a file", Cause::DossierSousUnFichier, "ce n'est pas un dossier"},
+        {"journal cannot be written", Cause::EcritureRefusee, "fichier trop grand pour ce disque"},
     };
     for (const auto& c : cases) {
         TempDir dir, state;

@@ -296,6 +296,13 @@ TEST(MainWindow, FailedRenamesSayWhy) {
         if (c.arrive)
             photos.write(c.arrive, "other");
         ::chmod(photos.path().c_str(), c.mode);
+        // The journal must be written first, also by the ordinary user the run becomes.
+        ::chmod(f.programDir.path().c_str(), 0755);
+        for (const std::string d : {std::string(std::getenv("XDG_STATE_HOME")),
+                                    std::string(std::getenv("XDG_STATE_HOME")) + "/varlime"}) {
+            ::mkdir(d.c_str(), 0777);
+            ::chmod(d.c_str(), 0777);
+        }
         {
             std::optional<DroitsOrdinaires> droits;
             if (c.mode != 0777)

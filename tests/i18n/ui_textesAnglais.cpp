@@ -3,11 +3,11 @@
 // grid listing a folder in EXIF naming (the not-renamed marker shows) and the transfer
 // panels counting files, and no French word may be left in a caption, label, button,
 // tip, list item, cell or status line.
-#include "window/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/Main.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -121,6 +121,8 @@ TEST(TextesAnglais, EveryWindowInEnglishShowsNoFrenchWord) {
     TempDir photos;
     photos.write("a.jpg", readFile(photosDir() + "Canon_40D.jpg"));
     photos.write("b.jpg", readFile(photosDir() + "no_exif.jpg"));
+    // The sample keeps an editor's XMP date: taken away, the file has no metadata at all.
+    std::system(("exiftool -q -q -all= -overwrite_original '" + photos.path() + "b.jpg'").c_str());
     TMainForm& m = f.app->MainForm();
     m.Repertoire_courant = photos.path();
     m.Validation_repertoire();
