@@ -2,10 +2,10 @@
 //   build/<dir>/bench/bench_rename
 #include "app/Application.h"
 #include "core/renameEngine.h"
-#include "core/ui/Main.h"
-#include "core/ui/fileGridModel.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/MessageService.h"
+#include "window/Main.h"
+#include "window/fileGridModel.h"
 
 #include <QApplication>
 #include <QLineEdit>

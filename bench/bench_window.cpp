@@ -10,9 +10,9 @@
 // Build it in a Release tree and run:
 //   build/release/bench/bench_window
 #include "app/Application.h"
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "platform/ui/MessageService.h"
+#include "window/Main.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -5,16 +5,6 @@
 #include "companions/ui/MD_canon.h"
 #include "core/messageFormat.h"
 
-#include "core/ui/IHM_masque.h"
-#include "core/ui/IHM_option_compteur.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/IHM_option_prefixe.h"
-#include "core/ui/IHM_rapport.h"
-#include "core/ui/IHM_type_fichier.h"
-#include "core/ui/MD_masque.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
 #include "exif/dEXIF.h"
 #include "exif/exifDump.h"
 #include "exif/ui/IHM_exif_dump.h"
@@ -38,6 +28,16 @@
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/IHM_masque.h"
+#include "window/IHM_option_compteur.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/IHM_option_prefixe.h"
+#include "window/IHM_rapport.h"
+#include "window/IHM_type_fichier.h"
+#include "window/MD_masque.h"
+#include "window/MD_utilitaire.h"
+#include "window/Main.h"
 
 #include <QApplication>
 #include <QDesktopServices>

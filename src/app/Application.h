@@ -2,8 +2,8 @@
 // The application object: creates every window and data module once, in the
 // start-up order, owns them, and hands each what it calls: the services, the
 // settings module, the links to the main window, the dialogs it opens.
-#include "core/ui/FenetresPrincipal.h"
 #include "platform/ui/LiensPrincipal.h"
+#include "window/FenetresPrincipal.h"
 
 #include <QString>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "core/ui/Main.h"
+#include "window/Main.h"
 #include "app/Application.h"
 #include "app/Headless.h"
 #include "app/usage.h"

@@ -4,12 +4,12 @@
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "core/nameUtils.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "info/ui/IHM_information.h"
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
+#include "window/MD_utilitaire.h"
+#include "window/Main.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

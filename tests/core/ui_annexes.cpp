@@ -1,7 +1,7 @@
 // The grid marks the new name of a row that carries sidecars and tells where they go.
-#include "core/ui/Main.h"
-#include "core/ui/fileGridModel.h"
 #include "support/ui_support.h"
+#include "window/Main.h"
+#include "window/fileGridModel.h"
 
 #include <QLineEdit>
 #include <QPixmap>

@@ -1,13 +1,13 @@
 // The option dialogs of the renaming core driven offscreen, with the main window
 // replaced by a recorder of what they ask of it.
-#include "core/ui/IHM_masque.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/IHM_option_prefixe.h"
-#include "core/ui/IHM_rapport.h"
-#include "core/ui/MD_masque.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
+#include "window/IHM_masque.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/IHM_option_prefixe.h"
+#include "window/IHM_rapport.h"
+#include "window/MD_masque.h"
 
 #include <QCheckBox>
 #include <QComboBox>

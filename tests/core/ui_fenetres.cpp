@@ -1,7 +1,7 @@
 // The application's windows go once each when it ends: every dialog before the main
 // window, the transfer dialog first, the others newest first, and no window is left.
-#include "core/ui/Main.h"
 #include "support/ui_support.h"
+#include "window/Main.h"
 
 #include <QApplication>
 #include <QDialog>

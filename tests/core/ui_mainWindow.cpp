@@ -1,15 +1,15 @@
 #include "core/renameJournal.h"
-#include "core/ui/IHM_option_compteur.h"
-#include "core/ui/IHM_type_fichier.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
-#include "core/ui/fileGridModel.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "platform/iniFile.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_rep_xp.h"
+#include "window/IHM_option_compteur.h"
+#include "window/IHM_type_fichier.h"
+#include "window/MD_utilitaire.h"
+#include "window/Main.h"
+#include "window/fileGridModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -1,17 +1,17 @@
 // The naming options inside the whole application: the mode line, the question
 // about leaving a mode, masks and dates in the preview, and the test report on
 // real folders.
-#include "core/ui/IHM_masque.h"
-#include "core/ui/IHM_option_compteur.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/IHM_option_prefixe.h"
-#include "core/ui/IHM_rapport.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
-#include "core/ui/fileGridModel.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
+#include "window/IHM_masque.h"
+#include "window/IHM_option_compteur.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/IHM_option_prefixe.h"
+#include "window/IHM_rapport.h"
+#include "window/MD_utilitaire.h"
+#include "window/Main.h"
+#include "window/fileGridModel.h"
 
 #include <QAction>
 #include <QCheckBox>

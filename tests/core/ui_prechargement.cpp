@@ -1,11 +1,11 @@
 // The EXIF facts of a large folder are read on a worker: the window answers meanwhile,
 // a new listing, a cancel or closing the window stops it, and a worker that cannot start
 // is told while the names still come.
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
-#include "core/ui/fileGridModel.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "support/ui_support.h"
+#include "window/MD_utilitaire.h"
+#include "window/Main.h"
+#include "window/fileGridModel.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>

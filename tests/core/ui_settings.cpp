@@ -2,15 +2,15 @@
 // the next start, refused writes and damaged files.
 #include "app/Headless.h"
 
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "i18n/uLocalization.h"
 #include "platform/iniFile.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/MD_utilitaire.h"
+#include "window/Main.h"
 #include <sstream>
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 // The offer made at start for a run that never ended: what it counts and what it skips.
 #include "core/renameJournal.h"
-#include "core/ui/Main.h"
 #include "support/ui_support.h"
+#include "window/Main.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,6 @@
 // The EXIF naming dialog and the main window's EXIF mode inside the whole
 // application: the order list, the stored settings, the list check, the names of
 // real photos, the refusal of a file without EXIF, OK's question, and leaving the mode.
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
-#include "core/ui/fileGridModel.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
@@ -11,6 +8,9 @@
 #include "platform/iniFile.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
+#include "window/MD_utilitaire.h"
+#include "window/Main.h"
+#include "window/fileGridModel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

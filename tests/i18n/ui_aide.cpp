@@ -1,16 +1,16 @@
 // F1 and the "Aide" buttons open the shipped page of the window they are in, in the
 // active language; a page that is not there is told with the places looked in.
 #include "companions/ui/IHM_canon.h"
-#include "core/ui/IHM_masque.h"
-#include "core/ui/IHM_option_compteur.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "i18n/aide.h"
 #include "imaging/ui/IHM_info_touche.h"
 #include "imaging/ui/IHM_vignette.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/IHM_masque.h"
+#include "window/IHM_option_compteur.h"
+#include "window/IHM_option_date.h"
+#include "window/Main.h"
 
 #include <QAction>
 #include <QDesktopServices>

@@ -2,13 +2,13 @@
 // window, control caption, tool tip, text box and list item of every window the
 // application creates has an entry. A window or control added without its English
 // text makes this test fail and prints the lines to add (with the French text).
-#include "core/ui/IHM_type_fichier.h"
-#include "core/ui/Main.h"
 #include "i18n/uLocalization.h"
 #include "i18n/ui/TranslateForm.h"
 #include "platform/iniFile.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
+#include "window/IHM_type_fichier.h"
+#include "window/Main.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,11 +2,11 @@
 // Cancel, messages switching at once, windows at the next start, headless runs.
 #include "app/Headless.h"
 
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "i18n/uLocalization.h"
 #include "i18n/ui/IHM_langue.h"
 #include "support/ui_support.h"
+#include "window/Main.h"
 #include <sstream>
 
 #include <QAction>

@@ -1,10 +1,10 @@
 // Every text a user reads, in the built-in French and in the shipped English file, is
 // written right: no French word that lost the letter where its accent belongs, no
 // doubled space, no sentence running into the next one.
-#include "core/ui/Main.h"
 #include "i18n/ui/TranslateForm.h"
 #include "support/test_sourceMessages.h"
 #include "support/ui_support.h"
+#include "window/Main.h"
 
 #include <QDialog>
 #include <QRegularExpression>

@@ -1,6 +1,5 @@
 // The viewer, the key help and the main window's thumbnail, driven offscreen. Run with
 // the imaging library and without it (VARLIME_GFL=off), as the core tests are.
-#include "core/ui/Main.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "films_builder.h"
 #include "imaging/chargementImage.h"
@@ -9,6 +8,7 @@
 #include "imaging/ui/MD_image.h"
 #include "imaging_files.h"
 #include "support/ui_support.h"
+#include "window/Main.h"
 
 #include <QLabel>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "support/ui_support.h"
 
-#include "core/ui/Main.h"
+#include "window/Main.h"
 
 #include <cstdlib>
 

@@ -1,12 +1,12 @@
 // The transfer dialog over real folders: its panels and favourite rows, the runs its
 // buttons start on the worker thread with the progress window and the messages, and
 // the main window taking its target.
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/Main.h"
 #include "platform/iniFile.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_info_avancement.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/MD_utilitaire.h"
+#include "window/Main.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "core/ui/MD_utilitaire.h"
+#include "window/MD_utilitaire.h"
 #include "platform/texteQt.h"
 
 #include "companions/ui/IHM_association_fichier.h"
@@ -7,10 +7,6 @@
 #include "companions/ui/MD_canon.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
-#include "core/ui/FenetresPrincipal.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
@@ -18,6 +14,10 @@
 #include "platform/iniFile.h"
 #include "platform/ui/MessageService.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/FenetresPrincipal.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/Main.h"
 
 #include <QLineEdit>
 #include <QStatusBar>

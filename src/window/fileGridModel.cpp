@@ -1,4 +1,4 @@
-#include "core/ui/fileGridModel.h"
+#include "window/fileGridModel.h"
 
 #include "core/nameUtils.h"
 #include "platform/texteQt.h"

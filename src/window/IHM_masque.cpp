@@ -1,9 +1,9 @@
-#include "core/ui/IHM_masque.h"
+#include "window/IHM_masque.h"
 
 #include "core/maskEngine.h"
-#include "core/ui/IHM_option_date.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
+#include "window/IHM_option_date.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "core/ui/IHM_rapport.h"
+#include "window/IHM_rapport.h"
 
 #include "core/messageFormat.h"
 

@@ -1,4 +1,4 @@
-#include "core/ui/IHM_option_date.h"
+#include "window/IHM_option_date.h"
 #include "naming/chaineNommage.h"
 
 #include "core/nameUtils.h"

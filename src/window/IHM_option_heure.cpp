@@ -1,4 +1,4 @@
-#include "core/ui/IHM_option_heure.h"
+#include "window/IHM_option_heure.h"
 
 #include "core/dateFormats.h"
 #include "core/nameUtils.h"

@@ -1,4 +1,4 @@
-#include "core/ui/IHM_type_fichier.h"
+#include "window/IHM_type_fichier.h"
 
 #include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"

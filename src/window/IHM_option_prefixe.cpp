@@ -1,4 +1,4 @@
-#include "core/ui/IHM_option_prefixe.h"
+#include "window/IHM_option_prefixe.h"
 
 #include "platform/ui/Controls.h"
 

@@ -3,8 +3,8 @@
 // naming controls, and the rename run.
 #include "core/renameEngine.h"
 #include "core/renameTest.h"
-#include "core/ui/prechargementExif.h"
 #include "naming/chaineNommage.h"
+#include "window/prechargementExif.h"
 
 #include <QMainWindow>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "core/ui/prechargementExif.h"
+#include "window/prechargementExif.h"
 
 #include "naming/chaineNommage.h"
 

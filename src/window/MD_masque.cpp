@@ -1,4 +1,4 @@
-#include "core/ui/MD_masque.h"
+#include "window/MD_masque.h"
 
 namespace varlime {
 

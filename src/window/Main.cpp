@@ -1,4 +1,4 @@
-#include "core/ui/Main.h"
+#include "window/Main.h"
 #include "platform/texteQt.h"
 
 #include "companions/compagnons.h"
@@ -9,17 +9,6 @@
 #include "info/ui/IHM_information.h"
 
 #include "core/nameUtils.h"
-#include "core/ui/FenetresPrincipal.h"
-#include "core/ui/IHM_masque.h"
-#include "core/ui/IHM_option_compteur.h"
-#include "core/ui/IHM_option_date.h"
-#include "core/ui/IHM_option_heure.h"
-#include "core/ui/IHM_option_prefixe.h"
-#include "core/ui/IHM_rapport.h"
-#include "core/ui/IHM_type_fichier.h"
-#include "core/ui/MD_masque.h"
-#include "core/ui/MD_utilitaire.h"
-#include "core/ui/fileGridModel.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/faitsExif.h"
 #include "exif_naming/ui/IHM_exif_info.h"
@@ -37,6 +26,17 @@
 #include "transfer/ui/IHM_rep_xp.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/FenetresPrincipal.h"
+#include "window/IHM_masque.h"
+#include "window/IHM_option_compteur.h"
+#include "window/IHM_option_date.h"
+#include "window/IHM_option_heure.h"
+#include "window/IHM_option_prefixe.h"
+#include "window/IHM_rapport.h"
+#include "window/IHM_type_fichier.h"
+#include "window/MD_masque.h"
+#include "window/MD_utilitaire.h"
+#include "window/fileGridModel.h"
 
 #include <QAction>
 #include <QApplication>

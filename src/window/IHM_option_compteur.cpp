@@ -1,11 +1,11 @@
-#include "core/ui/IHM_option_compteur.h"
+#include "window/IHM_option_compteur.h"
 
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
-#include "core/ui/FenetresPrincipal.h"
-#include "core/ui/Main.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
+#include "window/FenetresPrincipal.h"
+#include "window/Main.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
