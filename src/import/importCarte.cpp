@@ -477,6 +477,8 @@ bool ImportCarte::planifier(std::string* erreur) {
             fichiers[i].dossier = enCours[i]->chemin.substr(0, enCours[i]->chemin.rfind('/') + 1);
             fichiers[i].nom = enCours[i]->chemin.substr(enCours[i]->chemin.rfind('/') + 1);
             fichiers[i].reprise = true;
+            // Its name is held even while no destination has it yet.
+            prisDans(fichiers[i].dossier).push_back(fichiers[i].nom);
         }
     for (std::size_t k = 0; k < dossiers.size(); ++k) {
         std::map<std::string, std::vector<std::size_t>> groupes; // destination -> plan index

@@ -205,17 +205,22 @@ bool ecrireGeneration(const std::string& racine, const std::vector<FichierListe>
       << "    </ignore>\n"
       << "  </processinfo>\n";
     std::string simple;
+    const std::string dejaListe = "\n" + lireTout(base + kListeSimple);
     if (!fichiers.empty()) {
         m << "  <hashes>\n";
         for (const FichierListe& f : fichiers) {
             m << "    <hash>\n"
               << "      <path size=\"" << f.taille << "\" lastmodificationdate=\""
-              << dateIso(QDateTime::fromSecsSinceEpoch(f.mtime, Qt::UTC)) << "\">"
-              << xml(f.chemin) << "</path>\n"
+              << dateIso(QDateTime::fromSecsSinceEpoch(f.mtime, Qt::UTC)) << "\">" << xml(f.chemin)
+              << "</path>\n"
               << "      <xxh128 action=\"original\" hashdate=\"" << quand << "\">" << f.empreinte
               << "</xxh128>\n"
               << "    </hash>\n";
-            simple += f.empreinte + "  " + f.chemin + "\n";
+            // A run stopped after its generation but before it could note so lists
+            // those files again: the plain list keeps each line once.
+            const std::string ligne = f.empreinte + "  " + f.chemin + "\n";
+            if (dejaListe.find("\n" + ligne) == std::string::npos)
+                simple += ligne;
         }
         m << "  </hashes>\n";
     }
