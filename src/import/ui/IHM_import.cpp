@@ -63,6 +63,14 @@ qint64 secondes(const QDateTime& d) {
     return QDateTime(d.date(), d.time(), Qt::UTC).toSecsSinceEpoch();
 }
 
+// The texts of the active language for the engine's lines; the tree's headers ask for
+// them until the very end of the window, so the lookup holds the program's services.
+TextLookup recherche(ServicesFenetre& app) {
+    return [&app](std::string_view cle, std::string_view defaut) {
+        return app.texte(std::string(cle).c_str(), std::string(defaut).c_str()).toStdString();
+    };
+}
+
 QString cleAppareil(const FichierImport& f) {
     return qs(f.serie.empty() ? f.modele : f.serie);
 }
@@ -76,10 +84,7 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     setWindowFlag(Qt::Window);
     setModal(false);
     qRegisterMetaType<varlime::CarteTrouvee>();
-    TextLookup t = [this](std::string_view cle, std::string_view defaut) {
-        return app_.texte(std::string(cle).c_str(), std::string(defaut).c_str()).toStdString();
-    };
-    arbre_ = new ArbreImport(t, this);
+    arbre_ = new ArbreImport(recherche(app_), this);
     espaceLibre = [](const QString& d) {
         return QStorageInfo(dossierExistant(d)).bytesAvailable();
     };
@@ -236,9 +241,12 @@ QWidget* TDLG_import::construireOptions() {
     g->addWidget(SPN_largeur, 4, 1, Qt::AlignLeft);
     g->addWidget(control<QLabel>("LBL_debut", QStringLiteral("Premier numéro"), boite), 5, 0);
     g->addWidget(SPN_debut, 5, 1, Qt::AlignLeft);
+    CKB_nom_date = control<QCheckBox>(
+        "CKB_nom_date", QStringLiteral("Nommer par la date et l'heure de prise"), boite);
+    g->addWidget(CKB_nom_date, 6, 0, 1, 2);
     CKB_proposer = control<QCheckBox>(
         "CKB_proposer", QStringLiteral("Proposer l'import quand une carte apparaît"), boite);
-    g->addWidget(CKB_proposer, 6, 0, 1, 2);
+    g->addWidget(CKB_proposer, 7, 0, 1, 2);
     return boite;
 }
 
@@ -331,11 +339,20 @@ void TDLG_import::relier() {
         n.prefixe = EDT_nom->text().toStdString();
         n.largeur = SPN_largeur->value();
         n.initialisation = SPN_debut->value();
+        // Named by the capture date and time (after the camera's offset), the prefix
+        // going before them.
+        n.exif.actif = CKB_nom_date->isChecked();
+        n.exif.zoneLibre = n.prefixe;
+        n.exif.ordre.clear();
+        if (!n.prefixe.empty())
+            n.exif.ordre.push_back(ItemExif::ZoneLibre);
+        n.exif.ordre.insert(n.exif.ordre.end(), {ItemExif::Date, ItemExif::Heure});
         modele_.definirNommage(n);
     };
     connect(EDT_nom, &QLineEdit::textEdited, this, nommage);
     connect(SPN_largeur, &QSpinBox::valueChanged, this, nommage);
     connect(SPN_debut, &QSpinBox::valueChanged, this, nommage);
+    connect(CKB_nom_date, &QCheckBox::toggled, this, nommage);
     connect(CKB_proposer, &QCheckBox::toggled, this, [this](bool oui) {
         writeConfigValue(locateConfigFile(app_.programFolder(), "varlime.ini"), kSection,
                          "PROPOSER_CARTE", oui ? "1" : "0");
@@ -779,9 +796,7 @@ void TDLG_import::lancer(std::shared_ptr<ImportCarte> import, bool deplacement) 
 void TDLG_import::avancement(const ProgressionImport& p) {
     if (p.octetsTotal > 0)
         PGB_import->setValue(int(1000.0 * double(p.octetsFaits) / double(p.octetsTotal)));
-    TextLookup t = [this](std::string_view c, std::string_view d) {
-        return texte(std::string(c).c_str(), std::string(d).c_str()).toStdString();
-    };
+    const TextLookup t = recherche(app_);
     LBL_avancement->setText(qs(ligneProgression(p, t)));
 }
 
@@ -815,9 +830,7 @@ void TDLG_import::termine(BilanImport bilan, bool deplacement) {
 }
 
 void TDLG_import::afficherBilan(bool deplacement) {
-    TextLookup t = [this](std::string_view c, std::string_view d) {
-        return texte(std::string(c).c_str(), std::string(d).c_str()).toStdString();
-    };
+    const TextLookup t = recherche(app_);
     const std::vector<std::string> lignes = lignesBilan(bilan_, deplacement, t);
     listesBilan_ = {bilan_.importes, bilan_.dejaImportes, bilan_.doublons, bilan_.sansDate,
                     bilan_.echecs};
@@ -867,8 +880,8 @@ void TDLG_import::basculer(bool marche) {
     BT_interrompre->setVisible(marche);
     for (QWidget* w : std::initializer_list<QWidget*>{
              LST_sources, BT_autre_dossier, CBB_archive, CBB_sauvegarde1, CBB_sauvegarde2,
-             EDT_modele, EDT_nom, SPN_largeur, SPN_debut, TBL_appareils, FRI_appareils,
-             BT_supprimer_carte, BT_ejecter, BT_ouvrir_dossier})
+             EDT_modele, EDT_nom, SPN_largeur, SPN_debut, CKB_nom_date, TBL_appareils,
+             FRI_appareils, BT_supprimer_carte, BT_ejecter, BT_ouvrir_dossier})
         w->setEnabled(!marche);
 }
 

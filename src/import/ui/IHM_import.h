@@ -78,6 +78,7 @@ public:
     QLineEdit* EDT_nom;
     QSpinBox* SPN_largeur;
     QSpinBox* SPN_debut;
+    QCheckBox* CKB_nom_date;
     QCheckBox* CKB_proposer;
     QTreeView* TRV_plan;
     QLabel* LBL_resume;
