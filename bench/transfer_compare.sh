@@ -4,6 +4,9 @@
 # program in an optimised build (or takes VARLIME=path/to/varlime), copies each set
 # into an empty folder on the same file system, three times each way, and prints
 # the times and their ratio. Target: the copy run within 1.25 times cp -p + sync.
+# Then the cost of a verified move: `varlime --transfer --move` (hash while copying, copy
+# read back from the disk, source read again before its delete) beside `cp -p` + `sync`
+# + an XXH3-128 hash of both sides (xxhsum -H2) over the same files.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 testdata="${VARLIME_TESTDATA_DIR:-$root/../shared/testdata}"
@@ -52,4 +55,34 @@ for set in photos big; do
   done
   echo "$set best: cp -p + sync $best_cp ms, varlime --transfer $best_v ms, ratio" \
     "$(awk -v a="$best_v" -v b="$best_cp" 'BEGIN { printf "%.2f", a / (b > 0 ? b : 1) }')"
+done
+
+# The move deletes its sources: each run moves a fresh copy of the set.
+for set in photos big; do
+  best_h=0 best_m=0
+  for run in 1 2 3; do
+    rm -rf "$work/out_cp" "$work/out_v" "$work/mv_src"
+    mkdir "$work/out_cp" "$work/out_v"
+    cp -p -r "$work/$set" "$work/mv_src"
+    cat "$work/mv_src"/* >/dev/null
+    sync
+    start=$(date +%s.%N)
+    cp -p "$work/mv_src"/* "$work/out_cp/" && sync
+    (cd "$work/mv_src" && xxhsum -H2 -- * >"$work/sums") >/dev/null
+    (cd "$work/out_cp" && xxhsum -H2 -c --quiet "$work/sums")
+    end=$(date +%s.%N)
+    t_h=$(ms "$start" "$end")
+    sync
+    start=$(date +%s.%N)
+    "$VARLIME" --transfer "$work/mv_src" "$work/out_v" --move >/dev/null
+    end=$(date +%s.%N)
+    t_m=$(ms "$start" "$end")
+    left=$(ls "$work/mv_src" | wc -l)
+    echo "$set run $run: cp -p + sync + xxhsum both sides $t_h ms," \
+      "varlime --transfer --move $t_m ms ($left left in the source)"
+    if [ "$best_h" -eq 0 ] || [ "$t_h" -lt "$best_h" ]; then best_h=$t_h; fi
+    if [ "$best_m" -eq 0 ] || [ "$t_m" -lt "$best_m" ]; then best_m=$t_m; fi
+  done
+  echo "$set best: cp -p + sync + xxhsum $best_h ms, varlime --transfer --move $best_m ms," \
+    "ratio $(awk -v a="$best_m" -v b="$best_h" 'BEGIN { printf "%.2f", a / (b > 0 ? b : 1) }')"
 done

@@ -10,8 +10,10 @@ run_packages=(
   libjpeg-dev libraw-dev libtiff-dev libpng-dev libheif-dev
   # A JPEG XL file may keep its EXIF block Brotli-compressed.
   libbrotli-dev
-  # The import: its history, and the content hashes of its verified copies.
-  libsqlite3-dev libxxhash-dev
+  # The verified copy of a move hashes with XXH3.
+  libxxhash-dev
+  # The import keeps its history in SQLite.
+  libsqlite3-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -26,11 +28,13 @@ test_packages=(
   libimage-exiftool-perl exiv2
   # bench/cli_compare.sh times renaming beside jhead and exiv2, with hyperfine.
   jhead hyperfine
+  # bench/transfer_compare.sh hashes both sides of cp -p with xxhsum.
+  xxhash
   xvfb xauth
   # Camera cards for the tests: FAT32 and exFAT images, mounted through FUSE.
   dosfstools exfatprogs fusefat exfat-fuse
-  # The import tests check the hash lists with xxhsum and xmllint.
-  xxhash libxml2-utils
+  # The import tests check the hash lists with xmllint.
+  libxml2-utils
   # The package check: dpkg-shlibdeps finds the package's dependencies; the desktop
   # entry, AppStream data, manual page and completion are checked with their own tools.
   dpkg-dev desktop-file-utils appstream man-db bash-completion

@@ -128,6 +128,7 @@ int lancerImport(ArgumentsImport& a, const std::string& programFolder, std::ostr
                 writeConfigValue(reglages, kSectionDecalages, d.appareil,
                                  texteDecalage(d.secondes));
 
+    o.apercu = a.apercu;
     ImportCarte import(o);
     std::string refus;
     if (!import.planifier(&refus)) {

@@ -20,9 +20,7 @@ Commands (no window, no display needed):
                                  N pixels wide (N from 1 to 16384)
   --transfer SOURCE TARGET [--move]
                                  copies (or moves) SOURCE's photos into TARGET
-  --import SOURCE ARCHIVE [--backup DIR]... [--folders TEMPLATE] [--job TEXT]
-          [--time-offset MODEL=+HH:MM[:SS]]... [--undated-folder NAME]
-          [naming options] [--move] [--preview]
+  --import SOURCE ARCHIVE [import options] [naming options]
                                  files SOURCE's photos into dated folders of
                                  ARCHIVE (and of each backup), renamed, verified
                                  by reading back, remembered and hash-listed
@@ -67,6 +65,21 @@ Companion files:
                                  companion's EXIF data (THM, JPG)
   --associate TARGET:SOURCE      TARGET files named from the EXIF data of the
                                  SOURCE file of the same base name, e.g. AVI:THM
+
+Import options:
+  --backup DIR                   one more destination with the same tree
+                                 (repeatable)
+  --folders TEMPLATE             folders under each destination, %Y/%Y-%m-%d by
+                                 default: %Y %m %d %H %M %S %j %b, {make},
+                                 {model}, {job}, {ext}
+  --job TEXT                     the template's {job}
+  --time-offset MODEL=+HH:MM[:SS]
+                                 shifts that camera's capture dates (repeatable,
+                                 kept in the settings)
+  --undated-folder NAME          where files without a date go (sans date)
+  --preview                      prints the plan and its marks; changes nothing
+  --move                         deletes from the card what every destination
+                                 verified
 
 Transfer option:
   --move                         with --transfer: deletes the sources once every

@@ -129,11 +129,21 @@ HistoriqueImport::~HistoriqueImport() {
 }
 
 std::unique_ptr<HistoriqueImport> HistoriqueImport::ouvrir(const std::string& chemin,
-                                                           std::string* erreur) {
+                                                           std::string* erreur, bool creer) {
     std::unique_ptr<HistoriqueImport> h(new HistoriqueImport);
     h->chemin_ = chemin;
     struct stat st;
     const bool existe = ::stat(chemin.c_str(), &st) == 0;
+    if (!existe && !creer) {
+        const int ok = sqlite3_open(":memory:", &h->db_);
+        if (ok != SQLITE_OK ||
+            sqlite3_exec(h->db_, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+            if (erreur)
+                *erreur = h->erreur();
+            return nullptr;
+        }
+        return h;
+    }
     if (!existe) {
         const auto slash = chemin.rfind('/');
         if (slash != std::string::npos && slash > 0)
@@ -231,6 +241,12 @@ bool HistoriqueImport::terminer(const EntreeHistorique& e) {
                    "decalage = ?4 WHERE id = ?1");
     r.entier(1, e.id).texte(2, e.empreinte).texte(3, e.datePrise).entier(4, e.decalage);
     return r.pas() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+}
+
+bool HistoriqueImport::oublier(std::int64_t id) {
+    Requete r(db_, "DELETE FROM imports WHERE id = ?1 AND termine = 0");
+    r.entier(1, id);
+    return r.pas() == SQLITE_DONE;
 }
 
 std::vector<EntreeHistorique> HistoriqueImport::horsListe(const std::string& archive,

@@ -34,7 +34,10 @@ public:
     ~HistoriqueImport();
     // Opens (or creates, when no file is there) the history at `chemin`. Nothing and
     // `*erreur` set when the file is damaged or no history.
-    static std::unique_ptr<HistoriqueImport> ouvrir(const std::string& chemin, std::string* erreur);
+    // With `creer` false, a missing history is not made: an empty one lives in memory
+    // (a preview changes nothing).
+    static std::unique_ptr<HistoriqueImport> ouvrir(const std::string& chemin, std::string* erreur,
+                                                    bool creer = true);
 
     // Imported into `archive` with this content.
     std::optional<EntreeHistorique> parEmpreinte(const std::string& archive,
@@ -52,6 +55,8 @@ public:
     // False when the history could not be written.
     bool commencer(EntreeHistorique& e);
     bool terminer(const EntreeHistorique& e);
+    // A pending entry whose file no destination holds: the next run plans it afresh.
+    bool oublier(std::int64_t id);
     // The done entries of `archive` that no hash list of `destination` holds yet.
     std::vector<EntreeHistorique> horsListe(const std::string& archive,
                                             const std::string& destination);

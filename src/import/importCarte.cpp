@@ -5,12 +5,12 @@
 #include "core/nameUtils.h"
 #include "exif_naming/composeurExif.h"
 #include "exif_naming/faitsExif.h"
-#include "import/copieImport.h"
 #include "import/historiqueImport.h"
 #include "import/listeHachage.h"
 #include "naming/chaineNommage.h"
 #include "platform/fileSystem.h"
 #include "platform/volumes.h"
+#include "transfer/copieVerifiee.h"
 #include "transfer/transfert.h"
 
 #include <QLocale>
@@ -26,6 +26,7 @@
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -274,6 +275,25 @@ std::string dossierDuModele(const std::string& modele, const ValeursModele& v,
 ImportCarte::ImportCarte(OptionsImport options) : options_(std::move(options)) {}
 ImportCarte::~ImportCarte() = default;
 
+// What the plan's steps hand each other.
+struct ImportCarte::Etapes {
+    // Each card folder as the walk met it, with the files it takes there.
+    std::vector<std::string> dossiers;
+    std::map<std::string, std::vector<std::string>> parDossier;
+    // Each plan file's place: its folder's listing row, or the photo a sidecar goes with.
+    struct Ligne {
+        std::size_t dossier;   // index in `dossiers`
+        std::size_t rang;      // the row in that folder's listing; kSansPhoto when none
+        std::size_t principal; // for a sidecar: its photo's index in `lignes`
+        Annexe annexe;
+    };
+    std::vector<Ligne> lignes;
+    std::vector<std::unique_ptr<ChaineNommage>> chaines; // one listing per card folder
+    OptionsNommage nommage;
+    // The pending history entry of a file a stopped run had begun.
+    std::vector<std::optional<EntreeHistorique>> enCours;
+};
+
 bool ImportCarte::planifier(std::string* erreur) {
     plan_ = {};
     identites_.clear();
@@ -300,15 +320,27 @@ bool ImportCarte::planifier(std::string* erreur) {
         const std::string chemin =
             options_.historique.empty() ? historiqueParDefaut() : options_.historique;
         std::string pourquoi;
-        historique_ = HistoriqueImport::ouvrir(chemin, &pourquoi);
+        historique_ = HistoriqueImport::ouvrir(chemin, &pourquoi, !options_.apercu);
         if (!historique_)
             return refus("history:" + chemin + "\n" + pourquoi);
     }
+    Etapes e;
+    lister(e);
+    identifier(e);
+    marquer(e);
+    nommer(e);
+    if (erreur)
+        erreur->clear();
+    return true;
+}
 
+void ImportCarte::lister(Etapes& e) {
+    auto& dossiers = e.dossiers;
+    auto& parDossier = e.parDossier;
+    auto& lignes = e.lignes;
+    auto& chaines = e.chaines;
     // The walk of the transfer: which files of which folders, sidecars after their photo.
     const bool apn = Dcim(options_.source);
-    std::vector<std::string> dossiers;
-    std::map<std::string, std::vector<std::string>> parDossier;
     parcourirFichiers(
         avecSlash(options_.source), apn, apn, &arret_,
         [&](const std::string& dossier, const std::string& nom) {
@@ -320,15 +352,8 @@ bool ImportCarte::planifier(std::string* erreur) {
         &plan_.illisibles);
 
     // Each folder listed by the naming pipeline, whose rows carry their sidecars.
-    struct Ligne {
-        std::size_t dossier;   // index in `dossiers`
-        std::size_t rang;      // the row in that folder's listing; kSansPhoto when none
-        std::size_t principal; // for a sidecar: its photo's index in `lignes`
-        Annexe annexe;
-    };
-    std::vector<Ligne> lignes;
-    std::vector<std::unique_ptr<ChaineNommage>> chaines;
-    OptionsNommage nommage = options_.nommage;
+    OptionsNommage& nommage = e.nommage;
+    nommage = options_.nommage;
     nommage.masqueRecherche = nommage.masqueRecherche.empty() ? "*.*" : nommage.masqueRecherche;
     const auto decalages = options_.decalages;
     for (std::size_t k = 0; k < dossiers.size(); ++k) {
@@ -382,12 +407,17 @@ bool ImportCarte::planifier(std::string* erreur) {
         }
         chaines.push_back(std::move(chaine));
     }
+}
 
+void ImportCarte::identifier(Etapes& e) {
+    const auto& lignes = e.lignes;
+    const auto& chaines = e.chaines;
+    const auto decalages = options_.decalages;
     // Facts, date, identity and folder of each file.
     std::vector<FichierImport>& fichiers = plan_.fichiers;
     for (std::size_t i = 0; i < fichiers.size(); ++i) {
         FichierImport& f = fichiers[i];
-        const Ligne& l = lignes[i];
+        const Etapes::Ligne& l = lignes[i];
         struct stat st {};
         Identite id;
         if (::lstat(f.cheminSource().c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
@@ -416,11 +446,15 @@ bool ImportCarte::planifier(std::string* erreur) {
             {f.datePrise, f.fabricant, f.modele, options_.travail, extensionDe(f.nomSource)},
             options_.moisAbreges, options_.dossierSansDate);
     }
+}
 
+void ImportCarte::marquer(Etapes& etapes) {
+    std::vector<FichierImport>& fichiers = plan_.fichiers;
+    auto& enCours = etapes.enCours;
+    enCours.assign(fichiers.size(), std::nullopt);
     // Already imported by name, size and time; then by content, for the files whose size
     // leaves a doubt (another card file, or a file of this archive, of that size).
     std::unordered_map<std::int64_t, int> tailles;
-    std::vector<std::optional<EntreeHistorique>> enCours(fichiers.size());
     for (std::size_t i = 0; i < fichiers.size(); ++i) {
         FichierImport& f = fichiers[i];
         if (!identites_[i].present)
@@ -461,7 +495,15 @@ bool ImportCarte::planifier(std::string* erreur) {
             f.deja = fichiers[it->second].cheminSource();
         }
     }
+}
 
+void ImportCarte::nommer(Etapes& e) {
+    std::vector<FichierImport>& fichiers = plan_.fichiers;
+    const auto& lignes = e.lignes;
+    const auto& dossiers = e.dossiers;
+    const auto& enCours = e.enCours;
+    const OptionsNommage& nommage = e.nommage;
+    auto& chaines = e.chaines;
     // Names: per card folder and destination folder, as a listing of their own, the
     // counter going on after the highest one each destination folder holds.
     std::map<std::string, std::vector<std::string>> nomsPris; // by destination folder
@@ -556,9 +598,6 @@ bool ImportCarte::planifier(std::string* erreur) {
         else
             plan_.octetsACopier += f.taille;
     }
-    if (erreur)
-        erreur->clear();
-    return true;
 }
 
 namespace {
@@ -586,9 +625,13 @@ bool ImportCarte::encoreLaMeme(std::size_t i, const std::string& empreinte) cons
                              st.st_ino == id.ino && st.st_size == id.taille &&
                              st.st_mtim.tv_sec == id.mtime.tv_sec &&
                              st.st_mtim.tv_nsec == id.mtime.tv_nsec;
-    ::close(dfd);
     // Read once more just before the delete: the card must still hold what was verified.
-    return memeFichier && !empreinte.empty() && empreinteFichier(f.cheminSource()) == empreinte;
+    const auto attendue = empreinteDepuisHex(empreinte);
+    std::vector<char> tampon;
+    const bool inchange =
+        memeFichier && attendue && contenuInchange(dfd, f.nomSource, id.taille, *attendue, tampon);
+    ::close(dfd);
+    return inchange;
 }
 
 bool ImportCarte::effacerSource(std::size_t i, const std::string& empreinte) {
@@ -623,6 +666,152 @@ long decalageDe(const std::vector<DecalageHoraire>& decalages, const std::string
     return d ? d->secondes : 0;
 }
 
+namespace {
+
+// A descriptor closed however the scope ends.
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
+    Fd(const Fd&) = delete;
+};
+
+} // namespace
+
+namespace {
+
+// The type of the file system holding `chemin`, as /proc/self/mountinfo names it.
+std::string systemeDe(const std::string& chemin) {
+    std::ifstream in("/proc/self/mountinfo");
+    std::string ligne, type, point;
+    while (std::getline(in, ligne)) {
+        const auto points = pointsDeMontage(ligne);
+        const auto tiret = ligne.find(" - ");
+        if (points.empty() || tiret == std::string::npos)
+            continue;
+        const std::string p = avecSlash(points.front());
+        if (!chemin.starts_with(p) || p.size() < point.size())
+            continue;
+        point = p;
+        const std::string reste = ligne.substr(tiret + 3);
+        type = reste.substr(0, reste.find(' '));
+    }
+    return type;
+}
+
+// FAT, exFAT and NTFS (the removable drives' file systems; fuseblk is how exFAT and NTFS
+// drives are mounted through FUSE) hold no name with these characters, nor one ending
+// in a dot or a blank. Their drivers refuse such names with errors that say nothing of
+// the name (EPERM, ENOENT): the name is checked first, and refused as it is.
+bool nomRefuseSur(const std::string& type, std::string_view relatif) {
+    static constexpr std::string_view kTypes[] = {"vfat", "msdos", "exfat",        "fuseblk",
+                                                  "ntfs", "ntfs3", "fuse.fusefat", "fuse.exfat"};
+    if (std::find(std::begin(kTypes), std::end(kTypes), type) == std::end(kTypes))
+        return false;
+    constexpr std::string_view kInterdits = "\"*:<>?\\|";
+    std::size_t debut = 0;
+    while (debut < relatif.size()) {
+        const auto fin = std::min(relatif.find('/', debut), relatif.size());
+        const std::string_view niveau = relatif.substr(debut, fin - debut);
+        for (char c : niveau)
+            if (static_cast<unsigned char>(c) < 0x20 ||
+                kInterdits.find(c) != std::string_view::npos)
+                return true;
+        if (!niveau.empty() && (niveau.back() == '.' || niveau.back() == ' '))
+            return true;
+        debut = fin + 1;
+    }
+    return false;
+}
+
+// True when the disk holding `dossier` has no room left for `taille` bytes: some drivers
+// tell a full disk by another error than ENOSPC.
+bool sansPlace(const std::string& dossier, std::int64_t taille) {
+    struct statvfs st {};
+    return ::statvfs(dossier.c_str(), &st) == 0 &&
+           std::int64_t(st.f_bavail) * std::int64_t(st.f_frsize) < taille;
+}
+
+} // namespace
+
+std::string ImportCarte::copier(const FichierImport& f, std::string& empreinte, bool& plein) {
+    plein = false;
+    for (const std::string& d : destinations_)
+        if (nomRefuseSur(systemeDe(d), f.cheminRelatif()))
+            return "name:" + d + f.cheminRelatif();
+    std::vector<Fd> dossiers;
+    std::vector<Destination> cibles;
+    std::vector<std::string> chemins;
+    for (const std::string& d : destinations_) {
+        const std::string dossier = d + f.dossier;
+        if (!creerArborescence(dossier.substr(0, dossier.size() - 1))) {
+            plein = errno == ENOSPC || sansPlace(d, 1 << 16);
+            // A name the file system cannot hold (':' or '?' on FAT) is refused as it is,
+            // never written under another name.
+            return (errno == EINVAL ? "name:" : "mkdir:") + dossier + ":" + std::strerror(errno);
+        }
+        Fd fd(::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (fd.fd < 0)
+            return "mkdir:" + dossier + ":" + std::strerror(errno);
+        if (f.reprise && entreeExisteAt(fd.fd, f.nom)) {
+            // Written before the stop: kept only when it holds the card file.
+            if (empreinte.empty())
+                empreinte = empreinteFichier(f.cheminSource());
+            if (empreinte.empty() || empreinteFichier(dossier + f.nom) != empreinte)
+                return "exists:" + dossier + f.nom;
+            continue;
+        }
+        cibles.push_back({fd.fd, f.nom});
+        chemins.push_back(dossier + f.nom);
+        dossiers.push_back(std::move(fd));
+    }
+    if (cibles.empty())
+        return empreinte.empty() ? "read:" + f.cheminSource() : std::string();
+    Fd source(::open(f.dossierSource.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (source.fd < 0)
+        return "read:" + f.dossierSource + ":" + std::strerror(errno);
+    const ResultatCopie r = copierVerifie(source.fd, f.nomSource, cibles, tampon_);
+    auto cause = [&](CauseCopie c, int erreur, const std::string& chemin) -> std::string {
+        const std::string pourquoi = erreur ? std::string(": ") + std::strerror(erreur) : "";
+        switch (c) {
+        case CauseCopie::Aucune:
+            return {};
+        case CauseCopie::PasUnFichier:
+        case CauseCopie::SourceIllisible:
+            return "read:" + f.cheminSource() + pourquoi;
+        case CauseCopie::SourceModifiee:
+            return "changed:" + f.cheminSource();
+        case CauseCopie::CibleExiste:
+            return "exists:" + chemin;
+        case CauseCopie::DisquePlein:
+            plein = true;
+            return "write:" + chemin + pourquoi;
+        case CauseCopie::NomRefuse:
+            return "name:" + chemin;
+        case CauseCopie::EcritureEchouee:
+            plein = sansPlace(chemin.substr(0, chemin.rfind('/') + 1), f.taille);
+            return "write:" + chemin + pourquoi;
+        case CauseCopie::Differente:
+            return "verify:" + chemin;
+        }
+        return "write:" + chemin;
+    };
+    if (r.causeSource != CauseCopie::Aucune)
+        return cause(r.causeSource, r.erreurSource, f.cheminSource());
+    for (std::size_t k = 0; k < r.destinations.size(); ++k)
+        if (!r.destinations[k].ok())
+            return cause(r.destinations[k].cause, r.destinations[k].erreur, chemins[k]);
+    const std::string copie = r.empreinte.hex();
+    if (!empreinte.empty() && empreinte != copie)
+        return "changed:" + f.cheminSource();
+    empreinte = copie;
+    return {};
+}
+
 BilanImport ImportCarte::executer(const SuiviImport& suivi) {
     BilanImport bilan;
     std::vector<FichierImport>& fichiers = plan_.fichiers;
@@ -648,6 +837,19 @@ BilanImport ImportCarte::executer(const SuiviImport& suivi) {
         bilan.erreur = "history";
         return bilan;
     }
+    // The test hook sees each copy once written and flushed, before it is read back.
+    if (avantRelecture)
+        definirCrochetCopie([this](EtapeCopie etape, int fd) {
+            if (etape == EtapeCopie::CopieEcrite)
+                avantRelecture("/proc/self/fd/" + std::to_string(fd));
+        });
+    struct Decrocher {
+        bool actif;
+        ~Decrocher() {
+            if (actif)
+                definirCrochetCopie({});
+        }
+    } decrocher{bool(avantRelecture)};
     for (const std::string& d : destinations_)
         if (!creerArborescence(d.substr(0, d.size() - 1))) {
             bilan.erreur = "folder:" + d + "\n" + std::strerror(errno);
@@ -725,48 +927,17 @@ BilanImport ImportCarte::executer(const SuiviImport& suivi) {
                 break;
             }
             std::string empreinte;
-            std::string raison;
             bool plein = false;
-            for (const std::string& d : destinations_) {
-                const std::string dossier = d + f.dossier;
-                if (!creerArborescence(dossier.substr(0, dossier.size() - 1))) {
-                    // A name the file system cannot hold (':' or '?' on FAT) is refused
-                    // as it is, never written under another name.
-                    raison = (errno == EINVAL ? "name:" : "mkdir:") + dossier + ":" +
-                             std::strerror(errno);
-                    plein = errno == ENOSPC;
-                    break;
-                }
-                if (f.reprise && entreeExiste(dossier, f.nom)) {
-                    // Written before the stop: kept only when it holds the card file.
-                    if (empreinte.empty())
-                        empreinte = empreinteFichier(f.cheminSource());
-                    if (empreinte.empty() || empreinteFichier(dossier + f.nom) != empreinte) {
-                        raison = "exists:" + f.cheminRelatif();
-                        break;
-                    }
-                    continue;
-                }
-                const CopieImport c =
-                    copierVerifie(f.cheminSource(), dossier, f.nom, avantRelecture,
-                                  [&](std::int64_t octets) { signaler(octets); });
-                if (!c.ok) {
-                    raison = c.relecture ? "verify:" + dossier + f.nom
-                             : c.lecture
-                                 ? "read:" + std::string(std::strerror(c.erreur))
-                                 : "write:" + dossier + f.nom + ":" + std::strerror(c.erreur);
-                    plein = c.erreur == ENOSPC;
-                    break;
-                }
-                if (!empreinte.empty() && empreinte != c.empreinte) {
-                    raison = "changed:" + f.cheminSource();
-                    break;
-                }
-                empreinte = c.empreinte;
-            }
+            const std::string raison = copier(f, empreinte, plein);
             p.octetsFaits += f.taille;
             if (!raison.empty()) {
                 echec(f, raison);
+                // Written nowhere: the next run names it afresh (a name a disk refused
+                // is not kept).
+                if (std::none_of(
+                        destinations_.begin(), destinations_.end(),
+                        [&](const std::string& d) { return entreeExiste(d + f.dossier, f.nom); }))
+                    historique_->oublier(e.id);
                 if (plein) {
                     bilan.erreur = "full:" + disqueDe(archive_);
                     for (const std::string& d : destinations_)

@@ -58,6 +58,8 @@ struct OptionsImport {
     bool deplacer = false; // delete from the card what every destination verified
     // The history database; empty: historiqueParDefaut().
     std::string historique;
+    // Only the plan is wanted: a missing history is not created.
+    bool apercu = false;
 };
 
 // The month names of the user's language (QLocale), for %b.
@@ -196,6 +198,16 @@ private:
         struct timespec mtime {};
         bool present = false;
     };
+    // The plan's steps: the walk and the listings, each file's date and folder, what
+    // is already imported or twice on the card, the names.
+    struct Etapes;
+    void lister(Etapes& e);
+    void identifier(Etapes& e);
+    void marquer(Etapes& e);
+    void nommer(Etapes& e);
+    // Copies one file into every destination, verified; its reason of failure ("kind:detail"),
+    // or empty with `empreinte` set. `plein` tells a full disk.
+    std::string copier(const FichierImport& f, std::string& empreinte, bool& plein);
     bool encoreLaMeme(std::size_t i, const std::string& empreinte) const;
     bool effacerSource(std::size_t i, const std::string& empreinte);
 
@@ -205,6 +217,7 @@ private:
     std::vector<std::string> destinations_; // the archive first, then each backup
     std::vector<Identite> identites_;
     std::vector<bool> ecartes_;
+    std::vector<char> tampon_;
     std::unique_ptr<HistoriqueImport> historique_;
     std::atomic<bool> arret_{false};
 };

@@ -2,6 +2,7 @@
 #include "import/listeHachage.h"
 
 #include "import/historiqueImport.h"
+#include "transfer/copieVerifiee.h"
 
 #include <QCryptographicHash>
 #include <QTimeZone>
@@ -105,38 +106,30 @@ std::string empreinteOctets(std::string_view octets) {
 }
 
 std::string empreinteFichier(const std::string& chemin, int* erreur) {
-    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        if (erreur)
-            *erreur = errno;
-        return {};
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    Empreinte e;
+    std::vector<char> tampon;
+    const bool ok = fd >= 0 && hacherFichier(fd, e, tampon);
+    if (!ok && erreur)
+        *erreur = errno;
+    if (fd >= 0)
+        ::close(fd);
+    return ok ? e.hex() : std::string();
+}
+
+std::optional<Empreinte> empreinteDepuisHex(std::string_view hex) {
+    if (hex.size() != 32)
+        return std::nullopt;
+    Empreinte e;
+    for (std::size_t i = 0; i < 32; ++i) {
+        const char c = hex[i];
+        const int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (v < 0)
+            return std::nullopt;
+        std::uint64_t& moitie = i < 16 ? e.haut : e.bas;
+        moitie = (moitie << 4) | std::uint64_t(v);
     }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    XXH3_state_t* etat = XXH3_createState();
-    XXH3_128bits_reset(etat);
-    std::vector<char> tampon(1 << 20);
-    int probleme = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd, tampon.data(), tampon.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            probleme = errno;
-            break;
-        }
-        if (n == 0)
-            break;
-        XXH3_128bits_update(etat, tampon.data(), std::size_t(n));
-    }
-    const XXH128_hash_t h = XXH3_128bits_digest(etat);
-    XXH3_freeState(etat);
-    ::close(fd);
-    if (probleme) {
-        if (erreur)
-            *erreur = probleme;
-        return {};
-    }
-    return hex(h);
+    return e;
 }
 
 std::string idC4(std::string_view octets) {

@@ -3,8 +3,11 @@
 // The hash lists an import leaves in each destination, for other tools and for a check
 // years later: one ASC MHL v2.0 generation per import in ascmhl/, chained in
 // ascmhl/ascmhl_chain.xml, and a plain list that `xxhsum -c` checks.
+#include "transfer/copieVerifiee.h"
+
 #include <QDateTime>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +17,8 @@ namespace varlime {
 // The XXH3-128 of a file's content, as 32 lower-case hex digits (the big-endian value,
 // as xxhsum prints it); empty with `*erreur` (errno) set when it cannot be read whole.
 std::string empreinteFichier(const std::string& chemin, int* erreur = nullptr);
+// The hash of that form, read back; nothing for another text.
+std::optional<Empreinte> empreinteDepuisHex(std::string_view hex);
 // The same of bytes in memory.
 std::string empreinteOctets(std::string_view octets);
 

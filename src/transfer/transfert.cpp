@@ -298,119 +298,32 @@ void TransfertPhotos::nettoyerTemporaires() {
     }
 }
 
-TransfertPhotos::Resultat TransfertPhotos::copierUn(const std::string& dossier,
-                                                    const std::string& nom) {
+CauseCopie TransfertPhotos::copierUn(const std::string& dossier, const std::string& nom) {
     const int dfd = dossierSource(dossier);
-    if (dfd < 0)
-        return Resultat::Echec;
-    struct stat dst;
-    if (::fstat(dfd, &dst) != 0)
-        return Resultat::Echec;
-    // Non-blocking: a pipe among the files must not hold the run.
-    const int in = ::openat(dfd, nom.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0)
-        return Resultat::Echec;
-    struct stat st;
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode) || entreeExisteAt(cibleFd_, nom)) {
-        ::close(in);
-        return Resultat::Echec;
-    }
-    // An unnamed file in the target gets its name only once complete: a run killed on
-    // the way leaves nothing at all. Where the file system has no such files, a hidden
-    // temporary file stands in, locked while it is written.
-    std::string temp;
-    int out = ::openat(cibleFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (out < 0) {
-        temp = std::string(kPrefixeTemporaire) + std::to_string(::getpid()) + "-" +
-               std::to_string(++sequence_) + ".tmp";
-        out = ::openat(cibleFd_, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (out < 0) {
-            const int err = errno;
-            ::close(in);
-            return disquePlein(err) ? Resultat::PlusDePlace : Resultat::Echec;
-        }
-        ::flock(out, LOCK_EX);
-    }
-    int erreur = 0;
-    bool ok = true;
-    off_t copie = 0;
-    bool parNoyau = true;
-    while (ok && copie < st.st_size) {
-        if (parNoyau) {
-            const ssize_t n =
-                ::copy_file_range(in, nullptr, out, nullptr, std::size_t(st.st_size - copie), 0);
-            if (n > 0) {
-                copie += n;
-                continue;
-            }
-            if (n < 0 && copie == 0 &&
-                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                 errno == EBADF || errno == EPERM)) {
-                parNoyau = false; // this pair of file systems copies through user space
-                continue;
-            }
-            if (n < 0)
-                erreur = errno;
-            ok = n > 0; // 0: the file shrank under the copy
-            continue;
-        }
-        if (tampon_.empty())
-            tampon_.resize(1 << 20);
-        const ssize_t n = ::read(in, tampon_.data(), tampon_.size());
-        if (n <= 0) {
-            ok = n == 0 ? false : errno == EINTR;
-            continue;
-        }
-        for (ssize_t ecrit = 0; ok && ecrit < n;) {
-            const ssize_t w = ::write(out, tampon_.data() + ecrit, std::size_t(n - ecrit));
-            if (w > 0) {
-                ecrit += w;
-            } else if (!(w < 0 && errno == EINTR)) {
-                erreur = w < 0 ? errno : ENOSPC;
-                ok = false;
-            }
-        }
-        copie += n;
-    }
+    struct stat dst, st;
+    if (dfd < 0 || ::fstat(dfd, &dst) != 0 || ::fstatat(dfd, nom.c_str(), &st, 0) != 0)
+        return CauseCopie::SourceIllisible;
+    // A move deletes what it copied: each copy is proved identical first. A plain copy
+    // goes at the speed of the kernel's own copy and is flushed at the end of the run.
+    OptionsCopie options;
+    options.verifier = deplacement_;
+    const ResultatCopie r = copierVerifie(dfd, nom, {{cibleFd_, nom}}, tampon_, options);
+    if (!r.toutesCopiees())
+        return r.causeSource != CauseCopie::Aucune ? r.causeSource : r.destinations[0].cause;
+    // What the file was when it was copied: the delete phase compares.
     struct stat apres;
-    // A file that changed while it was read is not taken as copied.
-    ok = ok && copie == st.st_size && ::fstat(in, &apres) == 0 && apres.st_size == st.st_size &&
-         memesTemps(apres.st_mtim, st.st_mtim) && memesTemps(apres.st_ctim, st.st_ctim);
-    ::close(in);
-    const struct timespec temps[2] = {st.st_atim, st.st_mtim};
-    ok = ok && ::fchmod(out, st.st_mode & 07777) == 0 && ::futimens(out, temps) == 0;
-    // The final name appears only now, complete, and never in place of another file.
-    if (ok && temp.empty()) {
-        const std::string lien = "/proc/self/fd/" + std::to_string(out);
-        ok = ::linkat(AT_FDCWD, lien.c_str(), cibleFd_, nom.c_str(), AT_SYMLINK_FOLLOW) == 0;
-        if (!ok)
-            erreur = errno;
-    } else if (ok) {
-        ok = renommerSansEcraserAt(cibleFd_, temp, nom) == ResultatRenommage::Renomme;
-    }
-    if (!ok && !temp.empty())
-        ::unlinkat(cibleFd_, temp.c_str(), 0);
-    struct stat fin;
-    if (ok)
-        ok = ::fstat(out, &fin) == 0;
-    // The lock protects the temporary file until its final name exists. A write error
-    // the system reports only now (a full disk over the network) undoes the copy.
-    if (::close(out) != 0 && ok) {
-        erreur = errno;
-        ::unlinkat(cibleFd_, nom.c_str(), 0);
-        ok = false;
-    }
-    if (!ok)
-        return disquePlein(erreur) ? Resultat::PlusDePlace : Resultat::Echec;
+    if (::fstatat(dfd, nom.c_str(), &apres, 0) != 0 || apres.st_dev != st.st_dev ||
+        apres.st_ino != st.st_ino)
+        return CauseCopie::SourceModifiee;
     copies_.push_back({dossier, nom, dst.st_dev, dst.st_ino, st.st_dev, st.st_ino, st.st_size,
-                       st.st_mtim, st.st_ctim, fin.st_dev, fin.st_ino,
-                       identiteFichier(cibleFd_, nom).naissance});
-    return Resultat::Copie;
+                       apres.st_mtim, apres.st_ctim, r.destinations[0].dev, r.destinations[0].ino,
+                       identiteFichier(cibleFd_, nom).naissance, r.empreinte});
+    return CauseCopie::Aucune;
 }
 
 int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) {
     nbCopies_ = 0;
-    manqueDePlace_ = 0;
+    echecs_ = {};
     int erreurs = 0;
     copies_.clear();
     if (cibleFd_ < 0)
@@ -418,31 +331,29 @@ int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) 
     if (cibleFd_ < 0 || verifierDossiers(source_, cible_) != RefusTransfert::Aucun)
         return 1;
     nettoyerTemporaires();
+    int illisibles = 0;
     parcourirFichiers(
         source_, recursif_, recursif_, &arret_,
         [&](const std::string& dossier, const std::string& nom) {
-            switch (copierUn(dossier, nom)) {
-            case Resultat::Copie:
+            const CauseCopie cause = copierUn(dossier, nom);
+            if (cause == CauseCopie::Aucune) {
                 ++nbCopies_;
                 if (avancement)
                     avancement(nbCopies_);
-                break;
-            case Resultat::PlusDePlace:
-                ++manqueDePlace_;
+            } else {
+                ++echecs_[std::size_t(cause)];
                 ++erreurs;
-                break;
-            case Resultat::Echec:
-                ++erreurs;
-                break;
             }
         },
         // A folder that cannot be read (no permission, a card pulled out)
         // holds photos that were not copied: a move must not go on.
-        &erreurs);
+        &illisibles);
+    echecs_[std::size_t(CauseCopie::SourceIllisible)] += illisibles;
+    erreurs += illisibles;
     // Copies count as done only once they are on the disk.
     if (nbCopies_ > 0 && ::syncfs(cibleFd_) != 0) {
-        if (disquePlein(errno))
-            ++manqueDePlace_;
+        ++echecs_[std::size_t(disquePlein(errno) ? CauseCopie::DisquePlein
+                                                 : CauseCopie::EcritureEchouee)];
         ++erreurs;
     }
     return erreurs;
@@ -471,7 +382,10 @@ int TransfertPhotos::effacerFichiers(const std::function<void(int)>& avancement)
                          memesTemps(source.st_ctim, c.ctime) &&
                          // A photo protected in the camera is read-only on its card: it stays
                          // there, counted, as protection asks.
-                         (source.st_mode & S_IWUSR) != 0;
+                         (source.st_mode & S_IWUSR) != 0 &&
+                         // Read once more, whole: on FAT and exFAT a file rewritten with its
+                         // dates put back looks the same to every test above.
+                         contenuInchange(dfd, c.nom, c.taille, c.empreinte, tampon_);
         if (sur && ::unlinkat(dfd, c.nom.c_str(), 0) == 0) {
             ++nbEffaces_;
             if (avancement)
@@ -484,6 +398,38 @@ int TransfertPhotos::effacerFichiers(const std::function<void(int)>& avancement)
 }
 
 namespace {
+struct TexteCause {
+    CauseCopie cause;
+    const char* cle;
+    const char* defaut;
+};
+const TexteCause kCausesCopie[] = {
+    {CauseCopie::CibleExiste, "RSC_message_erreur_copie_fichiers",
+     "fichiers n'ont pu être copiés\n"
+     "Effacez les fichiers du répertoire de destination portant un nom identique"},
+    {CauseCopie::DisquePlein, "RSC_message_erreur_copie_place",
+     "fichiers n'ont pu être copiés\n"
+     "Le disque de destination est plein : libérez de la place ou choisissez un autre "
+     "répertoire cible"},
+    {CauseCopie::PasUnFichier, "RSC_message_erreur_copie_pas_fichier",
+     "fichiers n'ont pu être copiés\n"
+     "Ce ne sont pas des fichiers ordinaires (tube, périphérique)"},
+    {CauseCopie::SourceIllisible, "RSC_message_erreur_copie_illisible",
+     "fichiers ou répertoires n'ont pu être lus\n"
+     "Vérifiez les droits de lecture et que la carte est toujours là"},
+    {CauseCopie::NomRefuse, "RSC_message_erreur_copie_nom",
+     "fichiers n'ont pu être copiés\n"
+     "Le système de fichiers de destination n'accepte pas leur nom"},
+    {CauseCopie::SourceModifiee, "RSC_message_erreur_copie_modifie",
+     "fichiers ont changé pendant leur copie\n"
+     "Leur copie a été retirée ; relancez le transfert"},
+    {CauseCopie::Differente, "RSC_message_erreur_copie_differente",
+     "fichiers copiés différaient de la source à la relecture\n"
+     "Leur copie a été retirée : vérifiez le disque de destination"},
+    {CauseCopie::EcritureEchouee, "RSC_message_erreur_copie_ecriture",
+     "fichiers n'ont pu être écrits dans le répertoire de destination"},
+};
+
 // "N " + the text of a message key: the count lines of a result.
 std::string compte(int n, const TextLookup& texte, const char* cle, const char* defaut) {
     return std::to_string(n) + " " + texte(cle, defaut);
@@ -515,17 +461,11 @@ BilanTransfert TransfertPhotos::executer(const std::string& totalTexte, const Te
         lignes.push_back(texte("RSC_message_transfert_interrompu", "Transfert interrompu."));
     lignes.push_back(compte(b.copies, texte, "RSC_message_information_fichiers_copies",
                             "fichiers ont été copiés"));
-    // A full disk is told as such: removing same-named files would not help.
-    if (b.erreursCopie != 0 && manqueDePlace_ > 0)
-        lignes.push_back(compte(b.erreursCopie, texte, "RSC_message_erreur_copie_place",
-                                "fichiers n'ont pu être copiés\n"
-                                "Le disque de destination est plein : libérez de la place ou "
-                                "choisissez un autre répertoire cible"));
-    else if (b.erreursCopie != 0)
-        lignes.push_back(compte(b.erreursCopie, texte, "RSC_message_erreur_copie_fichiers",
-                                "fichiers n'ont pu être copiés\n"
-                                "Effacez les fichiers du répertoire de destination portant un "
-                                "nom identique"));
+    // Each failure is told with its own cause: removing same-named files helps only
+    // against files of the same name.
+    for (const auto& [cause, cle, defaut] : kCausesCopie)
+        if (echecs(cause) != 0)
+            lignes.push_back(compte(echecs(cause), texte, cle, defaut));
     if (interrompuCopie && total > b.copies + b.erreursCopie)
         lignes.push_back(compte(total - b.copies - b.erreursCopie, texte,
                                 "RSC_message_fichiers_restants", "fichiers n'ont pas été traités"));

@@ -4,7 +4,9 @@
 // count and the copy follow, the camera-folder search, and the copy and move run.
 // The transfer dialog, its worker thread and the command line all call these.
 #include "core/messageFormat.h"
+#include "transfer/copieVerifiee.h"
 
+#include <array>
 #include <atomic>
 #include <ctime>
 #include <functional>
@@ -117,11 +119,14 @@ struct BilanTransfert {
 
 // One copy or move run. Copies are written into an unnamed file of the target (or, where
 // the file system has none, a hidden temporary file), which is then linked to its final
-// name without replacing anything; the source's modification time and permissions are
-// kept. A move deletes only the files this run copied, after the target was flushed to
-// disk, and only when the copy is still there with the source's size and the source is
-// still the very file that was copied: same device, inode, size, modification and change
-// times, a regular file, in the folder that was walked.
+// name without replacing anything; the source's modification time and permissions (where
+// the target keeps them) are kept. A move copies through the verified copy: the source
+// hashed while read, the copy read back from the disk and compared. It deletes only the
+// files this run copied, after the target was flushed to disk, and only when the copy is
+// still there with the source's size and the source is still the very file that was
+// copied: same device, inode, size, modification and change times, a regular file, in
+// the folder that was walked, and read once more just before the delete with the same
+// hash (the only proof on FAT and exFAT cards, whose times and inodes say little).
 class TransfertPhotos {
 public:
     TransfertPhotos(std::string source, std::string cible, bool deplacement);
@@ -143,7 +148,10 @@ public:
     int copierFichiers(const std::function<void(int)>& avancement);
     int effacerFichiers(const std::function<void(int)>& avancement);
     // Copies of the last copy phase that failed because the target's disk was full.
-    int manqueDePlace() const { return manqueDePlace_; }
+    int manqueDePlace() const { return echecs(CauseCopie::DisquePlein); }
+    // Failures of the last copy phase for that cause; folders of the source that could not
+    // be listed count as SourceIllisible.
+    int echecs(CauseCopie cause) const { return echecs_[std::size_t(cause)]; }
 
 private:
     // What a copied source was when it was copied: the move deletes it only while it is
@@ -162,9 +170,10 @@ private:
         // The copy's birth time: an inode number freed by a removed copy may be given
         // at once to another file under the same name.
         std::uint64_t cibleNaissance;
+        // What was copied, read again just before the delete.
+        Empreinte empreinte;
     };
-    enum class Resultat { Copie, Echec, PlusDePlace };
-    Resultat copierUn(const std::string& dossier, const std::string& nom);
+    CauseCopie copierUn(const std::string& dossier, const std::string& nom);
     // The source folder, opened once while its files are walked (or deleted).
     int dossierSource(const std::string& dossier);
     void nettoyerTemporaires();
@@ -180,12 +189,9 @@ private:
     unsigned sequence_ = 0;
     int nbCopies_ = 0;
     int nbEffaces_ = 0;
-    int manqueDePlace_ = 0;
+    std::array<int, std::size_t(CauseCopie::Differente) + 1> echecs_{};
     std::string dossierOuvert_;
     int dossierFd_ = -1;
 };
-
-// Prefix of the temporary files of a copy in progress (hidden: the name begins with '.').
-inline constexpr std::string_view kPrefixeTemporaire = ".varlime-copie-";
 
 } // namespace varlime

@@ -20,7 +20,8 @@ while IFS= read -r line; do
     grep -qF -- "$line" "$work/help" || { echo "FAIL help lacks: $line"; fail=1; }
 done <<'LINES'
 Commands (no window, no display needed):
-Naming options (--preview, --rename, --test):
+Naming options (--preview, --rename, --test, --import):
+Import options:
 EXIF naming options:
 Companion files:
 Exit status:

@@ -39,7 +39,7 @@ check "import: result lines" "4 fichiers importés
 0 sans date
 0 en échec
 status 0" "$out"
-check "archive and backup hold the same files" "" "$(diff -r "$work/arch" "$work/backup" 2>&1 | grep -v ascmhl | grep -v 'Only in' )"
+check "archive and backup hold the same files and list" "" "$(diff -r -x ascmhl "$work/arch" "$work/backup" 2>&1)"
 check "history in XDG_DATA_HOME" "yes" \
     "$([ -s "$XDG_DATA_HOME/varlime/imports.sqlite" ] && echo yes)"
 
@@ -48,9 +48,9 @@ cp -p "$photos/Canon_40D.jpg" "$card/100CANON/IMG_0005.JPG"
 printf 'more' >>"$card/100CANON/IMG_0005.JPG"
 out=$("$varlime" --import "$card" "$work/arch" --backup "$work/backup" --prefix Mai_ --width 4 \
       2>/dev/null; echo "status $?")
-check "second import: one new, the rest skipped" "1 fichiers importés
-4 déjà importés
-1 en double sur la carte
+check "second import: one new, the rest skipped (the copy's content is in the archive)" "1 fichiers importés
+5 déjà importés
+0 en double sur la carte
 0 sans date
 0 en échec
 status 0" "$out"
@@ -122,14 +122,38 @@ for round in $(seq 1 6); do
     done
 done
 export XDG_DATA_HOME="$work/kill-data"
+midrun=0
 for attempt in 1 2 3 4 5 6; do
+    # Killed once the archive holds a random number more files than before.
+    before=$(find "$work/karch" -name '*.JPG' 2>/dev/null | wc -l)
+    target=$((before + RANDOM % 8 + 1))
     "$varlime" --import "$work/big/DCIM" "$work/karch" --backup "$work/kback" --move \
         >/dev/null 2>&1 &
     pid=$!
-    sleep "0.$((RANDOM % 9 + 1))"
+    for _ in $(seq 1 500); do
+        [ "$(find "$work/karch" -name '*.JPG' 2>/dev/null | wc -l)" -ge "$target" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.01
+    done
+    kill -0 "$pid" 2>/dev/null && midrun=$((midrun + 1))
     kill -9 "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
 done
+# Ctrl+C stops before the next file and says how many are left.
+mkdir -p "$work/int/DCIM/100CANON"
+cp "$big"/*.JPG "$work/int/DCIM/100CANON/" 2>/dev/null || cp "$work/karch"/*/*/*.JPG "$work/int/DCIM/100CANON/" 2>/dev/null
+XDG_DATA_HOME="$work/int-data" "$varlime" --import "$work/int/DCIM" "$work/iarch" >"$work/int.out" 2>/dev/null &
+pid=$!
+for _ in $(seq 1 500); do
+    [ "$(find "$work/iarch" -name '*.JPG' 2>/dev/null | wc -l)" -ge 2 ] && break
+    sleep 0.01
+done
+kill -INT "$pid"
+wait "$pid"
+status=$?
+check "Ctrl+C: status 3 and what is left" "3 yes" \
+    "$status $(grep -q '^Import interrompu : [1-9][0-9]* fichiers restent à importer$' "$work/int.out" && echo yes)"
+check "kills came in the middle of runs" "yes" "$([ "$midrun" -ge 3 ] && echo yes)"
 "$varlime" --import "$work/big/DCIM" "$work/karch" --backup "$work/kback" --move >/dev/null 2>&1
 status=$?
 check "resume ends the import" "0" "$status"
@@ -143,5 +167,5 @@ for d in karch kback; do
     check "$d: listed once each" "$n" "$(cut -c35- "$work/$d/varlime.xxh128" | sort -u | wc -l)"
 done
 check "no content twice" "$n" \
-    "$(find "$work/karch" -type f -name '*.JPG' -exec xxhsum -H2 {} + | cut -d' ' -f1 | sort -u | wc -l)"
+    "$(find "$work/karch" -type f -name '*.JPG' -exec xxhsum -H2 {} + 2>/dev/null | cut -d' ' -f1 | sort -u | wc -l)"
 finish

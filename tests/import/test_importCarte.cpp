@@ -182,6 +182,29 @@ TEST(ImportPlan, countersGoOnInEachFolder) {
                        }));
 }
 
+// A camera's clock offset moves its photos' dates for folders and names alike, and only
+// that camera's.
+TEST(ImportPlan, timeOffsetOfOneCamera) {
+    Banc b;
+    b.photo("100CANON", "IMG_0001.JPG", "Canon_40D.jpg");
+    b.photo("100CANON", "IMG_0002.JPG", "Nikon_D70.jpg");
+    OptionsImport o = b.options();
+    o.nommage.exif.actif = true;
+    o.nommage.exif.ordre = {ItemExif::Date, ItemExif::Heure};
+    o.nommage.exif.sansCompteur = true;
+    o.decalages = {{"Canon EOS 40D", 8 * 3600 + 4 * 60 + 30}};
+    ImportCarte import(o);
+    std::string erreur;
+    ASSERT_TRUE(import.planifier(&erreur)) << erreur;
+    const auto& f = import.plan().fichiers;
+    ASSERT_EQ(f.size(), 2u);
+    // 2008-05-30 15:56:01 + 8 h 04 min 30 s.
+    EXPECT_EQ(f[0].cheminRelatif(), "2008/2008-05-31/20080531_000031.JPG");
+    EXPECT_EQ(f[0].decalage, 8 * 3600 + 4 * 60 + 30);
+    EXPECT_EQ(f[1].decalage, 0);
+    EXPECT_EQ(f[1].dossier, "2008/2008-03-15/");
+}
+
 // Already imported, whether the archive copy was renamed since, the card file's time
 // moved by a time zone, or the card file renamed (then found by its content).
 TEST(ImportRun, alreadyImported) {
@@ -337,6 +360,17 @@ TEST_P(ImportFat, destinationOnCardFileSystem) {
     ASSERT_EQ(refus.echecs.size(), 1u);
     EXPECT_EQ(refus.raisons[0].substr(0, 5), "name:") << refus.raisons[0];
     EXPECT_FALSE(existe(disque.racine() + "Photos/a_b_"));
+    // A photo larger than the disk: the import stops and names the full disk.
+    o.modeleDossiers = "%Y";
+    o.travail.clear();
+    b.photo("100CANON", "IMG_0004.JPG", "Nikon_D70.jpg", std::string(70u << 20, 'z'));
+    const BilanImport plein = importer(o);
+    std::string racine = disque.racine();
+    racine.pop_back();
+    EXPECT_EQ(plein.erreur, "full:" + racine) << (plein.raisons.empty() ? "" : plein.raisons[0]);
+    EXPECT_EQ(plein.importes, std::vector<std::string>{b.carte + "100CANON/IMG_0003.JPG"});
+    EXPECT_EQ(plein.echecs, std::vector<std::string>{b.carte + "100CANON/IMG_0004.JPG"});
+    EXPECT_FALSE(existe(disque.racine() + "Photos/2008/IMG_0004.JPG"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Systemes, ImportFat,

@@ -1,0 +1,409 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "transfer/copieVerifiee.h"
+
+#include "platform/fichierOrdinaire.h"
+#include "platform/fileSystem.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xxhash.h>
+
+namespace varlime {
+
+namespace {
+
+constexpr std::size_t kBloc = std::size_t(1) << 20;
+
+CrochetCopie& crochet() {
+    static CrochetCopie c;
+    return c;
+}
+
+void appelerCrochet(EtapeCopie etape, int fd) {
+    if (crochet())
+        crochet()(etape, fd);
+}
+
+CauseCopie causeEcriture(int err) {
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+        return CauseCopie::DisquePlein;
+    case EEXIST:
+        return CauseCopie::CibleExiste;
+    case EINVAL:
+    case ENAMETOOLONG:
+    case EILSEQ:
+        return CauseCopie::NomRefuse;
+    default:
+        return CauseCopie::EcritureEchouee;
+    }
+}
+
+bool memesTemps(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The XXH3-128 state, freed with the object.
+class Hacheur {
+public:
+    Hacheur() : etat_(XXH3_createState()) { XXH3_128bits_reset(etat_); }
+    ~Hacheur() { XXH3_freeState(etat_); }
+    Hacheur(const Hacheur&) = delete;
+    Hacheur& operator=(const Hacheur&) = delete;
+    void ajouter(const char* p, std::size_t n) { XXH3_128bits_update(etat_, p, n); }
+    Empreinte fin() const {
+        const XXH128_hash_t h = XXH3_128bits_digest(etat_);
+        return {h.high64, h.low64};
+    }
+
+private:
+    XXH3_state_t* etat_;
+};
+
+// Reads up to n bytes at `pos` (the whole block unless the file ends); -1 on error.
+ssize_t lireBloc(int fd, char* p, std::size_t n, off_t pos) {
+    std::size_t lu = 0;
+    while (lu < n) {
+        const ssize_t r = ::pread(fd, p + lu, n - lu, pos + off_t(lu));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return -1;
+        if (r == 0)
+            break;
+        lu += std::size_t(r);
+    }
+    return ssize_t(lu);
+}
+
+bool ecrireTout(int fd, const char* p, std::size_t n, int& erreur) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0) {
+            erreur = w < 0 ? errno : ENOSPC;
+            return false;
+        }
+        p += w;
+        n -= std::size_t(w);
+    }
+    return true;
+}
+
+// One copy being written.
+struct Ecriture {
+    int fd = -1;
+    std::string temporaire; // the hidden name, where the file system has no unnamed files
+    ResultatDestination* resultat = nullptr;
+    const Destination* destination = nullptr;
+    bool vivante() const { return fd >= 0; }
+};
+
+unsigned sequenceTemporaire = 0;
+
+void abandonner(Ecriture& e, CauseCopie cause, int erreur) {
+    if (e.resultat->ok()) {
+        e.resultat->cause = cause;
+        e.resultat->erreur = erreur;
+    }
+    if (e.fd >= 0) {
+        if (!e.temporaire.empty())
+            ::unlinkat(e.destination->dossierFd, e.temporaire.c_str(), 0);
+        ::close(e.fd);
+        e.fd = -1;
+    }
+}
+
+// An unnamed file in the folder gets its name only once complete: a run killed on the
+// way leaves nothing. Where the file system has none, a hidden temporary file stands in,
+// locked while it is written so a later run's clean-up leaves it alone.
+void ouvrirCopie(Ecriture& e) {
+    const int dfd = e.destination->dossierFd;
+    struct stat st;
+    if (::fstatat(dfd, e.destination->nom.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        e.resultat->cause = CauseCopie::CibleExiste;
+        return;
+    }
+    e.fd = ::openat(dfd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (e.fd >= 0)
+        return;
+    e.temporaire = std::string(kPrefixeTemporaire) + std::to_string(::getpid()) + "-" +
+                   std::to_string(++sequenceTemporaire) + ".tmp";
+    e.fd = ::openat(dfd, e.temporaire.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (e.fd < 0) {
+        e.resultat->cause = causeEcriture(errno);
+        if (e.resultat->cause == CauseCopie::CibleExiste)
+            e.resultat->cause = CauseCopie::EcritureEchouee;
+        e.resultat->erreur = errno;
+        e.temporaire.clear();
+        return;
+    }
+    ::flock(e.fd, LOCK_EX);
+}
+
+// Times always; permissions where the file system keeps them (FAT refuses fchmod).
+bool donnerAttributs(Ecriture& e, const struct stat& st, int mode) {
+    const mode_t bits = mode >= 0 ? mode_t(mode) : st.st_mode & 07777;
+    if (::fchmod(e.fd, bits) != 0 && errno != ENOSYS && errno != EPERM && errno != EOPNOTSUPP) {
+        abandonner(e, CauseCopie::EcritureEchouee, errno);
+        return false;
+    }
+    const struct timespec temps[2] = {st.st_atim, st.st_mtim};
+    if (::futimens(e.fd, temps) != 0) {
+        abandonner(e, CauseCopie::EcritureEchouee, errno);
+        return false;
+    }
+    return true;
+}
+
+// Flushed, dropped from the page cache, then read back from the disk.
+void relire(Ecriture& e, const Empreinte& attendue, off_t taille, std::vector<char>& tampon) {
+    if (::fdatasync(e.fd) != 0) {
+        abandonner(e, causeEcriture(errno), errno);
+        return;
+    }
+    ::posix_fadvise(e.fd, 0, 0, POSIX_FADV_DONTNEED);
+    appelerCrochet(EtapeCopie::CopieEcrite, e.fd);
+    Hacheur h;
+    off_t pos = 0;
+    for (;;) {
+        const ssize_t n = lireBloc(e.fd, tampon.data(), tampon.size(), pos);
+        if (n < 0) {
+            abandonner(e, CauseCopie::EcritureEchouee, errno);
+            return;
+        }
+        if (n == 0)
+            break;
+        h.ajouter(tampon.data(), std::size_t(n));
+        pos += n;
+    }
+    if (pos != taille || !(h.fin() == attendue))
+        abandonner(e, CauseCopie::Differente, 0);
+}
+
+void nommer(Ecriture& e, const struct timespec temps[2]) {
+    const int dfd = e.destination->dossierFd;
+    const std::string& nom = e.destination->nom;
+    if (e.temporaire.empty()) {
+        const std::string lien = "/proc/self/fd/" + std::to_string(e.fd);
+        if (::linkat(AT_FDCWD, lien.c_str(), dfd, nom.c_str(), AT_SYMLINK_FOLLOW) != 0)
+            abandonner(e, causeEcriture(errno), errno);
+        return;
+    }
+    switch (renommerSansEcraserAt(dfd, e.temporaire, nom)) {
+    case ResultatRenommage::Renomme:
+        e.temporaire.clear();
+        // fusefat stamps the time of the rename on the file: its times are given again.
+        ::futimens(e.fd, temps);
+        return;
+    case ResultatRenommage::CibleExiste:
+        abandonner(e, CauseCopie::CibleExiste, EEXIST);
+        return;
+    case ResultatRenommage::NomInvalide:
+    case ResultatRenommage::NomTropLong:
+        abandonner(e, CauseCopie::NomRefuse, ENAMETOOLONG);
+        return;
+    default:
+        abandonner(e, causeEcriture(errno), errno);
+    }
+}
+
+// The kernel's own copy, for a copy that is not verified; false when this pair of file
+// systems cannot, and nothing was copied (the caller then reads and writes).
+bool copieNoyau(int in, Ecriture& e, off_t taille, off_t& copie, int& erreur) {
+    while (copie < taille) {
+        const ssize_t n =
+            ::copy_file_range(in, nullptr, e.fd, nullptr, std::size_t(taille - copie), 0);
+        if (n > 0) {
+            copie += n;
+            continue;
+        }
+        if (n < 0 && copie == 0 &&
+            (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+             errno == EBADF || errno == EPERM))
+            return false;
+        erreur = n < 0 ? errno : 0; // 0: the file shrank under the copy
+        return true;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string Empreinte::hex() const {
+    char texte[33];
+    std::snprintf(texte, sizeof texte, "%016llx%016llx", static_cast<unsigned long long>(haut),
+                  static_cast<unsigned long long>(bas));
+    return texte;
+}
+
+bool ResultatCopie::toutesCopiees() const {
+    if (causeSource != CauseCopie::Aucune)
+        return false;
+    for (const ResultatDestination& d : destinations)
+        if (!d.ok())
+            return false;
+    return true;
+}
+
+void definirCrochetCopie(CrochetCopie c) {
+    crochet() = std::move(c);
+}
+
+bool hacherFichier(int fd, Empreinte& empreinte, std::vector<char>& tampon) {
+    if (tampon.size() < kBloc)
+        tampon.resize(kBloc);
+    Hacheur h;
+    for (off_t pos = 0;;) {
+        const ssize_t n = lireBloc(fd, tampon.data(), tampon.size(), pos);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        h.ajouter(tampon.data(), std::size_t(n));
+        pos += n;
+    }
+    empreinte = h.fin();
+    return true;
+}
+
+bool contenuInchange(int dossierFd, const std::string& nom, off_t taille, const Empreinte& attendue,
+                     std::vector<char>& tampon) {
+    struct stat st;
+    const int fd = ouvrirFichierOrdinaireAt(dossierFd, nom.c_str(), &st);
+    if (fd < 0)
+        return false;
+    Empreinte lue;
+    const bool ok = st.st_size == taille && hacherFichier(fd, lue, tampon) && lue == attendue;
+    ::close(fd);
+    return ok;
+}
+
+ResultatCopie copierVerifie(int dossierFd, const std::string& nom,
+                            const std::vector<Destination>& destinations, std::vector<char>& tampon,
+                            const OptionsCopie& options) {
+    ResultatCopie res;
+    res.destinations.resize(destinations.size());
+    struct stat st;
+    const int in = ouvrirFichierOrdinaireAt(dossierFd, nom.c_str(), &st);
+    if (in < 0) {
+        res.causeSource =
+            pasUnFichierOrdinaire(errno) ? CauseCopie::PasUnFichier : CauseCopie::SourceIllisible;
+        res.erreurSource = errno;
+        for (ResultatDestination& d : res.destinations)
+            d = {res.causeSource, res.erreurSource};
+        return res;
+    }
+    res.taille = st.st_size;
+    if (tampon.size() < kBloc)
+        tampon.resize(kBloc);
+    std::vector<Ecriture> ecritures(destinations.size());
+    bool vivantes = false;
+    for (std::size_t i = 0; i < destinations.size(); ++i) {
+        ecritures[i].destination = &destinations[i];
+        ecritures[i].resultat = &res.destinations[i];
+        ouvrirCopie(ecritures[i]);
+        vivantes = vivantes || ecritures[i].vivante();
+    }
+    // Every failure of the source itself fails each copy still going.
+    auto echecSource = [&](CauseCopie cause, int erreur) {
+        res.causeSource = cause;
+        res.erreurSource = erreur;
+        for (Ecriture& e : ecritures)
+            abandonner(e, cause, erreur);
+    };
+
+    Hacheur hacheur;
+    off_t copie = 0;
+    bool parNoyau = !options.verifier && ecritures.size() == 1 && ecritures[0].vivante();
+    int erreurNoyau = 0;
+    if (parNoyau && !copieNoyau(in, ecritures[0], st.st_size, copie, erreurNoyau))
+        parNoyau = false;
+    if (parNoyau && erreurNoyau != 0)
+        abandonner(ecritures[0], causeEcriture(erreurNoyau), erreurNoyau);
+    bool premier = true;
+    while (!parNoyau && vivantes) {
+        const ssize_t n = lireBloc(in, tampon.data(), tampon.size(), copie);
+        if (n < 0) {
+            echecSource(CauseCopie::SourceIllisible, errno);
+            break;
+        }
+        if (n == 0)
+            break;
+        if (options.verifier)
+            hacheur.ajouter(tampon.data(), std::size_t(n));
+        if (premier)
+            appelerCrochet(EtapeCopie::SourceEntamee, in);
+        premier = false;
+        vivantes = false;
+        for (Ecriture& e : ecritures) {
+            int erreur = 0;
+            if (e.vivante() && !ecrireTout(e.fd, tampon.data(), std::size_t(n), erreur))
+                abandonner(e, causeEcriture(erreur), erreur);
+            vivantes = vivantes || e.vivante();
+        }
+        copie += n;
+    }
+    // A file that changed while it was read is not taken as copied.
+    struct stat apres;
+    bool ecrites = false;
+    for (const Ecriture& e : ecritures)
+        ecrites = ecrites || e.vivante();
+    if (ecrites && res.causeSource == CauseCopie::Aucune &&
+        (copie != st.st_size || ::fstat(in, &apres) != 0 || apres.st_size != st.st_size ||
+         !memesTemps(apres.st_mtim, st.st_mtim) || !memesTemps(apres.st_ctim, st.st_ctim)))
+        echecSource(CauseCopie::SourceModifiee, 0);
+    res.empreinte = hacheur.fin();
+    // Times and permissions come after the flush and the reading back: some FAT drivers
+    // (fusefat) stamp the time of the flush on the file.
+    for (Ecriture& e : ecritures) {
+        if (e.vivante() && options.verifier)
+            relire(e, res.empreinte, st.st_size, tampon);
+        if (e.vivante())
+            donnerAttributs(e, st, options.mode);
+    }
+    // Rewritten in place while it was copied, dates put back or not (FAT and exFAT keep
+    // no change time): the source no longer holds what the copies hold.
+    ecrites = false;
+    for (const Ecriture& e : ecritures)
+        ecrites = ecrites || e.vivante();
+    if (options.verifier && ecrites && res.causeSource == CauseCopie::Aucune) {
+        Empreinte relue;
+        if (!hacherFichier(in, relue, tampon))
+            echecSource(CauseCopie::SourceIllisible, errno);
+        else if (!(relue == res.empreinte))
+            echecSource(CauseCopie::SourceModifiee, 0);
+    }
+    ::close(in);
+    for (Ecriture& e : ecritures) {
+        if (!e.vivante())
+            continue;
+        const struct timespec temps[2] = {st.st_atim, st.st_mtim};
+        nommer(e, temps);
+        if (!e.vivante())
+            continue;
+        struct stat fin;
+        if (::fstat(e.fd, &fin) == 0) {
+            e.resultat->dev = fin.st_dev;
+            e.resultat->ino = fin.st_ino;
+        }
+        // A write error the system reports only now (a full disk over the network)
+        // undoes the copy.
+        const int fd = e.fd;
+        e.fd = -1;
+        if (::close(fd) != 0) {
+            e.resultat->cause = causeEcriture(errno);
+            e.resultat->erreur = errno;
+            ::unlinkat(e.destination->dossierFd, e.destination->nom.c_str(), 0);
+        }
+    }
+    return res;
+}
+
+} // namespace varlime

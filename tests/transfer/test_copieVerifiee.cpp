@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The verified copy on a local disk and on FAT32 and exFAT cards: what it proves, what it
+// refuses, and that a refused copy leaves nothing behind.
+#include "platform/fileSystem.h"
+#include "support/test_imageCarte.h"
+#include "support/test_support.h"
+#include "transfer/copieVerifiee.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xxhash.h>
+
+using namespace varlime;
+using namespace varlime::test;
+
+namespace {
+
+enum class Lieu { Local, Fat32, ExFat };
+
+std::string nomLieu(Lieu l) {
+    return l == Lieu::Local ? "local" : l == Lieu::Fat32 ? "FAT32" : "exFAT";
+}
+
+// A folder on the place asked for; `raison` tells why it cannot be had.
+class Dossier {
+public:
+    explicit Dossier(Lieu l) {
+        if (l != Lieu::Local)
+            carte_ = std::make_unique<ImageCarte>(l == Lieu::Fat32 ? SystemeCarte::Fat32
+                                                                   : SystemeCarte::ExFat);
+    }
+    bool ok() const { return !carte_ || carte_->ok(); }
+    std::string raison() const { return carte_ ? carte_->reason() : ""; }
+    std::string racine() const { return carte_ ? carte_->racine() : local_.path(); }
+
+private:
+    TempDir local_;
+    std::unique_ptr<ImageCarte> carte_;
+};
+
+std::string octets(std::size_t n, char graine) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = char(graine + i * 7 + i / 4096);
+    return s;
+}
+
+void ecrire(const std::string& chemin, const std::string& texte) {
+    const int fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0) << chemin;
+    ASSERT_EQ(::write(fd, texte.data(), texte.size()), ssize_t(texte.size()));
+    ::close(fd);
+}
+
+// Rewrites the file in place with other bytes of the same size, and puts its dates back:
+// what a tool that keeps dates does, and what FAT cannot tell from no change.
+void reecrireEnPlace(const std::string& chemin) {
+    struct stat avant;
+    ASSERT_EQ(::stat(chemin.c_str(), &avant), 0);
+    const std::string autre = octets(std::size_t(avant.st_size), 'Z');
+    const int fd = ::open(chemin.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, autre.data(), autre.size(), 0), ssize_t(autre.size()));
+    ::close(fd);
+    const struct timespec t[2] = {avant.st_atim, avant.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, chemin.c_str(), t, 0), 0);
+}
+
+std::vector<std::string> noms(const std::string& dossier) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dossier))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+struct Crochet {
+    explicit Crochet(CrochetCopie c) { definirCrochetCopie(std::move(c)); }
+    ~Crochet() { definirCrochetCopie({}); }
+};
+
+class CopieVerifieeTest : public ::testing::TestWithParam<Lieu> {};
+
+} // namespace
+
+// The source is on the card (or the disk) under test; the copies go to a local folder and
+// to a second folder on the same card, so both directions meet that file system.
+TEST_P(CopieVerifieeTest, ProvesEachCopyOrRemovesIt) {
+    struct Cas {
+        const char* nom;
+        std::size_t taille;
+        EtapeCopie etape;
+        // What the hook does; nothing for a copy left alone.
+        void (*action)(const std::string& source, int fd);
+        CauseCopie attendue;
+    };
+    const std::vector<Cas> cas = {
+        {"untouched", 3 << 20, EtapeCopie::SourceEntamee, nullptr, CauseCopie::Aucune},
+        {"empty", 0, EtapeCopie::SourceEntamee, nullptr, CauseCopie::Aucune},
+        // Rewritten with its dates put back after the first block was read: the copy
+        // would be a mix of both versions.
+        {"source-rewritten-during-copy", 3 << 20, EtapeCopie::SourceEntamee,
+         [](const std::string& source, int) { reecrireEnPlace(source); },
+         CauseCopie::SourceModifiee},
+        // One byte of the copy changed between its write and its reading back.
+        {"copy-differs-on-disk", 100000, EtapeCopie::CopieEcrite,
+         [](const std::string&, int fd) {
+             char c;
+             ASSERT_EQ(::pread(fd, &c, 1, 5000), 1);
+             c = char(c ^ 0x20);
+             ASSERT_EQ(::pwrite(fd, &c, 1, 5000), 1);
+         },
+         CauseCopie::Differente},
+    };
+    Dossier carte(GetParam());
+    if (!carte.ok())
+        GTEST_SKIP() << "skipped: " << carte.raison();
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        TempDir local;
+        const std::string src = carte.racine() + "DCIM/", autre = carte.racine() + "COPIE/";
+        std::filesystem::create_directories(src);
+        std::filesystem::create_directories(autre);
+        const std::string contenu = octets(c.taille, 'a');
+        ecrire(src + "IMG_0001.JPG", contenu);
+        const struct timespec t[2] = {{1500000000, 0}, {1500000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (src + "IMG_0001.JPG").c_str(), t, 0), 0);
+        const std::string source = src + "IMG_0001.JPG";
+        Crochet crochet([&](EtapeCopie e, int fd) {
+            if (c.action && e == c.etape)
+                c.action(source, fd);
+        });
+        DossierOuvert de(src), vers1(local.path()), vers2(autre);
+        std::vector<char> tampon;
+        const ResultatCopie r = copierVerifie(
+            de.fd(), "IMG_0001.JPG", {{vers1.fd(), "IMG_0001.JPG"}, {vers2.fd(), "X.JPG"}}, tampon);
+        ASSERT_EQ(r.destinations.size(), 2u);
+        for (const std::string& copie : {local.path() + "IMG_0001.JPG", autre + "X.JPG"}) {
+            SCOPED_TRACE(copie);
+            // Whatever happened, no temporary file is left in the folder.
+            const std::string dossier = copie.substr(0, copie.rfind('/') + 1);
+            EXPECT_EQ(noms(dossier).size(), c.attendue == CauseCopie::Aucune ? 1u : 0u);
+            if (c.attendue != CauseCopie::Aucune)
+                continue;
+            EXPECT_EQ(readFile(copie), contenu);
+            struct stat st;
+            ASSERT_EQ(::stat(copie.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
+        }
+        const CauseCopie obtenue = c.attendue == CauseCopie::SourceModifiee
+                                       ? r.causeSource
+                                       : (r.destinations[0].cause == r.destinations[1].cause
+                                              ? r.destinations[0].cause
+                                              : CauseCopie::EcritureEchouee);
+        EXPECT_EQ(int(obtenue), int(c.attendue));
+        EXPECT_EQ(r.toutesCopiees(), c.attendue == CauseCopie::Aucune);
+        if (c.attendue == CauseCopie::Aucune) {
+            const XXH128_hash_t h = XXH3_128bits(contenu.data(), contenu.size());
+            EXPECT_EQ(r.empreinte, (Empreinte{h.high64, h.low64}));
+            // Just before a delete: the same content passes, one rewritten with its dates
+            // put back does not.
+            EXPECT_TRUE(contenuInchange(de.fd(), "IMG_0001.JPG", r.taille, r.empreinte, tampon));
+            if (c.taille > 0) {
+                reecrireEnPlace(source);
+                EXPECT_FALSE(
+                    contenuInchange(de.fd(), "IMG_0001.JPG", r.taille, r.empreinte, tampon));
+            }
+        }
+        std::filesystem::remove_all(src);
+        std::filesystem::remove_all(autre);
+    }
+}
+
+// What it refuses before any byte is written: an existing name is left as it is, and a
+// pipe named like a photo is told as such at once, without waiting for a writer.
+TEST_P(CopieVerifieeTest, RefusesExistingNamesAndPipes) {
+    Dossier carte(GetParam());
+    if (!carte.ok())
+        GTEST_SKIP() << "skipped: " << carte.raison();
+    TempDir local;
+    const std::string racine = carte.racine();
+    ecrire(racine + "A.JPG", "new");
+    ecrire(local.path() + "A.JPG", "old");
+    ASSERT_EQ(::mkfifo((local.path() + "TUBE.JPG").c_str(), 0600), 0);
+    DossierOuvert sur(racine), loc(local.path());
+    std::vector<char> tampon;
+    ResultatCopie r = copierVerifie(sur.fd(), "A.JPG", {{loc.fd(), "A.JPG"}}, tampon);
+    EXPECT_EQ(int(r.destinations[0].cause), int(CauseCopie::CibleExiste));
+    EXPECT_EQ(readFile(local.path() + "A.JPG"), "old");
+    r = copierVerifie(loc.fd(), "TUBE.JPG", {{sur.fd(), "TUBE.JPG"}}, tampon);
+    EXPECT_EQ(int(r.causeSource), int(CauseCopie::PasUnFichier));
+    EXPECT_EQ(noms(racine), std::vector<std::string>{"A.JPG"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Lieux, CopieVerifieeTest,
+                         ::testing::Values(Lieu::Local, Lieu::Fat32, Lieu::ExFat),
+                         [](const auto& i) { return nomLieu(i.param); });

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A move from a camera card: on FAT and exFAT (mounted through FUSE) and on the local disk,
+// a photo edited during or after its copy is never deleted, and a copy onto a card works.
+#include "support/test_imageCarte.h"
+#include "support/test_support.h"
+#include "transfer/transfert.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace varlime;
+using namespace varlime::test;
+
+namespace {
+
+enum class Lieu { Local, Fat32, ExFat };
+
+// A folder on the disk or on a card image; `raison` says why a card cannot be had.
+class Support {
+public:
+    explicit Support(Lieu l) {
+        if (l != Lieu::Local)
+            carte_ = std::make_unique<ImageCarte>(l == Lieu::Fat32 ? SystemeCarte::Fat32
+                                                                   : SystemeCarte::ExFat);
+    }
+    bool ok() const { return !carte_ || carte_->ok(); }
+    std::string raison() const { return carte_ ? carte_->reason() : ""; }
+    std::string racine() const { return carte_ ? carte_->racine() : local_.path(); }
+
+private:
+    TempDir local_;
+    std::unique_ptr<ImageCarte> carte_;
+};
+
+std::string octets(std::size_t n, char graine) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = char(graine + i * 13 + i / 1000);
+    return s;
+}
+
+void ecrire(const std::string& chemin, const std::string& texte) {
+    std::filesystem::create_directories(chemin.substr(0, chemin.rfind('/')));
+    const int fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0) << chemin;
+    ASSERT_EQ(::write(fd, texte.data(), texte.size()), ssize_t(texte.size()));
+    ::close(fd);
+}
+
+// Other bytes of the same size, in place, with the dates put back: on FAT and exFAT no
+// time nor inode tells it from the file that was copied.
+void reecrireEnPlace(const std::string& chemin) {
+    struct stat avant;
+    ASSERT_EQ(::stat(chemin.c_str(), &avant), 0);
+    const std::string autre = octets(std::size_t(avant.st_size), 'Q');
+    const int fd = ::open(chemin.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, autre.data(), autre.size(), 0), ssize_t(autre.size()));
+    ::close(fd);
+    const struct timespec t[2] = {avant.st_atim, avant.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, chemin.c_str(), t, 0), 0);
+}
+
+std::vector<std::string> noms(const std::string& dossier) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dossier))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+class TransfertCarte : public ::testing::TestWithParam<Lieu> {};
+
+} // namespace
+
+TEST_P(TransfertCarte, MoveDeletesOnlyWhatItProvedIdentical) {
+    struct Cas {
+        const char* nom;
+        bool pendant; // B.JPG rewritten after its first block was read
+        bool apres;   // B.JPG rewritten between the copy and the delete
+        int erreursCopie, erreursEffacement;
+        std::vector<std::string> resteSource, copies;
+    };
+    const std::vector<Cas> cas = {
+        {"untouched", false, false, 0, 0, {}, {"A.JPG", "B.JPG", "C.JPG"}},
+        {"edited-after-copy", false, true, 0, 1, {"B.JPG"}, {"A.JPG", "B.JPG", "C.JPG"}},
+        // A copy failure stops the move before any delete.
+        {"rewritten-during-copy",
+         true,
+         false,
+         1,
+         0,
+         {"A.JPG", "B.JPG", "C.JPG"},
+         {"A.JPG", "C.JPG"}},
+    };
+    Support carte(GetParam());
+    if (!carte.ok())
+        GTEST_SKIP() << "skipped: " << carte.raison();
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const std::string dcim = carte.racine() + "DCIM/100CANON/";
+        ecrire(dcim + "A.JPG", octets(5000, 'a'));
+        // Larger than one block of the copy, so that a rewrite lands in its middle.
+        const std::string b = octets(3 << 20, 'b');
+        ecrire(dcim + "B.JPG", b);
+        ecrire(dcim + "C.JPG", octets(7000, 'c'));
+        TempDir pc;
+        int reecritures = 0;
+        definirCrochetCopie([&](EtapeCopie e, int fd) {
+            struct stat st;
+            if (c.pendant && e == EtapeCopie::SourceEntamee && ::fstat(fd, &st) == 0 &&
+                st.st_size == off_t(b.size()) && reecritures++ == 0)
+                reecrireEnPlace(dcim + "B.JPG");
+        });
+        TransfertPhotos run(carte.racine() + "DCIM", pc.path(), true);
+        EXPECT_EQ(run.copierFichiers(nullptr), c.erreursCopie);
+        definirCrochetCopie({});
+        EXPECT_EQ(run.echecs(CauseCopie::SourceModifiee), c.erreursCopie);
+        EXPECT_EQ(noms(pc.path()), c.copies);
+        if (c.apres)
+            reecrireEnPlace(dcim + "B.JPG");
+        if (c.erreursCopie == 0)
+            EXPECT_EQ(run.effacerFichiers(nullptr), c.erreursEffacement);
+        EXPECT_EQ(noms(dcim), c.resteSource);
+        // The copy holds the photo as it was copied, whole.
+        if (std::count(c.copies.begin(), c.copies.end(), "B.JPG")) {
+            EXPECT_TRUE(readFile(pc.path() + "B.JPG") == b);
+        }
+        // What stays on the card is the edited photo, never lost.
+        if (c.pendant || c.apres)
+            EXPECT_FALSE(readFile(dcim + "B.JPG") == b);
+        std::filesystem::remove_all(carte.racine() + "DCIM");
+    }
+}
+
+// Onto a card: FAT keeps no permissions and fusefat refuses to set them, which is no
+// failure; times are kept to the card's two seconds.
+TEST_P(TransfertCarte, MovesOntoTheCard) {
+    Support carte(GetParam());
+    if (!carte.ok())
+        GTEST_SKIP() << "skipped: " << carte.raison();
+    TempDir pc;
+    for (const char* n : {"a.jpg", "b.jpg"})
+        pc.write(std::string("src/") + n, octets(200000, n[0]));
+    const struct timespec t[2] = {{1600000000, 0}, {1600000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (pc.path() + "src/a.jpg").c_str(), t, 0), 0);
+    TransfertPhotos run(pc.path() + "src", carte.racine(), true);
+    EXPECT_EQ(run.copierFichiers(nullptr), 0);
+    EXPECT_EQ(run.effacerFichiers(nullptr), 0);
+    EXPECT_EQ(noms(carte.racine()), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_TRUE(readFile(carte.racine() + "b.jpg") == octets(200000, 'b'));
+    EXPECT_TRUE(noms(pc.path() + "src").empty());
+    struct stat st;
+    ASSERT_EQ(::stat((carte.racine() + "a.jpg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1600000000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Supports, TransfertCarte,
+                         ::testing::Values(Lieu::Local, Lieu::Fat32, Lieu::ExFat),
+                         [](const auto& i) {
+                             return std::string(i.param == Lieu::Local   ? "local"
+                                                : i.param == Lieu::Fat32 ? "FAT32"
+                                                                         : "exFAT");
+                         });
