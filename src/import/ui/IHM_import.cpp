@@ -518,6 +518,8 @@ void TDLG_import::planifier() {
             planEnCours_->arreter();
         return;
     }
+    planPret_ = false;
+    BT_importer->setEnabled(false);
     OptionsImport o = m;
     o.moisAbreges = moisAbregesDuSysteme();
     if (preparerOptions)
@@ -698,7 +700,11 @@ QStringList TDLG_import::manquesDePlace() const {
     }
     QStringList manques;
     for (const auto& [volume, v] : parVolume) {
-        const qint64 libre = espaceLibre(v.second.front());
+        qint64 libre = -1;
+        for (const QString& d : v.second) {
+            const qint64 l = espaceLibre(d);
+            libre = libre < 0 ? l : std::min(libre, l);
+        }
         if (libre >= 0 && libre < v.first)
             manques << qs(formatMessage(
                 texte("RSC_import_place_manque", "%s : %s libres pour %s à importer").toStdString(),
@@ -893,15 +899,6 @@ void TDLG_import::Interrompre() {
 void TDLG_import::SupprimerDeLaCarte() {
     if (enCours() || !BT_supprimer_carte->isEnabled())
         return;
-    const std::size_t n = bilan_.importes.size() + bilan_.dejaImportes.size();
-    if (!app_.messages().confirm(
-            qs(formatMessage(texte("RSC_import_confirmer_suppression",
-                                   "Supprimer de la carte les %s fichiers vérifiés sur chaque "
-                                   "destination ?")
-                                 .toStdString(),
-                             {std::to_string(n)})),
-            this))
-        return;
     // A plan of its own, as a move: the engine deletes only what it finds already
     // imported and still the same as its verified copy.
     OptionsImport o = modele_.options();
@@ -922,6 +919,15 @@ void TDLG_import::SupprimerDeLaCarte() {
         BT_supprimer_carte->setEnabled(false);
         return;
     }
+    const std::size_t n = import->plan().fichiers.size();
+    if (!app_.messages().confirm(
+            qs(formatMessage(texte("RSC_import_confirmer_suppression",
+                                   "Supprimer de la carte les %s fichiers vérifiés sur chaque "
+                                   "destination ?")
+                                 .toStdString(),
+                             {std::to_string(n)})),
+            this))
+        return;
     lancer(import, true);
 }
 
