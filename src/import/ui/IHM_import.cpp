@@ -467,11 +467,16 @@ void TDLG_import::Gerer(const QString& source) {
     show();
     raise();
     activateWindow();
+    if (!planPret_ && !planificateur_ && !enCours())
+        planifier();
 }
 
 void TDLG_import::modeleChange(ModeleImport::Champ champ) {
     planPret_ = false;
     BT_importer->setEnabled(false);
+    // A hidden window reads no card: the plan is made when it is shown.
+    if (!isVisible())
+        return;
     if (champ == ModeleImport::Champ::Modele || champ == ModeleImport::Champ::Decalages) {
         // The tree follows the keystroke at once; the names follow the new plan.
         apercu();
