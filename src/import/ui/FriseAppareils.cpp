@@ -107,15 +107,17 @@ void FriseAppareils::paintEvent(QPaintEvent*) {
 void FriseAppareils::mousePressEvent(QMouseEvent* e) {
     glisse_ = rangSous(int(e->position().y()));
     depart_ = int(e->position().x());
-    if (glisse_ >= 0)
+    if (glisse_ >= 0) {
         decalageDepart_ = rangs_[glisse_].decalage;
+        echelleDepart_ = secondesParPixel();
+    }
 }
 
 void FriseAppareils::mouseMoveEvent(QMouseEvent* e) {
     if (glisse_ < 0)
         return;
     // The scale of the press holds during the drag, or the row would run away.
-    const double s = secondesParPixel();
+    const double s = echelleDepart_;
     const long d = long(std::lround((e->position().x() - depart_) * s / 60.0)) * 60;
     rangs_[glisse_].decalage = decalageDepart_ + d;
     update();

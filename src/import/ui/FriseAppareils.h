@@ -40,6 +40,7 @@ private:
     int glisse_ = -1;
     int depart_ = 0;
     long decalageDepart_ = 0;
+    double echelleDepart_ = 1; // seconds a pixel, at the press
 };
 
 } // namespace varlime

@@ -110,7 +110,10 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     TRV_plan->setUniformRowHeights(true);
     TRV_plan->setIconSize(QSize(32, 32));
     TRV_plan->header()->setSectionResizeMode(0, QHeaderView::Interactive);
-    TRV_plan->header()->resizeSection(0, 300);
+    TRV_plan->header()->resizeSection(0, 260);
+    TRV_plan->header()->resizeSection(1, 100);
+    TRV_plan->header()->resizeSection(2, 70);
+    TRV_plan->header()->resizeSection(3, 130);
     LBL_resume = control<QLabel>("LBL_resume", QString(), plan);
     LBL_resume->setWordWrap(true);
     planBoite->addWidget(TRV_plan, 1);
@@ -122,6 +125,7 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     haut->addWidget(gauche);
     haut->addWidget(droite);
     haut->setStretchFactor(1, 1);
+    haut->setSizes({420, 780});
 
     auto* tout = new QVBoxLayout(this);
     tout->addWidget(haut, 1);
@@ -154,6 +158,8 @@ QWidget* TDLG_import::construireSource() {
     LST_sources->setSelectionMode(QAbstractItemView::SingleSelection);
     LST_sources->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LST_sources->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int k = 1; k < 4; ++k)
+        LST_sources->horizontalHeader()->setSectionResizeMode(k, QHeaderView::ResizeToContents);
     LST_sources->setMaximumHeight(120);
     BT_autre_dossier =
         control<QPushButton>("BT_autre_dossier", QStringLiteral("Autre dossier…"), boite);
@@ -171,7 +177,8 @@ QComboBox* TDLG_import::destination(const char* nom, const char* bouton, QLabel*
     c->setObjectName(QString::fromLatin1(nom));
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
-    c->setMinimumContentsLength(24);
+    c->setMinimumContentsLength(16);
+    grille->setColumnStretch(1, 1);
     auto* b = control<QPushButton>(bouton, QStringLiteral("…"), boite);
     b->setMaximumWidth(32);
     place = control<QLabel>(("LBL_place_" + n.toStdString()).c_str(), QString(), boite);
