@@ -139,6 +139,8 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
 
 TDLG_import::~TDLG_import() {
     attendreTravaux();
+    // The destinations and the template are remembered however the program ends.
+    modele_.enregistrer(app_.programFolder());
 }
 
 QString TDLG_import::texte(const char* cle, const char* defaut) const {
