@@ -50,7 +50,8 @@ struct Dossiers {
         for (const char* s : kSources) {
             std::ifstream in(std::string(VARLIME_BENCH_TESTDATA_DIR "/photos/") + s,
                              std::ios::binary);
-            octets.emplace_back(std::istreambuf_iterator<char>(in), {});
+            octets.push_back(
+                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
         }
         std::filesystem::create_directories(carte + "DCIM/100CAM");
         for (int i = 0; i < kPhotos; ++i) {
