@@ -15,6 +15,7 @@
 #include "i18n/aide.h"
 #include "i18n/uLocalization.h"
 #include "i18n/ui/IHM_langue.h"
+#include "import/ui/IHM_import.h"
 #include "i18n/ui/TranslateForm.h"
 #include "imaging/LibGfl.h"
 #include "imaging/ui/IHM_info_touche.h"
@@ -206,6 +207,7 @@ Application::Application(std::string programFolder, MessageService& messages)
     dbAssociation_ = moduleAssociation_.get();
     moduleCanon_ = std::make_unique<TDB_canon>(*dbAssociation_);
     dbCanon_ = moduleCanon_.get();
+    import_ = new TDLG_import(*this, mainForm_);
     relierOptionsNommage();
     relierCompagnons();
 }

@@ -16,6 +16,7 @@ constexpr PageAide kPages[] = {
     {"DLG_canon", "RSC_lien_aide_raw", "raw.html"},
     {"DLG_information", "RSC_lien_aide_raw", "raw.html"},
     {"DLG_transfert", "RSC_lien_aide_module_transfert", "transfert.html"},
+    {"DLG_import", "RSC_lien_aide_import", "import.html"},
     // Windows without an "Aide" button: F1 opens the part of a page about them.
     {"DLG_association_fichier", nullptr, "raw.html#association"},
     {"DLG_option_date", nullptr, "options.html#date"},

@@ -297,6 +297,7 @@ struct ImportCarte::Etapes {
 bool ImportCarte::planifier(std::string* erreur) {
     plan_ = {};
     identites_.clear();
+    ecartes_.clear();
     auto refus = [&](const std::string& e) {
         if (erreur)
             *erreur = e;
@@ -645,6 +646,26 @@ bool ImportCarte::effacerSource(std::size_t i, const std::string& empreinte) {
     return ok;
 }
 
+void ImportCarte::ecarter(std::size_t i) {
+    if (i >= plan_.fichiers.size())
+        return;
+    ecartes_.resize(plan_.fichiers.size());
+    if (ecartes_[i])
+        return;
+    ecartes_[i] = true;
+    if (plan_.fichiers[i].marque == MarqueImport::AImporter)
+        plan_.octetsACopier -= plan_.fichiers[i].taille;
+}
+
+long decalageDe(const std::vector<DecalageHoraire>& decalages, const std::string& fabricant,
+                const std::string& modele) {
+    FaitsExif f;
+    f.fabricant = fabricant;
+    f.modele = modele;
+    const DecalageHoraire* d = decalagePour(decalages, f);
+    return d ? d->secondes : 0;
+}
+
 namespace {
 
 // A descriptor closed however the scope ends.
@@ -795,7 +816,8 @@ BilanImport ImportCarte::executer(const SuiviImport& suivi) {
     BilanImport bilan;
     std::vector<FichierImport>& fichiers = plan_.fichiers;
     ProgressionImport p;
-    p.fichiersTotal = int(fichiers.size());
+    p.fichiersTotal =
+        int(fichiers.size() - std::size_t(std::count(ecartes_.begin(), ecartes_.end(), true)));
     p.octetsTotal = plan_.octetsACopier;
     const auto debut = std::chrono::steady_clock::now();
     auto signaler = [&](std::int64_t enPlus) {
@@ -851,6 +873,8 @@ BilanImport ImportCarte::executer(const SuiviImport& suivi) {
             bilan.interrompu = true;
             break;
         }
+        if (i < ecartes_.size() && ecartes_[i])
+            continue;
         FichierImport& f = fichiers[i];
         p.fichier = f.cheminSource();
         signaler(0);
@@ -945,7 +969,9 @@ BilanImport ImportCarte::executer(const SuiviImport& suivi) {
         ++p.fichiersFaits;
     }
 fin:
-    bilan.restants = int(fichiers.size() - std::min(i, fichiers.size()));
+    bilan.restants = 0;
+    for (std::size_t j = i; j < fichiers.size(); ++j)
+        bilan.restants += j < ecartes_.size() && ecartes_[j] ? 0 : 1;
     // Every destination's hash lists take what was verified and not listed yet, this
     // run's files and those of a run that stopped before it could write them.
     const QDateTime maintenant = QDateTime::currentDateTimeUtc();

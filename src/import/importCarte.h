@@ -176,6 +176,10 @@ public:
     // deletes from the card what every destination verified.
     BilanImport executer(const SuiviImport& suivi = {});
 
+    // Takes a planned file out of the run (the window's unticked files): it is neither
+    // copied nor counted. Its sidecars are the caller's to take out with it.
+    void ecarter(std::size_t i);
+
     // Asks the run to stop before its next file (any thread; never cleared).
     void arreter() { arret_.store(true); }
     bool arrete() const { return arret_.load(); }
@@ -212,10 +216,16 @@ private:
     std::string archive_;                   // canonical, ending in '/'
     std::vector<std::string> destinations_; // the archive first, then each backup
     std::vector<Identite> identites_;
+    std::vector<bool> ecartes_;
     std::vector<char> tampon_;
     std::unique_ptr<HistoriqueImport> historique_;
     std::atomic<bool> arret_{false};
 };
+
+// The offset the plan gives a photo of that make and model (0 when none applies), as
+// the plan matches them, for a window that previews a new offset before planning again.
+long decalageDe(const std::vector<DecalageHoraire>& decalages, const std::string& fabricant,
+                const std::string& modele);
 
 // The result lines of a run, as the command line prints them.
 std::vector<std::string> lignesBilan(const BilanImport& bilan, bool deplacement,

@@ -36,6 +36,7 @@ class TDB_association_fichier;
 class TDLG_vignette;
 class TDLG_info_touche;
 class TDB_image;
+class TDLG_import;
 
 class FenetresPrincipal : public ServicesFenetre {
 public:
@@ -69,6 +70,7 @@ public:
     TDLG_vignette& DLG_vignette() { return *vignette_; }
     TDLG_info_touche& DLG_info_touche() { return *infoTouche_; }
     TDB_image& DB_image() { return *dbImage_; }
+    TDLG_import& DLG_import() { return *import_; }
 
 protected:
     ~FenetresPrincipal() = default;
@@ -104,6 +106,7 @@ protected:
     TDLG_info_avancement* infoAvancement_ = nullptr;
     TDLG_transfert* transfert_ = nullptr;
     TDLG_association_fichier* association_ = nullptr;
+    TDLG_import* import_ = nullptr;
 };
 
 } // namespace varlime

@@ -183,6 +183,7 @@ public:
     QMenu* MIT_options;
     QMenu* MIT_aide;
     QAction* MIT_select_repertoire;
+    QAction* MIT_importer_carte;
     QAction* MIT_quitter;
     QAction* MIT_annuler_varlimage;
     QAction* MIT_options_compteur;

@@ -17,6 +17,7 @@
 #include "i18n/ui/IHM_langue.h"
 #include "imaging/ui/IHM_vignette.h"
 #include "imaging/ui/MD_image.h"
+#include "import/ui/IHM_import.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
 #include "platform/fileSystem.h"
@@ -180,6 +181,9 @@ void TMainForm::construireMenus() {
     MIT_annuler_varlimage = action(MIT_fichier, "MIT_annuler_varlimage",
                                    QStringLiteral("Annuler le dernier varlimage"));
     MIT_annuler_varlimage->setShortcut(QKeySequence::Undo);
+    MIT_importer_carte =
+        action(MIT_fichier, "MIT_importer_carte", QStringLiteral("Importer une carte…"));
+    MIT_importer_carte->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     MIT_fichier->addSeparator();
     MIT_quitter = action(MIT_fichier, "MIT_quitter", QStringLiteral("Quitter"));
     MIT_quitter->setShortcut(QKeySequence::Quit);
@@ -420,6 +424,7 @@ void TMainForm::relierMenus() {
     connect(MIT_select_repertoire, &QAction::triggered, this, &TMainForm::Selection_repertoire);
     connect(BT_selection_repertoire, &QPushButton::clicked, this, &TMainForm::Selection_repertoire);
     connect(MIT_quitter, &QAction::triggered, this, &QWidget::close);
+    connect(MIT_importer_carte, &QAction::triggered, this, [this] { app_.DLG_import().Gerer(); });
     connect(MIT_annuler_varlimage, &QAction::triggered, this,
             &TMainForm::Annuler_dernier_varlimage);
     connect(MIT_options_compteur, &QAction::triggered, this, [this] {

@@ -95,7 +95,7 @@ TEST(AidePages, EveryKeyAndWindowLeadsToAShippedPage) {
             pages.push_back({"lang_en.ini " + cle, en.read("MESSAGES", cle, "")});
             ++cles;
         }
-    EXPECT_EQ(cles, 6);
+    EXPECT_EQ(cles, 7);
     for (const char* langue : {"fr", "en"})
         for (const auto& [qui, page] : pages)
             EXPECT_EQ(defautPage(langue, page), "") << qui << " (" << langue << ")";
@@ -116,7 +116,7 @@ TEST(AidePages, LinksAndPicturesOfThePagesExist) {
                     << e.path() << " links to " << (*it)[1];
             }
         }
-    EXPECT_EQ(pages, 16);
+    EXPECT_EQ(pages, 18);
     EXPECT_GT(liens, 150);
 }
 

@@ -44,6 +44,12 @@ constexpr Dynamic kDynamic[] = {
     {"DLG_selection_repertoire", "DCB_lecteur"},
     {"DLG_rep_xp", "LBL_rep"},
     {"DLG_a_propos", "LBL_version"},
+    {"DLG_import", "LBL_resume"},
+    {"DLG_import", "LBL_avancement"},
+    {"DLG_import", "LBL_ejecter"},
+    {"DLG_import", "LBL_place_archive"},
+    {"DLG_import", "LBL_place_sauvegarde1"},
+    {"DLG_import", "LBL_place_sauvegarde2"},
 };
 
 bool isDynamic(const std::string& window, const FormText& t) {

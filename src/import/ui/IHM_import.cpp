@@ -1,0 +1,1018 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "import/ui/IHM_import.h"
+
+#include "core/messageFormat.h"
+#include "import/ui/ArbreImport.h"
+#include "import/ui/FriseAppareils.h"
+#include "platform/iniFile.h"
+#include "platform/texteQt.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/MessageService.h"
+#include "platform/ui/ServicesFenetre.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStorageInfo>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimeZone>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <map>
+
+namespace varlime {
+
+namespace {
+
+constexpr const char* kSection = "IMPORT";
+
+QString taille(qint64 octets) {
+    return QLocale().formattedDataSize(octets);
+}
+
+// A folder not made yet is on the volume of its nearest existing parent.
+QString dossierExistant(QString d) {
+    while (!d.isEmpty() && !QFileInfo(d).isDir()) {
+        const int slash = d.lastIndexOf(QLatin1Char('/'), d.endsWith(QLatin1Char('/')) ? -2 : -1);
+        d = slash <= 0 ? QStringLiteral("/") : d.left(slash);
+    }
+    return d.isEmpty() ? QStringLiteral("/") : d;
+}
+
+// A capture time as the camera's wall clock showed it, in seconds.
+qint64 secondes(const QDateTime& d) {
+    return QDateTime(d.date(), d.time(), Qt::UTC).toSecsSinceEpoch();
+}
+
+// The texts of the active language for the engine's lines; the tree's headers ask for
+// them until the very end of the window, so the lookup holds the program's services.
+TextLookup recherche(ServicesFenetre& app) {
+    return [&app](std::string_view cle, std::string_view defaut) {
+        return app.texte(std::string(cle).c_str(), std::string(defaut).c_str()).toStdString();
+    };
+}
+
+QString cleAppareil(const FichierImport& f) {
+    return qs(f.serie.empty() ? f.modele : f.serie);
+}
+
+} // namespace
+
+TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
+    : QDialog(parent), app_(app), surveillance_(this) {
+    setObjectName(QStringLiteral("DLG_import"));
+    setWindowTitle(QStringLiteral("Importer une carte"));
+    setWindowFlag(Qt::Window);
+    setModal(false);
+    qRegisterMetaType<varlime::CarteTrouvee>();
+    arbre_ = new ArbreImport(recherche(app_), this);
+    espaceLibre = [](const QString& d) {
+        return QStorageInfo(dossierExistant(d)).bytesAvailable();
+    };
+    attente_.setSingleShot(true);
+    attente_.setInterval(250);
+    connect(&attente_, &QTimer::timeout, this, &TDLG_import::planifier);
+
+    auto* haut = new QSplitter(Qt::Horizontal, this);
+    auto* gauche = new QWidget(haut);
+    auto* colonne = new QVBoxLayout(gauche);
+    colonne->setContentsMargins(0, 0, 0, 0);
+    colonne->addWidget(construireSource());
+    colonne->addWidget(construireDestinations());
+    colonne->addWidget(construireOptions());
+    colonne->addStretch(1);
+    auto* droite = new QSplitter(Qt::Vertical, haut);
+    auto* plan = new QWidget(droite);
+    auto* planBoite = new QVBoxLayout(plan);
+    planBoite->setContentsMargins(0, 0, 0, 0);
+    TRV_plan = new QTreeView(plan);
+    TRV_plan->setObjectName(QStringLiteral("TRV_plan"));
+    TRV_plan->setModel(arbre_);
+    TRV_plan->setUniformRowHeights(true);
+    TRV_plan->setIconSize(QSize(32, 32));
+    TRV_plan->header()->setSectionResizeMode(0, QHeaderView::Interactive);
+    TRV_plan->header()->resizeSection(0, 260);
+    TRV_plan->header()->resizeSection(1, 100);
+    TRV_plan->header()->resizeSection(2, 70);
+    TRV_plan->header()->resizeSection(3, 130);
+    LBL_resume = control<QLabel>("LBL_resume", QString(), plan);
+    LBL_resume->setWordWrap(true);
+    planBoite->addWidget(TRV_plan, 1);
+    planBoite->addWidget(LBL_resume);
+    droite->addWidget(plan);
+    droite->addWidget(construireAppareils());
+    droite->setStretchFactor(0, 3);
+    droite->setStretchFactor(1, 1);
+    haut->addWidget(gauche);
+    haut->addWidget(droite);
+    haut->setStretchFactor(1, 1);
+    haut->setSizes({420, 780});
+
+    auto* tout = new QVBoxLayout(this);
+    tout->addWidget(haut, 1);
+    tout->addWidget(construireExecution());
+    relier();
+    app_.translate(this);
+    resize(1200, 760);
+    lireReglages();
+    surveillance_.demarrer();
+}
+
+TDLG_import::~TDLG_import() {
+    attendreTravaux();
+    // The destinations and the template are remembered however the program ends.
+    modele_.enregistrer(app_.programFolder());
+}
+
+QString TDLG_import::texte(const char* cle, const char* defaut) const {
+    return app_.texte(cle, defaut);
+}
+
+QWidget* TDLG_import::construireSource() {
+    auto* boite = control<QGroupBox>("GRB_source", QStringLiteral("Carte"), this);
+    auto* l = new QVBoxLayout(boite);
+    LST_sources = new QTableWidget(0, 4, boite);
+    LST_sources->setObjectName(QStringLiteral("LST_sources"));
+    LST_sources->setHorizontalHeaderLabels(
+        {texte("RSC_import_source_volume", "Volume"), texte("RSC_import_source_taille", "Taille"),
+         texte("RSC_import_source_photos", "Photos"), texte("RSC_import_source_films", "Films")});
+    LST_sources->verticalHeader()->setVisible(false);
+    LST_sources->setSelectionBehavior(QAbstractItemView::SelectRows);
+    LST_sources->setSelectionMode(QAbstractItemView::SingleSelection);
+    LST_sources->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LST_sources->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int k = 1; k < 4; ++k)
+        LST_sources->horizontalHeader()->setSectionResizeMode(k, QHeaderView::ResizeToContents);
+    LST_sources->setMaximumHeight(120);
+    BT_autre_dossier =
+        control<QPushButton>("BT_autre_dossier", QStringLiteral("Autre dossier…"), boite);
+    l->addWidget(LST_sources);
+    l->addWidget(BT_autre_dossier, 0, Qt::AlignLeft);
+    return boite;
+}
+
+QComboBox* TDLG_import::destination(const char* nom, const char* bouton, QLabel*& place,
+                                    QWidget* boite, int ligne, const QString& libelle) {
+    auto* grille = static_cast<QGridLayout*>(boite->layout());
+    const QString n = QString::fromLatin1(nom).mid(4);
+    auto* l = control<QLabel>(("LBL_" + n.toStdString()).c_str(), libelle, boite);
+    auto* c = new QComboBox(boite);
+    c->setObjectName(QString::fromLatin1(nom));
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setMinimumContentsLength(16);
+    grille->setColumnStretch(1, 1);
+    auto* b = control<QPushButton>(bouton, QStringLiteral("…"), boite);
+    b->setMaximumWidth(32);
+    place = control<QLabel>(("LBL_place_" + n.toStdString()).c_str(), QString(), boite);
+    grille->addWidget(l, ligne * 2, 0);
+    grille->addWidget(c, ligne * 2, 1);
+    grille->addWidget(b, ligne * 2, 2);
+    grille->addWidget(place, ligne * 2 + 1, 1, 1, 2);
+    connect(b, &QPushButton::clicked, this, [this, c] {
+        const QString d = QFileDialog::getExistingDirectory(this, QString(), c->currentText());
+        if (!d.isEmpty())
+            c->setEditText(d);
+    });
+    // The favourite target folders of the transfer are offered in each list.
+    const IniDocument ini =
+        IniDocument::load(locateConfigFile(app_.programFolder(), "varlime.ini").readPath);
+    for (int k = 1; k <= 6; ++k) {
+        const std::string v = ini.read("CHEMINS_CIBLE", "LIGNE" + std::to_string(k), "");
+        const auto pv = v.find(';');
+        if (pv != std::string::npos && pv + 1 < v.size())
+            c->addItem(qs(v.substr(pv + 1)));
+    }
+    c->setEditText(QString());
+    return c;
+}
+
+QWidget* TDLG_import::construireDestinations() {
+    auto* boite = control<QGroupBox>("GRB_destinations", QStringLiteral("Destinations"), this);
+    new QGridLayout(boite);
+    CBB_archive = destination("CBB_archive", "BT_archive", LBL_place_archive, boite, 0,
+                              QStringLiteral("Archive"));
+    CBB_sauvegarde1 = destination("CBB_sauvegarde1", "BT_sauvegarde1", LBL_place_sauvegarde1, boite,
+                                  1, QStringLiteral("Sauvegarde 1"));
+    CBB_sauvegarde2 = destination("CBB_sauvegarde2", "BT_sauvegarde2", LBL_place_sauvegarde2, boite,
+                                  2, QStringLiteral("Sauvegarde 2"));
+    return boite;
+}
+
+QWidget* TDLG_import::construireOptions() {
+    auto* boite = control<QGroupBox>("GRB_options", QStringLiteral("Classement et noms"), this);
+    auto* g = new QGridLayout(boite);
+    EDT_modele = new QLineEdit(boite);
+    EDT_modele->setObjectName(QStringLiteral("EDT_modele"));
+    EDT_nom = new QLineEdit(boite);
+    EDT_nom->setObjectName(QStringLiteral("EDT_nom"));
+    SPN_largeur = new QSpinBox(boite);
+    SPN_largeur->setObjectName(QStringLiteral("SPN_largeur"));
+    SPN_largeur->setRange(1, 9);
+    SPN_largeur->setValue(3);
+    SPN_debut = new QSpinBox(boite);
+    SPN_debut->setObjectName(QStringLiteral("SPN_debut"));
+    SPN_debut->setRange(0, 999999);
+    SPN_debut->setValue(1);
+    g->addWidget(control<QLabel>("LBL_modele", QStringLiteral("Dossiers"), boite), 0, 0);
+    g->addWidget(EDT_modele, 0, 1);
+    g->addWidget(control<QLabel>("LBL_aide_modele",
+                                 QStringLiteral("%Y année, %m mois, %d jour, %b mois en lettres, "
+                                                "{make} {model} {job} {ext}"),
+                                 boite),
+                 1, 1);
+    g->addWidget(control<QLabel>("LBL_nom", QStringLiteral("Préfixe ou masque"), boite), 2, 0);
+    g->addWidget(EDT_nom, 2, 1);
+    g->addWidget(control<QLabel>("LBL_aide_nom",
+                                 QStringLiteral("Vide : les fichiers gardent leur nom"), boite),
+                 3, 1);
+    g->addWidget(control<QLabel>("LBL_largeur", QStringLiteral("Chiffres du compteur"), boite), 4,
+                 0);
+    g->addWidget(SPN_largeur, 4, 1, Qt::AlignLeft);
+    g->addWidget(control<QLabel>("LBL_debut", QStringLiteral("Premier numéro"), boite), 5, 0);
+    g->addWidget(SPN_debut, 5, 1, Qt::AlignLeft);
+    CKB_nom_date = control<QCheckBox>(
+        "CKB_nom_date", QStringLiteral("Nommer par la date et l'heure de prise"), boite);
+    g->addWidget(CKB_nom_date, 6, 0, 1, 2);
+    CKB_proposer = control<QCheckBox>(
+        "CKB_proposer", QStringLiteral("Proposer l'import quand une carte apparaît"), boite);
+    g->addWidget(CKB_proposer, 7, 0, 1, 2);
+    return boite;
+}
+
+QWidget* TDLG_import::construireAppareils() {
+    auto* boite =
+        control<QGroupBox>("GRB_appareils", QStringLiteral("Appareils et horloges"), this);
+    auto* l = new QVBoxLayout(boite);
+    TBL_appareils = new QTableWidget(0, 7, boite);
+    TBL_appareils->setObjectName(QStringLiteral("TBL_appareils"));
+    TBL_appareils->setHorizontalHeaderLabels({texte("RSC_import_appareil_marque", "Marque"),
+                                              texte("RSC_import_appareil_modele", "Modèle"),
+                                              texte("RSC_import_appareil_boitier", "N° de boîtier"),
+                                              texte("RSC_import_appareil_nombre", "Prises"),
+                                              texte("RSC_import_appareil_premiere", "Première"),
+                                              texte("RSC_import_appareil_derniere", "Dernière"),
+                                              texte("RSC_import_appareil_decalage", "Décalage")});
+    TBL_appareils->verticalHeader()->setVisible(false);
+    TBL_appareils->horizontalHeader()->setStretchLastSection(true);
+    FRI_appareils = new FriseAppareils(boite);
+    FRI_appareils->setObjectName(QStringLiteral("FRI_appareils"));
+    l->addWidget(TBL_appareils, 1);
+    l->addWidget(control<QLabel>("LBL_frise",
+                                 QStringLiteral("Glissez la ligne d'un appareil pour régler son "
+                                                "horloge, ou tapez le décalage (+01:00)."),
+                                 boite));
+    l->addWidget(FRI_appareils);
+    return boite;
+}
+
+QWidget* TDLG_import::construireExecution() {
+    auto* boite = new QWidget(this);
+    auto* g = new QGridLayout(boite);
+    g->setContentsMargins(0, 0, 0, 0);
+    PGB_import = new QProgressBar(boite);
+    PGB_import->setObjectName(QStringLiteral("PGB_import"));
+    PGB_import->setRange(0, 1000);
+    PGB_import->setValue(0);
+    PGB_import->setTextVisible(false);
+    LBL_avancement = control<QLabel>("LBL_avancement", QString(), boite);
+    BT_importer = control<QPushButton>("BT_importer", QStringLiteral("Importer"), boite);
+    BT_importer->setDefault(true);
+    BT_interrompre = control<QPushButton>("BT_interrompre", QStringLiteral("Interrompre"), boite);
+    BT_interrompre->setVisible(false);
+    LST_bilan = new QListWidget(boite);
+    LST_bilan->setObjectName(QStringLiteral("LST_bilan"));
+    LST_bilan->setMaximumHeight(110);
+    BT_ouvrir_dossier =
+        control<QPushButton>("BT_ouvrir_dossier", QStringLiteral("Ouvrir le dossier"), boite);
+    BT_ejecter = control<QPushButton>("BT_ejecter", QStringLiteral("Éjecter la carte"), boite);
+    LBL_ejecter = control<QLabel>("LBL_ejecter", QString(), boite);
+    LBL_ejecter->setWordWrap(true);
+    BT_supprimer_carte =
+        control<QPushButton>("BT_supprimer_carte", QStringLiteral("Supprimer de la carte"), boite);
+    BT_aide = control<QPushButton>("BT_aide", QStringLiteral("Aide"), boite);
+    BT_fermer = control<QPushButton>("BT_fermer", QStringLiteral("Fermer"), boite);
+    g->addWidget(PGB_import, 0, 0, 1, 3);
+    g->addWidget(BT_importer, 0, 3);
+    g->addWidget(BT_interrompre, 0, 4);
+    g->addWidget(LBL_avancement, 1, 0, 1, 5);
+    g->addWidget(LST_bilan, 2, 0, 4, 2);
+    g->addWidget(BT_ouvrir_dossier, 2, 2);
+    g->addWidget(BT_ejecter, 3, 2);
+    g->addWidget(LBL_ejecter, 3, 3, 1, 2);
+    g->addWidget(BT_supprimer_carte, 4, 2);
+    g->addWidget(BT_aide, 5, 3);
+    g->addWidget(BT_fermer, 5, 4);
+    g->setColumnStretch(1, 1);
+    for (QPushButton* b : {BT_ouvrir_dossier, BT_ejecter, BT_supprimer_carte})
+        b->setEnabled(false);
+    return boite;
+}
+
+void TDLG_import::relier() {
+    connect(&modele_, &ModeleImport::change, this, &TDLG_import::modeleChange);
+    connect(arbre_, &ArbreImport::selectionChangee, this, [this] {
+        afficherPlace();
+        afficherResume();
+    });
+    connect(LST_sources, &QTableWidget::itemSelectionChanged, this, [this] {
+        const int r = LST_sources->currentRow();
+        if (r >= 0 && r < int(sources_.size()))
+            modele_.definirSource(sources_[std::size_t(r)].dossier.toStdString());
+    });
+    connect(BT_autre_dossier, &QPushButton::clicked, this, &TDLG_import::choisirAutreDossier);
+    relierDestinations();
+    connect(EDT_modele, &QLineEdit::textEdited, this,
+            [this](const QString& t) { modele_.definirModele(t.toStdString()); });
+    auto nommage = [this] {
+        OptionsNommage n = modele_.options().nommage;
+        n.prefixe = EDT_nom->text().toStdString();
+        n.largeur = SPN_largeur->value();
+        n.initialisation = SPN_debut->value();
+        // Named by the capture date and time (after the camera's offset), the prefix
+        // going before them.
+        n.exif.actif = CKB_nom_date->isChecked();
+        n.exif.zoneLibre = n.prefixe;
+        n.exif.ordre.clear();
+        if (!n.prefixe.empty())
+            n.exif.ordre.push_back(ItemExif::ZoneLibre);
+        n.exif.ordre.insert(n.exif.ordre.end(), {ItemExif::Date, ItemExif::Heure});
+        modele_.definirNommage(n);
+    };
+    connect(EDT_nom, &QLineEdit::textEdited, this, nommage);
+    connect(SPN_largeur, &QSpinBox::valueChanged, this, nommage);
+    connect(SPN_debut, &QSpinBox::valueChanged, this, nommage);
+    connect(CKB_nom_date, &QCheckBox::toggled, this, nommage);
+    connect(CKB_proposer, &QCheckBox::toggled, this, [this](bool oui) {
+        writeConfigValue(locateConfigFile(app_.programFolder(), "varlime.ini"), kSection,
+                         "PROPOSER_CARTE", oui ? "1" : "0");
+    });
+    connect(TBL_appareils, &QTableWidget::cellChanged, this, &TDLG_import::decalageSaisi);
+    connect(FRI_appareils, &FriseAppareils::decalageGlisse, this, [this](int rang, long s) {
+        if (rang >= 0 && rang < int(cles_.size()))
+            modele_.definirDecalage(cles_[std::size_t(rang)], s);
+    });
+    connect(BT_importer, &QPushButton::clicked, this, &TDLG_import::Importer);
+    connect(BT_interrompre, &QPushButton::clicked, this, &TDLG_import::Interrompre);
+    connect(LST_bilan, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* i) { ouvrirLigne(LST_bilan->row(i)); });
+    connect(LST_bilan, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* i) { ouvrirLigne(LST_bilan->row(i)); });
+    connect(BT_ouvrir_dossier, &QPushButton::clicked, this, &TDLG_import::OuvrirDossier);
+    connect(BT_ejecter, &QPushButton::clicked, this, &TDLG_import::Ejecter);
+    connect(BT_supprimer_carte, &QPushButton::clicked, this, &TDLG_import::SupprimerDeLaCarte);
+    connect(BT_aide, &QPushButton::clicked, this,
+            [this] { app_.ouvrirAide("RSC_lien_aide_import", this); });
+    connect(BT_fermer, &QPushButton::clicked, this, &TDLG_import::close);
+    connect(&surveillance_, &SurveillanceCartes::carteApparue, this, [this](const CarteTrouvee& c) {
+        if (!CKB_proposer->isChecked() || isVisible() || enCours())
+            return;
+        if (app_.messages().confirm(
+                qs(formatMessage(texte("RSC_import_carte_apparue",
+                                       "Une carte d'appareil photo est apparue : %s. "
+                                       "L'importer ?")
+                                     .toStdString(),
+                                 {c.volume.toStdString()})),
+                parentWidget()))
+            Gerer(c.dossier);
+    });
+}
+
+void TDLG_import::relierDestinations() {
+    connect(CBB_archive, &QComboBox::editTextChanged, this,
+            [this](const QString& t) { modele_.definirArchive(t.toStdString()); });
+    connect(CBB_sauvegarde1, &QComboBox::editTextChanged, this,
+            [this](const QString& t) { modele_.definirSauvegarde(0, t.toStdString()); });
+    connect(CBB_sauvegarde2, &QComboBox::editTextChanged, this,
+            [this](const QString& t) { modele_.definirSauvegarde(1, t.toStdString()); });
+}
+
+void TDLG_import::lireReglages() {
+    modele_.lire(app_.programFolder());
+    const IniDocument ini =
+        IniDocument::load(locateConfigFile(app_.programFolder(), "varlime.ini").readPath);
+    const QSignalBlocker b(CKB_proposer);
+    CKB_proposer->setChecked(ini.read(kSection, "PROPOSER_CARTE", "1") != "0");
+    const OptionsImport& o = modele_.options();
+    EDT_modele->setText(qs(o.modeleDossiers));
+    for (auto [c, v] : {std::pair{CBB_archive, o.archive},
+                        {CBB_sauvegarde1, modele_.sauvegarde(0)},
+                        {CBB_sauvegarde2, modele_.sauvegarde(1)}}) {
+        const QSignalBlocker bc(c);
+        c->setEditText(qs(v));
+    }
+}
+
+void TDLG_import::listerSources() {
+    const QString actuelle = qs(modele_.options().source);
+    sources_ = cartesMontees();
+    bool trouvee = false;
+    for (const CarteTrouvee& c : sources_)
+        trouvee = trouvee || c.dossier == actuelle;
+    if (!actuelle.isEmpty() && !trouvee && QFileInfo(actuelle).isDir())
+        sources_.push_back(decrireDossier(actuelle, {}));
+    const QSignalBlocker b(LST_sources);
+    LST_sources->setRowCount(int(sources_.size()));
+    for (int r = 0; r < int(sources_.size()); ++r) {
+        const CarteTrouvee& c = sources_[std::size_t(r)];
+        const QStringList cellules{c.volume, taille(c.taille), QString::number(c.photos),
+                                   QString::number(c.films)};
+        for (int k = 0; k < cellules.size(); ++k) {
+            auto* item = new QTableWidgetItem(cellules[k]);
+            item->setToolTip(c.dossier);
+            LST_sources->setItem(r, k, item);
+        }
+        if (c.dossier == actuelle)
+            LST_sources->selectRow(r);
+    }
+}
+
+void TDLG_import::choisirAutreDossier() {
+    const QString d =
+        QFileDialog::getExistingDirectory(this, QString(), qs(modele_.options().source));
+    if (d.isEmpty())
+        return;
+    modele_.definirSource(d.toStdString());
+    listerSources();
+}
+
+void TDLG_import::Gerer(const QString& source) {
+    if (!source.isEmpty())
+        modele_.definirSource(source.toStdString());
+    listerSources();
+    if (modele_.options().source.empty() && !sources_.empty())
+        modele_.definirSource(sources_.front().dossier.toStdString());
+    listerSources();
+    const QString raison = raisonSansUDisks();
+    BT_ejecter->setEnabled(false);
+    LBL_ejecter->setText(
+        raison.isEmpty() ? QString()
+        : raison == QLatin1String("bus")
+            ? texte("RSC_import_ejecter_sans_bus",
+                    "Éjection impossible ici : le bus système D-Bus ne répond pas. Éjectez la "
+                    "carte depuis le gestionnaire de fichiers.")
+            : texte("RSC_import_ejecter_sans_udisks",
+                    "Éjection impossible ici : UDisks2 ne fonctionne pas sur ce système. Éjectez "
+                    "la carte depuis le gestionnaire de fichiers."));
+    show();
+    raise();
+    activateWindow();
+    if (!planPret_ && !planificateur_ && !enCours())
+        planifier();
+}
+
+void TDLG_import::modeleChange(ModeleImport::Champ champ) {
+    planPret_ = false;
+    BT_importer->setEnabled(false);
+    // A hidden window reads no card: the plan is made when it is shown.
+    if (!isVisible())
+        return;
+    if (champ == ModeleImport::Champ::Modele || champ == ModeleImport::Champ::Decalages) {
+        // The tree follows the keystroke at once; the names follow the new plan.
+        apercu();
+        if (champ == ModeleImport::Champ::Decalages) {
+            remplirAppareils();
+            remplirFrise();
+        }
+    }
+    if (champ == ModeleImport::Champ::Destinations)
+        afficherPlace();
+    if (champ == ModeleImport::Champ::Source)
+        planifier();
+    else
+        attente_.start();
+}
+
+void TDLG_import::apercu() {
+    std::vector<std::string> dossiers;
+    std::vector<std::optional<QDateTime>> dates;
+    OptionsImport o = modele_.options();
+    if (o.moisAbreges[0].empty())
+        o.moisAbreges = moisAbregesDuSysteme();
+    ArbreImport::calculerApercu(arbre_->plan(), o, dossiers, dates);
+    arbre_->apercu(std::move(dossiers), std::move(dates));
+    TRV_plan->expandToDepth(1);
+}
+
+void TDLG_import::planifier() {
+    attente_.stop();
+    const OptionsImport& m = modele_.options();
+    if (m.source.empty() || m.archive.empty()) {
+        refusPlan_ = m.source.empty()
+                         ? texte("RSC_import_sans_source", "Choisissez une carte.")
+                         : texte("RSC_import_sans_archive", "Choisissez le dossier de l'archive.");
+        arbre_->definirPlan({});
+        LBL_resume->setText(refusPlan_);
+        planPret_ = false;
+        return;
+    }
+    if (planificateur_) {
+        // One plan at a time: the one under way stops, the newest options follow it.
+        relancer_ = true;
+        if (planEnCours_)
+            planEnCours_->arreter();
+        return;
+    }
+    planPret_ = false;
+    BT_importer->setEnabled(false);
+    OptionsImport o = m;
+    o.moisAbreges = moisAbregesDuSysteme();
+    if (preparerOptions)
+        preparerOptions(o);
+    auto import = std::make_shared<ImportCarte>(o);
+    planEnCours_ = import;
+    const quint64 generation = ++generation_;
+    LBL_resume->setText(texte("RSC_import_plan_en_cours", "Lecture de la carte…"));
+    planificateur_ = QThread::create([this, import, generation] {
+        std::string refus;
+        const bool ok = import->planifier(&refus);
+        QMetaObject::invokeMethod(
+            this,
+            [this, import, ok, refus, generation] {
+                planFini(import, ok ? QString() : qs(refus), generation);
+            },
+            Qt::QueuedConnection);
+    });
+    planificateur_->start();
+}
+
+void TDLG_import::planFini(std::shared_ptr<ImportCarte> import, QString refus, quint64 generation) {
+    if (planificateur_) {
+        planificateur_->wait();
+        delete planificateur_;
+        planificateur_ = nullptr;
+    }
+    planEnCours_.reset();
+    if (relancer_ || generation != generation_ || import->arrete()) {
+        relancer_ = false;
+        planifier();
+        return;
+    }
+    if (!refus.isEmpty()) {
+        const QString genre = refus.section(QLatin1Char(':'), 0, 0);
+        const QString detail = refus.section(QLatin1Char(':'), 1);
+        refusPlan_ =
+            genre == QLatin1String("history")
+                ? qs(formatMessage(texte("RSC_import_historique_endommage",
+                                         "L'historique des imports %s ne peut pas être lu (%s) : "
+                                         "l'import s'arrête.")
+                                       .toStdString(),
+                                   {detail.section(QLatin1Char('\n'), 0, 0).toStdString(),
+                                    detail.section(QLatin1Char('\n'), 1).toStdString()}))
+            : genre == QLatin1String("inside")
+                ? qs(formatMessage(texte("RSC_import_destination_dans_source",
+                                         "La destination %s et la carte %s se "
+                                         "contiennent l'une l'autre.")
+                                       .toStdString(),
+                                   {detail.toStdString(), modele_.options().source}))
+                : qs(formatMessage(texte("RSC_import_dossier_absent", "Le dossier %s n'existe pas.")
+                                       .toStdString(),
+                                   {detail.toStdString()}));
+        import_.reset();
+        arbre_->definirPlan({});
+        LBL_resume->setText(refusPlan_);
+        planPret_ = false;
+        return;
+    }
+    refusPlan_.clear();
+    import_ = std::move(import);
+    arbre_->definirPlan(import_->plan());
+    TRV_plan->expandToDepth(1);
+    remplirAppareils();
+    remplirFrise();
+    planPret_ = true;
+    BT_importer->setEnabled(!enCours() && arbre_->fichiersACopier() > 0);
+    afficherPlace();
+    afficherResume();
+}
+
+void TDLG_import::remplirAppareils() {
+    struct Appareil {
+        FichierImport premier;
+        int nombre = 0;
+        std::optional<QDateTime> debut, fin;
+    };
+    std::map<QString, Appareil> parCle;
+    const PlanImport& plan = arbre_->plan();
+    for (std::size_t i = 0; i < plan.fichiers.size(); ++i) {
+        const FichierImport& f = plan.fichiers[i];
+        if (f.photo != kSansPhoto || (f.modele.empty() && f.serie.empty()))
+            continue;
+        Appareil& a = parCle[cleAppareil(f)];
+        if (a.nombre++ == 0)
+            a.premier = f;
+        if (const auto& d = arbre_->dateAffichee(i)) {
+            if (!a.debut || *d < *a.debut)
+                a.debut = d;
+            if (!a.fin || *d > *a.fin)
+                a.fin = d;
+        }
+    }
+    const QSignalBlocker b(TBL_appareils);
+    TBL_appareils->setRowCount(int(parCle.size()));
+    cles_.clear();
+    int r = 0;
+    const auto heure = [](const std::optional<QDateTime>& d) {
+        return d ? d->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
+    };
+    for (const auto& [cle, a] : parCle) {
+        cles_.push_back(cle.toStdString());
+        const QStringList cellules{qs(a.premier.fabricant),
+                                   qs(a.premier.modele),
+                                   qs(a.premier.serie),
+                                   QString::number(a.nombre),
+                                   heure(a.debut),
+                                   heure(a.fin),
+                                   qs(texteDecalage(modele_.decalage(cle.toStdString())))};
+        for (int k = 0; k < cellules.size(); ++k) {
+            auto* item = new QTableWidgetItem(cellules[k]);
+            if (k != 6)
+                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+            TBL_appareils->setItem(r, k, item);
+        }
+        ++r;
+    }
+    TBL_appareils->resizeColumnsToContents();
+}
+
+void TDLG_import::remplirFrise() {
+    std::map<QString, FriseAppareils::Rang> rangs;
+    for (const FichierImport& f : arbre_->plan().fichiers) {
+        if (f.photo != kSansPhoto || (f.modele.empty() && f.serie.empty()))
+            continue;
+        FriseAppareils::Rang& r = rangs[cleAppareil(f)];
+        r.nom = qs(f.modele.empty() ? f.serie : f.modele);
+        r.decalage = modele_.decalage(cleAppareil(f).toStdString());
+        if (f.datePrise)
+            r.instants.push_back(secondes(*f.datePrise) - f.decalage);
+    }
+    std::vector<FriseAppareils::Rang> liste;
+    for (auto& [cle, r] : rangs)
+        liste.push_back(std::move(r));
+    FRI_appareils->definir(std::move(liste));
+}
+
+void TDLG_import::decalageSaisi(int ligne, int colonne) {
+    if (colonne != 6 || ligne < 0 || ligne >= int(cles_.size()))
+        return;
+    const QString t = TBL_appareils->item(ligne, colonne)->text().trimmed();
+    const auto d = lireDecalage("x=" + (t.isEmpty() ? std::string("+00:00") : t.toStdString()));
+    if (!d) {
+        app_.messages().warning(
+            qs(formatMessage(texte("RSC_import_decalage_invalide",
+                                   "« %s » n'est pas un décalage : tapez par exemple +01:00 ou "
+                                   "-00:05:30.")
+                                 .toStdString(),
+                             {t.toStdString()})),
+            this);
+        const QSignalBlocker b(TBL_appareils);
+        TBL_appareils->item(ligne, colonne)
+            ->setText(qs(texteDecalage(modele_.decalage(cles_[std::size_t(ligne)]))));
+        return;
+    }
+    modele_.definirDecalage(cles_[std::size_t(ligne)], d->secondes);
+}
+
+std::vector<std::string> TDLG_import::destinations() const {
+    std::vector<std::string> out{modele_.options().archive};
+    for (const std::string& s : modele_.options().sauvegardes)
+        out.push_back(s);
+    return out;
+}
+
+QStringList TDLG_import::manquesDePlace() const {
+    // Destinations on one volume share its free space.
+    std::map<QString, std::pair<qint64, QStringList>> parVolume;
+    const qint64 besoin = arbre_->octetsACopier();
+    for (const std::string& d : destinations()) {
+        if (d.empty())
+            continue;
+        const QString dossier = qs(d);
+        const QString volume = QStorageInfo(dossierExistant(dossier)).rootPath();
+        auto& [demande, noms] = parVolume[volume];
+        demande += besoin;
+        noms << dossier;
+    }
+    QStringList manques;
+    for (const auto& [volume, v] : parVolume) {
+        qint64 libre = -1;
+        for (const QString& d : v.second) {
+            const qint64 l = espaceLibre(d);
+            libre = libre < 0 ? l : std::min(libre, l);
+        }
+        if (libre >= 0 && libre < v.first)
+            manques << qs(formatMessage(
+                texte("RSC_import_place_manque", "%s : %s libres pour %s à importer").toStdString(),
+                {v.second.join(QStringLiteral(", ")).toStdString(), taille(libre).toStdString(),
+                 taille(v.first).toStdString()}));
+    }
+    return manques;
+}
+
+void TDLG_import::afficherPlace() {
+    const qint64 besoin = arbre_->octetsACopier();
+    const std::pair<QComboBox*, QLabel*> lignes[] = {{CBB_archive, LBL_place_archive},
+                                                     {CBB_sauvegarde1, LBL_place_sauvegarde1},
+                                                     {CBB_sauvegarde2, LBL_place_sauvegarde2}};
+    for (const auto& [c, l] : lignes) {
+        const QString d = c->currentText().trimmed();
+        if (d.isEmpty()) {
+            l->clear();
+            continue;
+        }
+        const qint64 libre = espaceLibre(d);
+        l->setText(
+            qs(formatMessage(texte("RSC_import_place", "%s libres, %s à importer").toStdString(),
+                             {taille(libre).toStdString(), taille(besoin).toStdString()})));
+        l->setStyleSheet(libre >= 0 && libre < besoin ? QStringLiteral("color: #c00000;")
+                                                      : QString());
+    }
+}
+
+void TDLG_import::afficherResume() {
+    if (!planPret_ && !refusPlan_.isEmpty())
+        return;
+    int deja = 0, doublons = 0, sansDate = 0, pris = 0;
+    for (const FichierImport& f : arbre_->plan().fichiers) {
+        deja += f.marque == MarqueImport::DejaImporte;
+        doublons += f.marque == MarqueImport::DoublonCarte;
+        pris += f.marque == MarqueImport::NomPris;
+        sansDate += f.marque == MarqueImport::AImporter && f.photo == kSansPhoto && f.sansDate();
+    }
+    LBL_resume->setText(qs(formatMessage(
+        texte("RSC_import_resume", "%s fichiers à importer (%s), %s déjà importés, %s en double "
+                                   "sur la carte, %s sans date, %s noms déjà pris")
+            .toStdString(),
+        {std::to_string(arbre_->fichiersACopier()), taille(arbre_->octetsACopier()).toStdString(),
+         std::to_string(deja), std::to_string(doublons), std::to_string(sansDate),
+         std::to_string(pris)})));
+}
+
+bool TDLG_import::Importer() {
+    if (enCours() || !planPret_ || !import_)
+        return false;
+    const QStringList manques = manquesDePlace();
+    if (!manques.isEmpty()) {
+        app_.messages().error(
+            texte("RSC_import_place_insuffisante",
+                  "L'import ne tient pas sur chaque destination ; rien n'a été copié.") +
+                QStringLiteral("\n\n") + manques.join(QLatin1Char('\n')),
+            this);
+        return false;
+    }
+    modele_.enregistrer(app_.programFolder());
+    for (std::size_t i : arbre_->exclus())
+        import_->ecarter(i);
+    lancer(import_, false);
+    return true;
+}
+
+void TDLG_import::lancer(std::shared_ptr<ImportCarte> import, bool deplacement) {
+    basculer(true);
+    LST_bilan->clear();
+    PGB_import->setValue(0);
+    dernierAvancement_ = 0;
+    planDuBilan_ = import->plan();
+    enMarche_ = import;
+    travail_ = QThread::create([this, import, deplacement] {
+        SuiviImport suivi;
+        QElapsedTimer montre;
+        montre.start();
+        suivi.progression = [this, &montre](const ProgressionImport& p) {
+            // A few updates a second are enough for the eye.
+            if (montre.elapsed() < 100 && !p.fichier.empty())
+                return;
+            montre.restart();
+            QMetaObject::invokeMethod(
+                this, [this, p] { avancement(p); }, Qt::QueuedConnection);
+        };
+        BilanImport bilan = import->executer(suivi);
+        QMetaObject::invokeMethod(
+            this, [this, bilan = std::move(bilan), deplacement] { termine(bilan, deplacement); },
+            Qt::QueuedConnection);
+    });
+    travail_->start();
+}
+
+void TDLG_import::avancement(const ProgressionImport& p) {
+    if (p.octetsTotal > 0)
+        PGB_import->setValue(int(1000.0 * double(p.octetsFaits) / double(p.octetsTotal)));
+    const TextLookup t = recherche(app_);
+    LBL_avancement->setText(qs(ligneProgression(p, t)));
+}
+
+void TDLG_import::termine(BilanImport bilan, bool deplacement) {
+    if (travail_) {
+        travail_->wait();
+        delete travail_;
+        travail_ = nullptr;
+    }
+    enMarche_.reset();
+    bilan_ = std::move(bilan);
+    bilanDeplacement_ = deplacement;
+    PGB_import->setValue(bilan_.interrompu ? PGB_import->value() : 1000);
+    basculer(false);
+    afficherBilan(deplacement);
+    if (!bilan_.erreur.empty())
+        app_.messages().error(
+            qs(formatMessage(texte("RSC_import_arret", "L'import s'arrête : %s").toStdString(),
+                             {bilan_.erreur})),
+            this);
+    // Every file verified on every destination, none left out: the card may be emptied.
+    const bool toutVerifie =
+        bilan_.reussi() && !deplacement && arbre_->exclus().empty() &&
+        bilan_.importes.size() + bilan_.dejaImportes.size() + bilan_.doublons.size() ==
+            planDuBilan_.fichiers.size();
+    BT_supprimer_carte->setEnabled(toutVerifie && !planDuBilan_.fichiers.empty());
+    BT_ouvrir_dossier->setEnabled(!bilan_.importes.empty());
+    BT_ejecter->setEnabled(raisonSansUDisks().isEmpty());
+    // The tree then shows what this run imported as already imported.
+    planifier();
+}
+
+void TDLG_import::afficherBilan(bool deplacement) {
+    const TextLookup t = recherche(app_);
+    const std::vector<std::string> lignes = lignesBilan(bilan_, deplacement, t);
+    listesBilan_ = {bilan_.importes, bilan_.dejaImportes, bilan_.doublons, bilan_.sansDate,
+                    bilan_.echecs};
+    if (deplacement)
+        listesBilan_.push_back(bilan_.effaces);
+    // The failures' list tells why each one failed.
+    for (std::size_t k = 0; k < bilan_.echecs.size() && k < bilan_.raisons.size(); ++k)
+        listesBilan_[4][k] += "  (" + bilan_.raisons[k] + ")";
+    std::vector<std::string> restants;
+    if (bilan_.interrompu) {
+        for (std::size_t i = planDuBilan_.fichiers.size() - std::size_t(bilan_.restants);
+             i < planDuBilan_.fichiers.size(); ++i)
+            restants.push_back(planDuBilan_.fichiers[i].cheminSource());
+        listesBilan_.push_back(restants);
+    }
+    LST_bilan->clear();
+    for (const std::string& l : lignes)
+        LST_bilan->addItem(qs(l));
+}
+
+QStringList TDLG_import::fichiersDeLigne(int ligne) const {
+    QStringList out;
+    if (ligne >= 0 && ligne < int(listesBilan_.size()))
+        for (const std::string& f : listesBilan_[std::size_t(ligne)])
+            out << qs(f);
+    return out;
+}
+
+void TDLG_import::ouvrirLigne(int ligne) {
+    const QStringList fichiers = fichiersDeLigne(ligne);
+    QDialog d(this);
+    d.setObjectName(QStringLiteral("DLG_import_liste"));
+    d.setWindowTitle(LST_bilan->item(ligne) ? LST_bilan->item(ligne)->text() : QString());
+    auto* l = new QVBoxLayout(&d);
+    auto* liste = new QListWidget(&d);
+    liste->addItems(fichiers);
+    l->addWidget(liste);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &d);
+    connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
+    l->addWidget(ok, 0, Qt::AlignRight);
+    d.resize(700, 400);
+    d.exec();
+}
+
+void TDLG_import::basculer(bool marche) {
+    BT_importer->setEnabled(!marche && planPret_);
+    BT_interrompre->setVisible(marche);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             LST_sources, BT_autre_dossier, CBB_archive, CBB_sauvegarde1, CBB_sauvegarde2,
+             EDT_modele, EDT_nom, SPN_largeur, SPN_debut, CKB_nom_date, TBL_appareils,
+             FRI_appareils, BT_supprimer_carte, BT_ejecter, BT_ouvrir_dossier})
+        w->setEnabled(!marche);
+}
+
+void TDLG_import::Interrompre() {
+    if (enCours() && enMarche_)
+        enMarche_->arreter();
+}
+
+void TDLG_import::SupprimerDeLaCarte() {
+    if (enCours() || !BT_supprimer_carte->isEnabled())
+        return;
+    // A plan of its own, as a move: the engine deletes only what it finds already
+    // imported and still the same as its verified copy.
+    OptionsImport o = modele_.options();
+    o.moisAbreges = moisAbregesDuSysteme();
+    o.deplacer = true;
+    if (preparerOptions)
+        preparerOptions(o);
+    auto import = std::make_shared<ImportCarte>(o);
+    std::string refus;
+    bool nouveaux = false;
+    if (import->planifier(&refus))
+        for (const FichierImport& f : import->plan().fichiers)
+            nouveaux = nouveaux || f.marque == MarqueImport::AImporter;
+    if (!refus.empty() || nouveaux) {
+        app_.messages().warning(texte("RSC_import_suppression_refusee",
+                                      "La carte a changé depuis l'import : rien n'est supprimé."),
+                                this);
+        BT_supprimer_carte->setEnabled(false);
+        return;
+    }
+    const std::size_t n = import->plan().fichiers.size();
+    if (!app_.messages().confirm(
+            qs(formatMessage(texte("RSC_import_confirmer_suppression",
+                                   "Supprimer de la carte les %s fichiers vérifiés sur chaque "
+                                   "destination ?")
+                                 .toStdString(),
+                             {std::to_string(n)})),
+            this))
+        return;
+    lancer(import, true);
+}
+
+void TDLG_import::Ejecter() {
+    const QString raison = raisonSansUDisks();
+    if (!raison.isEmpty() || enCours())
+        return;
+    const QString erreur = ejecterCarte(qs(modele_.options().source));
+    if (!erreur.isEmpty()) {
+        app_.messages().warning(qs(formatMessage(texte("RSC_import_ejection_impossible",
+                                                       "La carte n'a pas pu être éjectée : %s")
+                                                     .toStdString(),
+                                                 {erreur.toStdString()})),
+                                this);
+        return;
+    }
+    BT_ejecter->setEnabled(false);
+    LBL_ejecter->setText(texte("RSC_import_carte_ejectee", "La carte peut être retirée."));
+}
+
+void TDLG_import::OuvrirDossier() {
+    // The folder of the first file this run imported, in the archive.
+    if (bilan_.importes.empty())
+        return;
+    std::string dossier;
+    for (const FichierImport& f : planDuBilan_.fichiers)
+        if (f.cheminSource() == bilan_.importes.front()) {
+            dossier = f.dossier;
+            break;
+        }
+    std::string archive = modele_.options().archive;
+    if (!archive.ends_with('/'))
+        archive += '/';
+    app_.ouvrirAdresse(QUrl::fromLocalFile(qs(archive + dossier)).toString(), this);
+}
+
+void TDLG_import::attendreTravaux() {
+    attente_.stop();
+    if (enMarche_)
+        enMarche_->arreter();
+    if (planEnCours_)
+        planEnCours_->arreter();
+    if (travail_) {
+        travail_->wait();
+        delete travail_;
+        travail_ = nullptr;
+    }
+    if (planificateur_) {
+        planificateur_->wait();
+        delete planificateur_;
+        planificateur_ = nullptr;
+    }
+}
+
+void TDLG_import::closeEvent(QCloseEvent* e) {
+    // A run goes on to its next file boundary only when asked to stop first.
+    if (enCours()) {
+        if (!app_.messages().confirm(
+                texte("RSC_import_fermer_en_cours", "Un import est en cours. L'interrompre ?"),
+                this)) {
+            e->ignore();
+            return;
+        }
+        attendreTravaux();
+    }
+    modele_.enregistrer(app_.programFolder());
+    QDialog::closeEvent(e);
+}
+
+void TDLG_import::reject() {
+    close();
+}
+
+} // namespace varlime
