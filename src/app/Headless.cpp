@@ -286,12 +286,9 @@ std::optional<std::string> lireParametres(const std::string& programFolder, Cont
     {
         Localization localization(programFolder);
         const TextLookup texte = lookupMessages(localization);
-        std::string langue;
-        const IniProblem probleme = localization.ActiveFileProblem(&langue);
-        for (const std::string& m : {messageProblemeIni(texte, chemin, ini.problem()),
-                                     messageProblemeIni(texte, langue, probleme)})
-            if (!m.empty())
-                erreur(err, m);
+        for (const std::string& m :
+             avertissementsFichiers(texte, chemin, ini.problem(), localization))
+            erreur(err, m);
     }
     // The item list is the --exif option's, and EXIF naming itself is never stored.
     return lireReglagesNommage(ini, c.options, c.largeur);
