@@ -2,7 +2,6 @@
 #include "naming/reglagesNommage.h"
 #include "platform/texteQt.h"
 
-#include "companions/compagnons.h"
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
@@ -21,7 +20,6 @@
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
 #include "platform/fileSystem.h"
-#include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
 #include "transfer/ui/IHM_rep_xp.h"
@@ -40,39 +38,23 @@
 #include "window/fileGridModel.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 #include <QStatusBar>
-#include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTableView>
-#include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
