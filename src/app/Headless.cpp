@@ -197,12 +197,7 @@ const std::vector<Option>& options() {
          }},
         {"--canon-raw", false,
          [](Contexte& c, const std::string&) {
-             // As the Canon dialog's switch: EXIF naming on, the association off, and
-             // every file searched so the filter sees the companions.
-             c.options.compagnons.rawCanon = true;
-             c.options.compagnons.association = false;
-             c.options.exif.actif = true;
-             c.options.masqueRecherche = "*.*";
+             appliquerRawCanon(c.options);
              return std::string();
          }},
         {"--associate", true,
@@ -213,13 +208,7 @@ const std::vector<Option>& options() {
                  return "--associate expects TARGET:SOURCE, two extensions without the dot "
                         "(for example AVI:THM), not '" +
                         v + "'";
-             OptionsCompagnons& a = c.options.compagnons;
-             a.association = true;
-             a.rawCanon = false;
-             a.cible = v.substr(0, deux);
-             a.source = v.substr(deux + 1);
-             c.options.exif.actif = true;
-             c.options.masqueRecherche = "*.*";
+             appliquerAssociation(c.options, v.substr(0, deux), v.substr(deux + 1));
              return std::string();
          }},
         {"--free-text", true,
@@ -297,12 +286,9 @@ std::optional<std::string> lireParametres(const std::string& programFolder, Cont
     {
         Localization localization(programFolder);
         const TextLookup texte = lookupMessages(localization);
-        std::string langue;
-        const IniProblem probleme = localization.ActiveFileProblem(&langue);
-        for (const std::string& m : {messageProblemeIni(texte, chemin, ini.problem()),
-                                     messageProblemeIni(texte, langue, probleme)})
-            if (!m.empty())
-                erreur(err, m);
+        for (const std::string& m :
+             avertissementsFichiers(texte, chemin, ini.problem(), localization))
+            erreur(err, m);
     }
     // The item list is the --exif option's, and EXIF naming itself is never stored.
     return lireReglagesNommage(ini, c.options, c.largeur);
@@ -365,12 +351,6 @@ int executerRendu(const std::vector<std::string>& args, const std::string& progr
     return 0;
 }
 
-std::string resumeRun(const TextLookup& texte, const BilanRenommage& bilan) {
-    return sansCrLf(
-        formatMessage(texte("RSC_msg_bilan_varlimage", "%d fichiers varlimés\r\n%d erreurs"),
-                      {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}));
-}
-
 // `--undo FOLDER` and `--history FOLDER`: the journaled runs of a folder.
 int executerJournal(const std::vector<std::string>& args, const std::string& programFolder,
                     std::ostream& out, std::ostream& err) {
@@ -406,41 +386,22 @@ int executerJournal(const std::vector<std::string>& args, const std::string& pro
         }
         return 0;
     }
-    const auto plan = planAnnulation(d, journaux);
-    if (plan && !plan->journalTropGrand.empty()) {
-        tropGrand(plan->journalTropGrand);
-        return 1;
-    }
+    auto plan = planAnnulation(d, journaux);
     // The command only ever goes back: after an undo that brought every file back,
     // there is nothing left to undo (the window asks before making the run again).
-    if (!plan || plan->sens == PlanAnnulation::Sens::Refaire) {
-        erreur(err,
-               texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."));
-        return 1;
-    }
-    const std::string enCours =
-        formatMessage(texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours), {dossier});
-    if (plan->enCours) {
-        erreur(err, enCours);
+    if (plan && plan->journalTropGrand.empty() && plan->sens == PlanAnnulation::Sens::Refaire)
+        plan.reset();
+    if (const auto refus = refusAnnulation(texte, plan, dossier)) {
+        erreur(err, refus->message);
         return 1;
     }
     const BilanRenommage bilan = annuler(d, *plan, journaux);
-    if (bilan.enCours) {
-        erreur(err, enCours);
+    const CompteRendu compte = compteRenduAnnulation(texte, *plan, bilan, dossier);
+    if (!compte.fait) {
+        erreur(err, compte.message);
         return 1;
     }
-    if (bilan.sansJournal) {
-        erreur(err, messageSansJournal(texte, bilan));
-        return 1;
-    }
-    if (bilan.dossierDeplace) {
-        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
-                                  {dossier}));
-        return 1;
-    }
-    out << sansCrLf(formatMessage(texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
-                                  {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)}))
-        << '\n';
+    out << sansCrLf(compte.message) << '\n';
     return bilan.erreurs == 0 ? 0 : 3;
 }
 
@@ -655,21 +616,12 @@ int executerSansFenetre(const std::vector<std::string>& args, const std::string&
     }
     // --rename: the run after a Yes.
     const BilanRenommage bilan = chaine.renommer();
-    if (bilan.dossierDeplace) {
-        erreur(err, formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
-                                  {dossier}));
+    const CompteRendu compte = compteRenduRenommage(texte, bilan, dossier);
+    if (!compte.fait) {
+        erreur(err, compte.message);
         return 1;
     }
-    if (bilan.sansJournal) {
-        erreur(err, messageSansJournal(texte, bilan));
-        return 1;
-    }
-    if (bilan.enCours) {
-        erreur(err, formatMessage(texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours),
-                                  {dossier}));
-        return 1;
-    }
-    out << resumeRun(texte, bilan) << '\n';
+    out << sansCrLf(compte.message) << '\n';
     // Files without a date were left aside, neither renamed nor failed: said apart.
     const auto sansDate =
         std::count_if(chaine.lignes().begin(), chaine.lignes().end(), [](const FileRow& r) {

@@ -13,7 +13,7 @@ namespace {
 // The files the Canon RAW mode knows, told by the file kinds table: the RAW files
 // (CRW with its heap of records, CR2) and the pictures beside them carrying the EXIF
 // data (the camera's THM thumbnail, JPG).
-enum class GenreCanon { Autre, Crw, Cr2, Thm, Jpg };
+using GenreCanon = PaireCanon;
 
 GenreCanon genreCanon(std::string_view nom) {
     // A name without a dot is its own extension.
@@ -25,17 +25,7 @@ GenreCanon genreCanon(std::string_view nom) {
         nom = avecPoint;
     }
     const FileKindRow* r = rowOfName(nom);
-    if (!r)
-        return GenreCanon::Autre;
-    if (r->container == Container::Crw)
-        return GenreCanon::Crw;
-    if (r->kind == FileKind::Thumbnail)
-        return GenreCanon::Thm;
-    if (r->extension == "cr2")
-        return GenreCanon::Cr2;
-    if (r->extension == "jpg")
-        return GenreCanon::Jpg;
-    return GenreCanon::Autre;
+    return r ? r->canon : GenreCanon::Aucune;
 }
 
 // Whether `autre` is the file whose EXIF data names `nom` (a target of the Canon rule

@@ -91,12 +91,11 @@ std::vector<Rattachement> rattacherAnnexes(const std::vector<std::string>& noms)
             continue;
         const std::size_t point = nom.rfind('.');
         const std::string_view tronc = std::string_view(nom).substr(0, point);
-        const std::string suffixe = minusculesAscii(std::string_view(nom).substr(point + 1));
         for (const FormeAnnexe forme : {FormeAnnexe::NomComplet, FormeAnnexe::Base}) {
-            const bool genreConnu = std::any_of(
-                std::begin(kGenresAnnexes), std::end(kGenresAnnexes),
-                [&](const GenreAnnexe& g) { return g.suffixe == suffixe && g.forme == forme; });
-            if (!genreConnu)
+            const FileKindRow* genre = rowOfName(nom);
+            const std::uint8_t bit =
+                forme == FormeAnnexe::NomComplet ? kAnnexeNomComplet : kAnnexeBase;
+            if (!genre || !(genre->formesAnnexe & bit))
                 continue;
             const auto& index = forme == FormeAnnexe::NomComplet ? parNom : parBase;
             const auto trouve = index.find(plie(tronc));

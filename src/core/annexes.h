@@ -4,6 +4,9 @@
 // beside IMG_0001.CR3). Renamed apart from its photo, a sidecar is lost to the program
 // that wrote it, so it goes wherever its photo goes: renamed in the same run, copied and
 // moved with it. One table says which names are sidecars and how each names its photo.
+#include "core/fileKinds.h"
+
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -19,18 +22,29 @@ enum class FormeAnnexe {
 
 struct GenreAnnexe {
     std::string_view suffixe; // without the dot; letter case is ignored
-    FormeAnnexe forme;
+    FormeAnnexe forme = FormeAnnexe::Base;
 };
 
-// The sidecar kinds, one row each. The less common kinds are met in both forms.
-inline constexpr GenreAnnexe kGenresAnnexes[] = {
-    {"xmp", FormeAnnexe::Base},       {"xmp", FormeAnnexe::NomComplet},
-    {"pp3", FormeAnnexe::NomComplet}, {"pp2", FormeAnnexe::NomComplet},
-    {"dop", FormeAnnexe::NomComplet}, {"dxo", FormeAnnexe::Base},
-    {"dxo", FormeAnnexe::NomComplet}, {"arp", FormeAnnexe::Base},
-    {"arp", FormeAnnexe::NomComplet}, {"on1", FormeAnnexe::Base},
-    {"on1", FormeAnnexe::NomComplet},
-};
+// The sidecar kinds, one row per kind and form, as the file kinds table lists them.
+namespace detail {
+constexpr std::size_t nombreGenresAnnexes() {
+    std::size_t n = 0;
+    for (const FileKindRow& r : kFileKindRows)
+        n += ((r.formesAnnexe & kAnnexeBase) != 0) + ((r.formesAnnexe & kAnnexeNomComplet) != 0);
+    return n;
+}
+} // namespace detail
+inline constexpr auto kGenresAnnexes = [] {
+    std::array<GenreAnnexe, detail::nombreGenresAnnexes()> out{};
+    std::size_t i = 0;
+    for (const FileKindRow& r : kFileKindRows) {
+        if (r.formesAnnexe & kAnnexeBase)
+            out[i++] = {r.extension, FormeAnnexe::Base};
+        if (r.formesAnnexe & kAnnexeNomComplet)
+            out[i++] = {r.extension, FormeAnnexe::NomComplet};
+    }
+    return out;
+}();
 
 // A sidecar as its photo carries it.
 struct Annexe {

@@ -7,30 +7,6 @@ namespace varlime {
 
 namespace {
 
-using K = FileKind;
-using C = Container;
-
-constexpr std::array<FileKindRow, 53> kRows = {{
-    {"jpg", K::Jpeg, C::Jpeg},      {"jpeg", K::Jpeg, C::Jpeg},     {"jpe", K::Jpeg, C::Jpeg},
-    {"jfif", K::Jpeg, C::Jpeg},     {"thm", K::Thumbnail, C::Jpeg}, {"tif", K::Tiff, C::Tiff},
-    {"tiff", K::Tiff, C::Tiff},     {"cr2", K::Raw, C::Tiff},       {"dng", K::Raw, C::Tiff},
-    {"arw", K::Raw, C::Tiff},       {"sr2", K::Raw, C::Tiff},       {"srf", K::Raw, C::Tiff},
-    {"nef", K::Raw, C::Tiff},       {"nrw", K::Raw, C::Tiff},       {"pef", K::Raw, C::Tiff},
-    {"srw", K::Raw, C::Tiff},       {"3fr", K::Raw, C::Tiff},       {"erf", K::Raw, C::Tiff},
-    {"mef", K::Raw, C::Tiff},       {"mos", K::Raw, C::Tiff},       {"iiq", K::Raw, C::Tiff},
-    {"dcr", K::Raw, C::Tiff},       {"kdc", K::Raw, C::Tiff},       {"orf", K::Raw, C::Tiff},
-    {"rw2", K::Raw, C::Tiff},       {"rwl", K::Raw, C::Tiff},       {"raf", K::Raw, C::Raf},
-    {"crw", K::Raw, C::Crw},        {"cr3", K::Raw, C::IsoMedia},   {"mrw", K::Raw, C::Mrw},
-    {"heic", K::Heif, C::IsoMedia}, {"heif", K::Heif, C::IsoMedia}, {"hif", K::Heif, C::IsoMedia},
-    {"avif", K::Heif, C::IsoMedia}, {"mp4", K::Video, C::IsoMedia}, {"mov", K::Video, C::IsoMedia},
-    {"m4v", K::Video, C::IsoMedia}, {"3gp", K::Video, C::IsoMedia}, {"avi", K::Video, C::None},
-    {"mts", K::Video, C::None},     {"png", K::Png, C::Png},        {"webp", K::WebP, C::WebP},
-    {"jxl", K::JpegXl, C::JpegXl},  {"bmp", K::Bitmap, C::None},    {"dib", K::Bitmap, C::None},
-    {"xmp", K::Sidecar, C::None},   {"pp3", K::Sidecar, C::None},   {"dop", K::Sidecar, C::None},
-    {"x3f", K::Raw, C::None},       {"pp2", K::Sidecar, C::None},   {"dxo", K::Sidecar, C::None},
-    {"arp", K::Sidecar, C::None},   {"on1", K::Sidecar, C::None},
-}};
-
 // The extension of a name, from its last dot, in lower case; empty without a dot.
 // Extensions of the table are short: a longer one is no row's.
 bool extensionOf(std::string_view name, std::array<char, 8>& out, std::size_t& n) {
@@ -61,7 +37,7 @@ const FileKindRow* rowOfName(std::string_view name) {
     if (!extensionOf(name, ext, n))
         return nullptr;
     const std::string_view e(ext.data(), n);
-    for (const FileKindRow& row : kRows)
+    for (const FileKindRow& row : kFileKindRows)
         if (row.extension == e)
             return &row;
     return nullptr;

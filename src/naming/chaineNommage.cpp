@@ -1,6 +1,7 @@
 #include "naming/chaineNommage.h"
 
 #include "companions/compagnons.h"
+#include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "exif_naming/composeurExif.h"
 #include "exif_naming/faitsExif.h"
@@ -31,6 +32,84 @@ void appliquerModeExif(OptionsNommage& o) {
         return;
     o.dateFichier = false;
     o.prefixe = prefixeModeExif(o.exif);
+}
+
+void appliquerRawCanon(OptionsNommage& o) {
+    o.compagnons.rawCanon = true;
+    o.compagnons.association = false;
+    o.exif.actif = true;
+    o.masqueRecherche = kMasqueModeCompagnon;
+}
+
+void appliquerAssociation(OptionsNommage& o, const std::string& cible, const std::string& source) {
+    OptionsCompagnons& a = o.compagnons;
+    a.association = true;
+    a.rawCanon = false;
+    a.cible = cible;
+    a.source = source;
+    o.exif.actif = true;
+    o.masqueRecherche = kMasqueModeCompagnon;
+}
+
+namespace {
+// A run or an undo refused before any file was touched.
+std::optional<CompteRendu> refusBilan(const TextLookup& texte, const BilanRenommage& bilan,
+                                      const std::string& dossier) {
+    if (bilan.dossierDeplace)
+        return CompteRendu{
+            false, true,
+            formatMessage(texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace), {dossier})};
+    if (bilan.enCours)
+        return CompteRendu{
+            false, true,
+            formatMessage(texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours),
+                          {dossier})};
+    if (bilan.sansJournal)
+        return CompteRendu{false, true, messageSansJournal(texte, bilan)};
+    return std::nullopt;
+}
+
+CompteRendu bilanFait(const std::string& texteBilan, const BilanRenommage& bilan) {
+    return {
+        true, false,
+        formatMessage(texteBilan, {std::to_string(bilan.renommes), std::to_string(bilan.erreurs)})};
+}
+} // namespace
+
+CompteRendu compteRenduRenommage(const TextLookup& texte, const BilanRenommage& bilan,
+                                 const std::string& dossier) {
+    if (auto refus = refusBilan(texte, bilan, dossier))
+        return *refus;
+    return bilanFait(texte("RSC_msg_bilan_varlimage", "%d fichiers varlimés\r\n%d erreurs"), bilan);
+}
+
+std::optional<CompteRendu> refusAnnulation(const TextLookup& texte,
+                                           const std::optional<PlanAnnulation>& plan,
+                                           const std::string& dossier) {
+    if (!plan)
+        return CompteRendu{
+            false, false,
+            texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire.")};
+    if (!plan->journalTropGrand.empty())
+        return CompteRendu{
+            false, true,
+            formatMessage(texte("RSC_msg_journal_trop_grand", kMessageJournalTropGrand),
+                          {nomAffichable(plan->journalTropGrand)})};
+    if (plan->enCours)
+        return CompteRendu{
+            false, false,
+            formatMessage(texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours),
+                          {dossier})};
+    return std::nullopt;
+}
+
+CompteRendu compteRenduAnnulation(const TextLookup& texte, const PlanAnnulation& plan,
+                                  const BilanRenommage& bilan, const std::string& dossier) {
+    if (!plan.journalTropGrand.empty())
+        return *refusAnnulation(texte, plan, dossier);
+    if (auto refus = refusBilan(texte, bilan, dossier))
+        return *refus;
+    return bilanFait(texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation), bilan);
 }
 
 ChaineNommage::ChaineNommage() : cache_(std::make_unique<CacheFaitsExif>()) {}

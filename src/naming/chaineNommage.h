@@ -34,6 +34,34 @@ std::string prefixeModeExif(const OptionsExif& e);
 // EXIF naming leaves the other modes: no file date, and the prefix field as above.
 void appliquerModeExif(OptionsNommage& o);
 
+// Every file is searched in a companion mode, so that its filter sees the companions.
+inline constexpr const char* kMasqueModeCompagnon = "*.*";
+// Entering a companion mode: EXIF naming on, the other companion mode off, every file
+// searched. The Canon RAW pairs:
+void appliquerRawCanon(OptionsNommage& o);
+// A target named from a source, two extensions without the dot (AVI from THM):
+void appliquerAssociation(OptionsNommage& o, const std::string& cible, const std::string& source);
+
+// What a run or an undo comes to, as both front ends tell it: the summary of what was
+// done, or why nothing was. Lines are apart by "\r\n".
+struct CompteRendu {
+    bool fait = false;   // the files were gone through: `message` is the summary
+    bool erreur = false; // a refusal that is an error rather than a plain notice
+    std::string message;
+};
+// `dossier` is the folder as it is shown (the command line's argument, the window's
+// displayable path).
+CompteRendu compteRenduRenommage(const TextLookup& texte, const BilanRenommage& bilan,
+                                 const std::string& dossier);
+// Before an undo: why the plan found cannot be undone (nothing to undo, a journal too
+// big to read, a run still going). Nothing when it can.
+std::optional<CompteRendu> refusAnnulation(const TextLookup& texte,
+                                           const std::optional<PlanAnnulation>& plan,
+                                           const std::string& dossier);
+// After the undo of `plan`: a journal too big to read is refused as before it.
+CompteRendu compteRenduAnnulation(const TextLookup& texte, const PlanAnnulation& plan,
+                                  const BilanRenommage& bilan, const std::string& dossier);
+
 class ChaineNommage {
 public:
     ChaineNommage();

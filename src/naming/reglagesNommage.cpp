@@ -3,6 +3,7 @@
 
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
+#include "i18n/uLocalization.h"
 #include "platform/iniFile.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@ namespace varlime {
 
 namespace {
 
-constexpr const char* kSeparateurs[] = {"_", "-", " "};
+constexpr const char* kSeparateurs[kNombreSeparateursExif] = {"_", "-", " "};
 
 enum class Genre {
     Texte,      // stored as is
@@ -86,11 +87,11 @@ const std::vector<Champ>& table() {
 } // namespace
 
 std::string separateurExif(int index) {
-    return index >= 0 && index < 3 ? kSeparateurs[index] : "";
+    return index >= 0 && index < kNombreSeparateursExif ? kSeparateurs[index] : "";
 }
 
 int indexSeparateurExif(std::string_view separateur) {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < kNombreSeparateursExif; ++i)
         if (separateur == kSeparateurs[i])
             return i;
     return -1;
@@ -193,6 +194,19 @@ bool appliquerInterrupteur(std::string_view argument, OptionsNommage& o) {
             return true;
         }
     return false;
+}
+
+std::vector<std::string> avertissementsFichiers(const TextLookup& texte, const std::string& chemin,
+                                                const IniProblem& probleme,
+                                                Localization& localization) {
+    std::string langue;
+    const IniProblem probLangue = localization.ActiveFileProblem(&langue);
+    std::vector<std::string> out;
+    for (std::string m : {messageProblemeIni(texte, chemin, probleme),
+                          messageProblemeIni(texte, langue, probLangue)})
+        if (!m.empty())
+            out.push_back(std::move(m));
+    return out;
 }
 
 std::string messageValeurNonEntiere(std::string_view texte) {

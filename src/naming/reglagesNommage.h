@@ -15,6 +15,8 @@
 namespace varlime {
 
 class IniDocument;
+class Localization;
+struct IniProblem;
 
 // One stored value: where it lives, what a missing key reads as, for a number the range
 // it is kept within, and for a box the command-line switch that ticks it. "ERREUR" as
@@ -56,10 +58,21 @@ inline constexpr Reglage kCompteurCoche{"EXIF", "COMPTEUR_COCHE", kAbsent};
 inline constexpr Reglage kRawCanon{"OPTIONS", "RAW_CANON", "1"};
 inline constexpr Reglage kAssociationCible{"ASSOCIATION_FICHIER", "CIBLE", "AVI"};
 inline constexpr Reglage kAssociationSource{"ASSOCIATION_FICHIER", "SOURCE_EXIF", "THM"};
+// The transfer dialog: the card's folder (the target is the window's folder) and the
+// question before deleting.
+inline constexpr Reglage kTransfertSource{"CHEMINS", "SOURCE", "ERREUR"};
+inline constexpr Reglage kConfirmerEffacement{"OPTIONS", "CONFIRMER_EFFACEMENT", "1"};
+// Its favourite folders, one key per place (cleFavori), in a section for each side.
+inline constexpr const char* kFavorisSource = "CHEMINS_SOURCE";
+inline constexpr const char* kFavorisCible = "CHEMINS_CIBLE";
+inline std::string cleFavori(int place) {
+    return "LIGNE" + std::to_string(place);
+}
 } // namespace reglages
 
 // The separators of the EXIF dialog's drop-downs, by stored index; any other index
 // selects nothing: no separator.
+inline constexpr int kNombreSeparateursExif = 3;
 std::string separateurExif(int index);
 // The index a separator is stored under, or -1 for none.
 int indexSeparateurExif(std::string_view separateur);
@@ -86,6 +99,12 @@ std::vector<std::pair<const Reglage*, std::string>> reglagesChanges(const Option
 // A command-line switch of the table (`Reglage::option`): ticks its box in `o`. False
 // for any other argument.
 bool appliquerInterrupteur(std::string_view argument, OptionsNommage& o);
+
+// The warnings for a settings file at `chemin` and the active language file that were
+// not read whole, with each one's path and key: none for a file read whole.
+std::vector<std::string> avertissementsFichiers(const TextLookup& texte, const std::string& chemin,
+                                                const IniProblem& probleme,
+                                                Localization& localization);
 
 // The message for a stored or typed text that is no number.
 std::string messageValeurNonEntiere(std::string_view texte);

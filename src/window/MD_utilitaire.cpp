@@ -74,11 +74,9 @@ void TDB_utilitaire::Signaler_fichiers_incomplets(const std::string& parametres,
     // Each activation reads the files again: a file is told once, until what there is
     // to tell changes.
     const TextLookup texte = lookupMessages(app_.localization());
-    std::string langue;
-    const IniProblem probLangue = app_.localization().ActiveFileProblem(&langue);
-    for (const std::string& m : {messageProblemeIni(texte, parametres, probleme),
-                                 messageProblemeIni(texte, langue, probLangue)}) {
-        if (m.empty() || signales_.count(m))
+    for (const std::string& m :
+         avertissementsFichiers(texte, parametres, probleme, app_.localization())) {
+        if (signales_.count(m))
             continue;
         signales_.insert(m);
         app_.messages().warning(qs(m), &app_.MainForm());
@@ -133,11 +131,11 @@ void TDB_utilitaire::Lecture_parametres() {
         // The favourite folders of the transfer dialog, six of each.
         TDLG_transfert& transfert = app_.DLG_transfert();
         for (int n = 1; n <= 6; ++n) {
-            const std::string cle = "LIGNE" + std::to_string(n);
+            const std::string cle = cleFavori(n);
             transfert.Positionne_option_transfert_chemin(
-                TDLG_transfert::Panneau::Source, n, qs(ini.read("CHEMINS_SOURCE", cle, "ERREUR")));
-            transfert.Positionne_option_transfert_chemin(
-                TDLG_transfert::Panneau::Cible, n, qs(ini.read("CHEMINS_CIBLE", cle, "ERREUR")));
+                TDLG_transfert::Panneau::Source, n, qs(ini.read(kFavorisSource, cle, kAbsent)));
+            transfert.Positionne_option_transfert_chemin(TDLG_transfert::Panneau::Cible, n,
+                                                         qs(ini.read(kFavorisCible, cle, kAbsent)));
         }
         app_.DLG_canon().Positionne_option_raw_canon(lire(kRawCanon));
         const QString source = lire(kAssociationSource);

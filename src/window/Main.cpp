@@ -2,7 +2,6 @@
 #include "naming/reglagesNommage.h"
 #include "platform/texteQt.h"
 
-#include "companions/compagnons.h"
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
@@ -21,7 +20,6 @@
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
 #include "platform/fileSystem.h"
-#include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
 #include "transfer/ui/IHM_rep_xp.h"
@@ -40,39 +38,23 @@
 #include "window/fileGridModel.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 #include <QStatusBar>
-#include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTableView>
-#include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -457,32 +439,23 @@ void TMainForm::Varlimer() {
         return;
     const BilanRenommage bilan = chaine_.renommer();
     dernierBilan = bilan;
-    if (bilan.sansJournal || bilan.enCours) {
-        // Nothing was renamed: the grid stays as it was.
-        app_.messages().error(qs(messageRefus(lookupMessages(app_.localization()), bilan,
-                                              moteur_.dossier().chemin())),
-                              this);
-        return;
-    }
-    if (bilan.dossierDeplace) {
-        // The rows belong to a folder that is no longer there: nothing was renamed,
-        // and the grid stays as it was so the user sees what was meant.
-        app_.messages().error(app_.DB_utilitaire().formater(
-                                  app_.texte("RSC_msg_repertoire_deplace", kMessageDossierDeplace),
-                                  {qs(nomAffichable(moteur_.dossier().chemin()))}),
-                              this);
+    const TextLookup texte = lookupMessages(app_.localization());
+    const CompteRendu compte =
+        compteRenduRenommage(texte, bilan, nomAffichable(moteur_.dossier().chemin()));
+    if (!compte.fait) {
+        // Nothing was renamed (or the rows belong to a folder no longer there): the grid
+        // stays as it was so the user sees what was meant.
+        app_.messages().error(qs(compte.message), this);
         return;
     }
     Chercher_fichier();
-    const QString bilanTexte =
-        app_.texte("RSC_msg_bilan_varlimage", "%d fichiers varlimés\r\n%d erreurs");
     // A failure is told with its cause, under the warning icon.
-    const std::string raisons = raisonsEchecs(bilan, lookupMessages(app_.localization()));
-    app_.messages().show(
-        bilan.erreurs ? MessageKind::Warning : MessageKind::Information,
-        app_.DB_utilitaire().formater(bilanTexte, {bilan.renommes, bilan.erreurs}) +
-            (raisons.empty() ? QString() : QStringLiteral("\r\n\r\n") + qs(raisons)),
-        MessageButtons::Ok, this);
+    const std::string raisons = raisonsEchecs(bilan, texte);
+    app_.messages().show(bilan.erreurs ? MessageKind::Warning : MessageKind::Information,
+                         qs(compte.message) + (raisons.empty()
+                                                   ? QString()
+                                                   : QStringLiteral("\r\n\r\n") + qs(raisons)),
+                         MessageButtons::Ok, this);
 }
 
 namespace {
@@ -490,35 +463,18 @@ namespace {
 QString annulerPlan(FenetresPrincipal& app, const DossierListe& dossier, const PlanAnnulation& plan,
                     const std::string& journaux) {
     const BilanRenommage bilan = annuler(dossier, plan, journaux);
-    if (bilan.enCours || bilan.sansJournal || !plan.journalTropGrand.empty())
-        return QString::fromStdString(messageRefus(lookupMessages(app.localization()), bilan,
-                                                   dossier.chemin(), plan.journalTropGrand));
-    return app.DB_utilitaire().formater(
-        app.texte("RSC_msg_bilan_annulation", kMessageBilanAnnulation),
-        {bilan.renommes, bilan.erreurs});
+    return qs(compteRenduAnnulation(lookupMessages(app.localization()), plan, bilan,
+                                    nomAffichable(dossier.chemin()))
+                  .message);
 }
 } // namespace
 
 void TMainForm::Annuler_dernier_varlimage() {
     const auto plan = planAnnulation(moteur_.dossier(), moteur_.journaux);
-    if (!plan) {
-        app_.messages().information(
-            app_.texte("RSC_msg_rien_a_annuler", "Aucun varlimage à annuler dans ce répertoire."),
-            this);
-        return;
-    }
-    if (!plan->journalTropGrand.empty()) {
-        app_.messages().error(qs(messageRefus(lookupMessages(app_.localization()), {},
-                                              moteur_.dossier().chemin(), plan->journalTropGrand)),
-                              this);
-        return;
-    }
-    if (plan->enCours) {
-        app_.messages().information(
-            app_.DB_utilitaire().formater(
-                app_.texte("RSC_msg_varlimage_en_cours", kMessageVarlimageEnCours),
-                {qs(nomAffichable(moteur_.dossier().chemin()))}),
-            this);
+    if (const auto refus = refusAnnulation(lookupMessages(app_.localization()), plan,
+                                           nomAffichable(moteur_.dossier().chemin()))) {
+        app_.messages().show(refus->erreur ? MessageKind::Error : MessageKind::Information,
+                             qs(refus->message), MessageButtons::Ok, this);
         return;
     }
     // The last run in this folder may be an undo that brought every file back: undoing

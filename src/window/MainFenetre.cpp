@@ -1,12 +1,9 @@
 // The main window's widgets, menus, tool bar and layouts, and their connections.
-#include "platform/texteQt.h"
 #include "window/Main.h"
 
-#include "companions/compagnons.h"
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
-#include "companions/ui/MD_canon.h"
 #include "info/ui/IHM_information.h"
 
 #include "core/nameUtils.h"
@@ -20,7 +17,6 @@
 #include "import/ui/IHM_import.h"
 #include "info/ui/IHM_a_propos.h"
 #include "info/ui/IHM_essai.h"
-#include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/OublieSurvol.h"
@@ -43,44 +39,28 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPainter>
 #include <QPointer>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
-#include <QUrl>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <utility>
 
 namespace varlime {
 

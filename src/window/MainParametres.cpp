@@ -1,84 +1,37 @@
 // The main window's activation, which reads the settings file the first time, and the
 // writing of its own options.
-#include "platform/texteQt.h"
 #include "window/Main.h"
 
-#include "companions/compagnons.h"
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
 #include "companions/ui/MD_canon.h"
-#include "info/ui/IHM_information.h"
 
 #include "core/nameUtils.h"
 #include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
-#include "i18n/ui/IHM_langue.h"
 #include "imaging/ui/IHM_vignette.h"
-#include "imaging/ui/MD_image.h"
-#include "info/ui/IHM_a_propos.h"
-#include "info/ui/IHM_essai.h"
 #include "naming/reglagesNommage.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
-#include "platform/ui/RadioGroup.h"
 #include "transfer/ui/IHM_rep_xp.h"
-#include "transfer/ui/IHM_selection_repertoire.h"
 #include "transfer/ui/IHM_transfert.h"
 #include "window/FenetresPrincipal.h"
 #include "window/IHM_masque.h"
 #include "window/IHM_option_compteur.h"
 #include "window/IHM_option_date.h"
 #include "window/IHM_option_heure.h"
-#include "window/IHM_option_prefixe.h"
-#include "window/IHM_rapport.h"
-#include "window/IHM_type_fichier.h"
 #include "window/MD_masque.h"
 #include "window/MD_utilitaire.h"
-#include "window/fileGridModel.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
-#include <QMimeData>
-#include <QPainter>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
-#include <QStatusBar>
-#include <QStyle>
-#include <QStyledItemDelegate>
-#include <QTableView>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QToolTip>
-#include <QUrl>
-#include <QVBoxLayout>
-#include <QWindow>
-#include <algorithm>
-#include <cerrno>
-#include <cmath>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace varlime {

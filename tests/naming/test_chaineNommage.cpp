@@ -222,4 +222,52 @@ TEST(ChaineNommage, TestReportTellsAFolderThatRefusesRenaming) {
     }
 }
 
+// What a run or an undo comes to: a refusal is never told as a summary of zero files,
+// and a journal too big to read stays a refusal after the undo too.
+TEST(ChaineNommage, CompteRenduDesRunsEtDesAnnulations) {
+    const TextLookup texte = [](std::string_view, std::string_view d) { return std::string(d); };
+    BilanRenommage fait;
+    fait.renommes = 2;
+    fait.erreurs = 1;
+    BilanRenommage deplace;
+    deplace.dossierDeplace = true;
+    BilanRenommage enCours;
+    enCours.enCours = true;
+    PlanAnnulation plan;
+    PlanAnnulation tropGrand;
+    tropGrand.journalTropGrand = "/j/run.journal";
+    PlanAnnulation planEnCours;
+    planEnCours.enCours = true;
+    struct Cas {
+        const char* nom;
+        CompteRendu compte;
+        bool fait, erreur;
+        const char* contient;
+    };
+    const Cas cas[] = {
+        {"run", compteRenduRenommage(texte, fait, "/d"), true, false,
+         "2 fichiers varlimés\r\n1 erreurs"},
+        {"run, folder moved", compteRenduRenommage(texte, deplace, "/d"), false, true, "/d"},
+        {"run, another going", compteRenduRenommage(texte, enCours, "/d"), false, true, "/d"},
+        {"undo", compteRenduAnnulation(texte, plan, fait, "/d"), true, false,
+         "2 fichiers ont repris leur ancien nom"},
+        {"undo, folder moved", compteRenduAnnulation(texte, plan, deplace, "/d"), false, true,
+         "/d"},
+        {"undo, journal too big", compteRenduAnnulation(texte, tropGrand, {}, "/d"), false, true,
+         "run.journal"},
+        {"nothing to undo", *refusAnnulation(texte, std::nullopt, "/d"), false, false,
+         "Aucun varlimage"},
+        {"undo, journal too big before", *refusAnnulation(texte, tropGrand, "/d"), false, true,
+         "run.journal"},
+        {"undo, run going", *refusAnnulation(texte, planEnCours, "/d"), false, false, "/d"},
+    };
+    for (const Cas& c : cas) {
+        EXPECT_EQ(c.compte.fait, c.fait) << c.nom;
+        EXPECT_EQ(c.compte.erreur, c.erreur) << c.nom;
+        EXPECT_NE(c.compte.message.find(c.contient), std::string::npos)
+            << c.nom << ": " << c.compte.message;
+    }
+    EXPECT_FALSE(refusAnnulation(texte, plan, "/d"));
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/modes.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "i18n/uLocalization.h"
+#include "naming/chaineNommage.h"
 #include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ServicesFenetre.h"
@@ -101,7 +102,7 @@ void TDLG_association_fichier::CKB_activerChange(bool coche) {
     canon_.Desactiver_raw_canon();
     exif_.Active_exif();
     // Every file is searched, so that the filter sees both extensions.
-    liens_.definirMasqueRecherche(QStringLiteral("*.*"));
+    liens_.definirMasqueRecherche(QString::fromLatin1(kMasqueModeCompagnon));
     liens_.afficherStatut(Texte_statut());
     Utilitaire& util = utilitaire_;
     util.Sauver_parametre(reglages::kAssociationCible.section, reglages::kAssociationCible.cle,

@@ -2,6 +2,7 @@
 
 #include "core/modes.h"
 #include "exif_naming/ui/IHM_exif_info.h"
+#include "naming/chaineNommage.h"
 #include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ServicesFenetre.h"
@@ -91,7 +92,7 @@ void TDLG_canon::CKB_traiterChange(bool coche) {
             desactiverAssociation();
         exif_.Active_exif();
         // Every file is searched, so that the filter sees the companions.
-        liens_.definirMasqueRecherche(QStringLiteral("*.*"));
+        liens_.definirMasqueRecherche(QString::fromLatin1(kMasqueModeCompagnon));
         liens_.boutonCanonVisible(true);
         liens_.afficherStatut(app_.texte("RSC_statut_raw_canon", "Mode Raw Canon"));
     } else {

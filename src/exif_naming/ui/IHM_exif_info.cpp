@@ -42,17 +42,15 @@ QComboBox* separateur(const char* nom, QWidget* parent) {
     c->setEditable(true);
     // A typed separator is used as typed, never added to the three choices.
     c->setInsertPolicy(QComboBox::NoInsert);
-    c->addItems({QStringLiteral("_"), QStringLiteral("-"), QStringLiteral(" ")});
+    for (int i = 0; i < kNombreSeparateursExif; ++i)
+        c->addItem(QString::fromStdString(separateurExif(i)));
     c->setCurrentIndex(0);
     return c;
 }
 
 // Index as stored: the entry the text is, or -1 for a typed text that is none of them.
 int indexSeparateur(const QComboBox* c) {
-    for (int i = 0; i < c->count(); ++i)
-        if (c->itemText(i) == c->currentText())
-            return i;
-    return -1;
+    return indexSeparateurExif(c->currentText().toStdString());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "core/renameEngine.h"
+#include "naming/reglagesNommage.h"
 #include "platform/fileSystem.h"
 #include "platform/iniFile.h"
 #include "platform/ui/Controls.h"
@@ -209,7 +210,8 @@ void TDLG_transfert::relierControles() {
     });
     // The user's word is stored at once, as the other switches of the program are.
     connect(CKB_confirmer_effacement, &QCheckBox::clicked, this, [this](bool coche) {
-        utilitaire_.Sauver_parametre("OPTIONS", "CONFIRMER_EFFACEMENT", coche ? "1" : "0");
+        utilitaire_.Sauver_parametre(reglages::kConfirmerEffacement.section,
+                                     reglages::kConfirmerEffacement.cle, coche ? "1" : "0");
     });
     connect(GRS_rep_source, &QTableWidget::cellClicked, this,
             [this](int r, int) { GRS_rep_Click(Panneau::Source, r + 1); });
@@ -249,8 +251,12 @@ void TDLG_transfert::Gerer() {
     // The stored source is read when the dialog opens, not at every activation: a
     // folder just picked must not give way to the stored one when the picker closes.
     const IniDocument ini = utilitaire_.Document_parametres();
-    Positionne_option_transfert(qs(ini.read("CHEMINS", "SOURCE", "ERREUR")));
-    CKB_confirmer_effacement->setChecked(ini.read("OPTIONS", "CONFIRMER_EFFACEMENT", "1") != "0");
+    Positionne_option_transfert(
+        qs(ini.read(reglages::kTransfertSource.section, reglages::kTransfertSource.cle,
+                    reglages::kTransfertSource.defaut)));
+    CKB_confirmer_effacement->setChecked(ini.read(reglages::kConfirmerEffacement.section,
+                                                  reglages::kConfirmerEffacement.cle,
+                                                  reglages::kConfirmerEffacement.defaut) != "0");
     Basculer_boutons(false);
     if (parentWidget())
         move(parentWidget()->geometry().center() - rect().center());
@@ -364,19 +370,21 @@ void TDLG_transfert::Creer_sous_repertoire() {
 void TDLG_transfert::Sauver_parametres_transfert() {
     Utilitaire& util = utilitaire_;
     for (Panneau p : {Panneau::Source, Panneau::Cible}) {
-        const char* section = p == Panneau::Source ? "CHEMINS_SOURCE" : "CHEMINS_CIBLE";
+        const char* section =
+            p == Panneau::Source ? reglages::kFavorisSource : reglages::kFavorisCible;
         for (int r = 0; r < kPlaces; ++r)
             util.Sauver_parametre(
-                section, "LIGNE" + std::to_string(r + 1),
+                section, reglages::cleFavori(r + 1),
                 (grille(p)->item(r, 0)->text() + u';' + grille(p)->item(r, 1)->text())
                     .toStdString());
     }
     const std::string source = dossierTexte(Panneau::Source).toStdString();
     if (Chemin_valide(source))
-        util.Sauver_parametre("CHEMINS", "SOURCE", source);
+        util.Sauver_parametre(reglages::kTransfertSource.section, reglages::kTransfertSource.cle,
+                              source);
     const std::string cible = dossierTexte(Panneau::Cible).toStdString();
     if (Chemin_valide(cible))
-        util.Sauver_parametre("CHEMINS", "DEFAUT", cible);
+        util.Sauver_parametre(reglages::kDossier.section, reglages::kDossier.cle, cible);
 }
 
 void TDLG_transfert::Positionne_option_transfert_chemin(Panneau p, int ligne,
