@@ -3,11 +3,11 @@
 // grid listing a folder in EXIF naming (the not-renamed marker shows) and the transfer
 // panels counting files, and no French word may be left in a caption, label, button,
 // tip, list item, cell or status line.
-#include "window/Main.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_transfert.h"
+#include "window/Main.h"
 
 #include <QAbstractButton>
 #include <QAction>
