@@ -15,6 +15,9 @@ inline constexpr std::string_view kNonVarlimeSansExif = "NON VARLIMÉ (Pas d'en-
 // What the EXIF composer writes for a file without any capture date when the date or
 // the time is part of the name: such a file is never named with another day's date.
 inline constexpr std::string_view kNonVarlimeSansDate = "NON VARLIMÉ (Pas de date)";
+// What a row gets in EXIF naming while its file is not read yet (a reading cancelled):
+// shown, never renamed, until the file is read.
+inline constexpr std::string_view kNonVarlimeNonLu = "NON VARLIMÉ (Non lu)";
 // What a companion row gets when the file whose EXIF data should name it is missing.
 inline constexpr std::string_view kNonVarlimeSansCompagnon =
     "NON VARLIMÉ (Pas de fichier compagnon)";

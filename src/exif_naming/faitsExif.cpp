@@ -67,6 +67,11 @@ const FaitsExif& CacheFaitsExif::faits(const DossierListe& dossier, const std::s
     auto it = entrees_.find(nom);
     if (it != entrees_.end() && it->second.generation == generation_)
         return it->second.faits;
+    // Not read yet and not to be read now: no need to look at the file.
+    if (suspendu_ && it == entrees_.end() && !nom.empty()) {
+        nonLus_.insert(nom);
+        return vide_;
+    }
     const auto cle = cleFichier(dossier.fd(), nom);
     if (!cle) {
         // Gone or no regular file: nothing to name it from, and nothing kept.
@@ -75,6 +80,10 @@ const FaitsExif& CacheFaitsExif::faits(const DossierListe& dossier, const std::s
         return vide_;
     }
     if (it == entrees_.end() || !(it->second.cle == *cle)) {
+        if (suspendu_) {
+            nonLus_.insert(nom);
+            return vide_;
+        }
         ++lectures_;
         Entree e{*cle, lireFaits(*lecteur_, dossier.chemin() + nom), generation_};
         if (retouche_)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace varlime {
 
@@ -44,6 +45,14 @@ public:
     }
     // How many files were read since the cache was made (tests check the reuse).
     std::size_t lectures() const { return lectures_; }
+    // While suspended, a file not known yet is not read: `faits` gives empty facts and
+    // notes its name in `nonLus()`, so names can be shown at once from what is known.
+    void suspendreLecture(bool suspendre) {
+        suspendu_ = suspendre;
+        nonLus_.clear();
+    }
+    bool nonLu(const std::string& nom) const { return nonLus_.count(nom) != 0; }
+    bool aNonLus() const { return !nonLus_.empty(); }
 
     struct Cle {
         dev_t dev = 0;
@@ -69,6 +78,8 @@ private:
     std::size_t lectures_ = 0;
     FaitsExif vide_;
     std::function<void(FaitsExif&)> retouche_;
+    bool suspendu_ = false;
+    std::unordered_set<std::string> nonLus_;
 };
 
 // The facts of one file read now, whatever a cache holds.

@@ -249,6 +249,28 @@ void ChaineNommage::calculer() {
         lignesCompagnons(*cache_, moteur_.dossier(), moteur_.options.compagnons, moteur_.lignes()));
 }
 
+std::size_t ChaineNommage::calculerSansLecture() {
+    if (!moteur_.options.exif.actif) {
+        calculer();
+        return 0;
+    }
+    cache_->suspendreLecture(true);
+    try {
+        calculer();
+    } catch (...) {
+        cache_->suspendreLecture(false);
+        throw;
+    }
+    std::size_t nonLus = 0;
+    for (FileRow& r : moteur_.lignes())
+        if (!r.ancien.empty() && cache_->nonLu(r.ancienSurDisque())) {
+            r.nouveau = std::string(kNonVarlimeNonLu);
+            ++nonLus;
+        }
+    cache_->suspendreLecture(false);
+    return nonLus;
+}
+
 RapportTest ChaineNommage::tester(const TextLookup& texte) const {
     RapportTest rapport = moteur_.tester(texte);
     // Rows checked one by one cannot tell that the folder itself refuses every rename

@@ -106,6 +106,9 @@ public:
     // Every new name from the options: EXIF names (companions included) in EXIF
     // naming, otherwise the mask, the file date or the prefix.
     void calculer();
+    // The same from the facts already read: in EXIF naming, a file not read yet is not
+    // read now, and its row gets the not-read marker. Returns how many rows got it.
+    std::size_t calculerSansLecture();
     // Names some of the listed rows as a listing of their own, for files filed apart
     // (an import files each day in its folder): the rows at `indices`, in that order,
     // with the counter starting at `debut`. Companion rows are named with their row

@@ -5,8 +5,10 @@
 #include "naming/reglagesNommage.h"
 #include "platform/ui/RadioGroup.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace varlime {
 
@@ -23,13 +25,27 @@ TDLG_option_heure::TDLG_option_heure(QWidget* parent) : QDialog(parent) {
     BT_ok->setObjectName(QStringLiteral("BT_ok"));
     BT_ok->setDefault(true);
     connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
+    BT_annuler = new QPushButton(QStringLiteral("Annuler"), this);
+    BT_annuler->setObjectName(QStringLiteral("BT_annuler"));
+    connect(BT_annuler, &QPushButton::clicked, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RGA_type_heure);
-    layout->addWidget(BT_ok, 0, Qt::AlignHCenter);
+    auto* boutons = new QHBoxLayout;
+    boutons->addStretch();
+    boutons->addWidget(BT_ok);
+    boutons->addWidget(BT_annuler);
+    boutons->addStretch();
+    layout->addLayout(boutons);
 }
 
 void TDLG_option_heure::Gerer() {
-    exec();
+    // No stored choice names times as the first format: it is shown ticked.
+    const int avant = std::max(formatHeure(), 0);
+    RGA_type_heure->setItemIndex(avant);
+    if (exec() != QDialog::Accepted) {
+        RGA_type_heure->setItemIndex(avant);
+        return;
+    }
     if (liens.sauverParametre)
         liens.sauverParametre(QString::fromLatin1(reglages::kFormatHeure.section),
                               QString::fromLatin1(reglages::kFormatHeure.cle),

@@ -16,7 +16,8 @@ class TDLG_option_heure : public QDialog {
 public:
     explicit TDLG_option_heure(QWidget* parent = nullptr);
 
-    // Shows the dialog modally, then stores the chosen index.
+    // Shows the dialog modally with the current choice ticked; OK stores the chosen
+    // index, Annuler leaves the choice it opened with.
     void Gerer();
     // The time in the chosen format.
     QString Retourne_heure_formatee(const QTime& heure) const;
@@ -29,6 +30,7 @@ public:
 
     RadioGroup* RGA_type_heure;
     QPushButton* BT_ok;
+    QPushButton* BT_annuler;
 };
 
 } // namespace varlime

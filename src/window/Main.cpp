@@ -109,6 +109,7 @@ void TMainForm::Selection_repertoire() {
 }
 
 void TMainForm::Validation_repertoire(bool enregistrer) {
+    lectureInterrompue_ = false;
     Repertoire_courant = Retourne_repertoire_slash(Repertoire_courant);
     LBL_repertoire->setText(qs(nomAffichable(Repertoire_courant)));
     // Bare names of the grid resolve in this folder.
@@ -127,8 +128,7 @@ void TMainForm::Chercher_fichier() {
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
     model_->setTextesMarqueurs(
-        app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
-        app_.texte("RSC_non_varlime_sans_compagnon", kNonVarlimeSansCompagnon.data()));
+        [this](const char* cle, const char* defaut) { return app_.texte(cle, defaut); });
     OptionsNommage& o = chaine_.options();
     o.masqueRecherche = modele_.options().masqueRecherche;
     o.attributs = app_.DLG_type_fichier().Determiner();
@@ -224,6 +224,15 @@ void TMainForm::Voir_rename() {
                               (o.exif.actif && o.exif.sansCompteur);
     Option_compteur_visible(!sansCompteur);
     app_.DB_utilitaire().Afficher_statut();
+    lectureInterrompue_ = lectureInterrompue_ && o.exif.actif;
+    // After a cancelled reading, the names come at once from what was read.
+    if (lectureInterrompue_ && !calculSurPlace_) {
+        montrerNonLus(chaine_.calculerSansLecture());
+        model_->newNamesChanged();
+        ajusterColonnes();
+        return;
+    }
+    montrerNonLus(0);
     // Many files to read: they are read on the side, and the names come at the end.
     if (o.exif.actif && !calculSurPlace_ && chaine_.aPrecharger() > kLectureSurPlace) {
         if (lancerPrechargement())
@@ -238,14 +247,15 @@ void TMainForm::Voir_rename() {
 void TMainForm::finPrechargement(bool complet) {
     TDLG_exif_info& exif = app_.DLG_exif_info();
     if (!complet) {
-        // Without the facts there are no EXIF names.
+        // EXIF naming stays chosen: the rows not read are marked, and the status bar
+        // says so and offers to read them.
         verificationDemandee_ = false;
-        quitterModeExif();
-        // The EXIF dialog may be open on its switch: it folds its options away as when
-        // the switch is turned off by hand.
-        exif.Ecran_option_exif();
-    } else if (std::exchange(verificationDemandee_, false) && exif.Est_mode_exif() &&
-               !confirmerListeExif()) {
+        lectureInterrompue_ = true;
+        Voir_rename();
+        return;
+    }
+    if (std::exchange(verificationDemandee_, false) && exif.Est_mode_exif() &&
+        !confirmerListeExif()) {
         // Refused as the dialog's switch refuses it when the files are read at once.
         exif.CKB_exploitation_exif->setChecked(false);
         Sauver_parametres_main();
@@ -254,6 +264,27 @@ void TMainForm::finPrechargement(bool complet) {
     calculSurPlace_ = true;
     Voir_rename();
     calculSurPlace_ = false;
+}
+
+void TMainForm::actualiser() {
+    lectureInterrompue_ = false;
+    Chercher_fichier();
+}
+
+void TMainForm::montrerNonLus(std::size_t nonLus) {
+    if (nonLus == 0) {
+        LBL_non_lus->hide();
+        BT_lire_restants->hide();
+        return;
+    }
+    LBL_non_lus->setText(app_.DB_utilitaire().formater(
+        app_.texte("RSC_msg_exif_non_lus",
+                   "Lecture EXIF annulée : %d fichiers ne sont pas lus et ne seront pas varlimés."),
+        {qlonglong(nonLus)}));
+    BT_lire_restants->setText(
+        app_.texte("RSC_bt_lire_restants", "Lire les fichiers restants (F5)"));
+    LBL_non_lus->show();
+    BT_lire_restants->show();
 }
 
 bool TMainForm::lancerPrechargement() {
@@ -400,9 +431,20 @@ void TMainForm::BT_exif_infoClick() {
     Voir_rename();
 }
 
+void TMainForm::lireAvantRenommage() {
+    prechargement_.attendre();
+    // The rows a cancelled reading left are read now: the report and the run speak of
+    // every file's new name.
+    if (!std::exchange(lectureInterrompue_, false))
+        return;
+    calculSurPlace_ = true;
+    Voir_rename();
+    calculSurPlace_ = false;
+}
+
 RapportTest TMainForm::Rapport_test() {
     // The report speaks of every file's new name: a reading on the side ends first.
-    prechargement_.attendre();
+    lireAvantRenommage();
     return chaine_.tester(lookupMessages(app_.localization()));
 }
 
@@ -415,7 +457,7 @@ void TMainForm::Tester_rename() {
 void TMainForm::Varlimer() {
     // The run renames what the grid shows: a reading on the side ends first, so that
     // the grid shows every file's name before the question.
-    prechargement_.attendre();
+    lireAvantRenommage();
     // Nothing to rename: no question, only the reason.
     if (!lignesARenommer(moteur_.lignes())) {
         app_.messages().information(

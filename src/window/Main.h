@@ -243,8 +243,19 @@ private:
     std::string dossierIllisibleSignale_;
 
     // The end of a reading of EXIF facts on the side: the list check it was started
-    // for, if any, then the names. A cancelled reading leaves EXIF naming.
+    // for, if any, then the names. A cancelled reading keeps EXIF naming: the rows not
+    // read show the not-read marker until F5 or the status bar's button reads them.
     void finPrechargement(bool complet);
+    // Ends the reading on the side, and reads what a cancelled one left.
+    void lireAvantRenommage();
+    // Lists the folder again and reads what a cancelled reading left (F5).
+    void actualiser();
+    // The status bar's note of the rows left unread, hidden when there are none.
+    void montrerNonLus(std::size_t nonLus);
+    // A cancelled reading: the names come from what was read, until F5.
+    bool lectureInterrompue_ = false;
+    QLabel* LBL_non_lus = nullptr;
+    QPushButton* BT_lire_restants = nullptr;
     // The list check before EXIF naming, over facts already read.
     bool confirmerListeExif();
     // EXIF naming off, with the companion modes that are kinds of it.

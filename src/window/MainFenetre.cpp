@@ -118,6 +118,16 @@ TMainForm::TMainForm(FenetresPrincipal& app) : app_(app) {
     construireGrille(*top, central);
     STB_main = statusBar();
     STB_main->setObjectName(QStringLiteral("STB_main"));
+    // What a cancelled EXIF reading left unread, and the way to read it.
+    LBL_non_lus = new QLabel(STB_main);
+    LBL_non_lus->setObjectName(QStringLiteral("LBL_non_lus"));
+    BT_lire_restants = new QPushButton(STB_main);
+    BT_lire_restants->setObjectName(QStringLiteral("BT_lire_restants"));
+    STB_main->addPermanentWidget(LBL_non_lus);
+    STB_main->addPermanentWidget(BT_lire_restants);
+    LBL_non_lus->hide();
+    BT_lire_restants->hide();
+    connect(BT_lire_restants, &QPushButton::clicked, this, &TMainForm::actualiser);
     relierMenus();
     relierBoutons();
     relierChamps();
@@ -133,8 +143,7 @@ TMainForm::TMainForm(FenetresPrincipal& app) : app_(app) {
     model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
     model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
     model_->setTextesMarqueurs(
-        app_.texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data()),
-        app_.texte("RSC_non_varlime_sans_compagnon", kNonVarlimeSansCompagnon.data()));
+        [this](const char* cle, const char* defaut) { return app_.texte(cle, defaut); });
     setWindowTitle(app_.texte("RSC_main_caption", "Varlime ") + QStringLiteral(VARLIME_VERSION) +
                    QStringLiteral(" Linux"));
     setAcceptDrops(true);
@@ -188,7 +197,7 @@ void TMainForm::construireMenus() {
     auto* actualiser = new QAction(this);
     actualiser->setShortcut(QKeySequence::Refresh);
     addAction(actualiser);
-    connect(actualiser, &QAction::triggered, this, &TMainForm::Chercher_fichier);
+    connect(actualiser, &QAction::triggered, this, &TMainForm::actualiser);
     MIT_aide_truc_astuce =
         action(MIT_aide, "MIT_aide_truc_astuce", QStringLiteral("Trucs et astuces"));
     MIT_aide_langue = action(MIT_aide, "MIT_aide_langue", QStringLiteral("Langues"));

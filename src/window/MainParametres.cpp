@@ -121,22 +121,14 @@ void TMainForm::FormActivate() {
 }
 
 bool TMainForm::lireOptions(OptionsNommage& o) {
-    // The counter's fields are checked first: a width or start value being typed may be
-    // no number yet, and the options then stay as they were.
-    int largeur = 0;
-    const QString texteLargeur = CBB_largeur_increment->currentText();
-    if (!toInteger(texteLargeur.toStdString(), largeur)) {
-        app_.messages().error(app_.DB_utilitaire().messageConversion(texteLargeur), this);
-        return false;
-    }
+    // A counter field being typed (emptied, or not a number yet) is no error: the last
+    // number it held goes on applying until it holds a number again.
+    int largeur = o.largeur;
+    toInteger(CBB_largeur_increment->currentText().toStdString(), largeur);
     // The main window's copy is the one the user types into; the dialog's copy only
     // follows it while it holds a number.
-    int initialisation = 0;
-    const QString init = EDT_initialisation->text();
-    if (!toInteger(init.toStdString(), initialisation)) {
-        app_.messages().error(app_.DB_utilitaire().messageConversion(init), this);
-        return false;
-    }
+    int initialisation = o.initialisation;
+    toInteger(EDT_initialisation->text().toStdString(), initialisation);
     // The model holds what the main window's own fields sent it; the file types are the
     // listing's, and the dialogs hand over their part as it stands.
     const int attributs = o.attributs;

@@ -39,6 +39,17 @@ QPixmap marqueAnnexes(std::size_t n) {
 FileGridModel::FileGridModel(std::vector<FileRow>& rows, QObject* parent)
     : QAbstractTableModel(parent), rows_(rows) {}
 
+void FileGridModel::setTextesMarqueurs(
+    const std::function<QString(const char*, const char*)>& texte) {
+    marqueurs_ = {
+        {kNonVarlimeSansExif, texte("RSC_non_varlime_sans_exif", kNonVarlimeSansExif.data())},
+        {kNonVarlimeSansDate, texte("RSC_non_varlime_sans_date", kNonVarlimeSansDate.data())},
+        {kNonVarlimeSansCompagnon,
+         texte("RSC_non_varlime_sans_compagnon", kNonVarlimeSansCompagnon.data())},
+        {kNonVarlimeNonLu, texte("RSC_non_varlime_non_lu", kNonVarlimeNonLu.data())},
+    };
+}
+
 int FileGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
@@ -52,14 +63,13 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
         return {};
     const FileRow& r = rows_[std::size_t(index.row())];
     const std::string& s = index.column() == 0 ? r.ancien : r.nouveau;
-    const bool sansExif = s == kNonVarlimeSansExif || s == kNonVarlimeSansCompagnon;
+    const auto marqueur = std::find_if(marqueurs_.begin(), marqueurs_.end(),
+                                       [&](const auto& m) { return m.first == s; });
+    const bool sansExif = marqueur != marqueurs_.end();
     switch (role) {
     case Qt::DisplayRole:
-        if (sansExif) {
-            const QString& t = s == kNonVarlimeSansExif ? sansExif_ : sansCompagnon_;
-            if (!t.isEmpty())
-                return t;
-        }
+        if (sansExif && !marqueur->second.isEmpty())
+            return marqueur->second;
         [[fallthrough]];
     // A new name is bytes made from the old name's bytes: shown readable.
     case Qt::EditRole:

@@ -28,11 +28,9 @@ public:
     // The first line of the tip of a new name whose file carries sidecars.
     void setTitreAnnexes(const QString& titre) { titreAnnexes_ = titre; }
     // The not-renamed markers as the grid shows them, in the active language (the rows
-    // keep the marker itself, which the rename run knows).
-    void setTextesMarqueurs(const QString& sansExif, const QString& sansCompagnon) {
-        sansExif_ = sansExif;
-        sansCompagnon_ = sansCompagnon;
-    }
+    // keep the marker itself, which the rename run knows). `texte(key, default)` looks
+    // each one up.
+    void setTextesMarqueurs(const std::function<QString(const char*, const char*)>& texte);
     // Whether a cell holds one of those markers: painted white on red.
     static bool estMarqueur(const QModelIndex& index) {
         return index.data(Qt::BackgroundRole).isValid();
@@ -53,7 +51,8 @@ private:
     std::function<bool()> busy_;
     QString avant_, apres_;
     QString titreAnnexes_ = QStringLiteral("Fichiers annexes varlimés avec lui :");
-    QString sansExif_, sansCompagnon_;
+    // Each marker the grid paints, with its text in the active language.
+    std::vector<std::pair<std::string_view, QString>> marqueurs_;
 };
 
 } // namespace varlime

@@ -10,11 +10,13 @@
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -91,7 +93,10 @@ TEST(Prechargement, RunsOffTheWindowThreadStopsAndIsToldWhenItCannotStart) {
          {"p100.jpg", "Canon EOS 40D_001.jpg"},
          {"Le fichier z.jpg n'a pas d'en-tête Exif\r\nVoulez-vous varlimer les autres fichiers "
           "porteurs d'informations Exif ?"}},
-        {"cancelled: EXIF naming is left", Fin::Annule, {"p100.jpg", "IMG001.jpg"}, {}},
+        {"cancelled: EXIF naming stays, the rows not read are marked",
+         Fin::Annule,
+         {"p100.jpg", "Canon EOS 40D_001.jpg"},
+         {}},
         {"window closed", Fin::Ferme, {"p100.jpg", ""}, {}},
         {"no thread",
          Fin::Refuse,
@@ -171,6 +176,35 @@ TEST(Prechargement, RunsOffTheWindowThreadStopsAndIsToldWhenItCannotStart) {
         if (c.fin == Fin::Lu || c.fin == Fin::Refuse) {
             EXPECT_EQ(g.back(), (Grid::value_type{"z.jpg", kMarque}));
         }
+        auto* nonLus = m.findChild<QLabel*>(QStringLiteral("LBL_non_lus"));
+        auto* lire = m.findChild<QPushButton*>(QStringLiteral("BT_lire_restants"));
+        ASSERT_TRUE(nonLus && lire);
+        EXPECT_EQ(nonLus->isHidden(), c.fin != Fin::Annule);
+        EXPECT_EQ(lire->isHidden(), c.fin != Fin::Annule);
+        if (c.fin != Fin::Annule)
+            continue;
+        // What was read before the cancel is named, the rest is marked, and the status
+        // bar says how many; typing goes on without reading them.
+        EXPECT_TRUE(d.CKB_exploitation_exif->isChecked());
+        EXPECT_EQ(g.back(), (Grid::value_type{"z.jpg", "NON VARLIMÉ (Non lu)"}));
+        const auto nonLu = std::count_if(
+            g.begin(), g.end(), [](const auto& l) { return l.second == "NON VARLIMÉ (Non lu)"; });
+        EXPECT_GT(nonLu, 10);
+        EXPECT_TRUE(nonLus->text().contains(QString::number(nonLu)))
+            << nonLus->text().toStdString();
+        m.EDT_prefixe_remplacement->setText(QStringLiteral("IMGX"));
+        EXPECT_EQ(porte.demarrages, 3);
+        EXPECT_EQ(grid(m).back().second, "NON VARLIMÉ (Non lu)");
+        // The button reads them on the side and names them all.
+        QSignalSpy fin(&p, &PrechargementExif::termine);
+        lire->click();
+        EXPECT_EQ(porte.demarrages, 4);
+        ASSERT_TRUE(fin.wait(20000));
+        const Grid lus = grid(m);
+        EXPECT_EQ(lus.back(), (Grid::value_type{"z.jpg", kMarque}));
+        EXPECT_EQ(lus[69].second, "Canon EOS 40D_070.jpg");
+        EXPECT_TRUE(nonLus->isHidden());
+        EXPECT_TRUE(lire->isHidden());
     }
 }
 
@@ -206,13 +240,13 @@ TEST(Prechargement, ProgressOutlivesTheDialogItWasShownOver) {
         ASSERT_TRUE(p.fenetreProgression());
         EXPECT_TRUE(p.fenetreProgression()->isVisible());
         EXPECT_EQ(p.fenetreProgression()->parentWidget(), &m);
-        // Its Cancel still stops the reading and leaves EXIF naming.
+        // Its Cancel still stops the reading; EXIF naming stays.
         QSignalSpy fin(&p, &PrechargementExif::termine);
         p.fenetreProgression()->findChild<QPushButton*>()->click();
         porte.ouvrir();
         ASSERT_TRUE(fin.wait(20000));
         EXPECT_FALSE(fin.front().front().toBool());
-        EXPECT_FALSE(d.CKB_exploitation_exif->isChecked());
+        EXPECT_TRUE(d.CKB_exploitation_exif->isChecked());
         m.close();
     }
 }
