@@ -3,6 +3,7 @@
 #include "core/dateFormats.h"
 #include "core/nameUtils.h"
 #include "naming/reglagesNommage.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
 #include <QHBoxLayout>
@@ -21,21 +22,9 @@ TDLG_option_heure::TDLG_option_heure(QWidget* parent) : QDialog(parent) {
         items << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
     RGA_type_heure = new RadioGroup(QStringLiteral("RGA_type_heure"),
                                     QStringLiteral("Utilisation de l'heure"), items, this);
-    BT_ok = new QPushButton(QStringLiteral("OK"), this);
-    BT_ok->setObjectName(QStringLiteral("BT_ok"));
-    BT_ok->setDefault(true);
-    connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
-    BT_annuler = new QPushButton(QStringLiteral("Annuler"), this);
-    BT_annuler->setObjectName(QStringLiteral("BT_annuler"));
-    connect(BT_annuler, &QPushButton::clicked, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RGA_type_heure);
-    auto* boutons = new QHBoxLayout;
-    boutons->addStretch();
-    boutons->addWidget(BT_ok);
-    boutons->addWidget(BT_annuler);
-    boutons->addStretch();
-    layout->addLayout(boutons);
+    layout->addLayout(boutonsOkAnnuler(this, BT_ok, BT_annuler));
 }
 
 void TDLG_option_heure::Gerer() {

@@ -652,25 +652,26 @@ void TMainForm::IMG_imagetteClick() {
         app_.DLG_vignette().Image_centree(chemin);
 }
 
-void TMainForm::TBT_imageClick() {
+std::string TMainForm::cheminAMontrer() {
     Sauver_parametres_main();
     const std::string chemin = cheminLigne(std::max(0, ligneCourante()));
-    if (chemin.empty()) {
+    if (chemin.empty())
         app_.messages().error(
             app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+    return chemin;
+}
+
+void TMainForm::TBT_imageClick() {
+    const std::string chemin = cheminAMontrer();
+    if (chemin.empty())
         return;
-    }
     app_.DLG_vignette().Image_centree(chemin);
 }
 
 void TMainForm::TBT_exif_plus_imageClick() {
-    Sauver_parametres_main();
-    const std::string chemin = cheminLigne(std::max(0, ligneCourante()));
-    if (chemin.empty()) {
-        app_.messages().error(
-            app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
+    const std::string chemin = cheminAMontrer();
+    if (chemin.empty())
         return;
-    }
     TDLG_exif_dump& dump = app_.DLG_exif_dump();
     // At the screen's left edge; the viewer then sizes it beside itself.
     dump.move(0, dump.y());

@@ -79,6 +79,9 @@ public:
     void selectionnerLigne(int ligne);
     // Full path (bytes) of a row's file in the folder listed; empty when none.
     std::string cheminLigne(int ligne) const;
+    // The current row's file for the viewer or the dump (the first row when none is
+    // current), after saving the options; empty, told, when the list holds no file.
+    std::string cheminAMontrer();
     // Moves the current row (0 next, 1 previous, wrapping) and returns its old name.
     void Selection(int direction, QString& name);
     // Counter placement: 0 left, 1 right, 2 hide, 3 show; ends with a preview.

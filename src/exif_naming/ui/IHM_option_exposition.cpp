@@ -21,19 +21,9 @@ TDLG_option_exposition::TDLG_option_exposition(QWidget* parent) : QDialog(parent
         QStringLiteral("RGA_affichage_exposition"), QStringLiteral("Affichage de l'exposition"),
         {QStringLiteral("1_50_eme"), QStringLiteral("1_50_ème (évitez les accents pour Internet)")},
         this);
-    BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
-    BT_ok->setDefault(true);
-    connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
-    BT_annuler = control<QPushButton>("BT_annuler", QStringLiteral("Annuler"), this);
-    connect(BT_annuler, &QPushButton::clicked, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RGA_affichage_exposition);
-    auto* boutons = new QHBoxLayout;
-    boutons->addStretch();
-    boutons->addWidget(BT_ok);
-    boutons->addWidget(BT_annuler);
-    boutons->addStretch();
-    layout->addLayout(boutons);
+    layout->addLayout(boutonsOkAnnuler(this, BT_ok, BT_annuler));
 }
 
 void TDLG_option_exposition::Gerer() {

@@ -23,20 +23,10 @@ TDLG_option_ouverture::TDLG_option_ouverture(QWidget* parent) : QDialog(parent) 
     LBL_note = control<QLabel>(
         "LBL_note", QStringLiteral("Ce choix impactera également le point décimal de la focale"),
         this);
-    BT_ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), this);
-    BT_ok->setDefault(true);
-    connect(BT_ok, &QPushButton::clicked, this, &QDialog::accept);
-    BT_annuler = control<QPushButton>("BT_annuler", QStringLiteral("Annuler"), this);
-    connect(BT_annuler, &QPushButton::clicked, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RGA_affichage_ouverture);
     layout->addWidget(LBL_note);
-    auto* boutons = new QHBoxLayout;
-    boutons->addStretch();
-    boutons->addWidget(BT_ok);
-    boutons->addWidget(BT_annuler);
-    boutons->addStretch();
-    layout->addLayout(boutons);
+    layout->addLayout(boutonsOkAnnuler(this, BT_ok, BT_annuler));
 }
 
 void TDLG_option_ouverture::Gerer() {

@@ -1,10 +1,13 @@
 #pragma once
 // Creates a control with its name: language files and tests address controls by
 // their object name, so every control gets one when it is made.
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QString>
 #include <QStringList>
@@ -19,6 +22,22 @@ template <class Control> Control* control(const char* name, const QString& text,
     auto* c = new Control(text, parent);
     c->setObjectName(QString::fromLatin1(name));
     return c;
+}
+
+// OK (the default button, accepting) and Annuler (rejecting), centred in a row that a
+// choice dialog puts under its choices.
+inline QHBoxLayout* boutonsOkAnnuler(QDialog* d, QPushButton*& ok, QPushButton*& annuler) {
+    ok = control<QPushButton>("BT_ok", QStringLiteral("OK"), d);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, d, &QDialog::accept);
+    annuler = control<QPushButton>("BT_annuler", QStringLiteral("Annuler"), d);
+    QObject::connect(annuler, &QPushButton::clicked, d, &QDialog::reject);
+    auto* boutons = new QHBoxLayout;
+    boutons->addStretch();
+    boutons->addWidget(ok);
+    boutons->addWidget(annuler);
+    boutons->addStretch();
+    return boutons;
 }
 
 // Widens a read-only text to its longest line: texts written with their own line breaks
