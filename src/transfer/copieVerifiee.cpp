@@ -4,6 +4,7 @@
 #include "platform/fichierOrdinaire.h"
 #include "platform/fileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -432,12 +433,14 @@ void finirCopies(LotCopies::Entree& x, std::vector<char>& tampon, const OptionsC
 // kernel does not ask its program to write what it holds, only a flush of the file does.
 constexpr long kMagieFuse = 0x65735546;
 
-// The batch's copies put on the disk: one flush per file system written to. A copy whose
-// flush failed is removed, with the cause.
+// The batch's copies put on the disk: one flush per file system written to, or of the
+// file alone where it is the only one there (a batch of one flushes no more than its
+// copy). A copy whose flush failed is removed, with the cause.
 void mettreSurDisque(std::vector<std::unique_ptr<LotCopies::Entree>>& entrees) {
     struct Systeme {
         dev_t dev;
         int fd;
+        std::size_t copies;
     };
     std::vector<Systeme> systemes;
     for (auto& x : entrees)
@@ -445,16 +448,18 @@ void mettreSurDisque(std::vector<std::unique_ptr<LotCopies::Entree>>& entrees) {
             struct stat st;
             if (!e.vivante() || ::fstat(e.fd, &st) != 0)
                 continue;
-            bool connu = false;
-            for (const Systeme& s : systemes)
-                connu = connu || s.dev == st.st_dev;
-            if (!connu)
-                systemes.push_back({st.st_dev, e.fd});
+            auto s = std::find_if(systemes.begin(), systemes.end(),
+                                  [&](const Systeme& y) { return y.dev == st.st_dev; });
+            if (s == systemes.end())
+                systemes.push_back({st.st_dev, e.fd, 1});
+            else
+                ++s->copies;
         }
     for (const Systeme& s : systemes) {
         struct statfs fs;
-        const bool fuse = ::fstatfs(s.fd, &fs) == 0 && long(fs.f_type) == kMagieFuse;
-        const int erreur = ::syncfs(s.fd) == 0 ? 0 : errno;
+        const bool parFichier =
+            s.copies == 1 || (::fstatfs(s.fd, &fs) == 0 && long(fs.f_type) == kMagieFuse);
+        const int erreur = s.copies == 1 || ::syncfs(s.fd) == 0 ? 0 : errno;
         for (auto& x : entrees)
             for (Ecriture& e : x->ecritures) {
                 struct stat st;
@@ -462,7 +467,7 @@ void mettreSurDisque(std::vector<std::unique_ptr<LotCopies::Entree>>& entrees) {
                     continue;
                 if (erreur != 0)
                     abandonner(e, causeEcriture(erreur), erreur);
-                else if (fuse && ::fdatasync(e.fd) != 0)
+                else if (parFichier && ::fdatasync(e.fd) != 0)
                     abandonner(e, causeEcriture(errno), errno);
             }
     }
