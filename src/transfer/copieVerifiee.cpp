@@ -487,7 +487,7 @@ LotCopies::~LotCopies() {
     }
 }
 
-void LotCopies::ajouter(int dossierFd, const std::string& nom,
+bool LotCopies::ajouter(int dossierFd, const std::string& nom,
                         const std::vector<Destination>& destinations) {
     auto x = std::make_unique<Entree>();
     x->destinations = destinations;
@@ -499,7 +499,9 @@ void LotCopies::ajouter(int dossierFd, const std::string& nom,
         octets_ += x->res.taille;
         descripteurs_ += 1 + x->ecritures.size();
     }
+    const bool enCours = options_.verifier ? vivante(*x) : x->res.toutesCopiees();
     entrees_.push_back(std::move(x));
+    return enCours;
 }
 
 bool LotCopies::plein() const {

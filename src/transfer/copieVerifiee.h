@@ -101,8 +101,9 @@ public:
     LotCopies& operator=(const LotCopies&) = delete;
 
     // Reads `nom` of the folder `dossierFd` into a copy in every destination, not yet
-    // named. Its result comes from `terminer`, in the order of the calls.
-    void ajouter(int dossierFd, const std::string& nom,
+    // named. Its result comes from `terminer`, in the order of the calls. False when it
+    // already failed (the source unreadable, no copy could be written).
+    bool ajouter(int dossierFd, const std::string& nom,
                  const std::vector<Destination>& destinations);
     std::size_t nombre() const { return entrees_.size(); }
     // Enough is pending: its size, or the descriptors it holds open.

@@ -315,7 +315,8 @@ CauseCopie TransfertPhotos::copierUn(const std::string& dossier, const std::stri
     if (deplacement_) {
         if (!lot_)
             lot_ = std::make_unique<LotCopies>(tampon_);
-        lot_->ajouter(dfd, nom, {{cibleFd_, nom}});
+        if (lot_->ajouter(dfd, nom, {{cibleFd_, nom}}))
+            ++ecritsEnLot_;
         enLot_.push_back(std::move(source));
         return CauseCopie::Aucune;
     }
@@ -357,12 +358,16 @@ void TransfertPhotos::terminerLot(int& erreurs, const std::function<void(int)>& 
         return;
     const std::vector<ResultatCopie> resultats = lot_->terminer();
     for (std::size_t i = 0; i < resultats.size(); ++i)
-        compter(retenir(enLot_[i], resultats[i]), erreurs, avancement);
+        compter(retenir(enLot_[i], resultats[i]), erreurs, nullptr);
     enLot_.clear();
+    ecritsEnLot_ = 0;
+    if (avancement && montre_ != nbCopies_)
+        avancement(montre_ = nbCopies_);
 }
 
 int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) {
     nbCopies_ = 0;
+    montre_ = 0;
     echecs_ = {};
     int erreurs = 0;
     copies_.clear();
@@ -376,9 +381,12 @@ int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) 
         source_, recursif_, recursif_, &arret_,
         [&](const std::string& dossier, const std::string& nom) {
             const CauseCopie cause = copierUn(dossier, nom);
-            // Copies of a move wait in their batch; it is proved once full.
+            // Copies of a move wait in their batch, proved once it is full; the count
+            // moves on as each is written, and is set right if one fails its proof.
             if (cause != CauseCopie::Aucune || !deplacement_)
                 compter(cause, erreurs, avancement);
+            else if (avancement && nbCopies_ + ecritsEnLot_ != montre_)
+                avancement(montre_ = nbCopies_ + ecritsEnLot_);
             if (lot_ && lot_->plein())
                 terminerLot(erreurs, avancement);
         },

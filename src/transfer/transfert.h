@@ -203,9 +203,12 @@ private:
     std::vector<Copie> copies_;
     std::unique_ptr<LotCopies> lot_;
     std::vector<Source> enLot_;
+    int ecritsEnLot_ = 0; // of the batch, written without a failure so far
     std::vector<char> tampon_;
     unsigned sequence_ = 0;
     int nbCopies_ = 0;
+    // The count last shown: copies proved, and those of the batch written so far.
+    int montre_ = 0;
     int nbEffaces_ = 0;
     std::array<int, std::size_t(CauseCopie::Differente) + 1> echecs_{};
     int modifiesDepuisCopie_ = 0;
