@@ -433,9 +433,14 @@ void finirCopies(LotCopies::Entree& x, std::vector<char>& tampon, const OptionsC
 // kernel does not ask its program to write what it holds, only a flush of the file does.
 constexpr long kMagieFuse = 0x65735546;
 
-// The batch's copies put on the disk: one flush per file system written to, or of the
-// file alone where it is the only one there (a batch of one flushes no more than its
-// copy). A copy whose flush failed is removed, with the cause.
+// Up to this many copies on one file system are flushed one by one: a flush of the whole
+// file system also waits for what other programs wrote there, which pays only when it
+// spares many flushes (small photos), not for a few large films.
+constexpr std::size_t kCopiesParFichier = 4;
+
+// The batch's copies put on the disk: one flush per file system written to, or of each
+// file where there are few (a batch of one flushes no more than its copy). A copy whose flush
+// failed is removed, with the cause.
 void mettreSurDisque(std::vector<std::unique_ptr<LotCopies::Entree>>& entrees) {
     struct Systeme {
         dev_t dev;
@@ -457,9 +462,9 @@ void mettreSurDisque(std::vector<std::unique_ptr<LotCopies::Entree>>& entrees) {
         }
     for (const Systeme& s : systemes) {
         struct statfs fs;
-        const bool parFichier =
-            s.copies == 1 || (::fstatfs(s.fd, &fs) == 0 && long(fs.f_type) == kMagieFuse);
-        const int erreur = s.copies == 1 || ::syncfs(s.fd) == 0 ? 0 : errno;
+        const bool parFichier = s.copies <= kCopiesParFichier ||
+                                (::fstatfs(s.fd, &fs) == 0 && long(fs.f_type) == kMagieFuse);
+        const int erreur = s.copies <= kCopiesParFichier || ::syncfs(s.fd) == 0 ? 0 : errno;
         for (auto& x : entrees)
             for (Ecriture& e : x->ecritures) {
                 struct stat st;
