@@ -163,6 +163,9 @@ TEST_P(TransfertCarte, ABatchProvesEachCopyAfterAllWereWritten) {
         const std::string b = octets(200000, 'b');
         ecrire(dcim + "B.JPG", b);
         ecrire(dcim + "C.JPG", octets(7000, 'c'));
+        // More copies than are flushed one by one: the file system is flushed once.
+        for (const char* n : {"D.JPG", "E.JPG", "F.JPG"})
+            ecrire(dcim + n, octets(3000 + std::size_t(n[0] - 'D') * 1000, n[0]));
         TempDir pc;
         bool fait = false;
         definirCrochetCopie([&](EtapeCopie e, int fd) {
@@ -188,8 +191,9 @@ TEST_P(TransfertCarte, ABatchProvesEachCopyAfterAllWereWritten) {
         EXPECT_TRUE(fait);
         EXPECT_EQ(run.echecs(c.attendue), 1);
         // No copy of B under its name, nor any temporary file.
-        EXPECT_EQ(noms(pc.path()), (std::vector<std::string>{"A.JPG", "C.JPG"}));
-        EXPECT_EQ(noms(dcim), (std::vector<std::string>{"A.JPG", "B.JPG", "C.JPG"}));
+        EXPECT_EQ(noms(pc.path()),
+                  (std::vector<std::string>{"A.JPG", "C.JPG", "D.JPG", "E.JPG", "F.JPG"}));
+        EXPECT_EQ(noms(dcim).size(), 6u);
         EXPECT_EQ(readFile(dcim + "B.JPG") == b, !c.sourceEditee);
         std::filesystem::remove_all(carte.racine() + "DCIM");
     }
