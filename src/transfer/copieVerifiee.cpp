@@ -4,11 +4,13 @@
 #include "platform/fichierOrdinaire.h"
 #include "platform/fileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 #include <xxhash.h>
 
@@ -162,12 +164,8 @@ bool donnerAttributs(Ecriture& e, const struct stat& st, int mode) {
     return true;
 }
 
-// Flushed, dropped from the page cache, then read back from the disk.
+// Already flushed by the batch: dropped from the page cache, then read back from the disk.
 void relire(Ecriture& e, const Empreinte& attendue, off_t taille, std::vector<char>& tampon) {
-    if (::fdatasync(e.fd) != 0) {
-        abandonner(e, causeEcriture(errno), errno);
-        return;
-    }
     ::posix_fadvise(e.fd, 0, 0, POSIX_FADV_DONTNEED);
     appelerCrochet(EtapeCopie::CopieEcrite, e.fd);
     Hacheur h;
@@ -285,53 +283,77 @@ bool contenuInchange(int dossierFd, const std::string& nom, off_t taille, const 
     return ok;
 }
 
-ResultatCopie copierVerifie(int dossierFd, const std::string& nom,
-                            const std::vector<Destination>& destinations, std::vector<char>& tampon,
-                            const OptionsCopie& options) {
+// One source of a batch: its copies, open and unnamed until the batch ends.
+struct LotCopies::Entree {
+    int in = -1;
+    struct stat st {};
+    std::vector<Destination> destinations;
+    std::vector<Ecriture> ecritures;
     ResultatCopie res;
-    res.destinations.resize(destinations.size());
-    struct stat st;
-    const int in = ouvrirFichierOrdinaireAt(dossierFd, nom.c_str(), &st);
-    if (in < 0) {
+};
+
+namespace {
+
+// A batch holds this much before it is proved: enough to flush the disk seldom, little
+// enough that its sources are still in the page cache when they are read again, and
+// its descriptors far below the usual limit of 1024.
+constexpr off_t kOctetsLot = off_t(64) << 20;
+constexpr std::size_t kDescripteursLot = 400;
+
+bool vivante(const LotCopies::Entree& x) {
+    for (const Ecriture& e : x.ecritures)
+        if (e.vivante())
+            return true;
+    return false;
+}
+
+// Every failure of the source itself fails each copy still going.
+void echecSource(LotCopies::Entree& x, CauseCopie cause, int erreur) {
+    x.res.causeSource = cause;
+    x.res.erreurSource = erreur;
+    for (Ecriture& e : x.ecritures)
+        abandonner(e, cause, erreur);
+}
+
+// Steps 1 and 2: the source read once, hashed, and written into each copy.
+void ecrireCopies(LotCopies::Entree& x, int dossierFd, const std::string& nom,
+                  std::vector<char>& tampon, const OptionsCopie& options) {
+    ResultatCopie& res = x.res;
+    res.destinations.resize(x.destinations.size());
+    x.in = ouvrirFichierOrdinaireAt(dossierFd, nom.c_str(), &x.st);
+    if (x.in < 0) {
         res.causeSource =
             pasUnFichierOrdinaire(errno) ? CauseCopie::PasUnFichier : CauseCopie::SourceIllisible;
         res.erreurSource = errno;
         for (ResultatDestination& d : res.destinations)
             d = {res.causeSource, res.erreurSource};
-        return res;
+        return;
     }
+    const struct stat& st = x.st;
     res.taille = st.st_size;
     if (tampon.size() < kBloc)
         tampon.resize(kBloc);
-    std::vector<Ecriture> ecritures(destinations.size());
+    x.ecritures.resize(x.destinations.size());
     bool vivantes = false;
-    for (std::size_t i = 0; i < destinations.size(); ++i) {
-        ecritures[i].destination = &destinations[i];
-        ecritures[i].resultat = &res.destinations[i];
-        ouvrirCopie(ecritures[i]);
-        vivantes = vivantes || ecritures[i].vivante();
+    for (std::size_t i = 0; i < x.destinations.size(); ++i) {
+        x.ecritures[i].destination = &x.destinations[i];
+        x.ecritures[i].resultat = &res.destinations[i];
+        ouvrirCopie(x.ecritures[i]);
+        vivantes = vivantes || x.ecritures[i].vivante();
     }
-    // Every failure of the source itself fails each copy still going.
-    auto echecSource = [&](CauseCopie cause, int erreur) {
-        res.causeSource = cause;
-        res.erreurSource = erreur;
-        for (Ecriture& e : ecritures)
-            abandonner(e, cause, erreur);
-    };
-
     Hacheur hacheur;
     off_t copie = 0;
-    bool parNoyau = !options.verifier && ecritures.size() == 1 && ecritures[0].vivante();
+    bool parNoyau = !options.verifier && x.ecritures.size() == 1 && x.ecritures[0].vivante();
     int erreurNoyau = 0;
-    if (parNoyau && !copieNoyau(in, ecritures[0], st.st_size, copie, erreurNoyau))
+    if (parNoyau && !copieNoyau(x.in, x.ecritures[0], st.st_size, copie, erreurNoyau))
         parNoyau = false;
     if (parNoyau && erreurNoyau != 0)
-        abandonner(ecritures[0], causeEcriture(erreurNoyau), erreurNoyau);
+        abandonner(x.ecritures[0], causeEcriture(erreurNoyau), erreurNoyau);
     bool premier = true;
     while (!parNoyau && vivantes) {
-        const ssize_t n = lireBloc(in, tampon.data(), tampon.size(), copie);
+        const ssize_t n = lireBloc(x.in, tampon.data(), tampon.size(), copie);
         if (n < 0) {
-            echecSource(CauseCopie::SourceIllisible, errno);
+            echecSource(x, CauseCopie::SourceIllisible, errno);
             break;
         }
         if (n == 0)
@@ -339,10 +361,10 @@ ResultatCopie copierVerifie(int dossierFd, const std::string& nom,
         if (options.verifier)
             hacheur.ajouter(tampon.data(), std::size_t(n));
         if (premier)
-            appelerCrochet(EtapeCopie::SourceEntamee, in);
+            appelerCrochet(EtapeCopie::SourceEntamee, x.in);
         premier = false;
         vivantes = false;
-        for (Ecriture& e : ecritures) {
+        for (Ecriture& e : x.ecritures) {
             int erreur = 0;
             if (e.vivante() && !ecrireTout(e.fd, tampon.data(), std::size_t(n), erreur))
                 abandonner(e, causeEcriture(erreur), erreur);
@@ -352,36 +374,38 @@ ResultatCopie copierVerifie(int dossierFd, const std::string& nom,
     }
     // A file that changed while it was read is not taken as copied.
     struct stat apres;
-    bool ecrites = false;
-    for (const Ecriture& e : ecritures)
-        ecrites = ecrites || e.vivante();
-    if (ecrites && res.causeSource == CauseCopie::Aucune &&
-        (copie != st.st_size || ::fstat(in, &apres) != 0 || apres.st_size != st.st_size ||
+    if (vivante(x) && res.causeSource == CauseCopie::Aucune &&
+        (copie != st.st_size || ::fstat(x.in, &apres) != 0 || apres.st_size != st.st_size ||
          !memesTemps(apres.st_mtim, st.st_mtim) || !memesTemps(apres.st_ctim, st.st_ctim)))
-        echecSource(CauseCopie::SourceModifiee, 0);
+        echecSource(x, CauseCopie::SourceModifiee, 0);
     res.empreinte = hacheur.fin();
+}
+
+// Steps 3 to 5, once the copies are on the disk (or, unverified, at once).
+void finirCopies(LotCopies::Entree& x, std::vector<char>& tampon, const OptionsCopie& options) {
+    ResultatCopie& res = x.res;
+    const struct stat& st = x.st;
     // Times and permissions come after the flush and the reading back: some FAT drivers
     // (fusefat) stamp the time of the flush on the file.
-    for (Ecriture& e : ecritures) {
+    for (Ecriture& e : x.ecritures) {
         if (e.vivante() && options.verifier)
             relire(e, res.empreinte, st.st_size, tampon);
         if (e.vivante())
             donnerAttributs(e, st, options.mode);
     }
-    // Rewritten in place while it was copied, dates put back or not (FAT and exFAT keep
-    // no change time): the source no longer holds what the copies hold.
-    ecrites = false;
-    for (const Ecriture& e : ecritures)
-        ecrites = ecrites || e.vivante();
-    if (options.verifier && ecrites && res.causeSource == CauseCopie::Aucune) {
+    // Rewritten in place while it was copied, or since, dates put back or not (FAT and
+    // exFAT keep no change time): the source no longer holds what the copies hold.
+    if (options.verifier && vivante(x) && res.causeSource == CauseCopie::Aucune) {
         Empreinte relue;
-        if (!hacherFichier(in, relue, tampon))
-            echecSource(CauseCopie::SourceIllisible, errno);
+        if (!hacherFichier(x.in, relue, tampon))
+            echecSource(x, CauseCopie::SourceIllisible, errno);
         else if (!(relue == res.empreinte))
-            echecSource(CauseCopie::SourceModifiee, 0);
+            echecSource(x, CauseCopie::SourceModifiee, 0);
     }
-    ::close(in);
-    for (Ecriture& e : ecritures) {
+    if (x.in >= 0)
+        ::close(x.in);
+    x.in = -1;
+    for (Ecriture& e : x.ecritures) {
         if (!e.vivante())
             continue;
         const struct timespec temps[2] = {st.st_atim, st.st_mtim};
@@ -403,7 +427,114 @@ ResultatCopie copierVerifie(int dossierFd, const std::string& nom,
             ::unlinkat(e.destination->dossierFd, e.destination->nom.c_str(), 0);
         }
     }
-    return res;
+}
+
+// The magic number of FUSE file systems (fusefat, exfat-fuse): flushing one to the
+// kernel does not ask its program to write what it holds, only a flush of the file does.
+constexpr long kMagieFuse = 0x65735546;
+
+// Up to this many copies on one file system are flushed one by one: a flush of the whole
+// file system also waits for what other programs wrote there, which pays only when it
+// spares many flushes (small photos), not for a few large films.
+constexpr std::size_t kCopiesParFichier = 4;
+
+// The batch's copies put on the disk: one flush per file system written to, or of each
+// file where there are few (a batch of one flushes no more than its copy). A copy whose flush
+// failed is removed, with the cause.
+void mettreSurDisque(std::vector<std::unique_ptr<LotCopies::Entree>>& entrees) {
+    struct Systeme {
+        dev_t dev;
+        int fd;
+        std::size_t copies;
+    };
+    std::vector<Systeme> systemes;
+    for (auto& x : entrees)
+        for (Ecriture& e : x->ecritures) {
+            struct stat st;
+            if (!e.vivante() || ::fstat(e.fd, &st) != 0)
+                continue;
+            auto s = std::find_if(systemes.begin(), systemes.end(),
+                                  [&](const Systeme& y) { return y.dev == st.st_dev; });
+            if (s == systemes.end())
+                systemes.push_back({st.st_dev, e.fd, 1});
+            else
+                ++s->copies;
+        }
+    for (const Systeme& s : systemes) {
+        struct statfs fs;
+        const bool parFichier = s.copies <= kCopiesParFichier ||
+                                (::fstatfs(s.fd, &fs) == 0 && long(fs.f_type) == kMagieFuse);
+        const int erreur = s.copies <= kCopiesParFichier || ::syncfs(s.fd) == 0 ? 0 : errno;
+        for (auto& x : entrees)
+            for (Ecriture& e : x->ecritures) {
+                struct stat st;
+                if (!e.vivante() || ::fstat(e.fd, &st) != 0 || st.st_dev != s.dev)
+                    continue;
+                if (erreur != 0)
+                    abandonner(e, causeEcriture(erreur), erreur);
+                else if (parFichier && ::fdatasync(e.fd) != 0)
+                    abandonner(e, causeEcriture(errno), errno);
+            }
+    }
+}
+
+} // namespace
+
+LotCopies::LotCopies(std::vector<char>& tampon, const OptionsCopie& options)
+    : tampon_(tampon), options_(options) {}
+
+LotCopies::~LotCopies() {
+    for (auto& x : entrees_) {
+        for (Ecriture& e : x->ecritures)
+            abandonner(e, CauseCopie::EcritureEchouee, 0);
+        if (x->in >= 0)
+            ::close(x->in);
+    }
+}
+
+bool LotCopies::ajouter(int dossierFd, const std::string& nom,
+                        const std::vector<Destination>& destinations) {
+    auto x = std::make_unique<Entree>();
+    x->destinations = destinations;
+    ecrireCopies(*x, dossierFd, nom, tampon_, options_);
+    if (!options_.verifier) {
+        // Nothing to prove: named at once.
+        finirCopies(*x, tampon_, options_);
+    } else {
+        octets_ += x->res.taille;
+        descripteurs_ += 1 + x->ecritures.size();
+    }
+    const bool enCours = options_.verifier ? vivante(*x) : x->res.toutesCopiees();
+    entrees_.push_back(std::move(x));
+    return enCours;
+}
+
+bool LotCopies::plein() const {
+    return octets_ >= kOctetsLot || descripteurs_ >= kDescripteursLot;
+}
+
+std::vector<ResultatCopie> LotCopies::terminer() {
+    if (options_.verifier)
+        mettreSurDisque(entrees_);
+    std::vector<ResultatCopie> resultats;
+    resultats.reserve(entrees_.size());
+    for (auto& x : entrees_) {
+        if (options_.verifier)
+            finirCopies(*x, tampon_, options_);
+        resultats.push_back(std::move(x->res));
+    }
+    entrees_.clear();
+    octets_ = 0;
+    descripteurs_ = 0;
+    return resultats;
+}
+
+ResultatCopie copierVerifie(int dossierFd, const std::string& nom,
+                            const std::vector<Destination>& destinations, std::vector<char>& tampon,
+                            const OptionsCopie& options) {
+    LotCopies lot(tampon, options);
+    lot.ajouter(dossierFd, nom, destinations);
+    return std::move(lot.terminer().front());
 }
 
 } // namespace varlime

@@ -11,13 +11,20 @@
 //   3. The copy is flushed to the disk, dropped from the page cache, read back from the disk
 //      and hashed: a copy that differs is removed.
 //   4. The source is read again: one rewritten while it was copied (even with its dates
-//      put back) leaves its copies removed.
+//      put back) leaves its copies removed. It was read a moment ago, so this reading
+//      comes from the page cache, where every write to it lands first.
 //   5. Only then is the copy linked to its final name, never in place of another file.
+//
+// Flushing each copy alone costs a disk flush per photo. A batch (`LotCopies`) writes
+// several sources (step 1 and 2) and flushes their file systems once, then takes each
+// copy through steps 3 to 5. A source edited after its own copy but before the batch's
+// end is caught by step 4 like one edited during its copy.
 //
 // Without `verifier`, steps 3 and 4 and the hash are left out and the copy runs at the
 // speed of the kernel's own copy; the caller then flushes the folder at the end.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -78,11 +85,41 @@ struct OptionsCopie {
     int mode = -1;
 };
 
-// Copies `nom` of the folder `dossierFd` into every destination. `tampon` is reused from
-// call to call (it grows to 1 MiB).
+// Copies `nom` of the folder `dossierFd` into every destination: a batch of one. `tampon`
+// is reused from call to call (it grows to 1 MiB).
 ResultatCopie copierVerifie(int dossierFd, const std::string& nom,
                             const std::vector<Destination>& destinations, std::vector<char>& tampon,
                             const OptionsCopie& options = {});
+
+// Copies written first and proved together. A copy is named only by `terminer`; copies
+// still pending when the batch goes are removed. The caller ends the batch once `plein`.
+class LotCopies {
+public:
+    explicit LotCopies(std::vector<char>& tampon, const OptionsCopie& options = {});
+    ~LotCopies();
+    LotCopies(const LotCopies&) = delete;
+    LotCopies& operator=(const LotCopies&) = delete;
+
+    // Reads `nom` of the folder `dossierFd` into a copy in every destination, not yet
+    // named. Its result comes from `terminer`, in the order of the calls. False when it
+    // already failed (the source unreadable, no copy could be written).
+    bool ajouter(int dossierFd, const std::string& nom,
+                 const std::vector<Destination>& destinations);
+    std::size_t nombre() const { return entrees_.size(); }
+    // Enough is pending: its size, or the descriptors it holds open.
+    bool plein() const;
+    // Flushes each file system written to once, proves each copy and names it.
+    std::vector<ResultatCopie> terminer();
+
+    struct Entree;
+
+private:
+    std::vector<char>& tampon_;
+    OptionsCopie options_;
+    std::vector<std::unique_ptr<Entree>> entrees_;
+    off_t octets_ = 0;
+    std::size_t descripteurs_ = 0;
+};
 
 // Reads `nom` of the folder again, whole, and tells whether it still holds the content
 // that was hashed: true only for a regular file of that size and hash. Called just
@@ -95,7 +132,8 @@ bool hacherFichier(int fd, Empreinte& empreinte, std::vector<char>& tampon);
 
 // For the tests: called at fixed points of every copy. `SourceEntamee` comes after the
 // first block of the source was read (fd: the source, read only), `CopieEcrite` after a
-// copy was written and flushed, before it is read back (fd: the copy, read-write).
+// copy was written and flushed, before it is read back (fd: the copy, read-write); in a
+// batch, every source of the batch has been copied by then.
 enum class EtapeCopie { SourceEntamee, CopieEcrite };
 using CrochetCopie = std::function<void(EtapeCopie etape, int fd)>;
 void definirCrochetCopie(CrochetCopie crochet); // an empty one removes it

@@ -247,6 +247,7 @@ TransfertPhotos::TransfertPhotos(std::string source, std::string cible, bool dep
       deplacement_(deplacement), recursif_(Dcim(source_)) {}
 
 TransfertPhotos::~TransfertPhotos() {
+    lot_.reset(); // removes copies never proved while their folder is still open
     if (cibleFd_ >= 0)
         ::close(cibleFd_);
     if (dossierFd_ >= 0)
@@ -304,29 +305,69 @@ void TransfertPhotos::nettoyerTemporaires() {
 
 CauseCopie TransfertPhotos::copierUn(const std::string& dossier, const std::string& nom) {
     const int dfd = dossierSource(dossier);
-    struct stat dst, st;
-    if (dfd < 0 || ::fstat(dfd, &dst) != 0 || ::fstatat(dfd, nom.c_str(), &st, 0) != 0)
+    Source source{dossier, nom, {}, {}};
+    if (dfd < 0 || ::fstat(dfd, &source.dossierSt) != 0 ||
+        ::fstatat(dfd, nom.c_str(), &source.st, 0) != 0)
         return CauseCopie::SourceIllisible;
-    // A move deletes what it copied: each copy is proved identical first. A plain copy
-    // goes at the speed of the kernel's own copy and is flushed at the end of the run.
+    // A move deletes what it copied: each copy is proved identical first, in batches that
+    // flush the target once. A plain copy goes at the speed of the kernel's own copy and
+    // is flushed at the end of the run.
+    if (deplacement_) {
+        if (!lot_)
+            lot_ = std::make_unique<LotCopies>(tampon_);
+        if (lot_->ajouter(dfd, nom, {{cibleFd_, nom}}))
+            ++ecritsEnLot_;
+        enLot_.push_back(std::move(source));
+        return CauseCopie::Aucune;
+    }
     OptionsCopie options;
-    options.verifier = deplacement_;
-    const ResultatCopie r = copierVerifie(dfd, nom, {{cibleFd_, nom}}, tampon_, options);
+    options.verifier = false;
+    return retenir(source, copierVerifie(dfd, nom, {{cibleFd_, nom}}, tampon_, options));
+}
+
+CauseCopie TransfertPhotos::retenir(const Source& s, const ResultatCopie& r) {
     if (!r.toutesCopiees())
         return r.causeSource != CauseCopie::Aucune ? r.causeSource : r.destinations[0].cause;
     // What the file was when it was copied: the delete phase compares.
+    const int dfd = dossierSource(s.dossier);
     struct stat apres;
-    if (::fstatat(dfd, nom.c_str(), &apres, 0) != 0 || apres.st_dev != st.st_dev ||
-        apres.st_ino != st.st_ino)
+    if (dfd < 0 || ::fstatat(dfd, s.nom.c_str(), &apres, 0) != 0 || apres.st_dev != s.st.st_dev ||
+        apres.st_ino != s.st.st_ino)
         return CauseCopie::SourceModifiee;
-    copies_.push_back({dossier, nom, dst.st_dev, dst.st_ino, st.st_dev, st.st_ino, st.st_size,
-                       apres.st_mtim, apres.st_ctim, r.destinations[0].dev, r.destinations[0].ino,
-                       identiteFichier(cibleFd_, nom).naissance, r.empreinte});
+    copies_.push_back({s.dossier, s.nom, s.dossierSt.st_dev, s.dossierSt.st_ino, s.st.st_dev,
+                       s.st.st_ino, s.st.st_size, apres.st_mtim, apres.st_ctim,
+                       r.destinations[0].dev, r.destinations[0].ino,
+                       identiteFichier(cibleFd_, s.nom).naissance, r.empreinte});
     return CauseCopie::Aucune;
+}
+
+void TransfertPhotos::compter(CauseCopie cause, int& erreurs,
+                              const std::function<void(int)>& avancement) {
+    if (cause == CauseCopie::Aucune) {
+        ++nbCopies_;
+        if (avancement)
+            avancement(nbCopies_);
+    } else {
+        ++echecs_[std::size_t(cause)];
+        ++erreurs;
+    }
+}
+
+void TransfertPhotos::terminerLot(int& erreurs, const std::function<void(int)>& avancement) {
+    if (!lot_ || lot_->nombre() == 0)
+        return;
+    const std::vector<ResultatCopie> resultats = lot_->terminer();
+    for (std::size_t i = 0; i < resultats.size(); ++i)
+        compter(retenir(enLot_[i], resultats[i]), erreurs, nullptr);
+    enLot_.clear();
+    ecritsEnLot_ = 0;
+    if (avancement && montre_ != nbCopies_)
+        avancement(montre_ = nbCopies_);
 }
 
 int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) {
     nbCopies_ = 0;
+    montre_ = 0;
     echecs_ = {};
     int erreurs = 0;
     copies_.clear();
@@ -340,18 +381,21 @@ int TransfertPhotos::copierFichiers(const std::function<void(int)>& avancement) 
         source_, recursif_, recursif_, &arret_,
         [&](const std::string& dossier, const std::string& nom) {
             const CauseCopie cause = copierUn(dossier, nom);
-            if (cause == CauseCopie::Aucune) {
-                ++nbCopies_;
-                if (avancement)
-                    avancement(nbCopies_);
-            } else {
-                ++echecs_[std::size_t(cause)];
-                ++erreurs;
-            }
+            // Copies of a move wait in their batch, proved once it is full; the count
+            // moves on as each is written, and is set right if one fails its proof.
+            if (cause != CauseCopie::Aucune || !deplacement_)
+                compter(cause, erreurs, avancement);
+            else if (avancement && nbCopies_ + ecritsEnLot_ != montre_)
+                avancement(montre_ = nbCopies_ + ecritsEnLot_);
+            if (lot_ && lot_->plein())
+                terminerLot(erreurs, avancement);
         },
         // A folder that cannot be read (no permission, a card pulled out)
         // holds photos that were not copied: a move must not go on.
         &illisibles);
+    // An interrupted walk stops between files: the copies already written are proved
+    // and named all the same.
+    terminerLot(erreurs, avancement);
     echecs_[std::size_t(CauseCopie::SourceIllisible)] += illisibles;
     erreurs += illisibles;
     // Copies count as done only once they are on the disk.

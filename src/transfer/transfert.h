@@ -10,9 +10,11 @@
 #include <atomic>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
@@ -175,7 +177,19 @@ private:
         // What was copied, read again just before the delete.
         Empreinte empreinte;
     };
+    // A source as it was found by the walk, before its copy.
+    struct Source {
+        std::string dossier;
+        std::string nom;
+        struct stat dossierSt;
+        struct stat st;
+    };
     CauseCopie copierUn(const std::string& dossier, const std::string& nom);
+    // Keeps a finished copy for the delete phase; its cause otherwise.
+    CauseCopie retenir(const Source& source, const ResultatCopie& r);
+    void compter(CauseCopie cause, int& erreurs, const std::function<void(int)>& avancement);
+    // Proves and names the copies of the batch, and counts them.
+    void terminerLot(int& erreurs, const std::function<void(int)>& avancement);
     // The source folder, opened once while its files are walked (or deleted).
     int dossierSource(const std::string& dossier);
     void nettoyerTemporaires();
@@ -187,9 +201,14 @@ private:
     int cibleFd_ = -1;
     std::atomic<bool> arret_{false};
     std::vector<Copie> copies_;
+    std::unique_ptr<LotCopies> lot_;
+    std::vector<Source> enLot_;
+    int ecritsEnLot_ = 0; // of the batch, written without a failure so far
     std::vector<char> tampon_;
     unsigned sequence_ = 0;
     int nbCopies_ = 0;
+    // The count last shown: copies proved, and those of the batch written so far.
+    int montre_ = 0;
     int nbEffaces_ = 0;
     std::array<int, std::size_t(CauseCopie::Differente) + 1> echecs_{};
     int modifiesDepuisCopie_ = 0;

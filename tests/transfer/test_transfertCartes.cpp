@@ -140,6 +140,65 @@ TEST_P(TransfertCarte, MoveDeletesOnlyWhatItProvedIdentical) {
     }
 }
 
+// A move proves its copies by batches: every photo of the batch is copied before the first
+// copy is read back. A photo edited in that while, after its own copy, or a copy changed
+// on the disk, fails that photo alone, its copy removed, and nothing is deleted.
+TEST_P(TransfertCarte, ABatchProvesEachCopyAfterAllWereWritten) {
+    struct Cas {
+        const char* nom;
+        bool sourceEditee; // else B's copy gets one byte flipped before it is read back
+        CauseCopie attendue;
+    };
+    const std::vector<Cas> cas = {
+        {"source-edited-before-read-back", true, CauseCopie::SourceModifiee},
+        {"copy-flipped-before-read-back", false, CauseCopie::Differente},
+    };
+    Support carte(GetParam());
+    if (!carte.ok())
+        GTEST_SKIP() << "skipped: " << carte.raison();
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const std::string dcim = carte.racine() + "DCIM/100CANON/";
+        ecrire(dcim + "A.JPG", octets(5000, 'a'));
+        const std::string b = octets(200000, 'b');
+        ecrire(dcim + "B.JPG", b);
+        ecrire(dcim + "C.JPG", octets(7000, 'c'));
+        // More copies than are flushed one by one: the file system is flushed once.
+        for (const char* n : {"D.JPG", "E.JPG", "F.JPG"})
+            ecrire(dcim + n, octets(3000 + std::size_t(n[0] - 'D') * 1000, n[0]));
+        TempDir pc;
+        bool fait = false;
+        definirCrochetCopie([&](EtapeCopie e, int fd) {
+            struct stat st;
+            if (e != EtapeCopie::CopieEcrite || fait || ::fstat(fd, &st) != 0)
+                return;
+            // A's copy is read back first, once B and C were copied.
+            if (c.sourceEditee && st.st_size == 5000) {
+                reecrireEnPlace(dcim + "B.JPG");
+                fait = true;
+            }
+            if (!c.sourceEditee && st.st_size == off_t(b.size())) {
+                char x = 0;
+                ASSERT_EQ(::pread(fd, &x, 1, 100000), 1);
+                x = char(x ^ 0x01);
+                ASSERT_EQ(::pwrite(fd, &x, 1, 100000), 1);
+                fait = true;
+            }
+        });
+        TransfertPhotos run(carte.racine() + "DCIM", pc.path(), true);
+        EXPECT_EQ(run.copierFichiers(nullptr), 1);
+        definirCrochetCopie({});
+        EXPECT_TRUE(fait);
+        EXPECT_EQ(run.echecs(c.attendue), 1);
+        // No copy of B under its name, nor any temporary file.
+        EXPECT_EQ(noms(pc.path()),
+                  (std::vector<std::string>{"A.JPG", "C.JPG", "D.JPG", "E.JPG", "F.JPG"}));
+        EXPECT_EQ(noms(dcim).size(), 6u);
+        EXPECT_EQ(readFile(dcim + "B.JPG") == b, !c.sourceEditee);
+        std::filesystem::remove_all(carte.racine() + "DCIM");
+    }
+}
+
 // Onto a card: FAT keeps no permissions and fusefat refuses to set them, which is no
 // failure; times are kept to the card's two seconds.
 TEST_P(TransfertCarte, MovesOntoTheCard) {
