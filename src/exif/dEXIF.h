@@ -251,7 +251,8 @@ public:
     std::uint64_t TotalBytesRead = 0;
 
     // What the file says of itself besides EXIF, as found: its XMP packet and its IPTC
-    // records (in a TIFF, they come from its main directory).
+    // records (in a TIFF, they come from its main directory). A naming read keeps a
+    // JPEG's whole XMP segment there, its packet from xmpAt_ on.
     std::string XmpPacket, IptcRecords;
     // Where a container's facts came from when it had no EXIF of its own (a film's
     // dates, a maker's record); None for a file with EXIF.
@@ -282,6 +283,9 @@ private:
     std::string tiffBuffer_;
     // How many bytes of that memory the last file filled (the rest is zeros).
     std::size_t tiffBytesUsed_ = 0;
+    // Where the XMP packet starts in XmpPacket: naming takes a JPEG's whole XMP segment
+    // rather than copy the packet out of it.
+    std::size_t xmpAt_ = 0;
 };
 
 } // namespace varlime

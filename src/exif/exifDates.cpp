@@ -5,6 +5,7 @@
 #include <QXmlStreamReader>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,6 +84,240 @@ std::optional<std::string> smallFile(const std::string& path, std::size_t cap) {
     return out;
 }
 
+// What the quick scan of an XMP packet concluded.
+struct QuickXmp {
+    bool sure = false; // false: the scan met something it does not read; parse instead
+    std::optional<std::string> date;
+};
+
+bool nameByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// A NUL byte anywhere makes the parser stop: the answer is then its own.
+bool plainBytes(std::string_view x) {
+    return x.find('\0') == std::string_view::npos;
+}
+
+bool space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The first date given by (`uri`, `local`) in a packet written the plain way editors and
+// cameras write it (tags, attributes, namespace declarations, processing instructions,
+// text without entities), found by one pass over its bytes without building any string.
+// Anything else (comments, CDATA, entities, a structure where a date should be, a date
+// that is no date, an error) leaves the answer to the XML parser: `sure` stays false.
+QuickXmp quickXmpDate(std::string_view x, std::string_view uri, std::string_view local) {
+    struct Binding {
+        std::string_view prefix, uri; // an empty prefix is the default namespace
+        int depth;
+    };
+    std::array<Binding, 64> bindings;
+    std::size_t nBindings = 0;
+    std::array<std::string_view, 64> open; // names of the elements open
+    int depth = 0;
+    auto resolve = [&](std::string_view prefix, bool& bound) -> std::string_view {
+        for (std::size_t i = nBindings; i-- > 0;)
+            if (bindings[i].prefix == prefix) {
+                bound = true;
+                return bindings[i].uri;
+            }
+        bound = prefix.empty();
+        return {};
+    };
+    // Whether the qualified name `q` is (uri, local); `sure` false when its prefix is unbound.
+    auto is = [&](std::string_view q, bool attribute, bool& ok) {
+        const auto colon = q.find(':');
+        std::string_view prefix, name = q;
+        if (colon != std::string_view::npos) {
+            prefix = q.substr(0, colon);
+            name = q.substr(colon + 1);
+        } else if (attribute) {
+            return false; // an attribute without prefix has no namespace
+        }
+        if (prefix == "xml"sv || prefix == "xmlns"sv)
+            return false;
+        bool bound = false;
+        const std::string_view ns = resolve(prefix, bound);
+        if (!bound)
+            ok = false;
+        return name == local && ns == uri;
+    };
+    QuickXmp out;
+    std::size_t at = 0;
+    const std::size_t n = x.size();
+    auto readName = [&]() {
+        const std::size_t from = at;
+        while (at < n && nameByte(x[at]))
+            ++at;
+        return x.substr(from, at - from);
+    };
+    auto skipSpace = [&]() {
+        while (at < n && space(x[at]))
+            ++at;
+    };
+    bool rootDone = false;
+    for (int tags = 0; at < n; ++tags) {
+        const auto lt = x.find('<', at);
+        if (lt == std::string_view::npos || tags > kMaxXmpTokens / 3)
+            return out; // no date given the plain way: the parser looks further
+        const std::string_view text = x.substr(at, lt - at);
+        if (text.find('&') != std::string_view::npos ||
+            (depth == 0 && text.find_first_not_of(" \t\r\n"sv) != std::string_view::npos))
+            return out;
+        at = lt + 1;
+        if (at >= n)
+            return out;
+        if (x[at] == '?') {
+            const auto end = x.find("?>"sv, at);
+            if (end == std::string_view::npos)
+                return out;
+            at = end + 2;
+            continue;
+        }
+        if (x[at] == '!')
+            return out;
+        if (x[at] == '/') {
+            ++at;
+            const std::string_view name = readName();
+            skipSpace();
+            if (depth == 0 || at >= n || x[at] != '>' || open[std::size_t(depth - 1)] != name)
+                return out;
+            ++at;
+            --depth;
+            rootDone = depth == 0;
+            while (nBindings > 0 && bindings[nBindings - 1].depth > depth)
+                --nBindings;
+            continue;
+        }
+        const std::string_view element = readName();
+        if (element.empty() || depth >= int(open.size()) || (depth == 0 && rootDone))
+            return out;
+        // The namespaces a tag declares hold for all its attributes: those that may be the
+        // date are kept until the tag's end, where every declaration is known.
+        std::array<std::string_view, 4> candidates;
+        std::size_t nCandidates = 0;
+        // The prefixes its attributes use, checked there too (left uninitialised: most
+        // tags use few).
+        const char* prefixAt[32];
+        std::size_t prefixLength[32];
+        std::size_t nPrefixes = 0;
+        bool empty = false;
+        for (;;) {
+            const std::size_t before = at;
+            skipSpace();
+            if (at >= n)
+                return out;
+            if (x[at] == '>') {
+                ++at;
+                break;
+            }
+            if (x[at] == '/') {
+                if (at + 1 >= n || x[at + 1] != '>')
+                    return out;
+                at += 2;
+                empty = true;
+                break;
+            }
+            if (at == before)
+                return out; // attributes are separated by spaces
+            const std::string_view name = readName();
+            skipSpace();
+            if (name.empty() || at >= n || x[at] != '=')
+                return out;
+            ++at;
+            skipSpace();
+            if (at >= n || (x[at] != '"' && x[at] != '\''))
+                return out;
+            const char quote = x[at++];
+            const auto end = x.find(quote, at);
+            if (end == std::string_view::npos)
+                return out;
+            const std::string_view value = x.substr(at, end - at);
+            if (value.find_first_of("<&"sv) != std::string_view::npos)
+                return out;
+            at = end + 1;
+            if (const auto colon = name.find(':');
+                colon != std::string_view::npos && !name.starts_with("xmlns:"sv)) {
+                if (nPrefixes == std::size(prefixAt))
+                    return out;
+                prefixAt[nPrefixes] = name.data();
+                prefixLength[nPrefixes++] = colon;
+            }
+            if (name.ends_with(local) && name.size() > local.size() &&
+                name[name.size() - local.size() - 1] == ':') {
+                if (nCandidates == candidates.size())
+                    return out;
+                const std::size_t from = std::size_t(name.data() - x.data());
+                candidates[nCandidates++] = x.substr(from, at - 1 - from);
+            }
+            if (name == "xmlns"sv || name.starts_with("xmlns:"sv)) {
+                if (nBindings == bindings.size())
+                    return out;
+                bindings[nBindings++] = {name.size() > 6 ? name.substr(6) : std::string_view(),
+                                         value, depth + 1};
+            }
+        }
+        bool ok = true;
+        // Every prefix the tag uses must be bound, or the parser stops there.
+        for (std::size_t i = 0; i < nPrefixes; ++i) {
+            const std::string_view prefix(prefixAt[i], prefixLength[i]);
+            bool bound = prefix == "xml"sv;
+            if (!bound)
+                resolve(prefix, bound);
+            if (!bound)
+                return out;
+        }
+        for (std::size_t i = 0; i < nCandidates; ++i) {
+            // From the name to the closing quote of its value.
+            const std::string_view c = candidates[i];
+            const std::string_view name = c.substr(0, c.find_first_of(" \t\r\n="));
+            const bool wanted = is(name, true, ok);
+            if (!ok)
+                return out;
+            if (wanted) {
+                const auto q = c.find_first_of("\"'");
+                out.date = xmpDateText(c.substr(q + 1));
+                out.sure = out.date.has_value() && plainBytes(x.substr(0, at));
+                return out;
+            }
+        }
+        const bool wanted = is(element, false, ok);
+        if (!ok)
+            return out;
+        if (wanted) {
+            // The element's text, up to its end tag; a child inside is a structure.
+            const auto lt2 = empty ? std::string_view::npos : x.find('<', at);
+            if (lt2 == std::string_view::npos)
+                return out;
+            const std::string_view text = x.substr(at, lt2 - at);
+            std::size_t after = lt2 + 2;
+            if (text.find('&') != std::string_view::npos || after > n || x[lt2 + 1] != '/' ||
+                x.substr(after, element.size()) != element)
+                return out;
+            after += element.size();
+            while (after < n && space(x[after]))
+                ++after;
+            if (after >= n || x[after] != '>')
+                return out;
+            out.date = xmpDateText(text);
+            out.sure = out.date.has_value() && plainBytes(x.substr(0, after));
+            return out;
+        }
+        if (empty) {
+            while (nBindings > 0 && bindings[nBindings - 1].depth > depth)
+                --nBindings;
+            rootDone = rootDone || depth == 0;
+        } else {
+            open[std::size_t(depth)] = element;
+            ++depth;
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 std::string_view dateSourceLabel(DateSource source) {
@@ -143,7 +378,9 @@ std::optional<std::string> xmpDateText(std::string_view v) {
     return out;
 }
 
-std::optional<std::string> xmpDate(std::string_view packet) {
+namespace {
+
+std::optional<std::string> xmpDateOf(std::string_view packet, bool quickFirst) {
     if (packet.size() > kMaxXmpBytes)
         packet = packet.substr(0, kMaxXmpBytes);
     // The packet may sit between the bytes of another format: the XML starts at its
@@ -163,10 +400,20 @@ std::optional<std::string> xmpDate(std::string_view packet) {
     // text does not hold at all cannot be found by parsing it (an editor's history of
     // edits can make a packet long).
     std::size_t best = 0;
-    while (best < kWanted.size() && packet.find(kWanted[best].second) == std::string_view::npos)
+    // (memmem: the search of a long packet for a name it does not hold costs little.)
+    auto holds = [&](std::string_view name) {
+        return ::memmem(packet.data(), packet.size(), name.data(), name.size()) != nullptr;
+    };
+    while (best < kWanted.size() && !holds(kWanted[best].second))
         ++best;
     if (best == kWanted.size())
         return std::nullopt;
+    // Most packets are written plainly and give their best date early: a scan of their
+    // bytes finds it at a small part of the parser's cost.
+    if (quickFirst)
+        if (QuickXmp quick = quickXmpDate(packet, kWanted[best].first, kWanted[best].second);
+            quick.sure)
+            return quick.date;
     auto which = [](QStringView ns, QStringView name) -> int {
         for (std::size_t i = 0; i < kWanted.size(); ++i)
             if (ns == QLatin1String(kWanted[i].first.data(), qsizetype(kWanted[i].first.size())) &&
@@ -195,6 +442,16 @@ std::optional<std::string> xmpDate(std::string_view packet) {
         if (f)
             return f;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> xmpDate(std::string_view packet) {
+    return xmpDateOf(packet, true);
+}
+
+std::optional<std::string> xmpDateByParser(std::string_view packet) {
+    return xmpDateOf(packet, false);
 }
 
 std::optional<std::string_view> xmpOfSegment(std::string_view body) {

@@ -46,7 +46,11 @@ bool isDateText(std::string_view text);
 // photoshop:DateCreated, as attributes or as elements, read with an XML parser. The
 // packet is read up to a bounded size and number of tokens; nothing when it holds
 // none of them, or none that is a date.
+// A packet written the plain way is scanned without the parser, which reads the rest.
 std::optional<std::string> xmpDate(std::string_view packet);
+
+// The same date, always read by the XML parser: what the scan must agree with.
+std::optional<std::string> xmpDateByParser(std::string_view packet);
 
 // An XMP date ("2010-05-06T12:34:56+02:00", "2010-05-06T12:34", "2010-05-06") as
 // "YYYY:MM:DD HH:MM:SS" of the time written; a missing time is midnight.

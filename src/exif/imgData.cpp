@@ -170,6 +170,7 @@ void TimgData::Reset() {
     IsTiffSource = false;
     XmpPacket.clear();
     IptcRecords.clear();
+    xmpAt_ = 0;
     ContainerDateSource = DateSource::None;
     DateForNaming = {};
 }
@@ -273,7 +274,7 @@ void TimgData::chooseNamingDate() {
             IptcRecords = info->IptcRecords;
     }
     if (DateForNaming.source == DateSource::None && !XmpPacket.empty())
-        take(xmpDate(XmpPacket).value_or(""), DateSource::Xmp);
+        take(xmpDate(std::string_view(XmpPacket).substr(xmpAt_)).value_or(""), DateSource::Xmp);
     // The file beside is looked for only when the file itself has no date.
     if (DateForNaming.source == DateSource::None && !LoadedFileName.empty()) {
         const std::string sidecar = readXmpSidecar(LoadedFileName);
@@ -366,8 +367,19 @@ bool TimgData::segmentWalk(Source& in) {
         case 0xE1:
             // The XMP packet, wherever it comes: a date may be kept there alone.
             if (XmpPacket.empty())
-                if (const auto xmp = xmpOfSegment(std::string_view(slot.Bytes).substr(2)))
+                if (const auto xmp = xmpOfSegment(std::string_view(slot.Bytes).substr(2));
+                    xmp && !xmp->empty()) {
+                    // Naming never looks at the segment again: it is taken, not copied.
+                    if (NamingFactsOnly) {
+                        xmpAt_ = static_cast<std::size_t>(xmp->data() - slot.Bytes.data());
+                        XmpPacket.swap(slot.Bytes);
+                        slot.Bytes.clear();
+                        if (SegmentCount > 5 || ExifSegment)
+                            --SegmentCount;
+                        break;
+                    }
                     XmpPacket = std::string(*xmp);
+                }
             if (SegmentCount > 5 || ExifSegment) {
                 --SegmentCount;
             } else if (std::string_view(slot.Bytes).substr(2, 5) != std::string_view("Exif\0", 5)) {

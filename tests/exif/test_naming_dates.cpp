@@ -4,6 +4,7 @@
 // files, made here from the sample photos with exiftool writing the tags.
 #include "container_builder.h"
 #include "exif/dEXIF.h"
+#include "exif/exifDates.h"
 #include "exif/exifDump.h"
 #include "exif_builder.h"
 #include "exif_naming/composeurExif.h"
@@ -283,3 +284,111 @@ TEST(NamingDatesFocal, Focal35AgreesWithExiftool) {
 }
 
 } // namespace
+
+// The quick scan of XMP packets gives the XML parser's answer on every packet, the plain
+// ones it reads itself and the unusual ones it leaves to the parser.
+TEST(NamingDatesXmp, QuickScanAgreesWithTheParser) {
+    const std::string x = "xmlns:x='adobe:ns:meta/'",
+                      rdf = "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'",
+                      xmp = "xmlns:xmp='http://ns.adobe.com/xap/1.0/'",
+                      ex = "xmlns:exif='http://ns.adobe.com/exif/1.0/'";
+    auto packet = [&](const std::string& description) {
+        return "<?xpacket begin='' id='W5M0MpCehiHzreSzNTczkc9d'?><x:xmpmeta " + x + "><rdf:RDF " +
+               rdf + ">" + description + "</rdf:RDF></x:xmpmeta><?xpacket end='w'?>";
+    };
+    struct Cas {
+        const char* quoi;
+        std::string packet;
+        const char* date; // "" for none
+    };
+    const std::vector<Cas> cas = {
+        {"attribute",
+         packet("<rdf:Description " + xmp + " xmp:CreateDate='2013-09-23T10:09:46+02:00'/>"),
+         "2013:09:23 10:09:46"},
+        {"element",
+         packet("<rdf:Description " + xmp +
+                ">\n <xmp:CreateDate> 2005-12-17T22:03:32Z\n "
+                "</xmp:CreateDate></rdf:Description>"),
+         "2005:12:17 22:03:32"},
+        {"default namespace",
+         packet("<rdf:Description><CreateDate xmlns='http://ns.adobe.com/xap/1.0/'>"
+                "2001-02-03</CreateDate></rdf:Description>"),
+         "2001:02:03 00:00:00"},
+        {"the best name wins over an earlier one",
+         packet("<rdf:Description " + xmp + " " + ex +
+                " xmp:CreateDate='2001-01-01' exif:DateTimeOriginal='2002-02-02T02:02'/>"),
+         "2002:02:02 02:02:00"},
+        {"a prefix bound elsewhere",
+         packet("<rdf:Description xmlns:xmp='urn:other' "
+                "xmp:CreateDate='2001-01-01'/>"),
+         ""},
+        {"a prefix bound in a closed sibling only",
+         packet("<rdf:Description " + xmp + "/><rdf:Description xmp:CreateDate='2001-01-01'/>"),
+         ""},
+        {"a prefix bound again inside",
+         packet("<rdf:Description " + xmp +
+                "><rdf:Bag xmlns:xmp='urn:other'><xmp:CreateDate>2001-"
+                "01-01</xmp:CreateDate></rdf:Bag><xmp:CreateDate>2003-"
+                "03-03</xmp:CreateDate></rdf:Description>"),
+         "2003:03:03 00:00:00"},
+        {"a comment holding the name",
+         packet("<!-- xmp:CreateDate='2001-01-01' --><rdf:Description " + xmp +
+                " xmp:CreateDate='2004-04-04'/>"),
+         "2004:04:04 00:00:00"},
+        {"a text holding the name",
+         packet("<rdf:Description " + xmp +
+                "><xmp:Label>xmp:CreateDate='2001-01-01'</xmp:Label>"
+                "<xmp:CreateDate>2004-05-06</xmp:CreateDate></rdf:Description>"),
+         "2004:05:06 00:00:00"},
+        {"an attribute value holding the name",
+         packet("<rdf:Description " + xmp + " xmp:Label=\" xmp:CreateDate='2001-01-01'\"/>"), ""},
+        {"a structure where the date is",
+         packet("<rdf:Description " + xmp +
+                "><xmp:CreateDate><rdf:Seq><rdf:li>2001-01-01</rdf:li>"
+                "</rdf:Seq></xmp:CreateDate></rdf:Description>"),
+         ""},
+        {"a first value that is no date",
+         packet("<rdf:Description " + xmp + " xmp:CreateDate='soon'/><rdf:Description " + xmp +
+                " xmp:CreateDate='2007-07-07'/>"),
+         "2007:07:07 00:00:00"},
+        {"an entity in the value",
+         packet("<rdf:Description " + xmp +
+                "><xmp:CreateDate>&#50;008-08-08</xmp:CreateDate>"
+                "</rdf:Description>"),
+         "2008:08:08 00:00:00"},
+        {"CDATA",
+         packet("<rdf:Description " + xmp +
+                "><xmp:CreateDate><![CDATA[2009-09-09]]></xmp:CreateDate></rdf:Description>"),
+         "2009:09:09 00:00:00"},
+        {"an undeclared prefix before the date",
+         packet("<rdf:Description " + xmp +
+                "><foo:bar/><xmp:CreateDate>2001-01-01</xmp:CreateDate>"
+                "</rdf:Description>"),
+         ""},
+        {"a wrong end tag after the date",
+         packet("<rdf:Description " + xmp +
+                "><xmp:CreateDate>2001-01-01</xmp:Other>"
+                "</rdf:Description>"),
+         "2001:01:01 00:00:00"},
+        {"a second root", packet("") + "<rdf:Description " + xmp + " xmp:CreateDate='2001-01-01'/>",
+         ""},
+        {"a cut packet",
+         packet("<rdf:Description " + xmp + " xmp:CreateDate='2001-01-01").substr(0, 170), ""},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.quoi);
+        EXPECT_EQ(xmpDate(c.packet).value_or(""), c.date);
+        EXPECT_EQ(xmpDate(c.packet), xmpDateByParser(c.packet));
+    }
+    // The packets of the sample photos.
+    for (const char* name : {"no_exif.jpg", "long_description.jpg", "PaintTool_sample.jpg"}) {
+        SCOPED_TRACE(name);
+        const std::string b = test::readFile(photo(name));
+        const auto begin = b.find("<x:xmpmeta"), end = b.find("</x:xmpmeta>");
+        if (begin == std::string::npos)
+            continue;
+        const std::string p = b.substr(begin, end + 12 - begin);
+        EXPECT_TRUE(xmpDateByParser(p).has_value());
+        EXPECT_EQ(xmpDate(p), xmpDateByParser(p));
+    }
+}
