@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and dumping the EXIF data of 2,000 photos in one process, beside a bare
 // loop that only opens each file and reads its first 64 KiB. The photos are copies
 // of the sample photos in a temporary folder, or the files of VARLIME_BENCH_FOLDER

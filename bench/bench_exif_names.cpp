@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EXIF naming over a card folder of 5,000 photos (copies of the sample photos):
 // the first listing in EXIF mode beside a bare loop that opens each file and reads
 // its first 64 KiB, and one keystroke's recomputation from the kept facts. A second

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The thumbnail of a 24-megapixel JPEG (made here, 6000 × 4000) beside a full-size
 // decode with Qt's QImageReader, and a viewer page (the picture decoded as wide as a
 // 1920-pixel screen and turned upright). Through the fallback loader and through the

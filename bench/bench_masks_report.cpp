@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the rename masks and of the test before renaming over large lists.
 //   build/<dir>/bench/bench_masks_report
 #include "core/maskEngine.h"

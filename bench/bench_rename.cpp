@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listing, preview and rename speed, and memory per listed row.
 //   build/<dir>/bench/bench_rename
 #include "app/Application.h"

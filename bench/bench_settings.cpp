@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message lookup in the active language and single-key writes of the settings file.
 //   build/<dir>/bench/bench_settings
 #include "i18n/uLocalization.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real main window, offscreen, as a user drives it: 5,000 photos (copies of the
 // sample photos) and 100,000 empty files. Each figure runs from the user's action to the
 // grid (or the example line) drawn again:

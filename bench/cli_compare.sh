@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renames 5,000 photos by their date and time with the command line, beside jhead and
 # exiv2 doing the same over fresh copies of the same folder:
 #   varlime --rename DIR --exif date,time

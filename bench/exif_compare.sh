@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compares the EXIF reader with exiv2 on the same 2,000 photos (copies of the sample
 # photos): builds bench_exif in an optimised build, times `exiv2 -pa` over all the
 # files in one process, then runs bench_exif over the same folder.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the photo copy run beside `cp -p` followed by `sync` over the same files:
 # 2,000 photos (copies of the sample photos) and 40 files of 25 MB. Builds the
 # program in an optimised build (or takes VARLIME=path/to/varlime), copies each set

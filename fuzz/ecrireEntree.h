@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fuzz targets that go through the readers' real entry points hand them a file: the
 // input is written whole to `chemin`, or the run stops (a short write would fuzz another

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to each container walker (ISO boxes, PNG and WebP chunks, JPEG XL
 // boxes, compressed ones included, RAF, CRW and MRW headers), to the picture loaders' box
 // walks (a film's stored picture, a HEIF picture's item tables) and to the reader's

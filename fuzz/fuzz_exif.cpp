@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the EXIF reader through its real entry point, once as a
 // JPEG and once as a TIFF file, and dumps what it found: nothing may crash, read
 // outside a buffer, leak or hang, whatever the bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The imaging library's reader of PNG files (libpng), interlaced, paletted and deep ones among
 // them: whatever the bytes, it reads nothing outside them, allocates no more than the pictures'
 // budget, and returns a whole bitmap no larger than asked, or an error.

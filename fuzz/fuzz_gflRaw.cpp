@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The imaging library's reader of camera RAW files (LibRaw): the embedded preview, else the
 // developed picture: whatever the bytes, it reads nothing outside them, allocates no more than the
 // pictures' budget, and returns a whole bitmap no larger than asked, or an error.

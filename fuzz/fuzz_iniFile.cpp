@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ini files of any content: parsing never reads outside its input, and writing a key
 // keeps every other line and reads back what was written.
 #include "platform/iniFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rename journals of any content (a journal cut short by a crash, damaged, or written by
 // something else): reading never reads outside its input nor fails on it, and what it
 // reads is written back and read again unchanged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The header walk that finds the smaller copies a camera stores in a JPEG (EXIF thumbnail,
 // Multi-Picture preview) takes its offsets straight from the file: whatever the bytes and
 // whatever size the file is said to have, it reads nothing outside them and every copy it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rename masks are typed by the user: any text in the prefix field, against any old
 // name, must be parsed without reading outside either text.
 #include "core/maskEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the imaging library's fuzz targets share: the input handed to one of the library's
 // readers as a file (they read paths), asked into a thumbnail's box and at full size, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libgfl201.so: the imaging library the program loads at run time. It reads JPEG
 // (libjpeg), PNG (libpng), TIFF (libtiff), HEIF pictures (HEIC, AVIF: libheif) and camera
 // RAW files (LibRaw: the embedded preview when there is one, else the decoded picture)

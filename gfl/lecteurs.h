@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The readers of libgfl201.so, one a format, each reading a file into the bitmap record
 // of libgfl.h within the budget of imaging/tailles.h. gflLoadBitmap picks one by the

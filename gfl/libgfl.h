@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The interface of libgfl201.so, the imaging library loaded at run time. The library
 // and the program that loads it both include this header, so the records are laid

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the EXIF reader, its container walkers (ISO boxes, PNG/WebP chunks, CRW heaps),
 # the JPEG header walk that finds a camera's stored previews, the rename masks, the ini
 # files, the rename journals and the imaging library's readers (JPEG, PNG, TIFF, camera RAW,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Folder-level include graph of src/: which folder includes which, and the cycles.
 
 usage: include-cycles.py [--edges]

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Lists the longest function bodies of C++ sources, by counting braces.
 
 usage: longest-functions.py [--max N] [--top K] FILE...

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The longest functions of the windows' sources (src/*/ui/ and src/window/); fails when
 # one is longer than MAX lines (80 unless given): a window that only wires reads at a glance.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object: creates every window and data module once, in the
 // start-up order, owns them, and hands each what it calls: the services, the

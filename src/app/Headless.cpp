@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Headless.h"
 #include "app/importLigne.h"
 #include "app/usage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs without a window: the command's options fill the naming engine's options, as
 // the main window's controls do, and the result is printed. No widget is created.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What `varlime --help` and `varlime --version` print, and how an option the program
 // does not know is told.

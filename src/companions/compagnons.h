@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Companion files renamed with their main file: Canon RAW files (a CRW beside its
 // THM, a CR2 beside its JPG) and user-chosen pairs of extensions (an AVI beside the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sidecar files: the small files that raw developers and photo catalogues write beside
 // a photo to keep its edits, ratings and keywords (IMG_0001.xmp or IMG_0001.CR3.xmp

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Big-endian numbers one after the other in a byte string, as the boxes of ISO media
 // files (HEIF, CR3, MP4) store them. Past the string's end every number is 0 and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dates and times in new names: the eight date formats, the three time formats, the
 // final separator that falls between the date and the counter, and each file's own

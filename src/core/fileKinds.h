@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One table of the files a photographer's folder holds: each extension with its
 // kind (picture, camera RAW, film, sidecar ...) and the container its metadata is

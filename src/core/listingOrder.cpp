@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order of a listing: case-insensitive, by the user's locale, not numeric-aware,
 // equal names keeping the order the folder gave them. A large folder is sorted on two
 // threads, and when every name is plain ASCII text and the locale's collation orders

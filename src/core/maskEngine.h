@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rename masks: a prefix field starting with "[" keeps parts of each old name
 // instead of replacing it. Four kinds, recognised in this order:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fills the placeholders of a message ("%s", "%d", "%%") in order. Messages come
 // from language files written by translators, so a placeholder without an argument

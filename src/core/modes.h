@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The operating mode, summed up from the naming options of several dialogs, and the
 // text the status line shows for it. The mode is never stored: it is computed again

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small text helpers shared by the whole program: name parts, counters, the
 // not-renamed marker. Texts are UTF-8; counts and positions are in characters.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The naming engine: a listed folder, its rows, every naming option as plain data,
 // the computation of every new name, the test before renaming and the rename run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The journal of a rename run, kept so that the run can be undone, also after a crash
 // or a power cut. Before the first rename the journal holds the folder (path, device,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The advisory test run before renaming: for every row of the file grid whose
 // rename would fail or collide, a few lines of explanation for the report window.

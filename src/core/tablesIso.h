@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The item location table ("iloc") of ISO media files (HEIF, AVIF, CR3): where the bytes
 // of one item lie. Read by the EXIF reader for the "Exif" item and by the check of HEIF

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading the EXIF data of JPEG and TIFF files: the image file reader (TimgData),
 // which finds the EXIF block in a file, and the directory reader (TImageInfo),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding the EXIF data of the containers today's cameras and phones write: RAF
 // (a JPEG inside), CRW (a heap of records), ISO base media files (CR3, HEIF, AVIF,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the EXIF dump shows for the file last read by a reader, line by line, and
 // the numeric access to the image size. Shared by the dump window and by

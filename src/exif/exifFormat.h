@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turning the raw bytes of an EXIF entry into the text shown after " = " in the
 // listings. Everything here is a pure function of its arguments (and of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The constant tag tables that name and describe the tags met in EXIF
 // directories: the main table (image, EXIF, interoperability and sub-directories)

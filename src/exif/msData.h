@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Maker notes: the camera maker's own directory stored in the EXIF tag 0x927C.
 // The directory reader hands the maker note to a TmsInfo as soon as it meets it;

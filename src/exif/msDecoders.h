@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Value decoders of the maker tables. Each takes the presented value of one maker-note
 // entry and returns the text to list. The three Canon decoders turn one value list

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which maker-note layout a picture uses: chosen from the camera make, the EXIF
 // version, the camera model and the note's own first bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tag tables of the camera makers' own directories (maker notes). Each row names a
 // tag of one maker's directory; the walk of that directory looks tags up here. Captions

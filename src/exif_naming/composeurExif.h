@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Names composed from the EXIF facts of a photo: the number forms of apertures,
 // exposures and focal lengths, the values read out of the EXIF text listings, and

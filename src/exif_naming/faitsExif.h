@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The EXIF facts of each listed photo, read once and kept: a keystroke in EXIF
 // naming recomputes every name from them without opening any file. A file is read

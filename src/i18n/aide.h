@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The help shipped with the program: HTML pages in one folder per language (fr, en,
 // ...), opened at the page of the window the user is in. The "Aide" buttons and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Language files: the active language, message lookup by key, the language list.
 // One Localization object is owned by the application object and handed to every

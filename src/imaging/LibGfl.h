@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The binding to libgfl201.so, the imaging library loaded at run time: loaded on the
 // first picture, usable only with all seven entry points, tried first for every

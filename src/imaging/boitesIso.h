@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The boxes of an ISO base media file (HEIF pictures, MP4 and MOV films) as the picture
 // loaders walk them: through a window that never reads past the file's end, every size

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Loading a picture for the thumbnail, the viewer and --render: through the imaging
 // library when it loads, else through the fallback loader, which picks its decoder by

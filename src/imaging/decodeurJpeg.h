@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // JPEG decoding with libjpeg, shrunk while decoding when a smaller picture will do, or
 // taken from a smaller copy the camera stored in the file when that one is enough.

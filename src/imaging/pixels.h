@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A decoded picture as plain data, so the loading, turning and writing code needs no
 // window library.

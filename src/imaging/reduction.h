@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shrinking a picture while its rows are decoded, so that only the picture kept and a
 // row of sums are ever held: never the whole picture at its own size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turning a picture upright: quarter turns and mirrors on plain pixel buffers.
 #include "imaging/pixels.h"

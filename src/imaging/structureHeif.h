@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a HEIF picture (HEIC, AVIF) declares in its item tables, checked before libheif
 // sees the file: libheif makes the canvas of a grid or an overlay at the size the item's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How large a decoded picture may be, and the size it is decoded to. Shared by the
 // program and by the imaging library built in gfl/, so both keep to one budget.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture a film keeps of itself: the thumbnail a camera writes into the movie's
 // metadata (a Canon "THMB" or "CNTH" box, a Nikon "NCTH" box), a cover picture of an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The naming pipeline shared by the main window and the command line: the options,
 // the listing with its filters, the EXIF facts the mode needs, the new names, the test

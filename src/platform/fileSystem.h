@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File and folder services: directory search with an attribute set and a wildcard
 // mask, folder test, modification time, and renaming that never replaces a file.

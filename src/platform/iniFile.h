@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows-style initialisation files (the settings file, lang.ini, the language files).
 //

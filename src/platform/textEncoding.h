@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text from files: UTF-8 checks and the Windows-1252 code page that files made by the
 // Windows program (settings, language files, EXIF texts) are written in.

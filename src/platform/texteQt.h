@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // UTF-8 bytes of the core (names, settings, EXIF texts) as the text a window shows.
 #include <QString>

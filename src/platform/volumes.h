@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drives and media on Linux: a drive is the volume (mount point) holding a folder.
 #include <functional>

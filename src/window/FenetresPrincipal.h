@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The windows and data modules of the program as the main window and its modules
 // reach them: each made once by the application object, which fills these pointers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Utilisation des masques": helps the user build one of the four rename masks and
 // puts it into the main window's prefix field.

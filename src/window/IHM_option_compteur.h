@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Counter options: numeric or alphabetic, right or left of the name, initial value
 // (kept equal to the main window's copy of it).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Options date": the date prefix (a fixed date or each file's own date), the date
 // format also used in EXIF names (stored as FORMATS/DATE) and the final separator.

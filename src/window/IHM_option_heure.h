@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Options heure": the format of times in EXIF names, stored as FORMATS/HEURE.
 #include "platform/ui/LiensPrincipal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Sélectionnez des options pour les préfixes": a small chooser leading to the date
 // dialog or to the mask dialog.

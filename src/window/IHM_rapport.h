@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report window of the test before renaming: the lines collected by the test in
 // an editable memo, and a button that closes the window.

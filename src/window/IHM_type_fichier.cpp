@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/IHM_type_fichier.h"
 
 #include "platform/fileSystem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which directory entries the listing sees: every entry, all but folders, or the
 // entries allowed by chosen attributes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rename-mask module: reads the mask from the main window's prefix field for
 // every row, applies it to the row's old name and shows or hides the "inactive

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The utility module: settings access, the listing filter of the companion modes,
 // the status line and the program-wide message helpers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: the current folder, the file grid with old and new names, the
 // naming controls, and the rename run.

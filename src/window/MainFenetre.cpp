@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's widgets, menus, tool bar and layouts, and their connections.
 #include "window/Main.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's activation, which reads the settings file the first time, and the
 // writing of its own options.
 #include "window/Main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the main window stands on the screen, and the widths of its grid's columns.
 #include "platform/texteQt.h"
 #include "window/Main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file grid's model: rows of old and new names, both editable. The header row
 // of the grid is the view's horizontal header; an empty list still shows one empty row.

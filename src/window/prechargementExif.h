@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads the EXIF facts of a listing on a worker thread while the main window stays
 // responsive. The worker reports its progress and its end by queued calls to the

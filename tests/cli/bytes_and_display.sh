@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the program without a window on odd input: no display at all, folder and file
 # names that are not UTF-8 or hold control characters, stored or given values it
 # cannot use.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the command-line checks (sourced, not run): the program under test, a
 # temporary work folder with a home of its own, and check NAME EXPECTED ACTUAL.
 varlime="$1"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Companion files without a window: --canon-raw and --associate with the EXIF options,
 # over the sample RAW files and videos beside JPEG companions copied under their names.
 set -u

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks `varlime --dump FILE...`: the dump of every sample photo equals its golden
 # text, several files are dumped in turn, and missing or odd files never crash it.
 set -u

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Names composed from EXIF data without a window: --preview, --test and --rename with
 # the --exif options, over sample photos and photos tagged here with exiftool.
 set -u

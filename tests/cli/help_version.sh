@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # --help, -h, --version and an unknown option, as a new user meets them.
 source "$(dirname "$0")/common.bash"
 src="$(cd "$(dirname "$0")/../.." && pwd)"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the program without a window: --preview and --rename on a temporary folder.
 set -u
 source "$(dirname "$0")/common.bash"

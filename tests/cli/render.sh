@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks `varlime --render FILE OUT.png [--width N]`: pictures come out upright with
 # and without the imaging library, scaled when asked, and a file no loader reads
 # ends with status 1 and a message, leaving no output and the file untouched.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the program without a window: the test report (--test), date prefixes and
 # rename masks on temporary folders.
 set -u

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sidecars on their photo's --preview line, renamed and undone with it; a RAW and its
 # JPEG shot together keep one base name.
 set -u

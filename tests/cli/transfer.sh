@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # --transfer SOURCE TARGET [--move]: the copy and move run without a window, its
 # lines and exit status; and a move killed at several moments loses no photo.
 source "$(dirname "$0")/common.bash"

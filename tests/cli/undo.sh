@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks undo from the command line: a run undone, the history, and runs killed at
 # several moments and then undone, after which every file is back under its old name.
 set -u

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "companions/compagnons.h"
 #include "core/nameUtils.h"
 #include "exif_naming/faitsExif.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photos shot together (a RAW and the JPEG the camera wrote with it: the same base
 // name and the same EXIF date and time) keep one base name in EXIF naming.
 #include "companions/compagnons.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Canon RAW and file association dialogs inside the whole application: entering
 // each mode from the menu, what the grid, the status line and the settings file then
 // hold, the not-concerned switch, and the question before leaving another mode.

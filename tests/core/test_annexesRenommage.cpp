@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sidecars in a rename run: listed with their photo only, renamed, checked by the test
 // before renaming, journaled and undone with it.
 #include "core/renameEngine.h"

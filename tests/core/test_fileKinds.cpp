@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of file kinds: extensions to kinds, first bytes to containers.
 #include "core/annexes.h"
 #include "core/fileKinds.h"

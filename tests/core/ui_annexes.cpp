@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid marks the new name of a row that carries sidecars and tells where they go.
 #include "support/ui_support.h"
 #include "window/Main.h"

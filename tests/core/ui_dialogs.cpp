@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option dialogs of the renaming core driven offscreen, with the main window
 // replaced by a recorder of what they ask of it.
 #include "platform/ui/MessageService.h"

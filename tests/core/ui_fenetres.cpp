@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's windows go once each when it ends: every dialog before the main
 // window, the transfer dialog first, the others newest first, and no window is left.
 #include "support/ui_support.h"

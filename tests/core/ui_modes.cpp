@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The naming options inside the whole application: the mode line, the question
 // about leaving a mode, masks and dates in the preview, and the test report on
 // real folders.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF facts of a large folder are read on a worker: the window answers meanwhile,
 // a new listing, a cancel or closing the window stops it, and a worker that cannot start
 // is told while the names still come.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as the windows use it: what is written when, what comes back at
 // the next start, refused writes and damaged files.
 #include "app/Headless.h"

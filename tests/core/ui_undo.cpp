@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The offer made at start for a run that never ended: what it counts and what it skips.
 #include "core/renameJournal.h"
 #include "support/ui_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF goldens and the facts names are made from, checked against exiftool: for
 // every sample that has a golden dump, each value the dump shows that exiftool also
 // reports (`exiftool -j -n`, numbers unformatted) must agree with it, within what the

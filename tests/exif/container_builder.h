@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds the containers of today's cameras and phones byte by byte (ISO boxes, PNG
 // chunks, RIFF chunks), so that tests can make files holding a TIFF structure where

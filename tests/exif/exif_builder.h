@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds small EXIF blocks, TIFF files and JPEG files byte by byte, in either byte
 // order, so that tests can pin every path of the reader on data they control.

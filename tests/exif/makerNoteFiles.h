@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds small EXIF blocks around a crafted maker note, as JPEG or TIFF files, in
 // either byte order. Layout of the TIFF data (offsets from the TIFF header):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photos and films of every container name themselves from their make, model and date,
 // and those values agree with exiftool's for the same files; damaged containers get the
 // marker and a dump that says what was wrong.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image file reader and the directory walk, on files and EXIF blocks built byte
 // by byte in both byte orders.
 #include "exif/dEXIF.h"

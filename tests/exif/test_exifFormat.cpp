@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presentation of raw EXIF values: the texts that later parts search and parse
 // (apertures, exposures, focal lengths, orientation names, flash wording).
 #include "exif/exifFormat.h"

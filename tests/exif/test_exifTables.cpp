@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tag tables: their rows, in order and spelled as the rest of the program
 // expects, and the captions derived from the key names.
 #include "exif/exifTables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF dump of every sample photo and camera file, compared with the text kept under
 // tests/exif/golden/ (one file per file, those of tests/data/raw/ under raw__NAME; its
 // lines are what `varlime --dump` prints; films are dated in UTC here).

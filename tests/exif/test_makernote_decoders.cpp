@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The value decoders of the maker tables, on presented values as the walk makes them.
 #include "exif/msDecoders.h"
 #include "makerNoteFiles.h"

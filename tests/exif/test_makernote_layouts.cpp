@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the maker-note layout from the make, the EXIF version, the model, the file
 // kind and the note's first bytes.
 #include "exif/msLayouts.h"

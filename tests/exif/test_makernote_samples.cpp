@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The maker-note listings of the sample photos. Values were checked against the
 // camera makers' fields as another EXIF tool reads them (Canon owner name and
 // settings, Nikon version, ISO, colour mode and quality, Fujifilm sharpness, white

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The maker tables, row by row: tag numbers and captions in table order, key names,
 // value decoding lists and decoders, each written out as the camera makers' tables
 // list them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Crafted maker notes of every layout, in both byte orders, read through the image
 // file reader: the maker-note listing, the maker entries (group 1) and the failures.
 #include "exif/dEXIF.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offsets near 2^32 added to the reader's bases: they lie past the data and read
 // nothing, never wrapping round onto the block's first bytes; LONG values with the
 // top bit set stay positive.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF dump window shows exactly the dump lines of the file, names it in its
 // status bar and keeps the controls' names.
 #include "exif/dEXIF.h"

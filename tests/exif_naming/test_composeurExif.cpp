@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF name composer: number forms, values read out of listings, the composed
 // names and the per-file facts kept between recomputations.
 #include "exif/dEXIF.h"

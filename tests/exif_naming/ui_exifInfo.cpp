@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF naming dialog and the main window's EXIF mode inside the whole
 // application: the order list, the stored settings, the list check, the names of
 // real photos, the refusal of a file without EXIF, OK's question, and leaving the mode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped help: which file a help key's value opens, and that every key and window
 // leads to a page (and anchor) that exists in French and in English.
 #include "i18n/aide.h"

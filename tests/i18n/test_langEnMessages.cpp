@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The English language file has every message the program looks up: each "RSC_..." key
 // written in the sources has an entry in section MESSAGES, with the same placeholders
 // as its built-in French text (a translation with others would be ignored).

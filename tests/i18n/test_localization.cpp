@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Language files: choosing the active language, message lookup, the language list.
 #include "i18n/uLocalization.h"
 #include "support/test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // F1 and the "Aide" buttons open the shipped page of the window they are in, in the
 // active language; a page that is not there is told with the places looked in.
 #include "companions/ui/IHM_canon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The English language file shipped with the program covers every window: each
 // window, control caption, tool tip, text box and list item of every window the
 // application creates has an entry. A window or control added without its English

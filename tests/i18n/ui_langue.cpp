@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language dialog and the application in another language: the list, Confirm and
 // Cancel, messages switching at once, windows at the next start, headless runs.
 #include "app/Headless.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text a user reads, in the built-in French and in the shipped English file, is
 // written right: no French word that lost the letter where its accent belongs, no
 // doubled space, no sentence running into the next one.

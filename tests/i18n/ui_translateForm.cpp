@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Translating a window from a language file: which section, which keys, which controls.
 #include "i18n/uLocalization.h"
 #include "i18n/ui/TranslateForm.h"

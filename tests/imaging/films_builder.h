@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Films built box by box, holding the picture a camera stores of its film where that
 // camera keeps it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pictures the imaging tests write themselves: PNG of any depth with libpng, TIFF with
 // libtiff, JPEG with libjpeg (and the blocks a camera adds by hand), and a 24-bit BMP

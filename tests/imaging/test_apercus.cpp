@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The smaller copies a camera stores in its JPEG files (EXIF thumbnail, Multi-Picture
 // preview): found by walking the header, used for a thumbnail when one is wide enough and
 // of the picture's shape, passed over when damaged or pointing anywhere else. Each part

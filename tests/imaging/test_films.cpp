@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Films show the picture they store of themselves, whichever box the camera keeps it in,
 // and nothing when they store none; HEIF files whose item tables declare more than the
 // pictures' budget never reach libheif. Run with the imaging library and without it.

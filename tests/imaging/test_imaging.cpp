@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The imaging core: turning, the library's bitmaps, loading with and without the
 // imaging library, orientation from EXIF and the PNG writer. Run twice by ctest, with
 // the library and with VARLIME_GFL=off; the cases that need one or the other say so.

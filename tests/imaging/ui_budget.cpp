@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures stay within their memory budget whatever a file declares or a caller asks:
 // each case runs in a child process whose loaders may take no more than 1 GiB of address
 // space; under AddressSanitizer, which reserves far more address space than that for

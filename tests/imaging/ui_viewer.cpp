@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer, the key help and the main window's thumbnail, driven offscreen. Run with
 // the imaging library and without it (VARLIME_GFL=off), as the core tests are.
 #include "exif/ui/IHM_exif_dump.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box tells, as soon as it opens, whether the imaging library is loaded and
 // from which file, or why it is not.
 #include "imaging/LibGfl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The naming pipeline shared by the window and the command line: the prefix each mode
 // leaves, the listing with its filters, the EXIF facts read on the side, the test report.
 #include "exif_naming/faitsExif.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Initialisation files: reading as the Windows profile functions do, writing one key
 // without disturbing the rest of the file, and where the settings file lives.
 #include "platform/iniFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 checks and the Windows-1252 code page, shared by the ini files and the EXIF reader.
 #include "platform/textEncoding.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tests of films' dates: a film is dated in the computer's time zone, and the expected
 // values are written for UTC. The zone is set for each test and given back after it.

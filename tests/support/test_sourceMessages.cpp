@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/test_sourceMessages.h"
 #include "support/test_support.h"
 

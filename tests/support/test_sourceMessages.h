@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The messages the program looks up, read from its sources: each "RSC_..." key written in
 // src/ with the built-in French text written beside it.

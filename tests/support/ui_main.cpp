@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry point of the window tests: one QApplication (offscreen) for all cases.
 #include <QApplication>
 #include <QThreadPool>

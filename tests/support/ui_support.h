@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers of the window tests: an application object over a temporary program
 // folder with scripted message boxes, and a way to act inside a modal dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A photo's sidecars are copied and moved with it, right after it, even from a camera
 // folder that takes only pictures and films.
 #include "support/test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The copy and move run on real files: what it copies, what it refuses, what a move
 // deletes and never deletes, and the lines and messages it shows.
 #include "platform/fileSystem.h"

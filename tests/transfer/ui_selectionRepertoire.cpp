@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ui_support.h"
 #include "transfer/ui/IHM_selection_repertoire.h"
 

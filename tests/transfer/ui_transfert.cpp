@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transfer dialog over real folders: its panels and favourite rows, the runs its
 // buttons start on the worker thread with the progress window and the messages, and
 // the main window taking its target.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Association de fichiers": files of one extension (AVI) renamed with the EXIF data
 // of the file of the same base name and another extension (THM).

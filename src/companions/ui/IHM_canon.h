@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Traitement des RAW Canon": the Canon RAW switch, the box of users not concerned
 // by it (which hides the mode everywhere), and the way to the EXIF naming options.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "companions/ui/MD_association_fichier.h"
 
 #include "companions/compagnons.h"

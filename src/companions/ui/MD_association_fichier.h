@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file association data module: whether the mode is on, its listing filter and
 // which row names a companion row, from the options the two companion dialogs hold.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Canon RAW data module: whether the mode is on, and which row names a RAW file.
 #include <string>

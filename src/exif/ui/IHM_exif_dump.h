@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The EXIF dump window: everything the shared reader found in one file, as plain
 // text (outcome, byte order, every EXIF entry, the maker-note listing). It does not

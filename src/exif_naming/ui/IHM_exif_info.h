@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Information EXIF du fichier": the EXIF naming switch, the items of the name and
 // their order, the separators, the free text and the counter options, with the

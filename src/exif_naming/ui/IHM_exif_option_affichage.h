@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Options affichage informations EXIF": leads to the date, time, aperture and
 // exposure formats used in EXIF names.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "exif_naming/ui/IHM_option_exposition.h"
 
 #include "core/nameUtils.h"

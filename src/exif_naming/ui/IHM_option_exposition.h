@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Options exposition": how exposure times are written in EXIF names (1_50_eme or
 // 1_50_ème); stored as FORMATS/EXPOSITION.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Options ouverture": how apertures are written in EXIF names (F2,8 or F2.8), which
 // also sets the decimal mark of focal lengths; stored as FORMATS/OUVERTURE.

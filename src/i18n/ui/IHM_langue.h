@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The language dialog: French and every language file found, the active one
 // selected; confirming stores the choice in lang.ini and switches the messages at

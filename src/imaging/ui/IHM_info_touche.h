@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Utilisation image": a small window just above the viewer telling its keys.
 #include <QDialog>

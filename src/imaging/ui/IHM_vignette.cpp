@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/ui/IHM_vignette.h"
 
 #include "exif/ui/IHM_exif_dump.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Visualisation": the viewer of the main window's files, upright, the window hugging
 // the picture's proportions. Arrow and page keys walk through the list, Delete deletes

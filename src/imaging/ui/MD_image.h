@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture loading data module: the thumbnail of the main window and the loads of
 // the viewer, through the imaging library when it loads, else the fallback loader,

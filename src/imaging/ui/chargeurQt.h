@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fallback loader's bitmap formats (BMP and PNG), through Qt's own image readers,
 // and the conversions between plain pixels and QImage.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "info/ui/IHM_a_propos.h"
 
 #include "core/messageFormat.h"

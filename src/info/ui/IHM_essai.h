@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The listing window: every entry below a folder, folders first, one line each.
 #include <QDialog>

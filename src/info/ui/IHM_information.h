@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A plain information window: a title, read-only lines, OK and a help button.
 #include <QDialog>

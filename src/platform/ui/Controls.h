@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Creates a control with its name: language files and tests address controls by
 // their object name, so every control gets one when it is made.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Placing a window by the outer corner of its frame. Before a window is first shown, and
 // for a moment after, its frame (title bar, borders) is not known, and Qt then takes a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the dialogs do to the main window and the settings, as plain calls. The
 // application object fills one set and hands it to each dialog, so the dialogs need

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's message boxes: warning, error, information and confirmation, with
 // one OK button or Yes and No. Windows call this service instead of QMessageBox so

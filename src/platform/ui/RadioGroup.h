@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A titled group of mutually exclusive choices addressed by item index, as the
 // dialogs' options are stored (zero-based index; -1 when nothing is chosen).

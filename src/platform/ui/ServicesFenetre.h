@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every window asks of the program: the texts of the active language, message
 // boxes, the translation of its own controls, help pages and addresses. The

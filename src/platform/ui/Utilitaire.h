@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the dialogs ask of the utility module: the settings file, read and written
 // one value at a time, and the operating mode of the naming.

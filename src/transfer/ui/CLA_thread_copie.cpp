@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/ui/CLA_thread_copie.h"
 
 #include "core/nameUtils.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The worker thread of a copy or move run. The run itself is the core's; every
 // window access it makes (buttons, progress window, message boxes, the recount)

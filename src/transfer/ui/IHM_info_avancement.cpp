@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/ui/IHM_info_avancement.h"
 
 #include "platform/ui/ServicesFenetre.h"

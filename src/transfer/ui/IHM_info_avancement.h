@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The small progress window of a copy or move run: the phase title, the running
 // count, and a bar of files done out of the total.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The folder picker: a tree of the file system's folders.
 #include <QDialog>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The older folder picker: a list of volumes and the folder list of one of them.
 // Setting its folder makes that folder the process's current directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The photo transfer dialog: a source folder (typically a camera card's DCIM folder)
 // and a target folder with their file counts, two lists of six favourite folders,
