@@ -651,20 +651,4 @@ void TImageInfo::DeriveFocal35() {
     }
 }
 
-std::int32_t RelatedImageDimension(const TImageInfo& info, int which) {
-    const std::string_view label = which == 0 ? "Related Image Height" : "Related Image Width";
-    const std::int32_t fallback = which == 0 ? info.PixelHeight : info.PixelWidth;
-    const auto at = info.ExifText.find(label);
-    if (at == std::string::npos)
-        return fallback;
-    const auto from = at + label.size() + 3;
-    if (from > info.ExifText.size())
-        return fallback;
-    const auto end = info.ExifText.find('\r', from);
-    int v;
-    if (!toInteger(std::string_view(info.ExifText).substr(from, end - from), v))
-        return fallback;
-    return v;
-}
-
 } // namespace varlime

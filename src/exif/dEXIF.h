@@ -199,11 +199,6 @@ private:
     bool makerNoteRead_ = false;
 };
 
-// Width (which = 1) or height (which = 0) of the image just read: the value of the
-// "Related Image Width"/"Related Image Height" line of ExifText when there is one,
-// else PixelWidth/PixelHeight.
-std::int32_t RelatedImageDimension(const TImageInfo& info, int which);
-
 // The image file reader: finds the EXIF block of a JPEG or TIFF file and hands it to
 // a TImageInfo. Holds the data of the last file read only. The EXIF block itself is
 // kept in its segment slot and in ExifInfo->Buffer, which the walk reads.

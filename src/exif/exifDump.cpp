@@ -61,10 +61,4 @@ std::vector<std::string> DumpExifFile(TimgData& reader, const std::string& path)
     return DumpExifLines(reader);
 }
 
-std::int32_t TDB_exif::Retourne_exif_entier(std::uint8_t which) const {
-    if (!reader_.ExifInfo)
-        return 0;
-    return RelatedImageDimension(*reader_.ExifInfo, which == 0 ? 0 : 1);
-}
-
 } // namespace varlime

@@ -157,8 +157,6 @@ TEST_P(ByteOrderTest, EntriesKeepRawBytesAndNumbers) {
     EXPECT_EQ(w.info.EntryValueByName("Nothing"), "");
     EXPECT_EQ(w.info.EntryByName("Nothing").TagNumber, 0);
     EXPECT_DOUBLE_EQ(w.info.EntryNumber("Nothing"), 0.0);
-    EXPECT_EQ(RelatedImageDimension(w.info, 1), 1600);
-    EXPECT_EQ(RelatedImageDimension(w.info, 0), 480);
 }
 
 INSTANTIATE_TEST_SUITE_P(Walk, ByteOrderTest, ::testing::Values(false, true),
@@ -702,25 +700,6 @@ TEST(Dump, MakerEntriesAreLeftOutAndMakerTextSplitIntoLines) {
                                         "ErrStr = ", "Intel Byte Order", "Make = X", "",
                                         "--- Informations spécifiques supplémentaires ---", "",
                                         "OwnerName = \"Me\"", "A = 1"}));
-}
-
-TEST(RetourneExifEntier, PrefersRelatedImageSize) {
-    TempDir dir;
-    const Tiff t{false};
-    TimgData r;
-    const TDB_exif numbers(r);
-    EXPECT_EQ(numbers.Retourne_exif_entier(1), 0);
-    r.ReadImageFile(dir.write(
-        "a.jpg", jpeg({exifApp1(
-                     t.build({{t.shortE(0x0100, {640}), t.shortE(0x0101, {480}), t.sub(0xA005, 1)},
-                              {t.shortE(0x1001, {1600})}}))})));
-    EXPECT_EQ(numbers.Retourne_exif_entier(1), 1600);
-    EXPECT_EQ(numbers.Retourne_exif_entier(0), 480);
-    r.ReadImageFile(dir.write("b.jpg", jpeg({exifApp1(t.build({{t.ascii(0x010F, "x")}}))})));
-    EXPECT_EQ(numbers.Retourne_exif_entier(1), 0);
-    r.ReadImageFile(dir.write(
-        "c.jpg", jpeg({exifApp1(t.build({{t.shortE(0x0100, {640}), t.ascii(0x1001, "wide")}}))})));
-    EXPECT_EQ(numbers.Retourne_exif_entier(1), 640);
 }
 
 // Naming reads a photo's first 16 KiB, then the rest of a longer EXIF block by itself.

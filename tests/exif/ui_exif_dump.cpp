@@ -50,14 +50,3 @@ TEST(ExifDumpWindow, ShowsTheDumpOfTheGridFile) {
               QStringLiteral(" \n-- EXIF-Data -------------- \nErrStr = "));
     EXPECT_EQ(dlg.x(), 0);
 }
-
-TEST(ExifDumpWindow, NumericAccessFollowsTheSharedReader) {
-    TimgData reader;
-    const TDB_exif numbers(reader);
-    reader.ReadImageFile(test::photosDir() + "Canon_DIGITAL_IXUS_400.jpg");
-    EXPECT_EQ(numbers.Retourne_exif_entier(1), 2272);
-    EXPECT_EQ(numbers.Retourne_exif_entier(0), 1704);
-    reader.ReadImageFile(test::photosDir() + "Canon_40D.jpg");
-    EXPECT_EQ(numbers.Retourne_exif_entier(1), 100);
-    EXPECT_EQ(numbers.Retourne_exif_entier(0), 68);
-}

@@ -53,14 +53,6 @@ QString TDLG_option_ouverture::Retourne_ouverture_formatee(double valeur) const 
     return QString::fromStdString(varlime::Retourne_ouverture_formatee(valeur, index()));
 }
 
-QString TDLG_option_ouverture::Retourne_focale_formatee(double valeur) const {
-    return QString::fromStdString(varlime::Retourne_focale_formatee(valeur, index()));
-}
-
-QString TDLG_option_ouverture::Retourne_decimal_formatee(double valeur) const {
-    return QString::fromStdString(varlime::Retourne_decimal_formatee(valeur, index()));
-}
-
 bool TDLG_option_ouverture::Positionne_option_ouverture(const QString& texte) {
     if (texte == QLatin1String("ERREUR"))
         return true;

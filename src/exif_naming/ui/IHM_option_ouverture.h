@@ -23,8 +23,6 @@ public:
     void Gerer();
     int index() const;
     QString Retourne_ouverture_formatee(double valeur) const;
-    QString Retourne_focale_formatee(double valeur) const;
-    QString Retourne_decimal_formatee(double valeur) const;
     // Stored value: "ERREUR" keeps the choice; false when the text is no integer.
     bool Positionne_option_ouverture(const QString& texte);
 
