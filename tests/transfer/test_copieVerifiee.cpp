@@ -2,6 +2,7 @@
 // The verified copy on a local disk and on FAT32 and exFAT cards: what it proves, what it
 // refuses, and that a refused copy leaves nothing behind.
 #include "platform/fileSystem.h"
+#include "support/fichiersCarte.h"
 #include "support/test_imageCarte.h"
 #include "support/test_support.h"
 #include "transfer/copieVerifiee.h"
@@ -42,42 +43,6 @@ private:
     TempDir local_;
     std::unique_ptr<ImageCarte> carte_;
 };
-
-std::string octets(std::size_t n, char graine) {
-    std::string s(n, '\0');
-    for (std::size_t i = 0; i < n; ++i)
-        s[i] = char(graine + i * 7 + i / 4096);
-    return s;
-}
-
-void ecrire(const std::string& chemin, const std::string& texte) {
-    const int fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0) << chemin;
-    ASSERT_EQ(::write(fd, texte.data(), texte.size()), ssize_t(texte.size()));
-    ::close(fd);
-}
-
-// Rewrites the file in place with other bytes of the same size, and puts its dates back:
-// what a tool that keeps dates does, and what FAT cannot tell from no change.
-void reecrireEnPlace(const std::string& chemin) {
-    struct stat avant;
-    ASSERT_EQ(::stat(chemin.c_str(), &avant), 0);
-    const std::string autre = octets(std::size_t(avant.st_size), 'Z');
-    const int fd = ::open(chemin.c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::pwrite(fd, autre.data(), autre.size(), 0), ssize_t(autre.size()));
-    ::close(fd);
-    const struct timespec t[2] = {avant.st_atim, avant.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, chemin.c_str(), t, 0), 0);
-}
-
-std::vector<std::string> noms(const std::string& dossier) {
-    std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(dossier))
-        out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
 
 struct Crochet {
     explicit Crochet(CrochetCopie c) { definirCrochetCopie(std::move(c)); }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A move from a camera card: on FAT and exFAT (mounted through FUSE) and on the local disk,
 // a photo edited during or after its copy is never deleted, and a copy onto a card works.
+#include "support/fichiersCarte.h"
 #include "support/test_imageCarte.h"
 #include "support/test_support.h"
 #include "transfer/transfert.h"
@@ -36,43 +37,6 @@ private:
     TempDir local_;
     std::unique_ptr<ImageCarte> carte_;
 };
-
-std::string octets(std::size_t n, char graine) {
-    std::string s(n, '\0');
-    for (std::size_t i = 0; i < n; ++i)
-        s[i] = char(graine + i * 13 + i / 1000);
-    return s;
-}
-
-void ecrire(const std::string& chemin, const std::string& texte) {
-    std::filesystem::create_directories(chemin.substr(0, chemin.rfind('/')));
-    const int fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0) << chemin;
-    ASSERT_EQ(::write(fd, texte.data(), texte.size()), ssize_t(texte.size()));
-    ::close(fd);
-}
-
-// Other bytes of the same size, in place, with the dates put back: on FAT and exFAT no
-// time nor inode tells it from the file that was copied.
-void reecrireEnPlace(const std::string& chemin) {
-    struct stat avant;
-    ASSERT_EQ(::stat(chemin.c_str(), &avant), 0);
-    const std::string autre = octets(std::size_t(avant.st_size), 'Q');
-    const int fd = ::open(chemin.c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::pwrite(fd, autre.data(), autre.size(), 0), ssize_t(autre.size()));
-    ::close(fd);
-    const struct timespec t[2] = {avant.st_atim, avant.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, chemin.c_str(), t, 0), 0);
-}
-
-std::vector<std::string> noms(const std::string& dossier) {
-    std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(dossier))
-        out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
 
 class TransfertCarte : public ::testing::TestWithParam<Lieu> {};
 
@@ -134,8 +98,9 @@ TEST_P(TransfertCarte, MoveDeletesOnlyWhatItProvedIdentical) {
             EXPECT_TRUE(readFile(pc.path() + "B.JPG") == b);
         }
         // What stays on the card is the edited photo, never lost.
-        if (c.pendant || c.apres)
+        if (c.pendant || c.apres) {
             EXPECT_FALSE(readFile(dcim + "B.JPG") == b);
+        }
         std::filesystem::remove_all(carte.racine() + "DCIM");
     }
 }
