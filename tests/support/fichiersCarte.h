@@ -3,17 +3,45 @@
 // Files of the card tests: written whole, rewritten in place with their dates put back
 // (what a tool that keeps dates does, and what FAT and exFAT cannot tell from no change),
 // and a folder's names in order.
+#include "support/test_imageCarte.h"
+#include "support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace varlime::test {
+
+// Where a card test runs: this computer's disk, or a FAT32 or exFAT card image.
+enum class Lieu { Local, Fat32, ExFat };
+
+inline std::string nomLieu(Lieu l) {
+    return l == Lieu::Local ? "local" : l == Lieu::Fat32 ? "FAT32" : "exFAT";
+}
+
+// A folder on the place asked for; `raison` tells why a card cannot be had.
+class DossierCarte {
+public:
+    explicit DossierCarte(Lieu l) {
+        if (l != Lieu::Local)
+            carte_ = std::make_unique<ImageCarte>(l == Lieu::Fat32 ? SystemeCarte::Fat32
+                                                                   : SystemeCarte::ExFat);
+    }
+    bool ok() const { return !carte_ || carte_->ok(); }
+    std::string raison() const { return carte_ ? carte_->reason() : ""; }
+    std::string racine() const { return carte_ ? carte_->racine() : local_.path(); }
+
+private:
+    TempDir local_;
+    std::unique_ptr<ImageCarte> carte_;
+};
 
 inline std::string octets(std::size_t n, char graine) {
     std::string s(n, '\0');

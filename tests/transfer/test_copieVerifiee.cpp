@@ -21,29 +21,6 @@ using namespace varlime::test;
 
 namespace {
 
-enum class Lieu { Local, Fat32, ExFat };
-
-std::string nomLieu(Lieu l) {
-    return l == Lieu::Local ? "local" : l == Lieu::Fat32 ? "FAT32" : "exFAT";
-}
-
-// A folder on the place asked for; `raison` tells why it cannot be had.
-class Dossier {
-public:
-    explicit Dossier(Lieu l) {
-        if (l != Lieu::Local)
-            carte_ = std::make_unique<ImageCarte>(l == Lieu::Fat32 ? SystemeCarte::Fat32
-                                                                   : SystemeCarte::ExFat);
-    }
-    bool ok() const { return !carte_ || carte_->ok(); }
-    std::string raison() const { return carte_ ? carte_->reason() : ""; }
-    std::string racine() const { return carte_ ? carte_->racine() : local_.path(); }
-
-private:
-    TempDir local_;
-    std::unique_ptr<ImageCarte> carte_;
-};
-
 struct Crochet {
     explicit Crochet(CrochetCopie c) { definirCrochetCopie(std::move(c)); }
     ~Crochet() { definirCrochetCopie({}); }
@@ -82,7 +59,7 @@ TEST_P(CopieVerifieeTest, ProvesEachCopyOrRemovesIt) {
          },
          CauseCopie::Differente},
     };
-    Dossier carte(GetParam());
+    DossierCarte carte(GetParam());
     if (!carte.ok())
         GTEST_SKIP() << "skipped: " << carte.raison();
     for (const Cas& c : cas) {
@@ -144,7 +121,7 @@ TEST_P(CopieVerifieeTest, ProvesEachCopyOrRemovesIt) {
 // What it refuses before any byte is written: an existing name is left as it is, and a
 // pipe named like a photo is told as such at once, without waiting for a writer.
 TEST_P(CopieVerifieeTest, RefusesExistingNamesAndPipes) {
-    Dossier carte(GetParam());
+    DossierCarte carte(GetParam());
     if (!carte.ok())
         GTEST_SKIP() << "skipped: " << carte.raison();
     TempDir local;

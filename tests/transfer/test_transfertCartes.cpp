@@ -19,25 +19,6 @@ using namespace varlime::test;
 
 namespace {
 
-enum class Lieu { Local, Fat32, ExFat };
-
-// A folder on the disk or on a card image; `raison` says why a card cannot be had.
-class Support {
-public:
-    explicit Support(Lieu l) {
-        if (l != Lieu::Local)
-            carte_ = std::make_unique<ImageCarte>(l == Lieu::Fat32 ? SystemeCarte::Fat32
-                                                                   : SystemeCarte::ExFat);
-    }
-    bool ok() const { return !carte_ || carte_->ok(); }
-    std::string raison() const { return carte_ ? carte_->reason() : ""; }
-    std::string racine() const { return carte_ ? carte_->racine() : local_.path(); }
-
-private:
-    TempDir local_;
-    std::unique_ptr<ImageCarte> carte_;
-};
-
 class TransfertCarte : public ::testing::TestWithParam<Lieu> {};
 
 } // namespace
@@ -62,7 +43,7 @@ TEST_P(TransfertCarte, MoveDeletesOnlyWhatItProvedIdentical) {
          {"A.JPG", "B.JPG", "C.JPG"},
          {"A.JPG", "C.JPG"}},
     };
-    Support carte(GetParam());
+    DossierCarte carte(GetParam());
     if (!carte.ok())
         GTEST_SKIP() << "skipped: " << carte.raison();
     for (const Cas& c : cas) {
@@ -118,7 +99,7 @@ TEST_P(TransfertCarte, ABatchProvesEachCopyAfterAllWereWritten) {
         {"source-edited-before-read-back", true, CauseCopie::SourceModifiee},
         {"copy-flipped-before-read-back", false, CauseCopie::Differente},
     };
-    Support carte(GetParam());
+    DossierCarte carte(GetParam());
     if (!carte.ok())
         GTEST_SKIP() << "skipped: " << carte.raison();
     for (const Cas& c : cas) {
@@ -167,7 +148,7 @@ TEST_P(TransfertCarte, ABatchProvesEachCopyAfterAllWereWritten) {
 // Onto a card: FAT keeps no permissions and fusefat refuses to set them, which is no
 // failure; times are kept to the card's two seconds.
 TEST_P(TransfertCarte, MovesOntoTheCard) {
-    Support carte(GetParam());
+    DossierCarte carte(GetParam());
     if (!carte.ok())
         GTEST_SKIP() << "skipped: " << carte.raison();
     TempDir pc;
@@ -188,11 +169,7 @@ TEST_P(TransfertCarte, MovesOntoTheCard) {
 
 INSTANTIATE_TEST_SUITE_P(Supports, TransfertCarte,
                          ::testing::Values(Lieu::Local, Lieu::Fat32, Lieu::ExFat),
-                         [](const auto& i) {
-                             return std::string(i.param == Lieu::Local   ? "local"
-                                                : i.param == Lieu::Fat32 ? "FAT32"
-                                                                         : "exFAT");
-                         });
+                         [](const auto& i) { return nomLieu(i.param); });
 
 namespace {
 // The result lines of a run, as the command line prints them.
