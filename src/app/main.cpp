@@ -4,6 +4,7 @@
 #include "app/Headless.h"
 #include "app/usage.h"
 #include "exif/exifFormat.h"
+#include "import/ui/IHM_import.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/MessageService.h"
 
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
     // A second window does not hide the first one exactly.
     app.MainForm().decalerFenetre(rangFenetre());
     app.MainForm().show();
+    app.DLG_import().surveillerCartes();
     const int statut = QApplication::exec();
     // The idle threads of Qt's picture thread pool end before the application does.
     QThreadPool::globalInstance()->waitForDone();

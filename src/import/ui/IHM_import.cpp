@@ -134,6 +134,9 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     app_.translate(this);
     resize(1200, 760);
     lireReglages();
+}
+
+void TDLG_import::surveillerCartes() {
     surveillance_.demarrer();
 }
 

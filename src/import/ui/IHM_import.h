@@ -43,6 +43,9 @@ public:
 
     // Shows the window, on `source` when one is given (a card that just appeared).
     void Gerer(const QString& source = {});
+    // Watching for cards asks the system bus, a blocking call: the program starts it once
+    // its window shows, never for a window built by a script or a test.
+    void surveillerCartes();
     ModeleImport& modele() { return modele_; }
     ArbreImport& arbre() { return *arbre_; }
     // True once the plan of the options as they stand is shown.
