@@ -304,4 +304,16 @@ BilanRenommage ChaineNommage::renommer() const {
     return moteur_.renommer();
 }
 
+std::optional<ChaineNommage::Elargissement>
+ChaineNommage::elargissementCompteur(const TextLookup& texte) const {
+    const int largeur = moteur_.largeurCompteurManquante();
+    if (largeur <= 0)
+        return std::nullopt;
+    return Elargissement{
+        largeur,
+        formatMessage(texte("RSC_msg_proposer_largeur_compteur", kMessageProposerLargeur),
+                      {std::to_string(moteur_.options.largeur),
+                       std::to_string(moteur_.dernierCompteur()), std::to_string(largeur)})};
+}
+
 } // namespace varlime

@@ -126,6 +126,14 @@ public:
     RapportTest tester(const TextLookup& texte) const;
     // The rename run over the rows as they stand, journaled in `journaux`.
     BilanRenommage renommer() const;
+    // Before a run, a counter too narrow for the rows (names past its width would no
+    // longer sort in order): the width that fits and the question that offers it.
+    // Nothing when the width fits.
+    struct Elargissement {
+        int largeur = 0;
+        std::string question;
+    };
+    std::optional<Elargissement> elargissementCompteur(const TextLookup& texte) const;
 
     // The engine behind it (the grid edits its rows in place) and where runs are journaled.
     MoteurNommage& moteur() { return moteur_; }

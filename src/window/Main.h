@@ -6,6 +6,7 @@
 #include "core/renameTest.h"
 #include "naming/chaineNommage.h"
 #include "naming/modeleNommage.h"
+#include "window/ControleurRenommage.h"
 #include "window/prechargementExif.h"
 
 #include <QMainWindow>
@@ -105,8 +106,8 @@ public:
     // for the window's first activation.
     bool differerMessages = false;
     bool Fichiers_trouves = false;
-    // The summary of the last rename run.
-    BilanRenommage dernierBilan;
+    // The test before renaming, the run and its undo, over this window.
+    ControleurRenommage& renommage() { return renommage_; }
 
     // The grid's rows as they stand (hand edits included).
     FileGridModel& grille() { return *model_; }
@@ -277,6 +278,8 @@ private:
     MoteurNommage& moteur_ = chaine_.moteur();
     // Declared after the pipeline: it stops its worker before the pipeline goes.
     PrechargementExif prechargement_{chaine_, this};
+    ControleurRenommage::Fenetre fenetreRenommage();
+    ControleurRenommage renommage_;
     // The reading just ended: the names are computed here, whatever is left to read.
     bool calculSurPlace_ = false;
     // The list check waits for the reading that was started for it.

@@ -106,7 +106,9 @@ public:
 
 } // namespace
 
-TMainForm::TMainForm(FenetresPrincipal& app) : app_(app) {
+TMainForm::TMainForm(FenetresPrincipal& app)
+    : app_(app),
+      renommage_(chaine_, lookupMessages(app.localization()), app.messages(), fenetreRenommage()) {
     setObjectName(QStringLiteral("MainForm"));
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -133,7 +135,7 @@ TMainForm::TMainForm(FenetresPrincipal& app) : app_(app) {
     relierBoutons();
     relierChamps();
     // Every run is journaled, so that it can be undone.
-    moteur_.journaux = dossierJournaux();
+    chaine_.journaux() = dossierJournaux();
 
     // Creation (FormCreate).
     app_.translate(this);

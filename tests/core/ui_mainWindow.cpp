@@ -641,7 +641,7 @@ TEST(MainWindow, DroppedFolderWithANameThatIsNotUtf8) {
     EXPECT_EQ(m.moteur().lignes()[0].nouveau, "caf\xE9_s.jpg");
     f.messages.answer(true);
     m.Varlimer();
-    EXPECT_EQ(m.dernierBilan.renommes, 1);
+    EXPECT_EQ(m.renommage().dernierBilan().renommes, 1);
     EXPECT_TRUE(root.exists("f\xF6to/caf\xE9_s.jpg"));
 }
 
