@@ -142,19 +142,12 @@ public:
 
     // Controls, named as the language files address them.
     QLabel* LBL_repertoire;
-    QPushButton* BT_selection_repertoire;
-    QLabel* LBL_masque_recherche;
     QLineEdit* EDT_masque_recherche;
-    QLabel* LBL_prefixe;
     QPushButton* BT_option_prefixe;
     QLineEdit* EDT_prefixe_remplacement;
-    QLabel* LBL_date_fichier;
-    QPushButton* BT_option_compteur;
     QPushButton* BT_gauche;
     QPushButton* BT_droite;
-    QLabel* LBL_compteur;
     QComboBox* CBB_largeur_increment;
-    QLabel* LBL_initialise_compteur;
     QLineEdit* EDT_initialisation;
     QLabel* LBL_info_alpha;
     QCheckBox* CKB_extension;
@@ -162,18 +155,15 @@ public:
     QCheckBox* CKB_compteur_inactif;
     QCheckBox* CKB_extension_minuscule;
     QTableView* GRS_fichier;
-    QWidget* PAN_main;
     QLabel* IMG_imagette;
     QPushButton* BT_exif_info;
     QPushButton* BT_tester;
     QPushButton* BT_valider_rename;
     QStatusBar* STB_main;
-    QToolBar* TBR_outils;
     QToolButton* TBT_exif;
     QToolButton* TBT_transfert;
     QToolButton* TBT_raw;
     QPushButton* BT_canon;
-    QMenu* MIT_raw;
     QAction* MIT_options_raw_canon;
     QAction* MIT_options_raw_nikon;
     QAction* MIT_options_raw_pentax;
@@ -184,21 +174,12 @@ public:
     bool outilRawVisible() const;
     QToolButton* TBT_image;
     QToolButton* TBT_exif_plus_image;
-    QMenu* MIT_fichier;
-    QMenu* MIT_options;
-    QMenu* MIT_aide;
-    QAction* MIT_select_repertoire;
-    QAction* MIT_importer_carte;
     QAction* MIT_quitter;
-    QAction* MIT_annuler_varlimage;
-    QAction* MIT_options_compteur;
     QAction* MIT_option_date;
     QAction* MIT_option_masque;
-    QAction* MIT_option_type_fichier;
     QAction* MIT_aide_sommaire;
     QAction* MIT_aide_truc_astuce;
     QAction* MIT_aide_langue;
-    QAction* MIT_aide_a_propos;
 
 protected:
     bool event(QEvent* e) override;
@@ -210,6 +191,27 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // Controls that only the window itself reaches (tests find them by name).
+    QPushButton* BT_selection_repertoire;
+    QLabel* LBL_masque_recherche;
+    QLabel* LBL_prefixe;
+    QLabel* LBL_date_fichier;
+    QPushButton* BT_option_compteur;
+    QLabel* LBL_compteur;
+    QLabel* LBL_initialise_compteur;
+    QWidget* PAN_main;
+    QToolBar* TBR_outils;
+    QMenu* MIT_raw;
+    QMenu* MIT_fichier;
+    QMenu* MIT_options;
+    QMenu* MIT_aide;
+    QAction* MIT_select_repertoire;
+    QAction* MIT_importer_carte;
+    QAction* MIT_annuler_varlimage;
+    QAction* MIT_options_compteur;
+    QAction* MIT_option_type_fichier;
+    QAction* MIT_aide_a_propos;
+
     // The window's parts, built in this order by the constructor, then connected.
     void construireMenus();
     void construireOutils();
