@@ -237,9 +237,13 @@ bool HistoriqueImport::commencer(EntreeHistorique& e) {
 }
 
 bool HistoriqueImport::terminer(const EntreeHistorique& e) {
+    std::string destinations;
+    for (const std::string& d : e.destinations)
+        destinations += (destinations.empty() ? "" : "\n") + d;
     Requete r(db_, "UPDATE imports SET termine = 1, empreinte = ?2, date_prise = ?3, "
-                   "decalage = ?4 WHERE id = ?1");
+                   "decalage = ?4, destinations = ?5 WHERE id = ?1");
     r.entier(1, e.id).texte(2, e.empreinte).texte(3, e.datePrise).entier(4, e.decalage);
+    r.octets(5, destinations);
     return r.pas() == SQLITE_DONE && sqlite3_changes(db_) == 1;
 }
 
