@@ -454,7 +454,8 @@ void ImportCarte::marquer(Etapes& etapes) {
     enCours.assign(fichiers.size(), std::nullopt);
     aCompleter_.clear();
     // Already imported, but a destination of this run never verified it (a backup added
-    // since): it is copied there, not skipped.
+    // since): it is copied there, not skipped; once, when the card holds it twice.
+    std::unordered_map<std::int64_t, std::size_t> completees; // history entry -> plan index
     auto dejaLa = [&](std::size_t i, const EntreeHistorique& e) {
         FichierImport& f = fichiers[i];
         f.deja = e.chemin;
@@ -462,6 +463,12 @@ void ImportCarte::marquer(Etapes& etapes) {
         for (const std::string& d : destinations_)
             if (std::find(e.destinations.begin(), e.destinations.end(), d) ==
                 e.destinations.end()) {
+                const auto [it, premier] = completees.try_emplace(e.id, i);
+                if (!premier) {
+                    f.marque = MarqueImport::DoublonCarte;
+                    f.deja = fichiers[it->second].cheminSource();
+                    return;
+                }
                 f.completer = true;
                 aCompleter_[i] = e;
                 return;
