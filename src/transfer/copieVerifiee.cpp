@@ -19,6 +19,8 @@ namespace varlime {
 namespace {
 
 constexpr std::size_t kBloc = std::size_t(1) << 20;
+// Every this many bytes written, the copy's writing to the disk is started.
+constexpr off_t kEcritureLancee = off_t(8) << 20;
 
 CrochetCopie& crochet() {
     static CrochetCopie c;
@@ -403,6 +405,12 @@ void ecrireCopies(LotCopies::Entree& x, int dossierFd, const std::string& nom,
             if (e.vivante() && !ecrireTout(e.fd, tampon.data(), std::size_t(n), erreur))
                 abandonner(e, causeEcriture(erreur), erreur);
             vivantes = vivantes || e.vivante();
+            // The copy goes to the disk while the source is still being read: its flush
+            // then waits only for the last blocks (a hint; a file system without it
+            // flushes it all later).
+            if (e.vivante() && options.verifier && (copie + n) % kEcritureLancee == 0)
+                ::sync_file_range(e.fd, copie + n - kEcritureLancee, kEcritureLancee,
+                                  SYNC_FILE_RANGE_WRITE);
         }
         copie += n;
         if (!blocFait(n) && vivantes) {
