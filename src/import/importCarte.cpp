@@ -871,6 +871,9 @@ BilanImport ImportCarte::executer(const SuiviImport& suivi) {
             q.octetsParSeconde = double(q.octetsFaits) / s;
             q.secondesRestantes = double(q.octetsTotal - q.octetsFaits) / q.octetsParSeconde;
         }
+        // A stopped run has no time left to tell.
+        if (bilan.interrompu)
+            q.secondesRestantes = -1;
         suivi.progression(q);
     };
     if (!historique_) {
