@@ -64,6 +64,8 @@ std::string marque(const FichierImport& f, const TextLookup& texte) {
     case MarqueImport::NomPris:
         return texte("RSC_import_marque_nom_pris", "[nom déjà pris]");
     case MarqueImport::AImporter:
+        if (f.completer)
+            return texte("RSC_import_marque_completer", "[à copier vers les sauvegardes]");
         break;
     }
     return f.sansDate() ? texte("RSC_import_marque_sans_date", "[sans date]") : std::string();

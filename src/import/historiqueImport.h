@@ -51,7 +51,8 @@ public:
     // file be already there, and only then is it worth reading before the copy.
     bool tailleConnue(const std::string& archive, std::int64_t taille);
 
-    // A file about to be written (pending), then done once every destination verified it.
+    // A file about to be written (pending), then done once every destination verified it
+    // (`terminer` also records its destinations: a backup added since is one more).
     // False when the history could not be written.
     bool commencer(EntreeHistorique& e);
     bool terminer(const EntreeHistorique& e);

@@ -452,6 +452,29 @@ void ImportCarte::marquer(Etapes& etapes) {
     std::vector<FichierImport>& fichiers = plan_.fichiers;
     auto& enCours = etapes.enCours;
     enCours.assign(fichiers.size(), std::nullopt);
+    aCompleter_.clear();
+    // Already imported, but a destination of this run never verified it (a backup added
+    // since): it is copied there, not skipped; once, when the card holds it twice.
+    std::unordered_map<std::int64_t, std::size_t> completees; // history entry -> plan index
+    auto dejaLa = [&](std::size_t i, const EntreeHistorique& e) {
+        FichierImport& f = fichiers[i];
+        f.deja = e.chemin;
+        f.empreinte = e.empreinte;
+        for (const std::string& d : destinations_)
+            if (std::find(e.destinations.begin(), e.destinations.end(), d) ==
+                e.destinations.end()) {
+                const auto [it, premier] = completees.try_emplace(e.id, i);
+                if (!premier) {
+                    f.marque = MarqueImport::DoublonCarte;
+                    f.deja = fichiers[it->second].cheminSource();
+                    return;
+                }
+                f.completer = true;
+                aCompleter_[i] = e;
+                return;
+            }
+        f.marque = MarqueImport::DejaImporte;
+    };
     // Already imported by name, size and time; then by content, for the files whose size
     // leaves a doubt (another card file, or a file of this archive, of that size).
     std::unordered_map<std::int64_t, int> tailles;
@@ -461,9 +484,7 @@ void ImportCarte::marquer(Etapes& etapes) {
             continue;
         if (auto e = historique_->parNom(archive_, f.nomSource, f.taille, f.mtime)) {
             if (e->termine) {
-                f.marque = MarqueImport::DejaImporte;
-                f.deja = e->chemin;
-                f.empreinte = e->empreinte;
+                dejaLa(i, *e);
                 continue;
             }
             // Begun by a run that was stopped: it is finished under the same name.
@@ -477,7 +498,8 @@ void ImportCarte::marquer(Etapes& etapes) {
     std::unordered_map<std::string, std::size_t> parEmpreinte;
     for (std::size_t i = 0; i < fichiers.size(); ++i) {
         FichierImport& f = fichiers[i];
-        if (!identites_[i].present || f.marque != MarqueImport::AImporter || enCours[i])
+        if (!identites_[i].present || f.marque != MarqueImport::AImporter || enCours[i] ||
+            f.completer)
             continue;
         if (tailles[f.taille] < 2 && !historique_->tailleConnue(archive_, f.taille))
             continue;
@@ -485,8 +507,7 @@ void ImportCarte::marquer(Etapes& etapes) {
         if (f.empreinte.empty())
             continue; // the run reads it again and counts the failure
         if (auto e = historique_->parEmpreinte(archive_, f.empreinte)) {
-            f.marque = MarqueImport::DejaImporte;
-            f.deja = e->chemin;
+            dejaLa(i, *e);
             continue;
         }
         auto [it, premier] = parEmpreinte.try_emplace(f.empreinte, i);
@@ -515,11 +536,18 @@ void ImportCarte::nommer(Etapes& e) {
                     it->second.push_back(std::move(n));
         return it->second;
     };
+    // A file begun by a stopped run, or to complete in a new backup, keeps the path it
+    // was given then.
+    auto fixe = [&](std::size_t i) -> const std::string* {
+        return enCours[i]              ? &enCours[i]->chemin
+               : fichiers[i].completer ? &fichiers[i].deja
+                                       : nullptr;
+    };
     for (std::size_t i = 0; i < fichiers.size(); ++i)
-        if (enCours[i]) {
-            fichiers[i].dossier = enCours[i]->chemin.substr(0, enCours[i]->chemin.rfind('/') + 1);
-            fichiers[i].nom = enCours[i]->chemin.substr(enCours[i]->chemin.rfind('/') + 1);
-            fichiers[i].reprise = true;
+        if (const std::string* chemin = fixe(i)) {
+            fichiers[i].dossier = chemin->substr(0, chemin->rfind('/') + 1);
+            fichiers[i].nom = chemin->substr(chemin->rfind('/') + 1);
+            fichiers[i].reprise = enCours[i].has_value();
             // Its name is held even while no destination has it yet.
             prisDans(fichiers[i].dossier).push_back(fichiers[i].nom);
         }
@@ -527,7 +555,7 @@ void ImportCarte::nommer(Etapes& e) {
         std::map<std::string, std::vector<std::size_t>> groupes; // destination -> plan index
         std::vector<std::string> ordre;
         for (std::size_t i = 0; i < fichiers.size(); ++i) {
-            if (lignes[i].dossier != k || lignes[i].rang == kSansPhoto || enCours[i] ||
+            if (lignes[i].dossier != k || lignes[i].rang == kSansPhoto || fixe(i) ||
                 fichiers[i].marque != MarqueImport::AImporter)
                 continue;
             auto [it, nouveau] = groupes.try_emplace(fichiers[i].dossier);
@@ -563,7 +591,7 @@ void ImportCarte::nommer(Etapes& e) {
     // files the listing left out keep theirs.
     for (std::size_t i = 0; i < fichiers.size(); ++i) {
         FichierImport& f = fichiers[i];
-        if (enCours[i] || !f.nom.empty())
+        if (fixe(i) || !f.nom.empty())
             continue;
         if (lignes[i].principal != kSansPhoto) {
             const FichierImport& p = fichiers[lignes[i].principal];
@@ -590,7 +618,7 @@ void ImportCarte::nommer(Etapes& e) {
         if (f.marque != MarqueImport::AImporter)
             continue;
         bool prisAvant = !vus.insert(f.cheminRelatif()).second;
-        if (!enCours[i])
+        if (!fixe(i))
             for (const std::string& d : destinations_)
                 prisAvant = prisAvant || entreeExiste(d + f.dossier, f.nom);
         if (prisAvant)
@@ -738,15 +766,17 @@ bool sansPlace(const std::string& dossier, std::int64_t taille) {
 
 } // namespace
 
-std::string ImportCarte::copier(const FichierImport& f, std::string& empreinte, bool& plein) {
+std::string ImportCarte::copier(const FichierImport& f, const std::vector<std::string>& vers,
+                                std::string& empreinte, bool& plein,
+                                const std::function<void(std::int64_t)>& avance) {
     plein = false;
-    for (const std::string& d : destinations_)
+    for (const std::string& d : vers)
         if (nomRefuseSur(systemeDe(d), f.cheminRelatif()))
             return "name:" + d + f.cheminRelatif();
     std::vector<Fd> dossiers;
     std::vector<Destination> cibles;
     std::vector<std::string> chemins;
-    for (const std::string& d : destinations_) {
+    for (const std::string& d : vers) {
         const std::string dossier = d + f.dossier;
         if (!creerArborescence(dossier.substr(0, dossier.size() - 1))) {
             plein = errno == ENOSPC || sansPlace(d, 1 << 16);
@@ -757,8 +787,9 @@ std::string ImportCarte::copier(const FichierImport& f, std::string& empreinte, 
         Fd fd(::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (fd.fd < 0)
             return "mkdir:" + dossier + ":" + std::strerror(errno);
-        if (f.reprise && entreeExisteAt(fd.fd, f.nom)) {
-            // Written before the stop: kept only when it holds the card file.
+        if ((f.reprise || f.completer) && entreeExisteAt(fd.fd, f.nom)) {
+            // Written before a stop, or put there by hand: kept only when it holds the
+            // card file (for a file to complete, the content the archive verified).
             if (empreinte.empty())
                 empreinte = empreinteFichier(f.cheminSource());
             if (empreinte.empty() || empreinteFichier(dossier + f.nom) != empreinte)
@@ -774,7 +805,14 @@ std::string ImportCarte::copier(const FichierImport& f, std::string& empreinte, 
     Fd source(::open(f.dossierSource.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (source.fd < 0)
         return "read:" + f.dossierSource + ":" + std::strerror(errno);
-    const ResultatCopie r = copierVerifie(source.fd, f.nomSource, cibles, tampon_);
+    // A film of several GB is told as it goes, and a stop does not wait for its end.
+    OptionsCopie options;
+    options.arret = &arret_;
+    options.avancement = [&](std::size_t, std::int64_t fait, std::int64_t total) {
+        if (avance && total > 0)
+            avance(std::int64_t(double(f.taille) * double(fait) / double(total)));
+    };
+    const ResultatCopie r = copierVerifie(source.fd, f.nomSource, cibles, tampon_, options);
     auto cause = [&](CauseCopie c, int erreur, const std::string& chemin) -> std::string {
         const std::string pourquoi = erreur ? std::string(": ") + std::strerror(erreur) : "";
         switch (c) {
@@ -797,6 +835,8 @@ std::string ImportCarte::copier(const FichierImport& f, std::string& empreinte, 
             return "write:" + chemin + pourquoi;
         case CauseCopie::Differente:
             return "verify:" + chemin;
+        case CauseCopie::Interrompue:
+            return "stopped:" + f.cheminSource();
         }
         return "write:" + chemin;
     };
@@ -831,6 +871,9 @@ BilanImport ImportCarte::executer(const SuiviImport& suivi) {
             q.octetsParSeconde = double(q.octetsFaits) / s;
             q.secondesRestantes = double(q.octetsTotal - q.octetsFaits) / q.octetsParSeconde;
         }
+        // A stopped run has no time left to tell.
+        if (bilan.interrompu)
+            q.secondesRestantes = -1;
         suivi.progression(q);
     };
     if (!historique_) {
@@ -906,38 +949,63 @@ BilanImport ImportCarte::executer(const SuiviImport& suivi) {
                 break;
             }
             EntreeHistorique e;
-            e.archive = archive_;
-            e.taille = f.taille;
-            e.nomSource = f.nomSource;
-            e.mtime = f.mtime;
-            e.datePrise = texteDate(f.datePrise);
-            e.modele = f.modele;
-            e.serie = f.serie;
-            e.decalage = f.decalage;
-            e.chemin = f.cheminRelatif();
-            e.destinations = destinations_;
-            if (auto deja = f.reprise
-                                ? historique_->parNom(archive_, f.nomSource, f.taille, f.mtime)
-                                : std::nullopt;
-                deja && !deja->termine)
-                e.id = deja->id;
-            else if (!historique_->commencer(e)) {
-                bilan.erreur =
-                    "history-write:" + historique_->chemin() + "\n" + historique_->erreur();
-                break;
+            // The destinations it goes to: every one, or those a file to complete lacks.
+            std::vector<std::string> vers;
+            if (f.completer) {
+                e = aCompleter_[i];
+                for (const std::string& d : destinations_)
+                    if (std::find(e.destinations.begin(), e.destinations.end(), d) ==
+                        e.destinations.end())
+                        vers.push_back(d);
+                e.destinations.insert(e.destinations.end(), vers.begin(), vers.end());
+            } else {
+                vers = destinations_;
+                e.archive = archive_;
+                e.taille = f.taille;
+                e.nomSource = f.nomSource;
+                e.mtime = f.mtime;
+                e.datePrise = texteDate(f.datePrise);
+                e.modele = f.modele;
+                e.serie = f.serie;
+                e.decalage = f.decalage;
+                e.chemin = f.cheminRelatif();
+                e.destinations = destinations_;
+                if (auto deja = f.reprise
+                                    ? historique_->parNom(archive_, f.nomSource, f.taille, f.mtime)
+                                    : std::nullopt;
+                    deja && !deja->termine)
+                    e.id = deja->id;
+                else if (!historique_->commencer(e)) {
+                    bilan.erreur =
+                        "history-write:" + historique_->chemin() + "\n" + historique_->erreur();
+                    break;
+                }
             }
-            std::string empreinte;
+            // Written nowhere: the next run names it afresh (a name a disk refused is not
+            // kept).
+            auto oublierSiNulle = [&] {
+                if (!f.completer && std::none_of(destinations_.begin(), destinations_.end(),
+                                                 [&](const std::string& d) {
+                                                     return entreeExiste(d + f.dossier, f.nom);
+                                                 }))
+                    historique_->oublier(e.id);
+            };
+            // A file to complete is copied only if the card still holds what the archive
+            // verified.
+            std::string empreinte = f.completer ? f.empreinte : std::string();
             bool plein = false;
-            const std::string raison = copier(f, empreinte, plein);
+            const std::string raison =
+                copier(f, vers, empreinte, plein, [&](std::int64_t octets) { signaler(octets); });
+            if (raison.starts_with("stopped:")) {
+                // Stopped half way through a large file: it is left for the next run.
+                oublierSiNulle();
+                bilan.interrompu = true;
+                goto fin;
+            }
             p.octetsFaits += f.taille;
             if (!raison.empty()) {
                 echec(f, raison);
-                // Written nowhere: the next run names it afresh (a name a disk refused
-                // is not kept).
-                if (std::none_of(
-                        destinations_.begin(), destinations_.end(),
-                        [&](const std::string& d) { return entreeExiste(d + f.dossier, f.nom); }))
-                    historique_->oublier(e.id);
+                oublierSiNulle();
                 if (plein) {
                     bilan.erreur = "full:" + disqueDe(archive_);
                     for (const std::string& d : destinations_)

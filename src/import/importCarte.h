@@ -10,6 +10,7 @@
 // preview shows; then run that plan as a job that reports progress, can be stopped
 // before its next file from another thread, and returns what became of every file.
 #include "core/renameEngine.h"
+#include "import/historiqueImport.h"
 
 #include <QDateTime>
 #include <array>
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -111,6 +113,10 @@ struct FichierImport {
     std::size_t photo = kSansPhoto;
     // A run stopped while writing it: it is finished under the name it was given then.
     bool reprise = false;
+    // Already imported into this archive, but not into every destination of this run (a
+    // backup added since): read from the card again and copied, verified, into the
+    // destinations that lack it, under the path it was imported as (`deja`).
+    bool completer = false;
 
     std::string cheminSource() const { return dossierSource + nomSource; }
     std::string cheminRelatif() const { return dossier + nom; }
@@ -154,8 +160,6 @@ struct BilanImport {
 struct SuiviImport {
     std::function<void(const ProgressionImport&)> progression;
 };
-
-class HistoriqueImport;
 
 class ImportCarte {
 public:
@@ -205,9 +209,12 @@ private:
     void identifier(Etapes& e);
     void marquer(Etapes& e);
     void nommer(Etapes& e);
-    // Copies one file into every destination, verified; its reason of failure ("kind:detail"),
-    // or empty with `empreinte` set. `plein` tells a full disk.
-    std::string copier(const FichierImport& f, std::string& empreinte, bool& plein);
+    // Copies one file into the destinations `vers`, verified; its reason of failure
+    // ("kind:detail", "stopped:" when a stop was asked during the copy), or empty with
+    // `empreinte` set. `plein` tells a full disk; `avance` is told of the bytes done.
+    std::string copier(const FichierImport& f, const std::vector<std::string>& vers,
+                       std::string& empreinte, bool& plein,
+                       const std::function<void(std::int64_t)>& avance);
     bool encoreLaMeme(std::size_t i, const std::string& empreinte) const;
     bool effacerSource(std::size_t i, const std::string& empreinte);
 
@@ -217,6 +224,8 @@ private:
     std::vector<std::string> destinations_; // the archive first, then each backup
     std::vector<Identite> identites_;
     std::vector<bool> ecartes_;
+    // The history entries of the files to complete (`completer`), by place in the plan.
+    std::map<std::size_t, EntreeHistorique> aCompleter_;
     std::vector<char> tampon_;
     std::unique_ptr<HistoriqueImport> historique_;
     std::atomic<bool> arret_{false};

@@ -19,6 +19,8 @@ namespace varlime {
 namespace {
 
 constexpr std::size_t kBloc = std::size_t(1) << 20;
+// Every this many bytes written, the copy's writing to the disk is started.
+constexpr off_t kEcritureLancee = off_t(8) << 20;
 
 CrochetCopie& crochet() {
     static CrochetCopie c;
@@ -164,8 +166,13 @@ bool donnerAttributs(Ecriture& e, const struct stat& st, int mode) {
     return true;
 }
 
+// Told of each block done; false when the copy is to stop there.
+using BlocFait = std::function<bool(std::int64_t octets)>;
+
 // Already flushed by the batch: dropped from the page cache, then read back from the disk.
-void relire(Ecriture& e, const Empreinte& attendue, off_t taille, std::vector<char>& tampon) {
+// False when it was stopped half way (the copy is left to the caller to remove).
+bool relire(Ecriture& e, const Empreinte& attendue, off_t taille, std::vector<char>& tampon,
+            const BlocFait& blocFait) {
     ::posix_fadvise(e.fd, 0, 0, POSIX_FADV_DONTNEED);
     appelerCrochet(EtapeCopie::CopieEcrite, e.fd);
     Hacheur h;
@@ -174,15 +181,18 @@ void relire(Ecriture& e, const Empreinte& attendue, off_t taille, std::vector<ch
         const ssize_t n = lireBloc(e.fd, tampon.data(), tampon.size(), pos);
         if (n < 0) {
             abandonner(e, CauseCopie::EcritureEchouee, errno);
-            return;
+            return true;
         }
         if (n == 0)
             break;
         h.ajouter(tampon.data(), std::size_t(n));
         pos += n;
+        if (!blocFait(n))
+            return false;
     }
     if (pos != taille || !(h.fin() == attendue))
         abandonner(e, CauseCopie::Differente, 0);
+    return true;
 }
 
 void nommer(Ecriture& e, const struct timespec temps[2]) {
@@ -213,13 +223,20 @@ void nommer(Ecriture& e, const struct timespec temps[2]) {
 }
 
 // The kernel's own copy, for a copy that is not verified; false when this pair of file
-// systems cannot, and nothing was copied (the caller then reads and writes).
-bool copieNoyau(int in, Ecriture& e, off_t taille, off_t& copie, int& erreur) {
+// systems cannot, and nothing was copied (the caller then reads and writes). It goes by
+// large steps, each told to `blocFait`, which may stop it (erreur is then ECANCELED).
+bool copieNoyau(int in, Ecriture& e, off_t taille, off_t& copie, int& erreur,
+                const BlocFait& blocFait) {
+    constexpr off_t kPas = off_t(64) << 20;
     while (copie < taille) {
-        const ssize_t n =
-            ::copy_file_range(in, nullptr, e.fd, nullptr, std::size_t(taille - copie), 0);
+        const ssize_t n = ::copy_file_range(in, nullptr, e.fd, nullptr,
+                                            std::size_t(std::min(taille - copie, kPas)), 0);
         if (n > 0) {
             copie += n;
+            if (!blocFait(n)) {
+                erreur = ECANCELED;
+                return true;
+            }
             continue;
         }
         if (n < 0 && copie == 0 &&
@@ -286,6 +303,9 @@ bool contenuInchange(int dossierFd, const std::string& nom, off_t taille, const 
 // One source of a batch: its copies, open and unnamed until the batch ends.
 struct LotCopies::Entree {
     int in = -1;
+    std::size_t rang = 0;  // its place in the batch
+    std::int64_t fait = 0; // of the work told by `avancement`
+    std::int64_t total = 0;
     struct stat st {};
     std::vector<Destination> destinations;
     std::vector<Ecriture> ecritures;
@@ -315,6 +335,16 @@ void echecSource(LotCopies::Entree& x, CauseCopie cause, int erreur) {
         abandonner(e, cause, erreur);
 }
 
+// Counts a block of the source's work, tells it, and says whether to go on.
+BlocFait compteur(LotCopies::Entree& x, const OptionsCopie& options) {
+    return [&x, &options](std::int64_t octets) {
+        x.fait += octets;
+        if (options.avancement)
+            options.avancement(x.rang, std::min(x.fait, x.total), x.total);
+        return !(options.arret && options.arret->load());
+    };
+}
+
 // Steps 1 and 2: the source read once, hashed, and written into each copy.
 void ecrireCopies(LotCopies::Entree& x, int dossierFd, const std::string& nom,
                   std::vector<char>& tampon, const OptionsCopie& options) {
@@ -335,19 +365,25 @@ void ecrireCopies(LotCopies::Entree& x, int dossierFd, const std::string& nom,
         tampon.resize(kBloc);
     x.ecritures.resize(x.destinations.size());
     bool vivantes = false;
+    std::int64_t copies = 0;
     for (std::size_t i = 0; i < x.destinations.size(); ++i) {
         x.ecritures[i].destination = &x.destinations[i];
         x.ecritures[i].resultat = &res.destinations[i];
         ouvrirCopie(x.ecritures[i]);
         vivantes = vivantes || x.ecritures[i].vivante();
+        copies += x.ecritures[i].vivante() ? 1 : 0;
     }
+    x.total = std::int64_t(st.st_size) * (1 + (options.verifier ? copies : 0));
+    const BlocFait blocFait = compteur(x, options);
     Hacheur hacheur;
     off_t copie = 0;
     bool parNoyau = !options.verifier && x.ecritures.size() == 1 && x.ecritures[0].vivante();
     int erreurNoyau = 0;
-    if (parNoyau && !copieNoyau(x.in, x.ecritures[0], st.st_size, copie, erreurNoyau))
+    if (parNoyau && !copieNoyau(x.in, x.ecritures[0], st.st_size, copie, erreurNoyau, blocFait))
         parNoyau = false;
-    if (parNoyau && erreurNoyau != 0)
+    if (parNoyau && erreurNoyau == ECANCELED)
+        echecSource(x, CauseCopie::Interrompue, 0);
+    else if (parNoyau && erreurNoyau != 0)
         abandonner(x.ecritures[0], causeEcriture(erreurNoyau), erreurNoyau);
     bool premier = true;
     while (!parNoyau && vivantes) {
@@ -369,8 +405,18 @@ void ecrireCopies(LotCopies::Entree& x, int dossierFd, const std::string& nom,
             if (e.vivante() && !ecrireTout(e.fd, tampon.data(), std::size_t(n), erreur))
                 abandonner(e, causeEcriture(erreur), erreur);
             vivantes = vivantes || e.vivante();
+            // The copy goes to the disk while the source is still being read: its flush
+            // then waits only for the last blocks (a hint; a file system without it
+            // flushes it all later).
+            if (e.vivante() && options.verifier && (copie + n) % kEcritureLancee == 0)
+                ::sync_file_range(e.fd, copie + n - kEcritureLancee, kEcritureLancee,
+                                  SYNC_FILE_RANGE_WRITE);
         }
         copie += n;
+        if (!blocFait(n) && vivantes) {
+            echecSource(x, CauseCopie::Interrompue, 0);
+            break;
+        }
     }
     // A file that changed while it was read is not taken as copied.
     struct stat apres;
@@ -387,9 +433,13 @@ void finirCopies(LotCopies::Entree& x, std::vector<char>& tampon, const OptionsC
     const struct stat& st = x.st;
     // Times and permissions come after the flush and the reading back: some FAT drivers
     // (fusefat) stamp the time of the flush on the file.
+    const BlocFait blocFait = compteur(x, options);
     for (Ecriture& e : x.ecritures) {
-        if (e.vivante() && options.verifier)
-            relire(e, res.empreinte, st.st_size, tampon);
+        if (e.vivante() && options.verifier &&
+            !relire(e, res.empreinte, st.st_size, tampon, blocFait)) {
+            echecSource(x, CauseCopie::Interrompue, 0);
+            break;
+        }
         if (e.vivante())
             donnerAttributs(e, st, options.mode);
     }
@@ -495,6 +545,7 @@ LotCopies::~LotCopies() {
 bool LotCopies::ajouter(int dossierFd, const std::string& nom,
                         const std::vector<Destination>& destinations) {
     auto x = std::make_unique<Entree>();
+    x->rang = entrees_.size();
     x->destinations = destinations;
     ecrireCopies(*x, dossierFd, nom, tampon_, options_);
     if (!options_.verifier) {

@@ -22,6 +22,10 @@
 //
 // Without `verifier`, steps 3 and 4 and the hash are left out and the copy runs at the
 // speed of the kernel's own copy; the caller then flushes the folder at the end.
+//
+// A film of several GB takes minutes: the copy tells its progress block by block, and a
+// stop asked between two blocks removes that source's copies (they were never named).
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +57,7 @@ enum class CauseCopie {
     NomRefuse,       // the folder's file system cannot hold that name
     EcritureEchouee, // writing, flushing or naming the copy failed (erreur says why)
     Differente,      // the copy read back from the disk differs from the source: removed
+    Interrompue,     // a stop was asked while it was copied: its copies are removed
 };
 
 struct Destination {
@@ -79,10 +84,21 @@ struct ResultatCopie {
     bool toutesCopiees() const;
 };
 
+// How far the copy of one source went: `fait` bytes of `total`, the work being the
+// source's reading (and writing) followed, when verified, by the reading back of each
+// copy: total = size x (1 + copies verified). `entree` is the source's place in its batch
+// (0 for `copierVerifie`). Called after each block, on the copying thread.
+using AvancementCopie =
+    std::function<void(std::size_t entree, std::int64_t fait, std::int64_t total)>;
+
 struct OptionsCopie {
     bool verifier = true;
     // Permission bits given to the copy; -1 keeps the source's.
     int mode = -1;
+    AvancementCopie avancement; // may be empty
+    // Checked between blocks: once true, the source being copied or verified fails with
+    // `Interrompue` and its copies are removed. May be null.
+    const std::atomic<bool>* arret = nullptr;
 };
 
 // Copies `nom` of the folder `dossierFd` into every destination: a batch of one. `tampon`

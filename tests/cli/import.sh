@@ -91,6 +91,27 @@ print("ok" if ok else pairs)
 PY
 )"
 fi
+# A backup added later receives from the card what the archive alone holds, verified
+# and listed; the card's second copy of a photo is still counted once.
+out=$("$varlime" --import "$card" "$work/arch" --backup "$work/late" --prefix Mai_ --width 4 \
+      --preview 2>&1 | grep -c 'à copier vers les sauvegardes')
+check "backup added later: planned for the new backup" "5" "$out"
+out=$("$varlime" --import "$card" "$work/arch" --backup "$work/late" --prefix Mai_ --width 4 \
+      2>/dev/null; echo "status $?")
+check "backup added later: copied and counted" "5 fichiers importés
+0 déjà importés
+1 en double sur la carte
+0 sans date
+0 en échec
+status 0" "$out"
+check "backup added later: the archive's tree" "" \
+    "$(diff -r -x ascmhl -x varlime.xxh128 "$work/arch" "$work/late" 2>&1)"
+check "backup added later: xxhsum -c passes" "0" \
+    "$(cd "$work/late" && xxhsum -c --quiet varlime.xxh128 >/dev/null 2>&1; echo $?)"
+out=$("$varlime" --import "$card" "$work/arch" --backup "$work/late" 2>/dev/null | head -2)
+check "then already imported everywhere" "0 fichiers importés
+6 déjà importés" "$out"
+
 # A damaged archive file is what xxhsum -c then finds.
 printf 'X' | dd of="$work/backup/2008/2008-03-15/Mai_0001.JPG" bs=1 seek=200 conv=notrunc 2>/dev/null
 check "xxhsum -c finds a damaged file" "1" \

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Importing a card: the folder template, counters going on in each folder, what is
 // skipped as already imported or as a duplicate, a backup whose read-back differs, a
-// move, a damaged history, the hash lists, FAT and exFAT destinations.
+// backup added later, a card file that cannot be read, RAW+JPEG pairs, progress and a
+// stop within a large file, a move, a damaged history, the hash lists, FAT and exFAT
+// destinations.
 #include "import/historiqueImport.h"
 #include "import/importCarte.h"
 #include "import/listeHachage.h"
@@ -10,8 +12,11 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace varlime;
@@ -80,6 +85,36 @@ bool existe(const std::string& chemin) {
     struct stat st;
     return ::stat(chemin.c_str(), &st) == 0;
 }
+
+// Every name under a folder, hidden ones too (a temporary file left behind shows).
+std::vector<std::string> arbre(const std::string& dossier) {
+    std::vector<std::string> out;
+    if (!existe(dossier))
+        return out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dossier))
+        if (e.is_regular_file())
+            out.push_back(e.path().string().substr(dossier.size()));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// While it lives, this thread reads files only as their permission bits allow, even as
+// root (the tests run as root in CI): the capabilities that bypass them are dropped from
+// the effective set, and given back after.
+class SansPasseDroit {
+public:
+    SansPasseDroit() {
+        ::syscall(SYS_capget, &entete_, avant_);
+        __user_cap_data_struct sans[2] = {avant_[0], avant_[1]};
+        sans[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &entete_, sans);
+    }
+    ~SansPasseDroit() { ::syscall(SYS_capset, &entete_, avant_); }
+
+private:
+    __user_cap_header_struct entete_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct avant_[2]{};
+};
 
 } // namespace
 
@@ -376,3 +411,220 @@ TEST_P(ImportFat, destinationOnCardFileSystem) {
 INSTANTIATE_TEST_SUITE_P(Systemes, ImportFat,
                          ::testing::Values(SystemeCarte::Fat32, SystemeCarte::ExFat),
                          [](const auto& i) { return std::string(nomSysteme(i.param)); });
+
+// A card file that cannot be read fails alone, is counted with the reason, leaves nothing
+// in any destination, and is imported by the next run once it reads again.
+TEST(ImportRun, unreadableCardFileFailsAlone) {
+    struct Cas {
+        const char* nom;
+        bool interdit;      // chmod 000 (read without the right to pass it)
+        bool erreurEnCours; // a read error after its first block
+    } const cas[] = {
+        {"permissionDenied", true, false},
+        {"readErrorMidFile", false, true},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        Banc b;
+        b.photo("100CANON", "IMG_0001.JPG", "Canon_40D.jpg", "1");
+        const std::string mauvais =
+            b.photo("100CANON", "IMG_0002.JPG", "Canon_40D.jpg", std::string(3 << 20, 'x'));
+        b.photo("100CANON", "IMG_0003.JPG", "Nikon_D70.jpg", "3");
+        if (c.interdit) {
+            ASSERT_EQ(::chmod(mauvais.c_str(), 0), 0);
+        }
+        // The card gives an error on the next read of that file: its descriptor now
+        // stands for a folder.
+        const int dossier = ::open("/", O_RDONLY | O_DIRECTORY);
+        if (c.erreurEnCours)
+            definirCrochetCopie([&](EtapeCopie etape, int fd) {
+                char lien[4096] = {};
+                if (etape == EtapeCopie::SourceEntamee &&
+                    ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), lien,
+                               sizeof lien - 1) > 0 &&
+                    std::string(lien) == mauvais)
+                    ::dup2(dossier, fd);
+            });
+        BilanImport bilan;
+        {
+            SansPasseDroit sans;
+            bilan = importer(b.options());
+        }
+        definirCrochetCopie({});
+        ::close(dossier);
+        ASSERT_EQ(bilan.echecs, std::vector<std::string>{mauvais});
+        EXPECT_EQ(bilan.raisons[0].substr(0, 5), "read:") << bilan.raisons[0];
+        EXPECT_EQ(bilan.importes, (std::vector<std::string>{b.carte + "100CANON/IMG_0001.JPG",
+                                                            b.carte + "100CANON/IMG_0003.JPG"}));
+        EXPECT_FALSE(bilan.reussi());
+        for (const std::string& d : {b.archive, b.sauvegarde})
+            for (const std::string& nom : arbre(d))
+                EXPECT_EQ(nom.find("IMG_0002"), std::string::npos) << d << nom;
+        // Readable again: the next run imports that file, and only it.
+        ASSERT_EQ(::chmod(mauvais.c_str(), 0644), 0);
+        const BilanImport reprise = importer(b.options());
+        EXPECT_EQ(reprise.importes, std::vector<std::string>{mauvais});
+        EXPECT_EQ(reprise.dejaImportes.size(), 2u);
+        EXPECT_EQ(readFile(b.sauvegarde + "2008/2008-05-30/IMG_0002.JPG"), readFile(mauvais));
+    }
+}
+
+// A RAW file and the JPEG the camera wrote with it (the same name stem, the same capture
+// time) are filed into one folder under one new stem, in the archive and the backup,
+// and the sidecar follows the RAW file.
+TEST(ImportRun, rawAndJpegPairKeepOneStem) {
+    struct Cas {
+        const char* raw;      // a real RAW sample
+        const char* jpeg;     // a real JPEG whose capture time is set to the RAW's
+        const char* dateJpeg; // as its EXIF holds it
+        const char* dateRaw;
+        const char* attendu; // the pair's path without extension
+    } const cas[] = {
+        {"CanonRaw.cr2", "Canon_40D.jpg", "2008:05:30 15:56:01", "2005:08:03 18:59:18",
+         "2005/2005-08-03/20050803_185918_001"},
+        {"Nikon.nef", "Nikon_D70.jpg", "2008:03:15 09:52:01", "2004:06:09 16:02:35",
+         "2004/2004-06-09/20040609_160235_001"},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.raw);
+        Banc b;
+        const std::string raw = c.raw;
+        const std::string ext = raw.substr(raw.rfind('.') + 1);
+        std::string jpeg = readFile(photosDir() + c.jpeg);
+        ASSERT_NE(jpeg.find(c.dateJpeg), std::string::npos);
+        for (auto pos = jpeg.find(c.dateJpeg); pos != std::string::npos;
+             pos = jpeg.find(c.dateJpeg, pos))
+            jpeg.replace(pos, std::string_view(c.dateRaw).size(), c.dateRaw);
+        b.t.write("carte/DCIM/100CANON/IMG_0001." + ext, readFile(photosDir() + "../raw/" + c.raw));
+        b.t.write("carte/DCIM/100CANON/IMG_0001.JPG", jpeg);
+        b.t.write("carte/DCIM/100CANON/IMG_0001.xmp", "<x/>");
+        // A photo of another day on the same card.
+        b.photo("100CANON", "IMG_0002.JPG", "DSCN0010.jpg");
+        OptionsImport o = b.options();
+        o.nommage.exif.actif = true;
+        o.nommage.exif.ordre = {ItemExif::Date, ItemExif::Heure};
+        const BilanImport bilan = importer(o);
+        EXPECT_EQ(bilan.importes.size(), 4u) << (bilan.raisons.empty() ? "" : bilan.raisons[0]);
+        const std::string a = c.attendu;
+        for (const std::string& d : {b.archive, b.sauvegarde}) {
+            EXPECT_EQ(readFile(d + a + "." + ext), readFile(photosDir() + "../raw/" + c.raw)) << d;
+            EXPECT_EQ(readFile(d + a + ".JPG"), jpeg) << d;
+            EXPECT_EQ(readFile(d + a + ".xmp"), "<x/>") << d;
+        }
+    }
+}
+
+// A backup added later: what the archive alone holds is copied from the card into the
+// new backup, verified, and counted as imported; a third run skips it everywhere. The
+// archive's copy is left as it is.
+TEST(ImportRun, backupAddedLater) {
+    struct Cas {
+        const char* nom;
+        const char* nouveauNomCarte;    // the card file renamed before the second run
+        const char* dejaDansSauvegarde; // what the backup holds there beforehand
+        bool echec;                     // that file then fails, the other goes on
+    } const cas[] = {
+        {"byNameSizeAndTime", nullptr, nullptr, false},
+        {"cardFileRenamedFoundByContent", "IMG_0100.JPG", nullptr, false},
+        {"sameCopyPutThereByHand", nullptr, "copy", false},
+        {"anotherFileThere", nullptr, "other", true},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        Banc b;
+        const std::string p1 = b.photo("100CANON", "IMG_0001.JPG", "Canon_40D.jpg", "1");
+        b.photo("100CANON", "IMG_0002.JPG", "Nikon_D70.jpg", "2");
+        OptionsImport seule = b.options();
+        seule.sauvegardes.clear();
+        seule.nommage.prefixe = "Mai_";
+        ASSERT_EQ(importer(seule).importes.size(), 2u);
+        const std::string copie = "2008/2008-05-30/Mai_001.JPG";
+        struct stat avant {};
+        ASSERT_EQ(::stat((b.archive + copie).c_str(), &avant), 0);
+        ASSERT_FALSE(existe(b.sauvegarde));
+        if (c.nouveauNomCarte) {
+            ASSERT_EQ(::rename(p1.c_str(), (b.carte + "100CANON/" + c.nouveauNomCarte).c_str()), 0);
+        }
+        if (c.dejaDansSauvegarde)
+            b.t.write("sauvegarde/" + copie, std::string(c.dejaDansSauvegarde) == "copy"
+                                                 ? readFile(b.archive + copie)
+                                                 : std::string("other"));
+        OptionsImport avec = seule;
+        avec.sauvegardes = {b.sauvegarde};
+        // Planned under the path the archive holds, not named afresh.
+        const std::string ligne = plan(avec)[c.nouveauNomCarte ? 1 : 0];
+        EXPECT_EQ(ligne.substr(ligne.find(" -> ")), " -> " + copie);
+        const BilanImport second = importer(avec);
+        EXPECT_TRUE(second.dejaImportes.empty());
+        EXPECT_EQ(second.importes.size(), c.echec ? 1u : 2u);
+        EXPECT_EQ(second.echecs.size(), c.echec ? 1u : 0u);
+        if (c.echec) {
+            EXPECT_EQ(second.raisons[0], "exists:" + b.sauvegarde + copie);
+            EXPECT_EQ(readFile(b.sauvegarde + copie), "other");
+        } else {
+            EXPECT_EQ(readFile(b.sauvegarde + copie), readFile(b.archive + copie));
+        }
+        EXPECT_EQ(readFile(b.sauvegarde + "2008/2008-03-15/Mai_001.JPG"),
+                  readFile(b.archive + "2008/2008-03-15/Mai_001.JPG"));
+        // The archive's copy is the very file it was.
+        struct stat apres {};
+        ASSERT_EQ(::stat((b.archive + copie).c_str(), &apres), 0);
+        EXPECT_EQ(apres.st_ino, avant.st_ino);
+        EXPECT_EQ(apres.st_mtim.tv_nsec, avant.st_mtim.tv_nsec);
+        // The backup's list holds what it verified.
+        const std::string liste = readFile(b.sauvegarde + kListeSimple);
+        EXPECT_NE(liste.find("2008/2008-03-15/Mai_001.JPG"), std::string::npos) << liste;
+        EXPECT_EQ(liste.find(copie) != std::string::npos, !c.echec) << liste;
+        // Then skipped everywhere; what failed is tried again.
+        const BilanImport troisieme = importer(avec);
+        EXPECT_EQ(troisieme.dejaImportes.size(), c.echec ? 1u : 2u);
+        EXPECT_TRUE(troisieme.importes.empty());
+        EXPECT_EQ(troisieme.echecs.size(), c.echec ? 1u : 0u);
+    }
+}
+
+// A film of several GB shows its progress while it is copied, not only once done, and a
+// stop asked half way leaves nothing under its name; the next run imports it.
+TEST(ImportRun, progressAndStopWithinALargeFile) {
+    const std::int64_t taille = 8 << 20;
+    for (bool arreter : {false, true}) {
+        SCOPED_TRACE(arreter ? "stopped" : "to the end");
+        Banc b;
+        b.photo("100CANON", "IMG_0001.JPG", "Canon_40D.jpg", "1");
+        const std::string film =
+            b.photo("100CANON", "IMG_0002.JPG", "Nikon_D70.jpg", std::string(taille, 'f'));
+        b.photo("100CANON", "IMG_0003.JPG", "Canon_40D.jpg", "3");
+        ImportCarte import(b.options());
+        std::string erreur;
+        ASSERT_TRUE(import.planifier(&erreur)) << erreur;
+        std::int64_t avant = -1, pendant = 0, dernier = -1;
+        SuiviImport suivi;
+        suivi.progression = [&](const ProgressionImport& p) {
+            // Never backwards while files go (a stopped file's bytes leave the last count).
+            if (!p.fichier.empty()) {
+                EXPECT_GE(p.octetsFaits, dernier);
+            }
+            dernier = p.octetsFaits;
+            if (p.fichier != film)
+                return;
+            if (avant < 0)
+                avant = p.octetsFaits;
+            else if (p.octetsFaits > avant)
+                ++pendant;
+            if (arreter && p.octetsFaits > avant + taille / 2)
+                import.arreter();
+        };
+        const BilanImport bilan = import.executer(suivi);
+        EXPECT_GE(pendant, 8) << "steps told within the film";
+        if (!arreter) {
+            EXPECT_TRUE(bilan.reussi());
+            EXPECT_EQ(bilan.importes.size(), 3u);
+            continue;
+        }
+        EXPECT_TRUE(bilan.interrompu);
+        EXPECT_TRUE(bilan.echecs.empty());
+        EXPECT_EQ(bilan.restants, 2);
+        for (const std::string& d : {b.archive, b.sauvegarde})
+            EXPECT_EQ(arbre(d + "2008/"), std::vector<std::string>{"2008-05-30/IMG_0001.JPG"});
+    }
+}

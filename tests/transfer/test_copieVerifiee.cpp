@@ -8,6 +8,7 @@
 #include "transfer/copieVerifiee.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -27,6 +28,9 @@ struct Crochet {
 };
 
 class CopieVerifieeTest : public ::testing::TestWithParam<Lieu> {};
+
+// A stop asked by a test's hook, as a window's Interrupt or Ctrl+C asks it.
+std::atomic<bool> arretDemande{false};
 
 } // namespace
 
@@ -58,6 +62,12 @@ TEST_P(CopieVerifieeTest, ProvesEachCopyOrRemovesIt) {
              ASSERT_EQ(::pwrite(fd, &c, 1, 5000), 1);
          },
          CauseCopie::Differente},
+        // A stop asked after the first block of a large file, or while the copies are
+        // read back: nothing is left under any name.
+        {"stopped-while-writing", 3 << 20, EtapeCopie::SourceEntamee,
+         [](const std::string&, int) { arretDemande = true; }, CauseCopie::Interrompue},
+        {"stopped-while-reading-back", 3 << 20, EtapeCopie::CopieEcrite,
+         [](const std::string&, int) { arretDemande = true; }, CauseCopie::Interrompue},
     };
     DossierCarte carte(GetParam());
     if (!carte.ok())
@@ -79,9 +89,28 @@ TEST_P(CopieVerifieeTest, ProvesEachCopyOrRemovesIt) {
         });
         DossierOuvert de(src), vers1(local.path()), vers2(autre);
         std::vector<char> tampon;
-        const ResultatCopie r = copierVerifie(
-            de.fd(), "IMG_0001.JPG", {{vers1.fd(), "IMG_0001.JPG"}, {vers2.fd(), "X.JPG"}}, tampon);
+        arretDemande = false;
+        OptionsCopie options;
+        options.arret = &arretDemande;
+        // Progress comes block by block, never backwards, within the work announced.
+        std::vector<std::int64_t> avances;
+        std::int64_t annonce = 0;
+        options.avancement = [&](std::size_t entree, std::int64_t fait, std::int64_t total) {
+            EXPECT_EQ(entree, 0u);
+            EXPECT_TRUE(avances.empty() || fait >= avances.back());
+            avances.push_back(fait);
+            annonce = total;
+        };
+        const ResultatCopie r =
+            copierVerifie(de.fd(), "IMG_0001.JPG",
+                          {{vers1.fd(), "IMG_0001.JPG"}, {vers2.fd(), "X.JPG"}}, tampon, options);
         ASSERT_EQ(r.destinations.size(), 2u);
+        if (c.attendue == CauseCopie::Aucune && c.taille > 0) {
+            // 3 MiB: three blocks read and written, then three read back from each copy.
+            EXPECT_EQ(annonce, std::int64_t(c.taille) * 3);
+            EXPECT_EQ(avances.size(), 9u);
+            EXPECT_EQ(avances.back(), annonce);
+        }
         for (const std::string& copie : {local.path() + "IMG_0001.JPG", autre + "X.JPG"}) {
             SCOPED_TRACE(copie);
             // Whatever happened, no temporary file is left in the folder.
@@ -94,11 +123,12 @@ TEST_P(CopieVerifieeTest, ProvesEachCopyOrRemovesIt) {
             ASSERT_EQ(::stat(copie.c_str(), &st), 0);
             EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
         }
-        const CauseCopie obtenue = c.attendue == CauseCopie::SourceModifiee
-                                       ? r.causeSource
-                                       : (r.destinations[0].cause == r.destinations[1].cause
-                                              ? r.destinations[0].cause
-                                              : CauseCopie::EcritureEchouee);
+        const CauseCopie obtenue =
+            c.attendue == CauseCopie::SourceModifiee || c.attendue == CauseCopie::Interrompue
+                ? r.causeSource
+                : (r.destinations[0].cause == r.destinations[1].cause
+                       ? r.destinations[0].cause
+                       : CauseCopie::EcritureEchouee);
         EXPECT_EQ(int(obtenue), int(c.attendue));
         EXPECT_EQ(r.toutesCopiees(), c.attendue == CauseCopie::Aucune);
         if (c.attendue == CauseCopie::Aucune) {
