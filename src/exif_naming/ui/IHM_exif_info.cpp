@@ -241,6 +241,7 @@ void TDLG_exif_info::disposerControles() {
     seps->addWidget(CBB_separateur_info, 0, 1);
     seps->addWidget(CKB_separateur_final, 1, 0);
     seps->addWidget(CBB_separateur_final, 1, 1);
+    seps->setColumnStretch(2, 1); // the separator boxes keep their own width
     top->addLayout(seps);
     top->addWidget(CKB_compteur);
     top->addWidget(CKB_masque_compteur);
@@ -479,8 +480,21 @@ void TDLG_exif_info::ajusterTaille() {
     // the values when they come; and a long text met before leaves no wide dialog behind.
     ensurePolished();
     layout()->activate();
+    const QRect ecran = screen()->availableGeometry();
+    QSize taille = sizeHint();
+    // Its title stays readable in the title bar, beside the window's buttons.
+    const QFontMetrics fm(font());
+    taille.setWidth(
+        std::max(taille.width(), fm.horizontalAdvance(windowTitle()) + 8 * fm.height()));
     // Not adjustSize(): it would hold the dialog to two thirds of the screen.
-    resize(sizeHint().boundedTo(screen()->availableGeometry().size()));
+    resize(taille.boundedTo(ecran.size()));
+    if (!isVisible())
+        return;
+    // Grown on screen, it keeps its bottom on screen too.
+    const QRect cadre = frameGeometry();
+    const int bas = cadre.bottom() - ecran.bottom();
+    if (bas > 0)
+        move(x(), std::max(ecran.top(), cadre.top() - bas));
 }
 
 void TDLG_exif_info::CKB_exploitation_exifClick() {
