@@ -469,6 +469,9 @@ void TDLG_exif_info::afficherControles() {
         w->setVisible(on);
     for (QCheckBox* c : CKB_items)
         c->setVisible(on);
+    // Without the item boxes beside them, values the file lacks would leave blank lines.
+    for (QLabel* l : LBL_valeurs)
+        l->setVisible(on || !l->text().isEmpty());
     CKB_separateur_final->setVisible(on && !CKB_compteur->isChecked());
     CBB_separateur_final->setVisible(on && !CKB_compteur->isChecked());
     if (isVisible())
