@@ -493,9 +493,10 @@ void TDLG_exif_info::ajusterTaille() {
     resize(taille.boundedTo(ecran.size()));
     if (!isVisible())
         return;
-    // Grown on screen, it keeps its bottom on screen too.
+    // Grown on screen, it keeps its bottom on screen too, with a title bar's height to
+    // spare: a window manager may place the frame that much lower than asked.
     const QRect cadre = frameGeometry();
-    const int bas = cadre.bottom() - ecran.bottom();
+    const int bas = cadre.bottom() + (cadre.height() - height()) - ecran.bottom();
     if (bas > 0)
         move(x(), std::max(ecran.top(), cadre.top() - bas));
 }
