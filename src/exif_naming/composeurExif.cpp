@@ -532,7 +532,16 @@ std::string exemple(const FaitsExif& faits, const OptionsNommage& options, std::
 std::string Compose_exemple(const FaitsExif& faits, const OptionsNommage& options,
                             std::string_view ancien, const QDate& aujourdhui) {
     bool placeholder = false;
-    return exemple(faits, options, ancien, aujourdhui, placeholder);
+    std::string texte = exemple(faits, options, ancien, aujourdhui, placeholder);
+    if (placeholder) {
+        // The counter the first file gets, on the side the engine puts it.
+        texte.resize(texte.size() - 3);
+        const std::string compteur =
+            Maj_compteur(options.alphabetique, options.largeur,
+                         static_cast<long long>(options.initialisation) - 1);
+        texte = options.compteurADroite ? texte + compteur : compteur + texte;
+    }
+    return texte;
 }
 
 std::string Retourne_nom_exif(const FaitsExif& faits, const OptionsNommage& options,

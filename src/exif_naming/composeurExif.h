@@ -123,7 +123,8 @@ struct ValeursExif {
 ValeursExif valeursAffichees(const FaitsExif& faits, const OptionsNommage& options,
                              const QDate& aujourdhui);
 
-// The dialog's example line for a photo whose old name is `ancien`.
+// The dialog's example line for a photo whose old name is `ancien`, with the counter
+// the first file gets from the counter options.
 std::string Compose_exemple(const FaitsExif& faits, const OptionsNommage& options,
                             std::string_view ancien, const QDate& aujourdhui);
 // The name part of a photo: the example without its "001" placeholder when the

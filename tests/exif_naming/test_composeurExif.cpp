@@ -241,6 +241,32 @@ TEST(ComposeurExif, NomsComposes) {
     }
 }
 
+// The example carries the counter the first file gets, where the engine puts it; the
+// name part stays without it.
+TEST(ComposeurExif, ExempleAvecLeCompteurDuPremierFichier) {
+    const struct {
+        int depart, largeur;
+        bool alphabetique, aDroite;
+        const char* exemple;
+    } cas[] = {
+        {1, 3, false, true, "Canon-001"},     {250, 4, false, true, "Canon-0250"},
+        {1500, 3, false, true, "Canon-1500"}, {28, 3, true, true, "Canon-_AB"},
+        {7, 2, false, false, "07Canon-"},
+    };
+    for (const auto& c : cas) {
+        OptionsNommage o;
+        o.exif.actif = true;
+        o.exif.ordre = {ItemExif::Fabricant};
+        o.exif.separateurFinal = "-";
+        o.initialisation = c.depart;
+        o.largeur = c.largeur;
+        o.alphabetique = c.alphabetique;
+        o.compteurADroite = c.aDroite;
+        EXPECT_EQ(Compose_exemple(canon(), o, "a.jpg", kAujourdhui), c.exemple) << c.depart;
+        EXPECT_EQ(Retourne_nom_exif(canon(), o, "a.jpg", kAujourdhui), "Canon-") << c.depart;
+    }
+}
+
 TEST(ComposeurExif, TexteLibreEtValeursNettoyees) {
     OptionsNommage o;
     o.exif.actif = true;

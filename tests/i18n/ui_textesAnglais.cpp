@@ -3,6 +3,7 @@
 // grid listing a folder in EXIF naming (the not-renamed marker shows) and the transfer
 // panels counting files, and no French word may be left in a caption, label, button,
 // tip, list item, cell or status line.
+#include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "support/ui_support.h"
@@ -37,7 +38,7 @@ constexpr const char* kMotsFrancais[] = {
     "erreur",  "erreurs",  "aucun",      "aucune",  "avec",    "pour",     "dans",
     "sans",    "une",      "les",        "des",     "est",     "pas",      "Pas",
     "sur",     "et",       "ou",         "le",      "la",      "Annuler",  "Copie",
-    "Lecteur", "Média",    "Voulez",     "en-tête", "accès",   "refusé",
+    "Lecteur", "Média",    "Voulez",     "en-tête", "accès",   "refusé",   "spécifiques",
 };
 
 std::string motsFrancais(const QString& text) {
@@ -140,6 +141,8 @@ TEST(TextesAnglais, EveryWindowInEnglishShowsNoFrenchWord) {
     t.definirDossier(TDLG_transfert::Panneau::Source, q(photos.path()));
     t.definirDossier(TDLG_transfert::Panneau::Cible, q(photos.path()));
     t.FormActivate();
+    // The EXIF listing of a photo, with its maker-note heading.
+    f.app->DLG_exif_dump().Liste_info_exif(q(photos.path() + "a.jpg"));
 
     std::vector<std::pair<std::string, QString>> textes;
     std::vector<QWidget*> fenetres{&m};

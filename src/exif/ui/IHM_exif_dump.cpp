@@ -82,8 +82,14 @@ void TDLG_exif_dump::Liste_info_exif_positionnee(const QString& name) {
 }
 
 void TDLG_exif_dump::dumpEXIF() {
+    // The maker note's heading is the one line of ours among the reader's: it is shown in
+    // the active language.
+    static constexpr const char* kTitreMakerNote =
+        "--- Informations spécifiques supplémentaires ---";
     for (const std::string& line : DumpExifLines(reader_))
-        Memo(QString::fromStdString(line));
+        Memo(QString::fromStdString(line == kTitreMakerNote && texte
+                                        ? texte("RSC_titre_infos_specifiques", kTitreMakerNote)
+                                        : line));
 }
 
 void TDLG_exif_dump::Memo(const QString& text) {

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -23,10 +24,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace varlime {
 
@@ -53,6 +58,66 @@ QComboBox* separateur(const char* nom, QWidget* parent) {
 int indexSeparateur(const QComboBox* c) {
     return indexSeparateurExif(c->currentText().toStdString());
 }
+
+// `texte` cut to `largeur` pixels around its part [debut, debut + longueur), which stays
+// in view: the part before it is cut in its middle, the part after it keeps its end (the
+// counter). A part too wide alone keeps its end, where the typing is.
+QString abregerAutour(const QString& texte, qsizetype debut, qsizetype longueur,
+                      const QFontMetrics& fm, int largeur) {
+    if (fm.horizontalAdvance(texte) <= largeur)
+        return texte;
+    if (debut < 0 || longueur <= 0)
+        return fm.elidedText(texte, Qt::ElideMiddle, largeur);
+    const QString avant = texte.left(debut), garde = texte.mid(debut, longueur),
+                  apres = texte.mid(debut + longueur);
+    // A pixel or two for the kerning between the joined pieces.
+    const int place = largeur - 2;
+    const int lGarde = fm.horizontalAdvance(garde), lAvant = fm.horizontalAdvance(avant),
+              lApres = fm.horizontalAdvance(apres);
+    if (lGarde >= place - std::min(lApres, place / 3)) {
+        const QString fin = fm.elidedText(apres, Qt::ElideLeft, std::min(lApres, place / 3));
+        return fm.elidedText(garde, Qt::ElideLeft, place - fm.horizontalAdvance(fin)) + fin;
+    }
+    const int reste = place - lGarde;
+    const int pourAvant = std::min(lAvant, std::max(reste / 2, reste - lApres));
+    const QString debutAffiche = fm.elidedText(avant, Qt::ElideMiddle, pourAvant);
+    return debutAffiche + garde +
+           fm.elidedText(apres, Qt::ElideLeft, reste - fm.horizontalAdvance(debutAffiche));
+}
+
+// The example line: cut around the free text, the whole example then its tooltip.
+class LibelleExemple : public LibelleAbrege {
+public:
+    using LibelleAbrege::LibelleAbrege;
+    void definir(const QString& texte, qsizetype debutLibre, qsizetype longueurLibre) {
+        debut_ = debutLibre;
+        longueur_ = longueurLibre;
+        setText(texte);
+        rafraichir();
+    }
+    QString affiche() const {
+        return abregerAutour(text(), debut_, longueur_, fontMetrics(), contentsRect().width());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(palette().color(foregroundRole()));
+        p.drawText(contentsRect(), int(alignment()) | Qt::TextSingleLine, affiche());
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        LibelleAbrege::resizeEvent(e);
+        rafraichir();
+    }
+
+private:
+    void rafraichir() {
+        const QString a = affiche();
+        setToolTip(a == text() ? QString() : text());
+        update();
+    }
+    qsizetype debut_ = -1, longueur_ = 0;
+};
 
 } // namespace
 
@@ -126,7 +191,7 @@ void TDLG_exif_info::creerControles() {
     LBL_titre_exemple = control<QLabel>("LBL_titre_exemple", QStringLiteral("Exemple :"), this);
     // However long the free text, the example keeps the dialog's width (and its
     // buttons on screen).
-    LBL_exemple = control<LibelleAbrege>("LBL_exemple", QString(), this);
+    LBL_exemple = control<LibelleExemple>("LBL_exemple", QString(), this);
     LBL_exemple->setStyleSheet(QStringLiteral("font-weight: bold"));
     LBL_avertissement_1 = control<QLabel>(
         "LBL_avertissement_1",
@@ -161,7 +226,7 @@ void TDLG_exif_info::disposerControles() {
         items->addWidget(CKB_items[i], int(i), 0);
         items->addWidget(LBL_valeurs[i - 1], int(i), 1);
     }
-    milieu->addLayout(items, 2);
+    milieu->addLayout(items);
     auto* ordre = new QVBoxLayout;
     ordre->addWidget(GRS_exif_ordre);
     auto* fleches = new QHBoxLayout;
@@ -176,6 +241,7 @@ void TDLG_exif_info::disposerControles() {
     seps->addWidget(CBB_separateur_info, 0, 1);
     seps->addWidget(CKB_separateur_final, 1, 0);
     seps->addWidget(CBB_separateur_final, 1, 1);
+    seps->setColumnStretch(2, 1); // the separator boxes keep their own width
     top->addLayout(seps);
     top->addWidget(CKB_compteur);
     top->addWidget(CKB_masque_compteur);
@@ -183,6 +249,8 @@ void TDLG_exif_info::disposerControles() {
     exemple->addWidget(LBL_titre_exemple);
     exemple->addWidget(LBL_exemple, 1);
     top->addLayout(exemple);
+    // A dialog made taller keeps its lines together above the buttons.
+    top->addStretch(1);
     auto* boutons = new QHBoxLayout;
     boutons->addWidget(BT_options);
     boutons->addStretch(1);
@@ -312,8 +380,19 @@ QString TDLG_exif_info::Retourne_nom_exif() {
 }
 
 void TDLG_exif_info::Compose_exemple() {
-    LBL_exemple->setText(
-        qs(varlime::Compose_exemple(faits_, optionsCourantes(), ancien_, dateDuJour())));
+    // Composed with a mark in place of the free text, to know where the text sits.
+    const QChar marque(0xE000);
+    OptionsNommage o = optionsCourantes();
+    o.exif.zoneLibre = QString(marque).toStdString();
+    QString texte = qs(varlime::Compose_exemple(faits_, o, ancien_, dateDuJour()));
+    const QString libre = EDT_zone_libre->text();
+    const qsizetype debut = texte.indexOf(marque);
+    texte.replace(marque, libre);
+    static_cast<LibelleExemple*>(LBL_exemple)->definir(texte, debut, libre.size());
+}
+
+QString TDLG_exif_info::exempleAffiche() const {
+    return static_cast<const LibelleExemple*>(LBL_exemple)->affiche();
 }
 
 QStringList TDLG_exif_info::lignesOrdre() const {
@@ -390,8 +469,36 @@ void TDLG_exif_info::afficherControles() {
         w->setVisible(on);
     for (QCheckBox* c : CKB_items)
         c->setVisible(on);
+    // Without the item boxes beside them, values the file lacks would leave blank lines.
+    for (QLabel* l : LBL_valeurs)
+        l->setVisible(on || !l->text().isEmpty());
     CKB_separateur_final->setVisible(on && !CKB_compteur->isChecked());
     CBB_separateur_final->setVisible(on && !CKB_compteur->isChecked());
+    if (isVisible())
+        ajusterTaille();
+}
+
+void TDLG_exif_info::ajusterTaille() {
+    // Sized for what it shows now: compact again when the options go, wide enough for
+    // the values when they come; and a long text met before leaves no wide dialog behind.
+    ensurePolished();
+    layout()->activate();
+    const QRect ecran = screen()->availableGeometry();
+    QSize taille = sizeHint();
+    // Its title stays readable in the title bar, beside the window's buttons.
+    const QFontMetrics fm(font());
+    taille.setWidth(
+        std::max(taille.width(), fm.horizontalAdvance(windowTitle()) + 8 * fm.height()));
+    // Not adjustSize(): it would hold the dialog to two thirds of the screen.
+    resize(taille.boundedTo(ecran.size()));
+    if (!isVisible())
+        return;
+    // Grown on screen, it keeps its bottom on screen too, with a title bar's height to
+    // spare: a window manager may place the frame that much lower than asked.
+    const QRect cadre = frameGeometry();
+    const int bas = cadre.bottom() + (cadre.height() - height()) - ecran.bottom();
+    if (bas > 0)
+        move(x(), std::max(ecran.top(), cadre.top() - bas));
 }
 
 void TDLG_exif_info::CKB_exploitation_exifClick() {
@@ -498,8 +605,7 @@ void TDLG_exif_info::Gerer(bool depuisCompagnon) {
     Ecran_option_exif();
     Compose_exemple();
     ouvert_ = etat();
-    // Sized for what it shows now: a long text met before leaves no wide dialog behind.
-    adjustSize();
+    ajusterTaille();
     const int resultat = exec();
     ouvert_.reset();
     if (resultat == QDialog::Accepted)

@@ -65,6 +65,8 @@ public:
     QStringList lignesOrdre() const;
     // The name this dialog shows for an item (the language it was opened in).
     QString nomAffiche(ItemExif item) const;
+    // The example as the line draws it, cut to its width.
+    QString exempleAffiche() const;
 
     QCheckBox* CKB_exploitation_exif;
     QLabel* LBL_zone_libre;
@@ -104,6 +106,7 @@ private:
     void deplacer(int sens);
     void Compose_exemple();
     void ajusterHauteur();
+    void ajusterTaille();
     // Shows the option controls exactly when EXIF naming is on.
     void afficherControles();
     OptionsNommage optionsCourantes() const;
