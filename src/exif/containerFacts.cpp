@@ -3,6 +3,9 @@
 // without EXIF (a film's make and dates) made into a TIFF structure of their own.
 #include "exif/exifContainers.h"
 
+#include "exif/exifFormat.h"
+#include "exif/exifTags.h"
+
 #include <cerrno>
 #include <ctime>
 #include <unistd.h>
@@ -64,7 +67,8 @@ bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
 
 std::string tiffOfFacts(const PlainFacts& facts) {
     struct Entry {
-        std::uint16_t tag, type;
+        std::uint16_t tag;
+        ExifType type;
         std::string value; // ASCII with its zero, or the 2 or 4 bytes of a number
     };
     auto le = [](std::uint32_t v, int bytes) {
@@ -75,14 +79,15 @@ std::string tiffOfFacts(const PlainFacts& facts) {
     };
     std::vector<Entry> main, exif;
     if (!facts.make.empty())
-        main.push_back({0x010F, 2, facts.make + '\0'});
+        main.push_back({tag::Make, ExifType::Ascii, facts.make + '\0'});
     if (!facts.model.empty())
-        main.push_back({0x0110, 2, facts.model + '\0'});
+        main.push_back({tag::Model, ExifType::Ascii, facts.model + '\0'});
     if (facts.orientation >= 1 && facts.orientation <= 8)
-        main.push_back({0x0112, 3, le(static_cast<std::uint32_t>(facts.orientation), 2)});
+        main.push_back({tag::Orientation, ExifType::Short,
+                        le(static_cast<std::uint32_t>(facts.orientation), 2)});
     if (!facts.dateTime.empty()) {
-        exif.push_back({0x9003, 2, facts.dateTime + '\0'});
-        main.push_back({0x8769, 4, ""}); // offset filled below
+        exif.push_back({tag::DateTimeOriginal, ExifType::Ascii, facts.dateTime + '\0'});
+        main.push_back({tag::ExifIfd, ExifType::Long, ""}); // offset filled below
     }
     const std::uint32_t mainAt = 8;
     const std::uint32_t exifAt = mainAt + 2 + 12 * static_cast<std::uint32_t>(main.size()) + 4;
@@ -92,9 +97,9 @@ std::string tiffOfFacts(const PlainFacts& facts) {
     auto directory = [&](const std::vector<Entry>& entries) {
         std::string d = le(static_cast<std::uint32_t>(entries.size()), 2);
         for (const Entry& e : entries) {
-            const std::string value = e.tag == 0x8769 ? le(exifAt, 4) : e.value;
+            const std::string value = e.tag == tag::ExifIfd ? le(exifAt, 4) : e.value;
             d += le(e.tag, 2) + le(e.type, 2);
-            d += le(static_cast<std::uint32_t>(e.type == 2 ? value.size() : 1), 4);
+            d += le(static_cast<std::uint32_t>(e.type == ExifType::Ascii ? value.size() : 1), 4);
             if (value.size() <= 4) {
                 d += value + std::string(4 - value.size(), '\0');
             } else {

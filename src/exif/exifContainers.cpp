@@ -7,6 +7,7 @@
 #include "core/tablesIso.h"
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <unistd.h>
@@ -706,6 +707,7 @@ struct CrwWalk {
     int records = 0;
     std::string error;
     PlainFacts facts;
+    std::string serial;
 
     void heap(std::uint64_t start, std::uint64_t end, int depth) {
         if (depth > kMaxDepth || end - start < 4) {
@@ -756,7 +758,7 @@ struct CrwWalk {
                     continue;
                 }
                 const std::uint32_t id = tag & 0x3FFF;
-                if (id != 0x080A && id != 0x180E && id != 0x1810)
+                if (id != 0x080A && id != 0x180B && id != 0x180E && id != 0x1810)
                     continue;
                 if (!file.read(start + offset,
                                static_cast<std::size_t>(std::min<std::uint64_t>(size, 256)), value))
@@ -772,6 +774,13 @@ struct CrwWalk {
             facts.make = trimmedText(v.substr(0, zero));
             if (zero != std::string_view::npos)
                 facts.model = trimmedText(v.substr(zero + 1));
+        } else if (id == 0x180B && v.size() >= 4 && serial.empty()) {
+            // The body's serial number, written with ten digits as the cameras show it.
+            char text[16];
+            if (const std::uint32_t n = u32in(be, v, 0); n != 0) {
+                std::snprintf(text, sizeof text, "%010u", n);
+                serial = text;
+            }
         } else if (id == 0x180E && v.size() >= 4 && facts.dateTime.empty()) {
             // Seconds since 1970 of the camera's clock, taken as they are.
             const std::time_t t = static_cast<std::time_t>(u32in(be, v, 0));
@@ -818,6 +827,7 @@ ContainerFind findCrw(FileWindow& file) {
     if (!w.facts.make.empty() || !w.facts.dateTime.empty()) {
         out.parts.push_back({tiffOfFacts(w.facts), TDirGroup::Main});
         out.dateSource = DateSource::MakerNote;
+        out.makerSerial = w.serial;
     } else
         out.error = w.error;
     return out;

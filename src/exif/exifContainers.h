@@ -83,6 +83,8 @@ struct ContainerFind {
     // Where the date of a structure made of plain facts came from (a film's own
     // dates, a maker's record); None when the file has EXIF of its own.
     DateSource dateSource = DateSource::None;
+    // The camera body's serial number a maker's record holds (a CRW's), else empty.
+    std::string makerSerial;
 };
 
 // Finds the EXIF data of a file of the given container (not Jpeg or Tiff, which the

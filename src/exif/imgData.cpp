@@ -321,6 +321,8 @@ bool TimgData::readContainer(int fd, std::uint64_t size, Container container, So
     ExifInfo = std::make_unique<TImageInfo>(this);
     found.parts.erase(found.parts.begin());
     openJpegExif(1, found.parts);
+    if (ExifInfo && ExifInfo->MakerSerial.empty())
+        ExifInfo->MakerSerial = std::move(found.makerSerial);
     return true;
 }
 
