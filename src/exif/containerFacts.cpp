@@ -1,69 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The bounded file reads of the container walkers, and the facts of a container
-// without EXIF (a film's make and dates) made into a TIFF structure of their own.
+// The facts of a container without EXIF (a film's make and dates) made into a TIFF
+// structure of their own, and the dates of films.
 #include "exif/exifContainers.h"
 
 #include "exif/exifFormat.h"
 #include "exif/exifTags.h"
 
-#include <cerrno>
 #include <ctime>
-#include <unistd.h>
 
 namespace varlime {
 
 using namespace std::string_view_literals;
 using namespace std::string_literals;
-
-bool FileWindow::readFile(std::uint64_t offset, std::size_t n, char* to) {
-    // Records that point back at what holds them could make a walk read the same bytes
-    // over and over: all the walks of one file read at most a few times its size.
-    const std::uint64_t budget = std::min<std::uint64_t>(size_, UINT64_MAX / 8) * 4 + (1u << 20);
-    if (n > budget - std::min(bytesRead_, budget))
-        return false;
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t r = ::pread(fd_, to + done, n - done, static_cast<off_t>(offset + done));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            return false;
-        done += static_cast<std::size_t>(r);
-    }
-    bytesRead_ += n;
-    return true;
-}
-
-bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
-    if (offset > size_ || n > size_ - offset)
-        return false;
-    constexpr std::size_t kBlock = 4096;
-    const bool inBlock = offset >= blockAt_ && offset - blockAt_ <= block_.size() &&
-                         n <= block_.size() - (offset - blockAt_);
-    if (inBlock || n <= kBlock / 4) {
-        if (!inBlock) {
-            const auto take =
-                static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - offset));
-            block_ = {};
-            own_.resize(take);
-            if (!readFile(offset, take, own_.data())) {
-                own_.clear();
-                return false;
-            }
-            block_ = own_;
-            blockAt_ = offset;
-        }
-        out.append(block_.substr(static_cast<std::size_t>(offset - blockAt_), n));
-        return true;
-    }
-    const std::size_t old = out.size();
-    out.resize(old + n);
-    if (!readFile(offset, n, out.data() + old)) {
-        out.resize(old);
-        return false;
-    }
-    return true;
-}
 
 std::string tiffOfFacts(const PlainFacts& facts) {
     struct Entry {
