@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exif/dEXIF.h"
 
+#include "core/curseurOctets.h"
 #include "core/nameUtils.h"
 #include "exif/exifContainers.h"
 #include "exif/msData.h"
@@ -71,24 +72,19 @@ std::size_t ValueByteCount(std::uint32_t count, int type, std::size_t limit) {
 // ---------------------------------------------------------------------------
 // tEndInd
 
+// A number cut by the buffer's end reads its missing bytes as zeros.
 std::uint16_t tEndInd::ReadU16(std::size_t offset) const {
+    char c[2] = {};
     const auto b = ReadBytes(offset, 2);
-    unsigned char c[2] = {0, 0};
-    for (std::size_t i = 0; i < b.size(); ++i)
-        c[i] = static_cast<unsigned char>(b[i]);
-    return BigEndian ? static_cast<std::uint16_t>((c[0] << 8) | c[1])
-                     : static_cast<std::uint16_t>((c[1] << 8) | c[0]);
+    std::copy(b.begin(), b.end(), c);
+    return static_cast<std::uint16_t>(octetsEn(BigEndian, {c, 2}, 0, 2));
 }
 
 std::uint32_t tEndInd::ReadU32(std::size_t offset) const {
+    char c[4] = {};
     const auto b = ReadBytes(offset, 4);
-    unsigned char c[4] = {0, 0, 0, 0};
-    for (std::size_t i = 0; i < b.size(); ++i)
-        c[i] = static_cast<unsigned char>(b[i]);
-    return BigEndian ? (std::uint32_t{c[0]} << 24) | (std::uint32_t{c[1]} << 16) |
-                           (std::uint32_t{c[2]} << 8) | c[3]
-                     : (std::uint32_t{c[3]} << 24) | (std::uint32_t{c[2]} << 16) |
-                           (std::uint32_t{c[1]} << 8) | c[0];
+    std::copy(b.begin(), b.end(), c);
+    return static_cast<std::uint32_t>(octetsEn(BigEndian, {c, 4}, 0, 4));
 }
 
 std::int32_t tEndInd::BytesToInt(std::string_view bytes) const {
@@ -256,17 +252,13 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             return;
         // Every entry lies inside the buffer (checked above): its 12 bytes are read in
         // place. The buffer is looked at afresh for each, as a maker-note walk lends it.
-        const auto* bytes = reinterpret_cast<const unsigned char*>(Buffer.data());
+        const std::string_view bytes = Buffer;
         const bool big = BigEndian;
         auto u16 = [bytes, big](std::size_t at) {
-            return static_cast<std::uint16_t>(big ? (bytes[at] << 8) | bytes[at + 1]
-                                                  : (bytes[at + 1] << 8) | bytes[at]);
+            return static_cast<std::uint16_t>(octetsEn(big, bytes, at, 2));
         };
         auto u32 = [bytes, big](std::size_t at) {
-            const std::uint32_t a = bytes[at], b = bytes[at + 1], c = bytes[at + 2],
-                                d = bytes[at + 3];
-            return big ? (a << 24) | (b << 16) | (c << 8) | d
-                       : (d << 24) | (c << 16) | (b << 8) | a;
+            return static_cast<std::uint32_t>(octetsEn(big, bytes, at, 4));
         };
         const std::size_t p = start + 2 + 12 * i;
         if (!FitsIn(p, 12, Buffer.size()))

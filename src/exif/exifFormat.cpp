@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exif/exifFormat.h"
 
+#include "core/curseurOctets.h"
 #include "core/nameUtils.h"
 #include "platform/textEncoding.h"
 
@@ -188,15 +189,11 @@ int TypeByteSize(int type) {
 }
 
 std::uint32_t BytesToUnsigned(bool bigEndian, std::string_view bytes) {
-    std::uint32_t v = 0;
-    if (bigEndian) {
-        for (const char c : bytes)
-            v = (v << 8) | static_cast<unsigned char>(c);
-    } else {
-        for (auto it = bytes.rbegin(); it != bytes.rend(); ++it)
-            v = (v << 8) | static_cast<unsigned char>(*it);
-    }
-    return v;
+    // Only the bytes of the low 32 bits count.
+    if (bytes.size() > 4)
+        bytes = bigEndian ? bytes.substr(bytes.size() - 4) : bytes.substr(0, 4);
+    return static_cast<std::uint32_t>(
+        octetsEn(bigEndian, bytes, 0, static_cast<unsigned>(bytes.size())));
 }
 
 std::int32_t BytesToInt(bool bigEndian, std::string_view bytes) {

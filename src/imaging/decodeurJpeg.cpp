@@ -2,6 +2,7 @@
 #include "imaging/decodeurJpeg.h"
 #include "platform/fichierOrdinaire.h"
 
+#include "core/curseurOctets.h"
 #include "imaging/reduction.h"
 
 #include <algorithm>
@@ -196,23 +197,15 @@ struct BlocTiff {
     bool tient(std::uint64_t position, std::uint64_t longueur) const {
         return position <= n && longueur <= n - position;
     }
-    bool lire16(std::uint64_t p, std::uint32_t& v) const {
-        if (!tient(p, 2))
+    bool lire(std::uint64_t p, unsigned octets, std::uint32_t& v) const {
+        if (!tient(p, octets))
             return false;
-        const std::uint8_t* o = d + p;
-        v = motorola ? (o[0] << 8 | o[1]) : (o[1] << 8 | o[0]);
+        const std::string_view b(reinterpret_cast<const char*>(d), n);
+        v = static_cast<std::uint32_t>(octetsEn(motorola, b, static_cast<std::size_t>(p), octets));
         return true;
     }
-    bool lire32(std::uint64_t p, std::uint32_t& v) const {
-        if (!tient(p, 4))
-            return false;
-        const std::uint8_t* o = d + p;
-        v = motorola ? (std::uint32_t{o[0]} << 24 | std::uint32_t{o[1]} << 16 |
-                        std::uint32_t{o[2]} << 8 | o[3])
-                     : (std::uint32_t{o[3]} << 24 | std::uint32_t{o[2]} << 16 |
-                        std::uint32_t{o[1]} << 8 | o[0]);
-        return true;
-    }
+    bool lire16(std::uint64_t p, std::uint32_t& v) const { return lire(p, 2, v); }
+    bool lire32(std::uint64_t p, std::uint32_t& v) const { return lire(p, 4, v); }
     // The byte order, then the first directory's offset; false when there is no header.
     bool ouvrir(std::uint32_t& premier) {
         if (n < 8)
