@@ -441,7 +441,8 @@ EnteteJpeg enteteJpeg(const std::uint8_t* debut, std::size_t taille, std::uint64
             break;
         if (taille - p < 2)
             break;
-        const std::size_t longueur = std::size_t{debut[p]} << 8 | debut[p + 1];
+        const std::string_view reste(reinterpret_cast<const char*>(debut) + p, taille - p);
+        const std::size_t longueur = be16(reste, 0);
         if (longueur < 2 || longueur > taille - p)
             break;
         const std::uint8_t* contenu = debut + p + 2;
@@ -449,8 +450,8 @@ EnteteJpeg enteteJpeg(const std::uint8_t* debut, std::size_t taille, std::uint64
         const bool trame = marqueur >= 0xC0 && marqueur <= 0xCF && marqueur != 0xC4 &&
                            marqueur != 0xC8 && marqueur != 0xCC;
         if (trame && n >= 5 && r.largeur == 0) {
-            r.hauteur = contenu[1] << 8 | contenu[2];
-            r.largeur = contenu[3] << 8 | contenu[4];
+            r.hauteur = static_cast<int>(be16(reste, 3));
+            r.largeur = static_cast<int>(be16(reste, 5));
             if (r.largeur == 0 || r.hauteur == 0)
                 r.largeur = r.hauteur = 0;
         } else if (marqueur == 0xE1 && debutSegment(contenu, n, "Exif\0\0", 6)) {
