@@ -5,19 +5,17 @@
 
 #include "core/tablesIso.h"
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <unistd.h>
 
 namespace varlime {
 
 namespace {
 
-// Limits that keep a hostile file from making a walk long or large. Real files stay
-// far below them: a few levels of boxes, some dozens of boxes, EXIF blocks of some
-// tens of kilobytes.
+// Limits that keep a hostile file from making a walk long or large, besides those of the
+// box and chunk walkers. Real files stay far below them: a few levels of heaps, some
+// dozens of records, EXIF blocks of some tens of kilobytes.
 constexpr int kMaxDepth = iso::kMaxDepth;
 constexpr int kMaxRecords = 4096;
 constexpr int kMaxChunks = png::kMaxChunks;
