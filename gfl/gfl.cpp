@@ -11,6 +11,7 @@
 
 #include "core/fileKinds.h"
 #include "imaging/decodeurJpeg.h"
+#include "imaging/lignesPng.h"
 #include "imaging/reduction.h"
 #include "imaging/structureHeif.h"
 #include "imaging/tailles.h"
@@ -154,10 +155,7 @@ struct LecturePng {
     std::FILE* f = nullptr;
     GFL_BITMAP* b = nullptr;
     Reducteur reducteur;
-    std::vector<std::uint8_t> ligne;
-    // An interlaced picture comes in seven passes over the whole of it: held whole.
-    std::vector<std::uint8_t> entiere;
-    std::vector<png_bytep> lignes;
+    TamponsPng tampons;
     ~LecturePng() {
         png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
         if (f)
@@ -270,23 +268,8 @@ GFL_ERROR decoderPng(LecturePng& l, const GFL_LOAD_PARAMS& p, GFL_FILE_INFORMATI
     const auto donner = [b](int y, const std::uint8_t* r) {
         std::memcpy(ligneDe(b, y), r, b->BytesPerLine);
     };
-    if (passes > 1) {
-        if (parLigne * hauteur > kBudgetOctets / 2)
-            return GFL_ERROR_NO_MEMORY;
-        l.entiere.assign(parLigne * hauteur, 0);
-        l.lignes.resize(hauteur);
-        for (png_uint_32 y = 0; y < hauteur; ++y)
-            l.lignes[y] = l.entiere.data() + y * parLigne;
-        png_read_image(l.png, l.lignes.data());
-        for (png_uint_32 y = 0; y < hauteur; ++y)
-            l.reducteur.ajouter(l.lignes[y], donner);
-    } else {
-        l.ligne.assign(parLigne, 0);
-        for (png_uint_32 y = 0; y < hauteur; ++y) {
-            png_read_row(l.png, l.ligne.data(), nullptr);
-            l.reducteur.ajouter(l.ligne.data(), donner);
-        }
-    }
+    if (!lireLignesPng(l.png, passes, parLigne, hauteur, l.tampons, l.reducteur, donner))
+        return GFL_ERROR_NO_MEMORY;
     nommer(info, "png", static_cast<int>(largeur), static_cast<int>(hauteur));
     return GFL_NO_ERROR;
 }

@@ -3,7 +3,6 @@
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
-#include "companions/ui/MD_canon.h"
 #include "core/messageFormat.h"
 
 #include "exif/dEXIF.h"
@@ -206,8 +205,6 @@ Application::Application(std::string programFolder, MessageService& messages)
         new TDLG_association_fichier(*this, *utilitaire_, liens, *exifInfo_, *canon_, mainForm_);
     moduleAssociation_ = std::make_unique<TDB_association_fichier>(*canon_, *association_);
     dbAssociation_ = moduleAssociation_.get();
-    moduleCanon_ = std::make_unique<TDB_canon>(*dbAssociation_);
-    dbCanon_ = moduleCanon_.get();
     import_ = new TDLG_import(*this, mainForm_);
     relierOptionsNommage();
     relierCompagnons();

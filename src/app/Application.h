@@ -66,7 +66,6 @@ private:
     std::unique_ptr<LibGfl> bibliothequeImage_;
     std::unique_ptr<TDB_utilitaire> moduleUtilitaire_;
     std::unique_ptr<TDB_masque> moduleMasque_;
-    std::unique_ptr<TDB_canon> moduleCanon_;
     std::unique_ptr<TDB_association_fichier> moduleAssociation_;
     std::unique_ptr<TMainForm> fenetrePrincipale_;
     // The thumbnail worker posts to the main window's controls: it is stopped (this

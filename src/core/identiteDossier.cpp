@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/identiteDossier.h"
+#include "core/curseurOctets.h"
 #include "core/renameJournal.h"
 
 #include <cerrno>
@@ -141,10 +142,8 @@ std::string hex32(std::uint32_t v) {
 std::string serieVolumeFat(const unsigned char* s, std::size_t taille) {
     if (taille < 512 || s[510] != 0x55 || s[511] != 0xAA)
         return {};
-    auto le32 = [s](std::size_t o) {
-        return std::uint32_t(s[o]) | std::uint32_t(s[o + 1]) << 8 | std::uint32_t(s[o + 2]) << 16 |
-               std::uint32_t(s[o + 3]) << 24;
-    };
+    const std::string_view secteur(reinterpret_cast<const char*>(s), taille);
+    auto le32 = [secteur](std::size_t o) { return varlime::le32(secteur, o); };
     if (std::string_view(reinterpret_cast<const char*>(s) + 3, 8) == "EXFAT   ")
         return hex32(le32(100));
     // FAT32 keeps its extended boot record further than FAT12 and FAT16.

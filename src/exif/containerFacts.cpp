@@ -1,70 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The bounded file reads of the container walkers, and the facts of a container
-// without EXIF (a film's make and dates) made into a TIFF structure of their own.
+// The facts of a container without EXIF (a film's make and dates) made into a TIFF
+// structure of their own, and the dates of films.
 #include "exif/exifContainers.h"
 
-#include <cerrno>
+#include "exif/exifFormat.h"
+#include "exif/exifTags.h"
+
 #include <ctime>
-#include <unistd.h>
 
 namespace varlime {
 
 using namespace std::string_view_literals;
 using namespace std::string_literals;
 
-bool FileWindow::readFile(std::uint64_t offset, std::size_t n, char* to) {
-    // Records that point back at what holds them could make a walk read the same bytes
-    // over and over: all the walks of one file read at most a few times its size.
-    const std::uint64_t budget = std::min<std::uint64_t>(size_, UINT64_MAX / 8) * 4 + (1u << 20);
-    if (n > budget - std::min(bytesRead_, budget))
-        return false;
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t r = ::pread(fd_, to + done, n - done, static_cast<off_t>(offset + done));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            return false;
-        done += static_cast<std::size_t>(r);
-    }
-    bytesRead_ += n;
-    return true;
-}
-
-bool FileWindow::read(std::uint64_t offset, std::size_t n, std::string& out) {
-    if (offset > size_ || n > size_ - offset)
-        return false;
-    constexpr std::size_t kBlock = 4096;
-    const bool inBlock = offset >= blockAt_ && offset - blockAt_ <= block_.size() &&
-                         n <= block_.size() - (offset - blockAt_);
-    if (inBlock || n <= kBlock / 4) {
-        if (!inBlock) {
-            const auto take =
-                static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - offset));
-            block_ = {};
-            own_.resize(take);
-            if (!readFile(offset, take, own_.data())) {
-                own_.clear();
-                return false;
-            }
-            block_ = own_;
-            blockAt_ = offset;
-        }
-        out.append(block_.substr(static_cast<std::size_t>(offset - blockAt_), n));
-        return true;
-    }
-    const std::size_t old = out.size();
-    out.resize(old + n);
-    if (!readFile(offset, n, out.data() + old)) {
-        out.resize(old);
-        return false;
-    }
-    return true;
-}
-
 std::string tiffOfFacts(const PlainFacts& facts) {
     struct Entry {
-        std::uint16_t tag, type;
+        std::uint16_t tag;
+        ExifType type;
         std::string value; // ASCII with its zero, or the 2 or 4 bytes of a number
     };
     auto le = [](std::uint32_t v, int bytes) {
@@ -75,14 +27,15 @@ std::string tiffOfFacts(const PlainFacts& facts) {
     };
     std::vector<Entry> main, exif;
     if (!facts.make.empty())
-        main.push_back({0x010F, 2, facts.make + '\0'});
+        main.push_back({tag::Make, ExifType::Ascii, facts.make + '\0'});
     if (!facts.model.empty())
-        main.push_back({0x0110, 2, facts.model + '\0'});
+        main.push_back({tag::Model, ExifType::Ascii, facts.model + '\0'});
     if (facts.orientation >= 1 && facts.orientation <= 8)
-        main.push_back({0x0112, 3, le(static_cast<std::uint32_t>(facts.orientation), 2)});
+        main.push_back({tag::Orientation, ExifType::Short,
+                        le(static_cast<std::uint32_t>(facts.orientation), 2)});
     if (!facts.dateTime.empty()) {
-        exif.push_back({0x9003, 2, facts.dateTime + '\0'});
-        main.push_back({0x8769, 4, ""}); // offset filled below
+        exif.push_back({tag::DateTimeOriginal, ExifType::Ascii, facts.dateTime + '\0'});
+        main.push_back({tag::ExifIfd, ExifType::Long, ""}); // offset filled below
     }
     const std::uint32_t mainAt = 8;
     const std::uint32_t exifAt = mainAt + 2 + 12 * static_cast<std::uint32_t>(main.size()) + 4;
@@ -92,9 +45,9 @@ std::string tiffOfFacts(const PlainFacts& facts) {
     auto directory = [&](const std::vector<Entry>& entries) {
         std::string d = le(static_cast<std::uint32_t>(entries.size()), 2);
         for (const Entry& e : entries) {
-            const std::string value = e.tag == 0x8769 ? le(exifAt, 4) : e.value;
+            const std::string value = e.tag == tag::ExifIfd ? le(exifAt, 4) : e.value;
             d += le(e.tag, 2) + le(e.type, 2);
-            d += le(static_cast<std::uint32_t>(e.type == 2 ? value.size() : 1), 4);
+            d += le(static_cast<std::uint32_t>(e.type == ExifType::Ascii ? value.size() : 1), 4);
             if (value.size() <= 4) {
                 d += value + std::string(4 - value.size(), '\0');
             } else {

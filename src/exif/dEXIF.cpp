@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exif/dEXIF.h"
 
+#include "core/curseurOctets.h"
 #include "core/nameUtils.h"
 #include "exif/exifContainers.h"
 #include "exif/msData.h"
@@ -32,16 +33,6 @@ constexpr std::int64_t kMaxBytesConsumed = 32 * 1024 * 1024;
 // elsewhere is read on its own, up to kMaxFarValue bytes.
 constexpr std::size_t kFarWindow = 64 * 1024;
 constexpr std::size_t kMaxFarValue = 4 * 1024 * 1024;
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 std::string_view trimBlanksAndControls(std::string_view s) {
     while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
@@ -81,24 +72,19 @@ std::size_t ValueByteCount(std::uint32_t count, int type, std::size_t limit) {
 // ---------------------------------------------------------------------------
 // tEndInd
 
+// A number cut by the buffer's end reads its missing bytes as zeros.
 std::uint16_t tEndInd::ReadU16(std::size_t offset) const {
+    char c[2] = {};
     const auto b = ReadBytes(offset, 2);
-    unsigned char c[2] = {0, 0};
-    for (std::size_t i = 0; i < b.size(); ++i)
-        c[i] = static_cast<unsigned char>(b[i]);
-    return BigEndian ? static_cast<std::uint16_t>((c[0] << 8) | c[1])
-                     : static_cast<std::uint16_t>((c[1] << 8) | c[0]);
+    std::copy(b.begin(), b.end(), c);
+    return static_cast<std::uint16_t>(octetsEn(BigEndian, {c, 2}, 0, 2));
 }
 
 std::uint32_t tEndInd::ReadU32(std::size_t offset) const {
+    char c[4] = {};
     const auto b = ReadBytes(offset, 4);
-    unsigned char c[4] = {0, 0, 0, 0};
-    for (std::size_t i = 0; i < b.size(); ++i)
-        c[i] = static_cast<unsigned char>(b[i]);
-    return BigEndian ? (std::uint32_t{c[0]} << 24) | (std::uint32_t{c[1]} << 16) |
-                           (std::uint32_t{c[2]} << 8) | c[3]
-                     : (std::uint32_t{c[3]} << 24) | (std::uint32_t{c[2]} << 16) |
-                           (std::uint32_t{c[1]} << 8) | c[0];
+    std::copy(b.begin(), b.end(), c);
+    return static_cast<std::uint32_t>(octetsEn(BigEndian, {c, 4}, 0, 4));
 }
 
 std::int32_t tEndInd::BytesToInt(std::string_view bytes) const {
@@ -144,13 +130,13 @@ TTagEntry::Rational TTagEntry::RationalAt(std::size_t i) const {
     if (size == 0 || i >= ComponentCount())
         return {};
     const std::string_view c = std::string_view(RawBytes).substr(i * size, size);
-    if (ValueType == 5)
+    if (ValueType == ExifType::Rational)
         return {BytesToUnsigned(BigEndianValue, c.substr(0, 4)),
                 BytesToUnsigned(BigEndianValue, c.substr(4, 4))};
-    if (ValueType == 10)
+    if (ValueType == ExifType::SRational)
         return {BytesToInt(BigEndianValue, c.substr(0, 4)),
                 BytesToInt(BigEndianValue, c.substr(4, 4))};
-    if (ValueType == 11 || ValueType == 12)
+    if (ValueType == ExifType::Float || ValueType == ExifType::Double)
         return {};
     return {static_cast<std::int64_t>(ValueAsNumber(BigEndianValue, c, ValueType)), 1};
 }
@@ -184,29 +170,20 @@ double TImageInfo::ValueAsNumber(std::string_view raw, int type) const {
 
 namespace {
 
-// The tags a name is made from, those the 35 mm focal length is worked out from, and
-// those leading to them.
+// The tags of kTagsForNames.
 bool neededForNames(TDirGroup group, std::uint16_t tag) {
     static const std::bitset<0x10000> needed = [] {
         std::bitset<0x10000> b;
-        for (std::uint16_t t : {
-                 0x010F, 0x0110, 0x0132, 0x9003, // make, model, the dates
-                 0x9004, 0x02BC, 0x83BB,         // CreateDate, XMP and IPTC blocks
-                 0x0100, 0x0101, 0xA002, 0xA003, // pixel sizes
-                 0x1001, 0x1002,                 // the related image's sizes
-                 0x927C,                         // maker notes (the owner's name)
-                 0x014A, 0x8769, 0xA005,         // sub-directories
-                 0x829D, 0x9202,                 // f-number, aperture value
-                 0x829A, 0x9201,                 // exposure time, shutter speed
-                 0x920A, 0xA405,                 // focal lengths
-                 0x0112,                         // orientation
-                 0x0128, 0x9210, 0xA210,         // resolution units
-                 0x920E, 0x920F, 0xA20E, 0xA20F, // focal-plane resolutions
-             })
+        for (std::uint16_t t : kTagsForNames)
             b.set(t);
         return b;
     }();
     return group != TDirGroup::Gps && needed.test(tag);
+}
+
+// A serial number as recorded: text up to its first zero byte, without blanks around.
+std::string serialText(std::string_view raw) {
+    return BytesAsText(trimBlanksAndControls(raw.substr(0, raw.find('\0'))));
 }
 
 } // namespace
@@ -275,23 +252,19 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             return;
         // Every entry lies inside the buffer (checked above): its 12 bytes are read in
         // place. The buffer is looked at afresh for each, as a maker-note walk lends it.
-        const auto* bytes = reinterpret_cast<const unsigned char*>(Buffer.data());
+        const std::string_view bytes = Buffer;
         const bool big = BigEndian;
         auto u16 = [bytes, big](std::size_t at) {
-            return static_cast<std::uint16_t>(big ? (bytes[at] << 8) | bytes[at + 1]
-                                                  : (bytes[at + 1] << 8) | bytes[at]);
+            return static_cast<std::uint16_t>(octetsEn(big, bytes, at, 2));
         };
         auto u32 = [bytes, big](std::size_t at) {
-            const std::uint32_t a = bytes[at], b = bytes[at + 1], c = bytes[at + 2],
-                                d = bytes[at + 3];
-            return big ? (a << 24) | (b << 16) | (c << 8) | d
-                       : (d << 24) | (c << 16) | (b << 8) | a;
+            return static_cast<std::uint32_t>(octetsEn(big, bytes, at, 4));
         };
         const std::size_t p = start + 2 + 12 * i;
         if (!FitsIn(p, 12, Buffer.size()))
             return;
         const std::uint16_t tag = u16(p);
-        const int type = u16(p + 2);
+        const auto type = static_cast<ExifType>(u16(p + 2));
         std::size_t byteCount = ValueByteCount(u32(p + 4), type, Buffer.size());
         if (byteCount == 0)
             continue;
@@ -321,16 +294,17 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         const TTagRow& row = LookupTag(group, tag);
         // Naming takes numbers from the raw bytes: of the values as text, it keeps the
         // make, the model and the date alone, and lists nothing.
-        const bool asText = !naming || tag == 0x010F || tag == 0x0110 || tag == 0x0132 ||
-                            tag == 0x9003 || tag == 0x9004;
+        const bool asText = !naming || tag == tag::Make || tag == tag::Model ||
+                            tag == tag::ModifyDate || tag == tag::DateTimeOriginal ||
+                            tag == tag::CreateDate;
         std::string value;
         if (asText) {
-            if (type == 2) {
+            if (type == ExifType::Ascii) {
                 std::string_view text = raw;
                 if (!text.empty() && text.back() == '\0')
                     text.remove_suffix(1);
                 value = BytesAsText(text);
-            } else if (type == 7) {
+            } else if (type == ExifType::Undefined) {
                 value = '"' + BytesAsText(raw.substr(0, raw.find('\0'))) + '"';
             } else {
                 value = FormatValue(BigEndian, raw, type, row.ValueCodes, row.FormatPattern);
@@ -341,7 +315,7 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
                 value = Printable(value);
         }
 
-        if (tag == 0x9286) {
+        if (tag == tag::UserComment) {
             // Skips the 8-byte character-code header and the last byte.
             const std::string_view text =
                 raw.size() > 9 ? raw.substr(8, raw.size() - 9) : std::string_view();
@@ -355,47 +329,59 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         }
 
         switch (tag) {
-        case 0x0100:
-        case 0xA002:
+        case tag::ImageWidth:
+        case tag::ExifImageWidth:
             PixelWidth = RoundHalfEven(ValueAsNumber(raw, type));
             break;
-        case 0x0101:
-        case 0xA003:
+        case tag::ImageHeight:
+        case tag::ExifImageHeight:
             PixelHeight = RoundHalfEven(ValueAsNumber(raw, type));
             break;
-        case 0x010F:
+        case tag::Make:
             CameraMake = firstChars(value, 32);
             MakeForNames = firstChars(BytesAsText(raw.substr(0, raw.find('\0'))), 32);
             break;
-        case 0x0110:
+        case tag::Model:
             CameraModel = firstChars(value, 40);
             ModelForNames = firstChars(BytesAsText(raw.substr(0, raw.find('\0'))), 40);
             break;
-        case 0x0132:
-        case 0x9003:
+        case tag::ModifyDate:
+        case tag::DateTimeOriginal:
             DateTimeText = firstChars(value, 20);
-            if (std::string& date = tag == 0x0132 ? ModifyDateText : OriginalDateText; date.empty())
+            if (std::string& date = tag == tag::ModifyDate ? ModifyDateText : OriginalDateText;
+                date.empty())
                 date = firstChars(value, 20);
             break;
-        case 0x9004:
+        case tag::CreateDate:
             if (DigitizedDateText.empty())
                 DigitizedDateText = firstChars(value, 20);
             break;
-        case 0x02BC:
+        case tag::XmpPacket:
             if (XmpPacket.empty() && group == TDirGroup::Main)
                 XmpPacket = std::string(raw);
             break;
-        case 0x83BB:
+        case tag::IptcRecords:
             if (IptcRecords.empty() && group == TDirGroup::Main)
                 IptcRecords = std::string(raw);
             break;
-        case 0x9000:
+        case tag::ExifVersion:
             ExifVersionText = std::string(raw.substr(0, 6));
             break;
-        case 0x9209:
+        case tag::Flash:
             FlashValue = RoundHalfEven(ValueAsNumber(raw, type));
             break;
-        case 0x927C:
+        case tag::BodySerialNumber:
+        case tag::CameraSerialNumber:
+            // The EXIF serial comes before a DNG's.
+            if (group == TDirGroup::Main &&
+                (BodySerial.empty() || (tag == tag::BodySerialNumber && !exifSerial_))) {
+                if (std::string serial = serialText(raw); !serial.empty()) {
+                    BodySerial = std::move(serial);
+                    exifSerial_ = tag == tag::BodySerialNumber;
+                }
+            }
+            break;
+        case tag::MakerNote:
             MakerNoteBytes = std::string(raw);
             // Read from the file: placed where a buffer of the whole file from its
             // eighth byte on would hold it, as a TIFF's maker note is looked for.
@@ -410,12 +396,12 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
                 }
             }
             break;
-        case 0x014A:
-        case 0x8769:
-        case 0xA005:
+        case tag::SubIfds:
+        case tag::ExifIfd:
+        case tag::InteropIfd:
             followSubDirectory(valuePosition, base, length, TDirGroup::Main);
             break;
-        case 0x8825:
+        case tag::GpsIfd:
             followSubDirectory(valuePosition, base, length, TDirGroup::Gps);
             break;
         default:
@@ -423,7 +409,7 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
         }
 
         // The maker notes were read above; naming needs no second copy of them.
-        if (row.TagNumber != 0 && !(tag == 0x927C && naming)) {
+        if (row.TagNumber != 0 && !(tag == tag::MakerNote && naming)) {
             // Naming finds its entries by tag number and reads their raw bytes: it
             // needs no caption, value codes or pattern copied from the table.
             TTagEntry e;
@@ -437,7 +423,7 @@ void TImageInfo::WalkDirectory(std::size_t start, std::int64_t base, std::size_t
             e.RawBytes = std::string(raw);
             e.RawSize = static_cast<std::int32_t>(raw.size());
             e.RawPosition = valuePosition;
-            e.ValueType = static_cast<std::uint16_t>(type);
+            e.ValueType = type;
             e.BigEndianValue = BigEndian;
             Entries.push_back(std::move(e));
         }
@@ -464,37 +450,6 @@ const TTagEntry* TImageInfo::EntryByTag(std::uint16_t tag, std::int32_t group) c
         if (e.TagNumber == tag && e.TagGroup == group)
             return &e;
     return nullptr;
-}
-
-int TImageInfo::FindEntryByName(std::string_view name) const {
-    for (std::size_t i = 0; i < Entries.size(); ++i)
-        if (equalsNoCase(Entries[i].KeyName, name))
-            return static_cast<int>(i);
-    return -1;
-}
-
-std::string TImageInfo::EntryValueByName(std::string_view name) const {
-    const int i = FindEntryByName(name);
-    return i < 0 ? std::string() : Entries[static_cast<std::size_t>(i)].ValueText;
-}
-
-TTagEntry TImageInfo::EntryByName(std::string_view name) const {
-    const int i = FindEntryByName(name);
-    return i < 0 ? TTagEntry() : Entries[static_cast<std::size_t>(i)];
-}
-
-double TImageInfo::EntryNumber(std::string_view name) const {
-    const int i = FindEntryByName(name);
-    if (i < 0)
-        return 0;
-    const TTagEntry& e = Entries[static_cast<std::size_t>(i)];
-    if (e.TagNumber == 0)
-        return 0;
-    return ValueAsNumber(e.RawBytes, e.ValueType);
-}
-
-std::int32_t TImageInfo::EntryInteger(std::string_view name) const {
-    return RoundHalfEven(EntryNumber(name));
 }
 
 namespace {
@@ -570,31 +525,31 @@ void TImageInfo::DeriveFocal35() {
             continue;
         const TTagEntry** slot = nullptr;
         switch (e.TagNumber) {
-        case 0x1001:
+        case tag::RelatedImageWidth:
             slot = &relatedWidth;
             break;
-        case 0x1002:
+        case tag::RelatedImageHeight:
             slot = &relatedHeight;
             break;
-        case 0xA405:
+        case tag::FocalLengthIn35mmFormat:
             slot = &recorded;
             break;
-        case 0x920A:
+        case tag::FocalLength:
             slot = &focalEntry;
             break;
-        case 0x9210:
-        case 0xA210:
+        case tag::FocalPlaneResolutionUnitOld:
+        case tag::FocalPlaneResolutionUnit:
             slot = &unitEntry;
             break;
-        case 0x0128:
+        case tag::ResolutionUnit:
             slot = &tiffUnit;
             break;
-        case 0x920E:
-        case 0xA20E:
+        case tag::FocalPlaneXResolutionOld:
+        case tag::FocalPlaneXResolution:
             slot = &xResEntry;
             break;
-        case 0x920F:
-        case 0xA20F:
+        case tag::FocalPlaneYResolutionOld:
+        case tag::FocalPlaneYResolution:
             slot = &yResEntry;
             break;
         default:
@@ -628,10 +583,10 @@ void TImageInfo::DeriveFocal35() {
     const double focal35 =
         focal * 43.26661531 / std::sqrt(sensorWidth * sensorWidth + sensorHeight * sensorHeight);
     for (const auto& row : MainTagTable()) {
-        if (row.TagNumber != 0xA405)
+        if (row.TagNumber != tag::FocalLengthIn35mmFormat)
             continue;
         TTagEntry e = TTagEntry::FromRow(row);
-        e.ValueType = 10;
+        e.ValueType = ExifType::SRational;
         e.ValueText = FormatNumber("%5.2f", focal35);
         e.FormatPattern = "%s mm";
         // The typed value is the one listed: hundredths of a millimetre.

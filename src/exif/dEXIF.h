@@ -10,6 +10,7 @@
 #include "exif/exifDates.h"
 #include "exif/exifFormat.h"
 #include "exif/exifTables.h"
+#include "exif/exifTags.h"
 
 #include <array>
 #include <cstddef>
@@ -77,7 +78,7 @@ struct tSection {
 // One tag-table row, or one entry read from a directory.
 struct TTagEntry {
     std::int32_t TagGroup = 0;
-    std::uint16_t ValueType = 0;
+    ExifType ValueType{};
     std::uint16_t TagNumber = 0;
     std::string KeyName;
     std::string Caption;
@@ -139,6 +140,13 @@ public:
     std::int32_t PixelWidth = 0;
     std::int32_t PixelHeight = 0;
     std::int32_t FlashValue = 0;
+    // The camera body's serial number as the directories record it (EXIF's own, else
+    // a DNG's), and as the maker note or a maker's record does (Canon, Nikon).
+    std::string BodySerial, MakerSerial;
+    // The one to go by: the directories' first; "" when none was recorded.
+    const std::string& CameraSerial() const {
+        return BodySerial.empty() ? MakerSerial : BodySerial;
+    }
     bool IsTiff = false;
     std::string MakerNoteBytes;
     std::size_t MakerNotePosition = 0;
@@ -164,13 +172,8 @@ public:
     // Walks the directory at `offset` of the file (FileBytes set) from the bytes there.
     bool WalkFileDirectory(std::uint64_t offset, TDirGroup group);
 
-    int FindEntryByName(std::string_view name) const;
-    // The first entry of the group with that tag number, or nullptr.
+    // The first entry of the group with that tag number (see exifTags.h), or nullptr.
     const TTagEntry* EntryByTag(std::uint16_t tag, std::int32_t group = 0) const;
-    std::string EntryValueByName(std::string_view name) const;
-    TTagEntry EntryByName(std::string_view name) const;
-    double EntryNumber(std::string_view name) const;
-    std::int32_t EntryInteger(std::string_view name) const;
 
     double ValueAsNumber(std::string_view raw, int type) const;
 
@@ -197,6 +200,8 @@ private:
     std::int64_t entriesExamined_ = 0;
     std::int64_t bytesConsumed_ = 0;
     bool makerNoteRead_ = false;
+    // Whether BodySerial is the EXIF directory's own.
+    bool exifSerial_ = false;
 };
 
 // The image file reader: finds the EXIF block of a JPEG or TIFF file and hands it to

@@ -3,63 +3,33 @@
 
 #include <brotli/decode.h>
 
-#include "core/curseurOctets.h"
 #include "core/tablesIso.h"
 #include <algorithm>
-#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <unistd.h>
 
 namespace varlime {
 
 namespace {
 
-// Limits that keep a hostile file from making a walk long or large. Real files stay
-// far below them: a few levels of boxes, some dozens of boxes, EXIF blocks of some
-// tens of kilobytes.
-constexpr int kMaxDepth = 8;
-constexpr int kMaxBoxes = 4096;
-constexpr int kMaxChunks = 100000;
+// Limits that keep a hostile file from making a walk long or large, besides those of the
+// box and chunk walkers. Real files stay far below them: a few levels of heaps, some
+// dozens of records, EXIF blocks of some tens of kilobytes.
+constexpr int kMaxDepth = iso::kMaxDepth;
+constexpr int kMaxRecords = 4096;
+constexpr int kMaxChunks = png::kMaxChunks;
 constexpr std::size_t kMaxExifBytes = 4 * 1024 * 1024;
 constexpr std::size_t kMaxMetaBytes = 1024 * 1024;
 
 using namespace std::string_view_literals;
 using namespace std::string_literals;
 
-std::uint32_t u16be(std::string_view b, std::size_t at) {
-    if (at > b.size() || b.size() - at < 2)
-        return 0;
-    return (std::uint32_t{static_cast<unsigned char>(b[at])} << 8) |
-           static_cast<unsigned char>(b[at + 1]);
-}
-std::uint32_t u32be(std::string_view b, std::size_t at) {
-    if (at > b.size() || b.size() - at < 4)
-        return 0;
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-    return v;
-}
-std::uint64_t u64be(std::string_view b, std::size_t at) {
-    return (std::uint64_t{u32be(b, at)} << 32) | u32be(b, at + 4);
-}
-std::uint32_t u32le(std::string_view b, std::size_t at) {
-    if (at > b.size() || b.size() - at < 4)
-        return 0;
-    std::uint32_t v = 0;
-    for (std::size_t i = 4; i-- > 0;)
-        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-    return v;
-}
 std::uint32_t u16in(bool be, std::string_view b, std::size_t at) {
-    if (at > b.size() || b.size() - at < 2)
-        return 0;
-    const auto c0 = static_cast<unsigned char>(b[at]), c1 = static_cast<unsigned char>(b[at + 1]);
-    return be ? (std::uint32_t{c0} << 8) | c1 : (std::uint32_t{c1} << 8) | c0;
+    return static_cast<std::uint32_t>(octetsEn(be, b, at, 2));
 }
 std::uint32_t u32in(bool be, std::string_view b, std::size_t at) {
-    return be ? u32be(b, at) : u32le(b, at);
+    return static_cast<std::uint32_t>(octetsEn(be, b, at, 4));
 }
 
 bool isTiffHeader(std::string_view b) {
@@ -73,133 +43,8 @@ std::string_view withoutExifPrefix(std::string_view b) {
     return b;
 }
 
-// A box type: four bytes, compared without making a text of them.
-struct FourCC {
-    char c[4] = {};
-    std::string_view view() const { return {c, 4}; }
-    friend bool operator==(const FourCC& a, std::string_view b) { return a.view() == b; }
-};
-
-// One box of an ISO base media file (or of a JPEG XL container): where its payload
-// starts and where the box ends, as offsets of whatever holds it.
-struct Box {
-    FourCC type;
-    std::uint64_t start = 0, payload = 0, end = 0;
-};
-
-// Reads a box header from the bytes `h` found at its start, with `room` bytes left in
-// what holds it. Gives what was wrong, or an empty text.
-std::string boxHeader(std::string_view h, std::uint64_t start, std::uint64_t room, Box& b) {
-    if (h.size() < 8)
-        return "Box header cut short";
-    std::uint64_t size = u32be(h, 0);
-    std::uint64_t header = 8;
-    std::memcpy(b.type.c, h.data() + 4, 4);
-    if (size == 1) {
-        if (h.size() < 16)
-            return "Box header cut short";
-        size = u64be(h, 8);
-        header = 16;
-    } else if (size == 0) {
-        size = room; // to the end of what holds it
-    }
-    if (b.type == "uuid") {
-        header += 16;
-        if (h.size() < header)
-            return "Box header cut short";
-    }
-    if (size < header)
-        return "Box size smaller than its header";
-    if (size > room)
-        return "Box size past the end of its container";
-    b.start = start;
-    b.payload = start + header;
-    b.end = start + size;
-    return {};
-}
-
-// The state of one walk: the file, the boxes met so far and the first fault found.
-struct Walk {
-    explicit Walk(FileWindow& f) : file(f) {}
-    FileWindow& file;
-    int boxes = 0;
-    std::string error;
-
-    void fault(std::string text) {
-        if (error.empty())
-            error = std::move(text);
-    }
-
-    // Calls `visit` for each box between `from` and `to` of the file; false when the
-    // walk had to stop on a fault.
-    template <class Visit>
-    bool eachBox(std::uint64_t from, std::uint64_t to, int depth, const Visit& visit) {
-        if (depth > kMaxDepth) {
-            fault("Boxes nested too deep");
-            return false;
-        }
-        std::uint64_t at = from;
-        std::string h;
-        while (at < to && to - at >= 8) {
-            if (++boxes > kMaxBoxes) {
-                fault("Too many boxes");
-                return false;
-            }
-            h.clear();
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(32, to - at));
-            if (!file.read(at, want, h)) {
-                fault("Box header past the end of the file");
-                return false;
-            }
-            Box b;
-            const std::string e = boxHeader(h, at, to - at, b);
-            if (!e.empty()) {
-                fault(e);
-                return false;
-            }
-            if (!visit(b))
-                return false;
-            at = b.end;
-        }
-        return true;
-    }
-
-    // The payload of a box, when it is no larger than `cap`.
-    bool payload(const Box& b, std::size_t cap, std::string& out) {
-        const std::uint64_t n = b.end - b.payload;
-        if (n > cap) {
-            fault("Box too large to be read");
-            return false;
-        }
-        out.clear();
-        if (!file.read(b.payload, static_cast<std::size_t>(n), out)) {
-            fault("Box past the end of the file");
-            return false;
-        }
-        return true;
-    }
-};
-
-// Boxes inside a payload already read.
-template <class Visit> bool eachBoxIn(std::string_view bytes, Walk& w, const Visit& visit) {
-    std::uint64_t at = 0;
-    while (at + 8 <= bytes.size()) {
-        if (++w.boxes > kMaxBoxes) {
-            w.fault("Too many boxes");
-            return false;
-        }
-        Box b;
-        const std::string e = boxHeader(bytes.substr(at, 32), at, bytes.size() - at, b);
-        if (!e.empty()) {
-            w.fault(e);
-            return false;
-        }
-        if (!visit(b, bytes.substr(b.payload, b.end - b.payload)))
-            return false;
-        at = b.end;
-    }
-    return true;
-}
+using iso::Box;
+using iso::Walk;
 
 // The payload of a "meta" box: a full box in ISO files, a plain one in QuickTime
 // movies; its first child is the handler box either way.
@@ -243,7 +88,7 @@ std::string trimmedText(std::string_view t) {
 // A value of an item list: its "data" box holds a type, a locale and the value.
 std::optional<std::string_view> dataValue(std::string_view item, Walk& w) {
     std::optional<std::string_view> out;
-    eachBoxIn(item, w, [&](const Box& b, std::string_view p) {
+    w.eachBoxIn(item, [&](const Box& b, std::string_view p) {
         if (b.type == "data" && p.size() >= 8) {
             out = p.substr(8);
             return false;
@@ -258,12 +103,12 @@ std::optional<std::string_view> dataValue(std::string_view item, Walk& w) {
 void readMeta(std::string_view payload, Walk& w, Movie& m) {
     std::vector<std::string> keys;
     std::string_view list;
-    eachBoxIn(metaChildren(payload), w, [&](const Box& b, std::string_view p) {
+    w.eachBoxIn(metaChildren(payload), [&](const Box& b, std::string_view p) {
         if (b.type == "keys" && p.size() >= 8) {
-            const std::uint32_t count = std::min<std::uint32_t>(u32be(p, 4), 1024);
+            const std::uint32_t count = std::min<std::uint32_t>(be32(p, 4), 1024);
             std::size_t at = 8;
             for (std::uint32_t i = 0; i < count && at + 8 <= p.size(); ++i) {
-                const std::uint32_t size = u32be(p, at);
+                const std::uint32_t size = be32(p, at);
                 if (size < 8 || size > p.size() - at)
                     break;
                 keys.emplace_back(p.substr(at + 8, size - 8));
@@ -274,12 +119,12 @@ void readMeta(std::string_view payload, Walk& w, Movie& m) {
         }
         return true;
     });
-    eachBoxIn(list, w, [&](const Box& b, std::string_view p) {
+    w.eachBoxIn(list, [&](const Box& b, std::string_view p) {
         const auto value = dataValue(p, w);
         if (!value)
             return true;
         std::string_view name = b.type.view();
-        const std::uint32_t index = u32be(b.type.view(), 0);
+        const std::uint32_t index = be32(b.type.view(), 0);
         if (index >= 1 && index <= keys.size())
             name = keys[index - 1];
         if (name == "com.apple.quicktime.make" || name == "\xA9mak")
@@ -296,7 +141,7 @@ void readMeta(std::string_view payload, Walk& w, Movie& m) {
 // A QuickTime text item: a length, a language code, the text.
 std::string_view quickTimeText(std::string_view p) {
     if (p.size() >= 4) {
-        const std::uint32_t n = u16be(p, 0);
+        const std::uint32_t n = be16(p, 0);
         if (n <= p.size() - 4)
             return p.substr(4, n);
     }
@@ -304,7 +149,7 @@ std::string_view quickTimeText(std::string_view p) {
 }
 
 void readUserData(std::string_view payload, Walk& w, Movie& m) {
-    eachBoxIn(payload, w, [&](const Box& b, std::string_view p) {
+    w.eachBoxIn(payload, [&](const Box& b, std::string_view p) {
         if (b.type == "meta") {
             readMeta(p, w, m);
             return true;
@@ -370,7 +215,7 @@ void readMovie(Walk& w, const Box& moov, Movie& m, ContainerFind& out) {
                     b.payload,
                     static_cast<std::size_t>(std::min<std::uint64_t>(b.end - b.payload, 12)), p))
                 return true;
-            m.created = p.size() >= 12 && p[0] == 1 ? u64be(p, 4) : u32be(p, 4);
+            m.created = p.size() >= 12 && p[0] == 1 ? be64(p, 4) : be32(p, 4);
         } else if (b.type == "udta" || b.type == "meta") {
             if (b.end - b.payload > kMaxMetaBytes || !w.payload(b, kMaxMetaBytes, p))
                 return true;
@@ -396,7 +241,7 @@ std::optional<std::uint32_t> exifItemId(std::string_view iinf, Walk& w) {
     if (!c.ok)
         return std::nullopt;
     std::optional<std::uint32_t> id;
-    eachBoxIn(iinf.substr(c.at), w, [&](const Box& b, std::string_view p) {
+    w.eachBoxIn(iinf.substr(c.at), [&](const Box& b, std::string_view p) {
         if (b.type != "infe")
             return true;
         Cursor e{p};
@@ -407,7 +252,7 @@ std::optional<std::uint32_t> exifItemId(std::string_view iinf, Walk& w) {
         const auto item = e.take(v == 2 ? 2 : 4);
         e.take(2);
         const auto type = e.take(4);
-        if (e.ok && type == u32be("Exif", 0)) {
+        if (e.ok && type == be32("Exif", 0)) {
             id = static_cast<std::uint32_t>(item);
             return false;
         }
@@ -424,7 +269,7 @@ void readHeifMeta(Walk& w, const Box& meta, ContainerFind& out) {
     std::uint64_t idatStart = 0;
     if (p.size() < 4)
         return;
-    eachBoxIn(std::string_view(p).substr(4), w, [&](const Box& b, std::string_view body) {
+    w.eachBoxIn(std::string_view(p).substr(4), [&](const Box& b, std::string_view body) {
         if (b.type == "iinf")
             iinf = body;
         else if (b.type == "iloc")
@@ -467,7 +312,7 @@ void readHeifMeta(Walk& w, const Box& meta, ContainerFind& out) {
         }
     }
     // The item starts with the offset of the TIFF header after these four bytes.
-    const std::uint32_t skip = u32be(item, 0);
+    const std::uint32_t skip = be32(item, 0);
     if (item.size() < 4 || skip > item.size() - 4) {
         w.fault("Bad Exif item header");
         return;
@@ -553,36 +398,21 @@ void xmpDuBloc(FileWindow& file, std::uint64_t at, std::uint64_t length, Contain
 
 ContainerFind findPng(FileWindow& file) {
     ContainerFind out;
-    std::uint64_t at = 8;
-    std::string h;
-    for (int n = 0; n < kMaxChunks && at < file.size(); ++n) {
-        h.clear();
-        if (!file.read(at, 8, h)) {
-            out.error = "Chunk header past the end of the file";
-            return out;
-        }
-        const std::uint32_t length = u32be(h, 0);
-        const std::string_view type = std::string_view(h).substr(4, 4);
-        if (length > 0x7FFFFFFFu || length + std::uint64_t{12} > file.size() - at) {
-            out.error = "Chunk past the end of the file";
-            return out;
-        }
-        if (type == "eXIf"sv && out.parts.empty()) {
-            exifDuBloc(file, at + 8, length, out);
-            if (!out.xmp.empty() || out.parts.empty())
-                return out;
-        } else if (type == "iTXt"sv && out.xmp.empty() && length <= kMaxMetaBytes) {
-            xmpDuBloc(file, at + 8, length, out);
-            if (!out.parts.empty() && !out.xmp.empty())
-                return out;
-        } else if (type == "IDAT"sv && !out.parts.empty()) {
+    const png::ChunkWalk walk =
+        png::eachChunk(file, [&](std::string_view type, std::uint64_t at, std::uint32_t length) {
+            if (type == "eXIf"sv && out.parts.empty()) {
+                exifDuBloc(file, at, length, out);
+                return out.xmp.empty() && !out.parts.empty();
+            }
+            if (type == "iTXt"sv && out.xmp.empty() && length <= kMaxMetaBytes) {
+                xmpDuBloc(file, at, length, out);
+                return out.parts.empty() || out.xmp.empty();
+            }
             // Editors write their metadata before the picture: none is looked for after it.
-            return out;
-        }
-        if (type == "IEND"sv)
-            break;
-        at += 12 + std::uint64_t{length};
-    }
+            return !(type == "IDAT"sv && !out.parts.empty());
+        });
+    if (!walk.error.empty())
+        out.error = walk.error;
     return out;
 }
 
@@ -591,13 +421,13 @@ ContainerFind findWebP(FileWindow& file) {
     std::string h;
     if (!file.read(0, 12, h))
         return out;
-    const std::uint64_t end = std::min<std::uint64_t>(file.size(), 8 + std::uint64_t{u32le(h, 4)});
+    const std::uint64_t end = std::min<std::uint64_t>(file.size(), 8 + std::uint64_t{le32(h, 4)});
     std::uint64_t at = 12;
     for (int n = 0; n < kMaxChunks && at + 8 <= end; ++n) {
         h.clear();
         if (!file.read(at, 8, h))
             break;
-        const std::uint64_t length = u32le(h, 4);
+        const std::uint64_t length = le32(h, 4);
         if (length > end - at - 8) {
             out.error = "Chunk past the end of the file";
             return out;
@@ -664,7 +494,7 @@ ContainerFind findJpegXl(FileWindow& file) {
         } else if (!w.payload(b, kMaxExifBytes, p)) {
             return false;
         }
-        const std::uint32_t skip = u32be(p, 0);
+        const std::uint32_t skip = be32(p, 0);
         if (p.size() < 4 || skip > p.size() - 4) {
             w.fault("Bad Exif box header");
             return false;
@@ -689,7 +519,7 @@ ContainerFind findRaf(FileWindow& file) {
         out.error = "Header cut short";
         return out;
     }
-    const std::uint64_t offset = u32be(h, 84), length = u32be(h, 88);
+    const std::uint64_t offset = be32(h, 84), length = be32(h, 88);
     if (offset < 92 || offset > file.size() || length > file.size() - offset) {
         out.error = "Embedded JPEG past the end of the file";
         return out;
@@ -706,6 +536,7 @@ struct CrwWalk {
     int records = 0;
     std::string error;
     PlainFacts facts;
+    std::string serial;
 
     void heap(std::uint64_t start, std::uint64_t end, int depth) {
         if (depth > kMaxDepth || end - start < 4) {
@@ -734,7 +565,7 @@ struct CrwWalk {
             return;
         }
         for (std::uint64_t i = 0; i < count && error.empty(); ++i) {
-            if (++records > kMaxBoxes) {
+            if (++records > kMaxRecords) {
                 error = "Too many records";
                 return;
             }
@@ -756,7 +587,7 @@ struct CrwWalk {
                     continue;
                 }
                 const std::uint32_t id = tag & 0x3FFF;
-                if (id != 0x080A && id != 0x180E && id != 0x1810)
+                if (id != 0x080A && id != 0x180B && id != 0x180E && id != 0x1810)
                     continue;
                 if (!file.read(start + offset,
                                static_cast<std::size_t>(std::min<std::uint64_t>(size, 256)), value))
@@ -772,6 +603,13 @@ struct CrwWalk {
             facts.make = trimmedText(v.substr(0, zero));
             if (zero != std::string_view::npos)
                 facts.model = trimmedText(v.substr(zero + 1));
+        } else if (id == 0x180B && v.size() >= 4 && serial.empty()) {
+            // The body's serial number, written with ten digits as the cameras show it.
+            char text[16];
+            if (const std::uint32_t n = u32in(be, v, 0); n != 0) {
+                std::snprintf(text, sizeof text, "%010u", n);
+                serial = text;
+            }
         } else if (id == 0x180E && v.size() >= 4 && facts.dateTime.empty()) {
             // Seconds since 1970 of the camera's clock, taken as they are.
             const std::time_t t = static_cast<std::time_t>(u32in(be, v, 0));
@@ -818,6 +656,7 @@ ContainerFind findCrw(FileWindow& file) {
     if (!w.facts.make.empty() || !w.facts.dateTime.empty()) {
         out.parts.push_back({tiffOfFacts(w.facts), TDirGroup::Main});
         out.dateSource = DateSource::MakerNote;
+        out.makerSerial = w.serial;
     } else
         out.error = w.error;
     return out;
@@ -831,13 +670,13 @@ ContainerFind findMrw(FileWindow& file) {
         out.error = "Header cut short";
         return out;
     }
-    const std::uint64_t end = std::min<std::uint64_t>(file.size(), 8 + std::uint64_t{u32be(h, 4)});
+    const std::uint64_t end = std::min<std::uint64_t>(file.size(), 8 + std::uint64_t{be32(h, 4)});
     std::uint64_t at = 8;
-    for (int n = 0; n < kMaxBoxes && at + 8 <= end; ++n) {
+    for (int n = 0; n < kMaxRecords && at + 8 <= end; ++n) {
         h.clear();
         if (!file.read(at, 8, h))
             break;
-        const std::uint64_t length = u32be(h, 4);
+        const std::uint64_t length = be32(h, 4);
         if (length > end - at - 8) {
             out.error = "Block past the end of the file";
             return out;

@@ -5,6 +5,7 @@
 // MP4, MOV), PNG, WebP and JPEG XL. Each walker reads the file through a window
 // that never reads past its end, checks every size it meets against what holds it,
 // and caps its depth and counts; it reads headers, never the pictures or the films.
+#include "core/boitesIso.h"
 #include "core/fileKinds.h"
 #include "exif/exifDates.h"
 #include "exif/exifTables.h"
@@ -17,41 +18,6 @@
 #include <vector>
 
 namespace varlime {
-
-// Reads ranges of an open file with pread, counting the bytes read. A range past the
-// file's end is refused, so no size from the file can make a read or an allocation
-// larger than the file; and all reads together stay within four times the file's size
-// (and a megabyte).
-class FileWindow {
-public:
-    FileWindow(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
-    // With the file's first bytes, already read (they are not counted again). They are
-    // looked at where they lie, not copied: they must outlive the window.
-    FileWindow(int fd, std::uint64_t size, std::string_view firstBytes)
-        : fd_(fd), size_(size),
-          block_(firstBytes.substr(0, std::min<std::uint64_t>(firstBytes.size(), size))) {}
-    // A copy would look at the other window's block.
-    FileWindow(const FileWindow&) = delete;
-    FileWindow& operator=(const FileWindow&) = delete;
-    std::uint64_t size() const { return size_; }
-    // Bytes read from the file (the small reads of headers come from one block).
-    std::uint64_t bytesRead() const { return bytesRead_; }
-    // The n bytes at offset, appended to out, or false when they do not all lie in the
-    // file (out is then as it was).
-    bool read(std::uint64_t offset, std::size_t n, std::string& out);
-
-private:
-    bool readFile(std::uint64_t offset, std::size_t n, char* to);
-
-    int fd_;
-    std::uint64_t size_;
-    std::uint64_t bytesRead_ = 0;
-    // The last block read for small reads: walks read many headers side by side. It
-    // lies in own_, or in the first bytes the window was made with.
-    std::string_view block_;
-    std::string own_;
-    std::uint64_t blockAt_ = 0;
-};
 
 // One TIFF structure (header first) holding EXIF directories, and the table its
 // first directory's tags are looked up in; or, with makerNote set, holding the camera
@@ -83,6 +49,8 @@ struct ContainerFind {
     // Where the date of a structure made of plain facts came from (a film's own
     // dates, a maker's record); None when the file has EXIF of its own.
     DateSource dateSource = DateSource::None;
+    // The camera body's serial number a maker's record holds (a CRW's), else empty.
+    std::string makerSerial;
 };
 
 // Finds the EXIF data of a file of the given container (not Jpeg or Tiff, which the

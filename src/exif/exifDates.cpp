@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exif/exifDates.h"
 
+#include "core/curseurOctets.h"
+
 #include <QByteArray>
 #include <QXmlStreamReader>
 #include <array>
@@ -469,17 +471,14 @@ std::string_view iptcOfPhotoshop(std::string_view b) {
     for (std::size_t n = 0; n < kMaxIptcRecords && at + 12 <= b.size(); ++n) {
         if (b.substr(at, 4) != "8BIM"sv)
             break;
-        const unsigned id = (unsigned(static_cast<unsigned char>(b[at + 4])) << 8) |
-                            static_cast<unsigned char>(b[at + 5]);
+        const unsigned id = be16(b, at + 4);
         // A Pascal string, padded to an even length with its length byte.
         std::size_t nameLength = static_cast<unsigned char>(b[at + 6]) + 1u;
         nameLength += nameLength % 2;
         const std::size_t sizeAt = at + 6 + nameLength;
         if (sizeAt + 4 > b.size())
             break;
-        std::size_t size = 0;
-        for (int i = 0; i < 4; ++i)
-            size = (size << 8) | static_cast<unsigned char>(b[sizeAt + std::size_t(i)]);
+        const std::size_t size = be32(b, sizeAt);
         const std::size_t dataAt = sizeAt + 4;
         if (size > b.size() - dataAt)
             break;
@@ -498,8 +497,7 @@ std::optional<std::string> iptcDate(std::string_view r) {
             break;
         const int record = static_cast<unsigned char>(r[at + 1]);
         const int dataset = static_cast<unsigned char>(r[at + 2]);
-        const std::size_t size = (std::size_t(static_cast<unsigned char>(r[at + 3])) << 8) |
-                                 static_cast<unsigned char>(r[at + 4]);
+        const std::size_t size = be16(r, at + 3);
         // An extended length (top bit set) belongs to no date: the walk ends there.
         if ((size & 0x8000) || size > r.size() - at - 5)
             break;

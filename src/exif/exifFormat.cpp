@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exif/exifFormat.h"
 
+#include "core/curseurOctets.h"
 #include "core/nameUtils.h"
 #include "platform/textEncoding.h"
 
@@ -166,21 +167,21 @@ char decimalMark() {
 
 int TypeByteSize(int type) {
     switch (type) {
-    case 1:
-    case 2:
-    case 6:
-    case 7:
+    case ExifType::Byte:
+    case ExifType::Ascii:
+    case ExifType::SByte:
+    case ExifType::Undefined:
         return 1;
-    case 3:
-    case 8:
+    case ExifType::Short:
+    case ExifType::SShort:
         return 2;
-    case 4:
-    case 9:
-    case 11:
+    case ExifType::Long:
+    case ExifType::SLong:
+    case ExifType::Float:
         return 4;
-    case 5:
-    case 10:
-    case 12:
+    case ExifType::Rational:
+    case ExifType::SRational:
+    case ExifType::Double:
         return 8;
     default:
         return 0;
@@ -188,15 +189,11 @@ int TypeByteSize(int type) {
 }
 
 std::uint32_t BytesToUnsigned(bool bigEndian, std::string_view bytes) {
-    std::uint32_t v = 0;
-    if (bigEndian) {
-        for (const char c : bytes)
-            v = (v << 8) | static_cast<unsigned char>(c);
-    } else {
-        for (auto it = bytes.rbegin(); it != bytes.rend(); ++it)
-            v = (v << 8) | static_cast<unsigned char>(*it);
-    }
-    return v;
+    // Only the bytes of the low 32 bits count.
+    if (bytes.size() > 4)
+        bytes = bigEndian ? bytes.substr(bytes.size() - 4) : bytes.substr(0, 4);
+    return static_cast<std::uint32_t>(
+        octetsEn(bigEndian, bytes, 0, static_cast<unsigned>(bytes.size())));
 }
 
 std::int32_t BytesToInt(bool bigEndian, std::string_view bytes) {
@@ -209,7 +206,8 @@ namespace {
 // 4294967280, never -16. SBYTE and SSHORT keep the reading they always had (their
 // one or two bytes as they are); SLONG and SRATIONAL are signed.
 bool isUnsignedType(int type) {
-    return type == 1 || type == 3 || type == 4 || type == 5;
+    return type == ExifType::Byte || type == ExifType::Short || type == ExifType::Long ||
+           type == ExifType::Rational;
 }
 
 // One 32-bit number of a value of the given type, as a double so that neither
@@ -233,15 +231,15 @@ void appendInteger(std::string& text, bool bigEndian, std::string_view bytes, in
 
 double ValueAsNumber(bool bigEndian, std::string_view raw, int type) {
     switch (type) {
-    case 1:
-    case 3:
-    case 4:
-    case 6:
-    case 8:
-    case 9:
+    case ExifType::Byte:
+    case ExifType::Short:
+    case ExifType::Long:
+    case ExifType::SByte:
+    case ExifType::SShort:
+    case ExifType::SLong:
         return integerOf(bigEndian, raw, type);
-    case 5:
-    case 10: {
+    case ExifType::Rational:
+    case ExifType::SRational: {
         if (raw.size() < 8)
             return 0; // a value cut short by the end of the data has no denominator
         const double den = integerOf(bigEndian, raw.substr(4, 4), type);
@@ -249,7 +247,7 @@ double ValueAsNumber(bool bigEndian, std::string_view raw, int type) {
             return 0;
         return integerOf(bigEndian, raw.substr(0, 4), type) / den;
     }
-    case 11: {
+    case ExifType::Float: {
         if (raw.size() < 4)
             return 0;
         const std::uint32_t bits = BytesToUnsigned(bigEndian, raw.substr(0, 4));
@@ -257,7 +255,7 @@ double ValueAsNumber(bool bigEndian, std::string_view raw, int type) {
         std::memcpy(&f, &bits, sizeof f);
         return f;
     }
-    case 12: {
+    case ExifType::Double: {
         if (raw.size() < 8)
             return 0;
         const std::uint32_t hi = BytesToUnsigned(bigEndian, raw.substr(bigEndian ? 0 : 4, 4));
@@ -308,13 +306,13 @@ std::string FormatValue(bool bigEndian, std::string_view raw, int type, std::str
             text += ", ";
         const std::string_view comp =
             raw.substr(i * static_cast<std::size_t>(size), static_cast<std::size_t>(size));
-        if (type == 5 || type == 10) {
+        if (type == ExifType::Rational || type == ExifType::SRational) {
             appendInteger(text, bigEndian, comp.substr(0, 4), type);
             text += '/';
             appendInteger(text, bigEndian, comp.substr(4, 4), type);
             if (!codes.empty())
                 text += DecodeField(codes, text);
-        } else if (type == 11 || type == 12) {
+        } else if (type == ExifType::Float || type == ExifType::Double) {
             text += "-9999.99";
         } else if (!codes.empty()) {
             std::string number;

@@ -25,6 +25,26 @@ struct ExifFailure : std::runtime_error {
 void setDecimalMark(char mark);
 char decimalMark();
 
+// The value types of TIFF and EXIF entries. A file may hold any number there: the
+// enumeration has room for all of them, and an unknown one has no byte size.
+namespace exif_type {
+enum ExifType : std::uint16_t {
+    Byte = 1,
+    Ascii = 2,
+    Short = 3,
+    Long = 4,
+    Rational = 5,
+    SByte = 6,
+    Undefined = 7,
+    SShort = 8,
+    SLong = 9,
+    SRational = 10,
+    Float = 11,
+    Double = 12,
+};
+} // namespace exif_type
+using exif_type::ExifType;
+
 // Byte size of a TIFF value type (1..12); 0 for any other type.
 int TypeByteSize(int type);
 

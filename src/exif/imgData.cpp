@@ -4,6 +4,8 @@
 // walked to the EXIF block, which TImageInfo then reads (dEXIF.cpp).
 #include "exif/dEXIF.h"
 
+#include "core/curseurOctets.h"
+
 #include "exif/exifContainers.h"
 
 #include <algorithm>
@@ -321,6 +323,8 @@ bool TimgData::readContainer(int fd, std::uint64_t size, Container container, So
     ExifInfo = std::make_unique<TImageInfo>(this);
     found.parts.erase(found.parts.begin());
     openJpegExif(1, found.parts);
+    if (ExifInfo && ExifInfo->MakerSerial.empty())
+        ExifInfo->MakerSerial = std::move(found.makerSerial);
     return true;
 }
 
@@ -351,8 +355,7 @@ bool TimgData::segmentWalk(Source& in) {
         slot.Bytes.clear();
         if (in.read(slot.Bytes, 2) < 2)
             continue; // the file ended: the next pass finds no marker and ends the walk
-        const std::size_t size = (std::size_t{static_cast<unsigned char>(slot.Bytes[0])} << 8) |
-                                 static_cast<unsigned char>(slot.Bytes[1]);
+        const std::size_t size = be16(slot.Bytes, 0);
         slot.Size = size;
         const std::size_t body = size > 2 ? size - 2 : 0;
         if (in.read(slot.Bytes, body) < body)

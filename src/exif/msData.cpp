@@ -5,6 +5,8 @@
 #include "exif/msTables.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <stdexcept>
 
 namespace varlime {
@@ -15,6 +17,37 @@ namespace {
 // kilobytes; a hostile one whose thousands of entries all point at the whole EXIF
 // block is cut short here instead of filling memory.
 constexpr std::int64_t kMaxMakerBytes = 8 * 1024 * 1024;
+
+bool startsNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// The camera body's serial number when this maker-note entry holds it, else "": Canon's
+// is a number written with ten digits, Nikon's a text.
+std::string makerSerial(std::string_view make, std::uint16_t number, int type, std::string_view raw,
+                        bool bigEndian) {
+    if (startsNoCase(make, "Canon") && number == tag::CanonSerialNumber && type == ExifType::Long &&
+        raw.size() >= 4) {
+        const std::uint32_t n = BytesToUnsigned(bigEndian, raw.substr(0, 4));
+        char text[16];
+        std::snprintf(text, sizeof text, "%010u", n);
+        return n ? text : "";
+    }
+    if (startsNoCase(make, "Nikon") && type == ExifType::Ascii &&
+        (number == tag::NikonSerialKey || number == tag::NikonSerialNumber)) {
+        std::string_view t = raw.substr(0, raw.find('\0'));
+        while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ')
+            t.remove_suffix(1);
+        while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ')
+            t.remove_prefix(1);
+        return BytesAsText(t);
+    }
+    return {};
+}
 
 // The maker note is walked with Buffer and BigEndian of the owner set to the note and
 // its byte order; this puts the EXIF block and its byte order back on every way out.
@@ -84,9 +117,11 @@ bool TmsInfo::ReadMakerNote() {
     const std::optional<TMakerLayout> layout = ChooseMakerLayout(source);
     if (!layout)
         return false;
-    // Of the maker notes, naming wants the owner's name alone: a maker whose table has
-    // none gives it nothing, and its note is not walked.
+    // Of the maker notes, naming wants the owner's name and the body's serial alone: a
+    // maker whose table has no owner and who writes no serial gives it nothing, and its
+    // note is not walked.
     if (Owner.Parent && Owner.Parent->NamingFactsOnly &&
+        !startsNoCase(Owner.MakeForNames, "Nikon") &&
         std::none_of(layout->Table.begin(), layout->Table.end(),
                      [](const TTagRow& row) { return RowCaption(row) == "OwnerName"; }))
         return true;
@@ -131,8 +166,8 @@ void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<cons
                 throw ExifFailure("Maker note directory runs past its end");
             if (taken > kMaxMakerBytes)
                 break;
-            const std::uint16_t tag = ReadU16(p);
-            const int type = ReadU16(p + 2);
+            const std::uint16_t number = ReadU16(p);
+            const auto type = static_cast<ExifType>(ReadU16(p + 2));
             const std::size_t byteCount = ValueByteCount(ReadU32(p + 4), type, limit);
 
             std::size_t position = p + 8;
@@ -151,8 +186,10 @@ void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<cons
                     raw = bytesAt(swap.block(), PositionOf(stored, fallbackBase), byteCount);
             }
             taken += static_cast<std::int64_t>(raw.size());
+            if (MakerSerial.empty())
+                MakerSerial = makerSerial(MakeForNames, number, type, raw, BigEndian);
 
-            const TTagRow* row = FindMakerTag(table, tag);
+            const TTagRow* row = FindMakerTag(table, number);
             const std::string_view caption = row ? RowCaption(*row) : std::string_view("Unknown");
             if (IsSkipCaption(caption))
                 continue;
@@ -161,9 +198,9 @@ void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<cons
                 continue;
 
             std::string presented;
-            if (type == 2) {
+            if (type == ExifType::Ascii) {
                 presented = quoted(raw.substr(0, raw.find('\0')));
-            } else if (type == 7) {
+            } else if (type == ExifType::Undefined) {
                 presented = quoted(raw);
             } else {
                 try {
@@ -192,7 +229,7 @@ void TImageInfo::WalkMakerDirectory(const std::string& makerNote, std::span<cons
                     e.RawBytes = std::string(raw);
                     e.RawSize = static_cast<std::int32_t>(raw.size());
                     e.RawPosition = position;
-                    e.ValueType = static_cast<std::uint16_t>(type);
+                    e.ValueType = type;
                     e.BigEndianValue = BigEndian;
                     Entries.push_back(std::move(e));
                 } catch (const std::exception&) {

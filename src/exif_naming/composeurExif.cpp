@@ -305,28 +305,28 @@ double auxDecimales(double v, int decimales) {
 }
 
 std::optional<double> ouvertureTypee(const TImageInfo& info) {
-    if (const TTagEntry* e = info.EntryByTag(0x829D))
+    if (const TTagEntry* e = info.EntryByTag(tag::FNumber))
         return auxDecimales(e->Number(), 1);
     // Taken at the precision the listing shows, as the listing's reader takes it.
-    if (const TTagEntry* e = info.EntryByTag(0x9202))
+    if (const TTagEntry* e = info.EntryByTag(tag::ApertureValue))
         return nombreFDeApex(auxDecimales(e->Number(), 1));
     return std::nullopt;
 }
 
 std::optional<double> expositionTypee(const TImageInfo& info) {
-    if (const TTagEntry* e = info.EntryByTag(0x829A)) {
+    if (const TTagEntry* e = info.EntryByTag(tag::ExposureTime)) {
         // A fraction of two 32-bit integers; several values, or a zero denominator,
         // make no exposure.
         if (e->ComponentCount() != 1)
             return std::nullopt;
         const TTagEntry::Rational r = e->RationalAt();
-        if (e->ValueType != 5 && e->ValueType != 10)
+        if (e->ValueType != ExifType::Rational && e->ValueType != ExifType::SRational)
             return e->Number();
         if (r.den == 0 || r.num > INT32_MAX || r.den > INT32_MAX)
             return std::nullopt;
         return static_cast<double>(r.num) / static_cast<double>(r.den);
     }
-    if (const TTagEntry* e = info.EntryByTag(0x9201)) {
+    if (const TTagEntry* e = info.EntryByTag(tag::ShutterSpeedValue)) {
         // The shutter speed is an exponent of two; listed to four decimals.
         return auxDecimales(std::pow(2.0, -e->Number()), 4);
     }
@@ -341,7 +341,7 @@ std::optional<double> focaleTypee(const TImageInfo& info, std::uint16_t tag) {
 }
 
 int orientationTypee(const TImageInfo& info) {
-    const TTagEntry* e = info.EntryByTag(0x0112);
+    const TTagEntry* e = info.EntryByTag(tag::Orientation);
     if (!e)
         return 0;
     // 6: the picture lies turned a quarter counter-clockwise; 8: clockwise.
@@ -377,12 +377,13 @@ FaitsExif faitsDepuisLecteur(bool exifTrouve, const TImageInfo* info) {
         }
     f.ouverture = ouvertureTypee(*info);
     f.exposition = expositionTypee(*info);
-    f.focale = focaleTypee(*info, 0x920A);
+    f.focale = focaleTypee(*info, tag::FocalLength);
     f.focale35 = info->Focal35ForNames;
     f.proprietaire = Retourne_proprietaire(info->MakerText);
     f.orientation = orientationTypee(*info);
     f.largeur = info->PixelWidth;
     f.hauteur = info->PixelHeight;
+    f.serie = info->CameraSerial();
     return f;
 }
 

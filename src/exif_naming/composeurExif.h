@@ -100,6 +100,8 @@ struct FaitsExif {
     int orientation = 0;
     // Pixel sizes as recorded (0 when not).
     int largeur = 0, hauteur = 0;
+    // The camera body's serial number, "" when the file records none.
+    std::string serie;
     bool operator==(const FaitsExif&) const = default;
 };
 

@@ -2,6 +2,7 @@
 #include "imaging/decodeurJpeg.h"
 #include "platform/fichierOrdinaire.h"
 
+#include "core/curseurOctets.h"
 #include "imaging/reduction.h"
 
 #include <algorithm>
@@ -196,23 +197,15 @@ struct BlocTiff {
     bool tient(std::uint64_t position, std::uint64_t longueur) const {
         return position <= n && longueur <= n - position;
     }
-    bool lire16(std::uint64_t p, std::uint32_t& v) const {
-        if (!tient(p, 2))
+    bool lire(std::uint64_t p, unsigned octets, std::uint32_t& v) const {
+        if (!tient(p, octets))
             return false;
-        const std::uint8_t* o = d + p;
-        v = motorola ? (o[0] << 8 | o[1]) : (o[1] << 8 | o[0]);
+        const std::string_view b(reinterpret_cast<const char*>(d), n);
+        v = static_cast<std::uint32_t>(octetsEn(motorola, b, static_cast<std::size_t>(p), octets));
         return true;
     }
-    bool lire32(std::uint64_t p, std::uint32_t& v) const {
-        if (!tient(p, 4))
-            return false;
-        const std::uint8_t* o = d + p;
-        v = motorola ? (std::uint32_t{o[0]} << 24 | std::uint32_t{o[1]} << 16 |
-                        std::uint32_t{o[2]} << 8 | o[3])
-                     : (std::uint32_t{o[3]} << 24 | std::uint32_t{o[2]} << 16 |
-                        std::uint32_t{o[1]} << 8 | o[0]);
-        return true;
-    }
+    bool lire16(std::uint64_t p, std::uint32_t& v) const { return lire(p, 2, v); }
+    bool lire32(std::uint64_t p, std::uint32_t& v) const { return lire(p, 4, v); }
     // The byte order, then the first directory's offset; false when there is no header.
     bool ouvrir(std::uint32_t& premier) {
         if (n < 8)
@@ -448,7 +441,8 @@ EnteteJpeg enteteJpeg(const std::uint8_t* debut, std::size_t taille, std::uint64
             break;
         if (taille - p < 2)
             break;
-        const std::size_t longueur = std::size_t{debut[p]} << 8 | debut[p + 1];
+        const std::string_view reste(reinterpret_cast<const char*>(debut) + p, taille - p);
+        const std::size_t longueur = be16(reste, 0);
         if (longueur < 2 || longueur > taille - p)
             break;
         const std::uint8_t* contenu = debut + p + 2;
@@ -456,8 +450,8 @@ EnteteJpeg enteteJpeg(const std::uint8_t* debut, std::size_t taille, std::uint64
         const bool trame = marqueur >= 0xC0 && marqueur <= 0xCF && marqueur != 0xC4 &&
                            marqueur != 0xC8 && marqueur != 0xCC;
         if (trame && n >= 5 && r.largeur == 0) {
-            r.hauteur = contenu[1] << 8 | contenu[2];
-            r.largeur = contenu[3] << 8 | contenu[4];
+            r.hauteur = static_cast<int>(be16(reste, 3));
+            r.largeur = static_cast<int>(be16(reste, 5));
             if (r.largeur == 0 || r.hauteur == 0)
                 r.largeur = r.hauteur = 0;
         } else if (marqueur == 0xE1 && debutSegment(contenu, n, "Exif\0\0", 6)) {

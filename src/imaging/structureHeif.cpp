@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/structureHeif.h"
 
-#include "imaging/boitesIso.h"
+#include "core/boitesIso.h"
 
-#include "core/curseurOctets.h"
 #include "core/tablesIso.h"
 #include <algorithm>
 #include <optional>
@@ -13,9 +12,6 @@
 namespace varlime {
 
 namespace {
-
-using iso::u16;
-using iso::u32;
 
 // Item tables of some kilobytes are the rule (a grid of 48 tiles takes about 3 KB).
 constexpr std::uint64_t kTablesMax = 1u << 20;
@@ -28,8 +24,7 @@ using Curseur = CurseurOctets;
 
 struct Item {
     std::uint32_t id = 0;
-    char type[4] = {};
-    bool est(std::string_view t) const { return std::string_view(type, 4) == t; }
+    iso::FourCC type;
 };
 
 struct Taille2 {
@@ -43,43 +38,43 @@ struct Tables {
     std::string faute;
 };
 
-void lireItems(Tables& t, iso::Parcours& p) {
+void lireItems(Tables& t, iso::Walk& p) {
     Curseur c{t.iinf};
     const auto version = c.take(1);
     c.take(3);
     c.take(version == 0 ? 2 : 4);
-    p.dansOctets(t.iinf.substr(std::min(c.at, t.iinf.size())),
-                 [&](const iso::Boite& b, std::string_view charge) {
-                     if (!b.est("infe"))
-                         return true;
-                     if (t.items.size() >= kItemsMax) {
-                         t.faute = "Too many items";
-                         return false;
-                     }
-                     Curseur e{charge};
-                     const auto v = e.take(1);
-                     e.take(3);
-                     if (v < 2)
-                         return true; // no item type: no picture
-                     Item item;
-                     item.id = static_cast<std::uint32_t>(e.take(v == 2 ? 2 : 4));
-                     e.take(2);
-                     if (e.ok && e.at + 4 <= charge.size()) {
-                         std::copy_n(charge.data() + e.at, 4, item.type);
-                         t.items.push_back(item);
-                     }
-                     return true;
-                 });
+    p.eachBoxIn(t.iinf.substr(std::min(c.at, t.iinf.size())),
+                [&](const iso::Box& b, std::string_view charge) {
+                    if (b.type != "infe")
+                        return true;
+                    if (t.items.size() >= kItemsMax) {
+                        t.faute = "Too many items";
+                        return false;
+                    }
+                    Curseur e{charge};
+                    const auto v = e.take(1);
+                    e.take(3);
+                    if (v < 2)
+                        return true; // no item type: no picture
+                    Item item;
+                    item.id = static_cast<std::uint32_t>(e.take(v == 2 ? 2 : 4));
+                    e.take(2);
+                    if (e.ok && e.at + 4 <= charge.size()) {
+                        std::copy_n(charge.data() + e.at, 4, item.type.c);
+                        t.items.push_back(item);
+                    }
+                    return true;
+                });
 }
 
-void lireProprietes(Tables& t, iso::Parcours& p) {
-    p.dansOctets(t.ipco, [&](const iso::Boite& b, std::string_view charge) {
+void lireProprietes(Tables& t, iso::Walk& p) {
+    p.eachBoxIn(t.ipco, [&](const iso::Box& b, std::string_view charge) {
         if (t.ispe.size() >= kProprietesMax) {
             t.faute = "Too many item properties";
             return false;
         }
         std::optional<Taille2> taille;
-        if (b.est("ispe")) {
+        if (b.type == "ispe") {
             Curseur c{charge};
             c.take(4);
             const auto l = c.take(4), h = c.take(4);
@@ -111,12 +106,12 @@ std::vector<std::pair<std::uint32_t, Taille2>> taillesDeclarees(const Tables& t)
 
 // The bytes of an item (its description), from the file or from the "idat" box; nothing
 // when the location table does not place it wholly in them or it is too large.
-std::optional<std::string> donneesItem(const Tables& t, iso::Fichier& f, std::uint32_t voulu) {
+std::optional<std::string> donneesItem(const Tables& t, FileWindow& f, std::uint32_t voulu) {
     std::vector<Extent> etendues;
     bool dansIdat = false;
     if (!itemExtents(t.iloc, voulu, etendues, dansIdat))
         return std::nullopt;
-    const std::uint64_t source = dansIdat ? t.idat.size() : f.taille();
+    const std::uint64_t source = dansIdat ? t.idat.size() : f.size();
     std::string donnees, morceau;
     for (const Extent& e : etendues) {
         if (e.offset > source)
@@ -127,7 +122,7 @@ std::optional<std::string> donneesItem(const Tables& t, iso::Fichier& f, std::ui
             return std::nullopt;
         if (dansIdat)
             donnees.append(t.idat.substr(e.offset, l));
-        else if (f.lire(e.offset, static_cast<std::size_t>(l), morceau))
+        else if (f.readOnly(e.offset, static_cast<std::size_t>(l), morceau))
             donnees += morceau;
         else
             return std::nullopt;
@@ -147,7 +142,7 @@ std::optional<Canevas> canevas(const Item& item, std::string_view d) {
     const auto flags = c.take(1);
     const unsigned champ = (flags & 1) ? 4 : 2;
     Canevas out;
-    if (item.est("grid")) {
+    if (item.type == "grid") {
         out.tuiles = (c.take(1) + 1) * (c.take(1) + 1);
     } else {
         c.take(8); // the colour the canvas is filled with
@@ -162,61 +157,61 @@ std::optional<Canevas> canevas(const Item& item, std::string_view d) {
 } // namespace
 
 std::string verifierStructureHeif(int fd, std::uint64_t taille) {
-    iso::Fichier f(fd, taille);
-    iso::Parcours p(f);
+    FileWindow f(fd, taille);
+    iso::Walk p(f);
     std::string meta;
     bool trouvee = false;
-    p.dansFichier(0, taille, 0, [&](const iso::Boite& b) {
-        if (!b.est("meta"))
+    p.eachBox(0, taille, 0, [&](const iso::Box& b) {
+        if (b.type != "meta")
             return true;
         trouvee = true;
-        if (b.fin - b.charge > kTablesMax)
-            p.fauter("Item tables too large to be read");
-        else if (!f.lire(b.charge, static_cast<std::size_t>(b.fin - b.charge), meta))
-            p.fauter("Item tables past the end of the file");
+        if (b.end - b.payload > kTablesMax)
+            p.fault("Item tables too large to be read");
+        else if (!f.readOnly(b.payload, static_cast<std::size_t>(b.end - b.payload), meta))
+            p.fault("Item tables past the end of the file");
         return false;
     });
-    if (!p.faute.empty())
-        return p.faute;
+    if (!p.error.empty())
+        return p.error;
     if (!trouvee || meta.size() < 4)
         return {};
     Tables t;
     // A full box: its version and flags come first.
-    p.dansOctets(std::string_view(meta).substr(4), [&](const iso::Boite& b, std::string_view c) {
-        if (b.est("iinf"))
+    p.eachBoxIn(std::string_view(meta).substr(4), [&](const iso::Box& b, std::string_view c) {
+        if (b.type == "iinf")
             t.iinf = c;
-        else if (b.est("iloc"))
+        else if (b.type == "iloc")
             t.iloc = c;
-        else if (b.est("idat"))
+        else if (b.type == "idat")
             t.idat = c;
-        else if (b.est("iprp"))
-            p.dansOctets(c, [&](const iso::Boite& e, std::string_view ec) {
-                if (e.est("ipco"))
+        else if (b.type == "iprp")
+            p.eachBoxIn(c, [&](const iso::Box& e, std::string_view ec) {
+                if (e.type == "ipco")
                     t.ipco = ec;
-                else if (e.est("ipma"))
+                else if (e.type == "ipma")
                     t.ipma = ec;
                 return true;
             });
         return true;
     });
-    if (!p.faute.empty())
-        return p.faute;
+    if (!p.error.empty())
+        return p.error;
     lireItems(t, p);
     if (t.faute.empty())
         lireProprietes(t, p);
-    if (!t.faute.empty() || !p.faute.empty())
-        return t.faute.empty() ? p.faute : t.faute;
+    if (!t.faute.empty() || !p.error.empty())
+        return t.faute.empty() ? p.error : t.faute;
     const auto declarees = taillesDeclarees(t);
     for (const auto& [id, d] : declarees)
         if (!heifDansLeBudget(d.largeur, d.hauteur))
             return "Picture larger than the memory budget";
     for (const Item& item : t.items) {
-        if (!item.est("grid") && !item.est("iovl"))
+        if (item.type != "grid" && item.type != "iovl")
             continue;
         const auto donnees = donneesItem(t, f, item.id);
         const auto c = donnees ? canevas(item, *donnees) : std::nullopt;
         if (!c)
-            return item.est("grid") ? "Bad grid description" : "Bad overlay description";
+            return item.type == "grid" ? "Bad grid description" : "Bad overlay description";
         if (c->tuiles > static_cast<std::uint64_t>(kTuilesMax))
             return "Grid of too many tiles";
         if (!heifDansLeBudget(c->taille.largeur, c->taille.hauteur))

@@ -2,7 +2,7 @@
 #include "imaging/vignetteFilm.h"
 #include "platform/fichierOrdinaire.h"
 
-#include "imaging/boitesIso.h"
+#include "core/boitesIso.h"
 
 #include <fcntl.h>
 #include <string_view>
@@ -24,16 +24,16 @@ struct Etendue {
 
 // One walk of a film's boxes, that stops at the first stored JPEG it finds.
 struct Recherche {
-    explicit Recherche(iso::Fichier& f) : fichier(f), p(f) {}
-    iso::Fichier& fichier;
-    iso::Parcours p;
+    explicit Recherche(FileWindow& f) : fichier(f), p(f) {}
+    FileWindow& fichier;
+    iso::Walk p;
     std::optional<Etendue> trouvee;
     std::string octets;
 
     // The first bytes of a box's payload (fewer when the box is smaller).
-    std::string_view tete(const iso::Boite& b, std::size_t n) {
-        const auto m = static_cast<std::size_t>(std::min<std::uint64_t>(n, b.fin - b.charge));
-        if (!fichier.lire(b.charge, m, octets))
+    std::string_view tete(const iso::Box& b, std::size_t n) {
+        const auto m = static_cast<std::size_t>(std::min<std::uint64_t>(n, b.end - b.payload));
+        if (!fichier.readOnly(b.payload, m, octets))
             octets.clear();
         return octets;
     }
@@ -41,29 +41,29 @@ struct Recherche {
     // Keeps the range when it holds a JPEG (its first bytes say so); false once one is
     // kept, so that the walks stop.
     bool proposer(std::uint64_t debut, std::uint64_t longueur) {
-        if (longueur >= 4 && longueur <= kVignetteFilmMax && debut <= fichier.taille() &&
-            longueur <= fichier.taille() - debut && fichier.lire(debut, 3, octets) &&
+        if (longueur >= 4 && longueur <= kVignetteFilmMax && debut <= fichier.size() &&
+            longueur <= fichier.size() - debut && fichier.readOnly(debut, 3, octets) &&
             octets == "\xFF\xD8\xFF"sv)
             trouvee = Etendue{debut, longueur};
         return !trouvee;
     }
 
     // A metadata box's item list: the cover picture's value.
-    void meta(const iso::Boite& m, int profondeur) {
+    void meta(const iso::Box& m, int profondeur) {
         // A full box in MP4 files, a plain one in QuickTime movies; the handler box comes
         // first either way.
         const std::string_view h = tete(m, 12);
         const std::uint64_t debut = h.size() >= 8 && h.substr(4, 4) == "hdlr"sv ? 0 : 4;
-        p.dansFichier(m.charge + debut, m.fin, profondeur, [&](const iso::Boite& l) {
-            if (!l.est("ilst"))
+        p.eachBox(m.payload + debut, m.end, profondeur, [&](const iso::Box& l) {
+            if (l.type != "ilst")
                 return true;
-            p.dansFichier(l.charge, l.fin, profondeur + 1, [&](const iso::Boite& c) {
-                if (!c.est("covr"))
+            p.eachBox(l.payload, l.end, profondeur + 1, [&](const iso::Box& c) {
+                if (c.type != "covr")
                     return true;
-                p.dansFichier(c.charge, c.fin, profondeur + 2, [&](const iso::Boite& d) {
+                p.eachBox(c.payload, c.end, profondeur + 2, [&](const iso::Box& d) {
                     // A type and a locale, then the picture.
-                    return !d.est("data") || d.fin - d.charge < 8 ||
-                           proposer(d.charge + 8, d.fin - d.charge - 8);
+                    return d.type != "data" || d.end - d.payload < 8 ||
+                           proposer(d.payload + 8, d.end - d.payload - 8);
                 });
                 return !trouvee;
             });
@@ -73,14 +73,14 @@ struct Recherche {
 
     // The cameras' own boxes in the user data: Canon's CNTH holds the JPEG in its CNDA
     // box, Nikon's NCDT in its NCTH box.
-    void donneesUtilisateur(const iso::Boite& u, int profondeur) {
-        p.dansFichier(u.charge, u.fin, profondeur, [&](const iso::Boite& b) {
-            if (b.est("meta"))
+    void donneesUtilisateur(const iso::Box& u, int profondeur) {
+        p.eachBox(u.payload, u.end, profondeur, [&](const iso::Box& b) {
+            if (b.type == "meta")
                 meta(b, profondeur + 1);
-            else if (b.est("CNTH") || b.est("NCDT"))
-                p.dansFichier(b.charge, b.fin, profondeur + 1, [&](const iso::Boite& v) {
-                    return !(v.est("CNDA") || v.est("NCTH")) ||
-                           proposer(v.charge, v.fin - v.charge);
+            else if (b.type == "CNTH" || b.type == "NCDT")
+                p.eachBox(b.payload, b.end, profondeur + 1, [&](const iso::Box& v) {
+                    return !(v.type == "CNDA" || v.type == "NCTH") ||
+                           proposer(v.payload, v.end - v.payload);
                 });
             return !trouvee;
         });
@@ -88,46 +88,46 @@ struct Recherche {
 
     // Canon's box of a CR3 or MP4: its THMB box gives the JPEG's length at 8 and the
     // JPEG itself from 16.
-    void boiteCanon(const iso::Boite& u, int profondeur) {
+    void boiteCanon(const iso::Box& u, int profondeur) {
         std::string id;
-        if (u.charge < 16 || !fichier.lire(u.charge - 16, 16, id) || id != kUuidCanon)
+        if (u.payload < 16 || !fichier.readOnly(u.payload - 16, 16, id) || id != kUuidCanon)
             return;
-        p.dansFichier(u.charge, u.fin, profondeur, [&](const iso::Boite& b) {
-            if (!b.est("THMB") || b.fin - b.charge < 16)
+        p.eachBox(u.payload, u.end, profondeur, [&](const iso::Box& b) {
+            if (b.type != "THMB" || b.end - b.payload < 16)
                 return true;
-            const std::uint64_t longueur = iso::u32(tete(b, 12), 8);
-            return longueur > b.fin - b.charge - 16 || proposer(b.charge + 16, longueur);
+            const std::uint64_t longueur = be32(tete(b, 12), 8);
+            return longueur > b.end - b.payload - 16 || proposer(b.payload + 16, longueur);
         });
     }
 
     // A track of JPEG frames ("jpeg", Photo-JPEG): its first frame, where the first
     // chunk starts, of the first sample's size.
-    void piste(const iso::Boite& trak, int profondeur) {
+    void piste(const iso::Box& trak, int profondeur) {
         bool video = false, jpeg = false;
         std::optional<std::uint64_t> taille, position;
-        const auto stbl = [&](const iso::Boite& t) {
-            p.dansFichier(t.charge, t.fin, profondeur + 3, [&](const iso::Boite& b) {
+        const auto stbl = [&](const iso::Box& t) {
+            p.eachBox(t.payload, t.end, profondeur + 3, [&](const iso::Box& b) {
                 const std::string_view h = tete(b, 16);
-                if (b.est("stsd") && h.size() >= 16)
+                if (b.type == "stsd" && h.size() >= 16)
                     jpeg = h.substr(12, 4) == "jpeg"sv;
-                else if (b.est("stsz") && h.size() >= 12)
-                    taille = iso::u32(h, 4) != 0 ? iso::u32(h, 4) : iso::u32(h, 12);
-                else if (b.est("stco") && h.size() >= 12 && iso::u32(h, 4) > 0)
-                    position = iso::u32(h, 8);
-                else if (b.est("co64") && h.size() >= 16 && iso::u32(h, 4) > 0)
-                    position = iso::u64(h, 8);
+                else if (b.type == "stsz" && h.size() >= 12)
+                    taille = be32(h, 4) != 0 ? be32(h, 4) : be32(h, 12);
+                else if (b.type == "stco" && h.size() >= 12 && be32(h, 4) > 0)
+                    position = be32(h, 8);
+                else if (b.type == "co64" && h.size() >= 16 && be32(h, 4) > 0)
+                    position = be64(h, 8);
                 return true;
             });
         };
-        p.dansFichier(trak.charge, trak.fin, profondeur, [&](const iso::Boite& m) {
-            if (m.est("mdia"))
-                p.dansFichier(m.charge, m.fin, profondeur + 1, [&](const iso::Boite& b) {
-                    if (b.est("hdlr")) {
+        p.eachBox(trak.payload, trak.end, profondeur, [&](const iso::Box& m) {
+            if (m.type == "mdia")
+                p.eachBox(m.payload, m.end, profondeur + 1, [&](const iso::Box& b) {
+                    if (b.type == "hdlr") {
                         const std::string_view h = tete(b, 12);
                         video = h.size() >= 12 && h.substr(8, 4) == "vide"sv;
-                    } else if (b.est("minf"))
-                        p.dansFichier(b.charge, b.fin, profondeur + 2, [&](const iso::Boite& s) {
-                            if (s.est("stbl"))
+                    } else if (b.type == "minf")
+                        p.eachBox(b.payload, b.end, profondeur + 2, [&](const iso::Box& s) {
+                            if (s.type == "stbl")
                                 stbl(s);
                             return true;
                         });
@@ -139,15 +139,15 @@ struct Recherche {
             proposer(*position, *taille);
     }
 
-    void film(const iso::Boite& moov) {
-        p.dansFichier(moov.charge, moov.fin, 1, [&](const iso::Boite& b) {
-            if (b.est("udta"))
+    void film(const iso::Box& moov) {
+        p.eachBox(moov.payload, moov.end, 1, [&](const iso::Box& b) {
+            if (b.type == "udta")
                 donneesUtilisateur(b, 2);
-            else if (b.est("meta"))
+            else if (b.type == "meta")
                 meta(b, 2);
-            else if (b.est("uuid"))
+            else if (b.type == "uuid")
                 boiteCanon(b, 2);
-            else if (b.est("trak"))
+            else if (b.type == "trak")
                 piste(b, 2);
             return !trouvee;
         });
@@ -157,17 +157,17 @@ struct Recherche {
 } // namespace
 
 std::optional<std::string> vignetteFilm(int fd, std::uint64_t taille) {
-    iso::Fichier f(fd, taille);
+    FileWindow f(fd, taille);
     Recherche r(f);
-    r.p.dansFichier(0, taille, 0, [&](const iso::Boite& b) {
-        if (!b.est("moov"))
+    r.p.eachBox(0, taille, 0, [&](const iso::Box& b) {
+        if (b.type != "moov")
             return true;
         r.film(b);
         return false;
     });
     std::string jpeg;
     if (!r.trouvee ||
-        !f.lire(r.trouvee->debut, static_cast<std::size_t>(r.trouvee->longueur), jpeg))
+        !f.readOnly(r.trouvee->debut, static_cast<std::size_t>(r.trouvee->longueur), jpeg))
         return std::nullopt;
     return jpeg;
 }

@@ -127,8 +127,14 @@ std::string texteDate(const std::optional<QDateTime>& d) {
     return d ? d->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString() : std::string();
 }
 
+// A camera's offset: the one given for its body's serial when it has one, else the one
+// given for its model.
 const DecalageHoraire* decalagePour(const std::vector<DecalageHoraire>& decalages,
                                     const FaitsExif& f) {
+    if (!f.serie.empty())
+        for (const DecalageHoraire& d : decalages)
+            if (d.appareil == f.serie)
+                return &d;
     for (const DecalageHoraire& d : decalages)
         if (!d.appareil.empty() && (egauxSansCasse(d.appareil, f.modele) ||
                                     egauxSansCasse(d.appareil, f.fabricant + " " + f.modele)))
@@ -433,11 +439,13 @@ void ImportCarte::identifier(Etapes& e) {
             f.decalage = p.decalage;
             f.fabricant = p.fabricant;
             f.modele = p.modele;
+            f.serie = p.serie;
         } else {
             const FaitsExif& faits = chaines[l.dossier]->faits(f.nomSource);
             f.datePrise = dateDePrise(faits);
             f.fabricant = faits.fabricant;
             f.modele = faits.modele;
+            f.serie = faits.serie;
             if (const DecalageHoraire* d = decalagePour(decalages, faits))
                 f.decalage = d->secondes;
         }
@@ -686,10 +694,11 @@ void ImportCarte::ecarter(std::size_t i) {
 }
 
 long decalageDe(const std::vector<DecalageHoraire>& decalages, const std::string& fabricant,
-                const std::string& modele) {
+                const std::string& modele, const std::string& serie) {
     FaitsExif f;
     f.fabricant = fabricant;
     f.modele = modele;
+    f.serie = serie;
     const DecalageHoraire* d = decalagePour(decalages, f);
     return d ? d->secondes : 0;
 }

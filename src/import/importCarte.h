@@ -231,10 +231,10 @@ private:
     std::atomic<bool> arret_{false};
 };
 
-// The offset the plan gives a photo of that make and model (0 when none applies), as
+// The offset the plan gives a photo of that make, model and body serial (0 when none applies), as
 // the plan matches them, for a window that previews a new offset before planning again.
 long decalageDe(const std::vector<DecalageHoraire>& decalages, const std::string& fabricant,
-                const std::string& modele);
+                const std::string& modele, const std::string& serie = {});
 
 // The result lines of a run, as the command line prints them.
 std::vector<std::string> lignesBilan(const BilanImport& bilan, bool deplacement,

@@ -31,7 +31,6 @@ class TDLG_option_ouverture;
 class TDLG_option_exposition;
 class TDLG_exif_option_affichage;
 class TDLG_canon;
-class TDB_canon;
 class TDLG_association_fichier;
 class TDB_association_fichier;
 class TDLG_vignette;
@@ -65,7 +64,6 @@ public:
     TDLG_option_exposition& DLG_option_exposition() { return *optionExposition_; }
     TDLG_exif_option_affichage& DLG_exif_option_affichage() { return *exifOptionAffichage_; }
     TDLG_canon& DLG_canon() { return *canon_; }
-    TDB_canon& DB_canon() { return *dbCanon_; }
     TDLG_association_fichier& DLG_association_fichier() { return *association_; }
     TDB_association_fichier& DB_association_fichier() { return *dbAssociation_; }
     TDLG_vignette& DLG_vignette() { return *vignette_; }
@@ -79,7 +77,6 @@ protected:
     TMainForm* mainForm_ = nullptr;
     TDB_utilitaire* utilitaire_ = nullptr;
     TDB_masque* dbMasque_ = nullptr;
-    TDB_canon* dbCanon_ = nullptr;
     TDB_association_fichier* dbAssociation_ = nullptr;
     TDB_image* dbImage_ = nullptr;
     // The dialogs, in the start-up order.

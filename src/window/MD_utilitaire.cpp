@@ -5,7 +5,6 @@
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
-#include "companions/ui/MD_canon.h"
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "exif_naming/ui/IHM_exif_info.h"

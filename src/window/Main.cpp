@@ -6,7 +6,6 @@
 #include "companions/ui/IHM_association_fichier.h"
 #include "companions/ui/IHM_canon.h"
 #include "companions/ui/MD_association_fichier.h"
-#include "companions/ui/MD_canon.h"
 #include "info/ui/IHM_information.h"
 
 #include "core/nameUtils.h"

@@ -165,8 +165,9 @@ Dump lireDump(const std::string& texte) {
 }
 
 // exiftool's values of every file, by full path, in one run.
-std::map<std::string, QJsonObject> exiftoolDe(const std::vector<std::string>& chemins) {
-    std::string cmd = "exiftool -j -n -G1 -m -q";
+std::map<std::string, QJsonObject> exiftoolDe(const std::vector<std::string>& chemins,
+                                              const char* options = "-n") {
+    std::string cmd = std::string("exiftool -j -G1 -m -q ") + options;
     for (const auto& c : chemins)
         cmd += " '" + c + "'";
     cmd += " 2>/dev/null";
@@ -420,4 +421,42 @@ TEST_F(ContreExiftool, NamingFactsAgreeWithExiftool) {
     std::printf("naming facts: %d files, dates agreeing %d, 35 mm focal lengths agreeing %d\n",
                 nommes, dates, focales);
     EXPECT_GE(dates, 20);
+}
+
+// The camera body's serial number naming and the import read, against exiftool's as
+// exiftool shows it (Canon's number with its ten digits), wherever exiftool finds one
+// in a place this program reads: EXIF, a DNG's directory, a Canon or Nikon maker note,
+// a CRW's record. Files without one must give none.
+TEST_F(ContreExiftool, BodySerialAgreesWithExiftool) {
+    const auto liste = echantillons();
+    std::vector<std::string> chemins;
+    for (const auto& e : liste)
+        chemins.push_back(e.chemin);
+    const auto outil = exiftoolDe(chemins, "-a -SerialNumber -CameraSerialNumber");
+    ASSERT_EQ(outil.size(), liste.size());
+    TimgData lecteur;
+    lecteur.NamingFactsOnly = true;
+    int series = 0;
+    for (const auto& e : liste) {
+        SCOPED_TRACE(e.golden);
+        const bool lu = lecteur.ReadImageFile(e.chemin);
+        const FaitsExif f = faitsDepuisLecteur(lecteur, lu);
+        const auto v =
+            valeurOutil(outil.at(e.chemin),
+                        {"ExifIFD:SerialNumber", "IFD0:CameraSerialNumber", "Canon:SerialNumber",
+                         "Nikon:SerialNumber", "CanonRaw:SerialNumber"});
+        // exiftool writes a serial of digits alone as a number.
+        const std::string attendu = !v ? std::string()
+                                    : v->isString()
+                                        ? v->toString().toStdString()
+                                        : QString::number(v->toDouble(), 'f', 0).toStdString();
+        EXPECT_EQ(f.serie, attendu);
+        series += !attendu.empty() && f.serie == attendu;
+        // A full read (the dump's) finds the same.
+        TimgData complet;
+        const bool luComplet = complet.ReadImageFile(e.chemin);
+        EXPECT_EQ(faitsDepuisLecteur(complet, luComplet).serie, f.serie);
+    }
+    // CR2, CR3, CRW, DNG and NEF carry one, each in another place.
+    EXPECT_GE(series, 5);
 }

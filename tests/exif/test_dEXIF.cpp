@@ -142,21 +142,22 @@ TEST_P(ByteOrderTest, WalksAllDirectoriesIntoTheListing) {
 TEST_P(ByteOrderTest, EntriesKeepRawBytesAndNumbers) {
     const Tiff t{GetParam()};
     Walked w(t.be, sampleBlock(t));
-    const TTagEntry f = w.info.EntryByName("fnumber");
+    ASSERT_NE(w.info.EntryByTag(tag::FNumber), nullptr);
+    const TTagEntry f = *w.info.EntryByTag(tag::FNumber);
     EXPECT_EQ(f.TagNumber, 0x829D);
     EXPECT_EQ(f.ValueType, 5);
     EXPECT_EQ(f.RawSize, 8);
     EXPECT_EQ(f.RawBytes, t.rat(28, 10));
     EXPECT_EQ(f.Caption, "FNumber");
     EXPECT_EQ(f.ValueText, "F2.8");
-    EXPECT_DOUBLE_EQ(w.info.EntryNumber("FNumber"), 2.8);
-    EXPECT_EQ(w.info.EntryInteger("FNumber"), 3);
-    EXPECT_EQ(w.info.EntryInteger("ExifImageWidth"), 640);
-    EXPECT_EQ(w.info.EntryValueByName("EXPOSURETIME"), "1/60 sec");
-    EXPECT_EQ(w.info.FindEntryByName("Nothing"), -1);
-    EXPECT_EQ(w.info.EntryValueByName("Nothing"), "");
-    EXPECT_EQ(w.info.EntryByName("Nothing").TagNumber, 0);
-    EXPECT_DOUBLE_EQ(w.info.EntryNumber("Nothing"), 0.0);
+    EXPECT_DOUBLE_EQ(f.Number(), 2.8);
+    EXPECT_EQ(RoundHalfEven(f.Number()), 3);
+    ASSERT_NE(w.info.EntryByTag(tag::ExifImageWidth), nullptr);
+    EXPECT_EQ(RoundHalfEven(w.info.EntryByTag(tag::ExifImageWidth)->Number()), 640);
+    ASSERT_NE(w.info.EntryByTag(tag::ExposureTime), nullptr);
+    EXPECT_EQ(w.info.EntryByTag(tag::ExposureTime)->ValueText, "1/60 sec");
+    EXPECT_EQ(w.info.EntryByTag(0x1234), nullptr);
+    EXPECT_EQ(w.info.EntryByTag(tag::FNumber, kMakerGroup), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Walk, ByteOrderTest, ::testing::Values(false, true),
@@ -245,8 +246,9 @@ TEST(Walk, ValuesPastTheDataAreCutNotReadBeyond) {
     std::string block = t.build({{e}});
     block += "tail";
     Walked w(false, block);
-    const auto d = w.info.EntryByName("ImageDescription");
-    EXPECT_EQ(d.RawSize, 4);
+    const TTagEntry* d = w.info.EntryByTag(0x010E);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->RawSize, 4);
     EXPECT_EQ(w.info.ExifText, "\r\nImage Description = tail");
 }
 
@@ -266,7 +268,8 @@ TEST(Walk, ZeroDenominatorHasNumberZero) {
     const Tiff t{false};
     Walked w(false, t.build({{t.ratE(0x829A, 5, 0), t.ratE(0x829D, 5, 0)}}));
     EXPECT_EQ(w.info.ExifText, "\r\nExposure Time = 5/0 sec\r\nFNumber = F0.0");
-    EXPECT_DOUBLE_EQ(w.info.EntryNumber("FNumber"), 0.0);
+    ASSERT_NE(w.info.EntryByTag(tag::FNumber), nullptr);
+    EXPECT_DOUBLE_EQ(w.info.EntryByTag(tag::FNumber)->Number(), 0.0);
 }
 
 TEST(Walk, GpsDirectoryUsesTheGpsTable) {
@@ -353,7 +356,8 @@ TEST(DeriveFocal35, RecordedValueIsKept) {
     const auto before = w.info.ExifText;
     w.info.DeriveFocal35();
     EXPECT_EQ(w.info.ExifText, before);
-    EXPECT_EQ(w.info.EntryValueByName("FocalLengthin35mmFilm"), "50.00 mm");
+    ASSERT_NE(w.info.EntryByTag(tag::FocalLengthIn35mmFormat), nullptr);
+    EXPECT_EQ(w.info.EntryByTag(tag::FocalLengthIn35mmFormat)->ValueText, "50.00 mm");
 }
 
 TEST(EndInd, ReadsOutsideTheBufferGiveZero) {

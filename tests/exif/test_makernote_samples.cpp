@@ -117,13 +117,14 @@ TEST(MakerNoteSamples, CanonOwnerNameAndMakerEntries) {
     ASSERT_NE(reader.ExifInfo, nullptr);
     const TImageInfo& info = *reader.ExifInfo;
     EXPECT_NE(info.MakerText.find("\r\nOwnerName = \"Jean-Pierre Grignon\""), std::string::npos);
-    const TTagEntry owner = info.EntryByName("OwnerName");
-    EXPECT_EQ(owner.TagGroup, 1);
-    EXPECT_EQ(owner.TagNumber, 0x0009);
+    ASSERT_NE(info.EntryByTag(0x0009, kMakerGroup), nullptr);
+    const TTagEntry owner = *info.EntryByTag(0x0009, kMakerGroup);
+    EXPECT_EQ(owner.KeyName, "OwnerName");
     EXPECT_EQ(owner.ValueText, "\"Jean-Pierre Grignon\"");
     EXPECT_EQ(owner.RawSize, 32);
     // The EXIF entries come first and keep group 0.
-    EXPECT_EQ(info.EntryByName("Make").TagGroup, 0);
+    ASSERT_NE(info.EntryByTag(tag::Make), nullptr);
+    EXPECT_LT(info.EntryByTag(tag::Make), info.EntryByTag(0x0009, kMakerGroup));
     std::vector<std::string> makerKeys;
     for (const TTagEntry& e : info.Entries)
         if (e.TagGroup == 1)
@@ -156,7 +157,11 @@ TEST(MakerNoteSamples, OneNamingReaderKeepsEachNoteWhole) {
         EXPECT_EQ(n.Buffer, a.Buffer) << file;
         EXPECT_EQ(n.MakerText, a.MakerText) << file;
         EXPECT_EQ(n.ExifText, a.ExifText) << file;
-        EXPECT_EQ(n.EntryValueByName("OwnerName"), a.EntryValueByName("OwnerName")) << file;
+        const auto owner = [](const TImageInfo& i) {
+            const TTagEntry* e = i.EntryByTag(0x0009, kMakerGroup);
+            return e ? e->ValueText : std::string();
+        };
+        EXPECT_EQ(owner(n), owner(a)) << file;
         // The note lies where the directory says, in the block walked.
         EXPECT_EQ(std::string_view(n.Buffer).substr(n.MakerNotePosition, n.MakerNoteBytes.size()),
                   n.MakerNoteBytes)

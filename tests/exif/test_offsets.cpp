@@ -70,7 +70,8 @@ struct OffsetCase {
     std::function<std::string(bool big)> file;
     const char* exifText; // nullptr: not looked at
     const char* makerText;
-    const char* key; // an entry whose number is looked at
+    std::uint16_t tag; // an entry whose number is looked at
+    std::int32_t group;
     double number;
 };
 
@@ -84,7 +85,7 @@ TEST(Offsets, FarOffsetsReadNothingInBothByteOrders) {
              return jpeg({exifApp1(
                  t.build({{farText(0x010F, 0xFFFFFFF8u), t.longE(0x0100, 0x80000000u)}}))});
          },
-         "\r\nMake = \r\nImage Width = 2147483648", "", "ImageWidth", 2147483648.0},
+         "\r\nMake = \r\nImage Width = 2147483648", "", tag::ImageWidth, kExifGroup, 2147483648.0},
         // TIFF: 0xFFFFFFFC - 8 lies far past the buffer, and 4 - 8 before its start.
         {"entry value, TIFF", "v.tif",
          [](bool big) {
@@ -92,7 +93,8 @@ TEST(Offsets, FarOffsetsReadNothingInBothByteOrders) {
              return t.build({{farText(0x010F, 0xFFFFFFFCu), farText(0x0110, 4),
                               t.longE(0x0100, 0xFFFFFFF0u)}});
          },
-         "\r\nMake = \r\nModel = \r\nImage Width = 4294967280", "", "ImageWidth", 4294967280.0},
+         "\r\nMake = \r\nModel = \r\nImage Width = 4294967280", "", tag::ImageWidth, kExifGroup,
+         4294967280.0},
         // JPEG: 8 + 0xFFFFFFF8 = 2^32 for the EXIF directory, 8 + 0xFFFFFFFE = 2^32 + 6
         // for the GPS one, not 0 and 6 in the segment's first bytes.
         {"sub-directory pointer", "d.jpg",
@@ -104,7 +106,7 @@ TEST(Offsets, FarOffsetsReadNothingInBothByteOrders) {
              return jpeg({exifApp1(t.build({{exif, gps, t.longE(0x0100, 0xFFFFFFFFu)}}))});
          },
          "\r\nExif Offset = 4294967288\r\nGPSInfo = 4294967294\r\nImage Width = 4294967295", "",
-         "ImageWidth", 4294967295.0},
+         tag::ImageWidth, kExifGroup, 4294967295.0},
         // Canon note, offsets from the TIFF header: 8 + 0xFFFFFFFA = 2^32 + 2 in the block,
         // not 2 where its "Exif" lies; (8 - note position) + 0xFFFFFFFA is far past the note.
         {"maker-note offset from the TIFF header", "c.jpg",
@@ -116,7 +118,8 @@ TEST(Offsets, FarOffsetsReadNothingInBothByteOrders) {
                      0, at);
              });
          },
-         nullptr, "\r\nImageType = \"\"\r\nImageNumber = 4294967280", "ImageNumber", 4294967280.0},
+         nullptr, "\r\nImageType = \"\"\r\nImageNumber = 4294967280", 0x0008, kMakerGroup,
+         4294967280.0},
         // Nikon note, offsets from its own header: 10 + 0xFFFFFFF6 = 2^32 in the note, not
         // its "Nikon" at 0; 8 + 0xFFFFFFF6 = 2^32 - 2 in the block.
         {"maker-note offset from the note", "n.jpg",
@@ -126,7 +129,8 @@ TEST(Offsets, FarOffsetsReadNothingInBothByteOrders) {
                                         {0x0001, 4, 1, longs(big, {0x80000000u})}});
              });
          },
-         nullptr, "\r\nQuality = \"\"\r\nFamily ID = 2147483648", "FamilyID", 2147483648.0},
+         nullptr, "\r\nQuality = \"\"\r\nFamily ID = 2147483648", 0x0001, kMakerGroup,
+         2147483648.0},
     };
     TempDir dir;
     for (const auto& c : cases) {
@@ -139,7 +143,9 @@ TEST(Offsets, FarOffsetsReadNothingInBothByteOrders) {
                 EXPECT_EQ(info.ExifText, c.exifText);
             }
             EXPECT_EQ(info.MakerText, c.makerText);
-            EXPECT_DOUBLE_EQ(info.EntryNumber(c.key), c.number);
+            const TTagEntry* e = info.EntryByTag(c.tag, c.group);
+            ASSERT_NE(e, nullptr);
+            EXPECT_DOUBLE_EQ(e->Number(), c.number);
         }
     }
 }

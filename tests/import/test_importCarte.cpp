@@ -172,6 +172,27 @@ TEST(ImportDecalage, readsOffsets) {
     }
 }
 
+// An offset given for a body's serial goes to that body alone, before one given for its
+// model; a body without a serial, or with another, takes its model's.
+TEST(ImportDecalages, serialBeforeModel) {
+    const std::vector<DecalageHoraire> decalages = {
+        {"Canon EOS R", -1800}, {"613040000565", 3600}, {"D70", 60}};
+    struct Cas {
+        const char *fabricant, *modele, *serie;
+        long secondes;
+    } const cas[] = {
+        {"Canon", "EOS R", "613040000565", 3600},
+        {"Canon", "EOS R", "0123456789", -1800},
+        {"Canon", "EOS R", "", -1800},
+        {"NIKON", "D70", "613040000565", 3600},
+        {"NIKON", "D70", "12345678", 60},
+        {"Canon", "EOS R6", "12345678", 0},
+    };
+    for (const Cas& c : cas)
+        EXPECT_EQ(decalageDe(decalages, c.fabricant, c.modele, c.serie), c.secondes)
+            << c.modele << " " << c.serie;
+}
+
 TEST(ImportHistorique, timeZoneSteps) {
     struct Cas {
         long ecart;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/ui/chargeurQt.h"
 
+#include "core/boitesIso.h"
 #include "core/fileKinds.h"
 #include "imaging/chargementImage.h"
+#include "imaging/lignesPng.h"
 #include "imaging/reduction.h"
 #include "imaging/tailles.h"
 #include "platform/fichierOrdinaire.h"
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <mutex>
 #include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,34 +30,25 @@ namespace {
 // Qt's PNG reader allocates what a chunk's length says before reading it (a text chunk
 // of 800 MB in a file of 50 bytes): the chunks are walked first, and a file where one
 // does not fit, or one that is not picture data is larger than any worth reading, is
-// left unread.
+// left unread. A file cut within its last chunk's header is read as far as it goes.
 bool morceauxPngPlausibles(const std::string& chemin) {
-    std::FILE* f = ouvrirFluxOrdinaire(chemin.c_str());
-    if (!f)
+    const int fd = ouvrirFichierOrdinaire(chemin.c_str());
+    if (fd < 0)
         return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long taille = ok ? std::ftell(f) : -1;
-    long position = 8;
-    constexpr long kMorceauMax = 64L << 20;
-    while (ok && taille >= 0 && position + 12 <= taille) {
-        unsigned char entete[8];
-        if (std::fseek(f, position, SEEK_SET) != 0 || std::fread(entete, 1, 8, f) != 8) {
-            ok = false;
-            break;
-        }
-        const long longueur =
-            static_cast<long>(std::uint32_t{entete[0]} << 24 | std::uint32_t{entete[1]} << 16 |
-                              std::uint32_t{entete[2]} << 8 | entete[3]);
-        const bool donnees = std::memcmp(entete + 4, "IDAT", 4) == 0;
-        if (longueur > taille - position - 12 || (!donnees && longueur > kMorceauMax)) {
-            ok = false;
-            break;
-        }
-        if (std::memcmp(entete + 4, "IEND", 4) == 0)
-            break;
-        position += 12 + longueur;
+    struct stat etat {};
+    bool ok = ::fstat(fd, &etat) == 0 && S_ISREG(etat.st_mode);
+    if (ok) {
+        FileWindow fichier(fd, static_cast<std::uint64_t>(etat.st_size));
+        constexpr std::uint32_t kMorceauMax = 64u << 20;
+        bool tropGrand = false;
+        const png::ChunkWalk w =
+            png::eachChunk(fichier, [&](std::string_view type, std::uint64_t, std::uint32_t n) {
+                tropGrand = type != "IDAT" && n > kMorceauMax;
+                return !tropGrand;
+            });
+        ok = !tropGrand && (w.error.empty() || fichier.size() - w.at < 12);
     }
-    std::fclose(f);
+    ::close(fd);
     return ok;
 }
 
@@ -64,10 +58,7 @@ struct LecturePng {
     png_structp png = nullptr;
     png_infop info = nullptr;
     std::FILE* f = nullptr;
-    std::vector<std::uint8_t> ligne;
-    // An interlaced picture comes in seven passes over the whole of it: held whole.
-    std::vector<std::uint8_t> entiere;
-    std::vector<png_bytep> lignes;
+    TamponsPng tampons;
     Reducteur reducteur;
     ~LecturePng() {
         png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
@@ -119,24 +110,7 @@ bool lirePngParLignes(LecturePng& l, const DemandeImage& demande, Pixels& sortie
         !destination.preparer(w, h, cible, 3))
         return false;
     const auto donner = [&](int y, const std::uint8_t* r) { destination.ligne(y, r); };
-    if (passes > 1) {
-        if (parLigne * hauteur > kBudgetOctets / 2)
-            return false;
-        l.entiere.assign(parLigne * hauteur, 0);
-        l.lignes.resize(hauteur);
-        for (png_uint_32 y = 0; y < hauteur; ++y)
-            l.lignes[y] = l.entiere.data() + y * parLigne;
-        png_read_image(l.png, l.lignes.data());
-        for (png_uint_32 y = 0; y < hauteur; ++y)
-            l.reducteur.ajouter(l.lignes[y], donner);
-    } else {
-        l.ligne.assign(parLigne, 0);
-        for (png_uint_32 y = 0; y < hauteur; ++y) {
-            png_read_row(l.png, l.ligne.data(), nullptr);
-            l.reducteur.ajouter(l.ligne.data(), donner);
-        }
-    }
-    return true;
+    return lireLignesPng(l.png, passes, parLigne, hauteur, l.tampons, l.reducteur, donner);
 }
 
 bool chargerPng(const std::string& chemin, const DemandeImage& demande, Pixels& sortie) {

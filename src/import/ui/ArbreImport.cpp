@@ -61,7 +61,8 @@ void ArbreImport::calculerApercu(const PlanImport& plan, const OptionsImport& o,
         const FichierImport& p = f.photo < fichiers.size() ? fichiers[f.photo] : f;
         std::optional<QDateTime> date = p.datePrise;
         if (date)
-            date = date->addSecs(decalageDe(o.decalages, p.fabricant, p.modele) - p.decalage);
+            date =
+                date->addSecs(decalageDe(o.decalages, p.fabricant, p.modele, p.serie) - p.decalage);
         dates[i] = date;
         if (dejaPlace(f)) {
             dossiers[i] = dossierDe(f.deja);
