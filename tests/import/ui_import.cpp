@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QThread>
@@ -199,24 +200,70 @@ TEST(FenetreImport, MarksAndBoxesOfAHalfImportedCard) {
     EXPECT_EQ(a.exclus().size(), 1u);
 }
 
-TEST(FenetreImport, ATemplateKeystrokeMovesTheFilesAtOnce) {
+// Each file's place in the tree is the one a plan made afresh with the window's options
+// gives it: folders, names and marks.
+void commeUnPlanNeuf(Banc& b, const std::string& etape) {
+    ImportCarte moteur(b.options());
+    std::string erreur;
+    ASSERT_TRUE(moteur.planifier(&erreur)) << erreur;
+    const auto& attendu = moteur.plan().fichiers;
+    ASSERT_EQ(b.w.arbre().plan().fichiers.size(), attendu.size()) << etape;
+    for (std::size_t i = 0; i < attendu.size(); ++i) {
+        EXPECT_EQ(b.w.arbre().plan().fichiers[i].marque, attendu[i].marque) << etape << " " << i;
+        if (attendu[i].marque != MarqueImport::DejaImporte)
+            EXPECT_EQ(b.w.arbre().cheminAffiche(i), attendu[i].cheminRelatif()) << etape;
+    }
+}
+
+TEST(FenetreImport, EachKeystrokeShowsTheNamesTheRunWillUse) {
     Banc b;
     b.carteType();
+    // The archive already holds a Canon photo of a past import: its counter goes on.
+    b.t.write("archive/2008/Canon EOS 40D/voyage_004.JPG", "x");
     b.ouvrir("%Y");
-    QTest::keyClicks(b.w.EDT_modele, "/{model}");
-    // Before any new plan: the tree already follows each keystroke.
-    EXPECT_FALSE(b.w.planPret());
-    EXPECT_EQ(b.arbre(), (std::vector<std::string>{
-                             "2008/Canon EOS 40D/IMG_0001.JPG",
-                             "2008/Canon EOS 40D/IMG_0002.JPG",
-                             "2008/Canon EOS 40D/IMG_0002.JPG > IMG_0002.XMP",
-                             "2008/Canon EOS 40D/IMG_0003.JPG [doublon sur la carte] IMG_0001.JPG",
-                             "2008/NIKON D70/DSC_0001.JPG",
-                             "sans date/SANS.JPG [sans date]",
-                         }));
-    ASSERT_TRUE(attendre([&] { return b.w.planPret(); }));
-    EXPECT_EQ(b.w.modele().options().modeleDossiers, "%Y/{model}");
-    EXPECT_EQ(b.w.arbre().cheminAffiche(b.rang("DSC_0001.JPG")), "2008/NIKON D70/DSC_0001.JPG");
+    // Only the rows of the folder shown are made.
+    EXPECT_LT(b.w.arbre().lignesFaites(), b.w.arbre().plan().fichiers.size());
+    struct Etape {
+        const char* nom;
+        std::function<void()> faire;
+        std::vector<std::string> arbre; // empty: only checked against a fresh plan
+    };
+    const std::vector<Etape> etapes = {
+        {"template", [&] { QTest::keyClicks(b.w.EDT_modele, "/{model}"); },
+         {
+             "2008/Canon EOS 40D/IMG_0001.JPG",
+             "2008/Canon EOS 40D/IMG_0002.JPG",
+             "2008/Canon EOS 40D/IMG_0002.JPG > IMG_0002.XMP",
+             "2008/Canon EOS 40D/IMG_0003.JPG [doublon sur la carte] IMG_0001.JPG",
+             "2008/NIKON D70/DSC_0001.JPG",
+             "sans date/SANS.JPG [sans date]",
+         }},
+        {"prefix", [&] { QTest::keyClicks(b.w.EDT_nom, "voyage_"); },
+         {
+             "2008/Canon EOS 40D/IMG_0003.JPG [doublon sur la carte] IMG_0001.JPG",
+             "2008/Canon EOS 40D/voyage_005.JPG (IMG_0001.JPG)",
+             "2008/Canon EOS 40D/voyage_006.JPG (IMG_0002.JPG)",
+             "2008/Canon EOS 40D/voyage_006.JPG > voyage_006.XMP (IMG_0002.XMP)",
+             "2008/NIKON D70/voyage_001.JPG (DSC_0001.JPG)",
+             "sans date/voyage_001.JPG (SANS.JPG) [sans date]",
+         }},
+        {"width", [&] { b.w.SPN_largeur->setValue(4); }, {}},
+        {"start", [&] { b.w.SPN_debut->setValue(20); }, {}},
+        {"backspace", [&] { QTest::keyClick(b.w.EDT_modele, Qt::Key_Backspace); }, {}},
+        {"date names", [&] { b.w.CKB_nom_date->setChecked(true); }, {}},
+        {"offset", [&] { b.w.TBL_appareils->item(1, 6)->setText("+01:00"); }, {}},
+    };
+    for (const Etape& e : etapes) {
+        e.faire();
+        // No new reading of the card: the tree is already the new plan.
+        EXPECT_TRUE(b.w.planPret()) << e.nom;
+        commeUnPlanNeuf(b, e.nom);
+        if (!e.arbre.empty())
+            EXPECT_EQ(b.arbre(), e.arbre) << e.nom;
+    }
+    EXPECT_EQ(b.w.modele().options().modeleDossiers, "%Y/{model");
+    EXPECT_EQ(b.w.arbre().cheminAffiche(b.rang("DSC_0001.JPG")),
+              "2008/{model/voyage__20080315_105201_0020.JPG");
 }
 
 TEST(FenetreImport, ACamerasOffsetMovesItsFilesAndRenamesThem) {
@@ -233,9 +280,8 @@ TEST(FenetreImport, ACamerasOffsetMovesItsFilesAndRenamesThem) {
     EXPECT_EQ(b.w.arbre().cheminAffiche(b.rang("DSC_0001.JPG")),
               "2008-03-15 09h/20080315_095201_001.JPG");
     t->item(1, 6)->setText("+01:00");
-    // At once the folder; with the new plan the name, from the corrected time.
-    EXPECT_EQ(b.w.arbre().dossierAffiche(b.rang("DSC_0001.JPG")), "2008-03-15 10h/");
-    ASSERT_TRUE(attendre([&] { return b.w.planPret(); }));
+    // At once the folder and the name, from the corrected time.
+    EXPECT_TRUE(b.w.planPret());
     EXPECT_EQ(b.w.arbre().cheminAffiche(b.rang("DSC_0001.JPG")),
               "2008-03-15 10h/20080315_105201_001.JPG");
     EXPECT_EQ(b.w.TBL_appareils->item(1, 4)->text(), "2008-03-15 10:52:01");

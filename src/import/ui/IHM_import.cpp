@@ -343,6 +343,12 @@ void TDLG_import::relier() {
             modele_.definirSource(sources_[std::size_t(r)].dossier.toStdString());
     });
     connect(BT_autre_dossier, &QPushButton::clicked, this, &TDLG_import::choisirAutreDossier);
+    connect(TRV_plan, &QTreeView::expanded, this, [this](const QModelIndex& x) {
+        if (const QString c = arbre_->cheminDuDossier(x); !c.isEmpty())
+            deplies_.insert(c);
+    });
+    connect(TRV_plan, &QTreeView::collapsed, this,
+            [this](const QModelIndex& x) { deplies_.remove(arbre_->cheminDuDossier(x)); });
     relierDestinations();
     connect(EDT_modele, &QLineEdit::textEdited, this,
             [this](const QString& t) { modele_.definirModele(t.toStdString()); });
@@ -484,36 +490,75 @@ void TDLG_import::Gerer(const QString& source) {
 }
 
 void TDLG_import::modeleChange(ModeleImport::Champ champ) {
+    if (champ == ModeleImport::Champ::Destinations && isVisible())
+        afficherPlace();
+    // The template, the offsets and the naming options are planned again at once from
+    // what the plan read; the rest needs the card read again.
+    const bool rapide = champ == ModeleImport::Champ::Modele ||
+                        champ == ModeleImport::Champ::Decalages ||
+                        champ == ModeleImport::Champ::Nommage;
+    if (isVisible() && rapide && replanifier(champ == ModeleImport::Champ::Decalages))
+        return;
     planPret_ = false;
     BT_importer->setEnabled(false);
     // A hidden window reads no card: the plan is made when it is shown.
     if (!isVisible())
         return;
-    if (champ == ModeleImport::Champ::Modele || champ == ModeleImport::Champ::Decalages) {
-        // The tree follows the keystroke at once; the names follow the new plan.
-        apercu();
-        if (champ == ModeleImport::Champ::Decalages) {
-            remplirAppareils();
-            remplirFrise();
-        }
-    }
-    if (champ == ModeleImport::Champ::Destinations)
-        afficherPlace();
     if (champ == ModeleImport::Champ::Source)
         planifier();
     else
         attente_.start();
 }
 
-void TDLG_import::apercu() {
-    std::vector<std::string> dossiers;
-    std::vector<std::optional<QDateTime>> dates;
+OptionsImport TDLG_import::optionsDuPlan() const {
     OptionsImport o = modele_.options();
-    if (o.moisAbreges[0].empty())
-        o.moisAbreges = moisAbregesDuSysteme();
-    ArbreImport::calculerApercu(arbre_->plan(), o, dossiers, dates);
-    arbre_->apercu(std::move(dossiers), std::move(dates));
-    TRV_plan->expandToDepth(1);
+    o.moisAbreges = moisAbregesDuSysteme();
+    if (preparerOptions)
+        preparerOptions(o);
+    return o;
+}
+
+bool TDLG_import::replanifier(bool appareils) {
+    // A plan under way takes the newest options once it is made (planFini).
+    if (planificateur_)
+        return true;
+    if (!import_ || !planPret_ || enCours() || !import_->replanifier(optionsDuPlan()))
+        return false;
+    montrerPlan(appareils);
+    return true;
+}
+
+void TDLG_import::montrerPlan(bool appareils) {
+    arbre_->definirPlan(import_->plan());
+    deplier();
+    if (appareils) {
+        remplirAppareils();
+        remplirFrise();
+    }
+    planPret_ = true;
+    BT_importer->setEnabled(!enCours() && arbre_->fichiersACopier() > 0);
+    afficherPlace();
+    afficherResume();
+}
+
+void TDLG_import::deplier() {
+    // Folders of folders open; of the folders that hold files, those the user opened,
+    // else the first: only their rows are made.
+    const QSignalBlocker b(TRV_plan);
+    QString premier;
+    bool ouvert = false;
+    for (const QString& chemin : arbre_->dossiers()) {
+        const QModelIndex x = arbre_->indexDuDossier(chemin);
+        const bool feuille = arbre_->tientDesFichiers(x);
+        if (!feuille || deplies_.contains(chemin)) {
+            TRV_plan->expand(x);
+            ouvert = ouvert || feuille;
+        } else if (premier.isEmpty()) {
+            premier = chemin;
+        }
+    }
+    if (!ouvert && !premier.isEmpty())
+        TRV_plan->expand(arbre_->indexDuDossier(premier));
 }
 
 void TDLG_import::planifier() {
@@ -537,10 +582,7 @@ void TDLG_import::planifier() {
     }
     planPret_ = false;
     BT_importer->setEnabled(false);
-    OptionsImport o = m;
-    o.moisAbreges = moisAbregesDuSysteme();
-    if (preparerOptions)
-        preparerOptions(o);
+    const OptionsImport o = optionsDuPlan();
     auto import = std::make_shared<ImportCarte>(o);
     planEnCours_ = import;
     const quint64 generation = ++generation_;
@@ -598,14 +640,16 @@ void TDLG_import::planFini(std::shared_ptr<ImportCarte> import, QString refus, q
     }
     refusPlan_.clear();
     import_ = std::move(import);
-    arbre_->definirPlan(import_->plan());
-    TRV_plan->expandToDepth(1);
-    remplirAppareils();
-    remplirFrise();
-    planPret_ = true;
-    BT_importer->setEnabled(!enCours() && arbre_->fichiersACopier() > 0);
-    afficherPlace();
-    afficherResume();
+    // Options typed while the card was read: planned again from what was read.
+    const OptionsImport o = optionsDuPlan();
+    const OptionsImport& p = import_->options();
+    if ((o.modeleDossiers != p.modeleDossiers || o.decalages != p.decalages ||
+         !(o.nommage == p.nommage)) &&
+        !import_->replanifier(o)) {
+        planifier();
+        return;
+    }
+    montrerPlan(true);
 }
 
 void TDLG_import::remplirAppareils() {
@@ -952,6 +996,10 @@ void TDLG_import::Ejecter() {
     const QString raison = raisonSansUDisks();
     if (!raison.isEmpty() || enCours())
         return;
+    // The plans keep the card's folders open: they let go first.
+    attendreTravaux();
+    if (import_)
+        import_->liberer();
     const QString erreur = ejecterCarte(qs(modele_.options().source));
     if (!erreur.isEmpty()) {
         app_.messages().warning(qs(formatMessage(texte("RSC_import_ejection_impossible",

@@ -10,6 +10,7 @@
 #include "import/ui/cartes.h"
 
 #include <QDialog>
+#include <QSet>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -119,7 +120,12 @@ private:
     void modeleChange(ModeleImport::Champ champ);
     void planifier();
     void planFini(std::shared_ptr<ImportCarte> import, QString refus, quint64 generation);
-    void apercu();
+    OptionsImport optionsDuPlan() const;
+    // The plan shown made again for the options as they stand, from what it read;
+    // false when the card must be read again.
+    bool replanifier(bool appareils);
+    void montrerPlan(bool appareils);
+    void deplier();
     void remplirAppareils();
     void remplirFrise();
     void afficherPlace();
@@ -158,6 +164,7 @@ private:
     bool bilanDeplacement_ = false;
     std::vector<std::vector<std::string>> listesBilan_;
     qint64 dernierAvancement_ = 0;
+    QSet<QString> deplies_; // the folders of files the user opened, by path
 };
 
 } // namespace varlime
