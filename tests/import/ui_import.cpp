@@ -6,6 +6,7 @@
 #include "import/importCarte.h"
 #include "import/ui/ArbreImport.h"
 #include "import/ui/IHM_import.h"
+#include "import/ui/cartes.h"
 #include "support/ui_support.h"
 
 #include <QAbstractItemModelTester>
@@ -16,11 +17,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <sys/stat.h>
 
 using namespace varlime;
@@ -366,6 +369,56 @@ TEST(FenetreImport, ResultLinesOpenTheirFilesThenTheCardIsEmptied) {
               "Supprimer de la carte les 6 fichiers vérifiés sur chaque destination ?");
     EXPECT_EQ(b.w.LST_bilan->item(5)->text(), "6 effacés de la carte");
     EXPECT_FALSE(b.t.exists("carte/DCIM/100CAM/IMG_0001.JPG"));
+}
+
+TEST(FenetreImport, ACardAppearingOffersTheWindowOnceUnlessTurnedOff) {
+    Banc b;
+    const std::string media = b.t.path() + "media/";
+    auto photo = [&](const std::string& chemin) {
+        b.t.write(chemin + "/DCIM/100CAM/IMG_0001.JPG", readFile(photosDir() + "Canon_40D.jpg"));
+    };
+    photo("media/ANCIENNE"); // there before the watch: never offered
+    SurveillanceCartes& s = b.w.surveillance();
+    s.dossiers = {q(media)};
+    s.cartes = [&s] { return cartesSous(s.dossiers); };
+    s.udisks = false;
+    s.definirAttente(20);
+    b.w.surveillerCartes();
+    QSignalSpy vues(&s, &SurveillanceCartes::carteApparue);
+    // A card comes as a mount does: its folder with its DCIM at once.
+    auto monter = [&](const std::string& nom) {
+        photo("preparation/" + nom);
+        ASSERT_EQ(std::rename((b.t.path() + "preparation/" + nom).c_str(), (media + nom).c_str()),
+                  0);
+    };
+    struct Cas {
+        const char* carte; // empty: a folder without DCIM
+        bool proposer;
+        int offres;
+    };
+    const Cas cas[] = {{"EOS_ETEINT", false, 0}, {"", true, 0}, {"EOS_ALLUME", true, 1}};
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.carte);
+        b.w.CKB_proposer->setChecked(c.proposer);
+        const std::size_t avant = b.f.messages.shown.size();
+        const int vuesAvant = int(vues.count());
+        if (c.offres)
+            b.f.messages.answer(true);
+        if (*c.carte) {
+            monter(c.carte);
+            ASSERT_TRUE(attendre([&] { return vues.count() > vuesAvant; }, 10000));
+        } else {
+            ASSERT_TRUE(QDir().mkpath(q(media + "VIDE")));
+            attendre([] { return false; }, 300);
+        }
+        EXPECT_EQ(int(vues.count()) - vuesAvant, *c.carte ? 1 : 0);
+        ASSERT_EQ(b.f.messages.shown.size() - avant, std::size_t(c.offres));
+        if (c.offres)
+            EXPECT_TRUE(b.f.messages.shown.back().text.contains(c.carte));
+    }
+    // Accepted, the offer opens the window on that card.
+    EXPECT_TRUE(b.w.isVisible());
+    EXPECT_EQ(b.w.modele().options().source, media + "EOS_ALLUME/DCIM");
 }
 
 } // namespace

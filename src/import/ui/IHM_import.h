@@ -47,6 +47,7 @@ public:
     // Watching for cards asks the system bus, a blocking call: the program starts it once
     // its window shows, never for a window built by a script or a test.
     void surveillerCartes();
+    SurveillanceCartes& surveillance() { return surveillance_; }
     ModeleImport& modele() { return modele_; }
     ArbreImport& arbre() { return *arbre_; }
     // True once the plan of the options as they stand is shown.
