@@ -3,6 +3,7 @@
 // keystroke in the folder template and a camera's offset move files at once; an import
 // that cannot fit is refused before it starts; Interrupt stops the run; the result
 // lines are the command line's and open their files.
+#include "i18n/uLocalization.h"
 #include "import/importCarte.h"
 #include "import/ui/ArbreImport.h"
 #include "import/ui/IHM_import.h"
@@ -13,7 +14,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -419,6 +423,38 @@ TEST(FenetreImport, ACardAppearingOffersTheWindowOnceUnlessTurnedOff) {
     // Accepted, the offer opens the window on that card.
     EXPECT_TRUE(b.w.isVisible());
     EXPECT_EQ(b.w.modele().options().source, media + "EOS_ALLUME/DCIM");
+}
+
+TEST(FenetreImport, TheFolderPickersSpeakTheActiveLanguage) {
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_fr.qm"))
+        GTEST_SKIP() << "skipped: Qt's French texts (qt6-translations-l10n) are not installed";
+    struct Cas {
+        const char* langue;
+        const char* bouton;
+        QString titre, annuler;
+    };
+    const Cas cas[] = {
+        {"fr", "BT_archive", "Choisir le dossier de l'archive", "Annuler"},
+        {"en", "BT_autre_dossier", "Choose the folder to import", "Cancel"},
+        {"fr", "BT_sauvegarde2", "Choisir le dossier de la sauvegarde", "Annuler"},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.bouton);
+        Banc b;
+        b.f.programDir.write("lang_en.ini", readFile(VARLIME_SOURCE_DIR "/lang/lang_en.ini"));
+        b.f.app->localization().SetActiveLanguage(c.langue);
+        QString titre;
+        QStringList boutons;
+        whenModal([&](QWidget* d) {
+            titre = d->windowTitle();
+            for (const QPushButton* p : d->findChildren<QPushButton*>())
+                boutons << p->text();
+            static_cast<QDialog*>(d)->reject();
+        });
+        b.w.findChild<QPushButton*>(c.bouton)->click();
+        EXPECT_EQ(titre, c.titre);
+        EXPECT_TRUE(boutons.contains(c.annuler)) << boutons.join('|').toStdString();
+    }
 }
 
 } // namespace

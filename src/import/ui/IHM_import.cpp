@@ -9,6 +9,8 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/ServicesFenetre.h"
+#include "platform/ui/traductionsQt.h"
+#include "i18n/uLocalization.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -174,7 +176,8 @@ QWidget* TDLG_import::construireSource() {
 }
 
 QComboBox* TDLG_import::destination(const char* nom, const char* bouton, QLabel*& place,
-                                    QWidget* boite, int ligne, const QString& libelle) {
+                                    QWidget* boite, int ligne, const QString& libelle,
+                                    std::pair<const char*, const char*> titre) {
     auto* grille = static_cast<QGridLayout*>(boite->layout());
     const QString n = QString::fromLatin1(nom).mid(4);
     auto* l = control<QLabel>(("LBL_" + n.toStdString()).c_str(), libelle, boite);
@@ -191,8 +194,8 @@ QComboBox* TDLG_import::destination(const char* nom, const char* bouton, QLabel*
     grille->addWidget(c, ligne * 2, 1);
     grille->addWidget(b, ligne * 2, 2);
     grille->addWidget(place, ligne * 2 + 1, 1, 1, 2);
-    connect(b, &QPushButton::clicked, this, [this, c] {
-        const QString d = QFileDialog::getExistingDirectory(this, QString(), c->currentText());
+    connect(b, &QPushButton::clicked, this, [this, c, titre] {
+        const QString d = choisirDossier(titre.first, titre.second, c->currentText());
         if (!d.isEmpty())
             c->setEditText(d);
     });
@@ -212,12 +215,15 @@ QComboBox* TDLG_import::destination(const char* nom, const char* bouton, QLabel*
 QWidget* TDLG_import::construireDestinations() {
     auto* boite = control<QGroupBox>("GRB_destinations", QStringLiteral("Destinations"), this);
     new QGridLayout(boite);
+    const std::pair<const char*, const char*> sauvegarde{
+        "RSC_import_choisir_sauvegarde", "Choisir le dossier de la sauvegarde"};
     CBB_archive = destination("CBB_archive", "BT_archive", LBL_place_archive, boite, 0,
-                              QStringLiteral("Archive"));
+                              QStringLiteral("Archive"),
+                              {"RSC_import_choisir_archive", "Choisir le dossier de l'archive"});
     CBB_sauvegarde1 = destination("CBB_sauvegarde1", "BT_sauvegarde1", LBL_place_sauvegarde1, boite,
-                                  1, QStringLiteral("Sauvegarde 1"));
+                                  1, QStringLiteral("Sauvegarde 1"), sauvegarde);
     CBB_sauvegarde2 = destination("CBB_sauvegarde2", "BT_sauvegarde2", LBL_place_sauvegarde2, boite,
-                                  2, QStringLiteral("Sauvegarde 2"));
+                                  2, QStringLiteral("Sauvegarde 2"), sauvegarde);
     return boite;
 }
 
@@ -455,9 +461,15 @@ void TDLG_import::listerSources() {
     }
 }
 
+QString TDLG_import::choisirDossier(const char* cle, const char* titre, const QString& depart) {
+    // Qt's picker speaks the program's language, its buttons too.
+    traduireQt(app_.localization().ActiveLanguageCode());
+    return QFileDialog::getExistingDirectory(this, texte(cle, titre), depart);
+}
+
 void TDLG_import::choisirAutreDossier() {
-    const QString d =
-        QFileDialog::getExistingDirectory(this, QString(), qs(modele_.options().source));
+    const QString d = choisirDossier("RSC_import_choisir_source", "Choisir le dossier à importer",
+                                     qs(modele_.options().source));
     if (d.isEmpty())
         return;
     modele_.definirSource(d.toStdString());

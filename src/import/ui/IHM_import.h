@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -112,7 +113,10 @@ private:
     QWidget* construireAppareils();
     QWidget* construireExecution();
     QComboBox* destination(const char* nom, const char* bouton, QLabel*& place, QWidget* boite,
-                           int ligne, const QString& libelle);
+                           int ligne, const QString& libelle,
+                           std::pair<const char*, const char*> titre);
+    // The folder picker, its title looked up in the active language.
+    QString choisirDossier(const char* cle, const char* titre, const QString& depart);
     void relier();
     void relierDestinations();
     void lireReglages();
