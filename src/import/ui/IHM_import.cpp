@@ -29,6 +29,8 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
@@ -95,13 +97,19 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     connect(&attente_, &QTimer::timeout, this, &TDLG_import::planifier);
 
     auto* haut = new QSplitter(Qt::Horizontal, this);
-    auto* gauche = new QWidget(haut);
+    // The options column scrolls on a short screen rather than push the window off it.
+    auto* defile = new QScrollArea(haut);
+    defile->setWidgetResizable(true);
+    defile->setFrameShape(QFrame::NoFrame);
+    defile->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* gauche = new QWidget(defile);
     auto* colonne = new QVBoxLayout(gauche);
     colonne->setContentsMargins(0, 0, 0, 0);
     colonne->addWidget(construireSource());
     colonne->addWidget(construireDestinations());
     colonne->addWidget(construireOptions());
     colonne->addStretch(1);
+    defile->setWidget(gauche);
     auto* droite = new QSplitter(Qt::Vertical, haut);
     auto* plan = new QWidget(droite);
     auto* planBoite = new QVBoxLayout(plan);
@@ -115,7 +123,7 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     TRV_plan->header()->resizeSection(0, 260);
     TRV_plan->header()->resizeSection(1, 100);
     TRV_plan->header()->resizeSection(2, 70);
-    TRV_plan->header()->resizeSection(3, 130);
+    TRV_plan->header()->resizeSection(3, 150);
     LBL_resume = control<QLabel>("LBL_resume", QString(), plan);
     LBL_resume->setWordWrap(true);
     planBoite->addWidget(TRV_plan, 1);
@@ -124,18 +132,25 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     droite->addWidget(construireAppareils());
     droite->setStretchFactor(0, 3);
     droite->setStretchFactor(1, 1);
-    haut->addWidget(gauche);
+    haut->addWidget(defile);
     haut->addWidget(droite);
     haut->setStretchFactor(1, 1);
-    haut->setSizes({420, 780});
+    haut->setSizes({440, 760});
 
     auto* tout = new QVBoxLayout(this);
     tout->addWidget(haut, 1);
     tout->addWidget(construireExecution());
     relier();
     app_.translate(this);
-    resize(1200, 760);
+    ajusterALEcran();
     lireReglages();
+}
+
+void TDLG_import::ajusterALEcran() {
+    // 1200x760 where there is room; within the screen's free area (less the title bar)
+    // on a laptop's 1366x768.
+    const QRect libre = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
+    resize(std::min(1200, libre.width() - 16), std::min(760, libre.height() - 40));
 }
 
 void TDLG_import::surveillerCartes() {
@@ -167,7 +182,7 @@ QWidget* TDLG_import::construireSource() {
     LST_sources->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int k = 1; k < 4; ++k)
         LST_sources->horizontalHeader()->setSectionResizeMode(k, QHeaderView::ResizeToContents);
-    LST_sources->setMaximumHeight(120);
+    LST_sources->setMaximumHeight(100);
     BT_autre_dossier =
         control<QPushButton>("BT_autre_dossier", QStringLiteral("Autre dossier…"), boite);
     l->addWidget(LST_sources);
@@ -244,11 +259,12 @@ QWidget* TDLG_import::construireOptions() {
     SPN_debut->setValue(1);
     g->addWidget(control<QLabel>("LBL_modele", QStringLiteral("Dossiers"), boite), 0, 0);
     g->addWidget(EDT_modele, 0, 1);
-    g->addWidget(control<QLabel>("LBL_aide_modele",
+    auto* aide = control<QLabel>("LBL_aide_modele",
                                  QStringLiteral("%Y année, %m mois, %d jour, %b mois en lettres, "
                                                 "{make} {model} {job} {ext}"),
-                                 boite),
-                 1, 1);
+                                 boite);
+    aide->setWordWrap(true);
+    g->addWidget(aide, 1, 1);
     g->addWidget(control<QLabel>("LBL_nom", QStringLiteral("Préfixe ou masque"), boite), 2, 0);
     g->addWidget(EDT_nom, 2, 1);
     g->addWidget(control<QLabel>("LBL_aide_nom",
@@ -283,13 +299,18 @@ QWidget* TDLG_import::construireAppareils() {
                                               texte("RSC_import_appareil_decalage", "Décalage")});
     TBL_appareils->verticalHeader()->setVisible(false);
     TBL_appareils->horizontalHeader()->setStretchLastSection(true);
+    // Two cameras show without scrolling, even on a short screen.
+    TBL_appareils->setMinimumHeight(TBL_appareils->horizontalHeader()->sizeHint().height() +
+                                    3 * TBL_appareils->verticalHeader()->defaultSectionSize());
     FRI_appareils = new FriseAppareils(boite);
     FRI_appareils->setObjectName(QStringLiteral("FRI_appareils"));
     l->addWidget(TBL_appareils, 1);
-    l->addWidget(control<QLabel>("LBL_frise",
+    auto* aide = control<QLabel>("LBL_frise",
                                  QStringLiteral("Glissez la ligne d'un appareil pour régler son "
                                                 "horloge, ou tapez le décalage (+01:00)."),
-                                 boite));
+                                 boite);
+    aide->setWordWrap(true);
+    l->addWidget(aide);
     l->addWidget(FRI_appareils);
     return boite;
 }
@@ -310,7 +331,7 @@ QWidget* TDLG_import::construireExecution() {
     BT_interrompre->setVisible(false);
     LST_bilan = new QListWidget(boite);
     LST_bilan->setObjectName(QStringLiteral("LST_bilan"));
-    LST_bilan->setMaximumHeight(110);
+    LST_bilan->setMaximumHeight(96);
     BT_ouvrir_dossier =
         control<QPushButton>("BT_ouvrir_dossier", QStringLiteral("Ouvrir le dossier"), boite);
     BT_ejecter = control<QPushButton>("BT_ejecter", QStringLiteral("Éjecter la carte"), boite);
@@ -324,13 +345,13 @@ QWidget* TDLG_import::construireExecution() {
     g->addWidget(BT_importer, 0, 3);
     g->addWidget(BT_interrompre, 0, 4);
     g->addWidget(LBL_avancement, 1, 0, 1, 5);
-    g->addWidget(LST_bilan, 2, 0, 4, 2);
+    g->addWidget(LST_bilan, 2, 0, 3, 2);
     g->addWidget(BT_ouvrir_dossier, 2, 2);
     g->addWidget(BT_ejecter, 3, 2);
-    g->addWidget(LBL_ejecter, 3, 3, 1, 2);
+    g->addWidget(LBL_ejecter, 2, 3, 2, 2, Qt::AlignTop);
     g->addWidget(BT_supprimer_carte, 4, 2);
-    g->addWidget(BT_aide, 5, 3);
-    g->addWidget(BT_fermer, 5, 4);
+    g->addWidget(BT_aide, 4, 3);
+    g->addWidget(BT_fermer, 4, 4);
     g->setColumnStretch(1, 1);
     for (QPushButton* b : {BT_ouvrir_dossier, BT_ejecter, BT_supprimer_carte})
         b->setEnabled(false);

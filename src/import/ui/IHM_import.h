@@ -117,6 +117,7 @@ private:
                            std::pair<const char*, const char*> titre);
     // The folder picker, its title looked up in the active language.
     QString choisirDossier(const char* cle, const char* titre, const QString& depart);
+    void ajusterALEcran();
     void relier();
     void relierDestinations();
     void lireReglages();
