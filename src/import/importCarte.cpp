@@ -292,7 +292,7 @@ struct ImportCarte::Etapes {
     std::vector<std::optional<EntreeHistorique>> enCours;
     // The destination folders as read once per plan: a keystroke lists no folder again.
     struct Repertoire {
-        bool illisible = false; // there but not listed: each name is asked of the disk
+        bool illisible = false;            // there but not listed: each name is asked of the disk
         std::vector<std::string> fichiers; // what may hold a counter (no folders)
         std::unordered_set<std::string> entrees, minuscules;
     };

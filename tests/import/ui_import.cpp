@@ -26,8 +26,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QThread>
-#include <gtest/gtest.h>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace varlime;
@@ -236,7 +236,8 @@ TEST(FenetreImport, EachKeystrokeShowsTheNamesTheRunWillUse) {
         std::vector<std::string> arbre; // empty: only checked against a fresh plan
     };
     const std::vector<Etape> etapes = {
-        {"template", [&] { QTest::keyClicks(b.w.EDT_modele, "/{model}"); },
+        {"template",
+         [&] { QTest::keyClicks(b.w.EDT_modele, "/{model}"); },
          {
              "2008/Canon EOS 40D/IMG_0001.JPG",
              "2008/Canon EOS 40D/IMG_0002.JPG",
@@ -245,7 +246,8 @@ TEST(FenetreImport, EachKeystrokeShowsTheNamesTheRunWillUse) {
              "2008/NIKON D70/DSC_0001.JPG",
              "sans date/SANS.JPG [sans date]",
          }},
-        {"prefix", [&] { QTest::keyClicks(b.w.EDT_nom, "voyage_"); },
+        {"prefix",
+         [&] { QTest::keyClicks(b.w.EDT_nom, "voyage_"); },
          {
              "2008/Canon EOS 40D/IMG_0003.JPG [doublon sur la carte] IMG_0001.JPG",
              "2008/Canon EOS 40D/voyage_005.JPG (IMG_0001.JPG)",

@@ -97,8 +97,9 @@ void ArbreImport::reconstruire() {
         noeuds_[std::size_t(dossier)].enAttente.push_back(int(i));
     }
     for (Noeud& n : noeuds_) {
-        std::sort(n.enfants.begin(), n.enfants.end(),
-                  [&](int a, int b) { return noeuds_[std::size_t(a)].nom < noeuds_[std::size_t(b)].nom; });
+        std::sort(n.enfants.begin(), n.enfants.end(), [&](int a, int b) {
+            return noeuds_[std::size_t(a)].nom < noeuds_[std::size_t(b)].nom;
+        });
         for (std::size_t r = 0; r < n.enfants.size(); ++r)
             noeuds_[std::size_t(n.enfants[r])].rang = int(r);
     }
@@ -171,8 +172,8 @@ bool ArbreImport::tientDesFichiers(const QModelIndex& dossier) const {
         return false;
     const Noeud& n = noeuds_[dossier.internalId()];
     return !n.enAttente.empty() || std::any_of(n.enfants.begin(), n.enfants.end(), [&](int e) {
-               return noeuds_[std::size_t(e)].fichier >= 0;
-           });
+        return noeuds_[std::size_t(e)].fichier >= 0;
+    });
 }
 
 QString ArbreImport::cheminDuDossier(const QModelIndex& index) const {

@@ -102,11 +102,11 @@ private:
     std::vector<std::string> dossiers_;
     // Rows are made as they are asked for, from const accessors.
     mutable std::vector<Noeud> noeuds_;
-    mutable std::vector<int> noeudDuFichier_; // -1 until its row is made
-    std::vector<int> dossierDuFichier_;       // the folder node of each photo
-    std::vector<std::vector<int>> annexes_;   // each photo's sidecars (plan indices)
+    mutable std::vector<int> noeudDuFichier_;        // -1 until its row is made
+    std::vector<int> dossierDuFichier_;              // the folder node of each photo
+    std::vector<std::vector<int>> annexes_;          // each photo's sidecars (plan indices)
     std::unordered_map<std::string, int> parChemin_; // folder path -> node
-    QSet<QString> exclus_;          // card paths
+    QSet<QString> exclus_;                           // card paths
     bool vignettes_ = true;
     mutable QHash<QString, QImage> imagettes_;
     mutable QSet<QString> demandees_;

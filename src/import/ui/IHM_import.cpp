@@ -2,6 +2,7 @@
 #include "import/ui/IHM_import.h"
 
 #include "core/messageFormat.h"
+#include "i18n/uLocalization.h"
 #include "import/ui/ArbreImport.h"
 #include "import/ui/FriseAppareils.h"
 #include "platform/iniFile.h"
@@ -10,7 +11,6 @@
 #include "platform/ui/MessageService.h"
 #include "platform/ui/ServicesFenetre.h"
 #include "platform/ui/traductionsQt.h"
-#include "i18n/uLocalization.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -29,9 +29,9 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStorageInfo>
@@ -230,8 +230,8 @@ QComboBox* TDLG_import::destination(const char* nom, const char* bouton, QLabel*
 QWidget* TDLG_import::construireDestinations() {
     auto* boite = control<QGroupBox>("GRB_destinations", QStringLiteral("Destinations"), this);
     new QGridLayout(boite);
-    const std::pair<const char*, const char*> sauvegarde{
-        "RSC_import_choisir_sauvegarde", "Choisir le dossier de la sauvegarde"};
+    const std::pair<const char*, const char*> sauvegarde{"RSC_import_choisir_sauvegarde",
+                                                         "Choisir le dossier de la sauvegarde"};
     CBB_archive = destination("CBB_archive", "BT_archive", LBL_place_archive, boite, 0,
                               QStringLiteral("Archive"),
                               {"RSC_import_choisir_archive", "Choisir le dossier de l'archive"});
