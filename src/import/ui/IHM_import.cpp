@@ -62,11 +62,6 @@ QString dossierExistant(QString d) {
     return d.isEmpty() ? QStringLiteral("/") : d;
 }
 
-// A capture time as the camera's wall clock showed it, in seconds.
-qint64 secondes(const QDateTime& d) {
-    return QDateTime(d.date(), d.time(), Qt::UTC).toSecsSinceEpoch();
-}
-
 // The texts of the active language for the engine's lines; the tree's headers ask for
 // them until the very end of the window, so the lookup holds the program's services.
 TextLookup recherche(ServicesFenetre& app) {
@@ -75,8 +70,8 @@ TextLookup recherche(ServicesFenetre& app) {
     };
 }
 
-QString cleAppareil(const FichierImport& f) {
-    return qs(f.serie.empty() ? f.modele : f.serie);
+const std::string& cleAppareil(const FichierImport& f) {
+    return f.serie.empty() ? f.modele : f.serie;
 }
 
 } // namespace
@@ -691,7 +686,7 @@ void TDLG_import::remplirAppareils() {
         int nombre = 0;
         std::optional<QDateTime> debut, fin;
     };
-    std::map<QString, Appareil> parCle;
+    std::map<std::string, Appareil> parCle;
     const PlanImport& plan = arbre_->plan();
     for (std::size_t i = 0; i < plan.fichiers.size(); ++i) {
         const FichierImport& f = plan.fichiers[i];
@@ -715,14 +710,14 @@ void TDLG_import::remplirAppareils() {
         return d ? d->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
     };
     for (const auto& [cle, a] : parCle) {
-        cles_.push_back(cle.toStdString());
+        cles_.push_back(cle);
         const QStringList cellules{qs(a.premier.fabricant),
                                    qs(a.premier.modele),
                                    qs(a.premier.serie),
                                    QString::number(a.nombre),
                                    heure(a.debut),
                                    heure(a.fin),
-                                   qs(texteDecalage(modele_.decalage(cle.toStdString())))};
+                                   qs(texteDecalage(modele_.decalage(cle)))};
         for (int k = 0; k < cellules.size(); ++k) {
             auto* item = new QTableWidgetItem(cellules[k]);
             if (k != 6)
@@ -735,15 +730,20 @@ void TDLG_import::remplirAppareils() {
 }
 
 void TDLG_import::remplirFrise() {
-    std::map<QString, FriseAppareils::Rang> rangs;
+    // The rows in the order of the cameras' list (by key), which a drag names by rank.
+    std::map<std::string, FriseAppareils::Rang> rangs;
     for (const FichierImport& f : arbre_->plan().fichiers) {
         if (f.photo != kSansPhoto || (f.modele.empty() && f.serie.empty()))
             continue;
-        FriseAppareils::Rang& r = rangs[cleAppareil(f)];
-        r.nom = qs(f.modele.empty() ? f.serie : f.modele);
-        r.decalage = modele_.decalage(cleAppareil(f).toStdString());
+        auto [it, nouveau] = rangs.try_emplace(cleAppareil(f));
+        FriseAppareils::Rang& r = it->second;
+        if (nouveau) {
+            r.nom = qs(f.modele.empty() ? f.serie : f.modele);
+            r.decalage = modele_.decalage(it->first);
+        }
+        // The plan's dates are the camera's wall clock, kept as UTC.
         if (f.datePrise)
-            r.instants.push_back(secondes(*f.datePrise) - f.decalage);
+            r.instants.push_back(f.datePrise->toSecsSinceEpoch() - f.decalage);
     }
     std::vector<FriseAppareils::Rang> liste;
     for (auto& [cle, r] : rangs)
