@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The import window, offscreen, over a card of 5,000 photos (copies of the small sample
 // photos, each a few bytes longer than the last, so that no two share a size and the plan
-// reads no file twice). Each figure runs from the user's action to the tree drawn again:
-//   - a keystroke in the folder template (the tree moves every file at once);
+// reads no file twice). Each figure runs from the user's action to the tree drawn again,
+// with the names the run will use (planned again from what the first plan read):
+//   - a keystroke in the folder template (every file changes folder);
+//   - a keystroke in the name prefix (every file is renamed);
 //   - a camera's offset typed in (its files change folders).
-// The plan itself is made once before any timing.
+// The first plan, which reads the card, is made once before any timing.
 // Build it in a Release tree and run:
 //   build/release/bench/bench_import_window
 #include "app/Application.h"
@@ -125,6 +127,21 @@ void BM_ImportTemplateKeystrokeToTree(benchmark::State& state) {
     state.counters["files"] = double(f.w->arbre().plan().fichiers.size());
 }
 BENCHMARK(BM_ImportTemplateKeystrokeToTree)->Unit(benchmark::kMillisecond);
+
+void BM_ImportNamePrefixKeystrokeToTree(benchmark::State& state) {
+    Fenetre f;
+    f.w->EDT_nom->setFocus();
+    int n = 0;
+    for (auto _ : state) {
+        if (n++ % 2 == 0)
+            taper(f.w->EDT_nom, Qt::Key_A, QStringLiteral("a"));
+        else
+            taper(f.w->EDT_nom, Qt::Key_Backspace, QString());
+        f.dessiner();
+    }
+    state.counters["files"] = double(f.w->arbre().plan().fichiers.size());
+}
+BENCHMARK(BM_ImportNamePrefixKeystrokeToTree)->Unit(benchmark::kMillisecond);
 
 void BM_ImportCameraOffsetToTree(benchmark::State& state) {
     Fenetre f;

@@ -17,6 +17,8 @@ run_packages=(
   libgl-dev
   # HEIF, WebP and other pictures that Qt's own plugins read.
   qt6-image-formats-plugins
+  # Qt's own dialog texts (the folder picker's buttons) in French and the other languages.
+  qt6-translations-l10n
   libjpeg-dev
   libraw-dev
   libtiff-dev

@@ -44,6 +44,12 @@ public:
         retouche_ = std::move(retouche);
         entrees_.clear();
     }
+    // The same applied in place to the facts already kept (an import's camera offset
+    // changed while its files stay read).
+    void retoucherLus(const std::function<void(FaitsExif&)>& retouche) {
+        for (auto& [nom, e] : entrees_)
+            retouche(e.faits);
+    }
     // How many files were read since the cache was made (tests check the reuse).
     std::size_t lectures() const { return lectures_; }
     // While suspended, a file not known yet is not read: `faits` gives empty facts and

@@ -93,15 +93,6 @@ bool chiffres(std::string_view s) {
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The names a destination folder holds (every destination counted), or nothing when the
-// folder is not there yet.
-std::vector<std::string> nomsDuDossier(const std::string& dossier) {
-    std::vector<std::string> out;
-    for (const EntreeRepertoire& e : chercherFichiers(dossier, "*", attrTous & ~attrRepertoire))
-        out.push_back(e.nom);
-    return out;
-}
-
 // The highest counter already used after (or before) one of the name parts `parties`.
 long long plusHautCompteur(const std::vector<std::string>& noms,
                            const std::vector<std::string>& parties, bool aDroite) {
@@ -296,9 +287,62 @@ struct ImportCarte::Etapes {
     std::vector<Ligne> lignes;
     std::vector<std::unique_ptr<ChaineNommage>> chaines; // one listing per card folder
     OptionsNommage nommage;
+    // The offsets the facts are read with; a new plan shifts the facts already read.
+    std::shared_ptr<std::vector<DecalageHoraire>> decalages =
+        std::make_shared<std::vector<DecalageHoraire>>();
+    // Each photo's capture date before its camera's offset.
+    std::vector<std::optional<QDateTime>> datesBrutes;
+    // The marks the history and the hashes gave, before any name was given.
+    std::vector<MarqueImport> marques;
     // The pending history entry of a file a stopped run had begun.
     std::vector<std::optional<EntreeHistorique>> enCours;
+    // The destination folders as read once per plan: a keystroke lists no folder again.
+    struct Repertoire {
+        bool illisible = false;            // there but not listed: each name is asked of the disk
+        std::vector<std::string> fichiers; // what may hold a counter (no folders)
+        std::unordered_set<std::string> entrees, minuscules;
+    };
+    std::unordered_map<std::string, Repertoire> repertoires;
+    const Repertoire& repertoire(const std::string& dossier);
+    // Whether a destination folder holds that exact name (any kind of entry).
+    bool existe(const std::string& dossier, const std::string& nom);
 };
+
+namespace {
+
+std::string enMinuscules(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), minuscule);
+    return s;
+}
+
+} // namespace
+
+const ImportCarte::Etapes::Repertoire& ImportCarte::Etapes::repertoire(const std::string& dossier) {
+    auto [it, nouveau] = repertoires.try_emplace(dossier);
+    if (!nouveau)
+        return it->second;
+    Repertoire& r = it->second;
+    bool ok = false;
+    for (EntreeRepertoire& e : chercherFichiers(dossier, "*", attrTous, &ok)) {
+        if (!(e.attributs & attrRepertoire))
+            r.fichiers.push_back(e.nom);
+        r.minuscules.insert(enMinuscules(e.nom));
+        r.entrees.insert(std::move(e.nom));
+    }
+    r.illisible = !ok && Chemin_valide(dossier);
+    return r;
+}
+
+bool ImportCarte::Etapes::existe(const std::string& dossier, const std::string& nom) {
+    const Repertoire& r = repertoire(dossier);
+    if (r.illisible)
+        return entreeExiste(dossier, nom);
+    if (r.entrees.count(nom))
+        return true;
+    // A disk that ignores letter case (FAT, exFAT) finds "img.jpg" for "IMG.JPG": the
+    // disk is asked whenever the listing holds the name in another case.
+    return r.minuscules.count(enMinuscules(nom)) && entreeExiste(dossier, nom);
+}
 
 bool ImportCarte::planifier(std::string* erreur) {
     plan_ = {};
@@ -330,14 +374,79 @@ bool ImportCarte::planifier(std::string* erreur) {
         if (!historique_)
             return refus("history:" + chemin + "\n" + pourquoi);
     }
-    Etapes e;
+    etapes_ = std::make_unique<Etapes>();
+    Etapes& e = *etapes_;
     lister(e);
     identifier(e);
     marquer(e);
+    e.marques.clear();
+    for (const FichierImport& f : plan_.fichiers)
+        e.marques.push_back(f.marque);
     nommer(e);
     if (erreur)
         erreur->clear();
     return true;
+}
+
+namespace {
+
+// What the listing depends on: options that differ there need the card listed again.
+bool memeListing(const OptionsNommage& a, const OptionsNommage& b) {
+    return a.masqueRecherche == b.masqueRecherche && a.attributs == b.attributs &&
+           a.compagnons == b.compagnons;
+}
+
+} // namespace
+
+bool ImportCarte::replanifier(const OptionsImport& o) {
+    const OptionsImport& v = options_;
+    if (!etapes_ || arret_.load() || o.source != v.source || o.archive != v.archive ||
+        o.sauvegardes != v.sauvegardes || o.historique != v.historique ||
+        o.deplacer != v.deplacer || !memeListing(o.nommage, v.nommage))
+        return false;
+    Etapes& e = *etapes_;
+    if (o.decalages != v.decalages) {
+        // The facts already read are shifted from the old offset to the new one, so that
+        // names made from the capture time take the corrected time; files read later
+        // take the new offsets from `e.decalages`.
+        const std::vector<DecalageHoraire> anciens = *e.decalages;
+        *e.decalages = o.decalages;
+        const auto decaler = [&](FaitsExif& f) {
+            const DecalageHoraire* a = decalagePour(anciens, f);
+            const DecalageHoraire* n = decalagePour(o.decalages, f);
+            const long ecart = (n ? n->secondes : 0) - (a ? a->secondes : 0);
+            const auto date = ecart ? dateDePrise(f) : std::nullopt;
+            if (date)
+                f.dateHeure = date->addSecs(ecart)
+                                  .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))
+                                  .toStdString();
+        };
+        for (auto& chaine : e.chaines)
+            chaine->retoucherFaitsLus(decaler);
+    }
+    const bool apercu = options_.apercu;
+    options_ = o;
+    options_.apercu = apercu;
+    e.nommage = options_.nommage;
+    if (e.nommage.masqueRecherche.empty())
+        e.nommage.masqueRecherche = "*.*";
+    for (auto& chaine : e.chaines)
+        chaine->options() = e.nommage;
+    plan_.octetsACopier = 0;
+    ecartes_.clear();
+    for (std::size_t i = 0; i < plan_.fichiers.size(); ++i) {
+        FichierImport& f = plan_.fichiers[i];
+        f.marque = e.marques[i];
+        f.nom.clear();
+        f.reprise = false;
+    }
+    placer(e);
+    nommer(e);
+    return true;
+}
+
+void ImportCarte::liberer() {
+    etapes_.reset();
 }
 
 void ImportCarte::lister(Etapes& e) {
@@ -361,12 +470,12 @@ void ImportCarte::lister(Etapes& e) {
     OptionsNommage& nommage = e.nommage;
     nommage = options_.nommage;
     nommage.masqueRecherche = nommage.masqueRecherche.empty() ? "*.*" : nommage.masqueRecherche;
-    const auto decalages = options_.decalages;
+    *e.decalages = options_.decalages;
     for (std::size_t k = 0; k < dossiers.size(); ++k) {
         auto chaine = std::make_unique<ChaineNommage>();
         chaine->options() = nommage;
-        chaine->retoucherFaits([decalages](FaitsExif& f) {
-            const DecalageHoraire* d = decalagePour(decalages, f);
+        chaine->retoucherFaits([decalages = e.decalages](FaitsExif& f) {
+            const DecalageHoraire* d = decalagePour(*decalages, f);
             const auto date = d ? dateDePrise(f) : std::nullopt;
             if (date)
                 f.dateHeure = date->addSecs(d->secondes)
@@ -418,9 +527,9 @@ void ImportCarte::lister(Etapes& e) {
 void ImportCarte::identifier(Etapes& e) {
     const auto& lignes = e.lignes;
     const auto& chaines = e.chaines;
-    const auto decalages = options_.decalages;
-    // Facts, date, identity and folder of each file.
+    // Facts, date and identity of each file.
     std::vector<FichierImport>& fichiers = plan_.fichiers;
+    e.datesBrutes.assign(fichiers.size(), std::nullopt);
     for (std::size_t i = 0; i < fichiers.size(); ++i) {
         FichierImport& f = fichiers[i];
         const Etapes::Ligne& l = lignes[i];
@@ -433,21 +542,39 @@ void ImportCarte::identifier(Etapes& e) {
             id = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, true};
         }
         identites_.push_back(id);
-        if (l.principal != kSansPhoto) {
-            const FichierImport& p = fichiers[l.principal];
+        if (l.principal != kSansPhoto)
+            continue;
+        // The facts were read with the offsets applied: the date before them is kept.
+        const FaitsExif& faits = chaines[l.dossier]->faits(f.nomSource);
+        f.fabricant = faits.fabricant;
+        f.modele = faits.modele;
+        f.serie = faits.serie;
+        e.datesBrutes[i] = dateDePrise(faits);
+        if (const DecalageHoraire* d = decalagePour(*e.decalages, faits); d && e.datesBrutes[i])
+            e.datesBrutes[i] = e.datesBrutes[i]->addSecs(-d->secondes);
+    }
+    placer(e);
+}
+
+void ImportCarte::placer(Etapes& e) {
+    // The date after the camera's offset, and the folder, of each file; a sidecar goes
+    // with its photo.
+    std::vector<FichierImport>& fichiers = plan_.fichiers;
+    for (std::size_t i = 0; i < fichiers.size(); ++i) {
+        FichierImport& f = fichiers[i];
+        const std::size_t principal = e.lignes[i].principal;
+        if (principal != kSansPhoto) {
+            const FichierImport& p = fichiers[principal];
             f.datePrise = p.datePrise;
             f.decalage = p.decalage;
             f.fabricant = p.fabricant;
             f.modele = p.modele;
             f.serie = p.serie;
         } else {
-            const FaitsExif& faits = chaines[l.dossier]->faits(f.nomSource);
-            f.datePrise = dateDePrise(faits);
-            f.fabricant = faits.fabricant;
-            f.modele = faits.modele;
-            f.serie = faits.serie;
-            if (const DecalageHoraire* d = decalagePour(decalages, faits))
-                f.decalage = d->secondes;
+            f.decalage = decalageDe(options_.decalages, f.fabricant, f.modele, f.serie);
+            f.datePrise = e.datesBrutes[i];
+            if (f.datePrise)
+                f.datePrise = f.datePrise->addSecs(f.decalage);
         }
         f.dossier = dossierDuModele(
             options_.modeleDossiers,
@@ -535,13 +662,13 @@ void ImportCarte::nommer(Etapes& e) {
     auto& chaines = e.chaines;
     // Names: per card folder and destination folder, as a listing of their own, the
     // counter going on after the highest one each destination folder holds.
-    std::map<std::string, std::vector<std::string>> nomsPris; // by destination folder
+    std::unordered_map<std::string, std::vector<std::string>> nomsPris; // by destination folder
     auto prisDans = [&](const std::string& dossier) -> std::vector<std::string>& {
         auto [it, nouveau] = nomsPris.try_emplace(dossier);
         if (nouveau)
             for (const std::string& d : destinations_)
-                for (std::string& n : nomsDuDossier(d + dossier))
-                    it->second.push_back(std::move(n));
+                for (const std::string& n : e.repertoire(d + dossier).fichiers)
+                    it->second.push_back(n);
         return it->second;
     };
     // A file begun by a stopped run, or to complete in a new backup, keeps the path it
@@ -620,7 +747,7 @@ void ImportCarte::nommer(Etapes& e) {
             prisDans(f.dossier).push_back(f.nom);
     }
     // A name already in a destination, or given twice, is never replaced: that file fails.
-    std::set<std::string> vus;
+    std::unordered_set<std::string> vus;
     for (std::size_t i = 0; i < fichiers.size(); ++i) {
         FichierImport& f = fichiers[i];
         if (f.marque != MarqueImport::AImporter)
@@ -628,7 +755,7 @@ void ImportCarte::nommer(Etapes& e) {
         bool prisAvant = !vus.insert(f.cheminRelatif()).second;
         if (!fixe(i))
             for (const std::string& d : destinations_)
-                prisAvant = prisAvant || entreeExiste(d + f.dossier, f.nom);
+                prisAvant = prisAvant || e.existe(d + f.dossier, f.nom);
         if (prisAvant)
             f.marque = MarqueImport::NomPris;
         else

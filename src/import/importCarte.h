@@ -175,6 +175,16 @@ public:
     // source or archive.
     bool planifier(std::string* erreur);
     const PlanImport& plan() const { return plan_; }
+    // Plans again for another folder template, other camera offsets or other naming
+    // options, from what the last plan read (the files, their facts and marks, the
+    // destination folders' names): no card file is read again, so a window can follow
+    // each keystroke with the names the run will use. False when the options differ in
+    // what only a new reading can tell (source, destinations, the listing's filters),
+    // or when no plan was made: planifier() is then needed.
+    bool replanifier(const OptionsImport& options);
+    // Lets go of what the plan keeps open on the card (its folders), before an eject;
+    // replanifier() then needs a new plan.
+    void liberer();
 
     // Runs the plan: copies, verifies, records, writes the hash lists and, for a move,
     // deletes from the card what every destination verified.
@@ -207,6 +217,7 @@ private:
     struct Etapes;
     void lister(Etapes& e);
     void identifier(Etapes& e);
+    void placer(Etapes& e);
     void marquer(Etapes& e);
     void nommer(Etapes& e);
     // Copies one file into the destinations `vers`, verified; its reason of failure
@@ -228,6 +239,7 @@ private:
     std::map<std::size_t, EntreeHistorique> aCompleter_;
     std::vector<char> tampon_;
     std::unique_ptr<HistoriqueImport> historique_;
+    std::unique_ptr<Etapes> etapes_; // what the last plan read, for replanifier()
     std::atomic<bool> arret_{false};
 };
 

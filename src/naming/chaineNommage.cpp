@@ -179,6 +179,10 @@ void ChaineNommage::retoucherFaits(std::function<void(FaitsExif&)> retouche) {
     cache_->retoucher(std::move(retouche));
 }
 
+void ChaineNommage::retoucherFaitsLus(const std::function<void(FaitsExif&)>& retouche) {
+    cache_->retoucherLus(retouche);
+}
+
 ChaineNommage::Partie ChaineNommage::nommerPartie(const std::vector<std::size_t>& indices,
                                                   int debut) {
     Partie p;

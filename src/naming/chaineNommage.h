@@ -99,6 +99,8 @@ public:
     void oublierFaits();
     // Applied to each file's facts once read (see CacheFaitsExif::retoucher).
     void retoucherFaits(std::function<void(FaitsExif&)> retouche);
+    // Applies `retouche` to the facts already read, in place: no file is read again.
+    void retoucherFaitsLus(const std::function<void(FaitsExif&)>& retouche);
     // The facts of one listed file (read now when not known).
     const FaitsExif& faits(const std::string& nom);
     // The list check before EXIF naming: the files that carry no EXIF.

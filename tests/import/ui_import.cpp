@@ -3,22 +3,30 @@
 // keystroke in the folder template and a camera's offset move files at once; an import
 // that cannot fit is refused before it starts; Interrupt stops the run; the result
 // lines are the command line's and open their files.
+#include "i18n/uLocalization.h"
 #include "import/importCarte.h"
 #include "import/ui/ArbreImport.h"
 #include "import/ui/IHM_import.h"
+#include "import/ui/cartes.h"
 #include "support/ui_support.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QThread>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -199,24 +207,72 @@ TEST(FenetreImport, MarksAndBoxesOfAHalfImportedCard) {
     EXPECT_EQ(a.exclus().size(), 1u);
 }
 
-TEST(FenetreImport, ATemplateKeystrokeMovesTheFilesAtOnce) {
+// Each file's place in the tree is the one a plan made afresh with the window's options
+// gives it: folders, names and marks.
+void commeUnPlanNeuf(Banc& b, const std::string& etape) {
+    ImportCarte moteur(b.options());
+    std::string erreur;
+    ASSERT_TRUE(moteur.planifier(&erreur)) << erreur;
+    const auto& attendu = moteur.plan().fichiers;
+    ASSERT_EQ(b.w.arbre().plan().fichiers.size(), attendu.size()) << etape;
+    for (std::size_t i = 0; i < attendu.size(); ++i) {
+        EXPECT_EQ(b.w.arbre().plan().fichiers[i].marque, attendu[i].marque) << etape << " " << i;
+        if (attendu[i].marque != MarqueImport::DejaImporte)
+            EXPECT_EQ(b.w.arbre().cheminAffiche(i), attendu[i].cheminRelatif()) << etape;
+    }
+}
+
+TEST(FenetreImport, EachKeystrokeShowsTheNamesTheRunWillUse) {
     Banc b;
     b.carteType();
+    // The archive already holds a Canon photo of a past import: its counter goes on.
+    b.t.write("archive/2008/Canon EOS 40D/voyage_004.JPG", "x");
     b.ouvrir("%Y");
-    QTest::keyClicks(b.w.EDT_modele, "/{model}");
-    // Before any new plan: the tree already follows each keystroke.
-    EXPECT_FALSE(b.w.planPret());
-    EXPECT_EQ(b.arbre(), (std::vector<std::string>{
-                             "2008/Canon EOS 40D/IMG_0001.JPG",
-                             "2008/Canon EOS 40D/IMG_0002.JPG",
-                             "2008/Canon EOS 40D/IMG_0002.JPG > IMG_0002.XMP",
-                             "2008/Canon EOS 40D/IMG_0003.JPG [doublon sur la carte] IMG_0001.JPG",
-                             "2008/NIKON D70/DSC_0001.JPG",
-                             "sans date/SANS.JPG [sans date]",
-                         }));
-    ASSERT_TRUE(attendre([&] { return b.w.planPret(); }));
-    EXPECT_EQ(b.w.modele().options().modeleDossiers, "%Y/{model}");
-    EXPECT_EQ(b.w.arbre().cheminAffiche(b.rang("DSC_0001.JPG")), "2008/NIKON D70/DSC_0001.JPG");
+    // Only the rows of the folder shown are made.
+    EXPECT_LT(b.w.arbre().lignesFaites(), b.w.arbre().plan().fichiers.size());
+    struct Etape {
+        const char* nom;
+        std::function<void()> faire;
+        std::vector<std::string> arbre; // empty: only checked against a fresh plan
+    };
+    const std::vector<Etape> etapes = {
+        {"template",
+         [&] { QTest::keyClicks(b.w.EDT_modele, "/{model}"); },
+         {
+             "2008/Canon EOS 40D/IMG_0001.JPG",
+             "2008/Canon EOS 40D/IMG_0002.JPG",
+             "2008/Canon EOS 40D/IMG_0002.JPG > IMG_0002.XMP",
+             "2008/Canon EOS 40D/IMG_0003.JPG [doublon sur la carte] IMG_0001.JPG",
+             "2008/NIKON D70/DSC_0001.JPG",
+             "sans date/SANS.JPG [sans date]",
+         }},
+        {"prefix",
+         [&] { QTest::keyClicks(b.w.EDT_nom, "voyage_"); },
+         {
+             "2008/Canon EOS 40D/IMG_0003.JPG [doublon sur la carte] IMG_0001.JPG",
+             "2008/Canon EOS 40D/voyage_005.JPG (IMG_0001.JPG)",
+             "2008/Canon EOS 40D/voyage_006.JPG (IMG_0002.JPG)",
+             "2008/Canon EOS 40D/voyage_006.JPG > voyage_006.XMP (IMG_0002.XMP)",
+             "2008/NIKON D70/voyage_001.JPG (DSC_0001.JPG)",
+             "sans date/voyage_001.JPG (SANS.JPG) [sans date]",
+         }},
+        {"width", [&] { b.w.SPN_largeur->setValue(4); }, {}},
+        {"start", [&] { b.w.SPN_debut->setValue(20); }, {}},
+        {"backspace", [&] { QTest::keyClick(b.w.EDT_modele, Qt::Key_Backspace); }, {}},
+        {"date names", [&] { b.w.CKB_nom_date->setChecked(true); }, {}},
+        {"offset", [&] { b.w.TBL_appareils->item(1, 6)->setText("+01:00"); }, {}},
+    };
+    for (const Etape& e : etapes) {
+        e.faire();
+        // No new reading of the card: the tree is already the new plan.
+        EXPECT_TRUE(b.w.planPret()) << e.nom;
+        commeUnPlanNeuf(b, e.nom);
+        if (!e.arbre.empty())
+            EXPECT_EQ(b.arbre(), e.arbre) << e.nom;
+    }
+    EXPECT_EQ(b.w.modele().options().modeleDossiers, "%Y/{model");
+    EXPECT_EQ(b.w.arbre().cheminAffiche(b.rang("DSC_0001.JPG")),
+              "2008/{model/voyage__20080315_105201_0020.JPG");
 }
 
 TEST(FenetreImport, ACamerasOffsetMovesItsFilesAndRenamesThem) {
@@ -233,9 +289,8 @@ TEST(FenetreImport, ACamerasOffsetMovesItsFilesAndRenamesThem) {
     EXPECT_EQ(b.w.arbre().cheminAffiche(b.rang("DSC_0001.JPG")),
               "2008-03-15 09h/20080315_095201_001.JPG");
     t->item(1, 6)->setText("+01:00");
-    // At once the folder; with the new plan the name, from the corrected time.
-    EXPECT_EQ(b.w.arbre().dossierAffiche(b.rang("DSC_0001.JPG")), "2008-03-15 10h/");
-    ASSERT_TRUE(attendre([&] { return b.w.planPret(); }));
+    // At once the folder and the name, from the corrected time.
+    EXPECT_TRUE(b.w.planPret());
     EXPECT_EQ(b.w.arbre().cheminAffiche(b.rang("DSC_0001.JPG")),
               "2008-03-15 10h/20080315_105201_001.JPG");
     EXPECT_EQ(b.w.TBL_appareils->item(1, 4)->text(), "2008-03-15 10:52:01");
@@ -320,6 +375,88 @@ TEST(FenetreImport, ResultLinesOpenTheirFilesThenTheCardIsEmptied) {
               "Supprimer de la carte les 6 fichiers vérifiés sur chaque destination ?");
     EXPECT_EQ(b.w.LST_bilan->item(5)->text(), "6 effacés de la carte");
     EXPECT_FALSE(b.t.exists("carte/DCIM/100CAM/IMG_0001.JPG"));
+}
+
+TEST(FenetreImport, ACardAppearingOffersTheWindowOnceUnlessTurnedOff) {
+    Banc b;
+    const std::string media = b.t.path() + "media/";
+    auto photo = [&](const std::string& chemin) {
+        b.t.write(chemin + "/DCIM/100CAM/IMG_0001.JPG", readFile(photosDir() + "Canon_40D.jpg"));
+    };
+    photo("media/ANCIENNE"); // there before the watch: never offered
+    SurveillanceCartes& s = b.w.surveillance();
+    s.dossiers = {q(media)};
+    s.cartes = [&s] { return cartesSous(s.dossiers); };
+    s.udisks = false;
+    s.definirAttente(20);
+    b.w.surveillerCartes();
+    QSignalSpy vues(&s, &SurveillanceCartes::carteApparue);
+    // A card comes as a mount does: its folder with its DCIM at once.
+    auto monter = [&](const std::string& nom) {
+        photo("preparation/" + nom);
+        ASSERT_EQ(std::rename((b.t.path() + "preparation/" + nom).c_str(), (media + nom).c_str()),
+                  0);
+    };
+    struct Cas {
+        const char* carte; // empty: a folder without DCIM
+        bool proposer;
+        int offres;
+    };
+    const Cas cas[] = {{"EOS_ETEINT", false, 0}, {"", true, 0}, {"EOS_ALLUME", true, 1}};
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.carte);
+        b.w.CKB_proposer->setChecked(c.proposer);
+        const std::size_t avant = b.f.messages.shown.size();
+        const int vuesAvant = int(vues.count());
+        if (c.offres)
+            b.f.messages.answer(true);
+        if (*c.carte) {
+            monter(c.carte);
+            ASSERT_TRUE(attendre([&] { return vues.count() > vuesAvant; }, 10000));
+        } else {
+            ASSERT_TRUE(QDir().mkpath(q(media + "VIDE")));
+            attendre([] { return false; }, 300);
+        }
+        EXPECT_EQ(int(vues.count()) - vuesAvant, *c.carte ? 1 : 0);
+        ASSERT_EQ(b.f.messages.shown.size() - avant, std::size_t(c.offres));
+        if (c.offres)
+            EXPECT_TRUE(b.f.messages.shown.back().text.contains(c.carte));
+    }
+    // Accepted, the offer opens the window on that card.
+    EXPECT_TRUE(b.w.isVisible());
+    EXPECT_EQ(b.w.modele().options().source, media + "EOS_ALLUME/DCIM");
+}
+
+TEST(FenetreImport, TheFolderPickersSpeakTheActiveLanguage) {
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_fr.qm"))
+        GTEST_SKIP() << "skipped: Qt's French texts (qt6-translations-l10n) are not installed";
+    struct Cas {
+        const char* langue;
+        const char* bouton;
+        QString titre, annuler;
+    };
+    const Cas cas[] = {
+        {"fr", "BT_archive", "Choisir le dossier de l'archive", "Annuler"},
+        {"en", "BT_autre_dossier", "Choose the folder to import", "Cancel"},
+        {"fr", "BT_sauvegarde2", "Choisir le dossier de la sauvegarde", "Annuler"},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.bouton);
+        Banc b;
+        b.f.programDir.write("lang_en.ini", readFile(VARLIME_SOURCE_DIR "/lang/lang_en.ini"));
+        b.f.app->localization().SetActiveLanguage(c.langue);
+        QString titre;
+        QStringList boutons;
+        whenModal([&](QWidget* d) {
+            titre = d->windowTitle();
+            for (const QPushButton* p : d->findChildren<QPushButton*>())
+                boutons << p->text();
+            static_cast<QDialog*>(d)->reject();
+        });
+        b.w.findChild<QPushButton*>(c.bouton)->click();
+        EXPECT_EQ(titre, c.titre);
+        EXPECT_TRUE(boutons.contains(c.annuler)) << boutons.join('|').toStdString();
+    }
 }
 
 } // namespace

@@ -28,11 +28,6 @@ std::string nomDe(const std::string& chemin) {
     return slash == std::string::npos ? chemin : chemin.substr(slash + 1);
 }
 
-std::string extensionDe(const std::string& nom) {
-    const auto point = nom.rfind('.');
-    return point == std::string::npos ? std::string() : nom.substr(point + 1);
-}
-
 // A file already in the archive is shown where it is there.
 bool dejaPlace(const FichierImport& f) {
     return f.marque == MarqueImport::DejaImporte && !f.deja.empty();
@@ -50,52 +45,14 @@ ArbreImport::~ArbreImport() {
     lecteurs_.waitForDone();
 }
 
-void ArbreImport::calculerApercu(const PlanImport& plan, const OptionsImport& o,
-                                 std::vector<std::string>& dossiers,
-                                 std::vector<std::optional<QDateTime>>& dates) {
-    const auto& fichiers = plan.fichiers;
-    dossiers.resize(fichiers.size());
-    dates.resize(fichiers.size());
-    for (std::size_t i = 0; i < fichiers.size(); ++i) {
-        const FichierImport& f = fichiers[i];
-        const FichierImport& p = f.photo < fichiers.size() ? fichiers[f.photo] : f;
-        std::optional<QDateTime> date = p.datePrise;
-        if (date)
-            date =
-                date->addSecs(decalageDe(o.decalages, p.fabricant, p.modele, p.serie) - p.decalage);
-        dates[i] = date;
-        if (dejaPlace(f)) {
-            dossiers[i] = dossierDe(f.deja);
-        } else if (f.reprise) {
-            dossiers[i] = f.dossier;
-        } else {
-            dossiers[i] =
-                dossierDuModele(o.modeleDossiers,
-                                {date, p.fabricant, p.modele, o.travail, extensionDe(f.nomSource)},
-                                o.moisAbreges, o.dossierSansDate);
-        }
-    }
-}
-
 void ArbreImport::definirPlan(PlanImport plan) {
     plan_ = std::move(plan);
     dossiers_.clear();
-    dates_.clear();
-    for (const FichierImport& f : plan_.fichiers) {
+    dossiers_.reserve(plan_.fichiers.size());
+    for (const FichierImport& f : plan_.fichiers)
         dossiers_.push_back(dejaPlace(f) ? dossierDe(f.deja) : f.dossier);
-        dates_.push_back(f.datePrise);
-    }
     reconstruire();
     emit selectionChangee();
-}
-
-void ArbreImport::apercu(std::vector<std::string> dossiers,
-                         std::vector<std::optional<QDateTime>> dates) {
-    if (dossiers.size() != plan_.fichiers.size() || dates.size() != plan_.fichiers.size())
-        return;
-    dossiers_ = std::move(dossiers);
-    dates_ = std::move(dates);
-    reconstruire();
 }
 
 std::string ArbreImport::cheminAffiche(std::size_t i) const {
@@ -106,18 +63,17 @@ std::string ArbreImport::cheminAffiche(std::size_t i) const {
 int ArbreImport::dossierNoeud(const std::string& chemin) {
     if (chemin.empty())
         return 0;
-    const QString cle = qs(chemin);
-    if (auto it = parChemin_.constFind(cle); it != parChemin_.cend())
-        return *it;
+    if (auto it = parChemin_.find(chemin); it != parChemin_.end())
+        return it->second;
     const std::string sansSlash = chemin.substr(0, chemin.size() - 1);
     const int parent = dossierNoeud(dossierDe(sansSlash));
     Noeud n;
     n.parent = parent;
     n.nom = nomDe(sansSlash);
-    noeuds_.push_back(n);
+    noeuds_.push_back(std::move(n));
     const int k = int(noeuds_.size()) - 1;
-    noeuds_[parent].enfants.push_back(k);
-    parChemin_.insert(cle, k);
+    noeuds_[std::size_t(parent)].enfants.push_back(k);
+    parChemin_.emplace(chemin, k);
     return k;
 }
 
@@ -127,37 +83,106 @@ void ArbreImport::reconstruire() {
     parChemin_.clear();
     const auto& fichiers = plan_.fichiers;
     noeudDuFichier_.assign(fichiers.size(), -1);
-    noeuds_.reserve(fichiers.size() + 64);
+    dossierDuFichier_.assign(fichiers.size(), -1);
+    annexes_.assign(fichiers.size(), {});
+    // Only the folders are made here; each keeps its files for when it is shown.
     for (std::size_t i = 0; i < fichiers.size(); ++i) {
-        const FichierImport& f = fichiers[i];
-        const bool annexe = f.photo < i && noeudDuFichier_[f.photo] >= 0;
-        const int parent = annexe ? noeudDuFichier_[f.photo] : dossierNoeud(dossiers_[i]);
+        const std::size_t photo = fichiers[i].photo;
+        if (photo < i) {
+            annexes_[photo].push_back(int(i));
+            continue;
+        }
+        const int dossier = dossierNoeud(dossiers_[i]);
+        dossierDuFichier_[i] = dossier;
+        noeuds_[std::size_t(dossier)].enAttente.push_back(int(i));
+    }
+    for (Noeud& n : noeuds_) {
+        std::sort(n.enfants.begin(), n.enfants.end(), [&](int a, int b) {
+            return noeuds_[std::size_t(a)].nom < noeuds_[std::size_t(b)].nom;
+        });
+        for (std::size_t r = 0; r < n.enfants.size(); ++r)
+            noeuds_[std::size_t(n.enfants[r])].rang = int(r);
+    }
+    endResetModel();
+}
+
+void ArbreImport::construire(int noeud) const {
+    if (noeuds_[std::size_t(noeud)].enAttente.empty())
+        return;
+    const std::vector<int> attente = std::move(noeuds_[std::size_t(noeud)].enAttente);
+    noeuds_[std::size_t(noeud)].enAttente.clear();
+    const auto parNom = [this](int a, int b) {
+        return cheminAffiche(std::size_t(noeuds_[std::size_t(a)].fichier)) <
+               cheminAffiche(std::size_t(noeuds_[std::size_t(b)].fichier));
+    };
+    auto ajouter = [this](int parent, int fichier) {
         Noeud n;
         n.parent = parent;
-        n.fichier = int(i);
-        noeuds_.push_back(n);
-        noeudDuFichier_[i] = int(noeuds_.size()) - 1;
-        noeuds_[parent].enfants.push_back(noeudDuFichier_[i]);
+        n.fichier = fichier;
+        noeuds_.push_back(std::move(n));
+        const int k = int(noeuds_.size()) - 1;
+        noeudDuFichier_[std::size_t(fichier)] = k;
+        noeuds_[std::size_t(parent)].enfants.push_back(k);
+        return k;
+    };
+    const std::size_t premier = noeuds_[std::size_t(noeud)].enfants.size();
+    for (int i : attente) {
+        const int k = ajouter(noeud, i);
+        for (int annexe : annexes_[std::size_t(i)])
+            ajouter(k, annexe);
+        auto& sous = noeuds_[std::size_t(k)].enfants;
+        std::stable_sort(sous.begin(), sous.end(), parNom);
+        for (std::size_t r = 0; r < sous.size(); ++r)
+            noeuds_[std::size_t(sous[r])].rang = int(r);
     }
-    parChemin_.clear();
-    // Folders first, by name; then the files, by their new name.
-    for (Noeud& n : noeuds_) {
-        if (n.enfants.size() < 2)
-            continue;
-        std::stable_sort(n.enfants.begin(), n.enfants.end(), [&](int a, int b) {
-            const Noeud& x = noeuds_[a];
-            const Noeud& y = noeuds_[b];
-            if ((x.fichier < 0) != (y.fichier < 0))
-                return x.fichier < 0;
-            if (x.fichier < 0)
-                return x.nom < y.nom;
-            return cheminAffiche(std::size_t(x.fichier)) < cheminAffiche(std::size_t(y.fichier));
-        });
-    }
-    for (Noeud& n : noeuds_)
-        for (std::size_t r = 0; r < n.enfants.size(); ++r)
-            noeuds_[n.enfants[r]].rang = int(r);
-    endResetModel();
+    // Files after the folders, by their new name.
+    auto& enfants = noeuds_[std::size_t(noeud)].enfants;
+    std::stable_sort(enfants.begin() + std::ptrdiff_t(premier), enfants.end(), parNom);
+    for (std::size_t r = premier; r < enfants.size(); ++r)
+        noeuds_[std::size_t(enfants[r])].rang = int(r);
+}
+
+int ArbreImport::nombreEnfants(int noeud) const {
+    const Noeud& n = noeuds_[std::size_t(noeud)];
+    return int(n.enfants.size() + n.enAttente.size());
+}
+
+QStringList ArbreImport::dossiers() const {
+    QStringList out;
+    for (const auto& [chemin, noeud] : parChemin_)
+        out << qs(chemin);
+    out.sort();
+    return out;
+}
+
+std::size_t ArbreImport::lignesFaites() const {
+    return std::size_t(std::count_if(noeudDuFichier_.begin(), noeudDuFichier_.end(),
+                                     [](int n) { return n >= 0; }));
+}
+
+QModelIndex ArbreImport::indexDuDossier(const QString& chemin) const {
+    const auto it = parChemin_.find(chemin.toStdString());
+    return it == parChemin_.end()
+               ? QModelIndex()
+               : createIndex(noeuds_[std::size_t(it->second)].rang, 0, quintptr(it->second));
+}
+
+bool ArbreImport::tientDesFichiers(const QModelIndex& dossier) const {
+    if (!dossier.isValid())
+        return false;
+    const Noeud& n = noeuds_[dossier.internalId()];
+    return !n.enAttente.empty() || std::any_of(n.enfants.begin(), n.enfants.end(), [&](int e) {
+        return noeuds_[std::size_t(e)].fichier >= 0;
+    });
+}
+
+QString ArbreImport::cheminDuDossier(const QModelIndex& index) const {
+    if (!index.isValid() || noeuds_[index.internalId()].fichier >= 0)
+        return {};
+    std::string chemin;
+    for (int n = int(index.internalId()); n > 0; n = noeuds_[std::size_t(n)].parent)
+        chemin = noeuds_[std::size_t(n)].nom + "/" + chemin;
+    return qs(chemin);
 }
 
 bool ArbreImport::cochable(std::size_t i) const {
@@ -166,6 +191,8 @@ bool ArbreImport::cochable(std::size_t i) const {
 }
 
 bool ArbreImport::exclu(std::size_t i) const {
+    if (exclus_.isEmpty())
+        return false;
     const FichierImport& f = plan_.fichiers[i];
     const std::size_t photo = f.photo < plan_.fichiers.size() ? f.photo : i;
     return exclus_.contains(qs(plan_.fichiers[photo].cheminSource()));
@@ -179,11 +206,13 @@ void ArbreImport::exclure(std::size_t i, bool oui) {
         exclus_.insert(cle);
     else
         exclus_.remove(cle);
-    for (int n = noeudDuFichier_[i]; n > 0; n = noeuds_[n].parent) {
+    const int ligne = noeudDuFichier_[i];
+    for (int n = ligne >= 0 ? ligne : dossierDuFichier_[i]; n > 0; n = noeuds_[n].parent) {
         const QModelIndex x = createIndex(noeuds_[n].rang, 0, quintptr(n));
         emit dataChanged(x, x, {Qt::CheckStateRole});
     }
-    signalerSousArbre(noeudDuFichier_[i]);
+    if (ligne >= 0)
+        signalerSousArbre(ligne);
     emit selectionChangee();
 }
 
@@ -213,6 +242,10 @@ int ArbreImport::fichiersACopier() const {
 QModelIndex ArbreImport::indexDuFichier(std::size_t i) const {
     if (i >= noeudDuFichier_.size())
         return {};
+    if (noeudDuFichier_[i] < 0) {
+        const std::size_t photo = plan_.fichiers[i].photo < i ? plan_.fichiers[i].photo : i;
+        construire(dossierDuFichier_[photo]);
+    }
     const int n = noeudDuFichier_[i];
     return createIndex(noeuds_[n].rang, 0, quintptr(n));
 }
@@ -223,9 +256,11 @@ int ArbreImport::fichierDe(const QModelIndex& index) const {
 
 QModelIndex ArbreImport::index(int row, int column, const QModelIndex& parent) const {
     const int p = parent.isValid() ? int(parent.internalId()) : 0;
-    if (p >= int(noeuds_.size()) || row < 0 || row >= int(noeuds_[p].enfants.size()) ||
-        column < 0 || column >= NbColonnes)
+    if (p >= int(noeuds_.size()) || row < 0 || row >= nombreEnfants(p) || column < 0 ||
+        column >= NbColonnes)
         return {};
+    if (row >= int(noeuds_[p].enfants.size()))
+        construire(p);
     return createIndex(row, column, quintptr(noeuds_[p].enfants[row]));
 }
 
@@ -240,7 +275,7 @@ int ArbreImport::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() && parent.column() != 0)
         return 0;
     const int p = parent.isValid() ? int(parent.internalId()) : 0;
-    return p < int(noeuds_.size()) ? int(noeuds_[p].enfants.size()) : 0;
+    return p < int(noeuds_.size()) ? nombreEnfants(p) : 0;
 }
 
 int ArbreImport::columnCount(const QModelIndex&) const {
@@ -260,6 +295,10 @@ Qt::CheckState ArbreImport::etat(int noeud) const {
             (exclu(std::size_t(m.fichier)) ? decoche : coche) = true;
         else if (m.fichier < 0)
             pile.insert(pile.end(), m.enfants.begin(), m.enfants.end());
+        // Files whose rows are not made yet count the same.
+        for (int i : m.enAttente)
+            if (cochable(std::size_t(i)))
+                (exclu(std::size_t(i)) ? decoche : coche) = true;
     }
     return coche && decoche ? Qt::PartiallyChecked : decoche ? Qt::Unchecked : Qt::Checked;
 }
@@ -276,6 +315,14 @@ void ArbreImport::cocher(int noeud, bool oui) {
         }
         return;
     }
+    for (int i : n.enAttente)
+        if (cochable(std::size_t(i))) {
+            const QString cle = qs(plan_.fichiers[std::size_t(i)].cheminSource());
+            if (oui)
+                exclus_.remove(cle);
+            else
+                exclus_.insert(cle);
+        }
     for (int e : n.enfants)
         cocher(e, oui);
 }
@@ -351,7 +398,8 @@ QVariant ArbreImport::texte(int noeud, int colonne) const {
     case Taille:
         return QLocale().formattedDataSize(f.taille);
     case Date:
-        return dates_[i] ? dates_[i]->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
+        return f.datePrise ? f.datePrise->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                           : QString();
     case Marque:
         switch (f.marque) {
         case MarqueImport::DejaImporte:
@@ -364,7 +412,7 @@ QVariant ArbreImport::texte(int noeud, int colonne) const {
         case MarqueImport::AImporter:
             break;
         }
-        return f.photo == kSansPhoto && !dates_[i]
+        return f.photo == kSansPhoto && !f.datePrise
                    ? qs(texte_("RSC_import_marque_sans_date", "[sans date]"))
                    : QString();
     }
@@ -435,7 +483,8 @@ QVariant ArbreImport::vignette(std::size_t i) const {
                     return;
                 moi->imagettes_.insert(chemin, image);
                 for (std::size_t k = 0; k < moi->plan_.fichiers.size(); ++k)
-                    if (qs(moi->plan_.fichiers[k].cheminSource()) == chemin) {
+                    if (moi->noeudDuFichier_[k] >= 0 &&
+                        qs(moi->plan_.fichiers[k].cheminSource()) == chemin) {
                         const QModelIndex x = moi->indexDuFichier(k);
                         emit moi->dataChanged(x, x, {Qt::DecorationRole});
                         break;

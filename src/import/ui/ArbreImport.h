@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QThreadPool>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace varlime {
@@ -26,22 +27,25 @@ public:
     explicit ArbreImport(TextLookup texte, QObject* parent = nullptr);
     ~ArbreImport() override;
 
-    // A new plan. Files taken out stay out (known by their card path).
+    // A new plan (a first one, or the same card planned again for other options). Files
+    // taken out stay out (known by their card path); folders are made at once, the rows
+    // of a folder's files only when a view asks for them (an expanded folder).
     void definirPlan(PlanImport plan);
     const PlanImport& plan() const { return plan_; }
-    // Where each file goes before the plan is made again: the folder (relative, ending in
-    // '/') and the capture date of each file of the plan, in plan order.
-    void apercu(std::vector<std::string> dossiers, std::vector<std::optional<QDateTime>> dates);
-    // The folder and date each file is shown with.
+    // The folder (relative, ending in '/') and date each file is shown with: where it
+    // goes, or where it already is in the archive.
     const std::string& dossierAffiche(std::size_t i) const { return dossiers_[i]; }
-    const std::optional<QDateTime>& dateAffichee(std::size_t i) const { return dates_[i]; }
+    const std::optional<QDateTime>& dateAffichee(std::size_t i) const {
+        return plan_.fichiers[i].datePrise;
+    }
     std::string cheminAffiche(std::size_t i) const;
-
-    // The folders and dates of the preview for other options (template, offsets),
-    // before planning again: files already imported stay where they are.
-    static void calculerApercu(const PlanImport& plan, const OptionsImport& options,
-                               std::vector<std::string>& dossiers,
-                               std::vector<std::optional<QDateTime>>& dates);
+    // The folders shown, by path ("2008/2008-05-30/"), and the file rows made so far.
+    QStringList dossiers() const;
+    std::size_t lignesFaites() const;
+    QModelIndex indexDuDossier(const QString& chemin) const;
+    QString cheminDuDossier(const QModelIndex& index) const;
+    // Whether a folder holds files of its own (rather than folders only).
+    bool tientDesFichiers(const QModelIndex& dossier) const;
 
     bool exclu(std::size_t i) const;
     void exclure(std::size_t i, bool oui);
@@ -77,9 +81,15 @@ private:
         int fichier = -1; // plan index; -1 for a folder
         std::string nom;  // a folder's level
         std::vector<int> enfants;
+        // A folder's files (plan indices) whose rows are not made yet; they come after
+        // its subfolders.
+        std::vector<int> enAttente;
     };
     void reconstruire();
     int dossierNoeud(const std::string& chemin);
+    // Makes the rows of a folder's files (and of their sidecars), sorted by name.
+    void construire(int noeud) const;
+    int nombreEnfants(int noeud) const;
     Qt::CheckState etat(int noeud) const;
     void cocher(int noeud, bool oui);
     void signalerSousArbre(int noeud);
@@ -90,11 +100,13 @@ private:
     TextLookup texte_;
     PlanImport plan_;
     std::vector<std::string> dossiers_;
-    std::vector<std::optional<QDateTime>> dates_;
-    std::vector<Noeud> noeuds_;
-    std::vector<int> noeudDuFichier_;
-    QHash<QString, int> parChemin_; // folder path -> node, while building
-    QSet<QString> exclus_;          // card paths
+    // Rows are made as they are asked for, from const accessors.
+    mutable std::vector<Noeud> noeuds_;
+    mutable std::vector<int> noeudDuFichier_;        // -1 until its row is made
+    std::vector<int> dossierDuFichier_;              // the folder node of each photo
+    std::vector<std::vector<int>> annexes_;          // each photo's sidecars (plan indices)
+    std::unordered_map<std::string, int> parChemin_; // folder path -> node
+    QSet<QString> exclus_;                           // card paths
     bool vignettes_ = true;
     mutable QHash<QString, QImage> imagettes_;
     mutable QSet<QString> demandees_;

@@ -2,6 +2,7 @@
 #include "import/ui/IHM_import.h"
 
 #include "core/messageFormat.h"
+#include "i18n/uLocalization.h"
 #include "import/ui/ArbreImport.h"
 #include "import/ui/FriseAppareils.h"
 #include "platform/iniFile.h"
@@ -9,6 +10,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/ServicesFenetre.h"
+#include "platform/ui/traductionsQt.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -28,6 +30,8 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStorageInfo>
@@ -58,11 +62,6 @@ QString dossierExistant(QString d) {
     return d.isEmpty() ? QStringLiteral("/") : d;
 }
 
-// A capture time as the camera's wall clock showed it, in seconds.
-qint64 secondes(const QDateTime& d) {
-    return QDateTime(d.date(), d.time(), Qt::UTC).toSecsSinceEpoch();
-}
-
 // The texts of the active language for the engine's lines; the tree's headers ask for
 // them until the very end of the window, so the lookup holds the program's services.
 TextLookup recherche(ServicesFenetre& app) {
@@ -71,8 +70,8 @@ TextLookup recherche(ServicesFenetre& app) {
     };
 }
 
-QString cleAppareil(const FichierImport& f) {
-    return qs(f.serie.empty() ? f.modele : f.serie);
+const std::string& cleAppareil(const FichierImport& f) {
+    return f.serie.empty() ? f.modele : f.serie;
 }
 
 } // namespace
@@ -93,13 +92,19 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     connect(&attente_, &QTimer::timeout, this, &TDLG_import::planifier);
 
     auto* haut = new QSplitter(Qt::Horizontal, this);
-    auto* gauche = new QWidget(haut);
+    // The options column scrolls on a short screen rather than push the window off it.
+    auto* defile = new QScrollArea(haut);
+    defile->setWidgetResizable(true);
+    defile->setFrameShape(QFrame::NoFrame);
+    defile->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* gauche = new QWidget(defile);
     auto* colonne = new QVBoxLayout(gauche);
     colonne->setContentsMargins(0, 0, 0, 0);
     colonne->addWidget(construireSource());
     colonne->addWidget(construireDestinations());
     colonne->addWidget(construireOptions());
     colonne->addStretch(1);
+    defile->setWidget(gauche);
     auto* droite = new QSplitter(Qt::Vertical, haut);
     auto* plan = new QWidget(droite);
     auto* planBoite = new QVBoxLayout(plan);
@@ -113,7 +118,7 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     TRV_plan->header()->resizeSection(0, 260);
     TRV_plan->header()->resizeSection(1, 100);
     TRV_plan->header()->resizeSection(2, 70);
-    TRV_plan->header()->resizeSection(3, 130);
+    TRV_plan->header()->resizeSection(3, 150);
     LBL_resume = control<QLabel>("LBL_resume", QString(), plan);
     LBL_resume->setWordWrap(true);
     planBoite->addWidget(TRV_plan, 1);
@@ -122,18 +127,25 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     droite->addWidget(construireAppareils());
     droite->setStretchFactor(0, 3);
     droite->setStretchFactor(1, 1);
-    haut->addWidget(gauche);
+    haut->addWidget(defile);
     haut->addWidget(droite);
     haut->setStretchFactor(1, 1);
-    haut->setSizes({420, 780});
+    haut->setSizes({440, 760});
 
     auto* tout = new QVBoxLayout(this);
     tout->addWidget(haut, 1);
     tout->addWidget(construireExecution());
     relier();
     app_.translate(this);
-    resize(1200, 760);
+    ajusterALEcran();
     lireReglages();
+}
+
+void TDLG_import::ajusterALEcran() {
+    // 1200x760 where there is room; within the screen's free area (less the title bar)
+    // on a laptop's 1366x768.
+    const QRect libre = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
+    resize(std::min(1200, libre.width() - 16), std::min(760, libre.height() - 40));
 }
 
 void TDLG_import::surveillerCartes() {
@@ -165,7 +177,7 @@ QWidget* TDLG_import::construireSource() {
     LST_sources->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int k = 1; k < 4; ++k)
         LST_sources->horizontalHeader()->setSectionResizeMode(k, QHeaderView::ResizeToContents);
-    LST_sources->setMaximumHeight(120);
+    LST_sources->setMaximumHeight(100);
     BT_autre_dossier =
         control<QPushButton>("BT_autre_dossier", QStringLiteral("Autre dossier…"), boite);
     l->addWidget(LST_sources);
@@ -174,7 +186,8 @@ QWidget* TDLG_import::construireSource() {
 }
 
 QComboBox* TDLG_import::destination(const char* nom, const char* bouton, QLabel*& place,
-                                    QWidget* boite, int ligne, const QString& libelle) {
+                                    QWidget* boite, int ligne, const QString& libelle,
+                                    std::pair<const char*, const char*> titre) {
     auto* grille = static_cast<QGridLayout*>(boite->layout());
     const QString n = QString::fromLatin1(nom).mid(4);
     auto* l = control<QLabel>(("LBL_" + n.toStdString()).c_str(), libelle, boite);
@@ -191,8 +204,8 @@ QComboBox* TDLG_import::destination(const char* nom, const char* bouton, QLabel*
     grille->addWidget(c, ligne * 2, 1);
     grille->addWidget(b, ligne * 2, 2);
     grille->addWidget(place, ligne * 2 + 1, 1, 1, 2);
-    connect(b, &QPushButton::clicked, this, [this, c] {
-        const QString d = QFileDialog::getExistingDirectory(this, QString(), c->currentText());
+    connect(b, &QPushButton::clicked, this, [this, c, titre] {
+        const QString d = choisirDossier(titre.first, titre.second, c->currentText());
         if (!d.isEmpty())
             c->setEditText(d);
     });
@@ -212,12 +225,15 @@ QComboBox* TDLG_import::destination(const char* nom, const char* bouton, QLabel*
 QWidget* TDLG_import::construireDestinations() {
     auto* boite = control<QGroupBox>("GRB_destinations", QStringLiteral("Destinations"), this);
     new QGridLayout(boite);
+    const std::pair<const char*, const char*> sauvegarde{"RSC_import_choisir_sauvegarde",
+                                                         "Choisir le dossier de la sauvegarde"};
     CBB_archive = destination("CBB_archive", "BT_archive", LBL_place_archive, boite, 0,
-                              QStringLiteral("Archive"));
+                              QStringLiteral("Archive"),
+                              {"RSC_import_choisir_archive", "Choisir le dossier de l'archive"});
     CBB_sauvegarde1 = destination("CBB_sauvegarde1", "BT_sauvegarde1", LBL_place_sauvegarde1, boite,
-                                  1, QStringLiteral("Sauvegarde 1"));
+                                  1, QStringLiteral("Sauvegarde 1"), sauvegarde);
     CBB_sauvegarde2 = destination("CBB_sauvegarde2", "BT_sauvegarde2", LBL_place_sauvegarde2, boite,
-                                  2, QStringLiteral("Sauvegarde 2"));
+                                  2, QStringLiteral("Sauvegarde 2"), sauvegarde);
     return boite;
 }
 
@@ -238,11 +254,12 @@ QWidget* TDLG_import::construireOptions() {
     SPN_debut->setValue(1);
     g->addWidget(control<QLabel>("LBL_modele", QStringLiteral("Dossiers"), boite), 0, 0);
     g->addWidget(EDT_modele, 0, 1);
-    g->addWidget(control<QLabel>("LBL_aide_modele",
+    auto* aide = control<QLabel>("LBL_aide_modele",
                                  QStringLiteral("%Y année, %m mois, %d jour, %b mois en lettres, "
                                                 "{make} {model} {job} {ext}"),
-                                 boite),
-                 1, 1);
+                                 boite);
+    aide->setWordWrap(true);
+    g->addWidget(aide, 1, 1);
     g->addWidget(control<QLabel>("LBL_nom", QStringLiteral("Préfixe ou masque"), boite), 2, 0);
     g->addWidget(EDT_nom, 2, 1);
     g->addWidget(control<QLabel>("LBL_aide_nom",
@@ -277,13 +294,18 @@ QWidget* TDLG_import::construireAppareils() {
                                               texte("RSC_import_appareil_decalage", "Décalage")});
     TBL_appareils->verticalHeader()->setVisible(false);
     TBL_appareils->horizontalHeader()->setStretchLastSection(true);
+    // Two cameras show without scrolling, even on a short screen.
+    TBL_appareils->setMinimumHeight(TBL_appareils->horizontalHeader()->sizeHint().height() +
+                                    3 * TBL_appareils->verticalHeader()->defaultSectionSize());
     FRI_appareils = new FriseAppareils(boite);
     FRI_appareils->setObjectName(QStringLiteral("FRI_appareils"));
     l->addWidget(TBL_appareils, 1);
-    l->addWidget(control<QLabel>("LBL_frise",
+    auto* aide = control<QLabel>("LBL_frise",
                                  QStringLiteral("Glissez la ligne d'un appareil pour régler son "
                                                 "horloge, ou tapez le décalage (+01:00)."),
-                                 boite));
+                                 boite);
+    aide->setWordWrap(true);
+    l->addWidget(aide);
     l->addWidget(FRI_appareils);
     return boite;
 }
@@ -304,7 +326,7 @@ QWidget* TDLG_import::construireExecution() {
     BT_interrompre->setVisible(false);
     LST_bilan = new QListWidget(boite);
     LST_bilan->setObjectName(QStringLiteral("LST_bilan"));
-    LST_bilan->setMaximumHeight(110);
+    LST_bilan->setMaximumHeight(96);
     BT_ouvrir_dossier =
         control<QPushButton>("BT_ouvrir_dossier", QStringLiteral("Ouvrir le dossier"), boite);
     BT_ejecter = control<QPushButton>("BT_ejecter", QStringLiteral("Éjecter la carte"), boite);
@@ -318,13 +340,13 @@ QWidget* TDLG_import::construireExecution() {
     g->addWidget(BT_importer, 0, 3);
     g->addWidget(BT_interrompre, 0, 4);
     g->addWidget(LBL_avancement, 1, 0, 1, 5);
-    g->addWidget(LST_bilan, 2, 0, 4, 2);
+    g->addWidget(LST_bilan, 2, 0, 3, 2);
     g->addWidget(BT_ouvrir_dossier, 2, 2);
     g->addWidget(BT_ejecter, 3, 2);
-    g->addWidget(LBL_ejecter, 3, 3, 1, 2);
+    g->addWidget(LBL_ejecter, 2, 3, 2, 2, Qt::AlignTop);
     g->addWidget(BT_supprimer_carte, 4, 2);
-    g->addWidget(BT_aide, 5, 3);
-    g->addWidget(BT_fermer, 5, 4);
+    g->addWidget(BT_aide, 4, 3);
+    g->addWidget(BT_fermer, 4, 4);
     g->setColumnStretch(1, 1);
     for (QPushButton* b : {BT_ouvrir_dossier, BT_ejecter, BT_supprimer_carte})
         b->setEnabled(false);
@@ -343,6 +365,12 @@ void TDLG_import::relier() {
             modele_.definirSource(sources_[std::size_t(r)].dossier.toStdString());
     });
     connect(BT_autre_dossier, &QPushButton::clicked, this, &TDLG_import::choisirAutreDossier);
+    connect(TRV_plan, &QTreeView::expanded, this, [this](const QModelIndex& x) {
+        if (const QString c = arbre_->cheminDuDossier(x); !c.isEmpty())
+            deplies_.insert(c);
+    });
+    connect(TRV_plan, &QTreeView::collapsed, this,
+            [this](const QModelIndex& x) { deplies_.remove(arbre_->cheminDuDossier(x)); });
     relierDestinations();
     connect(EDT_modele, &QLineEdit::textEdited, this,
             [this](const QString& t) { modele_.definirModele(t.toStdString()); });
@@ -449,9 +477,15 @@ void TDLG_import::listerSources() {
     }
 }
 
+QString TDLG_import::choisirDossier(const char* cle, const char* titre, const QString& depart) {
+    // Qt's picker speaks the program's language, its buttons too.
+    traduireQt(app_.localization().ActiveLanguageCode());
+    return QFileDialog::getExistingDirectory(this, texte(cle, titre), depart);
+}
+
 void TDLG_import::choisirAutreDossier() {
-    const QString d =
-        QFileDialog::getExistingDirectory(this, QString(), qs(modele_.options().source));
+    const QString d = choisirDossier("RSC_import_choisir_source", "Choisir le dossier à importer",
+                                     qs(modele_.options().source));
     if (d.isEmpty())
         return;
     modele_.definirSource(d.toStdString());
@@ -484,36 +518,75 @@ void TDLG_import::Gerer(const QString& source) {
 }
 
 void TDLG_import::modeleChange(ModeleImport::Champ champ) {
+    if (champ == ModeleImport::Champ::Destinations && isVisible())
+        afficherPlace();
+    // The template, the offsets and the naming options are planned again at once from
+    // what the plan read; the rest needs the card read again.
+    const bool rapide = champ == ModeleImport::Champ::Modele ||
+                        champ == ModeleImport::Champ::Decalages ||
+                        champ == ModeleImport::Champ::Nommage;
+    if (isVisible() && rapide && replanifier(champ == ModeleImport::Champ::Decalages))
+        return;
     planPret_ = false;
     BT_importer->setEnabled(false);
     // A hidden window reads no card: the plan is made when it is shown.
     if (!isVisible())
         return;
-    if (champ == ModeleImport::Champ::Modele || champ == ModeleImport::Champ::Decalages) {
-        // The tree follows the keystroke at once; the names follow the new plan.
-        apercu();
-        if (champ == ModeleImport::Champ::Decalages) {
-            remplirAppareils();
-            remplirFrise();
-        }
-    }
-    if (champ == ModeleImport::Champ::Destinations)
-        afficherPlace();
     if (champ == ModeleImport::Champ::Source)
         planifier();
     else
         attente_.start();
 }
 
-void TDLG_import::apercu() {
-    std::vector<std::string> dossiers;
-    std::vector<std::optional<QDateTime>> dates;
+OptionsImport TDLG_import::optionsDuPlan() const {
     OptionsImport o = modele_.options();
-    if (o.moisAbreges[0].empty())
-        o.moisAbreges = moisAbregesDuSysteme();
-    ArbreImport::calculerApercu(arbre_->plan(), o, dossiers, dates);
-    arbre_->apercu(std::move(dossiers), std::move(dates));
-    TRV_plan->expandToDepth(1);
+    o.moisAbreges = moisAbregesDuSysteme();
+    if (preparerOptions)
+        preparerOptions(o);
+    return o;
+}
+
+bool TDLG_import::replanifier(bool appareils) {
+    // A plan under way takes the newest options once it is made (planFini).
+    if (planificateur_)
+        return true;
+    if (!import_ || !planPret_ || enCours() || !import_->replanifier(optionsDuPlan()))
+        return false;
+    montrerPlan(appareils);
+    return true;
+}
+
+void TDLG_import::montrerPlan(bool appareils) {
+    arbre_->definirPlan(import_->plan());
+    deplier();
+    if (appareils) {
+        remplirAppareils();
+        remplirFrise();
+    }
+    planPret_ = true;
+    BT_importer->setEnabled(!enCours() && arbre_->fichiersACopier() > 0);
+    afficherPlace();
+    afficherResume();
+}
+
+void TDLG_import::deplier() {
+    // Folders of folders open; of the folders that hold files, those the user opened,
+    // else the first: only their rows are made.
+    const QSignalBlocker b(TRV_plan);
+    QString premier;
+    bool ouvert = false;
+    for (const QString& chemin : arbre_->dossiers()) {
+        const QModelIndex x = arbre_->indexDuDossier(chemin);
+        const bool feuille = arbre_->tientDesFichiers(x);
+        if (!feuille || deplies_.contains(chemin)) {
+            TRV_plan->expand(x);
+            ouvert = ouvert || feuille;
+        } else if (premier.isEmpty()) {
+            premier = chemin;
+        }
+    }
+    if (!ouvert && !premier.isEmpty())
+        TRV_plan->expand(arbre_->indexDuDossier(premier));
 }
 
 void TDLG_import::planifier() {
@@ -537,10 +610,7 @@ void TDLG_import::planifier() {
     }
     planPret_ = false;
     BT_importer->setEnabled(false);
-    OptionsImport o = m;
-    o.moisAbreges = moisAbregesDuSysteme();
-    if (preparerOptions)
-        preparerOptions(o);
+    const OptionsImport o = optionsDuPlan();
     auto import = std::make_shared<ImportCarte>(o);
     planEnCours_ = import;
     const quint64 generation = ++generation_;
@@ -598,14 +668,16 @@ void TDLG_import::planFini(std::shared_ptr<ImportCarte> import, QString refus, q
     }
     refusPlan_.clear();
     import_ = std::move(import);
-    arbre_->definirPlan(import_->plan());
-    TRV_plan->expandToDepth(1);
-    remplirAppareils();
-    remplirFrise();
-    planPret_ = true;
-    BT_importer->setEnabled(!enCours() && arbre_->fichiersACopier() > 0);
-    afficherPlace();
-    afficherResume();
+    // Options typed while the card was read: planned again from what was read.
+    const OptionsImport o = optionsDuPlan();
+    const OptionsImport& p = import_->options();
+    if ((o.modeleDossiers != p.modeleDossiers || o.decalages != p.decalages ||
+         !(o.nommage == p.nommage)) &&
+        !import_->replanifier(o)) {
+        planifier();
+        return;
+    }
+    montrerPlan(true);
 }
 
 void TDLG_import::remplirAppareils() {
@@ -614,7 +686,7 @@ void TDLG_import::remplirAppareils() {
         int nombre = 0;
         std::optional<QDateTime> debut, fin;
     };
-    std::map<QString, Appareil> parCle;
+    std::map<std::string, Appareil> parCle;
     const PlanImport& plan = arbre_->plan();
     for (std::size_t i = 0; i < plan.fichiers.size(); ++i) {
         const FichierImport& f = plan.fichiers[i];
@@ -638,14 +710,14 @@ void TDLG_import::remplirAppareils() {
         return d ? d->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
     };
     for (const auto& [cle, a] : parCle) {
-        cles_.push_back(cle.toStdString());
+        cles_.push_back(cle);
         const QStringList cellules{qs(a.premier.fabricant),
                                    qs(a.premier.modele),
                                    qs(a.premier.serie),
                                    QString::number(a.nombre),
                                    heure(a.debut),
                                    heure(a.fin),
-                                   qs(texteDecalage(modele_.decalage(cle.toStdString())))};
+                                   qs(texteDecalage(modele_.decalage(cle)))};
         for (int k = 0; k < cellules.size(); ++k) {
             auto* item = new QTableWidgetItem(cellules[k]);
             if (k != 6)
@@ -658,15 +730,20 @@ void TDLG_import::remplirAppareils() {
 }
 
 void TDLG_import::remplirFrise() {
-    std::map<QString, FriseAppareils::Rang> rangs;
+    // The rows in the order of the cameras' list (by key), which a drag names by rank.
+    std::map<std::string, FriseAppareils::Rang> rangs;
     for (const FichierImport& f : arbre_->plan().fichiers) {
         if (f.photo != kSansPhoto || (f.modele.empty() && f.serie.empty()))
             continue;
-        FriseAppareils::Rang& r = rangs[cleAppareil(f)];
-        r.nom = qs(f.modele.empty() ? f.serie : f.modele);
-        r.decalage = modele_.decalage(cleAppareil(f).toStdString());
+        auto [it, nouveau] = rangs.try_emplace(cleAppareil(f));
+        FriseAppareils::Rang& r = it->second;
+        if (nouveau) {
+            r.nom = qs(f.modele.empty() ? f.serie : f.modele);
+            r.decalage = modele_.decalage(it->first);
+        }
+        // The plan's dates are the camera's wall clock, kept as UTC.
         if (f.datePrise)
-            r.instants.push_back(secondes(*f.datePrise) - f.decalage);
+            r.instants.push_back(f.datePrise->toSecsSinceEpoch() - f.decalage);
     }
     std::vector<FriseAppareils::Rang> liste;
     for (auto& [cle, r] : rangs)
@@ -952,6 +1029,10 @@ void TDLG_import::Ejecter() {
     const QString raison = raisonSansUDisks();
     if (!raison.isEmpty() || enCours())
         return;
+    // The plans keep the card's folders open: they let go first.
+    attendreTravaux();
+    if (import_)
+        import_->liberer();
     const QString erreur = ejecterCarte(qs(modele_.options().source));
     if (!erreur.isEmpty()) {
         app_.messages().warning(qs(formatMessage(texte("RSC_import_ejection_impossible",

@@ -10,10 +10,12 @@
 #include "import/ui/cartes.h"
 
 #include <QDialog>
+#include <QSet>
 #include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -46,6 +48,7 @@ public:
     // Watching for cards asks the system bus, a blocking call: the program starts it once
     // its window shows, never for a window built by a script or a test.
     void surveillerCartes();
+    SurveillanceCartes& surveillance() { return surveillance_; }
     ModeleImport& modele() { return modele_; }
     ArbreImport& arbre() { return *arbre_; }
     // True once the plan of the options as they stand is shown.
@@ -110,7 +113,11 @@ private:
     QWidget* construireAppareils();
     QWidget* construireExecution();
     QComboBox* destination(const char* nom, const char* bouton, QLabel*& place, QWidget* boite,
-                           int ligne, const QString& libelle);
+                           int ligne, const QString& libelle,
+                           std::pair<const char*, const char*> titre);
+    // The folder picker, its title looked up in the active language.
+    QString choisirDossier(const char* cle, const char* titre, const QString& depart);
+    void ajusterALEcran();
     void relier();
     void relierDestinations();
     void lireReglages();
@@ -119,7 +126,12 @@ private:
     void modeleChange(ModeleImport::Champ champ);
     void planifier();
     void planFini(std::shared_ptr<ImportCarte> import, QString refus, quint64 generation);
-    void apercu();
+    OptionsImport optionsDuPlan() const;
+    // The plan shown made again for the options as they stand, from what it read;
+    // false when the card must be read again.
+    bool replanifier(bool appareils);
+    void montrerPlan(bool appareils);
+    void deplier();
     void remplirAppareils();
     void remplirFrise();
     void afficherPlace();
@@ -158,6 +170,7 @@ private:
     bool bilanDeplacement_ = false;
     std::vector<std::vector<std::string>> listesBilan_;
     qint64 dernierAvancement_ = 0;
+    QSet<QString> deplies_; // the folders of files the user opened, by path
 };
 
 } // namespace varlime

@@ -86,6 +86,21 @@ std::vector<CarteTrouvee> cartesMontees() {
     return out;
 }
 
+QStringList dossiersDeMontage() {
+    const QString user = qEnvironmentVariable("USER");
+    return {QStringLiteral("/run/media/") + user, QStringLiteral("/media/") + user,
+            QStringLiteral("/media"), QStringLiteral("/mnt")};
+}
+
+std::vector<CarteTrouvee> cartesSous(const QStringList& dossiers) {
+    std::vector<CarteTrouvee> out;
+    for (const QString& d : dossiers)
+        for (const QFileInfo& v : QDir(d).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (const QString dcim = dcimDe(v.filePath()); !dcim.isEmpty())
+                out.push_back(decrireDossier(dcim, v.fileName()));
+    return out;
+}
+
 QString raisonSansUDisks() {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected() || !bus.interface())
@@ -125,17 +140,15 @@ SurveillanceCartes::SurveillanceCartes(QObject* parent) : QObject(parent) {
 }
 
 void SurveillanceCartes::demarrer() {
-    for (const CarteTrouvee& c : cartesMontees())
+    for (const CarteTrouvee& c : cartes())
         connues_.insert(c.dossier);
     surveillant_ = new QFileSystemWatcher(this);
-    const QString user = qEnvironmentVariable("USER");
-    for (const QString& d : {QStringLiteral("/run/media/") + user, QStringLiteral("/media/") + user,
-                             QStringLiteral("/media"), QStringLiteral("/mnt")})
+    for (const QString& d : dossiers)
         if (QFileInfo(d).isDir())
             surveillant_->addPath(d);
     connect(surveillant_, &QFileSystemWatcher::directoryChanged, this,
             &SurveillanceCartes::volumesChanges);
-    if (raisonSansUDisks().isEmpty())
+    if (udisks && raisonSansUDisks().isEmpty())
         QDBusConnection::systemBus().connect(
             QLatin1String(kService), QStringLiteral("/org/freedesktop/UDisks2"),
             QStringLiteral("org.freedesktop.DBus.ObjectManager"), QStringLiteral("InterfacesAdded"),
@@ -148,7 +161,7 @@ void SurveillanceCartes::volumesChanges() {
 
 void SurveillanceCartes::examiner() {
     QSet<QString> presentes;
-    for (const CarteTrouvee& c : cartesMontees()) {
+    for (const CarteTrouvee& c : cartes()) {
         presentes.insert(c.dossier);
         if (!connues_.contains(c.dossier))
             emit carteApparue(c);

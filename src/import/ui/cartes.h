@@ -8,7 +8,9 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 class QFileSystemWatcher;
@@ -26,6 +28,11 @@ struct CarteTrouvee {
 CarteTrouvee decrireDossier(const QString& dossier, const QString& volume);
 // The mounted volumes that hold a DCIM folder at their root.
 std::vector<CarteTrouvee> cartesMontees();
+// The folders where the system mounts removable volumes (for the current user).
+QStringList dossiersDeMontage();
+// The folders directly under `dossiers` that hold a DCIM folder, each taken as a volume
+// named after its folder (what a mount in one of them looks like).
+std::vector<CarteTrouvee> cartesSous(const QStringList& dossiers);
 
 // Empty when UDisks2 answers on the system bus; otherwise why a card cannot be ejected.
 QString raisonSansUDisks();
@@ -39,6 +46,16 @@ public:
     explicit SurveillanceCartes(QObject* parent = nullptr);
     // Cards mounted before the watch began are not announced.
     void demarrer();
+
+    // Where volumes appear, how the cards among them are found, and whether UDisks2's
+    // announcements are heard too: the system's by default; tests give a folder of their
+    // own, the cards under it, and no bus.
+    QStringList dossiers = dossiersDeMontage();
+    std::function<std::vector<CarteTrouvee>()> cartes = cartesMontees;
+    bool udisks = true;
+    // How long after a change the volumes are looked at (a mount is announced before
+    // its files can be read).
+    void definirAttente(int ms) { attente_.setInterval(ms); }
 
 signals:
     void carteApparue(const varlime::CarteTrouvee& carte);
