@@ -495,6 +495,8 @@ QString annulerPlan(FenetresPrincipal& app, const DossierListe& dossier, const P
 } // namespace
 
 void TMainForm::Annuler_dernier_varlimage() {
+    // The folder a worker may be listing is the one undone: the listing ends first.
+    grille_.lireEtAttendre(false);
     const auto plan = planAnnulation(moteur_.dossier(), moteur_.journaux);
     if (const auto refus = refusAnnulation(lookupMessages(app_.localization()), plan,
                                            nomAffichable(moteur_.dossier().chemin()))) {
