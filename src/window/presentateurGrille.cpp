@@ -155,7 +155,10 @@ bool PresentateurGrille::lectureAuLarge() const {
 bool PresentateurGrille::lancerLecture() {
     prechargement_.definirTextes(texte_("RSC_msg_lecture_exif", "Lecture des informations EXIF..."),
                                  texte_("RSC_msg_lecture_exif_annuler", "Annuler"));
-    return prechargement_.lancer();
+    if (!prechargement_.lancer())
+        return false;
+    modele_->newNamesChanged();
+    return true;
 }
 
 PresentateurGrille::Lecture PresentateurGrille::lireEtAttendre(bool lireNonLus) {
@@ -225,6 +228,9 @@ std::size_t PresentateurGrille::calculerSansLecture() {
 }
 
 bool PresentateurGrille::enAttente(int ligne) const {
+    // While the facts are read, the names the rows had belong to other options.
+    if (prechargement_.enCours())
+        return ligne >= 0;
     if (!calcul_ || ligne < 0)
         return false;
     const auto i = std::size_t(ligne);

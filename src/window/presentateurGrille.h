@@ -76,7 +76,8 @@ public:
     // would check (0 when reading them here is quicker).
     bool lectureAuLarge() const;
     // Starts reading the facts on the side, with the progress window; false when no
-    // worker could start (`prechargement().erreur()` says why).
+    // worker could start (`prechargement().erreur()` says why). Until it ends the
+    // rows show no new name.
     bool lancerLecture();
     // Reads on the side what is still unread, the progress window modal, and waits
     // for the end while the window goes on answering (also for a listing or a
