@@ -7,7 +7,12 @@
 //   - OK in the EXIF dialog, EXIF naming on;
 //   - a first listing in EXIF naming (no file read yet), beside bench_exif_names;
 //   - 100,000 files listed, a keystroke over them, and the grid scrolled from top to
-//     bottom in jumps of 50 pages (the longest step is reported).
+//     bottom in jumps of 50 pages (the longest step is reported);
+//   - a prefix keystroke over 100,000 rows, from the key to the grid drawn again (the
+//     names of the rows shown are final in that frame), with the time until every row
+//     is named beside it;
+//   - 20,000 photos read for EXIF naming: how long the window is held when the reading
+//     starts, and the arrow keys in the grid while it reads.
 // Build it in a Release tree and run:
 //   build/release/bench/bench_window
 #include "app/Application.h"
@@ -24,6 +29,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
@@ -52,6 +58,7 @@ struct Dossiers {
     std::string photos = dossierTemporaire("photos");
     std::string vides = dossierTemporaire("files");
     std::string programme = dossierTemporaire("program");
+    std::string lecture = dossierTemporaire("exif");
     Dossiers() {
         std::vector<std::filesystem::path> sources;
         for (const auto& e :
@@ -67,9 +74,15 @@ struct Dossiers {
             std::snprintf(nom, sizeof nom, "IMG_%06d.JPG", i);
             ::close(::open((vides + nom).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
         }
+        // Copies of one small photo: each is read whole, as a card's photos are.
+        for (int i = 0; i < 20000; ++i) {
+            std::snprintf(nom, sizeof nom, "P_%05d.jpg", i);
+            std::filesystem::copy_file(VARLIME_BENCH_TESTDATA_DIR "/photos/Canon_40D.jpg",
+                                       lecture + nom);
+        }
     }
     ~Dossiers() {
-        for (const std::string& d : {photos, vides, programme})
+        for (const std::string& d : {photos, vides, programme, lecture})
             std::filesystem::remove_all(d);
     }
 };
@@ -104,6 +117,9 @@ struct Fenetre {
     void lister(const std::string& dossier) {
         m->Repertoire_courant = dossier;
         m->Validation_repertoire(false);
+        // A large folder may be listed on the side: its first row is then there.
+        while (m->cellule(0, 1).isEmpty())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
         dessiner();
     }
     // What the user sees is drawn now.
@@ -219,6 +235,9 @@ void BM_FirstExifListing(benchmark::State& state) {
         f.m->chaine().oublierFaits(); // no file read yet
         state.ResumeTiming();
         f.m->Chercher_fichier();
+        // A large folder is listed on the side: its reading starts once it is listed.
+        while (f.m->cellule(0, 1).isEmpty())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
         f.m->prechargement().attendre();
         f.dessiner();
     }
@@ -256,6 +275,88 @@ void BM_HundredThousandFiles(benchmark::State& state) {
     state.counters["scroll_step_max_ms"] = pasMax * 1000;
 }
 BENCHMARK(BM_HundredThousandFiles)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+double mediane(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The event loop runs until the last row is named (a row still to be named shows no
+// name): every name computed after the first frame is there.
+void laisserFinir(varlime::TMainForm& m) {
+    while (m.cellule(1, m.nombreLignes() - 1).isEmpty())
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// A prefix keystroke over 100,000 rows: from the key to the frame that shows the rows
+// in view with their final names. `all_named_ms` runs on until every row is named.
+void BM_PrefixKeystroke100000Rows(benchmark::State& state) {
+    Fenetre f;
+    f.m->EDT_prefixe_remplacement->setText(QStringLiteral("Vacances_"));
+    f.lister(dossiers().vides);
+    laisserFinir(*f.m);
+    f.m->EDT_prefixe_remplacement->setFocus();
+    std::vector<double> touts;
+    int n = 0;
+    for (auto _ : state) {
+        const Horloge::time_point t0 = Horloge::now();
+        frappe(f.m->EDT_prefixe_remplacement, n);
+        f.m->GRS_fichier->viewport()->repaint();
+        state.SetIterationTime(secondesDepuis(t0));
+        laisserFinir(*f.m);
+        touts.push_back(secondesDepuis(t0));
+    }
+    state.counters["rows"] = double(f.m->nombreLignes() - 1);
+    state.counters["all_named_ms"] = mediane(touts) * 1000;
+}
+BENCHMARK(BM_PrefixKeystroke100000Rows)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// 20,000 photos read for EXIF naming. `start_ms`: the listing that starts the reading,
+// until the window answers again. Then arrow keys in the grid while it reads, each
+// timed to the grid drawn again; the reading is left to run to its end.
+void BM_KeystrokeDuringExifRead(benchmark::State& state) {
+    Fenetre f;
+    f.lister(dossiers().photos);
+    passerEnExif(f);
+    std::vector<double> departs, touches;
+    double pire = 0;
+    for (auto _ : state) {
+        f.m->prechargement().arreter(); // the listed photos' reading, if still going
+        f.m->chaine().oublierFaits();   // no file read yet
+        const Horloge::time_point t0 = Horloge::now();
+        f.m->Repertoire_courant = dossiers().lecture;
+        f.m->Validation_repertoire(false);
+        QApplication::processEvents();
+        departs.push_back(secondesDepuis(t0));
+        f.m->GRS_fichier->setFocus();
+        int k = 0;
+        // Until the folder is listed (a large one is, on the side) and read.
+        while (f.m->prechargement().enCours() || f.m->cellule(0, 1).isEmpty() ||
+               secondesDepuis(t0) < 0.3) {
+            const Horloge::time_point t1 = Horloge::now();
+            taper(f.m->GRS_fichier, k++ % 8 < 4 ? Qt::Key_Down : Qt::Key_Up, QString());
+            f.dessiner();
+            const double d = secondesDepuis(t1);
+            touches.push_back(d);
+            pire = std::max(pire, d);
+            // About the pace of a key held down.
+            while (secondesDepuis(t1) < 0.03)
+                QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        state.SetIterationTime(mediane(touches));
+        f.lister(dossiers().photos);
+    }
+    state.counters["start_ms"] = mediane(departs) * 1000;
+    state.counters["key_median_ms"] = mediane(touches) * 1000;
+    state.counters["key_max_ms"] = pire * 1000;
+    state.counters["keys"] = double(touches.size());
+}
+BENCHMARK(BM_KeystrokeDuringExifRead)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -82,54 +82,65 @@ bool Exploite_compteur(const OptionsNommage& options, std::string_view ancien) {
     return true;
 }
 
-long long calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
-                               const OptionsNommage& options, const NamePartFn& partieNom,
-                               const LigneCompagnonFn& compagnon) {
-    if (!fichiersTrouves ||
-        (options.prefixe.empty() && !options.exif.actif && !options.dateFichier)) {
-        for (auto& r : rows)
-            r.nouveau.clear();
-        return 0;
-    }
-    bool numerote = false;
-    long long valeur = static_cast<long long>(options.initialisation) - 1;
-    const std::string extImposee = "." + options.extension;
+CalculNouveauxNoms::CalculNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
+                                       const OptionsNommage& options, NamePartFn partieNom,
+                                       const LigneCompagnonFn& compagnon)
+    : rows_(rows), options_(options), partieNom_(std::move(partieNom)),
+      vider_(!fichiersTrouves ||
+             (options.prefixe.empty() && !options.exif.actif && !options.dateFichier)),
+      valeur_(static_cast<long long>(options.initialisation) - 1),
+      extImposee_("." + options.extension) {
     // Rows named together: the first of a group takes the next number, the others
     // take the same one.
-    const std::vector<std::size_t> groupes =
-        compagnon ? groupesDeLignes(rows.size(), compagnon) : std::vector<std::size_t>();
-    std::vector<std::string> compteurs(groupes.empty() ? 0 : rows.size());
+    if (compagnon && !vider_) {
+        groupes_ = groupesDeLignes(rows.size(), compagnon);
+        compteurs_.resize(rows.size());
+    }
+}
+
+void CalculNouveauxNoms::avancer(std::size_t fin, std::size_t nommerDes) {
+    fin = std::min(fin, rows_.size());
+    if (vider_) {
+        for (; suivante_ < fin; ++suivante_)
+            if (suivante_ >= nommerDes)
+                rows_[suivante_].nouveau.clear();
+        return;
+    }
     std::string nom;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        FileRow& row = rows[i];
+    for (; suivante_ < fin; ++suivante_) {
+        const std::size_t i = suivante_;
+        FileRow& row = rows_[i];
         // Names are bytes: the extension and the counter test look at the name on disk.
         const std::string& ancien = row.ancienSurDisque();
+        nom = partieNom_ ? partieNom_(i, row) : options_.prefixe;
+        const bool marque = Remplacement_indique_pas_varlime(nom);
+        std::string compteur;
+        const std::size_t premier = groupes_.empty() ? i : groupes_[i];
+        if (!marque && premier < i) {
+            compteur = compteurs_[premier];
+        } else if (!marque && Exploite_compteur(options_, ancien)) {
+            compteur = Maj_compteur(options_.alphabetique, options_.largeur, valeur_);
+            ++valeur_;
+            numerote_ = true;
+        }
+        if (!compteurs_.empty())
+            compteurs_[i] = compteur;
+        // A row before the ones asked for only moves the counter on.
+        if (i < nommerDes)
+            continue;
         std::string_view ext;
-        if (options.extensionImposee) {
-            ext = extImposee;
+        if (marque) {
+            ext = {};
+        } else if (options_.extensionImposee) {
+            ext = extImposee_;
         } else {
             const auto dot = ancien.rfind('.');
             if (dot != std::string::npos)
                 ext = std::string_view(ancien).substr(dot);
         }
-        nom = partieNom ? partieNom(i, row) : options.prefixe;
-        const bool marque = Remplacement_indique_pas_varlime(nom);
-        std::string compteur;
-        const std::size_t premier = groupes.empty() ? i : groupes[i];
-        if (!marque && premier < i) {
-            compteur = compteurs[premier];
-        } else if (!marque && Exploite_compteur(options, ancien)) {
-            compteur = Maj_compteur(options.alphabetique, options.largeur, valeur);
-            ++valeur;
-            numerote = true;
-        }
-        if (!compteurs.empty())
-            compteurs[i] = compteur;
-        if (marque)
-            ext = {};
         std::string& out = row.nouveau;
         out.clear();
-        if (options.compteurADroite) {
+        if (options_.compteurADroite) {
             out += nom;
             out += compteur;
         } else {
@@ -138,12 +149,19 @@ long long calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
         }
         const std::size_t debutExtension = out.size();
         out += ext;
-        if (options.extensionMinuscule)
+        if (options_.extensionMinuscule)
             for (std::size_t k = debutExtension; k < out.size(); ++k)
                 if (out[k] >= 'A' && out[k] <= 'Z')
                     out[k] = static_cast<char>(out[k] - 'A' + 'a');
     }
-    return numerote ? valeur : 0;
+}
+
+long long calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
+                               const OptionsNommage& options, const NamePartFn& partieNom,
+                               const LigneCompagnonFn& compagnon) {
+    CalculNouveauxNoms calcul(rows, fichiersTrouves, options, partieNom, compagnon);
+    calcul.avancer(rows.size());
+    return calcul.dernierCompteur();
 }
 
 int largeurCompteurNecessaire(const OptionsNommage& options, long long dernier) {
@@ -811,15 +829,34 @@ bool MoteurNommage::lister(const std::string& chemin) {
     return ok;
 }
 
-void MoteurNommage::calculer(const NamePartFn& partieExif, const LigneCompagnonFn& compagnon) {
-    const int fd = dossier_.fd();
-    const NamePartFn standard = [this, fd](std::size_t, const FileRow& row) {
+namespace {
+// The name part outside EXIF naming, with the options as they stand when it is made.
+NamePartFn partieStandard(const OptionsNommage& options, int fd) {
+    return [options, fd](std::size_t, const FileRow& row) {
         return partieNomStandard(options, fd, row);
     };
-    dernierCompteur_ =
-        calculerNouveauxNoms(lignes_, fichiersTrouves_, options,
-                             options.exif.actif && partieExif ? partieExif : standard,
-                             options.exif.actif ? compagnon : LigneCompagnonFn());
+}
+} // namespace
+
+std::unique_ptr<CalculNouveauxNoms> MoteurNommage::calculParEtapes() {
+    return std::make_unique<CalculNouveauxNoms>(lignes_, fichiersTrouves_, options,
+                                                partieStandard(options, dossier_.fd()));
+}
+
+void MoteurNommage::finirCalcul(const CalculNouveauxNoms& calcul) {
+    dernierCompteur_ = calcul.dernierCompteur();
+}
+
+void MoteurNommage::calculer(const NamePartFn& partieExif, const LigneCompagnonFn& compagnon) {
+    if (!options.exif.actif) {
+        const auto calcul = calculParEtapes();
+        calcul->avancer(lignes_.size());
+        finirCalcul(*calcul);
+        return;
+    }
+    dernierCompteur_ = calculerNouveauxNoms(
+        lignes_, fichiersTrouves_, options,
+        partieExif ? partieExif : partieStandard(options, dossier_.fd()), compagnon);
     if (options.exif.actif) {
         std::vector<std::string> nouveaux;
         nouveaux.reserve(lignes_.size());

@@ -13,6 +13,7 @@
 #include "platform/fileSystem.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -148,6 +149,37 @@ std::vector<std::size_t> groupesDeLignes(std::size_t n, const LigneCompagnonFn& 
 long long calculerNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
                                const OptionsNommage& options, const NamePartFn& partieNom,
                                const LigneCompagnonFn& compagnon = {});
+
+// The same names computed in steps, row after row, so that a long list can be named a
+// part at a time: each step goes on where the last one stopped, with the options and
+// the counter as they then stood.
+class CalculNouveauxNoms {
+public:
+    CalculNouveauxNoms(std::vector<FileRow>& rows, bool fichiersTrouves,
+                       const OptionsNommage& options, NamePartFn partieNom,
+                       const LigneCompagnonFn& compagnon = {});
+    // Names the rows up to `fin` (excluded). The rows before `nommerDes` only move the
+    // counter on: their names are left as they were, so that the rows from `nommerDes`
+    // get their final names without the ones above being written.
+    void avancer(std::size_t fin, std::size_t nommerDes = 0);
+    // The first row not gone through yet.
+    std::size_t suivante() const { return suivante_; }
+    bool fini() const { return suivante_ >= rows_.size(); }
+    // The highest counter number written so far (0 when none was).
+    long long dernierCompteur() const { return numerote_ ? valeur_ : 0; }
+
+private:
+    std::vector<FileRow>& rows_;
+    const OptionsNommage options_;
+    const NamePartFn partieNom_;
+    const bool vider_;
+    long long valeur_;
+    bool numerote_ = false;
+    const std::string extImposee_;
+    std::vector<std::size_t> groupes_;
+    std::vector<std::string> compteurs_;
+    std::size_t suivante_ = 0;
+};
 
 // The digits a numeric counter needs to reach `dernier`, its highest number; 0 when
 // the counter is alphabetic or took no number.
@@ -338,6 +370,11 @@ public:
 
     // Every new name from the options; `partieExif` gives the name part in EXIF naming.
     void calculer(const NamePartFn& partieExif = {}, const LigneCompagnonFn& compagnon = {});
+    // The names outside EXIF naming, computed in steps over the rows as they now stand
+    // (no row may be added or removed until it is done); once every row is named,
+    // `finirCalcul` keeps its highest counter as `calculer` does.
+    std::unique_ptr<CalculNouveauxNoms> calculParEtapes();
+    void finirCalcul(const CalculNouveauxNoms& calcul);
     // The report of the test before renaming, over the rows as they stand.
     RapportTest tester(const TextLookup& texte) const;
     // The rename run over the rows as they stand; refused when `journaux` is empty.

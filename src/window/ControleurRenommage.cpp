@@ -85,6 +85,8 @@ void ControleurRenommage::annulerEtDire(const DossierListe& dossier, const PlanA
 }
 
 void ControleurRenommage::annulerDernier() {
+    if (fenetre_.finirListe)
+        fenetre_.finirListe();
     QWidget* parent = fenetre_.parent;
     const DossierListe& dossier = chaine_.dossier();
     const std::string nomDossier = nomAffichable(dossier.chemin());

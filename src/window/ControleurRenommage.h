@@ -26,6 +26,9 @@ public:
         // Before a report or a run: every row gets its new name (a reading of EXIF facts
         // on the side ends first).
         std::function<void()> nommerTout;
+        // Before an undo: a listing of the folder on the side ends first, as the folder
+        // undone is the one being listed.
+        std::function<void()> finirListe;
         // After a run or an undo: the folder is listed again, with its names.
         std::function<void()> relister;
         // The counter width the user accepted before a run; the names follow it.

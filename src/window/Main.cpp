@@ -61,20 +61,6 @@
 
 namespace varlime {
 
-QString TMainForm::cellule(int colonne, int ligne) const {
-    if (ligne == 0)
-        return model_->headerData(colonne, Qt::Horizontal, Qt::DisplayRole).toString();
-    const auto& rows = model_->rows();
-    if (ligne < 1 || std::size_t(ligne) > rows.size() || colonne < 0 || colonne > 1)
-        return {};
-    const FileRow& r = rows[std::size_t(ligne - 1)];
-    return qs(colonne == 0 ? r.ancien : nomAffichable(r.nouveau));
-}
-
-int TMainForm::nombreLignes() const {
-    return int(model_->rows().size()) + 1;
-}
-
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
     if (watched == GRS_fichier->viewport() && e->type() == QEvent::Resize)
         ajusterColonnes();
@@ -122,26 +108,27 @@ void TMainForm::Validation_repertoire(bool enregistrer) {
 }
 
 void TMainForm::Chercher_fichier() {
-    // A reading of the facts of the rows being replaced stops first.
-    prechargement_.arreter();
-    model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
-    model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
-    model_->setTextesMarqueurs(
-        [this](const char* cle, const char* defaut) { return app_.texte(cle, defaut); });
+    // While a large folder is listed on the side the options are not touched: it is
+    // listed again with them once it is done.
+    if (grille_.listageEnCours()) {
+        grille_.relisterApres();
+        return;
+    }
+    grille_.traduire();
     OptionsNommage& o = chaine_.options();
     o.masqueRecherche = modele_.options().masqueRecherche;
     o.attributs = app_.DLG_type_fichier().Determiner();
     o.compagnons = app_.DB_association_fichier().options();
     listeFiltree_ = o.compagnons.rawCanon || o.compagnons.association;
-    model_->debutListing();
-    bool listeOk = true;
     if (Repertoire_courant != "Erreur") {
-        listeOk = chaine_.lister(Repertoire_courant);
-    } else {
-        chaine_.nouvelleGeneration();
-        chaine_.lignes().assign(1, FileRow{});
+        grille_.lister(Repertoire_courant, [this](bool listeOk) { finListage(listeOk); });
+        return;
     }
-    model_->finListing();
+    grille_.vider();
+    finListage(true);
+}
+
+void TMainForm::finListage(bool listeOk) {
     signalerDossierIllisible(listeOk);
     Fichiers_trouves = chaine_.fichiersTrouves();
     Voir_rename();
@@ -194,20 +181,15 @@ OptionsNommage TMainForm::optionsAffichees() const {
     return o;
 }
 
-namespace {
-// Up to this many files to check or read, the names are computed at once: reading
-// them takes less time than a worker and its progress would save.
-constexpr std::size_t kLectureSurPlace = 64;
-} // namespace
-
 void TMainForm::Voir_rename() {
     // Masks that search and replace, add a prefix and suffix or remove a counter let
     // the user switch the counter off.
     CKB_compteur_inactif->setVisible(Type_masque(EDT_prefixe_remplacement->text().toStdString()) >=
                                      kMasqueChercherRemplacer);
-    // While the facts are read on the side, the rows are the reader's: the names are
-    // computed, with the options as they then stand, when it is done.
-    if (prechargement_.enCours())
+    // While the folder is listed or the facts read on the side, the rows are the
+    // worker's: the names are computed, with the options as they then stand, when it
+    // is done.
+    if (grille_.occupe())
         return;
     if (!lireOptions(chaine_.options()))
         return; // the grid keeps its previous new names
@@ -226,21 +208,17 @@ void TMainForm::Voir_rename() {
     lectureInterrompue_ = lectureInterrompue_ && o.exif.actif;
     // After a cancelled reading, the names come at once from what was read.
     if (lectureInterrompue_ && !calculSurPlace_) {
-        montrerNonLus(chaine_.calculerSansLecture());
-        model_->newNamesChanged();
-        ajusterColonnes();
+        montrerNonLus(grille_.calculerSansLecture());
         return;
     }
     montrerNonLus(0);
     // Many files to read: they are read on the side, and the names come at the end.
-    if (o.exif.actif && !calculSurPlace_ && chaine_.aPrecharger() > kLectureSurPlace) {
-        if (lancerPrechargement())
+    if (o.exif.actif && !calculSurPlace_ && grille_.lectureAuLarge()) {
+        if (grille_.lancerLecture())
             return;
         signalerPrechargementImpossible();
     }
-    chaine_.calculer();
-    model_->newNamesChanged();
-    ajusterColonnes();
+    grille_.calculer();
 }
 
 void TMainForm::finPrechargement(bool complet) {
@@ -253,6 +231,7 @@ void TMainForm::finPrechargement(bool complet) {
         Voir_rename();
         return;
     }
+    lectureInterrompue_ = false;
     if (std::exchange(verificationDemandee_, false) && exif.Est_mode_exif() &&
         !confirmerListeExif()) {
         // Refused as the dialog's switch refuses it when the files are read at once.
@@ -284,13 +263,6 @@ void TMainForm::montrerNonLus(std::size_t nonLus) {
         app_.texte("RSC_bt_lire_restants", "Lire les fichiers restants (F5)"));
     LBL_non_lus->show();
     BT_lire_restants->show();
-}
-
-bool TMainForm::lancerPrechargement() {
-    prechargement_.definirTextes(
-        app_.texte("RSC_msg_lecture_exif", "Lecture des informations EXIF..."),
-        app_.texte("RSC_msg_lecture_exif_annuler", "Annuler"));
-    return prechargement_.lancer();
 }
 
 void TMainForm::signalerPrechargementImpossible() {
@@ -326,8 +298,13 @@ bool TMainForm::Test_liste_exif() {
         return true;
     // A large folder is read on the side: EXIF naming is on meanwhile, and the question,
     // if any, comes when the files are read.
-    if (prechargement_.enCours() || chaine_.aPrecharger() > kLectureSurPlace) {
-        if (prechargement_.enCours() || lancerPrechargement()) {
+    // So is a folder still being listed: the question comes once its files are read.
+    if (grille_.listageEnCours()) {
+        verificationDemandee_ = true;
+        return true;
+    }
+    if (prechargement_.enCours() || grille_.lectureAuLarge()) {
+        if (prechargement_.enCours() || grille_.lancerLecture()) {
             verificationDemandee_ = true;
             return true;
         }
@@ -413,7 +390,8 @@ void TMainForm::BT_exif_infoClick() {
     const std::size_t ligne = current.isValid() ? std::size_t(current.row()) : 0;
     const auto& rows = moteur_.lignes();
     TDLG_exif_info& exif = app_.DLG_exif_info();
-    if (ligne < rows.size() && !rows[ligne].ancienSurDisque().empty()) {
+    if (!grille_.listageEnCours() && ligne < rows.size() &&
+        !rows[ligne].ancienSurDisque().empty()) {
         const std::string& nom = rows[ligne].ancienSurDisque();
         // While the listing is read on the side, this one file is read apart.
         if (prechargement_.enCours())
@@ -431,18 +409,22 @@ void TMainForm::BT_exif_infoClick() {
 }
 
 void TMainForm::lireAvantRenommage() {
-    prechargement_.attendre();
-    // The rows a cancelled reading left are read now: the report and the run speak of
-    // every file's new name.
-    if (!std::exchange(lectureInterrompue_, false))
-        return;
-    calculSurPlace_ = true;
-    Voir_rename();
-    calculSurPlace_ = false;
+    // The rows a cancelled reading left are read now, on the side with their progress:
+    // the report and the run speak of every file's new name. Cancelled again, they keep
+    // their not-read marker and are not renamed.
+    const bool nonLus = lectureInterrompue_ && chaine_.options().exif.actif;
+    if (grille_.lireEtAttendre(nonLus) == PresentateurGrille::Lecture::Impossible) {
+        signalerPrechargementImpossible();
+        lectureInterrompue_ = false;
+        calculSurPlace_ = true;
+        Voir_rename();
+        calculSurPlace_ = false;
+    }
+    grille_.terminerNoms();
 }
 
 void TMainForm::Selection(int direction, QString& name) {
-    const int n = int(model_->rows().size());
+    const int n = model_->rowCount();
     int row = GRS_fichier->currentIndex().isValid() ? GRS_fichier->currentIndex().row() : -1;
     if (direction == 0)
         row = (row + 1 >= n) ? 0 : row + 1;
@@ -464,7 +446,7 @@ void TMainForm::TBT_exifClick() {
     const QModelIndex current = GRS_fichier->currentIndex();
     const std::size_t ligne = current.isValid() ? std::size_t(current.row()) : 0;
     const auto& rows = moteur_.lignes();
-    if (ligne >= rows.size() || rows[ligne].ancienSurDisque().empty()) {
+    if (grille_.listageEnCours() || ligne >= rows.size() || rows[ligne].ancienSurDisque().empty()) {
         app_.messages().error(
             app_.texte("RSC_msg_aucun_fichier_dans_liste", "Aucun fichier dans la liste."), this);
         return;
@@ -480,17 +462,13 @@ int TMainForm::ligneCourante() const {
 }
 
 void TMainForm::selectionnerLigne(int ligne) {
-    const int n = int(moteur_.lignes().size());
+    const int n = model_->rowCount();
     if (n > 0)
         GRS_fichier->setCurrentIndex(model_->index(std::clamp(ligne, 0, n - 1), 0));
 }
 
 std::string TMainForm::cheminLigne(int ligne) const {
-    const auto& rows = moteur_.lignes();
-    if (ligne < 0 || ligne >= int(rows.size()) || rows[ligne].ancienSurDisque().empty())
-        return {};
-    // The file is opened by its name on disk, bytes and all.
-    return moteur_.dossier().chemin() + rows[ligne].ancienSurDisque();
+    return grille_.cheminLigne(ligne);
 }
 
 void TMainForm::Rafraichir_imagette() {

@@ -7,7 +7,7 @@
 #include "naming/chaineNommage.h"
 #include "naming/modeleNommage.h"
 #include "window/ControleurRenommage.h"
-#include "window/prechargementExif.h"
+#include "window/presentateurGrille.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -111,13 +111,15 @@ public:
 
     // The grid's rows as they stand (hand edits included).
     FileGridModel& grille() { return *model_; }
+    // What the grid shows: the listing, the names, the reading of EXIF facts.
+    PresentateurGrille& presentateur() { return grille_; }
     // The naming engine behind the grid: the folder listed, its rows, the options.
     MoteurNommage& moteur() { return moteur_; }
     // True once a folder was listed in this window.
     bool dossierListe() const { return moteur_.dossier().ouvert(); }
     // Cell text with the grid's numbering: row 0 is the header, rows 1..N the files.
-    QString cellule(int colonne, int ligne) const;
-    int nombreLignes() const; // header included, at least 2
+    QString cellule(int colonne, int ligne) const { return grille_.cellule(colonne, ligne); }
+    int nombreLignes() const { return grille_.nombreLignes(); } // header included, at least 2
 
     // EXIF naming: the button "EXIF infos" (the dialog for the current row's file),
     // the list check before switching it on (true = go on), the window's layout for
@@ -134,7 +136,7 @@ public:
     void reprendreReglages(const IniDocument& ini);
     // The naming pipeline behind the grid, and its reading of EXIF facts on the side.
     ChaineNommage& chaine() { return chaine_; }
-    PrechargementExif& prechargement() { return prechargement_; }
+    PrechargementExif& prechargement() { return grille_.prechargement(); }
 
     // The options of the preview as the controls hold them; false (after the
     // conversion error message) when a numeric field holds no integer.
@@ -228,8 +230,6 @@ private:
     void FormActivate();
     void placerFenetre();
     void ajusterColonnes();
-    // Width a column needs to show its names whole (header included).
-    int largeurNoms(int colonne) const;
     void ouvrirAide(const char* key);
     void EDT_initialisationChange();
     // Writes the three main options when they differ from what was last written.
@@ -238,6 +238,8 @@ private:
     // names follow the options that no control of the window recomputes them for itself.
     void suivreModele(const OptionsNommage& avant);
 
+    // The rows of a listing are there: the names follow.
+    void finListage(bool listeOk);
     // Tells once that the folder is there but could not be listed.
     void signalerDossierIllisible(bool listeOk);
     // The desktop has placed the window and drawn its frame.
@@ -253,7 +255,8 @@ private:
     // for, if any, then the names. A cancelled reading keeps EXIF naming: the rows not
     // read show the not-read marker until F5 or the status bar's button reads them.
     void finPrechargement(bool complet);
-    // Ends the reading on the side, and reads what a cancelled one left.
+    // Ends the listing and the reading on the side, reads on the side what a cancelled
+    // one left (the window answering meanwhile), and names every row.
     void lireAvantRenommage();
     // Lists the folder again and reads what a cancelled reading left (F5).
     void actualiser();
@@ -267,8 +270,6 @@ private:
     bool confirmerListeExif();
     // EXIF naming off, with the companion modes that are kinds of it.
     void quitterModeExif();
-    // Starts reading the facts on the side; false when no worker could start.
-    bool lancerPrechargement();
     // Tells that the worker reading the facts could not start (the window reads them).
     void signalerPrechargementImpossible();
 
@@ -278,8 +279,9 @@ private:
     bool lectureReglages_ = false;
     ChaineNommage chaine_;
     MoteurNommage& moteur_ = chaine_.moteur();
-    // Declared after the pipeline: it stops its worker before the pipeline goes.
-    PrechargementExif prechargement_{chaine_, this};
+    // Declared after the pipeline: it stops its workers before the pipeline goes.
+    PresentateurGrille grille_;
+    PrechargementExif& prechargement_ = grille_.prechargement();
     ControleurRenommage::Fenetre fenetreRenommage();
     ControleurRenommage renommage_;
     // The reading just ended: the names are computed here, whatever is left to read.

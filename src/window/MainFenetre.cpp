@@ -107,7 +107,10 @@ public:
 } // namespace
 
 TMainForm::TMainForm(FenetresPrincipal& app)
-    : app_(app),
+    : app_(app), grille_(chaine_, this,
+                         [this](const char* cle, const char* defaut) {
+                             return app_.texte(cle, defaut);
+                         }),
       renommage_(chaine_, lookupMessages(app.localization()), app.messages(), fenetreRenommage()) {
     setObjectName(QStringLiteral("MainForm"));
     auto* central = new QWidget(this);
@@ -134,6 +137,8 @@ TMainForm::TMainForm(FenetresPrincipal& app)
     relierMenus();
     relierBoutons();
     relierChamps();
+    // Options changed while a large folder was listed: it is listed again with them.
+    grille_.relister = [this] { Chercher_fichier(); };
     // Every run is journaled, so that it can be undone.
     chaine_.journaux() = dossierJournaux();
 
@@ -143,10 +148,7 @@ TMainForm::TMainForm(FenetresPrincipal& app)
     EDT_masque_recherche->setText(QStringLiteral("*.*"));
     Fichiers_trouves = false;
     TXT_extension_remplacement->setEnabled(false);
-    model_->setHeaders(app_.texte("RSC_avant", "Avant"), app_.texte("RSC_apres", "Après"));
-    model_->setTitreAnnexes(app_.texte("RSC_info_annexes", "Fichiers annexes varlimés avec lui :"));
-    model_->setTextesMarqueurs(
-        [this](const char* cle, const char* defaut) { return app_.texte(cle, defaut); });
+    grille_.traduire();
     setWindowTitle(app_.texte("RSC_main_caption", "Varlime ") + QStringLiteral(VARLIME_VERSION) +
                    QStringLiteral(" Linux"));
     setAcceptDrops(true);
@@ -362,15 +364,11 @@ void TMainForm::construireLigneOptions(QVBoxLayout& top, QWidget* central) {
 void TMainForm::construireGrille(QVBoxLayout& top, QWidget* central) {
     // The grid and the button panel at its right.
     auto* body = new QHBoxLayout;
-    model_ = new FileGridModel(moteur_.lignes(), this);
-    // The worker reading the facts reads the rows' names: they stay as they are meanwhile.
-    // The pointer empties itself once the reader is gone, before the grid is.
-    model_->setRowsBusy([lecteur = QPointer<PrechargementExif>(&prechargement_)] {
-        return lecteur && lecteur->enCours();
-    });
+    model_ = &grille_.modele();
     GRS_fichier = new QTableView(central);
     GRS_fichier->setObjectName(QStringLiteral("GRS_fichier"));
     GRS_fichier->setModel(model_);
+    grille_.attacherVue(GRS_fichier);
     GRS_fichier->setItemDelegate(new GrilleDelegate(GRS_fichier));
     GRS_fichier->viewport()->installEventFilter(this);
     GRS_fichier->verticalHeader()->setVisible(false);

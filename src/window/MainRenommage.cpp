@@ -13,6 +13,7 @@ ControleurRenommage::Fenetre TMainForm::fenetreRenommage() {
     ControleurRenommage::Fenetre f;
     f.parent = this;
     f.nommerTout = [this] { lireAvantRenommage(); };
+    f.finirListe = [this] { grille_.lireEtAttendre(false); };
     f.relister = [this] { Chercher_fichier(); };
     f.largeurCompteur = [this](int largeur) {
         CBB_largeur_increment->setCurrentText(QString::number(largeur));

@@ -52,7 +52,15 @@ void FileGridModel::setTextesMarqueurs(
 }
 
 int FileGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() || masquees_ ? 0 : int(rows_.size());
+}
+
+void FileGridModel::masquerLignes(bool masquer) {
+    if (masquer == masquees_)
+        return;
+    beginResetModel();
+    masquees_ = masquer;
+    endResetModel();
 }
 
 int FileGridModel::columnCount(const QModelIndex& parent) const {
@@ -60,7 +68,9 @@ int FileGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant FileGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(rows_.size()) || index.column() > 1)
+    if (!index.isValid() || masquees_ || index.row() >= int(rows_.size()) || index.column() > 1)
+        return {};
+    if (index.column() == 1 && enAttente_ && enAttente_(index.row()))
         return {};
     const FileRow& r = rows_[std::size_t(index.row())];
     const std::string& s = index.column() == 0 ? r.ancien : r.nouveau;
@@ -111,7 +121,7 @@ QVariant FileGridModel::data(const QModelIndex& index, int role) const {
 }
 
 bool FileGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::EditRole || !index.isValid() || index.row() >= int(rows_.size()) ||
+    if (role != Qt::EditRole || !index.isValid() || masquees_ || index.row() >= int(rows_.size()) ||
         index.column() > 1 || rowsBusy())
         return false;
     FileRow& r = rows_[std::size_t(index.row())];
@@ -158,8 +168,13 @@ void FileGridModel::setHeaders(const QString& avant, const QString& apres) {
 }
 
 void FileGridModel::newNamesChanged() {
-    if (!rows_.empty())
-        emit dataChanged(index(0, 1), index(int(rows_.size()) - 1, 1), {Qt::DisplayRole});
+    newNamesChanged(0, int(rows_.size()));
+}
+
+void FileGridModel::newNamesChanged(int debut, int fin) {
+    fin = std::min(fin, rowCount());
+    if (debut < fin)
+        emit dataChanged(index(debut, 1), index(fin - 1, 1), {Qt::DisplayRole});
 }
 
 } // namespace varlime

@@ -44,12 +44,25 @@ public:
     // While this answers true the rows are being read on another thread: no name can
     // be edited by hand, as a change would tear the name that thread is reading.
     void setRowsBusy(std::function<bool()> busy) { busy_ = std::move(busy); }
+    // While a folder is listed on another thread the rows are its own: the grid shows
+    // none until they are there (a reset around each change).
+    void masquerLignes(bool masquer);
+    bool lignesMasquees() const { return masquees_; }
+    // A row whose new name is still to be computed shows none: never an old name that
+    // would read as the final one.
+    void setNomEnAttente(std::function<bool(int ligne)> enAttente) {
+        enAttente_ = std::move(enAttente);
+    }
+    // Announces that the new names of rows [debut, fin) may have changed.
+    void newNamesChanged(int debut, int fin);
 
 private:
     bool rowsBusy() const { return busy_ && busy_(); }
 
     std::vector<FileRow>& rows_;
     std::function<bool()> busy_;
+    std::function<bool(int)> enAttente_;
+    bool masquees_ = false;
     QString avant_, apres_;
     QString titreAnnexes_ = QStringLiteral("Fichiers annexes varlimés avec lui :");
     // Each marker the grid paints, with its text in the active language.

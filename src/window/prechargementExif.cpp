@@ -36,6 +36,7 @@ bool PrechargementExif::lancer() {
     if (enCours_)
         return true;
     erreur_.clear();
+    modale_ = false;
     arret_ = false;
     annuleParUtilisateur_ = false;
     fait_ = total_ = 0;
@@ -90,9 +91,12 @@ void PrechargementExif::arreter() {
     fermerProgression();
     if (std::exchange(generationDemandee_, false))
         chaine_.nouvelleGeneration();
+    emit interrompu();
 }
 
 void PrechargementExif::nouvelleGeneration() {
+    if (listage_ && listage_())
+        return;
     if (enCours_)
         generationDemandee_ = true;
     else
@@ -113,8 +117,10 @@ void PrechargementExif::montrerProgression() {
         modal->installEventFilter(this);
     progression_->setObjectName(QStringLiteral("DLG_lecture_exif"));
     // Not modal: the main window goes on answering, and setValue never runs an event
-    // loop of its own.
-    progression_->setWindowModality(Qt::NonModal);
+    // loop of its own. Nor does it take the keyboard: a key typed as it opens goes
+    // where the user was typing.
+    progression_->setWindowModality(modale_ ? Qt::ApplicationModal : Qt::NonModal);
+    progression_->setAttribute(Qt::WA_ShowWithoutActivating, !modale_);
     progression_->setAutoClose(false);
     progression_->setAutoReset(false);
     progression_->setMinimumDuration(0);
@@ -126,6 +132,21 @@ void PrechargementExif::montrerProgression() {
         arret_ = true;
     });
     progression_->show();
+}
+
+void PrechargementExif::rendreModale() {
+    if (!enCours_ || modale_)
+        return;
+    modale_ = true;
+    // A command waits for the reading: its progress shows at once.
+    if (progression_) {
+        progression_->hide();
+        progression_->setWindowModality(Qt::ApplicationModal);
+        progression_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+        progression_->show();
+    } else {
+        montrerProgression();
+    }
 }
 
 bool PrechargementExif::eventFilter(QObject* watched, QEvent* event) {

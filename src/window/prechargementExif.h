@@ -32,6 +32,9 @@ public:
     ~PrechargementExif() override;
 
     void definirDemarreur(Demarreur demarreur) { demarreur_ = std::move(demarreur); }
+    // While this answers true another worker lists the folder (which makes a new
+    // generation of the facts itself): the pipeline is not touched.
+    void definirListage(std::function<bool()> listage) { listage_ = std::move(listage); }
     // The texts of the progress window.
     void definirTextes(const QString& libelle, const QString& annuler);
 
@@ -49,6 +52,9 @@ public:
     // A new generation of the facts (files may have changed), made at once or, while
     // the worker reads, right after it.
     void nouvelleGeneration();
+    // The progress window, from now on, keeps every other window from input until the
+    // reading ends (a command waits for it).
+    void rendreModale();
     // The progress window, once the reading has lasted long enough to show it.
     QProgressDialog* fenetreProgression() const { return progression_; }
 
@@ -58,6 +64,9 @@ protected:
 signals:
     // The worker is done and joined. `complet` is false when the user cancelled.
     void termine(bool complet);
+    // The reading was stopped by `arreter` (a new listing, the window closed): no end
+    // is reported, but whoever waits for it stops waiting.
+    void interrompu();
 
 private:
     void montrerProgression();
@@ -68,10 +77,12 @@ private:
     ChaineNommage& chaine_;
     QWidget* fenetre_;
     Demarreur demarreur_;
+    std::function<bool()> listage_;
     std::jthread travailleur_;
     std::atomic<bool> arret_{false};
     bool enCours_ = false;
     bool annuleParUtilisateur_ = false;
+    bool modale_ = false;
     bool generationDemandee_ = false;
     // Each start has its number: a report of a reading stopped since is ignored.
     unsigned lancement_ = 0;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <optional>
 #include <unistd.h>
 
 using namespace varlime;
@@ -262,6 +263,66 @@ TEST(Preview, MarkedRowsGetNoCounterNoExtensionAndUseNoNumber) {
     });
     EXPECT_EQ(newNames(r), (std::vector<std::string>{"P001.jpg", "NON VARLIMÉ (Pas d'en-tête Exif)",
                                                      "P002.jpg"}));
+}
+
+// Names computed in steps of any size, and a later part named first from the start's
+// counter, are the names of one pass: markers, rows without counter and rows named
+// together (one number for a pair) included.
+TEST(Preview, NamesInStepsAreTheNamesOfOnePass) {
+    std::vector<std::string> noms;
+    for (int i = 0; i < 40; ++i)
+        noms.push_back(i % 5 == 2 ? "img" + std::to_string(100 + i) + ".jpg"
+                                  : "vue_" + std::to_string(100 + i) + ".CR2");
+    const NamePartFn partie = [](std::size_t i, const FileRow& r) {
+        if (i % 9 == 4)
+            return std::string("NON VARLIMÉ (Pas d'en-tête Exif)");
+        return r.ancien.substr(0, 3);
+    };
+    // Each even row goes with the next one.
+    const LigneCompagnonFn paires = [](std::size_t i) -> std::optional<std::size_t> {
+        if (i % 2 == 1)
+            return i - 1;
+        return std::nullopt;
+    };
+    const struct {
+        const char* nom;
+        const char* prefixe;
+        NamePartFn partie;
+        LigneCompagnonFn compagnon;
+    } cas[] = {
+        {"prefix", "P_", nullptr, nullptr},
+        {"keep-the-digits mask", "[*&N]", nullptr, nullptr},
+        {"name parts with markers", "P_", partie, nullptr},
+        {"pairs named together", "P_", partie, paires},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        OptionsNommage o;
+        o.prefixe = c.prefixe;
+        o.initialisation = 7;
+        o.largeur = 2;
+        const NamePartFn partieMasque = [&o](std::size_t, const FileRow& r) {
+            return partieNomStandard(o, -1, r);
+        };
+        const NamePartFn& p = c.partie ? c.partie : partieMasque;
+        auto entier = lignesTriees(noms);
+        const long long dernier = calculerNouveauxNoms(entier, true, o, p, c.compagnon);
+        for (const std::size_t pas : {1u, 3u, 16u, 100u}) {
+            auto r = lignesTriees(noms);
+            CalculNouveauxNoms calcul(r, true, o, p, c.compagnon);
+            // Rows 25 to 30 first, counted from the start, as rows in view are.
+            auto vue = r;
+            CalculNouveauxNoms depuisLeDebut(vue, true, o, p, c.compagnon);
+            depuisLeDebut.avancer(31, 25);
+            for (std::size_t k = 25; k < 31; ++k)
+                EXPECT_EQ(vue[k].nouveau, entier[k].nouveau) << "row " << k;
+            EXPECT_EQ(vue[24].nouveau, "");
+            while (!calcul.fini())
+                calcul.avancer(calcul.suivante() + pas);
+            EXPECT_EQ(newNames(r), newNames(entier)) << "steps of " << pas;
+            EXPECT_EQ(calcul.dernierCompteur(), dernier);
+        }
+    }
 }
 
 TEST(Preview, NothingFoundEmptiesTheNewNames) {
