@@ -10,6 +10,8 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,7 @@ namespace varlime {
 class FenetresPrincipal;
 class IniDocument;
 class FileGridModel;
+class PanneauNommage;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -129,14 +132,17 @@ public:
     OptionsNommage optionsAffichees() const;
     // The naming options of this window: its own fields send their edits there.
     ModeleNommage& modele() { return modele_; }
-    // The options the model keeps, as the settings file holds them (read at start).
-    void reprendreReglages(const IniDocument& ini);
+    // The options the model keeps, as the settings file holds them (read at start); the
+    // first stored text that is no number ends the read and is returned.
+    std::optional<std::string> reprendreReglages(const IniDocument& ini);
+    // The naming panel: the dialogs editing the model's options, the fields following it.
+    PanneauNommage& panneau() { return *panneau_; }
     // The naming pipeline behind the grid, and its reading of EXIF facts on the side.
     ChaineNommage& chaine() { return chaine_; }
     PrechargementExif& prechargement() { return prechargement_; }
 
-    // The options of the preview as the controls hold them; false (after the
-    // conversion error message) when a numeric field holds no integer.
+    // The options of the preview: the model's, with the parts the EXIF and companion
+    // dialogs still hold; false when there are none to compute with.
     bool lireOptions(OptionsNommage& options);
 
     // Controls, named as the language files address them.
@@ -271,6 +277,7 @@ private:
 
     FenetresPrincipal& app_;
     ModeleNommage modele_;
+    std::unique_ptr<PanneauNommage> panneau_;
     // The model is being given what the settings file holds: nothing to write back.
     bool lectureReglages_ = false;
     ChaineNommage chaine_;

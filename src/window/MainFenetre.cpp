@@ -35,6 +35,7 @@
 #include "window/IHM_type_fichier.h"
 #include "window/MD_masque.h"
 #include "window/MD_utilitaire.h"
+#include "window/PanneauNommage.h"
 #include "window/fileGridModel.h"
 
 #include <QAction>
@@ -106,7 +107,8 @@ public:
 
 } // namespace
 
-TMainForm::TMainForm(FenetresPrincipal& app) : app_(app) {
+TMainForm::TMainForm(FenetresPrincipal& app)
+    : app_(app), panneau_(std::make_unique<PanneauNommage>(app, *this, modele_)) {
     setObjectName(QStringLiteral("MainForm"));
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -419,6 +421,8 @@ void TMainForm::relierMenus() {
             &TMainForm::Annuler_dernier_varlimage);
     connect(MIT_options_compteur, &QAction::triggered, this, [this] {
         app_.DLG_option_compteur().Gerer();
+        const bool alphabetique = app_.DLG_option_compteur().Type_compteur();
+        modele_.modifier([alphabetique](OptionsNommage& o) { o.alphabetique = alphabetique; });
         Voir_rename();
         Positionne_compteur(app_.DLG_option_compteur().Position() ? 1 : 0);
     });
@@ -475,10 +479,10 @@ void TMainForm::relierBoutons() {
     connect(&prechargement_, &PrechargementExif::termine, this, &TMainForm::finPrechargement);
     connect(BT_exif_info, &QPushButton::clicked, this, &TMainForm::BT_exif_infoClick);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
-        app_.DLG_option_date().Gerer(true);
+        panneau_->ouvrirDate(true);
         Voir_rename();
     });
-    connect(MIT_option_masque, &QAction::triggered, this, [this] { app_.DLG_masque().Gerer(); });
+    connect(MIT_option_masque, &QAction::triggered, this, [this] { panneau_->ouvrirMasque(); });
     connect(BT_option_prefixe, &QPushButton::clicked, this, [this] {
         app_.DLG_option_prefixe().Gerer();
         Voir_rename();
@@ -504,6 +508,15 @@ void TMainForm::relierChamps() {
             vers([](OptionsNommage& o, bool coche) { o.extensionImposee = coche; }));
     connect(CKB_compteur_inactif, &QCheckBox::toggled, &modele_,
             vers([](OptionsNommage& o, bool coche) { o.compteurInactif = coche; }));
+    // A counter field being typed (emptied, or not a number yet) is no error: the last
+    // number it held goes on applying until it holds a number again.
+    auto nombre = [](int OptionsNommage::*champ) {
+        return [champ](OptionsNommage& o, const QString& t) { toInteger(t.toStdString(), o.*champ); };
+    };
+    connect(CBB_largeur_increment, &QComboBox::currentTextChanged, &modele_,
+            vers(nombre(&OptionsNommage::largeur)));
+    connect(EDT_initialisation, &QLineEdit::textChanged, &modele_,
+            vers(nombre(&OptionsNommage::initialisation)));
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
     // The settings file always holds what the three main fields show, so that reading
     // it again (at every activation) never brings back older values.
