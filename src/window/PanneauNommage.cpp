@@ -40,10 +40,7 @@ void PanneauNommage::ouvrirDate(bool prefixe) {
 void PanneauNommage::ouvrirMasque() {
     if (!app_.DB_utilitaire().Proposer_sortie_mode(Mode::Masque))
         return;
-    const std::string avant = modele_.options().prefixe;
     if (auto o = app_.DLG_masque().Gerer(modele_.copie())) {
-        if (!estMasque(avant))
-            prefixeAvantMasque_ = avant;
         fenetre_.EDT_prefixe_remplacement->setEnabled(true);
         modele_.remplacer(*o);
     }
@@ -82,6 +79,10 @@ void PanneauNommage::quitterDateFichier() {
 void PanneauNommage::montrer(const OptionsNommage& avant) {
     const OptionsNommage& o = modele_.options();
     TMainForm& f = fenetre_;
+    // The prefix that leaving a mask brings back: the last text the prefix held, typed,
+    // chosen or read (an emptied field is a step of typing, not a prefix).
+    if (!o.prefixe.empty() && !estMasque(o.prefixe))
+        prefixeAvantMasque_ = o.prefixe;
     // Setting a field sends its text back to the model, which already holds it: the
     // field's other followers (the names, the settings) then run as for a keystroke.
     if (f.EDT_prefixe_remplacement->text().toStdString() != o.prefixe)

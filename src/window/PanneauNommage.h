@@ -40,7 +40,7 @@ private:
     FenetresPrincipal& app_;
     TMainForm& fenetre_;
     ModeleNommage& modele_;
-    // The prefix text the last mask replaced.
+    // The last prefix text that was no mask.
     std::string prefixeAvantMasque_;
 };
 
