@@ -697,12 +697,10 @@ void TMainForm::Positionne_compteur(int type) {
     case 1:
         namingLayout_->removeWidget(counterGroup_);
         namingLayout_->insertWidget(1, counterGroup_);
-        app_.DLG_option_compteur().Positionne(1);
         break;
     case 0:
         namingLayout_->removeWidget(counterGroup_);
         namingLayout_->insertWidget(0, counterGroup_);
-        app_.DLG_option_compteur().Positionne(0);
         break;
     case 2:
         Option_compteur_visible(false);

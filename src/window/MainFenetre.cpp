@@ -420,11 +420,10 @@ void TMainForm::relierMenus() {
     connect(MIT_annuler_varlimage, &QAction::triggered, this,
             &TMainForm::Annuler_dernier_varlimage);
     connect(MIT_options_compteur, &QAction::triggered, this, [this] {
-        app_.DLG_option_compteur().Gerer();
-        const bool alphabetique = app_.DLG_option_compteur().Type_compteur();
-        modele_.modifier([alphabetique](OptionsNommage& o) { o.alphabetique = alphabetique; });
+        if (auto o = app_.DLG_option_compteur().Gerer(modele_.copie()))
+            modele_.remplacer(*o);
         Voir_rename();
-        Positionne_compteur(app_.DLG_option_compteur().Position() ? 1 : 0);
+        Positionne_compteur(modele_.options().compteurADroite ? 1 : 0);
     });
     connect(BT_option_compteur, &QPushButton::clicked, MIT_options_compteur, &QAction::trigger);
     connect(BT_gauche, &QPushButton::clicked, this, [this] { Positionne_compteur(0); });

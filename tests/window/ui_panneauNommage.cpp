@@ -20,9 +20,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -45,6 +47,9 @@ void cocher(QWidget* d, const char* nom, int index) {
 
 void cliquer(QWidget* d, const char* bouton) {
     auto* b = d->findChild<QPushButton*>(QString::fromLatin1(bouton));
+    // The counter dialog has no Annuler: Escape cancels it.
+    if (!b && std::string_view(bouton) == "BT_annuler")
+        return QTest::keyClick(d, Qt::Key_Escape);
     ASSERT_NE(b, nullptr) << bouton;
     b->click();
 }
@@ -102,6 +107,15 @@ const CasDialogue kDialogues[] = {
      [](OptionsNommage& o) {
          o.exif.formatExposition = 1;
          o.exif.suffixeExposition = "_ème";
+     }},
+    {"counter", [](Application& a) { a.MainForm().MIT_options_compteur->trigger(); },
+     [](QWidget* w) {
+         cocher(w, "RGA_type_compteur", 1);
+         cocher(w, "RGA_position_compteur", 1);
+     },
+     [](OptionsNommage& o) {
+         o.alphabetique = true;
+         o.compteurADroite = false;
      }},
     {"mask", [](Application& a) { a.MainForm().MIT_option_masque->trigger(); },
      [](QWidget* w) {
