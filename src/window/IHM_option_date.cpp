@@ -113,7 +113,7 @@ bool TDLG_option_date::eventFilter(QObject* objet, QEvent* e) {
             EDT_date->setSelectedSection(partie);
         // The field moved on by itself after a full part, selecting the next one: the
         // separator typed then is the one it already passed, not a step to the part after.
-        const int debut = !champ                      ? 0
+        const int debut = !champ                     ? 0
                           : champ->hasSelectedText() ? champ->selectionStart()
                                                      : champ->cursorPosition();
         if (texte == QLatin1String("/") && debut > 0 &&

@@ -510,7 +510,8 @@ void TMainForm::relierChamps() {
     // A counter field being typed (emptied, or not a number yet) is no error: the last
     // number it held goes on applying until it holds a number again.
     auto nombre = [](int OptionsNommage::*champ) {
-        return [champ](OptionsNommage& o, const QString& t) { toInteger(t.toStdString(), o.*champ); };
+        return
+            [champ](OptionsNommage& o, const QString& t) { toInteger(t.toStdString(), o.*champ); };
     };
     connect(CBB_largeur_increment, &QComboBox::currentTextChanged, &modele_,
             vers(nombre(&OptionsNommage::largeur)));

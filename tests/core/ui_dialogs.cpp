@@ -278,8 +278,8 @@ TEST(DateDialog, OpensOnTheOptionsGiven) {
         QString texte;
     } vu;
     auto relever = [&] {
-        vu = {d.date.CKB_date->isChecked(),       d.date.CKB_separateur->isChecked(),
-              d.date.RGA_type_date->isEnabled(),  d.date.RGA_select_source_date->itemIndex(),
+        vu = {d.date.CKB_date->isChecked(),      d.date.CKB_separateur->isChecked(),
+              d.date.RGA_type_date->isEnabled(), d.date.RGA_select_source_date->itemIndex(),
               d.date.RGA_type_date->itemIndex(), d.date.CBB_separateur_final->currentText()};
         d.date.BT_annuler->click();
     };
@@ -393,9 +393,7 @@ TEST(DateDialog, TypingReplacesThePartWhereverTheCursorIs) {
 // names none), Annuler hands nothing back, OK the options given with the choice ticked.
 TEST(FormatDialogs, OkHandsBackTheChoiceAndCancelNothing) {
     TDLG_option_heure heure;
-    const struct {
-        int donne, coche;
-    } cas[] = {{1, 1}, {-1, 0}, {7, 0}, {2, 2}};
+    const struct { int donne, coche; } cas[] = {{1, 1}, {-1, 0}, {7, 0}, {2, 2}};
     for (const auto& c : cas) {
         for (const bool ok : {false, true}) {
             SCOPED_TRACE(c.donne);

@@ -348,8 +348,7 @@ TEST(FormatDialogs, OpenWithTheirChoiceAndCancel) {
     const Cas cas[] = {
         {&o, o.RGA_affichage_ouverture, o.BT_annuler, o.BT_ok, [&] { panneau.ouvrirOuverture(); },
          [](const OptionsNommage& n) { return n.exif.formatOuverture; }, "OUVERTURE"},
-        {&e, e.RGA_affichage_exposition, e.BT_annuler, e.BT_ok,
-         [&] { panneau.ouvrirExposition(); },
+        {&e, e.RGA_affichage_exposition, e.BT_annuler, e.BT_ok, [&] { panneau.ouvrirExposition(); },
          [](const OptionsNommage& n) { return n.exif.formatExposition; }, "EXPOSITION"},
     };
     const auto stocke = [&](const char* cle) {
@@ -363,7 +362,9 @@ TEST(FormatDialogs, OpenWithTheirChoiceAndCancel) {
             bool ok;
             int coche, vu, apres;
             const char* stocke;
-        } etapes[] = {{false, 1, 0, -1, "absent"}, {true, 1, 0, 1, "1"}, {false, 0, 1, 1, "1"},
+        } etapes[] = {{false, 1, 0, -1, "absent"},
+                      {true, 1, 0, 1, "1"},
+                      {false, 0, 1, 1, "1"},
                       {true, 0, 1, 0, "0"}};
         for (const auto& etape : etapes) {
             int vu = -2;

@@ -65,8 +65,7 @@ struct CasDialogue {
 };
 
 const CasDialogue kDialogues[] = {
-    {"date_prefix_from_the_menu",
-     [](Application& a) { a.MainForm().MIT_option_date->trigger(); },
+    {"date_prefix_from_the_menu", [](Application& a) { a.MainForm().MIT_option_date->trigger(); },
      [](QWidget* w) {
          auto* d = qobject_cast<TDLG_option_date*>(w);
          ASSERT_NE(d, nullptr);
@@ -79,8 +78,7 @@ const CasDialogue kDialogues[] = {
          o.formatDate = 1;
          o.prefixe = "2024-03-05_";
      }},
-    {"date_from_each_file",
-     [](Application& a) { a.MainForm().MIT_option_date->trigger(); },
+    {"date_from_each_file", [](Application& a) { a.MainForm().MIT_option_date->trigger(); },
      [](QWidget* w) {
          qobject_cast<TDLG_option_date*>(w)->CKB_date->setChecked(true);
          cocher(w, "RGA_select_source_date", 1);
@@ -92,8 +90,7 @@ const CasDialogue kDialogues[] = {
          o.formatDate = 4;
          o.prefixe.clear();
      }},
-    {"date_form_for_exif_names",
-     [](Application& a) { a.DLG_exif_option_affichage().ouvrirDate(); },
+    {"date_form_for_exif_names", [](Application& a) { a.DLG_exif_option_affichage().ouvrirDate(); },
      [](QWidget* w) { cocher(w, "RGA_type_date", 3); },
      [](OptionsNommage& o) { o.formatDate = 3; }},
     {"time_form", [](Application& a) { a.DLG_exif_option_affichage().ouvrirHeure(); },
