@@ -237,9 +237,6 @@ private:
     void EDT_initialisationChange();
     // Writes the three main options when they differ from what was last written.
     void enregistrerOptionsMain();
-    // After a change of the model: the options it keeps go to the settings file, and the
-    // names follow the options that no control of the window recomputes them for itself.
-    void suivreModele(const OptionsNommage& avant);
 
     // Tells once that the folder is there but could not be listed.
     void signalerDossierIllisible(bool listeOk);
@@ -278,8 +275,6 @@ private:
     FenetresPrincipal& app_;
     ModeleNommage modele_;
     std::unique_ptr<PanneauNommage> panneau_;
-    // The model is being given what the settings file holds: nothing to write back.
-    bool lectureReglages_ = false;
     ChaineNommage chaine_;
     MoteurNommage& moteur_ = chaine_.moteur();
     // Declared after the pipeline: it stops its worker before the pipeline goes.

@@ -340,12 +340,6 @@ void TMainForm::construireLigneOptions(QVBoxLayout& top, QWidget* central) {
     CKB_compteur_inactif->setVisible(false);
     CKB_extension_minuscule = new QCheckBox(QStringLiteral("Extension en minuscules"), central);
     CKB_extension_minuscule->setObjectName(QStringLiteral("CKB_extension_minuscule"));
-    // The box shows the model, and sends its edits there.
-    connect(CKB_extension_minuscule, &QCheckBox::toggled, &modele_, [this](bool coche) {
-        modele_.modifier([coche](auto& o) { o.extensionMinuscule = coche; });
-    });
-    connect(&modele_, &ModeleNommage::change, CKB_extension_minuscule,
-            [this] { CKB_extension_minuscule->setChecked(modele_.options().extensionMinuscule); });
     optionLine->addWidget(LBL_initialise_compteur);
     optionLine->addWidget(EDT_initialisation);
     optionLine->addWidget(LBL_info_alpha);
@@ -491,32 +485,7 @@ void TMainForm::relierBoutons() {
 void TMainForm::relierChamps() {
     // The fields send their edits to the model before anything else hears of them, so
     // that the listing, the names and the settings see the options as typed.
-    connect(&modele_, &ModeleNommage::change, this, &TMainForm::suivreModele);
-    auto vers = [this](auto champ) {
-        return [this, champ](const auto& valeur) {
-            modele_.modifier([&](OptionsNommage& o) { champ(o, valeur); });
-        };
-    };
-    connect(EDT_masque_recherche, &QLineEdit::textChanged, &modele_,
-            vers([](OptionsNommage& o, const QString& t) { o.masqueRecherche = t.toStdString(); }));
-    connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, &modele_,
-            vers([](OptionsNommage& o, const QString& t) { o.prefixe = t.toStdString(); }));
-    connect(TXT_extension_remplacement, &QLineEdit::textChanged, &modele_,
-            vers([](OptionsNommage& o, const QString& t) { o.extension = t.toStdString(); }));
-    connect(CKB_extension, &QCheckBox::toggled, &modele_,
-            vers([](OptionsNommage& o, bool coche) { o.extensionImposee = coche; }));
-    connect(CKB_compteur_inactif, &QCheckBox::toggled, &modele_,
-            vers([](OptionsNommage& o, bool coche) { o.compteurInactif = coche; }));
-    // A counter field being typed (emptied, or not a number yet) is no error: the last
-    // number it held goes on applying until it holds a number again.
-    auto nombre = [](int OptionsNommage::*champ) {
-        return
-            [champ](OptionsNommage& o, const QString& t) { toInteger(t.toStdString(), o.*champ); };
-    };
-    connect(CBB_largeur_increment, &QComboBox::currentTextChanged, &modele_,
-            vers(nombre(&OptionsNommage::largeur)));
-    connect(EDT_initialisation, &QLineEdit::textChanged, &modele_,
-            vers(nombre(&OptionsNommage::initialisation)));
+    panneau_->relier();
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
     // The settings file always holds what the three main fields show, so that reading
     // it again (at every activation) never brings back older values.

@@ -182,31 +182,7 @@ void TMainForm::Positionne_option_main(const QString& masque, const QString& pre
 }
 
 std::optional<std::string> TMainForm::reprendreReglages(const IniDocument& ini) {
-    lectureReglages_ = true;
-    std::optional<std::string> refus;
-    modele_.modifier([&ini, &refus](OptionsNommage& o) { refus = lireReglagesDuModele(ini, o); });
-    lectureReglages_ = false;
-    return refus;
-}
-
-void TMainForm::suivreModele(const OptionsNommage& avant) {
-    const OptionsNommage& apres = modele_.options();
-    panneau_->montrer(avant);
-    if (!lectureReglages_)
-        for (const auto& [reglage, texte] : reglagesChanges(avant, apres))
-            app_.DB_utilitaire().Sauver_parametre(reglage->section, reglage->cle, texte);
-    // The search mask lists the folder again and the fields below compute the names
-    // again through their own connections; any other option of the model does it here.
-    OptionsNommage suivies = avant;
-    suivies.masqueRecherche = apres.masqueRecherche;
-    suivies.prefixe = apres.prefixe;
-    suivies.extensionImposee = apres.extensionImposee;
-    suivies.extension = apres.extension;
-    suivies.compteurInactif = apres.compteurInactif;
-    suivies.largeur = apres.largeur;
-    suivies.initialisation = apres.initialisation;
-    if (!(suivies == apres))
-        Voir_rename();
+    return panneau_->reprendreReglages(ini);
 }
 
 void TMainForm::enregistrerOptionsMain() {
