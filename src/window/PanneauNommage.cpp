@@ -3,9 +3,9 @@
 
 #include "core/maskEngine.h"
 #include "core/modes.h"
+#include "core/nameUtils.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
-#include "core/nameUtils.h"
 #include "naming/modeleNommage.h"
 #include "naming/reglagesNommage.h"
 #include "window/FenetresPrincipal.h"
