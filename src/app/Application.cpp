@@ -168,7 +168,7 @@ Application::Application(std::string programFolder, MessageService& messages)
     translate(optionHeure_);
     optionPrefixe_ = new TDLG_option_prefixe(mainForm_);
     translate(optionPrefixe_);
-    masque_ = new TDLG_masque(lookupMessages(*localization_), messages_, *optionDate_, mainForm_);
+    masque_ = new TDLG_masque(lookupMessages(*localization_), messages_, mainForm_);
     translate(masque_);
     moduleMasque_ = std::make_unique<TDB_masque>();
     dbMasque_ = moduleMasque_.get();

@@ -48,8 +48,8 @@ private:
     void ouvrirUrl(const QUrl& url, QWidget* parent);
     // The links over the main window, settings and modes that the dialogs are given.
     LiensPrincipal liensPrincipal();
-    // Hands the links to the date, time, prefix and mask dialogs, the mask module and
-    // the EXIF formats; ties the modes to the settings module. Called once every
+    // Lets the prefix chooser and the EXIF formats dialog open the naming panel's dialogs,
+    // wires the mask module, and ties the modes to the settings module. Called once every
     // window exists.
     void relierOptionsNommage();
     void relierCompagnons();

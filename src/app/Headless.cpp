@@ -144,6 +144,7 @@ const std::vector<Option>& options() {
                  return "--date-prefix expects file or fixed:YYYY-MM-DD, not '" + v + "'";
              }
              c.datePrefixe = true;
+             c.options.datePrefixe = true;
              return std::string();
          }},
         {"--date-format", true,

@@ -15,6 +15,7 @@
 #include "window/MD_masque.h"
 #include "window/MD_utilitaire.h"
 #include "window/Main.h"
+#include "window/PanneauNommage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,30 +37,13 @@ LiensPrincipal Application::liensPrincipal() {
     l.definirPrefixe = [&app](const QString& t) {
         app.MainForm().EDT_prefixe_remplacement->setText(t);
     };
-    l.prefixeVisible = [&app](bool v) { app.MainForm().Prefixe_visible(v); };
     l.prefixeActif = [&app](bool v) { app.MainForm().EDT_prefixe_remplacement->setEnabled(v); };
-    l.cocherCompteurInactif = [&app] { app.MainForm().CKB_compteur_inactif->setChecked(true); };
     l.afficherStatut = [&app](const QString& t) { app.MainForm().STB_main->showMessage(t); };
-    l.compteurADroite = [&app] { return app.DLG_option_compteur().Position(); };
     l.chercherFichier = [&app] { app.MainForm().Chercher_fichier(); };
-    l.sortirMode = [&app](Mode propre) { return app.DB_utilitaire().Proposer_sortie_mode(propre); };
-    l.sauverParametre = [&app](const QString& section, const QString& cle, const QString& valeur) {
-        app.DB_utilitaire().Sauver_parametre(section.toStdString(), cle.toStdString(),
-                                             valeur.toStdString());
-    };
-    l.ouvrirAdresse = [&app](const QString& adresse) {
-        app.ouvrirAdresse(adresse, QApplication::activeModalWidget());
-    };
-    l.ouvrirAide = [&app](const char* cle) {
-        app.ouvrirAide(cle, QApplication::activeModalWidget());
-    };
     l.definirMasqueRecherche = [&app](const QString& t) {
         app.MainForm().EDT_masque_recherche->setText(t);
     };
     l.repertoireCourant = [&app] { return app.MainForm().Repertoire_courant; };
-    l.definirRepertoireCourant = [&app](const std::string& d) {
-        app.MainForm().Repertoire_courant = d;
-    };
     l.boutonCanonVisible = [&app](bool v) { app.MainForm().BT_canon->setVisible(v); };
     l.outilRawVisible = [&app](bool v) { app.MainForm().afficherOutilRaw(v); };
     l.ecranPrincipalExif = [&app] { app.MainForm().Ecran_principal_exif(); };
@@ -71,12 +55,14 @@ LiensPrincipal Application::liensPrincipal() {
 
 void Application::relierOptionsNommage() {
     Application& app = *this;
-    const LiensPrincipal liens = liensPrincipal();
-    app.DLG_option_date().liens = liens;
-    app.DLG_option_heure().liens = liens;
-    app.DLG_masque().liens = liens;
-    app.DLG_option_prefixe().ouvrirDate = [&app] { app.DLG_option_date().Gerer(true); };
-    app.DLG_option_prefixe().ouvrirMasque = [&app] { app.DLG_masque().Gerer(); };
+    // The dialogs of the naming options edit a copy of the main window's model, which
+    // its naming panel writes back on OK.
+    PanneauNommage& panneau = app.MainForm().panneau();
+    app.DLG_option_prefixe().ouvrirDate = [&panneau] { panneau.ouvrirDate(true); };
+    app.DLG_option_prefixe().ouvrirMasque = [&panneau] { panneau.ouvrirMasque(); };
+    app.DLG_masque().ouvrirAide = [&app] {
+        app.ouvrirAide("RSC_lien_aide_masque", QApplication::activeModalWidget());
+    };
     TDB_masque& masque = app.DB_masque();
     masque.masque = [&app] { return app.MainForm().EDT_prefixe_remplacement->text(); };
     masque.compteurInactifVisible = [&app](bool v) {
@@ -87,13 +73,11 @@ void Application::relierOptionsNommage() {
     masque.modeExif = [&app] { return app.DB_utilitaire().Est_mode_exif(); };
 
     // EXIF naming and its formats.
-    app.DLG_option_ouverture().liens = liens;
-    app.DLG_option_exposition().liens = liens;
     TDLG_exif_option_affichage& affichage = app.DLG_exif_option_affichage();
-    affichage.ouvrirDate = [&app] { app.DLG_option_date().Gerer(false); };
-    affichage.ouvrirHeure = [&app] { app.DLG_option_heure().Gerer(); };
-    affichage.ouvrirOuverture = [&app] { app.DLG_option_ouverture().Gerer(); };
-    affichage.ouvrirExposition = [&app] { app.DLG_option_exposition().Gerer(); };
+    affichage.ouvrirDate = [&panneau] { panneau.ouvrirDate(false); };
+    affichage.ouvrirHeure = [&panneau] { panneau.ouvrirHeure(); };
+    affichage.ouvrirOuverture = [&panneau] { panneau.ouvrirOuverture(); };
+    affichage.ouvrirExposition = [&panneau] { panneau.ouvrirExposition(); };
     TDB_utilitaire& util = app.DB_utilitaire();
     util.modeExif = [&app] { return app.DLG_exif_info().Est_mode_exif(); };
     util.desactiverModeExterne = [&app](Mode mode) {

@@ -117,7 +117,10 @@ struct OptionsNommage {
     bool extensionImposee = false;   // CKB_extension
     std::string extension = "*";     // TXT_extension_remplacement
     bool extensionMinuscule = false; // CKB_extension_minuscule: "JPG" becomes "jpg"
-    // Each file's own date as name part (a fixed date is an ordinary prefix text).
+    // The window's date prefix box: a fixed date is then an ordinary prefix text, and
+    // each file's own date (dateFichier) names the rows. The names depend on dateFichier only.
+    bool datePrefixe = false;
+    // Each file's own date as name part.
     bool dateFichier = false;
     int formatDate = 0; // FORMATS/DATE
     SeparateurDate separateur;

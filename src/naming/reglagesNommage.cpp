@@ -45,16 +45,25 @@ const std::vector<Champ>& table() {
          {},
          [](OptionsNommage& o) { return &o.extensionMinuscule; },
          true},
-        {kFormatHeure, Genre::Entier, {}, [](OptionsNommage& o) { return &o.formatHeure; }},
-        {kFormatDate, Genre::Entier, {}, [](OptionsNommage& o) { return &o.formatDate; }},
+        {kFormatHeure,
+         Genre::Entier,
+         {},
+         [](OptionsNommage& o) { return &o.formatHeure; },
+         {},
+         true},
+        {kFormatDate, Genre::Entier, {}, [](OptionsNommage& o) { return &o.formatDate; }, {}, true},
         {kFormatOuverture,
          Genre::Entier,
          {},
-         [](OptionsNommage& o) { return &o.exif.formatOuverture; }},
+         [](OptionsNommage& o) { return &o.exif.formatOuverture; },
+         {},
+         true},
         {kFormatExposition,
          Genre::Entier,
          {},
-         [](OptionsNommage& o) { return &o.exif.formatExposition; }},
+         [](OptionsNommage& o) { return &o.exif.formatExposition; },
+         {},
+         true},
         {kZoneLibre, Genre::Texte, [](OptionsNommage& o) { return &o.exif.zoneLibre; }},
         {kMasqueCompteurCoche,
          Genre::Case,
@@ -167,10 +176,15 @@ std::optional<std::string> valeurReglage(const OptionsNommage& o, const Reglage&
     return std::nullopt;
 }
 
-void lireReglagesDuModele(const IniDocument& ini, OptionsNommage& o) {
-    for (const Champ& c : table())
-        if (c.modele)
-            lireChamp(c, ini.read(c.reglage.section, c.reglage.cle, c.reglage.defaut), o);
+std::optional<std::string> lireReglagesDuModele(const IniDocument& ini, OptionsNommage& o) {
+    for (const Champ& c : table()) {
+        if (!c.modele)
+            continue;
+        std::string valeur = ini.read(c.reglage.section, c.reglage.cle, c.reglage.defaut);
+        if (!lireChamp(c, valeur, o))
+            return valeur;
+    }
+    return std::nullopt;
 }
 
 std::vector<std::pair<const Reglage*, std::string>> reglagesChanges(const OptionsNommage& avant,

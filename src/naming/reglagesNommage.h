@@ -90,8 +90,9 @@ std::optional<std::string> lireReglagesNommage(const IniDocument& ini, OptionsNo
 std::optional<std::string> valeurReglage(const OptionsNommage& o, const Reglage& r);
 
 // The options of the table that a window keeps in its model (not in a dialog's
-// controls): read from the file at start, and written when the model changes them.
-void lireReglagesDuModele(const IniDocument& ini, OptionsNommage& o);
+// controls): read from the file at start, and written when the model changes them. A
+// stored text that is no number ends the read and is returned, as lireReglagesNommage does.
+std::optional<std::string> lireReglagesDuModele(const IniDocument& ini, OptionsNommage& o);
 // Those of them whose stored text differs between `avant` and `apres`, with the new text.
 std::vector<std::pair<const Reglage*, std::string>> reglagesChanges(const OptionsNommage& avant,
                                                                     const OptionsNommage& apres);

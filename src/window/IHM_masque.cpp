@@ -4,7 +4,6 @@
 #include "core/maskEngine.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/RadioGroup.h"
-#include "window/IHM_option_date.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,9 +15,8 @@
 
 namespace varlime {
 
-TDLG_masque::TDLG_masque(TextLookup texte, MessageService& messages, TDLG_option_date& date,
-                         QWidget* parent)
-    : QDialog(parent), texte_(std::move(texte)), messages_(messages), date_(date) {
+TDLG_masque::TDLG_masque(TextLookup texte, MessageService& messages, QWidget* parent)
+    : QDialog(parent), texte_(std::move(texte)), messages_(messages) {
     setObjectName(QStringLiteral("DLG_masque"));
     setWindowTitle(QStringLiteral("Utilisation des masques"));
     setModal(true);
@@ -84,13 +82,12 @@ QString TDLG_masque::message(const char* cle, const char* defaut) const {
         .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-void TDLG_masque::Gerer() {
+std::optional<OptionsNommage> TDLG_masque::Gerer(OptionsNommage options) {
     LBL_info->clear();
-    if (liens.sortirMode && !liens.sortirMode(Mode::Masque))
-        return;
-    exec();
-    if (liens.chercherFichier)
-        liens.chercherFichier();
+    copie_ = std::move(options);
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return copie_;
 }
 
 QString TDLG_masque::Masque_item(const QString& caption) {
@@ -155,15 +152,12 @@ void TDLG_masque::BT_okClick() {
                           this);
         return;
     }
-    if ((item == 1 || item == 2) && liens.cocherCompteurInactif)
-        liens.cocherCompteurInactif();
-    if (liens.definirPrefixe)
-        liens.definirPrefixe(masque);
-    if (liens.prefixeActif)
-        liens.prefixeActif(true);
-    if (liens.afficherStatut)
-        liens.afficherStatut(QString::fromStdString(Nom_statut(Mode::Masque, texte_)));
-    date_.Desactiver_mode_date_creation();
+    if (item == 1 || item == 2)
+        copie_.compteurInactif = true;
+    copie_.prefixe = masque.toStdString();
+    // Choosing a mask switches the date prefix off.
+    copie_.datePrefixe = false;
+    copie_.dateFichier = false;
     accept();
 }
 
@@ -173,8 +167,8 @@ void TDLG_masque::BT_annulerClick() {
 }
 
 void TDLG_masque::BT_aideClick() {
-    if (liens.ouvrirAide)
-        liens.ouvrirAide("RSC_lien_aide_masque");
+    if (ouvrirAide)
+        ouvrirAide();
 }
 
 } // namespace varlime

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Utilisation des masques": helps the user build one of the four rename masks and
-// puts it into the main window's prefix field.
+// hands it back as the prefix of the options it was given.
 #include "core/messageFormat.h"
-#include "platform/ui/LiensPrincipal.h"
+#include "core/renameEngine.h"
 
 #include <QDialog>
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -15,24 +17,24 @@ class QPushButton;
 namespace varlime {
 
 class MessageService;
-class TDLG_option_date;
 class RadioGroup;
 
 class TDLG_masque : public QDialog {
     Q_OBJECT
 public:
-    TDLG_masque(TextLookup texte, MessageService& messages, TDLG_option_date& date,
-                QWidget* parent = nullptr);
+    TDLG_masque(TextLookup texte, MessageService& messages, QWidget* parent = nullptr);
 
-    // Offers to leave another mode first, shows the dialog modally, then lists the
-    // folder again.
-    void Gerer();
+    // Shows the dialog modally. OK gives back `options` with the mask as prefix (the
+    // date prefix off, and the counter off for the masks that may go without one),
+    // Annuler nothing.
+    std::optional<OptionsNommage> Gerer(OptionsNommage options);
 
     // The mask an item stands for: its caption up to the first "]", "&&" read as
     // one "&", and a closing "]".
     static QString Masque_item(const QString& caption);
 
-    LiensPrincipal liens;
+    // Opens the help page of masks.
+    std::function<void()> ouvrirAide;
 
     QPlainTextEdit* Memo1;
     RadioGroup* RGA_masque;
@@ -52,7 +54,8 @@ private:
 
     TextLookup texte_;
     MessageService& messages_;
-    TDLG_option_date& date_;
+    // The options being edited, handed back on OK.
+    OptionsNommage copie_;
 };
 
 } // namespace varlime

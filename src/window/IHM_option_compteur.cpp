@@ -63,24 +63,16 @@ TDLG_option_compteur::TDLG_option_compteur(FenetresPrincipal& app, QWidget* pare
             [this] { Informe_init_alpha(1); });
 }
 
-void TDLG_option_compteur::Gerer() {
+std::optional<OptionsNommage> TDLG_option_compteur::Gerer(OptionsNommage options) {
     Informe_init_alpha(1);
-    type_ = RGA_type_compteur->itemIndex();
-    position_ = RGA_position_compteur->itemIndex();
+    RGA_type_compteur->setItemIndex(options.alphabetique ? 1 : 0);
+    RGA_position_compteur->setItemIndex(options.compteurADroite ? 0 : 1);
     initialisation_ = EDT_initialisation->text();
-    exec();
-}
-
-bool TDLG_option_compteur::Type_compteur() const {
-    return RGA_type_compteur->itemIndex() != 0;
-}
-
-bool TDLG_option_compteur::Position() const {
-    return RGA_position_compteur->itemIndex() == 0;
-}
-
-void TDLG_option_compteur::Positionne(int droite) {
-    RGA_position_compteur->setItemIndex(droite == 1 ? 0 : 1);
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    options.alphabetique = RGA_type_compteur->itemIndex() != 0;
+    options.compteurADroite = RGA_position_compteur->itemIndex() == 0;
+    return options;
 }
 
 void TDLG_option_compteur::Informe_init_alpha(int sens) {
@@ -112,10 +104,8 @@ void TDLG_option_compteur::BT_okClick() {
 }
 
 void TDLG_option_compteur::reject() {
-    // Escape and the window manager's close cancel: the options the dialog opened with
-    // come back (the main window's start value with them).
-    RGA_type_compteur->setItemIndex(type_);
-    RGA_position_compteur->setItemIndex(position_);
+    // Escape and the window manager's close cancel: the main window's start value comes
+    // back as the dialog opened with it.
     if (EDT_initialisation->text() != initialisation_)
         EDT_initialisation->setText(initialisation_);
     QDialog::reject();

@@ -2,7 +2,10 @@
 #pragma once
 // Counter options: numeric or alphabetic, right or left of the name, initial value
 // (kept equal to the main window's copy of it).
+#include "core/renameEngine.h"
+
 #include <QDialog>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -18,12 +21,10 @@ class TDLG_option_compteur : public QDialog {
 public:
     TDLG_option_compteur(FenetresPrincipal& app, QWidget* parent);
 
-    void Gerer();
-    // True for the alphabetic counter.
-    bool Type_compteur() const;
-    // True when the counter stands right of the name.
-    bool Position() const;
-    void Positionne(int droite);
+    // Shows the counter's kind and place as `options` have them; OK gives `options` back
+    // with the kind and place chosen, Escape nothing. The start value is the main
+    // window's field, which this dialog's field follows and feeds while it holds a number.
+    std::optional<OptionsNommage> Gerer(OptionsNommage options);
     // 1: the main window's field changed (or before showing); 0: this dialog's field changed.
     void Informe_init_alpha(int sens);
 
@@ -40,9 +41,7 @@ protected:
     void reject() override;
 
 private:
-    // The options as the dialog opened with them, for Escape.
-    int type_ = 0;
-    int position_ = 0;
+    // The start value as the dialog opened with it, for Escape.
     QString initialisation_ = QStringLiteral("1");
     FenetresPrincipal& app_;
     bool synchronising_ = false;

@@ -2,14 +2,14 @@
 #include "window/IHM_option_date.h"
 #include "naming/chaineNommage.h"
 
-#include "core/nameUtils.h"
-#include "naming/reglagesNommage.h"
 #include "platform/ui/RadioGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -34,6 +34,7 @@ TDLG_option_date::TDLG_option_date(TextLookup texte, QWidget* parent)
     EDT_date->setObjectName(QStringLiteral("EDT_date"));
     EDT_date->setCalendarPopup(true);
     EDT_date->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    EDT_date->installEventFilter(this);
 
     QStringList formats;
     for (auto caption : kFormatsDate)
@@ -98,112 +99,64 @@ void TDLG_option_date::montrerControlesPrefixe(bool visible) {
         w->setVisible(visible);
 }
 
-void TDLG_option_date::Gerer(bool prefixe) {
-    formePrefixe_ = prefixe;
-    if (prefixe) {
-        if (liens.sortirMode && !liens.sortirMode(Mode::DateCreation))
-            return;
-        montrerControlesPrefixe(true);
-        RGA_type_date->setEnabled(CKB_date->isChecked());
-    } else {
-        montrerControlesPrefixe(false);
-        RGA_type_date->setEnabled(true);
+bool TDLG_option_date::eventFilter(QObject* objet, QEvent* e) {
+    // A date field takes a digit only into a part that is selected or not full: with the
+    // cursor inside "05", a typed digit would be refused. Selecting the part first lets
+    // the digit replace it, and the field moves on to the next part once it is full.
+    if (objet == EDT_date && e->type() == QEvent::KeyPress) {
+        const QString texte = static_cast<QKeyEvent*>(e)->text();
+        const QDateTimeEdit::Section partie = EDT_date->currentSection();
+        const auto* champ = EDT_date->findChild<QLineEdit*>();
+        const int chiffres = partie == QDateTimeEdit::YearSection ? 4 : 2;
+        if (texte.size() == 1 && texte[0].isDigit() && champ && !champ->hasSelectedText() &&
+            EDT_date->sectionText(partie).size() >= chiffres)
+            EDT_date->setSelectedSection(partie);
+        // The field moved on by itself after a full part, selecting the next one: the
+        // separator typed then is the one it already passed, not a step to the part after.
+        const int debut = !champ                     ? 0
+                          : champ->hasSelectedText() ? champ->selectionStart()
+                                                     : champ->cursorPosition();
+        if (texte == QLatin1String("/") && debut > 0 &&
+            champ->text().at(debut - 1) == QLatin1Char('/'))
+            return true;
     }
-    exec();
-    if (liens.chercherFichier)
-        liens.chercherFichier();
-    if (liens.sauverParametre)
-        liens.sauverParametre(QString::fromLatin1(reglages::kFormatDate.section),
-                              QString::fromLatin1(reglages::kFormatDate.cle),
-                              QString::number(RGA_type_date->itemIndex()));
+    return QDialog::eventFilter(objet, e);
+}
+
+std::optional<OptionsNommage> TDLG_option_date::Gerer(bool prefixe, OptionsNommage options) {
+    formePrefixe_ = prefixe;
+    copie_ = std::move(options);
+    // The fixed date is the dialog's own: it stays as last chosen.
+    CKB_date->setChecked(copie_.datePrefixe);
+    RGA_select_source_date->setItemIndex(copie_.dateFichier ? 1 : 0);
+    RGA_type_date->setItemIndex(copie_.formatDate);
+    CKB_separateur->setChecked(copie_.separateur.coche);
+    CBB_separateur_final->setEditText(QString::fromStdString(copie_.separateur.texte));
+    montrerControlesPrefixe(prefixe);
+    RGA_type_date->setEnabled(!prefixe || CKB_date->isChecked());
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return copie_;
 }
 
 void TDLG_option_date::BT_okClick() {
+    copie_.formatDate = RGA_type_date->itemIndex();
     // Opened only to choose the date's form (for EXIF names), the dialog leaves the
-    // prefix field and the mode as they are: the date-prefix controls were not even shown.
+    // prefix and the mode as they are: the date-prefix controls were not even shown.
     if (!formePrefixe_) {
         accept();
         return;
     }
-    auto statut = [this](Mode m) {
-        if (liens.afficherStatut)
-            liens.afficherStatut(QString::fromStdString(Nom_statut(m, texte_)));
-    };
-    if (!CKB_date->isChecked()) {
-        if (liens.prefixeVisible)
-            liens.prefixeVisible(true);
-        statut(Mode::Normal);
-    } else if (RGA_select_source_date->itemIndex() == 1) {
-        // Each row asks for its own file's date: the prefix field has nothing to hold.
-        OptionsNommage o;
-        appliquerDateFichier(o);
-        if (liens.definirPrefixe)
-            liens.definirPrefixe(QString::fromStdString(o.prefixe));
-        if (liens.prefixeVisible)
-            liens.prefixeVisible(false);
-        statut(Mode::DateCreation);
-    } else {
-        // A fixed date is an ordinary prefix text from now on.
-        OptionsNommage o;
-        o.formatDate = formatDate();
-        o.separateur = separateur();
-        o.compteurADroite = liens.compteurADroite ? liens.compteurADroite() : true;
-        appliquerDateFixe(o, EDT_date->date());
-        if (liens.definirPrefixe)
-            liens.definirPrefixe(QString::fromStdString(o.prefixe));
-        if (liens.prefixeVisible)
-            liens.prefixeVisible(true);
-        statut(Mode::Normal);
-    }
+    copie_.separateur = {CKB_separateur->isChecked(),
+                         CBB_separateur_final->currentText().toStdString()};
+    copie_.datePrefixe = CKB_date->isChecked();
+    if (!copie_.datePrefixe)
+        copie_.dateFichier = false;
+    else if (RGA_select_source_date->itemIndex() == 1)
+        appliquerDateFichier(copie_); // each row asks for its own file's date
+    else
+        appliquerDateFixe(copie_, EDT_date->date()); // an ordinary prefix text from now on
     accept();
-}
-
-QString TDLG_option_date::Formate_date(const QDate& date) const {
-    return QString::fromStdString(varlime::Formate_date(RGA_type_date->itemIndex(), date));
-}
-
-SeparateurDate TDLG_option_date::separateur() const {
-    return {CKB_separateur->isChecked(), CBB_separateur_final->currentText().toStdString()};
-}
-
-int TDLG_option_date::formatDate() const {
-    return RGA_type_date->itemIndex();
-}
-
-QString TDLG_option_date::Retourne_date_et_compteur_formate(const QString& texte) const {
-    const bool droite = liens.compteurADroite ? liens.compteurADroite() : true;
-    return QString::fromStdString(
-        varlime::Retourne_date_et_compteur_formate(texte.toStdString(), separateur(), droite));
-}
-
-std::string TDLG_option_date::Retourne_date_creation_fichier(const std::string& dossier,
-                                                             const std::string& nom) const {
-    const bool droite = liens.compteurADroite ? liens.compteurADroite() : true;
-    return varlime::Retourne_date_creation_fichier(dossier, nom, formatDate(), separateur(),
-                                                   droite);
-}
-
-bool TDLG_option_date::Utilise_date_fichier() const {
-    return CKB_date->isChecked() && RGA_select_source_date->itemIndex() == 1;
-}
-
-bool TDLG_option_date::Date_prefixe_active() const {
-    return CKB_date->isChecked();
-}
-
-bool TDLG_option_date::Positionne_option_date(const QString& texte) {
-    if (texte == QLatin1String("ERREUR"))
-        return true;
-    int index = 0;
-    if (!toInteger(texte.toStdString(), index))
-        return false;
-    RGA_type_date->setItemIndex(index);
-    return true;
-}
-
-void TDLG_option_date::Desactiver_mode_date_creation() {
-    CKB_date->setChecked(false);
-    RGA_select_source_date->setItemIndex(0);
 }
 
 } // namespace varlime

@@ -2,12 +2,12 @@
 #pragma once
 // "Options date": the date prefix (a fixed date or each file's own date), the date
 // format also used in EXIF names (stored as FORMATS/DATE) and the final separator.
-#include "core/dateFormats.h"
 #include "core/messageFormat.h"
-#include "platform/ui/LiensPrincipal.h"
+#include "core/renameEngine.h"
 
 #include <QDate>
 #include <QDialog>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -23,33 +23,11 @@ class TDLG_option_date : public QDialog {
 public:
     explicit TDLG_option_date(TextLookup texte, QWidget* parent = nullptr);
 
-    // prefixe: opened to set the date prefix (menu, prefix chooser); false when it
-    // is opened only to pick the date format.
-    void Gerer(bool prefixe);
-
-    QString Formate_date(const QDate& date) const;
-    // Adds the final separator on the counter's side.
-    QString Retourne_date_et_compteur_formate(const QString& texte) const;
-    // Date prefix of one file of `dossier` (its name as the bytes on disk), from its
-    // modification date; empty when the date cannot be read.
-    std::string Retourne_date_creation_fichier(const std::string& dossier,
-                                               const std::string& nom) const;
-    // The date prefix is on and each file gives its own date.
-    bool Utilise_date_fichier() const;
-    bool Date_prefixe_active() const;
-    // Stored value: "ERREUR" keeps the current format; false when the text is no
-    // integer (the read pass then shows the conversion error and stops).
-    bool Positionne_option_date(const QString& texte);
-    // Date prefix off and its source back to the fixed date.
-    void Desactiver_mode_date_creation();
-
-    // The OK path: applies the date prefix to the main window (then closes).
-    void BT_okClick();
-
-    SeparateurDate separateur() const;
-    int formatDate() const;
-
-    LiensPrincipal liens;
+    // prefixe: opened to set the date prefix (menu, prefix chooser); false when it is
+    // opened only to pick the date format. Shows `options`; OK gives them back with the
+    // dialog's choices (the date prefix turned into the prefix text, or each file's own
+    // date), Annuler nothing.
+    std::optional<OptionsNommage> Gerer(bool prefixe, OptionsNommage options);
 
     QCheckBox* CKB_date;
     RadioGroup* RGA_select_source_date;
@@ -60,13 +38,22 @@ public:
     QPushButton* BT_ok;
     QPushButton* BT_annuler;
 
+protected:
+    // A digit typed into the fixed date replaces the part (day, month, year) the cursor
+    // stands in, wherever in it the cursor is.
+    bool eventFilter(QObject* objet, QEvent* e) override;
+
 private:
     void CKB_dateClick();
     void montrerControlesPrefixe(bool visible);
+    // The OK path: the choices into the copy, then closes.
+    void BT_okClick();
 
     TextLookup texte_;
     // Opened for the date prefix (true) or only to choose the date's form for EXIF names.
     bool formePrefixe_ = true;
+    // The options being edited, handed back on OK.
+    OptionsNommage copie_;
 };
 
 } // namespace varlime

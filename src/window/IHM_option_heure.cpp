@@ -2,15 +2,12 @@
 #include "window/IHM_option_heure.h"
 
 #include "core/dateFormats.h"
-#include "core/nameUtils.h"
-#include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace varlime {
 
@@ -28,36 +25,12 @@ TDLG_option_heure::TDLG_option_heure(QWidget* parent) : QDialog(parent) {
     layout->addLayout(boutonsOkAnnuler(this, BT_ok, BT_annuler));
 }
 
-void TDLG_option_heure::Gerer() {
-    // No stored choice names times as the first format: it is shown ticked.
-    const int avant = std::max(formatHeure(), 0);
-    RGA_type_heure->setItemIndex(avant);
-    if (exec() != QDialog::Accepted) {
-        RGA_type_heure->setItemIndex(avant);
-        return;
-    }
-    if (liens.sauverParametre)
-        liens.sauverParametre(QString::fromLatin1(reglages::kFormatHeure.section),
-                              QString::fromLatin1(reglages::kFormatHeure.cle),
-                              QString::number(RGA_type_heure->itemIndex()));
-}
-
-QString TDLG_option_heure::Retourne_heure_formatee(const QTime& heure) const {
-    return QString::fromStdString(Formate_heure(RGA_type_heure->itemIndex(), heure));
-}
-
-int TDLG_option_heure::formatHeure() const {
-    return RGA_type_heure->itemIndex();
-}
-
-bool TDLG_option_heure::Positionne_option_heure(const QString& texte) {
-    if (texte == QLatin1String("ERREUR"))
-        return true;
-    int index = 0;
-    if (!toInteger(texte.toStdString(), index))
-        return false;
-    RGA_type_heure->setItemIndex(index);
-    return true;
+std::optional<OptionsNommage> TDLG_option_heure::Gerer(OptionsNommage options) {
+    const auto choix = choisirDansDialogue(*this, *RGA_type_heure, options.formatHeure);
+    if (!choix)
+        return std::nullopt;
+    options.formatHeure = *choix;
+    return options;
 }
 
 } // namespace varlime

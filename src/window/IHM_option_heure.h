@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Options heure": the format of times in EXIF names, stored as FORMATS/HEURE.
-#include "platform/ui/LiensPrincipal.h"
+#include "core/renameEngine.h"
 
 #include <QDialog>
-#include <QTime>
+#include <optional>
 
 class QPushButton;
 
@@ -17,17 +17,9 @@ class TDLG_option_heure : public QDialog {
 public:
     explicit TDLG_option_heure(QWidget* parent = nullptr);
 
-    // Shows the dialog modally with the current choice ticked; OK stores the chosen
-    // index, Annuler leaves the choice it opened with.
-    void Gerer();
-    // The time in the chosen format.
-    QString Retourne_heure_formatee(const QTime& heure) const;
-    int formatHeure() const;
-    // Stored value: "ERREUR" keeps the current choice; false when the text is no
-    // integer (the read pass then shows the conversion error and stops).
-    bool Positionne_option_heure(const QString& texte);
-
-    LiensPrincipal liens;
+    // Shows the time format of `options` ticked (the first one when none is chosen);
+    // OK gives back `options` with the format ticked, Annuler nothing.
+    std::optional<OptionsNommage> Gerer(OptionsNommage options);
 
     RadioGroup* RGA_type_heure;
     QPushButton* BT_ok;

@@ -8,17 +8,14 @@
 #include "core/messageFormat.h"
 #include "core/nameUtils.h"
 #include "exif_naming/ui/IHM_exif_info.h"
-#include "exif_naming/ui/IHM_option_exposition.h"
-#include "exif_naming/ui/IHM_option_ouverture.h"
 #include "i18n/uLocalization.h"
 #include "naming/reglagesNommage.h"
 #include "platform/iniFile.h"
 #include "platform/ui/MessageService.h"
 #include "transfer/ui/IHM_transfert.h"
 #include "window/FenetresPrincipal.h"
-#include "window/IHM_option_date.h"
-#include "window/IHM_option_heure.h"
 #include "window/Main.h"
+#include "window/PanneauNommage.h"
 
 #include <QLineEdit>
 #include <QStatusBar>
@@ -108,19 +105,9 @@ void TDB_utilitaire::Lecture_parametres() {
         const QString prefixe = lire(kPrefixe);
         const QString masque = lire(kMasqueRecherche);
         main.Positionne_option_main(masque, prefixe, largeur);
-        main.reprendreReglages(ini);
-        const QString heure = lire(kFormatHeure);
-        if (!app_.DLG_option_heure().Positionne_option_heure(heure))
-            return Refuser_valeur(heure);
-        const QString date = lire(kFormatDate);
-        if (!app_.DLG_option_date().Positionne_option_date(date))
-            return Refuser_valeur(date);
-        const QString ouverture = lire(kFormatOuverture);
-        if (!app_.DLG_option_ouverture().Positionne_option_ouverture(ouverture))
-            return Refuser_valeur(ouverture);
-        const QString exposition = lire(kFormatExposition);
-        if (!app_.DLG_option_exposition().Positionne_option_exposition(exposition))
-            return Refuser_valeur(exposition);
+        // The formats of the date, time, aperture and exposure dialogs are the model's.
+        if (const auto refus = main.reprendreReglages(ini))
+            return Refuser_valeur(qs(*refus));
         const QString sepInfo = lire(kSeparateurInfo);
         const QString sepFinal = lire(kSeparateurFinal);
         if (!app_.DLG_exif_info().Positionne_option_exif(
@@ -152,11 +139,10 @@ Mode TDB_utilitaire::Retourner_statut() const {
     e.exif = modeExif && modeExif();
     e.rawCanon = modeRawCanon && modeRawCanon();
     e.association = modeAssociation && modeAssociation();
-    const std::string prefixe = liens_.prefixe().toStdString();
-    e.champPrefixe = prefixe;
-    const TDLG_option_date& date = app_.DLG_option_date();
-    e.datePrefixe = date.Date_prefixe_active();
-    e.dateFichier = date.Utilise_date_fichier();
+    const OptionsNommage& o = app_.MainForm().modele().options();
+    e.champPrefixe = o.prefixe;
+    e.datePrefixe = o.datePrefixe;
+    e.dateFichier = o.dateFichier;
     return varlime::Retourner_statut(e);
 }
 
@@ -178,11 +164,10 @@ void TDB_utilitaire::Retourner_statut_chaine(QString& texte) {
 void TDB_utilitaire::Desactiver_mode(Mode mode) {
     switch (mode) {
     case Mode::Masque:
-        liens_.definirPrefixe(QString());
+        app_.MainForm().panneau().quitterMasque();
         break;
     case Mode::DateCreation:
-        app_.DLG_option_date().Desactiver_mode_date_creation();
-        liens_.prefixeVisible(true);
+        app_.MainForm().panneau().quitterDateFichier();
         break;
     case Mode::Exif:
     case Mode::RawCanon:

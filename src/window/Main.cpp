@@ -172,12 +172,13 @@ void TMainForm::signalerDossierIllisible(bool listeOk) {
 
 OptionsNommage TMainForm::optionsAffichees() const {
     OptionsNommage o = moteur_.options;
-    o.prefixe = modele_.options().prefixe;
-    o.formatDate = app_.DLG_option_date().formatDate();
-    o.formatHeure = app_.DLG_option_heure().formatHeure();
-    o.exif.formatOuverture = app_.DLG_option_ouverture().index();
-    o.exif.formatExposition = app_.DLG_option_exposition().index();
-    o.exif.suffixeExposition = app_.DLG_option_exposition().suffixe();
+    const OptionsNommage& m = modele_.options();
+    o.prefixe = m.prefixe;
+    o.formatDate = m.formatDate;
+    o.formatHeure = m.formatHeure;
+    o.exif.formatOuverture = m.exif.formatOuverture;
+    o.exif.formatExposition = m.exif.formatExposition;
+    o.exif.suffixeExposition = app_.DLG_option_exposition().suffixe(m.exif.formatExposition);
     return o;
 }
 
@@ -523,16 +524,16 @@ void TMainForm::TBT_transfertClick() {
 }
 
 void TMainForm::Positionne_compteur(int type) {
+    if (type == 0 || type == 1)
+        modele_.modifier([type](OptionsNommage& o) { o.compteurADroite = type == 1; });
     switch (type) {
     case 1:
         namingLayout_->removeWidget(counterGroup_);
         namingLayout_->insertWidget(1, counterGroup_);
-        app_.DLG_option_compteur().Positionne(1);
         break;
     case 0:
         namingLayout_->removeWidget(counterGroup_);
         namingLayout_->insertWidget(0, counterGroup_);
-        app_.DLG_option_compteur().Positionne(0);
         break;
     case 2:
         Option_compteur_visible(false);

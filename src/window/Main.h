@@ -11,6 +11,8 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,7 @@ namespace varlime {
 class FenetresPrincipal;
 class IniDocument;
 class FileGridModel;
+class PanneauNommage;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -132,14 +135,17 @@ public:
     OptionsNommage optionsAffichees() const;
     // The naming options of this window: its own fields send their edits there.
     ModeleNommage& modele() { return modele_; }
-    // The options the model keeps, as the settings file holds them (read at start).
-    void reprendreReglages(const IniDocument& ini);
+    // The options the model keeps, as the settings file holds them (read at start); the
+    // first stored text that is no number ends the read and is returned.
+    std::optional<std::string> reprendreReglages(const IniDocument& ini);
+    // The naming panel: the dialogs editing the model's options, the fields following it.
+    PanneauNommage& panneau() { return *panneau_; }
     // The naming pipeline behind the grid, and its reading of EXIF facts on the side.
     ChaineNommage& chaine() { return chaine_; }
     PrechargementExif& prechargement() { return grille_.prechargement(); }
 
-    // The options of the preview as the controls hold them; false (after the
-    // conversion error message) when a numeric field holds no integer.
+    // The options of the preview: the model's, with the parts the EXIF and companion
+    // dialogs still hold; false when there are none to compute with.
     bool lireOptions(OptionsNommage& options);
 
     // Controls, named as the language files address them.
@@ -234,9 +240,6 @@ private:
     void EDT_initialisationChange();
     // Writes the three main options when they differ from what was last written.
     void enregistrerOptionsMain();
-    // After a change of the model: the options it keeps go to the settings file, and the
-    // names follow the options that no control of the window recomputes them for itself.
-    void suivreModele(const OptionsNommage& avant);
 
     // The rows of a listing are there: the names follow.
     void finListage(bool listeOk);
@@ -275,8 +278,7 @@ private:
 
     FenetresPrincipal& app_;
     ModeleNommage modele_;
-    // The model is being given what the settings file holds: nothing to write back.
-    bool lectureReglages_ = false;
+    std::unique_ptr<PanneauNommage> panneau_;
     ChaineNommage chaine_;
     MoteurNommage& moteur_ = chaine_.moteur();
     // Declared after the pipeline: it stops its workers before the pipeline goes.

@@ -35,6 +35,7 @@
 #include "window/IHM_type_fichier.h"
 #include "window/MD_masque.h"
 #include "window/MD_utilitaire.h"
+#include "window/PanneauNommage.h"
 #include "window/fileGridModel.h"
 
 #include <QAction>
@@ -107,10 +108,9 @@ public:
 } // namespace
 
 TMainForm::TMainForm(FenetresPrincipal& app)
-    : app_(app), grille_(chaine_, this,
-                         [this](const char* cle, const char* defaut) {
-                             return app_.texte(cle, defaut);
-                         }),
+    : app_(app), panneau_(std::make_unique<PanneauNommage>(app, *this, modele_)),
+      grille_(chaine_, this,
+              [this](const char* cle, const char* defaut) { return app_.texte(cle, defaut); }),
       renommage_(chaine_, lookupMessages(app.localization()), app.messages(), fenetreRenommage()) {
     setObjectName(QStringLiteral("MainForm"));
     auto* central = new QWidget(this);
@@ -342,12 +342,6 @@ void TMainForm::construireLigneOptions(QVBoxLayout& top, QWidget* central) {
     CKB_compteur_inactif->setVisible(false);
     CKB_extension_minuscule = new QCheckBox(QStringLiteral("Extension en minuscules"), central);
     CKB_extension_minuscule->setObjectName(QStringLiteral("CKB_extension_minuscule"));
-    // The box shows the model, and sends its edits there.
-    connect(CKB_extension_minuscule, &QCheckBox::toggled, &modele_, [this](bool coche) {
-        modele_.modifier([coche](auto& o) { o.extensionMinuscule = coche; });
-    });
-    connect(&modele_, &ModeleNommage::change, CKB_extension_minuscule,
-            [this] { CKB_extension_minuscule->setChecked(modele_.options().extensionMinuscule); });
     optionLine->addWidget(LBL_initialise_compteur);
     optionLine->addWidget(EDT_initialisation);
     optionLine->addWidget(LBL_info_alpha);
@@ -418,9 +412,10 @@ void TMainForm::relierMenus() {
     connect(MIT_annuler_varlimage, &QAction::triggered, this,
             &TMainForm::Annuler_dernier_varlimage);
     connect(MIT_options_compteur, &QAction::triggered, this, [this] {
-        app_.DLG_option_compteur().Gerer();
+        if (auto o = app_.DLG_option_compteur().Gerer(modele_.copie()))
+            modele_.remplacer(*o);
         Voir_rename();
-        Positionne_compteur(app_.DLG_option_compteur().Position() ? 1 : 0);
+        Positionne_compteur(modele_.options().compteurADroite ? 1 : 0);
     });
     connect(BT_option_compteur, &QPushButton::clicked, MIT_options_compteur, &QAction::trigger);
     connect(BT_gauche, &QPushButton::clicked, this, [this] { Positionne_compteur(0); });
@@ -475,10 +470,10 @@ void TMainForm::relierBoutons() {
     connect(&prechargement_, &PrechargementExif::termine, this, &TMainForm::finPrechargement);
     connect(BT_exif_info, &QPushButton::clicked, this, &TMainForm::BT_exif_infoClick);
     connect(MIT_option_date, &QAction::triggered, this, [this] {
-        app_.DLG_option_date().Gerer(true);
+        panneau_->ouvrirDate(true);
         Voir_rename();
     });
-    connect(MIT_option_masque, &QAction::triggered, this, [this] { app_.DLG_masque().Gerer(); });
+    connect(MIT_option_masque, &QAction::triggered, this, [this] { panneau_->ouvrirMasque(); });
     connect(BT_option_prefixe, &QPushButton::clicked, this, [this] {
         app_.DLG_option_prefixe().Gerer();
         Voir_rename();
@@ -488,22 +483,7 @@ void TMainForm::relierBoutons() {
 void TMainForm::relierChamps() {
     // The fields send their edits to the model before anything else hears of them, so
     // that the listing, the names and the settings see the options as typed.
-    connect(&modele_, &ModeleNommage::change, this, &TMainForm::suivreModele);
-    auto vers = [this](auto champ) {
-        return [this, champ](const auto& valeur) {
-            modele_.modifier([&](OptionsNommage& o) { champ(o, valeur); });
-        };
-    };
-    connect(EDT_masque_recherche, &QLineEdit::textChanged, &modele_,
-            vers([](OptionsNommage& o, const QString& t) { o.masqueRecherche = t.toStdString(); }));
-    connect(EDT_prefixe_remplacement, &QLineEdit::textChanged, &modele_,
-            vers([](OptionsNommage& o, const QString& t) { o.prefixe = t.toStdString(); }));
-    connect(TXT_extension_remplacement, &QLineEdit::textChanged, &modele_,
-            vers([](OptionsNommage& o, const QString& t) { o.extension = t.toStdString(); }));
-    connect(CKB_extension, &QCheckBox::toggled, &modele_,
-            vers([](OptionsNommage& o, bool coche) { o.extensionImposee = coche; }));
-    connect(CKB_compteur_inactif, &QCheckBox::toggled, &modele_,
-            vers([](OptionsNommage& o, bool coche) { o.compteurInactif = coche; }));
+    panneau_->relier();
     connect(EDT_masque_recherche, &QLineEdit::textChanged, this, &TMainForm::Chercher_fichier);
     // The settings file always holds what the three main fields show, so that reading
     // it again (at every activation) never brings back older values.

@@ -11,7 +11,6 @@
 #include "exif/ui/IHM_exif_dump.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
-#include "exif_naming/ui/IHM_option_ouverture.h"
 #include "imaging/ui/IHM_vignette.h"
 #include "naming/reglagesNommage.h"
 #include "platform/fileSystem.h"
@@ -22,10 +21,9 @@
 #include "window/FenetresPrincipal.h"
 #include "window/IHM_masque.h"
 #include "window/IHM_option_compteur.h"
-#include "window/IHM_option_date.h"
-#include "window/IHM_option_heure.h"
 #include "window/MD_masque.h"
 #include "window/MD_utilitaire.h"
+#include "window/PanneauNommage.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -121,34 +119,16 @@ void TMainForm::FormActivate() {
 }
 
 bool TMainForm::lireOptions(OptionsNommage& o) {
-    // A counter field being typed (emptied, or not a number yet) is no error: the last
-    // number it held goes on applying until it holds a number again.
-    int largeur = o.largeur;
-    toInteger(CBB_largeur_increment->currentText().toStdString(), largeur);
-    // The main window's copy is the one the user types into; the dialog's copy only
-    // follows it while it holds a number.
-    int initialisation = o.initialisation;
-    toInteger(EDT_initialisation->text().toStdString(), initialisation);
-    // The model holds what the main window's own fields sent it; the file types are the
-    // listing's, and the dialogs hand over their part as it stands.
+    // The model holds what the window's fields and the dialogs handed back; the file types
+    // are the listing's. The EXIF naming and companion dialogs still keep their part in
+    // their controls.
     const int attributs = o.attributs;
     o = modele_.options();
     o.attributs = attributs;
-    o.largeur = largeur;
-    o.initialisation = initialisation;
-    const TDLG_option_compteur& compteur = app_.DLG_option_compteur();
-    o.alphabetique = compteur.Type_compteur();
-    o.compteurADroite = compteur.Position();
-    const TDLG_option_date& date = app_.DLG_option_date();
-    o.dateFichier = date.Utilise_date_fichier();
-    o.formatDate = date.formatDate();
-    o.separateur = date.separateur();
-    o.formatHeure = app_.DLG_option_heure().formatHeure();
     app_.DLG_exif_info().remplirOptions(o.exif);
     o.compagnons = app_.DB_association_fichier().options();
-    o.exif.formatOuverture = app_.DLG_option_ouverture().index();
-    o.exif.formatExposition = app_.DLG_option_exposition().index();
-    o.exif.suffixeExposition = app_.DLG_option_exposition().suffixe();
+    // How exposures end is a text of the active language, read from the dialog's caption.
+    o.exif.suffixeExposition = app_.DLG_option_exposition().suffixe(o.exif.formatExposition);
     return true;
 }
 
@@ -200,27 +180,8 @@ void TMainForm::Positionne_option_main(const QString& masque, const QString& pre
     enregistrerOptionsMain();
 }
 
-void TMainForm::reprendreReglages(const IniDocument& ini) {
-    lectureReglages_ = true;
-    modele_.modifier([&ini](OptionsNommage& o) { lireReglagesDuModele(ini, o); });
-    lectureReglages_ = false;
-}
-
-void TMainForm::suivreModele(const OptionsNommage& avant) {
-    const OptionsNommage& apres = modele_.options();
-    if (!lectureReglages_)
-        for (const auto& [reglage, texte] : reglagesChanges(avant, apres))
-            app_.DB_utilitaire().Sauver_parametre(reglage->section, reglage->cle, texte);
-    // The search mask lists the folder again and the fields below compute the names
-    // again through their own connections; any other option of the model does it here.
-    OptionsNommage suivies = avant;
-    suivies.masqueRecherche = apres.masqueRecherche;
-    suivies.prefixe = apres.prefixe;
-    suivies.extensionImposee = apres.extensionImposee;
-    suivies.extension = apres.extension;
-    suivies.compteurInactif = apres.compteurInactif;
-    if (!(suivies == apres))
-        Voir_rename();
+std::optional<std::string> TMainForm::reprendreReglages(const IniDocument& ini) {
+    return panneau_->reprendreReglages(ini);
 }
 
 void TMainForm::enregistrerOptionsMain() {

@@ -19,49 +19,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace varlime;
 
 namespace {
-
-// What the dialogs did to the stand-in main window.
-struct FauxPrincipal {
-    QString prefixe = QStringLiteral("IMG");
-    bool prefixeVisible = true;
-    bool prefixeActif = false;
-    bool compteurInactif = false;
-    QString statut;
-    bool droite = true;
-    int listages = 0;
-    bool reponseSortie = true;
-    std::vector<Mode> questions;
-    std::vector<QStringList> sauves;
-    QStringList adresses;
-
-    LiensPrincipal liens() {
-        LiensPrincipal l;
-        l.prefixe = [this] { return prefixe; };
-        l.definirPrefixe = [this](const QString& t) { prefixe = t; };
-        l.prefixeVisible = [this](bool v) { prefixeVisible = v; };
-        l.prefixeActif = [this](bool v) { prefixeActif = v; };
-        l.cocherCompteurInactif = [this] { compteurInactif = true; };
-        l.afficherStatut = [this](const QString& t) { statut = t; };
-        l.compteurADroite = [this] { return droite; };
-        l.chercherFichier = [this] { ++listages; };
-        l.sortirMode = [this](Mode m) {
-            questions.push_back(m);
-            return reponseSortie;
-        };
-        l.sauverParametre = [this](const QString& s, const QString& k, const QString& v) {
-            sauves.push_back({s, k, v});
-        };
-        l.ouvrirAdresse = [this](const QString& a) { adresses << a; };
-        l.ouvrirAide = [this](const char* cle) { adresses << QString::fromLatin1(cle); };
-        return l;
-    }
-};
 
 // Runs `action` once the dialog's modal loop has started; a dialog still open
 // afterwards is closed, and `resteOuvert` tells whether it was.
@@ -75,19 +39,29 @@ void quandOuvert(QDialog& d, std::function<void()> action, bool* resteOuvert = n
     });
 }
 
+// The options a dialog is opened with: a prefix text, a file-date prefix, a counter.
+OptionsNommage optionsDeDepart() {
+    OptionsNommage o;
+    o.prefixe = "IMG";
+    o.compteurInactif = false;
+    o.formatHeure = 1;
+    return o;
+}
+
 struct Dialogues {
-    FauxPrincipal principal;
     ScriptedMessageService messages;
+    QStringList aides;
     TDLG_option_date date{defaultMessages()};
-    TDLG_masque masque{defaultMessages(), messages, date};
+    TDLG_masque masque{defaultMessages(), messages};
     Dialogues() {
-        date.liens = principal.liens();
-        masque.liens = principal.liens();
+        masque.ouvrirAide = [this] { aides << QStringLiteral("RSC_lien_aide_masque"); };
     }
 };
 
-// Opens the mask dialog, chooses an item, types a mask and presses OK.
-void saisirMasque(Dialogues& d, int item, const char* masque, bool* resteOuvert) {
+// Opens the mask dialog over `depart`, chooses an item, types a mask and presses OK.
+std::optional<OptionsNommage> saisirMasque(Dialogues& d, int item, const char* masque,
+                                           bool* resteOuvert,
+                                           const OptionsNommage& depart = optionsDeDepart()) {
     quandOuvert(
         d.masque,
         [&d, item, masque] {
@@ -96,7 +70,7 @@ void saisirMasque(Dialogues& d, int item, const char* masque, bool* resteOuvert)
             d.masque.BT_ok->click();
         },
         resteOuvert);
-    d.masque.Gerer();
+    return d.masque.Gerer(depart);
 }
 
 TEST(MaskDialog, ItemsGiveTheirMasksAndHints) {
@@ -146,14 +120,13 @@ TEST(MaskDialog, RefusalsKeepTheDialogOpen) {
     for (const auto& c : cases) {
         Dialogues d;
         bool resteOuvert = false;
-        saisirMasque(d, c.item, c.masque, &resteOuvert);
+        const auto rendu = saisirMasque(d, c.item, c.masque, &resteOuvert);
         EXPECT_TRUE(resteOuvert) << c.nom;
         ASSERT_EQ(d.messages.shown.size(), 1u) << c.nom;
         EXPECT_EQ(d.messages.shown[0].kind, MessageKind::Warning) << c.nom;
         EXPECT_EQ(d.messages.shown[0].text.toStdString(), c.avertissement) << c.nom;
-        EXPECT_EQ(d.principal.prefixe, QStringLiteral("IMG")) << c.nom;
-        EXPECT_FALSE(d.principal.compteurInactif) << c.nom;
-        EXPECT_EQ(d.principal.listages, 1) << c.nom;
+        // Closed afterwards without OK: nothing is handed back.
+        EXPECT_FALSE(rendu.has_value()) << c.nom;
     }
 }
 
@@ -175,29 +148,31 @@ TEST(MaskDialog, OkPutsTheMaskIntoThePrefixField) {
     };
     for (const auto& c : cases) {
         Dialogues d;
-        d.date.CKB_date->setChecked(true);
-        d.date.RGA_select_source_date->setItemIndex(1);
+        OptionsNommage depart = optionsDeDepart();
+        depart.datePrefixe = true;
+        depart.dateFichier = true;
         bool resteOuvert = true;
-        saisirMasque(d, c.item, c.masque, &resteOuvert);
+        const auto rendu = saisirMasque(d, c.item, c.masque, &resteOuvert, depart);
         EXPECT_FALSE(resteOuvert) << c.nom;
         EXPECT_EQ(d.masque.result(), QDialog::Accepted) << c.nom;
         EXPECT_TRUE(d.messages.shown.empty()) << c.nom;
-        EXPECT_EQ(d.principal.prefixe.toStdString(), c.masque) << c.nom;
-        EXPECT_TRUE(d.principal.prefixeActif) << c.nom;
-        EXPECT_EQ(d.principal.compteurInactif, c.compteurInactif) << c.nom;
-        EXPECT_EQ(d.principal.statut, QStringLiteral("Mode MASQUE")) << c.nom;
-        // Choosing a mask switches the date prefix off.
-        EXPECT_FALSE(d.date.CKB_date->isChecked()) << c.nom;
-        EXPECT_EQ(d.date.RGA_select_source_date->itemIndex(), 0) << c.nom;
-        EXPECT_EQ(d.principal.listages, 1) << c.nom;
-        EXPECT_EQ(d.principal.questions, std::vector<Mode>{Mode::Masque}) << c.nom;
+        ASSERT_TRUE(rendu.has_value()) << c.nom;
+        // The copy comes back with the mask as prefix, the date prefix off (choosing a
+        // mask switches it off), the counter off for the masks that offer it, and every
+        // other option as it was given.
+        OptionsNommage attendu = depart;
+        attendu.prefixe = c.masque;
+        attendu.datePrefixe = false;
+        attendu.dateFichier = false;
+        attendu.compteurInactif = c.compteurInactif;
+        EXPECT_TRUE(*rendu == attendu) << c.nom << " " << rendu->prefixe;
     }
 }
 
 TEST(MaskDialog, HelpOpensItsPage) {
     Dialogues d;
     d.masque.BT_aide->click();
-    EXPECT_EQ(d.principal.adresses, QStringList{"RSC_lien_aide_masque"});
+    EXPECT_EQ(d.aides, QStringList{"RSC_lien_aide_masque"});
 }
 
 TEST(MaskDialog, CancelClearsTheChoice) {
@@ -206,26 +181,8 @@ TEST(MaskDialog, CancelClearsTheChoice) {
         d.masque.RGA_masque->button(2)->click();
         d.masque.BT_annuler->click();
     });
-    d.masque.Gerer();
+    EXPECT_FALSE(d.masque.Gerer(optionsDeDepart()).has_value());
     EXPECT_EQ(d.masque.RGA_masque->itemIndex(), -1);
-    EXPECT_EQ(d.principal.prefixe, QStringLiteral("IMG"));
-    EXPECT_EQ(d.principal.statut, QString());
-}
-
-TEST(MaskDialog, NoToLeavingTheModeKeepsItClosed) {
-    Dialogues d;
-    d.principal.reponseSortie = false;
-    bool ouvert = false;
-    QTimer::singleShot(0, &d.masque, [&] {
-        ouvert = d.masque.isVisible();
-        if (ouvert)
-            d.masque.reject();
-    });
-    d.masque.Gerer();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(ouvert);
-    EXPECT_EQ(d.principal.listages, 0);
-    EXPECT_EQ(d.principal.questions, std::vector<Mode>{Mode::Masque});
 }
 
 TEST(MaskModule, ShowsTheInactiveCounterBoxForKindsTwoToFour) {
@@ -270,22 +227,22 @@ struct DateOkCase {
     const char* texteSeparateur;
     bool droite;
     const char* prefixe;
-    bool visible;
-    const char* statut;
+    bool dateFichier;
 };
 
 TEST(DateDialog, OkSetsThePrefix) {
     const DateOkCase cases[] = {
-        {"fixed_right", true, 0, 1, true, "_", true, "2024-03-05_", true, "Mode NORMAL"},
-        {"fixed_left", true, 0, 1, true, "_", false, "_2024-03-05", true, "Mode NORMAL"},
-        {"fixed_no_separator", true, 0, 0, false, "_", true, "20240305", true, "Mode NORMAL"},
-        {"fixed_free_separator", true, 0, 7, true, "~", true, "05-03-24~", true, "Mode NORMAL"},
-        {"from_file", true, 1, 1, true, "_", true, "", false, "Mode Date de création"},
-        {"date_off", false, 0, 1, true, "_", true, "IMG", true, "Mode NORMAL"},
+        {"fixed_right", true, 0, 1, true, "_", true, "2024-03-05_", false},
+        {"fixed_left", true, 0, 1, true, "_", false, "_2024-03-05", false},
+        {"fixed_no_separator", true, 0, 0, false, "_", true, "20240305", false},
+        {"fixed_free_separator", true, 0, 7, true, "~", true, "05-03-24~", false},
+        {"from_file", true, 1, 1, true, "_", true, "", true},
+        {"date_off", false, 0, 1, true, "_", true, "IMG", false},
     };
     for (const auto& c : cases) {
         Dialogues d;
-        d.principal.droite = c.droite;
+        OptionsNommage depart = optionsDeDepart();
+        depart.compteurADroite = c.droite;
         quandOuvert(d.date, [&] {
             d.date.CKB_date->setChecked(c.coche);
             d.date.RGA_select_source_date->setItemIndex(c.source);
@@ -295,17 +252,53 @@ TEST(DateDialog, OkSetsThePrefix) {
             d.date.CBB_separateur_final->setEditText(QString::fromUtf8(c.texteSeparateur));
             d.date.BT_ok->click();
         });
-        d.date.Gerer(true);
-        EXPECT_EQ(d.principal.prefixe.toStdString(), c.prefixe) << c.nom;
-        EXPECT_EQ(d.principal.prefixeVisible, c.visible) << c.nom;
-        EXPECT_EQ(d.principal.statut.toStdString(), c.statut) << c.nom;
-        EXPECT_EQ(d.date.Utilise_date_fichier(), c.coche && c.source == 1) << c.nom;
-        EXPECT_EQ(d.principal.listages, 1) << c.nom;
-        ASSERT_EQ(d.principal.sauves.size(), 1u) << c.nom;
-        EXPECT_EQ(d.principal.sauves[0],
-                  (QStringList{"FORMATS", "DATE", QString::number(c.format)}))
-            << c.nom;
+        const auto rendu = d.date.Gerer(true, depart);
+        ASSERT_TRUE(rendu.has_value()) << c.nom;
+        OptionsNommage attendu = depart;
+        attendu.prefixe = c.prefixe;
+        attendu.datePrefixe = c.coche;
+        attendu.dateFichier = c.dateFichier;
+        attendu.formatDate = c.format;
+        attendu.separateur = {c.separateur, c.texteSeparateur};
+        EXPECT_TRUE(*rendu == attendu) << c.nom << " " << rendu->prefixe;
     }
+}
+
+// The dialog opens showing the options it is given, whatever it showed when last closed.
+TEST(DateDialog, OpensOnTheOptionsGiven) {
+    Dialogues d;
+    OptionsNommage o = optionsDeDepart();
+    o.datePrefixe = true;
+    o.dateFichier = true;
+    o.formatDate = 6;
+    o.separateur = {false, "-"};
+    struct Vu {
+        bool coche = false, separateur = true, typeActif = false;
+        int source = -1, format = -1;
+        QString texte;
+    } vu;
+    auto relever = [&] {
+        vu = {d.date.CKB_date->isChecked(),      d.date.CKB_separateur->isChecked(),
+              d.date.RGA_type_date->isEnabled(), d.date.RGA_select_source_date->itemIndex(),
+              d.date.RGA_type_date->itemIndex(), d.date.CBB_separateur_final->currentText()};
+        d.date.BT_annuler->click();
+    };
+    quandOuvert(d.date, relever);
+    EXPECT_FALSE(d.date.Gerer(true, o).has_value());
+    EXPECT_TRUE(vu.coche);
+    EXPECT_EQ(vu.source, 1);
+    EXPECT_EQ(vu.format, 6);
+    EXPECT_FALSE(vu.separateur);
+    EXPECT_EQ(vu.texte, QStringLiteral("-"));
+    EXPECT_TRUE(vu.typeActif);
+    quandOuvert(d.date, relever);
+    EXPECT_FALSE(d.date.Gerer(true, optionsDeDepart()).has_value());
+    EXPECT_FALSE(vu.coche);
+    EXPECT_EQ(vu.source, 0);
+    EXPECT_EQ(vu.format, 0);
+    EXPECT_TRUE(vu.separateur);
+    EXPECT_EQ(vu.texte, QStringLiteral("_"));
+    EXPECT_FALSE(vu.typeActif);
 }
 
 TEST(DateDialog, StartStateAndEnabling) {
@@ -333,7 +326,6 @@ TEST(DateDialog, StartStateAndEnabling) {
 
 TEST(DateDialog, FormatOnlyHidesThePrefixControls) {
     Dialogues d;
-    d.principal.reponseSortie = false; // never asked when only the format is chosen
     bool typeActif = false, dateVisible = true;
     quandOuvert(d.date, [&] {
         typeActif = d.date.RGA_type_date->isEnabled();
@@ -341,90 +333,88 @@ TEST(DateDialog, FormatOnlyHidesThePrefixControls) {
         d.date.RGA_type_date->setItemIndex(5);
         d.date.BT_annuler->click();
     });
-    d.date.Gerer(false);
+    // Annuler hands nothing back: the format ticked meanwhile is dropped.
+    EXPECT_FALSE(d.date.Gerer(false, optionsDeDepart()).has_value());
     EXPECT_TRUE(typeActif);
     EXPECT_FALSE(dateVisible);
-    EXPECT_TRUE(d.principal.questions.empty());
-    EXPECT_EQ(d.date.Formate_date(QDate(2024, 3, 5)), QStringLiteral("24-03-05"));
-    ASSERT_EQ(d.principal.sauves.size(), 1u);
-    EXPECT_EQ(d.principal.sauves[0], (QStringList{"FORMATS", "DATE", "5"}));
 
-    // OK there, with a fixed date left checked from an earlier use, or unchecked, keeps
-    // the prefix field, its visibility and the mode as they were.
+    // OK there, with a fixed date or a file date given, or none, changes the format only:
+    // the prefix and the mode stay as they were, whatever the hidden controls show.
     for (const bool coche : {true, false}) {
-        d.date.CKB_date->setChecked(coche);
-        d.principal.prefixeVisible = false;
-        quandOuvert(d.date, [&] { d.date.BT_ok->click(); });
-        d.date.Gerer(false);
-        EXPECT_EQ(d.principal.prefixe, QStringLiteral("IMG")) << coche;
-        EXPECT_FALSE(d.principal.prefixeVisible) << coche;
-        EXPECT_TRUE(d.principal.statut.isEmpty()) << coche;
+        OptionsNommage depart = optionsDeDepart();
+        depart.datePrefixe = coche;
+        depart.dateFichier = coche;
+        quandOuvert(d.date, [&] {
+            d.date.CKB_date->setChecked(!coche);
+            d.date.RGA_type_date->setItemIndex(5);
+            d.date.BT_ok->click();
+        });
+        const auto rendu = d.date.Gerer(false, depart);
+        ASSERT_TRUE(rendu.has_value()) << coche;
+        OptionsNommage attendu = depart;
+        attendu.formatDate = 5;
+        EXPECT_TRUE(*rendu == attendu) << coche;
     }
 }
 
-TEST(DateDialog, NoToLeavingTheModeKeepsItClosed) {
-    Dialogues d;
-    d.principal.reponseSortie = false;
-    bool ouvert = false;
-    QTimer::singleShot(0, &d.date, [&] {
-        ouvert = d.date.isVisible();
-        if (ouvert)
-            d.date.reject();
-    });
-    d.date.Gerer(true);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(ouvert);
-    EXPECT_EQ(d.principal.questions, std::vector<Mode>{Mode::DateCreation});
-    EXPECT_TRUE(d.principal.sauves.empty());
-    EXPECT_EQ(d.principal.listages, 0);
-}
-
-TEST(FormatSettings, RoundTripOfBothIndexes) {
-    FauxPrincipal principal;
-    {
-        TDLG_option_date date(defaultMessages());
-        TDLG_option_heure heure;
-        date.liens = principal.liens();
-        heure.liens = principal.liens();
-        quandOuvert(date, [&] {
-            date.RGA_type_date->button(3)->click();
-            date.BT_annuler->click();
-        });
-        date.Gerer(false);
-        quandOuvert(heure, [&] {
-            heure.RGA_type_heure->button(2)->click();
-            heure.BT_ok->click();
-        });
-        heure.Gerer();
-    }
-    ASSERT_EQ(principal.sauves.size(), 2u);
-    EXPECT_EQ(principal.sauves[0], (QStringList{"FORMATS", "DATE", "3"}));
-    EXPECT_EQ(principal.sauves[1], (QStringList{"FORMATS", "HEURE", "2"}));
-
-    // A fresh run reads them back.
+// Typing a date: each digit goes into the part the cursor stands in, wherever in that
+// part it is, and the field moves on to the next part once one is full.
+TEST(DateDialog, TypingReplacesThePartWhereverTheCursorIs) {
     TDLG_option_date date(defaultMessages());
-    TDLG_option_heure heure;
-    EXPECT_EQ(heure.RGA_type_heure->itemIndex(), -1);
-    EXPECT_EQ(heure.Retourne_heure_formatee(QTime(23, 59, 0)), QStringLiteral("235900"));
-    EXPECT_TRUE(date.Positionne_option_date(principal.sauves[0][2]));
-    EXPECT_TRUE(heure.Positionne_option_heure(principal.sauves[1][2]));
-    EXPECT_EQ(date.RGA_type_date->itemIndex(), 3);
-    EXPECT_EQ(date.Formate_date(QDate(2024, 3, 5)), QStringLiteral("05-03-2024"));
-    EXPECT_EQ(heure.Retourne_heure_formatee(QTime(23, 59, 0)), QStringLiteral("23h59mn00s"));
+    date.CKB_date->setChecked(true);
+    date.EDT_date->setDate(QDate(2024, 3, 5));
+    date.show();
+    auto* champ = date.EDT_date->findChild<QLineEdit*>();
+    ASSERT_TRUE(champ);
+    const struct {
+        int curseur; // where the cursor stands in "05/03/2024"
+        const char* frappe;
+        QDate attendu;
+    } cas[] = {
+        {1, "17", QDate(2024, 3, 17)},         // inside the day, nothing selected
+        {0, "17", QDate(2024, 3, 17)},         // before the day
+        {4, "11", QDate(2024, 11, 5)},         // inside the month
+        {8, "2019", QDate(2019, 3, 5)},        // inside the year
+        {1, "17062020", QDate(2020, 6, 17)},   // on through day, month and year
+        {0, "17/06/2021", QDate(2021, 6, 17)}, // with its separators typed
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.frappe);
+        date.EDT_date->setDate(QDate(2024, 3, 5));
+        date.EDT_date->setFocus();
+        champ->deselect();
+        champ->setCursorPosition(c.curseur);
+        QTest::keyClicks(date.EDT_date, QString::fromLatin1(c.frappe));
+        EXPECT_EQ(date.EDT_date->date(), c.attendu) << champ->text().toStdString();
+    }
+}
 
-    // The sentinel keeps the current value; a text that is no number is refused.
-    EXPECT_TRUE(date.Positionne_option_date(QStringLiteral("ERREUR")));
-    EXPECT_TRUE(heure.Positionne_option_heure(QStringLiteral("ERREUR")));
-    EXPECT_EQ(date.RGA_type_date->itemIndex(), 3);
-    EXPECT_EQ(heure.RGA_type_heure->itemIndex(), 2);
-    EXPECT_FALSE(date.Positionne_option_date(QStringLiteral("abc")));
-    EXPECT_FALSE(heure.Positionne_option_heure(QStringLiteral("1x")));
-    EXPECT_EQ(date.RGA_type_date->itemIndex(), 3);
-    // An index outside the table gives an empty date and the plain time.
-    EXPECT_TRUE(date.Positionne_option_date(QStringLiteral("12")));
-    EXPECT_TRUE(heure.Positionne_option_heure(QStringLiteral("-1")));
-    EXPECT_EQ(date.Formate_date(QDate(2024, 3, 5)), QString());
-    EXPECT_EQ(heure.Retourne_heure_formatee(QTime(9, 5, 7)), QStringLiteral("090507"));
+// The format dialogs: each opens on the choice it is given (the first one when that
+// names none), Annuler hands nothing back, OK the options given with the choice ticked.
+TEST(FormatDialogs, OkHandsBackTheChoiceAndCancelNothing) {
+    TDLG_option_heure heure;
+    const struct { int donne, coche; } cas[] = {{1, 1}, {-1, 0}, {7, 0}, {2, 2}};
+    for (const auto& c : cas) {
+        for (const bool ok : {false, true}) {
+            SCOPED_TRACE(c.donne);
+            OptionsNommage o = optionsDeDepart();
+            o.formatHeure = c.donne;
+            int vu = -2;
+            quandOuvert(heure, [&] {
+                vu = heure.RGA_type_heure->itemIndex();
+                heure.RGA_type_heure->button(2 - c.coche)->click();
+                (ok ? heure.BT_ok : heure.BT_annuler)->click();
+            });
+            const auto rendu = heure.Gerer(o);
+            EXPECT_EQ(vu, c.coche);
+            EXPECT_EQ(rendu.has_value(), ok);
+            if (!rendu)
+                continue;
+            OptionsNommage attendu = o;
+            attendu.formatHeure = 2 - c.coche;
+            EXPECT_TRUE(*rendu == attendu);
+        }
+    }
 }
 
 TEST(PrefixChooser, LeadsToTheDateOrMaskDialog) {

@@ -375,10 +375,10 @@ TEST(MainWindow, CounterSidesSwapOnScreen) {
     EXPECT_GT(m.EDT_prefixe_remplacement->mapTo(&m, QPoint()).x(),
               m.CBB_largeur_increment->mapTo(&m, QPoint()).x());
     EXPECT_EQ(grid(m), (Grid{{"a.jpg", "001IMG.jpg"}}));
-    EXPECT_FALSE(f.app->DLG_option_compteur().Position());
+    EXPECT_FALSE(m.modele().options().compteurADroite);
     m.BT_droite->click();
     EXPECT_EQ(grid(m), (Grid{{"a.jpg", "IMG001.jpg"}}));
-    EXPECT_TRUE(f.app->DLG_option_compteur().Position());
+    EXPECT_TRUE(m.modele().options().compteurADroite);
     // The counter controls are there exactly when names get a counter: the inactive
     // box of a search-and-replace mask takes them away and gives them back, and
     // leaving the mask with the box checked brings them back too.
@@ -469,10 +469,11 @@ TEST(CounterDialog, OkRefusesANonNumberAndGerrerSyncsFirst) {
         d.RGA_type_compteur->setItemIndex(1);
         d.BT_ok->click();
     });
-    d.Gerer();
+    const auto rendu = d.Gerer(m.modele().copie());
     EXPECT_TRUE(sawRefusal);
     EXPECT_FALSE(d.isVisible());
-    EXPECT_TRUE(d.Type_compteur());
+    ASSERT_TRUE(rendu.has_value());
+    EXPECT_TRUE(rendu->alphabetique);
     EXPECT_EQ(m.EDT_initialisation->text().toStdString(), "5");
 }
 
@@ -744,7 +745,7 @@ TEST(MainWindow, EscapeCancelsTheDialogs) {
         std::function<void(QWidget*)> changer;
         std::function<void(Application&)> verifier;
     } cas[] = {
-        {"counter", [](Application& a) { a.DLG_option_compteur().Gerer(); },
+        {"counter", [](Application& a) { a.MainForm().MIT_options_compteur->trigger(); },
          [](QWidget* w) {
              auto* d = qobject_cast<TDLG_option_compteur*>(w);
              ASSERT_NE(d, nullptr);
@@ -753,8 +754,8 @@ TEST(MainWindow, EscapeCancelsTheDialogs) {
              d->EDT_initialisation->setText(QStringLiteral("7"));
          },
          [](Application& a) {
-             EXPECT_FALSE(a.DLG_option_compteur().Type_compteur());
-             EXPECT_TRUE(a.DLG_option_compteur().Position());
+             EXPECT_FALSE(a.MainForm().modele().options().alphabetique);
+             EXPECT_TRUE(a.MainForm().modele().options().compteurADroite);
              EXPECT_EQ(a.MainForm().EDT_initialisation->text().toStdString(), "1");
          }},
         {"file_types", [](Application& a) { a.DLG_type_fichier().Gerer(); },

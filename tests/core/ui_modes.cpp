@@ -2,6 +2,7 @@
 // The naming options inside the whole application: the mode line, the question
 // about leaving a mode, masks and dates in the preview, and the test report on
 // real folders.
+#include "naming/chaineNommage.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/ui_support.h"
 #include "window/IHM_masque.h"
@@ -12,6 +13,7 @@
 #include "window/IHM_rapport.h"
 #include "window/MD_utilitaire.h"
 #include "window/Main.h"
+#include "window/PanneauNommage.h"
 #include "window/fileGridModel.h"
 
 #include <QAction>
@@ -73,10 +75,10 @@ TEST(Modes, StatusLineAtEveryPreview) {
         m.EDT_prefixe_remplacement->setText(QString::fromUtf8(c.prefixe));
         EXPECT_EQ(statut(m), c.statut) << c.prefixe;
     }
-    TDLG_option_date& date = f.app->DLG_option_date();
-    date.CKB_date->setChecked(true);
-    date.RGA_select_source_date->setItemIndex(1);
-    m.Voir_rename();
+    m.modele().modifier([](OptionsNommage& o) {
+        o.datePrefixe = true;
+        appliquerDateFichier(o);
+    });
     EXPECT_EQ(statut(m), "Mode Date de création");
 }
 
@@ -200,8 +202,8 @@ TEST(Modes, DateFromFileThenMaskDialogLeavesIt) {
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].text.toStdString(),
               "Voulez-vous sortir du Mode Date de création ?");
-    EXPECT_FALSE(date.CKB_date->isChecked());
-    EXPECT_EQ(date.RGA_select_source_date->itemIndex(), 0);
+    EXPECT_FALSE(m.modele().options().datePrefixe);
+    EXPECT_FALSE(m.modele().options().dateFichier);
     EXPECT_FALSE(m.EDT_prefixe_remplacement->isHidden());
     EXPECT_EQ(m.EDT_prefixe_remplacement->text().toStdString(), "[x*]");
     EXPECT_EQ(statut(m), "Mode MASQUE");
@@ -354,20 +356,27 @@ TEST(FormatSettings, StoredAndReadBackThroughTheSettingsFile) {
     ScriptedMessageService messages;
     {
         Application app(programme.path(), messages);
+        PanneauNommage& panneau = app.MainForm().panneau();
         TDLG_option_date& date = app.DLG_option_date();
         TDLG_option_heure& heure = app.DLG_option_heure();
+        // Annuler drops what was ticked: nothing changes, nothing is stored.
+        for (const bool ok : {false, true}) {
+            bool ouvert = false;
+            siOuvert(date, ouvert, [&] {
+                date.RGA_type_date->button(3)->click();
+                (ok ? date.BT_ok : date.BT_annuler)->click();
+            });
+            panneau.ouvrirDate(false);
+            EXPECT_TRUE(ouvert);
+            EXPECT_EQ(app.MainForm().modele().options().formatDate, ok ? 3 : 0);
+            EXPECT_EQ(programme.read("varlime.ini").find("DATE=3") != std::string::npos, ok);
+        }
         bool ouvert = false;
-        siOuvert(date, ouvert, [&] {
-            date.RGA_type_date->button(3)->click();
-            date.BT_annuler->click();
-        });
-        date.Gerer(false);
-        EXPECT_TRUE(ouvert);
         siOuvert(heure, ouvert, [&] {
             heure.RGA_type_heure->button(2)->click();
             heure.BT_ok->click();
         });
-        heure.Gerer();
+        panneau.ouvrirHeure();
     }
     const std::string ini = programme.read("varlime.ini");
     EXPECT_NE(ini.find("[FORMATS]"), std::string::npos) << ini;
@@ -375,15 +384,14 @@ TEST(FormatSettings, StoredAndReadBackThroughTheSettingsFile) {
     EXPECT_NE(ini.find("HEURE=2"), std::string::npos) << ini;
     {
         Application app(programme.path(), messages);
-        EXPECT_EQ(app.DLG_option_date().RGA_type_date->itemIndex(), 0);
-        EXPECT_EQ(app.DLG_option_heure().RGA_type_heure->itemIndex(), -1);
+        const OptionsNommage& o = app.MainForm().modele().options();
+        EXPECT_EQ(o.formatDate, 0);
+        EXPECT_EQ(o.formatHeure, -1);
         app.DB_utilitaire().Lecture_parametres();
-        EXPECT_EQ(app.DLG_option_date().RGA_type_date->itemIndex(), 3);
-        EXPECT_EQ(app.DLG_option_heure().RGA_type_heure->itemIndex(), 2);
-        EXPECT_EQ(app.DLG_option_date().Formate_date(QDate(2024, 3, 5)).toStdString(),
-                  "05-03-2024");
-        EXPECT_EQ(app.DLG_option_heure().Retourne_heure_formatee(QTime(23, 59, 0)).toStdString(),
-                  "23h59mn00s");
+        EXPECT_EQ(o.formatDate, 3);
+        EXPECT_EQ(o.formatHeure, 2);
+        EXPECT_EQ(Formate_date(o.formatDate, QDate(2024, 3, 5)), "05-03-2024");
+        EXPECT_EQ(Formate_heure(o.formatHeure, QTime(23, 59, 0)), "23h59mn00s");
     }
     EXPECT_TRUE(messages.shown.empty());
 
@@ -395,8 +403,8 @@ TEST(FormatSettings, StoredAndReadBackThroughTheSettingsFile) {
         app.DB_utilitaire().Lecture_parametres();
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].text.toStdString(), "'abc' is not a valid integer value");
-        EXPECT_EQ(app.DLG_option_heure().RGA_type_heure->itemIndex(), -1);
-        EXPECT_EQ(app.DLG_option_date().RGA_type_date->itemIndex(), 0);
+        EXPECT_EQ(app.MainForm().modele().options().formatHeure, -1);
+        EXPECT_EQ(app.MainForm().modele().options().formatDate, 0);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "window/IHM_option_heure.h"
 #include "window/MD_utilitaire.h"
 #include "window/Main.h"
+#include "window/PanneauNommage.h"
 #include <sstream>
 
 #include <QCheckBox>
@@ -79,11 +80,15 @@ TEST(Settings, WhatTheWindowShowsIsNeverReplacedByOlderStoredValues) {
         "4");
     m.CBB_largeur_increment->setCurrentText(QStringLiteral("2"));
 
-    TDLG_option_date& date = f.app->DLG_option_date();
-    date.CKB_date->setChecked(true);
-    date.RGA_select_source_date->setItemIndex(0);
-    date.EDT_date->setDate(QDate(2024, 7, 14));
-    date.BT_okClick();
+    whenModal([](QWidget* w) {
+        auto* date = qobject_cast<TDLG_option_date*>(w);
+        ASSERT_NE(date, nullptr);
+        date->CKB_date->setChecked(true);
+        date->RGA_select_source_date->setItemIndex(0);
+        date->EDT_date->setDate(QDate(2024, 7, 14));
+        date->BT_ok->click();
+    });
+    m.panneau().ouvrirDate(true);
     util.Lecture_parametres();
     EXPECT_EQ(fields(m).prefix, "20240714_");
     f.messages.answer(true);
@@ -242,7 +247,7 @@ TEST(Settings, FormatsGoToTheirDialogsAndANonNumberEndsThePass) {
     struct Case {
         const char* name;
         std::string formats;
-        int heure, date;      // radio group indexes after the pass
+        int heure, date;      // the window's formats after the pass
         const char* messages; // conversion errors shown over two passes
     };
     const Case cases[] = {
@@ -259,8 +264,9 @@ TEST(Settings, FormatsGoToTheirDialogsAndANonNumberEndsThePass) {
         TDB_utilitaire& util = f.app->DB_utilitaire();
         util.Lecture_parametres();
         util.Lecture_parametres(); // as the next activation does, after the message
-        EXPECT_EQ(f.app->DLG_option_heure().RGA_type_heure->itemIndex(), c.heure) << c.name;
-        EXPECT_EQ(f.app->DLG_option_date().RGA_type_date->itemIndex(), c.date) << c.name;
+        const OptionsNommage& o = f.app->MainForm().modele().options();
+        EXPECT_EQ(o.formatHeure, c.heure) << c.name;
+        EXPECT_EQ(o.formatDate, c.date) << c.name;
         EXPECT_EQ(f.messages.texts().join("|").toStdString(), c.messages) << c.name;
     }
 }
@@ -371,7 +377,7 @@ Options options(Application& app) {
     return {m.EDT_masque_recherche->text().toStdString(),
             m.EDT_prefixe_remplacement->text().toStdString(),
             m.CBB_largeur_increment->currentText().toStdString(),
-            std::to_string(app.DLG_option_date().formatDate()),
+            std::to_string(m.modele().options().formatDate),
             app.DLG_exif_info().EDT_zone_libre->text().toStdString()};
 }
 } // namespace
@@ -408,7 +414,7 @@ TEST(Settings, TwoWindowsSharingOneFileKeepTheirOwnOptions) {
         d->RGA_type_date->setItemIndex(3);
         d->BT_ok->click();
     });
-    b.DLG_option_date().Gerer(false);
+    b.MainForm().panneau().ouvrirDate(false);
     b.DLG_exif_info().EDT_zone_libre->setText(QStringLiteral("Provence"));
     b.DLG_exif_info().Sauver_parametres_exif();
 

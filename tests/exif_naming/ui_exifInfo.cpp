@@ -2,6 +2,7 @@
 // The EXIF naming dialog and the main window's EXIF mode inside the whole
 // application: the order list, the stored settings, the list check, the names of
 // real photos, the refusal of a file without EXIF, OK's question, and leaving the mode.
+#include "exif_naming/composeurExif.h"
 #include "exif_naming/ui/IHM_exif_info.h"
 #include "exif_naming/ui/IHM_option_exposition.h"
 #include "exif_naming/ui/IHM_option_ouverture.h"
@@ -11,6 +12,7 @@
 #include "support/ui_support.h"
 #include "window/MD_utilitaire.h"
 #include "window/Main.h"
+#include "window/PanneauNommage.h"
 #include "window/fileGridModel.h"
 
 #include <QCheckBox>
@@ -113,9 +115,13 @@ TEST(ExifInfo, ReglagesEnregistresEtRelus) {
     EXPECT_FALSE(d.Positionne_option_exif("", "", "0", "x", "1", "0", "1", "0"));
 
     // The stored exposure form "1" selects the accented one at the next start.
-    ASSERT_TRUE(f.app->DLG_option_exposition().Positionne_option_exposition("1"));
-    EXPECT_EQ(f.app->DLG_option_exposition().Retourne_exposition_formatee(1.0 / 125), "1_125_ème");
-    EXPECT_EQ(f.app->DLG_option_ouverture().Retourne_ouverture_formatee(2.8), "F2,8");
+    IniDocument stocke;
+    stocke.set("FORMATS", "EXPOSITION", "1");
+    ASSERT_FALSE(f.app->MainForm().reprendreReglages(stocke).has_value());
+    const OptionsExif e = f.app->MainForm().optionsAffichees().exif;
+    EXPECT_EQ(Retourne_exposition_formatee(1.0 / 125, e.formatExposition, e.suffixeExposition),
+              "1_125_ème");
+    EXPECT_EQ(Retourne_ouverture_formatee(2.8, e.formatOuverture), "F2,8");
 }
 
 // Switching EXIF naming on over a folder where one photo has no EXIF data.
@@ -323,8 +329,8 @@ TEST(ExifInfo, ItemsSurviveEveryChangeOfLanguage) {
 namespace {
 
 // The aperture and exposure format dialogs open with the current choice ticked (the
-// first one when none was stored), and Annuler leaves the choice and the settings file
-// as they were.
+// first one when none was stored); Annuler leaves the window's options and the settings
+// file as they were, OK changes and stores the choice.
 TEST(FormatDialogs, OpenWithTheirChoiceAndCancel) {
     AppFixture f;
     struct Cas {
@@ -333,42 +339,46 @@ TEST(FormatDialogs, OpenWithTheirChoiceAndCancel) {
         QPushButton* annuler;
         QPushButton* ok;
         std::function<void()> gerer;
+        std::function<int(const OptionsNommage&)> choix;
         const char* cle;
     };
     TDLG_option_ouverture& o = f.app->DLG_option_ouverture();
     TDLG_option_exposition& e = f.app->DLG_option_exposition();
+    PanneauNommage& panneau = f.app->MainForm().panneau();
     const Cas cas[] = {
-        {&o, o.RGA_affichage_ouverture, o.BT_annuler, o.BT_ok, [&] { o.Gerer(); }, "OUVERTURE"},
-        {&e, e.RGA_affichage_exposition, e.BT_annuler, e.BT_ok, [&] { e.Gerer(); }, "EXPOSITION"},
+        {&o, o.RGA_affichage_ouverture, o.BT_annuler, o.BT_ok, [&] { panneau.ouvrirOuverture(); },
+         [](const OptionsNommage& n) { return n.exif.formatOuverture; }, "OUVERTURE"},
+        {&e, e.RGA_affichage_exposition, e.BT_annuler, e.BT_ok, [&] { panneau.ouvrirExposition(); },
+         [](const OptionsNommage& n) { return n.exif.formatExposition; }, "EXPOSITION"},
     };
     const auto stocke = [&](const char* cle) {
         return IniDocument::load(f.app->DB_utilitaire().Fichier_parametres())
             .read("FORMATS", cle, "absent");
     };
+    const auto choix = [&](const Cas& c) { return c.choix(f.app->MainForm().modele().options()); };
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.cle);
-        c.groupe->setItemIndex(-1);
-        int vu = -2;
-        whenModal([&](QWidget* w) {
-            EXPECT_EQ(w, c.dialogue);
-            vu = c.groupe->itemIndex();
-            c.groupe->setItemIndex(1);
-            c.annuler->click();
-        });
-        c.gerer();
-        EXPECT_EQ(vu, 0);
-        EXPECT_EQ(stocke(c.cle), "absent");
-        // The stored choice is the one ticked at the next opening; OK keeps a new one.
-        c.groupe->setItemIndex(1);
-        whenModal([&](QWidget*) {
-            vu = c.groupe->itemIndex();
-            c.groupe->setItemIndex(0);
-            c.ok->click();
-        });
-        c.gerer();
-        EXPECT_EQ(vu, 1);
-        EXPECT_EQ(c.groupe->itemIndex(), 0);
-        EXPECT_EQ(stocke(c.cle), "0");
+        const struct {
+            bool ok;
+            int coche, vu, apres;
+            const char* stocke;
+        } etapes[] = {{false, 1, 0, -1, "absent"},
+                      {true, 1, 0, 1, "1"},
+                      {false, 0, 1, 1, "1"},
+                      {true, 0, 1, 0, "0"}};
+        for (const auto& etape : etapes) {
+            int vu = -2;
+            whenModal([&](QWidget* w) {
+                EXPECT_EQ(w, c.dialogue);
+                vu = c.groupe->itemIndex();
+                c.groupe->setItemIndex(etape.coche);
+                (etape.ok ? c.ok : c.annuler)->click();
+            });
+            c.gerer();
+            EXPECT_EQ(vu, etape.vu);
+            EXPECT_EQ(choix(c), etape.apres);
+            EXPECT_EQ(stocke(c.cle), etape.stocke);
+        }
     }
 }
 

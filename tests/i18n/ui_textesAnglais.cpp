@@ -134,7 +134,8 @@ TEST(TextesAnglais, EveryWindowInEnglishShowsNoFrenchWord) {
     ASSERT_EQ(grid(m).size(), 2u);
     EXPECT_EQ(grid(m)[1].second, "NON VARLIMÉ (Pas d'en-tête Exif)"); // the marker itself
     // Exposure times in names as English writes them.
-    EXPECT_EQ(f.app->DLG_option_exposition().Retourne_exposition_formatee(1.0 / 40).toStdString(),
+    const OptionsExif exif = m.optionsAffichees().exif;
+    EXPECT_EQ(Retourne_exposition_formatee(1.0 / 40, exif.formatExposition, exif.suffixeExposition),
               "1_40th");
     // Both transfer panels count their folder.
     TDLG_transfert& t = f.app->DLG_transfert();

@@ -6,6 +6,7 @@
 #include "support/ui_support.h"
 #include "window/IHM_option_heure.h"
 #include "window/Main.h"
+#include "window/PanneauNommage.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -55,28 +56,29 @@ TEST(Fenetre, ANumberFieldBeingRetypedKeepsItsLastNumberWithoutABox) {
     EXPECT_TRUE(f.messages.texts().isEmpty()) << f.messages.texts().join('|').toStdString();
 }
 
-// The time format dialog opens with its current choice ticked (the first format when
-// none is stored), and Annuler leaves that choice while OK takes the new one.
+// The time format dialog opens with the window's choice ticked (the first format when
+// none is stored); Annuler leaves the window's choice, OK takes the new one.
 TEST(Fenetre, TheTimeFormatDialogShowsItsChoiceAndCancels) {
     const struct {
         int stocke; // the choice before opening (-1: none stored)
         int coche;  // what the dialog shows ticked when it opens
         bool ok;    // OK, or Annuler, after ticking the third format
         int apres;  // the choice once closed
-    } cas[] = {{1, 1, false, 1}, {-1, 0, false, 0}, {0, 0, true, 2}};
+    } cas[] = {{1, 1, false, 1}, {-1, 0, false, -1}, {0, 0, true, 2}};
     for (const auto& c : cas) {
         SCOPED_TRACE(c.stocke);
         AppFixture f;
         TDLG_option_heure& d = f.app->DLG_option_heure();
-        d.RGA_type_heure->setItemIndex(c.stocke);
+        ModeleNommage& modele = f.app->MainForm().modele();
+        modele.modifier([&](OptionsNommage& o) { o.formatHeure = c.stocke; });
         int vu = -2;
         QTimer::singleShot(0, &d, [&] {
             vu = d.RGA_type_heure->itemIndex();
             d.RGA_type_heure->setItemIndex(2);
             (c.ok ? d.BT_ok : d.BT_annuler)->click();
         });
-        d.Gerer();
+        f.app->MainForm().panneau().ouvrirHeure();
         EXPECT_EQ(vu, c.coche);
-        EXPECT_EQ(d.formatHeure(), c.apres);
+        EXPECT_EQ(modele.options().formatHeure, c.apres);
     }
 }

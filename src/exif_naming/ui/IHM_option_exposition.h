@@ -2,9 +2,10 @@
 #pragma once
 // "Options exposition": how exposure times are written in EXIF names (1_50_eme or
 // 1_50_ème); stored as FORMATS/EXPOSITION.
-#include "platform/ui/LiensPrincipal.h"
+#include "core/renameEngine.h"
 
 #include <QDialog>
+#include <optional>
 #include <string>
 
 class QPushButton;
@@ -18,18 +19,14 @@ class TDLG_option_exposition : public QDialog {
 public:
     explicit TDLG_option_exposition(QWidget* parent = nullptr);
 
-    // Shows the window modally, then stores the chosen index.
-    // Opens with the current choice ticked; Annuler leaves it as it was.
-    void Gerer();
-    int index() const;
-    QString Retourne_exposition_formatee(double secondes) const;
-    // What follows "1_N" in names, read from the chosen item as the active language
-    // writes it ("_eme", "_ème", "th" in English).
-    std::string suffixe() const;
-    // Stored value: "ERREUR" keeps the choice; false when the text is no integer.
-    bool Positionne_option_exposition(const QString& texte);
-
-    LiensPrincipal liens;
+    // Shows the exposure format of `options` ticked (the first one when none is
+    // chosen); OK gives back `options` with the format ticked and its suffix, Annuler
+    // nothing.
+    std::optional<OptionsNommage> Gerer(OptionsNommage options);
+    // What follows "1_N" in names for the format `index`, read from its item as the
+    // active language writes it ("_eme", "_ème", "th" in English); the first item's for
+    // an index that names none.
+    std::string suffixe(int index) const;
 
     RadioGroup* RGA_affichage_exposition;
     QPushButton* BT_ok;

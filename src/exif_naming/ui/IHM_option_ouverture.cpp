@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exif_naming/ui/IHM_option_ouverture.h"
 
-#include "core/nameUtils.h"
-#include "exif_naming/composeurExif.h"
-#include "naming/reglagesNommage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/RadioGroup.h"
 
@@ -30,37 +27,13 @@ TDLG_option_ouverture::TDLG_option_ouverture(QWidget* parent) : QDialog(parent) 
     layout->addLayout(boutonsOkAnnuler(this, BT_ok, BT_annuler));
 }
 
-void TDLG_option_ouverture::Gerer() {
-    // No stored choice names read as the first one: it is shown ticked.
-    const int avant = index();
-    if (avant < 0)
-        RGA_affichage_ouverture->setItemIndex(0);
-    if (exec() != QDialog::Accepted) {
-        RGA_affichage_ouverture->setItemIndex(avant);
-        return;
-    }
-    if (liens.sauverParametre)
-        liens.sauverParametre(QString::fromLatin1(reglages::kFormatOuverture.section),
-                              QString::fromLatin1(reglages::kFormatOuverture.cle),
-                              QString::number(index()));
-}
-
-int TDLG_option_ouverture::index() const {
-    return RGA_affichage_ouverture->itemIndex();
-}
-
-QString TDLG_option_ouverture::Retourne_ouverture_formatee(double valeur) const {
-    return QString::fromStdString(varlime::Retourne_ouverture_formatee(valeur, index()));
-}
-
-bool TDLG_option_ouverture::Positionne_option_ouverture(const QString& texte) {
-    if (texte == QLatin1String("ERREUR"))
-        return true;
-    int i = 0;
-    if (!toInteger(texte.toStdString(), i))
-        return false;
-    RGA_affichage_ouverture->setItemIndex(i);
-    return true;
+std::optional<OptionsNommage> TDLG_option_ouverture::Gerer(OptionsNommage options) {
+    const auto choix =
+        choisirDansDialogue(*this, *RGA_affichage_ouverture, options.exif.formatOuverture);
+    if (!choix)
+        return std::nullopt;
+    options.exif.formatOuverture = *choix;
+    return options;
 }
 
 } // namespace varlime

@@ -2,9 +2,10 @@
 #pragma once
 // "Options ouverture": how apertures are written in EXIF names (F2,8 or F2.8), which
 // also sets the decimal mark of focal lengths; stored as FORMATS/OUVERTURE.
-#include "platform/ui/LiensPrincipal.h"
+#include "core/renameEngine.h"
 
 #include <QDialog>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -18,15 +19,9 @@ class TDLG_option_ouverture : public QDialog {
 public:
     explicit TDLG_option_ouverture(QWidget* parent = nullptr);
 
-    // Shows the window modally, then stores the chosen index.
-    // Opens with the current choice ticked; Annuler leaves it as it was.
-    void Gerer();
-    int index() const;
-    QString Retourne_ouverture_formatee(double valeur) const;
-    // Stored value: "ERREUR" keeps the choice; false when the text is no integer.
-    bool Positionne_option_ouverture(const QString& texte);
-
-    LiensPrincipal liens;
+    // Shows the aperture format of `options` ticked (the first one when none is
+    // chosen); OK gives back `options` with the format ticked, Annuler nothing.
+    std::optional<OptionsNommage> Gerer(OptionsNommage options);
 
     RadioGroup* RGA_affichage_ouverture;
     QLabel* LBL_note;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/RadioGroup.h"
 
+#include <QDialog>
+
 #include <QButtonGroup>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -58,6 +60,13 @@ void RadioGroup::setItemText(int index, const QString& text) {
 
 QRadioButton* RadioGroup::button(int index) const {
     return qobject_cast<QRadioButton*>(group_->button(index));
+}
+
+std::optional<int> choisirDansDialogue(QDialog& dialogue, RadioGroup& groupe, int courant) {
+    groupe.setItemIndex(courant >= 0 && courant < groupe.count() ? courant : 0);
+    if (dialogue.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return groupe.itemIndex();
 }
 
 } // namespace varlime

@@ -4,8 +4,10 @@
 // dialogs' options are stored (zero-based index; -1 when nothing is chosen).
 #include <QGroupBox>
 #include <QStringList>
+#include <optional>
 
 class QButtonGroup;
+class QDialog;
 class QRadioButton;
 class QVBoxLayout;
 
@@ -33,5 +35,10 @@ private:
     QButtonGroup* group_;
     QVBoxLayout* layout_;
 };
+
+// A dialog whose one choice is `groupe`: opens with `courant` ticked (the first item when
+// it names none), and gives the item ticked on OK, nothing on Annuler. What the group
+// showed before is no choice of anyone's: it is set again at each opening.
+std::optional<int> choisirDansDialogue(QDialog& dialogue, RadioGroup& groupe, int courant);
 
 } // namespace varlime
