@@ -15,14 +15,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,9 +33,7 @@
 #include <QStorageInfo>
 #include <QTableWidget>
 #include <QThread>
-#include <QTimeZone>
 #include <QTreeView>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <map>
 
@@ -62,18 +56,6 @@ QString dossierExistant(QString d) {
     return d.isEmpty() ? QStringLiteral("/") : d;
 }
 
-// The texts of the active language for the engine's lines; the tree's headers ask for
-// them until the very end of the window, so the lookup holds the program's services.
-TextLookup recherche(ServicesFenetre& app) {
-    return [&app](std::string_view cle, std::string_view defaut) {
-        return app.texte(std::string(cle).c_str(), std::string(defaut).c_str()).toStdString();
-    };
-}
-
-const std::string& cleAppareil(const FichierImport& f) {
-    return f.serie.empty() ? f.modele : f.serie;
-}
-
 } // namespace
 
 TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
@@ -83,7 +65,7 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     setWindowFlag(Qt::Window);
     setModal(false);
     qRegisterMetaType<varlime::CarteTrouvee>();
-    arbre_ = new ArbreImport(recherche(app_), this);
+    arbre_ = new ArbreImport(recherche(), this);
     espaceLibre = [](const QString& d) {
         return QStorageInfo(dossierExistant(d)).bytesAvailable();
     };
@@ -160,6 +142,14 @@ TDLG_import::~TDLG_import() {
 
 QString TDLG_import::texte(const char* cle, const char* defaut) const {
     return app_.texte(cle, defaut);
+}
+
+TextLookup TDLG_import::recherche() const {
+    // The tree's headers ask for these texts until the very end of the window: the lookup
+    // holds the program's services, not the window.
+    return [&app = app_](std::string_view cle, std::string_view defaut) {
+        return app.texte(std::string(cle).c_str(), std::string(defaut).c_str()).toStdString();
+    };
 }
 
 QWidget* TDLG_import::construireSource() {
@@ -276,37 +266,6 @@ QWidget* TDLG_import::construireOptions() {
     CKB_proposer = control<QCheckBox>(
         "CKB_proposer", QStringLiteral("Proposer l'import quand une carte apparaît"), boite);
     g->addWidget(CKB_proposer, 7, 0, 1, 2);
-    return boite;
-}
-
-QWidget* TDLG_import::construireAppareils() {
-    auto* boite =
-        control<QGroupBox>("GRB_appareils", QStringLiteral("Appareils et horloges"), this);
-    auto* l = new QVBoxLayout(boite);
-    TBL_appareils = new QTableWidget(0, 7, boite);
-    TBL_appareils->setObjectName(QStringLiteral("TBL_appareils"));
-    TBL_appareils->setHorizontalHeaderLabels({texte("RSC_import_appareil_marque", "Marque"),
-                                              texte("RSC_import_appareil_modele", "Modèle"),
-                                              texte("RSC_import_appareil_boitier", "N° de boîtier"),
-                                              texte("RSC_import_appareil_nombre", "Prises"),
-                                              texte("RSC_import_appareil_premiere", "Première"),
-                                              texte("RSC_import_appareil_derniere", "Dernière"),
-                                              texte("RSC_import_appareil_decalage", "Décalage")});
-    TBL_appareils->verticalHeader()->setVisible(false);
-    TBL_appareils->horizontalHeader()->setStretchLastSection(true);
-    // Two cameras show without scrolling, even on a short screen.
-    TBL_appareils->setMinimumHeight(TBL_appareils->horizontalHeader()->sizeHint().height() +
-                                    3 * TBL_appareils->verticalHeader()->defaultSectionSize());
-    FRI_appareils = new FriseAppareils(boite);
-    FRI_appareils->setObjectName(QStringLiteral("FRI_appareils"));
-    l->addWidget(TBL_appareils, 1);
-    auto* aide = control<QLabel>("LBL_frise",
-                                 QStringLiteral("Glissez la ligne d'un appareil pour régler son "
-                                                "horloge, ou tapez le décalage (+01:00)."),
-                                 boite);
-    aide->setWordWrap(true);
-    l->addWidget(aide);
-    l->addWidget(FRI_appareils);
     return boite;
 }
 
@@ -680,98 +639,6 @@ void TDLG_import::planFini(std::shared_ptr<ImportCarte> import, QString refus, q
     montrerPlan(true);
 }
 
-void TDLG_import::remplirAppareils() {
-    struct Appareil {
-        FichierImport premier;
-        int nombre = 0;
-        std::optional<QDateTime> debut, fin;
-    };
-    std::map<std::string, Appareil> parCle;
-    const PlanImport& plan = arbre_->plan();
-    for (std::size_t i = 0; i < plan.fichiers.size(); ++i) {
-        const FichierImport& f = plan.fichiers[i];
-        if (f.photo != kSansPhoto || (f.modele.empty() && f.serie.empty()))
-            continue;
-        Appareil& a = parCle[cleAppareil(f)];
-        if (a.nombre++ == 0)
-            a.premier = f;
-        if (const auto& d = arbre_->dateAffichee(i)) {
-            if (!a.debut || *d < *a.debut)
-                a.debut = d;
-            if (!a.fin || *d > *a.fin)
-                a.fin = d;
-        }
-    }
-    const QSignalBlocker b(TBL_appareils);
-    TBL_appareils->setRowCount(int(parCle.size()));
-    cles_.clear();
-    int r = 0;
-    const auto heure = [](const std::optional<QDateTime>& d) {
-        return d ? d->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
-    };
-    for (const auto& [cle, a] : parCle) {
-        cles_.push_back(cle);
-        const QStringList cellules{qs(a.premier.fabricant),
-                                   qs(a.premier.modele),
-                                   qs(a.premier.serie),
-                                   QString::number(a.nombre),
-                                   heure(a.debut),
-                                   heure(a.fin),
-                                   qs(texteDecalage(modele_.decalage(cle)))};
-        for (int k = 0; k < cellules.size(); ++k) {
-            auto* item = new QTableWidgetItem(cellules[k]);
-            if (k != 6)
-                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-            TBL_appareils->setItem(r, k, item);
-        }
-        ++r;
-    }
-    TBL_appareils->resizeColumnsToContents();
-}
-
-void TDLG_import::remplirFrise() {
-    // The rows in the order of the cameras' list (by key), which a drag names by rank.
-    std::map<std::string, FriseAppareils::Rang> rangs;
-    for (const FichierImport& f : arbre_->plan().fichiers) {
-        if (f.photo != kSansPhoto || (f.modele.empty() && f.serie.empty()))
-            continue;
-        auto [it, nouveau] = rangs.try_emplace(cleAppareil(f));
-        FriseAppareils::Rang& r = it->second;
-        if (nouveau) {
-            r.nom = qs(f.modele.empty() ? f.serie : f.modele);
-            r.decalage = modele_.decalage(it->first);
-        }
-        // The plan's dates are the camera's wall clock, kept as UTC.
-        if (f.datePrise)
-            r.instants.push_back(f.datePrise->toSecsSinceEpoch() - f.decalage);
-    }
-    std::vector<FriseAppareils::Rang> liste;
-    for (auto& [cle, r] : rangs)
-        liste.push_back(std::move(r));
-    FRI_appareils->definir(std::move(liste));
-}
-
-void TDLG_import::decalageSaisi(int ligne, int colonne) {
-    if (colonne != 6 || ligne < 0 || ligne >= int(cles_.size()))
-        return;
-    const QString t = TBL_appareils->item(ligne, colonne)->text().trimmed();
-    const auto d = lireDecalage("x=" + (t.isEmpty() ? std::string("+00:00") : t.toStdString()));
-    if (!d) {
-        app_.messages().warning(
-            qs(formatMessage(texte("RSC_import_decalage_invalide",
-                                   "« %s » n'est pas un décalage : tapez par exemple +01:00 ou "
-                                   "-00:05:30.")
-                                 .toStdString(),
-                             {t.toStdString()})),
-            this);
-        const QSignalBlocker b(TBL_appareils);
-        TBL_appareils->item(ligne, colonne)
-            ->setText(qs(texteDecalage(modele_.decalage(cles_[std::size_t(ligne)]))));
-        return;
-    }
-    modele_.definirDecalage(cles_[std::size_t(ligne)], d->secondes);
-}
-
 std::vector<std::string> TDLG_import::destinations() const {
     std::vector<std::string> out{modele_.options().archive};
     for (const std::string& s : modele_.options().sauvegardes)
@@ -845,221 +712,6 @@ void TDLG_import::afficherResume() {
         {std::to_string(arbre_->fichiersACopier()), taille(arbre_->octetsACopier()).toStdString(),
          std::to_string(deja), std::to_string(doublons), std::to_string(sansDate),
          std::to_string(pris)})));
-}
-
-bool TDLG_import::Importer() {
-    if (enCours() || !planPret_ || !import_)
-        return false;
-    const QStringList manques = manquesDePlace();
-    if (!manques.isEmpty()) {
-        app_.messages().error(
-            texte("RSC_import_place_insuffisante",
-                  "L'import ne tient pas sur chaque destination ; rien n'a été copié.") +
-                QStringLiteral("\n\n") + manques.join(QLatin1Char('\n')),
-            this);
-        return false;
-    }
-    modele_.enregistrer(app_.programFolder());
-    for (std::size_t i : arbre_->exclus())
-        import_->ecarter(i);
-    lancer(import_, false);
-    return true;
-}
-
-void TDLG_import::lancer(std::shared_ptr<ImportCarte> import, bool deplacement) {
-    basculer(true);
-    LST_bilan->clear();
-    PGB_import->setValue(0);
-    dernierAvancement_ = 0;
-    planDuBilan_ = import->plan();
-    enMarche_ = import;
-    travail_ = QThread::create([this, import, deplacement] {
-        SuiviImport suivi;
-        QElapsedTimer montre;
-        montre.start();
-        suivi.progression = [this, &montre](const ProgressionImport& p) {
-            // A few updates a second are enough for the eye.
-            if (montre.elapsed() < 100 && !p.fichier.empty())
-                return;
-            montre.restart();
-            QMetaObject::invokeMethod(
-                this, [this, p] { avancement(p); }, Qt::QueuedConnection);
-        };
-        BilanImport bilan = import->executer(suivi);
-        QMetaObject::invokeMethod(
-            this, [this, bilan = std::move(bilan), deplacement] { termine(bilan, deplacement); },
-            Qt::QueuedConnection);
-    });
-    travail_->start();
-}
-
-void TDLG_import::avancement(const ProgressionImport& p) {
-    if (p.octetsTotal > 0)
-        PGB_import->setValue(int(1000.0 * double(p.octetsFaits) / double(p.octetsTotal)));
-    const TextLookup t = recherche(app_);
-    LBL_avancement->setText(qs(ligneProgression(p, t)));
-}
-
-void TDLG_import::termine(BilanImport bilan, bool deplacement) {
-    if (travail_) {
-        travail_->wait();
-        delete travail_;
-        travail_ = nullptr;
-    }
-    enMarche_.reset();
-    bilan_ = std::move(bilan);
-    bilanDeplacement_ = deplacement;
-    PGB_import->setValue(bilan_.interrompu ? PGB_import->value() : 1000);
-    basculer(false);
-    afficherBilan(deplacement);
-    if (!bilan_.erreur.empty())
-        app_.messages().error(
-            qs(formatMessage(texte("RSC_import_arret", "L'import s'arrête : %s").toStdString(),
-                             {bilan_.erreur})),
-            this);
-    // Every file verified on every destination, none left out: the card may be emptied.
-    const bool toutVerifie =
-        bilan_.reussi() && !deplacement && arbre_->exclus().empty() &&
-        bilan_.importes.size() + bilan_.dejaImportes.size() + bilan_.doublons.size() ==
-            planDuBilan_.fichiers.size();
-    BT_supprimer_carte->setEnabled(toutVerifie && !planDuBilan_.fichiers.empty());
-    BT_ouvrir_dossier->setEnabled(!bilan_.importes.empty());
-    BT_ejecter->setEnabled(raisonSansUDisks().isEmpty());
-    // The tree then shows what this run imported as already imported.
-    planifier();
-}
-
-void TDLG_import::afficherBilan(bool deplacement) {
-    const TextLookup t = recherche(app_);
-    const std::vector<std::string> lignes = lignesBilan(bilan_, deplacement, t);
-    listesBilan_ = {bilan_.importes, bilan_.dejaImportes, bilan_.doublons, bilan_.sansDate,
-                    bilan_.echecs};
-    if (deplacement)
-        listesBilan_.push_back(bilan_.effaces);
-    // The failures' list tells why each one failed.
-    for (std::size_t k = 0; k < bilan_.echecs.size() && k < bilan_.raisons.size(); ++k)
-        listesBilan_[4][k] += "  (" + bilan_.raisons[k] + ")";
-    std::vector<std::string> restants;
-    if (bilan_.interrompu) {
-        for (std::size_t i = planDuBilan_.fichiers.size() - std::size_t(bilan_.restants);
-             i < planDuBilan_.fichiers.size(); ++i)
-            restants.push_back(planDuBilan_.fichiers[i].cheminSource());
-        listesBilan_.push_back(restants);
-    }
-    LST_bilan->clear();
-    for (const std::string& l : lignes)
-        LST_bilan->addItem(qs(l));
-}
-
-QStringList TDLG_import::fichiersDeLigne(int ligne) const {
-    QStringList out;
-    if (ligne >= 0 && ligne < int(listesBilan_.size()))
-        for (const std::string& f : listesBilan_[std::size_t(ligne)])
-            out << qs(f);
-    return out;
-}
-
-void TDLG_import::ouvrirLigne(int ligne) {
-    const QStringList fichiers = fichiersDeLigne(ligne);
-    QDialog d(this);
-    d.setObjectName(QStringLiteral("DLG_import_liste"));
-    d.setWindowTitle(LST_bilan->item(ligne) ? LST_bilan->item(ligne)->text() : QString());
-    auto* l = new QVBoxLayout(&d);
-    auto* liste = new QListWidget(&d);
-    liste->addItems(fichiers);
-    l->addWidget(liste);
-    auto* ok = new QPushButton(QStringLiteral("OK"), &d);
-    connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
-    l->addWidget(ok, 0, Qt::AlignRight);
-    d.resize(700, 400);
-    d.exec();
-}
-
-void TDLG_import::basculer(bool marche) {
-    BT_importer->setEnabled(!marche && planPret_);
-    BT_interrompre->setVisible(marche);
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             LST_sources, BT_autre_dossier, CBB_archive, CBB_sauvegarde1, CBB_sauvegarde2,
-             EDT_modele, EDT_nom, SPN_largeur, SPN_debut, CKB_nom_date, TBL_appareils,
-             FRI_appareils, BT_supprimer_carte, BT_ejecter, BT_ouvrir_dossier})
-        w->setEnabled(!marche);
-}
-
-void TDLG_import::Interrompre() {
-    if (enCours() && enMarche_)
-        enMarche_->arreter();
-}
-
-void TDLG_import::SupprimerDeLaCarte() {
-    if (enCours() || !BT_supprimer_carte->isEnabled())
-        return;
-    // A plan of its own, as a move: the engine deletes only what it finds already
-    // imported and still the same as its verified copy.
-    OptionsImport o = modele_.options();
-    o.moisAbreges = moisAbregesDuSysteme();
-    o.deplacer = true;
-    if (preparerOptions)
-        preparerOptions(o);
-    auto import = std::make_shared<ImportCarte>(o);
-    std::string refus;
-    bool nouveaux = false;
-    if (import->planifier(&refus))
-        for (const FichierImport& f : import->plan().fichiers)
-            nouveaux = nouveaux || f.marque == MarqueImport::AImporter;
-    if (!refus.empty() || nouveaux) {
-        app_.messages().warning(texte("RSC_import_suppression_refusee",
-                                      "La carte a changé depuis l'import : rien n'est supprimé."),
-                                this);
-        BT_supprimer_carte->setEnabled(false);
-        return;
-    }
-    const std::size_t n = import->plan().fichiers.size();
-    if (!app_.messages().confirm(
-            qs(formatMessage(texte("RSC_import_confirmer_suppression",
-                                   "Supprimer de la carte les %s fichiers vérifiés sur chaque "
-                                   "destination ?")
-                                 .toStdString(),
-                             {std::to_string(n)})),
-            this))
-        return;
-    lancer(import, true);
-}
-
-void TDLG_import::Ejecter() {
-    const QString raison = raisonSansUDisks();
-    if (!raison.isEmpty() || enCours())
-        return;
-    // The plans keep the card's folders open: they let go first.
-    attendreTravaux();
-    if (import_)
-        import_->liberer();
-    const QString erreur = ejecterCarte(qs(modele_.options().source));
-    if (!erreur.isEmpty()) {
-        app_.messages().warning(qs(formatMessage(texte("RSC_import_ejection_impossible",
-                                                       "La carte n'a pas pu être éjectée : %s")
-                                                     .toStdString(),
-                                                 {erreur.toStdString()})),
-                                this);
-        return;
-    }
-    BT_ejecter->setEnabled(false);
-    LBL_ejecter->setText(texte("RSC_import_carte_ejectee", "La carte peut être retirée."));
-}
-
-void TDLG_import::OuvrirDossier() {
-    // The folder of the first file this run imported, in the archive.
-    if (bilan_.importes.empty())
-        return;
-    std::string dossier;
-    for (const FichierImport& f : planDuBilan_.fichiers)
-        if (f.cheminSource() == bilan_.importes.front()) {
-            dossier = f.dossier;
-            break;
-        }
-    std::string archive = modele_.options().archive;
-    if (!archive.ends_with('/'))
-        archive += '/';
-    app_.ouvrirAdresse(QUrl::fromLocalFile(qs(archive + dossier)).toString(), this);
 }
 
 void TDLG_import::attendreTravaux() {

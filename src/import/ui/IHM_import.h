@@ -144,6 +144,8 @@ private:
     void basculer(bool enCours);
     void ouvrirLigne(int ligne);
     QString texte(const char* cle, const char* defaut) const;
+    // The texts of the active language for the engine's lines.
+    TextLookup recherche() const;
     // Every destination with the bytes it lacks; empty when all fit.
     QStringList manquesDePlace() const;
     std::vector<std::string> destinations() const;
