@@ -2,7 +2,8 @@
 // The import window, offscreen: its tree is the engine's plan, marks included; a
 // keystroke in the folder template and a camera's offset move files at once; an import
 // that cannot fit is refused before it starts; Interrupt stops the run; the result
-// lines are the command line's and open their files.
+// lines are the command line's and open their files; Fermer, Escape and the title bar
+// close it; sizes are written in the active language.
 #include "i18n/uLocalization.h"
 #include "import/importCarte.h"
 #include "import/ui/ArbreImport.h"
@@ -17,6 +18,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -425,6 +427,69 @@ TEST(FenetreImport, ACardAppearingOffersTheWindowOnceUnlessTurnedOff) {
     // Accepted, the offer opens the window on that card.
     EXPECT_TRUE(b.w.isVisible());
     EXPECT_EQ(b.w.modele().options().source, media + "EOS_ALLUME/DCIM");
+}
+
+// Fermer, Escape and the title bar close the window, also while the card is being read.
+TEST(FenetreImport, CloseEscapeAndTheTitleBarCloseTheWindow) {
+    struct Cas {
+        const char* geste;
+        bool pendantLePlan;
+        std::function<void(TDLG_import&)> fermer;
+    };
+    const Cas cas[] = {
+        {"Fermer", false, [](TDLG_import& w) { QTest::mouseClick(w.BT_fermer, Qt::LeftButton); }},
+        {"Escape", false, [](TDLG_import& w) { QTest::keyClick(w.EDT_modele, Qt::Key_Escape); }},
+        {"Fermer", true, [](TDLG_import& w) { QTest::mouseClick(w.BT_fermer, Qt::LeftButton); }},
+        {"Escape", true, [](TDLG_import& w) { QTest::keyClick(w.EDT_modele, Qt::Key_Escape); }},
+        {"barre de titre", true, [](TDLG_import& w) { w.close(); }},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(std::string(c.geste) + (c.pendantLePlan ? " pendant le plan" : ""));
+        Banc b;
+        b.carteType();
+        if (c.pendantLePlan) {
+            b.w.CBB_archive->setEditText(q(b.archive));
+            b.w.Gerer(q(b.carte));
+            ASSERT_FALSE(b.w.planPret());
+        } else {
+            b.ouvrir("%Y");
+        }
+        ASSERT_TRUE(b.w.isVisible());
+        c.fermer(b.w);
+        EXPECT_FALSE(b.w.isVisible());
+        // The plan under way ends without showing the window again.
+        attendre([] { return false; }, 300);
+        EXPECT_FALSE(b.w.isVisible());
+        EXPECT_TRUE(b.f.messages.shown.empty());
+        // Opened again, it plans the card afresh.
+        b.w.Gerer(q(b.carte));
+        EXPECT_TRUE(attendre([&] { return b.w.planPret(); }));
+    }
+}
+
+// The free space and the bytes to import are written in the window's language, before
+// a card is chosen too.
+TEST(FenetreImport, SizesAreWrittenInTheActiveLanguage) {
+    struct Cas {
+        const char* langue;
+        qint64 libre;
+        QString attendu;
+    };
+    const Cas cas[] = {
+        {"fr", 0, "0 octets libres, 0 octets à importer"},
+        {"fr", 1500000000, "1,50 Go libres, 0 octets à importer"},
+        {"en", 2500000, "2.50 MB free, 0 bytes to import"},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.langue);
+        Banc b;
+        b.f.programDir.write("lang_en.ini", readFile(VARLIME_SOURCE_DIR "/lang/lang_en.ini"));
+        b.f.app->localization().SetActiveLanguage(c.langue);
+        b.w.espaceLibre = [&](const QString&) { return c.libre; };
+        b.w.Gerer();
+        b.w.CBB_archive->setEditText(q(b.archive));
+        EXPECT_EQ(b.w.LBL_place_archive->text().toStdString(), c.attendu.toStdString());
+    }
 }
 
 TEST(FenetreImport, TheFolderPickersSpeakTheActiveLanguage) {

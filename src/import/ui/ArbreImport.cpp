@@ -396,7 +396,7 @@ QVariant ArbreImport::texte(int noeud, int colonne) const {
     case Origine:
         return qs(f.nomSource);
     case Taille:
-        return QLocale().formattedDataSize(f.taille);
+        return texteTaille ? texteTaille(f.taille) : QLocale().formattedDataSize(f.taille);
     case Date:
         return f.datePrise ? f.datePrise->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                            : QString();

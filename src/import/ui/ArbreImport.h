@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QSet>
 #include <QThreadPool>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -58,6 +59,9 @@ public:
     QModelIndex indexDuFichier(std::size_t i) const;
     // The plan file of a row, or -1 for a folder.
     int fichierDe(const QModelIndex& index) const;
+    // How the size column writes a size (the window's language); Qt's default locale
+    // until the window gives its own.
+    std::function<QString(qint64)> texteTaille;
     // Thumbnails are read on helper threads as rows are shown; tests turn them off.
     void definirVignettes(bool oui) { vignettes_ = oui; }
 

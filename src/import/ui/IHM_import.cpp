@@ -13,7 +13,6 @@
 #include "platform/ui/traductionsQt.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -43,8 +42,11 @@ namespace {
 
 constexpr const char* kSection = "IMPORT";
 
-QString taille(qint64 octets) {
-    return QLocale().formattedDataSize(octets);
+// A size in the program's language, counted as the run's progress line counts: "Mo",
+// 1000 "ko" to the "Mo".
+QString tailleEn(ServicesFenetre& app, qint64 octets) {
+    return localeDuProgramme(app.localization().ActiveLanguageCode())
+        .formattedDataSize(octets, 2, QLocale::DataSizeSIFormat);
 }
 
 // A folder not made yet is on the volume of its nearest existing parent.
@@ -66,6 +68,7 @@ TDLG_import::TDLG_import(ServicesFenetre& app, QWidget* parent)
     setModal(false);
     qRegisterMetaType<varlime::CarteTrouvee>();
     arbre_ = new ArbreImport(recherche(), this);
+    arbre_->texteTaille = [&app = app_](qint64 octets) { return tailleEn(app, octets); };
     espaceLibre = [](const QString& d) {
         return QStorageInfo(dossierExistant(d)).bytesAvailable();
     };
@@ -142,6 +145,10 @@ TDLG_import::~TDLG_import() {
 
 QString TDLG_import::texte(const char* cle, const char* defaut) const {
     return app_.texte(cle, defaut);
+}
+
+QString TDLG_import::taille(qint64 octets) const {
+    return tailleEn(app_, octets);
 }
 
 TextLookup TDLG_import::recherche() const {
@@ -550,6 +557,12 @@ void TDLG_import::deplier() {
 
 void TDLG_import::planifier() {
     attente_.stop();
+    // A closed window reads no card (a plan it stopped, the end of a run): the plan is
+    // made when it shows again.
+    if (!isVisible()) {
+        planPret_ = false;
+        return;
+    }
     const OptionsImport& m = modele_.options();
     if (m.source.empty() || m.archive.empty()) {
         refusPlan_ = m.source.empty()
@@ -732,23 +745,19 @@ void TDLG_import::attendreTravaux() {
     }
 }
 
-void TDLG_import::closeEvent(QCloseEvent* e) {
-    // A run goes on to its next file boundary only when asked to stop first.
-    if (enCours()) {
-        if (!app_.messages().confirm(
-                texte("RSC_import_fermer_en_cours", "Un import est en cours. L'interrompre ?"),
-                this)) {
-            e->ignore();
-            return;
-        }
-        attendreTravaux();
-    }
-    modele_.enregistrer(app_.programFolder());
-    QDialog::closeEvent(e);
-}
-
 void TDLG_import::reject() {
-    close();
+    // Fermer, Escape and the title bar all end here: QDialog's close event asks reject(),
+    // which must hide the window itself (asking close() again would be refused as a close
+    // already under way, and the window would stay). A run goes on to its next file
+    // boundary only when asked to stop first.
+    if (enCours() &&
+        !app_.messages().confirm(
+            texte("RSC_import_fermer_en_cours", "Un import est en cours. L'interrompre ?"), this))
+        return;
+    // A hidden window reads no card: a plan under way stops, and is made again on show.
+    attendreTravaux();
+    modele_.enregistrer(app_.programFolder());
+    QDialog::reject();
 }
 
 } // namespace varlime

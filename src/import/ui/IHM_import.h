@@ -103,7 +103,6 @@ public:
     QPushButton* BT_fermer;
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
     void reject() override;
 
 private:
@@ -146,6 +145,8 @@ private:
     QString texte(const char* cle, const char* defaut) const;
     // The texts of the active language for the engine's lines.
     TextLookup recherche() const;
+    // A size as the window writes it, in the active language.
+    QString taille(qint64 octets) const;
     // Every destination with the bytes it lacks; empty when all fit.
     QStringList manquesDePlace() const;
     std::vector<std::string> destinations() const;

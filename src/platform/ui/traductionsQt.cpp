@@ -31,4 +31,11 @@ bool traduireQt(const std::string& code) {
     return true;
 }
 
+QLocale localeDuProgramme(const std::string& code) {
+    const QLocale locale(QString::fromStdString(code));
+    if (code.empty() || locale.language() == QLocale::C)
+        return QLocale(QLocale::French, QLocale::France);
+    return locale;
+}
+
 } // namespace varlime
