@@ -83,7 +83,7 @@ void PanneauNommage::suivre(const OptionsNommage& avant) {
     montrer(avant);
     if (!lectureReglages_)
         for (const auto& [reglage, texte] : reglagesChanges(avant, apres))
-            app_.DB_utilitaire().Sauver_parametre(reglage->section, reglage->cle, texte);
+            app_.DB_utilitaire().Noter_parametre(reglage->section, reglage->cle, texte);
     // The search mask lists the folder again and the fields below compute the names
     // again through their own connections; any other option of the model does it here.
     OptionsNommage suivies = avant;

@@ -13,6 +13,7 @@
 #include "window/fileGridModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -745,7 +746,10 @@ TEST(MainWindow, EscapeCancelsTheDialogs) {
         std::function<void(QWidget*)> changer;
         std::function<void(Application&)> verifier;
     } cas[] = {
-        {"counter", [](Application& a) { a.MainForm().MIT_options_compteur->trigger(); },
+        {"counter",
+         [](Application& a) {
+             a.MainForm().findChild<QAction*>("MIT_options_compteur")->trigger();
+         },
          [](QWidget* w) {
              auto* d = qobject_cast<TDLG_option_compteur*>(w);
              ASSERT_NE(d, nullptr);

@@ -105,7 +105,8 @@ const CasDialogue kDialogues[] = {
          o.exif.formatExposition = 1;
          o.exif.suffixeExposition = "_ème";
      }},
-    {"counter", [](Application& a) { a.MainForm().MIT_options_compteur->trigger(); },
+    {"counter",
+     [](Application& a) { a.MainForm().findChild<QAction*>("MIT_options_compteur")->trigger(); },
      [](QWidget* w) {
          cocher(w, "RGA_type_compteur", 1);
          cocher(w, "RGA_position_compteur", 1);
