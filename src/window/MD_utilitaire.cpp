@@ -19,11 +19,28 @@
 
 #include <QLineEdit>
 #include <QStatusBar>
+#include <utility>
 
 namespace varlime {
 
 TDB_utilitaire::TDB_utilitaire(FenetresPrincipal& app, LiensPrincipal liens)
-    : app_(app), liens_(std::move(liens)) {}
+    : app_(app), liens_(std::move(liens)) {
+    minuterie_.setSingleShot(true);
+    minuterie_.setInterval(kDelaiEcriture);
+    // A refused write is told once, not after every pause in the typing, until a
+    // write succeeds again.
+    minuterie_.callOnTimeout(
+        [this] { refusSignale_ = !Ecrire_parametres_en_attente(!refusSignale_); });
+}
+
+TDB_utilitaire::~TDB_utilitaire() {
+    // The program is going: the last edits are kept, with no window left to tell.
+    Ecrire_parametres_en_attente(false);
+}
+
+std::string TDB_utilitaire::cleRepliee(const std::string& section, const std::string& key) {
+    return iniNameFold(section) + '\n' + iniNameFold(key);
+}
 
 namespace {
 // "ERREUR" (a missing key) or a whole number: what a separator index may hold.
@@ -39,22 +56,50 @@ std::string TDB_utilitaire::Fichier_parametres() const {
 
 bool TDB_utilitaire::Sauver_parametre(const std::string& section, const std::string& key,
                                       const std::string& value, bool signaler) {
-    const ConfigFileLocation where = locateConfigFile(app_.programFolder(), "varlime.ini");
-    const std::string& path = where.writePath;
+    // Written in the order they were made: the waiting values first, then this one,
+    // which replaces a waiting value of the same key.
+    const std::string cle = cleRepliee(section, key);
+    enAttente_.erase(cle);
+    const bool avant = Ecrire_parametres_en_attente(signaler);
     // What this window's user chose stays this window's, even when the file refuses it
     // or another program writes the same key later.
-    ecrits_[iniNameFold(section) + '\n' + iniNameFold(key)] = {section, key, value};
-    // A value the file already holds is not written again: each write goes to disk at
-    // once, and a dialog closing stores all its keys, changed or not.
-    if (IniDocument::load(where.readPath).value(section, key) == value)
+    ecrits_[cle] = {section, key, value};
+    return ecrireUne(ecrits_[cle], signaler) && avant;
+}
+
+void TDB_utilitaire::Noter_parametre(const std::string& section, const std::string& key,
+                                     const std::string& value) {
+    const std::string cle = cleRepliee(section, key);
+    ecrits_[cle] = {section, key, value};
+    enAttente_[cle] = {section, key, value};
+    minuterie_.start(); // restarted by each value: one write once the typing pauses
+}
+
+bool TDB_utilitaire::Ecrire_parametres_en_attente(bool signaler) {
+    minuterie_.stop();
+    bool ok = true;
+    // Taken first: a message box shown on a refusal runs the event loop.
+    const std::map<std::string, Ecrit> valeurs = std::exchange(enAttente_, {});
+    for (const auto& [_, e] : valeurs)
+        ok = ecrireUne(e, signaler) && ok;
+    return ok;
+}
+
+bool TDB_utilitaire::ecrireUne(const Ecrit& e, bool signaler) {
+    const ConfigFileLocation where = locateConfigFile(app_.programFolder(), "varlime.ini");
+    // A value the file already holds is not written again: a dialog closing stores all
+    // its keys, changed or not.
+    if (IniDocument::load(where.readPath).value(e.section, e.cle) == e.valeur)
         return true;
-    if (writeConfigValue(where, section, key, value).ok)
+    if (writeConfigValue(where, e.section, e.cle, e.valeur).ok) {
+        ++ecritures_;
         return true;
+    }
     if (!signaler)
         return false;
     app_.messages().error(
         formater(app_.texte("RSC_msg_impossible_ecrire", "Impossible d'écrire dans %s"),
-                 {qs(path)}),
+                 {qs(where.writePath)}),
         &app_.MainForm());
     return false;
 }

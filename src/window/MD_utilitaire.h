@@ -8,6 +8,7 @@
 #include "platform/ui/Utilitaire.h"
 
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 #include <functional>
 #include <initializer_list>
@@ -25,6 +26,8 @@ class TDB_utilitaire : public Utilitaire {
 public:
     // `liens`: the main window's fields and status line as this module changes them.
     TDB_utilitaire(FenetresPrincipal& app, LiensPrincipal liens);
+    // Writes what is still waiting (see Noter_parametre), without a message.
+    ~TDB_utilitaire();
 
     // Full path of the varlime.ini to read: in the program folder when that folder is
     // writable, else in the user's configuration folder (see locateConfigFile; the
@@ -32,8 +35,23 @@ public:
     std::string Fichier_parametres() const;
     // Writes one value of the settings file at once; false when refused (after the
     // message naming the file written, unless `signaler` is false).
+    // Values noted and still waiting go to disk in the same pass.
     bool Sauver_parametre(const std::string& section, const std::string& key,
                           const std::string& value, bool signaler = true) override;
+    // Keeps one value for a write a little later: every keystroke of a field changes
+    // the options, and a write to disk with its flush costs more than the keystroke
+    // itself. The values wait until the edits pause (kDelaiEcriture), the window
+    // closes, this module goes, or Ecrire_parametres_en_attente is called; this
+    // window sees them at once (Document_parametres).
+    void Noter_parametre(const std::string& section, const std::string& key,
+                         const std::string& value);
+    // Writes the values still waiting; false when one was refused (after the message,
+    // unless `signaler` is false). A refused value is not tried again.
+    bool Ecrire_parametres_en_attente(bool signaler = true);
+    bool Parametres_en_attente() const { return !enAttente_.empty(); }
+    // How many times this module replaced the settings file on disk.
+    int Nombre_ecritures() const { return ecritures_; }
+    static constexpr int kDelaiEcriture = 500; // ms after the last noted value
     // Reads the whole settings file and hands every value to its owner.
     void Lecture_parametres();
     // Tells, once each, a settings file (`parametres`) or active language file that was
@@ -88,6 +106,14 @@ private:
         std::string section, cle, valeur;
     };
     std::map<std::string, Ecrit> ecrits_;
+    // Noted and not written yet, by the same folded names.
+    std::map<std::string, Ecrit> enAttente_;
+    QTimer minuterie_;
+    int ecritures_ = 0;
+    bool refusSignale_ = false; // the last write of the timer was refused and told
+    static std::string cleRepliee(const std::string& section, const std::string& key);
+    // Writes one value unless the file holds it already; false when refused.
+    bool ecrireUne(const Ecrit& e, bool signaler);
 };
 
 } // namespace varlime

@@ -78,6 +78,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
 void TMainForm::closeEvent(QCloseEvent* e) {
     prechargement_.arreter();
     Sauver_parametres_main();
+    app_.DB_utilitaire().Ecrire_parametres_en_attente();
     app_.DB_image().Cloturer_DLL_LibGfl();
     e->accept();
 }

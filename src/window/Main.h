@@ -301,9 +301,8 @@ private:
     bool pickerJustCancelled_ = false;
     bool dejaMontree_ = false;
     bool revenuDAutreProgramme_ = false;
-    // The main options as last written, and whether the last write was refused.
+    // The main options as last handed to the settings module.
     std::string enregistre_[3];
-    bool ecritureRefusee_ = false;
     bool interrompusSignales_ = false;
     bool optionsLues_ = false;
     // The settings file was read, at the first activation: never again in this window.

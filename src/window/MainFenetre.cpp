@@ -412,8 +412,10 @@ void TMainForm::relierMenus() {
     connect(MIT_annuler_varlimage, &QAction::triggered, this,
             &TMainForm::Annuler_dernier_varlimage);
     connect(MIT_options_compteur, &QAction::triggered, this, [this] {
-        if (auto o = app_.DLG_option_compteur().Gerer(modele_.copie()))
+        if (auto o = app_.DLG_option_compteur().Gerer(modele_.copie())) {
             modele_.remplacer(*o);
+            app_.DB_utilitaire().Ecrire_parametres_en_attente();
+        }
         Voir_rename();
         Positionne_compteur(modele_.options().compteurADroite ? 1 : 0);
     });

@@ -203,13 +203,8 @@ void TMainForm::enregistrerOptionsMain() {
     for (int i = 0; i < 3; ++i) {
         if (enregistre_[i] == valeurs[i] || (i == 2 && !largeurEnregistrable()))
             continue;
-        // A refused write is told once, not at every keystroke.
-        if (!util.Sauver_parametre(kCles[i]->section, kCles[i]->cle, valeurs[i],
-                                   !ecritureRefusee_)) {
-            ecritureRefusee_ = true;
-            return;
-        }
-        ecritureRefusee_ = false;
+        // Written once the typing pauses, as the model's own options are.
+        util.Noter_parametre(kCles[i]->section, kCles[i]->cle, valeurs[i]);
         enregistre_[i] = valeurs[i];
     }
 }

@@ -83,7 +83,7 @@ void PanneauNommage::suivre(const OptionsNommage& avant) {
     montrer(avant);
     if (!lectureReglages_)
         for (const auto& [reglage, texte] : reglagesChanges(avant, apres))
-            app_.DB_utilitaire().Sauver_parametre(reglage->section, reglage->cle, texte);
+            app_.DB_utilitaire().Noter_parametre(reglage->section, reglage->cle, texte);
     // The search mask lists the folder again and the fields below compute the names
     // again through their own connections; any other option of the model does it here.
     OptionsNommage suivies = avant;
@@ -101,9 +101,12 @@ void PanneauNommage::suivre(const OptionsNommage& avant) {
 void PanneauNommage::ouvrirDate(bool prefixe) {
     if (prefixe && !app_.DB_utilitaire().Proposer_sortie_mode(Mode::DateCreation))
         return;
-    // The copy is taken once the other mode is left.
-    if (auto o = app_.DLG_option_date().Gerer(prefixe, modele_.copie()))
+    // The copy is taken once the other mode is left. A dialog's OK is one deliberate
+    // change, stored at once rather than when typing pauses.
+    if (auto o = app_.DLG_option_date().Gerer(prefixe, modele_.copie())) {
         modele_.remplacer(*o);
+        app_.DB_utilitaire().Ecrire_parametres_en_attente();
+    }
     fenetre_.Chercher_fichier();
 }
 
@@ -113,23 +116,30 @@ void PanneauNommage::ouvrirMasque() {
     if (auto o = app_.DLG_masque().Gerer(modele_.copie())) {
         fenetre_.EDT_prefixe_remplacement->setEnabled(true);
         modele_.remplacer(*o);
+        app_.DB_utilitaire().Ecrire_parametres_en_attente();
     }
     fenetre_.Chercher_fichier();
 }
 
 void PanneauNommage::ouvrirHeure() {
-    if (auto o = app_.DLG_option_heure().Gerer(modele_.copie()))
+    if (auto o = app_.DLG_option_heure().Gerer(modele_.copie())) {
         modele_.remplacer(*o);
+        app_.DB_utilitaire().Ecrire_parametres_en_attente();
+    }
 }
 
 void PanneauNommage::ouvrirOuverture() {
-    if (auto o = app_.DLG_option_ouverture().Gerer(modele_.copie()))
+    if (auto o = app_.DLG_option_ouverture().Gerer(modele_.copie())) {
         modele_.remplacer(*o);
+        app_.DB_utilitaire().Ecrire_parametres_en_attente();
+    }
 }
 
 void PanneauNommage::ouvrirExposition() {
-    if (auto o = app_.DLG_option_exposition().Gerer(modele_.copie()))
+    if (auto o = app_.DLG_option_exposition().Gerer(modele_.copie())) {
         modele_.remplacer(*o);
+        app_.DB_utilitaire().Ecrire_parametres_en_attente();
+    }
 }
 
 void PanneauNommage::quitterMasque() {

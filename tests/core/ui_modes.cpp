@@ -369,6 +369,7 @@ TEST(FormatSettings, StoredAndReadBackThroughTheSettingsFile) {
             panneau.ouvrirDate(false);
             EXPECT_TRUE(ouvert);
             EXPECT_EQ(app.MainForm().modele().options().formatDate, ok ? 3 : 0);
+            app.DB_utilitaire().Ecrire_parametres_en_attente(); // as a moment later
             EXPECT_EQ(programme.read("varlime.ini").find("DATE=3") != std::string::npos, ok);
         }
         bool ouvert = false;

@@ -67,6 +67,7 @@ TEST(Settings, WhatTheWindowShowsIsNeverReplacedByOlderStoredValues) {
     m.EDT_prefixe_remplacement->setText(QStringLiteral("Vacances_Bretagne_2024_"));
     util.Lecture_parametres();
     EXPECT_EQ(fields(m).prefix, "Vacances_Bretagne_2024_");
+    util.Ecrire_parametres_en_attente(); // as when the typing pauses
     const IniDocument ini = IniDocument::load(f.programDir.path() + "varlime.ini");
     EXPECT_EQ(ini.read("MAIN", "PREFIXE_REMPLACEMENT", ""), "Vacances_Bretagne_2024_");
     EXPECT_EQ(ini.read("MAIN", "LARGEUR_COMPTEUR", ""), "2");
@@ -439,6 +440,7 @@ TEST(Settings, TwoWindowsSharingOneFileKeepTheirOwnOptions) {
     // The file holds the last change of each option: A types again, B reads it only for
     // what B never set.
     a.app->MainForm().EDT_prefixe_remplacement->setText(QStringLiteral("Gamma_"));
+    a.app->DB_utilitaire().Ecrire_parametres_en_attente(); // as when the typing pauses
     const IniDocument ini = IniDocument::load(a.app->DB_utilitaire().Fichier_parametres());
     EXPECT_EQ(ini.read("MAIN", "PREFIXE_REMPLACEMENT", ""), "Gamma_");
     EXPECT_EQ(ini.read("EXIF", "ZONE_LIBRE", ""), "Provence");
