@@ -98,8 +98,7 @@ bool toutEcrire(int fd, std::string_view s) {
     return true;
 }
 
-std::string maintenant(const char* format) {
-    const std::time_t t = std::time(nullptr);
+std::string maintenant(const char* format, std::time_t t = std::time(nullptr)) {
     std::tm local{};
     ::localtime_r(&t, &local);
     char buffer[64];
@@ -507,8 +506,11 @@ bool JournalEcrit::ouvrir(const std::string& dossierJournaux, const std::string&
     ::clock_gettime(CLOCK_REALTIME, &ts);
     char nanos[16];
     std::snprintf(nanos, sizeof nanos, "%09ld", static_cast<long>(ts.tv_nsec));
-    chemin_ = dossierJournaux + "run-" + maintenant("%Y%m%d-%H%M%S") + "-" + nanos + "-" +
-              std::to_string(::getpid()) + "-" + std::to_string(++compteur) + ".journal";
+    // The seconds come from the same reading as the nanoseconds: time() reads a coarser
+    // clock that may still show the second before, and a run then sorted before the
+    // one just ahead of it.
+    chemin_ = dossierJournaux + "run-" + maintenant("%Y%m%d-%H%M%S", ts.tv_sec) + "-" + nanos +
+              "-" + std::to_string(::getpid()) + "-" + std::to_string(++compteur) + ".journal";
     fd_ = ::open(chemin_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
     if (fd_ < 0) {
         erreur_ = errno;

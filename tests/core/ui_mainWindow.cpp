@@ -46,12 +46,6 @@ using namespace varlime::test;
 
 namespace {
 
-// Lists `folder` the way a validated pick does.
-void open(TMainForm& m, const TempDir& folder) {
-    m.Repertoire_courant = folder.path();
-    m.Validation_repertoire();
-}
-
 TEST(MainWindow, PickTypeAndRenameAsAUserWould) {
     AppFixture f;
     TempDir photos;

@@ -36,11 +36,6 @@ using namespace varlime::test;
 
 namespace {
 
-void open(TMainForm& m, const TempDir& folder) {
-    m.Repertoire_courant = folder.path();
-    m.Validation_repertoire();
-}
-
 std::string statut(TMainForm& m) {
     return m.STB_main->currentMessage().toStdString();
 }

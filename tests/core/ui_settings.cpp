@@ -31,11 +31,6 @@ using namespace std::string_literals;
 
 namespace {
 
-void open(TMainForm& m, const TempDir& folder) {
-    m.Repertoire_courant = folder.path();
-    m.Validation_repertoire();
-}
-
 struct MainFields {
     std::string folder, mask, prefix, width;
     bool operator==(const MainFields&) const = default;

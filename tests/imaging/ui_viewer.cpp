@@ -37,11 +37,6 @@ void photo(const TempDir& dir, const std::string& nom, int l, int h) {
     ASSERT_TRUE(ecrirePng(p, dir.path() + nom));
 }
 
-void open(TMainForm& m, const TempDir& folder) {
-    m.Repertoire_courant = folder.path();
-    m.Validation_repertoire();
-}
-
 std::string nomAffiche(const TDLG_vignette& v) {
     const std::string& c = v.cheminAffiche();
     return c.substr(c.rfind('/') + 1);

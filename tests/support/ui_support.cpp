@@ -74,6 +74,11 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+void open(TMainForm& m, const TempDir& folder) {
+    m.Repertoire_courant = folder.path();
+    m.Validation_repertoire();
+}
+
 Grid grid(TMainForm& m) {
     Grid out;
     for (int r = 1; r < m.nombreLignes(); ++r)

@@ -41,6 +41,9 @@ QString q(const std::string& s);
 using Grid = std::vector<std::pair<std::string, std::string>>;
 Grid grid(TMainForm& m);
 
+// Lists `folder` in the main window the way a validated pick does.
+void open(TMainForm& m, const TempDir& folder);
+
 // Collects, while it lives, the faults a QAbstractItemModelTester in Warning mode finds
 // (its messages of category "qt.modeltest"); other messages go on as before. Outside a
 // QtTest run the tester's Fatal mode would abort the whole test program, so a test checks

@@ -22,11 +22,6 @@ using namespace varlime::test;
 
 namespace {
 
-void open(TMainForm& m, const TempDir& folder) {
-    m.Repertoire_courant = folder.path();
-    m.Validation_repertoire();
-}
-
 // Shows a window and waits until its first activation has read the settings file.
 void demarrer(TMainForm& m, const char* prefixeLu) {
     m.show();

@@ -33,11 +33,6 @@ using namespace varlime::test;
 
 namespace {
 
-void open(TMainForm& m, const TempDir& folder) {
-    m.Repertoire_courant = folder.path();
-    m.Validation_repertoire();
-}
-
 // Ticks item `index` of the dialog's radio group `nom`.
 void cocher(QWidget* d, const char* nom, int index) {
     auto* groupe = d->findChild<RadioGroup*>(QString::fromLatin1(nom));
