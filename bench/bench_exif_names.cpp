@@ -9,6 +9,7 @@
 #include "core/renameEngine.h"
 #include "exif/dEXIF.h"
 #include "exif_naming/faitsExif.h"
+#include "lancement.h"
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -334,15 +335,13 @@ void BM_Tiff100MoNaming(benchmark::State& state) {
 }
 BENCHMARK(BM_Tiff100MoNaming)->Unit(benchmark::kMicrosecond);
 
-// The folders are made before any timing, so that no benchmark pays for their copies.
 int main(int argc, char** argv) {
-    carte();
-    carteAppareil();
-    carteMixte();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varlime::bench::lancer(
+        argc, argv,
+        [] {
+            carte();
+            carteAppareil();
+            carteMixte();
+        },
+        false);
 }

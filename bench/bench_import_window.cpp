@@ -12,6 +12,7 @@
 #include "app/Application.h"
 #include "import/ui/ArbreImport.h"
 #include "import/ui/IHM_import.h"
+#include "lancement.h"
 #include "platform/ui/MessageService.h"
 #include "window/Main.h"
 
@@ -161,13 +162,6 @@ BENCHMARK(BM_ImportCameraOffsetToTree)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    dossiers();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varlime::bench::lancer(
+        argc, argv, [] { dossiers(); }, true);
 }

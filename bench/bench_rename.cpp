@@ -3,6 +3,7 @@
 //   build/<dir>/bench/bench_rename
 #include "app/Application.h"
 #include "core/renameEngine.h"
+#include "lancement.h"
 #include "platform/fileSystem.h"
 #include "platform/ui/MessageService.h"
 #include "window/Main.h"
@@ -176,10 +177,5 @@ BENCHMARK(BM_MemoryPerRow)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillise
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varlime::bench::lancer(argc, argv, {}, true);
 }

@@ -17,6 +17,7 @@
 //   build/release/bench/bench_window
 #include "app/Application.h"
 #include "exif_naming/ui/IHM_exif_info.h"
+#include "lancement.h"
 #include "platform/ui/MessageService.h"
 #include "window/Main.h"
 
@@ -361,13 +362,6 @@ BENCHMARK(BM_KeystrokeDuringExifRead)
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    dossiers();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varlime::bench::lancer(
+        argc, argv, [] { dossiers(); }, true);
 }

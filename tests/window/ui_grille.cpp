@@ -95,6 +95,23 @@ void passerEnExif(AppFixture& f) {
     d.CKB_exploitation_exif->click();
 }
 
+// A folder of 70 photos listed in EXIF naming, its reading started and held at the
+// gates of `portes`.
+struct LectureRetenue {
+    AppFixture f;
+    TempDir d;
+    Portes portes;
+    TMainForm& m;
+    LectureRetenue() : m(f.app->MainForm()) {
+        remplirPhotos(d, 70);
+        m.prechargement().definirDemarreur(portes.demarreur());
+        demarrer(m, TempDir());
+        m.Repertoire_courant = d.path();
+        m.Validation_repertoire(false);
+        passerEnExif(f);
+    }
+};
+
 } // namespace
 
 // A folder of thousands of files is listed on a worker: the window takes the keys
@@ -129,16 +146,9 @@ TEST(Grille, KeysTypedWhileALargeFolderListsAreAllApplied) {
 // The keys typed while the EXIF facts are read go where the user typed them, even
 // as the progress window opens; the names that come at the end follow them.
 TEST(Grille, KeysTypedWhileTheFactsAreReadAreAllApplied) {
-    AppFixture f;
-    TempDir d;
-    remplirPhotos(d, 70);
-    TMainForm& m = f.app->MainForm();
-    Portes portes;
-    m.prechargement().definirDemarreur(portes.demarreur());
-    demarrer(m, TempDir());
-    m.Repertoire_courant = d.path();
-    m.Validation_repertoire(false);
-    passerEnExif(f);
+    LectureRetenue l;
+    TMainForm& m = l.m;
+    Portes& portes = l.portes;
     ASSERT_TRUE(m.prechargement().enCours());
     QApplication::setActiveWindow(&m);
     m.EDT_initialisation->setFocus();
@@ -234,16 +244,9 @@ TEST(Grille, RowsInViewFirstGiveTheNamesOfTheWholeList) {
 TEST(Grille, TheTestAfterACancelledReadingReadsTheRestOnTheSide) {
     for (const bool annulerEncore : {false, true}) {
         SCOPED_TRACE(annulerEncore ? "cancelled again" : "read to the end");
-        AppFixture f;
-        TempDir d;
-        remplirPhotos(d, 70);
-        TMainForm& m = f.app->MainForm();
-        Portes portes;
-        m.prechargement().definirDemarreur(portes.demarreur());
-        demarrer(m, TempDir());
-        m.Repertoire_courant = d.path();
-        m.Validation_repertoire(false);
-        passerEnExif(f);
+        LectureRetenue l;
+        TMainForm& m = l.m;
+        Portes& portes = l.portes;
         ASSERT_TRUE(QTest::qWaitFor([&] { return m.prechargement().fenetreProgression(); }, 10000));
         m.prechargement().fenetreProgression()->findChild<QPushButton*>()->click();
         portes.permises = 1;
